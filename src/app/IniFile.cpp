@@ -1,0 +1,108 @@
+#include "IniFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStringDecoder>
+// Text is decoded to UTF-8 before parsing, so the parser needs no converter of its own.
+#define SI_NO_CONVERSION
+#include <SimpleIni.h>
+#include <cstdio>
+#include <fcntl.h>
+#include <stdexcept>
+#include <unistd.h>
+
+struct IniFile::Impl {
+    CSimpleIniA ini{true, false, false};
+};
+
+IniFile::IniFile(const QString &path) : d_(std::make_unique<Impl>()), path_(path)
+{
+    QFile f(path);
+    if (!f.exists() || !f.open(QIODevice::ReadOnly)) return;
+    QByteArray data = f.readAll();
+    if (data.contains('\0')) {
+        damaged_ = true;
+        return;
+    }
+    // Files written on Windows are in the ANSI code page; ours are UTF-8.
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    QString text = utf8.decode(data);
+    if (utf8.hasError()) text = QString::fromLatin1(data);
+    const QByteArray u = text.toUtf8();
+    if (d_->ini.LoadData(u.constData(), size_t(u.size())) < 0) damaged_ = true;
+}
+
+IniFile::~IniFile() = default;
+
+static std::string s(const QString &q) { return q.toUtf8().toStdString(); }
+
+QString IniFile::readString(const QString &section, const QString &key, const QString &def) const
+{
+    const char *v = d_->ini.GetValue(s(section).c_str(), s(key).c_str(), nullptr);
+    return v ? QString::fromUtf8(v) : def;
+}
+
+bool IniFile::hasKey(const QString &section, const QString &key) const
+{
+    return d_->ini.GetValue(s(section).c_str(), s(key).c_str(), nullptr) != nullptr;
+}
+
+int IniFile::readInteger(const QString &section, const QString &key, int def, bool *ok) const
+{
+    const QString v = readString(section, key, QString()).trimmed();
+    bool good = false;
+    int n = v.toInt(&good);
+    if (!good && v.startsWith(QLatin1String("0x"), Qt::CaseInsensitive)) n = v.mid(2).toInt(&good, 16);
+    if (ok) *ok = good;
+    return good ? n : def;
+}
+
+bool IniFile::readBool(const QString &section, const QString &key, bool def) const
+{
+    return readInteger(section, key, def ? 1 : 0) != 0;
+}
+
+void IniFile::writeString(const QString &section, const QString &key, const QString &value)
+{
+    d_->ini.SetValue(s(section).c_str(), s(key).c_str(), s(value).c_str());
+}
+
+void IniFile::writeInteger(const QString &section, const QString &key, int value)
+{
+    writeString(section, key, QString::number(value));
+}
+
+void IniFile::writeBool(const QString &section, const QString &key, bool value)
+{
+    writeString(section, key, value ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+void IniFile::save()
+{
+    const QString native = QDir::toNativeSeparators(path_);
+    if (damaged_ && QFileInfo::exists(path_) && !QFileInfo::exists(backupPath())) {
+        if (!QFile::copy(path_, backupPath()))
+            throw std::runtime_error(QStringLiteral("Die beschädigte Einstellungsdatei %1 kann nicht gesichert "
+                                                    "werden; sie wird nicht überschrieben.")
+                                         .arg(native).toStdString());
+    }
+    std::string out;
+    d_->ini.Save(out);
+    const QString tmp = path_ + QStringLiteral(".neu~");
+    QFile f(tmp);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        f.write(out.data(), qint64(out.size())) != qint64(out.size()) || !f.flush()) {
+        f.remove();
+        throw std::runtime_error(
+            QStringLiteral("Die Einstellungsdatei %1 kann nicht geschrieben werden.").arg(native).toStdString());
+    }
+    ::fsync(f.handle());
+    f.close();
+    if (std::rename(QFile::encodeName(tmp).constData(), QFile::encodeName(path_).constData()) != 0) {
+        QFile::remove(tmp);
+        throw std::runtime_error(
+            QStringLiteral("Die Einstellungsdatei %1 kann nicht geschrieben werden.").arg(native).toStdString());
+    }
+    damaged_ = false;
+}

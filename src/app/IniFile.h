@@ -1,0 +1,42 @@
+#pragma once
+// A sectioned key=value settings file with the semantics of the classic profile functions:
+// names ignore case, a missing key reads as its default, integers that do not parse read as
+// the default, booleans are 1/0 and anything but 0 reads as true. Writes go to a temporary
+// file that is renamed into place, so a crash never leaves half a file.
+
+#include <QString>
+#include <memory>
+
+
+class IniFile {
+public:
+    explicit IniFile(const QString &path);
+    ~IniFile();
+    IniFile(const IniFile &) = delete;
+    IniFile &operator=(const IniFile &) = delete;
+
+    const QString &path() const { return path_; }
+    // True when the file exists but is no text settings file (binary bytes, NUL characters).
+    // Its content is then ignored, and before the first save it is kept aside under
+    // backupPath() so that nothing the user had is overwritten.
+    bool damaged() const { return damaged_; }
+    QString backupPath() const { return path_ + QStringLiteral(".defekt"); }
+
+    QString readString(const QString &section, const QString &key, const QString &def) const;
+    int readInteger(const QString &section, const QString &key, int def, bool *ok = nullptr) const;
+    bool readBool(const QString &section, const QString &key, bool def) const;
+    bool hasKey(const QString &section, const QString &key) const;
+
+    void writeString(const QString &section, const QString &key, const QString &value);
+    void writeInteger(const QString &section, const QString &key, int value);
+    void writeBool(const QString &section, const QString &key, bool value);
+
+    // Writes the file; throws std::runtime_error with a German message on failure.
+    void save();
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> d_;
+    QString path_;
+    bool damaged_ = false;
+};

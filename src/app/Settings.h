@@ -1,0 +1,76 @@
+#pragma once
+// The two kinds of settings file: the program settings file (window geometry, grid column
+// widths, data folders) and the year settings file LEDRA.INI of each data folder. The year
+// settings object is what the settings page shows and edits live; every rule reads the
+// current values from here.
+
+#include <QDate>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <memory>
+
+class IniFile;
+class Ui;
+
+QString readEnvironment(const QString &name);
+
+// Where the program settings file (or MERVA.INI) is used: the default path unless a
+// per-user copy applies. With APPDATA unset, the XDG config home stands in for it.
+QString programSettingsLocation(const QString &defaultPath);
+std::unique_ptr<IniFile> openProgramSettings(const QString &defaultPath);
+
+struct FolderSettings {
+    QString baseDataFolder;   // Pfad/1
+    QString updateFolder;     // Pfad/2
+    QString prefix;           // Alias/1
+    static FolderSettings read(const IniFile &ini, const QString &programFolder);
+};
+
+class YearSettings {
+public:
+    // Texts as the settings page holds them.
+    QString vorsteuer = QStringLiteral("1400");
+    QString kontoMwst = QStringLiteral("3800");
+    QString mwstSatz = QStringLiteral("190"); // digits without the mask literals
+    bool istSteuer = false;
+    QString belegnr = QStringLiteral("1");
+    QString buchVon;
+    QString buchBis;
+    int lRand = 13;
+    int zeilenfarbe = 16777215;
+    bool fSaldo = true;
+    int fSaldo1 = 255;
+    int fSaldo2 = 0;
+    QString skontoErh = QStringLiteral("5730");
+    QString skontoGew = QStringLiteral("4730");
+    QString kosten13b;
+
+    QString currency = QStringLiteral("€");
+    // Choices of the VAT column of the accounts grid; the third follows mwstSatz.
+    QStringList mwstChoices{QStringLiteral("0"), QStringLiteral("7"), QStringLiteral("15")};
+
+    // Loads <folder>/LEDRA.INI with every default and repair rule. A damaged file is
+    // reported through ui (when given) and read as all defaults.
+    void load(const QString &folder, Ui *ui = nullptr, QDate today = QDate::currentDate());
+    void save(const QString &folder) const;
+
+    // Field behaviour of the settings page.
+    // Leaving a booking-period field: the text becomes dd.MM.yyyy; false (and the text is
+    // kept) when it is no valid date.
+    static bool normaliseDate(QString &text);
+    void trimKosten13b() { kosten13b = kosten13b.trimmed(); }
+    void setMwstSatz(const QString &digits);
+    int fullRatePercentTimes10() const { return mwstSatz.toInt(); }
+    double fullRate() const { return mwstSatz.toInt() / 10.0; }
+    QDate periodStart() const;
+    QDate periodEnd() const;
+    // "19.0 %" for "190".
+    QString mwstSatzDisplay() const;
+};
+
+// Reads Zaehler/AutoNr of the base data folder's settings file and, when newValue > 0,
+// writes it; returns the value read.
+int autoNumberCounter(const QString &baseDataFolder, int newValue);
+
+QString yearSettingsPath(const QString &folder);

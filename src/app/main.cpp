@@ -1,0 +1,24 @@
+// The program entry: splash window, main window (whose creation opens the settings and the
+// tables), the message loop.
+
+#include "app/qt/MainWindow.h"
+#include "app/qt/Splash.h"
+
+#include <QApplication>
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Buchhaltung"));
+    auto *splash = new TWillkommen();
+    splash->show();
+    app.processEvents();
+    MainWindow w(QCoreApplication::applicationDirPath());
+    if (!w.create()) {
+        delete splash;
+        return 1;
+    }
+    w.show();
+    delete splash;
+    return app.exec();
+}

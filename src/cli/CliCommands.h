@@ -1,0 +1,7 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// Parses the global options and runs one command; returns the exit status.
+int runCli(const QStringList &args, const QString &programFolder);

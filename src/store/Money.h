@@ -1,0 +1,62 @@
+#pragma once
+// Money as a fixed-point number with four decimals (1 unit = 1/10000). There is no
+// constructor from double on purpose: every conversion and rounding is named.
+
+#include <QMetaType>
+#include <QString>
+#include <QtGlobal>
+#include <compare>
+#include <optional>
+
+class Money {
+public:
+    constexpr Money() = default;
+    static constexpr Money fromUnits(qint64 units) { return Money(units); }
+    static constexpr Money fromCents(qint64 cents) { return Money(cents * 100); }
+    static constexpr Money fromWhole(qint64 whole) { return Money(whole * 10000); }
+    // Nearest unit of a double, for values the engine or a user handed over as floating
+    // point (rates times amounts). Not for storing sums.
+    static Money fromDoubleNearest(double value);
+
+    // German input: "1.234,56", "-12,5", "12"; a point alone before 1 to 2 digits at the
+    // end is taken as decimal point too ("12.50"). Empty or malformed gives nullopt.
+    static std::optional<Money> parseGerman(const QString &text);
+    // Machine text with a decimal point ("1234.56", "-0.5").
+    static std::optional<Money> parsePlain(const QString &text);
+
+    constexpr qint64 units() const { return v_; }
+    double toDouble() const { return double(v_) / 10000.0; }
+    constexpr bool isZero() const { return v_ == 0; }
+
+    // Halves away from zero, to whole cents.
+    Money round2() const;
+    // Halves to the even cent, to whole cents.
+    Money roundHalfEven2() const;
+    // Equality with the tolerance the bookkeeping uses for amounts (0.01).
+    bool nearlyEquals(Money other) const;
+
+    // "1.234,56" (German, thousands dot, decimal comma, two decimals unless asked).
+    QString toGerman(int decimals = 2, bool thousands = true) const;
+    // "1234.56": two decimals, decimal point, no grouping (exports, command line).
+    QString toPlain(int decimals = 2) const;
+
+    constexpr Money operator-() const { return Money(-v_); }
+    constexpr Money operator+(Money o) const { return Money(v_ + o.v_); }
+    constexpr Money operator-(Money o) const { return Money(v_ - o.v_); }
+    Money &operator+=(Money o) { v_ += o.v_; return *this; }
+    Money &operator-=(Money o) { v_ -= o.v_; return *this; }
+    constexpr auto operator<=>(const Money &) const = default;
+
+private:
+    constexpr explicit Money(qint64 v) : v_(v) {}
+    qint64 v_ = 0;
+};
+
+// Halves away from zero of a units value to a multiple of 100 units (one cent).
+qint64 roundUnitsHalfAway(qint64 units, qint64 step);
+// Rational x = num/den (den > 0) rounded to whole units with halves away from zero.
+qint64 divRoundHalfAway(__int128 num, __int128 den);
+// Rational rounded to whole units with halves to even.
+qint64 divRoundHalfEven(__int128 num, __int128 den);
+
+Q_DECLARE_METATYPE(Money)

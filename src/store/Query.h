@@ -1,0 +1,77 @@
+#pragma once
+// An SQL query over table files addressed by path. The text is held as numbered lines
+// because rules replace single lines by number; each file is attached under an alias and
+// named in the text as alias.Table (for example "FROM J.Journal D1"). Values that come from
+// a user are always bound as parameters.
+
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace SQLite {
+class Database;
+}
+
+class Query {
+public:
+    Query();
+    ~Query();
+
+    QStringList &lines() { return lines_; }
+    const QStringList &lines() const { return lines_; }
+    void setLine(int n, const QString &text);
+    QString text() const { return lines_.join(QLatin1Char('\n')); }
+
+    // Attaches the table file under the alias (replaces an earlier path of that alias).
+    void setTable(const QString &alias, const QString &path);
+    void clearParams() { params_.clear(); }
+    void addParam(const QVariant &v) { params_.push_back(v); }
+    void setParams(const QVariantList &p) { params_ = p; }
+
+    // Runs the query and keeps its rows (for grids and small result sets).
+    void open();
+    void close();
+    bool isActive() const { return active_; }
+    int recordCount() const { return int(rows_.size()); }
+    const QStringList &columns() const { return cols_; }
+    const QVariantList &row(int i) const { return rows_[size_t(i)]; }
+    QVariant value(int row, const QString &column) const;
+
+    // Streams the rows without keeping them; the callback returns false to stop.
+    void forEach(const std::function<bool(const QStringList &cols, const QVariantList &row)> &f);
+    // Runs a statement that returns no rows (an UPDATE or DELETE); returns the changed rows.
+    int exec();
+
+private:
+    SQLite::Database &connect();
+    QStringList lines_;
+    std::vector<std::pair<QString, QString>> tables_;
+    QVariantList params_;
+    std::unique_ptr<SQLite::Database> db_;
+    bool active_ = false;
+    QStringList cols_;
+    std::vector<QVariantList> rows_;
+};
+
+// A unit of work across several table files: one connection on the first file with the
+// others attached, one transaction. commit() makes every change durable at once; the
+// destructor rolls back whatever was not committed. Both rely on the rollback journal.
+class UnitOfWork {
+public:
+    explicit UnitOfWork(const QString &mainPath);
+    ~UnitOfWork();
+    void attach(const QString &alias, const QString &path);
+    void begin();
+    SQLite::Database &db();
+    void commit();
+    // Runs one statement with parameters; returns the changed rows.
+    int exec(const QString &sql, const QVariantList &params = {});
+
+private:
+    QString mainPath_;
+    std::unique_ptr<SQLite::Database> db_;
+    bool inTx_ = false;
+};
