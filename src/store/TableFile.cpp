@@ -228,11 +228,12 @@ void copy(const QString &srcPath, const QString &dstPath)
     const QString tmp = dstPath + QStringLiteral(".kopie~");
     QFile::remove(tmp);
     try {
-        auto src = open(srcPath, nullptr);
-        SQLite::Statement st(*src, "VACUUM INTO ?");
-        st.bind(1, local(tmp));
-        st.exec();
-        src.reset();
+        {
+            auto src = open(srcPath, nullptr);
+            SQLite::Statement st(*src, "VACUUM INTO ?");
+            st.bind(1, local(tmp));
+            st.exec();
+        }
         syncFile(tmp);
         // A stale rollback journal of the old target must not be applied to the new file.
         QFile::remove(dstPath + QStringLiteral("-journal"));
@@ -296,10 +297,11 @@ void batchAppend(const QString &srcPath, const QString &dstPath)
             att.bind(1, local(srcPath));
             att.exec();
         }
-        SQLite::Statement in(*db, "SELECT name FROM src.sqlite_master WHERE type='table' AND name NOT LIKE 'sqlite_%'");
         QString srcInner;
-        if (in.executeStep()) srcInner = QString::fromUtf8(in.getColumn(0).getText());
-        in.reset();
+        {
+            SQLite::Statement in(*db, "SELECT name FROM src.sqlite_master WHERE type='table' AND name NOT LIKE 'sqlite_%'");
+            if (in.executeStep()) srcInner = QString::fromUtf8(in.getColumn(0).getText());
+        }
         QStringList srcCols;
         {
             SQLite::Statement st(*db, QStringLiteral("PRAGMA src.table_info(\"%1\")").arg(srcInner).toStdString());
