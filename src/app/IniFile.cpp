@@ -14,6 +14,7 @@
 
 struct IniFile::Impl {
     CSimpleIniA ini{true, false, false};
+    Impl() { ini.SetSpaces(false); }
 };
 
 IniFile::IniFile(const QString &path) : d_(std::make_unique<Impl>()), path_(path)

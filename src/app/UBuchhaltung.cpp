@@ -2,6 +2,7 @@
 
 #include "IniFile.h"
 #include "openitems/OpenItemsInterface.h"
+#include "posting/UBuchen.h"
 #include "store/Dates.h"
 #include "store/TableFile.h"
 #include "ui/Ui.h"
@@ -36,6 +37,7 @@ TFBuchhaltung::TFBuchhaltung(Ui &ui, const QString &programFolder)
     for (size_t i = 0; i < std::size(kGrid2); ++i)
         window.grid2Widths[QString::fromLatin1(kGrid2[i])] = kGrid2Width[i];
     setupLookups();
+    entry_ = std::make_unique<BookingEntry>(*this);
 }
 
 TFBuchhaltung::~TFBuchhaltung()

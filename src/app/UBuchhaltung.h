@@ -16,6 +16,7 @@
 
 class Ui;
 class IniFile;
+class BookingEntry;
 class OpenItemsModule;
 class QLibrary;
 class QPluginLoader;
@@ -66,6 +67,8 @@ public:
         bool sbDruckEnabled = false;
         bool favAddEnabled = false;
         bool favDelEnabled = false;
+        bool neuEnabled = true;          // "&Neu"; "S&torno", "B&uchungen speichern", "&Beenden" follow
+        bool splittingEnabled = false;   // "&Splitting": only while a row is entered
     } controls;
     std::function<void()> controlsChanged; // the window re-reads `controls`
     QString status[4];
@@ -125,6 +128,9 @@ public:
     OpenItemsModule *openItems() const { return controls.bopVisible ? openItems_ : nullptr; }
     void setOpenItemsForTest(OpenItemsModule *m);
 
+    // The page "Buchen": entry, validation, balances and transfer.
+    BookingEntry &entry() { return *entry_; }
+
     Ui &ui() { return ui_; }
     const QString &programFolder() const { return programFolder_; }
     QString programSettingsPath() const;
@@ -144,4 +150,5 @@ private:
     OpenItemsModule *openItems_ = nullptr;
     std::unique_ptr<QPluginLoader> pluginLoader_;
     std::unique_ptr<QLibrary> mervaModule_;
+    std::unique_ptr<BookingEntry> entry_;
 };

@@ -1,8 +1,13 @@
 #include "CliCommands.h"
 
 #include "app/UBuchhaltung.h"
+#include "posting/UBuchen.h"
+#include "store/Dates.h"
+#include "store/Table.h"
 #include "ui/ScriptedUi.h"
 
+#include <QFile>
+#include <QTextStream>
 #include <cstdio>
 
 namespace {
@@ -13,7 +18,7 @@ void err(const QString &line) { std::fprintf(stderr, "%s\n", line.toUtf8().const
 int usage()
 {
     err(QStringLiteral("Aufruf: ledra-cli --data ORDNER [--answer yes|no] BEFEHL [ARGUMENTE]\n"
-                       "Befehle: info"));
+                       "Befehle: info | book DATEI | transfer | batch | journal | accounts"));
     return 2;
 }
 
@@ -43,6 +48,131 @@ int cmdInfo(TFBuchhaltung &fb)
     return 0;
 }
 
+// One value as the table listings print it: amounts with two decimals and a decimal point,
+// dates ISO, booleans 1/0, empty for an empty field.
+QString plainValue(const Table &t, const FieldDef &f)
+{
+    const QVariant v = t.value(f.name);
+    if (v.isNull()) return QString();
+    switch (f.type) {
+    case FieldType::Currency: return Money::fromUnits(v.toLongLong()).toPlain();
+    case FieldType::Date: return isoDate(v.toDate());
+    case FieldType::Boolean: return v.toBool() ? QStringLiteral("1") : QStringLiteral("0");
+    case FieldType::Float: return QString::number(v.toDouble(), 'g', 15);
+    default: return v.toString();
+    }
+}
+
+int cmdList(Table &t)
+{
+    QStringList head;
+    for (const auto &f : t.schema().fields) head << f.name;
+    out(head.join(QLatin1Char(';')));
+    for (t.first(); !t.eof(); t.next()) {
+        QStringList row;
+        for (const auto &f : t.schema().fields) row << plainValue(t, f);
+        out(row.join(QLatin1Char(';')));
+    }
+    return 0;
+}
+
+// Enters one line as a person would: new row, the fields in tab order, leaving the accounts,
+// entering and leaving the amount. Returns false when the row was refused.
+bool bookLine(TFBuchhaltung &fb, const QStringList &c)
+{
+    BookingEntry &e = fb.entry();
+    Table &b = fb.TBuchungen;
+    if (b.isEditing()) e.AbbruchClick();
+    e.setFocus(QStringLiteral("BDatum"));
+    e.NeuClick();
+    if (b.state() != DsState::Insert) return false;
+    auto step = [&](const QString &to) {
+        if (!e.moveFocus(to)) throw SilentAbort();
+    };
+    try {
+        auto d = parseGermanDate(c.value(0));
+        if (!d) {
+            fb.ui().error(QStringLiteral("'%1' ist kein gültiges Datum").arg(c.value(0)));
+            throw SilentAbort();
+        }
+        b.setValue(QStringLiteral("Belegdatum"), *d);
+        step(QStringLiteral("BelNr"));
+        b.setValue(QStringLiteral("Belegnummer"), c.value(1).trimmed());
+        step(QStringLiteral("Soll"));
+        for (QChar ch : c.value(2).trimmed())
+            if (!e.accountKey(QStringLiteral("Soll"), ch)) break;
+        step(QStringLiteral("Haben"));
+        for (QChar ch : c.value(3).trimmed())
+            if (!e.accountKey(QStringLiteral("Haben"), ch)) break;
+        step(QStringLiteral("BuchText"));
+        b.setValue(QStringLiteral("Buchungstext"), c.value(4));
+        const QString mode = c.value(6).trimmed().toUpper();
+        if (mode == QLatin1String("N"))
+            e.NettoClick();
+        else
+            e.BruttoClick();
+        step(QStringLiteral("Betrag"));
+        if (!c.value(7).trimmed().isEmpty()) b.setValue(QStringLiteral("Steuersatz"), c.value(7).trimmed());
+        auto amount = Money::parseGerman(c.value(5));
+        if (!amount) {
+            fb.ui().error(QStringLiteral("'%1' ist kein gültiger Betrag").arg(c.value(5)));
+            throw SilentAbort();
+        }
+        e.setAmount(*amount);
+        step(QStringLiteral("Brutto"));
+    } catch (const SilentAbort &) {
+    } catch (const EngineError &ex) {
+        fb.ui().error(ex.message());
+    }
+    if (b.isEditing()) {
+        e.AbbruchClick();
+        return false;
+    }
+    return true;
+}
+
+int cmdBook(TFBuchhaltung &fb, const QString &file)
+{
+    QFile f(file);
+    if (!f.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        err(QStringLiteral("Fehler: Datei %1 kann nicht gelesen werden.").arg(file));
+        return 1;
+    }
+    QTextStream in(&f);
+    in.setEncoding(QStringConverter::Utf8);
+    int refused = 0, lineNo = 0;
+    while (!in.atEnd()) {
+        const QString line = in.readLine();
+        ++lineNo;
+        if (line.trimmed().isEmpty()) continue;
+        const QStringList cols = line.split(QLatin1Char(';'));
+        if (cols.size() < 7) {
+            err(QStringLiteral("Fehler: Zeile %1 hat nicht die Spalten "
+                               "Belegdatum;Belegnummer;Soll;Haben;Buchungstext;Betrag;Modus;Mwst").arg(lineNo));
+            ++refused;
+            continue;
+        }
+        if (!bookLine(fb, cols)) {
+            err(QStringLiteral("Fehler: Zeile %1 nicht gebucht: %2").arg(lineNo).arg(line));
+            ++refused;
+        }
+    }
+    return refused ? 1 : 0;
+}
+
+int cmdTransfer(TFBuchhaltung &fb)
+{
+    try {
+        fb.entry().SpeichernClick();
+    } catch (const SilentAbort &) {
+        return 1;
+    } catch (const EngineError &e) {
+        err(QStringLiteral("Fehler: ") + e.message());
+        return 1;
+    }
+    return 0;
+}
+
 } // namespace
 
 int runCli(const QStringList &args, const QString &programFolder)
@@ -58,8 +188,20 @@ int runCli(const QStringList &args, const QString &programFolder)
     if (!fb.FormCreate()) return 1;
     const QString cmd = o.rest.first();
     int rc = 0;
+    BookingEntry &e = fb.entry();
+    e.startTimer = [&e] { e.Timer1Timer(); };
     if (cmd == QLatin1String("info"))
         rc = cmdInfo(fb);
+    else if (cmd == QLatin1String("book") && o.rest.size() == 2)
+        rc = cmdBook(fb, o.rest[1]);
+    else if (cmd == QLatin1String("transfer"))
+        rc = cmdTransfer(fb);
+    else if (cmd == QLatin1String("batch"))
+        rc = cmdList(fb.TBuchungen);
+    else if (cmd == QLatin1String("journal"))
+        rc = cmdList(fb.TJournal);
+    else if (cmd == QLatin1String("accounts"))
+        rc = cmdList(fb.TKonten);
     else {
         err(QStringLiteral("Unbekannter Befehl: %1").arg(cmd));
         rc = 2;

@@ -621,7 +621,9 @@ void Table::post()
         st.exec();
         if (state_ == DsState::Insert) id = db_->getLastInsertRowid();
     } catch (const std::exception &e) {
-        throw fail(e);
+        EngineError err = fail(e);
+        if (postError) postError(*this);
+        throw err;
     }
     state_ = DsState::Browse;
     buf_.clear();

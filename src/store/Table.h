@@ -133,6 +133,9 @@ public:
 
     TableEvent beforeInsert, onNewRecord, afterInsert, beforeEdit, afterEdit, beforePost,
         afterPost, beforeCancel, afterCancel, beforeDelete, afterDelete, afterScroll;
+    // Runs when the row passed beforePost but the file refused it (key violation, disk full),
+    // so that work done in beforePost can be undone; the row stays in its edit state.
+    TableEvent postError;
 
 private:
     struct Lookup {

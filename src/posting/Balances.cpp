@@ -1,0 +1,134 @@
+#include "Balances.h"
+
+#include "app/Settings.h"
+#include "store/Table.h"
+#include "store/TableFile.h"
+#include "ui/Ui.h"
+
+#include <SQLiteCpp/Database.h>
+#include <SQLiteCpp/Statement.h>
+#include <SQLiteCpp/Transaction.h>
+
+BookingAmounts BookingAmounts::fromTable(const Table &t)
+{
+    BookingAmounts r;
+    r.date = t.asDate(QStringLiteral("Belegdatum"));
+    r.soll = t.asInt(QStringLiteral("Soll"));
+    r.haben = t.asInt(QStringLiteral("Haben"));
+    r.netto = t.asMoney(QStringLiteral("Netto"));
+    r.brutto = t.asMoney(QStringLiteral("Brutto"));
+    r.steuer = t.asMoney(QStringLiteral("Steuer"));
+    const QVariant e = t.value(QStringLiteral("Euro"));
+    r.euro = e.isNull() ? true : e.toBool();
+    const QVariant sa = t.value(QStringLiteral("XSollArt"));
+    const QVariant ha = t.value(QStringLiteral("XHabenArt"));
+    r.sollArt = sa.isNull() ? -1 : sa.toInt();
+    r.habenArt = ha.isNull() ? -1 : ha.toInt();
+    return r;
+}
+
+Money convertCurrency(Money amount, bool euro, const QDate &date)
+{
+    const QDate euroDay(2002, 1, 1);
+    if (euro && date.isValid() && date < euroDay)
+        return Money::fromUnits(divRoundHalfAway(__int128(amount.units()) * 195583, 100000 * 100) * 100);
+    if (!euro && (!date.isValid() || date >= euroDay))
+        return Money::fromUnits(
+            divRoundHalfAway(__int128(amount.units()) * 5112918811962185LL, __int128(10000000000000000LL) * 100) * 100);
+    return amount;
+}
+
+namespace {
+
+struct Change {
+    qint64 konto;
+    Money amount;  // added to the target (debit positive)
+    Money turnover;
+    bool debitSide;
+};
+
+} // namespace
+
+bool UpdateBalances(Table &konten, const YearSettings &settings, Ui &ui, const BookingAmounts &row,
+                    BalanceTarget target, BalanceDirection direction)
+{
+    Money d = row.sollArt >= 4 ? row.brutto : row.netto;
+    Money c = row.habenArt >= 4 ? row.brutto : row.netto;
+    Money x = row.steuer;
+    const bool e = row.sollArt == 3 || (row.habenArt >= 0 && row.habenArt < 3);
+    const bool g = row.sollArt == 3 || row.habenArt == 3;
+
+    SQLite::Database &db = konten.db();
+    auto exists = [&](qint64 nr) {
+        SQLite::Statement st(db, QStringLiteral("SELECT 1 FROM \"%1\" WHERE KtoNr = ?").arg(konten.innerName()).toStdString());
+        st.bind(1, static_cast<int64_t>(nr));
+        return st.executeStep();
+    };
+    bool failed = false;
+    for (qint64 nr : {row.soll, row.haben})
+        if (!exists(nr)) {
+            ui.error(QStringLiteral("Fehler bei Saldeneintrag in Konto ") + QString::number(nr));
+            failed = true;
+        }
+    qint64 taxAccount = 0;
+    if (x >= Money::fromCents(1)) {
+        taxAccount = (g ? settings.kontoMwst : settings.vorsteuer).trimmed().toLongLong();
+        if (!exists(taxAccount)) {
+            ui.error(QStringLiteral("Vorsteuer- oder Mwst-Konto nicht vorhanden!"));
+            throw SilentAbort();
+        }
+    }
+    if (direction == BalanceDirection::Remove) {
+        d = -d;
+        c = -c;
+        x = -x;
+    }
+    if (failed) return false;
+    d = convertCurrency(d, row.euro, row.date);
+    c = convertCurrency(c, row.euro, row.date);
+    x = convertCurrency(x, row.euro, row.date);
+
+    std::vector<Change> changes{{row.soll, d, d, true}, {row.haben, -c, c, false}};
+    if (x.units() >= 100 || x.units() <= -100) {
+        if (g == e)
+            changes.push_back({taxAccount, x, x, true});
+        else
+            changes.push_back({taxAccount, -x, x, false});
+    }
+
+    const QString T = target == BalanceTarget::Saldo        ? QStringLiteral("Saldo")
+                      : target == BalanceTarget::DruckSaldo ? QStringLiteral("DruckSaldo")
+                                                            : QStringLiteral("VorSaldo");
+    try {
+        SQLite::Transaction tr(db);
+        for (const Change &ch : changes) {
+            QString sql = QStringLiteral("UPDATE \"%1\" SET \"%2\" = COALESCE(\"%2\", 0) + ?1").arg(konten.innerName(), T);
+            if (target == BalanceTarget::Saldo) {
+                sql += ch.debitSide ? QStringLiteral(", JVZSoll = COALESCE(JVZSoll, 0) + ?2")
+                                    : QStringLiteral(", JVZHaben = COALESCE(JVZHaben, 0) + ?2");
+                sql += QStringLiteral(", Datum1 = CASE WHEN ?3 IS NOT NULL AND (Datum1 IS NULL OR Datum1 = '' OR "
+                                      "Datum1 > ?3) THEN ?3 ELSE Datum1 END");
+            } else if (target == BalanceTarget::DruckSaldo) {
+                sql += ch.debitSide ? QStringLiteral(", BewSoll = COALESCE(BewSoll, 0) + ?2")
+                                    : QStringLiteral(", BewHaben = COALESCE(BewHaben, 0) + ?2");
+            }
+            sql += QStringLiteral(" WHERE KtoNr = ?4");
+            SQLite::Statement st(db, sql.toStdString());
+            st.bind(1, static_cast<int64_t>(ch.amount.units()));
+            if (target != BalanceTarget::VorSaldo) st.bind(2, static_cast<int64_t>(ch.turnover.units()));
+            if (target == BalanceTarget::Saldo) {
+                if (row.date.isValid())
+                    st.bind(3, row.date.toString(Qt::ISODate).toStdString());
+                else
+                    st.bind(3);
+            }
+            st.bind(4, static_cast<int64_t>(ch.konto));
+            st.exec();
+        }
+        tr.commit();
+    } catch (const std::exception &ex) {
+        throw TableFile::translate(ex, konten.path());
+    }
+    if (!konten.isEditing()) konten.refresh();
+    return true;
+}

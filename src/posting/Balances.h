@@ -1,0 +1,38 @@
+#pragma once
+// Running account totals: one booking applied to its debit, credit and tax account.
+
+#include "store/Money.h"
+
+#include <QDate>
+#include <QString>
+
+class Table;
+class Ui;
+class YearSettings;
+
+// The fields of a booking row that the totals need, read from a row of the batch, of the
+// journal or of a journal query alike.
+struct BookingAmounts {
+    QDate date;
+    qint64 soll = 0, haben = 0;
+    Money netto, brutto, steuer;
+    bool euro = true;
+    int sollArt = -1, habenArt = -1; // -1: the account does not exist
+
+    // Reads the fields by name; a row without account types looks them up in `konten`.
+    static BookingAmounts fromTable(const Table &row);
+};
+
+enum class BalanceTarget { Saldo, DruckSaldo, VorSaldo };
+enum class BalanceDirection { Add, Remove };
+
+// Amount brought into the currency in force on the booking date (euro before 2002 times
+// 1.95583, DM from 2002 on times 0.5112918811962185), rounded to cents half away from zero.
+Money convertCurrency(Money amount, bool euro, const QDate &date);
+
+// Applies the booking to the accounts of `konten`. All of its accounts change in one
+// transaction or none does. A missing debit or credit account is reported and the row is
+// skipped (returns false); a missing tax account for a row with tax raises SilentAbort
+// after its message.
+bool UpdateBalances(Table &konten, const YearSettings &settings, Ui &ui, const BookingAmounts &row,
+                    BalanceTarget target, BalanceDirection direction);

@@ -1,0 +1,108 @@
+#pragma once
+// The page "Buchen": the entry of one batch row from its prefill to its storing, the
+// validation and tax computation, the balance handlers of the batch table and the transfer
+// of the batch into the journal. The entry panel's focus is modelled here, so that the rules
+// run the same with a window, from the command line and in tests.
+
+#include "store/Money.h"
+
+#include <QDate>
+#include <QString>
+#include <functional>
+#include <optional>
+
+class TFBuchhaltung;
+class Table;
+class Ui;
+
+class BookingEntry {
+public:
+    explicit BookingEntry(TFBuchhaltung &fb);
+
+    // --- open-items takeover state shared with the plug-in ---
+    bool OPTakeover = false;
+    Money OpenAmount;
+    bool OpenAmountEuro = true;
+    double TakenRate = 0;
+    bool SettlesReceivable = false;
+
+    // --- entry state ---
+    int newRowMarker = 0;
+    bool grossMode = true;       // radio button "B&Rutto" ticked
+    bool mwstEnabled = true;
+    bool transferDeleteMarker = false;
+    bool timerRunning = false;   // the 200 ms one-shot timer that refocuses "Haben"
+    std::function<void()> startTimer; // the window starts a real timer; null: caller runs Timer1Timer
+    std::function<void()> closeReversalDialog;
+
+    // --- focus model of the entry panel ---
+    // Control names: BDatum, BelNr, Soll, Haben, BuchText, SollSaldo, Betrag, Brutto, Netto,
+    // Mwst, UstID, Abbruch, HabenSaldo, OPDatum.
+    const QString &focused() const { return focused_; }
+    // Moves the focus as a person would: the exit handler of the control being left runs
+    // first (and may refuse, leaving the focus where it put it), then the enter handler.
+    bool moveFocus(const QString &control);
+    // Sets the focus without running handlers (what a rule does when it returns the focus).
+    void setFocus(const QString &control);
+
+    // --- typing into an account drop-down ---
+    // A typed character; returns false when the key is not taken (ignored).
+    bool accountKey(const QString &side, QChar key);
+    void accountBackspace(const QString &side);
+    void accountEscape(const QString &side);
+    QString searchText(const QString &side) const;
+
+    // --- handlers ---
+    void NeuClick();
+    void AbbruchClick();
+    void BruttoClick() { grossMode = true; }
+    void NettoClick() { grossMode = false; }
+    void BDatumExit();
+    void BDatumKeyDown(int daysDelta);
+    void BelNrExit();
+    void SollExit();
+    void HabenExit();
+    void BetragEnter();
+    void BetragExit();
+    void Timer1Timer();
+    void SpeichernClick();
+    // Deletes the current batch row as the grid does (after its own confirmation).
+    void deleteRow();
+
+    void TBuchungenBeforeInsert(Table &t);
+    void TBuchungenNewRecord(Table &t);
+    void TBuchungenAfterInsert(Table &t);
+    void TBuchungenBeforePost(Table &t);
+    void TBuchungenAfterPost(Table &t);
+    void TBuchungenBeforeEdit(Table &t);
+    void TBuchungenBeforeDelete(Table &t);
+    void TBuchungenAfterCancel(Table &t);
+    void SBuchungenStateChange();
+
+    // The amount as the grid shows it: "1.234,56 €" / "1.234,56 DM", or for editing "1234.56".
+    static QString amountText(const QVariant &units, bool euro, bool forEditing);
+    // Balance of the splitting account "SPLITTING", 0 when there is none.
+    Money splittingBalance() const;
+
+    // Amount field text bound to Brutto or Netto by the mode.
+    void setAmount(Money m);
+
+private:
+    void endSearch(const QString &side);
+    void returnFocus(const QString &side);
+    void deriveCreditRate();
+    bool journalHasVoucher(qint64 belegnummer) const;
+    qint64 splittingAccount() const;
+    void removeFromBalances(Table &t);
+    void addToBalances(Table &t);
+
+    TFBuchhaltung &fb_;
+    QString focused_ = QStringLiteral("BDatum");
+    QString typed_[2];
+    bool postWasInsert_ = false;
+    bool balancesAdded_ = false;
+    QDate prevDate_;
+    QVariant prevSoll_, prevHaben_, prevText_;
+    qint64 lastBelegnr_ = 0;
+    qint64 nextBelegnr_ = 1;
+};
