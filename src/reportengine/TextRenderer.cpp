@@ -1,0 +1,131 @@
+#include "reportengine/TextRenderer.h"
+
+#include <QTextStream>
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+namespace ledra::report {
+
+namespace {
+
+int column(double mm, const TextOptions &options) {
+    return std::max(0, int(std::lround(mm / options.mmPerColumn)));
+}
+
+QString renderRow(std::vector<const TextItem *> row, double originX, const TextOptions &options) {
+    std::stable_sort(row.begin(), row.end(), [](const TextItem *a, const TextItem *b) {
+        return a->rect.x() < b->rect.x();
+    });
+    QString line;
+    for (const TextItem *t : row) {
+        const double left = t->rect.x() - originX;
+        const int length = int(t->text.size());
+        int start = column(left, options);
+        const Qt::Alignment h = t->alignment & Qt::AlignHorizontal_Mask;
+        if (t->rect.width() > 0.0 && (h & (Qt::AlignRight | Qt::AlignTrailing)))
+            start = column(left + t->rect.width(), options) - length;
+        else if (t->rect.width() > 0.0 && (h & Qt::AlignHCenter))
+            start = column(left + t->rect.width() / 2.0, options) - length / 2;
+        const int earliest = line.isEmpty() ? 0 : int(line.size()) + 1;
+        start = std::max(start, earliest);
+        line += QString(start - line.size(), u' ');
+        line += t->text;
+    }
+    while (line.endsWith(u' '))
+        line.chop(1);
+    return line;
+}
+
+} // namespace
+
+QString renderText(const Page &page, const TextOptions &options) {
+    std::vector<const TextItem *> items;
+    for (const BandInstance &band : page.bands)
+        for (const TextItem &t : band.texts)
+            items.push_back(&t);
+    std::stable_sort(items.begin(), items.end(), [](const TextItem *a, const TextItem *b) {
+        return a->rect.y() < b->rect.y() ||
+               (a->rect.y() == b->rect.y() && a->rect.x() < b->rect.x());
+    });
+    QString out;
+    std::vector<const TextItem *> row;
+    double rowTop = 0.0;
+    for (const TextItem *t : items) {
+        if (!row.empty() && t->rect.y() - rowTop > options.rowToleranceMm) {
+            out += renderRow(row, page.margins.left, options) + u'\n';
+            row.clear();
+        }
+        if (row.empty())
+            rowTop = t->rect.y();
+        row.push_back(t);
+    }
+    if (!row.empty())
+        out += renderRow(row, page.margins.left, options) + u'\n';
+    return out;
+}
+
+QString renderText(const PageModel &model, const TextOptions &options) {
+    QString out;
+    for (size_t i = 0; i < model.pages.size(); ++i) {
+        if (i > 0)
+            out += options.pageSeparator;
+        out += renderText(model.pages[i], options);
+    }
+    return out;
+}
+
+QString csvField(const QString &text, QChar separator) {
+    if (!text.contains(separator) && !text.contains(u'"') && !text.contains(u'\n') &&
+        !text.contains(u'\r'))
+        return text;
+    QString quoted = text;
+    quoted.replace(u'"', QStringLiteral("\"\""));
+    return u'"' + quoted + u'"';
+}
+
+QString renderCsv(const Page &page, const CsvOptions &options) {
+    QString out;
+    for (const BandInstance &band : page.bands) {
+        if (band.texts.isEmpty() || (options.skipPageFrame && band.pageFrame))
+            continue;
+        std::vector<const TextItem *> items;
+        for (const TextItem &t : band.texts)
+            items.push_back(&t);
+        std::stable_sort(items.begin(), items.end(), [](const TextItem *a, const TextItem *b) {
+            return a->rect.x() < b->rect.x() ||
+                   (a->rect.x() == b->rect.x() && a->rect.y() < b->rect.y());
+        });
+        QStringList fields;
+        for (const TextItem *t : items)
+            fields << csvField(t->text, options.separator);
+        out += fields.join(options.separator) + u'\n';
+    }
+    return out;
+}
+
+QString renderCsv(const PageModel &model, const CsvOptions &options) {
+    QString out;
+    for (const Page &page : model.pages)
+        out += renderCsv(page, options);
+    return out;
+}
+
+TextSink::TextSink(QTextStream &out, TextOptions options)
+    : m_out(out), m_options(std::move(options)) {}
+
+void TextSink::addPage(Page &&page) {
+    if (!m_first)
+        m_out << m_options.pageSeparator;
+    m_first = false;
+    m_out << renderText(page, m_options);
+}
+
+CsvSink::CsvSink(QTextStream &out, CsvOptions options) : m_out(out), m_options(options) {}
+
+void CsvSink::addPage(Page &&page) {
+    m_out << renderCsv(page, m_options);
+}
+
+} // namespace ledra::report

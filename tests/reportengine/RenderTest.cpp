@@ -1,0 +1,147 @@
+// Plain text, CSV and PDF output.
+#include "TestSupport.h"
+
+#include "reportengine/NumberFormat.h"
+#include "reportengine/PdfRenderer.h"
+#include "reportengine/TextRenderer.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+#include <gtest/gtest.h>
+
+using namespace ledra::report;
+using namespace ledra::report::test;
+
+namespace {
+
+// A small journal: heading, two booking lines, a total; 10 mm left margin.
+struct Journal {
+    MemorySource src{{"Datum", "Text", "Brutto"},
+                     {{QDate(2004, 1, 5), QStringLiteral("Büromaterial, Papier"), qint64(12345600)},
+                      {QDate(2004, 1, 7), QStringLiteral("Porto \"Eilbrief\""), qint64(-5000)}}};
+    Report report;
+
+    Journal() {
+        report.setDataSource(&src);
+        Band *header = report.addBand(BandKind::PageHeader);
+        header->setHeight(10);
+        TextControl *title = header->addLabel(0, 0, 0, "Journal");
+        title->setBold(true);
+        header->addLabel(100, 0, 40, "Größe")->setAlignment(Qt::AlignRight);
+        Band *detail = report.addBand(BandKind::Detail);
+        detail->setHeight(5);
+        detail->addField(0, 0, 20, "Datum");
+        detail->addField(30, 0, 50, "Text");
+        TextControl *amount = detail->addField(100, 0, 40, "Brutto");
+        amount->setCurrency(true);
+        amount->setAlignment(Qt::AlignRight);
+        detail->addLabel(142, 0, 6, "€");
+        Band *summary = report.addBand(BandKind::Summary);
+        summary->addLabel(0, 0, 0, "Übertrag:");
+        TextControl *sum = summary->addExpression(100, 0, 40, "SUM(Brutto)");
+        sum->setCurrency(true);
+        sum->setMask(",##0.00 €");
+        sum->setAlignment(Qt::AlignRight);
+    }
+};
+
+} // namespace
+
+TEST(TextOutput, ColumnsFollowPositionsAndAlignment) {
+    Journal j;
+    const QString text = renderText(layoutReport(j.report));
+    // 2 mm per column: x 30 mm -> column 15; right edge 140 mm -> column 70.
+    const QStringList lines = text.split(u'\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 4);
+    EXPECT_EQ(lines[0], "Journal" + QString(70 - 5 - 7, u' ') + "Größe");
+    EXPECT_EQ(lines[1],
+              "05.01.2004     Büromaterial, Papier" + QString(70 - 8 - 35, u' ') + "1.234,56 €");
+    EXPECT_EQ(lines[2].indexOf("-0,50"), 70 - 5);
+    EXPECT_EQ(lines[3], "Übertrag:" + QString(70 - 10 - 9, u' ') + "1.234,06 €");
+}
+
+TEST(TextOutput, OverlappingTextsStayApartAndPagesAreSeparated) {
+    PageModel model;
+    Page page;
+    page.margins.left = 10;
+    BandInstance band;
+    band.texts << TextItem{QRectF(10, 20, 0, 4), "Langer Buchungstext", {}, Qt::AlignLeft, {}}
+               << TextItem{QRectF(12, 20.8, 0, 4), "X", {}, Qt::AlignLeft, {}}
+               << TextItem{QRectF(10, 30, 0, 4), "zweite Zeile", {}, Qt::AlignLeft, {}};
+    page.bands << band;
+    model.pages.push_back(page);
+    model.pages.push_back(page);
+    const QString once = "Langer Buchungstext X\nzweite Zeile\n";
+    EXPECT_EQ(renderText(model), once + u'\f' + once);
+
+    // The streaming sink writes the same as rendering the whole model.
+    QString streamed;
+    QTextStream out(&streamed);
+    TextSink sink(out);
+    for (Page p : model.pages)
+        sink.addPage(std::move(p));
+    out.flush();
+    EXPECT_EQ(streamed, renderText(model));
+}
+
+TEST(CsvOutput, OneLinePerBandQuotedWhenNeeded) {
+    Journal j;
+    const PageModel model = layoutReport(j.report);
+    EXPECT_EQ(renderCsv(model), "Journal,Größe\n"
+                                "05.01.2004,\"Büromaterial, Papier\",\"1.234,56\",€\n"
+                                "07.01.2004,\"Porto \"\"Eilbrief\"\"\",\"-0,50\",€\n"
+                                "Übertrag:,\"1.234,06 €\"\n");
+    CsvOptions options;
+    options.separator = u';';
+    options.skipPageFrame = true;
+    EXPECT_EQ(renderCsv(model, options), "05.01.2004;Büromaterial, Papier;1.234,56;€\n"
+                                         "07.01.2004;\"Porto \"\"Eilbrief\"\"\";-0,50;€\n"
+                                         "Übertrag:;1.234,06 €\n");
+    EXPECT_EQ(csvField("a\nb"), "\"a\nb\"");
+}
+
+TEST(PdfOutput, GermanTextSurvivesARoundTrip) {
+    const QString pdftotext = QStandardPaths::findExecutable("pdftotext");
+    if (pdftotext.isEmpty())
+        GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString file = dir.filePath("journal.pdf");
+    Journal j;
+    QString error;
+    ASSERT_TRUE(writePdf(j.report, file, &error)) << error.toStdString();
+
+    QFile pdf(file);
+    ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(pdf.read(5).startsWith("%PDF"));
+    pdf.close();
+
+    QProcess process;
+    process.start(pdftotext, {"-layout", file, "-"});
+    ASSERT_TRUE(process.waitForFinished());
+    ASSERT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+    const QString text = QString::fromUtf8(process.readAllStandardOutput());
+    EXPECT_TRUE(text.contains("Büromaterial, Papier")) << text.toStdString();
+    EXPECT_TRUE(text.contains("Größe")) << text.toStdString();
+    EXPECT_TRUE(text.contains("Übertrag:")) << text.toStdString();
+    EXPECT_TRUE(text.contains("1.234,06 €")) << text.toStdString();
+    EXPECT_TRUE(text.contains("-0,50")) << text.toStdString();
+}
+
+TEST(PdfOutput, UnwritableFileIsReported) {
+    Journal j;
+    QString error;
+    EXPECT_FALSE(writePdf(j.report, "/nonexistent-dir/x/journal.pdf", &error));
+    EXPECT_FALSE(error.isEmpty());
+}
+
+TEST(PdfOutput, FontsMapToMetricCompatibleFamilies) {
+    EXPECT_EQ(resolveFontFamily("Arial"), "Liberation Sans");
+    EXPECT_EQ(toQFont(FontStyle{"Arial", 9.0, true, false}).family(), "Liberation Sans");
+    EXPECT_EQ(resolveFontFamily("Courier New"), "Liberation Mono");
+    EXPECT_EQ(resolveFontFamily("DejaVu Sans"), "DejaVu Sans");
+}
