@@ -1,6 +1,7 @@
 #include "CliCommands.h"
 
 #include "app/UBuchhaltung.h"
+#include "posting/EntryLine.h"
 #include "posting/UBuchen.h"
 #include "store/Dates.h"
 #include "store/Table.h"
@@ -76,61 +77,6 @@ int cmdList(Table &t)
     return 0;
 }
 
-// Enters one line as a person would: new row, the fields in tab order, leaving the accounts,
-// entering and leaving the amount. Returns false when the row was refused.
-bool bookLine(TFBuchhaltung &fb, const QStringList &c)
-{
-    BookingEntry &e = fb.entry();
-    Table &b = fb.TBuchungen;
-    if (b.isEditing()) e.AbbruchClick();
-    e.setFocus(QStringLiteral("BDatum"));
-    e.NeuClick();
-    if (b.state() != DsState::Insert) return false;
-    auto step = [&](const QString &to) {
-        if (!e.moveFocus(to)) throw SilentAbort();
-    };
-    try {
-        auto d = parseGermanDate(c.value(0));
-        if (!d) {
-            fb.ui().error(QStringLiteral("'%1' ist kein gültiges Datum").arg(c.value(0)));
-            throw SilentAbort();
-        }
-        b.setValue(QStringLiteral("Belegdatum"), *d);
-        step(QStringLiteral("BelNr"));
-        b.setValue(QStringLiteral("Belegnummer"), c.value(1).trimmed());
-        step(QStringLiteral("Soll"));
-        for (QChar ch : c.value(2).trimmed())
-            if (!e.accountKey(QStringLiteral("Soll"), ch)) break;
-        step(QStringLiteral("Haben"));
-        for (QChar ch : c.value(3).trimmed())
-            if (!e.accountKey(QStringLiteral("Haben"), ch)) break;
-        step(QStringLiteral("BuchText"));
-        b.setValue(QStringLiteral("Buchungstext"), c.value(4));
-        const QString mode = c.value(6).trimmed().toUpper();
-        if (mode == QLatin1String("N"))
-            e.NettoClick();
-        else
-            e.BruttoClick();
-        step(QStringLiteral("Betrag"));
-        if (!c.value(7).trimmed().isEmpty()) b.setValue(QStringLiteral("Steuersatz"), c.value(7).trimmed());
-        auto amount = Money::parseGerman(c.value(5));
-        if (!amount) {
-            fb.ui().error(QStringLiteral("'%1' ist kein gültiger Betrag").arg(c.value(5)));
-            throw SilentAbort();
-        }
-        e.setAmount(*amount);
-        step(QStringLiteral("Brutto"));
-    } catch (const SilentAbort &) {
-    } catch (const EngineError &ex) {
-        fb.ui().error(ex.message());
-    }
-    if (b.isEditing()) {
-        e.AbbruchClick();
-        return false;
-    }
-    return true;
-}
-
 int cmdBook(TFBuchhaltung &fb, const QString &file)
 {
     QFile f(file);
@@ -152,7 +98,7 @@ int cmdBook(TFBuchhaltung &fb, const QString &file)
             ++refused;
             continue;
         }
-        if (!bookLine(fb, cols)) {
+        if (!enterBookingLine(fb, cols)) {
             err(QStringLiteral("Fehler: Zeile %1 nicht gebucht: %2").arg(lineNo).arg(line));
             ++refused;
         }

@@ -91,7 +91,7 @@ void BookingEntry::SpeichernClick()
                         ins.exec();
                         ins.reset();
                     } catch (const std::exception &) {
-                        ins.reset();
+                        ins.tryReset();
                         db.exec("ROLLBACK TO zeile");
                         db.exec("RELEASE zeile");
                         failure = QStringLiteral("Buchung ") + QString::number(r.belegnummer) + QLatin1Char(' ') +
@@ -113,10 +113,10 @@ void BookingEntry::SpeichernClick()
                     db.exec("RELEASE zeile");
                 }
                 uw.commit();
-            } catch (const EngineError &e) {
+            } catch (const std::exception &ex) {
                 b.refresh();
                 j.refresh();
-                ui.error(e.message());
+                ui.error(TableFile::translate(ex, j.path()).message());
                 throw SilentAbort();
             }
             b.refresh();

@@ -1,0 +1,13 @@
+#pragma once
+// Entering a booking from text columns as a person types it into the entry panel; used by
+// the command line and the tests, so both run exactly the window's handlers.
+
+#include <QStringList>
+
+class TFBuchhaltung;
+
+// Columns: Belegdatum;Belegnummer;Soll;Haben;Buchungstext;Betrag;Modus;Mwst (date
+// dd.mm.yyyy, amount with decimal comma, Modus B gross or N net, Mwst empty: the derived
+// rate). New row, fields in tab order, leaving the accounts, entering and leaving the amount.
+// Returns false when the row was refused (it is then cancelled).
+bool enterBookingLine(TFBuchhaltung &fb, const QStringList &columns);

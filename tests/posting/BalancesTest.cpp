@@ -1,0 +1,134 @@
+// Running balances: the effect of a booking on its accounts, and the invariant that removing
+// and adding a booking again changes nothing.
+
+#include "PostingFixture.h"
+
+#include "posting/Balances.h"
+#include "store/Table.h"
+
+TEST_F(Books, CostBookingMovesCostBankAndInputTax)
+{
+    ASSERT_TRUE(book("05.03.%Y;1;3400;1200;Ware;119,00;B;"));
+    EXPECT_EQ(saldo(3400), Money::fromCents(10000));
+    EXPECT_EQ(saldo(1200), Money::fromCents(-11900));
+    EXPECT_EQ(saldo(1576), Money::fromCents(1900));
+    EXPECT_EQ(field(3400, "JVZSoll"), Money::fromCents(10000));
+    EXPECT_EQ(field(1576, "JVZSoll"), Money::fromCents(1900));
+    EXPECT_EQ(field(1200, "JVZHaben"), Money::fromCents(11900));
+    EXPECT_EQ(fb->TKonten.asDate(QStringLiteral("Datum1")), QDate(QDate::currentDate().year(), 3, 5));
+    // Revenue: output tax on the credit side of the VAT account.
+    ASSERT_TRUE(book("06.03.%Y;2;1000;8400;Verkauf;238,00;B;"));
+    EXPECT_EQ(saldo(1776), Money::fromCents(-3800));
+    EXPECT_EQ(saldo(8400), Money::fromCents(-20000));
+    EXPECT_EQ(saldo(1000), Money::fromCents(23800));
+}
+
+TEST_F(Books, EditCancelDeleteKeepTheInvariant)
+{
+    ASSERT_TRUE(book("05.03.%Y;1;3400;1200;Ware;119,00;B;"));
+    ASSERT_TRUE(book("06.03.%Y;2;1000;8400;Verkauf;238,00;B;"));
+    const auto before = totals();
+    Table &b = fb->TBuchungen;
+    b.first();
+    b.edit(); // removes the row from the balances
+    EXPECT_EQ(saldo(3400), Money());
+    b.cancel(); // adds it back
+    EXPECT_EQ(totals(), before);
+    b.first();
+    b.edit();
+    e().setFocus(QStringLiteral("Betrag"));
+    b.post(); // stored again with the same values
+    EXPECT_EQ(totals(), before);
+    b.first();
+    b.edit();
+    e().setFocus(QStringLiteral("Betrag"));
+    e().setAmount(Money::fromCents(23800));
+    b.post();
+    EXPECT_EQ(saldo(3400), Money::fromCents(20000));
+    EXPECT_EQ(saldo(1576), Money::fromCents(3800));
+    b.first();
+    e().deleteRow();
+    b.first();
+    e().deleteRow();
+    EXPECT_TRUE(b.isEmpty());
+    for (const auto &[nr, t] : totals()) {
+        EXPECT_EQ(t[0], 0) << nr;
+        EXPECT_EQ(t[1], 0) << nr;
+        EXPECT_EQ(t[2], 0) << nr;
+    }
+}
+
+TEST_F(Books, DeletingOutsideThePeriodIsRefused)
+{
+    ASSERT_TRUE(book("05.03.%Y;1;3400;1200;Ware;119,00;B;"));
+    fb->settings.buchVon = QStringLiteral("01.04.") + year();
+    fb->TBuchungen.first();
+    EXPECT_THROW(e().deleteRow(), SilentAbort);
+    EXPECT_TRUE(ui.saw(QStringLiteral("Löschen der Buchung nur im passenden Buchungsjahr!")));
+    EXPECT_EQ(fb->TBuchungen.recordCount(), 1);
+    EXPECT_EQ(saldo(3400), Money::fromCents(10000));
+}
+
+TEST_F(Books, MissingAccountsAndTaxAccount)
+{
+    // Without tax no tax account is needed.
+    fb->settings.vorsteuer = QStringLiteral("9999");
+    ASSERT_TRUE(book("05.03.%Y;1;4210;1200;Miete;500,00;B;"));
+    EXPECT_EQ(saldo(4210), Money::fromCents(50000));
+    // With tax the store fails and nothing changes.
+    const auto before = totals();
+    EXPECT_FALSE(book("05.03.%Y;2;4930;1200;Papier;119,00;B;"));
+    EXPECT_TRUE(ui.saw(QStringLiteral("Vorsteuer- oder Mwst-Konto nicht vorhanden!")));
+    EXPECT_EQ(totals(), before);
+    EXPECT_EQ(fb->TBuchungen.recordCount(), 1);
+
+    // A row whose debit account is gone: reported, and neither account changes.
+    BookingAmounts r;
+    r.date = QDate(2026, 3, 5);
+    r.soll = 4711;
+    r.haben = 1200;
+    r.netto = r.brutto = Money::fromCents(1000);
+    r.sollArt = -1;
+    r.habenArt = 4;
+    ui.clear();
+    EXPECT_FALSE(UpdateBalances(fb->TKonten, fb->settings, ui, r, BalanceTarget::Saldo, BalanceDirection::Add));
+    EXPECT_TRUE(ui.saw(QStringLiteral("Fehler bei Saldeneintrag in Konto 4711")));
+    EXPECT_EQ(totals(), before);
+}
+
+TEST_F(Books, DmAndEuroAreConvertedByDate)
+{
+    const QDate before2002(2001, 12, 15), after(2002, 1, 2);
+    EXPECT_EQ(convertCurrency(Money::fromCents(10000), true, before2002), Money::fromCents(19558)) << "100 € = 195.583 DM";
+    EXPECT_EQ(convertCurrency(Money::fromCents(10000), false, after), Money::fromCents(5113)) << "100 DM = 51.129 €";
+    EXPECT_EQ(convertCurrency(Money::fromCents(10000), true, after), Money::fromCents(10000));
+    EXPECT_EQ(convertCurrency(Money::fromCents(-10000), true, before2002), Money::fromCents(-19558));
+    // Rounded to cents: 0.23 € = 0.4498 DM -> 0.45.
+    EXPECT_EQ(convertCurrency(Money::fromCents(23), true, before2002), Money::fromCents(45));
+    EXPECT_EQ(convertCurrency(Money::fromCents(1), false, after), Money::fromCents(1)) << "0.511 cent";
+
+    BookingAmounts r;
+    r.date = before2002;
+    r.soll = 4210;
+    r.haben = 1200;
+    r.netto = r.brutto = Money::fromCents(10000);
+    r.sollArt = 0;
+    r.habenArt = 4;
+    r.euro = true;
+    ASSERT_TRUE(UpdateBalances(fb->TKonten, fb->settings, ui, r, BalanceTarget::Saldo, BalanceDirection::Add));
+    EXPECT_EQ(saldo(4210), Money::fromCents(19558));
+    EXPECT_EQ(saldo(1200), Money::fromCents(-19558));
+    ASSERT_TRUE(UpdateBalances(fb->TKonten, fb->settings, ui, r, BalanceTarget::DruckSaldo, BalanceDirection::Add));
+    EXPECT_EQ(field(4210, "BewSoll"), Money::fromCents(19558));
+    EXPECT_EQ(field(1200, "BewHaben"), Money::fromCents(19558));
+    EXPECT_EQ(saldo(4210), Money::fromCents(19558)) << "another target leaves Saldo alone";
+}
+
+TEST_F(Books, ReversedBookingsPutTaxOnTheOtherSide)
+{
+    ui.answers = {Btn::Yes, Btn::Yes};
+    ASSERT_TRUE(book("05.03.%Y;1;8400;1200;Gutschrift;119,00;B;")); // revenue to bank
+    EXPECT_EQ(saldo(1776), Money::fromCents(1900)) << "VAT account on its debit side";
+    ASSERT_TRUE(book("05.03.%Y;2;1200;4930;Erstattung;119,00;B;")); // bank to cost
+    EXPECT_EQ(saldo(1576), Money::fromCents(-1900)) << "input tax on its credit side";
+}
