@@ -85,15 +85,14 @@ void BookingEntry::SpeichernClick()
                         v = r.belegnummer;
                         fb_.settings.belegnr = QString::number(v + 1);
                     }
-                    db.exec("SAVEPOINT zeile");
+                    // A refused insert undoes only itself (statement atomicity); the rows
+                    // before it stay in the transaction.
                     try {
                         ins.bind(1, static_cast<int64_t>(r.rowid));
                         ins.exec();
                         ins.reset();
                     } catch (const std::exception &) {
                         ins.tryReset();
-                        db.exec("ROLLBACK TO zeile");
-                        db.exec("RELEASE zeile");
                         failure = QStringLiteral("Buchung ") + QString::number(r.belegnummer) + QLatin1Char(' ') +
                                   r.brutto.toGerman(2, false) + QStringLiteral(" lässt sich nicht eintragen!");
                         break;
@@ -110,7 +109,6 @@ void BookingEntry::SpeichernClick()
                         transferDeleteMarker = false;
 
                     }
-                    db.exec("RELEASE zeile");
                 }
                 uw.commit();
             } catch (const std::exception &ex) {

@@ -35,7 +35,7 @@ SQLite::Database &Query::connect()
         db_ = std::make_unique<SQLite::Database>(":memory:", SQLite::OPEN_READWRITE);
         for (const auto &t : tables_) {
             // The checks of an ordinary open (ours, not damaged) before the file is read.
-            TableFile::open(t.second, nullptr).reset();
+            TableFile::open(t.second, nullptr, false).reset();
             SQLite::Statement st(*db_, QStringLiteral("ATTACH DATABASE ? AS \"%1\"").arg(t.first).toStdString());
             st.bind(1, QFile::encodeName(t.second).toStdString());
             st.exec();
@@ -112,7 +112,7 @@ int Query::exec()
 
 UnitOfWork::UnitOfWork(const QString &mainPath) : mainPath_(mainPath)
 {
-    db_ = TableFile::open(mainPath, nullptr);
+    db_ = TableFile::open(mainPath, nullptr, false);
 }
 
 UnitOfWork::~UnitOfWork()
@@ -127,7 +127,7 @@ UnitOfWork::~UnitOfWork()
 
 void UnitOfWork::attach(const QString &alias, const QString &path)
 {
-    TableFile::open(path, nullptr).reset();
+    TableFile::open(path, nullptr, false).reset();
     try {
         SQLite::Statement st(*db_, QStringLiteral("ATTACH DATABASE ? AS \"%1\"").arg(alias).toStdString());
         st.bind(1, QFile::encodeName(path).toStdString());

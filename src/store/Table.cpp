@@ -84,7 +84,7 @@ void Table::setIndexName(const QString &name)
                           QStringLiteral("Index %1 der Tabelle %2 nicht gefunden.").arg(name, fileName_));
     indexName_ = name;
     indexFields_.clear();
-    if (isActive()) reload(bookmark());
+    if (isActive()) reload(currentId());
 }
 
 void Table::setIndexFields(const QStringList &fields)
@@ -95,7 +95,7 @@ void Table::setIndexFields(const QStringList &fields)
                               QStringLiteral("Feld %1 der Tabelle %2 nicht gefunden.").arg(f, fileName_));
     indexFields_ = fields;
     indexName_.clear();
-    if (isActive()) reload(bookmark());
+    if (isActive()) reload(currentId());
 }
 
 QStringList Table::orderFields() const
@@ -125,7 +125,7 @@ void Table::setFilter(const QString &whereSql, const QVariantList &params)
     filterParams_ = params;
     if (isActive()) {
         checkBrowseMode();
-        reload(bookmark());
+        reload(currentId());
         notify(Change::Reset);
     }
 }
@@ -134,6 +134,38 @@ void Table::clearFilter() { setFilter(QString(), {}); }
 
 void Table::reload(qint64 keepId)
 {
+    stale_ = true;
+    keepId_ = keepId;
+    count_ = -1;
+    curLoaded_ = false;
+}
+
+qint64 Table::currentId() const
+{
+    if (stale_) return keepId_;
+    return (pos_ >= 0 && pos_ < int(ids_.size())) ? ids_[size_t(pos_)] : 0;
+}
+
+int Table::recordCount() const
+{
+    if (!stale_) return int(ids_.size());
+    if (count_ < 0) {
+        try {
+            QString sql = QStringLiteral("SELECT COUNT(*) FROM \"%1\"").arg(inner_);
+            if (!filterSql_.isEmpty()) sql += QStringLiteral(" WHERE (%1)").arg(filterSql_);
+            SQLite::Statement st(*db_, sql.toStdString());
+            for (int i = 0; i < filterParams_.size(); ++i) TableFile::bind(st, i + 1, filterParams_[i]);
+            count_ = st.executeStep() ? st.getColumn(0).getInt() : 0;
+        } catch (const std::exception &e) {
+            throw fail(e);
+        }
+    }
+    return count_;
+}
+
+void Table::ensureIds() const
+{
+    if (!stale_ || !db_) return;
     std::vector<qint64> ids;
     try {
         QString sql = QStringLiteral("SELECT rowid FROM \"%1\"").arg(inner_);
@@ -146,10 +178,11 @@ void Table::reload(qint64 keepId)
         throw fail(e);
     }
     ids_.swap(ids);
+    stale_ = false;
     curLoaded_ = false;
     int found = -1;
-    if (keepId != 0) {
-        auto it = std::find(ids_.begin(), ids_.end(), keepId);
+    if (keepId_ != 0) {
+        auto it = std::find(ids_.begin(), ids_.end(), keepId_);
         if (it != ids_.end()) found = int(it - ids_.begin());
     }
     if (ids_.empty())
@@ -165,7 +198,7 @@ void Table::refresh()
 {
     requireActive();
     checkBrowseMode();
-    reload(bookmark());
+    reload(currentId());
     notify(Change::Reset);
 }
 
@@ -191,6 +224,7 @@ void Table::first()
 {
     requireActive();
     checkBrowseMode();
+    ensureIds();
     pos_ = ids_.empty() ? -1 : 0;
     bof_ = true;
     eof_ = ids_.empty();
@@ -201,6 +235,7 @@ void Table::last()
 {
     requireActive();
     checkBrowseMode();
+    ensureIds();
     pos_ = int(ids_.size()) - 1;
     eof_ = true;
     bof_ = ids_.empty();
@@ -211,6 +246,7 @@ void Table::next()
 {
     requireActive();
     checkBrowseMode();
+    ensureIds();
     if (pos_ + 1 < int(ids_.size())) {
         ++pos_;
         bof_ = false;
@@ -225,6 +261,7 @@ void Table::prior()
 {
     requireActive();
     checkBrowseMode();
+    ensureIds();
     if (pos_ > 0) {
         --pos_;
         bof_ = false;
@@ -239,6 +276,7 @@ void Table::moveTo(int row)
 {
     requireActive();
     checkBrowseMode();
+    ensureIds();
     if (ids_.empty()) return;
     pos_ = std::clamp(row, 0, int(ids_.size()) - 1);
     bof_ = eof_ = false;
@@ -247,6 +285,7 @@ void Table::moveTo(int row)
 
 qint64 Table::bookmark() const
 {
+    ensureIds();
     return (pos_ >= 0 && pos_ < int(ids_.size())) ? ids_[size_t(pos_)] : 0;
 }
 
@@ -254,6 +293,7 @@ bool Table::gotoBookmark(qint64 bm)
 {
     requireActive();
     checkBrowseMode();
+    ensureIds();
     auto it = std::find(ids_.begin(), ids_.end(), bm);
     if (it == ids_.end()) return false;
     pos_ = int(it - ids_.begin());
@@ -359,6 +399,7 @@ void Table::findNearest(const QVariantList &values)
 
 void Table::loadCurrent() const
 {
+    ensureIds();
     if (curLoaded_) return;
     cur_.clear();
     if (pos_ < 0 || pos_ >= int(ids_.size())) {
@@ -580,6 +621,7 @@ void Table::edit()
 {
     requireActive();
     if (isEditing()) return;
+    ensureIds();
     if (ids_.empty()) {
         insert();
         return;
@@ -650,9 +692,11 @@ void Table::remove()
         cancel();
         return;
     }
+    ensureIds();
     if (ids_.empty())
         throw EngineError(DbErr::General, QStringLiteral("Die Tabelle %1 ist leer.").arg(fileName_));
     if (beforeDelete) beforeDelete(*this);
+    ensureIds();
     const qint64 id = ids_[size_t(pos_)];
     try {
         SQLite::Statement st(*db_, QStringLiteral("DELETE FROM \"%1\" WHERE rowid = ?").arg(inner_).toStdString());

@@ -59,11 +59,11 @@ public:
     void setFilter(const QString &whereSql, const QVariantList &params = {});
     void clearFilter();
 
-    int recordCount() const { return int(ids_.size()); }
-    bool isEmpty() const { return ids_.empty(); }
-    int recNo() const { return pos_; } // 0-based; -1 on an empty table
-    bool bof() const { return bof_; }
-    bool eof() const { return eof_; }
+    int recordCount() const;
+    bool isEmpty() const { return recordCount() == 0; }
+    int recNo() const { ensureIds(); return pos_; } // 0-based; -1 on an empty table
+    bool bof() const { ensureIds(); return bof_; }
+    bool eof() const { ensureIds(); return eof_; }
     void first();
     void last();
     void next();
@@ -143,7 +143,11 @@ private:
         Table *source = nullptr;
     };
     void requireActive() const;
+    // Marks the row ids stale; they are read again when a row is next needed, so that a
+    // refresh after a bulk change of a big table costs nothing until someone looks.
     void reload(qint64 keepId);
+    void ensureIds() const;
+    qint64 currentId() const;
     void loadCurrent() const;
     QVariant toStorage(const FieldDef &f, const QVariant &v) const;
     QVariant fromDb(const FieldDef &f, const QVariant &v) const;
@@ -165,9 +169,12 @@ private:
     QStringList indexFields_;
     QString filterSql_;
     QVariantList filterParams_;
-    std::vector<qint64> ids_;
-    int pos_ = -1;
-    bool bof_ = true, eof_ = true;
+    mutable std::vector<qint64> ids_;
+    mutable int pos_ = -1;
+    mutable bool bof_ = true, eof_ = true;
+    mutable bool stale_ = false;
+    mutable qint64 keepId_ = 0;
+    mutable int count_ = -1;
     mutable bool curLoaded_ = false;
     mutable QVariantList cur_;
     QVariantList buf_;

@@ -169,7 +169,7 @@ void create(const QString &path, const TableSchema &schema)
     }
 }
 
-std::unique_ptr<SQLite::Database> open(const QString &path, const TableSchema *expected)
+std::unique_ptr<SQLite::Database> open(const QString &path, const TableSchema *expected, bool deep)
 {
     const QString file = QDir::toNativeSeparators(path);
     QFileInfo fi(path);
@@ -191,7 +191,7 @@ std::unique_ptr<SQLite::Database> open(const QString &path, const TableSchema *e
                               QStringLiteral("Die Tabelle %1 stammt von einer neueren Programmversion "
                                              "und kann nicht geöffnet werden.")
                                   .arg(file));
-        std::string check = db->execAndGet("PRAGMA quick_check").getString();
+        std::string check = deep ? db->execAndGet("PRAGMA quick_check").getString() : std::string("ok");
         if (check != "ok")
             throw EngineError(DbErr::Damaged,
                               QStringLiteral("Die Tabelle %1 ist beschädigt (%2).")

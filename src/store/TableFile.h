@@ -29,8 +29,10 @@ void create(const QString &path, const TableSchema &schema);
 
 // Opens a table file after the checks every open makes (exists, not empty, ours, not newer,
 // quick integrity check, rollback journal). When `expected` is given, the fields must match
-// it in name and order, else DbErr::Structure. Returns the connection.
-std::unique_ptr<SQLite::Database> open(const QString &path, const TableSchema *expected);
+// it in name and order, else DbErr::Structure. Returns the connection. The integrity check
+// reads the whole file, so connections for a unit of work or a query on a file that a table
+// object has already opened skip it (deep = false).
+std::unique_ptr<SQLite::Database> open(const QString &path, const TableSchema *expected, bool deep = true);
 // Name of the one table inside an opened file.
 QString innerName(SQLite::Database &db);
 QStringList columns(SQLite::Database &db, const QString &inner);

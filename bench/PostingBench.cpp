@@ -1,0 +1,153 @@
+// Posting with a journal of a million bookings: storing one batch row (every check and the
+// balance update) and transferring 10,000 batch rows into the journal. A plain SQLite insert
+// of the same rows in one transaction is measured beside the transfer as its floor.
+//
+//   cmake -S . -B build -DLEDRA_BUILD_BENCH=ON && cmake --build build --target bench_posting
+//   build/bin/bench_posting
+
+#include "app/UBuchhaltung.h"
+#include "posting/EntryLine.h"
+#include "posting/UBuchen.h"
+#include "store/Query.h"
+#include "store/Table.h"
+#include "store/TableFile.h"
+#include "ui/ScriptedUi.h"
+
+#include <QDir>
+#include <QGuiApplication>
+#include <QTemporaryDir>
+#include <SQLiteCpp/Database.h>
+#include <SQLiteCpp/Statement.h>
+#include <SQLiteCpp/Transaction.h>
+#include <benchmark/benchmark.h>
+
+namespace {
+
+constexpr int kJournal = 1000000;
+constexpr int kBatch = 10000;
+
+struct Folder {
+    QTemporaryDir tmp;
+    QString program, base;
+    Folder()
+    {
+        program = tmp.path();
+        base = program + QStringLiteral("/DATEN");
+        QDir().mkpath(base);
+        QDir src(QStringLiteral(LEDRA_SHIPPED_DATA));
+        for (const QString &f : src.entryList(QDir::Files)) QFile::copy(src.filePath(f), base + QLatin1Char('/') + f);
+        QFile::remove(base + QStringLiteral("/Konten.DB"));
+        QFile::copy(base + QStringLiteral("/Datev03.db"), base + QStringLiteral("/Konten.DB"));
+        QFile ini(base + QStringLiteral("/LEDRA.INI"));
+        ini.open(QIODevice::WriteOnly);
+        ini.write(QStringLiteral("[Konten]\nVorsteuer=1576\nMwst=1776\n[BZR]\nVon=01.01.%1\nBis=31.12.%1\n")
+                      .arg(QDate::currentDate().year()).toUtf8());
+        ini.close();
+        SQLite::Database db((base + QStringLiteral("/Journal.DB")).toStdString(), SQLite::OPEN_READWRITE);
+        SQLite::Transaction tr(db);
+        SQLite::Statement st(db, "INSERT INTO Journal VALUES (?, ?, 'Altbuchung', ?, 1200, 1000000, 1190000, 190000, 19, ?, NULL, 1, 0)");
+        const int accounts[] = {4930, 3400, 4210, 4900};
+        for (int i = 1; i <= kJournal; ++i) {
+            st.bind(1, i);
+            st.bind(2, QDate(QDate::currentDate().year(), 1 + i % 12, 1 + i % 28).toString(Qt::ISODate).toStdString());
+            st.bind(3, accounts[i % 4]);
+            st.bind(4, 100000 + i);
+            st.exec();
+            st.reset();
+        }
+        tr.commit();
+    }
+};
+
+Folder &folder()
+{
+    static Folder f;
+    return f;
+}
+
+void StoreOneBatchRow(benchmark::State &state)
+{
+    ScriptedUi ui;
+    ui.defaultAnswer = Btn::Yes;
+    TFBuchhaltung fb(ui, folder().program);
+    if (!fb.FormCreate()) {
+        state.SkipWithError("start failed");
+        return;
+    }
+    fb.entry().startTimer = [&] { fb.entry().Timer1Timer(); };
+    const QString line = QStringLiteral("05.03.%1;7;4930;1200;Papier;119,00;B;").arg(QDate::currentDate().year());
+    for (auto _ : state) {
+        if (!enterBookingLine(fb, line.split(QLatin1Char(';')))) state.SkipWithError("row refused");
+    }
+    fb.TBuchungen.emptyTable();
+}
+BENCHMARK(StoreOneBatchRow)->Unit(benchmark::kMillisecond)->Iterations(300);
+
+void fillBatch(const QString &base, qint64 firstNr)
+{
+    SQLite::Database db((base + QStringLiteral("/Buchung.DB")).toStdString(), SQLite::OPEN_READWRITE);
+    SQLite::Transaction tr(db);
+    db.exec("DELETE FROM Buchung");
+    SQLite::Statement st(db, "INSERT INTO Buchung VALUES (?, ?, 'Papier', 4930, 1200, 1000000, 1190000, 190000, 19, ?, NULL, 1, 0, 0)");
+    for (int i = 0; i < kBatch; ++i) {
+        st.bind(1, static_cast<int64_t>(firstNr + i));
+        st.bind(2, QDate(QDate::currentDate().year(), 3, 5).toString(Qt::ISODate).toStdString());
+        st.bind(3, 7 + i % 50);
+        st.exec();
+        st.reset();
+    }
+    tr.commit();
+}
+
+void TransferTenThousand(benchmark::State &state)
+{
+    ScriptedUi ui;
+    ui.defaultAnswer = Btn::Yes;
+    TFBuchhaltung fb(ui, folder().program);
+    if (!fb.FormCreate()) {
+        state.SkipWithError("start failed");
+        return;
+    }
+    qint64 next = kJournal + 100000;
+    for (auto _ : state) {
+        state.PauseTiming();
+        fillBatch(folder().base, next);
+        next += kBatch;
+        fb.TBuchungen.refresh();
+        state.ResumeTiming();
+        fb.entry().SpeichernClick();
+    }
+}
+BENCHMARK(TransferTenThousand)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// The floor: the same rows copied and deleted with plain SQL in one transaction.
+void PlainSqlMoveTenThousand(benchmark::State &state)
+{
+    qint64 next = kJournal + 900000;
+    for (auto _ : state) {
+        state.PauseTiming();
+        fillBatch(folder().base, next);
+        next += kBatch;
+        state.ResumeTiming();
+        SQLite::Database db((folder().base + QStringLiteral("/Journal.DB")).toStdString(), SQLite::OPEN_READWRITE);
+        db.exec(("ATTACH DATABASE '" + (folder().base + QStringLiteral("/Buchung.DB")).toStdString() + "' AS b").c_str());
+        SQLite::Transaction tr(db);
+        db.exec("INSERT INTO main.Journal SELECT Autonummer, Belegdatum, Buchungstext, Soll, Haben, Netto, Brutto, Steuer, "
+                "Steuersatz, Belegnummer, IDNr, Euro, Stfaellig FROM b.Buchung");
+        db.exec("DELETE FROM b.Buchung");
+        tr.commit();
+    }
+}
+BENCHMARK(PlainSqlMoveTenThousand)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    ::benchmark::Initialize(&argc, argv);
+    ::benchmark::RunSpecifiedBenchmarks();
+    ::benchmark::Shutdown();
+    return 0;
+}
