@@ -38,26 +38,39 @@ Money convertCurrency(Money amount, bool euro, const QDate &date)
     return amount;
 }
 
-namespace {
+qint64 bookingTaxAccount(const BookingAmounts &row, qint64 vorsteuer, qint64 mwst)
+{
+    if (row.steuer < Money::fromCents(1)) return 0;
+    const bool g = row.sollArt == 3 || row.habenArt == 3;
+    return g ? mwst : vorsteuer;
+}
 
-struct Change {
-    qint64 konto;
-    Money amount;  // added to the target (debit positive)
-    Money turnover;
-    bool debitSide;
-};
-
-} // namespace
-
-bool UpdateBalances(Table &konten, const YearSettings &settings, Ui &ui, const BookingAmounts &row,
-                    BalanceTarget target, BalanceDirection direction)
+int bookingEffects(const BookingAmounts &row, BalanceDirection direction, qint64 taxAccount, AccountEffect out[3])
 {
     Money d = row.sollArt >= 4 ? row.brutto : row.netto;
     Money c = row.habenArt >= 4 ? row.brutto : row.netto;
     Money x = row.steuer;
+    // Reversed direction (revenue debited or cost credited) turns the tax to the other side.
     const bool e = row.sollArt == 3 || (row.habenArt >= 0 && row.habenArt < 3);
     const bool g = row.sollArt == 3 || row.habenArt == 3;
+    if (direction == BalanceDirection::Remove) {
+        d = -d;
+        c = -c;
+        x = -x;
+    }
+    d = convertCurrency(d, row.euro, row.date);
+    c = convertCurrency(c, row.euro, row.date);
+    x = convertCurrency(x, row.euro, row.date);
+    out[0] = {row.soll, d, d, true};
+    out[1] = {row.haben, -c, c, false};
+    if (taxAccount == 0 || (x.units() < 100 && x.units() > -100)) return 2;
+    out[2] = g == e ? AccountEffect{taxAccount, x, x, true} : AccountEffect{taxAccount, -x, x, false};
+    return 3;
+}
 
+bool UpdateBalances(Table &konten, const YearSettings &settings, Ui &ui, const BookingAmounts &row,
+                    BalanceTarget target, BalanceDirection direction)
+{
     SQLite::Database &db = konten.db();
     auto exists = [&](qint64 nr) {
         SQLite::Statement st(db, QStringLiteral("SELECT 1 FROM \"%1\" WHERE KtoNr = ?").arg(konten.innerName()).toStdString());
@@ -70,38 +83,23 @@ bool UpdateBalances(Table &konten, const YearSettings &settings, Ui &ui, const B
             ui.error(QStringLiteral("Fehler bei Saldeneintrag in Konto ") + QString::number(nr));
             failed = true;
         }
-    qint64 taxAccount = 0;
-    if (x >= Money::fromCents(1)) {
-        taxAccount = (g ? settings.kontoMwst : settings.vorsteuer).trimmed().toLongLong();
-        if (!exists(taxAccount)) {
-            ui.error(QStringLiteral("Vorsteuer- oder Mwst-Konto nicht vorhanden!"));
-            throw SilentAbort();
-        }
-    }
-    if (direction == BalanceDirection::Remove) {
-        d = -d;
-        c = -c;
-        x = -x;
+    const qint64 taxAccount = bookingTaxAccount(row, settings.vorsteuer.trimmed().toLongLong(),
+                                                settings.kontoMwst.trimmed().toLongLong());
+    if (row.steuer >= Money::fromCents(1) && !exists(taxAccount)) {
+        ui.error(QStringLiteral("Vorsteuer- oder Mwst-Konto nicht vorhanden!"));
+        throw SilentAbort();
     }
     if (failed) return false;
-    d = convertCurrency(d, row.euro, row.date);
-    c = convertCurrency(c, row.euro, row.date);
-    x = convertCurrency(x, row.euro, row.date);
-
-    std::vector<Change> changes{{row.soll, d, d, true}, {row.haben, -c, c, false}};
-    if (x.units() >= 100 || x.units() <= -100) {
-        if (g == e)
-            changes.push_back({taxAccount, x, x, true});
-        else
-            changes.push_back({taxAccount, -x, x, false});
-    }
+    AccountEffect changes[3];
+    const int n = bookingEffects(row, direction, taxAccount, changes);
 
     const QString T = target == BalanceTarget::Saldo        ? QStringLiteral("Saldo")
                       : target == BalanceTarget::DruckSaldo ? QStringLiteral("DruckSaldo")
                                                             : QStringLiteral("VorSaldo");
     try {
         SQLite::Transaction tr(db);
-        for (const Change &ch : changes) {
+        for (int i = 0; i < n; ++i) {
+            const AccountEffect &ch = changes[i];
             QString sql = QStringLiteral("UPDATE \"%1\" SET \"%2\" = COALESCE(\"%2\", 0) + ?1").arg(konten.innerName(), T);
             if (target == BalanceTarget::Saldo) {
                 sql += ch.debitSide ? QStringLiteral(", JVZSoll = COALESCE(JVZSoll, 0) + ?2")

@@ -12,6 +12,9 @@ class YearSettings;
 
 // The fields of a booking row that the totals need, read from a row of the batch, of the
 // journal or of a journal query alike.
+enum class BalanceTarget { Saldo, DruckSaldo, VorSaldo };
+enum class BalanceDirection { Add, Remove };
+
 struct BookingAmounts {
     QDate date;
     qint64 soll = 0, haben = 0;
@@ -23,12 +26,28 @@ struct BookingAmounts {
     static BookingAmounts fromTable(const Table &row);
 };
 
-enum class BalanceTarget { Saldo, DruckSaldo, VorSaldo };
-enum class BalanceDirection { Add, Remove };
 
 // Amount brought into the currency in force on the booking date (euro before 2002 times
 // 1.95583, DM from 2002 on times 0.5112918811962185), rounded to cents half away from zero.
 Money convertCurrency(Money amount, bool euro, const QDate &date);
+
+// What one booking does to one account: `amount` is added to the balance (debit positive),
+// `turnover` to the debit or credit turnover of the year.
+struct AccountEffect {
+    qint64 konto = 0;
+    Money amount;
+    Money turnover;
+    bool debitSide = true;
+};
+
+// The effects of a booking on its debit, credit and tax account, converted into the
+// currency of its date; returns how many (2, or 3 with tax). taxAccount is the input-tax or
+// VAT account the booking's tax goes to (0 when it has none); see bookingTaxAccount.
+int bookingEffects(const BookingAmounts &row, BalanceDirection direction, qint64 taxAccount,
+                   AccountEffect out[3]);
+// The tax account of a booking with tax (0 without): the VAT account for revenue bookings,
+// else the input-tax account.
+qint64 bookingTaxAccount(const BookingAmounts &row, qint64 vorsteuer, qint64 mwst);
 
 // Applies the booking to the accounts of `konten`. All of its accounts change in one
 // transaction or none does. A missing debit or credit account is reported and the row is

@@ -1,0 +1,10 @@
+#pragma once
+
+class TFBuchhaltung;
+
+// Rebuilds every account's running totals from its opening balance and every booking of the
+// entry batch and of the open year's journal, and drops assignments to BWA and balance-sheet
+// lines that do not exist. All accounts are written in one transaction: a run that stops
+// (a booking with tax whose tax account is missing) leaves the totals as they were.
+// Throws SilentAbort after its message when it cannot run or stops.
+void SaldenNeuClick(TFBuchhaltung &fb);
