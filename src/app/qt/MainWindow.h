@@ -1,35 +1,114 @@
 #pragma once
 // The main window TFBuchhaltung on Qt widgets: shows the state of the rules object and
-// forwards its events to it.
+// forwards its events to it. The pages live in their own classes; this window holds the page
+// control, the top bar of the page "Buchen", the pop-up menus, the status bar, the Enter key
+// handling and the window state kept in the program settings file.
 
 #include "app/UBuchhaltung.h"
-#include "ui/qt/QtUi.h"
 
 #include <QMainWindow>
 #include <memory>
 
-class QTabWidget;
+class BuchenPage;
+class DbNavigator;
+class EinstellungPage;
+class KontenPage;
+class PageControl;
+class QtUi;
 class QLabel;
+class QMenu;
 class QProgressBar;
+class QTableView;
+class QToolButton;
+class TableModel;
+class WindowUi;
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
     explicit MainWindow(const QString &programFolder);
+    // Messages and questions go to `ui` (a scripted double in tests) instead of message boxes;
+    // focus, status bar and progress gauge stay the window's own.
+    MainWindow(const QString &programFolder, Ui &ui);
     ~MainWindow() override;
+
     // Runs the start-up; false when the program must end.
     bool create();
     TFBuchhaltung &core() { return *core_; }
+    Ui &ui();
+
+    PageControl *PageControl1() const { return pages_; }
+    BuchenPage *buchenPage() const { return buchen_; }
+    KontenPage *kontenPage() const { return konten_; }
+    EinstellungPage *einstellungPage() const { return einstellung_; }
+
+    // Top bar of the page "Buchen".
+    DbNavigator *DBNavigator2() const { return navigator2_; }
+    QToolButton *BSpeichern() const { return bSpeichern_; }
+    QToolButton *SBDruck() const { return sbDruck_; }
+    QToolButton *BOP() const { return bOP_; }
+    QToolButton *SBEnde() const { return sbEnde_; }
+
+    QLabel *statusPanel(int i) const { return (i >= 0 && i < 4) ? panels_[i] : nullptr; }
+    QProgressBar *ProgressBar1() const { return gauge_; }
+
+    struct PopupMenu1Items {
+        QMenu *menu = nullptr;
+        QAction *Neu = nullptr, *Speichern = nullptr, *Splitting1 = nullptr,
+                *OffenePosten1 = nullptr, *Storno1 = nullptr, *Favorithinzufuegen = nullptr,
+                *Favoritloeschen = nullptr, *Beenden = nullptr;
+    };
+    struct PopupMenu2Items {
+        QMenu *menu = nullptr;
+        QAction *Salden = nullptr, *Kontenblatt1 = nullptr, *Journal1 = nullptr, *MUstVM = nullptr;
+        QMenu *Saldenlisten = nullptr;
+        QAction *MSalden = nullptr, *MSalden2 = nullptr, *GuV = nullptr, *BWA = nullptr,
+                *Bilanz1 = nullptr;
+    };
+    const PopupMenu1Items &PopupMenu1() const { return popup1_; }
+    const PopupMenu2Items &PopupMenu2() const { return popup2_; }
+
+    // The rules ask for controls by name.
+    void focusControl(const QString &name);
+    void setStatusText(int panel, const QString &text);
+    void setProgressVisible(bool visible);
+    void setProgress(int percent);
 
 protected:
     void closeEvent(QCloseEvent *e) override;
+    void contextMenuEvent(QContextMenuEvent *e) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    MainWindow(const QString &programFolder, Ui *external);
+    void buildPages();
+    QWidget *buildBuchenTopBar(QWidget *page);
+    void buildMenus(QWidget *buchenPage);
     void buildStatusBar();
     void syncControls();
-    QtUi ui_;
+    bool pageChanging();
+    void pageChanged(int index);
+    void applySkin();
+    void showAbout();
+
+    std::unique_ptr<QtUi> qtUi_;
+    std::unique_ptr<WindowUi> ui_;
     std::unique_ptr<TFBuchhaltung> core_;
-    QTabWidget *pages_ = nullptr;
+
+    PageControl *pages_ = nullptr;
+    QWidget *buchenTab_ = nullptr;
+    BuchenPage *buchen_ = nullptr;
+    KontenPage *konten_ = nullptr;
+    EinstellungPage *einstellung_ = nullptr;
+    DbNavigator *navigator2_ = nullptr;
+    QToolButton *bSpeichern_ = nullptr, *sbDruck_ = nullptr, *bOP_ = nullptr, *sbEnde_ = nullptr;
+    PopupMenu1Items popup1_;
+    PopupMenu2Items popup2_;
     QLabel *panels_[4] = {};
     QProgressBar *gauge_ = nullptr;
+    QStringList shownBookingTexts_;
 };
+
+// Column widths of a grid by the field name of each column, as the program settings keep them.
+void applyColumnWidths(QTableView *view, const TableModel *model, const QMap<QString, int> &widths);
+void storeColumnWidths(const QTableView *view, const TableModel *model, QMap<QString, int> &widths);

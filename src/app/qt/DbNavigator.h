@@ -1,0 +1,29 @@
+#pragma once
+// The button bar over a table: first, prior, next, last, insert, delete, edit, post, cancel
+// and refresh. Each button runs the table operation (and so the table's own events); a
+// refusal by the rules is shown through the ui port and leaves the table as it was.
+
+#include "store/Table.h"
+
+#include <QWidget>
+#include <array>
+
+class QToolButton;
+class Ui;
+
+class DbNavigator : public QWidget {
+    Q_OBJECT
+public:
+    enum Button { First, Prior, Next, Last, Insert, Delete, Edit, Post, Cancel, Refresh, Count };
+
+    DbNavigator(Table &table, Ui &ui, QWidget *parent = nullptr);
+    QToolButton *button(Button b) const { return buttons_[b]; }
+    // Re-reads the table state into the buttons' enablement (also done on every change).
+    void updateButtons();
+
+private:
+    void run(Button b);
+    Table &table_;
+    Ui &ui_;
+    std::array<QToolButton *, Count> buttons_{};
+};

@@ -1,0 +1,83 @@
+#pragma once
+// A Qt item model over a Table, the way a data-aware grid sees its dataset: the rows are the
+// table's rows in its current order, the columns are chosen fields. The Table keeps only the
+// ordered row ids, so the model reads records on demand by moving the table's cursor over a
+// small block of rows and back again, and keeps the texts of recently read rows.
+//
+// Reading never posts: while the table is being edited, inserted into, or while its controls
+// are disabled (a bulk operation walks it), the model does not move the cursor and shows
+// what it has read before. Code that walks a table while messages may be shown (and the
+// window may repaint) therefore disables the table's controls first, as with any grid.
+//
+// A row being inserted is shown as an extra last row until it is stored or cancelled.
+
+#include "store/Table.h"
+
+#include <QAbstractTableModel>
+#include <QHash>
+#include <QList>
+#include <QStringList>
+#include <functional>
+
+class QTableView;
+
+struct TableColumn {
+    QString field; // field or look-up name of the table; also the key of its stored width
+    QString title;
+    Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter;
+    // Text of the field on the table's current row; empty: the field's plain text.
+    std::function<QString(const Table &)> text = nullptr;
+    bool editable = false;
+};
+
+class TableModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    TableModel(Table &table, QList<TableColumn> columns, QObject *parent = nullptr);
+
+    int rowCount(const QModelIndex &parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex &parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+    // Editing a cell puts the table into edit state on that row and sets the field; the
+    // table's own events decide whether the value is taken.
+    bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
+
+    Table &table() const { return table_; }
+    const TableColumn &column(int c) const { return columns_.at(c); }
+    int columnOf(const QString &field) const;
+    // The row of the table's cursor (the extra row while inserting); -1 when there is none.
+    int currentRow() const;
+    // Moves the table's cursor to a row picked in a view; a pending edit is posted first, as
+    // a grid does. False when the table refused (the reason went to tableError or was shown
+    // by the rules already).
+    bool moveCursorTo(int row);
+
+    // True while some model moves the cursor of `table` to read rows. Other observers of the
+    // table ignore its Current notifications during that time.
+    static bool isReading(const Table &table);
+
+signals:
+    void currentRowChanged(int row);
+    void tableError(const QString &message);
+
+private:
+    void onTableChange(Table::Change change);
+    void syncInsertRow();
+    int tableRows() const;
+    bool canMoveCursor() const;
+    QStringList readCurrent() const;
+    const QStringList *cachedRow(int row) const;
+
+    Table &table_;
+    QList<TableColumn> columns_;
+    int rows_ = 0;
+    bool insertRow_ = false;
+    mutable QHash<int, QStringList> cache_;
+};
+
+// Lets a view follow the table's cursor (the current row is the selected row) and move the
+// cursor when the user picks another row.
+void followTableCursor(QTableView *view, TableModel *model);

@@ -1,0 +1,51 @@
+#pragma once
+// The main window on a copy of the shipped data folder, with a scripted ui port that records
+// every message and answers every question.
+
+#include "app/qt/MainWindow.h"
+#include "openitems/OpenItemsInterface.h"
+#include "support/Fixture.h"
+#include "ui/ScriptedUi.h"
+
+#include <gtest/gtest.h>
+#include <memory>
+
+class WindowTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override { window.reset(); }
+
+    // Creates the window and runs its start-up; shows and activates it when asked.
+    MainWindow &start(bool show = true);
+    void restart(bool show = true);
+    void writeProgramIni(const QByteArray &content);
+    void writeYearIni(const QByteArray &content);
+    // The user's copy of the program settings file (made by the location rule on first use).
+    QString userProgramIni() const;
+    // The program settings file that the program reads and writes.
+    QString programIniInUse() const;
+    QStringList messageTexts() const;
+
+    DataFixture data;
+    ScriptedUi ui;
+    std::unique_ptr<MainWindow> window;
+};
+
+// The open-items module as far as the main window needs it to show its commands.
+class FakeOpenItems : public OpenItemsModule {
+public:
+    void create(QWidget *) override {}
+    void FormInit(const QString &, const QString &) override {}
+    void setCustomerFolder(const QString &) override {}
+    int OPFenster() override { return 0; }
+    QVariantList GibAusgleich() override { return {}; }
+    void OPDetail(int) override {}
+    void AddStapel(int, bool) override {}
+    void DelStapel(int) override {}
+    QString NeuOrAusgl(int) override { return {}; }
+    void Buchen(int, qint64, bool, const QString &) override {}
+    void BuchenEnde() override {}
+    int GetLastOP() override { return 0; }
+    void CloseAll() override {}
+    void FDatenCreate() override {}
+};

@@ -1,0 +1,241 @@
+// The main window on a copy of the shipped data: start-up, page switching, the commands that
+// follow the plug-in and the taxation basis, the Enter key, and the window state it keeps.
+
+#include "GuiFixture.h"
+
+#include "app/IniFile.h"
+#include "app/qt/BuchenPage.h"
+#include "app/qt/EinstellungPage.h"
+#include "app/qt/KontenPage.h"
+#include "app/qt/PageControl.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QTabBar>
+#include <QTableView>
+#include <QTest>
+#include <QToolButton>
+
+namespace {
+const QString kRefused = QStringLiteral("Bitte erst die Dateneingabe beenden.");
+
+void clickTab(MainWindow &w, int index) {
+    QTabBar *bar = w.PageControl1()->tabBar();
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(index).center());
+}
+} // namespace
+
+TEST_F(WindowTest, StartsOnTheShippedDataWithoutAnyMessage) {
+    data.addAccount(8400, QStringLiteral("Erlöse 19 % USt"), 3, 19.0);
+    data.addAccount(1200, QStringLiteral("Bank"), 4, 0.0);
+    MainWindow &w = start();
+    EXPECT_TRUE(ui.messages.empty()) << messageTexts().join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(ui.questions.empty());
+
+    TFBuchhaltung &core = w.core();
+    EXPECT_EQ(w.statusPanel(0)->text(), QStringLiteral("0 Buchungen"));
+    EXPECT_EQ(w.statusPanel(1)->text(),
+              QStringLiteral("%1 Konten").arg(core.TKonten2.recordCount()));
+    EXPECT_EQ(w.statusPanel(2)->text(), QStringLiteral("DATEN"));
+    EXPECT_FALSE(w.ProgressBar1()->isVisible());
+
+    // The grids show the tables the rules opened.
+    const TableModel *accounts = w.kontenPage()->gridModel();
+    ASSERT_EQ(core.TKonten2.recordCount(), 2);
+    EXPECT_EQ(w.statusPanel(1)->text(), QStringLiteral("2 Konten"));
+    ASSERT_EQ(accounts->rowCount(), 2);
+    const QStringList bank{"1200", "Bank", "Bank", "0", "0,00", "0,00", "0,00", "", ""};
+    for (int c = 0; c < bank.size(); ++c)
+        EXPECT_EQ(accounts->data(accounts->index(0, c)).toString(), bank[c]) << c;
+    EXPECT_EQ(accounts->data(accounts->index(1, 0)).toString(), QStringLiteral("8400"));
+    EXPECT_EQ(w.buchenPage()->gridModel()->rowCount(), 0);
+
+    // The settings page shows the year settings of the data folder.
+    EXPECT_EQ(w.einstellungPage()->Vorsteuer()->text(), core.settings.vorsteuer);
+    EXPECT_EQ(w.einstellungPage()->MwstSatz()->text(), QStringLiteral("19.0 %"));
+    EXPECT_EQ(w.einstellungPage()->EBuchBis()->text(), core.settings.buchBis);
+    EXPECT_EQ(w.einstellungPage()->DelJahr()->isEnabled(), core.controls.delJahrEnabled);
+    EXPECT_TRUE(w.einstellungPage()->DelJahr()->isEnabled()) << "the base data folder is open";
+    EXPECT_FALSE(w.einstellungPage()->KSaldouebertr()->isEnabled());
+}
+
+TEST_F(WindowTest, PageStaysWhileABatchRowIsBeingEntered) {
+    MainWindow &w = start();
+    TFBuchhaltung &core = w.core();
+    core.TBuchungen.insert();
+
+    clickTab(w, 1);
+    EXPECT_EQ(w.PageControl1()->currentIndex(), 0);
+    EXPECT_EQ(core.page, TFBuchhaltung::Page::Buchen);
+    EXPECT_TRUE(ui.saw(kRefused));
+
+    QTest::keyClick(w.buchenPage()->BDatum(), Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(w.PageControl1()->currentIndex(), 0) << "Ctrl+Tab asks the same question";
+    EXPECT_EQ(ui.messages.size(), 2u);
+
+    core.TBuchungen.cancel();
+    clickTab(w, 1);
+    EXPECT_EQ(w.PageControl1()->currentIndex(), 1);
+    EXPECT_EQ(core.page, TFBuchhaltung::Page::Konten);
+    EXPECT_EQ(ui.messages.size(), 2u);
+}
+
+TEST_F(WindowTest, OpenItemCommandsFollowThePlugIn) {
+    MainWindow &w = start();
+    auto shown = [](QWidget *widget) { return !widget->isHidden(); };
+    EXPECT_FALSE(shown(w.BOP()));
+    EXPECT_FALSE(w.PopupMenu1().OffenePosten1->isVisible());
+    EXPECT_FALSE(shown(w.einstellungPage()->gbSkonto()));
+
+    FakeOpenItems module;
+    w.core().setOpenItemsForTest(&module);
+    EXPECT_TRUE(shown(w.BOP()));
+    EXPECT_TRUE(w.PopupMenu1().OffenePosten1->isVisible());
+    EXPECT_TRUE(shown(w.einstellungPage()->gbSkonto()));
+
+    w.core().setOpenItemsForTest(nullptr);
+    EXPECT_FALSE(shown(w.BOP()));
+    EXPECT_FALSE(shown(w.einstellungPage()->gbSkonto()));
+}
+
+TEST_F(WindowTest, DueTaxColumnsOnlyUnderCashBasisTaxation) {
+    auto dueColumnsHidden = [&](MainWindow &w) {
+        QTableView *grid = w.buchenPage()->DBGrid2();
+        const TableModel *m = w.buchenPage()->gridModel();
+        EXPECT_FALSE(grid->isColumnHidden(m->columnOf(QStringLiteral("Steuersatz"))));
+        const bool a = grid->isColumnHidden(m->columnOf(QStringLiteral("Stfaellig")));
+        const bool b = grid->isColumnHidden(m->columnOf(QStringLiteral("Satzfaellig")));
+        EXPECT_EQ(a, b);
+        return a;
+    };
+    MainWindow &w = start(false);
+    EXPECT_FALSE(w.core().settings.istSteuer);
+    EXPECT_TRUE(dueColumnsHidden(w));
+
+    writeYearIni("[Ust]\r\nVoll=190\r\nIst=1\r\n");
+    restart(false);
+    EXPECT_TRUE(window->einstellungPage()->cbIstSteuer()->isChecked());
+    EXPECT_FALSE(dueColumnsHidden(*window));
+
+    window->core().controls.cashBasisColumns = false;
+    window->core().notifyControls();
+    EXPECT_TRUE(dueColumnsHidden(*window));
+}
+
+TEST_F(WindowTest, SavedPositionOffTheScreenIsPulledBack) {
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    struct Case {
+        int left, top;
+        QPoint expected;
+    };
+    const Case cases[] = {{screen.width() + 500,
+                           screen.height() + 300,
+                           {screen.width() - 400, screen.height() - 300}},
+                          {-60, -25, {0, 0}},
+                          {20, 10, {20, 10}}};
+    for (const Case &c : cases) {
+        QFile::remove(userProgramIni());
+        writeProgramIni(
+            QStringLiteral("[FBuchhaltung]\r\nLeft=%1\r\nTop=%2\r\nWidth=400\r\nHeight=300\r\n")
+                .arg(c.left)
+                .arg(c.top)
+                .toUtf8());
+        restart(false);
+        EXPECT_EQ(window->geometry().topLeft(), c.expected) << c.left << "," << c.top;
+        EXPECT_EQ(window->geometry().size(), QSize(400, 300));
+    }
+}
+
+TEST_F(WindowTest, ClosingKeepsGeometryAndColumnWidthsForTheNextStart) {
+    MainWindow &w = start(false);
+    QTableView *batch = w.buchenPage()->DBGrid2();
+    QTableView *accounts = w.kontenPage()->DBGrid1();
+    const int text = w.buchenPage()->gridModel()->columnOf(QStringLiteral("Buchungstext"));
+    const int name = w.kontenPage()->gridModel()->columnOf(QStringLiteral("Name"));
+    batch->setColumnWidth(text, 333);
+    accounts->setColumnWidth(name, 277);
+    w.setGeometry(30, 40, 640, 480);
+    ASSERT_TRUE(w.close());
+
+    {
+        IniFile ini(programIniInUse());
+        EXPECT_EQ(ini.readInteger(QStringLiteral("DBGrid2"), QStringLiteral("Buchungstext"), 0),
+                  333);
+        EXPECT_EQ(ini.readInteger(QStringLiteral("DBGrid1"), QStringLiteral("Name"), 0), 277);
+        EXPECT_EQ(ini.readInteger(QStringLiteral("FBuchhaltung"), QStringLiteral("Width"), 0), 640);
+    }
+    restart(false);
+    EXPECT_EQ(window->buchenPage()->DBGrid2()->columnWidth(text), 333);
+    EXPECT_EQ(window->kontenPage()->DBGrid1()->columnWidth(name), 277);
+    EXPECT_EQ(window->geometry(), QRect(30, 40, 640, 480));
+}
+
+TEST_F(WindowTest, EnterMovesThroughTheEntryPanelOnlyOnPageBuchen) {
+    MainWindow &w = start();
+    BuchenPage *page = w.buchenPage();
+    QSignalSpy returned(page->BDatum(), &QLineEdit::returnPressed);
+    page->BDatum()->setFocus();
+    ASSERT_EQ(QApplication::focusWidget(), page->BDatum());
+
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_EQ(QApplication::focusWidget(), page->BelNr());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_TRUE(page->Soll()->hasFocus());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return, Qt::ShiftModifier);
+    EXPECT_EQ(QApplication::focusWidget(), page->BelNr());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return, Qt::ShiftModifier);
+    EXPECT_EQ(QApplication::focusWidget(), page->BDatum());
+    EXPECT_EQ(returned.count(), 0) << "the Enter key itself is swallowed";
+
+    clickTab(w, 2);
+    ASSERT_EQ(w.PageControl1()->currentIndex(), 2);
+    QLineEdit *belegnr = w.einstellungPage()->Belegnr();
+    belegnr->setFocus();
+    QSignalSpy settingsReturn(belegnr, &QLineEdit::returnPressed);
+    QTest::keyClick(belegnr, Qt::Key_Return);
+    EXPECT_EQ(QApplication::focusWidget(), belegnr);
+    EXPECT_EQ(settingsReturn.count(), 1);
+}
+
+TEST_F(WindowTest, MenuShortcutsWorkOnPageBuchenOnly) {
+    MainWindow &w = start();
+    QSignalSpy splitting(w.PopupMenu1().Splitting1, &QAction::triggered);
+    w.buchenPage()->BDatum()->setFocus();
+    QTest::keyClick(w.buchenPage()->BDatum(), Qt::Key_F4);
+    EXPECT_EQ(splitting.count(), 1);
+
+    clickTab(w, 1);
+    ASSERT_EQ(w.PageControl1()->currentIndex(), 1);
+    w.kontenPage()->Edit1()->setFocus();
+    QTest::keyClick(w.kontenPage()->Edit1(), Qt::Key_F4);
+    EXPECT_EQ(splitting.count(), 1);
+}
+
+TEST_F(WindowTest, EntryPanelShowsTheCurrentBatchRow) {
+    MainWindow &w = start(false);
+    Table &batch = w.core().TBuchungen;
+    batch.appendRecord({7, QDate(2024, 5, 6), QStringLiteral("Miete Mai"), 4210, 1200,
+                        QVariant::fromValue(Money::fromCents(100000)),
+                        QVariant::fromValue(Money::fromCents(100000)),
+                        QVariant::fromValue(Money::fromCents(0)), 0.0, 42, QVariant(), true});
+    batch.first();
+    BuchenPage *page = w.buchenPage();
+    EXPECT_EQ(page->BDatum()->text(), QStringLiteral("06.05.2024"));
+    EXPECT_EQ(page->BelNr()->text(), QStringLiteral("42"));
+    EXPECT_EQ(page->Soll()->currentText(), QStringLiteral("4210"));
+    EXPECT_EQ(page->Haben()->currentText(), QStringLiteral("1200"));
+    EXPECT_EQ(page->BuchText()->currentText(), QStringLiteral("Miete Mai"));
+    EXPECT_EQ(page->Betrag()->text(), QStringLiteral("1000,00"));
+    EXPECT_EQ(page->Mwst()->text(), QStringLiteral("0"));
+    EXPECT_EQ(page->gridModel()->rowCount(), 1);
+    EXPECT_EQ(page->DBGrid2()->currentIndex().row(), 0);
+}

@@ -1,0 +1,115 @@
+// The settings page as a live view of the year settings: typing writes through, leaving a
+// field runs its check in the rules, colour panels open the colour choice.
+
+#include "GuiFixture.h"
+
+#include "app/qt/EinstellungPage.h"
+#include "app/qt/PageControl.h"
+#include "app/qt/Panel.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QSpinBox>
+#include <QTest>
+
+namespace {
+class SettingsPage : public WindowTest {
+protected:
+    EinstellungPage *open() {
+        start();
+        EXPECT_TRUE(window->PageControl1()->requestPage(2));
+        return window->einstellungPage();
+    }
+    static void retype(QLineEdit *e, const QString &text) {
+        e->setFocus();
+        e->selectAll();
+        QTest::keyClick(e, Qt::Key_Delete);
+        QTest::keyClicks(e, text);
+    }
+};
+} // namespace
+
+TEST_F(SettingsPage, LeavingABookingPeriodFieldChecksAndCompletesTheDate) {
+    EinstellungPage *page = open();
+    YearSettings &s = window->core().settings;
+
+    retype(page->EBuchVon(), QStringLiteral("32.13.24"));
+    EXPECT_EQ(s.buchVon, QStringLiteral("32.13.24")) << "typing writes through at once";
+    page->Belegnr()->setFocus();
+    EXPECT_EQ(QApplication::focusWidget(), page->EBuchVon()) << "an invalid date keeps the focus";
+    EXPECT_TRUE(ui.saw(QStringLiteral("'32.13.24' ist kein gültiges Datum")));
+
+    retype(page->EBuchVon(), QStringLiteral("1.1.24"));
+    page->Belegnr()->setFocus();
+    EXPECT_EQ(QApplication::focusWidget(), page->Belegnr());
+    EXPECT_EQ(page->EBuchVon()->text(), QStringLiteral("01.01.2024"));
+    EXPECT_EQ(s.buchVon, QStringLiteral("01.01.2024"));
+    EXPECT_EQ(window->core().settingsFocus, QStringLiteral("Belegnr"));
+    EXPECT_EQ(ui.messages.size(), 1u);
+}
+
+TEST_F(SettingsPage, InvalidPeriodEndKeepsThePageAndTheFocus) {
+    EinstellungPage *page = open();
+    retype(page->EBuchBis(), QStringLiteral("99.99.99"));
+    EXPECT_FALSE(window->PageControl1()->requestPage(0));
+    EXPECT_EQ(window->PageControl1()->currentIndex(), 2);
+    EXPECT_EQ(QApplication::focusWidget(), page->EBuchBis());
+    EXPECT_EQ(ui.messages.size(), 1u) << "the check runs once, not again for the focus move";
+    EXPECT_TRUE(ui.saw(QStringLiteral("'99.99.99' ist kein gültiges Datum")));
+
+    retype(page->EBuchBis(), QStringLiteral("31.12.2001"));
+    EXPECT_TRUE(window->PageControl1()->requestPage(0));
+    EXPECT_EQ(window->core().settings.currency, QStringLiteral("DM"));
+}
+
+TEST_F(SettingsPage, EditsReachTheSettingsAndTheRateChoice) {
+    EinstellungPage *page = open();
+    YearSettings &s = window->core().settings;
+
+    page->MwstSatz()->setFocus();
+    page->MwstSatz()->setCursorPosition(0);
+    QTest::keyClicks(page->MwstSatz(), QStringLiteral("160"));
+    EXPECT_EQ(page->MwstSatz()->text(), QStringLiteral("16.0 %"));
+    EXPECT_EQ(s.mwstSatz, QStringLiteral("160"));
+    EXPECT_EQ(s.mwstChoices.value(2), QStringLiteral("16"));
+
+    retype(page->Kosten13b(), QStringLiteral(" 4900 "));
+    page->Belegnr()->setFocus();
+    EXPECT_EQ(s.kosten13b, QStringLiteral("4900")) << "leaving an account field trims it";
+
+    page->LRand()->setFocus();
+    QTest::keyClick(page->LRand(), Qt::Key_Up);
+    EXPECT_EQ(s.lRand, 14);
+    page->CheckBox1()->click();
+    EXPECT_FALSE(s.fSaldo);
+
+    ui.colors.push_back(0x00ff00);
+    QTest::mouseDClick(page->Panel4(), Qt::LeftButton);
+    EXPECT_EQ(s.fSaldo1, 0x00ff00);
+    EXPECT_EQ(page->Panel4()->palette().color(QPalette::Window), QColor(0, 255, 0));
+
+    // What the rules change shows on the page, except in the field being typed in.
+    page->Vorsteuer()->setFocus();
+    s.vorsteuer = QStringLiteral("1570");
+    s.kontoMwst = QStringLiteral("1770");
+    window->core().notifyControls();
+    EXPECT_EQ(page->KontoMwst()->text(), QStringLiteral("1770"));
+    EXPECT_EQ(page->Vorsteuer()->text(), QStringLiteral("1400"));
+}
+
+TEST_F(SettingsPage, PaymentDueCheckBoxShowsTheFieldAndIsKept) {
+    EinstellungPage *page = open();
+    QWidget *opDatum = window->findChild<QWidget *>(QStringLiteral("OPDatum"));
+    ASSERT_NE(opDatum, nullptr);
+    EXPECT_TRUE(opDatum->isHidden());
+    page->CBOPDatum()->click();
+    EXPECT_FALSE(opDatum->isHidden());
+    EXPECT_FALSE(opDatum->isEnabled())
+        << "the open-items module enables it for a row that opens an item";
+    ASSERT_TRUE(window->close());
+
+    restart(false);
+    EXPECT_TRUE(window->einstellungPage()->CBOPDatum()->isChecked());
+    EXPECT_FALSE(window->findChild<QWidget *>(QStringLiteral("OPDatum"))->isHidden());
+}
