@@ -2,6 +2,7 @@
 
 #include "IniFile.h"
 #include "openitems/OpenItemsInterface.h"
+#include "accounts/UKonten.h"
 #include "posting/UBuchen.h"
 #include "store/Dates.h"
 #include "store/TableFile.h"
@@ -38,6 +39,7 @@ TFBuchhaltung::TFBuchhaltung(Ui &ui, const QString &programFolder)
         window.grid2Widths[QString::fromLatin1(kGrid2[i])] = kGrid2Width[i];
     setupLookups();
     entry_ = std::make_unique<BookingEntry>(*this);
+    chart_ = std::make_unique<ChartOfAccounts>(*this);
 }
 
 TFBuchhaltung::~TFBuchhaltung()

@@ -17,6 +17,7 @@
 class Ui;
 class IniFile;
 class BookingEntry;
+class ChartOfAccounts;
 class OpenItemsModule;
 class QLibrary;
 class QPluginLoader;
@@ -130,6 +131,11 @@ public:
 
     // The page "Buchen": entry, validation, balances and transfer.
     BookingEntry &entry() { return *entry_; }
+    // The page "Konten": rules of the accounts grid, search, standard charts.
+    ChartOfAccounts &chart() { return *chart_; }
+    // Caption of the button "AltBuch" and the hook that resets the filter dialog's order.
+    QString altBuchCaption = QStringLiteral("Alte Buchungsdaten");
+    std::function<void()> resetFilterOrder;
 
     Ui &ui() { return ui_; }
     const QString &programFolder() const { return programFolder_; }
@@ -151,4 +157,5 @@ private:
     std::unique_ptr<QPluginLoader> pluginLoader_;
     std::unique_ptr<QLibrary> mervaModule_;
     std::unique_ptr<BookingEntry> entry_;
+    std::unique_ptr<ChartOfAccounts> chart_;
 };

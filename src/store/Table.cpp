@@ -520,6 +520,14 @@ bool Table::isLookup(const QString &name) const
     });
 }
 
+const FieldDef *Table::fieldDef(const QString &name) const
+{
+    if (const FieldDef *f = schema_.field(name)) return f;
+    for (const auto &l : lookups_)
+        if (l.name.compare(name, Qt::CaseInsensitive) == 0 && l.source) return l.source->schema().field(l.resultField);
+    return nullptr;
+}
+
 void Table::addLookup(const QString &name, const QString &keyField, Table *source,
                       const QString &sourceKey, const QString &resultField)
 {
@@ -562,7 +570,7 @@ double Table::asDouble(const QString &field) const { return value(field).toDoubl
 QString Table::asString(const QString &field) const
 {
     const QVariant v = value(field);
-    const FieldDef *fd = schema_.field(field);
+    const FieldDef *fd = fieldDef(field);
     if (fd && fd->type == FieldType::Currency && !v.isNull())
         return Money::fromUnits(v.toLongLong()).toGerman();
     if (fd && fd->type == FieldType::Date) return germanDate(v.toDate());
@@ -574,7 +582,7 @@ bool Table::asBool(const QString &field) const { return value(field).toBool(); }
 Money Table::asMoney(const QString &field) const
 {
     const QVariant v = value(field);
-    const FieldDef *fd = schema_.field(field);
+    const FieldDef *fd = fieldDef(field);
     if (fd && fd->type == FieldType::Currency) return Money::fromUnits(v.toLongLong());
     if (v.typeId() == QMetaType::Double) return Money::fromDoubleNearest(v.toDouble());
     return Money::fromWhole(v.toLongLong());

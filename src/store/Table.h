@@ -119,6 +119,8 @@ public:
     void addLookup(const QString &name, const QString &keyField, Table *source,
                    const QString &sourceKey, const QString &resultField);
     bool isLookup(const QString &name) const;
+    // The definition of a field or of the source field of a look-up field; null when unknown.
+    const FieldDef *fieldDef(const QString &name) const;
 
     int fieldCount() const { return int(schema_.fields.size()); }
     SQLite::Database &db();

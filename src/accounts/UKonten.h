@@ -1,0 +1,50 @@
+#pragma once
+// The page "Konten": the rules of the accounts grid over TKonten2 (change, delete and BWA
+// guards, default rate, opening balances, wrong-side colouring), the name search and the
+// standard charts.
+
+#include "store/Money.h"
+
+#include <QString>
+
+class TFBuchhaltung;
+class Table;
+
+class ChartOfAccounts {
+public:
+    explicit ChartOfAccounts(TFBuchhaltung &fb);
+
+    // The grid's selected column (0 KtoNr ... 8 Bilanz); the change guard depends on it.
+    int selectedColumn = 0;
+
+    // An account is in use when its balance is not 0 or its number stands in the batch or
+    // the journal.
+    bool inUse(qint64 ktoNr, Money saldo) const;
+
+    void TKonten2BeforeEdit(Table &t);
+    void TKonten2BeforeDelete(Table &t);
+    void TKonten2BeforePost(Table &t);
+    void TKonten2NewRecord(Table &t);
+    void TKonten2AfterPost(Table &t);
+    void TKonten2ArtChange(int art);
+    void TKonten2SollSetText(const QString &text);
+    void TKonten2HabenSetText(const QString &text);
+
+    // Wrong-side colouring of a balance: 0 when it is drawn normally, else the colour number.
+    static bool wrongSide(int art, Money saldo);
+    int balanceColour(int art, Money saldo, bool selected) const;
+
+    // Search by name: the first search after a change of the text starts at the top.
+    QString searchText;
+    void Edit1Changed(const QString &text);
+    bool SuchenClick();
+
+    void BSKR03Click() { loadChart(true); }
+    void BSKR04Click() { loadChart(false); }
+
+private:
+    void loadChart(bool skr03);
+    void setOpening(const QString &side, const QString &other, const QString &text, int sign);
+    TFBuchhaltung &fb_;
+    bool newSearch_ = true;
+};
