@@ -45,7 +45,9 @@ QSet<qint64> sectionNumbers(Table &t)
 
 } // namespace
 
-void SaldenNeuClick(TFBuchhaltung &fb)
+void SaldenNeuClick(TFBuchhaltung &fb) { recomputeBalances(fb, true); }
+
+void recomputeBalances(TFBuchhaltung &fb, bool includeBatch)
 {
     Ui &ui = fb.ui();
     fb.BeginDataOperation();
@@ -55,7 +57,7 @@ void SaldenNeuClick(TFBuchhaltung &fb)
     } end{fb};
 
     Table &k = fb.TKonten;
-    const qint64 total = fb.TJournal.recordCount() + fb.TBuchungen.recordCount() + k.recordCount();
+    const qint64 total = fb.TJournal.recordCount() + (includeBatch ? fb.TBuchungen.recordCount() : 0) + k.recordCount();
     qint64 done = 0;
     int lastPercent = -1;
     auto advance = [&](qint64 n) {
@@ -136,7 +138,7 @@ void SaldenNeuClick(TFBuchhaltung &fb)
         advance(n % 4096);
     };
     try {
-        apply(fb.TBuchungen);
+        if (includeBatch) apply(fb.TBuchungen);
         apply(fb.TJournal);
     } catch (const std::exception &e) {
         if (dynamic_cast<const SilentAbort *>(&e)) throw;

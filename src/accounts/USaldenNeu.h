@@ -8,3 +8,6 @@ class TFBuchhaltung;
 // (a booking with tax whose tax account is missing) leaves the totals as they were.
 // Throws SilentAbort after its message when it cannot run or stops.
 void SaldenNeuClick(TFBuchhaltung &fb);
+// The same without the entry batch: the balances of the journal alone, which are the closing
+// balances of a year (the batch may already hold bookings of the next year).
+void recomputeBalances(TFBuchhaltung &fb, bool includeBatch);

@@ -1,5 +1,8 @@
 #include "CliCommands.h"
 
+#include "accounts/UJahr.h"
+#include "accounts/UKonten.h"
+#include "accounts/USaldenNeu.h"
 #include "app/UBuchhaltung.h"
 #include "posting/EntryLine.h"
 #include "posting/UBuchen.h"
@@ -19,12 +22,17 @@ void err(const QString &line) { std::fprintf(stderr, "%s\n", line.toUtf8().const
 int usage()
 {
     err(QStringLiteral("Aufruf: ledra-cli --data ORDNER [--answer yes|no] BEFEHL [ARGUMENTE]\n"
-                       "Befehle: info | book DATEI | transfer | batch | journal | accounts"));
+                       "Befehle: info | book DATEI | transfer | batch | journal | accounts | recompute |\n"
+                       "         chart skr03|skr04 | yearchange [--today TT.MM.JJJJ] | carryforward |\n"
+                       "         vatbasis ist|soll\n"
+                       "Optionen: --year JJ öffnet vorher das Buchungsjahr JJ"));
     return 2;
 }
 
 struct Options {
     QString data;
+    QString year;
+    QString today;
     QString answer = QStringLiteral("no");
     QStringList rest; // command and its arguments
 };
@@ -35,6 +43,10 @@ bool parse(const QStringList &args, Options &o)
         const QString &a = args[i];
         if (a == QLatin1String("--data") && i + 1 < args.size())
             o.data = args[++i];
+        else if (a == QLatin1String("--year") && i + 1 < args.size())
+            o.year = args[++i];
+        else if (a == QLatin1String("--today") && i + 1 < args.size())
+            o.today = args[++i];
         else if (a == QLatin1String("--answer") && i + 1 < args.size())
             o.answer = args[++i].toLower();
         else
@@ -106,10 +118,12 @@ int cmdBook(TFBuchhaltung &fb, const QString &file)
     return refused ? 1 : 0;
 }
 
-int cmdTransfer(TFBuchhaltung &fb)
+// Runs one handler as a click would: a silent abort (its message already shown) or an
+// engine error makes the exit status non-zero.
+int click(const std::function<void()> &f)
 {
     try {
-        fb.entry().SpeichernClick();
+        f();
     } catch (const SilentAbort &) {
         return 1;
     } catch (const EngineError &e) {
@@ -131,8 +145,26 @@ int runCli(const QStringList &args, const QString &programFolder)
     TFBuchhaltung fb(ui, programFolder);
     fb.dataFolderOverride = o.data;
     fb.checkHelp = false;
-    if (!fb.FormCreate()) return 1;
+    QDate today = QDate::currentDate();
+    if (!o.today.isEmpty()) {
+        auto d = parseGermanDate(o.today);
+        if (!d) {
+            err(QStringLiteral("Fehler: '%1' ist kein gültiges Datum").arg(o.today));
+            return 2;
+        }
+        today = *d;
+    }
+    if (!fb.FormCreate(QRect(), today)) return 1;
+    if (!o.year.isEmpty()) {
+        // As the button "Alte Buchungsdaten" with the year typed into its input dialog.
+        ui.inputs.push_back(o.year);
+        if (click([&] { AltBuchClick(fb); }) != 0) {
+            fb.FormClose(false);
+            return 1;
+        }
+    }
     const QString cmd = o.rest.first();
+    const QString arg = o.rest.value(1);
     int rc = 0;
     BookingEntry &e = fb.entry();
     e.startTimer = [&e] { e.Timer1Timer(); };
@@ -141,7 +173,25 @@ int runCli(const QStringList &args, const QString &programFolder)
     else if (cmd == QLatin1String("book") && o.rest.size() == 2)
         rc = cmdBook(fb, o.rest[1]);
     else if (cmd == QLatin1String("transfer"))
-        rc = cmdTransfer(fb);
+        rc = click([&] { e.SpeichernClick(); });
+    else if (cmd == QLatin1String("recompute"))
+        rc = click([&] { SaldenNeuClick(fb); });
+    else if (cmd == QLatin1String("chart") && (arg == QLatin1String("skr03") || arg == QLatin1String("skr04")))
+        rc = click([&] {
+            if (arg == QLatin1String("skr03"))
+                fb.chart().BSKR03Click();
+            else
+                fb.chart().BSKR04Click();
+        });
+    else if (cmd == QLatin1String("yearchange"))
+        rc = click([&] { JWechselClick(fb, today); });
+    else if (cmd == QLatin1String("carryforward"))
+        rc = click([&] { KSaldouebertrClick(fb); });
+    else if (cmd == QLatin1String("vatbasis") && (arg == QLatin1String("ist") || arg == QLatin1String("soll")))
+        rc = click([&] {
+            fb.settings.istSteuer = arg == QLatin1String("ist");
+            VerstPruefClick(fb);
+        });
     else if (cmd == QLatin1String("batch"))
         rc = cmdList(fb.TBuchungen);
     else if (cmd == QLatin1String("journal"))

@@ -1,0 +1,135 @@
+// Rules of the accounts grid.
+
+#include "posting/PostingFixture.h"
+
+#include "accounts/UKonten.h"
+#include "store/Table.h"
+
+TEST_F(Books, AccountsInUseKeepNumberNameTypeAndRate)
+{
+    ChartOfAccounts &c = fb->chart();
+    Table &k = fb->TKonten2;
+    // Only an opening balance: in use, but the opening balance stays editable.
+    ASSERT_TRUE(k.findKey({1300}));
+    c.selectedColumn = 5;
+    c.TKonten2SollSetText(QStringLiteral("100"));
+    k.post();
+    c.selectedColumn = 1;
+    EXPECT_THROW(k.edit(), SilentAbort);
+    EXPECT_TRUE(ui.saw(QStringLiteral("Konto wird benutzt und kann nicht verändert werden!")));
+    EXPECT_THROW(k.remove(), SilentAbort);
+    EXPECT_TRUE(ui.saw(QStringLiteral("Konto wird benutzt und kann nicht gelöscht werden!")));
+    c.selectedColumn = 6;
+    EXPECT_NO_THROW(k.edit());
+    k.cancel();
+    // Balance 0 but the number stands in the batch: in use.
+    ASSERT_TRUE(book("05.03.%Y;1;4210;1200;Miete;0;B;"));
+    ASSERT_TRUE(k.findKey({4210}));
+    EXPECT_TRUE(k.asMoney(QStringLiteral("Saldo")).isZero());
+    c.selectedColumn = 0;
+    EXPECT_THROW(k.edit(), SilentAbort);
+    // An unused account can be changed and deleted.
+    ASSERT_TRUE(k.findKey({12}));
+    EXPECT_NO_THROW(k.edit());
+    k.cancel();
+    EXPECT_NO_THROW(k.remove());
+    EXPECT_EQ(fb->status[1], QString::number(k.recordCount()) + QStringLiteral(" Konten"));
+}
+
+TEST_F(Books, OpeningBalancesOnOneSideMoveTheBalance)
+{
+    ChartOfAccounts &c = fb->chart();
+    Table &k = fb->TKonten2;
+    c.selectedColumn = 5;
+    ASSERT_TRUE(k.findKey({1300}));
+    c.TKonten2SollSetText(QStringLiteral("100,00"));
+    k.post();
+    EXPECT_EQ(k.asMoney(QStringLiteral("Saldo")), Money::fromCents(10000));
+    c.TKonten2SollSetText(QStringLiteral("250"));
+    k.post();
+    EXPECT_EQ(k.asMoney(QStringLiteral("Saldo")), Money::fromCents(25000)) << "raised by 150";
+    c.TKonten2SollSetText(QStringLiteral("0"));
+    c.TKonten2HabenSetText(QStringLiteral("50"));
+    k.post();
+    EXPECT_EQ(k.asMoney(QStringLiteral("Saldo")), Money::fromCents(-5000));
+    ui.clear();
+    c.TKonten2SollSetText(QStringLiteral("100"));
+    k.post();
+    EXPECT_TRUE(ui.saw(QStringLiteral("Nur ein Vortrag in Soll oder Haben möglich!")));
+    EXPECT_EQ(k.asMoney(QStringLiteral("Soll")), Money());
+    EXPECT_EQ(k.asMoney(QStringLiteral("Haben")), Money::fromCents(5000));
+    EXPECT_EQ(k.asMoney(QStringLiteral("Saldo")), Money::fromCents(-5000));
+}
+
+TEST_F(Books, BwaHeadingsRefusedAndDefaultRates)
+{
+    ChartOfAccounts &c = fb->chart();
+    Table &k = fb->TKonten2;
+    ASSERT_TRUE(k.findKey({12}));
+    c.selectedColumn = 7;
+    k.edit();
+    k.setValue(QStringLiteral("BWA"), 2000);
+    EXPECT_THROW(k.post(), SilentAbort);
+    EXPECT_TRUE(ui.saw(QStringLiteral("Bitte keine BWA-Sektionen zuordnen!")));
+    k.setValue(QStringLiteral("BWA"), 2010);
+    EXPECT_NO_THROW(k.post());
+    c.selectedColumn = 2;
+    k.edit();
+    c.TKonten2ArtChange(2);
+    EXPECT_DOUBLE_EQ(k.asDouble(QStringLiteral("Mwst")), 19.0);
+    c.TKonten2ArtChange(5);
+    EXPECT_DOUBLE_EQ(k.asDouble(QStringLiteral("Mwst")), 0.0);
+    c.TKonten2ArtChange(1);
+    EXPECT_DOUBLE_EQ(k.asDouble(QStringLiteral("Mwst")), 19.0);
+    k.post();
+    // A new account starts at zero.
+    k.insert();
+    EXPECT_EQ(k.asMoney(QStringLiteral("Saldo")), Money());
+    EXPECT_EQ(k.asMoney(QStringLiteral("Soll")), Money());
+    k.cancel();
+}
+
+TEST(Chart, WrongSideColouring)
+{
+    EXPECT_TRUE(ChartOfAccounts::wrongSide(3, Money::fromCents(1)));
+    EXPECT_FALSE(ChartOfAccounts::wrongSide(8, Money::fromCents(-1)));
+    EXPECT_TRUE(ChartOfAccounts::wrongSide(8, Money::fromCents(1)));
+    EXPECT_TRUE(ChartOfAccounts::wrongSide(0, Money::fromCents(-1)));
+    EXPECT_TRUE(ChartOfAccounts::wrongSide(7, Money::fromCents(-1)));
+    EXPECT_FALSE(ChartOfAccounts::wrongSide(9, Money::fromCents(-100000)));
+    EXPECT_FALSE(ChartOfAccounts::wrongSide(9, Money::fromCents(100000)));
+    EXPECT_FALSE(ChartOfAccounts::wrongSide(4, Money::fromCents(1)));
+}
+
+TEST_F(Books, NameSearchGoesOnAndBeepsAtTheEnd)
+{
+    ChartOfAccounts &c = fb->chart();
+    Table &k = fb->TKonten2;
+    c.Edit1Changed(QStringLiteral("ST"));
+    ASSERT_TRUE(c.SuchenClick());
+    const qint64 first = k.asInt(QStringLiteral("KtoNr"));
+    ASSERT_TRUE(c.SuchenClick());
+    const qint64 second = k.asInt(QStringLiteral("KtoNr"));
+    EXPECT_LT(first, second);
+    while (c.SuchenClick()) {
+    }
+    EXPECT_EQ(ui.beeps, 1);
+    EXPECT_TRUE(k.asString(QStringLiteral("Name")).contains(QStringLiteral("st"), Qt::CaseInsensitive))
+        << "stays on the last match";
+}
+
+TEST_F(Books, StandardChartReplacesTheAccounts)
+{
+    fb->chart().BSKR03Click();
+    EXPECT_GT(fb->TKonten.recordCount(), 150);
+    EXPECT_TRUE(fb->TKonten.findKey({8400}));
+    EXPECT_EQ(fb->settings.vorsteuer, QStringLiteral("1570"));
+    EXPECT_EQ(fb->settings.kontoMwst, QStringLiteral("1770"));
+    EXPECT_EQ(fb->settings.skontoErh, QStringLiteral("3730"));
+    EXPECT_EQ(fb->settings.skontoGew, QStringLiteral("8730"));
+    fb->settings.vorsteuer = QStringLiteral("1400");
+    fb->chart().BSKR04Click();
+    EXPECT_TRUE(fb->TKonten.findKey({4400}));
+    EXPECT_EQ(fb->settings.vorsteuer, QStringLiteral("1400")) << "SKR 04 leaves the settings alone";
+    EXPECT_EQ(fb->status[1], QString::number(fb->TKonten.recordCount()) + QStringLiteral(" Konten"));
+}
