@@ -18,11 +18,12 @@ namespace {
 
 const char *const kYearTables[] = {"BWA.db", "Bilanz.DB", "Konten.DB", "Journal.DB"};
 
-// The carry rule: profit-and-loss types 2 and 3, private accounts and the two tax accounts
-// start the new year at zero.
+// The carry rule: profit-and-loss accounts (every type below 4, cost accounts of types 0 and
+// 1 included: a cost balance never belongs to the next year), private accounts and the two
+// tax accounts start the new year at zero.
 bool carries(const TFBuchhaltung &fb, qint64 ktoNr, int art)
 {
-    if (art == 2 || art == 3 || art == 6) return false;
+    if (art < 4 || art == 6) return false;
     const QString nr = QString::number(ktoNr);
     return nr != fb.settings.vorsteuer.trimmed() && nr != fb.settings.kontoMwst.trimmed();
 }
@@ -246,9 +247,11 @@ void AltBuchClick(TFBuchhaltung &fb)
         fb.altBuchCaption = QStringLiteral("Alte Buchungsdaten");
         fb.OpenDataFolder(base);
     } else {
-        SQLite::Statement st(fb.TJournal.db(), QStringLiteral("SELECT COALESCE(MAX(Autonummer), 0) FROM \"%1\"")
-                                                   .arg(fb.TJournal.innerName()).toStdString());
-        if (st.executeStep()) fb.oldYearFloor = int(st.getColumn(0).getInt64() + 1);
+        {
+            SQLite::Statement st(fb.TJournal.db(), QStringLiteral("SELECT COALESCE(MAX(Autonummer), 0) FROM \"%1\"")
+                                                       .arg(fb.TJournal.innerName()).toStdString());
+            if (st.executeStep()) fb.oldYearFloor = int(st.getColumn(0).getInt64() + 1);
+        }
         const auto typed = ui.input(QStringLiteral("Alte Buchungsdaten"), QStringLiteral("Buchungsjahr angeben:"), QString());
         if (!typed) return;
         const QString folder = yearFolderFor(fb, *typed);
