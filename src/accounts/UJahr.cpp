@@ -1,7 +1,6 @@
 #include "UJahr.h"
 
 #include "USaldenNeu.h"
-#include "app/IniFile.h"
 #include "app/UBuchhaltung.h"
 #include "store/Dates.h"
 #include "store/Query.h"
@@ -10,6 +9,7 @@
 #include "ui/Ui.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <SQLiteCpp/Database.h>
 #include <SQLiteCpp/Statement.h>
@@ -42,19 +42,10 @@ qint64 journalRows(const QString &path, qint64 *maxNr)
     return n;
 }
 
-// A year folder whose archive is complete while the base data folder still holds the same
-// journal: an earlier year change stopped after archiving. It may go on from there.
-bool archivedButNotAdvanced(TFBuchhaltung &fb, const QString &a)
-{
-    for (const char *t : kYearTables)
-        if (!TableFile::exists(a, QString::fromLatin1(t))) return false;
-    IniFile ini(yearSettingsPath(a));
-    if (ini.readString(QStringLiteral("BZR"), QStringLiteral("Bis"), QString()) != fb.settings.buchBis) return false;
-    qint64 maxA = 0, maxB = 0;
-    const qint64 rowsA = journalRows(TableFile::resolve(a, QStringLiteral("Journal.DB")), &maxA);
-    const qint64 rowsB = journalRows(fb.TJournal.path(), &maxB);
-    return rowsA > 0 && rowsA == rowsB && maxA == maxB;
-}
+// Written into a year folder with its archive and removed as the year change's very last
+// step: while it is there, the base data folder has not fully become the new year, and a
+// second run of the year change finishes the work instead of refusing.
+const QString kOpenMarker = QStringLiteral("Jahreswechsel.offen");
 
 QString general(Money m)
 {
@@ -89,7 +80,7 @@ void JWechselClick(TFBuchhaltung &fb, QDate today)
                    Btn::YesNo, 31) != Btn::Yes)
         return;
     const QString a = yearFolderFor(fb, fb.settings.buchBis);
-    const bool resume = !a.isEmpty() && QFileInfo(a).exists() && archivedButNotAdvanced(fb, a);
+    const bool resume = !a.isEmpty() && QFileInfo(a).isDir() && QFileInfo::exists(TableFile::join(a, kOpenMarker));
     if (a.isEmpty() || (QFileInfo(a).exists() && !resume)) {
         ui.error(QStringLiteral("Jahreswechsel wurde schon durchgeführt!"));
         throw SilentAbort();
@@ -135,12 +126,25 @@ void JWechselClick(TFBuchhaltung &fb, QDate today)
             for (const char *t : kYearTables)
                 TableFile::copy(TableFile::resolve(base, QString::fromLatin1(t)), TableFile::join(tmp, QString::fromLatin1(t)));
             fb.SaveYearSettings(tmp);
+            QFile marker(TableFile::join(tmp, kOpenMarker));
+            if (!marker.open(QIODevice::WriteOnly))
+                throw EngineError(DbErr::ReadOnly, QStringLiteral("Der Ordner %1 kann nicht beschrieben werden.")
+                                                       .arg(QDir::toNativeSeparators(tmp)));
+            marker.close();
             if (!QDir().rename(tmp, a))
                 throw EngineError(DbErr::ReadOnly, QStringLiteral("Der Ordner %1 kann nicht angelegt werden.")
                                                        .arg(QDir::toNativeSeparators(a)));
         }
-        // Empty the journal and carry the balances forward in one transaction.
-        {
+        // Empty the journal and carry the balances forward in one transaction. A run that
+        // goes on after a stop finds the journal already empty when this was committed.
+        if (!fb.TJournal.isEmpty()) {
+            qint64 maxA = 0, maxB = 0;
+            const qint64 rowsA = journalRows(TableFile::resolve(a, QStringLiteral("Journal.DB")), &maxA);
+            const qint64 rowsB = journalRows(fb.TJournal.path(), &maxB);
+            if (rowsA != rowsB || maxA != maxB)
+                throw EngineError(DbErr::General, QStringLiteral("Das Journal im Ordner %1 stimmt nicht mit dem "
+                                                                 "aktuellen Journal überein. Der Jahreswechsel wird "
+                                                                 "nicht fortgesetzt.").arg(QDir::toNativeSeparators(a)));
             Table &k = fb.TKonten;
             struct Carry {
                 qint64 nr;
@@ -174,6 +178,7 @@ void JWechselClick(TFBuchhaltung &fb, QDate today)
         fb.settings.buchBis = QStringLiteral("31.12.") + QString::number(today.year());
         fb.settings.currency = QDate(2002, 1, 1) > fb.settings.periodEnd() ? QStringLiteral("DM") : QStringLiteral("€");
         fb.SaveYearSettings(base);
+        QFile::remove(TableFile::join(a, kOpenMarker));
     } catch (const std::exception &e) {
         if (!dynamic_cast<const SilentAbort *>(&e))
             ui.error(dynamic_cast<const EngineError *>(&e) ? static_cast<const EngineError &>(e).message()

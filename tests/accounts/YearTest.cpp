@@ -43,6 +43,7 @@ TEST_F(Years, YearChangeArchivesAndCarriesForward)
     for (const char *t : {"BWA.db", "Bilanz.DB", "Konten.DB", "Journal.DB", "LEDRA.INI"})
         EXPECT_TRUE(QFileInfo::exists(a + QLatin1Char('/') + QLatin1String(t))) << t;
     EXPECT_FALSE(QFileInfo::exists(a + QStringLiteral(".neu~")));
+    EXPECT_FALSE(QFileInfo::exists(a + QStringLiteral("/Jahreswechsel.offen"))) << "the change is complete";
     EXPECT_EQ(fb->TJournal.recordCount(), 0);
     EXPECT_EQ(fb->status[0], QStringLiteral("0 Buchungen"));
     // Balance accounts carry, profit-and-loss, private and tax accounts start at zero.
