@@ -4,6 +4,7 @@
 #include "openitems/OpenItemsInterface.h"
 #include "accounts/UKonten.h"
 #include "posting/UBuchen.h"
+#include "posting/UJournal.h"
 #include "store/Dates.h"
 #include "store/TableFile.h"
 #include "ui/Ui.h"
@@ -40,6 +41,9 @@ TFBuchhaltung::TFBuchhaltung(Ui &ui, const QString &programFolder)
     setupLookups();
     entry_ = std::make_unique<BookingEntry>(*this);
     chart_ = std::make_unique<ChartOfAccounts>(*this);
+    entry_->closeReversalDialog = [this] {
+        if (journalDialog_ && journalDialog_->visible()) journalDialog_->FormHide();
+    };
 }
 
 TFBuchhaltung::~TFBuchhaltung()
@@ -203,9 +207,7 @@ void TFBuchhaltung::openTables(QDate today)
                                                .arg(QDir::toNativeSeparators(t.path())));
     };
     if (!OpenTableInFolder(TFavoriten, folders.baseDataFolder)) throw fail(TFavoriten);
-    bookingTexts.clear();
-    for (TFavoriten.first(); !TFavoriten.eof(); TFavoriten.next())
-        bookingTexts << TFavoriten.asString(QStringLiteral("Text"));
+    refillBookingTexts(*this);
     OpenDataFolder(folders.baseDataFolder, today);
     for (Table *t : {&TBWA, &TBilanz, &TKonten, &TKonten2, &TJournal})
         if (!t->isActive()) throw fail(*t);
@@ -232,6 +234,12 @@ void TFBuchhaltung::loadPlugin()
     m->create(nullptr);
     m->FormInit(folders.baseDataFolder, QStringLiteral("€"));
     m->setCustomerFolder(merva.dataFolder);
+}
+
+TFJournal &TFBuchhaltung::reversalDialog()
+{
+    if (!journalDialog_) journalDialog_ = std::make_unique<TFJournal>(*this);
+    return *journalDialog_;
 }
 
 void TFBuchhaltung::setOpenItemsForTest(OpenItemsModule *m)

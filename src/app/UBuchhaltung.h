@@ -18,6 +18,7 @@ class Ui;
 class IniFile;
 class BookingEntry;
 class ChartOfAccounts;
+class TFJournal;
 class OpenItemsModule;
 class QLibrary;
 class QPluginLoader;
@@ -133,6 +134,8 @@ public:
     BookingEntry &entry() { return *entry_; }
     // The page "Konten": rules of the accounts grid, search, standard charts.
     ChartOfAccounts &chart() { return *chart_; }
+    // The reversal dialog: created at its first use and kept.
+    TFJournal &reversalDialog();
     // Caption of the button "AltBuch" and the hook that resets the filter dialog's order.
     QString altBuchCaption = QStringLiteral("Alte Buchungsdaten");
     std::function<void()> resetFilterOrder;
@@ -158,4 +161,5 @@ private:
     std::unique_ptr<QLibrary> mervaModule_;
     std::unique_ptr<BookingEntry> entry_;
     std::unique_ptr<ChartOfAccounts> chart_;
+    std::unique_ptr<TFJournal> journalDialog_;
 };

@@ -6,6 +6,7 @@
 #include "app/UBuchhaltung.h"
 #include "posting/EntryLine.h"
 #include "posting/UBuchen.h"
+#include "posting/UJournal.h"
 #include "store/Dates.h"
 #include "store/Table.h"
 #include "ui/ScriptedUi.h"
@@ -24,7 +25,7 @@ int usage()
     err(QStringLiteral("Aufruf: ledra-cli --data ORDNER [--answer yes|no] BEFEHL [ARGUMENTE]\n"
                        "Befehle: info | book DATEI | transfer | batch | journal | accounts | recompute |\n"
                        "         chart skr03|skr04 | yearchange [--today TT.MM.JJJJ] | carryforward |\n"
-                       "         vatbasis ist|soll\n"
+                       "         vatbasis ist|soll | storno AUTONUMMER\n"
                        "Optionen: --year JJ öffnet vorher das Buchungsjahr JJ"));
     return 2;
 }
@@ -174,6 +175,23 @@ int runCli(const QStringList &args, const QString &programFolder)
         rc = cmdBook(fb, o.rest[1]);
     else if (cmd == QLatin1String("transfer"))
         rc = click([&] { e.SpeichernClick(); });
+    else if (cmd == QLatin1String("storno") && o.rest.size() == 2)
+        rc = click([&] {
+            // As the menu item "S&torno": the dialog, the row chosen in it, OK.
+            bool ok = false;
+            const qint64 nr = arg.toLongLong(&ok);
+            TFJournal &d = fb.reversalDialog();
+            d.FormShow();
+            if (!ok || !fb.TJournal.locate(QStringLiteral("Autonummer"), nr)) {
+                d.FormHide();
+                fb.ui().error(QStringLiteral("Buchung %1 nicht im Journal gefunden.").arg(arg));
+                throw SilentAbort();
+            }
+            if (!d.bbOKClick()) {
+                if (fb.TBuchungen.isEditing()) fb.TBuchungen.cancel();
+                throw SilentAbort();
+            }
+        });
     else if (cmd == QLatin1String("recompute"))
         rc = click([&] { SaldenNeuClick(fb); });
     else if (cmd == QLatin1String("chart") && (arg == QLatin1String("skr03") || arg == QLatin1String("skr04")))

@@ -481,7 +481,9 @@ QVariant Table::toStorage(const FieldDef &f, const QVariant &v) const
         }
         if (v.typeId() == QMetaType::Double || v.typeId() == QMetaType::Float)
             return QVariant(static_cast<qlonglong>(Money::fromDoubleNearest(v.toDouble()).units()));
-        return QVariant(static_cast<qlonglong>(Money::fromWhole(v.toLongLong()).units()));
+        // An integer is the storage form that value() hands out, so values copy unchanged
+        // from one table to another.
+        return QVariant(static_cast<qlonglong>(v.toLongLong()));
     }
     case FieldType::Float: {
         bool ok = true;

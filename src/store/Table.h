@@ -96,8 +96,9 @@ public:
     QDate asDate(const QString &field) const;
     bool asBool(const QString &field) const;
 
-    // Only while editing or inserting. Currency accepts Money, a German text or a number
-    // meaning the amount (not units); strings are cut to their size.
+    // Only while editing or inserting. Currency accepts Money, a German text, a double meaning
+    // the amount, or an integer in the storage form of value() (1/10000); strings are cut to
+    // their size.
     void setValue(const QString &field, const QVariant &v);
     void setMoney(const QString &field, Money m);
     void clearValue(const QString &field) { setValue(field, QVariant()); }

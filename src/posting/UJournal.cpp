@@ -1,0 +1,199 @@
+#include "UJournal.h"
+
+#include "UBuchen.h"
+#include "accounts/USaldenNeu.h"
+#include "app/UBuchhaltung.h"
+#include "store/Table.h"
+#include "ui/Ui.h"
+
+#include <SQLiteCpp/Database.h>
+#include <SQLiteCpp/Statement.h>
+
+void TFJournal::FormShow()
+{
+    fb_.TJournal.setIndexName(QStringLiteral("BelNr"));
+    visible_ = true;
+}
+
+void TFJournal::FormHide()
+{
+    if (fb_.TJournal.isActive()) fb_.TJournal.setIndexName(QString());
+    visible_ = false;
+}
+
+bool TFJournal::bbOKClick()
+{
+    const bool stored = stornieren(fb_.TJournal.asInt(QStringLiteral("Autonummer")));
+    FormHide();
+    return stored;
+}
+
+bool TFJournal::DBGrid1DblClick() { return stornieren(fb_.TJournal.asInt(QStringLiteral("Autonummer"))); }
+
+void TFJournal::FormMouseWheelDown() { fb_.TJournal.next(); }
+void TFJournal::FormMouseWheelUp() { fb_.TJournal.prior(); }
+
+void TFJournal::deleteCurrentRow()
+{
+    Table &j = fb_.TJournal;
+    if (j.isEmpty()) return;
+    if (fb_.ui().confirm(QStringLiteral("Datensatz löschen?"), Btn::YesNo) != Btn::Yes) return;
+    j.remove();
+    fb_.showJournalCount();
+    // The deleted booking still counts in the running balances until they are rebuilt.
+    SaldenNeuClick(fb_);
+}
+
+bool TFJournal::stornieren(qint64 autonummer)
+{
+    Table &j = fb_.TJournal;
+    Table &b = fb_.TBuchungen;
+    BookingEntry &e = fb_.entry();
+    const bool wasVisible = visible_;
+    b.append();
+    // The batch's insert closed the dialog and reordered the journal: find the row the user
+    // chose again by its booking number, never by its position.
+    if (!j.locate(QStringLiteral("Autonummer"), autonummer)) {
+        b.cancel();
+        fb_.ui().error(QStringLiteral("Die Buchung %1 ist nicht mehr im Journal.").arg(autonummer));
+        return false;
+    }
+    b.setValue(QStringLiteral("Buchungstext"), QStringLiteral("Storno"));
+    b.setValue(QStringLiteral("Soll"), j.value(QStringLiteral("Haben")));
+    b.setValue(QStringLiteral("Haben"), j.value(QStringLiteral("Soll")));
+    for (const char *f : {"Netto", "Brutto", "Steuer", "Steuersatz", "Belegnummer", "IDNr", "Euro", "Stfaellig"})
+        b.setValue(QString::fromLatin1(f), j.value(QString::fromLatin1(f)));
+    if (b.asMoney(QStringLiteral("Stfaellig")) > Money()) {
+        b.setValue(QStringLiteral("Satzfaellig"), j.value(QStringLiteral("Steuersatz")));
+        if (j.asInt(QStringLiteral("XHabenArt")) == 7) {
+            b.setValue(QStringLiteral("Steuersatz"), 0.0);
+            if (fb_.ui().warnOkCancel(QStringLiteral("Vorsicht! Sie stornieren einen Forderungsausgleich, der Mwst fällig "
+                                                     "stellt!\rStornieren Sie auch unbedingt die Skontobuchung und die "
+                                                     "Buchung zur Einstellung in die Forderung!"),
+                                      34) != Btn::Ok) {
+                b.cancel();
+                if (wasVisible) FormShow();
+                return false;
+            }
+        }
+    }
+    bool stored = true;
+    if (b.state() == DsState::Insert) {
+        try {
+            // Storing runs from the amount field, as when the user leaves it.
+            e.setFocus(QStringLiteral("Betrag"));
+            b.post();
+        } catch (const SilentAbort &) {
+            stored = false;
+        } catch (const EngineError &ex) {
+            fb_.ui().error(ex.message());
+            stored = false;
+        }
+    }
+    if (wasVisible) FormShow();
+    return stored;
+}
+
+// ---------------------------------------------------------------- splitting
+
+qint64 splittingAccountNumber(TFBuchhaltung &fb)
+{
+    Table &k = fb.TKonten;
+    SQLite::Statement st(k.db(), QStringLiteral("SELECT KtoNr FROM \"%1\" WHERE upper(Name) = 'SPLITTING' ORDER BY KtoNr LIMIT 1")
+                                     .arg(k.innerName()).toStdString());
+    return st.executeStep() ? st.getColumn(0).getInt64() : 0;
+}
+
+void Splitting1Click(TFBuchhaltung &fb)
+{
+    BookingEntry &e = fb.entry();
+    const QString side = e.focused();
+    if ((side != QLatin1String("Soll") && side != QLatin1String("Haben")) || !fb.TBuchungen.isEditing()) {
+        fb.ui().warning(QStringLiteral("- neuen Buchungssatz anlegen\r- bis zum Soll- oder Habenkonto gehen\r- erst dann "
+                                       "F4 drücken!"));
+        return;
+    }
+    qint64 nr = splittingAccountNumber(fb);
+    if (!nr) {
+        Table &k = fb.TKonten;
+        // Numbers from 1370 up; a chart full of accounts there ends the search with a message
+        // instead of trying for ever.
+        constexpr int kTries = 1000;
+        for (int i = 0; i < kTries && !nr; ++i) {
+            try {
+                k.appendRecord({1370 + i, QStringLiteral("SPLITTING"), 9, 0.0, 0, 0, 0});
+                nr = 1370 + i;
+            } catch (const EngineError &ex) {
+                if (ex.code() != DbErr::KeyViolation) {
+                    fb.ui().error(ex.message());
+                    return;
+                }
+            }
+        }
+        if (!nr) {
+            fb.ui().error(QStringLiteral("Für das Konto SPLITTING ist zwischen 1370 und %1 keine Kontonummer frei.")
+                              .arg(1370 + kTries - 1));
+            return;
+        }
+        fb.TKonten2.refresh();
+        fb.showAccountCount();
+    }
+    fb.TBuchungen.setValue(side, nr);
+}
+
+// ---------------------------------------------------------------- templates
+
+void refillBookingTexts(TFBuchhaltung &fb)
+{
+    Table &f = fb.TFavoriten;
+    fb.bookingTexts.clear();
+    for (f.first(); !f.eof(); f.next()) fb.bookingTexts << f.asString(QStringLiteral("Text"));
+    fb.notifyControls();
+}
+
+void BuchTextClick(TFBuchhaltung &fb)
+{
+    Table &b = fb.TBuchungen;
+    if (b.state() != DsState::Insert) return;
+    Table &f = fb.TFavoriten;
+    if (!f.locate(QStringLiteral("Text"), b.asString(QStringLiteral("Buchungstext")))) return;
+    b.setValue(QStringLiteral("Soll"), f.value(QStringLiteral("Soll")));
+    b.setValue(QStringLiteral("Haben"), f.value(QStringLiteral("Haben")));
+    fb.entry().setAmount(f.asMoney(QStringLiteral("Betrag")));
+    fb.controls.favAddEnabled = false;
+    fb.controls.favDelEnabled = true;
+    fb.notifyControls();
+    fb.entry().SollExit();
+    fb.entry().HabenExit();
+}
+
+void FavorithinzufuegenClick(TFBuchhaltung &fb)
+{
+    Table &b = fb.TBuchungen;
+    const int answer = fb.ui().confirm(QStringLiteral("Favorit mit Brutto-Betrag speichern?\r\rJa - Favorit mit Betrag\rNein - "
+                                                      "Favorit ohne Betrag\rAbbruch - Nichts speichern"),
+                                       Btn::YesNoCancel);
+    if (answer == Btn::Cancel) return;
+    const QString text = b.asString(QStringLiteral("Buchungstext"));
+    try {
+        fb.TFavoriten.appendRecord({text, b.value(QStringLiteral("Soll")), b.value(QStringLiteral("Haben")),
+                                    answer == Btn::Yes ? QVariant::fromValue(b.asMoney(QStringLiteral("Brutto"))) : QVariant()});
+    } catch (const EngineError &) {
+        fb.ui().error(QStringLiteral("Favorit \"") + text + QStringLiteral("\" ist schon vorhanden."));
+        return;
+    }
+    refillBookingTexts(fb);
+}
+
+void FavoritloeschenClick(TFBuchhaltung &fb)
+{
+    const QString text = fb.TBuchungen.asString(QStringLiteral("Buchungstext"));
+    Table &f = fb.TFavoriten;
+    if (!f.locate(QStringLiteral("Text"), text)) {
+        fb.ui().error(QStringLiteral("Favorit \"") + text + QStringLiteral("\" exstiert nicht"));
+        return;
+    }
+    if (fb.ui().confirm(QStringLiteral("Favorit \"") + text + QStringLiteral("\" löschen?"), Btn::YesNo) != Btn::Yes) return;
+    f.remove();
+    refillBookingTexts(fb);
+}

@@ -1,0 +1,147 @@
+// Reversal, splitting and booking templates.
+
+#include "PostingFixture.h"
+
+#include "posting/UJournal.h"
+#include "store/Table.h"
+
+TEST_F(Books, ReversalSwapsAccountsKeepsAmountsAndPicksTheChosenRow)
+{
+    ASSERT_TRUE(book("05.03.%Y;7;4930;1200;Papier;119,00;B;"));
+    ASSERT_TRUE(book("06.03.%Y;8;3400;1600;Ware;238,00;B;"));
+    ui.answers = {Btn::Yes};
+    e().SpeichernClick();
+    Table &j = fb->TJournal;
+    // A third journal row whose voucher number equals the first row's booking number.
+    j.first();
+    const qint64 firstNr = j.asInt(QStringLiteral("Autonummer"));
+    ui.answers = {Btn::Yes};
+    ASSERT_TRUE(book(QStringLiteral("07.03.%Y;%1;1000;8400;Verkauf;10,00;B;").arg(firstNr)));
+    ui.answers = {Btn::Yes};
+    e().SpeichernClick();
+    ASSERT_TRUE(book("08.03.%Y;20;1000;8300;Im Stapel;10,70;B;")); // the batch already holds a row
+    const auto before = totals();
+
+    TFJournal &d = fb->reversalDialog();
+    d.FormShow();
+    EXPECT_EQ(j.orderFields(), QStringList{QStringLiteral("Belegnummer")});
+    ASSERT_TRUE(j.locate(QStringLiteral("Autonummer"), firstNr));
+    EXPECT_TRUE(d.bbOKClick());
+    EXPECT_FALSE(d.visible());
+    EXPECT_TRUE(j.orderFields() == QStringList{QStringLiteral("Autonummer")}) << "back in booking order";
+    Table &b = fb->TBuchungen;
+    b.last();
+    EXPECT_EQ(b.asString(QStringLiteral("Buchungstext")), QStringLiteral("Storno"));
+    EXPECT_EQ(b.asInt(QStringLiteral("Soll")), 1200);
+    EXPECT_EQ(b.asInt(QStringLiteral("Haben")), 4930);
+    EXPECT_EQ(b.asMoney(QStringLiteral("Brutto")), Money::fromCents(11900));
+    EXPECT_EQ(b.asMoney(QStringLiteral("Netto")), Money::fromCents(10000));
+    EXPECT_EQ(b.asMoney(QStringLiteral("Steuer")), Money::fromCents(1900));
+    EXPECT_DOUBLE_EQ(b.asDouble(QStringLiteral("Steuersatz")), 19.0);
+    EXPECT_EQ(b.asInt(QStringLiteral("Belegnummer")), 7);
+    // The reversal took the booking out of the balances again.
+    auto after = totals();
+    EXPECT_EQ(after[4930][0], before.at(4930)[0] - 1000000);
+    EXPECT_EQ(after[1576][0], before.at(1576)[0] - 190000);
+}
+
+TEST_F(Books, ReversingADueTaxPaymentWarnsAndCancelKeepsTheBatch)
+{
+    fb->settings.istSteuer = true;
+    ASSERT_TRUE(book("06.03.%Y;3;1200;1400;Zahlung Meier;119,00;B;"));
+    ui.answers = {Btn::Yes};
+    e().SpeichernClick();
+    fb->TJournal.first();
+    const qint64 nr = fb->TJournal.asInt(QStringLiteral("Autonummer"));
+    ui.clear();
+    ui.answers = {Btn::Cancel};
+    EXPECT_FALSE(fb->reversalDialog().stornieren(nr));
+    ASSERT_EQ(ui.questions.size(), 1u);
+    EXPECT_TRUE(ui.questions[0].text.startsWith(QStringLiteral("Vorsicht! Sie stornieren einen Forderungsausgleich")));
+    EXPECT_TRUE(fb->TBuchungen.isEmpty());
+    ui.answers = {Btn::Yes, Btn::Yes};
+    EXPECT_TRUE(fb->reversalDialog().stornieren(nr));
+    Table &b = fb->TBuchungen;
+    b.last();
+    EXPECT_DOUBLE_EQ(b.asDouble(QStringLiteral("Satzfaellig")), 19.0);
+    EXPECT_EQ(b.asMoney(QStringLiteral("Stfaellig")), Money::fromCents(1900)) << "a Storno keeps its due tax";
+}
+
+TEST_F(Books, SplittingAccountIsCreatedOnceAndBlocksTheTransfer)
+{
+    fx.addAccount(1370, QStringLiteral("Belegt"), 9, 0);
+    fb->TKonten.refresh();
+    // F4 in the wrong place.
+    Splitting1Click(*fb);
+    EXPECT_TRUE(ui.saw(QStringLiteral("- neuen Buchungssatz anlegen\r- bis zum Soll- oder Habenkonto gehen\r- erst dann F4 "
+                                      "drücken!")));
+    e().NeuClick();
+    e().setFocus(QStringLiteral("Soll"));
+    Splitting1Click(*fb);
+    EXPECT_EQ(splittingAccountNumber(*fb), 1371) << "1370 is taken";
+    EXPECT_EQ(fb->TBuchungen.asInt(QStringLiteral("Soll")), 1371);
+    e().AbbruchClick();
+    // A split: 300 from the bank onto the splitting account, then 100 + 200 onto costs.
+    ASSERT_TRUE(book("05.03.%Y;1;1371;1200;Sammelüberweisung;300,00;B;"));
+    ui.answers = {Btn::Yes};
+    EXPECT_THROW(e().SpeichernClick(), SilentAbort);
+    EXPECT_TRUE(ui.saw(QStringLiteral("Das Splittingkonto muss auf Null stehen!")));
+    // The next row is prefilled with the splitting account on the other side and the same voucher.
+    e().NeuClick();
+    Table &b = fb->TBuchungen;
+    EXPECT_EQ(b.asInt(QStringLiteral("Haben")), 1371);
+    EXPECT_TRUE(b.isNull(QStringLiteral("Soll")));
+    EXPECT_EQ(b.asInt(QStringLiteral("Belegnummer")), 1);
+    EXPECT_EQ(e().focused(), QStringLiteral("Soll"));
+    e().AbbruchClick();
+    ASSERT_TRUE(book("05.03.%Y;1;4210;1371;Miete;100,00;B;"));
+    ASSERT_TRUE(book("05.03.%Y;1;4210;1371;Miete;200,00;B;"));
+    EXPECT_TRUE(e().splittingBalance().isZero());
+    e().NeuClick();
+    e().setFocus(QStringLiteral("Haben"));
+    Splitting1Click(*fb);
+    EXPECT_EQ(b.asInt(QStringLiteral("Haben")), 1371) << "reused";
+    e().AbbruchClick();
+    ui.answers = {Btn::Yes};
+    EXPECT_NO_THROW(e().SpeichernClick());
+    EXPECT_EQ(fb->TJournal.recordCount(), 3);
+}
+
+TEST_F(Books, TemplatesApplyAddDeleteAndRefuseDuplicates)
+{
+    ASSERT_TRUE(book("05.03.%Y;1;4210;1200;Miete Büro;500,00;B;"));
+    ui.answers = {Btn::No}; // without amount
+    FavorithinzufuegenClick(*fb);
+    EXPECT_EQ(fb->bookingTexts, QStringList{QStringLiteral("Miete Büro")});
+    const QByteArray before = fx.readFile(fx.base + QStringLiteral("/Favoriten.db"));
+    ui.answers = {Btn::Yes};
+    FavorithinzufuegenClick(*fb);
+    EXPECT_TRUE(ui.saw(QStringLiteral("Favorit \"Miete Büro\" ist schon vorhanden.")));
+    EXPECT_EQ(fb->TFavoriten.recordCount(), 1);
+    EXPECT_EQ(fx.readFile(fx.base + QStringLiteral("/Favoriten.db")), before) << "the table is unchanged";
+
+    // Choosing the text in a new row fills accounts and amount (0 without an amount).
+    e().NeuClick();
+    Table &b = fb->TBuchungen;
+    b.setValue(QStringLiteral("Soll"), 1000);
+    b.setValue(QStringLiteral("Buchungstext"), QStringLiteral("Miete Büro"));
+    BuchTextClick(*fb);
+    EXPECT_EQ(b.asInt(QStringLiteral("Soll")), 4210);
+    EXPECT_EQ(b.asInt(QStringLiteral("Haben")), 1200);
+    EXPECT_EQ(b.asMoney(QStringLiteral("Brutto")), Money());
+    EXPECT_TRUE(fb->controls.favDelEnabled);
+    EXPECT_FALSE(fb->controls.favAddEnabled);
+    // A text without a template stays free text.
+    b.setValue(QStringLiteral("Buchungstext"), QStringLiteral("miete büro"));
+    b.setValue(QStringLiteral("Soll"), 1000);
+    BuchTextClick(*fb);
+    EXPECT_EQ(b.asInt(QStringLiteral("Soll")), 1000) << "the search is case-sensitive";
+    FavoritloeschenClick(*fb);
+    EXPECT_TRUE(ui.saw(QStringLiteral("Favorit \"miete büro\" exstiert nicht")));
+    b.setValue(QStringLiteral("Buchungstext"), QStringLiteral("Miete Büro"));
+    ui.answers = {Btn::Yes};
+    FavoritloeschenClick(*fb);
+    EXPECT_TRUE(fb->bookingTexts.isEmpty());
+    EXPECT_EQ(fb->TFavoriten.recordCount(), 0);
+    e().AbbruchClick();
+}
