@@ -1,6 +1,7 @@
 #include "UBuchhaltung.h"
 
 #include "IniFile.h"
+#include "invoicebook/URechDaten.h"
 #include "openitems/OpenItemsInterface.h"
 #include "accounts/UKonten.h"
 #include "posting/UBuchen.h"
@@ -181,6 +182,9 @@ void TFBuchhaltung::bindMerva()
     merva.client = ini.readInteger(O, QStringLiteral("Client"), 0);
     merva.skinFolder = merva.folder + QStringLiteral("Skins");
     merva.skinActive = QFileInfo(merva.skinFolder).isDir() && !merva.skin.isEmpty();
+    rechDaten_ = std::make_unique<TFRechDaten>();
+    rechDaten_->MitProtokoll = merva.client > 0;
+    rechDaten_->open(merva.dataFolder);
 }
 
 void TFBuchhaltung::ensureOpenItemTables()
@@ -260,6 +264,10 @@ bool TFBuchhaltung::FormClose(bool interactive)
         ui_.confirm(QStringLiteral("Buchungen im Stapel lassen und beenden?  "), Btn::YesNo) != Btn::Yes)
         return false;
     try {
+        if (rechDaten_) {
+            rechDaten_->close();
+            rechDaten_.reset();
+        }
         mervaModule_.reset();
         if (!interactive) throw SilentAbort();
         auto prog = openProgramSettings(programSettingsPath());

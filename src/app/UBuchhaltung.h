@@ -19,6 +19,7 @@ class IniFile;
 class BookingEntry;
 class ChartOfAccounts;
 class TFJournal;
+class TFRechDaten;
 class OpenItemsModule;
 class QLibrary;
 class QPluginLoader;
@@ -134,6 +135,8 @@ public:
     BookingEntry &entry() { return *entry_; }
     // The page "Konten": rules of the accounts grid, search, standard charts.
     ChartOfAccounts &chart() { return *chart_; }
+    // The invoicing program's tables while it is installed, else null.
+    TFRechDaten *rechDaten() const { return rechDaten_.get(); }
     // The reversal dialog: created at its first use and kept.
     TFJournal &reversalDialog();
     // Caption of the button "AltBuch" and the hook that resets the filter dialog's order.
@@ -162,4 +165,5 @@ private:
     std::unique_ptr<BookingEntry> entry_;
     std::unique_ptr<ChartOfAccounts> chart_;
     std::unique_ptr<TFJournal> journalDialog_;
+    std::unique_ptr<TFRechDaten> rechDaten_;
 };

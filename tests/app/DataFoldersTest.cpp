@@ -1,4 +1,5 @@
 #include "app/UBuchhaltung.h"
+#include "invoicebook/URechDaten.h"
 #include "store/TableFile.h"
 #include "support/Fixture.h"
 #include "ui/ScriptedUi.h"
@@ -211,4 +212,35 @@ TEST(Cli, InfoPrintsTheStatusFieldsAndFailsOnAMissingFolder)
     ASSERT_TRUE(p.waitForFinished(30000));
     EXPECT_NE(p.exitCode(), 0);
     EXPECT_TRUE(QString::fromUtf8(p.readAllStandardError()).contains(QStringLiteral("Fehler beim Datenzugriff.")));
+}
+
+TEST_F(Shell, InvoicingProgramBesideIsBound)
+{
+    // <parent of the program folder>/MERVA/ with its module, its settings and its tables.
+    const QString merva = fx.tmp.path() + QStringLiteral("/MERVA");
+    const QString daten = fx.tmp.path() + QStringLiteral("/MervaDaten");
+    QDir().mkpath(merva + QStringLiteral("/Skins"));
+    QDir().mkpath(daten);
+    ASSERT_TRUE(QFile::copy(QStringLiteral(LEDRA_MERVA_STUB), merva + QStringLiteral("/librechbuch.so")));
+    fx.writeFile(merva + QStringLiteral("/MERVA.INI"),
+                 QStringLiteral("[Options]\nDaten=%1\nSkin=Fusion\nClient=2\n").arg(daten).toUtf8());
+    // Without its tables the start ends with the engine's message.
+    EXPECT_FALSE(start());
+    ASSERT_FALSE(ui.messages.empty());
+    EXPECT_TRUE(ui.messages.back().text.endsWith(QStringLiteral("\rProgramm wird beendet!")));
+    for (const TableSchema *s : {&Schemas::rechbuch(), &Schemas::beleg(), &Schemas::protokoll(), &Schemas::kunden(),
+                                 &Schemas::liefer()})
+        TableFile::create(daten + QLatin1Char('/') + s->fileName, *s);
+    ui.clear();
+    ASSERT_TRUE(start());
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_TRUE(fb->merva.installed);
+    EXPECT_EQ(fb->merva.dataFolder, daten);
+    EXPECT_TRUE(fb->merva.skinActive);
+    EXPECT_EQ(fb->merva.skin, QStringLiteral("Fusion"));
+    ASSERT_NE(fb->rechDaten(), nullptr);
+    EXPECT_TRUE(fb->rechDaten()->MitProtokoll);
+    EXPECT_TRUE(fb->rechDaten()->TRechbuch.isActive());
+    EXPECT_TRUE(fb->FormClose(false));
+    EXPECT_EQ(fb->rechDaten(), nullptr);
 }
