@@ -57,9 +57,11 @@ void ScriptedUi::status(int panel, const QString &text)
 std::optional<QString> ScriptedUi::input(const QString &, const QString &, const QString &value)
 {
     if (inputs.empty()) return value;
-    auto v = inputs.front();
+    const bool cancelled = !inputs.front().has_value();
+    const QString text = inputs.front().value_or(QString());
     inputs.pop_front();
-    return v;
+    if (cancelled) return std::nullopt;
+    return text;
 }
 
 std::optional<int> ScriptedUi::chooseColor(int color)
