@@ -1,0 +1,90 @@
+#pragma once
+// The print preview of every report: opened maximised and zoomed to the page width (or to
+// the whole page), one page at a time, with printing, saving as PDF and, for the journal,
+// saving as plain text and CSV. The pages are painted by the report engine's paint path,
+// the same that writes PDF files and prints.
+
+#include "reportengine/PageModel.h"
+#include "reports/ReportViewer.h"
+
+#include <QDialog>
+#include <QWidget>
+
+class QLabel;
+class QScrollArea;
+class QToolBar;
+class QAction;
+
+namespace ledra::report {
+class Report;
+}
+
+class PageCanvas : public QWidget {
+    Q_OBJECT
+public:
+    explicit PageCanvas(QWidget *parent = nullptr) : QWidget(parent) {}
+    void setPage(const ledra::report::Page *page, double pixelsPerMm);
+    QSize sizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    const ledra::report::Page *page_ = nullptr;
+    double scale_ = 1.0;
+};
+
+class PreviewWindow : public QDialog {
+    Q_OBJECT
+public:
+    enum class Zoom { PageWidth, WholePage, Fixed };
+
+    PreviewWindow(ledra::report::PageModel model, const QString &title,
+                  const reports::PreviewOptions &options, QWidget *parent = nullptr);
+
+    const ledra::report::PageModel &model() const { return model_; }
+    int currentPage() const { return current_; }
+    void showPage(int index);
+    void setZoom(Zoom zoom, double factor = 1.0);
+    double pixelsPerMm() const { return scale_; }
+
+    // The commands of the tool bar; each returns whether it completed.
+    bool printPages();
+    bool savePdf(const QString &fileName = {});
+    bool saveText(const QString &fileName = {});
+    bool saveCsv(const QString &fileName = {});
+
+    // Where the file dialogs start.
+    static QString lastFolder;
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    void updateView();
+    QString askFile(const QString &caption, const QString &filter, const QString &suffix);
+    void reportFailure(const QString &text);
+
+    ledra::report::PageModel model_;
+    QString title_;
+    reports::PreviewOptions options_;
+    QScrollArea *scroll_ = nullptr;
+    PageCanvas *canvas_ = nullptr;
+    QLabel *pageLabel_ = nullptr;
+    int current_ = 0;
+    Zoom zoom_ = Zoom::PageWidth;
+    double factor_ = 1.0;
+    double scale_ = 1.0;
+};
+
+// The viewer the main window hands to report launchers.
+class QtReportViewer : public reports::ReportViewer {
+public:
+    explicit QtReportViewer(QWidget *parent = nullptr) : parent_(parent) {}
+    void preview(ledra::report::Report &report, const reports::PreviewOptions &options) override;
+    void print(ledra::report::Report &report) override;
+
+private:
+    QWidget *parent_;
+};

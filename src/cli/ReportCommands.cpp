@@ -1,0 +1,160 @@
+#include "ReportCommands.h"
+
+#include "app/UBuchhaltung.h"
+#include "reports/FileReportViewer.h"
+#include "reports/ReportViewer.h"
+#include "reports/UDBuchung.h"
+#include "reports/UDJournal.h"
+#include "reports/UEingrenzung.h"
+#include "store/EngineError.h"
+#include "ui/Ui.h"
+
+#include <cstdio>
+#include <optional>
+
+namespace {
+
+using reports::TFEingrenzung;
+
+void err(const QString &line) {
+    std::fprintf(stderr, "%s\n", line.toUtf8().constData());
+}
+
+struct ReportArgs {
+    QString name;
+    std::optional<QString> von, bis;
+    std::optional<TFEingrenzung::Sort> sort;
+    bool netto = false;
+    QString pdf, txt, csv;
+
+    bool usesRange() const { return von || bis || sort || netto; }
+};
+
+// One report of the command. Further reports join by a runner and an entry in kReports.
+using Runner = void (*)(reports::ReportContext &ctx, const ReportArgs &args);
+
+struct ReportEntry {
+    const char *name;
+    const char *options; // shown in the usage text
+    bool usesFilter;     // takes the range options of the filter dialog
+    Runner run;
+};
+
+// The filter dialog as a person would fill it in: the sort option first (which sets its
+// default range), then the typed range; OK is pressed at once.
+void prepareFilter(reports::ReportContext &ctx, const ReportArgs &a) {
+    TFEingrenzung &dlg = ctx.filter;
+    if (a.sort)
+        dlg.choose(*a.sort);
+    if (a.von)
+        dlg.EVon = *a.von;
+    if (a.bis)
+        dlg.EBis = *a.bis;
+    dlg.Netto = a.netto;
+    dlg.showModal = [&dlg] { return dlg.OKClick(); };
+}
+
+void runJournal(reports::ReportContext &ctx, const ReportArgs &a) {
+    prepareFilter(ctx, a);
+    reports::SBJournalClick(ctx);
+}
+
+void runBatch(reports::ReportContext &ctx, const ReportArgs &) {
+    reports::SBDruckClick(ctx);
+}
+
+const ReportEntry kReports[] = {
+    {"journal", "[--von X --bis Y] [--sortierung datum|belegnummer|buchungstext] [--netto]", true,
+     runJournal},
+    {"batch", "", false, runBatch},
+};
+
+const ReportEntry *findReport(const QString &name) {
+    for (const ReportEntry &e : kReports)
+        if (name == QLatin1String(e.name))
+            return &e;
+    return nullptr;
+}
+
+int usageError(const QString &message) {
+    err(message);
+    err(reportCommandUsage());
+    return 2;
+}
+
+} // namespace
+
+QString reportCommandUsage() {
+    QStringList lines;
+    for (const ReportEntry &e : kReports)
+        lines << QStringLiteral("  report %1 %2(--pdf DATEI | --txt DATEI | --csv DATEI)")
+                     .arg(QLatin1String(e.name),
+                          *e.options ? QLatin1String(e.options) + QLatin1Char(' ') : QString());
+    return lines.join(QLatin1Char('\n'));
+}
+
+int runReportCommand(TFBuchhaltung &fb, const QStringList &args) {
+    if (args.isEmpty())
+        return usageError(QStringLiteral("Welcher Bericht?"));
+    ReportArgs a;
+    a.name = args.first();
+    const ReportEntry *entry = findReport(a.name);
+    if (!entry)
+        return usageError(QStringLiteral("Unbekannter Bericht: %1").arg(a.name));
+    for (int i = 1; i < args.size(); ++i) {
+        const QString &o = args[i];
+        const bool hasValue = i + 1 < args.size();
+        if (o == QLatin1String("--netto")) {
+            a.netto = true;
+        } else if (!hasValue) {
+            return usageError(QStringLiteral("Unbekannte Option oder fehlender Wert: %1").arg(o));
+        } else if (o == QLatin1String("--von")) {
+            a.von = args[++i];
+        } else if (o == QLatin1String("--bis")) {
+            a.bis = args[++i];
+        } else if (o == QLatin1String("--pdf")) {
+            a.pdf = args[++i];
+        } else if (o == QLatin1String("--txt")) {
+            a.txt = args[++i];
+        } else if (o == QLatin1String("--csv")) {
+            a.csv = args[++i];
+        } else if (o == QLatin1String("--sortierung")) {
+            const QString s = args[++i].toLower();
+            if (s == QLatin1String("datum"))
+                a.sort = TFEingrenzung::Sort::Datum;
+            else if (s == QLatin1String("belegnummer"))
+                a.sort = TFEingrenzung::Sort::Belegnummer;
+            else if (s == QLatin1String("buchungstext"))
+                a.sort = TFEingrenzung::Sort::Buchungstext;
+            else
+                return usageError(QStringLiteral("Unbekannte Sortierung: %1").arg(args[i]));
+        } else {
+            return usageError(QStringLiteral("Unbekannte Option: %1").arg(o));
+        }
+    }
+    if (a.pdf.isEmpty() && a.txt.isEmpty() && a.csv.isEmpty())
+        return usageError(
+            QStringLiteral("Keine Ausgabedatei angegeben (--pdf, --txt oder --csv)."));
+    if (a.usesRange() && !entry->usesFilter)
+        return usageError(
+            QStringLiteral("Der Bericht %1 hat keinen Bereich und keine Sortierung.").arg(a.name));
+
+    reports::FileReportViewer viewer(a.pdf, a.txt, a.csv);
+    reports::TFEingrenzung filter(fb);
+    reports::ReportContext ctx{fb, filter, viewer, {}, {}};
+    try {
+        entry->run(ctx, a);
+    } catch (const SilentAbort &) {
+        return 1;
+    } catch (const EngineError &e) {
+        err(QStringLiteral("Fehler: ") + e.message());
+        return 1;
+    }
+    if (!viewer.written())
+        return 1; // refused by the dialog; its message is on stderr
+    if (!viewer.error().isEmpty()) {
+        err(QStringLiteral("Fehler: ") + viewer.error());
+        return 1;
+    }
+    return 0;
+}

@@ -1,0 +1,142 @@
+#include "JournalQuery.h"
+
+#include "app/UBuchhaltung.h"
+#include "store/TableFile.h"
+
+#include <SQLiteCpp/Database.h>
+#include <SQLiteCpp/Statement.h>
+
+#include <stdexcept>
+
+namespace reports {
+
+namespace {
+const QString kJournalAlias = QStringLiteral("J");
+const QString kKontenAlias = QStringLiteral("K");
+} // namespace
+
+JournalQuery::JournalQuery() {
+    for (int i = 0; i < kLines; ++i) {
+        m_lines << QString();
+        m_params << QVariantList();
+    }
+    m_lines[0] =
+        QStringLiteral("SELECT D.*, D1.Art AS XSollArt, D2.Art AS XHabenArt, D1.Name AS XSollName, "
+                       "D2.Name AS XHabenName");
+    m_lines[1] = QStringLiteral("FROM J.\"Journal\" D, K.\"Konten\" D1, K.\"Konten\" D2");
+    m_lines[2] = QStringLiteral("WHERE");
+    m_lines[3] = QStringLiteral("(D1.KtoNr = D.Soll)");
+    m_lines[4] = QStringLiteral(" AND (D2.KtoNr = D.Haben)");
+}
+
+QString JournalQuery::line(int number) const {
+    return number >= 1 && number <= kLines ? m_lines[number - 1] : QString();
+}
+
+QVariantList JournalQuery::lineParams(int number) const {
+    return number >= 1 && number <= kLines ? m_params[number - 1] : QVariantList();
+}
+
+void JournalQuery::setLine(int number, const QString &text, const QVariantList &params) {
+    if (number < 1 || number > kLines)
+        throw std::out_of_range("JournalQuery::setLine: no such line");
+    if (text.count(QLatin1Char('?')) != params.size())
+        throw std::invalid_argument(
+            "JournalQuery::setLine: placeholders and values differ in number");
+    m_lines[number - 1] = text;
+    m_params[number - 1] = params;
+}
+
+QString JournalQuery::text() const {
+    return m_lines.join(QLatin1Char('\n'));
+}
+
+QVariantList JournalQuery::params() const {
+    QVariantList all;
+    for (const QVariantList &p : m_params)
+        all << p;
+    return all;
+}
+
+void JournalQuery::setFiles(const QString &journalPath, const QString &journalTable,
+                            const QString &kontenPath, const QString &kontenTable) {
+    m_files = {{kJournalAlias, journalPath}, {kKontenAlias, kontenPath}};
+    m_lines[1] = QStringLiteral("FROM %1.\"%2\" D, %3.\"%4\" D1, %3.\"%4\" D2")
+                     .arg(kJournalAlias, journalTable, kKontenAlias, kontenTable);
+}
+
+void JournalQuery::setFolderOf(const TFBuchhaltung &fb) {
+    const Table &j = fb.TJournal;
+    const Table &k = fb.TKonten;
+    auto inner = [](const Table &t) {
+        return t.innerName().isEmpty() ? t.schema().name : t.innerName();
+    };
+    setFiles(j.path(), inner(j), k.path(), inner(k));
+}
+
+void JournalQuery::setFilter(const QString &condition, const QVariantList &params) {
+    m_filter = condition;
+    m_filterParams = params;
+}
+
+QString JournalQuery::effectiveText() const {
+    if (!isFiltered())
+        return text();
+    return QStringLiteral("SELECT * FROM (\n") + text() + QStringLiteral("\n) WHERE (") + m_filter +
+           QLatin1Char(')');
+}
+
+QVariantList JournalQuery::effectiveParams() const {
+    QVariantList p = params();
+    if (isFiltered())
+        p << m_filterParams;
+    return p;
+}
+
+void JournalQuery::open() {
+    m_active = false;
+    m_count = 0;
+    auto db = connectAttached(m_files);
+    try {
+        SQLite::Statement st(*db, (QStringLiteral("SELECT COUNT(*) FROM (\n") + effectiveText() +
+                                   QStringLiteral("\n)"))
+                                      .toStdString());
+        const QVariantList p = effectiveParams();
+        for (int i = 0; i < p.size(); ++i)
+            TableFile::bind(st, i + 1, p[i]);
+        if (st.executeStep())
+            m_count = st.getColumn(0).getInt64();
+    } catch (const std::exception &e) {
+        throw TableFile::translate(e, m_files.empty() ? QString() : m_files.front().second);
+    }
+    m_active = true;
+}
+
+std::unique_ptr<SqlSource> JournalQuery::source() const {
+    return std::make_unique<SqlSource>(m_files, effectiveText(), effectiveParams(), resultTypes());
+}
+
+void JournalQuery::forEach(const std::function<bool(const ledra::report::Record &)> &f) const {
+    auto src = source();
+    QSharedPointer<const QStringList> names;
+    for (src->first(); !src->eof(); src->next()) {
+        if (!names)
+            names = QSharedPointer<const QStringList>::create(src->fieldNames());
+        if (!f(src->snapshot(names)))
+            break;
+    }
+}
+
+const FieldTypes &JournalQuery::resultTypes() {
+    static const FieldTypes types = [] {
+        FieldTypes t = fieldTypes(Schemas::journal());
+        t.insert(QStringLiteral("xsollart"), FieldType::SmallInt);
+        t.insert(QStringLiteral("xhabenart"), FieldType::SmallInt);
+        t.insert(QStringLiteral("xsollname"), FieldType::String);
+        t.insert(QStringLiteral("xhabenname"), FieldType::String);
+        return t;
+    }();
+    return types;
+}
+
+} // namespace reports

@@ -1,0 +1,212 @@
+#include "PrepareEvaluation.h"
+
+#include "UEingrenzung.h"
+#include "app/UBuchhaltung.h"
+#include "posting/Balances.h"
+#include "store/Table.h"
+#include "store/TableFile.h"
+#include "ui/Ui.h"
+
+#include <SQLiteCpp/Database.h>
+#include <SQLiteCpp/Statement.h>
+#include <SQLiteCpp/Transaction.h>
+
+#include <unordered_map>
+#include <vector>
+
+namespace reports {
+
+using ledra::report::Record;
+
+namespace {
+
+struct Totals {
+    int art = 0;
+    qint64 druck = 0, bewSoll = 0, bewHaben = 0, vor = 0;
+};
+
+BookingAmounts bookingOf(const Record &row) {
+    BookingAmounts b;
+    b.date = row.value(QStringLiteral("Belegdatum")).toDate();
+    b.soll = row.value(QStringLiteral("Soll")).toLongLong();
+    b.haben = row.value(QStringLiteral("Haben")).toLongLong();
+    b.netto = Money::fromUnits(row.value(QStringLiteral("Netto")).toLongLong());
+    b.brutto = Money::fromUnits(row.value(QStringLiteral("Brutto")).toLongLong());
+    b.steuer = Money::fromUnits(row.value(QStringLiteral("Steuer")).toLongLong());
+    const QVariant euro = row.value(QStringLiteral("Euro"));
+    b.euro = euro.isNull() || euro.toBool();
+    const QVariant sa = row.value(QStringLiteral("XSollArt"));
+    const QVariant ha = row.value(QStringLiteral("XHabenArt"));
+    b.sollArt = sa.isNull() ? -1 : sa.toInt();
+    b.habenArt = ha.isNull() ? -1 : ha.toInt();
+    return b;
+}
+
+class Preparation {
+public:
+    Preparation(TFBuchhaltung &fb, TFEingrenzung &filter)
+        : fb_(fb), filter_(filter), ui_(fb.ui()) {}
+
+    void run(bool fromOpening, bool vorSaldoPass, const QDate &periodStart, const QDate &from) {
+        readAccounts(fromOpening);
+        // The progress bar counts the batch as well, as the recomputation does, although
+        // the preparation reads only the journal.
+        startProgress(filter_.QJournal.recordCount() + fb_.TBuchungen.recordCount() +
+                      qint64(order_.size()));
+        advance(qint64(order_.size()));
+        apply(BalanceTarget::DruckSaldo);
+        if (vorSaldoPass) {
+            filter_.setDateRange(periodStart, from.addDays(-1));
+            filter_.QJournal.open();
+            startProgress(filter_.QJournal.recordCount());
+            apply(BalanceTarget::VorSaldo);
+        }
+        write();
+    }
+
+private:
+    void readAccounts(bool fromOpening) {
+        Table &k = fb_.TKonten;
+        SQLite::Statement st(
+            k.db(),
+            QStringLiteral("SELECT KtoNr, Art, COALESCE(Soll, 0) - COALESCE(Haben, 0) FROM \"%1\"")
+                .arg(k.innerName())
+                .toStdString());
+        while (st.executeStep()) {
+            Totals t;
+            t.art = st.getColumn(1).getInt();
+            const qint64 opening = st.getColumn(2).getInt64();
+            t.druck = fromOpening ? opening : 0;
+            t.vor = opening;
+            const qint64 nr = st.getColumn(0).getInt64();
+            acc_.emplace(nr, t);
+            order_.push_back(nr);
+        }
+    }
+
+    void startProgress(qint64 total) {
+        total_ = total;
+        done_ = 0;
+        lastPercent_ = -1;
+        ui_.progress(0);
+    }
+
+    void advance(qint64 n) {
+        done_ += n;
+        const int pc = total_ > 0 ? int(std::min<qint64>(100, done_ * 100 / total_)) : 100;
+        if (pc != lastPercent_) {
+            lastPercent_ = pc;
+            ui_.progress(pc);
+            ui_.processEvents();
+        }
+    }
+
+    void apply(BalanceTarget target) {
+        const qint64 vorsteuer = fb_.settings.vorsteuer.trimmed().toLongLong();
+        const qint64 mwst = fb_.settings.kontoMwst.trimmed().toLongLong();
+        AccountEffect eff[3];
+        qint64 n = 0;
+        filter_.QJournal.forEach([&](const Record &row) {
+            const BookingAmounts b = bookingOf(row);
+            bool missing = false;
+            for (qint64 nr : {b.soll, b.haben})
+                if (!acc_.count(nr)) {
+                    ui_.error(QStringLiteral("Fehler bei Saldeneintrag in Konto ") +
+                              QString::number(nr));
+                    missing = true;
+                }
+            const qint64 tax = bookingTaxAccount(b, vorsteuer, mwst);
+            if (tax && !acc_.count(tax)) {
+                ui_.error(QStringLiteral("Vorsteuer- oder Mwst-Konto nicht vorhanden!"));
+                throw SilentAbort();
+            }
+            if (!missing) {
+                const int m = bookingEffects(b, BalanceDirection::Add, tax, eff);
+                for (int i = 0; i < m; ++i) {
+                    Totals &a = acc_[eff[i].konto];
+                    if (target == BalanceTarget::VorSaldo) {
+                        a.vor += eff[i].amount.units();
+                    } else {
+                        a.druck += eff[i].amount.units();
+                        (eff[i].debitSide ? a.bewSoll : a.bewHaben) += eff[i].turnover.units();
+                    }
+                }
+            }
+            if (++n % 1024 == 0)
+                advance(1024);
+            return true;
+        });
+        advance(n % 1024);
+    }
+
+    void write() {
+        Table &k = fb_.TKonten;
+        try {
+            SQLite::Transaction tr(k.db());
+            SQLite::Statement up(
+                k.db(),
+                QStringLiteral("UPDATE \"%1\" SET DruckSaldo = ?, BewSoll = ?, BewHaben = ?, "
+                               "VorSaldo = ? WHERE KtoNr = ?")
+                    .arg(k.innerName())
+                    .toStdString());
+            for (qint64 nr : order_) {
+                const Totals &a = acc_[nr];
+                up.bind(1, static_cast<int64_t>(a.druck));
+                up.bind(2, static_cast<int64_t>(a.bewSoll));
+                up.bind(3, static_cast<int64_t>(a.bewHaben));
+                up.bind(4, static_cast<int64_t>(a.vor));
+                up.bind(5, static_cast<int64_t>(nr));
+                up.exec();
+                up.reset();
+            }
+            tr.commit();
+        } catch (const std::exception &e) {
+            ui_.error(TableFile::translate(e, k.path()).message());
+            throw SilentAbort();
+        }
+        k.refresh();
+    }
+
+    TFBuchhaltung &fb_;
+    TFEingrenzung &filter_;
+    Ui &ui_;
+    std::unordered_map<qint64, Totals> acc_;
+    std::vector<qint64> order_;
+    qint64 total_ = 0, done_ = 0;
+    int lastPercent_ = -1;
+};
+
+} // namespace
+
+bool PrepareEvaluation(TFBuchhaltung &fb, TFEingrenzung &filter) {
+    struct CloseQuery {
+        TFEingrenzung &f;
+        ~CloseQuery() { f.QJournal.close(); }
+    } closeQuery{filter};
+
+    if (!filter.ShowModal())
+        return false;
+
+    const bool byDate = filter.sort == TFEingrenzung::Sort::Datum;
+    const bool saldenliste = filter.Caption == QLatin1String("Saldenliste");
+    const QDate periodStart = fb.settings.periodStart();
+    const QDate from = filter.fromDate().value_or(QDate());
+    const bool fromOpening = byDate && from.isValid() && from == periodStart && !saldenliste;
+    const bool vorSaldoPass =
+        saldenliste && byDate && periodStart.isValid() && from.isValid() && periodStart < from;
+
+    fb.BeginDataOperation();
+    struct End {
+        TFBuchhaltung &fb;
+        ~End() { fb.EndDataOperation(); }
+    } end{fb};
+    try {
+        Preparation(fb, filter).run(fromOpening, vorSaldoPass, periodStart, from);
+    } catch (const EngineError &e) {
+        fb.ui().error(e.message());
+        throw SilentAbort();
+    }
+    return true;
+}
+
+} // namespace reports

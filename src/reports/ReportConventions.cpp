@@ -1,0 +1,190 @@
+#include "ReportConventions.h"
+
+#include "app/Settings.h"
+#include "posting/Balances.h"
+#include "reportengine/NumberFormat.h"
+#include "reportengine/PdfRenderer.h"
+
+#include <QFontMetricsF>
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace reports {
+
+rpt::FontStyle reportFont(double pointSize, bool bold) {
+    rpt::FontStyle f;
+    f.family = QStringLiteral("Arial");
+    f.pointSize = pointSize;
+    f.bold = bold;
+    return f;
+}
+
+void applyMarginSetting(rpt::Report &report, const YearSettings &settings, MarginEdge edge) {
+    switch (edge) {
+    case MarginEdge::Left:
+        report.setLeftMargin(settings.lRand);
+        break;
+    case MarginEdge::Top:
+        report.setTopMargin(settings.lRand);
+        break;
+    case MarginEdge::None:
+        break;
+    }
+}
+
+QColor settingColor(int value) {
+    return QColor(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF);
+}
+
+void shadeRows(rpt::Band &detail, const YearSettings &settings) {
+    rpt::BandBeforePrint own = detail.beforePrint();
+    detail.setBeforePrint([own, &settings](rpt::Band &band, bool &print) {
+        if (own)
+            own(band, print);
+        if (!print)
+            return;
+        const QColor white(Qt::white);
+        // Until the first line of a run has printed the band starts white again, so every
+        // run (and both passes of a two-pass layout) shades its first line.
+        if (band.printCount() == 0)
+            band.setColor(white);
+        band.setColor(band.color() == white ? settingColor(settings.zeilenfarbe) : white);
+    });
+}
+
+QString periodLine(PeriodStyle style, const QString &from, const QString &to) {
+    switch (style) {
+    case PeriodStyle::Von:
+        return QStringLiteral("Von ") + from + QStringLiteral(" bis ") + to;
+    case PeriodStyle::VomUpper:
+        return QStringLiteral("Vom ") + from + QStringLiteral(" bis ") + to;
+    case PeriodStyle::VomLower:
+        return QStringLiteral("vom ") + from + QStringLiteral(" bis ") + to;
+    case PeriodStyle::Plain:
+        return from + QStringLiteral(" bis ") + to;
+    }
+    return {};
+}
+
+QString balanceSheetPeriod(const QString &start, const QString &end) {
+    return QStringLiteral("für den Zeitraum vom ") + start + QStringLiteral(" bis zum ") + end;
+}
+
+QString bookingCurrency(const QVariant &euroFlag) {
+    const bool euro = euroFlag.isNull() || !euroFlag.isValid() || euroFlag.toBool();
+    return euro ? QStringLiteral("€") : QStringLiteral("DM");
+}
+
+QString fixed2(qint64 units) {
+    return rpt::formatNumber(rpt::Decimal::fromScaled(units, rpt::kCurrencyScale),
+                             QStringLiteral("0.00"));
+}
+
+QString currencyFormat(qint64 units, const QString &currency) {
+    return rpt::formatCurrency(units, currency);
+}
+
+QString totalsMask(const QString &currency) {
+    return QStringLiteral(",##0.00 ") + currency;
+}
+
+QString sideAmount(qint64 units, const QString &currency) {
+    const qint64 cents = roundUnitsHalfAway(units, 100);
+    const QString side = cents > 0   ? QStringLiteral(" S")
+                         : cents < 0 ? QStringLiteral(" H")
+                                     : QStringLiteral("  ");
+    return rpt::formatCurrency(cents < 0 ? -cents : cents, currency) + side;
+}
+
+Money amountForSum(qint64 units, const QVariant &euroFlag, const QDate &date) {
+    const bool euro = euroFlag.isNull() || !euroFlag.isValid() || euroFlag.toBool();
+    return convertCurrency(Money::fromUnits(units), euro, date);
+}
+
+bool isReversal(const QString &bookingText) {
+    return bookingText.contains(QLatin1String("Storno"), Qt::CaseSensitive);
+}
+
+namespace {
+
+// Glyph widths are measured at a large pixel size and scaled, so that the result does not
+// depend on the resolution of whatever screen (or none) the program runs on. A text's width
+// is the sum of its characters' advances (kerning is left out, which errs by a fraction of
+// a glyph), each measured once per font: shaping every name and text of a long journal
+// would cost more than laying the journal out.
+constexpr double kMeasurePixels = 1000.0;
+
+class Widths {
+public:
+    explicit Widths(const rpt::FontStyle &style) : style_(style), advance_(0x10000, -1.0f) {
+        QFont f = rpt::toQFont(style);
+        f.setPixelSize(int(kMeasurePixels));
+        f.setHintingPreference(QFont::PreferNoHinting);
+        metrics_.emplace(f);
+    }
+    const rpt::FontStyle &style() const { return style_; }
+    double of(QChar c) {
+        float &w = advance_[c.unicode()];
+        if (w < 0)
+            w = float(metrics_->horizontalAdvance(c));
+        return w;
+    }
+
+private:
+    rpt::FontStyle style_;
+    std::optional<QFontMetricsF> metrics_;
+    std::vector<float> advance_;
+};
+
+Widths &widthsFor(const rpt::FontStyle &style) {
+    static std::vector<std::unique_ptr<Widths>> fonts;
+    for (auto &w : fonts)
+        if (w->style() == style)
+            return *w;
+    fonts.push_back(std::make_unique<Widths>(style));
+    return *fonts.back();
+}
+
+} // namespace
+
+QString clipToWidth(const QString &text, const rpt::FontStyle &font, double widthMm) {
+    if (text.isEmpty() || widthMm <= 0.0)
+        return text;
+    Widths &widths = widthsFor(font);
+    const double mmPerPixel = font.pointSize * 25.4 / 72.0 / kMeasurePixels;
+    const double limit = widthMm / mmPerPixel;
+    double used = 0.0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        used += widths.of(text[i]);
+        if (used > limit) {
+            QString cut = text.left(i);
+            while (cut.endsWith(QLatin1Char(' ')))
+                cut.chop(1);
+            return cut;
+        }
+    }
+    return text;
+}
+
+void ReportCsvSink::addPage(rpt::Page &&page) {
+    rpt::Page body;
+    body.number = page.number;
+    body.sizeMm = page.sizeMm;
+    body.margins = page.margins;
+    for (rpt::BandInstance &band : page.bands) {
+        if (band.kind == rpt::BandKind::ColumnHeader) {
+            if (m_headsWritten)
+                continue;
+            m_headsWritten = true;
+            band.pageFrame = false;
+        } else if (band.pageFrame) {
+            continue;
+        }
+        body.bands << std::move(band);
+    }
+    m_out << rpt::renderCsv(body);
+}
+
+} // namespace reports

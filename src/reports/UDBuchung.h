@@ -1,0 +1,32 @@
+#pragma once
+// The batch listing TDBuchung: the bookings entered but not yet transferred into the
+// journal, in the batch's current order, ending with their number. With the open-items
+// module loaded, a booking that creates or settles an open item carries a note line.
+
+#include "RecordSources.h"
+#include "ReportViewer.h"
+#include "reportengine/Report.h"
+
+#include <memory>
+
+class TFBuchhaltung;
+
+namespace reports {
+
+class TDBuchung {
+public:
+    explicit TDBuchung(TFBuchhaltung &fb);
+    ~TDBuchung();
+
+    ledra::report::Report Ausdruck;
+
+private:
+    TFBuchhaltung &fb_;
+    std::unique_ptr<TableSource> source_;
+    QString note_; // note of the open-items module for the current row
+};
+
+// Main window: button SBDruck ("Buchungsstapel drucken").
+void SBDruckClick(ReportContext &ctx);
+
+} // namespace reports

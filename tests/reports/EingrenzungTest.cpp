@@ -1,0 +1,227 @@
+// The filter dialog: its defaults, the conversions and lines OK writes, the refusals that
+// keep it open, and user texts that must never become SQL.
+
+#include "ReportsFixture.h"
+
+#include "store/Table.h"
+
+using reports::JournalQuery;
+using reports::TFEingrenzung;
+
+namespace {
+
+struct Filter : ReportBooks {
+    void SetUp() override {
+        ReportBooks::SetUp();
+        const int y = QDate::currentDate().year();
+        journal(1, QDate(y - 1, 12, 31), QStringLiteral("Vorjahr"), 3400, 1200, "100,00", "119,00",
+                "19,00", 19, 10);
+        journal(2, day(1, 1), QStringLiteral("Miete Januar"), 4210, 1200, "500,00", "500,00",
+                "0,00", 0, 30);
+        journal(3, day(31, 3), QStringLiteral("Büro"), 4930, 1200, "10,00", "11,90", "1,90", 19,
+                20);
+        journal(4, day(1, 4), QStringLiteral("April"), 4930, 1200, "10,00", "11,90", "1,90", 19,
+                25);
+        journal(5, day(15, 2), QStringLiteral("Material"), 3400, 1000, "10,00", "11,90", "1,90", 19,
+                20);
+        journal(6, day(16, 2), QStringLiteral("Zahlung Meier"), 1200, 1400, "50,00", "50,00",
+                "0,00", 0, 40);
+        // The credit account of this row does not exist: no report lists it.
+        journal(7, day(17, 2), QStringLiteral("Mzweck"), 4930, 9999, "1,00", "1,00", "0,00", 0, 21);
+    }
+};
+
+} // namespace
+
+TEST_F(Filter, DefaultsAndTheRangeOfEachSortOption) {
+    EXPECT_EQ(dlg->sort, TFEingrenzung::Sort::Datum);
+    EXPECT_EQ(dlg->EVon, QStringLiteral("01.01.") + year());
+    EXPECT_EQ(dlg->EBis, QStringLiteral("31.12.") + year());
+    EXPECT_TRUE(dlg->GroupBox1Visible);
+    EXPECT_FALSE(dlg->GroupBox2Visible);
+    EXPECT_FALSE(dlg->Netto);
+    EXPECT_TRUE(dlg->MitKontenVisible);
+    EXPECT_FALSE(dlg->MitKonten);
+    EXPECT_FALSE(dlg->MitDetailsVisible);
+    EXPECT_FALSE(dlg->Label7Visible);
+
+    dlg->RBBelNrClick();
+    EXPECT_EQ(dlg->EVon, QStringLiteral("1"));
+    EXPECT_EQ(dlg->EBis, QStringLiteral("999999"));
+    dlg->RBTextClick();
+    EXPECT_EQ(dlg->EVon, QStringLiteral("A"));
+    EXPECT_EQ(dlg->EBis, QStringLiteral("zzz"));
+    // The date option follows the booking period as it is now.
+    fb->settings.buchVon = QStringLiteral("01.02.") + year();
+    dlg->RBDatumClick();
+    EXPECT_EQ(dlg->EVon, QStringLiteral("01.02.") + year());
+
+    // Showing: focus on the sort group, or on OK when a launcher hid it.
+    dlg->Label7Visible = true;
+    dlg->NettoColor = TFEingrenzung::kRed;
+    dlg->FormShow();
+    EXPECT_EQ(ui.focused, QStringLiteral("GroupBox1"));
+    EXPECT_FALSE(dlg->Label7Visible);
+    EXPECT_FALSE(dlg->nettoRed());
+    dlg->GroupBox1Visible = false;
+    dlg->FormShow();
+    EXPECT_EQ(ui.focused, QStringLiteral("OK"));
+}
+
+TEST_F(Filter, DateRangeIsRewrittenAndBoundsAreIncluded) {
+    const QString yy = year().right(2);
+    dlg->EVon = QStringLiteral("1.1.") + yy;
+    dlg->EBis = QStringLiteral("31.3.") + yy;
+    ASSERT_TRUE(dlg->OKClick());
+    EXPECT_EQ(dlg->EVon, QStringLiteral("01.01.") + year());
+    EXPECT_EQ(dlg->EBis, QStringLiteral("31.03.") + year());
+    EXPECT_EQ(dlg->QJournal.line(6), QStringLiteral("AND Belegdatum>=? AND Belegdatum<=?"));
+    EXPECT_EQ(dlg->QJournal.lineParams(6), (QVariantList{day(1, 1), day(31, 3)}));
+    EXPECT_EQ(dlg->QJournal.line(7), QStringLiteral("ORDER BY Belegdatum,Belegnummer,Autonummer"));
+    EXPECT_TRUE(dlg->QJournal.isActive());
+    EXPECT_EQ(dlg->QJournal.recordCount(), 4);
+    EXPECT_EQ(listedTexts(), (QStringList{"Miete Januar", "Material", "Zahlung Meier", "Büro"}))
+        << "ordered by date; row 7 has no credit account";
+    EXPECT_FALSE(listedTexts().contains(QStringLiteral("Mzweck")));
+}
+
+TEST_F(Filter, VoucherAndTextRangesAndTheirOrder) {
+    dlg->RBBelNrClick();
+    dlg->EVon = QStringLiteral("20");
+    dlg->EBis = QStringLiteral("30");
+    ASSERT_TRUE(dlg->OKClick());
+    EXPECT_EQ(dlg->QJournal.line(7), QStringLiteral("ORDER BY Belegnummer,Belegdatum,Autonummer"));
+    EXPECT_EQ(listedTexts(), (QStringList{"Material", "Büro", "April", "Miete Januar"}));
+
+    dlg->RBTextClick();
+    dlg->EBis = QStringLiteral("M");
+    ASSERT_TRUE(dlg->OKClick());
+    EXPECT_EQ(dlg->EBis, QStringLiteral("Mz")) << "the edit keeps the appended letter";
+    EXPECT_EQ(dlg->QJournal.line(7), QStringLiteral("ORDER BY Buchungstext,Autonummer"));
+    EXPECT_EQ(listedTexts(), (QStringList{"April", "Büro", "Material", "Miete Januar"}))
+        << "texts beginning with M belong to the range";
+    ASSERT_TRUE(dlg->OKClick());
+    EXPECT_EQ(dlg->EBis, QStringLiteral("Mzz"));
+}
+
+TEST_F(Filter, HiddenSortGroupLeavesTheLaunchersOrder) {
+    dlg->GroupBox1Visible = false;
+    dlg->QJournal.setLine(7, QStringLiteral("ORDER BY Steuersatz,Belegdatum,Belegnummer"));
+    ASSERT_TRUE(dlg->OKClick());
+    EXPECT_EQ(dlg->QJournal.line(7), QStringLiteral("ORDER BY Steuersatz,Belegdatum,Belegnummer"));
+    EXPECT_EQ(listedTexts().first(), QStringLiteral("Miete Januar")) << "rate 0 first";
+}
+
+TEST_F(Filter, UnreadableBoundsKeepTheDialogOpenWithFocusOnTheirEdit) {
+    dlg->EVon = QStringLiteral("31.02.") + year();
+    EXPECT_FALSE(dlg->OKClick());
+    EXPECT_EQ(ui.focused, QStringLiteral("EVon"));
+    ASSERT_FALSE(ui.messages.empty());
+    EXPECT_EQ(ui.messages.back().kind, MsgKind::Error);
+    EXPECT_FALSE(dlg->QJournal.isActive());
+
+    dlg->EVon = QStringLiteral("1.2.") + year().right(2);
+    dlg->EBis = QStringLiteral("Ostern");
+    EXPECT_FALSE(dlg->OKClick());
+    EXPECT_EQ(ui.focused, QStringLiteral("EBis"));
+    EXPECT_EQ(dlg->ActiveControl, QStringLiteral("EBis"));
+    EXPECT_EQ(dlg->EVon, QStringLiteral("01.02.") + year()) << "the from edit was read before";
+    EXPECT_TRUE(ui.messages.back().text.contains(QStringLiteral("Ostern")));
+
+    dlg->RBBelNrClick();
+    dlg->EVon = QStringLiteral("12a");
+    EXPECT_FALSE(dlg->OKClick());
+    EXPECT_EQ(ui.focused, QStringLiteral("EVon"));
+    dlg->EVon = QStringLiteral("1");
+    dlg->EBis = QStringLiteral("");
+    EXPECT_FALSE(dlg->OKClick());
+    EXPECT_EQ(ui.focused, QStringLiteral("EBis"));
+    EXPECT_FALSE(dlg->Label7Visible);
+}
+
+TEST_F(Filter, EmptyRangeShowsItsMessageAndStaysOpen) {
+    dlg->RBBelNrClick();
+    dlg->EVon = QStringLiteral("500");
+    EXPECT_FALSE(dlg->OKClick());
+    EXPECT_TRUE(ui.saw(QStringLiteral("Keine passenden Buchungssätze gefunden!")));
+    EXPECT_EQ(ui.messages.back().kind, MsgKind::Info);
+    EXPECT_FALSE(dlg->Label7Visible);
+    EXPECT_FALSE(dlg->QJournal.isActive());
+}
+
+TEST_F(Filter, TypedTextsNeverBecomeSql) {
+    const QStringList attacks = {
+        QStringLiteral("A\" OR \"1\"=\"1"),
+        QStringLiteral("' OR '1'='1"),
+        QStringLiteral("\"; DROP TABLE Journal; --"),
+        QStringLiteral("0) OR 1=1 --"),
+        QStringLiteral("x' UNION SELECT * FROM K.Konten --"),
+    };
+    const int rows = fb->TJournal.recordCount();
+    for (const auto sort : {TFEingrenzung::Sort::Datum, TFEingrenzung::Sort::Belegnummer,
+                            TFEingrenzung::Sort::Buchungstext}) {
+        for (const QString &attack : attacks) {
+            {
+                SCOPED_TRACE(attack.toStdString());
+                dlg->choose(sort);
+                dlg->EVon = dlg->EBis = attack;
+                ui.clear();
+                EXPECT_NO_THROW(EXPECT_FALSE(dlg->OKClick()));
+                ASSERT_EQ(ui.messages.size(), 1u);
+                if (sort == TFEingrenzung::Sort::Buchungstext)
+                    EXPECT_EQ(ui.messages.back().text,
+                              QStringLiteral("Keine passenden Buchungssätze gefunden!"))
+                        << "the text is compared as a value";
+                else
+                    EXPECT_EQ(ui.messages.back().kind, MsgKind::Error)
+                        << "no date or number: nothing runs";
+                EXPECT_FALSE(dlg->QJournal.line(6).contains(attack));
+            }
+            if (sort != TFEingrenzung::Sort::Buchungstext) {
+                // A good from-value and the text in the to-edit.
+                dlg->choose(sort);
+                dlg->EBis = attack;
+                EXPECT_FALSE(dlg->OKClick());
+                EXPECT_EQ(ui.focused, QStringLiteral("EBis"));
+            }
+        }
+    }
+    fb->TJournal.refresh();
+    EXPECT_EQ(fb->TJournal.recordCount(), rows);
+
+    // Quotes are just characters of a booking text.
+    journal(8, day(3, 3), QStringLiteral("O'Brien \"Kunde\""), 1200, 8400, "1,00", "1,00", "0,00",
+            0, 50);
+    dlg->RBTextClick();
+    dlg->EVon = dlg->EBis = QStringLiteral("O'Brien \"Kunde\"");
+    ASSERT_TRUE(dlg->OKClick());
+    EXPECT_EQ(listedTexts(), QStringList{QStringLiteral("O'Brien \"Kunde\"")});
+}
+
+TEST_F(Filter, OnlyTheSortGroupDroppedOnNettoTurnsItRed) {
+    EXPECT_TRUE(dlg->NettoDragOver(TFEingrenzung::DragSource::GroupBox));
+    EXPECT_FALSE(dlg->NettoDragOver(TFEingrenzung::DragSource::Other));
+    dlg->NettoDragDrop(TFEingrenzung::DragSource::Other);
+    EXPECT_FALSE(dlg->nettoRed());
+    dlg->NettoDragDrop(TFEingrenzung::DragSource::GroupBox);
+    EXPECT_EQ(dlg->NettoColor, 255);
+}
+
+TEST_F(Filter, QueryLinesBindTheirOwnValuesAndTheFilterKeepsTheOrder) {
+    JournalQuery &q = dlg->QJournal;
+    EXPECT_THROW(q.setLine(6, QStringLiteral("AND Belegnummer>=?")), std::invalid_argument);
+    EXPECT_THROW(q.setLine(8, QString()), std::out_of_range);
+    dlg->RBBelNrClick();
+    ASSERT_TRUE(dlg->OKClick());
+    q.setFilter(QStringLiteral("Soll=? OR Haben=?"), {4930, 4930});
+    q.setFiltered(true);
+    q.open();
+    EXPECT_EQ(q.recordCount(), 2);
+    EXPECT_EQ(listedTexts(), (QStringList{"Büro", "April"}));
+    q.setFiltered(false);
+    // A launcher replacing the range with fixed text drops the dialog's values with it.
+    q.setLine(6, QStringLiteral("AND Belegnummer=40"));
+    EXPECT_TRUE(q.params().isEmpty());
+    q.open();
+    EXPECT_EQ(listedTexts(), QStringList{QStringLiteral("Zahlung Meier")});
+}

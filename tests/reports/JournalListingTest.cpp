@@ -1,0 +1,232 @@
+// The journal listing and its launcher: the rate column, what the lines and page header
+// print, the deletion of the listed bookings, and the files the listing can be saved as.
+
+#include "ReportsFixture.h"
+
+#include "reports/FileReportViewer.h"
+#include "reports/UDJournal.h"
+#include "store/Table.h"
+
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+using ledra::report::BandKind;
+using ledra::report::Record;
+using reports::TDJournal;
+
+namespace {
+
+Record row(const QString &text, QVariant sollArt, QVariant habenArt, double satz = 19.0) {
+    static const auto names = QSharedPointer<const QStringList>::create(
+        QStringList{"Buchungstext", "XSollArt", "XHabenArt", "Steuersatz"});
+    return Record(names, {text, sollArt, habenArt, satz});
+}
+
+} // namespace
+
+TEST(JournalRate, PaymentsFromCustomersAndTheirReversalsShowZero) {
+    EXPECT_EQ(TDJournal::rateText(row("Ware", 1, 4)), "19");
+    EXPECT_EQ(TDJournal::rateText(row("Erlös", 4, 3, 7.0)), "7");
+    for (int payer : {4, 5, 6, 9}) {
+        SCOPED_TRACE(payer);
+        EXPECT_EQ(TDJournal::rateText(row("Zahlung Meier", payer, 7)), "0");
+        EXPECT_EQ(TDJournal::rateText(row("Storno Zahlung", 7, payer)), "0");
+        EXPECT_EQ(TDJournal::rateText(row("Zahlung zurück", 7, payer)), "19")
+            << "no reversal without Storno";
+    }
+    EXPECT_EQ(TDJournal::rateText(row("storno", 7, 4)), "19") << "the word is case-sensitive";
+    EXPECT_EQ(TDJournal::rateText(row("Zahlung", 1, 7)), "19")
+        << "from a cost account it is no payment";
+    EXPECT_EQ(TDJournal::rateText(row("Zahlung", 4, 8)), "19") << "a supplier is no customer";
+    EXPECT_EQ(TDJournal::rateText(row("Rechnung", 7, 3)), "19");
+}
+
+namespace {
+
+struct Listing : ReportBooks {
+    void SetUp() override {
+        ReportBooks::SetUp();
+        journal(1, day(5, 3), QStringLiteral("Büromaterial"), 4930, 1200, "100,00", "119,00",
+                "19,00", 19, 7);
+        journal(2, day(6, 3), QStringLiteral("Zahlung Meier"), 1200, 1400, "238,00", "238,00",
+                "0,00", 19, 8);
+        journal(3, day(7, 3), QStringLiteral("Altbestand"), 1800, 1000, "50,00", "50,00", "0,00", 0,
+                9, false);
+        journal(4, day(8, 5), QStringLiteral("Mai"), 4930, 1200, "10,00", "11,90", "1,90", 19, 10);
+        okAtOnce();
+    }
+    QStringList detailLines() { return bandTexts(viewer.models.at(0), BandKind::Detail); }
+};
+
+} // namespace
+
+TEST_F(Listing, LinesHeaderAndTheLaunchersRestore) {
+    fb->settings.lRand = 25;
+    dlg->EBis = QStringLiteral("31.03.") + year();
+    reports::SBJournalClick(*ctx);
+    ASSERT_EQ(viewer.models.size(), 1u);
+    EXPECT_TRUE(viewer.lastOptions.textAndCsv);
+    EXPECT_EQ(dlg->Caption, QStringLiteral("Buchungsjournal"));
+    EXPECT_EQ(dlg->HelpContext, 22);
+    EXPECT_FALSE(dlg->MitKontenVisible);
+    const auto &model = viewer.models[0];
+    ASSERT_EQ(model.pages.size(), 1u);
+    const auto &page = model.pages[0];
+    EXPECT_EQ(page.sizeMm, QSizeF(297, 210)) << "landscape";
+    EXPECT_EQ(page.margins.top, 25)
+        << "the left-margin setting moves the top edge of the landscape journal";
+    EXPECT_EQ(page.margins.left, 10);
+
+    const QStringList texts = page.texts();
+    for (const char *t : {"Journal", "Brutto", "Datum", "Beleg-Nr.", "Buchungstext", "Betrag",
+                          "Soll", "Haben", "Ust-Satz", "Seite: 1", "Sortierung: Datum"})
+        EXPECT_TRUE(texts.contains(QString::fromUtf8(t))) << t;
+    EXPECT_TRUE(texts.contains(QStringLiteral("Von 01.01.%1 bis 31.03.%1").arg(year())));
+    EXPECT_TRUE(texts.contains(fb->status[2])) << "the fiscal-year folder";
+
+    const QString y = year();
+    EXPECT_EQ(
+        detailLines(),
+        (QStringList{
+            QStringLiteral("05.03.%1|7|Büromaterial|119,00|€|4930|Bürobedarf|1200|Bank|19").arg(y),
+            QStringLiteral("06.03.%1|8|Zahlung Meier|238,00|€|1200|Bank|1400|Kunde Meier|0").arg(y),
+            QStringLiteral("07.03.%1|9|Altbestand|50,00|DM|1800|Privatentnahmen|1000|Kasse|0")
+                .arg(y),
+        }));
+    // Every launcher run ends alike.
+    EXPECT_EQ(enabledLog, (QStringList{"SBJournal=0", "SBJournal=1"}));
+    EXPECT_FALSE(dlg->QJournal.isActive());
+    EXPECT_FALSE(dlg->GroupBox2Visible);
+    EXPECT_TRUE(ui.questions.empty()) << "no deletion without the drag";
+}
+
+TEST_F(Listing, NetAmountsAndShadingOfEveryOtherLine) {
+    fb->settings.zeilenfarbe = 0xC0FFC0; // the platform's order: blue, green, red
+    dlg->Netto = true;
+    reports::SBJournalClick(*ctx);
+    ASSERT_EQ(viewer.models.size(), 1u);
+    const QStringList texts = pageTexts(viewer.models[0], 0);
+    EXPECT_TRUE(texts.contains(QStringLiteral("Netto")));
+    EXPECT_FALSE(texts.contains(QStringLiteral("Brutto")));
+    const QStringList lines = detailLines();
+    ASSERT_EQ(lines.size(), 4);
+    EXPECT_TRUE(lines[0].contains(QStringLiteral("|100,00|")));
+    EXPECT_TRUE(lines[3].contains(QStringLiteral("|10,00|")));
+
+    QList<bool> shaded;
+    for (const auto &band : viewer.models[0].pages[0].bands)
+        if (band.kind == BandKind::Detail) {
+            shaded << !band.rects.isEmpty();
+            if (!band.rects.isEmpty()) {
+                EXPECT_EQ(band.rects.first().fill, QColor(0xC0, 0xFF, 0xC0));
+            }
+        }
+    EXPECT_EQ(shaded, (QList<bool>{true, false, true, false}));
+}
+
+TEST_F(Listing, CancelledDialogPrintsNothingAndStillRestores) {
+    dlg->showModal = [] { return false; };
+    reports::SBJournalClick(*ctx);
+    EXPECT_TRUE(viewer.models.empty());
+    EXPECT_EQ(enabledLog, (QStringList{"SBJournal=0", "SBJournal=1"}));
+    EXPECT_FALSE(dlg->GroupBox2Visible);
+}
+
+TEST_F(Listing, DroppedSortGroupOffersToDeleteTheListedBookings) {
+    ui.answers = {Btn::Yes};
+    // A person drags the sort group onto "Netto" while the dialog is open.
+    dlg->showModal = [this] {
+        dlg->NettoDragDrop(reports::TFEingrenzung::DragSource::GroupBox);
+        dlg->EBis = QStringLiteral("31.03.") + year();
+        return dlg->OKClick();
+    };
+    reports::SBJournalClick(*ctx);
+    ASSERT_EQ(ui.questions.size(), 1u);
+    EXPECT_EQ(ui.questions[0].text, QStringLiteral("Die angezeigten Buchungssätze jetzt löschen?"));
+    EXPECT_EQ(ui.questions[0].buttons, Btn::YesNo);
+    fb->TJournal.refresh();
+    ASSERT_EQ(fb->TJournal.recordCount(), 1) << "only the May booking was not listed";
+    fb->TJournal.first();
+    EXPECT_EQ(fb->TJournal.asString(QStringLiteral("Buchungstext")), QStringLiteral("Mai"));
+    // The balances follow the journal that is left.
+    EXPECT_EQ(saldo(4930), Money::fromCents(1000));
+    EXPECT_EQ(saldo(1576), Money::fromCents(190));
+    EXPECT_EQ(saldo(1200), Money::fromCents(-1190));
+    EXPECT_EQ(saldo(1400), Money());
+
+    // Shown again, the option is no longer red: no question, nothing deleted.
+    ui.clear();
+    dlg->RBDatumClick();
+    okAtOnce();
+    reports::SBJournalClick(*ctx);
+    EXPECT_EQ(viewer.models.size(), 2u);
+    EXPECT_TRUE(ui.questions.empty());
+    fb->TJournal.refresh();
+    EXPECT_EQ(fb->TJournal.recordCount(), 1);
+}
+
+TEST_F(Listing, AnsweringNoKeepsTheBookings) {
+    ui.answers = {Btn::No};
+    dlg->showModal = [this] {
+        dlg->NettoDragDrop(reports::TFEingrenzung::DragSource::GroupBox);
+        return dlg->OKClick();
+    };
+    reports::SBJournalClick(*ctx);
+    ASSERT_EQ(ui.questions.size(), 1u);
+    fb->TJournal.refresh();
+    EXPECT_EQ(fb->TJournal.recordCount(), 4);
+}
+
+TEST_F(Listing, LongJournalBreaksPagesWithoutLosingALine) {
+    for (int i = 0; i < 95; ++i)
+        journal(100 + i, day(1 + i % 28, 6),
+                QStringLiteral("Zeile %1").arg(i, 3, 10, QLatin1Char('0')), 4930, 1200, "1,00",
+                "1,19", "0,19", 19, 100 + i);
+    reports::SBJournalClick(*ctx);
+    ASSERT_EQ(viewer.models.size(), 1u);
+    const auto &model = viewer.models[0];
+    ASSERT_GE(model.pages.size(), 3u);
+    EXPECT_EQ(detailLines().size(), 99);
+    for (const auto &page : model.pages) {
+        EXPECT_TRUE(page.texts().contains(QStringLiteral("Seite: %1").arg(page.number)));
+        EXPECT_TRUE(page.texts().contains(QStringLiteral("Ust-Satz")));
+        for (const auto &band : page.bands)
+            EXPECT_LE(band.top + band.height, page.sizeMm.height() - page.margins.bottom + 1e-6);
+    }
+}
+
+TEST_F(Listing, SavedAsPdfTextAndCsvFromOneRun) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString pdf = dir.filePath("journal.pdf"), txt = dir.filePath("journal.txt"),
+                  csv = dir.filePath("journal.csv");
+    reports::FileReportViewer files(pdf, txt, csv);
+    reports::ReportContext fileCtx{*fb, *dlg, files, {}, {}};
+    reports::SBJournalClick(fileCtx);
+    ASSERT_TRUE(files.written());
+    ASSERT_TRUE(files.error().isEmpty()) << files.error().toStdString();
+
+    const QString csvText = QString::fromUtf8(fx.readFile(csv));
+    const QStringList csvLines = csvText.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_EQ(csvLines.size(), 5) << csvText.toStdString();
+    EXPECT_EQ(csvLines[0],
+              QStringLiteral("Datum,Beleg-Nr.,Buchungstext,Betrag,Soll,Haben,Ust-Satz"));
+    EXPECT_EQ(csvLines[1],
+              QStringLiteral("05.03.%1,7,Büromaterial,\"119,00\",€,4930,Bürobedarf,1200,Bank,19")
+                  .arg(year()));
+    EXPECT_TRUE(QString::fromUtf8(fx.readFile(txt)).contains(QStringLiteral("Zahlung Meier")));
+
+    const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
+    if (pdftotext.isEmpty())
+        GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
+    QProcess p;
+    p.start(pdftotext, {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+    ASSERT_TRUE(p.waitForFinished(30000));
+    ASSERT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+    const QString text = QString::fromUtf8(p.readAllStandardOutput());
+    for (const QString &t : {QStringLiteral("Journal"), QStringLiteral("Büromaterial"),
+                             QStringLiteral("Privatentnahmen"), QStringLiteral("119,00"),
+                             QStringLiteral("Sortierung: Datum"), QStringLiteral("DM")})
+        EXPECT_TRUE(text.contains(t)) << t.toStdString() << "\n" << text.toStdString();
+}

@@ -1,0 +1,65 @@
+#include "ReportsFixture.h"
+
+#include "store/Table.h"
+
+#include <SQLiteCpp/Statement.h>
+
+void ReportBooks::SetUp() {
+    Books::SetUp();
+    dlg = std::make_unique<reports::TFEingrenzung>(*fb);
+    ctx = std::make_unique<reports::ReportContext>(reports::ReportContext{
+        *fb,
+        *dlg,
+        viewer,
+        [this](const QString &control, bool on) {
+            enabledLog << control + (on ? QStringLiteral("=1") : QStringLiteral("=0"));
+        },
+        {}});
+}
+
+void ReportBooks::journal(int autonr, const QDate &date, const QString &text, int soll, int haben,
+                          const char *netto, const char *brutto, const char *steuer, double satz,
+                          int belnr, bool euro) {
+    fb->TJournal.appendRecord({autonr, date, text, soll, haben, QString::fromLatin1(netto),
+                               QString::fromLatin1(brutto), QString::fromLatin1(steuer), satz,
+                               belnr, QVariant(), euro, QVariant()});
+}
+
+void ReportBooks::opening(int konto, qint64 sollCents, qint64 habenCents) {
+    Table &k = fb->TKonten;
+    SQLite::Statement st(k.db(),
+                         QStringLiteral("UPDATE \"%1\" SET Soll = ?, Haben = ? WHERE KtoNr = ?")
+                             .arg(k.innerName())
+                             .toStdString());
+    st.bind(1, static_cast<int64_t>(sollCents * 100));
+    st.bind(2, static_cast<int64_t>(habenCents * 100));
+    st.bind(3, konto);
+    ASSERT_EQ(st.exec(), 1) << konto;
+    k.refresh();
+}
+
+QStringList ReportBooks::listedTexts() {
+    QStringList texts;
+    dlg->QJournal.forEach([&texts](const ledra::report::Record &r) {
+        texts << r.value(QStringLiteral("Buchungstext")).toString();
+        return true;
+    });
+    return texts;
+}
+
+QStringList bandTexts(const ledra::report::PageModel &model, ledra::report::BandKind kind) {
+    QStringList out;
+    for (const auto &page : model.pages)
+        for (const auto &band : page.bands)
+            if (band.kind == kind) {
+                QStringList t;
+                for (const auto &item : band.texts)
+                    t << item.text;
+                out << t.join(QLatin1Char('|'));
+            }
+    return out;
+}
+
+QStringList pageTexts(const ledra::report::PageModel &model, int page) {
+    return page < int(model.pages.size()) ? model.pages[size_t(page)].texts() : QStringList();
+}
