@@ -221,6 +221,8 @@ TEST_F(Books, VatBasisSwitchRewritesDueTax)
     VerstPruefClick(*fb);
     for (j.first(); !j.eof(); j.next()) {
         EXPECT_EQ(j.asMoney(QStringLiteral("Stfaellig")), Money());
-        if (j.asMoney(QStringLiteral("Steuer")).isZero()) EXPECT_DOUBLE_EQ(j.asDouble(QStringLiteral("Steuersatz")), 0.0);
+        if (j.asMoney(QStringLiteral("Steuer")).isZero()) {
+            EXPECT_DOUBLE_EQ(j.asDouble(QStringLiteral("Steuersatz")), 0.0);
+        }
     }
 }
