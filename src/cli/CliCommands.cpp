@@ -1,5 +1,7 @@
 #include "CliCommands.h"
 
+#include "ReportCommands.h"
+
 #include "accounts/UJahr.h"
 #include "accounts/UKonten.h"
 #include "accounts/USaldenNeu.h"
@@ -25,7 +27,7 @@ int usage()
     err(QStringLiteral("Aufruf: ledra-cli --data ORDNER [--answer yes|no] BEFEHL [ARGUMENTE]\n"
                        "Befehle: info | book DATEI | transfer | batch | journal | accounts | recompute |\n"
                        "         chart skr03|skr04 | yearchange [--today TT.MM.JJJJ] | carryforward |\n"
-                       "         vatbasis ist|soll | storno AUTONUMMER\n"
+                       "         vatbasis ist|soll | storno AUTONUMMER | report BERICHT ...\n"
                        "Optionen: --year JJ öffnet vorher das Buchungsjahr JJ"));
     return 2;
 }
@@ -216,6 +218,8 @@ int runCli(const QStringList &args, const QString &programFolder)
         rc = cmdList(fb.TJournal);
     else if (cmd == QLatin1String("accounts"))
         rc = cmdList(fb.TKonten);
+    else if (cmd == QLatin1String("report"))
+        rc = runReportCommand(fb, o.rest.mid(1));
     else {
         err(QStringLiteral("Unbekannter Befehl: %1").arg(cmd));
         rc = 2;
