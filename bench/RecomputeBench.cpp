@@ -17,6 +17,8 @@
 #include <SQLiteCpp/Statement.h>
 #include <SQLiteCpp/Transaction.h>
 #include <benchmark/benchmark.h>
+
+#include "BenchFolder.h"
 #include <fstream>
 #include <string>
 
@@ -33,22 +35,9 @@ long vmHwmKb()
     return 0;
 }
 
-struct Folder {
-    QTemporaryDir tmp;
-    QString program, base;
-    Folder()
+struct Folder : BenchFolder {
+    Folder() : BenchFolder("[Konten]\nVorsteuer=1576\nMwst=1776\n")
     {
-        program = tmp.path();
-        base = program + QStringLiteral("/DATEN");
-        QDir().mkpath(base);
-        QDir src(QStringLiteral(LEDRA_SHIPPED_DATA));
-        for (const QString &f : src.entryList(QDir::Files)) QFile::copy(src.filePath(f), base + QLatin1Char('/') + f);
-        QFile::remove(base + QStringLiteral("/Konten.DB"));
-        QFile::copy(base + QStringLiteral("/Datev03.db"), base + QStringLiteral("/Konten.DB"));
-        QFile ini(base + QStringLiteral("/LEDRA.INI"));
-        ini.open(QIODevice::WriteOnly);
-        ini.write("[Konten]\nVorsteuer=1576\nMwst=1776\n");
-        ini.close();
         SQLite::Database db((base + QStringLiteral("/Journal.DB")).toStdString(), SQLite::OPEN_READWRITE);
         SQLite::Transaction tr(db);
         SQLite::Statement st(db, "INSERT INTO Journal VALUES (?, ?, 'Buchung', ?, ?, 1000000, 1190000, 190000, 19, ?, NULL, ?, 0)");

@@ -25,33 +25,21 @@
 #include <SQLiteCpp/Transaction.h>
 #include <benchmark/benchmark.h>
 
+#include "BenchFolder.h"
+
 #include <cstdio>
 
 namespace {
 
 constexpr int kJournal = 100000;
 
-struct Folder {
-    QTemporaryDir tmp;
-    QString program, base;
-    Folder() {
-        program = tmp.path();
-        base = program + QStringLiteral("/DATEN");
-        QDir().mkpath(base);
-        QDir src(QStringLiteral(LEDRA_SHIPPED_DATA));
-        for (const QString &f : src.entryList(QDir::Files))
-            QFile::copy(src.filePath(f), base + QLatin1Char('/') + f);
-        QFile::remove(base + QStringLiteral("/Konten.DB"));
-        QFile::copy(base + QStringLiteral("/Datev03.db"), base + QStringLiteral("/Konten.DB"));
+struct Folder : BenchFolder {
+    Folder()
+        : BenchFolder(QStringLiteral("[Konten]\nVorsteuer=1576\nMwst=1776\n[BZR]\nVon=01.01.%1\nBis=31.12.%1\n"
+                                     "[Farben]\nZeile=15790320\n")
+                          .arg(QDate::currentDate().year()).toUtf8())
+    {
         const int year = QDate::currentDate().year();
-        QFile ini(base + QStringLiteral("/LEDRA.INI"));
-        ini.open(QIODevice::WriteOnly);
-        ini.write(QStringLiteral(
-                      "[Konten]\nVorsteuer=1576\nMwst=1776\n[BZR]\nVon=01.01.%1\nBis=31.12.%1\n"
-                      "[Farben]\nZeile=15790320\n")
-                      .arg(year)
-                      .toUtf8());
-        ini.close();
         SQLite::Database db((base + QStringLiteral("/Journal.DB")).toStdString(),
                             SQLite::OPEN_READWRITE);
         SQLite::Transaction tr(db);
