@@ -1,8 +1,12 @@
 #include "GuiFixture.h"
 
 #include "app/Settings.h"
+#include "app/qt/BuchenPage.h"
 
+#include <QApplication>
+#include <QComboBox>
 #include <QDir>
+#include <QLineEdit>
 #include <QTest>
 
 void WindowTest::SetUp() {
@@ -47,4 +51,73 @@ QStringList WindowTest::messageTexts() const {
 
 QString WindowTest::programIniInUse() const {
     return programSettingsLocation(data.program + QStringLiteral("/LEDRA.INI"));
+}
+
+void BooksWindow::SetUp() {
+    WindowTest::SetUp();
+    struct A {
+        int nr;
+        int art;
+        const char *name;
+        double mwst;
+    };
+    const A accounts[] = {{1000, 5, "Kasse", 0},
+                          {1200, 4, "Bank", 0},
+                          {1576, 9, "Vorsteuer 19 %", 0},
+                          {1600, 8, "Lieferant Schulz", 0},
+                          {1776, 9, "Umsatzsteuer 19 %", 0},
+                          {4930, 0, "Bürobedarf", 19},
+                          {8400, 3, "Erlöse 19 %", 19},
+                          {8300, 3, "Erlöse 7 %", 7}};
+    for (const A &a : accounts)
+        data.addAccount(a.nr, QString::fromUtf8(a.name), a.art, a.mwst);
+    writeYearIni(QStringLiteral("[Konten]\nVorsteuer=1576\nMwst=1776\n[BZR]\nVon=01.01.%1\n"
+                                "Bis=31.12.%1\n[Zaehler]\nBeleg1=1\n")
+                     .arg(year())
+                     .toUtf8());
+}
+
+void BooksWindow::retype(QWidget *w, const QString &text) {
+    w->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(w, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(w, text);
+}
+
+QWidget *BooksWindow::focused() {
+    return QApplication::focusWidget();
+}
+
+void BooksWindow::bookByKeys(const QString &date, const QString &belNr, const QString &soll,
+                             const QString &haben, const QString &text, const QString &amount) {
+    BuchenPage *p = window->buchenPage();
+    QTest::keyClick(focused(), Qt::Key_Insert);
+    ASSERT_EQ(focused(), p->BDatum());
+    QTest::keyClick(p->BDatum(), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(p->BDatum(), date);
+    QTest::keyClick(p->BDatum(), Qt::Key_Tab);
+    ASSERT_EQ(focused(), p->BelNr());
+    QTest::keyClick(p->BelNr(), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(p->BelNr(), belNr);
+    QTest::keyClick(p->BelNr(), Qt::Key_Tab);
+    ASSERT_EQ(focused(), p->Soll());
+    QTest::keyClicks(p->Soll(), soll);
+    QTest::keyClick(p->Soll(), Qt::Key_Tab);
+    ASSERT_EQ(focused(), p->Haben());
+    QTest::keyClicks(p->Haben(), haben);
+    QTest::keyClick(p->Haben(), Qt::Key_Tab);
+    ASSERT_EQ(focused(), p->BuchText());
+    QTest::keyClick(p->BuchText(), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(p->BuchText(), text);
+    QTest::keyClick(p->BuchText(), Qt::Key_Tab);
+    ASSERT_EQ(focused(), p->Betrag());
+    QTest::keyClicks(p->Betrag(), amount);
+    QTest::keyClick(p->Betrag(), Qt::Key_Tab);
+}
+
+Money BooksWindow::saldo(int konto) {
+    Table &k = window->core().TKonten;
+    k.refresh();
+    if (!k.findKey({konto}))
+        return Money::fromUnits(-999999999);
+    return k.asMoney(QStringLiteral("Saldo"));
 }

@@ -31,6 +31,22 @@ protected:
     std::unique_ptr<MainWindow> window;
 };
 
+// A small bookkeeping behind the window: a dozen accounts, tax accounts 1576 and 1776 and a
+// booking period of the current year, so that the rules that look at today hold.
+class BooksWindow : public WindowTest {
+protected:
+    void SetUp() override;
+    static QString year() { return QString::number(QDate::currentDate().year()); }
+    // Focuses the field, selects what it shows and types the text over it.
+    static void retype(QWidget *w, const QString &text);
+    static QWidget *focused();
+    // Types a whole booking with the keys a person uses: Insert, then each field in tab
+    // order, Tab after the amount stores the row.
+    void bookByKeys(const QString &date, const QString &belNr, const QString &soll,
+                    const QString &haben, const QString &text, const QString &amount);
+    Money saldo(int konto);
+};
+
 // The open-items module as far as the main window needs it to show its commands.
 class FakeOpenItems : public OpenItemsModule {
 public:

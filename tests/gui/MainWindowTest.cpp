@@ -206,20 +206,6 @@ TEST_F(WindowTest, EnterMovesThroughTheEntryPanelOnlyOnPageBuchen) {
     EXPECT_EQ(settingsReturn.count(), 1);
 }
 
-TEST_F(WindowTest, MenuShortcutsWorkOnPageBuchenOnly) {
-    MainWindow &w = start();
-    QSignalSpy splitting(w.PopupMenu1().Splitting1, &QAction::triggered);
-    w.buchenPage()->BDatum()->setFocus();
-    QTest::keyClick(w.buchenPage()->BDatum(), Qt::Key_F4);
-    EXPECT_EQ(splitting.count(), 1);
-
-    clickTab(w, 1);
-    ASSERT_EQ(w.PageControl1()->currentIndex(), 1);
-    w.kontenPage()->Edit1()->setFocus();
-    QTest::keyClick(w.kontenPage()->Edit1(), Qt::Key_F4);
-    EXPECT_EQ(splitting.count(), 1);
-}
-
 TEST_F(WindowTest, EntryPanelShowsTheCurrentBatchRow) {
     MainWindow &w = start(false);
     Table &batch = w.core().TBuchungen;

@@ -1,62 +1,32 @@
 #include "BuchenPage.h"
 
+#include "AccountCombo.h"
+#include "DbNavigator.h"
+#include "EventBoundary.h"
 #include "Panel.h"
 #include "app/UBuchhaltung.h"
-#include "store/Query.h"
+#include "posting/UBuchen.h"
+#include "ui/Ui.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
-#include <QStandardItemModel>
+#include <QScopedValueRollback>
+#include <QShortcut>
 #include <QTableView>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
-// The account drop-downs list every account with number and name. The list is read when it
-// is opened, so it always shows the accounts as they are now, and the text being typed into
-// the field is kept while the list is refilled.
-class AccountCombo : public QComboBox {
-public:
-    explicit AccountCombo(std::function<void(QComboBox *)> fill, QWidget *parent = nullptr)
-        : QComboBox(parent), fill_(std::move(fill)) {
-        setEditable(true);
-        setInsertPolicy(QComboBox::NoInsert);
-        setMaxVisibleItems(14);
-        setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-        setMinimumContentsLength(8);
-        auto *view = new QTableView(this);
-        view->horizontalHeader()->hide();
-        view->verticalHeader()->hide();
-        view->setSelectionBehavior(QAbstractItemView::SelectRows);
-        view->setShowGrid(false);
-        view->setMinimumWidth(300);
-        setModel(new QStandardItemModel(0, 2, this));
-        setView(view);
-    }
-    void showPopup() override {
-        const QString typed = currentText();
-        {
-            QSignalBlocker block(this);
-            fill_(this);
-            setCurrentIndex(-1);
-            setEditText(typed);
-        }
-        if (auto *v = qobject_cast<QTableView *>(view()))
-            v->resizeColumnsToContents();
-        QComboBox::showPopup();
-    }
-
-private:
-    std::function<void(QComboBox *)> fill_;
-};
-
 QLabel *caption(const QString &text, QWidget *buddy, const QString &name) {
     auto *l = new QLabel(text);
     l->setBuddy(buddy);
@@ -72,6 +42,9 @@ QLineEdit *edit(const QString &name, const QString &hint) {
 }
 
 constexpr auto kRight = Qt::AlignRight | Qt::AlignVCenter;
+const QString kSoll = QStringLiteral("Soll");
+const QString kHaben = QStringLiteral("Haben");
+const QString kGrid = QStringLiteral("DBGrid2");
 } // namespace
 
 QString germanNumberText(const QVariant &v) {
@@ -81,13 +54,9 @@ QString germanNumberText(const QVariant &v) {
 }
 
 QString rowAmountText(const Table &t, const QString &field) {
-    const QVariant v = t.value(field);
-    if (v.isNull())
-        return QString();
     // Only a row marked as DM is DM; rows without the flag were entered in euro.
     const QVariant euro = t.value(QStringLiteral("Euro"));
-    const bool dm = !euro.isNull() && !euro.toBool();
-    return t.asMoney(field).toGerman() + (dm ? QStringLiteral(" DM") : QStringLiteral(" €"));
+    return BookingEntry::amountText(t.value(field), euro.isNull() || euro.toBool(), false);
 }
 
 QList<TableColumn> BuchenPage::gridColumns() {
@@ -121,12 +90,14 @@ BuchenPage::BuchenPage(TFBuchhaltung &core, QWidget *parent) : QWidget(parent), 
     lay->setContentsMargins(0, 0, 0, 0);
     buildPanel();
     buildGrid();
+    connectRules();
+}
 
-    QPointer<BuchenPage> self(this);
-    core_.TBuchungen.addObserver([self](Table::Change) {
-        if (self && !TableModel::isReading(self->core_.TBuchungen))
-            self->showCurrentRow();
-    });
+BuchenPage::~BuchenPage() {
+    // The controls die after this body; focus leaving them is no leaving of a field any more,
+    // and the rules must not start a timer that is gone.
+    disconnect(qApp, nullptr, this, nullptr);
+    core_.entry().startTimer = nullptr;
 }
 
 void BuchenPage::buildPanel() {
@@ -140,10 +111,9 @@ void BuchenPage::buildPanel() {
     belNr_->setProperty("helpContext", 12);
     belNr_->setValidator(
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,9}")), belNr_));
-    auto fill = [this](QComboBox *box) { fillAccountList(box); };
-    soll_ = new AccountCombo(fill);
+    soll_ = new AccountCombo(core_.TKonten);
     soll_->setObjectName(QStringLiteral("Soll"));
-    haben_ = new AccountCombo(fill);
+    haben_ = new AccountCombo(core_.TKonten);
     haben_->setObjectName(QStringLiteral("Haben"));
     for (QComboBox *c : {soll_, haben_}) {
         c->setToolTip(QStringLiteral("Sie können auch die Nummer tippen."));
@@ -180,7 +150,6 @@ void BuchenPage::buildPanel() {
     ustId_->setMaxLength(12);
     abbruch_ = new QPushButton(QStringLiteral("Abbrechen"));
     abbruch_->setObjectName(QStringLiteral("Abbruch"));
-    abbruch_->setShortcut(QKeySequence(Qt::Key_Escape));
     opDatum_ = edit(QStringLiteral("OPDatum"), QString());
     opDatum_->setMaxLength(10);
 
@@ -248,30 +217,6 @@ void BuchenPage::buildGrid() {
     layout()->addWidget(grid_);
 }
 
-void BuchenPage::fillAccountList(QComboBox *box) {
-    auto *m = qobject_cast<QStandardItemModel *>(box->model());
-    if (!m)
-        return;
-    m->setRowCount(0);
-    const Table &konten = core_.TKonten;
-    if (!konten.isActive())
-        return;
-    // Read beside the table object, so that the posting rules' cursor on it stays put.
-    Query q;
-    q.setTable(QStringLiteral("K"), konten.path());
-    q.lines() << QStringLiteral("SELECT KtoNr, Name FROM K.\"%1\" ORDER BY KtoNr")
-                     .arg(konten.innerName());
-    try {
-        q.forEach([m](const QStringList &, const QVariantList &row) {
-            m->appendRow({new QStandardItem(row.value(0).toString()),
-                          new QStandardItem(row.value(1).toString())});
-            return true;
-        });
-    } catch (const std::exception &) {
-        // An unreadable chart leaves the list empty; typing the number still works.
-    }
-}
-
 void BuchenPage::setBookingTexts(const QStringList &texts) {
     QStringList sorted = texts;
     sorted.sort(Qt::CaseInsensitive);
@@ -293,12 +238,17 @@ void BuchenPage::setOPDatumVisible(bool visible) {
     opDatumLabel_->setVisible(visible);
 }
 
+QString BuchenPage::amountField() const {
+    return core_.entry().grossMode ? QStringLiteral("Brutto") : QStringLiteral("Netto");
+}
+
 void BuchenPage::showCurrentRow() {
     const Table &t = core_.TBuchungen;
     const bool row = t.isActive() && (t.isEditing() || !t.isEmpty());
     auto text = [&](const QString &field) { return row ? t.asString(field) : QString(); };
-    auto set = [](QWidget *w, const QString &v) {
-        if (w->hasFocus())
+    // A control keeps what is being typed into it until it is left or the row changes.
+    auto set = [this](QWidget *w, const QString &v) {
+        if (typing_.contains(w))
             return;
         if (auto *e = qobject_cast<QLineEdit *>(w)) {
             if (e->text() != v)
@@ -308,30 +258,296 @@ void BuchenPage::showCurrentRow() {
                 c->setEditText(v);
         }
     };
+    const BookingEntry &e = core_.entry();
+    {
+        QSignalBlocker b1(brutto_), b2(netto_);
+        (e.grossMode ? brutto_ : netto_)->setChecked(true);
+    }
+    mwst_->setEnabled(e.mwstEnabled);
     try {
         set(bDatum_, text(QStringLiteral("Belegdatum")));
         set(belNr_, text(QStringLiteral("Belegnummer")));
-        set(soll_, text(QStringLiteral("Soll")));
-        set(haben_, text(QStringLiteral("Haben")));
+        set(soll_, text(kSoll));
+        set(haben_, text(kHaben));
         set(buchText_, text(QStringLiteral("Buchungstext")));
-        const QString amountField =
-            brutto_->isChecked() ? QStringLiteral("Brutto") : QStringLiteral("Netto");
-        const QVariant amount = row ? t.value(amountField) : QVariant();
-        set(betrag_, amount.isNull() ? QString() : t.asMoney(amountField).toGerman(2, false));
+        set(betrag_,
+            row ? BookingEntry::amountText(t.value(amountField()), true, true) : QString());
         set(mwst_, row ? germanNumberText(t.value(QStringLiteral("Steuersatz"))) : QString());
         set(ustId_, text(QStringLiteral("IDNr")));
-        auto account = [&](const char *name, const char *saldo) {
-            if (!row)
-                return QString();
-            const QVariant s = t.value(QString::fromLatin1(saldo));
-            // The look-up brings the balance in the table's money units.
-            const QString balance =
-                s.isNull() ? QString() : Money::fromUnits(s.toLongLong()).toGerman();
-            return t.asString(QString::fromLatin1(name)) + QLatin1Char('\n') + balance;
-        };
-        sollSaldo_->setText(account("XSollName", "XSollSaldo"));
-        habenSaldo_->setText(account("XHabenName", "XHabenSaldo"));
     } catch (const std::exception &) {
         // A row that cannot be read leaves the panel as it was.
     }
+    showAccountPanels();
+}
+
+void BuchenPage::showAccountPanels() {
+    const Table &t = core_.TBuchungen;
+    const bool row = t.isActive() && (t.isEditing() || !t.isEmpty());
+    auto account = [&](const QString &side, const char *name, const char *saldo) {
+        // While an account is typed, the panel shows what has been typed so far.
+        const QString typed = core_.entry().searchText(side);
+        if (!typed.isEmpty())
+            return typed;
+        if (!row)
+            return QString();
+        const QVariant s = t.value(QString::fromLatin1(saldo));
+        // The look-up brings the balance in the table's money units.
+        const QString balance =
+            s.isNull() ? QString() : Money::fromUnits(s.toLongLong()).toGerman();
+        return t.asString(QString::fromLatin1(name)) + QLatin1Char('\n') + balance;
+    };
+    try {
+        sollSaldo_->setText(account(kSoll, "XSollName", "XSollSaldo"));
+        habenSaldo_->setText(account(kHaben, "XHabenName", "XHabenSaldo"));
+    } catch (const std::exception &) {
+    }
+}
+
+// ---------------------------------------------------------------- forwarding to the rules
+
+void BuchenPage::connectRules() {
+    QPointer<BuchenPage> self(this);
+    core_.TBuchungen.addObserver([self](Table::Change c) {
+        if (!self || TableModel::isReading(self->core_.TBuchungen))
+            return;
+        // Typed text belongs to the row as it was being edited; another row, a stored or a
+        // cancelled one shows its own values.
+        const bool rowEnded = c == Table::Change::Current || c == Table::Change::Reset ||
+                              (c == Table::Change::State && !self->core_.TBuchungen.isEditing());
+        if (rowEnded)
+            self->typing_.clear();
+        self->showCurrentRow();
+    });
+
+    timer1_ = new QTimer(this);
+    timer1_->setObjectName(QStringLiteral("Timer1"));
+    timer1_->setSingleShot(true);
+    timer1_->setInterval(200);
+    connect(timer1_, &QTimer::timeout, this,
+            [this] { runAction(core_.ui(), [this] { core_.entry().Timer1Timer(); }); });
+    core_.entry().startTimer = [this] { timer1_->start(); };
+
+    connect(qApp, &QApplication::focusChanged, this,
+            [this](QWidget *, QWidget *now) { onFocusChanged(now); });
+
+    for (QLineEdit *le : {bDatum_, belNr_, betrag_, mwst_})
+        connect(le, &QLineEdit::textEdited, this, [this, le] { typed(le); });
+    connect(buchText_->lineEdit(), &QLineEdit::textEdited, this, [this] { typed(buchText_); });
+    connect(buchText_, &QComboBox::activated, this, [this] { typed(buchText_); });
+
+    for (QComboBox *box : {soll_, haben_}) {
+        box->installEventFilter(this);
+        box->lineEdit()->installEventFilter(this);
+        connect(box, &QComboBox::activated, this, [this, box](int i) { pickAccount(box, i); });
+    }
+    bDatum_->installEventFilter(this);
+    grid_->installEventFilter(this);
+
+    connect(brutto_, &QRadioButton::clicked, this, [this] { amountMode(true); });
+    connect(netto_, &QRadioButton::clicked, this, [this] { amountMode(false); });
+    // A click on "Abbrechen" must not first store the row by leaving the amount field.
+    abbruch_->setFocusPolicy(Qt::TabFocus);
+    auto cancel = [this] { runAction(core_.ui(), [this] { core_.entry().AbbruchClick(); }); };
+    connect(abbruch_, &QPushButton::clicked, this, cancel);
+    // Esc is the cancel button's key anywhere on the page, and cancels at once (a button's
+    // own shortcut would click it only after its animation).
+    auto *esc = new QShortcut(QKeySequence(Qt::Key_Escape), this, nullptr, nullptr,
+                              Qt::WidgetWithChildrenShortcut);
+    esc->setObjectName(QStringLiteral("AbbruchKey"));
+    connect(esc, &QShortcut::activated, this, cancel);
+    connect(sollSaldo_, &Panel::clicked, this, [this] { soll_->setFocus(Qt::MouseFocusReason); });
+    connect(habenSaldo_, &Panel::clicked, this, [this] { haben_->setFocus(Qt::MouseFocusReason); });
+}
+
+QString BuchenPage::controlName(QWidget *w) const {
+    const QWidget *controls[] = {bDatum_, belNr_, soll_, haben_, buchText_, betrag_,
+                                 brutto_, netto_, mwst_, ustId_, abbruch_,  opDatum_};
+    for (; w && w != this; w = w->parentWidget()) {
+        if (w == grid_)
+            return kGrid;
+        for (const QWidget *c : controls)
+            if (w == c)
+                return w->objectName();
+    }
+    return QString();
+}
+
+QWidget *BuchenPage::control(const QString &name) const {
+    if (name.isEmpty())
+        return nullptr;
+    return name == kGrid ? grid_ : findChild<QWidget *>(name);
+}
+
+QString BuchenPage::sideOf(const QObject *o) const {
+    return (o == haben_ || o == haben_->lineEdit()) ? kHaben : kSoll;
+}
+
+void BuchenPage::onFocusChanged(QWidget *now) {
+    // Focus that goes to another window (a message, a drop-down list) does not leave the
+    // control; moves made while the rules run are theirs.
+    if (inFocusChange_ || !now || now->window() != window())
+        return;
+    BookingEntry &e = core_.entry();
+    const QString target = controlName(now);
+    if (target == e.focused())
+        return;
+    QScopedValueRollback<bool> guard(inFocusChange_, true);
+
+    // What was typed is part of the row before the exit handlers look at it.
+    const QSet<QWidget *> typed = typing_;
+    for (QWidget *w : typed) {
+        if (controlName(w) == target)
+            continue;
+        if (!settle(w, true))
+            return;
+        typing_.remove(w);
+    }
+    bool moved = false;
+    runAction(core_.ui(), [&] { moved = e.moveFocus(target); });
+    if (!moved) {
+        // Refused: the rules have put their focus where the person has to go on.
+        if (QWidget *w = control(e.focused()))
+            w->setFocus(Qt::OtherFocusReason);
+    }
+    showCurrentRow();
+}
+
+void BuchenPage::typed(QWidget *w) {
+    Table &t = core_.TBuchungen;
+    if (!t.isActive())
+        return;
+    typing_.insert(w);
+    if (!t.isEditing()) {
+        // A bound control puts its row into edit state with the first key typed (an empty
+        // batch gets a new row instead, and the rules move to its date).
+        const QString before = core_.entry().focused();
+        const bool editing = runAction(core_.ui(), [&t] { t.edit(); });
+        if (!editing || core_.entry().focused() != before) {
+            typing_.remove(w);
+            showCurrentRow();
+            return;
+        }
+    }
+    settle(w, false);
+}
+
+bool BuchenPage::settle(QWidget *w, bool report) {
+    Table &t = core_.TBuchungen;
+    if (!t.isActive() || !t.isEditing())
+        return true;
+    try {
+        if (w == bDatum_) {
+            t.setValue(QStringLiteral("Belegdatum"), bDatum_->text());
+        } else if (w == belNr_) {
+            t.setValue(QStringLiteral("Belegnummer"), belNr_->text());
+        } else if (w == buchText_) {
+            t.setValue(QStringLiteral("Buchungstext"), buchText_->currentText());
+        } else if (w == mwst_) {
+            t.setValue(QStringLiteral("Steuersatz"), mwst_->text());
+        } else if (w == betrag_) {
+            const QString text = betrag_->text();
+            if (text.trimmed().isEmpty())
+                t.clearValue(amountField());
+            else if (auto m = Money::parseGerman(text))
+                core_.entry().setAmount(*m);
+            else
+                t.setValue(amountField(), text); // the table's conversion says why it is none
+        }
+        return true;
+    } catch (const SilentAbort &) {
+    } catch (const EngineError &err) {
+        if (report) {
+            w->setFocus(Qt::OtherFocusReason);
+            core_.ui().error(err.message());
+        }
+    }
+    return false;
+}
+
+bool BuchenPage::eventFilter(QObject *watched, QEvent *event) {
+    const bool account = watched == soll_ || watched == haben_ || watched == soll_->lineEdit() ||
+                         watched == haben_->lineEdit();
+    if (account && event->type() == QEvent::ShortcutOverride) {
+        // Esc ends a running account search instead of cancelling the row.
+        auto *k = static_cast<QKeyEvent *>(event);
+        if (k->key() == Qt::Key_Escape && !core_.entry().searchText(sideOf(watched)).isEmpty()) {
+            k->accept();
+            return true;
+        }
+        return false;
+    }
+    if (event->type() != QEvent::KeyPress)
+        return QWidget::eventFilter(watched, event);
+    auto *k = static_cast<QKeyEvent *>(event);
+    if (account)
+        return accountKeyPress(sideOf(watched) == kSoll ? soll_ : haben_, k);
+    if (watched == bDatum_ && k->modifiers() == Qt::NoModifier &&
+        (k->key() == Qt::Key_Up || k->key() == Qt::Key_Down)) {
+        dateKey(k->key() == Qt::Key_Up ? 1 : -1);
+        return true;
+    }
+    if (watched == grid_ && k->key() == Qt::Key_Delete && k->modifiers() == Qt::ControlModifier) {
+        Ui &ui = core_.ui();
+        if (DbNavigator::confirmDelete(ui))
+            runAction(ui, [this] { core_.entry().deleteRow(); });
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+bool BuchenPage::accountKeyPress(QComboBox *box, QKeyEvent *k) {
+    const int key = k->key();
+    // Moving on and opening the list stay the drop-down's; every other key is the search's.
+    if (key == Qt::Key_Tab || key == Qt::Key_Backtab)
+        return false;
+    if ((k->modifiers() & Qt::AltModifier) && (key == Qt::Key_Down || key == Qt::Key_Up))
+        return false;
+    const QString side = sideOf(box);
+    BookingEntry &e = core_.entry();
+    Ui &ui = core_.ui();
+    if (key == Qt::Key_Backspace) {
+        e.accountBackspace(side);
+    } else if (key == Qt::Key_Escape) {
+        runAction(ui, [&] { e.accountEscape(side); });
+    } else if (!(k->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
+        for (QChar ch : k->text())
+            if (ch.isPrint() && !runAction(ui, [&] { e.accountKey(side, ch); }))
+                break;
+    }
+    showAccountPanels();
+    return true;
+}
+
+void BuchenPage::pickAccount(QComboBox *box, int index) {
+    // An account picked from the list is written into the row as a bound drop-down does.
+    const qint64 nr = box->itemText(index).toLongLong();
+    const QString side = sideOf(box);
+    Table &t = core_.TBuchungen;
+    runAction(core_.ui(), [&] {
+        if (!t.isEditing())
+            t.edit();
+        t.setValue(side, nr);
+    });
+    showCurrentRow();
+}
+
+void BuchenPage::dateKey(int daysDelta) {
+    if (typing_.contains(bDatum_))
+        settle(bDatum_, false);
+    core_.entry().BDatumKeyDown(daysDelta);
+    typing_.remove(bDatum_);
+    showCurrentRow();
+}
+
+void BuchenPage::amountMode(bool gross) {
+    // The amount typed so far belongs to the field the amount was bound to.
+    if (typing_.contains(betrag_))
+        settle(betrag_, false);
+    typing_.remove(betrag_);
+    BookingEntry &e = core_.entry();
+    if (gross)
+        e.BruttoClick();
+    else
+        e.NettoClick();
+    showCurrentRow();
 }

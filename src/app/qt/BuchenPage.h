@@ -1,26 +1,32 @@
 #pragma once
 // The entry panel of the page "Buchen" and the batch grid below it. The panel shows the
-// current row of the batch table; what happens when a field is typed in or left (account
-// search, date and voucher checks, storing the row) belongs to the posting rules, which
-// reach the controls through the accessors below.
+// current row of the batch table and forwards what a person does to the booking entry of the
+// rules: every move of the focus (whose exit handlers may refuse it), the keys typed into the
+// account drop-downs, the arrow keys on the date, the amount mode, cancel and delete. Text
+// typed into a bound control is written into the row as it is typed, as data-aware
+// controls do; when the control is left, its text must be a value of the field.
 
 #include "TableModel.h"
 
+#include <QSet>
 #include <QWidget>
 
 class TFBuchhaltung;
 class Panel;
 class QComboBox;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
 class QTableView;
+class QTimer;
 
 class BuchenPage : public QWidget {
     Q_OBJECT
 public:
     explicit BuchenPage(TFBuchhaltung &core, QWidget *parent = nullptr);
+    ~BuchenPage() override;
 
     // Entry panel, in tab order.
     QLineEdit *BDatum() const { return bDatum_; }
@@ -38,6 +44,9 @@ public:
     Panel *HabenSaldo() const { return habenSaldo_; }
     QLineEdit *OPDatum() const { return opDatum_; }
 
+    // The 200 ms one-shot timer that returns the focus to "Haben" after a failed search.
+    QTimer *Timer1() const { return timer1_; }
+
     // Batch grid.
     QTableView *DBGrid2() const { return grid_; }
     TableModel *gridModel() const { return model_; }
@@ -53,10 +62,30 @@ public:
     // The payment-due field, shown while "OP-Datum editieren" is ticked.
     void setOPDatumVisible(bool visible);
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void buildPanel();
     void buildGrid();
-    void fillAccountList(QComboBox *box);
+    void connectRules();
+
+    void onFocusChanged(QWidget *now);
+    // The entry control (or "DBGrid2") that holds `w`; empty outside the panel and the grid.
+    QString controlName(QWidget *w) const;
+    QWidget *control(const QString &name) const;
+    // A person typed into a bound control.
+    void typed(QWidget *w);
+    // Writes the typed text of `w` into the row; when `report`, a text that is no value of
+    // the field puts the focus back into `w` and says why.
+    bool settle(QWidget *w, bool report);
+    bool accountKeyPress(QComboBox *box, QKeyEvent *key);
+    void pickAccount(QComboBox *box, int index);
+    void dateKey(int daysDelta);
+    void amountMode(bool gross);
+    void showAccountPanels();
+    QString sideOf(const QObject *o) const;
+    QString amountField() const;
 
     TFBuchhaltung &core_;
     QLineEdit *bDatum_ = nullptr, *belNr_ = nullptr, *betrag_ = nullptr, *mwst_ = nullptr,
@@ -68,6 +97,9 @@ private:
     QLabel *ustIdLabel_ = nullptr, *opDatumLabel_ = nullptr;
     QTableView *grid_ = nullptr;
     TableModel *model_ = nullptr;
+    QTimer *timer1_ = nullptr;
+    QSet<QWidget *> typing_; // controls whose typed text the row does not show yet
+    bool inFocusChange_ = false;
 };
 
 // Texts shared by the grids: an amount as German money with the currency of its row ("€" when

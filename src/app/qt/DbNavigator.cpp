@@ -1,5 +1,6 @@
 #include "DbNavigator.h"
 
+#include "EventBoundary.h"
 #include "TableModel.h"
 #include "ui/Ui.h"
 
@@ -68,8 +69,12 @@ void DbNavigator::updateButtons() {
         buttons_[size_t(i)]->setEnabled(enabled[i]);
 }
 
+bool DbNavigator::confirmDelete(Ui &ui) {
+    return ui.confirm(QStringLiteral("Datensatz löschen?"), Btn::Ok | Btn::Cancel) == Btn::Ok;
+}
+
 void DbNavigator::run(Button b) {
-    try {
+    runAction(ui_, [this, b] {
         switch (b) {
         case First:
             table_.first();
@@ -87,7 +92,7 @@ void DbNavigator::run(Button b) {
             table_.insert();
             break;
         case Delete:
-            if (ui_.confirm(QStringLiteral("Datensatz löschen?"), Btn::Ok | Btn::Cancel) == Btn::Ok)
+            if (confirmDelete(ui_))
                 table_.remove();
             break;
         case Edit:
@@ -105,11 +110,6 @@ void DbNavigator::run(Button b) {
         case Count:
             break;
         }
-    } catch (const SilentAbort &) {
-    } catch (const EngineError &e) {
-        ui_.error(e.message());
-    } catch (const std::exception &e) {
-        ui_.error(QString::fromUtf8(e.what()));
-    }
+    });
     updateButtons();
 }

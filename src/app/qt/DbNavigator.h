@@ -20,6 +20,8 @@ public:
     QToolButton *button(Button b) const { return buttons_[b]; }
     // Re-reads the table state into the buttons' enablement (also done on every change).
     void updateButtons();
+    // The question a grid asks before it deletes a row; true when the user agreed.
+    static bool confirmDelete(Ui &ui);
 
 private:
     void run(Button b);

@@ -1,6 +1,10 @@
 #include "EinstellungPage.h"
 
+#include "EventBoundary.h"
 #include "Panel.h"
+#include "SectionEditor.h"
+#include "accounts/UJahr.h"
+#include "accounts/UKonten.h"
 #include "app/UBuchhaltung.h"
 #include "ui/Ui.h"
 
@@ -18,12 +22,8 @@
 #include <QVBoxLayout>
 
 namespace {
-QColor fromRgbNumber(int c) {
-    return QColor(c & 0xff, (c >> 8) & 0xff, (c >> 16) & 0xff);
-}
-
 void paintPanel(Panel *p, int rgbNumber) {
-    const QColor bg = fromRgbNumber(rgbNumber);
+    const QColor bg = colorFromRgbNumber(rgbNumber);
     const QColor fg = qGray(bg.rgb()) < 128 ? Qt::white : Qt::black;
     p->setAutoFillBackground(true);
     QPalette pal = p->palette();
@@ -111,8 +111,12 @@ EinstellungPage::EinstellungPage(TFBuchhaltung &core, QWidget *parent)
             [this](const QString &t) { core_.MwstSatzChange(mwstSatzDigits(t)); });
     cbIstSteuer_ = check(QStringLiteral("cbIstSteuer"), QStringLiteral("Ist-Versteuerung"),
                          QStringLiteral("Mwst wird erst bei Zahlungseingang fällig"));
-    connect(cbIstSteuer_, &QCheckBox::toggled, this,
-            [this](bool on) { core_.settings.istSteuer = on; });
+    // The due-tax columns of the batch grid come and go with the check mark at once.
+    connect(cbIstSteuer_, &QCheckBox::toggled, this, [this](bool on) {
+        core_.settings.istSteuer = on;
+        core_.controls.cashBasisColumns = on;
+        core_.notifyControls();
+    });
     verstPruef_ = button(QStringLiteral("VerstPruef"), QStringLiteral("Prüfen"),
                          QStringLiteral("Aktuelles Jahr auf gewählte Versteuerung umstellen"));
     kosten13b_ = field(QStringLiteral("Kosten13b"),
@@ -235,7 +239,43 @@ EinstellungPage::EinstellungPage(TFBuchhaltung &core, QWidget *parent)
 
     connect(qApp, &QApplication::focusChanged, this,
             [this](QWidget *, QWidget *now) { onFocusChanged(now); });
+
+    TFBuchhaltung &fb = core_;
+    auto op = [this](QPushButton *b, std::function<void()> f) {
+        connect(b, &QPushButton::clicked, this, [this, f = std::move(f)] { runOperation(f); });
+    };
+    op(bSKR03_, [&fb] { fb.chart().BSKR03Click(); });
+    op(bSKR04_, [&fb] { fb.chart().BSKR04Click(); });
+    op(jWechsel_, [&fb] { JWechselClick(fb); });
+    op(kSaldouebertr_, [&fb] { KSaldouebertrClick(fb); });
+    op(altBuch_, [&fb] { AltBuchClick(fb); });
+    op(delJahr_, [&fb] { DelJahrClick(fb); });
+    op(verstPruef_, [&fb] { VerstPruefClick(fb); });
+    connect(bBWA_, &QPushButton::clicked, this, &EinstellungPage::editBWA);
+    connect(bBilanz_, &QPushButton::clicked, this, &EinstellungPage::editBilanz);
     loadSettings();
+}
+
+void EinstellungPage::runOperation(const std::function<void()> &operation) {
+    runAction(core_.ui(), operation);
+    // Whether it ran to its end or stopped, show what the operation has left.
+    syncControls();
+    loadSettings();
+    emit dataReloaded();
+}
+
+void EinstellungPage::editBWA() {
+    SectionEditor editor(core_.TBWA, QStringLiteral("FBWA"),
+                         QStringLiteral("BWA-Sektionen eingeben"), 33, core_.ui(), this);
+    editor.exec();
+    emit dataReloaded();
+}
+
+void EinstellungPage::editBilanz() {
+    SectionEditor editor(core_.TBilanz, QStringLiteral("FBilanz"),
+                         QStringLiteral("Bilanz-Sektionen eingeben"), 34, core_.ui(), this);
+    editor.exec();
+    emit dataReloaded();
 }
 
 EinstellungPage::~EinstellungPage() {
@@ -311,4 +351,5 @@ void EinstellungPage::syncControls() {
     bSKR03_->setVisible(c.skrButtonsVisible);
     bSKR04_->setVisible(c.skrButtonsVisible);
     gbSkonto_->setVisible(c.bopVisible);
+    altBuch_->setText(core_.altBuchCaption);
 }

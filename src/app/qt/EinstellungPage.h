@@ -2,10 +2,12 @@
 // The page "Einstellung": the year settings as live fields over the settings object of the
 // rules, the year operations' buttons and the check box for the payment-due field. Typing
 // writes into the settings at once; leaving a field runs its exit check in the rules, which
-// may put the focus back.
+// may put the focus back. The buttons run the year operations and the standard charts of the
+// rules and open the section editors; afterwards the page and the grids show what they left.
 
 #include <QSet>
 #include <QWidget>
+#include <functional>
 
 class TFBuchhaltung;
 class Panel;
@@ -59,10 +61,17 @@ public:
     // of the page's field on its own).
     void setTrackFocus(bool on) { trackFocus_ = on; }
 
+    // Opens the modal section editor of the BWA lines resp. the balance-sheet lines.
+    void editBWA();
+    void editBilanz();
+
 signals:
     void opDatumToggled(bool checked);
+    // An operation of the page changed tables behind the grids.
+    void dataReloaded();
 
 private:
+    void runOperation(const std::function<void()> &operation);
     void onFocusChanged(QWidget *now);
     QString fieldOf(QWidget *w) const;
     void colorDoubleClicked(int &color);

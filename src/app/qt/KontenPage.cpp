@@ -1,11 +1,19 @@
 #include "KontenPage.h"
 
+#include "AccountsDelegate.h"
 #include "BuchenPage.h"
 #include "DbNavigator.h"
+#include "EventBoundary.h"
+#include "accounts/UKonten.h"
+#include "accounts/USaldenNeu.h"
 #include "app/UBuchhaltung.h"
+#include "ui/Ui.h"
 
+#include <QApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
@@ -20,7 +28,12 @@ QList<TableColumn> KontenPage::gridColumns() {
         };
     };
     auto rate = [](const Table &t) { return germanNumberText(t.value(QStringLiteral("Mwst"))); };
-    return {
+    // The balance cell is coloured by the account's type and the balance's side.
+    auto typeAndBalance = [](const Table &t) {
+        return QVariant(
+            QVariantList{t.value(QStringLiteral("Art")), t.value(QStringLiteral("Saldo"))});
+    };
+    QList<TableColumn> columns{
         {QStringLiteral("KtoNr"), QStringLiteral("KtoNr"), right},
         {QStringLiteral("Name"), QStringLiteral("Name")},
         {QStringLiteral("XArt"), QStringLiteral("Art")},
@@ -31,9 +44,14 @@ QList<TableColumn> KontenPage::gridColumns() {
         {QStringLiteral("xBWA"), QStringLiteral("BWA")},
         {QStringLiteral("xBilanz"), QStringLiteral("Bilanz")},
     };
+    for (TableColumn &c : columns)
+        c.editable = c.field != QLatin1String("Saldo");
+    columns[AccountsDelegate::Saldo].userData = typeAndBalance;
+    return columns;
 }
 
-KontenPage::KontenPage(TFBuchhaltung &core, Ui &ui, QWidget *parent) : QWidget(parent) {
+KontenPage::KontenPage(TFBuchhaltung &core, Ui &ui, QWidget *parent)
+    : QWidget(parent), core_(core), ui_(ui) {
     setObjectName(QStringLiteral("KontenPanel"));
     auto *lay = new QVBoxLayout(this);
     lay->setContentsMargins(0, 0, 0, 0);
@@ -70,11 +88,63 @@ KontenPage::KontenPage(TFBuchhaltung &core, Ui &ui, QWidget *parent) : QWidget(p
     grid_->setObjectName(QStringLiteral("DBGrid1"));
     grid_->setSelectionBehavior(QAbstractItemView::SelectRows);
     grid_->setSelectionMode(QAbstractItemView::SingleSelection);
-    // Display only until the chart's editing rules are connected to the grid.
-    grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Typing or F2 edits a cell; a double click is left for the account sheet.
+    grid_->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
     grid_->verticalHeader()->setDefaultSectionSize(grid_->fontMetrics().height() + 6);
     model_ = new TableModel(core.TKonten2, gridColumns(), grid_);
     grid_->setModel(model_);
+    delegate_ = new AccountsDelegate(core, ui, model_, grid_);
+    grid_->setItemDelegate(delegate_);
     followTableCursor(grid_, model_);
+    // The change guard depends on the grid's selected column.
+    connect(grid_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex &now) {
+                if (now.isValid())
+                    core_.chart().selectedColumn = now.column();
+            });
+    grid_->installEventFilter(this);
     lay->addWidget(grid_, 1);
+
+    // Any change of the search text makes the next search start at the top.
+    connect(edit1_, &QLineEdit::textChanged, this,
+            [this](const QString &text) { core_.chart().Edit1Changed(text); });
+    edit1_->installEventFilter(this);
+    connect(suchen_, &QPushButton::clicked, this, &KontenPage::search);
+    connect(saldenNeu_, &QPushButton::clicked, this, &KontenPage::recomputeBalances);
+}
+
+void KontenPage::search() {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    runAction(ui_, [this] { core_.chart().SuchenClick(); });
+    QApplication::restoreOverrideCursor();
+}
+
+void KontenPage::recomputeBalances() {
+    runAction(ui_, [this] { SaldenNeuClick(core_); });
+    emit dataReloaded();
+}
+
+bool KontenPage::eventFilter(QObject *watched, QEvent *event) {
+    if (event->type() != QEvent::KeyPress)
+        return QWidget::eventFilter(watched, event);
+    auto *k = static_cast<QKeyEvent *>(event);
+    const bool enter = k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter;
+    if (watched == edit1_ && enter) {
+        // Enter in the search field is the search button and is not passed on.
+        search();
+        return true;
+    }
+    if (watched == grid_) {
+        Table &t = core_.TKonten2;
+        if (k->key() == Qt::Key_Escape && t.isActive() && t.isEditing()) {
+            runAction(ui_, [&t] { t.cancel(); });
+            return true;
+        }
+        if (k->key() == Qt::Key_Delete && k->modifiers() == Qt::ControlModifier) {
+            if (DbNavigator::confirmDelete(ui_))
+                runAction(ui_, [&t] { t.remove(); });
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }

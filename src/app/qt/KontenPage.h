@@ -1,12 +1,13 @@
 #pragma once
 // The page "Konten": the accounts grid over the grid's own accounts table, the name search
-// and the buttons of the page. The rules of the chart (change and delete guards, opening
-// balances, search, printing) are connected from outside through the accessors.
+// and the buttons of the page. Editing the grid goes through the chart's rules (see
+// AccountsDelegate); the search and the recomputation of the balances are theirs too.
 
 #include "TableModel.h"
 
 #include <QWidget>
 
+class AccountsDelegate;
 class TFBuchhaltung;
 class DbNavigator;
 class Ui;
@@ -21,6 +22,7 @@ public:
 
     QTableView *DBGrid1() const { return grid_; }
     TableModel *gridModel() const { return model_; }
+    AccountsDelegate *gridDelegate() const { return delegate_; }
     DbNavigator *DBNavigator1() const { return navigator_; }
     QLineEdit *Edit1() const { return edit1_; }
     QPushButton *Suchen() const { return suchen_; }
@@ -30,9 +32,24 @@ public:
 
     static QList<TableColumn> gridColumns();
 
+public slots:
+    // "Salden neu berechnen" (button and menu item).
+    void recomputeBalances();
+    // "Suchen", also Enter in the search field.
+    void search();
+
+signals:
+    void dataReloaded();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
+    TFBuchhaltung &core_;
+    Ui &ui_;
     QTableView *grid_ = nullptr;
     TableModel *model_ = nullptr;
+    AccountsDelegate *delegate_ = nullptr;
     DbNavigator *navigator_ = nullptr;
     QLineEdit *edit1_ = nullptr;
     QPushButton *suchen_ = nullptr, *saldenNeu_ = nullptr, *kBlatt_ = nullptr,

@@ -3,9 +3,12 @@
 #include "BuchenPage.h"
 #include "DbNavigator.h"
 #include "EinstellungPage.h"
+#include "EventBoundary.h"
 #include "KontenPage.h"
 #include "PageControl.h"
 #include "TableModel.h"
+#include "accounts/USaldenNeu.h"
+#include "posting/UBuchen.h"
 #include "ui/qt/QtUi.h"
 
 #include <QApplication>
@@ -154,6 +157,8 @@ void MainWindow::buildPages() {
     connect(einstellung_, &EinstellungPage::opDatumToggled, buchen_,
             &BuchenPage::setOPDatumVisible);
     connect(einstellung_->Info(), &QPushButton::clicked, this, &MainWindow::showAbout);
+    connect(einstellung_, &EinstellungPage::dataReloaded, this, &MainWindow::reloadGrids);
+    connect(konten_, &KontenPage::dataReloaded, this, &MainWindow::reloadGrids);
     for (TableModel *m : {buchen_->gridModel(), konten_->gridModel()})
         connect(m, &TableModel::tableError, this, [this](const QString &msg) { ui_->error(msg); });
 
@@ -200,6 +205,7 @@ QWidget *MainWindow::buildBuchenTopBar(QWidget *page) {
     sbDruck_->setEnabled(false);
     bOP_->setVisible(false);
     connect(sbEnde_, &QToolButton::clicked, this, &QWidget::close);
+    connect(bSpeichern_, &QToolButton::clicked, this, &MainWindow::transferBatch);
     h->addStretch(1);
     auto *help = new QLabel(QStringLiteral("Drücken Sie F1 für Hilfe"), bar);
     help->setObjectName(QStringLiteral("LHilfe"));
@@ -240,6 +246,9 @@ void MainWindow::buildMenus(QWidget *buchenPage) {
     p1.Favorithinzufuegen->setEnabled(false);
     p1.Favoritloeschen->setEnabled(false);
     connect(p1.Beenden, &QAction::triggered, this, &QWidget::close);
+    connect(p1.Neu, &QAction::triggered, this,
+            [this] { runAction(*ui_, [this] { core_->entry().NeuClick(); }); });
+    connect(p1.Speichern, &QAction::triggered, this, &MainWindow::transferBatch);
     // The shortcuts work while the page "Buchen" is shown, also with the menu closed.
     for (QAction *a : p1.menu->actions()) {
         if (a->isSeparator())
@@ -276,6 +285,7 @@ void MainWindow::buildMenus(QWidget *buchenPage) {
     p2.MSalden2->setProperty("helpContext", 24);
     p2.GuV->setProperty("helpContext", 25);
     p2.BWA->setProperty("helpContext", 26);
+    connect(p2.Salden, &QAction::triggered, konten_, &KontenPage::recomputeBalances);
 }
 
 void MainWindow::buildStatusBar() {
@@ -347,6 +357,11 @@ void MainWindow::syncControls() {
     popup1_.OffenePosten1->setVisible(c.bopVisible);
     bSpeichern_->setEnabled(c.bSpeichernEnabled);
     sbDruck_->setEnabled(c.sbDruckEnabled);
+    // "S&torno", "B&uchungen speichern" and "&Beenden" follow "&Neu"; "&Splitting" is there
+    // exactly while a row is being entered.
+    for (QAction *a : {popup1_.Neu, popup1_.Storno1, popup1_.Speichern, popup1_.Beenden})
+        a->setEnabled(c.neuEnabled);
+    popup1_.Splitting1->setEnabled(c.splittingEnabled);
     popup1_.Favorithinzufuegen->setEnabled(c.favAddEnabled);
     popup1_.Favoritloeschen->setEnabled(c.favDelEnabled);
     buchen_->setCashBasisColumns(c.cashBasisColumns);
@@ -375,12 +390,19 @@ bool MainWindow::pageChanging() {
 void MainWindow::pageChanged(int index) {
     using Page = TFBuchhaltung::Page;
     const Page page = index == 1 ? Page::Konten : index == 2 ? Page::Einstellung : Page::Buchen;
-    try {
-        core_->PageControl1Change(page);
-    } catch (const SilentAbort &) {
-    } catch (const EngineError &e) {
-        ui_->error(e.message());
-    }
+    runAction(*ui_, [this, page] { core_->PageControl1Change(page); });
+}
+
+void MainWindow::transferBatch() {
+    runAction(*ui_, [this] { core_->entry().SpeichernClick(); });
+}
+
+void MainWindow::reloadGrids() {
+    // A year operation or a standard chart may have replaced the files behind the tables.
+    buchen_->gridModel()->reload();
+    konten_->gridModel()->reload();
+    buchen_->showCurrentRow();
+    einstellung_->loadSettings();
 }
 
 void MainWindow::contextMenuEvent(QContextMenuEvent *e) {

@@ -86,6 +86,8 @@ private:
     void buildMenus(QWidget *buchenPage);
     void buildStatusBar();
     void syncControls();
+    void transferBatch();
+    void reloadGrids();
     bool pageChanging();
     void pageChanged(int index);
     void applySkin();

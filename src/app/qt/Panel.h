@@ -2,8 +2,14 @@
 // A sunken text panel that answers to clicks: the account panels beside the entry fields
 // and the colour panels of the settings page.
 
+#include <QColor>
 #include <QLabel>
 #include <QMouseEvent>
+
+// A colour kept in the settings as the platform's RGB number (red in the low byte).
+inline QColor colorFromRgbNumber(int c) {
+    return QColor(c & 0xff, (c >> 8) & 0xff, (c >> 16) & 0xff);
+}
 
 class Panel : public QLabel {
     Q_OBJECT

@@ -90,15 +90,25 @@ bool TableModel::canMoveCursor() const {
            !isReading(table_);
 }
 
-QStringList TableModel::readCurrent() const {
-    QStringList texts;
-    texts.reserve(columns_.size());
-    for (const auto &c : columns_)
-        texts << (c.text ? c.text(table_) : table_.asString(c.field));
-    return texts;
+TableModel::Row TableModel::readCurrent() const {
+    Row r;
+    r.texts.reserve(columns_.size());
+    r.user.reserve(columns_.size());
+    for (const auto &c : columns_) {
+        r.texts << (c.text ? c.text(table_) : table_.asString(c.field));
+        r.user << (c.userData ? c.userData(table_) : QVariant());
+    }
+    return r;
 }
 
-const QStringList *TableModel::cachedRow(int row) const {
+QVariant TableModel::cellOfCurrent(int column, int role) const {
+    const TableColumn &c = columns_[column];
+    if (role == Qt::UserRole)
+        return c.userData ? c.userData(table_) : QVariant();
+    return c.text ? c.text(table_) : table_.asString(c.field);
+}
+
+const TableModel::Row *TableModel::cachedRow(int row) const {
     auto it = cache_.constFind(row);
     if (it != cache_.constEnd())
         return &it.value();
@@ -136,21 +146,21 @@ QVariant TableModel::data(const QModelIndex &index, int role) const {
         return {};
     if (role == Qt::TextAlignmentRole)
         return QVariant::fromValue(columns_[index.column()].align);
-    if (role != Qt::DisplayRole && role != Qt::EditRole)
+    if (role != Qt::DisplayRole && role != Qt::EditRole && role != Qt::UserRole)
         return {};
     if (!table_.isActive())
         return {};
-    const TableColumn &c = columns_[index.column()];
     try {
         // The row being edited is read where it stands, so an edit shows while it is typed.
         // Other rows come from the cache, so that they stay readable once an edit begins.
         const bool current = index.row() == currentRow();
         if (current && table_.isEditing())
-            return c.text ? c.text(table_) : table_.asString(c.field);
-        if (const QStringList *r = cachedRow(index.row()))
-            return r->value(index.column());
+            return cellOfCurrent(index.column(), role);
+        if (const Row *r = cachedRow(index.row()))
+            return role == Qt::UserRole ? r->user.value(index.column())
+                                        : QVariant(r->texts.value(index.column()));
         if (current)
-            return c.text ? c.text(table_) : table_.asString(c.field);
+            return cellOfCurrent(index.column(), role);
     } catch (const std::exception &) {
         // A row that cannot be read shows empty; the rules report the damage when they touch it.
     }
@@ -209,6 +219,10 @@ bool TableModel::moveCursorTo(int row) {
         emit tableError(QString::fromUtf8(e.what()));
     }
     return false;
+}
+
+void TableModel::reload() {
+    onTableChange(Table::Change::Reset);
 }
 
 void TableModel::syncInsertRow() {

@@ -28,6 +28,9 @@ struct TableColumn {
     // Text of the field on the table's current row; empty: the field's plain text.
     std::function<QString(const Table &)> text = nullptr;
     bool editable = false;
+    // Further values of the row that a delegate needs to draw the cell (Qt::UserRole); read and
+    // cached together with the texts.
+    std::function<QVariant(const Table &)> userData = nullptr;
 };
 
 class TableModel : public QAbstractTableModel {
@@ -58,6 +61,8 @@ public:
     // True while some model moves the cursor of `table` to read rows. Other observers of the
     // table ignore its Current notifications during that time.
     static bool isReading(const Table &table);
+    // Reads the table afresh (after an operation that changed its file behind its back).
+    void reload();
 
 signals:
     void currentRowChanged(int row);
@@ -68,14 +73,19 @@ private:
     void syncInsertRow();
     int tableRows() const;
     bool canMoveCursor() const;
-    QStringList readCurrent() const;
-    const QStringList *cachedRow(int row) const;
+    struct Row {
+        QStringList texts;
+        QVariantList user;
+    };
+    Row readCurrent() const;
+    QVariant cellOfCurrent(int column, int role) const;
+    const Row *cachedRow(int row) const;
 
     Table &table_;
     QList<TableColumn> columns_;
     int rows_ = 0;
     bool insertRow_ = false;
-    mutable QHash<int, QStringList> cache_;
+    mutable QHash<int, Row> cache_;
 };
 
 // Lets a view follow the table's cursor (the current row is the selected row) and move the
