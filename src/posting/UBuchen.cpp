@@ -81,6 +81,10 @@ bool BookingEntry::moveFocus(const QString &control)
     } catch (const SilentAbort &) {
         if (focused_ == control) focused_ = from;
         return false;
+    } catch (...) {
+        // An engine error from a store: the focus stays in the field being left.
+        if (focused_ == control) focused_ = from;
+        throw;
     }
     if (focused_ != from && focused_ != control) return false; // a handler moved the focus itself
     focused_ = control;
@@ -271,6 +275,13 @@ void BookingEntry::setAmount(Money m)
     Table &b = fb_.TBuchungen;
     if (!b.isEditing()) b.edit();
     b.setMoney(grossMode ? QStringLiteral("Brutto") : QStringLiteral("Netto"), m);
+}
+
+void BookingEntry::clearAmount()
+{
+    Table &b = fb_.TBuchungen;
+    if (!b.isEditing()) b.edit();
+    b.clearValue(grossMode ? QStringLiteral("Brutto") : QStringLiteral("Netto"));
 }
 
 void BookingEntry::BetragExit()

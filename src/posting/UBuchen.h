@@ -86,6 +86,7 @@ public:
 
     // Amount field text bound to Brutto or Netto by the mode.
     void setAmount(Money m);
+    void clearAmount();
 
 private:
     void endSearch(const QString &side);
