@@ -1,0 +1,176 @@
+#include "USalden2.h"
+
+#include "ReportConventions.h"
+#include "UEingrenzung.h"
+#include "USalden.h"
+#include "app/UBuchhaltung.h"
+#include "ui/Ui.h"
+
+namespace reports {
+
+using namespace ledra::report;
+
+namespace {
+
+// Columns in mm from the left margin of the landscape sheet (277 mm printable).
+struct Col {
+    double x, w;
+};
+constexpr Col kKonto{0, 16}, kName{17, 50}, kBew1{68, 19}, kVortrag{88, 27}, kPvzSoll{116, 26},
+    kPvzHaben{143, 26}, kPvzSaldo{170, 26}, kJvzSoll{197, 26}, kJvzHaben{224, 26},
+    kJahr{251, 26};
+
+TextControl *right(TextControl *t) {
+    t->setAlignment(Qt::AlignRight);
+    return t;
+}
+
+} // namespace
+
+bool TDSalden2::listed(const Record &row) {
+    const QVariant first = row.value(QStringLiteral("Datum1"));
+    return (!first.isNull() && first.toDate().isValid()) ||
+           row.value(QStringLiteral("Soll")).toLongLong() > 0 ||
+           row.value(QStringLiteral("Haben")).toLongLong() > 0;
+}
+
+TDSalden2::TDSalden2(TFBuchhaltung &fb, TFEingrenzung &filter) {
+    Report &r = Ausdruck;
+    r.setTitle(QStringLiteral("Saldenliste"));
+    r.setOrientation(Orientation::Landscape);
+    // The design's margins hold: the sheet is full to its edges, so the left-margin
+    // setting is not applied.
+    r.setMargins(10, 20, 10, 10);
+    r.setDefaultFont(reportFont(10));
+    r.setBeforePrint([this](Report &) { klasse_.clear(); });
+    const QString cur = fb.settings.currency;
+    const QString mask = totalsMask(cur);
+
+    source_ = std::make_unique<TableSource>(fb.TKonten);
+    r.setDataSource(source_.get());
+
+    Band *head = r.addBand(BandKind::PageHeader);
+    head->setHeight(19);
+    head->setFrame(BandFrame{false, true, 0.3});
+    head->addLabel(0, 0, 0, QStringLiteral("Saldenliste erweitert"))->setFont(reportFont(14, true));
+    head->addLabel(kBew1.x, 1, 0, periodLine(PeriodStyle::VomUpper, filter.EVon, filter.EBis));
+    right(head->addSystemField(kPvzSaldo.x, 1, 50, SystemValue::DateTime));
+    right(head->addSystemField(kJahr.x, 1, kJahr.w, SystemValue::PageNumber, QStringLiteral("Seite: ")));
+    auto caption = [&](Col c, double y, const QString &text, bool alignRight) {
+        TextControl *t = head->addLabel(c.x, y, c.w, text);
+        t->setBold(true);
+        if (alignRight)
+            right(t);
+    };
+    head->addLabel(kPvzSoll.x, 8, kPvzSaldo.x + kPvzSaldo.w - kPvzSoll.x,
+                   QStringLiteral("Periodenverkehrszahlen"))
+        ->setAlignment(Qt::AlignHCenter);
+    head->addLabel(kJvzSoll.x, 8, kJvzHaben.x + kJvzHaben.w - kJvzSoll.x,
+                   QStringLiteral("Jahresverkehrszahlen"))
+        ->setAlignment(Qt::AlignHCenter);
+    caption(kKonto, 13, QStringLiteral("Konto-Nr."), false);
+    caption(kName, 13, QStringLiteral("Bezeichnung"), false);
+    caption(kBew1, 13, QStringLiteral("1. Bew"), false);
+    caption(kVortrag, 13, QStringLiteral("Vortrag"), true);
+    caption(kPvzSoll, 13, QStringLiteral("PVZ Soll"), true);
+    caption(kPvzHaben, 13, QStringLiteral("PVZ Haben"), true);
+    caption(kPvzSaldo, 13, QStringLiteral("PVZ Saldo"), true);
+    caption(kJvzSoll, 13, QStringLiteral("JVZ Soll"), true);
+    caption(kJvzHaben, 13, QStringLiteral("JVZ Haben"), true);
+    caption(kJahr, 13, QStringLiteral("Jahressaldo"), true);
+
+    Band *detail = r.addBand(BandKind::Detail);
+    detail->setHeight(5);
+    detail->setBeforePrint([](Band &band, bool &print) { print = listed(band.record()); });
+    detail->addField(kKonto.x, 0.5, kKonto.w, QStringLiteral("KtoNr"))
+        ->setOnPrint([this](TextControl &, QString &text) { klasse_ = classLabel(text); });
+    detail->addField(kName.x, 0.5, kName.w, QStringLiteral("Name"))
+        ->setOnPrint([](TextControl &c, QString &text) {
+            text = clipToWidth(text, c.font(), c.geometry().width());
+        });
+    detail->addField(kBew1.x, 0.5, kBew1.w, QStringLiteral("Datum1"));
+    TextControl *vortrag = right(detail->addExpression(kVortrag.x, 0.5, kVortrag.w, QStringLiteral("Soll - Haben")));
+    vortrag->setCurrency(true);
+    vortrag->setMask(mask);
+    vortrag->setOnPrint([](TextControl &, QString &text) {
+        if (text.startsWith(QLatin1String("0,00")))
+            text.clear();
+    });
+    auto amount = [&](Col c, const QString &field, bool blankZero) {
+        right(detail->addField(c.x, 0.5, c.w, field))
+            ->setOnPrint([cur, blankZero](TextControl &t, QString &text) {
+                text = blankZero ? amountOrBlank(t.value(), cur) : currencyFormat(t.value().toLongLong(), cur);
+            });
+    };
+    amount(kPvzSoll, QStringLiteral("BewSoll"), true);
+    amount(kPvzHaben, QStringLiteral("BewHaben"), true);
+    amount(kPvzSaldo, QStringLiteral("DruckSaldo"), false);
+    amount(kJvzSoll, QStringLiteral("JVZSoll"), true);
+    amount(kJvzHaben, QStringLiteral("JVZHaben"), true);
+    amount(kJahr, QStringLiteral("Saldo"), false);
+    shadeRows(*detail, fb.settings);
+
+    Band *group = r.addGroup([](const Record &row) {
+        return QVariant(row.value(QStringLiteral("KtoNr")).toLongLong() / 1000);
+    });
+    group->setHeight(0);
+    Band *footer = r.addGroupFooter(group);
+    footer->setHeight(6);
+    footer->setFrame(BandFrame{true, false, 0.25});
+    detail->setLinkBand(footer);
+    footer->addLabel(kKonto.x, 1, kKonto.w, QString())
+        ->setOnPrint([this](TextControl &, QString &text) { text = klasse_; });
+    // The number of listed accounts of the class; a class without any prints no footer.
+    TextControl *menge = footer->addExpression(kName.x, 1, 10, QStringLiteral("COUNT"));
+    menge->setName(QStringLiteral("MengeGruppe"));
+    menge->setEnabled(false);
+    menge->setPrintedRowsOnly(true);
+    menge->setResetAfterPrint(true);
+
+    Band *summary = r.addBand(BandKind::Summary);
+    summary->setHeight(8);
+    summary->setFrame(BandFrame{true, false, 0.3});
+    summary->addLabel(kName.x, 1.5, 0, QStringLiteral("Saldenbilanz"))->setBold(true);
+
+    const QString sums[] = {QStringLiteral("SUM(Soll - Haben)"), QStringLiteral("SUM(BewSoll)"),
+                            QStringLiteral("SUM(BewHaben)"),     QStringLiteral("SUM(DruckSaldo)"),
+                            QStringLiteral("SUM(JVZSoll)"),      QStringLiteral("SUM(JVZHaben)"),
+                            QStringLiteral("SUM(Saldo)")};
+    const Col sumCols[] = {kVortrag, kPvzSoll, kPvzHaben, kPvzSaldo, kJvzSoll, kJvzHaben, kJahr};
+    std::vector<TextControl *> classSums{menge};
+    for (int i = 0; i < 7; ++i) {
+        // Only the listed lines add up, as the count does.
+        TextControl *f = right(footer->addExpression(sumCols[i].x, 1, sumCols[i].w, sums[i]));
+        f->setCurrency(true);
+        f->setMask(mask);
+        f->setResetAfterPrint(true);
+        f->setPrintedRowsOnly(true);
+        classSums.push_back(f);
+        TextControl *s = right(summary->addExpression(sumCols[i].x, 1.5, sumCols[i].w, sums[i]));
+        s->setCurrency(true);
+        s->setMask(mask);
+        s->setPrintedRowsOnly(true);
+        s->setBold(true);
+    }
+    footer->setBeforePrint([menge, classSums](Band &, bool &print) {
+        print = menge->value().toLongLong() > 0;
+        if (!print)
+            for (TextControl *t : classSums)
+                t->resetAggregate();
+    });
+}
+
+TDSalden2::~TDSalden2() = default;
+
+void MSalden2Click(ReportContext &ctx) {
+    if (!prepareTrialBalance(ctx))
+        return;
+    {
+        TableOrder order(ctx.fb.TKonten, QString());
+        TDSalden2 report(ctx.fb, ctx.filter);
+        ctx.viewer.preview(report.Ausdruck, PreviewOptions{true, false});
+    }
+    ctx.fb.ui().processEvents();
+}
+
+} // namespace reports
