@@ -3,9 +3,14 @@
 #include "app/UBuchhaltung.h"
 #include "reports/FileReportViewer.h"
 #include "reports/ReportViewer.h"
+#include "reports/UDBWA2.h"
+#include "reports/UDBilanz2.h"
 #include "reports/UDBuchung.h"
 #include "reports/UDJournal.h"
 #include "reports/UEingrenzung.h"
+#include "reports/UGuV.h"
+#include "reports/USalden.h"
+#include "reports/USalden2.h"
 #include "store/EngineError.h"
 #include "ui/Ui.h"
 
@@ -25,6 +30,7 @@ struct ReportArgs {
     std::optional<QString> von, bis;
     std::optional<TFEingrenzung::Sort> sort;
     bool netto = false;
+    bool mitKonten = false; // bwa, bilanz: "Mit Konten"
     QString pdf, txt, csv;
 
     bool usesRange() const { return von || bis || sort || netto; }
@@ -63,10 +69,54 @@ void runBatch(reports::ReportContext &ctx, const ReportArgs &) {
     reports::SBDruckClick(ctx);
 }
 
+// The evaluations over the accounts table. The profit-and-loss overview and the BWA always
+// cover a date range: another sort option would only reset the range given.
+void refuseNonDateRange(const ReportArgs &a) {
+    if (a.netto || (a.sort && *a.sort != TFEingrenzung::Sort::Datum)) {
+        err(QStringLiteral("Der Bericht %1 gilt einem Zeitraum: nur --von und --bis.").arg(a.name));
+        throw SilentAbort();
+    }
+}
+
+void runSalden(reports::ReportContext &ctx, const ReportArgs &a) {
+    prepareFilter(ctx, a);
+    reports::MSaldenClick(ctx);
+}
+
+void runSalden2(reports::ReportContext &ctx, const ReportArgs &a) {
+    prepareFilter(ctx, a);
+    reports::MSalden2Click(ctx);
+}
+
+void runGuV(reports::ReportContext &ctx, const ReportArgs &a) {
+    refuseNonDateRange(a);
+    prepareFilter(ctx, a);
+    reports::GuVClick(ctx);
+}
+
+void runBwa(reports::ReportContext &ctx, const ReportArgs &a) {
+    refuseNonDateRange(a);
+    prepareFilter(ctx, a);
+    ctx.filter.MitKonten = a.mitKonten;
+    reports::BWAClick(ctx);
+}
+
+// The balance sheet has no range; --mit-konten answers its question.
+void runBilanz(reports::ReportContext &ctx, const ReportArgs &a) {
+    reports::printBilanz(ctx, a.mitKonten);
+}
+
 const ReportEntry kReports[] = {
     {"journal", "[--von X --bis Y] [--sortierung datum|belegnummer|buchungstext] [--netto]", true,
      runJournal},
     {"batch", "", false, runBatch},
+    {"saldenliste", "[--von X --bis Y] [--sortierung datum|belegnummer|buchungstext]", true,
+     runSalden},
+    {"saldenliste-quer", "[--von X --bis Y] [--sortierung datum|belegnummer|buchungstext]", true,
+     runSalden2},
+    {"guv", "[--von X --bis Y]", true, runGuV},
+    {"bwa", "[--von X --bis Y] [--mit-konten]", true, runBwa},
+    {"bilanz", "[--mit-konten]", false, runBilanz},
 };
 
 const ReportEntry *findReport(const QString &name) {
@@ -106,6 +156,8 @@ int runReportCommand(TFBuchhaltung &fb, const QStringList &args) {
         const bool hasValue = i + 1 < args.size();
         if (o == QLatin1String("--netto")) {
             a.netto = true;
+        } else if (o == QLatin1String("--mit-konten")) {
+            a.mitKonten = true;
         } else if (!hasValue) {
             return usageError(QStringLiteral("Unbekannte Option oder fehlender Wert: %1").arg(o));
         } else if (o == QLatin1String("--von")) {
@@ -140,6 +192,8 @@ int runReportCommand(TFBuchhaltung &fb, const QStringList &args) {
             QStringLiteral("Der Bericht %1 hat keinen Bereich und keine Sortierung.").arg(a.name));
 
     reports::FileReportViewer viewer(a.pdf, a.txt, a.csv);
+    if (a.mitKonten && a.name != QLatin1String("bwa") && a.name != QLatin1String("bilanz"))
+        return usageError(QStringLiteral("--mit-konten gehört zu bwa und bilanz."));
     reports::TFEingrenzung filter(fb);
     reports::ReportContext ctx{fb, filter, viewer, {}, {}};
     try {
