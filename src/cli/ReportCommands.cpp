@@ -9,13 +9,18 @@
 #include "reports/UDJournal.h"
 #include "reports/UEingrenzung.h"
 #include "reports/UGuV.h"
+#include "reports/UKBlatt.h"
 #include "reports/USalden.h"
 #include "reports/USalden2.h"
+#include "reports/UUstVa.h"
 #include "store/EngineError.h"
+#include "store/Table.h"
 #include "ui/Ui.h"
 
 #include <cstdio>
+#include <functional>
 #include <optional>
+#include <vector>
 
 namespace {
 
@@ -32,6 +37,8 @@ struct ReportArgs {
     bool netto = false;
     bool mitKonten = false; // bwa, bilanz: "Mit Konten"
     QString pdf, txt, csv;
+    QString konto;        // kontenblatt: "1200" or "1000,1200"
+    bool details = false; // ustva: "Mit Details"
 
     bool usesRange() const { return von || bis || sort || netto; }
 };
@@ -67,6 +74,81 @@ void runJournal(reports::ReportContext &ctx, const ReportArgs &a) {
 
 void runBatch(reports::ReportContext &ctx, const ReportArgs &) {
     reports::SBDruckClick(ctx);
+}
+
+// The viewer of this command: every report it is handed goes into the files asked for. With a
+// file label (several account sheets of one run), each report gets files of its own named
+// after the label: konten.pdf becomes konten-1200.pdf, konten-1400.pdf ...
+class CommandViewer : public reports::ReportViewer {
+public:
+    CommandViewer(QString pdf, QString txt, QString csv)
+        : pdf_(std::move(pdf)), txt_(std::move(txt)), csv_(std::move(csv)) {}
+
+    std::function<QString()> fileLabel;
+
+    void preview(ledra::report::Report &report, const reports::PreviewOptions &options) override {
+        const QString label = fileLabel ? fileLabel() : QString();
+        reports::FileReportViewer files(labelled(pdf_, label), labelled(txt_, label),
+                                        labelled(csv_, label));
+        files.preview(report, options);
+        written_ = true;
+        if (error_.isEmpty())
+            error_ = files.error();
+    }
+    void print(ledra::report::Report &report) override { preview(report, {}); }
+
+    bool written() const { return written_; }
+    QString error() const { return error_; }
+
+    static QString labelled(const QString &name, const QString &label) {
+        if (name.isEmpty() || label.isEmpty())
+            return name;
+        const qsizetype slash = name.lastIndexOf(QLatin1Char('/'));
+        const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+        const qsizetype cut = dot > slash + 1 ? dot : name.size();
+        return name.left(cut) + QLatin1Char('-') + label + name.mid(cut);
+    }
+
+private:
+    QString pdf_, txt_, csv_;
+    bool written_ = false;
+    QString error_;
+};
+
+[[noreturn]] void refuse(const QString &message) {
+    err(message);
+    throw SilentAbort();
+}
+
+// The accounts are marked in the order given; with more than one, each is printed on its own,
+// as the window sends marked accounts straight to the printer.
+void runKontenblatt(reports::ReportContext &ctx, const ReportArgs &a) {
+    if (a.netto)
+        refuse(QStringLiteral("Das Kontenblatt kennt kein --netto."));
+    Table &konten = ctx.fb.TKonten2;
+    std::vector<qint64> marks;
+    for (const QString &n : a.konto.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        bool ok = false;
+        const qint64 nr = n.trimmed().toLongLong(&ok);
+        if (!ok || !konten.locate(QStringLiteral("KtoNr"), nr))
+            refuse(QStringLiteral("Konto %1 nicht gefunden.").arg(n.trimmed()));
+        marks.push_back(konten.bookmark());
+    }
+    if (marks.size() > 1) // every context of this command carries a CommandViewer
+        static_cast<CommandViewer &>(ctx.viewer).fileLabel = [&konten] {
+            return konten.asString(QStringLiteral("KtoNr"));
+        };
+    prepareFilter(ctx, a);
+    reports::KBlattClick(ctx, marks);
+}
+
+void runUstva(reports::ReportContext &ctx, const ReportArgs &a) {
+    if (a.netto || (a.sort && *a.sort != TFEingrenzung::Sort::Datum))
+        refuse(QStringLiteral("Die Umsatzsteuervoranmeldung gilt einem Zeitraum: nur --von und "
+                              "--bis."));
+    prepareFilter(ctx, a);
+    ctx.filter.MitDetails = a.details;
+    reports::MUstVMClick(ctx);
 }
 
 // The evaluations over the accounts table. The profit-and-loss overview and the BWA always
@@ -117,6 +199,10 @@ const ReportEntry kReports[] = {
     {"guv", "[--von X --bis Y]", true, runGuV},
     {"bwa", "[--von X --bis Y] [--mit-konten]", true, runBwa},
     {"bilanz", "[--mit-konten]", false, runBilanz},
+    {"kontenblatt",
+     "--konto N[,N...] [--von X --bis Y] [--sortierung datum|belegnummer|buchungstext]", true,
+     runKontenblatt},
+    {"ustva", "[--von X --bis Y] [--details]", true, runUstva},
 };
 
 const ReportEntry *findReport(const QString &name) {
@@ -140,6 +226,8 @@ QString reportCommandUsage() {
         lines << QStringLiteral("  report %1 %2(--pdf DATEI | --txt DATEI | --csv DATEI)")
                      .arg(QLatin1String(e.name),
                           *e.options ? QLatin1String(e.options) + QLatin1Char(' ') : QString());
+    lines << QStringLiteral("  (kontenblatt mit mehreren Konten: je Konto eigene Dateien, aus "
+                            "konten.pdf wird konten-1200.pdf usw.)");
     return lines.join(QLatin1Char('\n'));
 }
 
@@ -158,6 +246,8 @@ int runReportCommand(TFBuchhaltung &fb, const QStringList &args) {
             a.netto = true;
         } else if (o == QLatin1String("--mit-konten")) {
             a.mitKonten = true;
+        } else if (o == QLatin1String("--details")) {
+            a.details = true;
         } else if (!hasValue) {
             return usageError(QStringLiteral("Unbekannte Option oder fehlender Wert: %1").arg(o));
         } else if (o == QLatin1String("--von")) {
@@ -170,6 +260,8 @@ int runReportCommand(TFBuchhaltung &fb, const QStringList &args) {
             a.txt = args[++i];
         } else if (o == QLatin1String("--csv")) {
             a.csv = args[++i];
+        } else if (o == QLatin1String("--konto")) {
+            a.konto = args[++i];
         } else if (o == QLatin1String("--sortierung")) {
             const QString s = args[++i].toLower();
             if (s == QLatin1String("datum"))
@@ -191,7 +283,11 @@ int runReportCommand(TFBuchhaltung &fb, const QStringList &args) {
         return usageError(
             QStringLiteral("Der Bericht %1 hat keinen Bereich und keine Sortierung.").arg(a.name));
 
-    reports::FileReportViewer viewer(a.pdf, a.txt, a.csv);
+    if (a.details && a.name != QLatin1String("ustva"))
+        return usageError(QStringLiteral("--details gehört zu ustva."));
+    if (a.konto.isEmpty() != (a.name != QLatin1String("kontenblatt")))
+        return usageError(QStringLiteral("--konto N[,N...] gehört zu kontenblatt und nur dorthin."));
+    CommandViewer viewer(a.pdf, a.txt, a.csv);
     if (a.mitKonten && a.name != QLatin1String("bwa") && a.name != QLatin1String("bilanz"))
         return usageError(QStringLiteral("--mit-konten gehört zu bwa und bilanz."));
     reports::TFEingrenzung filter(fb);
