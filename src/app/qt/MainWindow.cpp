@@ -4,6 +4,7 @@
 #include "DbNavigator.h"
 #include "EinstellungPage.h"
 #include "EventBoundary.h"
+#include "JournalDialog.h"
 #include "KontenPage.h"
 #include "PageControl.h"
 #include "TableModel.h"
@@ -14,6 +15,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -28,7 +30,9 @@
 #include <QStyle>
 #include <QStyleFactory>
 #include <QTableView>
+#include <QTextBrowser>
 #include <QToolButton>
+#include <QUrl>
 #include <QVBoxLayout>
 
 // The ui port as the window offers it to the rules: messages, questions and dialogs go to
@@ -99,8 +103,10 @@ MainWindow::MainWindow(const QString &programFolder) : MainWindow(programFolder,
 MainWindow::MainWindow(const QString &programFolder, Ui &ui) : MainWindow(programFolder, &ui) {}
 
 MainWindow::MainWindow(const QString &programFolder, Ui *external) {
-    if (!external)
+    if (!external) {
         qtUi_ = std::make_unique<QtUi>(this);
+        qtUi_->helpHandler = [this](int context) { showHelp(context); };
+    }
     ui_ = std::make_unique<WindowUi>(external ? *external : *qtUi_, *this);
     core_ = std::make_unique<TFBuchhaltung>(*ui_, programFolder);
 
@@ -116,6 +122,8 @@ MainWindow::MainWindow(const QString &programFolder, Ui *external) {
 MainWindow::~MainWindow() {
     qApp->removeEventFilter(this);
     core_->controlsChanged = nullptr;
+    // The dialogs refer to the rules object, which goes before the window's children.
+    delete journalDialog_;
     // The pages refer to the rules object; they go first.
     delete takeCentralWidget();
 }
@@ -249,6 +257,7 @@ void MainWindow::buildMenus(QWidget *buchenPage) {
     connect(p1.Neu, &QAction::triggered, this,
             [this] { runAction(*ui_, [this] { core_->entry().NeuClick(); }); });
     connect(p1.Speichern, &QAction::triggered, this, &MainWindow::transferBatch);
+    connect(p1.Storno1, &QAction::triggered, this, &MainWindow::showReversalDialog);
     // The shortcuts work while the page "Buchen" is shown, also with the menu closed.
     for (QAction *a : p1.menu->actions()) {
         if (a->isSeparator())
@@ -435,6 +444,35 @@ void MainWindow::focusControl(const QString &name) {
         return;
     if (auto *w = findChild<QWidget *>(name))
         w->setFocus(Qt::OtherFocusReason);
+}
+
+void MainWindow::showReversalDialog() {
+    if (!journalDialog_) {
+        // Created at its first use and kept, so that it opens where it was left.
+        journalDialog_ = new JournalDialog(*core_, this);
+        journalDialog_->helpHandler = [this](int context) { showHelp(context); };
+    }
+    journalDialog_->open();
+}
+
+void MainWindow::showHelp(int context) {
+    if (!core_->helpAvailable)
+        return;
+    const QString folder = core_->helpFolder + QLatin1Char('/');
+    QString page = folder + QString::number(context) + QStringLiteral(".html");
+    if (context <= 0 || !QFileInfo(page).isFile())
+        page = folder + QStringLiteral("index.html");
+    if (!helpViewer_) {
+        helpViewer_ = new QTextBrowser(this);
+        helpViewer_->setWindowFlag(Qt::Window);
+        helpViewer_->setObjectName(QStringLiteral("Hilfe"));
+        helpViewer_->setWindowTitle(QStringLiteral("Hilfe"));
+        helpViewer_->setOpenExternalLinks(true);
+        helpViewer_->resize(700, 600);
+    }
+    helpViewer_->setSource(QUrl::fromLocalFile(page));
+    helpViewer_->show();
+    helpViewer_->raise();
 }
 
 void MainWindow::showAbout() {

@@ -12,9 +12,11 @@
 class BuchenPage;
 class DbNavigator;
 class EinstellungPage;
+class JournalDialog;
 class KontenPage;
 class PageControl;
 class QtUi;
+class QTextBrowser;
 class QLabel;
 class QMenu;
 class QProgressBar;
@@ -68,6 +70,13 @@ public:
     const PopupMenu1Items &PopupMenu1() const { return popup1_; }
     const PopupMenu2Items &PopupMenu2() const { return popup2_; }
 
+    // The reversal dialog once "S&torno" has opened it, else null.
+    JournalDialog *journalDialog() const { return journalDialog_; }
+    void showReversalDialog();
+
+    // Shows the help page of a help context (the start page when it has none).
+    void showHelp(int context);
+
     // The rules ask for controls by name.
     void focusControl(const QString &name);
     void setStatusText(int panel, const QString &text);
@@ -109,6 +118,8 @@ private:
     QLabel *panels_[4] = {};
     QProgressBar *gauge_ = nullptr;
     QStringList shownBookingTexts_;
+    JournalDialog *journalDialog_ = nullptr;
+    QTextBrowser *helpViewer_ = nullptr;
 };
 
 // Column widths of a grid by the field name of each column, as the program settings keep them.

@@ -1,0 +1,203 @@
+#include "JournalDialog.h"
+
+#include "BuchenPage.h"
+#include "EventBoundary.h"
+#include "TableModel.h"
+#include "app/UBuchhaltung.h"
+#include "posting/UBuchen.h"
+#include "posting/UJournal.h"
+#include "ui/Ui.h"
+
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QHideEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QScopedValueRollback>
+#include <QShowEvent>
+#include <QTableView>
+#include <QVBoxLayout>
+#include <QWheelEvent>
+
+namespace {
+// The journal is shown with the columns the batch grid has for the same fields, so that a
+// booking looks alike before and after its transfer.
+QList<TableColumn> journalColumns() {
+    const QStringList fields{QStringLiteral("Belegdatum"), QStringLiteral("Belegnummer"),
+                             QStringLiteral("Soll"),       QStringLiteral("Haben"),
+                             QStringLiteral("Buchungstext"), QStringLiteral("Brutto")};
+    const QList<TableColumn> batch = BuchenPage::gridColumns();
+    QList<TableColumn> columns;
+    for (const QString &f : fields)
+        for (const TableColumn &c : batch)
+            if (c.field == f)
+                columns << c;
+    return columns;
+}
+
+// One notch of a mouse wheel.
+constexpr int kNotch = 120;
+} // namespace
+
+JournalDialog::JournalDialog(TFBuchhaltung &core, QWidget *parent)
+    : QDialog(parent), core_(core) {
+    setObjectName(QStringLiteral("FJournal"));
+    setWindowTitle(QStringLiteral("Buchungssatz stornieren"));
+    setProperty("helpContext", 17);
+    setModal(false);
+    resize(640, 420);
+
+    auto *top = new QVBoxLayout(this);
+    auto *panel = new QWidget(this);
+    panel->setObjectName(QStringLiteral("Panel1"));
+    auto *row = new QHBoxLayout(panel);
+    row->setContentsMargins(0, 0, 0, 0);
+    auto *lines = new QVBoxLayout;
+    auto *label1 = new QLabel(QStringLiteral("Bitte wählen Sie im Journal den zu"), panel);
+    label1->setObjectName(QStringLiteral("Label1"));
+    auto *label2 =
+        new QLabel(QStringLiteral("stornierenden Buchungssatz und klicken Sie OK."), panel);
+    label2->setObjectName(QStringLiteral("Label2"));
+    lines->addWidget(label1);
+    lines->addWidget(label2);
+    row->addLayout(lines, 1);
+    ok_ = new QPushButton(QStringLiteral("OK"), panel);
+    ok_->setObjectName(QStringLiteral("bbOK"));
+    cancel_ = new QPushButton(QStringLiteral("Schließen"), panel);
+    cancel_->setObjectName(QStringLiteral("bbCancel"));
+    // Enter in the grid is no OK: a reversal is chosen deliberately.
+    ok_->setAutoDefault(false);
+    cancel_->setAutoDefault(false);
+    row->addWidget(ok_);
+    row->addWidget(cancel_);
+    top->addWidget(panel);
+
+    grid_ = new QTableView(this);
+    grid_->setObjectName(QStringLiteral("DBGrid1"));
+    grid_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    grid_->setSelectionMode(QAbstractItemView::SingleSelection);
+    grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid_->verticalHeader()->setDefaultSectionSize(grid_->fontMetrics().height() + 6);
+    model_ = new TableModel(core_.TJournal, journalColumns(), grid_);
+    grid_->setModel(model_);
+    followTableCursor(grid_, model_);
+    grid_->installEventFilter(this);
+    grid_->viewport()->installEventFilter(this);
+    top->addWidget(grid_, 1);
+    setTabOrder(grid_, ok_);
+    setTabOrder(ok_, cancel_);
+
+    connect(model_, &TableModel::tableError, this,
+            [this](const QString &message) { core_.ui().error(message); });
+    connect(ok_, &QPushButton::clicked, this, [this] { reverse(&TFJournal::bbOKClick); });
+    connect(cancel_, &QPushButton::clicked, this, &QWidget::hide);
+    connect(grid_, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex &index) {
+        if (index.isValid() && model_->moveCursorTo(index.row()))
+            reverse(&TFJournal::DBGrid1DblClick);
+    });
+
+    // A new batch row or a transfer closes the dialog in the rules; the window goes with it.
+    BookingEntry &entry = core_.entry();
+    rulesClose_ = entry.closeReversalDialog;
+    entry.closeReversalDialog = [this] {
+        if (rulesClose_)
+            rulesClose_();
+        if (!reversing_) {
+            hide();
+            orderChanged();
+        }
+    };
+}
+
+JournalDialog::~JournalDialog() {
+    core_.entry().closeReversalDialog = rulesClose_;
+}
+
+TFJournal &JournalDialog::rules() const {
+    return core_.reversalDialog();
+}
+
+void JournalDialog::open() {
+    show();
+    raise();
+    activateWindow();
+}
+
+void JournalDialog::showEvent(QShowEvent *event) {
+    QDialog::showEvent(event);
+    // A window restored from an icon is no new showing of the dialog.
+    if (event->spontaneous() || rules().visible())
+        return;
+    runAction(core_.ui(), [this] { rules().FormShow(); });
+    orderChanged();
+    grid_->setFocus(Qt::OtherFocusReason);
+}
+
+void JournalDialog::hideEvent(QHideEvent *event) {
+    QDialog::hideEvent(event);
+    if (event->spontaneous() || !rules().visible())
+        return;
+    runAction(core_.ui(), [this] { rules().FormHide(); });
+    orderChanged();
+}
+
+void JournalDialog::orderChanged() {
+    // The journal announces no change of its order; the rows are read afresh.
+    model_->reload();
+}
+
+void JournalDialog::reverse(bool (TFJournal::*handler)()) {
+    {
+        QScopedValueRollback<bool> guard(reversing_, true);
+        runAction(core_.ui(), [this, handler] { (rules().*handler)(); });
+    }
+    orderChanged();
+    // The rules decide whether the dialog stays: in front again, or gone.
+    if (rules().visible()) {
+        open();
+    } else {
+        hide();
+    }
+}
+
+void JournalDialog::wheel(int delta) {
+    wheelRest_ += delta;
+    runAction(core_.ui(), [this] {
+        for (; wheelRest_ <= -kNotch; wheelRest_ += kNotch)
+            rules().FormMouseWheelDown();
+        for (; wheelRest_ >= kNotch; wheelRest_ -= kNotch)
+            rules().FormMouseWheelUp();
+    });
+}
+
+void JournalDialog::keyPressEvent(QKeyEvent *event) {
+    if (event->key() == Qt::Key_F1 && event->modifiers() == Qt::NoModifier) {
+        if (helpHandler)
+            helpHandler(property("helpContext").toInt());
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void JournalDialog::wheelEvent(QWheelEvent *event) {
+    wheel(event->angleDelta().y());
+    event->accept();
+}
+
+bool JournalDialog::eventFilter(QObject *watched, QEvent *event) {
+    if (event->type() == QEvent::Wheel) {
+        // The wheel moves the journal's row, not the grid's scroll bar; the grid follows.
+        auto *w = static_cast<QWheelEvent *>(event);
+        wheel(w->angleDelta().y());
+        return true;
+    }
+    if (watched == grid_ && event->type() == QEvent::KeyPress) {
+        auto *k = static_cast<QKeyEvent *>(event);
+        if (k->key() == Qt::Key_L && k->modifiers() == Qt::ControlModifier) {
+            runAction(core_.ui(), [this] { rules().deleteCurrentRow(); });
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
