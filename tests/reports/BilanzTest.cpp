@@ -1,0 +1,187 @@
+// The balance sheet on the page model: the four-level outline by trailing zeros, the level
+// sums and their footers, the form without accounts, the question, and the year's sheet.
+
+#include "YearFixture.h"
+
+#include "reports/ReportConventions.h"
+#include "reports/UDBilanz2.h"
+#include "store/Table.h"
+
+#include <SQLiteCpp/Statement.h>
+
+using ledra::report::BandKind;
+
+// Texts compared as UTF-8, so that a failure shows them readably.
+#define EXPECT_QEQ(a, b) EXPECT_EQ(QString(a).toStdString(), QString(b).toStdString())
+using ledra::report::PageModel;
+using reports::TDBilanz2;
+
+namespace {
+
+QString sh(qint64 cents) { return reports::sideAmount(cents * 100, QStringLiteral("€")); }
+
+// A small outline of the user's own with four-digit numbers:
+//   1000 Aktiva / 1100 Umlauf / 1110 Geld / 1111 Kasse, 1112 Bank / 1200 Forderungen
+//   2000 Passiva / 2100 Kapital;  500 Intern (below 1000, never printed)
+struct Sheet : ReportBooks {
+    void SetUp() override
+    {
+        ReportBooks::SetUp();
+        Table &t = fb->TBilanz;
+        t.emptyTable();
+        const std::pair<int, const char *> sections[] = {{500, "Intern"},   {1000, "Aktiva"}, {1100, "Umlauf"},
+                                                         {1110, "Geld"},    {1111, "Kasse"},  {1112, "Bank"},
+                                                         {1200, "Forderungen"}, {2000, "Passiva"}, {2100, "Kapital"}};
+        for (const auto &[nr, name] : sections) t.appendRecord({nr, QString::fromUtf8(name)});
+        t.refresh();
+    }
+    void set(int konto, int bilanz, qint64 saldoCents)
+    {
+        Table &k = fb->TKonten;
+        SQLite::Statement st(k.db(), QStringLiteral("UPDATE \"%1\" SET Bilanz = ?, Saldo = ? WHERE KtoNr = ?")
+                                         .arg(k.innerName())
+                                         .toStdString());
+        st.bind(1, bilanz);
+        st.bind(2, static_cast<int64_t>(saldoCents * 100));
+        st.bind(3, konto);
+        ASSERT_EQ(st.exec(), 1);
+        k.refresh();
+    }
+    QString run(int answer)
+    {
+        viewer.models.clear();
+        ui.answers = {answer};
+        reports::Bilanz1Click(*ctx);
+        return viewer.models.empty() ? QStringLiteral("(nothing)") : body(viewer.models[0]);
+    }
+    static QString body(const PageModel &m)
+    {
+        QStringList out;
+        for (const auto &page : m.pages)
+            for (const auto &b : page.bands) {
+                if (b.pageFrame || b.texts.isEmpty()) continue;
+                QStringList t;
+                for (const auto &item : b.texts) t << item.text;
+                out << t.join('|');
+            }
+        return out.join('\n');
+    }
+};
+
+} // namespace
+
+TEST(BalanceSheetLevel, TrailingZeros)
+{
+    EXPECT_EQ(TDBilanz2::level(1000), 1);
+    EXPECT_EQ(TDBilanz2::level(1100), 2);
+    EXPECT_EQ(TDBilanz2::level(1500), 2);
+    EXPECT_EQ(TDBilanz2::level(1110), 3);
+    EXPECT_EQ(TDBilanz2::level(1010), 3);
+    EXPECT_EQ(TDBilanz2::level(1111), 4);
+    EXPECT_EQ(TDBilanz2::level(1001), 4);
+    EXPECT_EQ(TDBilanz2::level(999), 0);
+    // The shipped outline's six digits.
+    EXPECT_EQ(TDBilanz2::level(200000), 1);
+    EXPECT_EQ(TDBilanz2::level(230000), 2);
+    EXPECT_EQ(TDBilanz2::level(238000), 3);
+    EXPECT_EQ(TDBilanz2::level(238100), 4);
+}
+
+TEST_F(Sheet, FourLevelsWithTheirSums)
+{
+    set(1000, 1111, 100000); // Kasse in level 4: counts in all four sums
+    set(1200, 1112, -30000); // Bank overdrawn
+    set(1400, 1100, 5000);   // directly in level 2: levels 1 and 2 only
+    set(1300, 1200, 0);      // a level with sum 0 prints no footer
+    set(1800, 2100, -75000);
+    set(1600, 500, 99900);   // a section below 1000 counts nowhere
+    set(1576, 9999, 99900);  // no such section: not printed either
+    const QString out = run(Btn::Yes);
+    EXPECT_QEQ(ui.questions.at(0).text, QStringLiteral("Mit Konten drucken?"));
+    EXPECT_QEQ(out, "Aktiva\n"
+                   "Umlauf\n"
+                   "1400|Kunde Meier|" + sh(5000) + "\n"
+                   "Geld\n"
+                   "Kasse\n"
+                   "1000|Kasse|" + sh(100000) + "\n"
+                   "Kasse|" + sh(100000) + "\n"
+                   "Bank\n"
+                   "1200|Bank|" + sh(-30000) + "\n"
+                   "Bank|" + sh(-30000) + "\n"
+                   "Geld|" + sh(70000) + "\n"
+                   "Umlauf|" + sh(75000) + "\n"
+                   "Forderungen\n"
+                   "1300|Sparkasse|0,00 €  \n"
+                   "Summe Aktiva|" + sh(75000) + "\n"
+                   "Passiva\n"
+                   "Kapital\n"
+                   "1800|Privatentnahmen|" + sh(-75000) + "\n"
+                   "Kapital|" + sh(-75000) + "\n"
+                   "Summe Passiva|" + sh(-75000));
+    EXPECT_QEQ(sh(100000), "1.000,00 € S");
+    EXPECT_QEQ(sh(-100000), "1.000,00 € H");
+    // Each level-1 section starts a page.
+    const PageModel &m = viewer.models.at(0);
+    ASSERT_EQ(m.pages.size(), 2u);
+    EXPECT_TRUE(m.pages[1].texts().contains("Passiva"));
+    EXPECT_TRUE(viewer.lastOptions.wholePage);
+    // Afterwards the accounts are back in number order without a section filter.
+    EXPECT_EQ(fb->TKonten.orderFields(), QStringList{"KtoNr"});
+    EXPECT_EQ(fb->TKonten.recordCount(), 15);
+}
+
+TEST_F(Sheet, FormWithoutAccounts)
+{
+    set(1000, 1111, 100000);
+    set(1200, 1112, -30000);
+    set(1400, 1100, 5000);
+    set(1300, 1200, 2500);
+    set(1800, 2100, -75000);
+    const QString out = run(Btn::No);
+    // Footer names stay blank where only the header above names the section: the level-4
+    // footer always, the level-3 footer without a level-4 name below it.
+    EXPECT_QEQ(out, "Aktiva\n"
+                   "Umlauf\n"
+                   "Geld\n"
+                   "Kasse\n"
+                   + sh(100000) + "\n"
+                   "Bank\n"
+                   + sh(-30000) + "\n"
+                   "Geld|" + sh(70000) + "\n"
+                   "Umlauf|" + sh(75000) + "\n"
+                   "Forderungen\n"
+                   + sh(2500) + "\n"
+                   "Summe Aktiva|" + sh(77500) + "\n"
+                   "Passiva\n"
+                   "Kapital\n"
+                   + sh(-75000) + "\n"
+                   "Summe Passiva|" + sh(-75000));
+    EXPECT_EQ(viewer.models.at(0).pages.size(), 1u) << "no new page before a level-1 section";
+}
+
+TEST_F(Sheet, OnlyYesOrNoPrints)
+{
+    set(1000, 1111, 100000);
+    EXPECT_QEQ(run(Btn::Cancel), "(nothing)");
+    EXPECT_EQ(fb->TKonten.orderFields(), QStringList{"KtoNr"});
+}
+
+TEST_F(YearBooks, BalanceSheetOfTheYear)
+{
+    ui.answers = {Btn::No};
+    reports::Bilanz1Click(*ctx);
+    ASSERT_EQ(viewer.models.size(), 1u);
+    const PageModel &m = viewer.models[0];
+    EXPECT_TRUE(m.pages.at(0).texts().contains("für den Zeitraum vom 01.01." + year() + " bis zum 31.12." + year()));
+    const QStringList footers = bandTexts(m, BandKind::GroupFooter);
+    auto has = [&](const QString &line) { return footers.contains(line); };
+    EXPECT_TRUE(has("Summe AKTIVA|" + sh(year::kAktiva)));
+    EXPECT_TRUE(has("Summe PASSIVA|" + sh(year::kPassiva)));
+    EXPECT_TRUE(has("B. Umlaufvermögen|" + sh(year::kAktiva)));
+    EXPECT_TRUE(has("II. Forderungen und sonstige Vermögensgegenstände|" + sh(year::kForderungen)));
+    EXPECT_TRUE(has(sh(year::kLiquide))) << "level 3 without level-4 sections: no name";
+    EXPECT_TRUE(has("A. Eigenkapital|" + sh(year::kEigenkapital)));
+    EXPECT_TRUE(has("C. Verbindlichkeiten|" + sh(year::kVerbindlichkeiten)));
+    EXPECT_TRUE(has("8. Sonstige Verbindlichkeiten|" + sh(year::kUst)));
+    EXPECT_EQ(footers.size(), 15) << footers.join('\n').toStdString();
+}
