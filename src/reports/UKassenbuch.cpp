@@ -16,8 +16,8 @@ namespace {
 struct Col {
     double x, w;
 };
-constexpr Col kDatum{0, 19}, kBelNr{19, 14}, kText{35, 48}, kEin{84, 20}, kAus{105, 20},
-    kWaehrung{126, 7}, kBestand{134, 24}, kKonto{160, 12}, kSatz{176, 9};
+constexpr Col kDatum{0, 19}, kBelNr{19, 14}, kText{35, 44}, kEin{80, 20}, kAus{101, 20},
+    kWaehrung{122, 7}, kBestand{130, 22}, kKonto{154, 12}, kSatz{176, 9};
 constexpr double kWidth = kSatz.x + kSatz.w;
 
 TextControl *at(Band *band, Col c, double y, const QString &text,
