@@ -9,6 +9,10 @@
 
 #include <SQLiteCpp/Statement.h>
 
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
 using ledra::report::BandKind;
 
 // Texts compared as UTF-8, so that a failure shows them readably.
@@ -184,4 +188,42 @@ TEST_F(YearBooks, BalanceSheetOfTheYear)
     EXPECT_TRUE(has("C. Verbindlichkeiten|" + sh(year::kVerbindlichkeiten)));
     EXPECT_TRUE(has("8. Sonstige Verbindlichkeiten|" + sh(year::kUst)));
     EXPECT_EQ(footers.size(), 15) << footers.join('\n').toStdString();
+}
+
+// The command line runs the same launchers on the same data: the evaluations of the year
+// land in files, and options that do not belong to a report are refused.
+TEST_F(YearBooks, EvaluationsFromTheCommandLine)
+{
+    QTemporaryDir out;
+    auto cli = [&](const QStringList &args, QString *text = nullptr) {
+        QProcess p;
+        const QString file = out.filePath(QStringLiteral("out.txt"));
+        QFile::remove(file);
+        p.start(QStringLiteral(LEDRA_CLI), QStringList{QStringLiteral("--data"), fx.base, QStringLiteral("report")} + args +
+                                               QStringList{QStringLiteral("--txt"), file});
+        EXPECT_TRUE(p.waitForFinished(60000));
+        if (text) {
+            QFile f(file);
+            *text = f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+        }
+        return p.exitCode();
+    };
+    const QString y = year();
+    QString text;
+    ASSERT_EQ(cli({"bilanz", "--mit-konten"}, &text), 0);
+    EXPECT_TRUE(text.contains("Summe AKTIVA")) << text.toStdString();
+    EXPECT_TRUE(text.contains(sh(year::kAktiva)));
+    EXPECT_TRUE(text.contains("1200     Bank")) << "accounts listed";
+    ASSERT_EQ(cli({"bwa", "--von", "01.01." + y, "--bis", "31.12." + y}, &text), 0);
+    EXPECT_TRUE(text.contains(reports::currencyFormat(year::kGewinn * 100, "€") + " Gewinn")) << text.toStdString();
+    EXPECT_FALSE(text.contains("8400     Erlöse")) << "no account lines without --mit-konten";
+    ASSERT_EQ(cli({"guv"}, &text), 0);
+    EXPECT_TRUE(text.contains("Gewinn/Verlust:")) << text.toStdString();
+    ASSERT_EQ(cli({"saldenliste", "--sortierung", "belegnummer"}, &text), 0);
+    EXPECT_TRUE(text.contains("Saldenbilanz"));
+    ASSERT_EQ(cli({"saldenliste-quer", "--von", "01.04." + y}, &text), 0);
+    EXPECT_TRUE(text.contains("Saldenliste erweitert"));
+    EXPECT_EQ(cli({"guv", "--sortierung", "belegnummer"}), 1) << "the overview covers a date range";
+    EXPECT_EQ(cli({"journal", "--mit-konten"}), 2);
+    EXPECT_EQ(cli({"bilanz", "--von", "01.01." + y}), 2) << "the balance sheet has no range";
 }
