@@ -6,6 +6,7 @@
 #include "Panel.h"
 #include "app/UBuchhaltung.h"
 #include "posting/UBuchen.h"
+#include "posting/UJournal.h"
 #include "ui/Ui.h"
 
 #include <QApplication>
@@ -333,7 +334,7 @@ void BuchenPage::connectRules() {
     for (QLineEdit *le : {bDatum_, belNr_, betrag_, mwst_})
         connect(le, &QLineEdit::textEdited, this, [this, le] { typed(le); });
     connect(buchText_->lineEdit(), &QLineEdit::textEdited, this, [this] { typed(buchText_); });
-    connect(buchText_, &QComboBox::activated, this, [this] { typed(buchText_); });
+    connect(buchText_, &QComboBox::activated, this, &BuchenPage::pickBookingText);
 
     for (QComboBox *box : {soll_, haben_}) {
         box->installEventFilter(this);
@@ -447,7 +448,7 @@ bool BuchenPage::settle(QWidget *w, bool report) {
         } else if (w == betrag_) {
             const QString text = betrag_->text();
             if (text.trimmed().isEmpty())
-                t.clearValue(amountField());
+                core_.entry().clearAmount();
             else if (auto m = Money::parseGerman(text))
                 core_.entry().setAmount(*m);
             else
@@ -529,6 +530,19 @@ void BuchenPage::pickAccount(QComboBox *box, int index) {
         t.setValue(side, nr);
     });
     showCurrentRow();
+}
+
+void BuchenPage::pickBookingText() {
+    // The chosen text is the row's text first, as with a bound drop-down; then the rules
+    // look for its template.
+    typed(buchText_);
+    if (core_.TBuchungen.isActive() && core_.TBuchungen.isEditing())
+        runAction(core_.ui(), [this] { BuchTextClick(core_); });
+    showCurrentRow();
+}
+
+void BuchenPage::syncFocus() {
+    onFocusChanged(QApplication::focusWidget());
 }
 
 void BuchenPage::dateKey(int daysDelta) {

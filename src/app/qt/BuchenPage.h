@@ -61,6 +61,9 @@ public:
     void setCashBasisColumns(bool visible);
     // The payment-due field, shown while "OP-Datum editieren" is ticked.
     void setOPDatumVisible(bool visible);
+    // Tells the rules which control has the focus, when they have not heard of it yet (a
+    // command that reads the focus runs before a pending focus change is delivered).
+    void syncFocus();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -81,6 +84,7 @@ private:
     bool settle(QWidget *w, bool report);
     bool accountKeyPress(QComboBox *box, QKeyEvent *key);
     void pickAccount(QComboBox *box, int index);
+    void pickBookingText();
     void dateKey(int daysDelta);
     void amountMode(bool gross);
     void showAccountPanels();

@@ -10,6 +10,7 @@
 #include "TableModel.h"
 #include "accounts/USaldenNeu.h"
 #include "posting/UBuchen.h"
+#include "posting/UJournal.h"
 #include "ui/qt/QtUi.h"
 
 #include <QApplication>
@@ -258,6 +259,15 @@ void MainWindow::buildMenus(QWidget *buchenPage) {
             [this] { runAction(*ui_, [this] { core_->entry().NeuClick(); }); });
     connect(p1.Speichern, &QAction::triggered, this, &MainWindow::transferBatch);
     connect(p1.Storno1, &QAction::triggered, this, &MainWindow::showReversalDialog);
+    connect(p1.Splitting1, &QAction::triggered, this, [this] {
+        // F4 fills the account field that has the focus; the rules must know which one it is.
+        buchen_->syncFocus();
+        runAction(*ui_, [this] { Splitting1Click(*core_); });
+    });
+    connect(p1.Favorithinzufuegen, &QAction::triggered, this,
+            [this] { runAction(*ui_, [this] { FavorithinzufuegenClick(*core_); }); });
+    connect(p1.Favoritloeschen, &QAction::triggered, this,
+            [this] { runAction(*ui_, [this] { FavoritloeschenClick(*core_); }); });
     // The shortcuts work while the page "Buchen" is shown, also with the menu closed.
     for (QAction *a : p1.menu->actions()) {
         if (a->isSeparator())
