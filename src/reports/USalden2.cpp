@@ -50,34 +50,40 @@ TDSalden2::TDSalden2(TFBuchhaltung &fb, TFEingrenzung &filter) {
     r.setDataSource(source_.get());
 
     Band *head = r.addBand(BandKind::PageHeader);
-    head->setHeight(19);
-    head->setFrame(BandFrame{false, true, 0.3});
+    head->setHeight(8);
     head->addLabel(0, 0, 0, QStringLiteral("Saldenliste erweitert"))->setFont(reportFont(14, true));
     head->addLabel(kBew1.x, 1, 0, periodLine(PeriodStyle::VomUpper, filter.EVon, filter.EBis));
     right(head->addSystemField(kPvzSaldo.x, 1, 50, SystemValue::DateTime));
     right(head->addSystemField(kJahr.x, 1, kJahr.w, SystemValue::PageNumber, QStringLiteral("Seite: ")));
+
+    // The column heads belong to the page head, ruled below it; as a band of their own they
+    // also head a CSV export once.
+    Band *columns = r.addBand(BandKind::ColumnHeader);
+    columns->setHeight(11);
+    columns->setFrame(BandFrame{false, true, 0.3});
     auto caption = [&](Col c, double y, const QString &text, bool alignRight) {
-        TextControl *t = head->addLabel(c.x, y, c.w, text);
+        TextControl *t = columns->addLabel(c.x, y, c.w, text);
         t->setBold(true);
         if (alignRight)
             right(t);
     };
-    head->addLabel(kPvzSoll.x, 8, kPvzSaldo.x + kPvzSaldo.w - kPvzSoll.x,
-                   QStringLiteral("Periodenverkehrszahlen"))
+    columns->addLabel(kPvzSoll.x, 0.5, kPvzSaldo.x + kPvzSaldo.w - kPvzSoll.x,
+                      QStringLiteral("Periodenverkehrszahlen"))
         ->setAlignment(Qt::AlignHCenter);
-    head->addLabel(kJvzSoll.x, 8, kJvzHaben.x + kJvzHaben.w - kJvzSoll.x,
-                   QStringLiteral("Jahresverkehrszahlen"))
+    columns->addLabel(kJvzSoll.x, 0.5, kJvzHaben.x + kJvzHaben.w - kJvzSoll.x,
+                      QStringLiteral("Jahresverkehrszahlen"))
         ->setAlignment(Qt::AlignHCenter);
-    caption(kKonto, 13, QStringLiteral("Konto-Nr."), false);
-    caption(kName, 13, QStringLiteral("Bezeichnung"), false);
-    caption(kBew1, 13, QStringLiteral("1. Bew"), false);
-    caption(kVortrag, 13, QStringLiteral("Vortrag"), true);
-    caption(kPvzSoll, 13, QStringLiteral("PVZ Soll"), true);
-    caption(kPvzHaben, 13, QStringLiteral("PVZ Haben"), true);
-    caption(kPvzSaldo, 13, QStringLiteral("PVZ Saldo"), true);
-    caption(kJvzSoll, 13, QStringLiteral("JVZ Soll"), true);
-    caption(kJvzHaben, 13, QStringLiteral("JVZ Haben"), true);
-    caption(kJahr, 13, QStringLiteral("Jahressaldo"), true);
+    const double y = 5.5;
+    caption(kKonto, y, QStringLiteral("Konto-Nr."), false);
+    caption(kName, y, QStringLiteral("Bezeichnung"), false);
+    caption(kBew1, y, QStringLiteral("1. Bew"), false);
+    caption(kVortrag, y, QStringLiteral("Vortrag"), true);
+    caption(kPvzSoll, y, QStringLiteral("PVZ Soll"), true);
+    caption(kPvzHaben, y, QStringLiteral("PVZ Haben"), true);
+    caption(kPvzSaldo, y, QStringLiteral("PVZ Saldo"), true);
+    caption(kJvzSoll, y, QStringLiteral("JVZ Soll"), true);
+    caption(kJvzHaben, y, QStringLiteral("JVZ Haben"), true);
+    caption(kJahr, y, QStringLiteral("Jahressaldo"), true);
 
     Band *detail = r.addBand(BandKind::Detail);
     detail->setHeight(5);
