@@ -23,7 +23,6 @@ TableOrder::TableOrder(Table &table, const QString &indexName)
 
 TableOrder::~TableOrder() {
     try {
-        table_.clearFilter();
         // The index of the former order, so that a case-insensitive name order stays one.
         for (const IndexDef &ix : table_.schema().indexes)
             if (ix.fields == saved_) {

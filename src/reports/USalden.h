@@ -28,7 +28,7 @@ QString classLabel(const QVariant &ktoNr);
 
 // Puts a table into another order (an index name; "" is the primary index) for the time
 // of one report and back into its former order afterwards, also when the report fails,
-// so that the grid that shows the table keeps its order. A filter set meanwhile is removed.
+// so that the grid that shows the table keeps its order.
 class TableOrder {
 public:
     TableOrder(Table &table, const QString &indexName);
