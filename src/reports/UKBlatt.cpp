@@ -55,7 +55,8 @@ std::optional<Money> sideAmount(const Record &row, const SheetAccount &account,
     const QVariant side = row.value(debit ? QStringLiteral("Soll") : QStringLiteral("Haben"));
     if (!side.isNull() && side.toLongLong() == account.ktoNr)
         return money(account.art < 4 ? "Netto" : "Brutto");
-    const int art = artOf(row.value(debit ? QStringLiteral("XSollArt") : QStringLiteral("XHabenArt")));
+    const int art =
+        artOf(row.value(debit ? QStringLiteral("XSollArt") : QStringLiteral("XHabenArt")));
     // Posting put the tax of a cost or revenue account on the tax account of the same side.
     if (tax.vorsteuer != 0 && account.ktoNr == tax.vorsteuer && art >= 0 && art < 3)
         return money("Steuer");
@@ -92,8 +93,7 @@ constexpr Col kDatum{0, 19}, kBelNr{19, 14}, kText{35, 44}, kSoll{80, 20}, kHabe
     kWaehrung{122, 7}, kGegenNr{130, 11}, kGegenName{143, 32}, kSatz{176, 9};
 constexpr double kWidth = kSatz.x + kSatz.w;
 
-TextControl *at(Band *band, Col c, double y, const QString &text,
-                Qt::Alignment a = Qt::AlignLeft) {
+TextControl *at(Band *band, Col c, double y, const QString &text, Qt::Alignment a = Qt::AlignLeft) {
     TextControl *t = band->addLabel(c.x, y, c.w, text);
     t->setAlignment(a);
     return t;
@@ -129,7 +129,8 @@ TFKBlatt::TFKBlatt(TFBuchhaltung &fb, TFEingrenzung &filter) : fb_(fb), filter_(
     TextControl *nr = head->addLabel(31, 0.5, 16, QString());
     nr->setAlignment(Qt::AlignRight);
     nr->setBold(true);
-    nr->setOnPrint([this](TextControl &, QString &text) { text = QString::number(account_.ktoNr); });
+    nr->setOnPrint(
+        [this](TextControl &, QString &text) { text = QString::number(account_.ktoNr); });
     TextControl *name = head->addLabel(49, 0.5, 66, QString());
     name->setBold(true);
     name->setOnPrint([this](TextControl &c, QString &text) {
@@ -145,15 +146,14 @@ TFKBlatt::TFKBlatt(TFBuchhaltung &fb, TFEingrenzung &filter) : fb_(fb), filter_(
     Band *columns = r.addBand(BandKind::ColumnHeader);
     columns->setHeight(6);
     columns->setFrame(BandFrame{true, true, 0.3});
-    for (TextControl *t :
-         {at(columns, kDatum, 1, QStringLiteral("Datum")),
-          at(columns, kBelNr, 1, QStringLiteral("Beleg-Nr."), Qt::AlignRight),
-          at(columns, kText, 1, QStringLiteral("Buchungstext")),
-          at(columns, kSoll, 1, QStringLiteral("Soll"), Qt::AlignRight),
-          at(columns, kHaben, 1, QStringLiteral("Haben"), Qt::AlignRight),
-          at(columns, Col{kGegenNr.x, 38}, 1, QStringLiteral("Gegenkonto")),
-          at(columns, Col{kSatz.x - 8, kSatz.w + 8}, 1, QStringLiteral("Mwst-Satz"),
-             Qt::AlignRight)})
+    for (TextControl *t : {at(columns, kDatum, 1, QStringLiteral("Datum")),
+                           at(columns, kBelNr, 1, QStringLiteral("Beleg-Nr."), Qt::AlignRight),
+                           at(columns, kText, 1, QStringLiteral("Buchungstext")),
+                           at(columns, kSoll, 1, QStringLiteral("Soll"), Qt::AlignRight),
+                           at(columns, kHaben, 1, QStringLiteral("Haben"), Qt::AlignRight),
+                           at(columns, Col{kGegenNr.x, 38}, 1, QStringLiteral("Gegenkonto")),
+                           at(columns, Col{kSatz.x - 8, kSatz.w + 8}, 1,
+                              QStringLiteral("Mwst-Satz"), Qt::AlignRight)})
         t->setBold(true);
 
     // "Anfangsstand:" at the top of page 1, "Übertrag:" at the top of every later page and at
@@ -219,13 +219,12 @@ TFKBlatt::TFKBlatt(TFBuchhaltung &fb, TFEingrenzung &filter) : fb_(fb), filter_(
                                false, QString());
         });
     at(detail, kGegenName, 0.4, QString())->setOnPrint([this](TextControl &c, QString &text) {
-        text = clipToWidth(sheet::counterAccount(c.band().record(), account_.ktoNr).name,
-                           c.font(), c.geometry().width());
+        text = clipToWidth(sheet::counterAccount(c.band().record(), account_.ktoNr).name, c.font(),
+                           c.geometry().width());
     });
     at(detail, kSatz, 0.4, QString(), Qt::AlignRight)
-        ->setOnPrint([](TextControl &c, QString &text) {
-            text = sheet::rateText(c.band().record());
-        });
+        ->setOnPrint(
+            [](TextControl &c, QString &text) { text = sheet::rateText(c.band().record()); });
     // The line's amounts are read before the page break check, but they join the sums only
     // after it: a line that moves to the next page is not yet in this page's carry-over.
     detail->setBeforePrint([this](Band &band, bool &) {
@@ -245,7 +244,8 @@ TFKBlatt::TFKBlatt(TFBuchhaltung &fb, TFEingrenzung &filter) : fb_(fb), filter_(
     summary->setHeight(8);
     summary->addHorizontalLine(0, 0.5, kWidth);
     at(summary, kText, 1.5, QStringLiteral("Saldo:"))->setBold(true);
-    TextControl *saldo = at(summary, Col{kText.x + 12, kText.w - 12}, 1.5, QString(), Qt::AlignRight);
+    TextControl *saldo =
+        at(summary, Col{kText.x + 12, kText.w - 12}, 1.5, QString(), Qt::AlignRight);
     saldo->setBold(true);
     saldo->setOnPrint([this](TextControl &, QString &text) {
         text = currencyFormat((debit_ - credit_).units(), fb_.settings.currency);
@@ -336,16 +336,16 @@ void KBlattClick(ReportContext &ctx, const std::vector<qint64> &markedRows) {
     if (mass) {
         dlg.Caption = QStringLiteral("Markierte Konten sofort drucken");
     } else {
-        const bool cash = konten.isActive() && !konten.isEmpty() &&
-                          konten.asInt(QStringLiteral("Art")) == 5;
+        const bool cash =
+            konten.isActive() && !konten.isEmpty() && konten.asInt(QStringLiteral("Art")) == 5;
         const QString nr = konten.isActive() && !konten.isEmpty()
                                ? konten.asString(QStringLiteral("KtoNr"))
                                : QString();
         const QString name = konten.isActive() && !konten.isEmpty()
                                  ? konten.asString(QStringLiteral("Name"))
                                  : QString();
-        dlg.Caption = (cash ? QStringLiteral("Kassenbuch ") : QStringLiteral("Kontenblatt ")) +
-                      nr + QLatin1Char(' ') + name;
+        dlg.Caption = (cash ? QStringLiteral("Kassenbuch ") : QStringLiteral("Kontenblatt ")) + nr +
+                      QLatin1Char(' ') + name;
     }
     dlg.HelpContext = Help::Kontenblatt;
     dlg.MitKontenVisible = false;

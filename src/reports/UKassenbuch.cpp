@@ -20,8 +20,7 @@ constexpr Col kDatum{0, 19}, kBelNr{19, 14}, kText{35, 44}, kEin{80, 20}, kAus{1
     kWaehrung{122, 7}, kBestand{130, 22}, kKonto{154, 12}, kSatz{176, 9};
 constexpr double kWidth = kSatz.x + kSatz.w;
 
-TextControl *at(Band *band, Col c, double y, const QString &text,
-                Qt::Alignment a = Qt::AlignLeft) {
+TextControl *at(Band *band, Col c, double y, const QString &text, Qt::Alignment a = Qt::AlignLeft) {
     TextControl *t = band->addLabel(c.x, y, c.w, text);
     t->setAlignment(a);
     return t;
@@ -63,7 +62,8 @@ TFKassenbuch::TFKassenbuch(TFBuchhaltung &fb, TFEingrenzung &filter) : fb_(fb), 
     TextControl *nr = head->addLabel(30, 0.5, 16, QString());
     nr->setAlignment(Qt::AlignRight);
     nr->setBold(true);
-    nr->setOnPrint([this](TextControl &, QString &text) { text = QString::number(account_.ktoNr); });
+    nr->setOnPrint(
+        [this](TextControl &, QString &text) { text = QString::number(account_.ktoNr); });
     TextControl *name = head->addLabel(48, 0.5, 66, QString());
     name->setBold(true);
     name->setOnPrint([this](TextControl &c, QString &text) {
@@ -78,16 +78,15 @@ TFKassenbuch::TFKassenbuch(TFBuchhaltung &fb, TFEingrenzung &filter) : fb_(fb), 
     Band *columns = r.addBand(BandKind::ColumnHeader);
     columns->setHeight(6);
     columns->setFrame(BandFrame{true, true, 0.3});
-    for (TextControl *t :
-         {at(columns, kDatum, 1, QStringLiteral("Datum")),
-          at(columns, kBelNr, 1, QStringLiteral("Beleg-Nr."), Qt::AlignRight),
-          at(columns, kText, 1, QStringLiteral("Buchungstext")),
-          at(columns, kEin, 1, QStringLiteral("Einnahme"), Qt::AlignRight),
-          at(columns, kAus, 1, QStringLiteral("Ausgabe"), Qt::AlignRight),
-          at(columns, kBestand, 1, QStringLiteral("Bestand"), Qt::AlignRight),
-          at(columns, kKonto, 1, QStringLiteral("Konto"), Qt::AlignRight),
-          at(columns, Col{kSatz.x - 8, kSatz.w + 8}, 1, QStringLiteral("Mwst-Satz"),
-             Qt::AlignRight)})
+    for (TextControl *t : {at(columns, kDatum, 1, QStringLiteral("Datum")),
+                           at(columns, kBelNr, 1, QStringLiteral("Beleg-Nr."), Qt::AlignRight),
+                           at(columns, kText, 1, QStringLiteral("Buchungstext")),
+                           at(columns, kEin, 1, QStringLiteral("Einnahme"), Qt::AlignRight),
+                           at(columns, kAus, 1, QStringLiteral("Ausgabe"), Qt::AlignRight),
+                           at(columns, kBestand, 1, QStringLiteral("Bestand"), Qt::AlignRight),
+                           at(columns, kKonto, 1, QStringLiteral("Konto"), Qt::AlignRight),
+                           at(columns, Col{kSatz.x - 8, kSatz.w + 8}, 1,
+                              QStringLiteral("Mwst-Satz"), Qt::AlignRight)})
         t->setBold(true);
 
     // At the top: "Anfangsstand:" (page 1, sorted by date only) or "Übertrag:" with the cash
@@ -156,9 +155,8 @@ TFKassenbuch::TFKassenbuch(TFBuchhaltung &fb, TFEingrenzung &filter) : fb_(fb), 
                                false, QString());
         });
     at(detail, kSatz, 0.4, QString(), Qt::AlignRight)
-        ->setOnPrint([](TextControl &c, QString &text) {
-            text = sheet::rateText(c.band().record());
-        });
+        ->setOnPrint(
+            [](TextControl &c, QString &text) { text = sheet::rateText(c.band().record()); });
     detail->setBeforePrint([this](Band &band, bool &) {
         const Record &row = band.record();
         const QVariant euro = row.value(QStringLiteral("Euro"));
@@ -187,7 +185,8 @@ TFKassenbuch::TFKassenbuch(TFBuchhaltung &fb, TFEingrenzung &filter) : fb_(fb), 
     summary->setHeight(8);
     summary->addHorizontalLine(0, 0.5, kWidth);
     at(summary, kText, 1.5, QStringLiteral("Saldo:"))->setBold(true);
-    TextControl *saldo = at(summary, Col{kText.x + 12, kText.w - 12}, 1.5, QString(), Qt::AlignRight);
+    TextControl *saldo =
+        at(summary, Col{kText.x + 12, kText.w - 12}, 1.5, QString(), Qt::AlignRight);
     saldo->setBold(true);
     saldo->setOnPrint([this](TextControl &, QString &text) {
         text = currencyFormat((periodIn_ - periodOut_).units(), fb_.settings.currency);

@@ -122,8 +122,7 @@ constexpr Col kDatum{0, 20}, kBelNr{21, 15}, kSoll{38, 14}, kHaben{54, 14}, kRat
     kBox{16, 14}, kBase{80, 40}, kTax{125, 40}, kBoxR{168, 16};
 constexpr double kWidth = 186;
 
-TextControl *at(Band *band, Col c, double y, const QString &text,
-                Qt::Alignment a = Qt::AlignLeft) {
+TextControl *at(Band *band, Col c, double y, const QString &text, Qt::Alignment a = Qt::AlignLeft) {
     TextControl *t = band->addLabel(c.x, y, c.w, text);
     t->setAlignment(a);
     return t;
@@ -158,10 +157,10 @@ TDUstVA::TDUstVA() {
         text = filter_ ? periodLine(PeriodStyle::Plain, filter_->EVon, filter_->EBis) : QString();
     });
     title->addSystemField(0, 9, 0, SystemValue::Date, QStringLiteral("Ausgedruckt am "));
-    for (TextControl *t : {at(title, kRate, 17, QStringLiteral("Mwst %"), Qt::AlignRight),
-                           at(title, kBase, 17, QStringLiteral("Bemessungsgrundlage"),
-                              Qt::AlignRight),
-                           at(title, kTax, 17, QStringLiteral("Steuer"), Qt::AlignRight)})
+    for (TextControl *t :
+         {at(title, kRate, 17, QStringLiteral("Mwst %"), Qt::AlignRight),
+          at(title, kBase, 17, QStringLiteral("Bemessungsgrundlage"), Qt::AlignRight),
+          at(title, kTax, 17, QStringLiteral("Steuer"), Qt::AlignRight)})
         t->setBold(true);
     title->addHorizontalLine(0, 23, kWidth);
 
@@ -195,9 +194,8 @@ TDUstVA::TDUstVA() {
     };
     TextControl *rate = at(footer, kRate, 1, QString(), Qt::AlignRight);
     rate->setBold(true);
-    rate->setOnPrint([rateOf](TextControl &c, QString &text) {
-        text = formatNumber(rateOf(c), QString());
-    });
+    rate->setOnPrint(
+        [rateOf](TextControl &c, QString &text) { text = formatNumber(rateOf(c), QString()); });
     at(footer, kBox, 1, QString())->setOnPrint([this, rateOf](TextControl &c, QString &text) {
         text = box(rateOf(c), rules_.fullRateTenths);
     });
@@ -260,28 +258,28 @@ TDUstVA::TDUstVA() {
               [this] { return amount(totals_.autoVat); });
     totalLine(vat, 1, QStringLiteral("Direkt gebuchte Umsatzsteuer"),
               [this] { return amount(totals_.directVat); });
-    totalLine(vat, 2, QStringLiteral("Gesamte Umsatzsteuer"), [this] {
-        return totals_.error13b ? QString() : amount(totals_.totalVat());
-    });
-    totalLine(vat, 3, QStringLiteral("Vorsteuer automatisch"),
-              [this] { return amount(totals_.autoInputTax); }, QStringLiteral("(66)"));
-    totalLine(vat, 4, QStringLiteral("Direkt gebuchte Vorsteuer"),
-              [this] { return amount(totals_.directInputTax); }, QStringLiteral("(66)"));
+    totalLine(vat, 2, QStringLiteral("Gesamte Umsatzsteuer"),
+              [this] { return totals_.error13b ? QString() : amount(totals_.totalVat()); });
+    totalLine(
+        vat, 3, QStringLiteral("Vorsteuer automatisch"),
+        [this] { return amount(totals_.autoInputTax); }, QStringLiteral("(66)"));
+    totalLine(
+        vat, 4, QStringLiteral("Direkt gebuchte Vorsteuer"),
+        [this] { return amount(totals_.directInputTax); }, QStringLiteral("(66)"));
 
     Band *input13b = r.addChild(summary);
     input13b->setHeight(line + 1);
-    input13b->setBeforePrint([this](Band &, bool &print) {
-        print = totals_.tax13b > Money() && !totals_.error13b;
-    });
-    totalLine(input13b, 0, QStringLiteral("Vorsteuer aus Leistungen im Sinne des §13b UStG"),
-              [this] { return totals_.base13b > Money() ? amount(totals_.tax13b) : QString(); },
-              QStringLiteral("(67)"));
+    input13b->setBeforePrint(
+        [this](Band &, bool &print) { print = totals_.tax13b > Money() && !totals_.error13b; });
+    totalLine(
+        input13b, 0, QStringLiteral("Vorsteuer aus Leistungen im Sinne des §13b UStG"),
+        [this] { return totals_.base13b > Money() ? amount(totals_.tax13b) : QString(); },
+        QStringLiteral("(67)"));
 
     Band *result = r.addChild(summary);
     result->setHeight(3 * line + 10);
-    totalLine(result, 0, QStringLiteral("Gesamte Vorsteuer"), [this] {
-        return totals_.error13b ? QString() : amount(totals_.totalInputTax());
-    });
+    totalLine(result, 0, QStringLiteral("Gesamte Vorsteuer"),
+              [this] { return totals_.error13b ? QString() : amount(totals_.totalInputTax()); });
     const double y = 3 + 1.5 * line;
     result->addHorizontalLine(kTax.x, y - 1.5, kTax.w, 0.3);
     TextControl *payLabel =
