@@ -21,12 +21,18 @@ namespace {
 constexpr double kKontoX = 0, kKontoW = 16, kNameX = 18, kNameW = 70, kPeriodX = 90, kAnnualX = 140,
                  kAmountW = 45, kWordW = 20;
 
-qint64 bwaOf(const Band &band) { return band.value(QStringLiteral("BWA")).toLongLong(); }
+qint64 bwaOf(const Band &band) {
+    return band.value(QStringLiteral("BWA")).toLongLong();
+}
 
-bool inSection(const Band &band) { return bwaOf(band) >= 1000; }
+bool inSection(const Band &band) {
+    return bwaOf(band) >= 1000;
+}
 
 // A balance of at least one cent either way.
-bool visible(qint64 units) { return units >= 100 || units <= -100; }
+bool visible(qint64 units) {
+    return units >= 100 || units <= -100;
+}
 
 // The section name of a number in the BWA table, if there is such a row.
 std::optional<QString> sectionName(TFBuchhaltung &fb, qint64 nr) {
@@ -88,8 +94,10 @@ TDBWA2::TDBWA2(TFBuchhaltung &fb, TFEingrenzung &filter, bool mitKonten) {
     head->setFrame(BandFrame{false, true, 0.3});
     head->addLabel(0, 0, 0, QStringLiteral("Betriebswirtschaftliche Auswertung"))
         ->setFont(reportFont(14, true));
-    head->addLabel(0, 7, 0, periodLine(PeriodStyle::VomLower, filter.EVon, filter.EBis))->setBold(true);
-    right(head->addSystemField(kAnnualX, 0, kAmountW, SystemValue::PageNumber, QStringLiteral("Seite ")));
+    head->addLabel(0, 7, 0, periodLine(PeriodStyle::VomLower, filter.EVon, filter.EBis))
+        ->setBold(true);
+    right(head->addSystemField(kAnnualX, 0, kAmountW, SystemValue::PageNumber,
+                               QStringLiteral("Seite ")));
     right(head->addSystemField(kAnnualX - 10, 7, kAmountW + 10, SystemValue::DateTime));
 
     // Department, then section.
@@ -103,9 +111,8 @@ TDBWA2::TDBWA2(TFBuchhaltung &fb, TFEingrenzung &filter, bool mitKonten) {
         if (print)
             department_ = sectionName(fb, department(bwaOf(band))).value_or(QString());
     });
-    deptHead->addLabel(kKontoX, 2, kPeriodX, QString())->setOnPrint([this](TextControl &, QString &text) {
-        text = department_;
-    });
+    deptHead->addLabel(kKontoX, 2, kPeriodX, QString())
+        ->setOnPrint([this](TextControl &, QString &text) { text = department_; });
     right(deptHead->addLabel(kAnnualX, 2, kAmountW, QStringLiteral("Jahreswerte")));
 
     Band *sectionHead = r.addGroup(QStringLiteral("BWA"));
@@ -133,9 +140,13 @@ TDBWA2::TDBWA2(TFBuchhaltung &fb, TFEingrenzung &filter, bool mitKonten) {
             text = clipToWidth(text, c.font(), c.geometry().width());
         });
     right(detail->addField(kPeriodX, 0.5, kAmountW, QStringLiteral("DruckSaldo")))
-        ->setOnPrint([cur](TextControl &c, QString &text) { text = amountText(c.value().toLongLong(), 1, cur); });
+        ->setOnPrint([cur](TextControl &c, QString &text) {
+            text = amountText(c.value().toLongLong(), 1, cur);
+        });
     right(detail->addField(kAnnualX, 0.5, kAmountW, QStringLiteral("Saldo")))
-        ->setOnPrint([cur](TextControl &c, QString &text) { text = amountText(c.value().toLongLong(), 1, cur); });
+        ->setOnPrint([cur](TextControl &c, QString &text) {
+            text = amountText(c.value().toLongLong(), 1, cur);
+        });
     shadeRows(*detail, fb.settings);
 
     Band *sectionFoot = r.addGroupFooter(sectionHead);
@@ -164,13 +175,14 @@ TDBWA2::TDBWA2(TFBuchhaltung &fb, TFEingrenzung &filter, bool mitKonten) {
         }
         dept_ = Sums();
     });
-    deptFoot->addLabel(kKontoX, 1.5, kPeriodX, QString())->setOnPrint([this](TextControl &, QString &text) {
-        text = department_;
-    });
+    deptFoot->addLabel(kKontoX, 1.5, kPeriodX, QString())
+        ->setOnPrint([this](TextControl &, QString &text) { text = department_; });
     right(deptFoot->addLabel(kPeriodX, 1.5, kAmountW, QString()))
-        ->setOnPrint([this, cur](TextControl &, QString &text) { text = amountText(dept_.druck, 1, cur); });
+        ->setOnPrint(
+            [this, cur](TextControl &, QString &text) { text = amountText(dept_.druck, 1, cur); });
     right(deptFoot->addLabel(kAnnualX, 1.5, kAmountW, QString()))
-        ->setOnPrint([this, cur](TextControl &, QString &text) { text = amountText(dept_.saldo, 1, cur); });
+        ->setOnPrint(
+            [this, cur](TextControl &, QString &text) { text = amountText(dept_.saldo, 1, cur); });
     deptFoot->addHorizontalLine(kPeriodX, 7, kAnnualX + kAmountW - kPeriodX, 0.8);
 
     Band *summary = r.addBand(BandKind::Summary);
@@ -178,7 +190,9 @@ TDBWA2::TDBWA2(TFBuchhaltung &fb, TFEingrenzung &filter, bool mitKonten) {
     summary->setFont(reportFont(10, true));
     deptFoot->setLinkBand(summary);
     // Debit-positive sums: more debit than credit is a loss.
-    auto word = [](qint64 total) { return total > 0 ? QStringLiteral("Verlust") : QStringLiteral("Gewinn"); };
+    auto word = [](qint64 total) {
+        return total > 0 ? QStringLiteral("Verlust") : QStringLiteral("Gewinn");
+    };
     const double wordGap = 1;
     right(summary->addLabel(kPeriodX - kWordW, 2, kAmountW, QString()))
         ->setOnPrint([this, cur](TextControl &, QString &text) {

@@ -14,7 +14,9 @@ namespace {
 
 constexpr double kKontoX = 8, kKontoW = 16, kNameX = 26, kNameW = 90, kAmountX = 130, kAmountW = 50;
 
-qint64 numberOf(const Record &row) { return row.value(QStringLiteral("Reihenfolge")).toLongLong(); }
+qint64 numberOf(const Record &row) {
+    return row.value(QStringLiteral("Reihenfolge")).toLongLong();
+}
 
 FontStyle styled(bool bold, bool italic) {
     FontStyle f = reportFont(10, bold);
@@ -58,7 +60,8 @@ TDBilanz2::TDBilanz2(TFBuchhaltung &fb, bool mitKonten) : fb_(fb) {
                                              QStringLiteral("Seite "));
     page->setAlignment(Qt::AlignRight);
     page->setBold(true);
-    head->addSystemField(kAmountX - 10, 7, kAmountW + 10, SystemValue::DateTime)->setAlignment(Qt::AlignRight);
+    head->addSystemField(kAmountX - 10, 7, kAmountW + 10, SystemValue::DateTime)
+        ->setAlignment(Qt::AlignRight);
 
     // Level k groups by the first k digits (level 4: the whole number). The length of the
     // number is part of the key, so that 1000 and 100000 are different sections, and the
@@ -113,12 +116,14 @@ TDBilanz2::TDBilanz2(TFBuchhaltung &fb, bool mitKonten) : fb_(fb) {
                 sums_[k] += saldo;
     });
     line->addField(kKontoX, 0.5, kKontoW, QStringLiteral("KtoNr"));
-    line->addField(kNameX, 0.5, kNameW, QStringLiteral("Name"))->setOnPrint([](TextControl &c, QString &text) {
-        text = clipToWidth(text, c.font(), c.geometry().width());
-    });
+    line->addField(kNameX, 0.5, kNameW, QStringLiteral("Name"))
+        ->setOnPrint([](TextControl &c, QString &text) {
+            text = clipToWidth(text, c.font(), c.geometry().width());
+        });
     TextControl *saldo = line->addField(kAmountX, 0.5, kAmountW, QStringLiteral("Saldo"));
     saldo->setAlignment(Qt::AlignRight);
-    saldo->setOnPrint([cur](TextControl &c, QString &text) { text = sideAmount(c.value().toLongLong(), cur); });
+    saldo->setOnPrint(
+        [cur](TextControl &c, QString &text) { text = sideAmount(c.value().toLongLong(), cur); });
 
     Band *footers[4];
     for (int k = 4; k >= 1; --k) {
@@ -128,9 +133,11 @@ TDBilanz2::TDBilanz2(TFBuchhaltung &fb, bool mitKonten) : fb_(fb) {
         f->setFont(styled(bold[i], italic[i]));
         if (k == 1) {
             f->setFrame(BandFrame{true, false, 0.3});
-            f->setBeforePrint([](Band &band, bool &print) { print = numberOf(band.record()) >= 1000; });
+            f->setBeforePrint(
+                [](Band &band, bool &print) { print = numberOf(band.record()) >= 1000; });
         } else {
-            f->setBeforePrint([this, i](Band &, bool &print) { print = !names_[i].isEmpty() && sums_[i] != 0; });
+            f->setBeforePrint(
+                [this, i](Band &, bool &print) { print = !names_[i].isEmpty() && sums_[i] != 0; });
         }
         f->setAfterPrint([this, i](Band &, bool) { sums_[i] = 0; });
         TextControl *name = f->addLabel(k == 4 ? kNameX : 0, 1.5, kAmountX - 2, QString());
@@ -146,7 +153,8 @@ TDBilanz2::TDBilanz2(TFBuchhaltung &fb, bool mitKonten) : fb_(fb) {
             name->setEnabled(false);
         TextControl *sum = f->addLabel(kAmountX, 1.5, kAmountW, QString());
         sum->setAlignment(Qt::AlignRight);
-        sum->setOnPrint([this, i, cur](TextControl &, QString &text) { text = sideAmount(sums_[i], cur); });
+        sum->setOnPrint(
+            [this, i, cur](TextControl &, QString &text) { text = sideAmount(sums_[i], cur); });
         footers[i] = f;
     }
     line->setLinkBand(footers[3]);

@@ -21,9 +21,10 @@ constexpr double kLabelX = 10, kSumX = 80, kSumW = 40, kResultX = 130, kResultW 
 
 std::set<int> typesPresent(Table &konten) {
     std::set<int> types;
-    SQLite::Statement st(konten.db(), QStringLiteral("SELECT DISTINCT Art FROM \"%1\" WHERE Art IS NOT NULL")
-                                          .arg(konten.innerName())
-                                          .toStdString());
+    SQLite::Statement st(konten.db(),
+                         QStringLiteral("SELECT DISTINCT Art FROM \"%1\" WHERE Art IS NOT NULL")
+                             .arg(konten.innerName())
+                             .toStdString());
     while (st.executeStep())
         types.insert(st.getColumn(0).getInt());
     return types;
@@ -72,7 +73,8 @@ TDGuV::TDGuV(TFBuchhaltung &fb, TFEingrenzung &filter) {
     title->setHeight(16);
     title->addLabel(0, 0, 0, QStringLiteral("Kurzübersicht"))->setFont(reportFont(14, true));
     title->addLabel(0, 7, 0, periodLine(PeriodStyle::VomLower, filter.EVon, filter.EBis));
-    title->addSystemField(kResultX, 7, kResultW, SystemValue::DateTime)->setAlignment(Qt::AlignRight);
+    title->addSystemField(kResultX, 7, kResultW, SystemValue::DateTime)
+        ->setAlignment(Qt::AlignRight);
     title->addHorizontalLine(0, 14, kResultX + kResultW);
 
     // Accounts are summed, not listed.
@@ -82,9 +84,8 @@ TDGuV::TDGuV(TFBuchhaltung &fb, TFEingrenzung &filter) {
     group->setHeight(0);
     Band *footer = r.addGroupFooter(group);
     footer->setHeight(6);
-    footer->setBeforePrint([](Band &band, bool &print) {
-        print = band.value(QStringLiteral("Art")).toInt() < 9;
-    });
+    footer->setBeforePrint(
+        [](Band &band, bool &print) { print = band.value(QStringLiteral("Art")).toInt() < 9; });
     footer->addField(kLabelX, 1, kSumX - kLabelX - 2, QStringLiteral("XArt"));
     TextControl *sum = footer->addExpression(kSumX, 1, kSumW, QStringLiteral("SUM(DruckSaldo)"));
     sum->setAlignment(Qt::AlignRight);
@@ -122,13 +123,15 @@ TDGuV::TDGuV(TFBuchhaltung &fb, TFEingrenzung &filter) {
             r_ = 0;
     });
     result->addHorizontalLine(kSumX, 0.5, kResultX + kResultW - kSumX);
-    result->addLabel(kSumX, 2, kResultX - kSumX, QString())->setOnPrint([](TextControl &c, QString &text) {
-        const ResultGroup *g = resultGroup(c.band().value(QStringLiteral("Art")).toInt());
-        text = g ? g->label : QString();
-    });
+    result->addLabel(kSumX, 2, kResultX - kSumX, QString())
+        ->setOnPrint([](TextControl &c, QString &text) {
+            const ResultGroup *g = resultGroup(c.band().value(QStringLiteral("Art")).toInt());
+            text = g ? g->label : QString();
+        });
     TextControl *value = result->addLabel(kResultX, 2, kResultW, QString());
     value->setAlignment(Qt::AlignRight);
-    value->setOnPrint([this, cur](TextControl &, QString &text) { text = currencyFormat(r_, cur); });
+    value->setOnPrint(
+        [this, cur](TextControl &, QString &text) { text = currencyFormat(r_, cur); });
 }
 
 TDGuV::~TDGuV() = default;

@@ -46,8 +46,8 @@ namespace {
 struct Col {
     double x, w;
 };
-constexpr Col kKonto{0, 16}, kName{17, 56}, kVortrag{74, 28}, kBewegung{103, 28},
-    kEnd{132, 28}, kJahr{160, 27};
+constexpr Col kKonto{0, 16}, kName{17, 56}, kVortrag{74, 28}, kBewegung{103, 28}, kEnd{132, 28},
+    kJahr{160, 27};
 
 TextControl *right(TextControl *t) {
     t->setAlignment(Qt::AlignRight);
@@ -106,11 +106,12 @@ TDSalden::TDSalden(TFBuchhaltung &fb, TFEingrenzung &filter) {
         });
     auto amount = [&](Col c, const QString &field) {
         right(detail->addField(c.x, 0.5, c.w, field))
-            ->setOnPrint([cur](TextControl &t, QString &text) { text = amountOrBlank(t.value(), cur); });
+            ->setOnPrint(
+                [cur](TextControl &t, QString &text) { text = amountOrBlank(t.value(), cur); });
     };
     amount(kVortrag, QStringLiteral("VorSaldo"));
-    TextControl *bewegung =
-        right(detail->addExpression(kBewegung.x, 0.5, kBewegung.w, QStringLiteral("BewSoll - BewHaben")));
+    TextControl *bewegung = right(
+        detail->addExpression(kBewegung.x, 0.5, kBewegung.w, QStringLiteral("BewSoll - BewHaben")));
     bewegung->setCurrency(true);
     bewegung->setMask(mask);
     bewegung->setOnPrint([](TextControl &t, QString &text) {
@@ -137,7 +138,8 @@ TDSalden::TDSalden(TFBuchhaltung &fb, TFEingrenzung &filter) {
     summary->setFrame(BandFrame{true, false, 0.3});
     TextControl *bilanz = summary->addLabel(kName.x, 1.5, 0, QStringLiteral("Saldenbilanz"));
     bilanz->setBold(true);
-    const QString sums[] = {QStringLiteral("SUM(VorSaldo)"), QStringLiteral("SUM(BewSoll - BewHaben)"),
+    const QString sums[] = {QStringLiteral("SUM(VorSaldo)"),
+                            QStringLiteral("SUM(BewSoll - BewHaben)"),
                             QStringLiteral("SUM(DruckSaldo)"), QStringLiteral("SUM(Saldo)")};
     const Col sumCols[] = {kVortrag, kBewegung, kEnd, kJahr};
     for (int i = 0; i < 4; ++i) {

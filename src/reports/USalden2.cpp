@@ -17,8 +17,7 @@ struct Col {
     double x, w;
 };
 constexpr Col kKonto{0, 16}, kName{17, 50}, kBew1{68, 19}, kVortrag{88, 27}, kPvzSoll{116, 26},
-    kPvzHaben{143, 26}, kPvzSaldo{170, 26}, kJvzSoll{197, 26}, kJvzHaben{224, 26},
-    kJahr{251, 26};
+    kPvzHaben{143, 26}, kPvzSaldo{170, 26}, kJvzSoll{197, 26}, kJvzHaben{224, 26}, kJahr{251, 26};
 
 TextControl *right(TextControl *t) {
     t->setAlignment(Qt::AlignRight);
@@ -54,7 +53,8 @@ TDSalden2::TDSalden2(TFBuchhaltung &fb, TFEingrenzung &filter) {
     head->addLabel(0, 0, 0, QStringLiteral("Saldenliste erweitert"))->setFont(reportFont(14, true));
     head->addLabel(kBew1.x, 1, 0, periodLine(PeriodStyle::VomUpper, filter.EVon, filter.EBis));
     right(head->addSystemField(kPvzSaldo.x, 1, 50, SystemValue::DateTime));
-    right(head->addSystemField(kJahr.x, 1, kJahr.w, SystemValue::PageNumber, QStringLiteral("Seite: ")));
+    right(head->addSystemField(kJahr.x, 1, kJahr.w, SystemValue::PageNumber,
+                               QStringLiteral("Seite: ")));
 
     // The column heads belong to the page head, ruled below it; as a band of their own they
     // also head a CSV export once.
@@ -67,11 +67,13 @@ TDSalden2::TDSalden2(TFBuchhaltung &fb, TFEingrenzung &filter) {
         if (alignRight)
             right(t);
     };
-    columns->addLabel(kPvzSoll.x, 0.5, kPvzSaldo.x + kPvzSaldo.w - kPvzSoll.x,
-                      QStringLiteral("Periodenverkehrszahlen"))
+    columns
+        ->addLabel(kPvzSoll.x, 0.5, kPvzSaldo.x + kPvzSaldo.w - kPvzSoll.x,
+                   QStringLiteral("Periodenverkehrszahlen"))
         ->setAlignment(Qt::AlignHCenter);
-    columns->addLabel(kJvzSoll.x, 0.5, kJvzHaben.x + kJvzHaben.w - kJvzSoll.x,
-                      QStringLiteral("Jahresverkehrszahlen"))
+    columns
+        ->addLabel(kJvzSoll.x, 0.5, kJvzHaben.x + kJvzHaben.w - kJvzSoll.x,
+                   QStringLiteral("Jahresverkehrszahlen"))
         ->setAlignment(Qt::AlignHCenter);
     const double y = 5.5;
     caption(kKonto, y, QStringLiteral("Konto-Nr."), false);
@@ -95,7 +97,8 @@ TDSalden2::TDSalden2(TFBuchhaltung &fb, TFEingrenzung &filter) {
             text = clipToWidth(text, c.font(), c.geometry().width());
         });
     detail->addField(kBew1.x, 0.5, kBew1.w, QStringLiteral("Datum1"));
-    TextControl *vortrag = right(detail->addExpression(kVortrag.x, 0.5, kVortrag.w, QStringLiteral("Soll - Haben")));
+    TextControl *vortrag =
+        right(detail->addExpression(kVortrag.x, 0.5, kVortrag.w, QStringLiteral("Soll - Haben")));
     vortrag->setCurrency(true);
     vortrag->setMask(mask);
     vortrag->setOnPrint([](TextControl &, QString &text) {
@@ -105,7 +108,8 @@ TDSalden2::TDSalden2(TFBuchhaltung &fb, TFEingrenzung &filter) {
     auto amount = [&](Col c, const QString &field, bool blankZero) {
         right(detail->addField(c.x, 0.5, c.w, field))
             ->setOnPrint([cur, blankZero](TextControl &t, QString &text) {
-                text = blankZero ? amountOrBlank(t.value(), cur) : currencyFormat(t.value().toLongLong(), cur);
+                text = blankZero ? amountOrBlank(t.value(), cur)
+                                 : currencyFormat(t.value().toLongLong(), cur);
             });
     };
     amount(kPvzSoll, QStringLiteral("BewSoll"), true);

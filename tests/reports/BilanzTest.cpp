@@ -22,50 +22,53 @@ using reports::TDBilanz2;
 
 namespace {
 
-QString sh(qint64 cents) { return reports::sideAmount(cents * 100, QStringLiteral("€")); }
+QString sh(qint64 cents) {
+    return reports::sideAmount(cents * 100, QStringLiteral("€"));
+}
 
 // A small outline of the user's own with four-digit numbers:
 //   1000 Aktiva / 1100 Umlauf / 1110 Geld / 1111 Kasse, 1112 Bank / 1200 Forderungen
 //   2000 Passiva / 2100 Kapital;  500 Intern (below 1000, never printed)
 struct Sheet : ReportBooks {
-    void SetUp() override
-    {
+    void SetUp() override {
         ReportBooks::SetUp();
         Table &t = fb->TBilanz;
         t.emptyTable();
-        const std::pair<int, const char *> sections[] = {{500, "Intern"},   {1000, "Aktiva"}, {1100, "Umlauf"},
-                                                         {1110, "Geld"},    {1111, "Kasse"},  {1112, "Bank"},
-                                                         {1200, "Forderungen"}, {2000, "Passiva"}, {2100, "Kapital"}};
-        for (const auto &[nr, name] : sections) t.appendRecord({nr, QString::fromUtf8(name)});
+        const std::pair<int, const char *> sections[] = {
+            {500, "Intern"},       {1000, "Aktiva"},  {1100, "Umlauf"},
+            {1110, "Geld"},        {1111, "Kasse"},   {1112, "Bank"},
+            {1200, "Forderungen"}, {2000, "Passiva"}, {2100, "Kapital"}};
+        for (const auto &[nr, name] : sections)
+            t.appendRecord({nr, QString::fromUtf8(name)});
         t.refresh();
     }
-    void set(int konto, int bilanz, qint64 saldoCents)
-    {
+    void set(int konto, int bilanz, qint64 saldoCents) {
         Table &k = fb->TKonten;
-        SQLite::Statement st(k.db(), QStringLiteral("UPDATE \"%1\" SET Bilanz = ?, Saldo = ? WHERE KtoNr = ?")
-                                         .arg(k.innerName())
-                                         .toStdString());
+        SQLite::Statement st(
+            k.db(), QStringLiteral("UPDATE \"%1\" SET Bilanz = ?, Saldo = ? WHERE KtoNr = ?")
+                        .arg(k.innerName())
+                        .toStdString());
         st.bind(1, bilanz);
         st.bind(2, static_cast<int64_t>(saldoCents * 100));
         st.bind(3, konto);
         ASSERT_EQ(st.exec(), 1);
         k.refresh();
     }
-    QString run(int answer)
-    {
+    QString run(int answer) {
         viewer.models.clear();
         ui.answers = {answer};
         reports::Bilanz1Click(*ctx);
         return viewer.models.empty() ? QStringLiteral("(nothing)") : body(viewer.models[0]);
     }
-    static QString body(const PageModel &m)
-    {
+    static QString body(const PageModel &m) {
         QStringList out;
         for (const auto &page : m.pages)
             for (const auto &b : page.bands) {
-                if (b.pageFrame || b.texts.isEmpty()) continue;
+                if (b.pageFrame || b.texts.isEmpty())
+                    continue;
                 QStringList t;
-                for (const auto &item : b.texts) t << item.text;
+                for (const auto &item : b.texts)
+                    t << item.text;
                 out << t.join('|');
             }
         return out.join('\n');
@@ -74,8 +77,7 @@ struct Sheet : ReportBooks {
 
 } // namespace
 
-TEST(BalanceSheetLevel, TrailingZeros)
-{
+TEST(BalanceSheetLevel, TrailingZeros) {
     EXPECT_EQ(TDBilanz2::level(1000), 1);
     EXPECT_EQ(TDBilanz2::level(1100), 2);
     EXPECT_EQ(TDBilanz2::level(1500), 2);
@@ -91,39 +93,57 @@ TEST(BalanceSheetLevel, TrailingZeros)
     EXPECT_EQ(TDBilanz2::level(238100), 4);
 }
 
-TEST_F(Sheet, FourLevelsWithTheirSums)
-{
+TEST_F(Sheet, FourLevelsWithTheirSums) {
     set(1000, 1111, 100000); // Kasse in level 4: counts in all four sums
     set(1200, 1112, -30000); // Bank overdrawn
     set(1400, 1100, 5000);   // directly in level 2: levels 1 and 2 only
     set(1300, 1200, 0);      // a level with sum 0 prints no footer
     set(1800, 2100, -75000);
-    set(1600, 500, 99900);   // a section below 1000 counts nowhere
-    set(1576, 9999, 99900);  // no such section: not printed either
+    set(1600, 500, 99900);  // a section below 1000 counts nowhere
+    set(1576, 9999, 99900); // no such section: not printed either
     const QString out = run(Btn::Yes);
     EXPECT_QEQ(ui.questions.at(0).text, QStringLiteral("Mit Konten drucken?"));
     EXPECT_QEQ(out, "Aktiva\n"
-                   "Umlauf\n"
-                   "1400|Kunde Meier|" + sh(5000) + "\n"
-                   "Geld\n"
-                   "Kasse\n"
-                   "1000|Kasse|" + sh(100000) + "\n"
-                   "Kasse|" + sh(100000) + "\n"
-                   "Bank\n"
-                   "1200|Bank|" + sh(-30000) + "\n"
-                   "Bank|" + sh(-30000) + "\n"
-                   "Geld|" + sh(70000) + "\n"
-                   "Umlauf|" + sh(75000) + "\n"
-                   "Forderungen\n"
-                   "1300|Sparkasse|0,00 €  \n"
-                   "Summe Aktiva|" + sh(75000) + "\n"
-                   "Passiva\n"
-                   "Kapital\n"
-                   "1800|Privatentnahmen|" + sh(-75000) + "\n"
-                   "Kapital|" + sh(-75000) + "\n"
-                   "Summe Passiva|" + sh(-75000));
-    EXPECT_QEQ(sh(100000), "1.000,00 € S");
-    EXPECT_QEQ(sh(-100000), "1.000,00 € H");
+                    "Umlauf\n"
+                    "1400|Kunde Meier|" +
+                        sh(5000) +
+                        "\n"
+                        "Geld\n"
+                        "Kasse\n"
+                        "1000|Kasse|" +
+                        sh(100000) +
+                        "\n"
+                        "Kasse|" +
+                        sh(100000) +
+                        "\n"
+                        "Bank\n"
+                        "1200|Bank|" +
+                        sh(-30000) +
+                        "\n"
+                        "Bank|" +
+                        sh(-30000) +
+                        "\n"
+                        "Geld|" +
+                        sh(70000) +
+                        "\n"
+                        "Umlauf|" +
+                        sh(75000) +
+                        "\n"
+                        "Forderungen\n"
+                        "1300|Sparkasse|0,00 €  \n"
+                        "Summe Aktiva|" +
+                        sh(75000) +
+                        "\n"
+                        "Passiva\n"
+                        "Kapital\n"
+                        "1800|Privatentnahmen|" +
+                        sh(-75000) +
+                        "\n"
+                        "Kapital|" +
+                        sh(-75000) +
+                        "\n"
+                        "Summe Passiva|" +
+                        sh(-75000));
     // Each level-1 section starts a page.
     const PageModel &m = viewer.models.at(0);
     ASSERT_EQ(m.pages.size(), 2u);
@@ -134,8 +154,7 @@ TEST_F(Sheet, FourLevelsWithTheirSums)
     EXPECT_EQ(fb->TKonten.recordCount(), 15);
 }
 
-TEST_F(Sheet, FormWithoutAccounts)
-{
+TEST_F(Sheet, FormWithoutAccounts) {
     set(1000, 1111, 100000);
     set(1200, 1112, -30000);
     set(1400, 1100, 5000);
@@ -145,38 +164,48 @@ TEST_F(Sheet, FormWithoutAccounts)
     // Footer names stay blank where only the header above names the section: the level-4
     // footer always, the level-3 footer without a level-4 name below it.
     EXPECT_QEQ(out, "Aktiva\n"
-                   "Umlauf\n"
-                   "Geld\n"
-                   "Kasse\n"
-                   + sh(100000) + "\n"
-                   "Bank\n"
-                   + sh(-30000) + "\n"
-                   "Geld|" + sh(70000) + "\n"
-                   "Umlauf|" + sh(75000) + "\n"
-                   "Forderungen\n"
-                   + sh(2500) + "\n"
-                   "Summe Aktiva|" + sh(77500) + "\n"
-                   "Passiva\n"
-                   "Kapital\n"
-                   + sh(-75000) + "\n"
-                   "Summe Passiva|" + sh(-75000));
+                    "Umlauf\n"
+                    "Geld\n"
+                    "Kasse\n" +
+                        sh(100000) +
+                        "\n"
+                        "Bank\n" +
+                        sh(-30000) +
+                        "\n"
+                        "Geld|" +
+                        sh(70000) +
+                        "\n"
+                        "Umlauf|" +
+                        sh(75000) +
+                        "\n"
+                        "Forderungen\n" +
+                        sh(2500) +
+                        "\n"
+                        "Summe Aktiva|" +
+                        sh(77500) +
+                        "\n"
+                        "Passiva\n"
+                        "Kapital\n" +
+                        sh(-75000) +
+                        "\n"
+                        "Summe Passiva|" +
+                        sh(-75000));
     EXPECT_EQ(viewer.models.at(0).pages.size(), 1u) << "no new page before a level-1 section";
 }
 
-TEST_F(Sheet, OnlyYesOrNoPrints)
-{
+TEST_F(Sheet, OnlyYesOrNoPrints) {
     set(1000, 1111, 100000);
     EXPECT_QEQ(run(Btn::Cancel), "(nothing)");
     EXPECT_EQ(fb->TKonten.orderFields(), QStringList{"KtoNr"});
 }
 
-TEST_F(YearBooks, BalanceSheetOfTheYear)
-{
+TEST_F(YearBooks, BalanceSheetOfTheYear) {
     ui.answers = {Btn::No};
     reports::Bilanz1Click(*ctx);
     ASSERT_EQ(viewer.models.size(), 1u);
     const PageModel &m = viewer.models[0];
-    EXPECT_TRUE(m.pages.at(0).texts().contains("für den Zeitraum vom 01.01." + year() + " bis zum 31.12." + year()));
+    EXPECT_TRUE(m.pages.at(0).texts().contains("für den Zeitraum vom 01.01." + year() +
+                                               " bis zum 31.12." + year()));
     const QStringList footers = bandTexts(m, BandKind::GroupFooter);
     auto has = [&](const QString &line) { return footers.contains(line); };
     EXPECT_TRUE(has("Summe AKTIVA|" + sh(year::kAktiva)));
@@ -192,15 +221,15 @@ TEST_F(YearBooks, BalanceSheetOfTheYear)
 
 // The command line runs the same launchers on the same data: the evaluations of the year
 // land in files, and options that do not belong to a report are refused.
-TEST_F(YearBooks, EvaluationsFromTheCommandLine)
-{
+TEST_F(YearBooks, EvaluationsFromTheCommandLine) {
     QTemporaryDir out;
     auto cli = [&](const QStringList &args, QString *text = nullptr) {
         QProcess p;
         const QString file = out.filePath(QStringLiteral("out.txt"));
         QFile::remove(file);
-        p.start(QStringLiteral(LEDRA_CLI), QStringList{QStringLiteral("--data"), fx.base, QStringLiteral("report")} + args +
-                                               QStringList{QStringLiteral("--txt"), file});
+        p.start(QStringLiteral(LEDRA_CLI),
+                QStringList{QStringLiteral("--data"), fx.base, QStringLiteral("report")} + args +
+                    QStringList{QStringLiteral("--txt"), file});
         EXPECT_TRUE(p.waitForFinished(60000));
         if (text) {
             QFile f(file);
@@ -215,7 +244,8 @@ TEST_F(YearBooks, EvaluationsFromTheCommandLine)
     EXPECT_TRUE(text.contains(sh(year::kAktiva)));
     EXPECT_TRUE(text.contains("1200     Bank")) << "accounts listed";
     ASSERT_EQ(cli({"bwa", "--von", "01.01." + y, "--bis", "31.12." + y}, &text), 0);
-    EXPECT_TRUE(text.contains(reports::currencyFormat(year::kGewinn * 100, "€") + " Gewinn")) << text.toStdString();
+    EXPECT_TRUE(text.contains(reports::currencyFormat(year::kGewinn * 100, "€") + " Gewinn"))
+        << text.toStdString();
     EXPECT_FALSE(text.contains("8400     Erlöse")) << "no account lines without --mit-konten";
     ASSERT_EQ(cli({"guv"}, &text), 0);
     EXPECT_TRUE(text.contains("Gewinn/Verlust:")) << text.toStdString();

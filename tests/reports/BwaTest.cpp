@@ -19,23 +19,27 @@ using ledra::report::PageModel;
 
 namespace {
 
-QString sh(qint64 cents) { return reports::sideAmount(cents * 100, QStringLiteral("€")); }
-QString eur(qint64 cents) { return reports::currencyFormat(cents * 100, QStringLiteral("€")); }
+QString sh(qint64 cents) {
+    return reports::sideAmount(cents * 100, QStringLiteral("€"));
+}
+QString eur(qint64 cents) {
+    return reports::currencyFormat(cents * 100, QStringLiteral("€"));
+}
 
 // Accounts with sections and balances set straight into the table, as the period
 // preparation leaves them.
 struct Bwa : ReportBooks {
-    void SetUp() override
-    {
+    void SetUp() override {
         ReportBooks::SetUp();
         okAtOnce();
     }
-    void set(int konto, int bwa, qint64 druckCents, qint64 saldoCents, qint64 saldoExtraUnits = 0)
-    {
+    void set(int konto, int bwa, qint64 druckCents, qint64 saldoCents, qint64 saldoExtraUnits = 0) {
         Table &k = fb->TKonten;
-        SQLite::Statement st(k.db(), QStringLiteral("UPDATE \"%1\" SET BWA = ?, DruckSaldo = ?, Saldo = ? WHERE KtoNr = ?")
-                                         .arg(k.innerName())
-                                         .toStdString());
+        SQLite::Statement st(
+            k.db(),
+            QStringLiteral("UPDATE \"%1\" SET BWA = ?, DruckSaldo = ?, Saldo = ? WHERE KtoNr = ?")
+                .arg(k.innerName())
+                .toStdString());
         st.bind(1, bwa);
         st.bind(2, static_cast<int64_t>(druckCents * 100));
         st.bind(3, static_cast<int64_t>(saldoCents * 100 + saldoExtraUnits));
@@ -44,20 +48,20 @@ struct Bwa : ReportBooks {
         k.refresh();
     }
     // Lays the report out as the launcher would, without the period preparation.
-    PageModel layout(bool mitKonten)
-    {
+    PageModel layout(bool mitKonten) {
         reports::TableOrder order(fb->TKonten, QStringLiteral("iBWA"));
         reports::TDBWA2 report(*fb, *dlg, mitKonten);
         return ledra::report::layoutReport(report.Ausdruck);
     }
-    static QString body(const PageModel &m)
-    {
+    static QString body(const PageModel &m) {
         QStringList out;
         for (const auto &page : m.pages)
             for (const auto &b : page.bands) {
-                if (b.pageFrame) continue;
+                if (b.pageFrame)
+                    continue;
                 QStringList t;
-                for (const auto &item : b.texts) t << item.text;
+                for (const auto &item : b.texts)
+                    t << item.text;
                 out << t.join('|');
             }
         return out.join('\n');
@@ -66,48 +70,56 @@ struct Bwa : ReportBooks {
 
 } // namespace
 
-TEST(BwaAmount, SidesAndCounts)
-{
+TEST(BwaAmount, SidesAndCounts) {
     const QString e = QStringLiteral("€");
     EXPECT_QEQ(reports::TDBWA2::amountText(10000000, 1, e), "1.000,00 € S");
     EXPECT_QEQ(reports::TDBWA2::amountText(-10000000, 1, e), "1.000,00 € H");
     EXPECT_QEQ(reports::TDBWA2::amountText(0, 2, e), "0,00 €  ");
     EXPECT_QEQ(reports::TDBWA2::amountText(-100000, 0, e), "0,00 €   ") << "no accounts behind it";
-    EXPECT_EQ(reports::TDBWA2::department(1500), 1000);
-    EXPECT_EQ(reports::TDBWA2::department(8030), 8000);
 }
 
-TEST_F(Bwa, DepartmentsSectionsAndTheSignConvention)
-{
+TEST_F(Bwa, DepartmentsSectionsAndTheSignConvention) {
     set(8400, 1010, -300000, -12000000); // revenue: credit, H
     set(8300, 1500, -50000, -500000);    // section 1500 belongs to department 1000
     set(4210, 5010, 80000, 6400000);     // rent: debit, S
     set(4930, 5010, 0, 0, 40);           // 0.004: hidden
-    set(3400, 0, 99900, 99900);            // no section: never printed, counted nowhere
-    set(1800, 500, 99900, 99900);          // a number below 1000 likewise
+    set(3400, 0, 99900, 99900);          // no section: never printed, counted nowhere
+    set(1800, 500, 99900, 99900);        // a number below 1000 likewise
     const PageModel m = layout(true);
     EXPECT_QEQ(body(m), "Umsatzerlöse|Jahreswerte\n"
-                       "Erlöse 19 % USt\n"
-                       "8400|Erlöse 19 %|" + sh(-300000) + "|" + sh(-12000000) + "\n"
-                       "Erlöse 19 % USt|" + sh(-300000) + "|" + sh(-12000000) + "\n"
-                       "\n" // section 1500 has no row of its own: no name
-                       "8300|Erlöse 7 %|" + sh(-50000) + "|" + sh(-500000) + "\n"
-                       + sh(-50000) + "|" + sh(-500000) + "\n"
-                       "Umsatzerlöse|" + sh(-350000) + "|" + sh(-12500000) + "\n"
-                       "Raumkosten|Jahreswerte\n"
-                       "Miete und Pacht\n"
-                       "4210|Miete|" + sh(80000) + "|" + sh(6400000) + "\n"
-                       "Miete und Pacht|" + sh(80000) + "|" + sh(6400000) + "\n"
-                       "Raumkosten|" + sh(80000) + "|" + sh(6400000) + "\n"
-                       "2.700,00 €|Gewinn|61.000,00 €|Gewinn");
+                        "Erlöse 19 % USt\n"
+                        "8400|Erlöse 19 %|" +
+                            sh(-300000) + "|" + sh(-12000000) +
+                            "\n"
+                            "Erlöse 19 % USt|" +
+                            sh(-300000) + "|" + sh(-12000000) +
+                            "\n"
+                            "\n" // section 1500 has no row of its own: no name
+                            "8300|Erlöse 7 %|" +
+                            sh(-50000) + "|" + sh(-500000) + "\n" + sh(-50000) + "|" + sh(-500000) +
+                            "\n"
+                            "Umsatzerlöse|" +
+                            sh(-350000) + "|" + sh(-12500000) +
+                            "\n"
+                            "Raumkosten|Jahreswerte\n"
+                            "Miete und Pacht\n"
+                            "4210|Miete|" +
+                            sh(80000) + "|" + sh(6400000) +
+                            "\n"
+                            "Miete und Pacht|" +
+                            sh(80000) + "|" + sh(6400000) +
+                            "\n"
+                            "Raumkosten|" +
+                            sh(80000) + "|" + sh(6400000) +
+                            "\n"
+                            "2.700,00 €|Gewinn|61.000,00 €|Gewinn");
     // Loss: more debit than credit.
     set(4210, 5010, 400000, 13000000);
     const QStringList summary = bandTexts(layout(false), BandKind::Summary);
     EXPECT_QEQ(summary.join('\n'), "500,00 €|Verlust|5.000,00 €|Verlust");
 }
 
-TEST_F(Bwa, HiddenAccountStillCountsAndTheFormWithoutAccounts)
-{
+TEST_F(Bwa, HiddenAccountStillCountsAndTheFormWithoutAccounts) {
     set(4210, 5010, 80000, 80000);
     set(4930, 5010, 0, 0, 99); // below a cent: not listed
     set(3400, 5010, 0, 0);
@@ -116,23 +128,29 @@ TEST_F(Bwa, HiddenAccountStillCountsAndTheFormWithoutAccounts)
     PageModel m = layout(true);
     EXPECT_FALSE(body(m).contains("4930")) << body(m).toStdString();
     // 800.00 + 0.0099 of the hidden account: 800.01 in the section and department.
-    EXPECT_TRUE(body(m).contains("Miete und Pacht|800,00 € S|800,01 € S\nRaumkosten|800,00 € S|800,01 € S"))
+    EXPECT_TRUE(
+        body(m).contains("Miete und Pacht|800,00 € S|800,01 € S\nRaumkosten|800,00 € S|800,01 € S"))
         << body(m).toStdString();
     // Without accounts: per department its header, one line per section and its footer.
     m = layout(false);
     EXPECT_QEQ(body(m), "Umsatzerlöse|Jahreswerte\n"
-                       "Erlöse 19 % USt|" + sh(-250000) + "|" + sh(-250000) + "\n"
-                       "Umsatzerlöse|" + sh(-250000) + "|" + sh(-250000) + "\n"
-                       "Raumkosten|Jahreswerte\n"
-                       "Miete und Pacht|800,00 € S|800,01 € S\n"
-                       "Raumkosten|800,00 € S|800,01 € S\n"
-                       "1.700,00 €|Gewinn|1.699,99 €|Gewinn");
+                        "Erlöse 19 % USt|" +
+                            sh(-250000) + "|" + sh(-250000) +
+                            "\n"
+                            "Umsatzerlöse|" +
+                            sh(-250000) + "|" + sh(-250000) +
+                            "\n"
+                            "Raumkosten|Jahreswerte\n"
+                            "Miete und Pacht|800,00 € S|800,01 € S\n"
+                            "Raumkosten|800,00 € S|800,01 € S\n"
+                            "1.700,00 €|Gewinn|1.699,99 €|Gewinn");
 }
 
-TEST_F(Bwa, AMissingDepartmentEndsTheRun)
-{
+TEST_F(Bwa, AMissingDepartmentEndsTheRun) {
     Table &t = fb->TBWA;
-    SQLite::Statement st(t.db(), QStringLiteral("DELETE FROM \"%1\" WHERE Reihenfolge = 5000").arg(t.innerName()).toStdString());
+    SQLite::Statement st(t.db(), QStringLiteral("DELETE FROM \"%1\" WHERE Reihenfolge = 5000")
+                                     .arg(t.innerName())
+                                     .toStdString());
     ASSERT_EQ(st.exec(), 1);
     t.refresh();
     set(4210, 5010, 0, 0);
@@ -145,8 +163,7 @@ TEST_F(Bwa, AMissingDepartmentEndsTheRun)
     EXPECT_EQ(fb->TKonten.orderFields(), QStringList{"KtoNr"});
 }
 
-TEST_F(YearBooks, BwaOfTheYear)
-{
+TEST_F(YearBooks, BwaOfTheYear) {
     okAtOnce();
     dlg->MitKonten = true;
     reports::BWAClick(*ctx);
@@ -162,13 +179,16 @@ TEST_F(YearBooks, BwaOfTheYear)
         for (const auto &b : page.bands)
             if (b.kind == BandKind::GroupFooter && b.height > 8) {
                 QStringList t;
-                for (const auto &item : b.texts) t << item.text;
+                for (const auto &item : b.texts)
+                    t << item.text;
                 departments << t.join('|');
             }
-    EXPECT_QEQ(departments.join('\n'), "Umsatzerlöse|" + both(year::kDept1000) + "\nMaterialaufwand/Wareneinsatz|" +
-                                          both(year::kDept2000) + "\nRaumkosten|" + both(year::kDept5000) +
-                                          "\nSonstige Kosten|" + both(year::kDept8000));
+    EXPECT_QEQ(departments.join('\n'),
+               "Umsatzerlöse|" + both(year::kDept1000) + "\nMaterialaufwand/Wareneinsatz|" +
+                   both(year::kDept2000) + "\nRaumkosten|" + both(year::kDept5000) +
+                   "\nSonstige Kosten|" + both(year::kDept8000));
     EXPECT_QEQ(bandTexts(m, BandKind::Summary).join('\n'),
                eur(year::kGewinn) + "|Gewinn|" + eur(year::kGewinn) + "|Gewinn");
-    EXPECT_EQ(bandTexts(m, BandKind::Detail).size(), 7) << "every account with a section and a balance";
+    EXPECT_EQ(bandTexts(m, BandKind::Detail).size(), 7)
+        << "every account with a section and a balance";
 }

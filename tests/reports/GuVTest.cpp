@@ -16,42 +16,46 @@ using ledra::report::BandKind;
 
 namespace {
 
-QString eur(qint64 cents) { return reports::currencyFormat(cents * 100, QStringLiteral("€")); }
+QString eur(qint64 cents) {
+    return reports::currencyFormat(cents * 100, QStringLiteral("€"));
+}
 
 struct Overview : ReportBooks {
-    void SetUp() override
-    {
+    void SetUp() override {
         ReportBooks::SetUp();
         okAtOnce();
     }
     int next = 1;
     // A booking without tax: net and gross alike.
-    void book(int soll, int haben, const char *amount)
-    {
-        journal(next, day(10, 2), QStringLiteral("Buchung"), soll, haben, amount, amount, "0,00", 0, next);
+    void book(int soll, int haben, const char *amount) {
+        journal(next, day(10, 2), QStringLiteral("Buchung"), soll, haben, amount, amount, "0,00", 0,
+                next);
         ++next;
     }
-    void dropAccount(int konto)
-    {
+    void dropAccount(int konto) {
         Table &k = fb->TKonten;
-        SQLite::Statement st(k.db(), QStringLiteral("DELETE FROM \"%1\" WHERE KtoNr = ?").arg(k.innerName()).toStdString());
+        SQLite::Statement st(
+            k.db(),
+            QStringLiteral("DELETE FROM \"%1\" WHERE KtoNr = ?").arg(k.innerName()).toStdString());
         st.bind(1, konto);
         ASSERT_EQ(st.exec(), 1);
         k.refresh();
     }
-    QString run()
-    {
+    QString run() {
         viewer.models.clear();
         reports::GuVClick(*ctx);
-        if (viewer.models.empty()) return QStringLiteral("(nothing)");
+        if (viewer.models.empty())
+            return QStringLiteral("(nothing)");
         QStringList lines = bandTexts(viewer.models[0], BandKind::GroupFooter);
         // Result lines in their place after the type lines.
         QStringList all;
         for (const auto &page : viewer.models[0].pages)
             for (const auto &b : page.bands) {
                 QStringList t;
-                for (const auto &item : b.texts) t << item.text;
-                if (b.kind == BandKind::GroupFooter || b.kind == BandKind::Child) all << t.join('|');
+                for (const auto &item : b.texts)
+                    t << item.text;
+                if (b.kind == BandKind::GroupFooter || b.kind == BandKind::Child)
+                    all << t.join('|');
             }
         return all.join('\n');
     }
@@ -59,8 +63,7 @@ struct Overview : ReportBooks {
 
 } // namespace
 
-TEST_F(Overview, CostsAndRevenuesGiveTheProfitWithoutSigns)
-{
+TEST_F(Overview, CostsAndRevenuesGiveTheProfitWithoutSigns) {
     book(3120, 1200, "800,00");  // services bought (type 2)
     book(1200, 8400, "1000,00"); // revenue (type 3)
     // One line per type that has accounts, also when its sum is 0.
@@ -78,7 +81,8 @@ TEST_F(Overview, CostsAndRevenuesGiveTheProfitWithoutSigns)
     EXPECT_QEQ(dlg->Caption, QStringLiteral("Kurzübersicht Gewinn und Verlust"));
     EXPECT_EQ(dlg->HelpContext, 25);
     EXPECT_TRUE(dlg->GroupBox1Visible) << "the sort group is shown again";
-    EXPECT_EQ(fb->TKonten.orderFields(), QStringList{"KtoNr"}) << "the accounts are back in number order";
+    EXPECT_EQ(fb->TKonten.orderFields(), QStringList{"KtoNr"})
+        << "the accounts are back in number order";
 
     book(3120, 1200, "400,00");
     EXPECT_TRUE(run().contains("Gewinn/Verlust:|-200,00 €\n")) << "a loss prints negative";
@@ -86,57 +90,57 @@ TEST_F(Overview, CostsAndRevenuesGiveTheProfitWithoutSigns)
 
 // Every profit-and-loss type the overview prints enters the profit: general costs (type 0)
 // and goods (type 1) as well as services (type 2) and revenues (type 3).
-TEST_F(Overview, TheProfitIncludesEveryProfitAndLossType)
-{
+TEST_F(Overview, TheProfitIncludesEveryProfitAndLossType) {
     book(4930, 1200, "100,00");  // type 0
     book(3400, 1200, "300,00");  // type 1
     book(3120, 1200, "200,00");  // type 2
     book(1200, 8400, "1000,00"); // type 3
     const QString out = run();
-    EXPECT_TRUE(out.startsWith("Kosten|100,00 €\nWareneingang|300,00 €\nFremdleistg.|200,00 €\nErlöse| 1.000,00 €\n"
-                               "Gewinn/Verlust:|400,00 €\n"))
+    EXPECT_TRUE(out.startsWith(
+        "Kosten|100,00 €\nWareneingang|300,00 €\nFremdleistg.|200,00 €\nErlöse| 1.000,00 €\n"
+        "Gewinn/Verlust:|400,00 €\n"))
         << out.toStdString();
 }
 
-TEST_F(Overview, ResultLinesOfTheOtherGroupsAndTheirConditions)
-{
+TEST_F(Overview, ResultLinesOfTheOtherGroupsAndTheirConditions) {
     book(1400, 8400, "500,00"); // invoice
     book(1200, 1400, "500,00"); // paid: receivables back to 0, the bank holds the money
     book(1800, 1000, "50,00");  // private withdrawal from the cash box
     book(1600, 1200, "70,00");  // a supplier paid in advance
     book(1200, 1600, "20,00");
-    book(1576, 1776, "9,00");   // type 9: no line
+    book(1576, 1776, "9,00"); // type 9: no line
     EXPECT_QEQ(run(), "Kosten|0,00 €\n"
-                     "Wareneingang|0,00 €\n"
-                     "Fremdleistg.|0,00 €\n"
-                     "Erlöse| 500,00 €\n"
-                     "Gewinn/Verlust:|500,00 €\n"
-                     "Bank|450,00 €\n"
-                     "Kasse|-50,00 €\n"
-                     "Geldvermögen:|400,00 €\n"
-                     "Privat|50,00 €\n"
-                     "Privatentnahme:|50,00 €\n"
-                     "Debitor|0,00 €\n"
-                     "Kreditor|50,00 €\n"
-                     "Differenz:|50,00 €")
+                      "Wareneingang|0,00 €\n"
+                      "Fremdleistg.|0,00 €\n"
+                      "Erlöse| 500,00 €\n"
+                      "Gewinn/Verlust:|500,00 €\n"
+                      "Bank|450,00 €\n"
+                      "Kasse|-50,00 €\n"
+                      "Geldvermögen:|400,00 €\n"
+                      "Privat|50,00 €\n"
+                      "Privatentnahme:|50,00 €\n"
+                      "Debitor|0,00 €\n"
+                      "Kreditor|50,00 €\n"
+                      "Differenz:|50,00 €")
         << "a customer paid in full makes no Differenz of its own; types 9 print nothing";
     book(1600, 1200, "30,00");
     book(1200, 1600, "80,00");
-    EXPECT_TRUE(run().endsWith("Debitor|0,00 €\nKreditor|0,00 €")) << "a result of exactly 0 prints no line";
+    EXPECT_TRUE(run().endsWith("Debitor|0,00 €\nKreditor|0,00 €"))
+        << "a result of exactly 0 prints no line";
 }
 
 // A group whose last type has no account still gets its result line.
-TEST_F(Overview, AMissingTypeDoesNotDropTheResult)
-{
-    for (int konto : {8300, 8400, 1000}) dropAccount(konto);
+TEST_F(Overview, AMissingTypeDoesNotDropTheResult) {
+    for (int konto : {8300, 8400, 1000})
+        dropAccount(konto);
     book(3120, 1200, "500,00");
     const QString out = run();
-    EXPECT_TRUE(out.contains("Fremdleistg.|500,00 €\nGewinn/Verlust:|-500,00 €\nBank|-500,00 €\nGeldvermögen:|-500,00 €\n"))
+    EXPECT_TRUE(out.contains("Fremdleistg.|500,00 €\nGewinn/Verlust:|-500,00 €\nBank|-500,00 "
+                             "€\nGeldvermögen:|-500,00 €\n"))
         << out.toStdString();
 }
 
-TEST_F(Overview, CancelPrintsNothingAndTheDateOptionIsChosen)
-{
+TEST_F(Overview, CancelPrintsNothingAndTheDateOptionIsChosen) {
     dlg->RBBelNrClick();
     dlg->showModal = [] { return false; };
     EXPECT_QEQ(run(), "(nothing)");
@@ -145,16 +149,16 @@ TEST_F(Overview, CancelPrintsNothingAndTheDateOptionIsChosen)
     EXPECT_TRUE(dlg->GroupBox1Visible);
 }
 
-TEST_F(YearBooks, ProfitAndLossOfTheYear)
-{
+TEST_F(YearBooks, ProfitAndLossOfTheYear) {
     okAtOnce();
     reports::GuVClick(*ctx);
     ASSERT_EQ(viewer.models.size(), 1u);
     EXPECT_QEQ(bandTexts(viewer.models[0], BandKind::Title).value(0).section('|', 0, 1),
-              "Kurzübersicht|vom 01.01." + year() + " bis 31.12." + year());
+               "Kurzübersicht|vom 01.01." + year() + " bis 31.12." + year());
     EXPECT_QEQ(bandTexts(viewer.models[0], BandKind::Child).join('\n'),
-              "Gewinn/Verlust:|" + eur(year::kGewinn) + "\nGeldvermögen:|" + eur(year::kGeldvermoegen) +
-                  "\nPrivatentnahme:|" + eur(year::kPrivat) + "\nDifferenz:|" + eur(year::kDifferenz));
+               "Gewinn/Verlust:|" + eur(year::kGewinn) + "\nGeldvermögen:|" +
+                   eur(year::kGeldvermoegen) + "\nPrivatentnahme:|" + eur(year::kPrivat) +
+                   "\nDifferenz:|" + eur(year::kDifferenz));
     // From April the money line shows the change of bank and cash, not their level:
     //   bank 14,335.20 - 8,087.20 (31.03.) = 6,248.00; cash 627.70 - 461.50 = 166.20.
     // Profit April to December: 710.00 - the first quarter's 5,130.00 (revenues 11,600.00

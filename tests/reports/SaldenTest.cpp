@@ -18,7 +18,9 @@ using ledra::report::PageModel;
 
 namespace {
 
-QString eur(qint64 cents) { return reports::currencyFormat(cents * 100, QStringLiteral("€")); }
+QString eur(qint64 cents) {
+    return reports::currencyFormat(cents * 100, QStringLiteral("€"));
+}
 
 // The printed detail line of an account ("1200|Bank|..."), or "" when it is not listed.
 QString lineOf(const PageModel &m, int konto) {
@@ -32,8 +34,7 @@ QString lineOf(const PageModel &m, int konto) {
 
 // The fixture's postings give the hand-worked balances, and a full recomputation from the
 // journal agrees with the running update.
-TEST_F(YearBooks, FixtureBalancesMatchHandWorkedFigures)
-{
+TEST_F(YearBooks, FixtureBalancesMatchHandWorkedFigures) {
     const std::pair<int, qint64> expected[] = {
         {12, 0},
         {880, year::kKapital},
@@ -53,7 +54,8 @@ TEST_F(YearBooks, FixtureBalancesMatchHandWorkedFigures)
         {8400, year::kErloese19},
         {8736, year::kSkonto},
     };
-    for (const auto &[konto, cents] : expected) EXPECT_EQ(saldoCents(konto), cents) << konto;
+    for (const auto &[konto, cents] : expected)
+        EXPECT_EQ(saldoCents(konto), cents) << konto;
     EXPECT_EQ(field(1200, "JVZSoll"), Money::fromCents(year::kBankSoll));
     EXPECT_EQ(field(1200, "JVZHaben"), Money::fromCents(year::kBankHaben));
     EXPECT_EQ(field(1776, "JVZSoll"), Money::fromCents(year::kUstSoll));
@@ -62,8 +64,7 @@ TEST_F(YearBooks, FixtureBalancesMatchHandWorkedFigures)
     EXPECT_EQ(totals(), before);
 }
 
-TEST_F(YearBooks, TrialBalancesOfTheYear)
-{
+TEST_F(YearBooks, TrialBalancesOfTheYear) {
     okAtOnce();
     fb->settings.lRand = 25;
     reports::MSaldenClick(*ctx);
@@ -78,22 +79,29 @@ TEST_F(YearBooks, TrialBalancesOfTheYear)
 
     // Portrait: the left-margin setting applies; one footer per class with the class label.
     EXPECT_EQ(hoch.pages.at(0).margins.left, 25);
-    EXPECT_QEQ(bandTexts(hoch, BandKind::GroupFooter).join('\n'),
-              (QStringList{"000|" + eur(year::kOpenKapital) + "|0,00 €|0,00 €|" + eur(year::kClass0),
-                           "1000|" + eur(year::kClass1Opening) + "|" + eur(year::kGewinn) + "|" +
-                               eur(year::kGewinn) + "|" + eur(year::kClass1),
-                           "3000|0,00 €|" + eur(year::kClass3) + "|" + eur(year::kClass3) + "|" + eur(year::kClass3),
-                           "4000|0,00 €|" + eur(year::kClass4) + "|" + eur(year::kClass4) + "|" + eur(year::kClass4),
-                           "8000|0,00 €|" + eur(year::kClass8) + "|" + eur(year::kClass8) + "|" + eur(year::kClass8)})
-                  .join('\n'));
-    EXPECT_QEQ(bandTexts(hoch, BandKind::Summary).join('\n'), "Saldenbilanz|0,00 €|0,00 €|0,00 €|0,00 €");
+    EXPECT_QEQ(
+        bandTexts(hoch, BandKind::GroupFooter).join('\n'),
+        (QStringList{"000|" + eur(year::kOpenKapital) + "|0,00 €|0,00 €|" + eur(year::kClass0),
+                     "1000|" + eur(year::kClass1Opening) + "|" + eur(year::kGewinn) + "|" +
+                         eur(year::kGewinn) + "|" + eur(year::kClass1),
+                     "3000|0,00 €|" + eur(year::kClass3) + "|" + eur(year::kClass3) + "|" +
+                         eur(year::kClass3),
+                     "4000|0,00 €|" + eur(year::kClass4) + "|" + eur(year::kClass4) + "|" +
+                         eur(year::kClass4),
+                     "8000|0,00 €|" + eur(year::kClass8) + "|" + eur(year::kClass8) + "|" +
+                         eur(year::kClass8)})
+            .join('\n'));
+    EXPECT_QEQ(bandTexts(hoch, BandKind::Summary).join('\n'),
+               "Saldenbilanz|0,00 €|0,00 €|0,00 €|0,00 €");
     // Accounts without any figure are listed with blank amounts; the range balance shows
     // in both middle columns.
     EXPECT_QEQ(lineOf(hoch, 1300), "1300|Sparkasse");
     EXPECT_QEQ(lineOf(hoch, 12), "12|Kurzes Konto");
-    EXPECT_QEQ(lineOf(hoch, 1200), "1200|Bank|" + eur(year::kOpenBank) + "|" + eur(year::kBank - year::kOpenBank) + "|" +
-                                      eur(year::kBank - year::kOpenBank) + "|" + eur(year::kBank));
-    EXPECT_QEQ(lineOf(hoch, 1400), "1400|Kunde Meier|" + eur(year::kMeier) + "|" + eur(year::kMeier) + "|" + eur(year::kMeier))
+    EXPECT_QEQ(lineOf(hoch, 1200), "1200|Bank|" + eur(year::kOpenBank) + "|" +
+                                       eur(year::kBank - year::kOpenBank) + "|" +
+                                       eur(year::kBank - year::kOpenBank) + "|" + eur(year::kBank));
+    EXPECT_QEQ(lineOf(hoch, 1400), "1400|Kunde Meier|" + eur(year::kMeier) + "|" +
+                                       eur(year::kMeier) + "|" + eur(year::kMeier))
         << "no opening value: Vortrag is blank";
 
     // Extended: landscape with the design's margins; untouched accounts are left out, and
@@ -104,17 +112,20 @@ TEST_F(YearBooks, TrialBalancesOfTheYear)
     EXPECT_EQ(page.margins.top, 20);
     EXPECT_QEQ(lineOf(quer, 1300), QString());
     EXPECT_QEQ(lineOf(quer, 12), QString());
-    EXPECT_QEQ(lineOf(quer, 880), "880|Variables Kapital|" + eur(year::kKapital) + "|0,00 €|" + eur(year::kKapital))
+    EXPECT_QEQ(lineOf(quer, 880),
+               "880|Variables Kapital|" + eur(year::kKapital) + "|0,00 €|" + eur(year::kKapital))
         << "listed for its opening credit value";
-    EXPECT_QEQ(lineOf(quer, 1776), "1776|Umsatzsteuer 19 %|" + day(10, 1).toString("dd.MM.yyyy") + "|" +
-                                      eur(year::kUstSoll) + "|" + eur(year::kUstHaben) + "|" + eur(year::kUst) + "|" +
-                                      eur(year::kUstSoll) + "|" + eur(year::kUstHaben) + "|" + eur(year::kUst))
+    EXPECT_QEQ(lineOf(quer, 1776), "1776|Umsatzsteuer 19 %|" + day(10, 1).toString("dd.MM.yyyy") +
+                                       "|" + eur(year::kUstSoll) + "|" + eur(year::kUstHaben) +
+                                       "|" + eur(year::kUst) + "|" + eur(year::kUstSoll) + "|" +
+                                       eur(year::kUstHaben) + "|" + eur(year::kUst))
         << "no opening: Vortrag blank";
     const QStringList footers = bandTexts(quer, BandKind::GroupFooter);
     ASSERT_EQ(footers.size(), 5);
     EXPECT_TRUE(footers[1].startsWith("1000|" + eur(year::kClass1Opening) + "|" +
-                                      eur(year::kKasseSoll + year::kBankSoll + year::kMeierSoll + year::kVorsteuer +
-                                          year::kSchulzSoll + year::kUstSoll + year::kPrivat)))
+                                      eur(year::kKasseSoll + year::kBankSoll + year::kMeierSoll +
+                                          year::kVorsteuer + year::kSchulzSoll + year::kUstSoll +
+                                          year::kPrivat)))
         << footers[1].toStdString();
     const QString t = eur(year::kTurnover);
     EXPECT_QEQ(bandTexts(quer, BandKind::Summary).join('\n'),
@@ -123,8 +134,7 @@ TEST_F(YearBooks, TrialBalancesOfTheYear)
 
 // With a range that starts after the booking period, the carried-forward balance holds the
 // bookings before it; with a voucher-number range only the opening value.
-TEST_F(YearBooks, CarriedForwardBalanceOfALaterRange)
-{
+TEST_F(YearBooks, CarriedForwardBalanceOfALaterRange) {
     okAtOnce();
     dlg->RBDatumClick();
     dlg->EVon = QStringLiteral("01.04.") + year();
@@ -132,15 +142,16 @@ TEST_F(YearBooks, CarriedForwardBalanceOfALaterRange)
     // Bank up to 31.03.: 12,000.00 - rent 3 x 800.00 - 2,000.00 - 595.00 - 1,000.00 - 119.00
     //   + 1,166.20 + 535.00 + 500.00 = 8,087.20
     const qint64 bankMarch = 808720;
-    EXPECT_QEQ(lineOf(viewer.models.at(0), 1200), "1200|Bank|" + eur(bankMarch) + "|" + eur(year::kBank - bankMarch) +
-                                                     "|" + eur(year::kBank - bankMarch) + "|" + eur(year::kBank));
+    EXPECT_QEQ(lineOf(viewer.models.at(0), 1200),
+               "1200|Bank|" + eur(bankMarch) + "|" + eur(year::kBank - bankMarch) + "|" +
+                   eur(year::kBank - bankMarch) + "|" + eur(year::kBank));
     dlg->RBBelNrClick();
     reports::MSaldenClick(*ctx);
-    EXPECT_TRUE(lineOf(viewer.models.at(1), 1200).startsWith("1200|Bank|" + eur(year::kOpenBank) + "|"));
+    EXPECT_TRUE(
+        lineOf(viewer.models.at(1), 1200).startsWith("1200|Bank|" + eur(year::kOpenBank) + "|"));
 }
 
-TEST(TrialBalance, ClassLabels)
-{
+TEST(TrialBalance, ClassLabels) {
     EXPECT_QEQ(reports::classLabel(1200), "1000");
     EXPECT_QEQ(reports::classLabel(1999), "1000");
     EXPECT_QEQ(reports::classLabel(12345), "12000");
@@ -153,11 +164,11 @@ namespace {
 // Three accounts of class 1 and two of class 4 with figures set by hand: a booking of 0.40
 // and an opening value of 0.40 on Kasse.
 struct SmallBalances : ReportBooks {
-    void SetUp() override
-    {
+    void SetUp() override {
         ReportBooks::SetUp();
         opening(1000, 40, 0);
-        journal(1, day(5, 3), QStringLiteral("Einzahlung"), 1000, 1200, "0,40", "0,40", "0,00", 0, 1);
+        journal(1, day(5, 3), QStringLiteral("Einzahlung"), 1000, 1200, "0,40", "0,40", "0,00", 0,
+                1);
         SaldenNeuClick(*fb);
         fb->settings.zeilenfarbe = 0xC0C0C0;
         okAtOnce();
@@ -167,8 +178,7 @@ struct SmallBalances : ReportBooks {
 
 } // namespace
 
-TEST_F(SmallBalances, OnlyExactZerosAreBlank)
-{
+TEST_F(SmallBalances, OnlyExactZerosAreBlank) {
     reports::MSaldenClick(*ctx);
     const PageModel &m = viewer.models.at(0);
     EXPECT_QEQ(lineOf(m, 1000), "1000|Kasse|0,40 €|0,40 €|0,40 €|0,80 €");
@@ -184,15 +194,15 @@ TEST_F(SmallBalances, OnlyExactZerosAreBlank)
     EXPECT_EQ(n, 15);
 }
 
-TEST_F(SmallBalances, ExtendedFormListsOnlyTouchedAccounts)
-{
+TEST_F(SmallBalances, ExtendedFormListsOnlyTouchedAccounts) {
     // An opening credit value alone lists an account, an opening of 0 does not.
     opening(1600, 0, 25000);
     reports::MSalden2Click(*ctx);
     const PageModel &m = viewer.models.at(0);
     const QString march = QDate(day(5, 3)).toString("dd.MM.yyyy");
     EXPECT_QEQ(lineOf(m, 1000), "1000|Kasse|" + march + "|0,40 €|0,40 €|0,40 €|0,40 €|0,80 €");
-    EXPECT_QEQ(lineOf(m, 1200), "1200|Bank|" + march + "|0,40 €|-0,40 €|0,40 €|-0,40 €") << "no opening: blank Vortrag";
+    EXPECT_QEQ(lineOf(m, 1200), "1200|Bank|" + march + "|0,40 €|-0,40 €|0,40 €|-0,40 €")
+        << "no opening: blank Vortrag";
     EXPECT_QEQ(lineOf(m, 1600), "1600|Lieferant Schulz|-250,00 €|0,00 €|0,00 €");
     EXPECT_QEQ(lineOf(m, 4210), QString());
     QStringList listed;
@@ -205,5 +215,6 @@ TEST_F(SmallBalances, ExtendedFormListsOnlyTouchedAccounts)
         }
     EXPECT_QEQ(listed.join(','), "1000,1200,1600");
     // Only class 1 has listed accounts: the footers of classes 0, 3, 4 and 8 stay away.
-    EXPECT_QEQ(bandTexts(m, BandKind::GroupFooter).join('\n'), "1000|-249,60 €|0,40 €|0,40 €|0,00 €|0,40 €|0,40 €|0,40 €");
+    EXPECT_QEQ(bandTexts(m, BandKind::GroupFooter).join('\n'),
+               "1000|-249,60 €|0,40 €|0,40 €|0,00 €|0,40 €|0,40 €|0,40 €");
 }

@@ -77,7 +77,7 @@ constexpr qint64 kErloese19 = -1250000;
 constexpr qint64 kSkonto = 2000; // 23.80 gross at 19 %: 20.00 net
 
 // --- profit and loss ---
-constexpr qint64 kKosten = kMiete + kBuero;               // type 0: 6,570.00
+constexpr qint64 kKosten = kMiete + kBuero;                   // type 0: 6,570.00
 constexpr qint64 kErloese = kErloese7 + kErloese19 + kSkonto; // type 3: -13,580.00
 // Profit = -(6,570.00 + 5,300.00 + 1,000.00 - 13,580.00) = 710.00
 constexpr qint64 kGewinn = -(kKosten + kWareneingang + kFremd13b + kErloese);
@@ -109,12 +109,12 @@ constexpr qint64 kDept8000 = kBuero;                    // Sonstige Kosten: 170.
 static_assert(kDept1000 + kDept2000 + kDept5000 + kDept8000 == -kGewinn);
 
 // --- balance sheet (sections of the shipped balance-sheet table) ---
-constexpr qint64 kForderungen = kMeier + kVorsteuer;                        // 122000: 1,360.30
-constexpr qint64 kLiquide = kKasse + kBank;                                 // 124000: 14,962.90
-constexpr qint64 kAktiva = kForderungen + kLiquide;                         // 16,323.20
-constexpr qint64 kEigenkapital = kKapital + kPrivat;                        // -9,000.00
-constexpr qint64 kVerbindlichkeiten = kSchulz + kUst;                       // -6,613.20
-constexpr qint64 kPassiva = kEigenkapital + kVerbindlichkeiten;             // -15,613.20
+constexpr qint64 kForderungen = kMeier + kVorsteuer;            // 122000: 1,360.30
+constexpr qint64 kLiquide = kKasse + kBank;                     // 124000: 14,962.90
+constexpr qint64 kAktiva = kForderungen + kLiquide;             // 16,323.20
+constexpr qint64 kEigenkapital = kKapital + kPrivat;            // -9,000.00
+constexpr qint64 kVerbindlichkeiten = kSchulz + kUst;           // -6,613.20
+constexpr qint64 kPassiva = kEigenkapital + kVerbindlichkeiten; // -15,613.20
 static_assert(kAktiva + kPassiva == kGewinn, "the sheet differs by the year's profit");
 
 // --- VAT of the year (accrual basis) ---
