@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QTest>
+#include <QToolButton>
 
 void WindowTest::SetUp() {
     QDir().mkpath(data.program + QStringLiteral("/ledra-hilfe"));
@@ -120,4 +121,24 @@ Money BooksWindow::saldo(int konto) {
     if (!k.findKey({konto}))
         return Money::fromUnits(-999999999);
     return k.asMoney(QStringLiteral("Saldo"));
+}
+
+void BooksWindow::startWithJournal() {
+    start();
+    window->buchenPage()->BDatum()->setFocus();
+    const QString y = year();
+    ASSERT_NO_FATAL_FAILURE(bookByKeys(QStringLiteral("02.01.") + y, QStringLiteral("9"),
+                                       QStringLiteral("4930"), QStringLiteral("1200"),
+                                       QStringLiteral("Toner"), QStringLiteral("119")));
+    ASSERT_NO_FATAL_FAILURE(bookByKeys(QStringLiteral("03.01.") + y, QStringLiteral("3"),
+                                       QStringLiteral("4930"), QStringLiteral("1000"),
+                                       QStringLiteral("Porto"), QStringLiteral("11,90")));
+    ASSERT_NO_FATAL_FAILURE(bookByKeys(QStringLiteral("04.01.") + y, QStringLiteral("5"),
+                                       QStringLiteral("1200"), QStringLiteral("8400"),
+                                       QStringLiteral("Verkauf"), QStringLiteral("238")));
+    ui.answers = {Btn::Yes};
+    window->BSpeichern()->click();
+    ASSERT_EQ(window->core().TJournal.recordCount(), 3);
+    ASSERT_EQ(window->core().TBuchungen.recordCount(), 0);
+    ui.clear();
 }

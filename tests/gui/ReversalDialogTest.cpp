@@ -22,27 +22,6 @@ protected:
     Table &batch() { return window->core().TBuchungen; }
     Table &journal() { return window->core().TJournal; }
 
-    // Three bookings in the journal, entered in an order that differs from their voucher
-    // numbers: 9 Toner, 3 Porto, 5 Verkauf.
-    void startWithJournal() {
-        start();
-        window->buchenPage()->BDatum()->setFocus();
-        const QString y = year();
-        ASSERT_NO_FATAL_FAILURE(bookByKeys(QStringLiteral("02.01.") + y, QStringLiteral("9"),
-                                           QStringLiteral("4930"), QStringLiteral("1200"),
-                                           QStringLiteral("Toner"), QStringLiteral("119")));
-        ASSERT_NO_FATAL_FAILURE(bookByKeys(QStringLiteral("03.01.") + y, QStringLiteral("3"),
-                                           QStringLiteral("4930"), QStringLiteral("1000"),
-                                           QStringLiteral("Porto"), QStringLiteral("11,90")));
-        ASSERT_NO_FATAL_FAILURE(bookByKeys(QStringLiteral("04.01.") + y, QStringLiteral("5"),
-                                           QStringLiteral("1200"), QStringLiteral("8400"),
-                                           QStringLiteral("Verkauf"), QStringLiteral("238")));
-        ui.answers = {Btn::Yes};
-        window->BSpeichern()->click();
-        ASSERT_EQ(journal().recordCount(), 3);
-        ASSERT_EQ(batch().recordCount(), 0);
-        ui.clear();
-    }
     JournalDialog *openDialog() {
         QAction *storno = window->PopupMenu1().Storno1;
         EXPECT_TRUE(storno->isEnabled());
@@ -81,8 +60,7 @@ TEST_F(ReversalDialog, OkReversesTheChosenRowAndClosesTheDialog) {
     EXPECT_EQ(cell(d, 1, "Belegnummer"), QStringLiteral("5"));
     EXPECT_EQ(cell(d, 2, "Belegnummer"), QStringLiteral("9"));
     EXPECT_EQ(cell(d, 2, "Brutto"), QStringLiteral("119,00 €"));
-    EXPECT_EQ(d->gridModel()->headerData(1, Qt::Horizontal).toString(),
-              QStringLiteral("Belegnr."));
+    EXPECT_EQ(d->gridModel()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Belegnr."));
 
     clickRow(d, 2);
     EXPECT_EQ(journal().asString(QStringLiteral("Buchungstext")), QStringLiteral("Toner"));
@@ -164,8 +142,8 @@ TEST_F(ReversalDialog, WheelMovesTheJournalRowAndCtrlLDeletesIt) {
     QTableView *g = d->DBGrid1();
     auto turn = [&](int delta) {
         const QPointF at = g->viewport()->rect().center();
-        QWheelEvent e(at, g->viewport()->mapToGlobal(at), QPoint(), QPoint(0, delta),
-                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QWheelEvent e(at, g->viewport()->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
         QApplication::sendEvent(g->viewport(), &e);
     };
     turn(-120);

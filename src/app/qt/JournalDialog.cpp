@@ -24,8 +24,8 @@ namespace {
 // The journal is shown with the columns the batch grid has for the same fields, so that a
 // booking looks alike before and after its transfer.
 QList<TableColumn> journalColumns() {
-    const QStringList fields{QStringLiteral("Belegdatum"), QStringLiteral("Belegnummer"),
-                             QStringLiteral("Soll"),       QStringLiteral("Haben"),
+    const QStringList fields{QStringLiteral("Belegdatum"),   QStringLiteral("Belegnummer"),
+                             QStringLiteral("Soll"),         QStringLiteral("Haben"),
                              QStringLiteral("Buchungstext"), QStringLiteral("Brutto")};
     const QList<TableColumn> batch = BuchenPage::gridColumns();
     QList<TableColumn> columns;
@@ -40,8 +40,7 @@ QList<TableColumn> journalColumns() {
 constexpr int kNotch = 120;
 } // namespace
 
-JournalDialog::JournalDialog(TFBuchhaltung &core, QWidget *parent)
-    : QDialog(parent), core_(core) {
+JournalDialog::JournalDialog(TFBuchhaltung &core, QWidget *parent) : QDialog(parent), core_(core) {
     setObjectName(QStringLiteral("FJournal"));
     setWindowTitle(QStringLiteral("Buchungssatz stornieren"));
     setProperty("helpContext", 17);

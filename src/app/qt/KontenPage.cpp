@@ -87,7 +87,8 @@ KontenPage::KontenPage(TFBuchhaltung &core, Ui &ui, QWidget *parent)
     grid_ = new QTableView(this);
     grid_->setObjectName(QStringLiteral("DBGrid1"));
     grid_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    grid_->setSelectionMode(QAbstractItemView::SingleSelection);
+    // Several rows may be marked: the account sheet prints every marked account.
+    grid_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     // Typing or F2 edits a cell; a double click is left for the account sheet.
     grid_->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
     grid_->verticalHeader()->setDefaultSectionSize(grid_->fontMetrics().height() + 6);
@@ -111,6 +112,15 @@ KontenPage::KontenPage(TFBuchhaltung &core, Ui &ui, QWidget *parent)
     edit1_->installEventFilter(this);
     connect(suchen_, &QPushButton::clicked, this, &KontenPage::search);
     connect(saldenNeu_, &QPushButton::clicked, this, &KontenPage::recomputeBalances);
+}
+
+std::vector<qint64> KontenPage::markedAccounts() const {
+    std::vector<qint64> marks;
+    const QModelIndexList rows = grid_->selectionModel()->selectedRows();
+    for (const QModelIndex &row : rows)
+        if (const qint64 bm = model_->bookmarkAt(row.row()))
+            marks.push_back(bm);
+    return marks;
 }
 
 void KontenPage::search() {

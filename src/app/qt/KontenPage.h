@@ -6,6 +6,7 @@
 #include "TableModel.h"
 
 #include <QWidget>
+#include <vector>
 
 class AccountsDelegate;
 class TFBuchhaltung;
@@ -31,6 +32,9 @@ public:
     QPushButton *SBJournal() const { return sbJournal_; }
 
     static QList<TableColumn> gridColumns();
+    // The bookmarks of the rows marked in the grid (Ctrl+click, Shift+click), in the order
+    // they were marked; the account sheet prints each of several marked accounts.
+    std::vector<qint64> markedAccounts() const;
 
 public slots:
     // "Salden neu berechnen" (button and menu item).

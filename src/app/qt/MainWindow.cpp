@@ -2,15 +2,28 @@
 
 #include "BuchenPage.h"
 #include "DbNavigator.h"
+#include "EingrenzungDialog.h"
 #include "EinstellungPage.h"
 #include "EventBoundary.h"
 #include "JournalDialog.h"
 #include "KontenPage.h"
 #include "PageControl.h"
+#include "PreviewWindow.h"
 #include "TableModel.h"
 #include "accounts/USaldenNeu.h"
 #include "posting/UBuchen.h"
 #include "posting/UJournal.h"
+#include "reports/ReportViewer.h"
+#include "reports/UDBWA2.h"
+#include "reports/UDBilanz2.h"
+#include "reports/UDBuchung.h"
+#include "reports/UDJournal.h"
+#include "reports/UEingrenzung.h"
+#include "reports/UGuV.h"
+#include "reports/UKBlatt.h"
+#include "reports/USalden.h"
+#include "reports/USalden2.h"
+#include "reports/UUstVa.h"
 #include "ui/qt/QtUi.h"
 
 #include <QApplication>
@@ -123,8 +136,10 @@ MainWindow::MainWindow(const QString &programFolder, Ui *external) {
 MainWindow::~MainWindow() {
     qApp->removeEventFilter(this);
     core_->controlsChanged = nullptr;
-    // The dialogs refer to the rules object, which goes before the window's children.
+    core_->resetFilterOrder = nullptr;
+    // The dialogs refer to the rules objects, which go before the window's children.
     delete journalDialog_;
+    delete filterDialog_;
     // The pages refer to the rules object; they go first.
     delete takeCentralWidget();
 }
@@ -174,6 +189,7 @@ void MainWindow::buildPages() {
     pages_->changing = [this](int, int) { return pageChanging(); };
     connect(pages_, &QTabWidget::currentChanged, this, &MainWindow::pageChanged);
     buildMenus(buchenTab_);
+    connectReports();
     setCentralWidget(pages_);
 }
 
@@ -353,8 +369,81 @@ bool MainWindow::create() {
     applyColumnWidths(konten_->DBGrid1(), konten_->gridModel(), core_->window.grid1Widths);
     applyColumnWidths(buchen_->DBGrid2(), buchen_->gridModel(), core_->window.grid2Widths);
     applySkin();
+    createReports();
     syncControls();
     return true;
+}
+
+void MainWindow::createReports() {
+    // The filter dialog lives as long as the program, so that the range and the options
+    // chosen for one report are offered again for the next.
+    filter_ = std::make_unique<reports::TFEingrenzung>(*core_);
+    filterDialog_ = new EingrenzungDialog(*filter_, this);
+    filterDialog_->helpHandler = [this](int context) { showHelp(context); };
+    previewViewer_ = std::make_unique<QtReportViewer>(this);
+    if (!viewer_)
+        viewer_ = previewViewer_.get();
+    buildReportContext();
+    // Another year opened: its range is offered, by date.
+    core_->resetFilterOrder = [this] { filter_->RBDatumClick(); };
+}
+
+void MainWindow::buildReportContext() {
+    if (!filter_)
+        return;
+    reportContext_.reset(new reports::ReportContext{
+        *core_, *filter_, *viewer_,
+        [this](const QString &control, bool on) { setReportControlEnabled(control, on); },
+        [this](bool visible) { setVisible(visible); }});
+}
+
+void MainWindow::setReportViewer(reports::ReportViewer *viewer) {
+    viewer_ = viewer ? viewer : previewViewer_.get();
+    buildReportContext();
+}
+
+void MainWindow::launchReport(const std::function<void(reports::ReportContext &)> &launcher) {
+    if (!reportContext_)
+        return;
+    runAction(*ui_, [this, &launcher] { launcher(*reportContext_); });
+}
+
+void MainWindow::setReportControlEnabled(const QString &control, bool enabled) {
+    // A launcher names its button; the menu entry of the same report goes with it.
+    if (control == QLatin1String("SBJournal")) {
+        konten_->SBJournal()->setEnabled(enabled);
+        popup2_.Journal1->setEnabled(enabled);
+    } else if (control == QLatin1String("KBlatt")) {
+        konten_->KBlatt()->setEnabled(enabled);
+        popup2_.Kontenblatt1->setEnabled(enabled);
+    } else if (auto *w = findChild<QWidget *>(control)) {
+        w->setEnabled(enabled);
+    }
+}
+
+void MainWindow::connectReports() {
+    using Launcher = void (*)(reports::ReportContext &);
+    auto wire = [this](auto *sender, auto signal, Launcher launcher) {
+        connect(sender, signal, this, [this, launcher] { launchReport(launcher); });
+    };
+    wire(sbDruck_, &QToolButton::clicked, &reports::SBDruckClick);
+    wire(konten_->SBJournal(), &QPushButton::clicked, &reports::SBJournalClick);
+    wire(popup2_.Journal1, &QAction::triggered, &reports::SBJournalClick);
+    wire(popup2_.MUstVM, &QAction::triggered, &reports::MUstVMClick);
+    wire(popup2_.MSalden, &QAction::triggered, &reports::MSaldenClick);
+    wire(popup2_.MSalden2, &QAction::triggered, &reports::MSalden2Click);
+    wire(popup2_.GuV, &QAction::triggered, &reports::GuVClick);
+    wire(popup2_.BWA, &QAction::triggered, &reports::BWAClick);
+    wire(popup2_.Bilanz1, &QAction::triggered, &reports::Bilanz1Click);
+
+    auto accountSheet = [this] {
+        launchReport([this](reports::ReportContext &ctx) {
+            reports::KBlattClick(ctx, konten_->markedAccounts());
+        });
+    };
+    connect(konten_->KBlatt(), &QPushButton::clicked, this, accountSheet);
+    connect(popup2_.Kontenblatt1, &QAction::triggered, this, accountSheet);
+    connect(konten_->DBGrid1(), &QAbstractItemView::doubleClicked, this, accountSheet);
 }
 
 void MainWindow::applySkin() {

@@ -7,14 +7,17 @@
 #include "app/UBuchhaltung.h"
 
 #include <QMainWindow>
+#include <functional>
 #include <memory>
 
 class BuchenPage;
 class DbNavigator;
+class EingrenzungDialog;
 class EinstellungPage;
 class JournalDialog;
 class KontenPage;
 class PageControl;
+class QtReportViewer;
 class QtUi;
 class QTextBrowser;
 class QLabel;
@@ -24,6 +27,12 @@ class QTableView;
 class QToolButton;
 class TableModel;
 class WindowUi;
+
+namespace reports {
+class ReportViewer;
+class TFEingrenzung;
+struct ReportContext;
+} // namespace reports
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
@@ -74,6 +83,15 @@ public:
     JournalDialog *journalDialog() const { return journalDialog_; }
     void showReversalDialog();
 
+    // What the report launchers work with; valid once create() has succeeded. Another
+    // launcher is wired with one line: connect its control to launchReport(&itsClick).
+    reports::ReportContext &reportContext() { return *reportContext_; }
+    EingrenzungDialog *filterDialog() const { return filterDialog_; }
+    // Runs a launcher inside the event boundary.
+    void launchReport(const std::function<void(reports::ReportContext &)> &launcher);
+    // Reports go to `viewer` instead of the print preview (null: the preview again).
+    void setReportViewer(reports::ReportViewer *viewer);
+
     // Shows the help page of a help context (the start page when it has none).
     void showHelp(int context);
 
@@ -101,6 +119,10 @@ private:
     void pageChanged(int index);
     void applySkin();
     void showAbout();
+    void createReports();
+    void connectReports();
+    void buildReportContext();
+    void setReportControlEnabled(const QString &control, bool enabled);
 
     std::unique_ptr<QtUi> qtUi_;
     std::unique_ptr<WindowUi> ui_;
@@ -120,6 +142,12 @@ private:
     QStringList shownBookingTexts_;
     JournalDialog *journalDialog_ = nullptr;
     QTextBrowser *helpViewer_ = nullptr;
+
+    std::unique_ptr<reports::TFEingrenzung> filter_;
+    EingrenzungDialog *filterDialog_ = nullptr;
+    std::unique_ptr<QtReportViewer> previewViewer_;
+    reports::ReportViewer *viewer_ = nullptr;
+    std::unique_ptr<reports::ReportContext> reportContext_;
 };
 
 // Column widths of a grid by the field name of each column, as the program settings keep them.

@@ -4,9 +4,12 @@
 
 #include <QItemSelectionModel>
 #include <QPointer>
+#include <QScopedValueRollback>
 #include <QSet>
 #include <QTableView>
 #include <QTimer>
+
+#include <memory>
 
 namespace {
 // Rows read in one pass of the cursor; a screenful of a grid fits in one or two passes.
@@ -141,6 +144,26 @@ const TableModel::Row *TableModel::cachedRow(int row) const {
     return it != cache_.constEnd() ? &it.value() : nullptr;
 }
 
+qint64 TableModel::bookmarkAt(int row) const {
+    if (!canMoveCursor() || row < 0 || row >= table_.recordCount())
+        return 0;
+    const int saved = table_.recNo();
+    ReadingGuard guard(table_);
+    qint64 id = 0;
+    try {
+        table_.moveTo(row);
+        id = table_.bookmark();
+        table_.moveTo(saved);
+    } catch (const std::exception &) {
+        try {
+            table_.moveTo(saved);
+        } catch (const std::exception &) {
+        }
+        return 0;
+    }
+    return id;
+}
+
 QVariant TableModel::data(const QModelIndex &index, int role) const {
     if (!index.isValid() || index.row() >= rows_ || index.column() >= columns_.size())
         return {};
@@ -272,9 +295,12 @@ void TableModel::onTableChange(Table::Change change) {
 }
 
 void followTableCursor(QTableView *view, TableModel *model) {
-    auto select = [view, model](int row) {
+    // While the view moves the cursor itself, its own selection command (a plain click
+    // selects the row, Ctrl+click adds it to the marked rows) decides what is selected.
+    auto viewMoving = std::make_shared<bool>(false);
+    auto select = [view, model, viewMoving](int row) {
         QItemSelectionModel *sm = view->selectionModel();
-        if (!sm)
+        if (!sm || *viewMoving)
             return;
         if (row < 0) {
             sm->clearSelection();
@@ -287,15 +313,20 @@ void followTableCursor(QTableView *view, TableModel *model) {
         sm->setCurrentIndex(idx, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     };
     QObject::connect(model, &TableModel::currentRowChanged, view, select);
-    QObject::connect(view->selectionModel(), &QItemSelectionModel::currentRowChanged, view,
-                     [view, model, select](const QModelIndex &now, const QModelIndex &) {
-                         if (!now.isValid() || now.row() == model->currentRow())
-                             return;
-                         // A refused move (say the pending row failed its checks) puts the
-                         // selection back once the selection model has finished its signal.
-                         if (!model->moveCursorTo(now.row()))
-                             QTimer::singleShot(0, view,
-                                                [model, select] { select(model->currentRow()); });
-                     });
+    QObject::connect(
+        view->selectionModel(), &QItemSelectionModel::currentRowChanged, view,
+        [view, model, select, viewMoving](const QModelIndex &now, const QModelIndex &) {
+            if (!now.isValid() || now.row() == model->currentRow())
+                return;
+            bool moved = false;
+            {
+                QScopedValueRollback<bool> guard(*viewMoving, true);
+                moved = model->moveCursorTo(now.row());
+            }
+            // A refused move (say the pending row failed its checks) puts the
+            // selection back once the selection model has finished its signal.
+            if (!moved)
+                QTimer::singleShot(0, view, [model, select] { select(model->currentRow()); });
+        });
     select(model->currentRow());
 }

@@ -58,6 +58,10 @@ public:
     // by the rules already).
     bool moveCursorTo(int row);
 
+    // The bookmark of a row, read as the rows are read: the cursor comes back and nobody
+    // sees it move. 0 when the row cannot be read now (the table is busy or being edited).
+    qint64 bookmarkAt(int row) const;
+
     // True while some model moves the cursor of `table` to read rows. Other observers of the
     // table ignore its Current notifications during that time.
     static bool isReading(const Table &table);

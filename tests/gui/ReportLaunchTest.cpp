@@ -1,0 +1,240 @@
+// Reports launched from the window: the buttons and menu entries reach their launchers with
+// the window's report context; the filter dialog is answered as a person would, and a viewer
+// that lays the report out instead of previewing it shows what would have been printed.
+
+#include "GuiFixture.h"
+
+#include "app/qt/BuchenPage.h"
+#include "app/qt/EingrenzungDialog.h"
+#include "app/qt/KontenPage.h"
+#include "app/qt/PageControl.h"
+#include "reportengine/Layout.h"
+#include "reports/ReportViewer.h"
+#include "reports/UEingrenzung.h"
+
+#include <QAction>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+namespace {
+namespace rpt = ledra::report;
+
+struct LayingOutViewer : reports::ReportViewer {
+    struct Handed {
+        rpt::PageModel model;
+        bool printed = false;
+        reports::PreviewOptions options;
+    };
+    std::vector<Handed> handed;
+    std::function<void()> whileShown; // runs while the "preview" is open
+
+    void preview(rpt::Report &report, const reports::PreviewOptions &options) override {
+        handed.push_back({rpt::layoutReport(report), false, options});
+        if (whileShown)
+            whileShown();
+    }
+    void print(rpt::Report &report) override {
+        handed.push_back({rpt::layoutReport(report), true, {}});
+    }
+    QString text(size_t i) const {
+        QStringList all;
+        for (const rpt::Page &p : handed.at(i).model.pages)
+            all << p.texts();
+        return all.join(QLatin1Char('|'));
+    }
+};
+
+// Answers every showing of the filter dialog with OK (or Cancel), and closes it should OK
+// be refused, so that a test never hangs in its modal loop.
+class FilterAnswer {
+public:
+    FilterAnswer(EingrenzungDialog *dialog, bool ok) : dialog_(dialog) {
+        timer_.setInterval(5);
+        QObject::connect(&timer_, &QTimer::timeout, [this, ok] {
+            if (!dialog_->isVisible())
+                return;
+            captions << dialog_->windowTitle();
+            if (ok)
+                for (QPushButton *b : dialog_->findChildren<QPushButton *>())
+                    if (b->text() == QLatin1String("OK")) {
+                        b->click();
+                        break;
+                    }
+            if (dialog_->isVisible()) {
+                refused = ok;
+                dialog_->reject();
+            }
+        });
+        timer_.start();
+    }
+    QStringList captions;
+    bool refused = false;
+
+private:
+    EingrenzungDialog *dialog_;
+    QTimer timer_;
+};
+
+class ReportLaunch : public BooksWindow {
+protected:
+    void TearDown() override {
+        if (window)
+            window->setReportViewer(nullptr);
+        BooksWindow::TearDown();
+    }
+    void startReports() {
+        ASSERT_NO_FATAL_FAILURE(startWithJournal());
+        window->setReportViewer(&viewer);
+        ASSERT_TRUE(window->PageControl1()->requestPage(1));
+    }
+    KontenPage *konten() { return window->kontenPage(); }
+    int accountRow(int konto) {
+        const TableModel *m = konten()->gridModel();
+        const int c = m->columnOf(QStringLiteral("KtoNr"));
+        for (int r = 0; r < m->rowCount(); ++r)
+            if (m->data(m->index(r, c)).toString() == QString::number(konto))
+                return r;
+        return -1;
+    }
+    QPoint accountCell(int konto) {
+        const int r = accountRow(konto);
+        EXPECT_GE(r, 0) << konto;
+        QTableView *g = konten()->DBGrid1();
+        return g->visualRect(konten()->gridModel()->index(r, 1)).center();
+    }
+
+    LayingOutViewer viewer;
+};
+} // namespace
+
+TEST_F(ReportLaunch, JournalButtonListsTheJournalWithItsControlsDisabledMeanwhile) {
+    ASSERT_NO_FATAL_FAILURE(startReports());
+    QPushButton *button = konten()->SBJournal();
+    QAction *menu = window->PopupMenu2().Journal1;
+    bool buttonWhileShown = true, menuWhileShown = true;
+    viewer.whileShown = [&] {
+        buttonWhileShown = button->isEnabled();
+        menuWhileShown = menu->isEnabled();
+    };
+    {
+        FilterAnswer answer(window->filterDialog(), true);
+        button->click();
+        EXPECT_EQ(answer.captions, QStringList{QStringLiteral("Buchungsjournal")});
+        EXPECT_FALSE(answer.refused);
+    }
+    ASSERT_EQ(viewer.handed.size(), 1u);
+    EXPECT_FALSE(viewer.handed[0].model.pages.empty());
+    EXPECT_TRUE(viewer.handed[0].options.textAndCsv) << "the journal preview offers text and CSV";
+    const QString listed = viewer.text(0);
+    for (const char *t : {"Toner", "Porto", "Verkauf"})
+        EXPECT_TRUE(listed.contains(QString::fromLatin1(t))) << t;
+    EXPECT_FALSE(buttonWhileShown);
+    EXPECT_FALSE(menuWhileShown);
+    EXPECT_TRUE(button->isEnabled());
+    EXPECT_TRUE(menu->isEnabled());
+    EXPECT_TRUE(ui.messages.empty()) << messageTexts().join(QLatin1Char('|')).toStdString();
+
+    // The menu entry runs the same launcher; a cancelled dialog hands nothing over.
+    {
+        FilterAnswer cancel(window->filterDialog(), false);
+        menu->trigger();
+        EXPECT_EQ(cancel.captions.size(), 1);
+    }
+    EXPECT_EQ(viewer.handed.size(), 1u);
+    EXPECT_TRUE(menu->isEnabled());
+}
+
+TEST_F(ReportLaunch, OtherYearOpenedResetsTheFilterToDateOrder) {
+    ASSERT_NO_FATAL_FAILURE(startReports());
+    reports::TFEingrenzung &filter = window->reportContext().filter;
+    filter.choose(reports::TFEingrenzung::Sort::Belegnummer);
+    ASSERT_TRUE(window->core().resetFilterOrder);
+    window->core().resetFilterOrder();
+    EXPECT_EQ(filter.sort, reports::TFEingrenzung::Sort::Datum);
+    EXPECT_EQ(filter.EVon, QStringLiteral("01.01.") + year());
+    EXPECT_EQ(filter.EBis, QStringLiteral("31.12.") + year());
+}
+
+TEST_F(ReportLaunch, BatchListingHidesTheWindowWhileItIsShown) {
+    start();
+    window->setReportViewer(&viewer);
+    window->buchenPage()->BDatum()->setFocus();
+    ASSERT_NO_FATAL_FAILURE(bookByKeys(QStringLiteral("02.01.") + year(), QStringLiteral("4"),
+                                       QStringLiteral("4930"), QStringLiteral("1200"),
+                                       QStringLiteral("Toner"), QStringLiteral("119")));
+    ASSERT_TRUE(window->SBDruck()->isEnabled());
+    bool windowShown = true, buttonEnabled = true;
+    viewer.whileShown = [&] {
+        windowShown = window->isVisible();
+        buttonEnabled = window->SBDruck()->isEnabled();
+    };
+    window->SBDruck()->click();
+    ASSERT_EQ(viewer.handed.size(), 1u);
+    EXPECT_FALSE(viewer.handed[0].model.pages.empty());
+    EXPECT_TRUE(viewer.text(0).contains(QStringLiteral("Toner")));
+    EXPECT_FALSE(windowShown);
+    EXPECT_FALSE(buttonEnabled);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(window->SBDruck()->isEnabled());
+}
+
+TEST_F(ReportLaunch, DoubleClickPrintsTheSheetOfThatAccountAndMarkedAccountsGoToThePrinter) {
+    ASSERT_NO_FATAL_FAILURE(startReports());
+    QTableView *grid = konten()->DBGrid1();
+    const QPoint office = accountCell(4930);
+    FilterAnswer answer(window->filterDialog(), true);
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, office);
+    QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, office);
+
+    ASSERT_EQ(answer.captions.size(), 1);
+    EXPECT_EQ(answer.captions[0], QStringLiteral("Kontenblatt 4930 Bürobedarf"));
+    ASSERT_EQ(viewer.handed.size(), 1u);
+    EXPECT_FALSE(viewer.handed[0].printed);
+    const QString sheet = viewer.text(0);
+    EXPECT_TRUE(sheet.contains(QStringLiteral("Toner")));
+    EXPECT_TRUE(sheet.contains(QStringLiteral("Porto")));
+    EXPECT_FALSE(sheet.contains(QStringLiteral("Verkauf"))) << "not a booking of 4930";
+    EXPECT_TRUE(konten()->KBlatt()->isEnabled());
+
+    // Two accounts marked with Ctrl+click: each is sent to the printer, bank first.
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, accountCell(1200));
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::ControlModifier, accountCell(8400));
+    ASSERT_EQ(konten()->markedAccounts().size(), 2u);
+    konten()->KBlatt()->click();
+    EXPECT_EQ(answer.captions.value(1), QStringLiteral("Markierte Konten sofort drucken"));
+    ASSERT_EQ(viewer.handed.size(), 3u);
+    EXPECT_TRUE(viewer.handed[1].printed);
+    EXPECT_TRUE(viewer.handed[2].printed);
+    EXPECT_TRUE(viewer.text(1).contains(QStringLiteral("Toner")));
+    EXPECT_FALSE(viewer.text(1).contains(QStringLiteral("Porto")));
+    EXPECT_TRUE(viewer.text(2).contains(QStringLiteral("Verkauf")));
+    EXPECT_FALSE(viewer.text(2).contains(QStringLiteral("Toner")));
+}
+
+TEST_F(ReportLaunch, EvaluationMenuEntriesEachHandOverAReport) {
+    ASSERT_NO_FATAL_FAILURE(startReports());
+    const auto &m = window->PopupMenu2();
+    const std::pair<QAction *, const char *> entries[] = {{m.MUstVM, "Ust-Voranmeldung"},
+                                                          {m.MSalden, "Saldenliste hoch"},
+                                                          {m.MSalden2, "Saldenliste quer"},
+                                                          {m.GuV, "Kurzübersicht GuV"},
+                                                          {m.BWA, "BWA"},
+                                                          {m.Bilanz1, "Bilanz"}};
+    FilterAnswer answer(window->filterDialog(), true);
+    for (const auto &[action, name] : entries) {
+        const size_t before = viewer.handed.size();
+        ui.clear();
+        action->trigger();
+        EXPECT_EQ(viewer.handed.size(), before + 1) << name;
+        if (viewer.handed.size() > before) {
+            EXPECT_FALSE(viewer.handed.back().model.pages.empty()) << name;
+        }
+        EXPECT_TRUE(ui.messages.empty())
+            << name << ": " << messageTexts().join(QLatin1Char('|')).toStdString();
+    }
+    EXPECT_FALSE(answer.refused);
+}
