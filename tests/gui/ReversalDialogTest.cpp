@@ -9,10 +9,12 @@
 #include "posting/UJournal.h"
 
 #include <QAction>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
+#include <QTextBrowser>
 #include <QToolButton>
 #include <QWheelEvent>
 
@@ -113,6 +115,24 @@ TEST_F(ReversalDialog, DoubleClickKeepsTheDialogAndCloseRestoresBookingOrder) {
     JournalDialog *again = openDialog();
     EXPECT_EQ(again, d);
     EXPECT_EQ(cell(d, 0, "Buchungstext"), QStringLiteral("Porto"));
+}
+
+TEST_F(ReversalDialog, F1ShowsTheDialogsHelpPage) {
+    data.writeFile(data.program + QStringLiteral("/ledra-hilfe/17.html"),
+                   "<html><body>Stornieren</body></html>");
+    ASSERT_NO_FATAL_FAILURE(startWithJournal());
+    JournalDialog *d = openDialog();
+    ASSERT_NE(d, nullptr);
+    QTest::keyClick(d->DBGrid1(), Qt::Key_F1);
+    auto *help = window->findChild<QTextBrowser *>(QStringLiteral("Hilfe"));
+    ASSERT_NE(help, nullptr);
+    EXPECT_TRUE(help->isVisible());
+    EXPECT_EQ(QFileInfo(help->source().toLocalFile()).fileName(), QStringLiteral("17.html"));
+    EXPECT_TRUE(help->toPlainText().contains(QStringLiteral("Stornieren")));
+
+    // A context without a page of its own shows the start page.
+    window->showHelp(99);
+    EXPECT_EQ(QFileInfo(help->source().toLocalFile()).fileName(), QStringLiteral("index.html"));
 }
 
 TEST_F(ReversalDialog, NewBatchRowClosesTheWindowAndStornoFollowsTheBatchState) {

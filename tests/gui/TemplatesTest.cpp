@@ -13,7 +13,6 @@
 #include <QAction>
 #include <QComboBox>
 #include <QLineEdit>
-#include <QRadioButton>
 #include <QTest>
 
 namespace {
@@ -90,19 +89,6 @@ TEST_F(Templates, StoredTemplateFillsANewRowWhenPickedAndCanBeDeleted) {
     EXPECT_EQ(listed(), QStringList{QStringLiteral("Toner")});
     EXPECT_EQ(page()->BuchText()->currentText(), QStringLiteral("Abo"))
         << "refilling the list keeps the row's text";
-}
-
-TEST_F(Templates, ClearingTheAmountFieldEmptiesTheBoundAmount) {
-    start();
-    page()->BDatum()->setFocus();
-    QTest::keyClick(page()->BDatum(), Qt::Key_Insert);
-    page()->Netto()->click();
-    retype(page()->Betrag(), QStringLiteral("80"));
-    ASSERT_EQ(batch().asMoney(QStringLiteral("Netto")), Money::fromWhole(80));
-    retype(page()->Betrag(), QString());
-    QTest::keyClick(page()->Betrag(), Qt::Key_Backspace);
-    EXPECT_TRUE(batch().isNull(QStringLiteral("Netto")));
-    EXPECT_EQ(batch().state(), DsState::Insert);
 }
 
 TEST_F(Templates, F4PutsTheSplittingAccountIntoTheFocusedAccountField) {
