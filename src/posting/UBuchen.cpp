@@ -115,6 +115,8 @@ void BookingEntry::accountEscape(const QString &side) { endSearch(side); }
 
 QString BookingEntry::searchText(const QString &side) const { return typed_[sideIndex(side)]; }
 
+void BookingEntry::clearSearch(const QString &side) { typed_[sideIndex(side)].clear(); }
+
 void BookingEntry::returnFocus(const QString &side)
 {
     if (side == kSoll) {

@@ -51,6 +51,8 @@ public:
     void accountBackspace(const QString &side);
     void accountEscape(const QString &side);
     QString searchText(const QString &side) const;
+    // Drops a half-typed search, when a rule fills the field itself.
+    void clearSearch(const QString &side);
 
     // --- handlers ---
     void NeuClick();

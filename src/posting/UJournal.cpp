@@ -138,6 +138,8 @@ void Splitting1Click(TFBuchhaltung &fb)
         fb.TKonten2.refresh();
         fb.showAccountCount();
     }
+    // A search typed before F4 must not overwrite the account when the field is left.
+    e.clearSearch(side);
     fb.TBuchungen.setValue(side, nr);
 }
 

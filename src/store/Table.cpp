@@ -84,7 +84,10 @@ void Table::setIndexName(const QString &name)
                           QStringLiteral("Index %1 der Tabelle %2 nicht gefunden.").arg(name, fileName_));
     indexName_ = name;
     indexFields_.clear();
-    if (isActive()) reload(currentId());
+    if (isActive()) {
+        reload(currentId());
+        notify(Change::Reset);
+    }
 }
 
 void Table::setIndexFields(const QStringList &fields)
@@ -95,7 +98,10 @@ void Table::setIndexFields(const QStringList &fields)
                               QStringLiteral("Feld %1 der Tabelle %2 nicht gefunden.").arg(f, fileName_));
     indexFields_ = fields;
     indexName_.clear();
-    if (isActive()) reload(currentId());
+    if (isActive()) {
+        reload(currentId());
+        notify(Change::Reset);
+    }
 }
 
 QStringList Table::orderFields() const

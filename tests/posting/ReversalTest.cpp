@@ -77,9 +77,12 @@ TEST_F(Books, SplittingAccountIsCreatedOnceAndBlocksTheTransfer)
                                       "drücken!")));
     e().NeuClick();
     e().setFocus(QStringLiteral("Soll"));
+    e().accountKey(QStringLiteral("Soll"), QLatin1Char('4')); // half-typed before F4
     Splitting1Click(*fb);
     EXPECT_EQ(splittingAccountNumber(*fb), 1371) << "1370 is taken";
     EXPECT_EQ(fb->TBuchungen.asInt(QStringLiteral("Soll")), 1371);
+    e().SollExit();
+    EXPECT_EQ(fb->TBuchungen.asInt(QStringLiteral("Soll")), 1371) << "the typed search does not overwrite it";
     e().AbbruchClick();
     // A split: 300 from the bank onto the splitting account, then 100 + 200 onto costs.
     ASSERT_TRUE(book("05.03.%Y;1;1371;1200;Sammelüberweisung;300,00;B;"));
