@@ -2,6 +2,7 @@
 
 #include "PostingFixture.h"
 
+#include "openitems/OpenItemsInterface.h"
 #include "store/Table.h"
 
 namespace {
@@ -140,4 +141,47 @@ TEST_F(Books, ExistingVoucherNumberAsks)
     EXPECT_EQ(ui.questions[0].text, QStringLiteral("Belegnummer schon vorhanden.\rTrotzdem buchen ?"));
     ui.answers = {Btn::Yes};
     EXPECT_TRUE(book("05.03.%Y;7;4930;1200;Zwei;10,00;B;"));
+}
+
+namespace {
+// Stands in for the open-items plug-in where the entry asks it for numbers and tells it of
+// deleted rows.
+struct FakeOpenItems : OpenItemsModule {
+    int lastOp = 900;
+    QList<int> deleted, booked;
+    int ended = 0;
+    void create(QWidget *) override {}
+    void FormInit(const QString &, const QString &) override {}
+    void setCustomerFolder(const QString &) override {}
+    int OPFenster() override { return 2; }
+    QVariantList GibAusgleich() override { return {}; }
+    void OPDetail(int) override {}
+    void AddStapel(int, bool) override {}
+    void DelStapel(int nr) override { deleted << nr; }
+    QString NeuOrAusgl(int) override { return QString(); }
+    void Buchen(int nr, qint64, bool, const QString &) override { booked << nr; }
+    void BuchenEnde() override { ++ended; }
+    int GetLastOP() override { return lastOp; }
+    void CloseAll() override {}
+    void FDatenCreate() override {}
+};
+} // namespace
+
+TEST_F(Books, OpenItemsModuleNumbersAndHearsOfRows)
+{
+    FakeOpenItems op;
+    fb->setOpenItemsForTest(&op);
+    ASSERT_TRUE(book("05.03.%Y;1;4930;1200;Papier;119,00;B;"));
+    Table &b = fb->TBuchungen;
+    b.last();
+    EXPECT_EQ(b.asInt(QStringLiteral("Autonummer")), 901) << "above the highest open item";
+    ASSERT_TRUE(book("05.03.%Y;2;4930;1200;Papier;119,00;B;"));
+    b.last();
+    e().deleteRow();
+    EXPECT_EQ(op.deleted, QList<int>{902});
+    ui.answers = {Btn::Yes};
+    e().SpeichernClick();
+    EXPECT_EQ(op.booked, QList<int>{901});
+    EXPECT_EQ(op.ended, 1);
+    fb->setOpenItemsForTest(nullptr);
 }
