@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
+#include <QComboBox>
 #include <QTextBrowser>
 #include <QToolButton>
 #include <QWheelEvent>
@@ -188,4 +189,18 @@ TEST_F(ReversalDialog, WheelMovesTheJournalRowAndCtrlLDeletesIt) {
     EXPECT_EQ(d->gridModel()->rowCount(), 2);
     EXPECT_EQ(cell(d, 0, "Belegnummer"), QStringLiteral("5")) << "voucher 3 is gone";
     EXPECT_EQ(saldo(1000), Money()) << "the balances are recomputed without it";
+}
+
+TEST_F(ReversalDialog, F1InTheMainWindowShowsTheFieldsOrThePagesHelp) {
+    data.writeFile(data.program + QStringLiteral("/ledra-hilfe/12.html"), "<html><body>Belegnummer</body></html>");
+    data.writeFile(data.program + QStringLiteral("/ledra-hilfe/10.html"), "<html><body>Buchen</body></html>");
+    ASSERT_NO_FATAL_FAILURE(startWithJournal());
+    window->buchenPage()->BelNr()->setFocus();
+    QTest::keyClick(window->buchenPage()->BelNr(), Qt::Key_F1);
+    auto *help = window->findChild<QTextBrowser *>(QStringLiteral("Hilfe"));
+    ASSERT_NE(help, nullptr);
+    EXPECT_EQ(QFileInfo(help->source().toLocalFile()).fileName(), QStringLiteral("12.html"));
+    window->buchenPage()->BuchText()->setFocus();
+    QTest::keyClick(window->buchenPage()->BuchText(), Qt::Key_F1);
+    EXPECT_EQ(QFileInfo(help->source().toLocalFile()).fileName(), QStringLiteral("10.html")) << "the page's help";
 }

@@ -28,6 +28,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QShortcut>
 #include <QContextMenuEvent>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -365,6 +366,19 @@ bool MainWindow::create() {
         screen = s->availableGeometry();
     if (!core_->FormCreate(screen))
         return false;
+    // F1 anywhere in the window: the help page of the focused control, else of the page.
+    auto *f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    f1->setContext(Qt::WindowShortcut);
+    connect(f1, &QShortcut::activated, this, [this] {
+        for (QWidget *w = QApplication::focusWidget(); w && w != this; w = w->parentWidget())
+            if (w->property("helpContext").isValid()) {
+                showHelp(w->property("helpContext").toInt());
+                return;
+            }
+        static const int pageContexts[] = {10, 20, 30};
+        const int page = pages_->currentIndex();
+        showHelp(page >= 0 && page < 3 ? pageContexts[page] : 0);
+    });
     setGeometry(core_->window.geometry);
     applyColumnWidths(konten_->DBGrid1(), konten_->gridModel(), core_->window.grid1Widths);
     applyColumnWidths(buchen_->DBGrid2(), buchen_->gridModel(), core_->window.grid2Widths);
