@@ -375,6 +375,8 @@ void LayoutRun::emitBand(Band &band, double top, double height) {
                 text->onPrint()(*text, value);
             if (!value.isEmpty())
                 out.texts << TextItem{g, value, text->font(), text->alignment(), text->color()};
+            else
+                out.emptyCells << g;
         } else if (auto *shape = dynamic_cast<ShapeControl *>(control.get())) {
             switch (shape->kind()) {
             case ShapeKind::HorizontalLine:

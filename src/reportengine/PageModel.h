@@ -96,6 +96,9 @@ struct BandInstance {
     QList<RectItem> rects; // painted first
     QList<LineItem> lines;
     QList<TextItem> texts;
+    // Where a text control printed nothing: column-based output (CSV) keeps an empty cell
+    // there, so the columns of a line stay in place when an amount is left blank.
+    QList<QRectF> emptyCells;
 };
 
 struct Page {

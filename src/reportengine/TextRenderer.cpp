@@ -90,16 +90,21 @@ QString renderCsv(const Page &page, const CsvOptions &options) {
     for (const BandInstance &band : page.bands) {
         if (band.texts.isEmpty() || (options.skipPageFrame && band.pageFrame))
             continue;
-        std::vector<const TextItem *> items;
+        struct Cell {
+            QPointF at;
+            QString text;
+        };
+        std::vector<Cell> cells;
         for (const TextItem &t : band.texts)
-            items.push_back(&t);
-        std::stable_sort(items.begin(), items.end(), [](const TextItem *a, const TextItem *b) {
-            return a->rect.x() < b->rect.x() ||
-                   (a->rect.x() == b->rect.x() && a->rect.y() < b->rect.y());
+            cells.push_back({t.rect.topLeft(), t.text});
+        for (const QRectF &r : band.emptyCells)
+            cells.push_back({r.topLeft(), QString()});
+        std::stable_sort(cells.begin(), cells.end(), [](const Cell &a, const Cell &b) {
+            return a.at.x() < b.at.x() || (a.at.x() == b.at.x() && a.at.y() < b.at.y());
         });
         QStringList fields;
-        for (const TextItem *t : items)
-            fields << csvField(t->text, options.separator);
+        for (const Cell &c : cells)
+            fields << csvField(c.text, options.separator);
         out += fields.join(options.separator) + u'\n';
     }
     return out;

@@ -104,6 +104,18 @@ TEST(CsvOutput, OneLinePerBandQuotedWhenNeeded) {
     EXPECT_EQ(csvField("a\nb"), "\"a\nb\"");
 }
 
+TEST(CsvOutput, AnEmptyCellKeepsTheColumnsInPlace) {
+    PageModel model;
+    Page page;
+    BandInstance band;
+    band.texts << TextItem{QRectF(10, 0, 20, 4), "1200", {}, Qt::AlignLeft, {}}
+               << TextItem{QRectF(70, 0, 20, 4), "50,00", {}, Qt::AlignRight, {}};
+    band.emptyCells << QRectF(40, 0, 20, 4); // a blank debit amount between them
+    page.bands << band;
+    model.pages.push_back(page);
+    EXPECT_EQ(renderCsv(model), "1200,,\"50,00\"\n");
+}
+
 TEST(PdfOutput, GermanTextSurvivesARoundTrip) {
     const QString pdftotext = QStandardPaths::findExecutable("pdftotext");
     if (pdftotext.isEmpty())
