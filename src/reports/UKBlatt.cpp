@@ -80,6 +80,34 @@ TaxAccounts taxAccounts(const TFBuchhaltung &fb) {
             fb.settings.kontoMwst.trimmed().toLongLong()};
 }
 
+Band *setUpSheet(Report &r, const QString &title, const SheetAccount &account, double nrX,
+                 const TFEingrenzung &filter) {
+    r.setTitle(QStringLiteral("Kontenblatt"));
+    r.setOrientation(Orientation::Portrait);
+    r.setMargins(15, 10, 10, 10);
+    r.setDefaultFont(reportFont(10));
+    r.setCarryOverOnFirstPage(true);
+
+    Band *head = r.addBand(BandKind::PageHeader);
+    head->setHeight(12);
+    head->addLabel(0, 0, 0, title)->setFont(reportFont(12, true));
+    TextControl *nr = head->addLabel(nrX, 0.5, 16, QString());
+    nr->setAlignment(Qt::AlignRight);
+    nr->setBold(true);
+    nr->setOnPrint([&account](TextControl &, QString &text) { text = QString::number(account.ktoNr); });
+    TextControl *name = head->addLabel(nrX + 18, 0.5, 66, QString());
+    name->setBold(true);
+    name->setOnPrint([&account](TextControl &c, QString &text) {
+        text = clipToWidth(account.name, c.font(), c.geometry().width());
+    });
+    head->addSystemField(116, 0.5, 42, SystemValue::DateTime)->setAlignment(Qt::AlignRight);
+    head->addSystemField(160, 0.5, 25, SystemValue::PageNumber, QStringLiteral("Seite: "))
+        ->setAlignment(Qt::AlignRight);
+    head->addLabel(0, 6.5, 0, periodLine(PeriodStyle::Von, filter.EVon, filter.EBis));
+    head->addLabel(70, 6.5, 0, QStringLiteral("Sortierung: ") + filter.sortCaption());
+    return head;
+}
+
 } // namespace sheet
 
 namespace {
@@ -113,34 +141,11 @@ QString optionalAmount(const std::optional<Money> &m) {
 
 TFKBlatt::TFKBlatt(TFBuchhaltung &fb, TFEingrenzung &filter) : fb_(fb), filter_(filter) {
     Report &r = Ausdruck;
-    r.setTitle(QStringLiteral("Kontenblatt"));
-    r.setOrientation(Orientation::Portrait);
-    r.setMargins(15, 10, 10, 10);
-    r.setDefaultFont(reportFont(10));
-    r.setCarryOverOnFirstPage(true);
+    Band *head = sheet::setUpSheet(r, QStringLiteral("Kontenblatt"), account_, 31, filter);
     r.setBeforePrint([this](Report &rep) {
         applyMarginSetting(rep, fb_.settings, MarginEdge::Left);
         startRun();
     });
-
-    Band *head = r.addBand(BandKind::PageHeader);
-    head->setHeight(12);
-    head->addLabel(0, 0, 0, QStringLiteral("Kontenblatt"))->setFont(reportFont(12, true));
-    TextControl *nr = head->addLabel(31, 0.5, 16, QString());
-    nr->setAlignment(Qt::AlignRight);
-    nr->setBold(true);
-    nr->setOnPrint(
-        [this](TextControl &, QString &text) { text = QString::number(account_.ktoNr); });
-    TextControl *name = head->addLabel(49, 0.5, 66, QString());
-    name->setBold(true);
-    name->setOnPrint([this](TextControl &c, QString &text) {
-        text = clipToWidth(account_.name, c.font(), c.geometry().width());
-    });
-    head->addSystemField(116, 0.5, 42, SystemValue::DateTime)->setAlignment(Qt::AlignRight);
-    head->addSystemField(160, 0.5, 25, SystemValue::PageNumber, QStringLiteral("Seite: "))
-        ->setAlignment(Qt::AlignRight);
-    head->addLabel(0, 6.5, 0, periodLine(PeriodStyle::Von, filter.EVon, filter.EBis));
-    head->addLabel(70, 6.5, 0, QStringLiteral("Sortierung: ") + filter.sortCaption());
     head->addLabel(130, 6.5, 55, fb.status[2])->setAlignment(Qt::AlignRight);
 
     Band *columns = r.addBand(BandKind::ColumnHeader);

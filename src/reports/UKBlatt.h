@@ -59,6 +59,13 @@ struct TaxAccounts {
 std::optional<Money> sideAmount(const ledra::report::Record &row, const SheetAccount &account,
                                 const TaxAccounts &tax, bool debit);
 
+// The page set-up and page header that the account sheet and the cash book share: title,
+// account number (right-aligned ending at nrX + 16 mm) and name, date and page, period and
+// sort order. `account` is read each time the header prints. Returns the header band.
+ledra::report::Band *setUpSheet(ledra::report::Report &r, const QString &title,
+                                const SheetAccount &account, double nrX,
+                                const TFEingrenzung &filter);
+
 // The filter on the journal query that narrows it to the rows of the account's sheet; the
 // account number is bound as a value.
 struct SheetFilter {

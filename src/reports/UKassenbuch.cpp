@@ -46,34 +46,11 @@ TFKassenbuch::TFKassenbuch(TFBuchhaltung &fb, TFEingrenzung &filter) : fb_(fb), 
     QVortrag.setLine(4, QString());
 
     Report &r = Ausdruck;
-    r.setTitle(QStringLiteral("Kontenblatt"));
-    r.setOrientation(Orientation::Portrait);
-    r.setMargins(15, 10, 10, 10);
-    r.setDefaultFont(reportFont(10));
-    r.setCarryOverOnFirstPage(true);
+    sheet::setUpSheet(r, QStringLiteral("Kassenbuch"), account_, 30, filter);
     r.setBeforePrint([this](Report &rep) {
         applyMarginSetting(rep, fb_.settings, MarginEdge::Left);
         startRun();
     });
-
-    Band *head = r.addBand(BandKind::PageHeader);
-    head->setHeight(12);
-    head->addLabel(0, 0, 0, QStringLiteral("Kassenbuch"))->setFont(reportFont(12, true));
-    TextControl *nr = head->addLabel(30, 0.5, 16, QString());
-    nr->setAlignment(Qt::AlignRight);
-    nr->setBold(true);
-    nr->setOnPrint(
-        [this](TextControl &, QString &text) { text = QString::number(account_.ktoNr); });
-    TextControl *name = head->addLabel(48, 0.5, 66, QString());
-    name->setBold(true);
-    name->setOnPrint([this](TextControl &c, QString &text) {
-        text = clipToWidth(account_.name, c.font(), c.geometry().width());
-    });
-    head->addSystemField(116, 0.5, 42, SystemValue::DateTime)->setAlignment(Qt::AlignRight);
-    head->addSystemField(160, 0.5, 25, SystemValue::PageNumber, QStringLiteral("Seite: "))
-        ->setAlignment(Qt::AlignRight);
-    head->addLabel(0, 6.5, 0, periodLine(PeriodStyle::Von, filter.EVon, filter.EBis));
-    head->addLabel(70, 6.5, 0, QStringLiteral("Sortierung: ") + filter.sortCaption());
 
     Band *columns = r.addBand(BandKind::ColumnHeader);
     columns->setHeight(6);
