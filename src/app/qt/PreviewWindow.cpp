@@ -284,53 +284,39 @@ bool PreviewWindow::savePdf(const QString &fileName) {
 }
 
 bool PreviewWindow::saveText(const QString &fileName) {
-    const QString file =
-        fileName.isEmpty() ? askFile(QStringLiteral("Als Text speichern"),
-                                     QStringLiteral("Textdateien (*.txt)"), QStringLiteral(".txt"))
-                           : fileName;
-    if (file.isEmpty())
-        return false;
-    QSaveFile out(file);
-    if (!out.open(QIODevice::WriteOnly)) {
-        reportFailure(QStringLiteral("Datei %1 kann nicht geschrieben werden.").arg(file));
-        return false;
-    }
-    QTextStream stream(&out);
-    stream.setEncoding(QStringConverter::Utf8);
-    stream << rpt::renderText(model_);
-    stream.flush();
-    if (!out.commit()) {
-        reportFailure(QStringLiteral("Datei %1 kann nicht geschrieben werden.").arg(file));
-        return false;
-    }
-    return true;
+    return writeTextFile(fileName, QStringLiteral("Als Text speichern"), QStringLiteral("Textdateien (*.txt)"),
+                         QStringLiteral(".txt"), [this](QTextStream &stream) { stream << rpt::renderText(model_); });
 }
 
 bool PreviewWindow::saveCsv(const QString &fileName) {
-    const QString file =
-        fileName.isEmpty() ? askFile(QStringLiteral("Als CSV speichern"),
-                                     QStringLiteral("CSV-Dateien (*.csv)"), QStringLiteral(".csv"))
-                           : fileName;
+    return writeTextFile(fileName, QStringLiteral("Als CSV speichern"), QStringLiteral("CSV-Dateien (*.csv)"),
+                         QStringLiteral(".csv"), [this](QTextStream &stream) {
+                             reports::ReportCsvSink sink(stream);
+                             for (const rpt::Page &page : model_.pages) {
+                                 rpt::Page copy = page;
+                                 sink.addPage(std::move(copy));
+                             }
+                         });
+}
+
+bool PreviewWindow::writeTextFile(const QString &fileName, const QString &caption, const QString &filter,
+                                  const QString &suffix, const std::function<void(QTextStream &)> &write) {
+    const QString file = fileName.isEmpty() ? askFile(caption, filter, suffix) : fileName;
     if (file.isEmpty())
         return false;
+    // Written beside the target and moved into place, so a failed write leaves the old file.
     QSaveFile out(file);
-    if (!out.open(QIODevice::WriteOnly)) {
+    bool ok = out.open(QIODevice::WriteOnly);
+    if (ok) {
+        QTextStream stream(&out);
+        stream.setEncoding(QStringConverter::Utf8);
+        write(stream);
+        stream.flush();
+        ok = out.commit();
+    }
+    if (!ok)
         reportFailure(QStringLiteral("Datei %1 kann nicht geschrieben werden.").arg(file));
-        return false;
-    }
-    QTextStream stream(&out);
-    stream.setEncoding(QStringConverter::Utf8);
-    reports::ReportCsvSink sink(stream);
-    for (const rpt::Page &page : model_.pages) {
-        rpt::Page copy = page;
-        sink.addPage(std::move(copy));
-    }
-    stream.flush();
-    if (!out.commit()) {
-        reportFailure(QStringLiteral("Datei %1 kann nicht geschrieben werden.").arg(file));
-        return false;
-    }
-    return true;
+    return ok;
 }
 
 void QtReportViewer::preview(rpt::Report &report, const reports::PreviewOptions &options) {

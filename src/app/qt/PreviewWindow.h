@@ -9,8 +9,10 @@
 
 #include <QDialog>
 #include <QWidget>
+#include <functional>
 
 class QLabel;
+class QTextStream;
 class QScrollArea;
 class QToolBar;
 class QAction;
@@ -64,6 +66,9 @@ protected:
 private:
     void updateView();
     QString askFile(const QString &caption, const QString &filter, const QString &suffix);
+    // Asks for the file when none is given and writes it as UTF-8 text through `write`.
+    bool writeTextFile(const QString &fileName, const QString &caption, const QString &filter,
+                       const QString &suffix, const std::function<void(QTextStream &)> &write);
     void reportFailure(const QString &text);
 
     ledra::report::PageModel model_;
