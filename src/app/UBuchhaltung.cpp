@@ -338,7 +338,6 @@ void TFBuchhaltung::PageControl1Change(Page newPage)
 {
     page = newPage;
     if (newPage == Page::Einstellung) {
-        controls.skrButtonsVisible = TKonten.isActive() && TKonten.isEmpty();
         if (TKonten.isActive()) TKonten.refresh();
         controls.skrButtonsVisible = TKonten.isActive() && TKonten.recordCount() == 0;
     } else if (newPage == Page::Konten) {

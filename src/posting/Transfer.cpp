@@ -101,12 +101,10 @@ void BookingEntry::SpeichernClick()
                     const bool there = has.executeStep();
                     has.reset();
                     if (there) {
-                        transferDeleteMarker = true;
                         h = std::max(h, r.autonummer);
                         del.bind(1, static_cast<int64_t>(r.rowid));
                         del.exec();
                         del.reset();
-                        transferDeleteMarker = false;
 
                     }
                 }

@@ -525,12 +525,10 @@ void BookingEntry::TBuchungenBeforeEdit(Table &t)
     }
 }
 
+// The transfer removes moved rows in its own transaction, not through this handler, so a
+// deletion that arrives here is always a person's and takes the row out of the balances.
 void BookingEntry::TBuchungenBeforeDelete(Table &t)
 {
-    if (transferDeleteMarker) {
-        transferDeleteMarker = false;
-        return;
-    }
     if (t.isEditing()) t.cancel();
     fb_.CheckDataOperation();
     const QDate d = t.asDate(QStringLiteral("Belegdatum"));

@@ -30,7 +30,6 @@ public:
     int newRowMarker = 0;
     bool grossMode = true;       // radio button "B&Rutto" ticked
     bool mwstEnabled = true;
-    bool transferDeleteMarker = false;
     bool timerRunning = false;   // the 200 ms one-shot timer that refocuses "Haben"
     std::function<void()> startTimer; // the window starts a real timer; null: caller runs Timer1Timer
     std::function<void()> closeReversalDialog;
