@@ -5,7 +5,7 @@
 //   cmake -S . -B build -DLEDRA_BUILD_BENCH=ON && cmake --build build --target bench_posting
 //   build/bin/bench_posting
 
-#include "app/UBuchhaltung.h"
+#include "app/Shell.h"
 #include "posting/EntryLine.h"
 #include "posting/UBuchen.h"
 #include "store/Query.h"
@@ -59,7 +59,7 @@ void StoreOneBatchRow(benchmark::State &state)
 {
     ScriptedUi ui;
     ui.defaultAnswer = Btn::Yes;
-    TFBuchhaltung fb(ui, folder().program);
+    Shell fb(ui, folder().program);
     if (!fb.FormCreate()) {
         state.SkipWithError("start failed");
         return;
@@ -69,7 +69,7 @@ void StoreOneBatchRow(benchmark::State &state)
     for (auto _ : state) {
         if (!enterBookingLine(fb, line.split(QLatin1Char(';')))) state.SkipWithError("row refused");
     }
-    fb.TBuchungen.emptyTable();
+    fb.books().TBuchungen.emptyTable();
 }
 BENCHMARK(StoreOneBatchRow)->Unit(benchmark::kMillisecond)->Iterations(300);
 
@@ -93,7 +93,7 @@ void TransferTenThousand(benchmark::State &state)
 {
     ScriptedUi ui;
     ui.defaultAnswer = Btn::Yes;
-    TFBuchhaltung fb(ui, folder().program);
+    Shell fb(ui, folder().program);
     if (!fb.FormCreate()) {
         state.SkipWithError("start failed");
         return;
@@ -103,7 +103,7 @@ void TransferTenThousand(benchmark::State &state)
         state.PauseTiming();
         fillBatch(folder().base, next);
         next += kBatch;
-        fb.TBuchungen.refresh();
+        fb.books().TBuchungen.refresh();
         state.ResumeTiming();
         fb.entry().SpeichernClick();
     }

@@ -5,8 +5,8 @@
 //   cmake -S . -B build -DLEDRA_BUILD_BENCH=ON && cmake --build build --target bench_recompute
 //   build/bin/bench_recompute
 
-#include "accounts/USaldenNeu.h"
-#include "app/UBuchhaltung.h"
+#include "books/SaldenRecompute.h"
+#include "app/Shell.h"
 #include "ui/ScriptedUi.h"
 
 #include <QDir>
@@ -68,7 +68,7 @@ Folder &folder()
 void Recompute(benchmark::State &state)
 {
     ScriptedUi ui;
-    TFBuchhaltung fb(ui, folder().program);
+    Shell fb(ui, folder().program);
     if (!fb.FormCreate()) {
         state.SkipWithError("start failed");
         return;

@@ -7,7 +7,7 @@
 //   cmake -S . -B build -DLEDRA_BUILD_BENCH=ON && cmake --build build --target bench_report
 //   build/bin/bench_report
 
-#include "app/UBuchhaltung.h"
+#include "app/Shell.h"
 #include "reportengine/Layout.h"
 #include "reportengine/PdfRenderer.h"
 #include "reports/UDJournal.h"
@@ -84,7 +84,7 @@ bool resetPeak() {
 
 void JournalListing100k(benchmark::State &state) {
     ScriptedUi ui;
-    TFBuchhaltung fb(ui, folder().program);
+    Shell fb(ui, folder().program);
     if (!fb.FormCreate()) {
         state.SkipWithError("start failed");
         return;

@@ -1,7 +1,7 @@
 #include "UJahr.h"
 
-#include "USaldenNeu.h"
-#include "app/UBuchhaltung.h"
+#include "books/SaldenRecompute.h"
+#include "books/BooksSession.h"
 #include "store/Dates.h"
 #include "store/Query.h"
 #include "store/Table.h"
@@ -21,7 +21,7 @@ const char *const kYearTables[] = {"BWA.db", "Bilanz.DB", "Konten.DB", "Journal.
 // The carry rule: profit-and-loss accounts (every type below 4, cost accounts of types 0 and
 // 1 included: a cost balance never belongs to the next year), private accounts and the two
 // tax accounts start the new year at zero.
-bool carries(const TFBuchhaltung &fb, qint64 ktoNr, int art)
+bool carries(const BooksSession &fb, qint64 ktoNr, int art)
 {
     if (art < 4 || art == 6) return false;
     const QString nr = QString::number(ktoNr);
@@ -57,7 +57,7 @@ QString general(Money m)
 
 } // namespace
 
-QString yearFolderFor(const TFBuchhaltung &fb, const QString &typed)
+QString yearFolderFor(const BooksSession &fb, const QString &typed)
 {
     const QString t = typed.trimmed();
     if (t.size() < 2) return QString();
@@ -72,7 +72,7 @@ QString yearFolderFor(const TFBuchhaltung &fb, const QString &typed)
     return fb.yearFolder(yy);
 }
 
-void JWechselClick(TFBuchhaltung &fb, QDate today)
+void JWechselClick(BooksSession &fb, QDate today)
 {
     Ui &ui = fb.ui();
     if (ui.confirm(QStringLiteral("Der Jahreswechsel verlagert das Buchungsjournal in einen neuen Ordner. Führen Sie "
@@ -86,13 +86,11 @@ void JWechselClick(TFBuchhaltung &fb, QDate today)
         throw SilentAbort();
     }
     struct Finally {
-        TFBuchhaltung &fb;
+        BooksSession &fb;
         ~Finally()
         {
-            fb.controls.jWechselEnabled = false;
             if (fb.TJournal.isActive()) fb.TJournal.refresh();
-            fb.showJournalCount();
-            fb.notifyControls();
+            fb.notify(BooksEvent::YearChangeFinished);
         }
     } finally{fb};
 
@@ -170,7 +168,7 @@ void JWechselClick(TFBuchhaltung &fb, QDate today)
                         {c.soll, c.haben, c.nr});
             uw.commit();
             fb.TJournal.refresh();
-            fb.showJournalCount();
+            fb.notify(BooksEvent::JournalChanged);
         }
         recomputeBalances(fb, true);
         fb.settings.belegnr = QStringLiteral("1");
@@ -192,7 +190,7 @@ void JWechselClick(TFBuchhaltung &fb, QDate today)
     }
 }
 
-void KSaldouebertrClick(TFBuchhaltung &fb)
+void KSaldouebertrClick(BooksSession &fb)
 {
     Ui &ui = fb.ui();
     const QString open = QDir(fb.currentDataFolder()).dirName();
@@ -244,12 +242,11 @@ void KSaldouebertrClick(TFBuchhaltung &fb)
     t.close();
 }
 
-void AltBuchClick(TFBuchhaltung &fb)
+void AltBuchClick(BooksSession &fb)
 {
     Ui &ui = fb.ui();
     const QString base = fb.baseDataFolder();
     if (TableFile::withSlash(fb.currentDataFolder()) != TableFile::withSlash(base)) {
-        fb.altBuchCaption = QStringLiteral("Alte Buchungsdaten");
         fb.OpenDataFolder(base);
     } else {
         {
@@ -264,15 +261,11 @@ void AltBuchClick(TFBuchhaltung &fb)
             ui.error(QStringLiteral("Buchungsjahr nicht vorhanden!"));
             throw SilentAbort();
         }
-        fb.altBuchCaption = QStringLiteral("Aktuelle Buchungsdaten");
     }
-    if (fb.resetFilterOrder) fb.resetFilterOrder();
-    fb.showJournalCount();
-    fb.showAccountCount();
-    fb.notifyControls();
+    fb.notify(BooksEvent::OldYearToggled);
 }
 
-void DelJahrClick(TFBuchhaltung &fb)
+void DelJahrClick(BooksSession &fb)
 {
     Ui &ui = fb.ui();
     if (TableFile::withSlash(fb.currentDataFolder()) != TableFile::withSlash(fb.baseDataFolder())) return;

@@ -6,18 +6,18 @@
 #include <QDate>
 #include <QString>
 
-class TFBuchhaltung;
+class BooksSession;
 
 // "Jahreswechsel": archives the year into its year folder and carries the balances forward.
-void JWechselClick(TFBuchhaltung &fb, QDate today = QDate::currentDate());
+void JWechselClick(BooksSession &fb, QDate today = QDate::currentDate());
 // "Kontensalden übertragen": carries an earlier year's closing balances into the next year.
-void KSaldouebertrClick(TFBuchhaltung &fb);
+void KSaldouebertrClick(BooksSession &fb);
 // "Alte Buchungsdaten" / "Aktuelle Buchungsdaten".
-void AltBuchClick(TFBuchhaltung &fb);
+void AltBuchClick(BooksSession &fb);
 // "Buchungsjahr löschen".
-void DelJahrClick(TFBuchhaltung &fb);
+void DelJahrClick(BooksSession &fb);
 // "Prüfen": rewrites the due tax of the open journal for the chosen VAT basis.
-void VerstPruefClick(TFBuchhaltung &fb);
+void VerstPruefClick(BooksSession &fb);
 // The year folder for a typed year, or an empty string when the text cannot name one (too
 // short, or characters that would leave the base data folder).
-QString yearFolderFor(const TFBuchhaltung &fb, const QString &typed);
+QString yearFolderFor(const BooksSession &fb, const QString &typed);

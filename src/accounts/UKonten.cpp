@@ -1,6 +1,6 @@
 #include "UKonten.h"
 
-#include "app/UBuchhaltung.h"
+#include "books/BooksSession.h"
 #include "openitems/OpenItemsInterface.h"
 #include "store/Table.h"
 #include "store/TableFile.h"
@@ -19,7 +19,7 @@ bool numberIn(Table &t, qint64 nr)
 }
 } // namespace
 
-ChartOfAccounts::ChartOfAccounts(TFBuchhaltung &fb) : fb_(fb)
+ChartOfAccounts::ChartOfAccounts(BooksSession &fb) : fb_(fb)
 {
     Table &k = fb_.TKonten2;
     k.beforeEdit = [this](Table &t) { TKonten2BeforeEdit(t); };
@@ -76,7 +76,7 @@ void ChartOfAccounts::TKonten2NewRecord(Table &t)
     t.setMoney(QStringLiteral("Haben"), Money());
 }
 
-void ChartOfAccounts::TKonten2AfterPost(Table &) { fb_.showAccountCount(); }
+void ChartOfAccounts::TKonten2AfterPost(Table &) { fb_.notify(BooksEvent::ChartChanged); }
 
 void ChartOfAccounts::TKonten2ArtChange(int art)
 {
@@ -174,7 +174,7 @@ void ChartOfAccounts::loadChart(bool skr03)
     fb_.OpenTableInFolder(fb_.TKonten, fb_.currentDataFolder());
     fb_.OpenTableInFolder(fb_.TKonten2, fb_.currentDataFolder());
     if (auto *op = fb_.openItems()) op->FDatenCreate();
-    fb_.showAccountCount();
+    fb_.notify(BooksEvent::ChartChanged);
     if (!failure.isEmpty()) {
         fb_.ui().error(failure);
         return;
@@ -185,6 +185,5 @@ void ChartOfAccounts::loadChart(bool skr03)
         fb_.settings.vorsteuer = QStringLiteral("1570");
         fb_.settings.kontoMwst = QStringLiteral("1770");
     }
-    fb_.controls.skrButtonsVisible = fb_.TKonten.isActive() && fb_.TKonten.isEmpty();
-    fb_.notifyControls();
+    fb_.notify(BooksEvent::ChartChanged);
 }

@@ -7,12 +7,12 @@
 
 #include <QString>
 
-class TFBuchhaltung;
+class BooksSession;
 class Table;
 
 class ChartOfAccounts {
 public:
-    explicit ChartOfAccounts(TFBuchhaltung &fb);
+    explicit ChartOfAccounts(BooksSession &fb);
 
     // The grid's selected column (0 KtoNr ... 8 Bilanz); the change guard depends on it.
     int selectedColumn = 0;
@@ -45,6 +45,6 @@ public:
 private:
     void loadChart(bool skr03);
     void setOpening(const QString &side, const QString &other, const QString &text, int sign);
-    TFBuchhaltung &fb_;
+    BooksSession &fb_;
     bool newSearch_ = true;
 };

@@ -4,7 +4,7 @@
 
 #include "UJahr.h"
 
-#include "app/UBuchhaltung.h"
+#include "books/BooksSession.h"
 #include "store/Table.h"
 #include "store/TableFile.h"
 #include "ui/Ui.h"
@@ -29,7 +29,7 @@ struct Update {
 };
 } // namespace
 
-void VerstPruefClick(TFBuchhaltung &fb)
+void VerstPruefClick(BooksSession &fb)
 {
     Ui &ui = fb.ui();
     const bool ist = fb.settings.istSteuer;
@@ -40,7 +40,7 @@ void VerstPruefClick(TFBuchhaltung &fb)
         return;
     fb.BeginDataOperation();
     struct End {
-        TFBuchhaltung &fb;
+        BooksSession &fb;
         ~End() { fb.EndDataOperation(); }
     } end{fb};
 

@@ -4,8 +4,8 @@
 
 #include "accounts/UJahr.h"
 #include "accounts/UKonten.h"
-#include "accounts/USaldenNeu.h"
-#include "app/UBuchhaltung.h"
+#include "books/SaldenRecompute.h"
+#include "app/Shell.h"
 #include "posting/EntryLine.h"
 #include "posting/UBuchen.h"
 #include "posting/UJournal.h"
@@ -58,9 +58,11 @@ bool parse(const QStringList &args, Options &o)
     return !o.rest.isEmpty() && (o.answer == QLatin1String("yes") || o.answer == QLatin1String("no"));
 }
 
-int cmdInfo(TFBuchhaltung &fb)
+int cmdInfo(const BooksSession &books)
 {
-    for (int i = 0; i < 3; ++i) out(fb.status[i]);
+    out(books.journalCountText());
+    out(books.accountCountText());
+    out(books.yearFolderName());
     return 0;
 }
 
@@ -92,7 +94,7 @@ int cmdList(Table &t)
     return 0;
 }
 
-int cmdBook(TFBuchhaltung &fb, const QString &file)
+int cmdBook(BookingEntry &entry, const QString &file)
 {
     QFile f(file);
     if (!f.open(QIODevice::ReadOnly | QIODevice::Text)) {
@@ -113,7 +115,7 @@ int cmdBook(TFBuchhaltung &fb, const QString &file)
             ++refused;
             continue;
         }
-        if (!enterBookingLine(fb, cols)) {
+        if (!enterBookingLine(entry, cols)) {
             err(QStringLiteral("Fehler: Zeile %1 nicht gebucht: %2").arg(lineNo).arg(line));
             ++refused;
         }
@@ -145,9 +147,10 @@ int runCli(const QStringList &args, const QString &programFolder)
     ScriptedUi ui;
     ui.echoToStderr = true;
     ui.defaultAnswer = o.answer == QLatin1String("yes") ? Btn::Yes : Btn::No;
-    TFBuchhaltung fb(ui, programFolder);
-    fb.dataFolderOverride = o.data;
-    fb.checkHelp = false;
+    Shell shell(ui, programFolder);
+    shell.dataFolderOverride = o.data;
+    shell.checkHelp = false;
+    BooksSession &books = shell.books();
     QDate today = QDate::currentDate();
     if (!o.today.isEmpty()) {
         auto d = parseGermanDate(o.today);
@@ -157,24 +160,24 @@ int runCli(const QStringList &args, const QString &programFolder)
         }
         today = *d;
     }
-    if (!fb.FormCreate(QRect(), today)) return 1;
+    if (!shell.FormCreate(QRect(), today)) return 1;
     if (!o.year.isEmpty()) {
         // As the button "Alte Buchungsdaten" with the year typed into its input dialog.
         ui.inputs.push_back(o.year);
-        if (click([&] { AltBuchClick(fb); }) != 0) {
-            fb.FormClose(false);
+        if (click([&] { AltBuchClick(books); }) != 0) {
+            shell.FormClose(false);
             return 1;
         }
     }
     const QString cmd = o.rest.first();
     const QString arg = o.rest.value(1);
     int rc = 0;
-    BookingEntry &e = fb.entry();
+    BookingEntry &e = shell.entry();
     e.startTimer = [&e] { e.Timer1Timer(); };
     if (cmd == QLatin1String("info"))
-        rc = cmdInfo(fb);
+        rc = cmdInfo(books);
     else if (cmd == QLatin1String("book") && o.rest.size() == 2)
-        rc = cmdBook(fb, o.rest[1]);
+        rc = cmdBook(e, o.rest[1]);
     else if (cmd == QLatin1String("transfer"))
         rc = click([&] { e.SpeichernClick(); });
     else if (cmd == QLatin1String("storno") && o.rest.size() == 2)
@@ -182,48 +185,48 @@ int runCli(const QStringList &args, const QString &programFolder)
             // As the menu item "S&torno": the dialog, the row chosen in it, OK.
             bool ok = false;
             const qint64 nr = arg.toLongLong(&ok);
-            TFJournal &d = fb.reversalDialog();
+            TFJournal &d = shell.reversalDialog();
             d.FormShow();
-            if (!ok || !fb.TJournal.locate(QStringLiteral("Autonummer"), nr)) {
+            if (!ok || !books.TJournal.locate(QStringLiteral("Autonummer"), nr)) {
                 d.FormHide();
-                fb.ui().error(QStringLiteral("Buchung %1 nicht im Journal gefunden.").arg(arg));
+                ui.error(QStringLiteral("Buchung %1 nicht im Journal gefunden.").arg(arg));
                 throw SilentAbort();
             }
             if (!d.bbOKClick()) {
-                if (fb.TBuchungen.isEditing()) fb.TBuchungen.cancel();
+                if (books.TBuchungen.isEditing()) books.TBuchungen.cancel();
                 throw SilentAbort();
             }
         });
     else if (cmd == QLatin1String("recompute"))
-        rc = click([&] { SaldenNeuClick(fb); });
+        rc = click([&] { SaldenNeuClick(books); });
     else if (cmd == QLatin1String("chart") && (arg == QLatin1String("skr03") || arg == QLatin1String("skr04")))
         rc = click([&] {
             if (arg == QLatin1String("skr03"))
-                fb.chart().BSKR03Click();
+                shell.chart().BSKR03Click();
             else
-                fb.chart().BSKR04Click();
+                shell.chart().BSKR04Click();
         });
     else if (cmd == QLatin1String("yearchange"))
-        rc = click([&] { JWechselClick(fb, today); });
+        rc = click([&] { JWechselClick(books, today); });
     else if (cmd == QLatin1String("carryforward"))
-        rc = click([&] { KSaldouebertrClick(fb); });
+        rc = click([&] { KSaldouebertrClick(books); });
     else if (cmd == QLatin1String("vatbasis") && (arg == QLatin1String("ist") || arg == QLatin1String("soll")))
         rc = click([&] {
-            fb.settings.istSteuer = arg == QLatin1String("ist");
-            VerstPruefClick(fb);
+            books.settings.istSteuer = arg == QLatin1String("ist");
+            VerstPruefClick(books);
         });
     else if (cmd == QLatin1String("batch"))
-        rc = cmdList(fb.TBuchungen);
+        rc = cmdList(books.TBuchungen);
     else if (cmd == QLatin1String("journal"))
-        rc = cmdList(fb.TJournal);
+        rc = cmdList(books.TJournal);
     else if (cmd == QLatin1String("accounts"))
-        rc = cmdList(fb.TKonten);
+        rc = cmdList(books.TKonten);
     else if (cmd == QLatin1String("report"))
-        rc = runReportCommand(fb, o.rest.mid(1));
+        rc = runReportCommand(books, o.rest.mid(1));
     else {
         err(QStringLiteral("Unbekannter Befehl: %1").arg(cmd));
         rc = 2;
     }
-    fb.FormClose(false);
+    shell.FormClose(false);
     return rc;
 }

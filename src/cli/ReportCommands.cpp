@@ -1,6 +1,6 @@
 #include "ReportCommands.h"
 
-#include "app/UBuchhaltung.h"
+#include "books/BooksSession.h"
 #include "reports/FileReportViewer.h"
 #include "reports/ReportViewer.h"
 #include "reports/UDBWA2.h"
@@ -231,7 +231,7 @@ QString reportCommandUsage() {
     return lines.join(QLatin1Char('\n'));
 }
 
-int runReportCommand(TFBuchhaltung &fb, const QStringList &args) {
+int runReportCommand(BooksSession &fb, const QStringList &args) {
     if (args.isEmpty())
         return usageError(QStringLiteral("Welcher Bericht?"));
     ReportArgs a;

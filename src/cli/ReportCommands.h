@@ -9,11 +9,11 @@
 #include <QString>
 #include <QStringList>
 
-class TFBuchhaltung;
+class BooksSession;
 
 // `args` is what follows the word "report". Returns the exit status (0 written, 1 refused
 // or failed, 2 wrong call).
-int runReportCommand(TFBuchhaltung &fb, const QStringList &args);
+int runReportCommand(BooksSession &fb, const QStringList &args);
 
 // One line per report for the usage text.
 QString reportCommandUsage();

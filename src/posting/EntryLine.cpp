@@ -1,16 +1,16 @@
 #include "EntryLine.h"
 
 #include "UBuchen.h"
-#include "app/UBuchhaltung.h"
+#include "books/BooksSession.h"
 #include "store/Dates.h"
 #include "store/Table.h"
 #include "ui/Ui.h"
 
 // Enters one line as a person would: new row, the fields in tab order, leaving the accounts,
 // entering and leaving the amount. Returns false when the row was refused.
-bool enterBookingLine(TFBuchhaltung &fb, const QStringList &c)
+bool enterBookingLine(BookingEntry &e, const QStringList &c)
 {
-    BookingEntry &e = fb.entry();
+    BooksSession &fb = e.books();
     Table &b = fb.TBuchungen;
     if (b.isEditing()) e.AbbruchClick();
     e.setFocus(QStringLiteral("BDatum"));

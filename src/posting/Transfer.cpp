@@ -6,7 +6,7 @@
 
 #include "UBuchen.h"
 
-#include "app/UBuchhaltung.h"
+#include "books/BooksSession.h"
 #include "openitems/OpenItemsInterface.h"
 #include "store/Query.h"
 #include "store/Table.h"
@@ -117,24 +117,20 @@ void BookingEntry::SpeichernClick()
             }
             b.refresh();
             j.refresh();
-            fb_.showJournalCount();
+            fb_.notify(BooksEvent::JournalChanged);
             if (!failure.isEmpty()) {
-                if (dateFailure && fb_.page == TFBuchhaltung::Page::Buchen) setFocus(QStringLiteral("BDatum"));
+                if (dateFailure && fb_.page == BooksSession::Page::Buchen) setFocus(QStringLiteral("BDatum"));
                 ui.error(failure);
                 throw SilentAbort();
             }
             if (b.isEmpty()) {
                 fb_.AutoNumberCounter(int(h + 1));
                 if (auto *op = fb_.openItems()) op->BuchenEnde();
-                fb_.setStatus(3, QStringLiteral("OK"));
-                fb_.controls.bSpeichernEnabled = fb_.controls.sbDruckEnabled = false;
-                fb_.notifyControls();
+                fb_.notify(BooksEvent::TransferDone);
             }
         }
-        fb_.showJournalCount();
+        fb_.notify(BooksEvent::JournalChanged);
     }
-    // The field shows the folder whose journal is open, as after opening a data folder.
-    fb_.setStatus(2, QDir(fb_.currentDataFolder()).dirName());
     fb_.SaveYearSettings(fb_.currentDataFolder());
     fb_.oldYearFloor = 0;
 }

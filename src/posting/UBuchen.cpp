@@ -1,7 +1,7 @@
 #include "UBuchen.h"
 
-#include "Balances.h"
-#include "app/UBuchhaltung.h"
+#include "books/Balances.h"
+#include "books/BooksSession.h"
 #include "openitems/OpenItemsInterface.h"
 #include "store/Dates.h"
 #include "store/Table.h"
@@ -32,7 +32,7 @@ qint64 scalar(Table &t, const QString &sql, const QVariantList &params = {})
 }
 } // namespace
 
-BookingEntry::BookingEntry(TFBuchhaltung &fb) : fb_(fb)
+BookingEntry::BookingEntry(BooksSession &fb) : fb_(fb)
 {
     Table &b = fb_.TBuchungen;
     b.beforeInsert = [this](Table &t) { TBuchungenBeforeInsert(t); };
@@ -200,7 +200,7 @@ void BookingEntry::BDatumExit()
     }
     const QDate von = fb_.settings.periodStart(), bis = fb_.settings.periodEnd();
     if (!d.isValid() || (von.isValid() && d < von) || (bis.isValid() && d > bis)) {
-        if (fb_.page == TFBuchhaltung::Page::Buchen) setFocus(QStringLiteral("BDatum"));
+        if (fb_.page == BooksSession::Page::Buchen) setFocus(QStringLiteral("BDatum"));
         fb_.ui().error(QStringLiteral("Datum außerhalb des Buchungsbereiches!"));
         throw SilentAbort();
     }
@@ -324,7 +324,7 @@ void BookingEntry::TBuchungenBeforeInsert(Table &t)
     const bool any = scalar(t, QStringLiteral("SELECT COUNT(*) FROM \"%1\" WHERE Belegnummer < 10000")) > 0;
     nextBelegnr_ = any ? std::max(highest + 1, setting) : setting;
     setFocus(QStringLiteral("BDatum"));
-    fb_.setStatus(3, QString());
+    fb_.ui().status(3, QString());
 }
 
 void BookingEntry::TBuchungenNewRecord(Table &t)
@@ -534,7 +534,7 @@ void BookingEntry::TBuchungenBeforeDelete(Table &t)
     const QDate d = t.asDate(QStringLiteral("Belegdatum"));
     const QDate von = fb_.settings.periodStart(), bis = fb_.settings.periodEnd();
     if (d.isValid() && ((von.isValid() && d < von) || (bis.isValid() && d > bis))) {
-        if (fb_.page == TFBuchhaltung::Page::Buchen) setFocus(QStringLiteral("BDatum"));
+        if (fb_.page == BooksSession::Page::Buchen) setFocus(QStringLiteral("BDatum"));
         fb_.ui().error(QStringLiteral("Löschen der Buchung nur im passenden Buchungsjahr!"));
         throw SilentAbort();
     }
@@ -572,19 +572,7 @@ void BookingEntry::deleteRow()
 
 void BookingEntry::SBuchungenStateChange()
 {
-    auto &c = fb_.controls;
-    Table &b = fb_.TBuchungen;
-    c.neuEnabled = b.isBrowse();
-    c.splittingEnabled = !c.neuEnabled;
-    if (b.isActive() && !b.isEmpty() && c.neuEnabled) {
-        c.bSpeichernEnabled = c.sbDruckEnabled = c.favAddEnabled = true;
-        c.favDelEnabled = false;
-    } else {
-        c.bSpeichernEnabled = c.sbDruckEnabled = false;
-        if (!fb_.status[3].isEmpty()) fb_.setStatus(3, QString());
-        c.favDelEnabled = false;
-    }
-    fb_.notifyControls();
+    fb_.notify(BooksEvent::BatchStateChanged);
 }
 
 QString BookingEntry::amountText(const QVariant &units, bool euro, bool forEditing)

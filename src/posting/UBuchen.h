@@ -11,13 +11,14 @@
 #include <functional>
 #include <optional>
 
-class TFBuchhaltung;
+class BooksSession;
 class Table;
 class Ui;
 
 class BookingEntry {
 public:
-    explicit BookingEntry(TFBuchhaltung &fb);
+    explicit BookingEntry(BooksSession &fb);
+    BooksSession &books() { return fb_; }
 
     // --- open-items takeover state shared with the plug-in ---
     bool OPTakeover = false;
@@ -98,7 +99,7 @@ private:
     void removeFromBalances(Table &t);
     void addToBalances(Table &t);
 
-    TFBuchhaltung &fb_;
+    BooksSession &fb_;
     QString focused_ = QStringLiteral("BDatum");
     QString typed_[2];
     bool postWasInsert_ = false;

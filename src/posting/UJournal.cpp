@@ -1,8 +1,8 @@
 #include "UJournal.h"
 
 #include "UBuchen.h"
-#include "accounts/USaldenNeu.h"
-#include "app/UBuchhaltung.h"
+#include "books/SaldenRecompute.h"
+#include "books/BooksSession.h"
 #include "store/Table.h"
 #include "ui/Ui.h"
 
@@ -39,7 +39,7 @@ void TFJournal::deleteCurrentRow()
     if (j.isEmpty()) return;
     if (fb_.ui().confirm(QStringLiteral("Datensatz löschen?"), Btn::YesNo) != Btn::Yes) return;
     j.remove();
-    fb_.showJournalCount();
+    fb_.notify(BooksEvent::JournalChanged);
     // The deleted booking still counts in the running balances until they are rebuilt.
     SaldenNeuClick(fb_);
 }
@@ -48,7 +48,7 @@ bool TFJournal::stornieren(qint64 autonummer)
 {
     Table &j = fb_.TJournal;
     Table &b = fb_.TBuchungen;
-    BookingEntry &e = fb_.entry();
+    BookingEntry &e = entry_;
     const bool wasVisible = visible_;
     b.append();
     // The batch's insert closed the dialog and reordered the journal: find the row the user
@@ -96,7 +96,7 @@ bool TFJournal::stornieren(qint64 autonummer)
 
 // ---------------------------------------------------------------- splitting
 
-qint64 splittingAccountNumber(TFBuchhaltung &fb)
+qint64 splittingAccountNumber(BooksSession &fb)
 {
     Table &k = fb.TKonten;
     SQLite::Statement st(k.db(), QStringLiteral("SELECT KtoNr FROM \"%1\" WHERE upper(Name) = 'SPLITTING' ORDER BY KtoNr LIMIT 1")
@@ -104,9 +104,8 @@ qint64 splittingAccountNumber(TFBuchhaltung &fb)
     return st.executeStep() ? st.getColumn(0).getInt64() : 0;
 }
 
-void Splitting1Click(TFBuchhaltung &fb)
+void Splitting1Click(BooksSession &fb, BookingEntry &e)
 {
-    BookingEntry &e = fb.entry();
     const QString side = e.focused();
     if ((side != QLatin1String("Soll") && side != QLatin1String("Haben")) || !fb.TBuchungen.isEditing()) {
         fb.ui().warning(QStringLiteral("- neuen Buchungssatz anlegen\r- bis zum Soll- oder Habenkonto gehen\r- erst dann "
@@ -136,7 +135,7 @@ void Splitting1Click(TFBuchhaltung &fb)
             return;
         }
         fb.TKonten2.refresh();
-        fb.showAccountCount();
+        fb.notify(BooksEvent::ChartChanged);
     }
     // A search typed before F4 must not overwrite the account when the field is left.
     e.clearSearch(side);
@@ -145,15 +144,7 @@ void Splitting1Click(TFBuchhaltung &fb)
 
 // ---------------------------------------------------------------- templates
 
-void refillBookingTexts(TFBuchhaltung &fb)
-{
-    Table &f = fb.TFavoriten;
-    fb.bookingTexts.clear();
-    for (f.first(); !f.eof(); f.next()) fb.bookingTexts << f.asString(QStringLiteral("Text"));
-    fb.notifyControls();
-}
-
-void BuchTextClick(TFBuchhaltung &fb)
+void BuchTextClick(BooksSession &fb, BookingEntry &entry)
 {
     Table &b = fb.TBuchungen;
     if (b.state() != DsState::Insert) return;
@@ -161,15 +152,13 @@ void BuchTextClick(TFBuchhaltung &fb)
     if (!f.locate(QStringLiteral("Text"), b.asString(QStringLiteral("Buchungstext")))) return;
     b.setValue(QStringLiteral("Soll"), f.value(QStringLiteral("Soll")));
     b.setValue(QStringLiteral("Haben"), f.value(QStringLiteral("Haben")));
-    fb.entry().setAmount(f.asMoney(QStringLiteral("Betrag")));
-    fb.controls.favAddEnabled = false;
-    fb.controls.favDelEnabled = true;
-    fb.notifyControls();
-    fb.entry().SollExit();
-    fb.entry().HabenExit();
+    entry.setAmount(f.asMoney(QStringLiteral("Betrag")));
+    fb.notify(BooksEvent::TemplatePicked);
+    entry.SollExit();
+    entry.HabenExit();
 }
 
-void FavorithinzufuegenClick(TFBuchhaltung &fb)
+void FavorithinzufuegenClick(BooksSession &fb)
 {
     Table &b = fb.TBuchungen;
     const int answer = fb.ui().confirm(QStringLiteral("Favorit mit Brutto-Betrag speichern?\r\rJa - Favorit mit Betrag\rNein - "
@@ -184,10 +173,10 @@ void FavorithinzufuegenClick(TFBuchhaltung &fb)
         fb.ui().error(QStringLiteral("Favorit \"") + text + QStringLiteral("\" ist schon vorhanden."));
         return;
     }
-    refillBookingTexts(fb);
+    fb.reloadBookingTexts();
 }
 
-void FavoritloeschenClick(TFBuchhaltung &fb)
+void FavoritloeschenClick(BooksSession &fb)
 {
     const QString text = fb.TBuchungen.asString(QStringLiteral("Buchungstext"));
     Table &f = fb.TFavoriten;
@@ -197,5 +186,5 @@ void FavoritloeschenClick(TFBuchhaltung &fb)
     }
     if (fb.ui().confirm(QStringLiteral("Favorit \"") + text + QStringLiteral("\" löschen?"), Btn::YesNo) != Btn::Yes) return;
     f.remove();
-    refillBookingTexts(fb);
+    fb.reloadBookingTexts();
 }

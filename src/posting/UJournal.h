@@ -4,11 +4,12 @@
 
 #include <QtGlobal>
 
-class TFBuchhaltung;
+class BooksSession;
+class BookingEntry;
 
 class TFJournal {
 public:
-    explicit TFJournal(TFBuchhaltung &fb) : fb_(fb) {}
+    TFJournal(BooksSession &fb, BookingEntry &entry) : fb_(fb), entry_(entry) {}
     bool visible() const { return visible_; }
 
     // Shown: the journal in voucher order; hidden: back in booking-number order.
@@ -27,18 +28,18 @@ public:
     void FormMouseWheelUp();
 
 private:
-    TFBuchhaltung &fb_;
+    BooksSession &fb_;
+    BookingEntry &entry_;
     bool visible_ = false;
 };
 
 // F4: puts the splitting account (created when missing) into the focused account field.
-void Splitting1Click(TFBuchhaltung &fb);
+void Splitting1Click(BooksSession &fb, BookingEntry &entry);
 // The number of the account named "SPLITTING" (any case), 0 when there is none.
-qint64 splittingAccountNumber(TFBuchhaltung &fb);
+qint64 splittingAccountNumber(BooksSession &fb);
 
 // Templates ("Favoriten").
-void BuchTextClick(TFBuchhaltung &fb);
-void FavorithinzufuegenClick(TFBuchhaltung &fb);
-void FavoritloeschenClick(TFBuchhaltung &fb);
-// Fills the drop-down of the booking text from the templates, in table order.
-void refillBookingTexts(TFBuchhaltung &fb);
+void BuchTextClick(BooksSession &fb, BookingEntry &entry);
+void FavorithinzufuegenClick(BooksSession &fb);
+void FavoritloeschenClick(BooksSession &fb);
+

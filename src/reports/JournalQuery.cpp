@@ -1,6 +1,6 @@
 #include "JournalQuery.h"
 
-#include "app/UBuchhaltung.h"
+#include "books/BooksSession.h"
 #include "store/TableFile.h"
 
 #include <SQLiteCpp/Database.h>
@@ -65,7 +65,7 @@ void JournalQuery::setFiles(const QString &journalPath, const QString &journalTa
                      .arg(kJournalAlias, journalTable, kKontenAlias, kontenTable);
 }
 
-void JournalQuery::setFolderOf(const TFBuchhaltung &fb) {
+void JournalQuery::setFolderOf(const BooksSession &fb) {
     const Table &j = fb.TJournal;
     const Table &k = fb.TKonten;
     auto inner = [](const Table &t) {

@@ -15,7 +15,7 @@
 #include <functional>
 #include <memory>
 
-class TFBuchhaltung;
+class BooksSession;
 
 namespace reports {
 
@@ -40,7 +40,7 @@ public:
     // names them by the aliases it attaches them under.
     void setFiles(const QString &journalPath, const QString &journalTable,
                   const QString &kontenPath, const QString &kontenTable);
-    void setFolderOf(const TFBuchhaltung &fb);
+    void setFolderOf(const BooksSession &fb);
     const Attachments &files() const { return m_files; }
 
     // A condition on the result fields (as "Soll=1200 OR Haben=1200") that narrows the

@@ -1,8 +1,8 @@
 #include "PrepareEvaluation.h"
 
 #include "UEingrenzung.h"
-#include "app/UBuchhaltung.h"
-#include "posting/Balances.h"
+#include "books/BooksSession.h"
+#include "books/Balances.h"
 #include "store/Table.h"
 #include "store/TableFile.h"
 #include "ui/Ui.h"
@@ -44,7 +44,7 @@ BookingAmounts bookingOf(const Record &row) {
 
 class Preparation {
 public:
-    Preparation(TFBuchhaltung &fb, TFEingrenzung &filter)
+    Preparation(BooksSession &fb, TFEingrenzung &filter)
         : fb_(fb), filter_(filter), ui_(fb.ui()) {}
 
     void run(bool fromOpening, bool vorSaldoPass, const QDate &periodStart, const QDate &from) {
@@ -167,7 +167,7 @@ private:
         k.refresh();
     }
 
-    TFBuchhaltung &fb_;
+    BooksSession &fb_;
     TFEingrenzung &filter_;
     Ui &ui_;
     std::unordered_map<qint64, Totals> acc_;
@@ -178,7 +178,7 @@ private:
 
 } // namespace
 
-bool PrepareEvaluation(TFBuchhaltung &fb, TFEingrenzung &filter) {
+bool PrepareEvaluation(BooksSession &fb, TFEingrenzung &filter) {
     struct CloseQuery {
         TFEingrenzung &f;
         ~CloseQuery() { f.QJournal.close(); }
@@ -197,7 +197,7 @@ bool PrepareEvaluation(TFBuchhaltung &fb, TFEingrenzung &filter) {
 
     fb.BeginDataOperation();
     struct End {
-        TFBuchhaltung &fb;
+        BooksSession &fb;
         ~End() { fb.EndDataOperation(); }
     } end{fb};
     try {

@@ -3,7 +3,7 @@
 // the BWA run before they print: it fills the accounts' DruckSaldo, BewSoll, BewHaben and
 // VorSaldo for the range chosen in the filter dialog.
 
-class TFBuchhaltung;
+class BooksSession;
 
 namespace reports {
 
@@ -20,6 +20,6 @@ class TFEingrenzung;
 // message when the run cannot start (an edit is pending) or stops (a booking with tax
 // whose tax account is missing); the accounts then keep their values. The journal query
 // is closed in every case.
-bool PrepareEvaluation(TFBuchhaltung &fb, TFEingrenzung &filter);
+bool PrepareEvaluation(BooksSession &fb, TFEingrenzung &filter);
 
 } // namespace reports

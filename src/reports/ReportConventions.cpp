@@ -1,7 +1,7 @@
 #include "ReportConventions.h"
 
-#include "app/Settings.h"
-#include "posting/Balances.h"
+#include "books/Settings.h"
+#include "books/Balances.h"
 #include "reportengine/NumberFormat.h"
 #include "reportengine/PdfRenderer.h"
 

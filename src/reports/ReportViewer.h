@@ -8,7 +8,7 @@
 #include <QString>
 #include <functional>
 
-class TFBuchhaltung;
+class BooksSession;
 
 namespace reports {
 
@@ -34,7 +34,7 @@ public:
 // What a launcher works with: the main window's rules, the filter dialog created at start,
 // the viewer, and the window's controls that the launcher disables while it runs.
 struct ReportContext {
-    TFBuchhaltung &fb;
+    BooksSession &fb;
     TFEingrenzung &filter;
     ReportViewer &viewer;
     // Enables or disables a button of the main window by name ("SBJournal", "KBlatt").

@@ -4,7 +4,7 @@
 #include "ReportConventions.h"
 #include "UEingrenzung.h"
 #include "USalden.h"
-#include "app/UBuchhaltung.h"
+#include "books/BooksSession.h"
 #include "store/Table.h"
 #include "ui/Ui.h"
 
@@ -35,7 +35,7 @@ bool visible(qint64 units) {
 }
 
 // The section name of a number in the BWA table, if there is such a row.
-std::optional<QString> sectionName(TFBuchhaltung &fb, qint64 nr) {
+std::optional<QString> sectionName(BooksSession &fb, qint64 nr) {
     Table &t = fb.TBWA;
     SQLite::Statement st(t.db(), QStringLiteral("SELECT Sektion FROM \"%1\" WHERE Reihenfolge = ?")
                                      .arg(t.innerName())
@@ -54,7 +54,7 @@ QString TDBWA2::amountText(qint64 units, qint64 count, const QString &currency) 
     return sideAmount(units, currency);
 }
 
-std::optional<qint64> TDBWA2::missingDepartment(TFBuchhaltung &fb) {
+std::optional<qint64> TDBWA2::missingDepartment(BooksSession &fb) {
     Table &k = fb.TKonten;
     SQLite::Statement st(k.db(), QStringLiteral("SELECT DISTINCT BWA / 1000 * 1000 FROM \"%1\" "
                                                 "WHERE BWA >= 1000 ORDER BY 1")
@@ -68,7 +68,7 @@ std::optional<qint64> TDBWA2::missingDepartment(TFBuchhaltung &fb) {
     return std::nullopt;
 }
 
-TDBWA2::TDBWA2(TFBuchhaltung &fb, TFEingrenzung &filter, bool mitKonten) {
+TDBWA2::TDBWA2(BooksSession &fb, TFEingrenzung &filter, bool mitKonten) {
     Report &r = Ausdruck;
     r.setTitle(QStringLiteral("BWA"));
     r.setOrientation(Orientation::Portrait);

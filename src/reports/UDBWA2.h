@@ -12,7 +12,7 @@
 #include <memory>
 #include <optional>
 
-class TFBuchhaltung;
+class BooksSession;
 
 namespace reports {
 
@@ -22,7 +22,7 @@ class TDBWA2 {
 public:
     // Reads the accounts table in section order (the launcher sets the index iBWA). Without
     // `mitKonten` the account lines and the section headers take no room.
-    TDBWA2(TFBuchhaltung &fb, TFEingrenzung &filter, bool mitKonten);
+    TDBWA2(BooksSession &fb, TFEingrenzung &filter, bool mitKonten);
     ~TDBWA2();
 
     ledra::report::Report Ausdruck;
@@ -33,7 +33,7 @@ public:
     // The department number (d000) of a section number.
     static qint64 department(qint64 bwa) { return bwa / 1000 * 1000; }
     // The first department of a printed section that has no row in the section table.
-    static std::optional<qint64> missingDepartment(TFBuchhaltung &fb);
+    static std::optional<qint64> missingDepartment(BooksSession &fb);
 
 private:
     struct Sums {

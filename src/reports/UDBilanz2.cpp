@@ -2,7 +2,7 @@
 
 #include "ReportConventions.h"
 #include "USalden.h"
-#include "app/UBuchhaltung.h"
+#include "books/BooksSession.h"
 #include "store/Table.h"
 #include "ui/Ui.h"
 
@@ -35,7 +35,7 @@ int TDBilanz2::level(qint64 reihenfolge) {
     return int(std::min<qsizetype>(digits.size(), 4));
 }
 
-TDBilanz2::TDBilanz2(TFBuchhaltung &fb, bool mitKonten) : fb_(fb) {
+TDBilanz2::TDBilanz2(BooksSession &fb, bool mitKonten) : fb_(fb) {
     Report &r = Ausdruck;
     r.setTitle(QStringLiteral("Bilanz"));
     r.setOrientation(Orientation::Portrait);

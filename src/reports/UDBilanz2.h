@@ -12,7 +12,7 @@
 #include <array>
 #include <memory>
 
-class TFBuchhaltung;
+class BooksSession;
 
 namespace reports {
 
@@ -20,7 +20,7 @@ class TDBilanz2 {
 public:
     // Walks the section table in key order with the accounts of each section (the
     // launcher orders the accounts table by the index iBilanz).
-    TDBilanz2(TFBuchhaltung &fb, bool mitKonten);
+    TDBilanz2(BooksSession &fb, bool mitKonten);
     ~TDBilanz2();
 
     ledra::report::Report Ausdruck;
@@ -33,7 +33,7 @@ public:
     static int level(qint64 reihenfolge);
 
 private:
-    TFBuchhaltung &fb_;
+    BooksSession &fb_;
     std::unique_ptr<TableSource> sections_, accounts_;
     std::array<QString, 4> names_;
     std::array<qint64, 4> sums_{};

@@ -1,7 +1,7 @@
 #include "UDBuchung.h"
 
 #include "ReportConventions.h"
-#include "app/UBuchhaltung.h"
+#include "books/BooksSession.h"
 #include "openitems/OpenItemsInterface.h"
 #include "ui/Ui.h"
 
@@ -32,7 +32,7 @@ void clipped(TextControl *t) {
 
 } // namespace
 
-TDBuchung::TDBuchung(TFBuchhaltung &fb) : fb_(fb) {
+TDBuchung::TDBuchung(BooksSession &fb) : fb_(fb) {
     Report &r = Ausdruck;
     r.setTitle(QStringLiteral("Buchungsstapel"));
     r.setOrientation(Orientation::Portrait);
@@ -114,9 +114,8 @@ TDBuchung::TDBuchung(TFBuchhaltung &fb) : fb_(fb) {
 TDBuchung::~TDBuchung() = default;
 
 void SBDruckClick(ReportContext &ctx) {
-    TFBuchhaltung &fb = ctx.fb;
-    fb.controls.sbDruckEnabled = false;
-    fb.notifyControls();
+    BooksSession &fb = ctx.fb;
+    fb.notify(BooksEvent::BatchPrintStarted);
     if (ctx.showMainWindow)
         ctx.showMainWindow(false);
     struct Restore {
@@ -124,8 +123,7 @@ void SBDruckClick(ReportContext &ctx) {
         ~Restore() {
             if (ctx.showMainWindow)
                 ctx.showMainWindow(true);
-            ctx.fb.controls.sbDruckEnabled = true;
-            ctx.fb.notifyControls();
+            ctx.fb.notify(BooksEvent::BatchPrintFinished);
         }
     } restore{ctx};
     TDBuchung report(fb);

@@ -9,19 +9,19 @@
 
 #include <memory>
 
-class TFBuchhaltung;
+class BooksSession;
 
 namespace reports {
 
 class TDBuchung {
 public:
-    explicit TDBuchung(TFBuchhaltung &fb);
+    explicit TDBuchung(BooksSession &fb);
     ~TDBuchung();
 
     ledra::report::Report Ausdruck;
 
 private:
-    TFBuchhaltung &fb_;
+    BooksSession &fb_;
     std::unique_ptr<TableSource> source_;
     QString note_; // note of the open-items module for the current row
 };

@@ -2,7 +2,7 @@
 
 #include "ReportConventions.h"
 #include "UEingrenzung.h"
-#include "app/UBuchhaltung.h"
+#include "books/BooksSession.h"
 #include "reportengine/NumberFormat.h"
 #include "store/Query.h"
 #include "store/Table.h"
@@ -12,8 +12,8 @@
 #include <SQLiteCpp/Database.h>
 #include <SQLiteCpp/Statement.h>
 
-#if __has_include("accounts/USaldenNeu.h")
-#include "accounts/USaldenNeu.h"
+#if __has_include("books/SaldenRecompute.h")
+#include "books/SaldenRecompute.h"
 #define LEDRA_HAVE_SALDEN_NEU 1
 #endif
 
@@ -79,7 +79,7 @@ QString TDJournal::rateText(const Record &row) {
     return displayText(row.value(QStringLiteral("Steuersatz")), false, QString());
 }
 
-TDJournal::TDJournal(TFBuchhaltung &fb, TFEingrenzung &filter) : fb_(fb) {
+TDJournal::TDJournal(BooksSession &fb, TFEingrenzung &filter) : fb_(fb) {
     Report &r = Ausdruck;
     r.setTitle(QStringLiteral("Journal"));
     r.setOrientation(Orientation::Landscape);
@@ -96,7 +96,7 @@ TDJournal::TDJournal(TFBuchhaltung &fb, TFEingrenzung &filter) : fb_(fb) {
     title->setFont(reportFont(14, true));
     head->addLabel(kText.x, 1, 0, periodLine(PeriodStyle::Von, filter.EVon, filter.EBis));
     head->addLabel(kText.x, 6, 0, QStringLiteral("Sortierung: ") + filter.sortCaption());
-    head->addLabel(kSollName.x, 1, 0, fb.status[2]);
+    head->addLabel(kSollName.x, 1, 0, fb.yearFolderName());
     TextControl *when = head->addSystemField(kHaben.x, 1, 48, SystemValue::DateTime);
     when->setAlignment(Qt::AlignRight);
     TextControl *page = head->addSystemField(kSatz.x - 10, 1, kSatz.w + 10, SystemValue::PageNumber,
@@ -177,7 +177,7 @@ void SBJournalClick(ReportContext &ctx) {
         deleteListedBookings(ctx.fb, dlg);
 }
 
-int deleteListedBookings(TFBuchhaltung &fb, TFEingrenzung &filter) {
+int deleteListedBookings(BooksSession &fb, TFEingrenzung &filter) {
     Ui &ui = fb.ui();
     Table &journal = fb.TJournal;
     std::vector<qint64> ids;
@@ -212,7 +212,7 @@ int deleteListedBookings(TFBuchhaltung &fb, TFEingrenzung &filter) {
         throw TableFile::translate(e, journal.path());
     }
     journal.refresh();
-    fb.showJournalCount();
+    fb.notify(BooksEvent::JournalChanged);
 #ifdef LEDRA_HAVE_SALDEN_NEU
     SaldenNeuClick(fb);
 #endif

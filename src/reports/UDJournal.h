@@ -9,7 +9,7 @@
 
 #include <memory>
 
-class TFBuchhaltung;
+class BooksSession;
 
 namespace reports {
 
@@ -19,7 +19,7 @@ class TDJournal {
 public:
     // Reads the open journal query of the dialog; amount kind and sort caption from the
     // dialog as it was confirmed.
-    TDJournal(TFBuchhaltung &fb, TFEingrenzung &filter);
+    TDJournal(BooksSession &fb, TFEingrenzung &filter);
     ~TDJournal();
 
     ledra::report::Report Ausdruck;
@@ -29,7 +29,7 @@ public:
     static QString rateText(const ledra::report::Record &row);
 
 private:
-    TFBuchhaltung &fb_;
+    BooksSession &fb_;
     std::unique_ptr<SqlSource> source_;
 };
 
@@ -39,6 +39,6 @@ void SBJournalClick(ReportContext &ctx);
 // Deletes the journal records the dialog's query lists (rows no longer in the journal are
 // skipped), all in one transaction, then recomputes every account balance from the
 // journal. Returns the number of records deleted.
-int deleteListedBookings(TFBuchhaltung &fb, TFEingrenzung &filter);
+int deleteListedBookings(BooksSession &fb, TFEingrenzung &filter);
 
 } // namespace reports

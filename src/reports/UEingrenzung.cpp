@@ -1,13 +1,13 @@
 #include "UEingrenzung.h"
 
-#include "app/UBuchhaltung.h"
+#include "books/BooksSession.h"
 #include "store/Dates.h"
 #include "store/EngineError.h"
 #include "ui/Ui.h"
 
 namespace reports {
 
-TFEingrenzung::TFEingrenzung(TFBuchhaltung &fb) : fb_(fb) {
+TFEingrenzung::TFEingrenzung(BooksSession &fb) : fb_(fb) {
     RBDatumClick();
     QJournal.setFolderOf(fb_);
 }

@@ -14,7 +14,7 @@
 #include <functional>
 #include <optional>
 
-class TFBuchhaltung;
+class BooksSession;
 
 namespace reports {
 
@@ -30,7 +30,7 @@ public:
 
     // Created once at start-up, after the year settings are loaded: the range is set as
     // by choosing "Datum".
-    explicit TFEingrenzung(TFBuchhaltung &fb);
+    explicit TFEingrenzung(BooksSession &fb);
 
     // --- controls ---
     QString Caption;
@@ -85,7 +85,7 @@ public:
 private:
     void focus(const QString &control);
     void changed();
-    TFBuchhaltung &fb_;
+    BooksSession &fb_;
 };
 
 } // namespace reports

@@ -4,7 +4,7 @@
 #include "ReportConventions.h"
 #include "UEingrenzung.h"
 #include "USalden.h"
-#include "app/UBuchhaltung.h"
+#include "books/BooksSession.h"
 #include "store/Table.h"
 #include "ui/Ui.h"
 
@@ -51,7 +51,7 @@ bool TDGuV::unsigned_(int art) {
     return art == 1 || art == 2 || art == 3 || art == 7 || art == 8;
 }
 
-TDGuV::TDGuV(TFBuchhaltung &fb, TFEingrenzung &filter) {
+TDGuV::TDGuV(BooksSession &fb, TFEingrenzung &filter) {
     Report &r = Ausdruck;
     r.setTitle(QStringLiteral("Gewinn und Verlust"));
     r.setOrientation(Orientation::Portrait);

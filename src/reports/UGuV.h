@@ -13,7 +13,7 @@
 #include <memory>
 #include <set>
 
-class TFBuchhaltung;
+class BooksSession;
 
 namespace reports {
 
@@ -22,7 +22,7 @@ class TFEingrenzung;
 class TDGuV {
 public:
     // Reads the accounts table in type order (the launcher sets the index KArt).
-    TDGuV(TFBuchhaltung &fb, TFEingrenzung &filter);
+    TDGuV(BooksSession &fb, TFEingrenzung &filter);
     ~TDGuV();
 
     ledra::report::Report Ausdruck;

@@ -3,7 +3,7 @@
 #include "ReportConventions.h"
 #include "UEingrenzung.h"
 #include "UKassenbuch.h"
-#include "app/UBuchhaltung.h"
+#include "books/BooksSession.h"
 #include "reportengine/NumberFormat.h"
 #include "store/Table.h"
 #include "ui/Ui.h"
@@ -75,7 +75,7 @@ SheetFilter sheetFilter(qint64 konto, const TaxAccounts &tax) {
     return {own, params};
 }
 
-TaxAccounts taxAccounts(const TFBuchhaltung &fb) {
+TaxAccounts taxAccounts(const BooksSession &fb) {
     return {fb.settings.vorsteuer.trimmed().toLongLong(),
             fb.settings.kontoMwst.trimmed().toLongLong()};
 }
@@ -139,14 +139,14 @@ QString optionalAmount(const std::optional<Money> &m) {
 
 } // namespace
 
-TFKBlatt::TFKBlatt(TFBuchhaltung &fb, TFEingrenzung &filter) : fb_(fb), filter_(filter) {
+TFKBlatt::TFKBlatt(BooksSession &fb, TFEingrenzung &filter) : fb_(fb), filter_(filter) {
     Report &r = Ausdruck;
     Band *head = sheet::setUpSheet(r, QStringLiteral("Kontenblatt"), account_, 31, filter);
     r.setBeforePrint([this](Report &rep) {
         applyMarginSetting(rep, fb_.settings, MarginEdge::Left);
         startRun();
     });
-    head->addLabel(130, 6.5, 55, fb.status[2])->setAlignment(Qt::AlignRight);
+    head->addLabel(130, 6.5, 55, fb.yearFolderName())->setAlignment(Qt::AlignRight);
 
     Band *columns = r.addBand(BandKind::ColumnHeader);
     columns->setHeight(6);
@@ -317,7 +317,7 @@ bool hasAccountNumber(const Table &konten) {
 } // namespace
 
 void KBlattClick(ReportContext &ctx, const std::vector<qint64> &markedRows) {
-    TFBuchhaltung &fb = ctx.fb;
+    BooksSession &fb = ctx.fb;
     TFEingrenzung &dlg = ctx.filter;
     Table &konten = fb.TKonten2;
     Ui &ui = fb.ui();

@@ -18,7 +18,7 @@
 #include <optional>
 #include <vector>
 
-class TFBuchhaltung;
+class BooksSession;
 
 namespace reports {
 
@@ -74,7 +74,7 @@ struct SheetFilter {
 };
 SheetFilter sheetFilter(qint64 konto, const TaxAccounts &tax);
 
-TaxAccounts taxAccounts(const TFBuchhaltung &fb);
+TaxAccounts taxAccounts(const BooksSession &fb);
 
 } // namespace sheet
 
@@ -82,7 +82,7 @@ class TFKBlatt {
 public:
     // Reads the filter dialog's open journal query (filtered to one account by the
     // launcher), its range and sort option as they were confirmed.
-    TFKBlatt(TFBuchhaltung &fb, TFEingrenzung &filter);
+    TFKBlatt(BooksSession &fb, TFEingrenzung &filter);
     ~TFKBlatt();
 
     // The account of the next run; the window is reused for every account of a mass print.
@@ -104,7 +104,7 @@ private:
     bool openingLinePrints() const;
     void addLine();
 
-    TFBuchhaltung &fb_;
+    BooksSession &fb_;
     TFEingrenzung &filter_;
     SheetAccount account_;
     sheet::TaxAccounts tax_;

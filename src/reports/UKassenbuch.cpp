@@ -2,7 +2,7 @@
 
 #include "ReportConventions.h"
 #include "UEingrenzung.h"
-#include "app/UBuchhaltung.h"
+#include "books/BooksSession.h"
 #include "reportengine/NumberFormat.h"
 #include "store/Table.h"
 
@@ -32,7 +32,7 @@ QString optionalAmount(const std::optional<Money> &m) {
 
 } // namespace
 
-TFKassenbuch::TFKassenbuch(TFBuchhaltung &fb, TFEingrenzung &filter) : fb_(fb), filter_(filter) {
+TFKassenbuch::TFKassenbuch(BooksSession &fb, TFEingrenzung &filter) : fb_(fb), filter_(filter) {
     // The sums before the range come from the journal of the open fiscal year. Each row is
     // read rather than summed in SQL, so that a DM booking of a year with both currencies is
     // converted before it is added, as every line of the book is.

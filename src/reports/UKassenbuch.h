@@ -14,7 +14,7 @@
 #include <memory>
 #include <optional>
 
-class TFBuchhaltung;
+class BooksSession;
 
 namespace reports {
 
@@ -22,7 +22,7 @@ class TFEingrenzung;
 
 class TFKassenbuch {
 public:
-    TFKassenbuch(TFBuchhaltung &fb, TFEingrenzung &filter);
+    TFKassenbuch(BooksSession &fb, TFEingrenzung &filter);
     ~TFKassenbuch();
 
     void setAccount(const SheetAccount &account);
@@ -46,7 +46,7 @@ private:
     Money sumBefore(const QString &side, Money opening);
     QString balanceText(Money balance) const;
 
-    TFBuchhaltung &fb_;
+    BooksSession &fb_;
     TFEingrenzung &filter_;
     SheetAccount account_;
     std::unique_ptr<SqlSource> source_;

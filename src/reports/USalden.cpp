@@ -3,7 +3,7 @@
 #include "PrepareEvaluation.h"
 #include "ReportConventions.h"
 #include "UEingrenzung.h"
-#include "app/UBuchhaltung.h"
+#include "books/BooksSession.h"
 #include "store/Table.h"
 #include "ui/Ui.h"
 
@@ -56,7 +56,7 @@ TextControl *right(TextControl *t) {
 
 } // namespace
 
-TDSalden::TDSalden(TFBuchhaltung &fb, TFEingrenzung &filter) {
+TDSalden::TDSalden(BooksSession &fb, TFEingrenzung &filter) {
     Report &r = Ausdruck;
     r.setTitle(QStringLiteral("Saldenliste"));
     r.setOrientation(Orientation::Portrait);

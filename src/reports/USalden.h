@@ -16,7 +16,7 @@
 #include <memory>
 
 class Table;
-class TFBuchhaltung;
+class BooksSession;
 
 namespace reports {
 
@@ -47,7 +47,7 @@ QString amountOrBlank(const QVariant &units, const QString &currency);
 class TDSalden {
 public:
     // Reads the accounts table as it stands after the period preparation.
-    TDSalden(TFBuchhaltung &fb, TFEingrenzung &filter);
+    TDSalden(BooksSession &fb, TFEingrenzung &filter);
     ~TDSalden();
 
     ledra::report::Report Ausdruck;

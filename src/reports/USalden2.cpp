@@ -3,7 +3,7 @@
 #include "ReportConventions.h"
 #include "UEingrenzung.h"
 #include "USalden.h"
-#include "app/UBuchhaltung.h"
+#include "books/BooksSession.h"
 #include "ui/Ui.h"
 
 namespace reports {
@@ -33,7 +33,7 @@ bool TDSalden2::listed(const Record &row) {
            row.value(QStringLiteral("Haben")).toLongLong() > 0;
 }
 
-TDSalden2::TDSalden2(TFBuchhaltung &fb, TFEingrenzung &filter) {
+TDSalden2::TDSalden2(BooksSession &fb, TFEingrenzung &filter) {
     Report &r = Ausdruck;
     r.setTitle(QStringLiteral("Saldenliste"));
     r.setOrientation(Orientation::Landscape);

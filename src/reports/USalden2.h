@@ -10,7 +10,7 @@
 
 #include <memory>
 
-class TFBuchhaltung;
+class BooksSession;
 
 namespace reports {
 
@@ -18,7 +18,7 @@ class TFEingrenzung;
 
 class TDSalden2 {
 public:
-    TDSalden2(TFBuchhaltung &fb, TFEingrenzung &filter);
+    TDSalden2(BooksSession &fb, TFEingrenzung &filter);
     ~TDSalden2();
 
     ledra::report::Report Ausdruck;

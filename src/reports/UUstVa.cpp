@@ -2,7 +2,7 @@
 
 #include "ReportConventions.h"
 #include "UEingrenzung.h"
-#include "app/UBuchhaltung.h"
+#include "books/BooksSession.h"
 #include "reportengine/NumberFormat.h"
 #include "ui/Ui.h"
 
@@ -12,7 +12,7 @@ namespace reports {
 
 using namespace ledra::report;
 
-UstVaRules UstVaRules::of(const TFBuchhaltung &fb) {
+UstVaRules UstVaRules::of(const BooksSession &fb) {
     UstVaRules r;
     r.mwst = fb.settings.kontoMwst.trimmed().toLongLong();
     r.vorsteuer = fb.settings.vorsteuer.trimmed().toLongLong();
@@ -297,7 +297,7 @@ TDUstVA::TDUstVA() {
 
 TDUstVA::~TDUstVA() = default;
 
-void TDUstVA::bind(TFBuchhaltung &fb, TFEingrenzung &filter) {
+void TDUstVA::bind(BooksSession &fb, TFEingrenzung &filter) {
     fb_ = &fb;
     filter_ = &filter;
     rules_ = UstVaRules::of(fb);

@@ -13,7 +13,7 @@
 #include <memory>
 #include <optional>
 
-class TFBuchhaltung;
+class BooksSession;
 
 namespace reports {
 
@@ -27,7 +27,7 @@ struct UstVaRules {
     int fullRateTenths = 190; // the full rate in tenths of a percent
     bool cashBasis = false;
 
-    static UstVaRules of(const TFBuchhaltung &fb);
+    static UstVaRules of(const BooksSession &fb);
 };
 
 // The accumulators of one run.
@@ -63,7 +63,7 @@ public:
 
     // The window is kept between runs; each run reads the bookkeeping and the dialog it is
     // bound to (the dialog's query open with the range), and is unbound afterwards.
-    void bind(TFBuchhaltung &fb, TFEingrenzung &filter);
+    void bind(BooksSession &fb, TFEingrenzung &filter);
     void unbind();
 
     ledra::report::Report Ausdruck;
@@ -76,7 +76,7 @@ public:
 private:
     QString amount(Money m) const;
 
-    TFBuchhaltung *fb_ = nullptr;
+    BooksSession *fb_ = nullptr;
     TFEingrenzung *filter_ = nullptr;
     std::unique_ptr<SqlSource> source_;
     UstVaRules rules_;

@@ -8,7 +8,7 @@
 TEST_F(Books, AccountsInUseKeepNumberNameTypeAndRate)
 {
     ChartOfAccounts &c = fb->chart();
-    Table &k = fb->TKonten2;
+    Table &k = fb->books().TKonten2;
     // Only an opening balance: in use, but the opening balance stays editable.
     ASSERT_TRUE(k.findKey({1300}));
     c.selectedColumn = 5;
@@ -39,7 +39,7 @@ TEST_F(Books, AccountsInUseKeepNumberNameTypeAndRate)
 TEST_F(Books, OpeningBalancesOnOneSideMoveTheBalance)
 {
     ChartOfAccounts &c = fb->chart();
-    Table &k = fb->TKonten2;
+    Table &k = fb->books().TKonten2;
     c.selectedColumn = 5;
     ASSERT_TRUE(k.findKey({1300}));
     c.TKonten2SollSetText(QStringLiteral("100,00"));
@@ -64,7 +64,7 @@ TEST_F(Books, OpeningBalancesOnOneSideMoveTheBalance)
 TEST_F(Books, BwaHeadingsRefusedAndDefaultRates)
 {
     ChartOfAccounts &c = fb->chart();
-    Table &k = fb->TKonten2;
+    Table &k = fb->books().TKonten2;
     ASSERT_TRUE(k.findKey({12}));
     c.selectedColumn = 7;
     k.edit();
@@ -104,7 +104,7 @@ TEST(Chart, WrongSideColouring)
 TEST_F(Books, NameSearchGoesOnAndBeepsAtTheEnd)
 {
     ChartOfAccounts &c = fb->chart();
-    Table &k = fb->TKonten2;
+    Table &k = fb->books().TKonten2;
     c.Edit1Changed(QStringLiteral("ST"));
     ASSERT_TRUE(c.SuchenClick());
     const qint64 first = k.asInt(QStringLiteral("KtoNr"));
@@ -121,15 +121,15 @@ TEST_F(Books, NameSearchGoesOnAndBeepsAtTheEnd)
 TEST_F(Books, StandardChartReplacesTheAccounts)
 {
     fb->chart().BSKR03Click();
-    EXPECT_GT(fb->TKonten.recordCount(), 150);
-    EXPECT_TRUE(fb->TKonten.findKey({8400}));
-    EXPECT_EQ(fb->settings.vorsteuer, QStringLiteral("1570"));
-    EXPECT_EQ(fb->settings.kontoMwst, QStringLiteral("1770"));
-    EXPECT_EQ(fb->settings.skontoErh, QStringLiteral("3730"));
-    EXPECT_EQ(fb->settings.skontoGew, QStringLiteral("8730"));
-    fb->settings.vorsteuer = QStringLiteral("1400");
+    EXPECT_GT(fb->books().TKonten.recordCount(), 150);
+    EXPECT_TRUE(fb->books().TKonten.findKey({8400}));
+    EXPECT_EQ(fb->books().settings.vorsteuer, QStringLiteral("1570"));
+    EXPECT_EQ(fb->books().settings.kontoMwst, QStringLiteral("1770"));
+    EXPECT_EQ(fb->books().settings.skontoErh, QStringLiteral("3730"));
+    EXPECT_EQ(fb->books().settings.skontoGew, QStringLiteral("8730"));
+    fb->books().settings.vorsteuer = QStringLiteral("1400");
     fb->chart().BSKR04Click();
-    EXPECT_TRUE(fb->TKonten.findKey({4400}));
-    EXPECT_EQ(fb->settings.vorsteuer, QStringLiteral("1400")) << "SKR 04 leaves the settings alone";
-    EXPECT_EQ(fb->status[1], QString::number(fb->TKonten.recordCount()) + QStringLiteral(" Konten"));
+    EXPECT_TRUE(fb->books().TKonten.findKey({4400}));
+    EXPECT_EQ(fb->books().settings.vorsteuer, QStringLiteral("1400")) << "SKR 04 leaves the settings alone";
+    EXPECT_EQ(fb->status[1], QString::number(fb->books().TKonten.recordCount()) + QStringLiteral(" Konten"));
 }

@@ -2,11 +2,11 @@
 
 #include "posting/PostingFixture.h"
 
-#include "accounts/USaldenNeu.h"
+#include "books/SaldenRecompute.h"
 #include "store/Table.h"
 
 namespace {
-void setOpening(TFBuchhaltung &fb, int konto, const char *field, qint64 cents)
+void setOpening(BooksSession &fb, int konto, const char *field, qint64 cents)
 {
     Table &k = fb.TKonten;
     ASSERT_TRUE(k.findKey({konto}));
@@ -18,11 +18,11 @@ void setOpening(TFBuchhaltung &fb, int konto, const char *field, qint64 cents)
 
 TEST_F(Books, RecomputeEqualsTheRunningBalancesAndIsIdempotent)
 {
-    setOpening(*fb, 1200, "Soll", 500000);
-    setOpening(*fb, 1600, "Haben", 20000);
+    setOpening(fb->books(), 1200, "Soll", 500000);
+    setOpening(fb->books(), 1600, "Haben", 20000);
     // The opening balances were typed outside the grid's rules: the running balances follow
     // only after a recomputation.
-    SaldenNeuClick(*fb);
+    SaldenNeuClick(fb->books());
     EXPECT_EQ(saldo(1200), Money::fromCents(500000));
     EXPECT_EQ(saldo(1600), Money::fromCents(-20000));
 
@@ -36,7 +36,7 @@ TEST_F(Books, RecomputeEqualsTheRunningBalancesAndIsIdempotent)
     ASSERT_TRUE(book("10.03.%Y;6;4930;1200;Papier;23,80;B;"));
     ASSERT_TRUE(book("11.03.%Y;7;1200;8300;Buch;10,70;B;"));
     // Change one batch row, cancel another change, delete a third.
-    Table &b = fb->TBuchungen;
+    Table &b = fb->books().TBuchungen;
     b.first();
     b.edit();
     e().setFocus(QStringLiteral("Betrag"));
@@ -51,11 +51,11 @@ TEST_F(Books, RecomputeEqualsTheRunningBalancesAndIsIdempotent)
     const auto running = totals();
     const Money d1 = field(3400, "Saldo");
     ui.clear();
-    SaldenNeuClick(*fb);
+    SaldenNeuClick(fb->books());
     EXPECT_EQ(totals(), running) << "the running balances were right";
     EXPECT_EQ(d1, Money::fromCents(20000));
-    EXPECT_EQ(fb->TKonten.asDate(QStringLiteral("Datum1")).isValid(), true);
-    SaldenNeuClick(*fb);
+    EXPECT_EQ(fb->books().TKonten.asDate(QStringLiteral("Datum1")).isValid(), true);
+    SaldenNeuClick(fb->books());
     EXPECT_EQ(totals(), running) << "a second run changes nothing";
     EXPECT_TRUE(ui.messages.empty());
     EXPECT_FALSE(ui.progressShown) << "the gauge is hidden again";
@@ -63,7 +63,7 @@ TEST_F(Books, RecomputeEqualsTheRunningBalancesAndIsIdempotent)
 
 TEST_F(Books, RecomputeResetsToOpeningAndCleansSectionLines)
 {
-    Table &k = fb->TKonten;
+    Table &k = fb->books().TKonten;
     ASSERT_TRUE(k.findKey({4930}));
     k.edit();
     k.setValue(QStringLiteral("BWA"), 500);
@@ -80,7 +80,7 @@ TEST_F(Books, RecomputeResetsToOpeningAndCleansSectionLines)
     k.edit();
     k.setValue(QStringLiteral("Bilanz"), 100000); // a heading with a text stays
     k.post();
-    SaldenNeuClick(*fb);
+    SaldenNeuClick(fb->books());
     ASSERT_TRUE(k.findKey({4930}));
     EXPECT_TRUE(k.isNull(QStringLiteral("BWA")));
     EXPECT_EQ(k.asMoney(QStringLiteral("Saldo")), Money());
@@ -97,13 +97,13 @@ TEST_F(Books, RecomputeRefusesWhileEditingAndStopsWithoutTaxAccount)
 {
     ASSERT_TRUE(book("05.03.%Y;1;4930;1200;Papier;119,00;B;"));
     const auto before = totals();
-    fb->TKonten2.insert();
-    EXPECT_THROW(SaldenNeuClick(*fb), SilentAbort);
+    fb->books().TKonten2.insert();
+    EXPECT_THROW(SaldenNeuClick(fb->books()), SilentAbort);
     EXPECT_TRUE(ui.saw(QStringLiteral("Bitte erst Dateneingabe beenden!")));
-    fb->TKonten2.cancel();
-    fb->settings.vorsteuer = QStringLiteral("9999");
-    EXPECT_THROW(SaldenNeuClick(*fb), SilentAbort);
+    fb->books().TKonten2.cancel();
+    fb->books().settings.vorsteuer = QStringLiteral("9999");
+    EXPECT_THROW(SaldenNeuClick(fb->books()), SilentAbort);
     EXPECT_TRUE(ui.saw(QStringLiteral("Vorsteuer- oder Mwst-Konto nicht vorhanden!")));
     EXPECT_EQ(totals(), before) << "a stopped run writes nothing";
-    EXPECT_FALSE(fb->dataOperationRunning());
+    EXPECT_FALSE(fb->books().dataOperationRunning());
 }

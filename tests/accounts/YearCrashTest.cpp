@@ -3,7 +3,7 @@
 
 #include "support/Fixture.h"
 
-#include "app/IniFile.h"
+#include "books/IniFile.h"
 #include "store/Query.h"
 #include "store/TableFile.h"
 

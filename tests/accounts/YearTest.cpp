@@ -3,8 +3,8 @@
 #include "posting/PostingFixture.h"
 
 #include "accounts/UJahr.h"
-#include "accounts/USaldenNeu.h"
-#include "app/IniFile.h"
+#include "books/SaldenRecompute.h"
+#include "books/IniFile.h"
 #include "store/Table.h"
 #include "store/TableFile.h"
 
@@ -18,15 +18,15 @@ struct Years : Books {
     void SetUp() override
     {
         Books::SetUp();
-        fb->settings.buchVon = QStringLiteral("01.01.2025");
-        fb->settings.buchBis = QStringLiteral("31.12.2025");
+        fb->books().settings.buchVon = QStringLiteral("01.01.2025");
+        fb->books().settings.buchBis = QStringLiteral("31.12.2025");
         ui.answers = {Btn::Yes, Btn::Yes, Btn::Yes};
         ASSERT_TRUE(book("02.01.2025;1;1400;8400;Rechnung;1190,00;B;"));  // customer 1190
         ASSERT_TRUE(book("03.01.2025;2;4210;1200;Miete;250,00;B;"));      // bank -250
         ASSERT_TRUE(book("04.01.2025;3;1800;1000;Privat;40,00;B;"));      // private
         ui.answers = {Btn::Yes};
         e().SpeichernClick();
-        ASSERT_EQ(fb->TJournal.recordCount(), 3);
+        ASSERT_EQ(fb->books().TJournal.recordCount(), 3);
         ui.clear();
     }
     QString folder(const char *n) const { return fx.base + QLatin1Char('/') + QLatin1String(n); }
@@ -38,13 +38,13 @@ struct Years : Books {
 TEST_F(Years, YearChangeArchivesAndCarriesForward)
 {
     ui.answers = {Btn::Yes};
-    JWechselClick(*fb, QDate(2026, 1, 10));
+    JWechselClick(fb->books(), QDate(2026, 1, 10));
     const QString a = folder("LEDRA25");
     for (const char *t : {"BWA.db", "Bilanz.DB", "Konten.DB", "Journal.DB", "LEDRA.INI"})
         EXPECT_TRUE(QFileInfo::exists(a + QLatin1Char('/') + QLatin1String(t))) << t;
     EXPECT_FALSE(QFileInfo::exists(a + QStringLiteral(".neu~")));
     EXPECT_FALSE(QFileInfo::exists(a + QStringLiteral("/Jahreswechsel.offen"))) << "the change is complete";
-    EXPECT_EQ(fb->TJournal.recordCount(), 0);
+    EXPECT_EQ(fb->books().TJournal.recordCount(), 0);
     EXPECT_EQ(fb->status[0], QStringLiteral("0 Buchungen"));
     // Balance accounts carry, profit-and-loss, private and tax accounts start at zero.
     EXPECT_EQ(opening(1200, "Haben"), Money::fromCents(25000));
@@ -59,9 +59,9 @@ TEST_F(Years, YearChangeArchivesAndCarriesForward)
         EXPECT_EQ(opening(k, "Soll"), Money()) << k;
         EXPECT_EQ(opening(k, "Haben"), Money()) << k;
     }
-    EXPECT_EQ(fb->settings.buchVon, QStringLiteral("01.01.2026"));
-    EXPECT_EQ(fb->settings.buchBis, QStringLiteral("31.12.2026"));
-    EXPECT_EQ(fb->settings.belegnr, QStringLiteral("1"));
+    EXPECT_EQ(fb->books().settings.buchVon, QStringLiteral("01.01.2026"));
+    EXPECT_EQ(fb->books().settings.buchBis, QStringLiteral("31.12.2026"));
+    EXPECT_EQ(fb->books().settings.belegnr, QStringLiteral("1"));
     EXPECT_FALSE(fb->controls.jWechselEnabled);
     // The archive keeps the closed year: its journal, its closing balances, its settings.
     Table j(Schemas::journal());
@@ -78,10 +78,10 @@ TEST_F(Years, YearChangeArchivesAndCarriesForward)
     EXPECT_EQ(ini.readString(QStringLiteral("Zaehler"), QStringLiteral("Beleg1"), QString()), QStringLiteral("4"));
 
     // The same period end again (typed back by hand): refused, nothing changes.
-    fb->settings.buchBis = QStringLiteral("31.12.2025");
+    fb->books().settings.buchBis = QStringLiteral("31.12.2025");
     ui.clear();
     ui.answers = {Btn::Yes};
-    EXPECT_THROW(JWechselClick(*fb, QDate(2026, 1, 10)), SilentAbort);
+    EXPECT_THROW(JWechselClick(fb->books(), QDate(2026, 1, 10)), SilentAbort);
     EXPECT_TRUE(ui.saw(QStringLiteral("Jahreswechsel wurde schon durchgeführt!")));
     EXPECT_EQ(opening(1400, "Soll"), Money::fromCents(119000));
 }
@@ -89,9 +89,9 @@ TEST_F(Years, YearChangeArchivesAndCarriesForward)
 TEST_F(Years, NewPeriodEndsInTodaysYear)
 {
     ui.answers = {Btn::Yes};
-    JWechselClick(*fb, QDate(2027, 1, 5));
-    EXPECT_EQ(fb->settings.buchVon, QStringLiteral("01.01.2026"));
-    EXPECT_EQ(fb->settings.buchBis, QStringLiteral("31.12.2027"));
+    JWechselClick(fb->books(), QDate(2027, 1, 5));
+    EXPECT_EQ(fb->books().settings.buchVon, QStringLiteral("01.01.2026"));
+    EXPECT_EQ(fb->books().settings.buchBis, QStringLiteral("31.12.2027"));
 }
 
 TEST_F(Years, BatchRowsAreNeverCountedTwice)
@@ -100,18 +100,18 @@ TEST_F(Years, BatchRowsAreNeverCountedTwice)
     ui.answers = {Btn::Yes};
     ASSERT_TRUE(book("30.12.2025;9;4210;1200;Spät;10,00;B;"));
     ui.answers = {Btn::Yes};
-    EXPECT_THROW(JWechselClick(*fb, QDate(2026, 1, 10)), SilentAbort);
+    EXPECT_THROW(JWechselClick(fb->books(), QDate(2026, 1, 10)), SilentAbort);
     EXPECT_FALSE(QFileInfo::exists(folder("LEDRA25")));
-    EXPECT_EQ(fb->TJournal.recordCount(), 3);
-    fb->TBuchungen.last();
+    EXPECT_EQ(fb->books().TJournal.recordCount(), 3);
+    fb->books().TBuchungen.last();
     e().deleteRow();
     // A row of the new year stays in the batch and counts once in the new year.
-    fb->settings.buchBis = QStringLiteral("31.01.2026");
+    fb->books().settings.buchBis = QStringLiteral("31.01.2026");
     ui.answers = {Btn::Yes}; // voucher 1 exists in the old journal
     ASSERT_TRUE(book("05.01.2026;1;4210;1200;Januar;100,00;B;"));
-    fb->settings.buchBis = QStringLiteral("31.12.2025");
+    fb->books().settings.buchBis = QStringLiteral("31.12.2025");
     ui.answers = {Btn::Yes};
-    JWechselClick(*fb, QDate(2026, 1, 10));
+    JWechselClick(fb->books(), QDate(2026, 1, 10));
     EXPECT_EQ(opening(1200, "Haben"), Money::fromCents(25000)) << "carried without the January row";
     EXPECT_EQ(saldo(1200), Money::fromCents(-35000)) << "opening plus the January row once";
     EXPECT_EQ(saldo(4210), Money::fromCents(10000));
@@ -125,63 +125,63 @@ TEST_F(Years, BatchRowsAreNeverCountedTwice)
 TEST_F(Years, EarlierYearsOpenReturnAndDelete)
 {
     ui.answers = {Btn::Yes};
-    JWechselClick(*fb, QDate(2026, 1, 10));
+    JWechselClick(fb->books(), QDate(2026, 1, 10));
     ui.clear();
     for (const char *typed : {"", "#", "x/..", "..", "5", "2099"}) {
         ui.inputs = {QString::fromLatin1(typed)};
-        EXPECT_THROW(AltBuchClick(*fb), SilentAbort) << typed;
+        EXPECT_THROW(AltBuchClick(fb->books()), SilentAbort) << typed;
         EXPECT_TRUE(ui.saw(QStringLiteral("Buchungsjahr nicht vorhanden!")));
         EXPECT_EQ(fb->status[2], QStringLiteral("DATEN")) << typed;
         ui.clear();
     }
-    EXPECT_TRUE(yearFolderFor(*fb, QStringLiteral("../25")).endsWith(QStringLiteral("/LEDRA25")))
+    EXPECT_TRUE(yearFolderFor(fb->books(), QStringLiteral("../25")).endsWith(QStringLiteral("/LEDRA25")))
         << "only the last two characters count";
     ui.inputs = {QStringLiteral("2025")};
-    AltBuchClick(*fb);
+    AltBuchClick(fb->books());
     EXPECT_EQ(fb->altBuchCaption, QStringLiteral("Aktuelle Buchungsdaten"));
     EXPECT_EQ(fb->status[2], QStringLiteral("LEDRA25"));
     EXPECT_EQ(fb->status[0], QStringLiteral("3 Buchungen"));
-    EXPECT_EQ(fb->settings.buchBis, QStringLiteral("31.12.2025")) << "the year's own settings";
+    EXPECT_EQ(fb->books().settings.buchBis, QStringLiteral("31.12.2025")) << "the year's own settings";
     EXPECT_FALSE(fb->controls.delJahrEnabled);
     EXPECT_FALSE(fb->controls.jWechselEnabled);
     EXPECT_TRUE(fb->controls.kSaldouebertrEnabled);
-    AltBuchClick(*fb);
+    AltBuchClick(fb->books());
     EXPECT_EQ(fb->altBuchCaption, QStringLiteral("Alte Buchungsdaten"));
     EXPECT_EQ(fb->status[2], QStringLiteral("DATEN"));
-    EXPECT_EQ(fb->settings.buchBis, QStringLiteral("31.12.2026"));
+    EXPECT_EQ(fb->books().settings.buchBis, QStringLiteral("31.12.2026"));
 
     // Deleting: ordinary files go; a subfolder keeps the folder, with the warning.
     QDir().mkpath(folder("LEDRA25") + QStringLiteral("/Unterordner"));
     ui.inputs = {QStringLiteral("25")};
     ui.answers = {Btn::Yes};
-    DelJahrClick(*fb);
+    DelJahrClick(fb->books());
     EXPECT_FALSE(QFileInfo::exists(folder("LEDRA25") + QStringLiteral("/Journal.DB")));
     EXPECT_TRUE(QFileInfo::exists(folder("LEDRA25") + QStringLiteral("/Unterordner")));
     ASSERT_FALSE(ui.messages.empty());
     EXPECT_TRUE(ui.messages.back().text.startsWith(QStringLiteral("Beim Löschen des Verzeichnisses ")));
     ui.inputs = {QStringLiteral("../..")};
-    EXPECT_THROW(DelJahrClick(*fb), SilentAbort);
+    EXPECT_THROW(DelJahrClick(fb->books()), SilentAbort);
     EXPECT_TRUE(QFileInfo::exists(fx.base + QStringLiteral("/Konten.DB"))) << "nothing outside a year folder is touched";
 }
 
 TEST_F(Years, LaterCarryForwardAsksPerAccount)
 {
     ui.answers = {Btn::Yes};
-    JWechselClick(*fb, QDate(2026, 1, 10));
+    JWechselClick(fb->books(), QDate(2026, 1, 10));
     ui.inputs = {QStringLiteral("25")};
-    AltBuchClick(*fb);
+    AltBuchClick(fb->books());
     // A late correction in 2025: another rent payment.
-    fb->settings.buchBis = QStringLiteral("31.12.2025");
+    fb->books().settings.buchBis = QStringLiteral("31.12.2025");
     ui.answers = {Btn::Yes};
     ASSERT_TRUE(book("31.12.2025;4;4210;1200;Nachtrag;50,00;B;"));
     ui.answers = {Btn::Yes};
     e().SpeichernClick();
     ui.clear();
     ui.answers = {Btn::Yes};
-    KSaldouebertrClick(*fb);
+    KSaldouebertrClick(fb->books());
     ASSERT_EQ(ui.questions.size(), 1u) << "only the bank account changed";
     EXPECT_EQ(ui.questions[0].text, QStringLiteral("Bank alt: -250,00\rüberschreiben mit neu: -300"));
-    AltBuchClick(*fb); // back to the current year
+    AltBuchClick(fb->books()); // back to the current year
     EXPECT_EQ(opening(1200, "Haben"), Money::fromCents(30000));
     EXPECT_EQ(saldo(1200), Money::fromCents(-30000));
 }
@@ -198,14 +198,14 @@ TEST_F(Books, VatBasisSwitchRewritesDueTax)
     ASSERT_TRUE(book("06.03.%Y;103;1200;1400;Fremd;100,00;B;"));
     ui.answers = {Btn::Yes};
     e().SpeichernClick();
-    fb->settings.istSteuer = true;
+    fb->books().settings.istSteuer = true;
     ui.clear();
     ui.answers = {Btn::Yes};
-    VerstPruefClick(*fb);
+    VerstPruefClick(fb->books());
     EXPECT_TRUE(ui.saw(QStringLiteral("Der Beleg 101 wurde überzahlt.\rDiese Buchung ist unzulässig und sollte storniert "
                                       "werden.\rDie Umsatzsteuerschuld wird automatisch angepasst.")));
     std::map<QString, std::pair<Money, double>> due;
-    Table &j = fb->TJournal;
+    Table &j = fb->books().TJournal;
     for (j.first(); !j.eof(); j.next())
         due[j.asString(QStringLiteral("Belegnummer")) + j.asString(QStringLiteral("Buchungstext"))] = {
             j.asMoney(QStringLiteral("Stfaellig")), j.asDouble(QStringLiteral("Steuersatz"))};
@@ -216,9 +216,9 @@ TEST_F(Books, VatBasisSwitchRewritesDueTax)
     EXPECT_DOUBLE_EQ(due["102Zahlung"].second, 19.0);
     EXPECT_EQ(due["103Fremd"].first, Money()) << "no invoice of that voucher";
 
-    fb->settings.istSteuer = false;
+    fb->books().settings.istSteuer = false;
     ui.answers = {Btn::Yes};
-    VerstPruefClick(*fb);
+    VerstPruefClick(fb->books());
     for (j.first(); !j.eof(); j.next()) {
         EXPECT_EQ(j.asMoney(QStringLiteral("Stfaellig")), Money());
         if (j.asMoney(QStringLiteral("Steuer")).isZero()) {

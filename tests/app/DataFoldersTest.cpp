@@ -1,4 +1,4 @@
-#include "app/UBuchhaltung.h"
+#include "app/Shell.h"
 #include "invoicebook/URechDaten.h"
 #include "store/TableFile.h"
 #include "support/Fixture.h"
@@ -12,10 +12,10 @@
 
 namespace {
 
-struct Shell : ::testing::Test {
+struct StartAndClose : ::testing::Test {
     DataFixture fx;
     ScriptedUi ui;
-    std::unique_ptr<TFBuchhaltung> fb;
+    std::unique_ptr<Shell> fb;
     void SetUp() override
     {
         QDir().mkpath(fx.program + QStringLiteral("/ledra-hilfe"));
@@ -23,14 +23,14 @@ struct Shell : ::testing::Test {
     }
     bool start(QRect screen = QRect())
     {
-        fb = std::make_unique<TFBuchhaltung>(ui, fx.program);
+        fb = std::make_unique<Shell>(ui, fx.program);
         return fb->FormCreate(screen, QDate(2026, 12, 7));
     }
 };
 
 } // namespace
 
-TEST_F(Shell, StartsOnTheShippedDataWithoutAMessage)
+TEST_F(StartAndClose, StartsOnTheShippedDataWithoutAMessage)
 {
     ASSERT_TRUE(start());
     EXPECT_TRUE(ui.messages.empty()) << ui.messages.front().text.toStdString();
@@ -42,11 +42,11 @@ TEST_F(Shell, StartsOnTheShippedDataWithoutAMessage)
     EXPECT_TRUE(fb->controls.delJahrEnabled);
     EXPECT_FALSE(fb->controls.kSaldouebertrEnabled);
     EXPECT_FALSE(fb->controls.jWechselEnabled) << "the period of the current year has not ended";
-    EXPECT_TRUE(fb->TBuchungen.isActive());
+    EXPECT_TRUE(fb->books().TBuchungen.isActive());
     EXPECT_TRUE(TableFile::exists(fx.base, QStringLiteral("OP.db")));
 }
 
-TEST_F(Shell, MissingHelpAndMissingBaseFolder)
+TEST_F(StartAndClose, MissingHelpAndMissingBaseFolder)
 {
     QDir(fx.program + QStringLiteral("/ledra-hilfe")).removeRecursively();
     ASSERT_TRUE(start());
@@ -61,7 +61,7 @@ TEST_F(Shell, MissingHelpAndMissingBaseFolder)
                                        QDir::toNativeSeparators(fx.base) + QStringLiteral(" nicht vorhanden"));
 }
 
-TEST_F(Shell, DamagedBaseTableEndsTheStartAndStaysUntouched)
+TEST_F(StartAndClose, DamagedBaseTableEndsTheStartAndStaysUntouched)
 {
     const QString konten = fx.base + QStringLiteral("/Konten.DB");
     fx.writeFile(konten, "das ist keine Tabelle, sondern Text, der lang genug ist............................");
@@ -75,7 +75,7 @@ TEST_F(Shell, DamagedBaseTableEndsTheStartAndStaysUntouched)
     EXPECT_EQ(fx.readFile(fx.base + QStringLiteral("/Journal.DB")), journal);
 }
 
-TEST_F(Shell, WindowIsKeptOnTheScreen)
+TEST_F(StartAndClose, WindowIsKeptOnTheScreen)
 {
     fx.writeFile(fx.program + QStringLiteral("/LEDRA.INI"),
                  "[FBuchhaltung]\nLeft=1800\nTop=-40\nWidth=800\nHeight=600\nCBOPDatum=1\n[DBGrid1]\nName=333\n");
@@ -86,82 +86,82 @@ TEST_F(Shell, WindowIsKeptOnTheScreen)
     EXPECT_EQ(fb->window.grid1Widths.value(QStringLiteral("KtoNr")), 70) << "missing key keeps its design width";
 }
 
-TEST_F(Shell, CloseAsksAboutTheBatchAndSavesSettings)
+TEST_F(StartAndClose, CloseAsksAboutTheBatchAndSavesSettings)
 {
     ASSERT_TRUE(start());
-    fb->TBuchungen.appendRecord({1, QDate(2026, 3, 1), QStringLiteral("Test")});
-    fb->TBuchungen.insert();
+    fb->books().TBuchungen.appendRecord({1, QDate(2026, 3, 1), QStringLiteral("Test")});
+    fb->books().TBuchungen.insert();
     EXPECT_FALSE(fb->FormClose());
     EXPECT_TRUE(ui.saw(QStringLiteral("Bitte noch die Buchung speichern!\r(Das Häkchen klicken)")));
-    fb->TBuchungen.cancel();
+    fb->books().TBuchungen.cancel();
     ui.answers = {Btn::No};
     EXPECT_FALSE(fb->FormClose());
     ASSERT_EQ(ui.questions.size(), 1u);
     EXPECT_EQ(ui.questions[0].text, QStringLiteral("Buchungen im Stapel lassen und beenden?  "));
-    fb->settings.belegnr = QStringLiteral("77");
+    fb->books().settings.belegnr = QStringLiteral("77");
     ui.answers = {Btn::Yes};
     EXPECT_TRUE(fb->FormClose());
-    EXPECT_FALSE(fb->TBuchungen.isActive());
+    EXPECT_FALSE(fb->books().TBuchungen.isActive());
     // The next start shows the rows again and has the settings.
     ASSERT_TRUE(start());
-    EXPECT_EQ(fb->TBuchungen.recordCount(), 1);
-    EXPECT_EQ(fb->settings.belegnr, QStringLiteral("77"));
+    EXPECT_EQ(fb->books().TBuchungen.recordCount(), 1);
+    EXPECT_EQ(fb->books().settings.belegnr, QStringLiteral("77"));
 }
 
-TEST_F(Shell, PageSwitchRules)
+TEST_F(StartAndClose, PageSwitchRules)
 {
     ASSERT_TRUE(start());
-    fb->TBuchungen.insert();
+    fb->books().TBuchungen.insert();
     EXPECT_FALSE(fb->PageControl1Changing());
     EXPECT_TRUE(ui.saw(QStringLiteral("Bitte erst die Dateneingabe beenden.")));
-    fb->TBuchungen.cancel();
+    fb->books().TBuchungen.cancel();
     EXPECT_TRUE(fb->PageControl1Changing());
-    fb->PageControl1Change(TFBuchhaltung::Page::Einstellung);
+    fb->PageControl1Change(Shell::Page::Einstellung);
     EXPECT_TRUE(fb->controls.skrButtonsVisible) << "empty chart of accounts";
     fb->settingsFocus = QStringLiteral("EBuchBis");
-    fb->settings.buchBis = QStringLiteral("31.13.26");
+    fb->books().settings.buchBis = QStringLiteral("31.13.26");
     ui.clear();
     EXPECT_FALSE(fb->PageControl1Changing());
     EXPECT_EQ(ui.focused, QStringLiteral("EBuchBis"));
-    fb->settings.buchBis = QStringLiteral("31.12.26");
+    fb->books().settings.buchBis = QStringLiteral("31.12.26");
     EXPECT_TRUE(fb->PageControl1Changing());
-    EXPECT_EQ(fb->settings.buchBis, QStringLiteral("31.12.2026"));
+    EXPECT_EQ(fb->books().settings.buchBis, QStringLiteral("31.12.2026"));
 
     // Konten: an invalid pending row refuses the switch.
-    fb->PageControl1Change(TFBuchhaltung::Page::Konten);
-    fb->TKonten2.insert();
-    fb->TKonten2.setValue(QStringLiteral("KtoNr"), 1000); // no name: required field
+    fb->PageControl1Change(Shell::Page::Konten);
+    fb->books().TKonten2.insert();
+    fb->books().TKonten2.setValue(QStringLiteral("KtoNr"), 1000); // no name: required field
     ui.clear();
     EXPECT_FALSE(fb->PageControl1Changing());
     EXPECT_TRUE(ui.saw(QStringLiteral("Bitte erst die Dateneingabe beenden.")));
-    fb->TKonten2.setValue(QStringLiteral("Name"), QStringLiteral("Kasse"));
-    fb->TKonten2.setValue(QStringLiteral("Art"), 5);
+    fb->books().TKonten2.setValue(QStringLiteral("Name"), QStringLiteral("Kasse"));
+    fb->books().TKonten2.setValue(QStringLiteral("Art"), 5);
     EXPECT_TRUE(fb->PageControl1Changing());
-    EXPECT_TRUE(fb->TKonten2.isBrowse());
-    fb->TKonten.refresh();
-    EXPECT_TRUE(fb->TKonten.findKey({1000})) << "the pending row was posted before the switch";
+    EXPECT_TRUE(fb->books().TKonten2.isBrowse());
+    fb->books().TKonten.refresh();
+    EXPECT_TRUE(fb->books().TKonten.findKey({1000})) << "the pending row was posted before the switch";
 }
 
-TEST_F(Shell, DataOperationGuard)
+TEST_F(StartAndClose, DataOperationGuard)
 {
     ASSERT_TRUE(start());
-    fb->TBuchungen.insert();
-    EXPECT_THROW(fb->BeginDataOperation(), SilentAbort);
+    fb->books().TBuchungen.insert();
+    EXPECT_THROW(fb->books().BeginDataOperation(), SilentAbort);
     EXPECT_TRUE(ui.saw(QStringLiteral("Bitte erst Dateneingabe beenden!")));
-    fb->TBuchungen.cancel();
-    fb->BeginDataOperation();
+    fb->books().TBuchungen.cancel();
+    fb->books().BeginDataOperation();
     EXPECT_TRUE(ui.progressShown);
-    EXPECT_THROW(fb->CheckDataOperation(), SilentAbort);
+    EXPECT_THROW(fb->books().CheckDataOperation(), SilentAbort);
     EXPECT_TRUE(ui.saw(QStringLiteral("Datenvorgang läuft!")));
-    fb->EndDataOperation();
+    fb->books().EndDataOperation();
     EXPECT_FALSE(ui.progressShown);
-    EXPECT_NO_THROW(fb->CheckDataOperation());
+    EXPECT_NO_THROW(fb->books().CheckDataOperation());
 }
 
-TEST_F(Shell, YearFolderUpgradeAndFallback)
+TEST_F(StartAndClose, YearFolderUpgradeAndFallback)
 {
     ASSERT_TRUE(start());
-    EXPECT_EQ(fb->yearFolder(QStringLiteral("2007")), fx.base + QStringLiteral("/LEDRA07"));
+    EXPECT_EQ(fb->books().yearFolder(QStringLiteral("2007")), fx.base + QStringLiteral("/LEDRA07"));
     const QString y = fx.base + QStringLiteral("/LEDRA24");
     QDir().mkpath(y);
     // An old Konten.DB without the last fields, with one row; no BWA.db at all.
@@ -173,23 +173,23 @@ TEST_F(Shell, YearFolderUpgradeAndFallback)
     }
     for (const char *f : {"Bilanz.DB", "Journal.DB"})
         QFile::copy(fx.base + QLatin1Char('/') + QLatin1String(f), y + QLatin1Char('/') + QLatin1String(f));
-    EXPECT_TRUE(fb->OpenDataFolder(y, QDate(2026, 12, 7)));
+    EXPECT_TRUE(fb->books().OpenDataFolder(y, QDate(2026, 12, 7)));
     EXPECT_TRUE(ui.messages.empty());
     EXPECT_EQ(fb->status[2], QStringLiteral("LEDRA24"));
     EXPECT_TRUE(TableFile::exists(y, QStringLiteral("BWA.db")));
-    ASSERT_TRUE(fb->TKonten.findKey({1000}));
-    EXPECT_EQ(fb->TKonten.asMoney(QStringLiteral("Saldo")), Money::fromUnits(1234500));
-    EXPECT_EQ(fb->TKonten.fieldCount(), 16);
+    ASSERT_TRUE(fb->books().TKonten.findKey({1000}));
+    EXPECT_EQ(fb->books().TKonten.asMoney(QStringLiteral("Saldo")), Money::fromUnits(1234500));
+    EXPECT_EQ(fb->books().TKonten.fieldCount(), 16);
     EXPECT_FALSE(QFile::exists(y + QStringLiteral("/XKonten.DB")));
     EXPECT_FALSE(fb->controls.delJahrEnabled);
     EXPECT_TRUE(fb->controls.kSaldouebertrEnabled);
 
     // A folder that does not exist falls back to the base data folder.
-    EXPECT_FALSE(fb->OpenDataFolder(fx.base + QStringLiteral("/LEDRA99")));
+    EXPECT_FALSE(fb->books().OpenDataFolder(fx.base + QStringLiteral("/LEDRA99")));
     EXPECT_EQ(fb->status[2], QStringLiteral("DATEN"));
 }
 
-TEST_F(Shell, UpdateFolderDeliversANewerTable)
+TEST_F(StartAndClose, UpdateFolderDeliversANewerTable)
 {
     const QString u = QString::fromUtf8(qgetenv("ALLUSERSPROFILE")) + QStringLiteral("/QUINDEL/LEDRA");
     QDir().mkpath(u);
@@ -197,7 +197,7 @@ TEST_F(Shell, UpdateFolderDeliversANewerTable)
     TableFile::create(u + QStringLiteral("/NEWKonten.DB"), Schemas::konten());
     ASSERT_TRUE(start());
     EXPECT_FALSE(QFile::exists(u + QStringLiteral("/NEWKonten.DB"))) << "moved into place";
-    EXPECT_TRUE(fb->TKonten.findKey({1200})) << "old rows were appended";
+    EXPECT_TRUE(fb->books().TKonten.findKey({1200})) << "old rows were appended";
 }
 
 TEST(Cli, InfoPrintsTheStatusFieldsAndFailsOnAMissingFolder)
@@ -214,7 +214,7 @@ TEST(Cli, InfoPrintsTheStatusFieldsAndFailsOnAMissingFolder)
     EXPECT_TRUE(QString::fromUtf8(p.readAllStandardError()).contains(QStringLiteral("Fehler beim Datenzugriff.")));
 }
 
-TEST_F(Shell, InvoicingProgramBesideIsBound)
+TEST_F(StartAndClose, InvoicingProgramBesideIsBound)
 {
     // <parent of the program folder>/MERVA/ with its module, its settings and its tables.
     const QString merva = fx.tmp.path() + QStringLiteral("/MERVA");

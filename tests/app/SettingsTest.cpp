@@ -1,5 +1,5 @@
-#include "app/IniFile.h"
-#include "app/Settings.h"
+#include "books/IniFile.h"
+#include "books/Settings.h"
 #include "support/Fixture.h"
 #include "ui/ScriptedUi.h"
 

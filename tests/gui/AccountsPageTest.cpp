@@ -34,7 +34,7 @@ protected:
         EXPECT_TRUE(window->PageControl1()->requestPage(1));
         return window->kontenPage();
     }
-    Table &accounts() { return window->core().TKonten2; }
+    Table &accounts() { return window->core().books().TKonten2; }
     QTableView *grid() { return window->kontenPage()->DBGrid1(); }
     const TableModel *model() { return window->kontenPage()->gridModel(); }
     int rowOf(int ktoNr) {
@@ -69,7 +69,7 @@ protected:
 TEST_F(AccountsPage, AccountInUseKeepsItsNameButTakesAnOpeningBalance) {
     open();
     // Only the batch knows the account: its balance is still 0.
-    window->core().TBuchungen.appendRecord({1, QDate::currentDate(), QStringLiteral("Erlös"), 1200,
+    window->core().books().TBuchungen.appendRecord({1, QDate::currentDate(), QStringLiteral("Erlös"), 1200,
                                             8400, QVariant(), QVariant(), QVariant(), 19.0, 1,
                                             QVariant(), true});
     ASSERT_GE(rowOf(8400), 0);
@@ -103,7 +103,7 @@ TEST_F(AccountsPage, AccountInUseKeepsItsNameButTakesAnOpeningBalance) {
 
 TEST_F(AccountsPage, WrongSideBalanceIsDrawnInItsColour) {
     open();
-    YearSettings &s = window->core().settings;
+    YearSettings &s = window->core().books().settings;
     s.fSaldo1 = 0x0000ff; // red, as the platform number keeps it
     s.fSaldo2 = 0x00ff00; // green
     QWidget *editor = editCell(8400, Col::Soll);
@@ -198,7 +198,7 @@ TEST_F(AccountsPage, CashBasisTickShowsTheDueTaxColumnsAtOnce) {
     const int due = window->buchenPage()->gridModel()->columnOf(QStringLiteral("Stfaellig"));
     ASSERT_TRUE(batch->isColumnHidden(due));
     ist->click();
-    EXPECT_TRUE(window->core().settings.istSteuer);
+    EXPECT_TRUE(window->core().books().settings.istSteuer);
     EXPECT_FALSE(batch->isColumnHidden(due));
     ist->click();
     EXPECT_TRUE(batch->isColumnHidden(due));
@@ -210,21 +210,21 @@ TEST_F(WindowTest, StandardChartFillsAnEmptyChartAndItsTaxAccounts) {
     EinstellungPage *page = window->einstellungPage();
     ASSERT_FALSE(page->BSKR03()->isHidden()) << "offered while the chart is empty";
     page->BSKR03()->click();
-    TFBuchhaltung &core = window->core();
+    Shell &core = window->core();
     EXPECT_TRUE(ui.messages.empty()) << messageTexts().join(QLatin1Char('|')).toStdString();
-    ASSERT_GT(core.TKonten2.recordCount(), 100);
-    EXPECT_EQ(window->kontenPage()->gridModel()->rowCount(), core.TKonten2.recordCount());
+    ASSERT_GT(core.books().TKonten2.recordCount(), 100);
+    EXPECT_EQ(window->kontenPage()->gridModel()->rowCount(), core.books().TKonten2.recordCount());
     EXPECT_EQ(page->Vorsteuer()->text(), QStringLiteral("1570"));
     EXPECT_EQ(page->KontoMwst()->text(), QStringLiteral("1770"));
     EXPECT_EQ(window->statusPanel(1)->text(),
-              QStringLiteral("%1 Konten").arg(core.TKonten2.recordCount()));
+              QStringLiteral("%1 Konten").arg(core.books().TKonten2.recordCount()));
     EXPECT_TRUE(page->BSKR03()->isHidden());
 }
 
 TEST_F(WindowTest, SectionEditorStoresTheRowBeingTypedWhenClosed) {
     start();
-    TFBuchhaltung &core = window->core();
-    const int before = core.TBWA.recordCount();
+    Shell &core = window->core();
+    const int before = core.books().TBWA.recordCount();
     QString caption;
     int help = 0;
     // The editor is modal: it is worked on from the event loop it runs.
@@ -250,7 +250,7 @@ TEST_F(WindowTest, SectionEditorStoresTheRowBeingTypedWhenClosed) {
         if (editor->isVisible()) {
             ADD_FAILURE() << "the editor did not close: "
                           << messageTexts().join(QLatin1Char('|')).toStdString();
-            core.TBWA.cancel();
+            core.books().TBWA.cancel();
             editor->reject();
         }
     };
@@ -258,8 +258,8 @@ TEST_F(WindowTest, SectionEditorStoresTheRowBeingTypedWhenClosed) {
     window->einstellungPage()->BBWA()->click();
     EXPECT_EQ(caption, QStringLiteral("BWA-Sektionen eingeben"));
     EXPECT_EQ(help, 33);
-    EXPECT_TRUE(core.TBWA.isBrowse());
-    ASSERT_EQ(core.TBWA.recordCount(), before + 1);
-    ASSERT_TRUE(core.TBWA.findKey({12040}));
-    EXPECT_EQ(core.TBWA.asString(QStringLiteral("Sektion")), QStringLiteral("Sonstiges"));
+    EXPECT_TRUE(core.books().TBWA.isBrowse());
+    ASSERT_EQ(core.books().TBWA.recordCount(), before + 1);
+    ASSERT_TRUE(core.books().TBWA.findKey({12040}));
+    EXPECT_EQ(core.books().TBWA.asString(QStringLiteral("Sektion")), QStringLiteral("Sonstiges"));
 }

@@ -24,7 +24,7 @@ namespace {
 class EntryPanel : public BooksWindow {
 protected:
     BuchenPage *page() { return window->buchenPage(); }
-    Table &batch() { return window->core().TBuchungen; }
+    Table &batch() { return window->core().books().TBuchungen; }
     BookingEntry &entry() { return window->core().entry(); }
     QString gridText(int row, const char *field) {
         const TableModel *m = page()->gridModel();
@@ -255,7 +255,7 @@ TEST_F(EntryPanel, SaveButtonMovesTheBatchIntoTheJournal) {
     EXPECT_EQ(ui.questions[0].text, QStringLiteral("Buchungen ins Journal übernehmen?"));
     EXPECT_EQ(batch().recordCount(), 0);
     EXPECT_EQ(page()->gridModel()->rowCount(), 0);
-    EXPECT_EQ(window->core().TJournal.recordCount(), 1);
+    EXPECT_EQ(window->core().books().TJournal.recordCount(), 1);
     EXPECT_EQ(window->statusPanel(0)->text(), QStringLiteral("1 Buchungen"));
     EXPECT_EQ(window->statusPanel(3)->text(), QStringLiteral("OK"));
     EXPECT_FALSE(window->BSpeichern()->isEnabled());

@@ -1,6 +1,6 @@
 #include "GuiFixture.h"
 
-#include "app/Settings.h"
+#include "books/Settings.h"
 #include "app/qt/BuchenPage.h"
 
 #include <QApplication>
@@ -116,7 +116,7 @@ void BooksWindow::bookByKeys(const QString &date, const QString &belNr, const QS
 }
 
 Money BooksWindow::saldo(int konto) {
-    Table &k = window->core().TKonten;
+    Table &k = window->core().books().TKonten;
     k.refresh();
     if (!k.findKey({konto}))
         return Money::fromUnits(-999999999);
@@ -138,7 +138,7 @@ void BooksWindow::startWithJournal() {
                                        QStringLiteral("Verkauf"), QStringLiteral("238")));
     ui.answers = {Btn::Yes};
     window->BSpeichern()->click();
-    ASSERT_EQ(window->core().TJournal.recordCount(), 3);
-    ASSERT_EQ(window->core().TBuchungen.recordCount(), 0);
+    ASSERT_EQ(window->core().books().TJournal.recordCount(), 3);
+    ASSERT_EQ(window->core().books().TBuchungen.recordCount(), 0);
     ui.clear();
 }

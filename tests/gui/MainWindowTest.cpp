@@ -3,7 +3,7 @@
 
 #include "GuiFixture.h"
 
-#include "app/IniFile.h"
+#include "books/IniFile.h"
 #include "app/qt/BuchenPage.h"
 #include "app/qt/EinstellungPage.h"
 #include "app/qt/KontenPage.h"
@@ -41,16 +41,16 @@ TEST_F(WindowTest, StartsOnTheShippedDataWithoutAnyMessage) {
     EXPECT_TRUE(ui.messages.empty()) << messageTexts().join(QLatin1Char('|')).toStdString();
     EXPECT_TRUE(ui.questions.empty());
 
-    TFBuchhaltung &core = w.core();
+    Shell &core = w.core();
     EXPECT_EQ(w.statusPanel(0)->text(), QStringLiteral("0 Buchungen"));
     EXPECT_EQ(w.statusPanel(1)->text(),
-              QStringLiteral("%1 Konten").arg(core.TKonten2.recordCount()));
+              QStringLiteral("%1 Konten").arg(core.books().TKonten2.recordCount()));
     EXPECT_EQ(w.statusPanel(2)->text(), QStringLiteral("DATEN"));
     EXPECT_FALSE(w.ProgressBar1()->isVisible());
 
     // The grids show the tables the rules opened.
     const TableModel *accounts = w.kontenPage()->gridModel();
-    ASSERT_EQ(core.TKonten2.recordCount(), 2);
+    ASSERT_EQ(core.books().TKonten2.recordCount(), 2);
     EXPECT_EQ(w.statusPanel(1)->text(), QStringLiteral("2 Konten"));
     ASSERT_EQ(accounts->rowCount(), 2);
     const QStringList bank{"1200", "Bank", "Bank", "0", "0,00", "0,00", "0,00", "", ""};
@@ -60,9 +60,9 @@ TEST_F(WindowTest, StartsOnTheShippedDataWithoutAnyMessage) {
     EXPECT_EQ(w.buchenPage()->gridModel()->rowCount(), 0);
 
     // The settings page shows the year settings of the data folder.
-    EXPECT_EQ(w.einstellungPage()->Vorsteuer()->text(), core.settings.vorsteuer);
+    EXPECT_EQ(w.einstellungPage()->Vorsteuer()->text(), core.books().settings.vorsteuer);
     EXPECT_EQ(w.einstellungPage()->MwstSatz()->text(), QStringLiteral("19.0 %"));
-    EXPECT_EQ(w.einstellungPage()->EBuchBis()->text(), core.settings.buchBis);
+    EXPECT_EQ(w.einstellungPage()->EBuchBis()->text(), core.books().settings.buchBis);
     EXPECT_EQ(w.einstellungPage()->DelJahr()->isEnabled(), core.controls.delJahrEnabled);
     EXPECT_TRUE(w.einstellungPage()->DelJahr()->isEnabled()) << "the base data folder is open";
     EXPECT_FALSE(w.einstellungPage()->KSaldouebertr()->isEnabled());
@@ -70,22 +70,22 @@ TEST_F(WindowTest, StartsOnTheShippedDataWithoutAnyMessage) {
 
 TEST_F(WindowTest, PageStaysWhileABatchRowIsBeingEntered) {
     MainWindow &w = start();
-    TFBuchhaltung &core = w.core();
-    core.TBuchungen.insert();
+    Shell &core = w.core();
+    core.books().TBuchungen.insert();
 
     clickTab(w, 1);
     EXPECT_EQ(w.PageControl1()->currentIndex(), 0);
-    EXPECT_EQ(core.page, TFBuchhaltung::Page::Buchen);
+    EXPECT_EQ(core.books().page, Shell::Page::Buchen);
     EXPECT_TRUE(ui.saw(kRefused));
 
     QTest::keyClick(w.buchenPage()->BDatum(), Qt::Key_Tab, Qt::ControlModifier);
     EXPECT_EQ(w.PageControl1()->currentIndex(), 0) << "Ctrl+Tab asks the same question";
     EXPECT_EQ(ui.messages.size(), 2u);
 
-    core.TBuchungen.cancel();
+    core.books().TBuchungen.cancel();
     clickTab(w, 1);
     EXPECT_EQ(w.PageControl1()->currentIndex(), 1);
-    EXPECT_EQ(core.page, TFBuchhaltung::Page::Konten);
+    EXPECT_EQ(core.books().page, Shell::Page::Konten);
     EXPECT_EQ(ui.messages.size(), 2u);
 }
 
@@ -118,7 +118,7 @@ TEST_F(WindowTest, DueTaxColumnsOnlyUnderCashBasisTaxation) {
         return a;
     };
     MainWindow &w = start(false);
-    EXPECT_FALSE(w.core().settings.istSteuer);
+    EXPECT_FALSE(w.core().books().settings.istSteuer);
     EXPECT_TRUE(dueColumnsHidden(w));
 
     writeYearIni("[Ust]\r\nVoll=190\r\nIst=1\r\n");
@@ -208,7 +208,7 @@ TEST_F(WindowTest, EnterMovesThroughTheEntryPanelOnlyOnPageBuchen) {
 
 TEST_F(WindowTest, EntryPanelShowsTheCurrentBatchRow) {
     MainWindow &w = start(false);
-    Table &batch = w.core().TBuchungen;
+    Table &batch = w.core().books().TBuchungen;
     batch.appendRecord({7, QDate(2024, 5, 6), QStringLiteral("Miete Mai"), 4210, 1200,
                         QVariant::fromValue(Money::fromCents(100000)),
                         QVariant::fromValue(Money::fromCents(100000)),

@@ -22,8 +22,8 @@
 namespace {
 class ReversalDialog : public BooksWindow {
 protected:
-    Table &batch() { return window->core().TBuchungen; }
-    Table &journal() { return window->core().TJournal; }
+    Table &batch() { return window->core().books().TBuchungen; }
+    Table &journal() { return window->core().books().TJournal; }
 
     JournalDialog *openDialog() {
         QAction *storno = window->PopupMenu1().Storno1;

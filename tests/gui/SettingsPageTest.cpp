@@ -32,7 +32,7 @@ protected:
 
 TEST_F(SettingsPage, LeavingABookingPeriodFieldChecksAndCompletesTheDate) {
     EinstellungPage *page = open();
-    YearSettings &s = window->core().settings;
+    YearSettings &s = window->core().books().settings;
 
     retype(page->EBuchVon(), QStringLiteral("32.13.24"));
     EXPECT_EQ(s.buchVon, QStringLiteral("32.13.24")) << "typing writes through at once";
@@ -60,12 +60,12 @@ TEST_F(SettingsPage, InvalidPeriodEndKeepsThePageAndTheFocus) {
 
     retype(page->EBuchBis(), QStringLiteral("31.12.2001"));
     EXPECT_TRUE(window->PageControl1()->requestPage(0));
-    EXPECT_EQ(window->core().settings.currency, QStringLiteral("DM"));
+    EXPECT_EQ(window->core().books().settings.currency, QStringLiteral("DM"));
 }
 
 TEST_F(SettingsPage, EditsReachTheSettingsAndTheRateChoice) {
     EinstellungPage *page = open();
-    YearSettings &s = window->core().settings;
+    YearSettings &s = window->core().books().settings;
 
     page->MwstSatz()->setFocus();
     page->MwstSatz()->setCursorPosition(0);

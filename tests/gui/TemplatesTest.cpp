@@ -19,7 +19,7 @@ namespace {
 class Templates : public BooksWindow {
 protected:
     BuchenPage *page() { return window->buchenPage(); }
-    Table &batch() { return window->core().TBuchungen; }
+    Table &batch() { return window->core().books().TBuchungen; }
     QStringList listed() {
         QStringList texts;
         for (int i = 0; i < page()->BuchText()->count(); ++i)
@@ -93,9 +93,9 @@ TEST_F(Templates, StoredTemplateFillsANewRowWhenPickedAndCanBeDeleted) {
 
 TEST_F(Templates, F4PutsTheSplittingAccountIntoTheFocusedAccountField) {
     start();
-    Table &accounts = window->core().TKonten;
+    Table &accounts = window->core().books().TKonten;
     const int accountsBefore = accounts.recordCount();
-    ASSERT_EQ(splittingAccountNumber(window->core()), 0);
+    ASSERT_EQ(splittingAccountNumber(window->core().books()), 0);
 
     page()->BDatum()->setFocus();
     QTest::keyClick(page()->BDatum(), Qt::Key_Insert);
@@ -104,7 +104,7 @@ TEST_F(Templates, F4PutsTheSplittingAccountIntoTheFocusedAccountField) {
     ASSERT_EQ(window->core().entry().focused(), QStringLiteral("Soll"));
     QTest::keyClick(page()->Soll(), Qt::Key_F4);
 
-    const qint64 nr = splittingAccountNumber(window->core());
+    const qint64 nr = splittingAccountNumber(window->core().books());
     ASSERT_NE(nr, 0) << "F4 created the account";
     EXPECT_EQ(batch().asInt(QStringLiteral("Soll")), nr);
     EXPECT_TRUE(batch().isNull(QStringLiteral("Haben")));

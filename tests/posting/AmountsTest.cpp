@@ -9,7 +9,7 @@ namespace {
 struct Row {
     Money netto, brutto, steuer;
 };
-Row lastRow(TFBuchhaltung &fb)
+Row lastRow(BooksSession &fb)
 {
     Table &b = fb.TBuchungen;
     b.last();
@@ -20,27 +20,27 @@ Row lastRow(TFBuchhaltung &fb)
 TEST_F(Books, NetAndGrossRoundHalfToEvenCents)
 {
     ASSERT_TRUE(book("05.03.%Y;1;4930;1200;Papier;119,00;B;"));
-    Row r = lastRow(*fb);
+    Row r = lastRow(fb->books());
     EXPECT_EQ(r.netto, Money::fromCents(10000));
     EXPECT_EQ(r.steuer, Money::fromCents(1900));
     ASSERT_TRUE(book("05.03.%Y;2;4930;1200;Papier;10,00;B;"));
-    r = lastRow(*fb);
+    r = lastRow(fb->books());
     EXPECT_EQ(r.netto, Money::fromCents(840)) << "840.336 cents";
     EXPECT_EQ(r.steuer, Money::fromCents(160));
     ASSERT_TRUE(book("05.03.%Y;3;1200;8300;Buch;100,00;N;"));
-    EXPECT_EQ(lastRow(*fb).brutto, Money::fromCents(10700));
+    EXPECT_EQ(lastRow(fb->books()).brutto, Money::fromCents(10700));
     ui.answers = {Btn::Yes}; // the rate 5 differs from the accounts' rate
     ASSERT_TRUE(book("05.03.%Y;4;1200;8300;halber Cent;0,50;N;5"));
-    EXPECT_EQ(lastRow(*fb).brutto, Money::fromCents(52)) << "52.5 cents go to the even cent";
+    EXPECT_EQ(lastRow(fb->books()).brutto, Money::fromCents(52)) << "52.5 cents go to the even cent";
     ui.answers = {Btn::Yes};
     ASSERT_TRUE(book("05.03.%Y;5;1200;8300;halber Cent;0,50;N;15"));
-    EXPECT_EQ(lastRow(*fb).brutto, Money::fromCents(58)) << "57.5 cents go to the even cent";
+    EXPECT_EQ(lastRow(fb->books()).brutto, Money::fromCents(58)) << "57.5 cents go to the even cent";
     ASSERT_TRUE(book("05.03.%Y;6;4930;1200;Null;0;B;"));
-    EXPECT_EQ(lastRow(*fb).steuer, Money());
-    const int rows = fb->TBuchungen.recordCount();
+    EXPECT_EQ(lastRow(fb->books()).steuer, Money());
+    const int rows = fb->books().TBuchungen.recordCount();
     EXPECT_FALSE(book("05.03.%Y;7;4930;1200;Minus;-5,00;B;"));
     EXPECT_TRUE(ui.saw(QStringLiteral("Betrag darf nicht negativ sein!")));
-    EXPECT_EQ(fb->TBuchungen.recordCount(), rows);
+    EXPECT_EQ(fb->books().TBuchungen.recordCount(), rows);
     EXPECT_FALSE(book("05.03.%Y;7;4930;4930;Gleich;5,00;B;"));
     EXPECT_TRUE(ui.saw(QStringLiteral("Soll- und Habenkonto sind gleich")));
 }
@@ -77,7 +77,7 @@ TEST_F(Books, AccountSearchAndRateDerivation)
 {
     ui.answers = {Btn::Yes, Btn::Yes, Btn::Yes};
     ASSERT_TRUE(book("05.03.%Y;1;12;ka;Nummer und Name;10,00;B;"));
-    Table &b = fb->TBuchungen;
+    Table &b = fb->books().TBuchungen;
     b.last();
     EXPECT_EQ(b.asInt(QStringLiteral("Soll")), 12);
     EXPECT_EQ(b.asInt(QStringLiteral("Haben")), 1000) << "first name in name order that starts with Ka";
@@ -103,9 +103,9 @@ TEST_F(Books, AccountSearchAndRateDerivation)
 TEST_F(Books, PrefillNumbersAndDates)
 {
     autoNumberCounter(fx.base, 500);
-    fb->settings.belegnr = QStringLiteral("40");
+    fb->books().settings.belegnr = QStringLiteral("40");
     ASSERT_TRUE(book("05.03.%Y;40;1200;8300;Erste;10,70;B;"));
-    Table &b = fb->TBuchungen;
+    Table &b = fb->books().TBuchungen;
     b.last();
     EXPECT_EQ(b.asInt(QStringLiteral("Autonummer")), 500) << "not below the stored counter";
     // A new row copies date, accounts and text of the last one and takes the next voucher.
@@ -172,7 +172,7 @@ TEST_F(Books, OpenItemsModuleNumbersAndHearsOfRows)
     FakeOpenItems op;
     fb->setOpenItemsForTest(&op);
     ASSERT_TRUE(book("05.03.%Y;1;4930;1200;Papier;119,00;B;"));
-    Table &b = fb->TBuchungen;
+    Table &b = fb->books().TBuchungen;
     b.last();
     EXPECT_EQ(b.asInt(QStringLiteral("Autonummer")), 901) << "above the highest open item";
     ASSERT_TRUE(book("05.03.%Y;2;4930;1200;Papier;119,00;B;"));

@@ -2,7 +2,7 @@
 // A small bookkeeping for posting tests: the shipped data folder with a dozen accounts,
 // settings for 2026, and the main window's rules without a window.
 
-#include "app/UBuchhaltung.h"
+#include "app/Shell.h"
 #include "posting/EntryLine.h"
 #include "posting/UBuchen.h"
 #include "support/Fixture.h"
@@ -14,7 +14,7 @@
 struct Books : ::testing::Test {
     DataFixture fx;
     ScriptedUi ui;
-    std::unique_ptr<TFBuchhaltung> fb;
+    std::unique_ptr<Shell> fb;
 
     void SetUp() override;
     // Starts (or restarts) the program on the fixture folder.
@@ -24,7 +24,7 @@ struct Books : ::testing::Test {
     bool book(QString line)
     {
         line.replace(QStringLiteral("%Y"), year());
-        return enterBookingLine(*fb, line.split(QLatin1Char(';')));
+        return enterBookingLine(fb->entry(), line.split(QLatin1Char(';')));
     }
     static QString year() { return QString::number(QDate::currentDate().year()); }
     Money saldo(int konto);

@@ -11,7 +11,7 @@ TEST_F(Books, ReversalSwapsAccountsKeepsAmountsAndPicksTheChosenRow)
     ASSERT_TRUE(book("06.03.%Y;8;3400;1600;Ware;238,00;B;"));
     ui.answers = {Btn::Yes};
     e().SpeichernClick();
-    Table &j = fb->TJournal;
+    Table &j = fb->books().TJournal;
     // A third journal row whose voucher number equals the first row's booking number.
     j.first();
     const qint64 firstNr = j.asInt(QStringLiteral("Autonummer"));
@@ -29,7 +29,7 @@ TEST_F(Books, ReversalSwapsAccountsKeepsAmountsAndPicksTheChosenRow)
     EXPECT_TRUE(d.bbOKClick());
     EXPECT_FALSE(d.visible());
     EXPECT_TRUE(j.orderFields() == QStringList{QStringLiteral("Autonummer")}) << "back in booking order";
-    Table &b = fb->TBuchungen;
+    Table &b = fb->books().TBuchungen;
     b.last();
     EXPECT_EQ(b.asString(QStringLiteral("Buchungstext")), QStringLiteral("Storno"));
     EXPECT_EQ(b.asInt(QStringLiteral("Soll")), 1200);
@@ -47,21 +47,21 @@ TEST_F(Books, ReversalSwapsAccountsKeepsAmountsAndPicksTheChosenRow)
 
 TEST_F(Books, ReversingADueTaxPaymentWarnsAndCancelKeepsTheBatch)
 {
-    fb->settings.istSteuer = true;
+    fb->books().settings.istSteuer = true;
     ASSERT_TRUE(book("06.03.%Y;3;1200;1400;Zahlung Meier;119,00;B;"));
     ui.answers = {Btn::Yes};
     e().SpeichernClick();
-    fb->TJournal.first();
-    const qint64 nr = fb->TJournal.asInt(QStringLiteral("Autonummer"));
+    fb->books().TJournal.first();
+    const qint64 nr = fb->books().TJournal.asInt(QStringLiteral("Autonummer"));
     ui.clear();
     ui.answers = {Btn::Cancel};
     EXPECT_FALSE(fb->reversalDialog().stornieren(nr));
     ASSERT_EQ(ui.questions.size(), 1u);
     EXPECT_TRUE(ui.questions[0].text.startsWith(QStringLiteral("Vorsicht! Sie stornieren einen Forderungsausgleich")));
-    EXPECT_TRUE(fb->TBuchungen.isEmpty());
+    EXPECT_TRUE(fb->books().TBuchungen.isEmpty());
     ui.answers = {Btn::Yes, Btn::Yes};
     EXPECT_TRUE(fb->reversalDialog().stornieren(nr));
-    Table &b = fb->TBuchungen;
+    Table &b = fb->books().TBuchungen;
     b.last();
     EXPECT_DOUBLE_EQ(b.asDouble(QStringLiteral("Satzfaellig")), 19.0);
     EXPECT_EQ(b.asMoney(QStringLiteral("Stfaellig")), Money::fromCents(1900)) << "a Storno keeps its due tax";
@@ -70,19 +70,19 @@ TEST_F(Books, ReversingADueTaxPaymentWarnsAndCancelKeepsTheBatch)
 TEST_F(Books, SplittingAccountIsCreatedOnceAndBlocksTheTransfer)
 {
     fx.addAccount(1370, QStringLiteral("Belegt"), 9, 0);
-    fb->TKonten.refresh();
+    fb->books().TKonten.refresh();
     // F4 in the wrong place.
-    Splitting1Click(*fb);
+    Splitting1Click(fb->books(), fb->entry());
     EXPECT_TRUE(ui.saw(QStringLiteral("- neuen Buchungssatz anlegen\r- bis zum Soll- oder Habenkonto gehen\r- erst dann F4 "
                                       "drücken!")));
     e().NeuClick();
     e().setFocus(QStringLiteral("Soll"));
     e().accountKey(QStringLiteral("Soll"), QLatin1Char('4')); // half-typed before F4
-    Splitting1Click(*fb);
-    EXPECT_EQ(splittingAccountNumber(*fb), 1371) << "1370 is taken";
-    EXPECT_EQ(fb->TBuchungen.asInt(QStringLiteral("Soll")), 1371);
+    Splitting1Click(fb->books(), fb->entry());
+    EXPECT_EQ(splittingAccountNumber(fb->books()), 1371) << "1370 is taken";
+    EXPECT_EQ(fb->books().TBuchungen.asInt(QStringLiteral("Soll")), 1371);
     e().SollExit();
-    EXPECT_EQ(fb->TBuchungen.asInt(QStringLiteral("Soll")), 1371) << "the typed search does not overwrite it";
+    EXPECT_EQ(fb->books().TBuchungen.asInt(QStringLiteral("Soll")), 1371) << "the typed search does not overwrite it";
     e().AbbruchClick();
     // A split: 300 from the bank onto the splitting account, then 100 + 200 onto costs.
     ASSERT_TRUE(book("05.03.%Y;1;1371;1200;Sammelüberweisung;300,00;B;"));
@@ -91,7 +91,7 @@ TEST_F(Books, SplittingAccountIsCreatedOnceAndBlocksTheTransfer)
     EXPECT_TRUE(ui.saw(QStringLiteral("Das Splittingkonto muss auf Null stehen!")));
     // The next row is prefilled with the splitting account on the other side and the same voucher.
     e().NeuClick();
-    Table &b = fb->TBuchungen;
+    Table &b = fb->books().TBuchungen;
     EXPECT_EQ(b.asInt(QStringLiteral("Haben")), 1371);
     EXPECT_TRUE(b.isNull(QStringLiteral("Soll")));
     EXPECT_EQ(b.asInt(QStringLiteral("Belegnummer")), 1);
@@ -102,33 +102,33 @@ TEST_F(Books, SplittingAccountIsCreatedOnceAndBlocksTheTransfer)
     EXPECT_TRUE(e().splittingBalance().isZero());
     e().NeuClick();
     e().setFocus(QStringLiteral("Haben"));
-    Splitting1Click(*fb);
+    Splitting1Click(fb->books(), fb->entry());
     EXPECT_EQ(b.asInt(QStringLiteral("Haben")), 1371) << "reused";
     e().AbbruchClick();
     ui.answers = {Btn::Yes};
     EXPECT_NO_THROW(e().SpeichernClick());
-    EXPECT_EQ(fb->TJournal.recordCount(), 3);
+    EXPECT_EQ(fb->books().TJournal.recordCount(), 3);
 }
 
 TEST_F(Books, TemplatesApplyAddDeleteAndRefuseDuplicates)
 {
     ASSERT_TRUE(book("05.03.%Y;1;4210;1200;Miete Büro;500,00;B;"));
     ui.answers = {Btn::No}; // without amount
-    FavorithinzufuegenClick(*fb);
-    EXPECT_EQ(fb->bookingTexts, QStringList{QStringLiteral("Miete Büro")});
+    FavorithinzufuegenClick(fb->books());
+    EXPECT_EQ(fb->books().bookingTexts, QStringList{QStringLiteral("Miete Büro")});
     const QByteArray before = fx.readFile(fx.base + QStringLiteral("/Favoriten.db"));
     ui.answers = {Btn::Yes};
-    FavorithinzufuegenClick(*fb);
+    FavorithinzufuegenClick(fb->books());
     EXPECT_TRUE(ui.saw(QStringLiteral("Favorit \"Miete Büro\" ist schon vorhanden.")));
-    EXPECT_EQ(fb->TFavoriten.recordCount(), 1);
+    EXPECT_EQ(fb->books().TFavoriten.recordCount(), 1);
     EXPECT_EQ(fx.readFile(fx.base + QStringLiteral("/Favoriten.db")), before) << "the table is unchanged";
 
     // Choosing the text in a new row fills accounts and amount (0 without an amount).
     e().NeuClick();
-    Table &b = fb->TBuchungen;
+    Table &b = fb->books().TBuchungen;
     b.setValue(QStringLiteral("Soll"), 1000);
     b.setValue(QStringLiteral("Buchungstext"), QStringLiteral("Miete Büro"));
-    BuchTextClick(*fb);
+    BuchTextClick(fb->books(), fb->entry());
     EXPECT_EQ(b.asInt(QStringLiteral("Soll")), 4210);
     EXPECT_EQ(b.asInt(QStringLiteral("Haben")), 1200);
     EXPECT_EQ(b.asMoney(QStringLiteral("Brutto")), Money());
@@ -137,14 +137,14 @@ TEST_F(Books, TemplatesApplyAddDeleteAndRefuseDuplicates)
     // A text without a template stays free text.
     b.setValue(QStringLiteral("Buchungstext"), QStringLiteral("miete büro"));
     b.setValue(QStringLiteral("Soll"), 1000);
-    BuchTextClick(*fb);
+    BuchTextClick(fb->books(), fb->entry());
     EXPECT_EQ(b.asInt(QStringLiteral("Soll")), 1000) << "the search is case-sensitive";
-    FavoritloeschenClick(*fb);
+    FavoritloeschenClick(fb->books());
     EXPECT_TRUE(ui.saw(QStringLiteral("Favorit \"miete büro\" exstiert nicht")));
     b.setValue(QStringLiteral("Buchungstext"), QStringLiteral("Miete Büro"));
     ui.answers = {Btn::Yes};
-    FavoritloeschenClick(*fb);
-    EXPECT_TRUE(fb->bookingTexts.isEmpty());
-    EXPECT_EQ(fb->TFavoriten.recordCount(), 0);
+    FavoritloeschenClick(fb->books());
+    EXPECT_TRUE(fb->books().bookingTexts.isEmpty());
+    EXPECT_EQ(fb->books().TFavoriten.recordCount(), 0);
     e().AbbruchClick();
 }

@@ -46,16 +46,16 @@ struct Batch : ReportBooks {
         fb->controls.sbDruckEnabled = true;
     }
     qint64 autonummer(int row) {
-        fb->TBuchungen.moveTo(row);
-        return fb->TBuchungen.asInt(QStringLiteral("Autonummer"));
+        fb->books().TBuchungen.moveTo(row);
+        return fb->books().TBuchungen.asInt(QStringLiteral("Autonummer"));
     }
 };
 
 } // namespace
 
 TEST_F(Batch, TwelveRowsEndWithTheirCount) {
-    fb->TBuchungen.moveTo(4);
-    const qint64 current = fb->TBuchungen.bookmark();
+    fb->books().TBuchungen.moveTo(4);
+    const qint64 current = fb->books().TBuchungen.bookmark();
     reports::SBDruckClick(*ctx);
     ASSERT_EQ(viewer.models.size(), 1u);
     const auto &model = viewer.models[0];
@@ -80,7 +80,7 @@ TEST_F(Batch, TwelveRowsEndWithTheirCount) {
 
     EXPECT_EQ(windowShown, (QList<bool>{false, true}));
     EXPECT_TRUE(fb->controls.sbDruckEnabled);
-    EXPECT_EQ(fb->TBuchungen.bookmark(), current) << "the grid keeps its row";
+    EXPECT_EQ(fb->books().TBuchungen.bookmark(), current) << "the grid keeps its row";
 }
 
 TEST_F(Batch, OpenItemNotesFollowTheirBookings) {

@@ -32,7 +32,7 @@ QString sh(qint64 cents) {
 struct Sheet : ReportBooks {
     void SetUp() override {
         ReportBooks::SetUp();
-        Table &t = fb->TBilanz;
+        Table &t = fb->books().TBilanz;
         t.emptyTable();
         const std::pair<int, const char *> sections[] = {
             {500, "Intern"},       {1000, "Aktiva"},  {1100, "Umlauf"},
@@ -43,7 +43,7 @@ struct Sheet : ReportBooks {
         t.refresh();
     }
     void set(int konto, int bilanz, qint64 saldoCents) {
-        Table &k = fb->TKonten;
+        Table &k = fb->books().TKonten;
         SQLite::Statement st(
             k.db(), QStringLiteral("UPDATE \"%1\" SET Bilanz = ?, Saldo = ? WHERE KtoNr = ?")
                         .arg(k.innerName())
@@ -150,8 +150,8 @@ TEST_F(Sheet, FourLevelsWithTheirSums) {
     EXPECT_TRUE(m.pages[1].texts().contains("Passiva"));
     EXPECT_TRUE(viewer.lastOptions.wholePage);
     // Afterwards the accounts are back in number order without a section filter.
-    EXPECT_EQ(fb->TKonten.orderFields(), QStringList{"KtoNr"});
-    EXPECT_EQ(fb->TKonten.recordCount(), 15);
+    EXPECT_EQ(fb->books().TKonten.orderFields(), QStringList{"KtoNr"});
+    EXPECT_EQ(fb->books().TKonten.recordCount(), 15);
 }
 
 TEST_F(Sheet, FormWithoutAccounts) {
@@ -196,7 +196,7 @@ TEST_F(Sheet, FormWithoutAccounts) {
 TEST_F(Sheet, OnlyYesOrNoPrints) {
     set(1000, 1111, 100000);
     EXPECT_QEQ(run(Btn::Cancel), "(nothing)");
-    EXPECT_EQ(fb->TKonten.orderFields(), QStringList{"KtoNr"});
+    EXPECT_EQ(fb->books().TKonten.orderFields(), QStringList{"KtoNr"});
 }
 
 TEST_F(YearBooks, BalanceSheetOfTheYear) {

@@ -34,7 +34,7 @@ struct Bwa : ReportBooks {
         okAtOnce();
     }
     void set(int konto, int bwa, qint64 druckCents, qint64 saldoCents, qint64 saldoExtraUnits = 0) {
-        Table &k = fb->TKonten;
+        Table &k = fb->books().TKonten;
         SQLite::Statement st(
             k.db(),
             QStringLiteral("UPDATE \"%1\" SET BWA = ?, DruckSaldo = ?, Saldo = ? WHERE KtoNr = ?")
@@ -49,8 +49,8 @@ struct Bwa : ReportBooks {
     }
     // Lays the report out as the launcher would, without the period preparation.
     PageModel layout(bool mitKonten) {
-        reports::TableOrder order(fb->TKonten, QStringLiteral("iBWA"));
-        reports::TDBWA2 report(*fb, *dlg, mitKonten);
+        reports::TableOrder order(fb->books().TKonten, QStringLiteral("iBWA"));
+        reports::TDBWA2 report(fb->books(), *dlg, mitKonten);
         return ledra::report::layoutReport(report.Ausdruck);
     }
     static QString body(const PageModel &m) {
@@ -147,7 +147,7 @@ TEST_F(Bwa, HiddenAccountStillCountsAndTheFormWithoutAccounts) {
 }
 
 TEST_F(Bwa, AMissingDepartmentEndsTheRun) {
-    Table &t = fb->TBWA;
+    Table &t = fb->books().TBWA;
     SQLite::Statement st(t.db(), QStringLiteral("DELETE FROM \"%1\" WHERE Reihenfolge = 5000")
                                      .arg(t.innerName())
                                      .toStdString());
@@ -160,7 +160,7 @@ TEST_F(Bwa, AMissingDepartmentEndsTheRun) {
     EXPECT_TRUE(viewer.models.empty());
     EXPECT_TRUE(ui.saw(QStringLiteral("BWA-Sektion 5000 nicht gefunden")));
     EXPECT_TRUE(dlg->GroupBox1Visible);
-    EXPECT_EQ(fb->TKonten.orderFields(), QStringList{"KtoNr"});
+    EXPECT_EQ(fb->books().TKonten.orderFields(), QStringList{"KtoNr"});
 }
 
 TEST_F(YearBooks, BwaOfTheYear) {

@@ -3,7 +3,7 @@
 
 #include "QStringPrinter.h" // before GoogleTest
 
-#include "app/Settings.h"
+#include "books/Settings.h"
 #include "reportengine/Layout.h"
 #include "reports/ReportConventions.h"
 

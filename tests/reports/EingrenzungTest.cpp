@@ -52,7 +52,7 @@ TEST_F(Filter, DefaultsAndTheRangeOfEachSortOption) {
     EXPECT_EQ(dlg->EVon, QStringLiteral("A"));
     EXPECT_EQ(dlg->EBis, QStringLiteral("zzz"));
     // The date option follows the booking period as it is now.
-    fb->settings.buchVon = QStringLiteral("01.02.") + year();
+    fb->books().settings.buchVon = QStringLiteral("01.02.") + year();
     dlg->RBDatumClick();
     EXPECT_EQ(dlg->EVon, QStringLiteral("01.02.") + year());
 
@@ -157,7 +157,7 @@ TEST_F(Filter, TypedTextsNeverBecomeSql) {
         QStringLiteral("0) OR 1=1 --"),
         QStringLiteral("x' UNION SELECT * FROM K.Konten --"),
     };
-    const int rows = fb->TJournal.recordCount();
+    const int rows = fb->books().TJournal.recordCount();
     for (const auto sort : {TFEingrenzung::Sort::Datum, TFEingrenzung::Sort::Belegnummer,
                             TFEingrenzung::Sort::Buchungstext}) {
         for (const QString &attack : attacks) {
@@ -186,8 +186,8 @@ TEST_F(Filter, TypedTextsNeverBecomeSql) {
             }
         }
     }
-    fb->TJournal.refresh();
-    EXPECT_EQ(fb->TJournal.recordCount(), rows);
+    fb->books().TJournal.refresh();
+    EXPECT_EQ(fb->books().TJournal.recordCount(), rows);
 
     // Quotes are just characters of a booking text.
     journal(8, day(3, 3), QStringLiteral("O'Brien \"Kunde\""), 1200, 8400, "1,00", "1,00", "0,00",

@@ -33,7 +33,7 @@ struct Overview : ReportBooks {
         ++next;
     }
     void dropAccount(int konto) {
-        Table &k = fb->TKonten;
+        Table &k = fb->books().TKonten;
         SQLite::Statement st(
             k.db(),
             QStringLiteral("DELETE FROM \"%1\" WHERE KtoNr = ?").arg(k.innerName()).toStdString());
@@ -81,7 +81,7 @@ TEST_F(Overview, CostsAndRevenuesGiveTheProfitWithoutSigns) {
     EXPECT_QEQ(dlg->Caption, QStringLiteral("Kurzübersicht Gewinn und Verlust"));
     EXPECT_EQ(dlg->HelpContext, 25);
     EXPECT_TRUE(dlg->GroupBox1Visible) << "the sort group is shown again";
-    EXPECT_EQ(fb->TKonten.orderFields(), QStringList{"KtoNr"})
+    EXPECT_EQ(fb->books().TKonten.orderFields(), QStringList{"KtoNr"})
         << "the accounts are back in number order";
 
     book(3120, 1200, "400,00");
@@ -145,7 +145,7 @@ TEST_F(Overview, CancelPrintsNothingAndTheDateOptionIsChosen) {
     dlg->showModal = [] { return false; };
     EXPECT_QEQ(run(), "(nothing)");
     EXPECT_EQ(dlg->sort, reports::TFEingrenzung::Sort::Datum);
-    EXPECT_QEQ(dlg->EVon, fb->settings.buchVon) << "choosing the date option resets the range";
+    EXPECT_QEQ(dlg->EVon, fb->books().settings.buchVon) << "choosing the date option resets the range";
     EXPECT_TRUE(dlg->GroupBox1Visible);
 }
 

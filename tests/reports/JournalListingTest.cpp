@@ -62,7 +62,7 @@ struct Listing : ReportBooks {
 } // namespace
 
 TEST_F(Listing, LinesHeaderAndTheLaunchersRestore) {
-    fb->settings.lRand = 25;
+    fb->books().settings.lRand = 25;
     dlg->EBis = QStringLiteral("31.03.") + year();
     reports::SBJournalClick(*ctx);
     ASSERT_EQ(viewer.models.size(), 1u);
@@ -102,7 +102,7 @@ TEST_F(Listing, LinesHeaderAndTheLaunchersRestore) {
 }
 
 TEST_F(Listing, NetAmountsAndShadingOfEveryOtherLine) {
-    fb->settings.zeilenfarbe = 0xC0FFC0; // the platform's order: blue, green, red
+    fb->books().settings.zeilenfarbe = 0xC0FFC0; // the platform's order: blue, green, red
     dlg->Netto = true;
     reports::SBJournalClick(*ctx);
     ASSERT_EQ(viewer.models.size(), 1u);
@@ -145,10 +145,10 @@ TEST_F(Listing, DroppedSortGroupOffersToDeleteTheListedBookings) {
     ASSERT_EQ(ui.questions.size(), 1u);
     EXPECT_EQ(ui.questions[0].text, QStringLiteral("Die angezeigten Buchungssätze jetzt löschen?"));
     EXPECT_EQ(ui.questions[0].buttons, Btn::YesNo);
-    fb->TJournal.refresh();
-    ASSERT_EQ(fb->TJournal.recordCount(), 1) << "only the May booking was not listed";
-    fb->TJournal.first();
-    EXPECT_EQ(fb->TJournal.asString(QStringLiteral("Buchungstext")), QStringLiteral("Mai"));
+    fb->books().TJournal.refresh();
+    ASSERT_EQ(fb->books().TJournal.recordCount(), 1) << "only the May booking was not listed";
+    fb->books().TJournal.first();
+    EXPECT_EQ(fb->books().TJournal.asString(QStringLiteral("Buchungstext")), QStringLiteral("Mai"));
     // The balances follow the journal that is left.
     EXPECT_EQ(saldo(4930), Money::fromCents(1000));
     EXPECT_EQ(saldo(1576), Money::fromCents(190));
@@ -162,8 +162,8 @@ TEST_F(Listing, DroppedSortGroupOffersToDeleteTheListedBookings) {
     reports::SBJournalClick(*ctx);
     EXPECT_EQ(viewer.models.size(), 2u);
     EXPECT_TRUE(ui.questions.empty());
-    fb->TJournal.refresh();
-    EXPECT_EQ(fb->TJournal.recordCount(), 1);
+    fb->books().TJournal.refresh();
+    EXPECT_EQ(fb->books().TJournal.recordCount(), 1);
 }
 
 TEST_F(Listing, AnsweringNoKeepsTheBookings) {
@@ -174,8 +174,8 @@ TEST_F(Listing, AnsweringNoKeepsTheBookings) {
     };
     reports::SBJournalClick(*ctx);
     ASSERT_EQ(ui.questions.size(), 1u);
-    fb->TJournal.refresh();
-    EXPECT_EQ(fb->TJournal.recordCount(), 4);
+    fb->books().TJournal.refresh();
+    EXPECT_EQ(fb->books().TJournal.recordCount(), 4);
 }
 
 TEST_F(Listing, LongJournalBreaksPagesWithoutLosingALine) {
@@ -202,7 +202,7 @@ TEST_F(Listing, SavedAsPdfTextAndCsvFromOneRun) {
     const QString pdf = dir.filePath("journal.pdf"), txt = dir.filePath("journal.txt"),
                   csv = dir.filePath("journal.csv");
     reports::FileReportViewer files(pdf, txt, csv);
-    reports::ReportContext fileCtx{*fb, *dlg, files, {}, {}};
+    reports::ReportContext fileCtx{fb->books(), *dlg, files, {}, {}};
     reports::SBJournalClick(fileCtx);
     ASSERT_TRUE(files.written());
     ASSERT_TRUE(files.error().isEmpty()) << files.error().toStdString();

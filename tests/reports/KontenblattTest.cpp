@@ -73,12 +73,12 @@ struct Sheets : ReportBooks {
     }
     // Runs the launcher for one account, as a double click on its row does.
     void sheetOf(int konto) {
-        ASSERT_TRUE(fb->TKonten2.locate(QStringLiteral("KtoNr"), konto)) << konto;
+        ASSERT_TRUE(fb->books().TKonten2.locate(QStringLiteral("KtoNr"), konto)) << konto;
         reports::KBlattClick(*ctx);
     }
     qint64 bookmarkOf(int konto) {
-        EXPECT_TRUE(fb->TKonten2.locate(QStringLiteral("KtoNr"), konto)) << konto;
-        return fb->TKonten2.bookmark();
+        EXPECT_TRUE(fb->books().TKonten2.locate(QStringLiteral("KtoNr"), konto)) << konto;
+        return fb->books().TKonten2.bookmark();
     }
     const PageModel &only() {
         EXPECT_EQ(viewer.models.size(), 1u);
@@ -391,9 +391,9 @@ TEST_F(Sheets, RunsWithoutASheetEndCleanly) {
     // A grid filtered to nothing has no current account.
     okAtOnce();
     enabledLog.clear();
-    fb->TKonten2.setFilter(QStringLiteral("KtoNr < 0"));
+    fb->books().TKonten2.setFilter(QStringLiteral("KtoNr < 0"));
     reports::KBlattClick(*ctx);
-    fb->TKonten2.clearFilter();
+    fb->books().TKonten2.clearFilter();
     EXPECT_TRUE(viewer.models.empty());
     EXPECT_TRUE(ui.saw(QStringLiteral("Fehlerhafte Kontonummer")));
     EXPECT_EQ(enabledLog, (QStringList{"KBlatt=0", "KBlatt=1"}));
@@ -453,7 +453,7 @@ TEST_F(YearBooks, SheetsAddUpToTheYearBalances) {
     okAtOnce();
     auto sheet = [this](int konto) -> const PageModel & {
         viewer.models.clear();
-        EXPECT_TRUE(fb->TKonten2.locate(QStringLiteral("KtoNr"), konto));
+        EXPECT_TRUE(fb->books().TKonten2.locate(QStringLiteral("KtoNr"), konto));
         reports::KBlattClick(*ctx);
         EXPECT_EQ(viewer.models.size(), 1u) << konto;
         return viewer.models.back();

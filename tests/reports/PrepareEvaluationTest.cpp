@@ -30,7 +30,7 @@ struct Prepare : ReportBooks {
         dlg->Caption = caption;
         dlg->RBDatumClick();
         dlg->EVon = from;
-        return reports::PrepareEvaluation(*fb, *dlg);
+        return reports::PrepareEvaluation(fb->books(), *dlg);
     }
 };
 
@@ -53,7 +53,7 @@ TEST_F(Prepare, FromTheStartOfThePeriodTheOpeningBalancesCount) {
     EXPECT_EQ(cents(1200, "VorSaldo"), 100000);
     EXPECT_EQ(cents(4930, "VorSaldo"), 0);
     EXPECT_FALSE(dlg->QJournal.isActive());
-    EXPECT_FALSE(fb->dataOperationRunning());
+    EXPECT_FALSE(fb->books().dataOperationRunning());
     EXPECT_FALSE(ui.progressShown);
 }
 
@@ -96,32 +96,32 @@ TEST_F(Prepare, SumsConvertBetweenDmAndEuroByTheBookingDate) {
     dlg->Caption = QStringLiteral("BWA");
     dlg->EVon = QStringLiteral("01.12.2001");
     dlg->EBis = QStringLiteral("31.12.2002");
-    ASSERT_TRUE(reports::PrepareEvaluation(*fb, *dlg));
+    ASSERT_TRUE(reports::PrepareEvaluation(fb->books(), *dlg));
     EXPECT_EQ(cents(4210, "DruckSaldo"), 19558 + 5113);
     EXPECT_EQ(cents(1300, "BewHaben"), 19558 + 5113);
 }
 
 TEST_F(Prepare, MissingTaxAccountStopsAndChangesNothing) {
     ASSERT_TRUE(prepare(QStringLiteral("BWA"), QStringLiteral("01.03.") + year()));
-    fb->settings.vorsteuer = QStringLiteral("1575");
+    fb->books().settings.vorsteuer = QStringLiteral("1575");
     ui.clear();
     EXPECT_THROW(prepare(QStringLiteral("BWA"), QStringLiteral("01.01.") + year()), SilentAbort);
     EXPECT_TRUE(ui.saw(QStringLiteral("Vorsteuer- oder Mwst-Konto nicht vorhanden!")));
     EXPECT_EQ(cents(1200, "DruckSaldo"), 23800) << "the values of the run before stay";
     EXPECT_FALSE(dlg->QJournal.isActive());
-    EXPECT_FALSE(fb->dataOperationRunning());
+    EXPECT_FALSE(fb->books().dataOperationRunning());
 }
 
 TEST_F(Prepare, CancelOrPendingEditChangesNothing) {
     dlg->showModal = [] { return false; };
-    EXPECT_FALSE(reports::PrepareEvaluation(*fb, *dlg));
+    EXPECT_FALSE(reports::PrepareEvaluation(fb->books(), *dlg));
     EXPECT_EQ(cents(1200, "DruckSaldo"), 0);
 
     okAtOnce();
-    fb->TBuchungen.insert();
-    EXPECT_THROW(reports::PrepareEvaluation(*fb, *dlg), SilentAbort);
+    fb->books().TBuchungen.insert();
+    EXPECT_THROW(reports::PrepareEvaluation(fb->books(), *dlg), SilentAbort);
     EXPECT_TRUE(ui.saw(QStringLiteral("Bitte erst Dateneingabe beenden!")));
     EXPECT_FALSE(dlg->QJournal.isActive());
     EXPECT_EQ(cents(1200, "DruckSaldo"), 0);
-    fb->TBuchungen.cancel();
+    fb->books().TBuchungen.cancel();
 }

@@ -6,9 +6,9 @@
 
 void ReportBooks::SetUp() {
     Books::SetUp();
-    dlg = std::make_unique<reports::TFEingrenzung>(*fb);
+    dlg = std::make_unique<reports::TFEingrenzung>(fb->books());
     ctx = std::make_unique<reports::ReportContext>(reports::ReportContext{
-        *fb,
+        fb->books(),
         *dlg,
         viewer,
         [this](const QString &control, bool on) {
@@ -20,13 +20,13 @@ void ReportBooks::SetUp() {
 void ReportBooks::journal(int autonr, const QDate &date, const QString &text, int soll, int haben,
                           const char *netto, const char *brutto, const char *steuer, double satz,
                           int belnr, bool euro) {
-    fb->TJournal.appendRecord({autonr, date, text, soll, haben, QString::fromLatin1(netto),
+    fb->books().TJournal.appendRecord({autonr, date, text, soll, haben, QString::fromLatin1(netto),
                                QString::fromLatin1(brutto), QString::fromLatin1(steuer), satz,
                                belnr, QVariant(), euro, QVariant()});
 }
 
 void ReportBooks::opening(int konto, qint64 sollCents, qint64 habenCents) {
-    Table &k = fb->TKonten;
+    Table &k = fb->books().TKonten;
     SQLite::Statement st(k.db(),
                          QStringLiteral("UPDATE \"%1\" SET Soll = ?, Haben = ? WHERE KtoNr = ?")
                              .arg(k.innerName())

@@ -4,7 +4,7 @@
 
 #include "YearFixture.h"
 
-#include "accounts/USaldenNeu.h"
+#include "books/SaldenRecompute.h"
 #include "reports/ReportConventions.h"
 #include "reports/USalden.h"
 #include "reports/USalden2.h"
@@ -60,13 +60,13 @@ TEST_F(YearBooks, FixtureBalancesMatchHandWorkedFigures) {
     EXPECT_EQ(field(1200, "JVZHaben"), Money::fromCents(year::kBankHaben));
     EXPECT_EQ(field(1776, "JVZSoll"), Money::fromCents(year::kUstSoll));
     const auto before = totals();
-    SaldenNeuClick(*fb);
+    SaldenNeuClick(fb->books());
     EXPECT_EQ(totals(), before);
 }
 
 TEST_F(YearBooks, TrialBalancesOfTheYear) {
     okAtOnce();
-    fb->settings.lRand = 25;
+    fb->books().settings.lRand = 25;
     reports::MSaldenClick(*ctx);
     EXPECT_QEQ(dlg->Caption, QStringLiteral("Saldenliste"));
     EXPECT_EQ(dlg->HelpContext, 24);
@@ -169,8 +169,8 @@ struct SmallBalances : ReportBooks {
         opening(1000, 40, 0);
         journal(1, day(5, 3), QStringLiteral("Einzahlung"), 1000, 1200, "0,40", "0,40", "0,00", 0,
                 1);
-        SaldenNeuClick(*fb);
-        fb->settings.zeilenfarbe = 0xC0C0C0;
+        SaldenNeuClick(fb->books());
+        fb->books().settings.zeilenfarbe = 0xC0C0C0;
         okAtOnce();
     }
     static bool shaded(const ledra::report::BandInstance &b) { return !b.rects.isEmpty(); }

@@ -17,13 +17,13 @@ namespace {
 struct UstVa : ReportBooks {
     void SetUp() override {
         ReportBooks::SetUp();
-        fb->settings.kosten13b = QStringLiteral("3120"); // Fremdleistung 13b, type 2
+        fb->books().settings.kosten13b = QStringLiteral("3120"); // Fremdleistung 13b, type 2
         okAtOnce();
     }
     // A journal row with the VAT that falls due under the cash basis.
     void row(int nr, const QDate &date, const char *text, int soll, int haben, const char *netto,
              const char *brutto, const char *steuer, double satz, const char *faellig = nullptr) {
-        fb->TJournal.appendRecord({nr, date, QString::fromUtf8(text), soll, haben,
+        fb->books().TJournal.appendRecord({nr, date, QString::fromUtf8(text), soll, haben,
                                    QString::fromLatin1(netto), QString::fromLatin1(brutto),
                                    QString::fromLatin1(steuer), satz, nr, QVariant(), true,
                                    faellig ? QVariant(QString::fromLatin1(faellig)) : QVariant()});
@@ -123,7 +123,7 @@ TEST_F(UstVa, AccrualBasisCountsInvoicesWithTheirBoxes) {
 //   rate 19: -20.00 / -3.80; VAT automatic 3.20, total -0.80; payable -12.30
 TEST_F(UstVa, CashBasisCountsPaymentsInsteadOfInvoices) {
     quarter();
-    fb->settings.istSteuer = true;
+    fb->books().settings.istSteuer = true;
     const PageModel &m = run(true);
     EXPECT_EQ(of(m, BandKind::GroupFooter),
               (QStringList{"0|(60)|500,00 €|0,00 €", "7|(86)|100,00 €|7,00 €",
@@ -183,7 +183,7 @@ TEST_F(UstVa, LauncherForcesTheDateRangeAndRestoresTheDialog) {
     const QString quoted = QStringLiteral("01.01.%1' OR '1'='1").arg(year());
     dlg->showModal = [this, quoted] {
         EXPECT_EQ(dlg->sort, reports::TFEingrenzung::Sort::Datum);
-        EXPECT_EQ(dlg->EVon, fb->settings.buchVon) << "choosing the date resets the range";
+        EXPECT_EQ(dlg->EVon, fb->books().settings.buchVon) << "choosing the date resets the range";
         EXPECT_EQ(dlg->Caption, QStringLiteral("Ust-Voranmeldung"));
         EXPECT_EQ(dlg->HelpContext, 23);
         EXPECT_TRUE(dlg->MitDetailsVisible);

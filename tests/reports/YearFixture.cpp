@@ -6,7 +6,7 @@
 #include <SQLiteCpp/Statement.h>
 
 void YearBooks::sql(const QString &statement, const QVariantList &params) {
-    Table &k = fb->TKonten;
+    Table &k = fb->books().TKonten;
     SQLite::Statement st(k.db(), statement.arg(k.innerName()).toStdString());
     int i = 1;
     for (const QVariant &p : params) {
@@ -26,7 +26,7 @@ void YearBooks::SetUp() {
     ReportBooks::SetUp();
     if (HasFatalFailure())
         return;
-    Table &k = fb->TKonten;
+    Table &k = fb->books().TKonten;
     // Two accounts the posting fixture lacks: the owner's capital and granted discounts.
     k.appendRecord({880, QStringLiteral("Variables Kapital"), 9, 0.0, 0, 0, 0, 0, 0, QVariant(), 0,
                     0, 0, 0, QVariant(), QVariant()});
@@ -57,7 +57,7 @@ void YearBooks::SetUp() {
             {std::max<qint64>(o.cents, 0) * 100, std::max<qint64>(-o.cents, 0) * 100, o.cents * 100,
              o.konto});
     k.refresh();
-    fb->settings.kosten13b = QStringLiteral("3120");
+    fb->books().settings.kosten13b = QStringLiteral("3120");
 
     // Date;voucher;debit;credit;text;amount;B gross / N net;rate (empty: the accounts' rate)
     const char *bookings[] = {
@@ -110,7 +110,7 @@ void YearBooks::SetUp() {
     ASSERT_TRUE(ui.questions.empty()) << ui.questions[0].text.toStdString();
     ui.answers = {Btn::Yes}; // "transfer the batch?"
     e().SpeichernClick();
-    ASSERT_TRUE(fb->TBuchungen.isEmpty());
-    ASSERT_EQ(fb->TJournal.recordCount(), year::kBookings);
+    ASSERT_TRUE(fb->books().TBuchungen.isEmpty());
+    ASSERT_EQ(fb->books().TJournal.recordCount(), year::kBookings);
     ui.clear();
 }

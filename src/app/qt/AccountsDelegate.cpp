@@ -4,7 +4,7 @@
 #include "Panel.h"
 #include "TableModel.h"
 #include "accounts/UKonten.h"
-#include "app/UBuchhaltung.h"
+#include "app/Shell.h"
 #include "store/Query.h"
 #include "ui/Ui.h"
 
@@ -44,7 +44,7 @@ QString fieldOf(int column) {
 const char *const kInitial = "initialValue";
 } // namespace
 
-AccountsDelegate::AccountsDelegate(TFBuchhaltung &core, Ui &ui, TableModel *model, QObject *parent)
+AccountsDelegate::AccountsDelegate(Shell &core, Ui &ui, TableModel *model, QObject *parent)
     : QStyledItemDelegate(parent), core_(core), ui_(ui), model_(model) {
     connect(this, &QAbstractItemDelegate::closeEditor, this, &AccountsDelegate::editorClosed);
 }
@@ -54,7 +54,7 @@ QWidget *AccountsDelegate::createEditor(QWidget *parent, const QStyleOptionViewI
     const int column = index.column();
     if (column == Saldo)
         return nullptr;
-    Table &t = core_.TKonten2;
+    Table &t = core_.books().TKonten2;
     core_.chart().selectedColumn = column;
     if (!model_->moveCursorTo(index.row()))
         return nullptr;
@@ -84,20 +84,20 @@ QWidget *AccountsDelegate::createEditor(QWidget *parent, const QStyleOptionViewI
     switch (column) {
     case Art:
         return picker(
-            choices(core_.TKontoArt, QStringLiteral("Autonummer"), QStringLiteral("Kontenart")),
+            choices(core_.books().TKontoArt, QStringLiteral("Autonummer"), QStringLiteral("Kontenart")),
             false);
     case BWA:
-        return picker(choices(core_.TBWA, QStringLiteral("Reihenfolge"), QStringLiteral("Sektion")),
+        return picker(choices(core_.books().TBWA, QStringLiteral("Reihenfolge"), QStringLiteral("Sektion")),
                       true);
     case Bilanz:
         return picker(
-            choices(core_.TBilanz, QStringLiteral("Reihenfolge"), QStringLiteral("Sektion")), true);
+            choices(core_.books().TBilanz, QStringLiteral("Reihenfolge"), QStringLiteral("Sektion")), true);
     case Mwst: {
         // The usual rates to pick, and any other number typed.
         auto *box = new QComboBox(parent);
         box->setEditable(true);
         box->setInsertPolicy(QComboBox::NoInsert);
-        box->addItems(core_.settings.mwstChoices);
+        box->addItems(core_.books().settings.mwstChoices);
         commitOnPick(box);
         return box;
     }
@@ -115,7 +115,7 @@ QWidget *AccountsDelegate::createEditor(QWidget *parent, const QStyleOptionViewI
 }
 
 void AccountsDelegate::setEditorData(QWidget *editor, const QModelIndex &index) const {
-    const Table &t = core_.TKonten2;
+    const Table &t = core_.books().TKonten2;
     if (!t.isActive())
         return;
     const int column = index.column();
@@ -141,7 +141,7 @@ void AccountsDelegate::setEditorData(QWidget *editor, const QModelIndex &index) 
 
 void AccountsDelegate::setModelData(QWidget *editor, QAbstractItemModel *,
                                     const QModelIndex &index) const {
-    Table &t = core_.TKonten2;
+    Table &t = core_.books().TKonten2;
     if (!t.isActive() || !t.isEditing())
         return;
     const int column = index.column();
@@ -177,7 +177,7 @@ void AccountsDelegate::setModelData(QWidget *editor, QAbstractItemModel *,
 }
 
 void AccountsDelegate::editorClosed(QWidget *, QAbstractItemDelegate::EndEditHint hint) {
-    Table &t = core_.TKonten2;
+    Table &t = core_.books().TKonten2;
     if (hint == RevertModelCache && startedEdit_ && !written_ && t.isActive() && t.isEditing())
         runAction(ui_, [&t] { t.cancel(); });
     startedEdit_ = false;

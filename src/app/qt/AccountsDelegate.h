@@ -7,7 +7,7 @@
 
 #include <QStyledItemDelegate>
 
-class TFBuchhaltung;
+class Shell;
 class TableModel;
 class Ui;
 
@@ -17,7 +17,7 @@ public:
     // Columns of the accounts grid.
     enum Column { KtoNr, Name, Art, Mwst, Saldo, Soll, Haben, BWA, Bilanz };
 
-    AccountsDelegate(TFBuchhaltung &core, Ui &ui, TableModel *model, QObject *parent = nullptr);
+    AccountsDelegate(Shell &core, Ui &ui, TableModel *model, QObject *parent = nullptr);
 
     QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option,
                           const QModelIndex &index) const override;
@@ -33,7 +33,7 @@ public:
 private:
     void editorClosed(QWidget *editor, QAbstractItemDelegate::EndEditHint hint);
 
-    TFBuchhaltung &core_;
+    Shell &core_;
     Ui &ui_;
     TableModel *model_;
     // The row was put into edit state by the editor just opened, and nothing has been written

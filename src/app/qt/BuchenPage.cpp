@@ -4,7 +4,7 @@
 #include "DbNavigator.h"
 #include "EventBoundary.h"
 #include "Panel.h"
-#include "app/UBuchhaltung.h"
+#include "app/Shell.h"
 #include "posting/UBuchen.h"
 #include "posting/UJournal.h"
 #include "ui/Ui.h"
@@ -85,7 +85,7 @@ QList<TableColumn> BuchenPage::gridColumns() {
     };
 }
 
-BuchenPage::BuchenPage(TFBuchhaltung &core, QWidget *parent) : QWidget(parent), core_(core) {
+BuchenPage::BuchenPage(Shell &core, QWidget *parent) : QWidget(parent), core_(core) {
     setObjectName(QStringLiteral("BuchenPanel"));
     auto *lay = new QVBoxLayout(this);
     lay->setContentsMargins(0, 0, 0, 0);
@@ -112,9 +112,9 @@ void BuchenPage::buildPanel() {
     belNr_->setProperty("helpContext", 12);
     belNr_->setValidator(
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,9}")), belNr_));
-    soll_ = new AccountCombo(core_.TKonten);
+    soll_ = new AccountCombo(core_.books().TKonten);
     soll_->setObjectName(QStringLiteral("Soll"));
-    haben_ = new AccountCombo(core_.TKonten);
+    haben_ = new AccountCombo(core_.books().TKonten);
     haben_->setObjectName(QStringLiteral("Haben"));
     for (QComboBox *c : {soll_, haben_}) {
         c->setToolTip(QStringLiteral("Sie können auch die Nummer tippen."));
@@ -211,7 +211,7 @@ void BuchenPage::buildGrid() {
     grid_->setSelectionMode(QAbstractItemView::SingleSelection);
     grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grid_->verticalHeader()->setDefaultSectionSize(grid_->fontMetrics().height() + 6);
-    model_ = new TableModel(core_.TBuchungen, gridColumns(), grid_);
+    model_ = new TableModel(core_.books().TBuchungen, gridColumns(), grid_);
     grid_->setModel(model_);
     followTableCursor(grid_, model_);
     setTabOrder(opDatum_, grid_);
@@ -244,7 +244,7 @@ QString BuchenPage::amountField() const {
 }
 
 void BuchenPage::showCurrentRow() {
-    const Table &t = core_.TBuchungen;
+    const Table &t = core_.books().TBuchungen;
     const bool row = t.isActive() && (t.isEditing() || !t.isEmpty());
     auto text = [&](const QString &field) { return row ? t.asString(field) : QString(); };
     // A control keeps what is being typed into it until it is left or the row changes.
@@ -282,7 +282,7 @@ void BuchenPage::showCurrentRow() {
 }
 
 void BuchenPage::showAccountPanels() {
-    const Table &t = core_.TBuchungen;
+    const Table &t = core_.books().TBuchungen;
     const bool row = t.isActive() && (t.isEditing() || !t.isEmpty());
     auto account = [&](const QString &side, const char *name, const char *saldo) {
         // While an account is typed, the panel shows what has been typed so far.
@@ -308,13 +308,13 @@ void BuchenPage::showAccountPanels() {
 
 void BuchenPage::connectRules() {
     QPointer<BuchenPage> self(this);
-    core_.TBuchungen.addObserver([self](Table::Change c) {
-        if (!self || TableModel::isReading(self->core_.TBuchungen))
+    core_.books().TBuchungen.addObserver([self](Table::Change c) {
+        if (!self || TableModel::isReading(self->core_.books().TBuchungen))
             return;
         // Typed text belongs to the row as it was being edited; another row, a stored or a
         // cancelled one shows its own values.
         const bool rowEnded = c == Table::Change::Current || c == Table::Change::Reset ||
-                              (c == Table::Change::State && !self->core_.TBuchungen.isEditing());
+                              (c == Table::Change::State && !self->core_.books().TBuchungen.isEditing());
         if (rowEnded)
             self->typing_.clear();
         self->showCurrentRow();
@@ -414,7 +414,7 @@ void BuchenPage::onFocusChanged(QWidget *now) {
 }
 
 void BuchenPage::typed(QWidget *w) {
-    Table &t = core_.TBuchungen;
+    Table &t = core_.books().TBuchungen;
     if (!t.isActive())
         return;
     typing_.insert(w);
@@ -433,7 +433,7 @@ void BuchenPage::typed(QWidget *w) {
 }
 
 bool BuchenPage::settle(QWidget *w, bool report) {
-    Table &t = core_.TBuchungen;
+    Table &t = core_.books().TBuchungen;
     if (!t.isActive() || !t.isEditing())
         return true;
     try {
@@ -523,7 +523,7 @@ void BuchenPage::pickAccount(QComboBox *box, int index) {
     // An account picked from the list is written into the row as a bound drop-down does.
     const qint64 nr = box->itemText(index).toLongLong();
     const QString side = sideOf(box);
-    Table &t = core_.TBuchungen;
+    Table &t = core_.books().TBuchungen;
     runAction(core_.ui(), [&] {
         if (!t.isEditing())
             t.edit();
@@ -536,8 +536,8 @@ void BuchenPage::pickBookingText() {
     // The chosen text is the row's text first, as with a bound drop-down; then the rules
     // look for its template.
     typed(buchText_);
-    if (core_.TBuchungen.isActive() && core_.TBuchungen.isEditing())
-        runAction(core_.ui(), [this] { BuchTextClick(core_); });
+    if (core_.books().TBuchungen.isActive() && core_.books().TBuchungen.isEditing())
+        runAction(core_.ui(), [this] { BuchTextClick(core_.books(), core_.entry()); });
     showCurrentRow();
 }
 

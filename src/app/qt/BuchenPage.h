@@ -11,7 +11,7 @@
 #include <QSet>
 #include <QWidget>
 
-class TFBuchhaltung;
+class Shell;
 class Panel;
 class QComboBox;
 class QKeyEvent;
@@ -25,7 +25,7 @@ class QTimer;
 class BuchenPage : public QWidget {
     Q_OBJECT
 public:
-    explicit BuchenPage(TFBuchhaltung &core, QWidget *parent = nullptr);
+    explicit BuchenPage(Shell &core, QWidget *parent = nullptr);
     ~BuchenPage() override;
 
     // Entry panel, in tab order.
@@ -91,7 +91,7 @@ private:
     QString sideOf(const QObject *o) const;
     QString amountField() const;
 
-    TFBuchhaltung &core_;
+    Shell &core_;
     QLineEdit *bDatum_ = nullptr, *belNr_ = nullptr, *betrag_ = nullptr, *mwst_ = nullptr,
               *ustId_ = nullptr, *opDatum_ = nullptr;
     QComboBox *soll_ = nullptr, *haben_ = nullptr, *buchText_ = nullptr;

@@ -5,7 +5,7 @@
 #include "SectionEditor.h"
 #include "accounts/UJahr.h"
 #include "accounts/UKonten.h"
-#include "app/UBuchhaltung.h"
+#include "app/Shell.h"
 #include "ui/Ui.h"
 
 #include <QApplication>
@@ -47,7 +47,7 @@ QString mwstSatzDigits(const QString &text) {
     return d;
 }
 
-EinstellungPage::EinstellungPage(TFBuchhaltung &core, QWidget *parent)
+EinstellungPage::EinstellungPage(Shell &core, QWidget *parent)
     : QWidget(parent), core_(core) {
     setObjectName(QStringLiteral("EinstellungPanel"));
     auto field = [this](const QString &name, const QString &hint, const char *digits,
@@ -60,7 +60,7 @@ EinstellungPage::EinstellungPage(TFBuchhaltung &core, QWidget *parent)
                 QRegularExpression(QString::fromLatin1(digits)), e));
         if (member)
             connect(e, &QLineEdit::textEdited, this,
-                    [this, member](const QString &t) { core_.settings.*member = t; });
+                    [this, member](const QString &t) { core_.books().settings.*member = t; });
         fields_.insert(e);
         return e;
     };
@@ -85,7 +85,7 @@ EinstellungPage::EinstellungPage(TFBuchhaltung &core, QWidget *parent)
         p->setMinimumSize(160, 24);
         p->setAlignment(Qt::AlignCenter);
         connect(p, &Panel::doubleClicked, this,
-                [this, member] { colorDoubleClicked(core_.settings.*member); });
+                [this, member] { colorDoubleClicked(core_.books().settings.*member); });
         return p;
     };
     auto group = [this](const QString &name, const QString &title) {
@@ -113,9 +113,8 @@ EinstellungPage::EinstellungPage(TFBuchhaltung &core, QWidget *parent)
                          QStringLiteral("Mwst wird erst bei Zahlungseingang fällig"));
     // The due-tax columns of the batch grid come and go with the check mark at once.
     connect(cbIstSteuer_, &QCheckBox::toggled, this, [this](bool on) {
-        core_.settings.istSteuer = on;
-        core_.controls.cashBasisColumns = on;
-        core_.notifyControls();
+        core_.books().settings.istSteuer = on;
+        core_.books().notify(BooksEvent::CashBasisChanged);
     });
     verstPruef_ = button(QStringLiteral("VerstPruef"), QStringLiteral("Prüfen"),
                          QStringLiteral("Aktuelles Jahr auf gewählte Versteuerung umstellen"));
@@ -151,7 +150,7 @@ EinstellungPage::EinstellungPage(TFBuchhaltung &core, QWidget *parent)
     lRand_->setObjectName(QStringLiteral("LRand"));
     lRand_->setRange(0, 30);
     fields_.insert(lRand_);
-    connect(lRand_, &QSpinBox::valueChanged, this, [this](int v) { core_.settings.lRand = v; });
+    connect(lRand_, &QSpinBox::valueChanged, this, [this](int v) { core_.books().settings.lRand = v; });
     zeilenfarbe_ = colorPanel(QStringLiteral("Zeilenfarbe"), QString(), &YearSettings::zeilenfarbe);
     auto *gDruck = group(QStringLiteral("gbDruck"), QStringLiteral("Druckeinstellung"));
     auto *fDruck = new QFormLayout(gDruck);
@@ -161,7 +160,7 @@ EinstellungPage::EinstellungPage(TFBuchhaltung &core, QWidget *parent)
     // Ansicht Kontensalden
     checkBox1_ =
         check(QStringLiteral("CheckBox1"), QStringLiteral("&Falscher Saldo farbig"), QString());
-    connect(checkBox1_, &QCheckBox::toggled, this, [this](bool on) { core_.settings.fSaldo = on; });
+    connect(checkBox1_, &QCheckBox::toggled, this, [this](bool on) { core_.books().settings.fSaldo = on; });
     panel4_ = colorPanel(QStringLiteral("Panel4"), QStringLiteral("Farbe bei falschem Saldo"),
                          &YearSettings::fSaldo1);
     panel5_ = colorPanel(QStringLiteral("Panel5"), QStringLiteral("Farbe, wenn Saldo angewählt"),
@@ -240,17 +239,17 @@ EinstellungPage::EinstellungPage(TFBuchhaltung &core, QWidget *parent)
     connect(qApp, &QApplication::focusChanged, this,
             [this](QWidget *, QWidget *now) { onFocusChanged(now); });
 
-    TFBuchhaltung &fb = core_;
+    Shell &fb = core_;
     auto op = [this](QPushButton *b, std::function<void()> f) {
         connect(b, &QPushButton::clicked, this, [this, f = std::move(f)] { runOperation(f); });
     };
     op(bSKR03_, [&fb] { fb.chart().BSKR03Click(); });
     op(bSKR04_, [&fb] { fb.chart().BSKR04Click(); });
-    op(jWechsel_, [&fb] { JWechselClick(fb); });
-    op(kSaldouebertr_, [&fb] { KSaldouebertrClick(fb); });
-    op(altBuch_, [&fb] { AltBuchClick(fb); });
-    op(delJahr_, [&fb] { DelJahrClick(fb); });
-    op(verstPruef_, [&fb] { VerstPruefClick(fb); });
+    op(jWechsel_, [&fb] { JWechselClick(fb.books()); });
+    op(kSaldouebertr_, [&fb] { KSaldouebertrClick(fb.books()); });
+    op(altBuch_, [&fb] { AltBuchClick(fb.books()); });
+    op(delJahr_, [&fb] { DelJahrClick(fb.books()); });
+    op(verstPruef_, [&fb] { VerstPruefClick(fb.books()); });
     connect(bBWA_, &QPushButton::clicked, this, &EinstellungPage::editBWA);
     connect(bBilanz_, &QPushButton::clicked, this, &EinstellungPage::editBilanz);
     loadSettings();
@@ -265,14 +264,14 @@ void EinstellungPage::runOperation(const std::function<void()> &operation) {
 }
 
 void EinstellungPage::editBWA() {
-    SectionEditor editor(core_.TBWA, QStringLiteral("FBWA"),
+    SectionEditor editor(core_.books().TBWA, QStringLiteral("FBWA"),
                          QStringLiteral("BWA-Sektionen eingeben"), 33, core_.ui(), this);
     editor.exec();
     emit dataReloaded();
 }
 
 void EinstellungPage::editBilanz() {
-    SectionEditor editor(core_.TBilanz, QStringLiteral("FBilanz"),
+    SectionEditor editor(core_.books().TBilanz, QStringLiteral("FBilanz"),
                          QStringLiteral("Bilanz-Sektionen eingeben"), 34, core_.ui(), this);
     editor.exec();
     emit dataReloaded();
@@ -316,7 +315,7 @@ void EinstellungPage::colorDoubleClicked(int &color) {
 }
 
 void EinstellungPage::loadSettings() {
-    const YearSettings &s = core_.settings;
+    const YearSettings &s = core_.books().settings;
     setIfIdle(vorsteuer_, s.vorsteuer);
     setIfIdle(kontoMwst_, s.kontoMwst);
     if (!mwstSatz_->hasFocus() && mwstSatzDigits(mwstSatz_->text()) != s.mwstSatz)

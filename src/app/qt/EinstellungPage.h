@@ -9,7 +9,7 @@
 #include <QWidget>
 #include <functional>
 
-class TFBuchhaltung;
+class Shell;
 class Panel;
 class QCheckBox;
 class QGroupBox;
@@ -20,7 +20,7 @@ class QSpinBox;
 class EinstellungPage : public QWidget {
     Q_OBJECT
 public:
-    explicit EinstellungPage(TFBuchhaltung &core, QWidget *parent = nullptr);
+    explicit EinstellungPage(Shell &core, QWidget *parent = nullptr);
     ~EinstellungPage() override;
 
     QLineEdit *Vorsteuer() const { return vorsteuer_; }
@@ -76,7 +76,7 @@ private:
     QString fieldOf(QWidget *w) const;
     void colorDoubleClicked(int &color);
 
-    TFBuchhaltung &core_;
+    Shell &core_;
     bool trackFocus_ = true;
     QSet<QWidget *> fields_;
     QLineEdit *vorsteuer_ = nullptr, *kontoMwst_ = nullptr, *mwstSatz_ = nullptr,

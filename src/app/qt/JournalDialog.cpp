@@ -3,7 +3,7 @@
 #include "BuchenPage.h"
 #include "EventBoundary.h"
 #include "TableModel.h"
-#include "app/UBuchhaltung.h"
+#include "app/Shell.h"
 #include "posting/UBuchen.h"
 #include "posting/UJournal.h"
 #include "ui/Ui.h"
@@ -40,7 +40,7 @@ QList<TableColumn> journalColumns() {
 constexpr int kNotch = 120;
 } // namespace
 
-JournalDialog::JournalDialog(TFBuchhaltung &core, QWidget *parent) : QDialog(parent), core_(core) {
+JournalDialog::JournalDialog(Shell &core, QWidget *parent) : QDialog(parent), core_(core) {
     setObjectName(QStringLiteral("FJournal"));
     setWindowTitle(QStringLiteral("Buchungssatz stornieren"));
     setProperty("helpContext", 17);
@@ -78,7 +78,7 @@ JournalDialog::JournalDialog(TFBuchhaltung &core, QWidget *parent) : QDialog(par
     grid_->setSelectionMode(QAbstractItemView::SingleSelection);
     grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grid_->verticalHeader()->setDefaultSectionSize(grid_->fontMetrics().height() + 6);
-    model_ = new TableModel(core_.TJournal, journalColumns(), grid_);
+    model_ = new TableModel(core_.books().TJournal, journalColumns(), grid_);
     grid_->setModel(model_);
     followTableCursor(grid_, model_);
     grid_->installEventFilter(this);

@@ -7,7 +7,7 @@
 #include <QDialog>
 #include <functional>
 
-class TFBuchhaltung;
+class Shell;
 class TFJournal;
 class TableModel;
 class QPushButton;
@@ -16,7 +16,7 @@ class QTableView;
 class JournalDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit JournalDialog(TFBuchhaltung &core, QWidget *parent = nullptr);
+    explicit JournalDialog(Shell &core, QWidget *parent = nullptr);
     ~JournalDialog() override;
 
     QTableView *DBGrid1() const { return grid_; }
@@ -43,7 +43,7 @@ private:
     void orderChanged();
     TFJournal &rules() const;
 
-    TFBuchhaltung &core_;
+    Shell &core_;
     QTableView *grid_ = nullptr;
     TableModel *model_ = nullptr;
     QPushButton *ok_ = nullptr, *cancel_ = nullptr;

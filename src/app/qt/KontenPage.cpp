@@ -5,8 +5,8 @@
 #include "DbNavigator.h"
 #include "EventBoundary.h"
 #include "accounts/UKonten.h"
-#include "accounts/USaldenNeu.h"
-#include "app/UBuchhaltung.h"
+#include "books/SaldenRecompute.h"
+#include "app/Shell.h"
 #include "ui/Ui.h"
 
 #include <QApplication>
@@ -50,14 +50,14 @@ QList<TableColumn> KontenPage::gridColumns() {
     return columns;
 }
 
-KontenPage::KontenPage(TFBuchhaltung &core, Ui &ui, QWidget *parent)
+KontenPage::KontenPage(Shell &core, Ui &ui, QWidget *parent)
     : QWidget(parent), core_(core), ui_(ui) {
     setObjectName(QStringLiteral("KontenPanel"));
     auto *lay = new QVBoxLayout(this);
     lay->setContentsMargins(0, 0, 0, 0);
 
     auto *bar = new QHBoxLayout;
-    navigator_ = new DbNavigator(core.TKonten2, ui, this);
+    navigator_ = new DbNavigator(core.books().TKonten2, ui, this);
     navigator_->setObjectName(QStringLiteral("DBNavigator1"));
     bar->addWidget(navigator_);
     edit1_ = new QLineEdit(this);
@@ -92,7 +92,7 @@ KontenPage::KontenPage(TFBuchhaltung &core, Ui &ui, QWidget *parent)
     // Typing or F2 edits a cell; a double click is left for the account sheet.
     grid_->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
     grid_->verticalHeader()->setDefaultSectionSize(grid_->fontMetrics().height() + 6);
-    model_ = new TableModel(core.TKonten2, gridColumns(), grid_);
+    model_ = new TableModel(core.books().TKonten2, gridColumns(), grid_);
     grid_->setModel(model_);
     delegate_ = new AccountsDelegate(core, ui, model_, grid_);
     grid_->setItemDelegate(delegate_);
@@ -130,7 +130,7 @@ void KontenPage::search() {
 }
 
 void KontenPage::recomputeBalances() {
-    runAction(ui_, [this] { SaldenNeuClick(core_); });
+    runAction(ui_, [this] { SaldenNeuClick(core_.books()); });
     emit dataReloaded();
 }
 
@@ -145,7 +145,7 @@ bool KontenPage::eventFilter(QObject *watched, QEvent *event) {
         return true;
     }
     if (watched == grid_) {
-        Table &t = core_.TKonten2;
+        Table &t = core_.books().TKonten2;
         if (k->key() == Qt::Key_Escape && t.isActive() && t.isEditing()) {
             runAction(ui_, [&t] { t.cancel(); });
             return true;

@@ -9,7 +9,7 @@
 #include <vector>
 
 class AccountsDelegate;
-class TFBuchhaltung;
+class Shell;
 class DbNavigator;
 class Ui;
 class QLineEdit;
@@ -19,7 +19,7 @@ class QTableView;
 class KontenPage : public QWidget {
     Q_OBJECT
 public:
-    KontenPage(TFBuchhaltung &core, Ui &ui, QWidget *parent = nullptr);
+    KontenPage(Shell &core, Ui &ui, QWidget *parent = nullptr);
 
     QTableView *DBGrid1() const { return grid_; }
     TableModel *gridModel() const { return model_; }
@@ -49,7 +49,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    TFBuchhaltung &core_;
+    Shell &core_;
     Ui &ui_;
     QTableView *grid_ = nullptr;
     TableModel *model_ = nullptr;

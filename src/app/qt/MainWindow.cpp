@@ -10,7 +10,7 @@
 #include "PageControl.h"
 #include "PreviewWindow.h"
 #include "TableModel.h"
-#include "accounts/USaldenNeu.h"
+#include "books/SaldenRecompute.h"
 #include "posting/UBuchen.h"
 #include "posting/UJournal.h"
 #include "reports/ReportViewer.h"
@@ -123,7 +123,7 @@ MainWindow::MainWindow(const QString &programFolder, Ui *external) {
         qtUi_->helpHandler = [this](int context) { showHelp(context); };
     }
     ui_ = std::make_unique<WindowUi>(external ? *external : *qtUi_, *this);
-    core_ = std::make_unique<TFBuchhaltung>(*ui_, programFolder);
+    core_ = std::make_unique<Shell>(*ui_, programFolder);
 
     setObjectName(QStringLiteral("FBuchhaltung"));
     setWindowTitle(QStringLiteral("Buchhaltung %1").arg(QStringLiteral(PROJECT_VERSION_TEXT)));
@@ -199,7 +199,7 @@ QWidget *MainWindow::buildBuchenTopBar(QWidget *page) {
     bar->setObjectName(QStringLiteral("TopBar"));
     auto *h = new QHBoxLayout(bar);
     h->setContentsMargins(0, 0, 0, 0);
-    navigator2_ = new DbNavigator(core_->TBuchungen, *ui_, bar);
+    navigator2_ = new DbNavigator(core_->books().TBuchungen, *ui_, bar);
     navigator2_->setObjectName(QStringLiteral("DBNavigator2"));
     h->addWidget(navigator2_);
     h->addSpacing(12);
@@ -279,12 +279,12 @@ void MainWindow::buildMenus(QWidget *buchenPage) {
     connect(p1.Splitting1, &QAction::triggered, this, [this] {
         // F4 fills the account field that has the focus; the rules must know which one it is.
         buchen_->syncFocus();
-        runAction(*ui_, [this] { Splitting1Click(*core_); });
+        runAction(*ui_, [this] { Splitting1Click(core_->books(), core_->entry()); });
     });
     connect(p1.Favorithinzufuegen, &QAction::triggered, this,
-            [this] { runAction(*ui_, [this] { FavorithinzufuegenClick(*core_); }); });
+            [this] { runAction(*ui_, [this] { FavorithinzufuegenClick(core_->books()); }); });
     connect(p1.Favoritloeschen, &QAction::triggered, this,
-            [this] { runAction(*ui_, [this] { FavoritloeschenClick(*core_); }); });
+            [this] { runAction(*ui_, [this] { FavoritloeschenClick(core_->books()); }); });
     // The shortcuts work while the page "Buchen" is shown, also with the menu closed.
     for (QAction *a : p1.menu->actions()) {
         if (a->isSeparator())
@@ -391,7 +391,7 @@ bool MainWindow::create() {
 void MainWindow::createReports() {
     // The filter dialog lives as long as the program, so that the range and the options
     // chosen for one report are offered again for the next.
-    filter_ = std::make_unique<reports::TFEingrenzung>(*core_);
+    filter_ = std::make_unique<reports::TFEingrenzung>(core_->books());
     filterDialog_ = new EingrenzungDialog(*filter_, this);
     filterDialog_->helpHandler = [this](int context) { showHelp(context); };
     previewViewer_ = std::make_unique<QtReportViewer>(this);
@@ -406,7 +406,7 @@ void MainWindow::buildReportContext() {
     if (!filter_)
         return;
     reportContext_.reset(new reports::ReportContext{
-        *core_, *filter_, *viewer_,
+        core_->books(), *filter_, *viewer_,
         [this](const QString &control, bool on) { setReportControlEnabled(control, on); },
         [this](bool visible) { setVisible(visible); }});
 }
@@ -487,8 +487,8 @@ void MainWindow::syncControls() {
     popup1_.Favorithinzufuegen->setEnabled(c.favAddEnabled);
     popup1_.Favoritloeschen->setEnabled(c.favDelEnabled);
     buchen_->setCashBasisColumns(c.cashBasisColumns);
-    if (shownBookingTexts_ != core_->bookingTexts) {
-        shownBookingTexts_ = core_->bookingTexts;
+    if (shownBookingTexts_ != core_->books().bookingTexts) {
+        shownBookingTexts_ = core_->books().bookingTexts;
         buchen_->setBookingTexts(shownBookingTexts_);
     }
     einstellung_->syncControls();
@@ -510,7 +510,7 @@ bool MainWindow::pageChanging() {
 }
 
 void MainWindow::pageChanged(int index) {
-    using Page = TFBuchhaltung::Page;
+    using Page = Shell::Page;
     const Page page = index == 1 ? Page::Konten : index == 2 ? Page::Einstellung : Page::Buchen;
     runAction(*ui_, [this, page] { core_->PageControl1Change(page); });
 }
@@ -530,9 +530,9 @@ void MainWindow::reloadGrids() {
 void MainWindow::contextMenuEvent(QContextMenuEvent *e) {
     // Each page has its own pop-up menu; the settings page has none.
     QMenu *menu = nullptr;
-    if (core_->page == TFBuchhaltung::Page::Buchen)
+    if (core_->books().page == Shell::Page::Buchen)
         menu = popup1_.menu;
-    if (core_->page == TFBuchhaltung::Page::Konten)
+    if (core_->books().page == Shell::Page::Konten)
         menu = popup2_.menu;
     if (menu)
         menu->popup(e->globalPos());

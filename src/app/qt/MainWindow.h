@@ -1,10 +1,10 @@
 #pragma once
-// The main window TFBuchhaltung on Qt widgets: shows the state of the rules object and
+// The main window Shell on Qt widgets: shows the state of the rules object and
 // forwards its events to it. The pages live in their own classes; this window holds the page
 // control, the top bar of the page "Buchen", the pop-up menus, the status bar, the Enter key
 // handling and the window state kept in the program settings file.
 
-#include "app/UBuchhaltung.h"
+#include "app/Shell.h"
 
 #include <QMainWindow>
 #include <functional>
@@ -45,7 +45,7 @@ public:
 
     // Runs the start-up; false when the program must end.
     bool create();
-    TFBuchhaltung &core() { return *core_; }
+    Shell &core() { return *core_; }
     Ui &ui();
 
     PageControl *PageControl1() const { return pages_; }
@@ -126,7 +126,7 @@ private:
 
     std::unique_ptr<QtUi> qtUi_;
     std::unique_ptr<WindowUi> ui_;
-    std::unique_ptr<TFBuchhaltung> core_;
+    std::unique_ptr<Shell> core_;
 
     PageControl *pages_ = nullptr;
     QWidget *buchenTab_ = nullptr;

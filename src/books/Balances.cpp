@@ -1,6 +1,6 @@
 #include "Balances.h"
 
-#include "app/Settings.h"
+#include "Settings.h"
 #include "store/Table.h"
 #include "store/TableFile.h"
 #include "ui/Ui.h"

@@ -1,11 +1,11 @@
 #pragma once
-// The main window's rules without its widgets: the tables of the open fiscal year, the
-// settings, start-up and close, page switching, the data folder routines and the bulk data
-// operation guard. The Qt window (app/qt) shows this state and forwards its events here;
-// the command line runs the same object without a window.
+// The program around the books: the window state kept in the program settings file, the
+// status texts and control states (both derived in one place from the books' events), the
+// loading of the open-items plug-in and of the sibling invoicing program, the help folder,
+// and the rules objects of the pages. Widget-free: the Qt window shows this state and
+// forwards its events; the command line uses the same start-up and close.
 
-#include "Settings.h"
-#include "store/Table.h"
+#include "books/BooksSession.h"
 
 #include <QMap>
 #include <QRect>
@@ -15,7 +15,6 @@
 #include <memory>
 
 class Ui;
-class IniFile;
 class BookingEntry;
 class ChartOfAccounts;
 class TFJournal;
@@ -36,19 +35,18 @@ struct MervaLink {
     static QString moduleFileName(); // the invoice-book module file that marks an installation
 };
 
-class TFBuchhaltung {
+class Shell {
 public:
-    enum class Page { Buchen, Konten, Einstellung };
+    using Page = BooksSession::Page;
 
-    TFBuchhaltung(Ui &ui, const QString &programFolder);
-    ~TFBuchhaltung();
+    Shell(Ui &ui, const QString &programFolder);
+    ~Shell();
+    Shell(const Shell &) = delete;
+    Shell &operator=(const Shell &) = delete;
 
-    // --- tables (open for the whole run) ---
-    Table TKontoArt, TFavoriten, TBuchungen, TBWA, TBilanz, TKonten, TKonten2, TJournal;
-    YearSettings settings;
-    FolderSettings folders;
+    BooksSession &books() { return books_; }
+    const BooksSession &books() const { return books_; }
     MervaLink merva;
-    int oldYearFloor = 0;
 
     // --- window state kept in the program settings file ---
     struct WindowState {
@@ -56,9 +54,8 @@ public:
         bool cbOPDatum = false;
         QMap<QString, int> grid1Widths, grid2Widths; // field name -> width
     } window;
-    QStringList bookingTexts; // drop-down of the booking-text field
 
-    // --- controls whose visibility and enablement the rules decide ---
+    // --- controls whose visibility and enablement follow the books ---
     struct Controls {
         bool bopVisible = false;          // BOP, OffenePosten1, gbSkonto
         bool cashBasisColumns = false;    // Stfaellig and Satzfaellig in the batch grid
@@ -74,11 +71,14 @@ public:
         bool splittingEnabled = false;   // "&Splitting": only while a row is entered
     } controls;
     std::function<void()> controlsChanged; // the window re-reads `controls`
+    // The status bar: journal count, account count, year folder, result of the last action.
     QString status[4];
+    // Caption of the button "AltBuch" and the hook that resets the filter dialog's order.
+    QString altBuchCaption = QStringLiteral("Alte Buchungsdaten");
+    std::function<void()> resetFilterOrder;
 
     QString helpFolder;
     bool helpAvailable = false;
-    Page page = Page::Buchen;
     QString settingsFocus; // the settings field that has the focus, if any
 
     // --- start and close ---
@@ -96,39 +96,17 @@ public:
     bool PageControl1Changing();
     void PageControl1Change(Page newPage);
 
-    // --- data folders ---
-    bool OpenTableInFolder(Table &t, const QString &folder);
-    bool OpenDataFolder(const QString &folder, QDate today = QDate::currentDate());
-    QString baseDataFolder() const { return folders.baseDataFolder; }
-    QString currentDataFolder() const { return TJournal.folder(); }
-    // <base>/<prefix><last two characters of year>
-    QString yearFolder(const QString &year) const;
-    void LoadYearSettings(const QString &folder, QDate today = QDate::currentDate());
-    void SaveYearSettings(const QString &folder);
-    int AutoNumberCounter(int newValue) { return autoNumberCounter(baseDataFolder(), newValue); }
-
     // --- settings page fields ---
     bool EBuchVonExit();
     bool EBuchBisExit();
     void AccountFieldExit(); // Vorsteuer, KontoMwst, SkontoErh, SkontoGew, Kosten13b
-    void MwstSatzChange(const QString &digits) { settings.setMwstSatz(digits); }
+    void MwstSatzChange(const QString &digits) { books_.settings.setMwstSatz(digits); }
     void colorPanelDblClick(int &color);
     // Runs the exit check of the focused settings field; throws SilentAbort when it fails.
     void leaveSettingsField();
 
-    // --- bulk data operation guard ---
-    void BeginDataOperation();
-    void EndDataOperation();
-    void CheckDataOperation();
-    bool dataOperationRunning() const { return busy_; }
-
-    // Status bar helpers.
-    void setStatus(int panel, const QString &text);
-    void showJournalCount();
-    void showAccountCount();
-
     // Open-items plug-in while loaded.
-    OpenItemsModule *openItems() const { return controls.bopVisible ? openItems_ : nullptr; }
+    OpenItemsModule *openItems() const { return books_.openItems(); }
     void setOpenItemsForTest(OpenItemsModule *m);
 
     // The page "Buchen": entry, validation, balances and transfer.
@@ -139,27 +117,22 @@ public:
     TFRechDaten *rechDaten() const { return rechDaten_.get(); }
     // The reversal dialog: created at its first use and kept.
     TFJournal &reversalDialog();
-    // Caption of the button "AltBuch" and the hook that resets the filter dialog's order.
-    QString altBuchCaption = QStringLiteral("Alte Buchungsdaten");
-    std::function<void()> resetFilterOrder;
 
     Ui &ui() { return ui_; }
-    const QString &programFolder() const { return programFolder_; }
+    const QString &programFolder() const { return books_.programFolder(); }
     QString programSettingsPath() const;
     void notifyControls();
-    void updateYearButtons(QDate today = QDate::currentDate());
 
 private:
-    void setupLookups();
-    void openTables(QDate today);
+    // The one place where the books' events become control states and status texts.
+    void onBooksEvent(BooksEvent event);
+    void setStatus(int panel, const QString &text);
+    void updateYearButtons();
     void bindMerva();
     void loadPlugin();
-    void ensureOpenItemTables();
 
     Ui &ui_;
-    QString programFolder_;
-    bool busy_ = false;
-    OpenItemsModule *openItems_ = nullptr;
+    BooksSession books_;
     std::unique_ptr<QPluginLoader> pluginLoader_;
     std::unique_ptr<QLibrary> mervaModule_;
     std::unique_ptr<BookingEntry> entry_;

@@ -1,7 +1,7 @@
-#include "USaldenNeu.h"
+#include "SaldenRecompute.h"
 
-#include "app/UBuchhaltung.h"
-#include "posting/Balances.h"
+#include "BooksSession.h"
+#include "Balances.h"
 #include "store/Table.h"
 #include "store/TableFile.h"
 #include "ui/Ui.h"
@@ -45,14 +45,14 @@ QSet<qint64> sectionNumbers(Table &t)
 
 } // namespace
 
-void SaldenNeuClick(TFBuchhaltung &fb) { recomputeBalances(fb, true); }
+void SaldenNeuClick(BooksSession &fb) { recomputeBalances(fb, true); }
 
-void recomputeBalances(TFBuchhaltung &fb, bool includeBatch)
+void recomputeBalances(BooksSession &fb, bool includeBatch)
 {
     Ui &ui = fb.ui();
     fb.BeginDataOperation();
     struct End {
-        TFBuchhaltung &fb;
+        BooksSession &fb;
         ~End() { fb.EndDataOperation(); }
     } end{fb};
 

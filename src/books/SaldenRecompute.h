@@ -1,13 +1,13 @@
 #pragma once
 
-class TFBuchhaltung;
+class BooksSession;
 
 // Rebuilds every account's running totals from its opening balance and every booking of the
 // entry batch and of the open year's journal, and drops assignments to BWA and balance-sheet
 // lines that do not exist. All accounts are written in one transaction: a run that stops
 // (a booking with tax whose tax account is missing) leaves the totals as they were.
 // Throws SilentAbort after its message when it cannot run or stops.
-void SaldenNeuClick(TFBuchhaltung &fb);
+void SaldenNeuClick(BooksSession &fb);
 // The same without the entry batch: the balances of the journal alone, which are the closing
 // balances of a year (the batch may already hold bookings of the next year).
-void recomputeBalances(TFBuchhaltung &fb, bool includeBatch);
+void recomputeBalances(BooksSession &fb, bool includeBatch);

@@ -1,6 +1,6 @@
-#include "UBuchhaltung.h"
+#include "Shell.h"
 
-#include "IniFile.h"
+#include "books/IniFile.h"
 #include "invoicebook/URechDaten.h"
 #include "openitems/OpenItemsInterface.h"
 #include "accounts/UKonten.h"
@@ -25,94 +25,116 @@ const int kGrid2Width[] = {85, 70, 60, 60, 220, 100, 90, 100, 60, 90, 70};
 
 QString MervaLink::moduleFileName() { return QStringLiteral("librechbuch.so"); }
 
-TFBuchhaltung::TFBuchhaltung(Ui &ui, const QString &programFolder)
-    : TKontoArt(Schemas::kontoArt(), QStringLiteral("TKontoArt")),
-      TFavoriten(Schemas::favoriten(), QStringLiteral("TFavoriten")),
-      TBuchungen(Schemas::buchung(), QStringLiteral("TBuchungen")),
-      TBWA(Schemas::bwa(), QStringLiteral("TBWA")), TBilanz(Schemas::bilanz(), QStringLiteral("TBilanz")),
-      TKonten(Schemas::konten(), QStringLiteral("TKonten")),
-      TKonten2(Schemas::konten(), QStringLiteral("TKonten2")),
-      TJournal(Schemas::journal(), QStringLiteral("TJournal")), ui_(ui),
-      programFolder_(QDir::fromNativeSeparators(programFolder))
+Shell::Shell(Ui &ui, const QString &programFolder) : ui_(ui), books_(ui, programFolder)
 {
     for (size_t i = 0; i < std::size(kGrid1); ++i)
         window.grid1Widths[QString::fromLatin1(kGrid1[i])] = kGrid1Width[i];
     for (size_t i = 0; i < std::size(kGrid2); ++i)
         window.grid2Widths[QString::fromLatin1(kGrid2[i])] = kGrid2Width[i];
-    setupLookups();
-    entry_ = std::make_unique<BookingEntry>(*this);
-    chart_ = std::make_unique<ChartOfAccounts>(*this);
+    books_.listener = [this](BooksEvent e) { onBooksEvent(e); };
+    entry_ = std::make_unique<BookingEntry>(books_);
+    chart_ = std::make_unique<ChartOfAccounts>(books_);
     entry_->closeReversalDialog = [this] {
         if (journalDialog_ && journalDialog_->visible()) journalDialog_->FormHide();
     };
 }
 
-TFBuchhaltung::~TFBuchhaltung()
+Shell::~Shell()
 {
+    books_.listener = nullptr;
+    books_.setOpenItems(nullptr);
     if (pluginLoader_) pluginLoader_->unload();
 }
 
-void TFBuchhaltung::setupLookups()
+QString Shell::programSettingsPath() const
 {
-    for (Table *k : {&TKonten, &TKonten2}) {
-        k->addLookup(QStringLiteral("XArt"), QStringLiteral("Art"), &TKontoArt, QStringLiteral("Autonummer"),
-                     QStringLiteral("Kontenart"));
-        k->addLookup(QStringLiteral("xBWA"), QStringLiteral("BWA"), &TBWA, QStringLiteral("Reihenfolge"),
-                     QStringLiteral("Sektion"));
-        k->addLookup(QStringLiteral("xBilanz"), QStringLiteral("Bilanz"), &TBilanz,
-                     QStringLiteral("Reihenfolge"), QStringLiteral("Sektion"));
-    }
-    TKonten2.setIndexFields({QStringLiteral("KtoNr")});
-    const QString K = QStringLiteral("KtoNr");
-    for (Table *b : {&TJournal, &TBuchungen}) {
-        b->addLookup(QStringLiteral("XSollArt"), QStringLiteral("Soll"), &TKonten, K, QStringLiteral("Art"));
-        b->addLookup(QStringLiteral("XHabenArt"), QStringLiteral("Haben"), &TKonten, K, QStringLiteral("Art"));
-    }
-    TBuchungen.addLookup(QStringLiteral("XSollName"), QStringLiteral("Soll"), &TKonten, K, QStringLiteral("Name"));
-    TBuchungen.addLookup(QStringLiteral("XHabenName"), QStringLiteral("Haben"), &TKonten, K, QStringLiteral("Name"));
-    TBuchungen.addLookup(QStringLiteral("XSollMwst"), QStringLiteral("Soll"), &TKonten, K, QStringLiteral("Mwst"));
-    TBuchungen.addLookup(QStringLiteral("XHabenMwst"), QStringLiteral("Haben"), &TKonten, K, QStringLiteral("Mwst"));
-    TBuchungen.addLookup(QStringLiteral("XSollSaldo"), QStringLiteral("Soll"), &TKonten, K, QStringLiteral("Saldo"));
-    TBuchungen.addLookup(QStringLiteral("XHabenSaldo"), QStringLiteral("Haben"), &TKonten, K, QStringLiteral("Saldo"));
+    return programFolder() + QStringLiteral("/LEDRA.INI");
 }
 
-QString TFBuchhaltung::programSettingsPath() const
-{
-    return programFolder_ + QStringLiteral("/LEDRA.INI");
-}
-
-void TFBuchhaltung::notifyControls()
+void Shell::notifyControls()
 {
     if (controlsChanged) controlsChanged();
 }
 
-void TFBuchhaltung::setStatus(int panel, const QString &text)
+void Shell::setStatus(int panel, const QString &text)
 {
     if (panel < 0 || panel > 3) return;
     status[panel] = text;
     ui_.status(panel, text);
 }
 
-void TFBuchhaltung::showJournalCount()
+void Shell::updateYearButtons()
 {
-    setStatus(0, QString::number(TJournal.isActive() ? TJournal.recordCount() : 0) + QStringLiteral(" Buchungen"));
+    controls.delJahrEnabled = books_.presentYearOpen();
+    const QDate end = books_.settings.periodEnd();
+    controls.jWechselEnabled = controls.delJahrEnabled && end.isValid() && books_.today() > end;
+    controls.kSaldouebertrEnabled = !controls.delJahrEnabled;
 }
 
-void TFBuchhaltung::showAccountCount()
+void Shell::onBooksEvent(BooksEvent event)
 {
-    setStatus(1, QString::number(TKonten2.isActive() ? TKonten2.recordCount() : 0) + QStringLiteral(" Konten"));
+    Controls &c = controls;
+    const Table &batch = books_.TBuchungen;
+    switch (event) {
+    case BooksEvent::YearOpened:
+        setStatus(2, books_.yearFolderName());
+        c.cashBasisColumns = books_.settings.istSteuer;
+        updateYearButtons();
+        break;
+    case BooksEvent::JournalChanged: setStatus(0, books_.journalCountText()); break;
+    case BooksEvent::ChartChanged:
+        setStatus(1, books_.accountCountText());
+        c.skrButtonsVisible = books_.TKonten.isActive() && books_.TKonten.isEmpty();
+        break;
+    case BooksEvent::BatchStateChanged:
+        c.neuEnabled = batch.isBrowse();
+        c.splittingEnabled = !c.neuEnabled;
+        if (batch.isActive() && !batch.isEmpty() && c.neuEnabled) {
+            c.bSpeichernEnabled = c.sbDruckEnabled = c.favAddEnabled = true;
+            c.favDelEnabled = false;
+        } else {
+            c.bSpeichernEnabled = c.sbDruckEnabled = false;
+            if (!status[3].isEmpty()) setStatus(3, QString());
+            c.favDelEnabled = false;
+        }
+        break;
+    case BooksEvent::TransferDone:
+        setStatus(3, QStringLiteral("OK"));
+        c.bSpeichernEnabled = c.sbDruckEnabled = false;
+        break;
+    case BooksEvent::TemplatesChanged: break;
+    case BooksEvent::TemplatePicked:
+        c.favAddEnabled = false;
+        c.favDelEnabled = true;
+        break;
+    case BooksEvent::BatchPrintStarted: c.sbDruckEnabled = false; break;
+    case BooksEvent::BatchPrintFinished: c.sbDruckEnabled = true; break;
+    case BooksEvent::YearChangeFinished:
+        c.jWechselEnabled = false;
+        setStatus(0, books_.journalCountText());
+        break;
+    case BooksEvent::OldYearToggled:
+        altBuchCaption = books_.presentYearOpen() ? QStringLiteral("Alte Buchungsdaten")
+                                                  : QStringLiteral("Aktuelle Buchungsdaten");
+        if (resetFilterOrder) resetFilterOrder();
+        setStatus(0, books_.journalCountText());
+        setStatus(1, books_.accountCountText());
+        break;
+    case BooksEvent::CashBasisChanged: c.cashBasisColumns = books_.settings.istSteuer; break;
+    case BooksEvent::DataOperationStarted: setStatus(3, QString()); break;
+    }
+    notifyControls();
 }
 
-bool TFBuchhaltung::FormCreate(const QRect &screen, QDate today)
+bool Shell::FormCreate(const QRect &screen, QDate today)
 {
-    oldYearFloor = 0;
     auto prog = openProgramSettings(programSettingsPath());
     if (prog->damaged())
         ui_.warning(QStringLiteral("Die Einstellungsdatei %1 ist beschädigt. Es werden Standardwerte verwendet.")
                         .arg(QDir::toNativeSeparators(prog->path())));
 
     // Help pages: a folder of HTML pages named after the program, one page per context.
-    helpFolder = programFolder_ + QStringLiteral("/ledra-hilfe");
+    helpFolder = programFolder() + QStringLiteral("/ledra-hilfe");
     helpAvailable = QFileInfo(helpFolder + QStringLiteral("/index.html")).isFile();
     if (!helpAvailable && checkHelp)
         ui_.warning(QStringLiteral("Hilfe-Datei nicht gefunden:\r") + QDir::toNativeSeparators(helpFolder));
@@ -135,14 +157,14 @@ bool TFBuchhaltung::FormCreate(const QRect &screen, QDate today)
         it.value() = prog->readInteger(QStringLiteral("DBGrid1"), it.key(), it.value());
     for (auto it = window.grid2Widths.begin(); it != window.grid2Widths.end(); ++it)
         it.value() = prog->readInteger(QStringLiteral("DBGrid2"), it.key(), it.value());
-    folders = FolderSettings::read(*prog, programFolder_);
-    if (!dataFolderOverride.isEmpty()) folders.baseDataFolder = QDir::fromNativeSeparators(dataFolderOverride);
-    folders.baseDataFolder = QDir::cleanPath(folders.baseDataFolder);
+    books_.folders = FolderSettings::read(*prog, programFolder());
+    if (!dataFolderOverride.isEmpty()) books_.folders.baseDataFolder = QDir::fromNativeSeparators(dataFolderOverride);
+    books_.folders.baseDataFolder = QDir::cleanPath(books_.folders.baseDataFolder);
     prog.reset();
 
     try {
         bindMerva();
-        openTables(today);
+        books_.open(today);
     } catch (const SilentAbort &) {
         return false;
     } catch (const EngineError &e) {
@@ -153,18 +175,15 @@ bool TFBuchhaltung::FormCreate(const QRect &screen, QDate today)
         return false;
     }
 
-    showJournalCount();
-    showAccountCount();
     loadPlugin();
-    controls.cashBasisColumns = settings.istSteuer;
     notifyControls();
     return true;
 }
 
-void TFBuchhaltung::bindMerva()
+void Shell::bindMerva()
 {
     merva = MervaLink();
-    merva.folder = QFileInfo(programFolder_).absolutePath() + QStringLiteral("/MERVA/");
+    merva.folder = QFileInfo(programFolder()).absolutePath() + QStringLiteral("/MERVA/");
     const QString module = merva.folder + MervaLink::moduleFileName();
     if (!QFileInfo(module).isFile()) return;
     mervaModule_ = std::make_unique<QLibrary>(module);
@@ -187,42 +206,10 @@ void TFBuchhaltung::bindMerva()
     rechDaten_->open(merva.dataFolder);
 }
 
-void TFBuchhaltung::ensureOpenItemTables()
-{
-    // The open-items tables belong to the base data folder; an older installation may not
-    // have them yet.
-    for (const TableSchema *s : {&Schemas::op(), &Schemas::stapel()})
-        if (!TableFile::exists(folders.baseDataFolder, s->fileName))
-            TableFile::create(TableFile::join(folders.baseDataFolder, s->fileName), *s);
-}
-
-void TFBuchhaltung::openTables(QDate today)
-{
-    TKontoArt.close();
-    TKontoArt.setFolder(folders.baseDataFolder);
-    if (!QFileInfo(folders.baseDataFolder).isDir()) {
-        ui_.error(QStringLiteral("Fehler beim Datenzugriff.\rVerzeichnis ") +
-                  QDir::toNativeSeparators(folders.baseDataFolder) + QStringLiteral(" nicht vorhanden"));
-        throw SilentAbort();
-    }
-    TKontoArt.open();
-    auto fail = [&](const Table &t) {
-        return EngineError(DbErr::General, QStringLiteral("Die Tabelle %1 kann nicht geöffnet werden.")
-                                               .arg(QDir::toNativeSeparators(t.path())));
-    };
-    if (!OpenTableInFolder(TFavoriten, folders.baseDataFolder)) throw fail(TFavoriten);
-    refillBookingTexts(*this);
-    OpenDataFolder(folders.baseDataFolder, today);
-    for (Table *t : {&TBWA, &TBilanz, &TKonten, &TKonten2, &TJournal})
-        if (!t->isActive()) throw fail(*t);
-    if (!OpenTableInFolder(TBuchungen, folders.baseDataFolder)) throw fail(TBuchungen);
-    ensureOpenItemTables();
-}
-
-void TFBuchhaltung::loadPlugin()
+void Shell::loadPlugin()
 {
     controls.bopVisible = false;
-    const QString file = programFolder_ + QStringLiteral("/klaro.so");
+    const QString file = programFolder() + QStringLiteral("/klaro.so");
     if (!QFileInfo(file).isFile()) return;
     pluginLoader_ = std::make_unique<QPluginLoader>(file);
     auto *m = qobject_cast<OpenItemsModule *>(pluginLoader_->instance());
@@ -233,34 +220,34 @@ void TFBuchhaltung::loadPlugin()
         pluginLoader_.reset();
         return;
     }
-    openItems_ = m;
+    books_.setOpenItems(m);
     controls.bopVisible = true;
     m->create(nullptr);
-    m->FormInit(folders.baseDataFolder, QStringLiteral("€"));
+    m->FormInit(books_.folders.baseDataFolder, QStringLiteral("€"));
     m->setCustomerFolder(merva.dataFolder);
 }
 
-TFJournal &TFBuchhaltung::reversalDialog()
+TFJournal &Shell::reversalDialog()
 {
-    if (!journalDialog_) journalDialog_ = std::make_unique<TFJournal>(*this);
+    if (!journalDialog_) journalDialog_ = std::make_unique<TFJournal>(books_, *entry_);
     return *journalDialog_;
 }
 
-void TFBuchhaltung::setOpenItemsForTest(OpenItemsModule *m)
+void Shell::setOpenItemsForTest(OpenItemsModule *m)
 {
-    openItems_ = m;
+    books_.setOpenItems(m);
     controls.bopVisible = m != nullptr;
     notifyControls();
 }
 
-bool TFBuchhaltung::FormClose(bool interactive)
+bool Shell::FormClose(bool interactive)
 {
-    if (!TBuchungen.isActive()) return true;
-    if (TBuchungen.isEditing()) {
+    if (!books_.TBuchungen.isActive()) return true;
+    if (books_.TBuchungen.isEditing()) {
         ui_.alert(QStringLiteral("Bitte noch die Buchung speichern!\r(Das Häkchen klicken)"));
         return false;
     }
-    if (interactive && !TBuchungen.isEmpty() &&
+    if (interactive && !books_.TBuchungen.isEmpty() &&
         ui_.confirm(QStringLiteral("Buchungen im Stapel lassen und beenden?  "), Btn::YesNo) != Btn::Yes)
         return false;
     try {
@@ -287,25 +274,25 @@ bool TFBuchhaltung::FormClose(bool interactive)
         ui_.error(QString::fromUtf8(e.what()));
     }
     try {
-        SaveYearSettings(currentDataFolder());
+        books_.SaveYearSettings(books_.currentDataFolder());
     } catch (const std::exception &e) {
         ui_.error(QString::fromUtf8(e.what()));
     }
     if (controls.bopVisible) {
         controls.bopVisible = false;
-        openItems_ = nullptr;
+        books_.setOpenItems(nullptr);
         if (pluginLoader_) pluginLoader_->unload();
         pluginLoader_.reset();
     }
-    TBuchungen.close();
+    books_.close();
     return true;
 }
 
-bool TFBuchhaltung::PageControl1Changing()
+bool Shell::PageControl1Changing()
 {
     bool allowed = true;
-    switch (page) {
-    case Page::Buchen: allowed = !TBuchungen.isActive() || TBuchungen.isBrowse(); break;
+    switch (books_.page) {
+    case Page::Buchen: allowed = !books_.TBuchungen.isActive() || books_.TBuchungen.isBrowse(); break;
     case Page::Einstellung:
         try {
             ui_.focus(QStringLiteral("Vorsteuer"));
@@ -317,9 +304,9 @@ bool TFBuchhaltung::PageControl1Changing()
         }
         break;
     case Page::Konten:
-        if (TKonten2.isEditing()) {
+        if (books_.TKonten2.isEditing()) {
             try {
-                TKonten2.post();
+                books_.TKonten2.post();
             } catch (const SilentAbort &) {
                 allowed = false;
             } catch (const EngineError &e) {
@@ -327,52 +314,52 @@ bool TFBuchhaltung::PageControl1Changing()
                 allowed = false;
             }
         }
-        allowed = allowed && (!TKonten2.isActive() || TKonten2.isBrowse());
+        allowed = allowed && (!books_.TKonten2.isActive() || books_.TKonten2.isBrowse());
         break;
     }
     if (!allowed) ui_.info(QStringLiteral("Bitte erst die Dateneingabe beenden."));
     return allowed;
 }
 
-void TFBuchhaltung::PageControl1Change(Page newPage)
+void Shell::PageControl1Change(Page newPage)
 {
-    page = newPage;
+    books_.page = newPage;
     if (newPage == Page::Einstellung) {
-        if (TKonten.isActive()) TKonten.refresh();
-        controls.skrButtonsVisible = TKonten.isActive() && TKonten.recordCount() == 0;
+        if (books_.TKonten.isActive()) books_.TKonten.refresh();
+        controls.skrButtonsVisible = books_.TKonten.isActive() && books_.TKonten.recordCount() == 0;
     } else if (newPage == Page::Konten) {
-        if (TKonten2.isActive()) TKonten2.refresh();
+        if (books_.TKonten2.isActive()) books_.TKonten2.refresh();
     }
     notifyControls();
 }
 
-bool TFBuchhaltung::EBuchVonExit()
+bool Shell::EBuchVonExit()
 {
-    if (YearSettings::normaliseDate(settings.buchVon)) return true;
+    if (YearSettings::normaliseDate(books_.settings.buchVon)) return true;
     ui_.focus(QStringLiteral("EBuchVon"));
-    ui_.error(QStringLiteral("'%1' ist kein gültiges Datum").arg(settings.buchVon));
+    ui_.error(QStringLiteral("'%1' ist kein gültiges Datum").arg(books_.settings.buchVon));
     return false;
 }
 
-bool TFBuchhaltung::EBuchBisExit()
+bool Shell::EBuchBisExit()
 {
-    if (YearSettings::normaliseDate(settings.buchBis)) {
-        settings.currency = QDate(2002, 1, 1) > settings.periodEnd() ? QStringLiteral("DM") : QStringLiteral("€");
+    if (YearSettings::normaliseDate(books_.settings.buchBis)) {
+        books_.settings.currency = QDate(2002, 1, 1) > books_.settings.periodEnd() ? QStringLiteral("DM") : QStringLiteral("€");
         return true;
     }
     ui_.focus(QStringLiteral("EBuchBis"));
-    ui_.error(QStringLiteral("'%1' ist kein gültiges Datum").arg(settings.buchBis));
+    ui_.error(QStringLiteral("'%1' ist kein gültiges Datum").arg(books_.settings.buchBis));
     return false;
 }
 
-void TFBuchhaltung::AccountFieldExit() { settings.trimKosten13b(); }
+void Shell::AccountFieldExit() { books_.settings.trimKosten13b(); }
 
-void TFBuchhaltung::colorPanelDblClick(int &color)
+void Shell::colorPanelDblClick(int &color)
 {
     if (auto c = ui_.chooseColor(color)) color = *c;
 }
 
-void TFBuchhaltung::leaveSettingsField()
+void Shell::leaveSettingsField()
 {
     const QString f = settingsFocus;
     if (f == QLatin1String("EBuchVon") && !EBuchVonExit()) throw SilentAbort();
@@ -382,37 +369,3 @@ void TFBuchhaltung::leaveSettingsField()
         AccountFieldExit();
 }
 
-void TFBuchhaltung::BeginDataOperation()
-{
-    const bool browse = (!TBuchungen.isActive() || TBuchungen.isBrowse()) &&
-                        (!TKonten2.isActive() || TKonten2.isBrowse());
-    if (!browse) {
-        ui_.error(QStringLiteral("Bitte erst Dateneingabe beenden!"));
-        throw SilentAbort();
-    }
-    busy_ = true;
-    TBuchungen.disableControls();
-    TKonten2.disableControls();
-    setStatus(3, QString());
-    ui_.processEvents();
-    ui_.progress(0);
-    ui_.progressVisible(true);
-}
-
-void TFBuchhaltung::EndDataOperation()
-{
-    ui_.progressVisible(false);
-    busy_ = false;
-    TBuchungen.enableControls();
-    TKonten2.enableControls();
-    if (TBuchungen.isActive()) TBuchungen.refresh();
-    if (TKonten2.isActive()) TKonten2.refresh();
-}
-
-void TFBuchhaltung::CheckDataOperation()
-{
-    if (busy_) {
-        ui_.error(QStringLiteral("Datenvorgang läuft!"));
-        throw SilentAbort();
-    }
-}

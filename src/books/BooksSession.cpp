@@ -1,0 +1,263 @@
+#include "BooksSession.h"
+
+#include "store/Schema.h"
+#include "store/TableFile.h"
+#include "ui/Ui.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+bool sameFolder(const QString &a, const QString &b)
+{
+    return TableFile::withSlash(a) == TableFile::withSlash(b);
+}
+} // namespace
+
+BooksSession::BooksSession(Ui &ui, const QString &programFolder)
+    : TKontoArt(Schemas::kontoArt(), QStringLiteral("TKontoArt")),
+      TFavoriten(Schemas::favoriten(), QStringLiteral("TFavoriten")),
+      TBuchungen(Schemas::buchung(), QStringLiteral("TBuchungen")),
+      TBWA(Schemas::bwa(), QStringLiteral("TBWA")), TBilanz(Schemas::bilanz(), QStringLiteral("TBilanz")),
+      TKonten(Schemas::konten(), QStringLiteral("TKonten")),
+      TKonten2(Schemas::konten(), QStringLiteral("TKonten2")),
+      TJournal(Schemas::journal(), QStringLiteral("TJournal")), ui_(ui),
+      programFolder_(QDir::fromNativeSeparators(programFolder))
+{
+    setupLookups();
+}
+
+BooksSession::~BooksSession() = default;
+
+void BooksSession::setupLookups()
+{
+    for (Table *k : {&TKonten, &TKonten2}) {
+        k->addLookup(QStringLiteral("XArt"), QStringLiteral("Art"), &TKontoArt, QStringLiteral("Autonummer"),
+                     QStringLiteral("Kontenart"));
+        k->addLookup(QStringLiteral("xBWA"), QStringLiteral("BWA"), &TBWA, QStringLiteral("Reihenfolge"),
+                     QStringLiteral("Sektion"));
+        k->addLookup(QStringLiteral("xBilanz"), QStringLiteral("Bilanz"), &TBilanz,
+                     QStringLiteral("Reihenfolge"), QStringLiteral("Sektion"));
+    }
+    TKonten2.setIndexFields({QStringLiteral("KtoNr")});
+    const QString K = QStringLiteral("KtoNr");
+    for (Table *b : {&TJournal, &TBuchungen}) {
+        b->addLookup(QStringLiteral("XSollArt"), QStringLiteral("Soll"), &TKonten, K, QStringLiteral("Art"));
+        b->addLookup(QStringLiteral("XHabenArt"), QStringLiteral("Haben"), &TKonten, K, QStringLiteral("Art"));
+    }
+    TBuchungen.addLookup(QStringLiteral("XSollName"), QStringLiteral("Soll"), &TKonten, K, QStringLiteral("Name"));
+    TBuchungen.addLookup(QStringLiteral("XHabenName"), QStringLiteral("Haben"), &TKonten, K, QStringLiteral("Name"));
+    TBuchungen.addLookup(QStringLiteral("XSollMwst"), QStringLiteral("Soll"), &TKonten, K, QStringLiteral("Mwst"));
+    TBuchungen.addLookup(QStringLiteral("XHabenMwst"), QStringLiteral("Haben"), &TKonten, K, QStringLiteral("Mwst"));
+    TBuchungen.addLookup(QStringLiteral("XSollSaldo"), QStringLiteral("Soll"), &TKonten, K, QStringLiteral("Saldo"));
+    TBuchungen.addLookup(QStringLiteral("XHabenSaldo"), QStringLiteral("Haben"), &TKonten, K, QStringLiteral("Saldo"));
+}
+
+void BooksSession::notify(BooksEvent event)
+{
+    if (listener) listener(event);
+}
+
+QString BooksSession::journalCountText() const
+{
+    return QString::number(TJournal.isActive() ? TJournal.recordCount() : 0) + QStringLiteral(" Buchungen");
+}
+
+QString BooksSession::accountCountText() const
+{
+    return QString::number(TKonten2.isActive() ? TKonten2.recordCount() : 0) + QStringLiteral(" Konten");
+}
+
+void BooksSession::ensureOpenItemTables()
+{
+    // The open-items tables belong to the base data folder; an older installation may not
+    // have them yet.
+    for (const TableSchema *s : {&Schemas::op(), &Schemas::stapel()})
+        if (!TableFile::exists(folders.baseDataFolder, s->fileName))
+            TableFile::create(TableFile::join(folders.baseDataFolder, s->fileName), *s);
+}
+
+void BooksSession::open(QDate today)
+{
+    oldYearFloor = 0;
+    TKontoArt.close();
+    TKontoArt.setFolder(folders.baseDataFolder);
+    if (!QFileInfo(folders.baseDataFolder).isDir()) {
+        ui_.error(QStringLiteral("Fehler beim Datenzugriff.\rVerzeichnis ") +
+                  QDir::toNativeSeparators(folders.baseDataFolder) + QStringLiteral(" nicht vorhanden"));
+        throw SilentAbort();
+    }
+    TKontoArt.open();
+    auto fail = [&](const Table &t) {
+        return EngineError(DbErr::General, QStringLiteral("Die Tabelle %1 kann nicht geöffnet werden.")
+                                               .arg(QDir::toNativeSeparators(t.path())));
+    };
+    if (!OpenTableInFolder(TFavoriten, folders.baseDataFolder)) throw fail(TFavoriten);
+    reloadBookingTexts();
+    OpenDataFolder(folders.baseDataFolder, today);
+    for (Table *t : {&TBWA, &TBilanz, &TKonten, &TKonten2, &TJournal})
+        if (!t->isActive()) throw fail(*t);
+    if (!OpenTableInFolder(TBuchungen, folders.baseDataFolder)) throw fail(TBuchungen);
+    ensureOpenItemTables();
+    notify(BooksEvent::JournalChanged);
+    notify(BooksEvent::ChartChanged);
+}
+
+void BooksSession::reloadBookingTexts()
+{
+    Table &f = TFavoriten;
+    bookingTexts.clear();
+    for (f.first(); !f.eof(); f.next()) bookingTexts << f.asString(QStringLiteral("Text"));
+    notify(BooksEvent::TemplatesChanged);
+}
+
+void BooksSession::close() { TBuchungen.close(); }
+
+bool BooksSession::OpenTableInFolder(Table &t, const QString &folder)
+{
+    const QString u = TableFile::withSlash(folders.updateFolder);
+    const QString name = t.fileName();
+    t.close();
+    t.setFolder(folder);
+
+    // A table of a newer structure delivered by an update takes the old one's rows and
+    // moves into place; the rename replaces the old file in one step.
+    const QString newPath = TableFile::resolve(u, QStringLiteral("NEW") + name);
+    if (QFileInfo(newPath).isFile()) {
+        try {
+            const QString old = TableFile::resolve(folder, name);
+            if (QFileInfo(old).isFile()) {
+                TableFile::empty(newPath);
+                TableFile::batchAppend(old, newPath);
+            }
+            TableFile::rename(newPath, QFileInfo(old).isFile() ? old : TableFile::join(folder, name));
+        } catch (const EngineError &e) {
+            ui_.error(e.message());
+        }
+    }
+
+    try {
+        t.open();
+        return true;
+    } catch (const EngineError &e) {
+        const bool isBase = sameFolder(folder, folders.baseDataFolder);
+        if (e.code() == DbErr::TableMissing) {
+            if (isBase) {
+                ui_.error(e.message());
+                return false;
+            }
+            try {
+                TableFile::copy(TableFile::resolve(folders.baseDataFolder, name), TableFile::join(folder, name));
+                t.open();
+                return true;
+            } catch (const EngineError &e2) {
+                ui_.error(e2.message());
+                return false;
+            }
+        }
+        if (e.code() == DbErr::Structure && !isBase) {
+            // Bring an older year table up to the structure of the base data folder. The
+            // old file is replaced only by the final rename, so a crash before it leaves the
+            // old table as it was.
+            const QString old = TableFile::resolve(folder, name);
+            const QString x = TableFile::join(folder, QStringLiteral("X") + name);
+            try {
+                TableFile::copy(TableFile::resolve(folders.baseDataFolder, name), x);
+                TableFile::empty(x);
+                TableFile::batchAppend(old, x);
+                TableFile::rename(x, old);
+                t.open();
+                return true;
+            } catch (const EngineError &e2) {
+                TableFile::remove(x);
+                ui_.error(e2.message());
+                return false;
+            }
+        }
+        // A damaged, foreign or newer file is reported and left untouched.
+        if (e.code() != DbErr::Structure) ui_.error(e.message());
+        return false;
+    }
+}
+
+bool BooksSession::OpenDataFolder(const QString &folder, QDate today)
+{
+    QString f = folder;
+    bool result = true;
+    if (!QFileInfo(f).isDir()) {
+        f = folders.baseDataFolder;
+        result = false;
+        if (!QFileInfo(f).isDir()) {
+            ui_.error(QStringLiteral("Fehler beim Datenzugriff.\rVerzeichnis ") + QDir::toNativeSeparators(f) +
+                      QStringLiteral(" nicht vorhanden"));
+            throw SilentAbort();
+        }
+    }
+    Table *const year[] = {&TBWA, &TBilanz, &TKonten, &TKonten2, &TJournal};
+    bool ok = true;
+    for (Table *t : year)
+        if (!OpenTableInFolder(*t, f)) {
+            ok = false;
+            break;
+        }
+    if (!ok) {
+        f = folders.baseDataFolder;
+        for (Table *t : year) OpenTableInFolder(*t, f);
+        result = false;
+    }
+    today_ = today;
+    LoadYearSettings(f, today);
+    notify(BooksEvent::YearOpened);
+    return result;
+}
+
+bool BooksSession::presentYearOpen() const { return sameFolder(TJournal.folder(), folders.baseDataFolder); }
+
+QString BooksSession::yearFolderName() const
+{
+    return QDir(QDir::fromNativeSeparators(currentDataFolder())).dirName();
+}
+
+QString BooksSession::yearFolder(const QString &year) const
+{
+    return TableFile::withSlash(folders.baseDataFolder) + folders.prefix + year.right(2);
+}
+
+void BooksSession::LoadYearSettings(const QString &folder, QDate today) { settings.load(folder, &ui_, today); }
+
+void BooksSession::SaveYearSettings(const QString &folder) { settings.save(folder); }
+
+void BooksSession::BeginDataOperation()
+{
+    const bool browse = (!TBuchungen.isActive() || TBuchungen.isBrowse()) &&
+                        (!TKonten2.isActive() || TKonten2.isBrowse());
+    if (!browse) {
+        ui_.error(QStringLiteral("Bitte erst Dateneingabe beenden!"));
+        throw SilentAbort();
+    }
+    busy_ = true;
+    TBuchungen.disableControls();
+    TKonten2.disableControls();
+    notify(BooksEvent::DataOperationStarted);
+    ui_.processEvents();
+    ui_.progress(0);
+    ui_.progressVisible(true);
+}
+
+void BooksSession::EndDataOperation()
+{
+    ui_.progressVisible(false);
+    busy_ = false;
+    TBuchungen.enableControls();
+    TKonten2.enableControls();
+    if (TBuchungen.isActive()) TBuchungen.refresh();
+    if (TKonten2.isActive()) TKonten2.refresh();
+}
+
+void BooksSession::CheckDataOperation()
+{
+    if (busy_) {
+        ui_.error(QStringLiteral("Datenvorgang läuft!"));
+        throw SilentAbort();
+    }
+}

@@ -1,0 +1,111 @@
+#pragma once
+// The books of the open fiscal year: its tables, its settings, the data folders and the
+// guard that keeps two bulk data operations apart. Widget-free and unaware of any window:
+// the rules work on this object and the ui port, and whatever shows the books (the main
+// window, the command line) listens to the events it sends.
+
+#include "Settings.h"
+#include "store/Table.h"
+
+#include <QDate>
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+class Ui;
+class OpenItemsModule;
+
+// What changed in the books; the shell derives its control states and status texts from
+// these and from the books' state.
+enum class BooksEvent {
+    YearOpened,          // a data folder (year) was opened and its settings loaded
+    JournalChanged,      // rows came into or left the journal
+    ChartChanged,        // accounts were added or removed
+    BatchStateChanged,   // the entry batch changed its state or its rows
+    TransferDone,        // the batch reached the journal
+    TemplatesChanged,    // the booking templates changed
+    TemplatePicked,      // a template filled the entry
+    BatchPrintStarted,   // the batch listing is being shown
+    BatchPrintFinished,
+    YearChangeFinished,  // the year change ran (whatever its outcome)
+    OldYearToggled,      // an old year was opened or the present one reopened
+    CashBasisChanged,    // the VAT basis setting changed
+    DataOperationStarted // a bulk data operation began
+};
+
+class BooksSession {
+public:
+    // The page the user works on; rules move the focus into the entry form only while it is
+    // shown.
+    enum class Page { Buchen, Konten, Einstellung };
+
+    BooksSession(Ui &ui, const QString &programFolder);
+    ~BooksSession();
+    BooksSession(const BooksSession &) = delete;
+    BooksSession &operator=(const BooksSession &) = delete;
+
+    // --- tables (open for the whole run) ---
+    Table TKontoArt, TFavoriten, TBuchungen, TBWA, TBilanz, TKonten, TKonten2, TJournal;
+    YearSettings settings;
+    FolderSettings folders;
+    // First booking number of the old year's journal rows shown while an old year is open.
+    int oldYearFloor = 0;
+    // The texts of the booking templates, in table order (the drop-down of the text field).
+    QStringList bookingTexts;
+    Page page = Page::Buchen;
+
+    // Opens the tables in their start-up order on the base data folder. Throws
+    // SilentAbort (message shown) or EngineError.
+    void open(QDate today);
+    // Closes the batch at the end of the run.
+    void close();
+    // Reads the template texts again (after the templates changed).
+    void reloadBookingTexts();
+
+    // --- data folders ---
+    bool OpenTableInFolder(Table &t, const QString &folder);
+    bool OpenDataFolder(const QString &folder, QDate today = QDate::currentDate());
+    QString baseDataFolder() const { return folders.baseDataFolder; }
+    QString currentDataFolder() const { return TJournal.folder(); }
+    bool presentYearOpen() const;
+    // <base>/<prefix><last two characters of year>
+    QString yearFolder(const QString &year) const;
+    // The folder name of the open year, as the status bar and the report heads show it.
+    QString yearFolderName() const;
+    // The day against which the year buttons were last judged.
+    QDate today() const { return today_; }
+    void LoadYearSettings(const QString &folder, QDate today = QDate::currentDate());
+    void SaveYearSettings(const QString &folder);
+    int AutoNumberCounter(int newValue) { return autoNumberCounter(baseDataFolder(), newValue); }
+
+    // "N Buchungen" and "N Konten" as the status bar shows them.
+    QString journalCountText() const;
+    QString accountCountText() const;
+
+    // --- bulk data operation guard ---
+    void BeginDataOperation();
+    void EndDataOperation();
+    void CheckDataOperation();
+    bool dataOperationRunning() const { return busy_; }
+
+    // Open-items plug-in while loaded (set by whoever loads it), else null.
+    OpenItemsModule *openItems() const { return openItems_; }
+    void setOpenItems(OpenItemsModule *m) { openItems_ = m; }
+
+    // Tells the listener (the shell) what changed.
+    void notify(BooksEvent event);
+    std::function<void(BooksEvent)> listener;
+
+    Ui &ui() { return ui_; }
+    const QString &programFolder() const { return programFolder_; }
+
+private:
+    void setupLookups();
+    void ensureOpenItemTables();
+
+    Ui &ui_;
+    QString programFolder_;
+    QDate today_ = QDate::currentDate();
+    bool busy_ = false;
+    OpenItemsModule *openItems_ = nullptr;
+};
