@@ -7,7 +7,7 @@
 
 #include "app/Shell.h"
 #include "posting/EntryLine.h"
-#include "posting/UBuchen.h"
+#include "posting/BuchungRules.h"
 #include "store/Query.h"
 #include "store/Table.h"
 #include "store/TableFile.h"
@@ -60,16 +60,16 @@ void StoreOneBatchRow(benchmark::State &state)
     ScriptedUi ui;
     ui.defaultAnswer = Btn::Yes;
     Shell fb(ui, folder().program);
-    if (!fb.FormCreate()) {
+    if (!fb.start()) {
         state.SkipWithError("start failed");
         return;
     }
-    fb.entry().startTimer = [&] { fb.entry().Timer1Timer(); };
+    fb.entry().startTimer = [&] { fb.entry().refocusHaben(); };
     const QString line = QStringLiteral("05.03.%1;7;4930;1200;Papier;119,00;B;").arg(QDate::currentDate().year());
     for (auto _ : state) {
-        if (!enterBookingLine(fb, line.split(QLatin1Char(';')))) state.SkipWithError("row refused");
+        if (!enterBuchungLine(fb, line.split(QLatin1Char(';')))) state.SkipWithError("row refused");
     }
-    fb.books().TBuchungen.emptyTable();
+    fb.books().stapel.emptyTable();
 }
 BENCHMARK(StoreOneBatchRow)->Unit(benchmark::kMillisecond)->Iterations(300);
 
@@ -94,7 +94,7 @@ void TransferTenThousand(benchmark::State &state)
     ScriptedUi ui;
     ui.defaultAnswer = Btn::Yes;
     Shell fb(ui, folder().program);
-    if (!fb.FormCreate()) {
+    if (!fb.start()) {
         state.SkipWithError("start failed");
         return;
     }
@@ -103,9 +103,9 @@ void TransferTenThousand(benchmark::State &state)
         state.PauseTiming();
         fillBatch(folder().base, next);
         next += kBatch;
-        fb.books().TBuchungen.refresh();
+        fb.books().stapel.refresh();
         state.ResumeTiming();
-        fb.entry().SpeichernClick();
+        fb.entry().transferStapel();
     }
 }
 BENCHMARK(TransferTenThousand)->Unit(benchmark::kMillisecond)->Iterations(3);

@@ -69,12 +69,12 @@ void Recompute(benchmark::State &state)
 {
     ScriptedUi ui;
     Shell fb(ui, folder().program);
-    if (!fb.FormCreate()) {
+    if (!fb.start()) {
         state.SkipWithError("start failed");
         return;
     }
     const long before = vmHwmKb();
-    for (auto _ : state) SaldenNeuClick(fb);
+    for (auto _ : state) recomputeSalden(fb);
     state.counters["peak_kb_growth"] = double(vmHwmKb() - before);
     state.counters["messages"] = double(ui.messages.size());
 }

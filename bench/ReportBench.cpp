@@ -10,8 +10,8 @@
 #include "app/Shell.h"
 #include "reportengine/Layout.h"
 #include "reportengine/PdfRenderer.h"
-#include "reports/UDJournal.h"
-#include "reports/UEingrenzung.h"
+#include "reports/JournalReport.h"
+#include "reports/EingrenzungRules.h"
 #include "ui/ScriptedUi.h"
 
 #include <QDir>
@@ -85,25 +85,25 @@ bool resetPeak() {
 void JournalListing100k(benchmark::State &state) {
     ScriptedUi ui;
     Shell fb(ui, folder().program);
-    if (!fb.FormCreate()) {
+    if (!fb.start()) {
         state.SkipWithError("start failed");
         return;
     }
-    reports::TFEingrenzung dlg(fb);
+    reports::EingrenzungRules dlg(fb);
     dlg.Caption = QStringLiteral("Buchungsjournal");
     dlg.GroupBox2Visible = true;
     const QString pdf = folder().tmp.filePath(QStringLiteral("journal.pdf"));
     for (auto _ : state) {
         QElapsedTimer t;
         t.start();
-        dlg.FormShow();
-        if (!dlg.OKClick()) {
+        dlg.open();
+        if (!dlg.confirmRange()) {
             state.SkipWithError("no rows");
             return;
         }
         const double okMs = t.nsecsElapsed() / 1e6;
 
-        reports::TDJournal countOnly(fb, dlg);
+        reports::JournalReport countOnly(fb, dlg);
         ledra::report::PageCounter counter;
         t.restart();
         ledra::report::layoutReport(countOnly.Ausdruck, counter);
@@ -111,7 +111,7 @@ void JournalListing100k(benchmark::State &state) {
 
         const long rssBefore = statusKb("VmRSS:");
         const bool peakReset = resetPeak();
-        reports::TDJournal report(fb, dlg);
+        reports::JournalReport report(fb, dlg);
         QString error;
         t.restart();
         const bool ok = ledra::report::writePdf(report.Ausdruck, pdf, &error);

@@ -1,11 +1,11 @@
 #include "Shell.h"
 
 #include "books/IniFile.h"
-#include "invoicebook/URechDaten.h"
+#include "invoicebook/RechnungsbuchStore.h"
 #include "openitems/OpenItemsInterface.h"
-#include "accounts/UKonten.h"
-#include "posting/UBuchen.h"
-#include "posting/UJournal.h"
+#include "accounts/KontenRules.h"
+#include "posting/BuchungRules.h"
+#include "posting/StornoRules.h"
 #include "store/Dates.h"
 #include "store/TableFile.h"
 #include "ui/Ui.h"
@@ -32,10 +32,10 @@ Shell::Shell(Ui &ui, const QString &programFolder) : ui_(ui), books_(ui, program
     for (size_t i = 0; i < std::size(kGrid2); ++i)
         window.grid2Widths[QString::fromLatin1(kGrid2[i])] = kGrid2Width[i];
     books_.listener = [this](BooksEvent e) { onBooksEvent(e); };
-    entry_ = std::make_unique<BookingEntry>(books_);
-    chart_ = std::make_unique<ChartOfAccounts>(books_);
+    entry_ = std::make_unique<BuchungRules>(books_);
+    chart_ = std::make_unique<KontenRules>(books_);
     entry_->closeReversalDialog = [this] {
-        if (journalDialog_ && journalDialog_->visible()) journalDialog_->FormHide();
+        if (journalDialog_ && journalDialog_->visible()) journalDialog_->hide();
     };
 }
 
@@ -74,7 +74,7 @@ void Shell::updateYearButtons()
 void Shell::onBooksEvent(BooksEvent event)
 {
     Controls &c = controls;
-    const Table &batch = books_.TBuchungen;
+    const Table &batch = books_.stapel;
     switch (event) {
     case BooksEvent::YearOpened:
         setStatus(2, books_.yearFolderName());
@@ -84,7 +84,7 @@ void Shell::onBooksEvent(BooksEvent event)
     case BooksEvent::JournalChanged: setStatus(0, books_.journalCountText()); break;
     case BooksEvent::ChartChanged:
         setStatus(1, books_.accountCountText());
-        c.skrButtonsVisible = books_.TKonten.isActive() && books_.TKonten.isEmpty();
+        c.skrButtonsVisible = books_.konten.isActive() && books_.konten.isEmpty();
         break;
     case BooksEvent::BatchStateChanged:
         c.neuEnabled = batch.isBrowse();
@@ -126,7 +126,7 @@ void Shell::onBooksEvent(BooksEvent event)
     notifyControls();
 }
 
-bool Shell::FormCreate(const QRect &screen, QDate today)
+bool Shell::start(const QRect &screen, QDate today)
 {
     auto prog = openProgramSettings(programSettingsPath());
     if (prog->damaged())
@@ -201,7 +201,7 @@ void Shell::bindMerva()
     merva.client = ini.readInteger(O, QStringLiteral("Client"), 0);
     merva.skinFolder = merva.folder + QStringLiteral("Skins");
     merva.skinActive = QFileInfo(merva.skinFolder).isDir() && !merva.skin.isEmpty();
-    rechDaten_ = std::make_unique<TFRechDaten>();
+    rechDaten_ = std::make_unique<RechnungsbuchStore>();
     rechDaten_->MitProtokoll = merva.client > 0;
     rechDaten_->open(merva.dataFolder);
 }
@@ -227,9 +227,9 @@ void Shell::loadPlugin()
     m->setCustomerFolder(merva.dataFolder);
 }
 
-TFJournal &Shell::reversalDialog()
+StornoRules &Shell::reversalDialog()
 {
-    if (!journalDialog_) journalDialog_ = std::make_unique<TFJournal>(books_, *entry_);
+    if (!journalDialog_) journalDialog_ = std::make_unique<StornoRules>(books_, *entry_);
     return *journalDialog_;
 }
 
@@ -240,14 +240,14 @@ void Shell::setOpenItemsForTest(OpenItemsModule *m)
     notifyControls();
 }
 
-bool Shell::FormClose(bool interactive)
+bool Shell::close(bool interactive)
 {
-    if (!books_.TBuchungen.isActive()) return true;
-    if (books_.TBuchungen.isEditing()) {
+    if (!books_.stapel.isActive()) return true;
+    if (books_.stapel.isEditing()) {
         ui_.alert(QStringLiteral("Bitte noch die Buchung speichern!\r(Das Häkchen klicken)"));
         return false;
     }
-    if (interactive && !books_.TBuchungen.isEmpty() &&
+    if (interactive && !books_.stapel.isEmpty() &&
         ui_.confirm(QStringLiteral("Buchungen im Stapel lassen und beenden?  "), Btn::YesNo) != Btn::Yes)
         return false;
     try {
@@ -274,7 +274,7 @@ bool Shell::FormClose(bool interactive)
         ui_.error(QString::fromUtf8(e.what()));
     }
     try {
-        books_.SaveYearSettings(books_.currentDataFolder());
+        books_.saveYearSettings(books_.currentDataFolder());
     } catch (const std::exception &e) {
         ui_.error(QString::fromUtf8(e.what()));
     }
@@ -288,11 +288,11 @@ bool Shell::FormClose(bool interactive)
     return true;
 }
 
-bool Shell::PageControl1Changing()
+bool Shell::mayLeavePage()
 {
     bool allowed = true;
     switch (books_.page) {
-    case Page::Buchen: allowed = !books_.TBuchungen.isActive() || books_.TBuchungen.isBrowse(); break;
+    case Page::Buchen: allowed = !books_.stapel.isActive() || books_.stapel.isBrowse(); break;
     case Page::Einstellung:
         try {
             ui_.focus(QStringLiteral("Vorsteuer"));
@@ -304,9 +304,9 @@ bool Shell::PageControl1Changing()
         }
         break;
     case Page::Konten:
-        if (books_.TKonten2.isEditing()) {
+        if (books_.kontenGrid.isEditing()) {
             try {
-                books_.TKonten2.post();
+                books_.kontenGrid.post();
             } catch (const SilentAbort &) {
                 allowed = false;
             } catch (const EngineError &e) {
@@ -314,26 +314,26 @@ bool Shell::PageControl1Changing()
                 allowed = false;
             }
         }
-        allowed = allowed && (!books_.TKonten2.isActive() || books_.TKonten2.isBrowse());
+        allowed = allowed && (!books_.kontenGrid.isActive() || books_.kontenGrid.isBrowse());
         break;
     }
     if (!allowed) ui_.info(QStringLiteral("Bitte erst die Dateneingabe beenden."));
     return allowed;
 }
 
-void Shell::PageControl1Change(Page newPage)
+void Shell::pageChanged(Page newPage)
 {
     books_.page = newPage;
     if (newPage == Page::Einstellung) {
-        if (books_.TKonten.isActive()) books_.TKonten.refresh();
-        controls.skrButtonsVisible = books_.TKonten.isActive() && books_.TKonten.recordCount() == 0;
+        if (books_.konten.isActive()) books_.konten.refresh();
+        controls.skrButtonsVisible = books_.konten.isActive() && books_.konten.recordCount() == 0;
     } else if (newPage == Page::Konten) {
-        if (books_.TKonten2.isActive()) books_.TKonten2.refresh();
+        if (books_.kontenGrid.isActive()) books_.kontenGrid.refresh();
     }
     notifyControls();
 }
 
-bool Shell::EBuchVonExit()
+bool Shell::leavePeriodStart()
 {
     if (YearSettings::normaliseDate(books_.settings.buchVon)) return true;
     ui_.focus(QStringLiteral("EBuchVon"));
@@ -341,7 +341,7 @@ bool Shell::EBuchVonExit()
     return false;
 }
 
-bool Shell::EBuchBisExit()
+bool Shell::leavePeriodEnd()
 {
     if (YearSettings::normaliseDate(books_.settings.buchBis)) {
         books_.settings.currency = QDate(2002, 1, 1) > books_.settings.periodEnd() ? QStringLiteral("DM") : QStringLiteral("€");
@@ -352,9 +352,9 @@ bool Shell::EBuchBisExit()
     return false;
 }
 
-void Shell::AccountFieldExit() { books_.settings.trimKosten13b(); }
+void Shell::leaveAccountField() { books_.settings.trimKosten13b(); }
 
-void Shell::colorPanelDblClick(int &color)
+void Shell::pickColor(int &color)
 {
     if (auto c = ui_.chooseColor(color)) color = *c;
 }
@@ -362,10 +362,10 @@ void Shell::colorPanelDblClick(int &color)
 void Shell::leaveSettingsField()
 {
     const QString f = settingsFocus;
-    if (f == QLatin1String("EBuchVon") && !EBuchVonExit()) throw SilentAbort();
-    if (f == QLatin1String("EBuchBis") && !EBuchBisExit()) throw SilentAbort();
+    if (f == QLatin1String("EBuchVon") && !leavePeriodStart()) throw SilentAbort();
+    if (f == QLatin1String("EBuchBis") && !leavePeriodEnd()) throw SilentAbort();
     if (f == QLatin1String("Vorsteuer") || f == QLatin1String("KontoMwst") || f == QLatin1String("SkontoErh") ||
         f == QLatin1String("SkontoGew") || f == QLatin1String("Kosten13b"))
-        AccountFieldExit();
+        leaveAccountField();
 }
 

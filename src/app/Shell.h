@@ -15,10 +15,10 @@
 #include <memory>
 
 class Ui;
-class BookingEntry;
-class ChartOfAccounts;
-class TFJournal;
-class TFRechDaten;
+class BuchungRules;
+class KontenRules;
+class StornoRules;
+class RechnungsbuchStore;
 class OpenItemsModule;
 class QLibrary;
 class QPluginLoader;
@@ -83,25 +83,25 @@ public:
 
     // --- start and close ---
     // Runs the whole start-up; false when the program must end (the message was shown).
-    bool FormCreate(const QRect &screen = QRect(), QDate today = QDate::currentDate());
+    bool start(const QRect &screen = QRect(), QDate today = QDate::currentDate());
     // True when the window may close (every close step done). Without a window (the
     // command line) the batch question and the window geometry are skipped.
-    bool FormClose(bool interactive = true);
-    // Set before FormCreate: a data folder given on the command line replaces Pfad/1, and
+    bool close(bool interactive = true);
+    // Set before start: a data folder given on the command line replaces Pfad/1, and
     // the command line has no help pages to warn about.
     QString dataFolderOverride;
     bool checkHelp = true;
 
     // --- pages ---
-    bool PageControl1Changing();
-    void PageControl1Change(Page newPage);
+    bool mayLeavePage();
+    void pageChanged(Page newPage);
 
     // --- settings page fields ---
-    bool EBuchVonExit();
-    bool EBuchBisExit();
-    void AccountFieldExit(); // Vorsteuer, KontoMwst, SkontoErh, SkontoGew, Kosten13b
-    void MwstSatzChange(const QString &digits) { books_.settings.setMwstSatz(digits); }
-    void colorPanelDblClick(int &color);
+    bool leavePeriodStart();
+    bool leavePeriodEnd();
+    void leaveAccountField(); // Vorsteuer, KontoMwst, SkontoErh, SkontoGew, Kosten13b
+    void setMwstSatz(const QString &digits) { books_.settings.setMwstSatz(digits); }
+    void pickColor(int &color);
     // Runs the exit check of the focused settings field; throws SilentAbort when it fails.
     void leaveSettingsField();
 
@@ -110,13 +110,13 @@ public:
     void setOpenItemsForTest(OpenItemsModule *m);
 
     // The page "Buchen": entry, validation, balances and transfer.
-    BookingEntry &entry() { return *entry_; }
+    BuchungRules &entry() { return *entry_; }
     // The page "Konten": rules of the accounts grid, search, standard charts.
-    ChartOfAccounts &chart() { return *chart_; }
+    KontenRules &chart() { return *chart_; }
     // The invoicing program's tables while it is installed, else null.
-    TFRechDaten *rechDaten() const { return rechDaten_.get(); }
+    RechnungsbuchStore *rechDaten() const { return rechDaten_.get(); }
     // The reversal dialog: created at its first use and kept.
-    TFJournal &reversalDialog();
+    StornoRules &reversalDialog();
 
     Ui &ui() { return ui_; }
     const QString &programFolder() const { return books_.programFolder(); }
@@ -135,8 +135,8 @@ private:
     BooksSession books_;
     std::unique_ptr<QPluginLoader> pluginLoader_;
     std::unique_ptr<QLibrary> mervaModule_;
-    std::unique_ptr<BookingEntry> entry_;
-    std::unique_ptr<ChartOfAccounts> chart_;
-    std::unique_ptr<TFJournal> journalDialog_;
-    std::unique_ptr<TFRechDaten> rechDaten_;
+    std::unique_ptr<BuchungRules> entry_;
+    std::unique_ptr<KontenRules> chart_;
+    std::unique_ptr<StornoRules> journalDialog_;
+    std::unique_ptr<RechnungsbuchStore> rechDaten_;
 };

@@ -15,13 +15,13 @@ bool sameFolder(const QString &a, const QString &b)
 } // namespace
 
 BooksSession::BooksSession(Ui &ui, const QString &programFolder)
-    : TKontoArt(Schemas::kontoArt(), QStringLiteral("TKontoArt")),
-      TFavoriten(Schemas::favoriten(), QStringLiteral("TFavoriten")),
-      TBuchungen(Schemas::buchung(), QStringLiteral("TBuchungen")),
-      TBWA(Schemas::bwa(), QStringLiteral("TBWA")), TBilanz(Schemas::bilanz(), QStringLiteral("TBilanz")),
-      TKonten(Schemas::konten(), QStringLiteral("TKonten")),
-      TKonten2(Schemas::konten(), QStringLiteral("TKonten2")),
-      TJournal(Schemas::journal(), QStringLiteral("TJournal")), ui_(ui),
+    : kontoArten(Schemas::kontoArt(), QStringLiteral("TKontoArt")),
+      favoriten(Schemas::favoriten(), QStringLiteral("TFavoriten")),
+      stapel(Schemas::buchung(), QStringLiteral("TBuchungen")),
+      bwa(Schemas::bwa(), QStringLiteral("TBWA")), bilanz(Schemas::bilanz(), QStringLiteral("TBilanz")),
+      konten(Schemas::konten(), QStringLiteral("TKonten")),
+      kontenGrid(Schemas::konten(), QStringLiteral("TKonten2")),
+      journal(Schemas::journal(), QStringLiteral("TJournal")), ui_(ui),
       programFolder_(QDir::fromNativeSeparators(programFolder))
 {
     setupLookups();
@@ -31,26 +31,26 @@ BooksSession::~BooksSession() = default;
 
 void BooksSession::setupLookups()
 {
-    for (Table *k : {&TKonten, &TKonten2}) {
-        k->addLookup(QStringLiteral("XArt"), QStringLiteral("Art"), &TKontoArt, QStringLiteral("Autonummer"),
+    for (Table *k : {&konten, &kontenGrid}) {
+        k->addLookup(QStringLiteral("XArt"), QStringLiteral("Art"), &kontoArten, QStringLiteral("Autonummer"),
                      QStringLiteral("Kontenart"));
-        k->addLookup(QStringLiteral("xBWA"), QStringLiteral("BWA"), &TBWA, QStringLiteral("Reihenfolge"),
+        k->addLookup(QStringLiteral("xBWA"), QStringLiteral("BWA"), &bwa, QStringLiteral("Reihenfolge"),
                      QStringLiteral("Sektion"));
-        k->addLookup(QStringLiteral("xBilanz"), QStringLiteral("Bilanz"), &TBilanz,
+        k->addLookup(QStringLiteral("xBilanz"), QStringLiteral("Bilanz"), &bilanz,
                      QStringLiteral("Reihenfolge"), QStringLiteral("Sektion"));
     }
-    TKonten2.setIndexFields({QStringLiteral("KtoNr")});
+    kontenGrid.setIndexFields({QStringLiteral("KtoNr")});
     const QString K = QStringLiteral("KtoNr");
-    for (Table *b : {&TJournal, &TBuchungen}) {
-        b->addLookup(QStringLiteral("XSollArt"), QStringLiteral("Soll"), &TKonten, K, QStringLiteral("Art"));
-        b->addLookup(QStringLiteral("XHabenArt"), QStringLiteral("Haben"), &TKonten, K, QStringLiteral("Art"));
+    for (Table *b : {&journal, &stapel}) {
+        b->addLookup(QStringLiteral("XSollArt"), QStringLiteral("Soll"), &konten, K, QStringLiteral("Art"));
+        b->addLookup(QStringLiteral("XHabenArt"), QStringLiteral("Haben"), &konten, K, QStringLiteral("Art"));
     }
-    TBuchungen.addLookup(QStringLiteral("XSollName"), QStringLiteral("Soll"), &TKonten, K, QStringLiteral("Name"));
-    TBuchungen.addLookup(QStringLiteral("XHabenName"), QStringLiteral("Haben"), &TKonten, K, QStringLiteral("Name"));
-    TBuchungen.addLookup(QStringLiteral("XSollMwst"), QStringLiteral("Soll"), &TKonten, K, QStringLiteral("Mwst"));
-    TBuchungen.addLookup(QStringLiteral("XHabenMwst"), QStringLiteral("Haben"), &TKonten, K, QStringLiteral("Mwst"));
-    TBuchungen.addLookup(QStringLiteral("XSollSaldo"), QStringLiteral("Soll"), &TKonten, K, QStringLiteral("Saldo"));
-    TBuchungen.addLookup(QStringLiteral("XHabenSaldo"), QStringLiteral("Haben"), &TKonten, K, QStringLiteral("Saldo"));
+    stapel.addLookup(QStringLiteral("XSollName"), QStringLiteral("Soll"), &konten, K, QStringLiteral("Name"));
+    stapel.addLookup(QStringLiteral("XHabenName"), QStringLiteral("Haben"), &konten, K, QStringLiteral("Name"));
+    stapel.addLookup(QStringLiteral("XSollMwst"), QStringLiteral("Soll"), &konten, K, QStringLiteral("Mwst"));
+    stapel.addLookup(QStringLiteral("XHabenMwst"), QStringLiteral("Haben"), &konten, K, QStringLiteral("Mwst"));
+    stapel.addLookup(QStringLiteral("XSollSaldo"), QStringLiteral("Soll"), &konten, K, QStringLiteral("Saldo"));
+    stapel.addLookup(QStringLiteral("XHabenSaldo"), QStringLiteral("Haben"), &konten, K, QStringLiteral("Saldo"));
 }
 
 void BooksSession::notify(BooksEvent event)
@@ -60,12 +60,12 @@ void BooksSession::notify(BooksEvent event)
 
 QString BooksSession::journalCountText() const
 {
-    return QString::number(TJournal.isActive() ? TJournal.recordCount() : 0) + QStringLiteral(" Buchungen");
+    return QString::number(journal.isActive() ? journal.recordCount() : 0) + QStringLiteral(" Buchungen");
 }
 
 QString BooksSession::accountCountText() const
 {
-    return QString::number(TKonten2.isActive() ? TKonten2.recordCount() : 0) + QStringLiteral(" Konten");
+    return QString::number(kontenGrid.isActive() ? kontenGrid.recordCount() : 0) + QStringLiteral(" Konten");
 }
 
 void BooksSession::ensureOpenItemTables()
@@ -80,24 +80,24 @@ void BooksSession::ensureOpenItemTables()
 void BooksSession::open(QDate today)
 {
     oldYearFloor = 0;
-    TKontoArt.close();
-    TKontoArt.setFolder(folders.baseDataFolder);
+    kontoArten.close();
+    kontoArten.setFolder(folders.baseDataFolder);
     if (!QFileInfo(folders.baseDataFolder).isDir()) {
         ui_.error(QStringLiteral("Fehler beim Datenzugriff.\rVerzeichnis ") +
                   QDir::toNativeSeparators(folders.baseDataFolder) + QStringLiteral(" nicht vorhanden"));
         throw SilentAbort();
     }
-    TKontoArt.open();
+    kontoArten.open();
     auto fail = [&](const Table &t) {
         return EngineError(DbErr::General, QStringLiteral("Die Tabelle %1 kann nicht geöffnet werden.")
                                                .arg(QDir::toNativeSeparators(t.path())));
     };
-    if (!OpenTableInFolder(TFavoriten, folders.baseDataFolder)) throw fail(TFavoriten);
+    if (!openTableInFolder(favoriten, folders.baseDataFolder)) throw fail(favoriten);
     reloadBookingTexts();
-    OpenDataFolder(folders.baseDataFolder, today);
-    for (Table *t : {&TBWA, &TBilanz, &TKonten, &TKonten2, &TJournal})
+    openDataFolder(folders.baseDataFolder, today);
+    for (Table *t : {&bwa, &bilanz, &konten, &kontenGrid, &journal})
         if (!t->isActive()) throw fail(*t);
-    if (!OpenTableInFolder(TBuchungen, folders.baseDataFolder)) throw fail(TBuchungen);
+    if (!openTableInFolder(stapel, folders.baseDataFolder)) throw fail(stapel);
     ensureOpenItemTables();
     notify(BooksEvent::JournalChanged);
     notify(BooksEvent::ChartChanged);
@@ -105,15 +105,15 @@ void BooksSession::open(QDate today)
 
 void BooksSession::reloadBookingTexts()
 {
-    Table &f = TFavoriten;
+    Table &f = favoriten;
     bookingTexts.clear();
     for (f.first(); !f.eof(); f.next()) bookingTexts << f.asString(QStringLiteral("Text"));
     notify(BooksEvent::TemplatesChanged);
 }
 
-void BooksSession::close() { TBuchungen.close(); }
+void BooksSession::close() { stapel.close(); }
 
-bool BooksSession::OpenTableInFolder(Table &t, const QString &folder)
+bool BooksSession::openTableInFolder(Table &t, const QString &folder)
 {
     const QString u = TableFile::withSlash(folders.updateFolder);
     const QString name = t.fileName();
@@ -180,7 +180,7 @@ bool BooksSession::OpenTableInFolder(Table &t, const QString &folder)
     }
 }
 
-bool BooksSession::OpenDataFolder(const QString &folder, QDate today)
+bool BooksSession::openDataFolder(const QString &folder, QDate today)
 {
     QString f = folder;
     bool result = true;
@@ -193,25 +193,25 @@ bool BooksSession::OpenDataFolder(const QString &folder, QDate today)
             throw SilentAbort();
         }
     }
-    Table *const year[] = {&TBWA, &TBilanz, &TKonten, &TKonten2, &TJournal};
+    Table *const year[] = {&bwa, &bilanz, &konten, &kontenGrid, &journal};
     bool ok = true;
     for (Table *t : year)
-        if (!OpenTableInFolder(*t, f)) {
+        if (!openTableInFolder(*t, f)) {
             ok = false;
             break;
         }
     if (!ok) {
         f = folders.baseDataFolder;
-        for (Table *t : year) OpenTableInFolder(*t, f);
+        for (Table *t : year) openTableInFolder(*t, f);
         result = false;
     }
     today_ = today;
-    LoadYearSettings(f, today);
+    loadYearSettings(f, today);
     notify(BooksEvent::YearOpened);
     return result;
 }
 
-bool BooksSession::presentYearOpen() const { return sameFolder(TJournal.folder(), folders.baseDataFolder); }
+bool BooksSession::presentYearOpen() const { return sameFolder(journal.folder(), folders.baseDataFolder); }
 
 QString BooksSession::yearFolderName() const
 {
@@ -223,38 +223,38 @@ QString BooksSession::yearFolder(const QString &year) const
     return TableFile::withSlash(folders.baseDataFolder) + folders.prefix + year.right(2);
 }
 
-void BooksSession::LoadYearSettings(const QString &folder, QDate today) { settings.load(folder, &ui_, today); }
+void BooksSession::loadYearSettings(const QString &folder, QDate today) { settings.load(folder, &ui_, today); }
 
-void BooksSession::SaveYearSettings(const QString &folder) { settings.save(folder); }
+void BooksSession::saveYearSettings(const QString &folder) { settings.save(folder); }
 
-void BooksSession::BeginDataOperation()
+void BooksSession::beginDataOperation()
 {
-    const bool browse = (!TBuchungen.isActive() || TBuchungen.isBrowse()) &&
-                        (!TKonten2.isActive() || TKonten2.isBrowse());
+    const bool browse = (!stapel.isActive() || stapel.isBrowse()) &&
+                        (!kontenGrid.isActive() || kontenGrid.isBrowse());
     if (!browse) {
         ui_.error(QStringLiteral("Bitte erst Dateneingabe beenden!"));
         throw SilentAbort();
     }
     busy_ = true;
-    TBuchungen.disableControls();
-    TKonten2.disableControls();
+    stapel.disableControls();
+    kontenGrid.disableControls();
     notify(BooksEvent::DataOperationStarted);
     ui_.processEvents();
     ui_.progress(0);
     ui_.progressVisible(true);
 }
 
-void BooksSession::EndDataOperation()
+void BooksSession::endDataOperation()
 {
     ui_.progressVisible(false);
     busy_ = false;
-    TBuchungen.enableControls();
-    TKonten2.enableControls();
-    if (TBuchungen.isActive()) TBuchungen.refresh();
-    if (TKonten2.isActive()) TKonten2.refresh();
+    stapel.enableControls();
+    kontenGrid.enableControls();
+    if (stapel.isActive()) stapel.refresh();
+    if (kontenGrid.isActive()) kontenGrid.refresh();
 }
 
-void BooksSession::CheckDataOperation()
+void BooksSession::checkNoDataOperation()
 {
     if (busy_) {
         ui_.error(QStringLiteral("Datenvorgang läuft!"));

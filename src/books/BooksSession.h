@@ -45,7 +45,7 @@ public:
     BooksSession &operator=(const BooksSession &) = delete;
 
     // --- tables (open for the whole run) ---
-    Table TKontoArt, TFavoriten, TBuchungen, TBWA, TBilanz, TKonten, TKonten2, TJournal;
+    Table kontoArten, favoriten, stapel, bwa, bilanz, konten, kontenGrid, journal;
     YearSettings settings;
     FolderSettings folders;
     // First booking number of the old year's journal rows shown while an old year is open.
@@ -63,10 +63,10 @@ public:
     void reloadBookingTexts();
 
     // --- data folders ---
-    bool OpenTableInFolder(Table &t, const QString &folder);
-    bool OpenDataFolder(const QString &folder, QDate today = QDate::currentDate());
+    bool openTableInFolder(Table &t, const QString &folder);
+    bool openDataFolder(const QString &folder, QDate today = QDate::currentDate());
     QString baseDataFolder() const { return folders.baseDataFolder; }
-    QString currentDataFolder() const { return TJournal.folder(); }
+    QString currentDataFolder() const { return journal.folder(); }
     bool presentYearOpen() const;
     // <base>/<prefix><last two characters of year>
     QString yearFolder(const QString &year) const;
@@ -74,18 +74,18 @@ public:
     QString yearFolderName() const;
     // The day against which the year buttons were last judged.
     QDate today() const { return today_; }
-    void LoadYearSettings(const QString &folder, QDate today = QDate::currentDate());
-    void SaveYearSettings(const QString &folder);
-    int AutoNumberCounter(int newValue) { return autoNumberCounter(baseDataFolder(), newValue); }
+    void loadYearSettings(const QString &folder, QDate today = QDate::currentDate());
+    void saveYearSettings(const QString &folder);
+    int autoNumber(int newValue) { return autoNumberCounter(baseDataFolder(), newValue); }
 
     // "N Buchungen" and "N Konten" as the status bar shows them.
     QString journalCountText() const;
     QString accountCountText() const;
 
     // --- bulk data operation guard ---
-    void BeginDataOperation();
-    void EndDataOperation();
-    void CheckDataOperation();
+    void beginDataOperation();
+    void endDataOperation();
+    void checkNoDataOperation();
     bool dataOperationRunning() const { return busy_; }
 
     // Open-items plug-in while loaded (set by whoever loads it), else null.

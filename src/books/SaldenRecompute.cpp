@@ -45,19 +45,19 @@ QSet<qint64> sectionNumbers(Table &t)
 
 } // namespace
 
-void SaldenNeuClick(BooksSession &fb) { recomputeBalances(fb, true); }
+void recomputeSalden(BooksSession &fb) { recomputeSalden(fb, true); }
 
-void recomputeBalances(BooksSession &fb, bool includeBatch)
+void recomputeSalden(BooksSession &fb, bool includeBatch)
 {
     Ui &ui = fb.ui();
-    fb.BeginDataOperation();
+    fb.beginDataOperation();
     struct End {
         BooksSession &fb;
-        ~End() { fb.EndDataOperation(); }
+        ~End() { fb.endDataOperation(); }
     } end{fb};
 
-    Table &k = fb.TKonten;
-    const qint64 total = fb.TJournal.recordCount() + (includeBatch ? fb.TBuchungen.recordCount() : 0) + k.recordCount();
+    Table &k = fb.konten;
+    const qint64 total = fb.journal.recordCount() + (includeBatch ? fb.stapel.recordCount() : 0) + k.recordCount();
     qint64 done = 0;
     int lastPercent = -1;
     auto advance = [&](qint64 n) {
@@ -73,7 +73,7 @@ void recomputeBalances(BooksSession &fb, bool includeBatch)
     // Step 1: every account starts from its opening balance.
     std::unordered_map<qint64, Totals> acc;
     std::vector<qint64> order;
-    const QSet<qint64> bwaLines = sectionNumbers(fb.TBWA), bilanzLines = sectionNumbers(fb.TBilanz);
+    const QSet<qint64> bwaLines = sectionNumbers(fb.bwa), bilanzLines = sectionNumbers(fb.bilanz);
     {
         SQLite::Statement st(k.db(), QStringLiteral("SELECT KtoNr, Art, COALESCE(Soll, 0) - COALESCE(Haben, 0), BWA, Bilanz FROM \"%1\"")
                                          .arg(k.innerName()).toStdString());
@@ -138,11 +138,11 @@ void recomputeBalances(BooksSession &fb, bool includeBatch)
         advance(n % 4096);
     };
     try {
-        if (includeBatch) apply(fb.TBuchungen);
-        apply(fb.TJournal);
+        if (includeBatch) apply(fb.stapel);
+        apply(fb.journal);
     } catch (const std::exception &e) {
         if (dynamic_cast<const SilentAbort *>(&e)) throw;
-        ui.error(TableFile::translate(e, fb.TJournal.path()).message());
+        ui.error(TableFile::translate(e, fb.journal.path()).message());
         throw SilentAbort();
     }
 

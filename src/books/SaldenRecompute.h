@@ -7,7 +7,7 @@ class BooksSession;
 // lines that do not exist. All accounts are written in one transaction: a run that stops
 // (a booking with tax whose tax account is missing) leaves the totals as they were.
 // Throws SilentAbort after its message when it cannot run or stops.
-void SaldenNeuClick(BooksSession &fb);
+void recomputeSalden(BooksSession &fb);
 // The same without the entry batch: the balances of the journal alone, which are the closing
 // balances of a year (the batch may already hold bookings of the next year).
-void recomputeBalances(BooksSession &fb, bool includeBatch);
+void recomputeSalden(BooksSession &fb, bool includeBatch);

@@ -2,13 +2,14 @@
 
 #include "ReportCommands.h"
 
-#include "accounts/UJahr.h"
-#include "accounts/UKonten.h"
+#include "accounts/Jahreswechsel.h"
+#include "accounts/Versteuerung.h"
+#include "accounts/KontenRules.h"
 #include "books/SaldenRecompute.h"
 #include "app/Shell.h"
 #include "posting/EntryLine.h"
-#include "posting/UBuchen.h"
-#include "posting/UJournal.h"
+#include "posting/BuchungRules.h"
+#include "posting/StornoRules.h"
 #include "store/Dates.h"
 #include "store/Table.h"
 #include "ui/ScriptedUi.h"
@@ -94,7 +95,7 @@ int cmdList(Table &t)
     return 0;
 }
 
-int cmdBook(BookingEntry &entry, const QString &file)
+int cmdBook(BuchungRules &entry, const QString &file)
 {
     QFile f(file);
     if (!f.open(QIODevice::ReadOnly | QIODevice::Text)) {
@@ -115,7 +116,7 @@ int cmdBook(BookingEntry &entry, const QString &file)
             ++refused;
             continue;
         }
-        if (!enterBookingLine(entry, cols)) {
+        if (!enterBuchungLine(entry, cols)) {
             err(QStringLiteral("Fehler: Zeile %1 nicht gebucht: %2").arg(lineNo).arg(line));
             ++refused;
         }
@@ -160,73 +161,73 @@ int runCli(const QStringList &args, const QString &programFolder)
         }
         today = *d;
     }
-    if (!shell.FormCreate(QRect(), today)) return 1;
+    if (!shell.start(QRect(), today)) return 1;
     if (!o.year.isEmpty()) {
         // As the button "Alte Buchungsdaten" with the year typed into its input dialog.
         ui.inputs.push_back(o.year);
-        if (click([&] { AltBuchClick(books); }) != 0) {
-            shell.FormClose(false);
+        if (click([&] { toggleOldYear(books); }) != 0) {
+            shell.close(false);
             return 1;
         }
     }
     const QString cmd = o.rest.first();
     const QString arg = o.rest.value(1);
     int rc = 0;
-    BookingEntry &e = shell.entry();
-    e.startTimer = [&e] { e.Timer1Timer(); };
+    BuchungRules &e = shell.entry();
+    e.startTimer = [&e] { e.refocusHaben(); };
     if (cmd == QLatin1String("info"))
         rc = cmdInfo(books);
     else if (cmd == QLatin1String("book") && o.rest.size() == 2)
         rc = cmdBook(e, o.rest[1]);
     else if (cmd == QLatin1String("transfer"))
-        rc = click([&] { e.SpeichernClick(); });
+        rc = click([&] { e.transferStapel(); });
     else if (cmd == QLatin1String("storno") && o.rest.size() == 2)
         rc = click([&] {
             // As the menu item "S&torno": the dialog, the row chosen in it, OK.
             bool ok = false;
             const qint64 nr = arg.toLongLong(&ok);
-            TFJournal &d = shell.reversalDialog();
-            d.FormShow();
-            if (!ok || !books.TJournal.locate(QStringLiteral("Autonummer"), nr)) {
-                d.FormHide();
+            StornoRules &d = shell.reversalDialog();
+            d.open();
+            if (!ok || !books.journal.locate(QStringLiteral("Autonummer"), nr)) {
+                d.hide();
                 ui.error(QStringLiteral("Buchung %1 nicht im Journal gefunden.").arg(arg));
                 throw SilentAbort();
             }
-            if (!d.bbOKClick()) {
-                if (books.TBuchungen.isEditing()) books.TBuchungen.cancel();
+            if (!d.reverseCurrentAndClose()) {
+                if (books.stapel.isEditing()) books.stapel.cancel();
                 throw SilentAbort();
             }
         });
     else if (cmd == QLatin1String("recompute"))
-        rc = click([&] { SaldenNeuClick(books); });
+        rc = click([&] { recomputeSalden(books); });
     else if (cmd == QLatin1String("chart") && (arg == QLatin1String("skr03") || arg == QLatin1String("skr04")))
         rc = click([&] {
             if (arg == QLatin1String("skr03"))
-                shell.chart().BSKR03Click();
+                shell.chart().loadSkr03();
             else
-                shell.chart().BSKR04Click();
+                shell.chart().loadSkr04();
         });
     else if (cmd == QLatin1String("yearchange"))
-        rc = click([&] { JWechselClick(books, today); });
+        rc = click([&] { runJahreswechsel(books, today); });
     else if (cmd == QLatin1String("carryforward"))
-        rc = click([&] { KSaldouebertrClick(books); });
+        rc = click([&] { carryForwardSalden(books); });
     else if (cmd == QLatin1String("vatbasis") && (arg == QLatin1String("ist") || arg == QLatin1String("soll")))
         rc = click([&] {
             books.settings.istSteuer = arg == QLatin1String("ist");
-            VerstPruefClick(books);
+            switchVersteuerung(books);
         });
     else if (cmd == QLatin1String("batch"))
-        rc = cmdList(books.TBuchungen);
+        rc = cmdList(books.stapel);
     else if (cmd == QLatin1String("journal"))
-        rc = cmdList(books.TJournal);
+        rc = cmdList(books.journal);
     else if (cmd == QLatin1String("accounts"))
-        rc = cmdList(books.TKonten);
+        rc = cmdList(books.konten);
     else if (cmd == QLatin1String("report"))
         rc = runReportCommand(books, o.rest.mid(1));
     else {
         err(QStringLiteral("Unbekannter Befehl: %1").arg(cmd));
         rc = 2;
     }
-    shell.FormClose(false);
+    shell.close(false);
     return rc;
 }

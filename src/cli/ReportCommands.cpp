@@ -3,16 +3,16 @@
 #include "books/BooksSession.h"
 #include "reports/FileReportViewer.h"
 #include "reports/ReportViewer.h"
-#include "reports/UDBWA2.h"
-#include "reports/UDBilanz2.h"
-#include "reports/UDBuchung.h"
-#include "reports/UDJournal.h"
-#include "reports/UEingrenzung.h"
-#include "reports/UGuV.h"
-#include "reports/UKBlatt.h"
-#include "reports/USalden.h"
-#include "reports/USalden2.h"
-#include "reports/UUstVa.h"
+#include "reports/BwaReport.h"
+#include "reports/BilanzReport.h"
+#include "reports/StapelReport.h"
+#include "reports/JournalReport.h"
+#include "reports/EingrenzungRules.h"
+#include "reports/GuvReport.h"
+#include "reports/KontenblattReport.h"
+#include "reports/SaldenlisteReport.h"
+#include "reports/SaldenlisteQuerReport.h"
+#include "reports/UstVaReport.h"
 #include "store/EngineError.h"
 #include "store/Table.h"
 #include "ui/Ui.h"
@@ -24,7 +24,7 @@
 
 namespace {
 
-using reports::TFEingrenzung;
+using reports::EingrenzungRules;
 
 void err(const QString &line) {
     std::fprintf(stderr, "%s\n", line.toUtf8().constData());
@@ -33,7 +33,7 @@ void err(const QString &line) {
 struct ReportArgs {
     QString name;
     std::optional<QString> von, bis;
-    std::optional<TFEingrenzung::Sort> sort;
+    std::optional<EingrenzungRules::Sort> sort;
     bool netto = false;
     bool mitKonten = false; // bwa, bilanz: "Mit Konten"
     QString pdf, txt, csv;
@@ -56,7 +56,7 @@ struct ReportEntry {
 // The filter dialog as a person would fill it in: the sort option first (which sets its
 // default range), then the typed range; OK is pressed at once.
 void prepareFilter(reports::ReportContext &ctx, const ReportArgs &a) {
-    TFEingrenzung &dlg = ctx.filter;
+    EingrenzungRules &dlg = ctx.filter;
     if (a.sort)
         dlg.choose(*a.sort);
     if (a.von)
@@ -64,16 +64,16 @@ void prepareFilter(reports::ReportContext &ctx, const ReportArgs &a) {
     if (a.bis)
         dlg.EBis = *a.bis;
     dlg.Netto = a.netto;
-    dlg.showModal = [&dlg] { return dlg.OKClick(); };
+    dlg.showModal = [&dlg] { return dlg.confirmRange(); };
 }
 
 void runJournal(reports::ReportContext &ctx, const ReportArgs &a) {
     prepareFilter(ctx, a);
-    reports::SBJournalClick(ctx);
+    reports::printJournal(ctx);
 }
 
 void runBatch(reports::ReportContext &ctx, const ReportArgs &) {
-    reports::SBDruckClick(ctx);
+    reports::printStapel(ctx);
 }
 
 // The viewer of this command: every report it is handed goes into the files asked for. With a
@@ -125,7 +125,7 @@ private:
 void runKontenblatt(reports::ReportContext &ctx, const ReportArgs &a) {
     if (a.netto)
         refuse(QStringLiteral("Das Kontenblatt kennt kein --netto."));
-    Table &konten = ctx.fb.TKonten2;
+    Table &konten = ctx.fb.kontenGrid;
     std::vector<qint64> marks;
     for (const QString &n : a.konto.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
         bool ok = false;
@@ -139,22 +139,22 @@ void runKontenblatt(reports::ReportContext &ctx, const ReportArgs &a) {
             return konten.asString(QStringLiteral("KtoNr"));
         };
     prepareFilter(ctx, a);
-    reports::KBlattClick(ctx, marks);
+    reports::printKontenblatt(ctx, marks);
 }
 
 void runUstva(reports::ReportContext &ctx, const ReportArgs &a) {
-    if (a.netto || (a.sort && *a.sort != TFEingrenzung::Sort::Datum))
+    if (a.netto || (a.sort && *a.sort != EingrenzungRules::Sort::Datum))
         refuse(QStringLiteral("Die Umsatzsteuervoranmeldung gilt einem Zeitraum: nur --von und "
                               "--bis."));
     prepareFilter(ctx, a);
     ctx.filter.MitDetails = a.details;
-    reports::MUstVMClick(ctx);
+    reports::printUstVa(ctx);
 }
 
 // The evaluations over the accounts table. The profit-and-loss overview and the BWA always
 // cover a date range: another sort option would only reset the range given.
 void refuseNonDateRange(const ReportArgs &a) {
-    if (a.netto || (a.sort && *a.sort != TFEingrenzung::Sort::Datum)) {
+    if (a.netto || (a.sort && *a.sort != EingrenzungRules::Sort::Datum)) {
         err(QStringLiteral("Der Bericht %1 gilt einem Zeitraum: nur --von und --bis.").arg(a.name));
         throw SilentAbort();
     }
@@ -162,25 +162,25 @@ void refuseNonDateRange(const ReportArgs &a) {
 
 void runSalden(reports::ReportContext &ctx, const ReportArgs &a) {
     prepareFilter(ctx, a);
-    reports::MSaldenClick(ctx);
+    reports::printSaldenliste(ctx);
 }
 
 void runSalden2(reports::ReportContext &ctx, const ReportArgs &a) {
     prepareFilter(ctx, a);
-    reports::MSalden2Click(ctx);
+    reports::printSaldenlisteQuer(ctx);
 }
 
 void runGuV(reports::ReportContext &ctx, const ReportArgs &a) {
     refuseNonDateRange(a);
     prepareFilter(ctx, a);
-    reports::GuVClick(ctx);
+    reports::printGuv(ctx);
 }
 
 void runBwa(reports::ReportContext &ctx, const ReportArgs &a) {
     refuseNonDateRange(a);
     prepareFilter(ctx, a);
     ctx.filter.MitKonten = a.mitKonten;
-    reports::BWAClick(ctx);
+    reports::printBwa(ctx);
 }
 
 // The balance sheet has no range; --mit-konten answers its question.
@@ -265,11 +265,11 @@ int runReportCommand(BooksSession &fb, const QStringList &args) {
         } else if (o == QLatin1String("--sortierung")) {
             const QString s = args[++i].toLower();
             if (s == QLatin1String("datum"))
-                a.sort = TFEingrenzung::Sort::Datum;
+                a.sort = EingrenzungRules::Sort::Datum;
             else if (s == QLatin1String("belegnummer"))
-                a.sort = TFEingrenzung::Sort::Belegnummer;
+                a.sort = EingrenzungRules::Sort::Belegnummer;
             else if (s == QLatin1String("buchungstext"))
-                a.sort = TFEingrenzung::Sort::Buchungstext;
+                a.sort = EingrenzungRules::Sort::Buchungstext;
             else
                 return usageError(QStringLiteral("Unbekannte Sortierung: %1").arg(args[i]));
         } else {
@@ -290,7 +290,7 @@ int runReportCommand(BooksSession &fb, const QStringList &args) {
     CommandViewer viewer(a.pdf, a.txt, a.csv);
     if (a.mitKonten && a.name != QLatin1String("bwa") && a.name != QLatin1String("bilanz"))
         return usageError(QStringLiteral("--mit-konten gehört zu bwa und bilanz."));
-    reports::TFEingrenzung filter(fb);
+    reports::EingrenzungRules filter(fb);
     reports::ReportContext ctx{fb, filter, viewer, {}, {}};
     try {
         entry->run(ctx, a);

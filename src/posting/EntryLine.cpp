@@ -1,6 +1,6 @@
 #include "EntryLine.h"
 
-#include "UBuchen.h"
+#include "BuchungRules.h"
 #include "books/BooksSession.h"
 #include "store/Dates.h"
 #include "store/Table.h"
@@ -8,13 +8,13 @@
 
 // Enters one line as a person would: new row, the fields in tab order, leaving the accounts,
 // entering and leaving the amount. Returns false when the row was refused.
-bool enterBookingLine(BookingEntry &e, const QStringList &c)
+bool enterBuchungLine(BuchungRules &e, const QStringList &c)
 {
     BooksSession &fb = e.books();
-    Table &b = fb.TBuchungen;
-    if (b.isEditing()) e.AbbruchClick();
+    Table &b = fb.stapel;
+    if (b.isEditing()) e.cancelRow();
     e.setFocus(QStringLiteral("BDatum"));
-    e.NeuClick();
+    e.newRow();
     if (b.state() != DsState::Insert) return false;
     auto step = [&](const QString &to) {
         if (!e.moveFocus(to)) throw SilentAbort();
@@ -38,9 +38,9 @@ bool enterBookingLine(BookingEntry &e, const QStringList &c)
         b.setValue(QStringLiteral("Buchungstext"), c.value(4));
         const QString mode = c.value(6).trimmed().toUpper();
         if (mode == QLatin1String("N"))
-            e.NettoClick();
+            e.chooseNet();
         else
-            e.BruttoClick();
+            e.chooseGross();
         step(QStringLiteral("Betrag"));
         if (!c.value(7).trimmed().isEmpty()) b.setValue(QStringLiteral("Steuersatz"), c.value(7).trimmed());
         auto amount = Money::parseGerman(c.value(5));
@@ -55,7 +55,7 @@ bool enterBookingLine(BookingEntry &e, const QStringList &c)
         fb.ui().error(ex.message());
     }
     if (b.isEditing()) {
-        e.AbbruchClick();
+        e.cancelRow();
         return false;
     }
     return true;

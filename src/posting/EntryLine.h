@@ -4,10 +4,10 @@
 
 #include <QStringList>
 
-class BookingEntry;
+class BuchungRules;
 
 // Columns: Belegdatum;Belegnummer;Soll;Haben;Buchungstext;Betrag;Modus;Mwst (date
 // dd.mm.yyyy, amount with decimal comma, Modus B gross or N net, Mwst empty: the derived
 // rate). New row, fields in tab order, leaving the accounts, entering and leaving the amount.
 // Returns false when the row was refused (it is then cancelled).
-bool enterBookingLine(BookingEntry &entry, const QStringList &columns);
+bool enterBuchungLine(BuchungRules &entry, const QStringList &columns);

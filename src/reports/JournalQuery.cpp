@@ -66,8 +66,8 @@ void JournalQuery::setFiles(const QString &journalPath, const QString &journalTa
 }
 
 void JournalQuery::setFolderOf(const BooksSession &fb) {
-    const Table &j = fb.TJournal;
-    const Table &k = fb.TKonten;
+    const Table &j = fb.journal;
+    const Table &k = fb.konten;
     auto inner = [](const Table &t) {
         return t.innerName().isEmpty() ? t.schema().name : t.innerName();
     };

@@ -1,6 +1,6 @@
 #include "PrepareEvaluation.h"
 
-#include "UEingrenzung.h"
+#include "EingrenzungRules.h"
 #include "books/BooksSession.h"
 #include "books/Balances.h"
 #include "store/Table.h"
@@ -44,14 +44,14 @@ BookingAmounts bookingOf(const Record &row) {
 
 class Preparation {
 public:
-    Preparation(BooksSession &fb, TFEingrenzung &filter)
+    Preparation(BooksSession &fb, EingrenzungRules &filter)
         : fb_(fb), filter_(filter), ui_(fb.ui()) {}
 
     void run(bool fromOpening, bool vorSaldoPass, const QDate &periodStart, const QDate &from) {
         readAccounts(fromOpening);
         // The progress bar counts the batch as well, as the recomputation does, although
         // the preparation reads only the journal.
-        startProgress(filter_.QJournal.recordCount() + fb_.TBuchungen.recordCount() +
+        startProgress(filter_.QJournal.recordCount() + fb_.stapel.recordCount() +
                       qint64(order_.size()));
         advance(qint64(order_.size()));
         apply(BalanceTarget::DruckSaldo);
@@ -66,7 +66,7 @@ public:
 
 private:
     void readAccounts(bool fromOpening) {
-        Table &k = fb_.TKonten;
+        Table &k = fb_.konten;
         SQLite::Statement st(
             k.db(),
             QStringLiteral("SELECT KtoNr, Art, COALESCE(Soll, 0) - COALESCE(Haben, 0) FROM \"%1\"")
@@ -140,7 +140,7 @@ private:
     }
 
     void write() {
-        Table &k = fb_.TKonten;
+        Table &k = fb_.konten;
         try {
             SQLite::Transaction tr(k.db());
             SQLite::Statement up(
@@ -168,7 +168,7 @@ private:
     }
 
     BooksSession &fb_;
-    TFEingrenzung &filter_;
+    EingrenzungRules &filter_;
     Ui &ui_;
     std::unordered_map<qint64, Totals> acc_;
     std::vector<qint64> order_;
@@ -178,16 +178,16 @@ private:
 
 } // namespace
 
-bool PrepareEvaluation(BooksSession &fb, TFEingrenzung &filter) {
+bool prepareEvaluation(BooksSession &fb, EingrenzungRules &filter) {
     struct CloseQuery {
-        TFEingrenzung &f;
+        EingrenzungRules &f;
         ~CloseQuery() { f.QJournal.close(); }
     } closeQuery{filter};
 
-    if (!filter.ShowModal())
+    if (!filter.runModal())
         return false;
 
-    const bool byDate = filter.sort == TFEingrenzung::Sort::Datum;
+    const bool byDate = filter.sort == EingrenzungRules::Sort::Datum;
     const bool saldenliste = filter.Caption == QLatin1String("Saldenliste");
     const QDate periodStart = fb.settings.periodStart();
     const QDate from = filter.fromDate().value_or(QDate());
@@ -195,10 +195,10 @@ bool PrepareEvaluation(BooksSession &fb, TFEingrenzung &filter) {
     const bool vorSaldoPass =
         saldenliste && byDate && periodStart.isValid() && from.isValid() && periodStart < from;
 
-    fb.BeginDataOperation();
+    fb.beginDataOperation();
     struct End {
         BooksSession &fb;
-        ~End() { fb.EndDataOperation(); }
+        ~End() { fb.endDataOperation(); }
     } end{fb};
     try {
         Preparation(fb, filter).run(fromOpening, vorSaldoPass, periodStart, from);

@@ -7,7 +7,7 @@ class BooksSession;
 
 namespace reports {
 
-class TFEingrenzung;
+class EingrenzungRules;
 
 // Shows the filter dialog; false when it was cancelled (nothing else happens). Otherwise
 // every account gets
@@ -20,6 +20,6 @@ class TFEingrenzung;
 // message when the run cannot start (an edit is pending) or stops (a booking with tax
 // whose tax account is missing); the accounts then keep their values. The journal query
 // is closed in every case.
-bool PrepareEvaluation(BooksSession &fb, TFEingrenzung &filter);
+bool prepareEvaluation(BooksSession &fb, EingrenzungRules &filter);
 
 } // namespace reports

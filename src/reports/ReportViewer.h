@@ -12,7 +12,7 @@ class BooksSession;
 
 namespace reports {
 
-class TFEingrenzung;
+class EingrenzungRules;
 
 struct PreviewOptions {
     // Zoomed to the whole page instead of the page width (balance sheet, extended trial
@@ -35,7 +35,7 @@ public:
 // the viewer, and the window's controls that the launcher disables while it runs.
 struct ReportContext {
     BooksSession &fb;
-    TFEingrenzung &filter;
+    EingrenzungRules &filter;
     ReportViewer &viewer;
     // Enables or disables a button of the main window by name ("SBJournal", "KBlatt").
     std::function<void(const QString &control, bool enabled)> setEnabled;

@@ -2,17 +2,17 @@
 
 #include "posting/PostingFixture.h"
 
-#include "accounts/UKonten.h"
+#include "accounts/KontenRules.h"
 #include "store/Table.h"
 
 TEST_F(Books, AccountsInUseKeepNumberNameTypeAndRate)
 {
-    ChartOfAccounts &c = fb->chart();
-    Table &k = fb->books().TKonten2;
+    KontenRules &c = fb->chart();
+    Table &k = fb->books().kontenGrid;
     // Only an opening balance: in use, but the opening balance stays editable.
     ASSERT_TRUE(k.findKey({1300}));
     c.selectedColumn = 5;
-    c.TKonten2SollSetText(QStringLiteral("100"));
+    c.setOpeningSoll(QStringLiteral("100"));
     k.post();
     c.selectedColumn = 1;
     EXPECT_THROW(k.edit(), SilentAbort);
@@ -38,22 +38,22 @@ TEST_F(Books, AccountsInUseKeepNumberNameTypeAndRate)
 
 TEST_F(Books, OpeningBalancesOnOneSideMoveTheBalance)
 {
-    ChartOfAccounts &c = fb->chart();
-    Table &k = fb->books().TKonten2;
+    KontenRules &c = fb->chart();
+    Table &k = fb->books().kontenGrid;
     c.selectedColumn = 5;
     ASSERT_TRUE(k.findKey({1300}));
-    c.TKonten2SollSetText(QStringLiteral("100,00"));
+    c.setOpeningSoll(QStringLiteral("100,00"));
     k.post();
     EXPECT_EQ(k.asMoney(QStringLiteral("Saldo")), Money::fromCents(10000));
-    c.TKonten2SollSetText(QStringLiteral("250"));
+    c.setOpeningSoll(QStringLiteral("250"));
     k.post();
     EXPECT_EQ(k.asMoney(QStringLiteral("Saldo")), Money::fromCents(25000)) << "raised by 150";
-    c.TKonten2SollSetText(QStringLiteral("0"));
-    c.TKonten2HabenSetText(QStringLiteral("50"));
+    c.setOpeningSoll(QStringLiteral("0"));
+    c.setOpeningHaben(QStringLiteral("50"));
     k.post();
     EXPECT_EQ(k.asMoney(QStringLiteral("Saldo")), Money::fromCents(-5000));
     ui.clear();
-    c.TKonten2SollSetText(QStringLiteral("100"));
+    c.setOpeningSoll(QStringLiteral("100"));
     k.post();
     EXPECT_TRUE(ui.saw(QStringLiteral("Nur ein Vortrag in Soll oder Haben möglich!")));
     EXPECT_EQ(k.asMoney(QStringLiteral("Soll")), Money());
@@ -63,8 +63,8 @@ TEST_F(Books, OpeningBalancesOnOneSideMoveTheBalance)
 
 TEST_F(Books, BwaHeadingsRefusedAndDefaultRates)
 {
-    ChartOfAccounts &c = fb->chart();
-    Table &k = fb->books().TKonten2;
+    KontenRules &c = fb->chart();
+    Table &k = fb->books().kontenGrid;
     ASSERT_TRUE(k.findKey({12}));
     c.selectedColumn = 7;
     k.edit();
@@ -75,11 +75,11 @@ TEST_F(Books, BwaHeadingsRefusedAndDefaultRates)
     EXPECT_NO_THROW(k.post());
     c.selectedColumn = 2;
     k.edit();
-    c.TKonten2ArtChange(2);
+    c.changeArt(2);
     EXPECT_DOUBLE_EQ(k.asDouble(QStringLiteral("Mwst")), 19.0);
-    c.TKonten2ArtChange(5);
+    c.changeArt(5);
     EXPECT_DOUBLE_EQ(k.asDouble(QStringLiteral("Mwst")), 0.0);
-    c.TKonten2ArtChange(1);
+    c.changeArt(1);
     EXPECT_DOUBLE_EQ(k.asDouble(QStringLiteral("Mwst")), 19.0);
     k.post();
     // A new account starts at zero.
@@ -91,27 +91,27 @@ TEST_F(Books, BwaHeadingsRefusedAndDefaultRates)
 
 TEST(Chart, WrongSideColouring)
 {
-    EXPECT_TRUE(ChartOfAccounts::wrongSide(3, Money::fromCents(1)));
-    EXPECT_FALSE(ChartOfAccounts::wrongSide(8, Money::fromCents(-1)));
-    EXPECT_TRUE(ChartOfAccounts::wrongSide(8, Money::fromCents(1)));
-    EXPECT_TRUE(ChartOfAccounts::wrongSide(0, Money::fromCents(-1)));
-    EXPECT_TRUE(ChartOfAccounts::wrongSide(7, Money::fromCents(-1)));
-    EXPECT_FALSE(ChartOfAccounts::wrongSide(9, Money::fromCents(-100000)));
-    EXPECT_FALSE(ChartOfAccounts::wrongSide(9, Money::fromCents(100000)));
-    EXPECT_FALSE(ChartOfAccounts::wrongSide(4, Money::fromCents(1)));
+    EXPECT_TRUE(KontenRules::wrongSide(3, Money::fromCents(1)));
+    EXPECT_FALSE(KontenRules::wrongSide(8, Money::fromCents(-1)));
+    EXPECT_TRUE(KontenRules::wrongSide(8, Money::fromCents(1)));
+    EXPECT_TRUE(KontenRules::wrongSide(0, Money::fromCents(-1)));
+    EXPECT_TRUE(KontenRules::wrongSide(7, Money::fromCents(-1)));
+    EXPECT_FALSE(KontenRules::wrongSide(9, Money::fromCents(-100000)));
+    EXPECT_FALSE(KontenRules::wrongSide(9, Money::fromCents(100000)));
+    EXPECT_FALSE(KontenRules::wrongSide(4, Money::fromCents(1)));
 }
 
 TEST_F(Books, NameSearchGoesOnAndBeepsAtTheEnd)
 {
-    ChartOfAccounts &c = fb->chart();
-    Table &k = fb->books().TKonten2;
-    c.Edit1Changed(QStringLiteral("ST"));
-    ASSERT_TRUE(c.SuchenClick());
+    KontenRules &c = fb->chart();
+    Table &k = fb->books().kontenGrid;
+    c.setSearchText(QStringLiteral("ST"));
+    ASSERT_TRUE(c.searchNext());
     const qint64 first = k.asInt(QStringLiteral("KtoNr"));
-    ASSERT_TRUE(c.SuchenClick());
+    ASSERT_TRUE(c.searchNext());
     const qint64 second = k.asInt(QStringLiteral("KtoNr"));
     EXPECT_LT(first, second);
-    while (c.SuchenClick()) {
+    while (c.searchNext()) {
     }
     EXPECT_EQ(ui.beeps, 1);
     EXPECT_TRUE(k.asString(QStringLiteral("Name")).contains(QStringLiteral("st"), Qt::CaseInsensitive))
@@ -120,16 +120,16 @@ TEST_F(Books, NameSearchGoesOnAndBeepsAtTheEnd)
 
 TEST_F(Books, StandardChartReplacesTheAccounts)
 {
-    fb->chart().BSKR03Click();
-    EXPECT_GT(fb->books().TKonten.recordCount(), 150);
-    EXPECT_TRUE(fb->books().TKonten.findKey({8400}));
+    fb->chart().loadSkr03();
+    EXPECT_GT(fb->books().konten.recordCount(), 150);
+    EXPECT_TRUE(fb->books().konten.findKey({8400}));
     EXPECT_EQ(fb->books().settings.vorsteuer, QStringLiteral("1570"));
     EXPECT_EQ(fb->books().settings.kontoMwst, QStringLiteral("1770"));
     EXPECT_EQ(fb->books().settings.skontoErh, QStringLiteral("3730"));
     EXPECT_EQ(fb->books().settings.skontoGew, QStringLiteral("8730"));
     fb->books().settings.vorsteuer = QStringLiteral("1400");
-    fb->chart().BSKR04Click();
-    EXPECT_TRUE(fb->books().TKonten.findKey({4400}));
+    fb->chart().loadSkr04();
+    EXPECT_TRUE(fb->books().konten.findKey({4400}));
     EXPECT_EQ(fb->books().settings.vorsteuer, QStringLiteral("1400")) << "SKR 04 leaves the settings alone";
-    EXPECT_EQ(fb->status[1], QString::number(fb->books().TKonten.recordCount()) + QStringLiteral(" Konten"));
+    EXPECT_EQ(fb->status[1], QString::number(fb->books().konten.recordCount()) + QStringLiteral(" Konten"));
 }

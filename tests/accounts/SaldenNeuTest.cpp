@@ -8,7 +8,7 @@
 namespace {
 void setOpening(BooksSession &fb, int konto, const char *field, qint64 cents)
 {
-    Table &k = fb.TKonten;
+    Table &k = fb.konten;
     ASSERT_TRUE(k.findKey({konto}));
     k.edit();
     k.setMoney(QString::fromLatin1(field), Money::fromCents(cents));
@@ -22,7 +22,7 @@ TEST_F(Books, RecomputeEqualsTheRunningBalancesAndIsIdempotent)
     setOpening(fb->books(), 1600, "Haben", 20000);
     // The opening balances were typed outside the grid's rules: the running balances follow
     // only after a recomputation.
-    SaldenNeuClick(fb->books());
+    recomputeSalden(fb->books());
     EXPECT_EQ(saldo(1200), Money::fromCents(500000));
     EXPECT_EQ(saldo(1600), Money::fromCents(-20000));
 
@@ -32,11 +32,11 @@ TEST_F(Books, RecomputeEqualsTheRunningBalancesAndIsIdempotent)
     ASSERT_TRUE(book("07.03.%Y;3;1200;1400;Zahlung;595,00;B;"));
     ASSERT_TRUE(book("08.03.%Y;4;8400;1000;Storno Bar;11,90;B;"));
     ASSERT_TRUE(book("09.03.%Y;5;1800;1000;Privat;50,00;B;"));
-    e().SpeichernClick();
+    e().transferStapel();
     ASSERT_TRUE(book("10.03.%Y;6;4930;1200;Papier;23,80;B;"));
     ASSERT_TRUE(book("11.03.%Y;7;1200;8300;Buch;10,70;B;"));
     // Change one batch row, cancel another change, delete a third.
-    Table &b = fb->books().TBuchungen;
+    Table &b = fb->books().stapel;
     b.first();
     b.edit();
     e().setFocus(QStringLiteral("Betrag"));
@@ -51,11 +51,11 @@ TEST_F(Books, RecomputeEqualsTheRunningBalancesAndIsIdempotent)
     const auto running = totals();
     const Money d1 = field(3400, "Saldo");
     ui.clear();
-    SaldenNeuClick(fb->books());
+    recomputeSalden(fb->books());
     EXPECT_EQ(totals(), running) << "the running balances were right";
     EXPECT_EQ(d1, Money::fromCents(20000));
-    EXPECT_EQ(fb->books().TKonten.asDate(QStringLiteral("Datum1")).isValid(), true);
-    SaldenNeuClick(fb->books());
+    EXPECT_EQ(fb->books().konten.asDate(QStringLiteral("Datum1")).isValid(), true);
+    recomputeSalden(fb->books());
     EXPECT_EQ(totals(), running) << "a second run changes nothing";
     EXPECT_TRUE(ui.messages.empty());
     EXPECT_FALSE(ui.progressShown) << "the gauge is hidden again";
@@ -63,7 +63,7 @@ TEST_F(Books, RecomputeEqualsTheRunningBalancesAndIsIdempotent)
 
 TEST_F(Books, RecomputeResetsToOpeningAndCleansSectionLines)
 {
-    Table &k = fb->books().TKonten;
+    Table &k = fb->books().konten;
     ASSERT_TRUE(k.findKey({4930}));
     k.edit();
     k.setValue(QStringLiteral("BWA"), 500);
@@ -80,7 +80,7 @@ TEST_F(Books, RecomputeResetsToOpeningAndCleansSectionLines)
     k.edit();
     k.setValue(QStringLiteral("Bilanz"), 100000); // a heading with a text stays
     k.post();
-    SaldenNeuClick(fb->books());
+    recomputeSalden(fb->books());
     ASSERT_TRUE(k.findKey({4930}));
     EXPECT_TRUE(k.isNull(QStringLiteral("BWA")));
     EXPECT_EQ(k.asMoney(QStringLiteral("Saldo")), Money());
@@ -97,12 +97,12 @@ TEST_F(Books, RecomputeRefusesWhileEditingAndStopsWithoutTaxAccount)
 {
     ASSERT_TRUE(book("05.03.%Y;1;4930;1200;Papier;119,00;B;"));
     const auto before = totals();
-    fb->books().TKonten2.insert();
-    EXPECT_THROW(SaldenNeuClick(fb->books()), SilentAbort);
+    fb->books().kontenGrid.insert();
+    EXPECT_THROW(recomputeSalden(fb->books()), SilentAbort);
     EXPECT_TRUE(ui.saw(QStringLiteral("Bitte erst Dateneingabe beenden!")));
-    fb->books().TKonten2.cancel();
+    fb->books().kontenGrid.cancel();
     fb->books().settings.vorsteuer = QStringLiteral("9999");
-    EXPECT_THROW(SaldenNeuClick(fb->books()), SilentAbort);
+    EXPECT_THROW(recomputeSalden(fb->books()), SilentAbort);
     EXPECT_TRUE(ui.saw(QStringLiteral("Vorsteuer- oder Mwst-Konto nicht vorhanden!")));
     EXPECT_EQ(totals(), before) << "a stopped run writes nothing";
     EXPECT_FALSE(fb->books().dataOperationRunning());

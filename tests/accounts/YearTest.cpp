@@ -2,7 +2,8 @@
 
 #include "posting/PostingFixture.h"
 
-#include "accounts/UJahr.h"
+#include "accounts/Jahreswechsel.h"
+#include "accounts/Versteuerung.h"
 #include "books/SaldenRecompute.h"
 #include "books/IniFile.h"
 #include "store/Table.h"
@@ -25,8 +26,8 @@ struct Years : Books {
         ASSERT_TRUE(book("03.01.2025;2;4210;1200;Miete;250,00;B;"));      // bank -250
         ASSERT_TRUE(book("04.01.2025;3;1800;1000;Privat;40,00;B;"));      // private
         ui.answers = {Btn::Yes};
-        e().SpeichernClick();
-        ASSERT_EQ(fb->books().TJournal.recordCount(), 3);
+        e().transferStapel();
+        ASSERT_EQ(fb->books().journal.recordCount(), 3);
         ui.clear();
     }
     QString folder(const char *n) const { return fx.base + QLatin1Char('/') + QLatin1String(n); }
@@ -38,13 +39,13 @@ struct Years : Books {
 TEST_F(Years, YearChangeArchivesAndCarriesForward)
 {
     ui.answers = {Btn::Yes};
-    JWechselClick(fb->books(), QDate(2026, 1, 10));
+    runJahreswechsel(fb->books(), QDate(2026, 1, 10));
     const QString a = folder("LEDRA25");
     for (const char *t : {"BWA.db", "Bilanz.DB", "Konten.DB", "Journal.DB", "LEDRA.INI"})
         EXPECT_TRUE(QFileInfo::exists(a + QLatin1Char('/') + QLatin1String(t))) << t;
     EXPECT_FALSE(QFileInfo::exists(a + QStringLiteral(".neu~")));
     EXPECT_FALSE(QFileInfo::exists(a + QStringLiteral("/Jahreswechsel.offen"))) << "the change is complete";
-    EXPECT_EQ(fb->books().TJournal.recordCount(), 0);
+    EXPECT_EQ(fb->books().journal.recordCount(), 0);
     EXPECT_EQ(fb->status[0], QStringLiteral("0 Buchungen"));
     // Balance accounts carry, profit-and-loss, private and tax accounts start at zero.
     EXPECT_EQ(opening(1200, "Haben"), Money::fromCents(25000));
@@ -81,7 +82,7 @@ TEST_F(Years, YearChangeArchivesAndCarriesForward)
     fb->books().settings.buchBis = QStringLiteral("31.12.2025");
     ui.clear();
     ui.answers = {Btn::Yes};
-    EXPECT_THROW(JWechselClick(fb->books(), QDate(2026, 1, 10)), SilentAbort);
+    EXPECT_THROW(runJahreswechsel(fb->books(), QDate(2026, 1, 10)), SilentAbort);
     EXPECT_TRUE(ui.saw(QStringLiteral("Jahreswechsel wurde schon durchgeführt!")));
     EXPECT_EQ(opening(1400, "Soll"), Money::fromCents(119000));
 }
@@ -89,7 +90,7 @@ TEST_F(Years, YearChangeArchivesAndCarriesForward)
 TEST_F(Years, NewPeriodEndsInTodaysYear)
 {
     ui.answers = {Btn::Yes};
-    JWechselClick(fb->books(), QDate(2027, 1, 5));
+    runJahreswechsel(fb->books(), QDate(2027, 1, 5));
     EXPECT_EQ(fb->books().settings.buchVon, QStringLiteral("01.01.2026"));
     EXPECT_EQ(fb->books().settings.buchBis, QStringLiteral("31.12.2027"));
 }
@@ -100,10 +101,10 @@ TEST_F(Years, BatchRowsAreNeverCountedTwice)
     ui.answers = {Btn::Yes};
     ASSERT_TRUE(book("30.12.2025;9;4210;1200;Spät;10,00;B;"));
     ui.answers = {Btn::Yes};
-    EXPECT_THROW(JWechselClick(fb->books(), QDate(2026, 1, 10)), SilentAbort);
+    EXPECT_THROW(runJahreswechsel(fb->books(), QDate(2026, 1, 10)), SilentAbort);
     EXPECT_FALSE(QFileInfo::exists(folder("LEDRA25")));
-    EXPECT_EQ(fb->books().TJournal.recordCount(), 3);
-    fb->books().TBuchungen.last();
+    EXPECT_EQ(fb->books().journal.recordCount(), 3);
+    fb->books().stapel.last();
     e().deleteRow();
     // A row of the new year stays in the batch and counts once in the new year.
     fb->books().settings.buchBis = QStringLiteral("31.01.2026");
@@ -111,7 +112,7 @@ TEST_F(Years, BatchRowsAreNeverCountedTwice)
     ASSERT_TRUE(book("05.01.2026;1;4210;1200;Januar;100,00;B;"));
     fb->books().settings.buchBis = QStringLiteral("31.12.2025");
     ui.answers = {Btn::Yes};
-    JWechselClick(fb->books(), QDate(2026, 1, 10));
+    runJahreswechsel(fb->books(), QDate(2026, 1, 10));
     EXPECT_EQ(opening(1200, "Haben"), Money::fromCents(25000)) << "carried without the January row";
     EXPECT_EQ(saldo(1200), Money::fromCents(-35000)) << "opening plus the January row once";
     EXPECT_EQ(saldo(4210), Money::fromCents(10000));
@@ -125,11 +126,11 @@ TEST_F(Years, BatchRowsAreNeverCountedTwice)
 TEST_F(Years, EarlierYearsOpenReturnAndDelete)
 {
     ui.answers = {Btn::Yes};
-    JWechselClick(fb->books(), QDate(2026, 1, 10));
+    runJahreswechsel(fb->books(), QDate(2026, 1, 10));
     ui.clear();
     for (const char *typed : {"", "#", "x/..", "..", "5", "2099"}) {
         ui.inputs = {QString::fromLatin1(typed)};
-        EXPECT_THROW(AltBuchClick(fb->books()), SilentAbort) << typed;
+        EXPECT_THROW(toggleOldYear(fb->books()), SilentAbort) << typed;
         EXPECT_TRUE(ui.saw(QStringLiteral("Buchungsjahr nicht vorhanden!")));
         EXPECT_EQ(fb->status[2], QStringLiteral("DATEN")) << typed;
         ui.clear();
@@ -137,7 +138,7 @@ TEST_F(Years, EarlierYearsOpenReturnAndDelete)
     EXPECT_TRUE(yearFolderFor(fb->books(), QStringLiteral("../25")).endsWith(QStringLiteral("/LEDRA25")))
         << "only the last two characters count";
     ui.inputs = {QStringLiteral("2025")};
-    AltBuchClick(fb->books());
+    toggleOldYear(fb->books());
     EXPECT_EQ(fb->altBuchCaption, QStringLiteral("Aktuelle Buchungsdaten"));
     EXPECT_EQ(fb->status[2], QStringLiteral("LEDRA25"));
     EXPECT_EQ(fb->status[0], QStringLiteral("3 Buchungen"));
@@ -145,7 +146,7 @@ TEST_F(Years, EarlierYearsOpenReturnAndDelete)
     EXPECT_FALSE(fb->controls.delJahrEnabled);
     EXPECT_FALSE(fb->controls.jWechselEnabled);
     EXPECT_TRUE(fb->controls.kSaldouebertrEnabled);
-    AltBuchClick(fb->books());
+    toggleOldYear(fb->books());
     EXPECT_EQ(fb->altBuchCaption, QStringLiteral("Alte Buchungsdaten"));
     EXPECT_EQ(fb->status[2], QStringLiteral("DATEN"));
     EXPECT_EQ(fb->books().settings.buchBis, QStringLiteral("31.12.2026"));
@@ -154,34 +155,34 @@ TEST_F(Years, EarlierYearsOpenReturnAndDelete)
     QDir().mkpath(folder("LEDRA25") + QStringLiteral("/Unterordner"));
     ui.inputs = {QStringLiteral("25")};
     ui.answers = {Btn::Yes};
-    DelJahrClick(fb->books());
+    deleteJahr(fb->books());
     EXPECT_FALSE(QFileInfo::exists(folder("LEDRA25") + QStringLiteral("/Journal.DB")));
     EXPECT_TRUE(QFileInfo::exists(folder("LEDRA25") + QStringLiteral("/Unterordner")));
     ASSERT_FALSE(ui.messages.empty());
     EXPECT_TRUE(ui.messages.back().text.startsWith(QStringLiteral("Beim Löschen des Verzeichnisses ")));
     ui.inputs = {QStringLiteral("../..")};
-    EXPECT_THROW(DelJahrClick(fb->books()), SilentAbort);
+    EXPECT_THROW(deleteJahr(fb->books()), SilentAbort);
     EXPECT_TRUE(QFileInfo::exists(fx.base + QStringLiteral("/Konten.DB"))) << "nothing outside a year folder is touched";
 }
 
 TEST_F(Years, LaterCarryForwardAsksPerAccount)
 {
     ui.answers = {Btn::Yes};
-    JWechselClick(fb->books(), QDate(2026, 1, 10));
+    runJahreswechsel(fb->books(), QDate(2026, 1, 10));
     ui.inputs = {QStringLiteral("25")};
-    AltBuchClick(fb->books());
+    toggleOldYear(fb->books());
     // A late correction in 2025: another rent payment.
     fb->books().settings.buchBis = QStringLiteral("31.12.2025");
     ui.answers = {Btn::Yes};
     ASSERT_TRUE(book("31.12.2025;4;4210;1200;Nachtrag;50,00;B;"));
     ui.answers = {Btn::Yes};
-    e().SpeichernClick();
+    e().transferStapel();
     ui.clear();
     ui.answers = {Btn::Yes};
-    KSaldouebertrClick(fb->books());
+    carryForwardSalden(fb->books());
     ASSERT_EQ(ui.questions.size(), 1u) << "only the bank account changed";
     EXPECT_EQ(ui.questions[0].text, QStringLiteral("Bank alt: -250,00\rüberschreiben mit neu: -300"));
-    AltBuchClick(fb->books()); // back to the current year
+    toggleOldYear(fb->books()); // back to the current year
     EXPECT_EQ(opening(1200, "Haben"), Money::fromCents(30000));
     EXPECT_EQ(saldo(1200), Money::fromCents(-30000));
 }
@@ -197,15 +198,15 @@ TEST_F(Books, VatBasisSwitchRewritesDueTax)
     ASSERT_TRUE(book("05.03.%Y;102;1200;1400;Zahlung;1190,00;B;"));
     ASSERT_TRUE(book("06.03.%Y;103;1200;1400;Fremd;100,00;B;"));
     ui.answers = {Btn::Yes};
-    e().SpeichernClick();
+    e().transferStapel();
     fb->books().settings.istSteuer = true;
     ui.clear();
     ui.answers = {Btn::Yes};
-    VerstPruefClick(fb->books());
+    switchVersteuerung(fb->books());
     EXPECT_TRUE(ui.saw(QStringLiteral("Der Beleg 101 wurde überzahlt.\rDiese Buchung ist unzulässig und sollte storniert "
                                       "werden.\rDie Umsatzsteuerschuld wird automatisch angepasst.")));
     std::map<QString, std::pair<Money, double>> due;
-    Table &j = fb->books().TJournal;
+    Table &j = fb->books().journal;
     for (j.first(); !j.eof(); j.next())
         due[j.asString(QStringLiteral("Belegnummer")) + j.asString(QStringLiteral("Buchungstext"))] = {
             j.asMoney(QStringLiteral("Stfaellig")), j.asDouble(QStringLiteral("Steuersatz"))};
@@ -218,7 +219,7 @@ TEST_F(Books, VatBasisSwitchRewritesDueTax)
 
     fb->books().settings.istSteuer = false;
     ui.answers = {Btn::Yes};
-    VerstPruefClick(fb->books());
+    switchVersteuerung(fb->books());
     for (j.first(); !j.eof(); j.next()) {
         EXPECT_EQ(j.asMoney(QStringLiteral("Stfaellig")), Money());
         if (j.asMoney(QStringLiteral("Steuer")).isZero()) {

@@ -1,5 +1,5 @@
 #include "app/Shell.h"
-#include "invoicebook/URechDaten.h"
+#include "invoicebook/RechnungsbuchStore.h"
 #include "store/TableFile.h"
 #include "support/Fixture.h"
 #include "ui/ScriptedUi.h"
@@ -24,7 +24,7 @@ struct StartAndClose : ::testing::Test {
     bool start(QRect screen = QRect())
     {
         fb = std::make_unique<Shell>(ui, fx.program);
-        return fb->FormCreate(screen, QDate(2026, 12, 7));
+        return fb->start(screen, QDate(2026, 12, 7));
     }
 };
 
@@ -42,7 +42,7 @@ TEST_F(StartAndClose, StartsOnTheShippedDataWithoutAMessage)
     EXPECT_TRUE(fb->controls.delJahrEnabled);
     EXPECT_FALSE(fb->controls.kSaldouebertrEnabled);
     EXPECT_FALSE(fb->controls.jWechselEnabled) << "the period of the current year has not ended";
-    EXPECT_TRUE(fb->books().TBuchungen.isActive());
+    EXPECT_TRUE(fb->books().stapel.isActive());
     EXPECT_TRUE(TableFile::exists(fx.base, QStringLiteral("OP.db")));
 }
 
@@ -89,73 +89,73 @@ TEST_F(StartAndClose, WindowIsKeptOnTheScreen)
 TEST_F(StartAndClose, CloseAsksAboutTheBatchAndSavesSettings)
 {
     ASSERT_TRUE(start());
-    fb->books().TBuchungen.appendRecord({1, QDate(2026, 3, 1), QStringLiteral("Test")});
-    fb->books().TBuchungen.insert();
-    EXPECT_FALSE(fb->FormClose());
+    fb->books().stapel.appendRecord({1, QDate(2026, 3, 1), QStringLiteral("Test")});
+    fb->books().stapel.insert();
+    EXPECT_FALSE(fb->close());
     EXPECT_TRUE(ui.saw(QStringLiteral("Bitte noch die Buchung speichern!\r(Das Häkchen klicken)")));
-    fb->books().TBuchungen.cancel();
+    fb->books().stapel.cancel();
     ui.answers = {Btn::No};
-    EXPECT_FALSE(fb->FormClose());
+    EXPECT_FALSE(fb->close());
     ASSERT_EQ(ui.questions.size(), 1u);
     EXPECT_EQ(ui.questions[0].text, QStringLiteral("Buchungen im Stapel lassen und beenden?  "));
     fb->books().settings.belegnr = QStringLiteral("77");
     ui.answers = {Btn::Yes};
-    EXPECT_TRUE(fb->FormClose());
-    EXPECT_FALSE(fb->books().TBuchungen.isActive());
+    EXPECT_TRUE(fb->close());
+    EXPECT_FALSE(fb->books().stapel.isActive());
     // The next start shows the rows again and has the settings.
     ASSERT_TRUE(start());
-    EXPECT_EQ(fb->books().TBuchungen.recordCount(), 1);
+    EXPECT_EQ(fb->books().stapel.recordCount(), 1);
     EXPECT_EQ(fb->books().settings.belegnr, QStringLiteral("77"));
 }
 
 TEST_F(StartAndClose, PageSwitchRules)
 {
     ASSERT_TRUE(start());
-    fb->books().TBuchungen.insert();
-    EXPECT_FALSE(fb->PageControl1Changing());
+    fb->books().stapel.insert();
+    EXPECT_FALSE(fb->mayLeavePage());
     EXPECT_TRUE(ui.saw(QStringLiteral("Bitte erst die Dateneingabe beenden.")));
-    fb->books().TBuchungen.cancel();
-    EXPECT_TRUE(fb->PageControl1Changing());
-    fb->PageControl1Change(Shell::Page::Einstellung);
+    fb->books().stapel.cancel();
+    EXPECT_TRUE(fb->mayLeavePage());
+    fb->pageChanged(Shell::Page::Einstellung);
     EXPECT_TRUE(fb->controls.skrButtonsVisible) << "empty chart of accounts";
     fb->settingsFocus = QStringLiteral("EBuchBis");
     fb->books().settings.buchBis = QStringLiteral("31.13.26");
     ui.clear();
-    EXPECT_FALSE(fb->PageControl1Changing());
+    EXPECT_FALSE(fb->mayLeavePage());
     EXPECT_EQ(ui.focused, QStringLiteral("EBuchBis"));
     fb->books().settings.buchBis = QStringLiteral("31.12.26");
-    EXPECT_TRUE(fb->PageControl1Changing());
+    EXPECT_TRUE(fb->mayLeavePage());
     EXPECT_EQ(fb->books().settings.buchBis, QStringLiteral("31.12.2026"));
 
     // Konten: an invalid pending row refuses the switch.
-    fb->PageControl1Change(Shell::Page::Konten);
-    fb->books().TKonten2.insert();
-    fb->books().TKonten2.setValue(QStringLiteral("KtoNr"), 1000); // no name: required field
+    fb->pageChanged(Shell::Page::Konten);
+    fb->books().kontenGrid.insert();
+    fb->books().kontenGrid.setValue(QStringLiteral("KtoNr"), 1000); // no name: required field
     ui.clear();
-    EXPECT_FALSE(fb->PageControl1Changing());
+    EXPECT_FALSE(fb->mayLeavePage());
     EXPECT_TRUE(ui.saw(QStringLiteral("Bitte erst die Dateneingabe beenden.")));
-    fb->books().TKonten2.setValue(QStringLiteral("Name"), QStringLiteral("Kasse"));
-    fb->books().TKonten2.setValue(QStringLiteral("Art"), 5);
-    EXPECT_TRUE(fb->PageControl1Changing());
-    EXPECT_TRUE(fb->books().TKonten2.isBrowse());
-    fb->books().TKonten.refresh();
-    EXPECT_TRUE(fb->books().TKonten.findKey({1000})) << "the pending row was posted before the switch";
+    fb->books().kontenGrid.setValue(QStringLiteral("Name"), QStringLiteral("Kasse"));
+    fb->books().kontenGrid.setValue(QStringLiteral("Art"), 5);
+    EXPECT_TRUE(fb->mayLeavePage());
+    EXPECT_TRUE(fb->books().kontenGrid.isBrowse());
+    fb->books().konten.refresh();
+    EXPECT_TRUE(fb->books().konten.findKey({1000})) << "the pending row was posted before the switch";
 }
 
 TEST_F(StartAndClose, DataOperationGuard)
 {
     ASSERT_TRUE(start());
-    fb->books().TBuchungen.insert();
-    EXPECT_THROW(fb->books().BeginDataOperation(), SilentAbort);
+    fb->books().stapel.insert();
+    EXPECT_THROW(fb->books().beginDataOperation(), SilentAbort);
     EXPECT_TRUE(ui.saw(QStringLiteral("Bitte erst Dateneingabe beenden!")));
-    fb->books().TBuchungen.cancel();
-    fb->books().BeginDataOperation();
+    fb->books().stapel.cancel();
+    fb->books().beginDataOperation();
     EXPECT_TRUE(ui.progressShown);
-    EXPECT_THROW(fb->books().CheckDataOperation(), SilentAbort);
+    EXPECT_THROW(fb->books().checkNoDataOperation(), SilentAbort);
     EXPECT_TRUE(ui.saw(QStringLiteral("Datenvorgang läuft!")));
-    fb->books().EndDataOperation();
+    fb->books().endDataOperation();
     EXPECT_FALSE(ui.progressShown);
-    EXPECT_NO_THROW(fb->books().CheckDataOperation());
+    EXPECT_NO_THROW(fb->books().checkNoDataOperation());
 }
 
 TEST_F(StartAndClose, YearFolderUpgradeAndFallback)
@@ -173,19 +173,19 @@ TEST_F(StartAndClose, YearFolderUpgradeAndFallback)
     }
     for (const char *f : {"Bilanz.DB", "Journal.DB"})
         QFile::copy(fx.base + QLatin1Char('/') + QLatin1String(f), y + QLatin1Char('/') + QLatin1String(f));
-    EXPECT_TRUE(fb->books().OpenDataFolder(y, QDate(2026, 12, 7)));
+    EXPECT_TRUE(fb->books().openDataFolder(y, QDate(2026, 12, 7)));
     EXPECT_TRUE(ui.messages.empty());
     EXPECT_EQ(fb->status[2], QStringLiteral("LEDRA24"));
     EXPECT_TRUE(TableFile::exists(y, QStringLiteral("BWA.db")));
-    ASSERT_TRUE(fb->books().TKonten.findKey({1000}));
-    EXPECT_EQ(fb->books().TKonten.asMoney(QStringLiteral("Saldo")), Money::fromUnits(1234500));
-    EXPECT_EQ(fb->books().TKonten.fieldCount(), 16);
+    ASSERT_TRUE(fb->books().konten.findKey({1000}));
+    EXPECT_EQ(fb->books().konten.asMoney(QStringLiteral("Saldo")), Money::fromUnits(1234500));
+    EXPECT_EQ(fb->books().konten.fieldCount(), 16);
     EXPECT_FALSE(QFile::exists(y + QStringLiteral("/XKonten.DB")));
     EXPECT_FALSE(fb->controls.delJahrEnabled);
     EXPECT_TRUE(fb->controls.kSaldouebertrEnabled);
 
     // A folder that does not exist falls back to the base data folder.
-    EXPECT_FALSE(fb->books().OpenDataFolder(fx.base + QStringLiteral("/LEDRA99")));
+    EXPECT_FALSE(fb->books().openDataFolder(fx.base + QStringLiteral("/LEDRA99")));
     EXPECT_EQ(fb->status[2], QStringLiteral("DATEN"));
 }
 
@@ -197,7 +197,7 @@ TEST_F(StartAndClose, UpdateFolderDeliversANewerTable)
     TableFile::create(u + QStringLiteral("/NEWKonten.DB"), Schemas::konten());
     ASSERT_TRUE(start());
     EXPECT_FALSE(QFile::exists(u + QStringLiteral("/NEWKonten.DB"))) << "moved into place";
-    EXPECT_TRUE(fb->books().TKonten.findKey({1200})) << "old rows were appended";
+    EXPECT_TRUE(fb->books().konten.findKey({1200})) << "old rows were appended";
 }
 
 TEST(Cli, InfoPrintsTheStatusFieldsAndFailsOnAMissingFolder)
@@ -241,6 +241,6 @@ TEST_F(StartAndClose, InvoicingProgramBesideIsBound)
     ASSERT_NE(fb->rechDaten(), nullptr);
     EXPECT_TRUE(fb->rechDaten()->MitProtokoll);
     EXPECT_TRUE(fb->rechDaten()->TRechbuch.isActive());
-    EXPECT_TRUE(fb->FormClose(false));
+    EXPECT_TRUE(fb->close(false));
     EXPECT_EQ(fb->rechDaten(), nullptr);
 }

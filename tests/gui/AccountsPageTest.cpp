@@ -4,7 +4,7 @@
 
 #include "GuiFixture.h"
 
-#include "app/qt/AccountsDelegate.h"
+#include "app/qt/KontenDelegate.h"
 #include "app/qt/BuchenPage.h"
 #include "app/qt/DbNavigator.h"
 #include "app/qt/EinstellungPage.h"
@@ -25,7 +25,7 @@
 #include <functional>
 
 namespace {
-using Col = AccountsDelegate::Column;
+using Col = KontenDelegate::Column;
 
 class AccountsPage : public BooksWindow {
 protected:
@@ -34,7 +34,7 @@ protected:
         EXPECT_TRUE(window->PageControl1()->requestPage(1));
         return window->kontenPage();
     }
-    Table &accounts() { return window->core().books().TKonten2; }
+    Table &accounts() { return window->core().books().kontenGrid; }
     QTableView *grid() { return window->kontenPage()->DBGrid1(); }
     const TableModel *model() { return window->kontenPage()->gridModel(); }
     int rowOf(int ktoNr) {
@@ -69,7 +69,7 @@ protected:
 TEST_F(AccountsPage, AccountInUseKeepsItsNameButTakesAnOpeningBalance) {
     open();
     // Only the batch knows the account: its balance is still 0.
-    window->core().books().TBuchungen.appendRecord({1, QDate::currentDate(), QStringLiteral("Erlös"), 1200,
+    window->core().books().stapel.appendRecord({1, QDate::currentDate(), QStringLiteral("Erlös"), 1200,
                                             8400, QVariant(), QVariant(), QVariant(), 19.0, 1,
                                             QVariant(), true});
     ASSERT_GE(rowOf(8400), 0);
@@ -111,7 +111,7 @@ TEST_F(AccountsPage, WrongSideBalanceIsDrawnInItsColour) {
     typeAndEnter(editor, QStringLiteral("10"));
     post();
 
-    const AccountsDelegate *d = window->kontenPage()->gridDelegate();
+    const KontenDelegate *d = window->kontenPage()->gridDelegate();
     const QModelIndex revenue = model()->index(rowOf(8400), Col::Saldo);
     const QModelIndex bank = model()->index(rowOf(1200), Col::Saldo);
     EXPECT_EQ(d->balanceBackground(revenue, false), QColor(255, 0, 0));
@@ -212,19 +212,19 @@ TEST_F(WindowTest, StandardChartFillsAnEmptyChartAndItsTaxAccounts) {
     page->BSKR03()->click();
     Shell &core = window->core();
     EXPECT_TRUE(ui.messages.empty()) << messageTexts().join(QLatin1Char('|')).toStdString();
-    ASSERT_GT(core.books().TKonten2.recordCount(), 100);
-    EXPECT_EQ(window->kontenPage()->gridModel()->rowCount(), core.books().TKonten2.recordCount());
+    ASSERT_GT(core.books().kontenGrid.recordCount(), 100);
+    EXPECT_EQ(window->kontenPage()->gridModel()->rowCount(), core.books().kontenGrid.recordCount());
     EXPECT_EQ(page->Vorsteuer()->text(), QStringLiteral("1570"));
     EXPECT_EQ(page->KontoMwst()->text(), QStringLiteral("1770"));
     EXPECT_EQ(window->statusPanel(1)->text(),
-              QStringLiteral("%1 Konten").arg(core.books().TKonten2.recordCount()));
+              QStringLiteral("%1 Konten").arg(core.books().kontenGrid.recordCount()));
     EXPECT_TRUE(page->BSKR03()->isHidden());
 }
 
 TEST_F(WindowTest, SectionEditorStoresTheRowBeingTypedWhenClosed) {
     start();
     Shell &core = window->core();
-    const int before = core.books().TBWA.recordCount();
+    const int before = core.books().bwa.recordCount();
     QString caption;
     int help = 0;
     // The editor is modal: it is worked on from the event loop it runs.
@@ -250,7 +250,7 @@ TEST_F(WindowTest, SectionEditorStoresTheRowBeingTypedWhenClosed) {
         if (editor->isVisible()) {
             ADD_FAILURE() << "the editor did not close: "
                           << messageTexts().join(QLatin1Char('|')).toStdString();
-            core.books().TBWA.cancel();
+            core.books().bwa.cancel();
             editor->reject();
         }
     };
@@ -258,8 +258,8 @@ TEST_F(WindowTest, SectionEditorStoresTheRowBeingTypedWhenClosed) {
     window->einstellungPage()->BBWA()->click();
     EXPECT_EQ(caption, QStringLiteral("BWA-Sektionen eingeben"));
     EXPECT_EQ(help, 33);
-    EXPECT_TRUE(core.books().TBWA.isBrowse());
-    ASSERT_EQ(core.books().TBWA.recordCount(), before + 1);
-    ASSERT_TRUE(core.books().TBWA.findKey({12040}));
-    EXPECT_EQ(core.books().TBWA.asString(QStringLiteral("Sektion")), QStringLiteral("Sonstiges"));
+    EXPECT_TRUE(core.books().bwa.isBrowse());
+    ASSERT_EQ(core.books().bwa.recordCount(), before + 1);
+    ASSERT_TRUE(core.books().bwa.findKey({12040}));
+    EXPECT_EQ(core.books().bwa.asString(QStringLiteral("Sektion")), QStringLiteral("Sonstiges"));
 }

@@ -8,7 +8,7 @@
 #include "app/qt/BuchenPage.h"
 #include "app/qt/PageControl.h"
 #include "app/qt/Panel.h"
-#include "posting/UBuchen.h"
+#include "posting/BuchungRules.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -24,8 +24,8 @@ namespace {
 class EntryPanel : public BooksWindow {
 protected:
     BuchenPage *page() { return window->buchenPage(); }
-    Table &batch() { return window->core().books().TBuchungen; }
-    BookingEntry &entry() { return window->core().entry(); }
+    Table &batch() { return window->core().books().stapel; }
+    BuchungRules &entry() { return window->core().entry(); }
     QString gridText(int row, const char *field) {
         const TableModel *m = page()->gridModel();
         return m->data(m->index(row, m->columnOf(QString::fromLatin1(field)))).toString();
@@ -255,7 +255,7 @@ TEST_F(EntryPanel, SaveButtonMovesTheBatchIntoTheJournal) {
     EXPECT_EQ(ui.questions[0].text, QStringLiteral("Buchungen ins Journal übernehmen?"));
     EXPECT_EQ(batch().recordCount(), 0);
     EXPECT_EQ(page()->gridModel()->rowCount(), 0);
-    EXPECT_EQ(window->core().books().TJournal.recordCount(), 1);
+    EXPECT_EQ(window->core().books().journal.recordCount(), 1);
     EXPECT_EQ(window->statusPanel(0)->text(), QStringLiteral("1 Buchungen"));
     EXPECT_EQ(window->statusPanel(3)->text(), QStringLiteral("OK"));
     EXPECT_FALSE(window->BSpeichern()->isEnabled());

@@ -116,7 +116,7 @@ void BooksWindow::bookByKeys(const QString &date, const QString &belNr, const QS
 }
 
 Money BooksWindow::saldo(int konto) {
-    Table &k = window->core().books().TKonten;
+    Table &k = window->core().books().konten;
     k.refresh();
     if (!k.findKey({konto}))
         return Money::fromUnits(-999999999);
@@ -138,7 +138,7 @@ void BooksWindow::startWithJournal() {
                                        QStringLiteral("Verkauf"), QStringLiteral("238")));
     ui.answers = {Btn::Yes};
     window->BSpeichern()->click();
-    ASSERT_EQ(window->core().books().TJournal.recordCount(), 3);
-    ASSERT_EQ(window->core().books().TBuchungen.recordCount(), 0);
+    ASSERT_EQ(window->core().books().journal.recordCount(), 3);
+    ASSERT_EQ(window->core().books().stapel.recordCount(), 0);
     ui.clear();
 }

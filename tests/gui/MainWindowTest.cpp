@@ -44,13 +44,13 @@ TEST_F(WindowTest, StartsOnTheShippedDataWithoutAnyMessage) {
     Shell &core = w.core();
     EXPECT_EQ(w.statusPanel(0)->text(), QStringLiteral("0 Buchungen"));
     EXPECT_EQ(w.statusPanel(1)->text(),
-              QStringLiteral("%1 Konten").arg(core.books().TKonten2.recordCount()));
+              QStringLiteral("%1 Konten").arg(core.books().kontenGrid.recordCount()));
     EXPECT_EQ(w.statusPanel(2)->text(), QStringLiteral("DATEN"));
     EXPECT_FALSE(w.ProgressBar1()->isVisible());
 
     // The grids show the tables the rules opened.
     const TableModel *accounts = w.kontenPage()->gridModel();
-    ASSERT_EQ(core.books().TKonten2.recordCount(), 2);
+    ASSERT_EQ(core.books().kontenGrid.recordCount(), 2);
     EXPECT_EQ(w.statusPanel(1)->text(), QStringLiteral("2 Konten"));
     ASSERT_EQ(accounts->rowCount(), 2);
     const QStringList bank{"1200", "Bank", "Bank", "0", "0,00", "0,00", "0,00", "", ""};
@@ -71,7 +71,7 @@ TEST_F(WindowTest, StartsOnTheShippedDataWithoutAnyMessage) {
 TEST_F(WindowTest, PageStaysWhileABatchRowIsBeingEntered) {
     MainWindow &w = start();
     Shell &core = w.core();
-    core.books().TBuchungen.insert();
+    core.books().stapel.insert();
 
     clickTab(w, 1);
     EXPECT_EQ(w.PageControl1()->currentIndex(), 0);
@@ -82,7 +82,7 @@ TEST_F(WindowTest, PageStaysWhileABatchRowIsBeingEntered) {
     EXPECT_EQ(w.PageControl1()->currentIndex(), 0) << "Ctrl+Tab asks the same question";
     EXPECT_EQ(ui.messages.size(), 2u);
 
-    core.books().TBuchungen.cancel();
+    core.books().stapel.cancel();
     clickTab(w, 1);
     EXPECT_EQ(w.PageControl1()->currentIndex(), 1);
     EXPECT_EQ(core.books().page, Shell::Page::Konten);
@@ -208,7 +208,7 @@ TEST_F(WindowTest, EnterMovesThroughTheEntryPanelOnlyOnPageBuchen) {
 
 TEST_F(WindowTest, EntryPanelShowsTheCurrentBatchRow) {
     MainWindow &w = start(false);
-    Table &batch = w.core().books().TBuchungen;
+    Table &batch = w.core().books().stapel;
     batch.appendRecord({7, QDate(2024, 5, 6), QStringLiteral("Miete Mai"), 4210, 1200,
                         QVariant::fromValue(Money::fromCents(100000)),
                         QVariant::fromValue(Money::fromCents(100000)),

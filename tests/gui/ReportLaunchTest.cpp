@@ -10,7 +10,7 @@
 #include "app/qt/PageControl.h"
 #include "reportengine/Layout.h"
 #include "reports/ReportViewer.h"
-#include "reports/UEingrenzung.h"
+#include "reports/EingrenzungRules.h"
 
 #include <QAction>
 #include <QLineEdit>
@@ -150,11 +150,11 @@ TEST_F(ReportLaunch, JournalButtonListsTheJournalWithItsControlsDisabledMeanwhil
 
 TEST_F(ReportLaunch, OtherYearOpenedResetsTheFilterToDateOrder) {
     ASSERT_NO_FATAL_FAILURE(startReports());
-    reports::TFEingrenzung &filter = window->reportContext().filter;
-    filter.choose(reports::TFEingrenzung::Sort::Belegnummer);
+    reports::EingrenzungRules &filter = window->reportContext().filter;
+    filter.choose(reports::EingrenzungRules::Sort::Belegnummer);
     ASSERT_TRUE(window->core().resetFilterOrder);
     window->core().resetFilterOrder();
-    EXPECT_EQ(filter.sort, reports::TFEingrenzung::Sort::Datum);
+    EXPECT_EQ(filter.sort, reports::EingrenzungRules::Sort::Datum);
     EXPECT_EQ(filter.EVon, QStringLiteral("01.01.") + year());
     EXPECT_EQ(filter.EBis, QStringLiteral("31.12.") + year());
 }

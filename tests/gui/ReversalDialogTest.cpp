@@ -5,8 +5,8 @@
 #include "GuiFixture.h"
 
 #include "app/qt/BuchenPage.h"
-#include "app/qt/JournalDialog.h"
-#include "posting/UJournal.h"
+#include "app/qt/ReversalDialog.h"
+#include "posting/StornoRules.h"
 
 #include <QAction>
 #include <QFileInfo>
@@ -20,27 +20,27 @@
 #include <QWheelEvent>
 
 namespace {
-class ReversalDialog : public BooksWindow {
+class Reversal : public BooksWindow {
 protected:
-    Table &batch() { return window->core().books().TBuchungen; }
-    Table &journal() { return window->core().books().TJournal; }
+    Table &batch() { return window->core().books().stapel; }
+    Table &journal() { return window->core().books().journal; }
 
-    JournalDialog *openDialog() {
+    ReversalDialog *openDialog() {
         QAction *storno = window->PopupMenu1().Storno1;
         EXPECT_TRUE(storno->isEnabled());
         storno->trigger();
-        JournalDialog *d = window->journalDialog();
+        ReversalDialog *d = window->journalDialog();
         EXPECT_NE(d, nullptr);
         if (d) {
             EXPECT_TRUE(QTest::qWaitForWindowExposed(d));
         }
         return d;
     }
-    static QString cell(JournalDialog *d, int row, const char *field) {
+    static QString cell(ReversalDialog *d, int row, const char *field) {
         const TableModel *m = d->gridModel();
         return m->data(m->index(row, m->columnOf(QString::fromLatin1(field)))).toString();
     }
-    static void clickRow(JournalDialog *d, int row) {
+    static void clickRow(ReversalDialog *d, int row) {
         QTableView *g = d->DBGrid1();
         const QRect r = g->visualRect(d->gridModel()->index(row, 0));
         QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, r.center());
@@ -48,10 +48,10 @@ protected:
 };
 } // namespace
 
-TEST_F(ReversalDialog, OkReversesTheChosenRowAndClosesTheDialog) {
+TEST_F(Reversal, OkReversesTheChosenRowAndClosesTheDialog) {
     ASSERT_NO_FATAL_FAILURE(startWithJournal());
     const Money tonerBefore = saldo(4930);
-    JournalDialog *d = openDialog();
+    ReversalDialog *d = openDialog();
     ASSERT_NE(d, nullptr);
     EXPECT_EQ(d->windowTitle(), QStringLiteral("Buchungssatz stornieren"));
     EXPECT_FALSE(d->isModal());
@@ -85,9 +85,9 @@ TEST_F(ReversalDialog, OkReversesTheChosenRowAndClosesTheDialog) {
     EXPECT_EQ(window->buchenPage()->gridModel()->rowCount(), 1) << "the batch grid shows it";
 }
 
-TEST_F(ReversalDialog, DoubleClickKeepsTheDialogAndCloseRestoresBookingOrder) {
+TEST_F(Reversal, DoubleClickKeepsTheDialogAndCloseRestoresBookingOrder) {
     ASSERT_NO_FATAL_FAILURE(startWithJournal());
-    JournalDialog *d = openDialog();
+    ReversalDialog *d = openDialog();
     ASSERT_NE(d, nullptr);
 
     QTableView *g = d->DBGrid1();
@@ -113,16 +113,16 @@ TEST_F(ReversalDialog, DoubleClickKeepsTheDialogAndCloseRestoresBookingOrder) {
     EXPECT_EQ(cell(d, 0, "Buchungstext"), QStringLiteral("Toner")) << "booking order again";
 
     // Opened again it is the same window, in voucher order.
-    JournalDialog *again = openDialog();
+    ReversalDialog *again = openDialog();
     EXPECT_EQ(again, d);
     EXPECT_EQ(cell(d, 0, "Buchungstext"), QStringLiteral("Porto"));
 }
 
-TEST_F(ReversalDialog, F1ShowsTheDialogsHelpPage) {
+TEST_F(Reversal, F1ShowsTheDialogsHelpPage) {
     data.writeFile(data.program + QStringLiteral("/ledra-hilfe/17.html"),
                    "<html><body>Stornieren</body></html>");
     ASSERT_NO_FATAL_FAILURE(startWithJournal());
-    JournalDialog *d = openDialog();
+    ReversalDialog *d = openDialog();
     ASSERT_NE(d, nullptr);
     QTest::keyClick(d->DBGrid1(), Qt::Key_F1);
     auto *help = window->findChild<QTextBrowser *>(QStringLiteral("Hilfe"));
@@ -136,9 +136,9 @@ TEST_F(ReversalDialog, F1ShowsTheDialogsHelpPage) {
     EXPECT_EQ(QFileInfo(help->source().toLocalFile()).fileName(), QStringLiteral("index.html"));
 }
 
-TEST_F(ReversalDialog, NewBatchRowClosesTheWindowAndStornoFollowsTheBatchState) {
+TEST_F(Reversal, NewBatchRowClosesTheWindowAndStornoFollowsTheBatchState) {
     ASSERT_NO_FATAL_FAILURE(startWithJournal());
-    JournalDialog *d = openDialog();
+    ReversalDialog *d = openDialog();
     ASSERT_NE(d, nullptr);
 
     // "&Neu" from the menu while the dialog is in front.
@@ -153,9 +153,9 @@ TEST_F(ReversalDialog, NewBatchRowClosesTheWindowAndStornoFollowsTheBatchState) 
     EXPECT_TRUE(window->PopupMenu1().Storno1->isEnabled());
 }
 
-TEST_F(ReversalDialog, WheelMovesTheJournalRowAndCtrlLDeletesIt) {
+TEST_F(Reversal, WheelMovesTheJournalRowAndCtrlLDeletesIt) {
     ASSERT_NO_FATAL_FAILURE(startWithJournal());
-    JournalDialog *d = openDialog();
+    ReversalDialog *d = openDialog();
     ASSERT_NE(d, nullptr);
     clickRow(d, 0);
     ASSERT_EQ(journal().recNo(), 0);
@@ -191,7 +191,7 @@ TEST_F(ReversalDialog, WheelMovesTheJournalRowAndCtrlLDeletesIt) {
     EXPECT_EQ(saldo(1000), Money()) << "the balances are recomputed without it";
 }
 
-TEST_F(ReversalDialog, F1InTheMainWindowShowsTheFieldsOrThePagesHelp) {
+TEST_F(Reversal, F1InTheMainWindowShowsTheFieldsOrThePagesHelp) {
     data.writeFile(data.program + QStringLiteral("/ledra-hilfe/12.html"), "<html><body>Belegnummer</body></html>");
     data.writeFile(data.program + QStringLiteral("/ledra-hilfe/10.html"), "<html><body>Buchen</body></html>");
     ASSERT_NO_FATAL_FAILURE(startWithJournal());

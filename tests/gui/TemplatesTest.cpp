@@ -6,8 +6,8 @@
 
 #include "app/qt/BuchenPage.h"
 #include "app/qt/Panel.h"
-#include "posting/UBuchen.h"
-#include "posting/UJournal.h"
+#include "posting/BuchungRules.h"
+#include "posting/StornoRules.h"
 
 #include <QAbstractItemView>
 #include <QAction>
@@ -19,7 +19,7 @@ namespace {
 class Templates : public BooksWindow {
 protected:
     BuchenPage *page() { return window->buchenPage(); }
-    Table &batch() { return window->core().books().TBuchungen; }
+    Table &batch() { return window->core().books().stapel; }
     QStringList listed() {
         QStringList texts;
         for (int i = 0; i < page()->BuchText()->count(); ++i)
@@ -93,7 +93,7 @@ TEST_F(Templates, StoredTemplateFillsANewRowWhenPickedAndCanBeDeleted) {
 
 TEST_F(Templates, F4PutsTheSplittingAccountIntoTheFocusedAccountField) {
     start();
-    Table &accounts = window->core().books().TKonten;
+    Table &accounts = window->core().books().konten;
     const int accountsBefore = accounts.recordCount();
     ASSERT_EQ(splittingAccountNumber(window->core().books()), 0);
 

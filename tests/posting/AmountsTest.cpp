@@ -11,7 +11,7 @@ struct Row {
 };
 Row lastRow(BooksSession &fb)
 {
-    Table &b = fb.TBuchungen;
+    Table &b = fb.stapel;
     b.last();
     return {b.asMoney(QStringLiteral("Netto")), b.asMoney(QStringLiteral("Brutto")), b.asMoney(QStringLiteral("Steuer"))};
 }
@@ -37,10 +37,10 @@ TEST_F(Books, NetAndGrossRoundHalfToEvenCents)
     EXPECT_EQ(lastRow(fb->books()).brutto, Money::fromCents(58)) << "57.5 cents go to the even cent";
     ASSERT_TRUE(book("05.03.%Y;6;4930;1200;Null;0;B;"));
     EXPECT_EQ(lastRow(fb->books()).steuer, Money());
-    const int rows = fb->books().TBuchungen.recordCount();
+    const int rows = fb->books().stapel.recordCount();
     EXPECT_FALSE(book("05.03.%Y;7;4930;1200;Minus;-5,00;B;"));
     EXPECT_TRUE(ui.saw(QStringLiteral("Betrag darf nicht negativ sein!")));
-    EXPECT_EQ(fb->books().TBuchungen.recordCount(), rows);
+    EXPECT_EQ(fb->books().stapel.recordCount(), rows);
     EXPECT_FALSE(book("05.03.%Y;7;4930;4930;Gleich;5,00;B;"));
     EXPECT_TRUE(ui.saw(QStringLiteral("Soll- und Habenkonto sind gleich")));
 }
@@ -77,7 +77,7 @@ TEST_F(Books, AccountSearchAndRateDerivation)
 {
     ui.answers = {Btn::Yes, Btn::Yes, Btn::Yes};
     ASSERT_TRUE(book("05.03.%Y;1;12;ka;Nummer und Name;10,00;B;"));
-    Table &b = fb->books().TBuchungen;
+    Table &b = fb->books().stapel;
     b.last();
     EXPECT_EQ(b.asInt(QStringLiteral("Soll")), 12);
     EXPECT_EQ(b.asInt(QStringLiteral("Haben")), 1000) << "first name in name order that starts with Ka";
@@ -105,22 +105,22 @@ TEST_F(Books, PrefillNumbersAndDates)
     autoNumberCounter(fx.base, 500);
     fb->books().settings.belegnr = QStringLiteral("40");
     ASSERT_TRUE(book("05.03.%Y;40;1200;8300;Erste;10,70;B;"));
-    Table &b = fb->books().TBuchungen;
+    Table &b = fb->books().stapel;
     b.last();
     EXPECT_EQ(b.asInt(QStringLiteral("Autonummer")), 500) << "not below the stored counter";
     // A new row copies date, accounts and text of the last one and takes the next voucher.
-    e().NeuClick();
+    e().newRow();
     EXPECT_EQ(b.asDate(QStringLiteral("Belegdatum")), QDate(QDate::currentDate().year(), 3, 5));
     EXPECT_EQ(b.asInt(QStringLiteral("Soll")), 1200);
     EXPECT_EQ(b.asString(QStringLiteral("Buchungstext")), QStringLiteral("Erste"));
     EXPECT_EQ(b.asInt(QStringLiteral("Belegnummer")), 41);
     EXPECT_EQ(b.asInt(QStringLiteral("Autonummer")), 501);
     EXPECT_DOUBLE_EQ(b.asDouble(QStringLiteral("Steuersatz")), 7.0) << "the credit account's exit ran";
-    e().AbbruchClick();
+    e().cancelRow();
     ASSERT_TRUE(book("05.03.%Y;12000;4930;1200;Hoch;10,00;B;"));
-    e().NeuClick();
+    e().newRow();
     EXPECT_EQ(b.asInt(QStringLiteral("Belegnummer")), 41) << "numbers from 10000 do not count";
-    e().AbbruchClick();
+    e().cancelRow();
     // A year after the current one moves into the current year.
     ASSERT_TRUE(book(QStringLiteral("06.03.%1;42;4930;1200;Zukunft;10,00;B;").arg(QDate::currentDate().year() + 1)));
     b.last();
@@ -133,7 +133,7 @@ TEST_F(Books, ExistingVoucherNumberAsks)
 {
     ASSERT_TRUE(book("05.03.%Y;7;4930;1200;Eins;10,00;B;"));
     ui.answers = {Btn::Yes};
-    e().SpeichernClick();
+    e().transferStapel();
     ui.clear();
     ui.answers = {Btn::No};
     EXPECT_FALSE(book("05.03.%Y;7;4930;1200;Zwei;10,00;B;"));
@@ -172,7 +172,7 @@ TEST_F(Books, OpenItemsModuleNumbersAndHearsOfRows)
     FakeOpenItems op;
     fb->setOpenItemsForTest(&op);
     ASSERT_TRUE(book("05.03.%Y;1;4930;1200;Papier;119,00;B;"));
-    Table &b = fb->books().TBuchungen;
+    Table &b = fb->books().stapel;
     b.last();
     EXPECT_EQ(b.asInt(QStringLiteral("Autonummer")), 901) << "above the highest open item";
     ASSERT_TRUE(book("05.03.%Y;2;4930;1200;Papier;119,00;B;"));
@@ -180,7 +180,7 @@ TEST_F(Books, OpenItemsModuleNumbersAndHearsOfRows)
     e().deleteRow();
     EXPECT_EQ(op.deleted, QList<int>{902});
     ui.answers = {Btn::Yes};
-    e().SpeichernClick();
+    e().transferStapel();
     EXPECT_EQ(op.booked, QList<int>{901});
     EXPECT_EQ(op.ended, 1);
     fb->setOpenItemsForTest(nullptr);

@@ -15,7 +15,7 @@ TEST_F(Books, CostBookingMovesCostBankAndInputTax)
     EXPECT_EQ(field(3400, "JVZSoll"), Money::fromCents(10000));
     EXPECT_EQ(field(1576, "JVZSoll"), Money::fromCents(1900));
     EXPECT_EQ(field(1200, "JVZHaben"), Money::fromCents(11900));
-    EXPECT_EQ(fb->books().TKonten.asDate(QStringLiteral("Datum1")), QDate(QDate::currentDate().year(), 3, 5));
+    EXPECT_EQ(fb->books().konten.asDate(QStringLiteral("Datum1")), QDate(QDate::currentDate().year(), 3, 5));
     // Revenue: output tax on the credit side of the VAT account.
     ASSERT_TRUE(book("06.03.%Y;2;1000;8400;Verkauf;238,00;B;"));
     EXPECT_EQ(saldo(1776), Money::fromCents(-3800));
@@ -28,7 +28,7 @@ TEST_F(Books, EditCancelDeleteKeepTheInvariant)
     ASSERT_TRUE(book("05.03.%Y;1;3400;1200;Ware;119,00;B;"));
     ASSERT_TRUE(book("06.03.%Y;2;1000;8400;Verkauf;238,00;B;"));
     const auto before = totals();
-    Table &b = fb->books().TBuchungen;
+    Table &b = fb->books().stapel;
     b.first();
     b.edit(); // removes the row from the balances
     EXPECT_EQ(saldo(3400), Money());
@@ -62,10 +62,10 @@ TEST_F(Books, DeletingOutsideThePeriodIsRefused)
 {
     ASSERT_TRUE(book("05.03.%Y;1;3400;1200;Ware;119,00;B;"));
     fb->books().settings.buchVon = QStringLiteral("01.04.") + year();
-    fb->books().TBuchungen.first();
+    fb->books().stapel.first();
     EXPECT_THROW(e().deleteRow(), SilentAbort);
     EXPECT_TRUE(ui.saw(QStringLiteral("Löschen der Buchung nur im passenden Buchungsjahr!")));
-    EXPECT_EQ(fb->books().TBuchungen.recordCount(), 1);
+    EXPECT_EQ(fb->books().stapel.recordCount(), 1);
     EXPECT_EQ(saldo(3400), Money::fromCents(10000));
 }
 
@@ -80,7 +80,7 @@ TEST_F(Books, MissingAccountsAndTaxAccount)
     EXPECT_FALSE(book("05.03.%Y;2;4930;1200;Papier;119,00;B;"));
     EXPECT_TRUE(ui.saw(QStringLiteral("Vorsteuer- oder Mwst-Konto nicht vorhanden!")));
     EXPECT_EQ(totals(), before);
-    EXPECT_EQ(fb->books().TBuchungen.recordCount(), 1);
+    EXPECT_EQ(fb->books().stapel.recordCount(), 1);
 
     // A row whose debit account is gone: reported, and neither account changes.
     BookingAmounts r;
@@ -91,7 +91,7 @@ TEST_F(Books, MissingAccountsAndTaxAccount)
     r.sollArt = -1;
     r.habenArt = 4;
     ui.clear();
-    EXPECT_FALSE(UpdateBalances(fb->books().TKonten, fb->books().settings, ui, r, BalanceTarget::Saldo, BalanceDirection::Add));
+    EXPECT_FALSE(UpdateBalances(fb->books().konten, fb->books().settings, ui, r, BalanceTarget::Saldo, BalanceDirection::Add));
     EXPECT_TRUE(ui.saw(QStringLiteral("Fehler bei Saldeneintrag in Konto 4711")));
     EXPECT_EQ(totals(), before);
 }
@@ -115,10 +115,10 @@ TEST_F(Books, DmAndEuroAreConvertedByDate)
     r.sollArt = 0;
     r.habenArt = 4;
     r.euro = true;
-    ASSERT_TRUE(UpdateBalances(fb->books().TKonten, fb->books().settings, ui, r, BalanceTarget::Saldo, BalanceDirection::Add));
+    ASSERT_TRUE(UpdateBalances(fb->books().konten, fb->books().settings, ui, r, BalanceTarget::Saldo, BalanceDirection::Add));
     EXPECT_EQ(saldo(4210), Money::fromCents(19558));
     EXPECT_EQ(saldo(1200), Money::fromCents(-19558));
-    ASSERT_TRUE(UpdateBalances(fb->books().TKonten, fb->books().settings, ui, r, BalanceTarget::DruckSaldo, BalanceDirection::Add));
+    ASSERT_TRUE(UpdateBalances(fb->books().konten, fb->books().settings, ui, r, BalanceTarget::DruckSaldo, BalanceDirection::Add));
     EXPECT_EQ(field(4210, "BewSoll"), Money::fromCents(19558));
     EXPECT_EQ(field(1200, "BewHaben"), Money::fromCents(19558));
     EXPECT_EQ(saldo(4210), Money::fromCents(19558)) << "another target leaves Saldo alone";

@@ -12,7 +12,7 @@ struct Due {
 };
 Due lastDue(BooksSession &fb)
 {
-    Table &b = fb.TBuchungen;
+    Table &b = fb.stapel;
     b.last();
     return {b.asMoney(QStringLiteral("Stfaellig")), b.asDouble(QStringLiteral("Satzfaellig")),
             b.isNull(QStringLiteral("Satzfaellig"))};
@@ -37,7 +37,7 @@ TEST_F(Books, CashBasisDueTaxTable)
     EXPECT_TRUE(ui.saw(QStringLiteral("Fällige Steuer automatisch berechnet!")));
     // Storing it again unchanged gives no warning.
     ui.clear();
-    Table &b = fb->books().TBuchungen;
+    Table &b = fb->books().stapel;
     b.last();
     b.edit();
     e().setFocus(QStringLiteral("Betrag"));

@@ -35,8 +35,8 @@ void Books::start()
 {
     fb.reset();
     fb = std::make_unique<Shell>(ui, fx.program);
-    ASSERT_TRUE(fb->FormCreate(QRect(), QDate::currentDate()));
-    fb->entry().startTimer = [this] { fb->entry().Timer1Timer(); };
+    ASSERT_TRUE(fb->start(QRect(), QDate::currentDate()));
+    fb->entry().startTimer = [this] { fb->entry().refocusHaben(); };
     ui.clear();
 }
 
@@ -44,7 +44,7 @@ Money Books::saldo(int konto) { return field(konto, "Saldo"); }
 
 Money Books::field(int konto, const char *name)
 {
-    Table &k = fb->books().TKonten;
+    Table &k = fb->books().konten;
     k.refresh();
     if (!k.findKey({konto})) return Money::fromUnits(-999999999);
     return k.asMoney(QString::fromLatin1(name));
@@ -53,7 +53,7 @@ Money Books::field(int konto, const char *name)
 std::map<qint64, QList<qint64>> Books::totals()
 {
     std::map<qint64, QList<qint64>> m;
-    Table &k = fb->books().TKonten;
+    Table &k = fb->books().konten;
     k.refresh();
     for (k.first(); !k.eof(); k.next())
         m[k.asInt(QStringLiteral("KtoNr"))] = {k.asMoney(QStringLiteral("Saldo")).units(),

@@ -4,7 +4,7 @@
 
 #include "app/Shell.h"
 #include "posting/EntryLine.h"
-#include "posting/UBuchen.h"
+#include "posting/BuchungRules.h"
 #include "support/Fixture.h"
 #include "ui/ScriptedUi.h"
 
@@ -24,12 +24,12 @@ struct Books : ::testing::Test {
     bool book(QString line)
     {
         line.replace(QStringLiteral("%Y"), year());
-        return enterBookingLine(fb->entry(), line.split(QLatin1Char(';')));
+        return enterBuchungLine(fb->entry(), line.split(QLatin1Char(';')));
     }
     static QString year() { return QString::number(QDate::currentDate().year()); }
     Money saldo(int konto);
     Money field(int konto, const char *name);
     // Every account's running totals, to compare before and after.
     std::map<qint64, QList<qint64>> totals();
-    BookingEntry &e() { return fb->entry(); }
+    BuchungRules &e() { return fb->entry(); }
 };

@@ -2,7 +2,7 @@
 
 #include "PostingFixture.h"
 
-#include "posting/UJournal.h"
+#include "posting/StornoRules.h"
 #include "store/Table.h"
 
 TEST_F(Books, ReversalSwapsAccountsKeepsAmountsAndPicksTheChosenRow)
@@ -10,26 +10,26 @@ TEST_F(Books, ReversalSwapsAccountsKeepsAmountsAndPicksTheChosenRow)
     ASSERT_TRUE(book("05.03.%Y;7;4930;1200;Papier;119,00;B;"));
     ASSERT_TRUE(book("06.03.%Y;8;3400;1600;Ware;238,00;B;"));
     ui.answers = {Btn::Yes};
-    e().SpeichernClick();
-    Table &j = fb->books().TJournal;
+    e().transferStapel();
+    Table &j = fb->books().journal;
     // A third journal row whose voucher number equals the first row's booking number.
     j.first();
     const qint64 firstNr = j.asInt(QStringLiteral("Autonummer"));
     ui.answers = {Btn::Yes};
     ASSERT_TRUE(book(QStringLiteral("07.03.%Y;%1;1000;8400;Verkauf;10,00;B;").arg(firstNr)));
     ui.answers = {Btn::Yes};
-    e().SpeichernClick();
+    e().transferStapel();
     ASSERT_TRUE(book("08.03.%Y;20;1000;8300;Im Stapel;10,70;B;")); // the batch already holds a row
     const auto before = totals();
 
-    TFJournal &d = fb->reversalDialog();
-    d.FormShow();
+    StornoRules &d = fb->reversalDialog();
+    d.open();
     EXPECT_EQ(j.orderFields(), QStringList{QStringLiteral("Belegnummer")});
     ASSERT_TRUE(j.locate(QStringLiteral("Autonummer"), firstNr));
-    EXPECT_TRUE(d.bbOKClick());
+    EXPECT_TRUE(d.reverseCurrentAndClose());
     EXPECT_FALSE(d.visible());
     EXPECT_TRUE(j.orderFields() == QStringList{QStringLiteral("Autonummer")}) << "back in booking order";
-    Table &b = fb->books().TBuchungen;
+    Table &b = fb->books().stapel;
     b.last();
     EXPECT_EQ(b.asString(QStringLiteral("Buchungstext")), QStringLiteral("Storno"));
     EXPECT_EQ(b.asInt(QStringLiteral("Soll")), 1200);
@@ -50,18 +50,18 @@ TEST_F(Books, ReversingADueTaxPaymentWarnsAndCancelKeepsTheBatch)
     fb->books().settings.istSteuer = true;
     ASSERT_TRUE(book("06.03.%Y;3;1200;1400;Zahlung Meier;119,00;B;"));
     ui.answers = {Btn::Yes};
-    e().SpeichernClick();
-    fb->books().TJournal.first();
-    const qint64 nr = fb->books().TJournal.asInt(QStringLiteral("Autonummer"));
+    e().transferStapel();
+    fb->books().journal.first();
+    const qint64 nr = fb->books().journal.asInt(QStringLiteral("Autonummer"));
     ui.clear();
     ui.answers = {Btn::Cancel};
-    EXPECT_FALSE(fb->reversalDialog().stornieren(nr));
+    EXPECT_FALSE(fb->reversalDialog().reverseBooking(nr));
     ASSERT_EQ(ui.questions.size(), 1u);
     EXPECT_TRUE(ui.questions[0].text.startsWith(QStringLiteral("Vorsicht! Sie stornieren einen Forderungsausgleich")));
-    EXPECT_TRUE(fb->books().TBuchungen.isEmpty());
+    EXPECT_TRUE(fb->books().stapel.isEmpty());
     ui.answers = {Btn::Yes, Btn::Yes};
-    EXPECT_TRUE(fb->reversalDialog().stornieren(nr));
-    Table &b = fb->books().TBuchungen;
+    EXPECT_TRUE(fb->reversalDialog().reverseBooking(nr));
+    Table &b = fb->books().stapel;
     b.last();
     EXPECT_DOUBLE_EQ(b.asDouble(QStringLiteral("Satzfaellig")), 19.0);
     EXPECT_EQ(b.asMoney(QStringLiteral("Stfaellig")), Money::fromCents(1900)) << "a Storno keeps its due tax";
@@ -70,65 +70,65 @@ TEST_F(Books, ReversingADueTaxPaymentWarnsAndCancelKeepsTheBatch)
 TEST_F(Books, SplittingAccountIsCreatedOnceAndBlocksTheTransfer)
 {
     fx.addAccount(1370, QStringLiteral("Belegt"), 9, 0);
-    fb->books().TKonten.refresh();
+    fb->books().konten.refresh();
     // F4 in the wrong place.
-    Splitting1Click(fb->books(), fb->entry());
+    putSplittingAccount(fb->books(), fb->entry());
     EXPECT_TRUE(ui.saw(QStringLiteral("- neuen Buchungssatz anlegen\r- bis zum Soll- oder Habenkonto gehen\r- erst dann F4 "
                                       "drücken!")));
-    e().NeuClick();
+    e().newRow();
     e().setFocus(QStringLiteral("Soll"));
     e().accountKey(QStringLiteral("Soll"), QLatin1Char('4')); // half-typed before F4
-    Splitting1Click(fb->books(), fb->entry());
+    putSplittingAccount(fb->books(), fb->entry());
     EXPECT_EQ(splittingAccountNumber(fb->books()), 1371) << "1370 is taken";
-    EXPECT_EQ(fb->books().TBuchungen.asInt(QStringLiteral("Soll")), 1371);
-    e().SollExit();
-    EXPECT_EQ(fb->books().TBuchungen.asInt(QStringLiteral("Soll")), 1371) << "the typed search does not overwrite it";
-    e().AbbruchClick();
+    EXPECT_EQ(fb->books().stapel.asInt(QStringLiteral("Soll")), 1371);
+    e().leaveSoll();
+    EXPECT_EQ(fb->books().stapel.asInt(QStringLiteral("Soll")), 1371) << "the typed search does not overwrite it";
+    e().cancelRow();
     // A split: 300 from the bank onto the splitting account, then 100 + 200 onto costs.
     ASSERT_TRUE(book("05.03.%Y;1;1371;1200;Sammelüberweisung;300,00;B;"));
     ui.answers = {Btn::Yes};
-    EXPECT_THROW(e().SpeichernClick(), SilentAbort);
+    EXPECT_THROW(e().transferStapel(), SilentAbort);
     EXPECT_TRUE(ui.saw(QStringLiteral("Das Splittingkonto muss auf Null stehen!")));
     // The next row is prefilled with the splitting account on the other side and the same voucher.
-    e().NeuClick();
-    Table &b = fb->books().TBuchungen;
+    e().newRow();
+    Table &b = fb->books().stapel;
     EXPECT_EQ(b.asInt(QStringLiteral("Haben")), 1371);
     EXPECT_TRUE(b.isNull(QStringLiteral("Soll")));
     EXPECT_EQ(b.asInt(QStringLiteral("Belegnummer")), 1);
     EXPECT_EQ(e().focused(), QStringLiteral("Soll"));
-    e().AbbruchClick();
+    e().cancelRow();
     ASSERT_TRUE(book("05.03.%Y;1;4210;1371;Miete;100,00;B;"));
     ASSERT_TRUE(book("05.03.%Y;1;4210;1371;Miete;200,00;B;"));
     EXPECT_TRUE(e().splittingBalance().isZero());
-    e().NeuClick();
+    e().newRow();
     e().setFocus(QStringLiteral("Haben"));
-    Splitting1Click(fb->books(), fb->entry());
+    putSplittingAccount(fb->books(), fb->entry());
     EXPECT_EQ(b.asInt(QStringLiteral("Haben")), 1371) << "reused";
-    e().AbbruchClick();
+    e().cancelRow();
     ui.answers = {Btn::Yes};
-    EXPECT_NO_THROW(e().SpeichernClick());
-    EXPECT_EQ(fb->books().TJournal.recordCount(), 3);
+    EXPECT_NO_THROW(e().transferStapel());
+    EXPECT_EQ(fb->books().journal.recordCount(), 3);
 }
 
 TEST_F(Books, TemplatesApplyAddDeleteAndRefuseDuplicates)
 {
     ASSERT_TRUE(book("05.03.%Y;1;4210;1200;Miete Büro;500,00;B;"));
     ui.answers = {Btn::No}; // without amount
-    FavorithinzufuegenClick(fb->books());
+    addTemplate(fb->books());
     EXPECT_EQ(fb->books().bookingTexts, QStringList{QStringLiteral("Miete Büro")});
     const QByteArray before = fx.readFile(fx.base + QStringLiteral("/Favoriten.db"));
     ui.answers = {Btn::Yes};
-    FavorithinzufuegenClick(fb->books());
+    addTemplate(fb->books());
     EXPECT_TRUE(ui.saw(QStringLiteral("Favorit \"Miete Büro\" ist schon vorhanden.")));
-    EXPECT_EQ(fb->books().TFavoriten.recordCount(), 1);
+    EXPECT_EQ(fb->books().favoriten.recordCount(), 1);
     EXPECT_EQ(fx.readFile(fx.base + QStringLiteral("/Favoriten.db")), before) << "the table is unchanged";
 
     // Choosing the text in a new row fills accounts and amount (0 without an amount).
-    e().NeuClick();
-    Table &b = fb->books().TBuchungen;
+    e().newRow();
+    Table &b = fb->books().stapel;
     b.setValue(QStringLiteral("Soll"), 1000);
     b.setValue(QStringLiteral("Buchungstext"), QStringLiteral("Miete Büro"));
-    BuchTextClick(fb->books(), fb->entry());
+    applyTemplate(fb->books(), fb->entry());
     EXPECT_EQ(b.asInt(QStringLiteral("Soll")), 4210);
     EXPECT_EQ(b.asInt(QStringLiteral("Haben")), 1200);
     EXPECT_EQ(b.asMoney(QStringLiteral("Brutto")), Money());
@@ -137,14 +137,14 @@ TEST_F(Books, TemplatesApplyAddDeleteAndRefuseDuplicates)
     // A text without a template stays free text.
     b.setValue(QStringLiteral("Buchungstext"), QStringLiteral("miete büro"));
     b.setValue(QStringLiteral("Soll"), 1000);
-    BuchTextClick(fb->books(), fb->entry());
+    applyTemplate(fb->books(), fb->entry());
     EXPECT_EQ(b.asInt(QStringLiteral("Soll")), 1000) << "the search is case-sensitive";
-    FavoritloeschenClick(fb->books());
+    deleteTemplate(fb->books());
     EXPECT_TRUE(ui.saw(QStringLiteral("Favorit \"miete büro\" exstiert nicht")));
     b.setValue(QStringLiteral("Buchungstext"), QStringLiteral("Miete Büro"));
     ui.answers = {Btn::Yes};
-    FavoritloeschenClick(fb->books());
+    deleteTemplate(fb->books());
     EXPECT_TRUE(fb->books().bookingTexts.isEmpty());
-    EXPECT_EQ(fb->books().TFavoriten.recordCount(), 0);
-    e().AbbruchClick();
+    EXPECT_EQ(fb->books().favoriten.recordCount(), 0);
+    e().cancelRow();
 }

@@ -4,7 +4,7 @@
 #include "ReportsFixture.h"
 
 #include "openitems/OpenItemsInterface.h"
-#include "reports/UDBuchung.h"
+#include "reports/StapelReport.h"
 #include "store/Table.h"
 
 #include <map>
@@ -46,17 +46,17 @@ struct Batch : ReportBooks {
         fb->controls.sbDruckEnabled = true;
     }
     qint64 autonummer(int row) {
-        fb->books().TBuchungen.moveTo(row);
-        return fb->books().TBuchungen.asInt(QStringLiteral("Autonummer"));
+        fb->books().stapel.moveTo(row);
+        return fb->books().stapel.asInt(QStringLiteral("Autonummer"));
     }
 };
 
 } // namespace
 
 TEST_F(Batch, TwelveRowsEndWithTheirCount) {
-    fb->books().TBuchungen.moveTo(4);
-    const qint64 current = fb->books().TBuchungen.bookmark();
-    reports::SBDruckClick(*ctx);
+    fb->books().stapel.moveTo(4);
+    const qint64 current = fb->books().stapel.bookmark();
+    reports::printStapel(*ctx);
     ASSERT_EQ(viewer.models.size(), 1u);
     const auto &model = viewer.models[0];
     EXPECT_EQ(model.pages.at(0).sizeMm, QSizeF(210, 297));
@@ -80,7 +80,7 @@ TEST_F(Batch, TwelveRowsEndWithTheirCount) {
 
     EXPECT_EQ(windowShown, (QList<bool>{false, true}));
     EXPECT_TRUE(fb->controls.sbDruckEnabled);
-    EXPECT_EQ(fb->books().TBuchungen.bookmark(), current) << "the grid keeps its row";
+    EXPECT_EQ(fb->books().stapel.bookmark(), current) << "the grid keeps its row";
 }
 
 TEST_F(Batch, OpenItemNotesFollowTheirBookings) {
@@ -88,7 +88,7 @@ TEST_F(Batch, OpenItemNotesFollowTheirBookings) {
     op.notes[int(autonummer(2))] = QStringLiteral("Buchung gleicht offenen Posten aus");
     op.notes[int(autonummer(7))] = QStringLiteral("Buchung erzeugt offenen Posten");
     fb->setOpenItemsForTest(&op);
-    reports::SBDruckClick(*ctx);
+    reports::printStapel(*ctx);
     fb->setOpenItemsForTest(nullptr);
     ASSERT_EQ(viewer.models.size(), 1u);
 

@@ -4,7 +4,7 @@
 #include "YearFixture.h"
 
 #include "reports/ReportConventions.h"
-#include "reports/UDBilanz2.h"
+#include "reports/BilanzReport.h"
 #include "store/Table.h"
 
 #include <SQLiteCpp/Statement.h>
@@ -18,7 +18,7 @@ using ledra::report::BandKind;
 // Texts compared as UTF-8, so that a failure shows them readably.
 #define EXPECT_QEQ(a, b) EXPECT_EQ(QString(a).toStdString(), QString(b).toStdString())
 using ledra::report::PageModel;
-using reports::TDBilanz2;
+using reports::BilanzReport;
 
 namespace {
 
@@ -32,7 +32,7 @@ QString sh(qint64 cents) {
 struct Sheet : ReportBooks {
     void SetUp() override {
         ReportBooks::SetUp();
-        Table &t = fb->books().TBilanz;
+        Table &t = fb->books().bilanz;
         t.emptyTable();
         const std::pair<int, const char *> sections[] = {
             {500, "Intern"},       {1000, "Aktiva"},  {1100, "Umlauf"},
@@ -43,7 +43,7 @@ struct Sheet : ReportBooks {
         t.refresh();
     }
     void set(int konto, int bilanz, qint64 saldoCents) {
-        Table &k = fb->books().TKonten;
+        Table &k = fb->books().konten;
         SQLite::Statement st(
             k.db(), QStringLiteral("UPDATE \"%1\" SET Bilanz = ?, Saldo = ? WHERE KtoNr = ?")
                         .arg(k.innerName())
@@ -57,7 +57,7 @@ struct Sheet : ReportBooks {
     QString run(int answer) {
         viewer.models.clear();
         ui.answers = {answer};
-        reports::Bilanz1Click(*ctx);
+        reports::printBilanzOverview(*ctx);
         return viewer.models.empty() ? QStringLiteral("(nothing)") : body(viewer.models[0]);
     }
     static QString body(const PageModel &m) {
@@ -78,19 +78,19 @@ struct Sheet : ReportBooks {
 } // namespace
 
 TEST(BalanceSheetLevel, TrailingZeros) {
-    EXPECT_EQ(TDBilanz2::level(1000), 1);
-    EXPECT_EQ(TDBilanz2::level(1100), 2);
-    EXPECT_EQ(TDBilanz2::level(1500), 2);
-    EXPECT_EQ(TDBilanz2::level(1110), 3);
-    EXPECT_EQ(TDBilanz2::level(1010), 3);
-    EXPECT_EQ(TDBilanz2::level(1111), 4);
-    EXPECT_EQ(TDBilanz2::level(1001), 4);
-    EXPECT_EQ(TDBilanz2::level(999), 0);
+    EXPECT_EQ(BilanzReport::level(1000), 1);
+    EXPECT_EQ(BilanzReport::level(1100), 2);
+    EXPECT_EQ(BilanzReport::level(1500), 2);
+    EXPECT_EQ(BilanzReport::level(1110), 3);
+    EXPECT_EQ(BilanzReport::level(1010), 3);
+    EXPECT_EQ(BilanzReport::level(1111), 4);
+    EXPECT_EQ(BilanzReport::level(1001), 4);
+    EXPECT_EQ(BilanzReport::level(999), 0);
     // The shipped outline's six digits.
-    EXPECT_EQ(TDBilanz2::level(200000), 1);
-    EXPECT_EQ(TDBilanz2::level(230000), 2);
-    EXPECT_EQ(TDBilanz2::level(238000), 3);
-    EXPECT_EQ(TDBilanz2::level(238100), 4);
+    EXPECT_EQ(BilanzReport::level(200000), 1);
+    EXPECT_EQ(BilanzReport::level(230000), 2);
+    EXPECT_EQ(BilanzReport::level(238000), 3);
+    EXPECT_EQ(BilanzReport::level(238100), 4);
 }
 
 TEST_F(Sheet, FourLevelsWithTheirSums) {
@@ -150,8 +150,8 @@ TEST_F(Sheet, FourLevelsWithTheirSums) {
     EXPECT_TRUE(m.pages[1].texts().contains("Passiva"));
     EXPECT_TRUE(viewer.lastOptions.wholePage);
     // Afterwards the accounts are back in number order without a section filter.
-    EXPECT_EQ(fb->books().TKonten.orderFields(), QStringList{"KtoNr"});
-    EXPECT_EQ(fb->books().TKonten.recordCount(), 15);
+    EXPECT_EQ(fb->books().konten.orderFields(), QStringList{"KtoNr"});
+    EXPECT_EQ(fb->books().konten.recordCount(), 15);
 }
 
 TEST_F(Sheet, FormWithoutAccounts) {
@@ -196,12 +196,12 @@ TEST_F(Sheet, FormWithoutAccounts) {
 TEST_F(Sheet, OnlyYesOrNoPrints) {
     set(1000, 1111, 100000);
     EXPECT_QEQ(run(Btn::Cancel), "(nothing)");
-    EXPECT_EQ(fb->books().TKonten.orderFields(), QStringList{"KtoNr"});
+    EXPECT_EQ(fb->books().konten.orderFields(), QStringList{"KtoNr"});
 }
 
 TEST_F(YearBooks, BalanceSheetOfTheYear) {
     ui.answers = {Btn::No};
-    reports::Bilanz1Click(*ctx);
+    reports::printBilanzOverview(*ctx);
     ASSERT_EQ(viewer.models.size(), 1u);
     const PageModel &m = viewer.models[0];
     EXPECT_TRUE(m.pages.at(0).texts().contains("für den Zeitraum vom 01.01." + year() +

@@ -5,8 +5,8 @@
 #include "YearFixture.h"
 
 #include "reports/ReportConventions.h"
-#include "reports/UDBWA2.h"
-#include "reports/USalden.h"
+#include "reports/BwaReport.h"
+#include "reports/SaldenlisteReport.h"
 #include "store/Table.h"
 
 #include <SQLiteCpp/Statement.h>
@@ -34,7 +34,7 @@ struct Bwa : ReportBooks {
         okAtOnce();
     }
     void set(int konto, int bwa, qint64 druckCents, qint64 saldoCents, qint64 saldoExtraUnits = 0) {
-        Table &k = fb->books().TKonten;
+        Table &k = fb->books().konten;
         SQLite::Statement st(
             k.db(),
             QStringLiteral("UPDATE \"%1\" SET BWA = ?, DruckSaldo = ?, Saldo = ? WHERE KtoNr = ?")
@@ -49,8 +49,8 @@ struct Bwa : ReportBooks {
     }
     // Lays the report out as the launcher would, without the period preparation.
     PageModel layout(bool mitKonten) {
-        reports::TableOrder order(fb->books().TKonten, QStringLiteral("iBWA"));
-        reports::TDBWA2 report(fb->books(), *dlg, mitKonten);
+        reports::TableOrder order(fb->books().konten, QStringLiteral("iBWA"));
+        reports::BwaReport report(fb->books(), *dlg, mitKonten);
         return ledra::report::layoutReport(report.Ausdruck);
     }
     static QString body(const PageModel &m) {
@@ -72,10 +72,10 @@ struct Bwa : ReportBooks {
 
 TEST(BwaAmount, SidesAndCounts) {
     const QString e = QStringLiteral("€");
-    EXPECT_QEQ(reports::TDBWA2::amountText(10000000, 1, e), "1.000,00 € S");
-    EXPECT_QEQ(reports::TDBWA2::amountText(-10000000, 1, e), "1.000,00 € H");
-    EXPECT_QEQ(reports::TDBWA2::amountText(0, 2, e), "0,00 €  ");
-    EXPECT_QEQ(reports::TDBWA2::amountText(-100000, 0, e), "0,00 €   ") << "no accounts behind it";
+    EXPECT_QEQ(reports::BwaReport::amountText(10000000, 1, e), "1.000,00 € S");
+    EXPECT_QEQ(reports::BwaReport::amountText(-10000000, 1, e), "1.000,00 € H");
+    EXPECT_QEQ(reports::BwaReport::amountText(0, 2, e), "0,00 €  ");
+    EXPECT_QEQ(reports::BwaReport::amountText(-100000, 0, e), "0,00 €   ") << "no accounts behind it";
 }
 
 TEST_F(Bwa, DepartmentsSectionsAndTheSignConvention) {
@@ -147,7 +147,7 @@ TEST_F(Bwa, HiddenAccountStillCountsAndTheFormWithoutAccounts) {
 }
 
 TEST_F(Bwa, AMissingDepartmentEndsTheRun) {
-    Table &t = fb->books().TBWA;
+    Table &t = fb->books().bwa;
     SQLite::Statement st(t.db(), QStringLiteral("DELETE FROM \"%1\" WHERE Reihenfolge = 5000")
                                      .arg(t.innerName())
                                      .toStdString());
@@ -156,17 +156,17 @@ TEST_F(Bwa, AMissingDepartmentEndsTheRun) {
     set(4210, 5010, 0, 0);
     journal(1, day(5, 3), QStringLiteral("Miete"), 4210, 1200, "10,00", "10,00", "0,00", 0, 1);
     dlg->MitKonten = true;
-    reports::BWAClick(*ctx);
+    reports::printBwa(*ctx);
     EXPECT_TRUE(viewer.models.empty());
     EXPECT_TRUE(ui.saw(QStringLiteral("BWA-Sektion 5000 nicht gefunden")));
     EXPECT_TRUE(dlg->GroupBox1Visible);
-    EXPECT_EQ(fb->books().TKonten.orderFields(), QStringList{"KtoNr"});
+    EXPECT_EQ(fb->books().konten.orderFields(), QStringList{"KtoNr"});
 }
 
 TEST_F(YearBooks, BwaOfTheYear) {
     okAtOnce();
     dlg->MitKonten = true;
-    reports::BWAClick(*ctx);
+    reports::printBwa(*ctx);
     EXPECT_QEQ(dlg->Caption, QStringLiteral("Betriebswirtschaftliche Auswertung"));
     EXPECT_EQ(dlg->HelpContext, 26);
     EXPECT_TRUE(dlg->MitKontenVisible);

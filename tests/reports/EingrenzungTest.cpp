@@ -6,7 +6,7 @@
 #include "store/Table.h"
 
 using reports::JournalQuery;
-using reports::TFEingrenzung;
+using reports::EingrenzungRules;
 
 namespace {
 
@@ -34,7 +34,7 @@ struct Filter : ReportBooks {
 } // namespace
 
 TEST_F(Filter, DefaultsAndTheRangeOfEachSortOption) {
-    EXPECT_EQ(dlg->sort, TFEingrenzung::Sort::Datum);
+    EXPECT_EQ(dlg->sort, EingrenzungRules::Sort::Datum);
     EXPECT_EQ(dlg->EVon, QStringLiteral("01.01.") + year());
     EXPECT_EQ(dlg->EBis, QStringLiteral("31.12.") + year());
     EXPECT_TRUE(dlg->GroupBox1Visible);
@@ -45,26 +45,26 @@ TEST_F(Filter, DefaultsAndTheRangeOfEachSortOption) {
     EXPECT_FALSE(dlg->MitDetailsVisible);
     EXPECT_FALSE(dlg->Label7Visible);
 
-    dlg->RBBelNrClick();
+    dlg->sortByBelegnummer();
     EXPECT_EQ(dlg->EVon, QStringLiteral("1"));
     EXPECT_EQ(dlg->EBis, QStringLiteral("999999"));
-    dlg->RBTextClick();
+    dlg->sortByText();
     EXPECT_EQ(dlg->EVon, QStringLiteral("A"));
     EXPECT_EQ(dlg->EBis, QStringLiteral("zzz"));
     // The date option follows the booking period as it is now.
     fb->books().settings.buchVon = QStringLiteral("01.02.") + year();
-    dlg->RBDatumClick();
+    dlg->sortByDate();
     EXPECT_EQ(dlg->EVon, QStringLiteral("01.02.") + year());
 
     // Showing: focus on the sort group, or on OK when a launcher hid it.
     dlg->Label7Visible = true;
-    dlg->NettoColor = TFEingrenzung::kRed;
-    dlg->FormShow();
+    dlg->NettoColor = EingrenzungRules::kRed;
+    dlg->open();
     EXPECT_EQ(ui.focused, QStringLiteral("GroupBox1"));
     EXPECT_FALSE(dlg->Label7Visible);
     EXPECT_FALSE(dlg->nettoRed());
     dlg->GroupBox1Visible = false;
-    dlg->FormShow();
+    dlg->open();
     EXPECT_EQ(ui.focused, QStringLiteral("OK"));
 }
 
@@ -72,7 +72,7 @@ TEST_F(Filter, DateRangeIsRewrittenAndBoundsAreIncluded) {
     const QString yy = year().right(2);
     dlg->EVon = QStringLiteral("1.1.") + yy;
     dlg->EBis = QStringLiteral("31.3.") + yy;
-    ASSERT_TRUE(dlg->OKClick());
+    ASSERT_TRUE(dlg->confirmRange());
     EXPECT_EQ(dlg->EVon, QStringLiteral("01.01.") + year());
     EXPECT_EQ(dlg->EBis, QStringLiteral("31.03.") + year());
     EXPECT_EQ(dlg->QJournal.line(6), QStringLiteral("AND Belegdatum>=? AND Belegdatum<=?"));
@@ -86,35 +86,35 @@ TEST_F(Filter, DateRangeIsRewrittenAndBoundsAreIncluded) {
 }
 
 TEST_F(Filter, VoucherAndTextRangesAndTheirOrder) {
-    dlg->RBBelNrClick();
+    dlg->sortByBelegnummer();
     dlg->EVon = QStringLiteral("20");
     dlg->EBis = QStringLiteral("30");
-    ASSERT_TRUE(dlg->OKClick());
+    ASSERT_TRUE(dlg->confirmRange());
     EXPECT_EQ(dlg->QJournal.line(7), QStringLiteral("ORDER BY Belegnummer,Belegdatum,Autonummer"));
     EXPECT_EQ(listedTexts(), (QStringList{"Material", "Büro", "April", "Miete Januar"}));
 
-    dlg->RBTextClick();
+    dlg->sortByText();
     dlg->EBis = QStringLiteral("M");
-    ASSERT_TRUE(dlg->OKClick());
+    ASSERT_TRUE(dlg->confirmRange());
     EXPECT_EQ(dlg->EBis, QStringLiteral("Mz")) << "the edit keeps the appended letter";
     EXPECT_EQ(dlg->QJournal.line(7), QStringLiteral("ORDER BY Buchungstext,Autonummer"));
     EXPECT_EQ(listedTexts(), (QStringList{"April", "Büro", "Material", "Miete Januar"}))
         << "texts beginning with M belong to the range";
-    ASSERT_TRUE(dlg->OKClick());
+    ASSERT_TRUE(dlg->confirmRange());
     EXPECT_EQ(dlg->EBis, QStringLiteral("Mzz"));
 }
 
 TEST_F(Filter, HiddenSortGroupLeavesTheLaunchersOrder) {
     dlg->GroupBox1Visible = false;
     dlg->QJournal.setLine(7, QStringLiteral("ORDER BY Steuersatz,Belegdatum,Belegnummer"));
-    ASSERT_TRUE(dlg->OKClick());
+    ASSERT_TRUE(dlg->confirmRange());
     EXPECT_EQ(dlg->QJournal.line(7), QStringLiteral("ORDER BY Steuersatz,Belegdatum,Belegnummer"));
     EXPECT_EQ(listedTexts().first(), QStringLiteral("Miete Januar")) << "rate 0 first";
 }
 
 TEST_F(Filter, UnreadableBoundsKeepTheDialogOpenWithFocusOnTheirEdit) {
     dlg->EVon = QStringLiteral("31.02.") + year();
-    EXPECT_FALSE(dlg->OKClick());
+    EXPECT_FALSE(dlg->confirmRange());
     EXPECT_EQ(ui.focused, QStringLiteral("EVon"));
     ASSERT_FALSE(ui.messages.empty());
     EXPECT_EQ(ui.messages.back().kind, MsgKind::Error);
@@ -122,27 +122,27 @@ TEST_F(Filter, UnreadableBoundsKeepTheDialogOpenWithFocusOnTheirEdit) {
 
     dlg->EVon = QStringLiteral("1.2.") + year().right(2);
     dlg->EBis = QStringLiteral("Ostern");
-    EXPECT_FALSE(dlg->OKClick());
+    EXPECT_FALSE(dlg->confirmRange());
     EXPECT_EQ(ui.focused, QStringLiteral("EBis"));
     EXPECT_EQ(dlg->ActiveControl, QStringLiteral("EBis"));
     EXPECT_EQ(dlg->EVon, QStringLiteral("01.02.") + year()) << "the from edit was read before";
     EXPECT_TRUE(ui.messages.back().text.contains(QStringLiteral("Ostern")));
 
-    dlg->RBBelNrClick();
+    dlg->sortByBelegnummer();
     dlg->EVon = QStringLiteral("12a");
-    EXPECT_FALSE(dlg->OKClick());
+    EXPECT_FALSE(dlg->confirmRange());
     EXPECT_EQ(ui.focused, QStringLiteral("EVon"));
     dlg->EVon = QStringLiteral("1");
     dlg->EBis = QStringLiteral("");
-    EXPECT_FALSE(dlg->OKClick());
+    EXPECT_FALSE(dlg->confirmRange());
     EXPECT_EQ(ui.focused, QStringLiteral("EBis"));
     EXPECT_FALSE(dlg->Label7Visible);
 }
 
 TEST_F(Filter, EmptyRangeShowsItsMessageAndStaysOpen) {
-    dlg->RBBelNrClick();
+    dlg->sortByBelegnummer();
     dlg->EVon = QStringLiteral("500");
-    EXPECT_FALSE(dlg->OKClick());
+    EXPECT_FALSE(dlg->confirmRange());
     EXPECT_TRUE(ui.saw(QStringLiteral("Keine passenden Buchungssätze gefunden!")));
     EXPECT_EQ(ui.messages.back().kind, MsgKind::Info);
     EXPECT_FALSE(dlg->Label7Visible);
@@ -157,18 +157,18 @@ TEST_F(Filter, TypedTextsNeverBecomeSql) {
         QStringLiteral("0) OR 1=1 --"),
         QStringLiteral("x' UNION SELECT * FROM K.Konten --"),
     };
-    const int rows = fb->books().TJournal.recordCount();
-    for (const auto sort : {TFEingrenzung::Sort::Datum, TFEingrenzung::Sort::Belegnummer,
-                            TFEingrenzung::Sort::Buchungstext}) {
+    const int rows = fb->books().journal.recordCount();
+    for (const auto sort : {EingrenzungRules::Sort::Datum, EingrenzungRules::Sort::Belegnummer,
+                            EingrenzungRules::Sort::Buchungstext}) {
         for (const QString &attack : attacks) {
             {
                 SCOPED_TRACE(attack.toStdString());
                 dlg->choose(sort);
                 dlg->EVon = dlg->EBis = attack;
                 ui.clear();
-                EXPECT_NO_THROW(EXPECT_FALSE(dlg->OKClick()));
+                EXPECT_NO_THROW(EXPECT_FALSE(dlg->confirmRange()));
                 ASSERT_EQ(ui.messages.size(), 1u);
-                if (sort == TFEingrenzung::Sort::Buchungstext)
+                if (sort == EingrenzungRules::Sort::Buchungstext)
                     EXPECT_EQ(ui.messages.back().text,
                               QStringLiteral("Keine passenden Buchungssätze gefunden!"))
                         << "the text is compared as a value";
@@ -177,33 +177,33 @@ TEST_F(Filter, TypedTextsNeverBecomeSql) {
                         << "no date or number: nothing runs";
                 EXPECT_FALSE(dlg->QJournal.line(6).contains(attack));
             }
-            if (sort != TFEingrenzung::Sort::Buchungstext) {
+            if (sort != EingrenzungRules::Sort::Buchungstext) {
                 // A good from-value and the text in the to-edit.
                 dlg->choose(sort);
                 dlg->EBis = attack;
-                EXPECT_FALSE(dlg->OKClick());
+                EXPECT_FALSE(dlg->confirmRange());
                 EXPECT_EQ(ui.focused, QStringLiteral("EBis"));
             }
         }
     }
-    fb->books().TJournal.refresh();
-    EXPECT_EQ(fb->books().TJournal.recordCount(), rows);
+    fb->books().journal.refresh();
+    EXPECT_EQ(fb->books().journal.recordCount(), rows);
 
     // Quotes are just characters of a booking text.
     journal(8, day(3, 3), QStringLiteral("O'Brien \"Kunde\""), 1200, 8400, "1,00", "1,00", "0,00",
             0, 50);
-    dlg->RBTextClick();
+    dlg->sortByText();
     dlg->EVon = dlg->EBis = QStringLiteral("O'Brien \"Kunde\"");
-    ASSERT_TRUE(dlg->OKClick());
+    ASSERT_TRUE(dlg->confirmRange());
     EXPECT_EQ(listedTexts(), QStringList{QStringLiteral("O'Brien \"Kunde\"")});
 }
 
 TEST_F(Filter, OnlyTheSortGroupDroppedOnNettoTurnsItRed) {
-    EXPECT_TRUE(dlg->NettoDragOver(TFEingrenzung::DragSource::GroupBox));
-    EXPECT_FALSE(dlg->NettoDragOver(TFEingrenzung::DragSource::Other));
-    dlg->NettoDragDrop(TFEingrenzung::DragSource::Other);
+    EXPECT_TRUE(dlg->acceptsNettoDrag(EingrenzungRules::DragSource::GroupBox));
+    EXPECT_FALSE(dlg->acceptsNettoDrag(EingrenzungRules::DragSource::Other));
+    dlg->dropNetto(EingrenzungRules::DragSource::Other);
     EXPECT_FALSE(dlg->nettoRed());
-    dlg->NettoDragDrop(TFEingrenzung::DragSource::GroupBox);
+    dlg->dropNetto(EingrenzungRules::DragSource::GroupBox);
     EXPECT_EQ(dlg->NettoColor, 255);
 }
 
@@ -211,8 +211,8 @@ TEST_F(Filter, QueryLinesBindTheirOwnValuesAndTheFilterKeepsTheOrder) {
     JournalQuery &q = dlg->QJournal;
     EXPECT_THROW(q.setLine(6, QStringLiteral("AND Belegnummer>=?")), std::invalid_argument);
     EXPECT_THROW(q.setLine(8, QString()), std::out_of_range);
-    dlg->RBBelNrClick();
-    ASSERT_TRUE(dlg->OKClick());
+    dlg->sortByBelegnummer();
+    ASSERT_TRUE(dlg->confirmRange());
     q.setFilter(QStringLiteral("Soll=? OR Haben=?"), {4930, 4930});
     q.setFiltered(true);
     q.open();

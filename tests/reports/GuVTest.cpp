@@ -4,7 +4,7 @@
 #include "YearFixture.h"
 
 #include "reports/ReportConventions.h"
-#include "reports/UGuV.h"
+#include "reports/GuvReport.h"
 #include "store/Table.h"
 
 #include <SQLiteCpp/Statement.h>
@@ -33,7 +33,7 @@ struct Overview : ReportBooks {
         ++next;
     }
     void dropAccount(int konto) {
-        Table &k = fb->books().TKonten;
+        Table &k = fb->books().konten;
         SQLite::Statement st(
             k.db(),
             QStringLiteral("DELETE FROM \"%1\" WHERE KtoNr = ?").arg(k.innerName()).toStdString());
@@ -43,7 +43,7 @@ struct Overview : ReportBooks {
     }
     QString run() {
         viewer.models.clear();
-        reports::GuVClick(*ctx);
+        reports::printGuv(*ctx);
         if (viewer.models.empty())
             return QStringLiteral("(nothing)");
         QStringList lines = bandTexts(viewer.models[0], BandKind::GroupFooter);
@@ -81,7 +81,7 @@ TEST_F(Overview, CostsAndRevenuesGiveTheProfitWithoutSigns) {
     EXPECT_QEQ(dlg->Caption, QStringLiteral("Kurzübersicht Gewinn und Verlust"));
     EXPECT_EQ(dlg->HelpContext, 25);
     EXPECT_TRUE(dlg->GroupBox1Visible) << "the sort group is shown again";
-    EXPECT_EQ(fb->books().TKonten.orderFields(), QStringList{"KtoNr"})
+    EXPECT_EQ(fb->books().konten.orderFields(), QStringList{"KtoNr"})
         << "the accounts are back in number order";
 
     book(3120, 1200, "400,00");
@@ -141,17 +141,17 @@ TEST_F(Overview, AMissingTypeDoesNotDropTheResult) {
 }
 
 TEST_F(Overview, CancelPrintsNothingAndTheDateOptionIsChosen) {
-    dlg->RBBelNrClick();
+    dlg->sortByBelegnummer();
     dlg->showModal = [] { return false; };
     EXPECT_QEQ(run(), "(nothing)");
-    EXPECT_EQ(dlg->sort, reports::TFEingrenzung::Sort::Datum);
+    EXPECT_EQ(dlg->sort, reports::EingrenzungRules::Sort::Datum);
     EXPECT_QEQ(dlg->EVon, fb->books().settings.buchVon) << "choosing the date option resets the range";
     EXPECT_TRUE(dlg->GroupBox1Visible);
 }
 
 TEST_F(YearBooks, ProfitAndLossOfTheYear) {
     okAtOnce();
-    reports::GuVClick(*ctx);
+    reports::printGuv(*ctx);
     ASSERT_EQ(viewer.models.size(), 1u);
     EXPECT_QEQ(bandTexts(viewer.models[0], BandKind::Title).value(0).section('|', 0, 1),
                "Kurzübersicht|vom 01.01." + year() + " bis 31.12." + year());
@@ -164,7 +164,7 @@ TEST_F(YearBooks, ProfitAndLossOfTheYear) {
     // Profit April to December: 710.00 - the first quarter's 5,130.00 (revenues 11,600.00
     //   + 600.00 - 20.00; costs 2,400.00 + 3,500.00 + 1,000.00 + 150.00) = -4,420.00.
     dlg->EVon = QStringLiteral("01.04.") + year();
-    reports::GuVClick(*ctx);
+    reports::printGuv(*ctx);
     ASSERT_EQ(viewer.models.size(), 2u);
     const QStringList results = bandTexts(viewer.models[1], BandKind::Child);
     EXPECT_QEQ(results.value(0), "Gewinn/Verlust:|" + eur(-442000));

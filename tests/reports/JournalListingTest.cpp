@@ -4,7 +4,7 @@
 #include "ReportsFixture.h"
 
 #include "reports/FileReportViewer.h"
-#include "reports/UDJournal.h"
+#include "reports/JournalReport.h"
 #include "store/Table.h"
 
 #include <QProcess>
@@ -13,7 +13,7 @@
 
 using ledra::report::BandKind;
 using ledra::report::Record;
-using reports::TDJournal;
+using reports::JournalReport;
 
 namespace {
 
@@ -26,20 +26,20 @@ Record row(const QString &text, QVariant sollArt, QVariant habenArt, double satz
 } // namespace
 
 TEST(JournalRate, PaymentsFromCustomersAndTheirReversalsShowZero) {
-    EXPECT_EQ(TDJournal::rateText(row("Ware", 1, 4)), "19");
-    EXPECT_EQ(TDJournal::rateText(row("Erlös", 4, 3, 7.0)), "7");
+    EXPECT_EQ(JournalReport::rateText(row("Ware", 1, 4)), "19");
+    EXPECT_EQ(JournalReport::rateText(row("Erlös", 4, 3, 7.0)), "7");
     for (int payer : {4, 5, 6, 9}) {
         SCOPED_TRACE(payer);
-        EXPECT_EQ(TDJournal::rateText(row("Zahlung Meier", payer, 7)), "0");
-        EXPECT_EQ(TDJournal::rateText(row("Storno Zahlung", 7, payer)), "0");
-        EXPECT_EQ(TDJournal::rateText(row("Zahlung zurück", 7, payer)), "19")
+        EXPECT_EQ(JournalReport::rateText(row("Zahlung Meier", payer, 7)), "0");
+        EXPECT_EQ(JournalReport::rateText(row("Storno Zahlung", 7, payer)), "0");
+        EXPECT_EQ(JournalReport::rateText(row("Zahlung zurück", 7, payer)), "19")
             << "no reversal without Storno";
     }
-    EXPECT_EQ(TDJournal::rateText(row("storno", 7, 4)), "19") << "the word is case-sensitive";
-    EXPECT_EQ(TDJournal::rateText(row("Zahlung", 1, 7)), "19")
+    EXPECT_EQ(JournalReport::rateText(row("storno", 7, 4)), "19") << "the word is case-sensitive";
+    EXPECT_EQ(JournalReport::rateText(row("Zahlung", 1, 7)), "19")
         << "from a cost account it is no payment";
-    EXPECT_EQ(TDJournal::rateText(row("Zahlung", 4, 8)), "19") << "a supplier is no customer";
-    EXPECT_EQ(TDJournal::rateText(row("Rechnung", 7, 3)), "19");
+    EXPECT_EQ(JournalReport::rateText(row("Zahlung", 4, 8)), "19") << "a supplier is no customer";
+    EXPECT_EQ(JournalReport::rateText(row("Rechnung", 7, 3)), "19");
 }
 
 namespace {
@@ -64,7 +64,7 @@ struct Listing : ReportBooks {
 TEST_F(Listing, LinesHeaderAndTheLaunchersRestore) {
     fb->books().settings.lRand = 25;
     dlg->EBis = QStringLiteral("31.03.") + year();
-    reports::SBJournalClick(*ctx);
+    reports::printJournal(*ctx);
     ASSERT_EQ(viewer.models.size(), 1u);
     EXPECT_TRUE(viewer.lastOptions.textAndCsv);
     EXPECT_EQ(dlg->Caption, QStringLiteral("Buchungsjournal"));
@@ -104,7 +104,7 @@ TEST_F(Listing, LinesHeaderAndTheLaunchersRestore) {
 TEST_F(Listing, NetAmountsAndShadingOfEveryOtherLine) {
     fb->books().settings.zeilenfarbe = 0xC0FFC0; // the platform's order: blue, green, red
     dlg->Netto = true;
-    reports::SBJournalClick(*ctx);
+    reports::printJournal(*ctx);
     ASSERT_EQ(viewer.models.size(), 1u);
     const QStringList texts = pageTexts(viewer.models[0], 0);
     EXPECT_TRUE(texts.contains(QStringLiteral("Netto")));
@@ -127,7 +127,7 @@ TEST_F(Listing, NetAmountsAndShadingOfEveryOtherLine) {
 
 TEST_F(Listing, CancelledDialogPrintsNothingAndStillRestores) {
     dlg->showModal = [] { return false; };
-    reports::SBJournalClick(*ctx);
+    reports::printJournal(*ctx);
     EXPECT_TRUE(viewer.models.empty());
     EXPECT_EQ(enabledLog, (QStringList{"SBJournal=0", "SBJournal=1"}));
     EXPECT_FALSE(dlg->GroupBox2Visible);
@@ -137,18 +137,18 @@ TEST_F(Listing, DroppedSortGroupOffersToDeleteTheListedBookings) {
     ui.answers = {Btn::Yes};
     // A person drags the sort group onto "Netto" while the dialog is open.
     dlg->showModal = [this] {
-        dlg->NettoDragDrop(reports::TFEingrenzung::DragSource::GroupBox);
+        dlg->dropNetto(reports::EingrenzungRules::DragSource::GroupBox);
         dlg->EBis = QStringLiteral("31.03.") + year();
-        return dlg->OKClick();
+        return dlg->confirmRange();
     };
-    reports::SBJournalClick(*ctx);
+    reports::printJournal(*ctx);
     ASSERT_EQ(ui.questions.size(), 1u);
     EXPECT_EQ(ui.questions[0].text, QStringLiteral("Die angezeigten Buchungssätze jetzt löschen?"));
     EXPECT_EQ(ui.questions[0].buttons, Btn::YesNo);
-    fb->books().TJournal.refresh();
-    ASSERT_EQ(fb->books().TJournal.recordCount(), 1) << "only the May booking was not listed";
-    fb->books().TJournal.first();
-    EXPECT_EQ(fb->books().TJournal.asString(QStringLiteral("Buchungstext")), QStringLiteral("Mai"));
+    fb->books().journal.refresh();
+    ASSERT_EQ(fb->books().journal.recordCount(), 1) << "only the May booking was not listed";
+    fb->books().journal.first();
+    EXPECT_EQ(fb->books().journal.asString(QStringLiteral("Buchungstext")), QStringLiteral("Mai"));
     // The balances follow the journal that is left.
     EXPECT_EQ(saldo(4930), Money::fromCents(1000));
     EXPECT_EQ(saldo(1576), Money::fromCents(190));
@@ -157,25 +157,25 @@ TEST_F(Listing, DroppedSortGroupOffersToDeleteTheListedBookings) {
 
     // Shown again, the option is no longer red: no question, nothing deleted.
     ui.clear();
-    dlg->RBDatumClick();
+    dlg->sortByDate();
     okAtOnce();
-    reports::SBJournalClick(*ctx);
+    reports::printJournal(*ctx);
     EXPECT_EQ(viewer.models.size(), 2u);
     EXPECT_TRUE(ui.questions.empty());
-    fb->books().TJournal.refresh();
-    EXPECT_EQ(fb->books().TJournal.recordCount(), 1);
+    fb->books().journal.refresh();
+    EXPECT_EQ(fb->books().journal.recordCount(), 1);
 }
 
 TEST_F(Listing, AnsweringNoKeepsTheBookings) {
     ui.answers = {Btn::No};
     dlg->showModal = [this] {
-        dlg->NettoDragDrop(reports::TFEingrenzung::DragSource::GroupBox);
-        return dlg->OKClick();
+        dlg->dropNetto(reports::EingrenzungRules::DragSource::GroupBox);
+        return dlg->confirmRange();
     };
-    reports::SBJournalClick(*ctx);
+    reports::printJournal(*ctx);
     ASSERT_EQ(ui.questions.size(), 1u);
-    fb->books().TJournal.refresh();
-    EXPECT_EQ(fb->books().TJournal.recordCount(), 4);
+    fb->books().journal.refresh();
+    EXPECT_EQ(fb->books().journal.recordCount(), 4);
 }
 
 TEST_F(Listing, LongJournalBreaksPagesWithoutLosingALine) {
@@ -183,7 +183,7 @@ TEST_F(Listing, LongJournalBreaksPagesWithoutLosingALine) {
         journal(100 + i, day(1 + i % 28, 6),
                 QStringLiteral("Zeile %1").arg(i, 3, 10, QLatin1Char('0')), 4930, 1200, "1,00",
                 "1,19", "0,19", 19, 100 + i);
-    reports::SBJournalClick(*ctx);
+    reports::printJournal(*ctx);
     ASSERT_EQ(viewer.models.size(), 1u);
     const auto &model = viewer.models[0];
     ASSERT_GE(model.pages.size(), 3u);
@@ -203,7 +203,7 @@ TEST_F(Listing, SavedAsPdfTextAndCsvFromOneRun) {
                   csv = dir.filePath("journal.csv");
     reports::FileReportViewer files(pdf, txt, csv);
     reports::ReportContext fileCtx{fb->books(), *dlg, files, {}, {}};
-    reports::SBJournalClick(fileCtx);
+    reports::printJournal(fileCtx);
     ASSERT_TRUE(files.written());
     ASSERT_TRUE(files.error().isEmpty()) << files.error().toStdString();
 

@@ -5,8 +5,8 @@
 #include "ReportsFixture.h"
 #include "YearFixture.h"
 
-#include "reports/UKBlatt.h"
-#include "reports/UKassenbuch.h"
+#include "reports/KontenblattReport.h"
+#include "reports/KassenbuchReport.h"
 #include "store/Table.h"
 
 #include <QDir>
@@ -73,12 +73,12 @@ struct Sheets : ReportBooks {
     }
     // Runs the launcher for one account, as a double click on its row does.
     void sheetOf(int konto) {
-        ASSERT_TRUE(fb->books().TKonten2.locate(QStringLiteral("KtoNr"), konto)) << konto;
-        reports::KBlattClick(*ctx);
+        ASSERT_TRUE(fb->books().kontenGrid.locate(QStringLiteral("KtoNr"), konto)) << konto;
+        reports::printKontenblatt(*ctx);
     }
     qint64 bookmarkOf(int konto) {
-        EXPECT_TRUE(fb->books().TKonten2.locate(QStringLiteral("KtoNr"), konto)) << konto;
-        return fb->books().TKonten2.bookmark();
+        EXPECT_TRUE(fb->books().kontenGrid.locate(QStringLiteral("KtoNr"), konto)) << konto;
+        return fb->books().kontenGrid.bookmark();
     }
     const PageModel &only() {
         EXPECT_EQ(viewer.models.size(), 1u);
@@ -318,7 +318,7 @@ TEST_F(LongSheets, CarryOverOnEveryPageButTheLastForEveryMarkedAccount) {
     opening(1200, 100000, 0);
     transfers(1200);
     const std::vector<qint64> marks{bookmarkOf(1200), bookmarkOf(1300)};
-    reports::KBlattClick(*ctx, marks);
+    reports::printKontenblatt(*ctx, marks);
     EXPECT_EQ(dlg->Caption, QStringLiteral("Markierte Konten sofort drucken"));
     ASSERT_EQ(viewer.models.size(), 2u) << "one report per marked account, without preview";
 
@@ -347,7 +347,7 @@ TEST_F(LongSheets, CashBookByVoucherNumberHasNoBalance) {
     // Receipts and payments 600.00 each: the period's balance is 0.00.
     transfers(1000);
     opening(1000, 50000, 0);
-    dlg->RBBelNrClick();
+    dlg->sortByBelegnummer();
     sheetOf(1000);
     const PageModel &model = only();
     const auto carry = occurrences(model, BandKind::CarryOver);
@@ -376,7 +376,7 @@ TEST_F(Sheets, RunsWithoutASheetEndCleanly) {
 
     ui.clear();
     const std::vector<qint64> marks{bookmarkOf(8300), bookmarkOf(4930), bookmarkOf(1000)};
-    reports::KBlattClick(*ctx, marks);
+    reports::printKontenblatt(*ctx, marks);
     ASSERT_EQ(viewer.models.size(), 1u) << "only 4930 has bookings";
     EXPECT_TRUE(pageTexts(viewer.models[0], 0).contains(QStringLiteral("Bürobedarf")));
     EXPECT_TRUE(ui.messages.empty());
@@ -391,9 +391,9 @@ TEST_F(Sheets, RunsWithoutASheetEndCleanly) {
     // A grid filtered to nothing has no current account.
     okAtOnce();
     enabledLog.clear();
-    fb->books().TKonten2.setFilter(QStringLiteral("KtoNr < 0"));
-    reports::KBlattClick(*ctx);
-    fb->books().TKonten2.clearFilter();
+    fb->books().kontenGrid.setFilter(QStringLiteral("KtoNr < 0"));
+    reports::printKontenblatt(*ctx);
+    fb->books().kontenGrid.clearFilter();
     EXPECT_TRUE(viewer.models.empty());
     EXPECT_TRUE(ui.saw(QStringLiteral("Fehlerhafte Kontonummer")));
     EXPECT_EQ(enabledLog, (QStringList{"KBlatt=0", "KBlatt=1"}));
@@ -453,8 +453,8 @@ TEST_F(YearBooks, SheetsAddUpToTheYearBalances) {
     okAtOnce();
     auto sheet = [this](int konto) -> const PageModel & {
         viewer.models.clear();
-        EXPECT_TRUE(fb->books().TKonten2.locate(QStringLiteral("KtoNr"), konto));
-        reports::KBlattClick(*ctx);
+        EXPECT_TRUE(fb->books().kontenGrid.locate(QStringLiteral("KtoNr"), konto));
+        reports::printKontenblatt(*ctx);
         EXPECT_EQ(viewer.models.size(), 1u) << konto;
         return viewer.models.back();
     };

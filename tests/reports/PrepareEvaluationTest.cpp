@@ -28,9 +28,9 @@ struct Prepare : ReportBooks {
     qint64 cents(int konto, const char *f) { return field(konto, f).units() / 100; }
     bool prepare(const QString &caption, const QString &from) {
         dlg->Caption = caption;
-        dlg->RBDatumClick();
+        dlg->sortByDate();
         dlg->EVon = from;
-        return reports::PrepareEvaluation(fb->books(), *dlg);
+        return reports::prepareEvaluation(fb->books(), *dlg);
     }
 };
 
@@ -96,7 +96,7 @@ TEST_F(Prepare, SumsConvertBetweenDmAndEuroByTheBookingDate) {
     dlg->Caption = QStringLiteral("BWA");
     dlg->EVon = QStringLiteral("01.12.2001");
     dlg->EBis = QStringLiteral("31.12.2002");
-    ASSERT_TRUE(reports::PrepareEvaluation(fb->books(), *dlg));
+    ASSERT_TRUE(reports::prepareEvaluation(fb->books(), *dlg));
     EXPECT_EQ(cents(4210, "DruckSaldo"), 19558 + 5113);
     EXPECT_EQ(cents(1300, "BewHaben"), 19558 + 5113);
 }
@@ -114,14 +114,14 @@ TEST_F(Prepare, MissingTaxAccountStopsAndChangesNothing) {
 
 TEST_F(Prepare, CancelOrPendingEditChangesNothing) {
     dlg->showModal = [] { return false; };
-    EXPECT_FALSE(reports::PrepareEvaluation(fb->books(), *dlg));
+    EXPECT_FALSE(reports::prepareEvaluation(fb->books(), *dlg));
     EXPECT_EQ(cents(1200, "DruckSaldo"), 0);
 
     okAtOnce();
-    fb->books().TBuchungen.insert();
-    EXPECT_THROW(reports::PrepareEvaluation(fb->books(), *dlg), SilentAbort);
+    fb->books().stapel.insert();
+    EXPECT_THROW(reports::prepareEvaluation(fb->books(), *dlg), SilentAbort);
     EXPECT_TRUE(ui.saw(QStringLiteral("Bitte erst Dateneingabe beenden!")));
     EXPECT_FALSE(dlg->QJournal.isActive());
     EXPECT_EQ(cents(1200, "DruckSaldo"), 0);
-    fb->books().TBuchungen.cancel();
+    fb->books().stapel.cancel();
 }

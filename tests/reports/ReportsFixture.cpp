@@ -6,7 +6,7 @@
 
 void ReportBooks::SetUp() {
     Books::SetUp();
-    dlg = std::make_unique<reports::TFEingrenzung>(fb->books());
+    dlg = std::make_unique<reports::EingrenzungRules>(fb->books());
     ctx = std::make_unique<reports::ReportContext>(reports::ReportContext{
         fb->books(),
         *dlg,
@@ -20,13 +20,13 @@ void ReportBooks::SetUp() {
 void ReportBooks::journal(int autonr, const QDate &date, const QString &text, int soll, int haben,
                           const char *netto, const char *brutto, const char *steuer, double satz,
                           int belnr, bool euro) {
-    fb->books().TJournal.appendRecord({autonr, date, text, soll, haben, QString::fromLatin1(netto),
+    fb->books().journal.appendRecord({autonr, date, text, soll, haben, QString::fromLatin1(netto),
                                QString::fromLatin1(brutto), QString::fromLatin1(steuer), satz,
                                belnr, QVariant(), euro, QVariant()});
 }
 
 void ReportBooks::opening(int konto, qint64 sollCents, qint64 habenCents) {
-    Table &k = fb->books().TKonten;
+    Table &k = fb->books().konten;
     SQLite::Statement st(k.db(),
                          QStringLiteral("UPDATE \"%1\" SET Soll = ?, Haben = ? WHERE KtoNr = ?")
                              .arg(k.innerName())

@@ -8,7 +8,7 @@
 #include "posting/PostingFixture.h"
 #include "reportengine/Layout.h"
 #include "reports/ReportViewer.h"
-#include "reports/UEingrenzung.h"
+#include "reports/EingrenzungRules.h"
 
 #include <memory>
 
@@ -23,7 +23,7 @@ struct RecordingViewer : reports::ReportViewer {
 };
 
 struct ReportBooks : Books {
-    std::unique_ptr<reports::TFEingrenzung> dlg;
+    std::unique_ptr<reports::EingrenzungRules> dlg;
     RecordingViewer viewer;
     std::unique_ptr<reports::ReportContext> ctx;
     QStringList enabledLog; // "SBJournal=0", "SBJournal=1"
@@ -37,7 +37,7 @@ struct ReportBooks : Books {
     void opening(int konto, qint64 sollCents, qint64 habenCents);
     // The dialog answers OK at once with its current fields.
     void okAtOnce() {
-        dlg->showModal = [this] { return dlg->OKClick(); };
+        dlg->showModal = [this] { return dlg->confirmRange(); };
     }
     static QDate day(int d, int m) { return QDate(QDate::currentDate().year(), m, d); }
     // The rows the open journal query delivers: Buchungstext of each.

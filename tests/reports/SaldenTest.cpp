@@ -6,8 +6,8 @@
 
 #include "books/SaldenRecompute.h"
 #include "reports/ReportConventions.h"
-#include "reports/USalden.h"
-#include "reports/USalden2.h"
+#include "reports/SaldenlisteReport.h"
+#include "reports/SaldenlisteQuerReport.h"
 #include "store/Table.h"
 
 using ledra::report::BandKind;
@@ -60,19 +60,19 @@ TEST_F(YearBooks, FixtureBalancesMatchHandWorkedFigures) {
     EXPECT_EQ(field(1200, "JVZHaben"), Money::fromCents(year::kBankHaben));
     EXPECT_EQ(field(1776, "JVZSoll"), Money::fromCents(year::kUstSoll));
     const auto before = totals();
-    SaldenNeuClick(fb->books());
+    recomputeSalden(fb->books());
     EXPECT_EQ(totals(), before);
 }
 
 TEST_F(YearBooks, TrialBalancesOfTheYear) {
     okAtOnce();
     fb->books().settings.lRand = 25;
-    reports::MSaldenClick(*ctx);
+    reports::printSaldenliste(*ctx);
     EXPECT_QEQ(dlg->Caption, QStringLiteral("Saldenliste"));
     EXPECT_EQ(dlg->HelpContext, 24);
     EXPECT_FALSE(dlg->MitKontenVisible);
     EXPECT_TRUE(dlg->GroupBox1Visible) << "a trial balance can be limited by any range";
-    reports::MSalden2Click(*ctx);
+    reports::printSaldenlisteQuer(*ctx);
     ASSERT_EQ(viewer.models.size(), 2u);
     EXPECT_TRUE(viewer.lastOptions.wholePage);
     const PageModel &hoch = viewer.models[0], &quer = viewer.models[1];
@@ -136,17 +136,17 @@ TEST_F(YearBooks, TrialBalancesOfTheYear) {
 // bookings before it; with a voucher-number range only the opening value.
 TEST_F(YearBooks, CarriedForwardBalanceOfALaterRange) {
     okAtOnce();
-    dlg->RBDatumClick();
+    dlg->sortByDate();
     dlg->EVon = QStringLiteral("01.04.") + year();
-    reports::MSaldenClick(*ctx);
+    reports::printSaldenliste(*ctx);
     // Bank up to 31.03.: 12,000.00 - rent 3 x 800.00 - 2,000.00 - 595.00 - 1,000.00 - 119.00
     //   + 1,166.20 + 535.00 + 500.00 = 8,087.20
     const qint64 bankMarch = 808720;
     EXPECT_QEQ(lineOf(viewer.models.at(0), 1200),
                "1200|Bank|" + eur(bankMarch) + "|" + eur(year::kBank - bankMarch) + "|" +
                    eur(year::kBank - bankMarch) + "|" + eur(year::kBank));
-    dlg->RBBelNrClick();
-    reports::MSaldenClick(*ctx);
+    dlg->sortByBelegnummer();
+    reports::printSaldenliste(*ctx);
     EXPECT_TRUE(
         lineOf(viewer.models.at(1), 1200).startsWith("1200|Bank|" + eur(year::kOpenBank) + "|"));
 }
@@ -169,7 +169,7 @@ struct SmallBalances : ReportBooks {
         opening(1000, 40, 0);
         journal(1, day(5, 3), QStringLiteral("Einzahlung"), 1000, 1200, "0,40", "0,40", "0,00", 0,
                 1);
-        SaldenNeuClick(fb->books());
+        recomputeSalden(fb->books());
         fb->books().settings.zeilenfarbe = 0xC0C0C0;
         okAtOnce();
     }
@@ -179,7 +179,7 @@ struct SmallBalances : ReportBooks {
 } // namespace
 
 TEST_F(SmallBalances, OnlyExactZerosAreBlank) {
-    reports::MSaldenClick(*ctx);
+    reports::printSaldenliste(*ctx);
     const PageModel &m = viewer.models.at(0);
     EXPECT_QEQ(lineOf(m, 1000), "1000|Kasse|0,40 €|0,40 €|0,40 €|0,80 €");
     EXPECT_QEQ(lineOf(m, 1200), "1200|Bank|-0,40 €|-0,40 €|-0,40 €");
@@ -197,7 +197,7 @@ TEST_F(SmallBalances, OnlyExactZerosAreBlank) {
 TEST_F(SmallBalances, ExtendedFormListsOnlyTouchedAccounts) {
     // An opening credit value alone lists an account, an opening of 0 does not.
     opening(1600, 0, 25000);
-    reports::MSalden2Click(*ctx);
+    reports::printSaldenlisteQuer(*ctx);
     const PageModel &m = viewer.models.at(0);
     const QString march = QDate(day(5, 3)).toString("dd.MM.yyyy");
     EXPECT_QEQ(lineOf(m, 1000), "1000|Kasse|" + march + "|0,40 €|0,40 €|0,40 €|0,40 €|0,80 €");

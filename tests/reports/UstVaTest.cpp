@@ -5,12 +5,12 @@
 #include "ReportsFixture.h"
 #include "YearFixture.h"
 
-#include "reports/UUstVa.h"
+#include "reports/UstVaReport.h"
 #include "store/Table.h"
 
 using ledra::report::BandKind;
 using ledra::report::PageModel;
-using reports::TDUstVA;
+using reports::UstVaReport;
 
 namespace {
 
@@ -23,7 +23,7 @@ struct UstVa : ReportBooks {
     // A journal row with the VAT that falls due under the cash basis.
     void row(int nr, const QDate &date, const char *text, int soll, int haben, const char *netto,
              const char *brutto, const char *steuer, double satz, const char *faellig = nullptr) {
-        fb->books().TJournal.appendRecord({nr, date, QString::fromUtf8(text), soll, haben,
+        fb->books().journal.appendRecord({nr, date, QString::fromUtf8(text), soll, haben,
                                    QString::fromLatin1(netto), QString::fromLatin1(brutto),
                                    QString::fromLatin1(steuer), satz, nr, QVariant(), true,
                                    faellig ? QVariant(QString::fromLatin1(faellig)) : QVariant()});
@@ -45,7 +45,7 @@ struct UstVa : ReportBooks {
     const PageModel &run(bool details = false) {
         dlg->MitDetails = details;
         viewer.models.clear();
-        reports::MUstVMClick(*ctx);
+        reports::printUstVa(*ctx);
         EXPECT_EQ(viewer.models.size(), 1u);
         return viewer.models.back();
     }
@@ -179,10 +179,10 @@ TEST_F(UstVa, ReverseChargeLinesAndTheirError) {
 // From 01.02. on: rate 19 only the credit note and the refund, -30.00 / -5.70.
 TEST_F(UstVa, LauncherForcesTheDateRangeAndRestoresTheDialog) {
     quarter();
-    dlg->RBBelNrClick();
+    dlg->sortByBelegnummer();
     const QString quoted = QStringLiteral("01.01.%1' OR '1'='1").arg(year());
     dlg->showModal = [this, quoted] {
-        EXPECT_EQ(dlg->sort, reports::TFEingrenzung::Sort::Datum);
+        EXPECT_EQ(dlg->sort, reports::EingrenzungRules::Sort::Datum);
         EXPECT_EQ(dlg->EVon, fb->books().settings.buchVon) << "choosing the date resets the range";
         EXPECT_EQ(dlg->Caption, QStringLiteral("Ust-Voranmeldung"));
         EXPECT_EQ(dlg->HelpContext, 23);
@@ -192,10 +192,10 @@ TEST_F(UstVa, LauncherForcesTheDateRangeAndRestoresTheDialog) {
         EXPECT_EQ(dlg->QJournal.line(7),
                   QStringLiteral("ORDER BY Steuersatz,Belegdatum,Belegnummer"));
         dlg->EVon = quoted;
-        if (dlg->OKClick())
+        if (dlg->confirmRange())
             return true;
         dlg->EVon = QStringLiteral("01.02.") + year();
-        return dlg->OKClick();
+        return dlg->confirmRange();
     };
     const PageModel &m = run();
     EXPECT_TRUE(ui.saw(QStringLiteral("'%1' ist kein gültiges Datum.").arg(quoted)));
@@ -209,7 +209,7 @@ TEST_F(UstVa, LauncherForcesTheDateRangeAndRestoresTheDialog) {
     EXPECT_FALSE(dlg->QJournal.isActive());
 
     // The window is kept, and a second run starts from zero again.
-    TDUstVA *window = reports::ustvaWindow();
+    UstVaReport *window = reports::ustvaWindow();
     ASSERT_NE(window, nullptr);
     const QStringList first = of(m, BandKind::GroupFooter);
     okAtOnce();
@@ -220,7 +220,7 @@ TEST_F(UstVa, LauncherForcesTheDateRangeAndRestoresTheDialog) {
     // Cancelled: nothing printed, the dialog restored all the same.
     viewer.models.clear();
     dlg->showModal = [] { return false; };
-    reports::MUstVMClick(*ctx);
+    reports::printUstVa(*ctx);
     EXPECT_TRUE(viewer.models.empty());
     EXPECT_TRUE(dlg->GroupBox1Visible);
     EXPECT_FALSE(dlg->MitDetailsVisible);
@@ -232,7 +232,7 @@ TEST_F(UstVa, LauncherForcesTheDateRangeAndRestoresTheDialog) {
 //   payable 1,408.90.
 TEST_F(YearBooks, VatReturnOfTheYear) {
     okAtOnce();
-    reports::MUstVMClick(*ctx);
+    reports::printUstVa(*ctx);
     ASSERT_EQ(viewer.models.size(), 1u);
     const PageModel &m = viewer.models.back();
     const QStringList footers = bandTexts(m, BandKind::GroupFooter);
@@ -243,7 +243,7 @@ TEST_F(YearBooks, VatReturnOfTheYear) {
               QStringList{QStringLiteral("Umsätze nach §13b UStG (46)|1.000,00 €|190,00 €|(47)")});
     EXPECT_EQ(totalLines(m), children("2.638,20 €", "1.408,90 €", "1.229,30 €", "2.448,20 €",
                                       "0,00 €", "1.039,30 €", "0,00 €"));
-    const TDUstVA *w = reports::ustvaWindow();
+    const UstVaReport *w = reports::ustvaWindow();
     ASSERT_NE(w, nullptr);
     EXPECT_EQ(w->totals().payable().units() / 100, year::kZahllast);
     EXPECT_EQ(w->totals().base13b.units() / 100, year::kBase13b);

@@ -1,12 +1,12 @@
 #include "YearFixture.h"
 
-#include "posting/UBuchen.h"
+#include "posting/BuchungRules.h"
 #include "store/Table.h"
 
 #include <SQLiteCpp/Statement.h>
 
 void YearBooks::sql(const QString &statement, const QVariantList &params) {
-    Table &k = fb->books().TKonten;
+    Table &k = fb->books().konten;
     SQLite::Statement st(k.db(), statement.arg(k.innerName()).toStdString());
     int i = 1;
     for (const QVariant &p : params) {
@@ -26,7 +26,7 @@ void YearBooks::SetUp() {
     ReportBooks::SetUp();
     if (HasFatalFailure())
         return;
-    Table &k = fb->books().TKonten;
+    Table &k = fb->books().konten;
     // Two accounts the posting fixture lacks: the owner's capital and granted discounts.
     k.appendRecord({880, QStringLiteral("Variables Kapital"), 9, 0.0, 0, 0, 0, 0, 0, QVariant(), 0,
                     0, 0, 0, QVariant(), QVariant()});
@@ -109,8 +109,8 @@ void YearBooks::SetUp() {
             << (ui.messages.empty() ? std::string() : ui.messages.back().text.toStdString());
     ASSERT_TRUE(ui.questions.empty()) << ui.questions[0].text.toStdString();
     ui.answers = {Btn::Yes}; // "transfer the batch?"
-    e().SpeichernClick();
-    ASSERT_TRUE(fb->books().TBuchungen.isEmpty());
-    ASSERT_EQ(fb->books().TJournal.recordCount(), year::kBookings);
+    e().transferStapel();
+    ASSERT_TRUE(fb->books().stapel.isEmpty());
+    ASSERT_EQ(fb->books().journal.recordCount(), year::kBookings);
     ui.clear();
 }

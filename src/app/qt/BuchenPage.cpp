@@ -1,12 +1,12 @@
 #include "BuchenPage.h"
 
-#include "AccountCombo.h"
+#include "KontoCombo.h"
 #include "DbNavigator.h"
 #include "EventBoundary.h"
 #include "Panel.h"
 #include "app/Shell.h"
-#include "posting/UBuchen.h"
-#include "posting/UJournal.h"
+#include "posting/BuchungRules.h"
+#include "posting/StornoRules.h"
 #include "ui/Ui.h"
 
 #include <QApplication>
@@ -57,7 +57,7 @@ QString germanNumberText(const QVariant &v) {
 QString rowAmountText(const Table &t, const QString &field) {
     // Only a row marked as DM is DM; rows without the flag were entered in euro.
     const QVariant euro = t.value(QStringLiteral("Euro"));
-    return BookingEntry::amountText(t.value(field), euro.isNull() || euro.toBool(), false);
+    return BuchungRules::amountText(t.value(field), euro.isNull() || euro.toBool(), false);
 }
 
 QList<TableColumn> BuchenPage::gridColumns() {
@@ -112,9 +112,9 @@ void BuchenPage::buildPanel() {
     belNr_->setProperty("helpContext", 12);
     belNr_->setValidator(
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,9}")), belNr_));
-    soll_ = new AccountCombo(core_.books().TKonten);
+    soll_ = new KontoCombo(core_.books().konten);
     soll_->setObjectName(QStringLiteral("Soll"));
-    haben_ = new AccountCombo(core_.books().TKonten);
+    haben_ = new KontoCombo(core_.books().konten);
     haben_->setObjectName(QStringLiteral("Haben"));
     for (QComboBox *c : {soll_, haben_}) {
         c->setToolTip(QStringLiteral("Sie können auch die Nummer tippen."));
@@ -211,7 +211,7 @@ void BuchenPage::buildGrid() {
     grid_->setSelectionMode(QAbstractItemView::SingleSelection);
     grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grid_->verticalHeader()->setDefaultSectionSize(grid_->fontMetrics().height() + 6);
-    model_ = new TableModel(core_.books().TBuchungen, gridColumns(), grid_);
+    model_ = new TableModel(core_.books().stapel, gridColumns(), grid_);
     grid_->setModel(model_);
     followTableCursor(grid_, model_);
     setTabOrder(opDatum_, grid_);
@@ -244,7 +244,7 @@ QString BuchenPage::amountField() const {
 }
 
 void BuchenPage::showCurrentRow() {
-    const Table &t = core_.books().TBuchungen;
+    const Table &t = core_.books().stapel;
     const bool row = t.isActive() && (t.isEditing() || !t.isEmpty());
     auto text = [&](const QString &field) { return row ? t.asString(field) : QString(); };
     // A control keeps what is being typed into it until it is left or the row changes.
@@ -259,7 +259,7 @@ void BuchenPage::showCurrentRow() {
                 c->setEditText(v);
         }
     };
-    const BookingEntry &e = core_.entry();
+    const BuchungRules &e = core_.entry();
     {
         QSignalBlocker b1(brutto_), b2(netto_);
         (e.grossMode ? brutto_ : netto_)->setChecked(true);
@@ -272,7 +272,7 @@ void BuchenPage::showCurrentRow() {
         set(haben_, text(kHaben));
         set(buchText_, text(QStringLiteral("Buchungstext")));
         set(betrag_,
-            row ? BookingEntry::amountText(t.value(amountField()), true, true) : QString());
+            row ? BuchungRules::amountText(t.value(amountField()), true, true) : QString());
         set(mwst_, row ? germanNumberText(t.value(QStringLiteral("Steuersatz"))) : QString());
         set(ustId_, text(QStringLiteral("IDNr")));
     } catch (const std::exception &) {
@@ -282,7 +282,7 @@ void BuchenPage::showCurrentRow() {
 }
 
 void BuchenPage::showAccountPanels() {
-    const Table &t = core_.books().TBuchungen;
+    const Table &t = core_.books().stapel;
     const bool row = t.isActive() && (t.isEditing() || !t.isEmpty());
     auto account = [&](const QString &side, const char *name, const char *saldo) {
         // While an account is typed, the panel shows what has been typed so far.
@@ -308,13 +308,13 @@ void BuchenPage::showAccountPanels() {
 
 void BuchenPage::connectRules() {
     QPointer<BuchenPage> self(this);
-    core_.books().TBuchungen.addObserver([self](Table::Change c) {
-        if (!self || TableModel::isReading(self->core_.books().TBuchungen))
+    core_.books().stapel.addObserver([self](Table::Change c) {
+        if (!self || TableModel::isReading(self->core_.books().stapel))
             return;
         // Typed text belongs to the row as it was being edited; another row, a stored or a
         // cancelled one shows its own values.
         const bool rowEnded = c == Table::Change::Current || c == Table::Change::Reset ||
-                              (c == Table::Change::State && !self->core_.books().TBuchungen.isEditing());
+                              (c == Table::Change::State && !self->core_.books().stapel.isEditing());
         if (rowEnded)
             self->typing_.clear();
         self->showCurrentRow();
@@ -325,7 +325,7 @@ void BuchenPage::connectRules() {
     timer1_->setSingleShot(true);
     timer1_->setInterval(200);
     connect(timer1_, &QTimer::timeout, this,
-            [this] { runAction(core_.ui(), [this] { core_.entry().Timer1Timer(); }); });
+            [this] { runAction(core_.ui(), [this] { core_.entry().refocusHaben(); }); });
     core_.entry().startTimer = [this] { timer1_->start(); };
 
     connect(qApp, &QApplication::focusChanged, this,
@@ -348,7 +348,7 @@ void BuchenPage::connectRules() {
     connect(netto_, &QRadioButton::clicked, this, [this] { amountMode(false); });
     // A click on "Abbrechen" must not first store the row by leaving the amount field.
     abbruch_->setFocusPolicy(Qt::TabFocus);
-    auto cancel = [this] { runAction(core_.ui(), [this] { core_.entry().AbbruchClick(); }); };
+    auto cancel = [this] { runAction(core_.ui(), [this] { core_.entry().cancelRow(); }); };
     connect(abbruch_, &QPushButton::clicked, this, cancel);
     // Esc is the cancel button's key anywhere on the page, and cancels at once (a button's
     // own shortcut would click it only after its animation).
@@ -388,7 +388,7 @@ void BuchenPage::onFocusChanged(QWidget *now) {
     // control; moves made while the rules run are theirs.
     if (inFocusChange_ || !now || now->window() != window())
         return;
-    BookingEntry &e = core_.entry();
+    BuchungRules &e = core_.entry();
     const QString target = controlName(now);
     if (target == e.focused())
         return;
@@ -414,7 +414,7 @@ void BuchenPage::onFocusChanged(QWidget *now) {
 }
 
 void BuchenPage::typed(QWidget *w) {
-    Table &t = core_.books().TBuchungen;
+    Table &t = core_.books().stapel;
     if (!t.isActive())
         return;
     typing_.insert(w);
@@ -433,7 +433,7 @@ void BuchenPage::typed(QWidget *w) {
 }
 
 bool BuchenPage::settle(QWidget *w, bool report) {
-    Table &t = core_.books().TBuchungen;
+    Table &t = core_.books().stapel;
     if (!t.isActive() || !t.isEditing())
         return true;
     try {
@@ -504,7 +504,7 @@ bool BuchenPage::accountKeyPress(QComboBox *box, QKeyEvent *k) {
     if ((k->modifiers() & Qt::AltModifier) && (key == Qt::Key_Down || key == Qt::Key_Up))
         return false;
     const QString side = sideOf(box);
-    BookingEntry &e = core_.entry();
+    BuchungRules &e = core_.entry();
     Ui &ui = core_.ui();
     if (key == Qt::Key_Backspace) {
         e.accountBackspace(side);
@@ -523,7 +523,7 @@ void BuchenPage::pickAccount(QComboBox *box, int index) {
     // An account picked from the list is written into the row as a bound drop-down does.
     const qint64 nr = box->itemText(index).toLongLong();
     const QString side = sideOf(box);
-    Table &t = core_.books().TBuchungen;
+    Table &t = core_.books().stapel;
     runAction(core_.ui(), [&] {
         if (!t.isEditing())
             t.edit();
@@ -536,8 +536,8 @@ void BuchenPage::pickBookingText() {
     // The chosen text is the row's text first, as with a bound drop-down; then the rules
     // look for its template.
     typed(buchText_);
-    if (core_.books().TBuchungen.isActive() && core_.books().TBuchungen.isEditing())
-        runAction(core_.ui(), [this] { BuchTextClick(core_.books(), core_.entry()); });
+    if (core_.books().stapel.isActive() && core_.books().stapel.isEditing())
+        runAction(core_.ui(), [this] { applyTemplate(core_.books(), core_.entry()); });
     showCurrentRow();
 }
 
@@ -548,7 +548,7 @@ void BuchenPage::syncFocus() {
 void BuchenPage::dateKey(int daysDelta) {
     if (typing_.contains(bDatum_))
         settle(bDatum_, false);
-    core_.entry().BDatumKeyDown(daysDelta);
+    core_.entry().stepBelegdatum(daysDelta);
     typing_.remove(bDatum_);
     showCurrentRow();
 }
@@ -558,10 +558,10 @@ void BuchenPage::amountMode(bool gross) {
     if (typing_.contains(betrag_))
         settle(betrag_, false);
     typing_.remove(betrag_);
-    BookingEntry &e = core_.entry();
+    BuchungRules &e = core_.entry();
     if (gross)
-        e.BruttoClick();
+        e.chooseGross();
     else
-        e.NettoClick();
+        e.chooseNet();
     showCurrentRow();
 }

@@ -1,6 +1,6 @@
 #include "EingrenzungDialog.h"
 
-#include "reports/UEingrenzung.h"
+#include "reports/EingrenzungRules.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -19,7 +19,7 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
-using reports::TFEingrenzung;
+using reports::EingrenzungRules;
 
 namespace {
 // The dragged control travels as its kind; only a group box is accepted on "Netto".
@@ -27,7 +27,7 @@ const QString kControlMime = QStringLiteral("application/x-ledra-control");
 const QByteArray kGroupBox = "GroupBox";
 } // namespace
 
-EingrenzungDialog::EingrenzungDialog(TFEingrenzung &rules, QWidget *parent)
+EingrenzungDialog::EingrenzungDialog(EingrenzungRules &rules, QWidget *parent)
     : QDialog(parent), rules_(rules) {
     setObjectName(QStringLiteral("FEingrenzung"));
     auto *top = new QVBoxLayout(this);
@@ -98,10 +98,10 @@ EingrenzungDialog::EingrenzungDialog(TFEingrenzung &rules, QWidget *parent)
         if (helpHandler)
             helpHandler(rules_.HelpContext);
     });
-    const std::pair<QRadioButton *, TFEingrenzung::Sort> options[] = {
-        {rbDatum_, TFEingrenzung::Sort::Datum},
-        {rbBelNr_, TFEingrenzung::Sort::Belegnummer},
-        {rbText_, TFEingrenzung::Sort::Buchungstext}};
+    const std::pair<QRadioButton *, EingrenzungRules::Sort> options[] = {
+        {rbDatum_, EingrenzungRules::Sort::Datum},
+        {rbBelNr_, EingrenzungRules::Sort::Belegnummer},
+        {rbText_, EingrenzungRules::Sort::Buchungstext}};
     for (const auto &[button, sort] : options)
         connect(button, &QRadioButton::clicked, this, [this, sort = sort] {
             takeInput();
@@ -130,9 +130,9 @@ bool EingrenzungDialog::runModal() {
 
 void EingrenzungDialog::showState() {
     groupBox1_->setVisible(rules_.GroupBox1Visible);
-    rbDatum_->setChecked(rules_.sort == TFEingrenzung::Sort::Datum);
-    rbBelNr_->setChecked(rules_.sort == TFEingrenzung::Sort::Belegnummer);
-    rbText_->setChecked(rules_.sort == TFEingrenzung::Sort::Buchungstext);
+    rbDatum_->setChecked(rules_.sort == EingrenzungRules::Sort::Datum);
+    rbBelNr_->setChecked(rules_.sort == EingrenzungRules::Sort::Belegnummer);
+    rbText_->setChecked(rules_.sort == EingrenzungRules::Sort::Buchungstext);
     groupBox2_->setVisible(rules_.GroupBox2Visible);
     brutto_->setChecked(!rules_.Netto);
     netto_->setChecked(rules_.Netto);
@@ -160,7 +160,7 @@ void EingrenzungDialog::takeInput() {
 
 void EingrenzungDialog::okClicked() {
     takeInput();
-    const bool ok = rules_.OKClick();
+    const bool ok = rules_.confirmRange();
     showState();
     if (ok)
         accept();
@@ -201,12 +201,12 @@ bool EingrenzungDialog::eventFilter(QObject *watched, QEvent *event) {
     } else if (watched == netto_) {
         auto kindOf = [](const QMimeData *mime) {
             return mime && mime->data(kControlMime) == kGroupBox
-                       ? TFEingrenzung::DragSource::GroupBox
-                       : TFEingrenzung::DragSource::Other;
+                       ? EingrenzungRules::DragSource::GroupBox
+                       : EingrenzungRules::DragSource::Other;
         };
         if (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove) {
             auto *de = static_cast<QDragMoveEvent *>(event);
-            if (rules_.NettoDragOver(kindOf(de->mimeData())))
+            if (rules_.acceptsNettoDrag(kindOf(de->mimeData())))
                 de->acceptProposedAction();
             else
                 de->ignore();
@@ -214,7 +214,7 @@ bool EingrenzungDialog::eventFilter(QObject *watched, QEvent *event) {
         }
         if (event->type() == QEvent::Drop) {
             auto *de = static_cast<QDropEvent *>(event);
-            rules_.NettoDragDrop(kindOf(de->mimeData()));
+            rules_.dropNetto(kindOf(de->mimeData()));
             de->acceptProposedAction();
             takeInput();
             showState();

@@ -1,5 +1,5 @@
 #pragma once
-// The filter dialog on Qt widgets: shows the state of reports::TFEingrenzung and forwards
+// The filter dialog on Qt widgets: shows the state of reports::EingrenzungRules and forwards
 // its events there. Created once with the main window; the launchers open it through the
 // rules object's modal hook, which this dialog installs.
 
@@ -14,13 +14,13 @@ class QPushButton;
 class QRadioButton;
 
 namespace reports {
-class TFEingrenzung;
+class EingrenzungRules;
 }
 
 class EingrenzungDialog : public QDialog {
     Q_OBJECT
 public:
-    EingrenzungDialog(reports::TFEingrenzung &rules, QWidget *parent = nullptr);
+    EingrenzungDialog(reports::EingrenzungRules &rules, QWidget *parent = nullptr);
     ~EingrenzungDialog() override;
 
     // Opens the help viewer at a help context.
@@ -43,7 +43,7 @@ private:
     void okClicked();
     void focusControl(const QString &name);
 
-    reports::TFEingrenzung &rules_;
+    reports::EingrenzungRules &rules_;
     QGroupBox *groupBox1_ = nullptr;
     QRadioButton *rbDatum_ = nullptr, *rbBelNr_ = nullptr, *rbText_ = nullptr;
     QGroupBox *groupBox2_ = nullptr;

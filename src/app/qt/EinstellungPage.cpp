@@ -3,8 +3,9 @@
 #include "EventBoundary.h"
 #include "Panel.h"
 #include "SectionEditor.h"
-#include "accounts/UJahr.h"
-#include "accounts/UKonten.h"
+#include "accounts/Jahreswechsel.h"
+#include "accounts/Versteuerung.h"
+#include "accounts/KontenRules.h"
 #include "app/Shell.h"
 #include "ui/Ui.h"
 
@@ -108,7 +109,7 @@ EinstellungPage::EinstellungPage(Shell &core, QWidget *parent)
     mwstSatz_->setInputMask(QStringLiteral("09.0 %"));
     // The rate goes through the rules, which also move the accounts grid's third choice.
     connect(mwstSatz_, &QLineEdit::textEdited, this,
-            [this](const QString &t) { core_.MwstSatzChange(mwstSatzDigits(t)); });
+            [this](const QString &t) { core_.setMwstSatz(mwstSatzDigits(t)); });
     cbIstSteuer_ = check(QStringLiteral("cbIstSteuer"), QStringLiteral("Ist-Versteuerung"),
                          QStringLiteral("Mwst wird erst bei Zahlungseingang fällig"));
     // The due-tax columns of the batch grid come and go with the check mark at once.
@@ -243,13 +244,13 @@ EinstellungPage::EinstellungPage(Shell &core, QWidget *parent)
     auto op = [this](QPushButton *b, std::function<void()> f) {
         connect(b, &QPushButton::clicked, this, [this, f = std::move(f)] { runOperation(f); });
     };
-    op(bSKR03_, [&fb] { fb.chart().BSKR03Click(); });
-    op(bSKR04_, [&fb] { fb.chart().BSKR04Click(); });
-    op(jWechsel_, [&fb] { JWechselClick(fb.books()); });
-    op(kSaldouebertr_, [&fb] { KSaldouebertrClick(fb.books()); });
-    op(altBuch_, [&fb] { AltBuchClick(fb.books()); });
-    op(delJahr_, [&fb] { DelJahrClick(fb.books()); });
-    op(verstPruef_, [&fb] { VerstPruefClick(fb.books()); });
+    op(bSKR03_, [&fb] { fb.chart().loadSkr03(); });
+    op(bSKR04_, [&fb] { fb.chart().loadSkr04(); });
+    op(jWechsel_, [&fb] { runJahreswechsel(fb.books()); });
+    op(kSaldouebertr_, [&fb] { carryForwardSalden(fb.books()); });
+    op(altBuch_, [&fb] { toggleOldYear(fb.books()); });
+    op(delJahr_, [&fb] { deleteJahr(fb.books()); });
+    op(verstPruef_, [&fb] { switchVersteuerung(fb.books()); });
     connect(bBWA_, &QPushButton::clicked, this, &EinstellungPage::editBWA);
     connect(bBilanz_, &QPushButton::clicked, this, &EinstellungPage::editBilanz);
     loadSettings();
@@ -264,14 +265,14 @@ void EinstellungPage::runOperation(const std::function<void()> &operation) {
 }
 
 void EinstellungPage::editBWA() {
-    SectionEditor editor(core_.books().TBWA, QStringLiteral("FBWA"),
+    SectionEditor editor(core_.books().bwa, QStringLiteral("FBWA"),
                          QStringLiteral("BWA-Sektionen eingeben"), 33, core_.ui(), this);
     editor.exec();
     emit dataReloaded();
 }
 
 void EinstellungPage::editBilanz() {
-    SectionEditor editor(core_.books().TBilanz, QStringLiteral("FBilanz"),
+    SectionEditor editor(core_.books().bilanz, QStringLiteral("FBilanz"),
                          QStringLiteral("Bilanz-Sektionen eingeben"), 34, core_.ui(), this);
     editor.exec();
     emit dataReloaded();
@@ -310,7 +311,7 @@ void EinstellungPage::onFocusChanged(QWidget *now) {
 }
 
 void EinstellungPage::colorDoubleClicked(int &color) {
-    core_.colorPanelDblClick(color);
+    core_.pickColor(color);
     loadSettings();
 }
 

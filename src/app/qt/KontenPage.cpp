@@ -1,10 +1,10 @@
 #include "KontenPage.h"
 
-#include "AccountsDelegate.h"
+#include "KontenDelegate.h"
 #include "BuchenPage.h"
 #include "DbNavigator.h"
 #include "EventBoundary.h"
-#include "accounts/UKonten.h"
+#include "accounts/KontenRules.h"
 #include "books/SaldenRecompute.h"
 #include "app/Shell.h"
 #include "ui/Ui.h"
@@ -46,7 +46,7 @@ QList<TableColumn> KontenPage::gridColumns() {
     };
     for (TableColumn &c : columns)
         c.editable = c.field != QLatin1String("Saldo");
-    columns[AccountsDelegate::Saldo].userData = typeAndBalance;
+    columns[KontenDelegate::Saldo].userData = typeAndBalance;
     return columns;
 }
 
@@ -57,7 +57,7 @@ KontenPage::KontenPage(Shell &core, Ui &ui, QWidget *parent)
     lay->setContentsMargins(0, 0, 0, 0);
 
     auto *bar = new QHBoxLayout;
-    navigator_ = new DbNavigator(core.books().TKonten2, ui, this);
+    navigator_ = new DbNavigator(core.books().kontenGrid, ui, this);
     navigator_->setObjectName(QStringLiteral("DBNavigator1"));
     bar->addWidget(navigator_);
     edit1_ = new QLineEdit(this);
@@ -92,9 +92,9 @@ KontenPage::KontenPage(Shell &core, Ui &ui, QWidget *parent)
     // Typing or F2 edits a cell; a double click is left for the account sheet.
     grid_->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
     grid_->verticalHeader()->setDefaultSectionSize(grid_->fontMetrics().height() + 6);
-    model_ = new TableModel(core.books().TKonten2, gridColumns(), grid_);
+    model_ = new TableModel(core.books().kontenGrid, gridColumns(), grid_);
     grid_->setModel(model_);
-    delegate_ = new AccountsDelegate(core, ui, model_, grid_);
+    delegate_ = new KontenDelegate(core, ui, model_, grid_);
     grid_->setItemDelegate(delegate_);
     followTableCursor(grid_, model_);
     // The change guard depends on the grid's selected column.
@@ -108,10 +108,10 @@ KontenPage::KontenPage(Shell &core, Ui &ui, QWidget *parent)
 
     // Any change of the search text makes the next search start at the top.
     connect(edit1_, &QLineEdit::textChanged, this,
-            [this](const QString &text) { core_.chart().Edit1Changed(text); });
+            [this](const QString &text) { core_.chart().setSearchText(text); });
     edit1_->installEventFilter(this);
     connect(suchen_, &QPushButton::clicked, this, &KontenPage::search);
-    connect(saldenNeu_, &QPushButton::clicked, this, &KontenPage::recomputeBalances);
+    connect(saldenNeu_, &QPushButton::clicked, this, &KontenPage::recomputeSalden);
 }
 
 std::vector<qint64> KontenPage::markedAccounts() const {
@@ -125,12 +125,12 @@ std::vector<qint64> KontenPage::markedAccounts() const {
 
 void KontenPage::search() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    runAction(ui_, [this] { core_.chart().SuchenClick(); });
+    runAction(ui_, [this] { core_.chart().searchNext(); });
     QApplication::restoreOverrideCursor();
 }
 
-void KontenPage::recomputeBalances() {
-    runAction(ui_, [this] { SaldenNeuClick(core_.books()); });
+void KontenPage::recomputeSalden() {
+    runAction(ui_, [this] { ::recomputeSalden(core_.books()); });
     emit dataReloaded();
 }
 
@@ -145,7 +145,7 @@ bool KontenPage::eventFilter(QObject *watched, QEvent *event) {
         return true;
     }
     if (watched == grid_) {
-        Table &t = core_.books().TKonten2;
+        Table &t = core_.books().kontenGrid;
         if (k->key() == Qt::Key_Escape && t.isActive() && t.isEditing()) {
             runAction(ui_, [&t] { t.cancel(); });
             return true;

@@ -1,14 +1,14 @@
 #pragma once
 // The page "Konten": the accounts grid over the grid's own accounts table, the name search
 // and the buttons of the page. Editing the grid goes through the chart's rules (see
-// AccountsDelegate); the search and the recomputation of the balances are theirs too.
+// KontenDelegate); the search and the recomputation of the balances are theirs too.
 
 #include "TableModel.h"
 
 #include <QWidget>
 #include <vector>
 
-class AccountsDelegate;
+class KontenDelegate;
 class Shell;
 class DbNavigator;
 class Ui;
@@ -23,7 +23,7 @@ public:
 
     QTableView *DBGrid1() const { return grid_; }
     TableModel *gridModel() const { return model_; }
-    AccountsDelegate *gridDelegate() const { return delegate_; }
+    KontenDelegate *gridDelegate() const { return delegate_; }
     DbNavigator *DBNavigator1() const { return navigator_; }
     QLineEdit *Edit1() const { return edit1_; }
     QPushButton *Suchen() const { return suchen_; }
@@ -38,7 +38,7 @@ public:
 
 public slots:
     // "Salden neu berechnen" (button and menu item).
-    void recomputeBalances();
+    void recomputeSalden();
     // "Suchen", also Enter in the search field.
     void search();
 
@@ -53,7 +53,7 @@ private:
     Ui &ui_;
     QTableView *grid_ = nullptr;
     TableModel *model_ = nullptr;
-    AccountsDelegate *delegate_ = nullptr;
+    KontenDelegate *delegate_ = nullptr;
     DbNavigator *navigator_ = nullptr;
     QLineEdit *edit1_ = nullptr;
     QPushButton *suchen_ = nullptr, *saldenNeu_ = nullptr, *kBlatt_ = nullptr,

@@ -5,25 +5,25 @@
 #include "EingrenzungDialog.h"
 #include "EinstellungPage.h"
 #include "EventBoundary.h"
-#include "JournalDialog.h"
+#include "ReversalDialog.h"
 #include "KontenPage.h"
 #include "PageControl.h"
 #include "PreviewWindow.h"
 #include "TableModel.h"
 #include "books/SaldenRecompute.h"
-#include "posting/UBuchen.h"
-#include "posting/UJournal.h"
+#include "posting/BuchungRules.h"
+#include "posting/StornoRules.h"
 #include "reports/ReportViewer.h"
-#include "reports/UDBWA2.h"
-#include "reports/UDBilanz2.h"
-#include "reports/UDBuchung.h"
-#include "reports/UDJournal.h"
-#include "reports/UEingrenzung.h"
-#include "reports/UGuV.h"
-#include "reports/UKBlatt.h"
-#include "reports/USalden.h"
-#include "reports/USalden2.h"
-#include "reports/UUstVa.h"
+#include "reports/BwaReport.h"
+#include "reports/BilanzReport.h"
+#include "reports/StapelReport.h"
+#include "reports/JournalReport.h"
+#include "reports/EingrenzungRules.h"
+#include "reports/GuvReport.h"
+#include "reports/KontenblattReport.h"
+#include "reports/SaldenlisteReport.h"
+#include "reports/SaldenlisteQuerReport.h"
+#include "reports/UstVaReport.h"
 #include "ui/qt/QtUi.h"
 
 #include <QApplication>
@@ -199,7 +199,7 @@ QWidget *MainWindow::buildBuchenTopBar(QWidget *page) {
     bar->setObjectName(QStringLiteral("TopBar"));
     auto *h = new QHBoxLayout(bar);
     h->setContentsMargins(0, 0, 0, 0);
-    navigator2_ = new DbNavigator(core_->books().TBuchungen, *ui_, bar);
+    navigator2_ = new DbNavigator(core_->books().stapel, *ui_, bar);
     navigator2_->setObjectName(QStringLiteral("DBNavigator2"));
     h->addWidget(navigator2_);
     h->addSpacing(12);
@@ -273,18 +273,18 @@ void MainWindow::buildMenus(QWidget *buchenPage) {
     p1.Favoritloeschen->setEnabled(false);
     connect(p1.Beenden, &QAction::triggered, this, &QWidget::close);
     connect(p1.Neu, &QAction::triggered, this,
-            [this] { runAction(*ui_, [this] { core_->entry().NeuClick(); }); });
+            [this] { runAction(*ui_, [this] { core_->entry().newRow(); }); });
     connect(p1.Speichern, &QAction::triggered, this, &MainWindow::transferBatch);
     connect(p1.Storno1, &QAction::triggered, this, &MainWindow::showReversalDialog);
     connect(p1.Splitting1, &QAction::triggered, this, [this] {
         // F4 fills the account field that has the focus; the rules must know which one it is.
         buchen_->syncFocus();
-        runAction(*ui_, [this] { Splitting1Click(core_->books(), core_->entry()); });
+        runAction(*ui_, [this] { putSplittingAccount(core_->books(), core_->entry()); });
     });
     connect(p1.Favorithinzufuegen, &QAction::triggered, this,
-            [this] { runAction(*ui_, [this] { FavorithinzufuegenClick(core_->books()); }); });
+            [this] { runAction(*ui_, [this] { addTemplate(core_->books()); }); });
     connect(p1.Favoritloeschen, &QAction::triggered, this,
-            [this] { runAction(*ui_, [this] { FavoritloeschenClick(core_->books()); }); });
+            [this] { runAction(*ui_, [this] { deleteTemplate(core_->books()); }); });
     // The shortcuts work while the page "Buchen" is shown, also with the menu closed.
     for (QAction *a : p1.menu->actions()) {
         if (a->isSeparator())
@@ -321,7 +321,7 @@ void MainWindow::buildMenus(QWidget *buchenPage) {
     p2.MSalden2->setProperty("helpContext", 24);
     p2.GuV->setProperty("helpContext", 25);
     p2.BWA->setProperty("helpContext", 26);
-    connect(p2.Salden, &QAction::triggered, konten_, &KontenPage::recomputeBalances);
+    connect(p2.Salden, &QAction::triggered, konten_, &KontenPage::recomputeSalden);
 }
 
 void MainWindow::buildStatusBar() {
@@ -364,7 +364,7 @@ bool MainWindow::create() {
     QRect screen;
     if (auto *s = QGuiApplication::primaryScreen())
         screen = s->availableGeometry();
-    if (!core_->FormCreate(screen))
+    if (!core_->start(screen))
         return false;
     // F1 anywhere in the window: the help page of the focused control, else of the page.
     auto *f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
@@ -391,7 +391,7 @@ bool MainWindow::create() {
 void MainWindow::createReports() {
     // The filter dialog lives as long as the program, so that the range and the options
     // chosen for one report are offered again for the next.
-    filter_ = std::make_unique<reports::TFEingrenzung>(core_->books());
+    filter_ = std::make_unique<reports::EingrenzungRules>(core_->books());
     filterDialog_ = new EingrenzungDialog(*filter_, this);
     filterDialog_->helpHandler = [this](int context) { showHelp(context); };
     previewViewer_ = std::make_unique<QtReportViewer>(this);
@@ -399,7 +399,7 @@ void MainWindow::createReports() {
         viewer_ = previewViewer_.get();
     buildReportContext();
     // Another year opened: its range is offered, by date.
-    core_->resetFilterOrder = [this] { filter_->RBDatumClick(); };
+    core_->resetFilterOrder = [this] { filter_->sortByDate(); };
 }
 
 void MainWindow::buildReportContext() {
@@ -440,19 +440,19 @@ void MainWindow::connectReports() {
     auto wire = [this](auto *sender, auto signal, Launcher launcher) {
         connect(sender, signal, this, [this, launcher] { launchReport(launcher); });
     };
-    wire(sbDruck_, &QToolButton::clicked, &reports::SBDruckClick);
-    wire(konten_->SBJournal(), &QPushButton::clicked, &reports::SBJournalClick);
-    wire(popup2_.Journal1, &QAction::triggered, &reports::SBJournalClick);
-    wire(popup2_.MUstVM, &QAction::triggered, &reports::MUstVMClick);
-    wire(popup2_.MSalden, &QAction::triggered, &reports::MSaldenClick);
-    wire(popup2_.MSalden2, &QAction::triggered, &reports::MSalden2Click);
-    wire(popup2_.GuV, &QAction::triggered, &reports::GuVClick);
-    wire(popup2_.BWA, &QAction::triggered, &reports::BWAClick);
-    wire(popup2_.Bilanz1, &QAction::triggered, &reports::Bilanz1Click);
+    wire(sbDruck_, &QToolButton::clicked, &reports::printStapel);
+    wire(konten_->SBJournal(), &QPushButton::clicked, &reports::printJournal);
+    wire(popup2_.Journal1, &QAction::triggered, &reports::printJournal);
+    wire(popup2_.MUstVM, &QAction::triggered, &reports::printUstVa);
+    wire(popup2_.MSalden, &QAction::triggered, &reports::printSaldenliste);
+    wire(popup2_.MSalden2, &QAction::triggered, &reports::printSaldenlisteQuer);
+    wire(popup2_.GuV, &QAction::triggered, &reports::printGuv);
+    wire(popup2_.BWA, &QAction::triggered, &reports::printBwa);
+    wire(popup2_.Bilanz1, &QAction::triggered, &reports::printBilanzOverview);
 
     auto accountSheet = [this] {
         launchReport([this](reports::ReportContext &ctx) {
-            reports::KBlattClick(ctx, konten_->markedAccounts());
+            reports::printKontenblatt(ctx, konten_->markedAccounts());
         });
     };
     connect(konten_->KBlatt(), &QPushButton::clicked, this, accountSheet);
@@ -501,7 +501,7 @@ bool MainWindow::pageChanging() {
     einstellung_->setTrackFocus(false);
     bool allowed = false;
     try {
-        allowed = core_->PageControl1Changing();
+        allowed = core_->mayLeavePage();
     } catch (const std::exception &) {
         allowed = false;
     }
@@ -512,11 +512,11 @@ bool MainWindow::pageChanging() {
 void MainWindow::pageChanged(int index) {
     using Page = Shell::Page;
     const Page page = index == 1 ? Page::Konten : index == 2 ? Page::Einstellung : Page::Buchen;
-    runAction(*ui_, [this, page] { core_->PageControl1Change(page); });
+    runAction(*ui_, [this, page] { core_->pageChanged(page); });
 }
 
 void MainWindow::transferBatch() {
-    runAction(*ui_, [this] { core_->entry().SpeichernClick(); });
+    runAction(*ui_, [this] { core_->entry().transferStapel(); });
 }
 
 void MainWindow::reloadGrids() {
@@ -562,7 +562,7 @@ void MainWindow::focusControl(const QString &name) {
 void MainWindow::showReversalDialog() {
     if (!journalDialog_) {
         // Created at its first use and kept, so that it opens where it was left.
-        journalDialog_ = new JournalDialog(*core_, this);
+        journalDialog_ = new ReversalDialog(*core_, this);
         journalDialog_->helpHandler = [this](int context) { showHelp(context); };
     }
     journalDialog_->open();
@@ -598,7 +598,7 @@ void MainWindow::closeEvent(QCloseEvent *e) {
     storeColumnWidths(konten_->DBGrid1(), konten_->gridModel(), core_->window.grid1Widths);
     storeColumnWidths(buchen_->DBGrid2(), buchen_->gridModel(), core_->window.grid2Widths);
     core_->window.geometry = (isMaximized() || isFullScreen()) ? normalGeometry() : geometry();
-    if (core_->FormClose())
+    if (core_->close())
         e->accept();
     else
         e->ignore();

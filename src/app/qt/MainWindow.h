@@ -14,7 +14,7 @@ class BuchenPage;
 class DbNavigator;
 class EingrenzungDialog;
 class EinstellungPage;
-class JournalDialog;
+class ReversalDialog;
 class KontenPage;
 class PageControl;
 class QtReportViewer;
@@ -30,7 +30,7 @@ class WindowUi;
 
 namespace reports {
 class ReportViewer;
-class TFEingrenzung;
+class EingrenzungRules;
 struct ReportContext;
 } // namespace reports
 
@@ -80,7 +80,7 @@ public:
     const PopupMenu2Items &PopupMenu2() const { return popup2_; }
 
     // The reversal dialog once "S&torno" has opened it, else null.
-    JournalDialog *journalDialog() const { return journalDialog_; }
+    ReversalDialog *journalDialog() const { return journalDialog_; }
     void showReversalDialog();
 
     // What the report launchers work with; valid once create() has succeeded. Another
@@ -140,10 +140,10 @@ private:
     QLabel *panels_[4] = {};
     QProgressBar *gauge_ = nullptr;
     QStringList shownBookingTexts_;
-    JournalDialog *journalDialog_ = nullptr;
+    ReversalDialog *journalDialog_ = nullptr;
     QTextBrowser *helpViewer_ = nullptr;
 
-    std::unique_ptr<reports::TFEingrenzung> filter_;
+    std::unique_ptr<reports::EingrenzungRules> filter_;
     EingrenzungDialog *filterDialog_ = nullptr;
     std::unique_ptr<QtReportViewer> previewViewer_;
     reports::ReportViewer *viewer_ = nullptr;

@@ -1,0 +1,289 @@
+#include "Jahreswechsel.h"
+
+#include "books/SaldenRecompute.h"
+#include "books/BooksSession.h"
+#include "store/Dates.h"
+#include "store/Query.h"
+#include "store/Table.h"
+#include "store/TableFile.h"
+#include "ui/Ui.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <SQLiteCpp/Database.h>
+#include <SQLiteCpp/Statement.h>
+
+namespace {
+
+const char *const kYearTables[] = {"BWA.db", "Bilanz.DB", "Konten.DB", "Journal.DB"};
+
+// The carry rule: profit-and-loss accounts (every type below 4, cost accounts of types 0 and
+// 1 included: a cost balance never belongs to the next year), private accounts and the two
+// tax accounts start the new year at zero.
+bool carries(const BooksSession &fb, qint64 ktoNr, int art)
+{
+    if (art < 4 || art == 6) return false;
+    const QString nr = QString::number(ktoNr);
+    return nr != fb.settings.vorsteuer.trimmed() && nr != fb.settings.kontoMwst.trimmed();
+}
+
+qint64 journalRows(const QString &path, qint64 *maxNr)
+{
+    qint64 n = 0;
+    Query q;
+    q.setTable(QStringLiteral("J"), path);
+    q.lines() << QStringLiteral("SELECT COUNT(*), COALESCE(MAX(Autonummer), 0) FROM J.Journal");
+    q.forEach([&](const QStringList &, const QVariantList &r) {
+        n = r[0].toLongLong();
+        *maxNr = r[1].toLongLong();
+        return false;
+    });
+    return n;
+}
+
+// Written into a year folder with its archive and removed as the year change's very last
+// step: while it is there, the base data folder has not fully become the new year, and a
+// second run of the year change finishes the work instead of refusing.
+const QString kOpenMarker = QStringLiteral("Jahreswechsel.offen");
+
+QString general(Money m)
+{
+    QString s = m.toGerman(4, false);
+    while (s.endsWith(QLatin1Char('0'))) s.chop(1);
+    if (s.endsWith(QLatin1Char(','))) s.chop(1);
+    return s;
+}
+
+} // namespace
+
+QString yearFolderFor(const BooksSession &fb, const QString &typed)
+{
+    const QString t = typed.trimmed();
+    if (t.size() < 2) return QString();
+    const QString yy = t.right(2);
+    // Only two digits name a year folder; anything else (separators, "..") could leave the
+    // base data folder and is refused.
+    if (!yy.at(0).isDigit() || !yy.at(1).isDigit() || yy.at(0).unicode() > 127 || yy.at(1).unicode() > 127)
+        return QString();
+    if (fb.folders.prefix.contains(QLatin1Char('/')) || fb.folders.prefix.contains(QLatin1Char('\\')) ||
+        fb.folders.prefix.contains(QLatin1String("..")))
+        return QString();
+    return fb.yearFolder(yy);
+}
+
+void runJahreswechsel(BooksSession &fb, QDate today)
+{
+    Ui &ui = fb.ui();
+    if (ui.confirm(QStringLiteral("Der Jahreswechsel verlagert das Buchungsjournal in einen neuen Ordner. Führen Sie "
+                                  "vorher eine Datensicherung durch!\rDen Jahreswechsel jetzt durchführen?"),
+                   Btn::YesNo, 31) != Btn::Yes)
+        return;
+    const QString a = yearFolderFor(fb, fb.settings.buchBis);
+    const bool resume = !a.isEmpty() && QFileInfo(a).isDir() && QFileInfo::exists(TableFile::join(a, kOpenMarker));
+    if (a.isEmpty() || (QFileInfo(a).exists() && !resume)) {
+        ui.error(QStringLiteral("Jahreswechsel wurde schon durchgeführt!"));
+        throw SilentAbort();
+    }
+    struct Finally {
+        BooksSession &fb;
+        ~Finally()
+        {
+            if (fb.journal.isActive()) fb.journal.refresh();
+            fb.notify(BooksEvent::YearChangeFinished);
+        }
+    } finally{fb};
+
+    // Rows of the closing year still in the batch would end up in the archive's balances and
+    // again in the new year's: they must reach the journal first. Rows of the new year stay.
+    const QDate von = fb.settings.periodStart(), bis = fb.settings.periodEnd();
+    {
+        SQLite::Statement st(fb.stapel.db(), QStringLiteral("SELECT COUNT(*) FROM \"%1\" WHERE Belegdatum <= ?")
+                                                     .arg(fb.stapel.innerName()).toStdString());
+        st.bind(1, isoDate(bis).toStdString());
+        if (bis.isValid() && st.executeStep() && st.getColumn(0).getInt64() > 0) {
+            ui.error(QStringLiteral("Im Buchungsstapel stehen noch Buchungen des alten Jahres.\rBitte erst die "
+                                    "Buchungen ins Journal übertragen!"));
+            throw SilentAbort();
+        }
+    }
+    Q_UNUSED(von);
+
+    try {
+        // Closing balances of the year: opening balances and the journal.
+        recomputeSalden(fb, false);
+        const QString base = fb.baseDataFolder();
+        if (!resume) {
+            // The archive is built beside its final name and moved into place in one step,
+            // so a year folder, once there, always holds the complete closed year.
+            const QString tmp = a + QStringLiteral(".neu~");
+            QDir(tmp).removeRecursively();
+            if (!QDir().mkpath(tmp))
+                throw EngineError(DbErr::ReadOnly, QStringLiteral("Der Ordner %1 kann nicht angelegt werden.")
+                                                       .arg(QDir::toNativeSeparators(tmp)));
+            for (const char *t : kYearTables)
+                TableFile::copy(TableFile::resolve(base, QString::fromLatin1(t)), TableFile::join(tmp, QString::fromLatin1(t)));
+            fb.saveYearSettings(tmp);
+            QFile marker(TableFile::join(tmp, kOpenMarker));
+            if (!marker.open(QIODevice::WriteOnly))
+                throw EngineError(DbErr::ReadOnly, QStringLiteral("Der Ordner %1 kann nicht beschrieben werden.")
+                                                       .arg(QDir::toNativeSeparators(tmp)));
+            marker.close();
+            if (!QDir().rename(tmp, a))
+                throw EngineError(DbErr::ReadOnly, QStringLiteral("Der Ordner %1 kann nicht angelegt werden.")
+                                                       .arg(QDir::toNativeSeparators(a)));
+        }
+        // Empty the journal and carry the balances forward in one transaction. A run that
+        // goes on after a stop finds the journal already empty when this was committed.
+        if (!fb.journal.isEmpty()) {
+            qint64 maxA = 0, maxB = 0;
+            const qint64 rowsA = journalRows(TableFile::resolve(a, QStringLiteral("Journal.DB")), &maxA);
+            const qint64 rowsB = journalRows(fb.journal.path(), &maxB);
+            if (rowsA != rowsB || maxA != maxB)
+                throw EngineError(DbErr::General, QStringLiteral("Das Journal im Ordner %1 stimmt nicht mit dem "
+                                                                 "aktuellen Journal überein. Der Jahreswechsel wird "
+                                                                 "nicht fortgesetzt.").arg(QDir::toNativeSeparators(a)));
+            Table &k = fb.konten;
+            struct Carry {
+                qint64 nr;
+                qint64 soll, haben;
+            };
+            std::vector<Carry> carry;
+            SQLite::Statement st(k.db(), QStringLiteral("SELECT KtoNr, Art, COALESCE(Saldo, 0) FROM \"%1\" ORDER BY KtoNr")
+                                             .arg(k.innerName()).toStdString());
+            while (st.executeStep()) {
+                const qint64 nr = st.getColumn(0).getInt64();
+                const qint64 s = st.getColumn(2).getInt64();
+                if (carries(fb, nr, st.getColumn(1).getInt()))
+                    carry.push_back({nr, s > 0 ? s : 0, s > 0 ? 0 : -s});
+                else
+                    carry.push_back({nr, 0, 0});
+            }
+            st.reset();
+            UnitOfWork uw(k.path());
+            uw.attach(QStringLiteral("j"), fb.journal.path());
+            uw.exec(QStringLiteral("DELETE FROM j.\"%1\"").arg(fb.journal.innerName()));
+            for (const Carry &c : carry)
+                uw.exec(QStringLiteral("UPDATE \"%1\" SET Soll = ?, Haben = ? WHERE KtoNr = ?").arg(k.innerName()),
+                        {c.soll, c.haben, c.nr});
+            uw.commit();
+            fb.journal.refresh();
+            fb.notify(BooksEvent::JournalChanged);
+        }
+        recomputeSalden(fb, true);
+        fb.settings.belegnr = QStringLiteral("1");
+        fb.settings.buchVon = germanDate(bis.addDays(1));
+        fb.settings.buchBis = QStringLiteral("31.12.") + QString::number(today.year());
+        fb.settings.currency = QDate(2002, 1, 1) > fb.settings.periodEnd() ? QStringLiteral("DM") : QStringLiteral("€");
+        fb.saveYearSettings(base);
+        QFile::remove(TableFile::join(a, kOpenMarker));
+    } catch (const std::exception &e) {
+        if (!dynamic_cast<const SilentAbort *>(&e))
+            ui.error(dynamic_cast<const EngineError *>(&e) ? static_cast<const EngineError &>(e).message()
+                                                           : QString::fromUtf8(e.what()));
+        // The balances must hold the batch again whatever step stopped.
+        try {
+            recomputeSalden(fb, true);
+        } catch (...) {
+        }
+        throw SilentAbort();
+    }
+}
+
+void carryForwardSalden(BooksSession &fb)
+{
+    Ui &ui = fb.ui();
+    const QString open = QDir(fb.currentDataFolder()).dirName();
+    bool ok = false;
+    const int yy = open.right(2).toInt(&ok);
+    if (!ok) return;
+    QString target = TableFile::withSlash(fb.baseDataFolder()) + fb.folders.prefix + QString::asprintf("%2.2d", yy + 1);
+    if (!QFileInfo(target).isDir()) target = fb.baseDataFolder();
+    Table t(Schemas::konten(), QStringLiteral("TZiel"));
+    t.setFolder(target);
+    try {
+        t.open();
+    } catch (const EngineError &e) {
+        ui.error(e.message());
+        throw SilentAbort();
+    }
+    Table &k = fb.konten;
+    k.refresh();
+    struct Row {
+        qint64 nr;
+        QString name;
+        int art;
+        Money saldo;
+    };
+    std::vector<Row> rows;
+    {
+        SQLite::Statement st(k.db(), QStringLiteral("SELECT KtoNr, Name, Art, COALESCE(Saldo, 0) FROM \"%1\" ORDER BY KtoNr")
+                                         .arg(k.innerName()).toStdString());
+        while (st.executeStep())
+            rows.push_back({st.getColumn(0).getInt64(), QString::fromUtf8(st.getColumn(1).getText()),
+                            st.getColumn(2).getInt(), Money::fromUnits(st.getColumn(3).getInt64())});
+    }
+    for (const Row &r : rows) {
+        if (!carries(fb, r.nr, r.art)) continue;
+        if (!t.findKey({r.nr})) continue;
+        const Money o = t.asMoney(QStringLiteral("Soll")) - t.asMoney(QStringLiteral("Haben"));
+        if ((o - r.saldo).nearlyEquals(Money())) continue;
+        const int answer = ui.confirm(r.name + QStringLiteral(" alt: ") + o.toGerman(2, false) +
+                                          QStringLiteral("\rüberschreiben mit neu: ") + general(r.saldo),
+                                      Btn::YesNoCancel);
+        if (answer == Btn::Cancel) break;
+        if (answer != Btn::Yes) continue;
+        t.edit();
+        t.setMoney(QStringLiteral("Soll"), r.saldo > Money() ? r.saldo : Money());
+        t.setMoney(QStringLiteral("Haben"), r.saldo > Money() ? Money() : -r.saldo);
+        t.setMoney(QStringLiteral("Saldo"), t.asMoney(QStringLiteral("Saldo")) - o + r.saldo);
+        t.post();
+    }
+    t.close();
+}
+
+void toggleOldYear(BooksSession &fb)
+{
+    Ui &ui = fb.ui();
+    const QString base = fb.baseDataFolder();
+    if (TableFile::withSlash(fb.currentDataFolder()) != TableFile::withSlash(base)) {
+        fb.openDataFolder(base);
+    } else {
+        {
+            SQLite::Statement st(fb.journal.db(), QStringLiteral("SELECT COALESCE(MAX(Autonummer), 0) FROM \"%1\"")
+                                                       .arg(fb.journal.innerName()).toStdString());
+            if (st.executeStep()) fb.oldYearFloor = int(st.getColumn(0).getInt64() + 1);
+        }
+        const auto typed = ui.input(QStringLiteral("Alte Buchungsdaten"), QStringLiteral("Buchungsjahr angeben:"), QString());
+        if (!typed) return;
+        const QString folder = yearFolderFor(fb, *typed);
+        if (*typed < QLatin1String("00") || folder.isEmpty() || !QFileInfo(folder).isDir() || !fb.openDataFolder(folder)) {
+            ui.error(QStringLiteral("Buchungsjahr nicht vorhanden!"));
+            throw SilentAbort();
+        }
+    }
+    fb.notify(BooksEvent::OldYearToggled);
+}
+
+void deleteJahr(BooksSession &fb)
+{
+    Ui &ui = fb.ui();
+    if (TableFile::withSlash(fb.currentDataFolder()) != TableFile::withSlash(fb.baseDataFolder())) return;
+    const auto typed = ui.input(QStringLiteral("Buchungsjahr löschen"), QStringLiteral("Buchungsjahr angeben: (Aber Vorsicht!)"),
+                                QString());
+    if (!typed) return;
+    const QString y = yearFolderFor(fb, *typed);
+    if (*typed < QLatin1String("00") || y.isEmpty() || !QFileInfo(y).isDir()) {
+        ui.error(QStringLiteral("Buchungsjahr nicht vorhanden!"));
+        throw SilentAbort();
+    }
+    if (ui.confirm(QStringLiteral("Achtung !!! Die Daten vom Jahr ") + *typed + QStringLiteral(" werden gelöscht!") +
+                       QStringLiteral("\rWollen Sie das wirklich ?"),
+                   Btn::YesNoCancel, 32) != Btn::Yes)
+        return;
+    QDir dir(y);
+    for (const QString &f : dir.entryList(QDir::Files | QDir::NoDotAndDotDot)) dir.remove(f);
+    if (!QDir().rmdir(y))
+        ui.warning(QStringLiteral("Beim Löschen des Verzeichnisses ") + QDir::toNativeSeparators(y) +
+                   QStringLiteral(" ist ein Fehler aufgetreten. Bitte nachträglich löschen."));
+}

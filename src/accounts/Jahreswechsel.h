@@ -1,0 +1,20 @@
+#pragma once
+// The year operations of the settings page: year change and later carry-forward, earlier
+// years (open, return, delete). Each throws SilentAbort after its own message when it stops.
+
+#include <QDate>
+#include <QString>
+
+class BooksSession;
+
+// "Jahreswechsel": archives the year into its year folder and carries the balances forward.
+void runJahreswechsel(BooksSession &fb, QDate today = QDate::currentDate());
+// "Kontensalden übertragen": carries an earlier year's closing balances into the next year.
+void carryForwardSalden(BooksSession &fb);
+// "Alte Buchungsdaten" / "Aktuelle Buchungsdaten".
+void toggleOldYear(BooksSession &fb);
+// "Buchungsjahr löschen".
+void deleteJahr(BooksSession &fb);
+// The year folder for a typed year, or an empty string when the text cannot name one (too
+// short, or characters that would leave the base data folder).
+QString yearFolderFor(const BooksSession &fb, const QString &typed);

@@ -1,0 +1,189 @@
+#include "KontenRules.h"
+
+#include "books/BooksSession.h"
+#include "openitems/OpenItemsInterface.h"
+#include "store/Table.h"
+#include "store/TableFile.h"
+#include "ui/Ui.h"
+
+#include <SQLiteCpp/Database.h>
+#include <SQLiteCpp/Statement.h>
+
+namespace {
+bool numberIn(Table &t, qint64 nr)
+{
+    SQLite::Statement st(t.db(), QStringLiteral("SELECT 1 FROM \"%1\" WHERE Soll = ?1 OR Haben = ?1 LIMIT 1")
+                                     .arg(t.innerName()).toStdString());
+    st.bind(1, static_cast<int64_t>(nr));
+    return st.executeStep();
+}
+} // namespace
+
+KontenRules::KontenRules(BooksSession &fb) : fb_(fb)
+{
+    Table &k = fb_.kontenGrid;
+    k.beforeEdit = [this](Table &t) { beforeKontoEdit(t); };
+    k.beforeDelete = [this](Table &t) { beforeKontoDelete(t); };
+    k.beforePost = [this](Table &t) { beforeKontoPost(t); };
+    k.onNewRecord = [this](Table &t) { onKontoNewRecord(t); };
+    k.afterPost = [this](Table &t) { afterKontoPost(t); };
+    k.afterDelete = [this](Table &t) { afterKontoPost(t); };
+}
+
+bool KontenRules::inUse(qint64 ktoNr, Money saldo) const
+{
+    if (!saldo.isZero()) return true;
+    return numberIn(fb_.stapel, ktoNr) || numberIn(fb_.journal, ktoNr);
+}
+
+void KontenRules::beforeKontoEdit(Table &t)
+{
+    fb_.checkNoDataOperation();
+    if (selectedColumn >= 5) return;
+    if (inUse(t.asInt(QStringLiteral("KtoNr")), t.asMoney(QStringLiteral("Saldo")))) {
+        fb_.ui().error(QStringLiteral("Konto wird benutzt und kann nicht verändert werden!"));
+        throw SilentAbort();
+    }
+}
+
+void KontenRules::beforeKontoDelete(Table &t)
+{
+    fb_.checkNoDataOperation();
+    if (inUse(t.asInt(QStringLiteral("KtoNr")), t.asMoney(QStringLiteral("Saldo")))) {
+        fb_.ui().error(QStringLiteral("Konto wird benutzt und kann nicht gelöscht werden!"));
+        throw SilentAbort();
+    }
+}
+
+void KontenRules::beforeKontoPost(Table &t)
+{
+    const qint64 nr = t.asInt(QStringLiteral("KtoNr"));
+    if (!t.isNull(QStringLiteral("KtoNr")) && (nr < 10 || nr > 9999999)) {
+        fb_.ui().error(QStringLiteral("Die Kontonummer muss zwischen 10 und 9999999 liegen."));
+        throw SilentAbort();
+    }
+    const qint64 bwa = t.asInt(QStringLiteral("BWA"));
+    if (bwa >= 1000 && bwa % 1000 == 0) {
+        fb_.ui().error(QStringLiteral("Bitte keine BWA-Sektionen zuordnen!"));
+        throw SilentAbort();
+    }
+}
+
+void KontenRules::onKontoNewRecord(Table &t)
+{
+    t.setMoney(QStringLiteral("Saldo"), Money());
+    t.setMoney(QStringLiteral("Soll"), Money());
+    t.setMoney(QStringLiteral("Haben"), Money());
+}
+
+void KontenRules::afterKontoPost(Table &) { fb_.notify(BooksEvent::ChartChanged); }
+
+void KontenRules::changeArt(int art)
+{
+    Table &t = fb_.kontenGrid;
+    if (!t.isEditing()) t.edit();
+    t.setValue(QStringLiteral("Art"), art);
+    t.setValue(QStringLiteral("Mwst"), art < 4 ? fb_.settings.mwstSatz.toInt() / 10.0 : 0.0);
+}
+
+void KontenRules::setOpening(const QString &side, const QString &other, const QString &text, int sign)
+{
+    Table &t = fb_.kontenGrid;
+    if (!t.isEditing()) t.edit();
+    if (!t.asMoney(other).isZero()) {
+        fb_.ui().warning(QStringLiteral("Nur ein Vortrag in Soll oder Haben möglich!"));
+        t.setMoney(side, Money());
+        return;
+    }
+    auto m = text.trimmed().isEmpty() ? std::optional<Money>(Money()) : Money::parseGerman(text);
+    if (!m || *m > Money::fromWhole(999999999) || *m < Money::fromWhole(-999999999))
+        throw EngineError(DbErr::General, QStringLiteral("'%1' ist kein gültiger Betrag.").arg(text));
+    const Money old = t.asMoney(side);
+    Money saldo = t.asMoney(QStringLiteral("Saldo"));
+    saldo = sign > 0 ? saldo - old + *m : saldo + old - *m;
+    t.setMoney(side, *m);
+    t.setMoney(QStringLiteral("Saldo"), saldo);
+}
+
+void KontenRules::setOpeningSoll(const QString &text)
+{
+    setOpening(QStringLiteral("Soll"), QStringLiteral("Haben"), text, 1);
+}
+
+void KontenRules::setOpeningHaben(const QString &text)
+{
+    setOpening(QStringLiteral("Haben"), QStringLiteral("Soll"), text, -1);
+}
+
+bool KontenRules::wrongSide(int art, Money saldo)
+{
+    if (saldo < Money()) return art < 3 || (art >= 4 && art <= 7);
+    if (saldo > Money()) return art == 3 || art == 8;
+    return false;
+}
+
+int KontenRules::balanceColour(int art, Money saldo, bool selected) const
+{
+    if (!fb_.settings.fSaldo || !wrongSide(art, saldo)) return -1;
+    return selected ? fb_.settings.fSaldo2 : fb_.settings.fSaldo1;
+}
+
+void KontenRules::setSearchText(const QString &text)
+{
+    searchText = text;
+    newSearch_ = true;
+}
+
+bool KontenRules::searchNext()
+{
+    Table &t = fb_.kontenGrid;
+    t.checkBrowseMode();
+    const qint64 start = t.bookmark();
+    const int from = newSearch_ ? 0 : t.recNo() + 1;
+    newSearch_ = false;
+    t.disableControls();
+    bool found = false;
+    if (!searchText.isEmpty()) {
+        for (int i = from; i < t.recordCount(); ++i) {
+            t.moveTo(i);
+            if (t.asString(QStringLiteral("Name")).contains(searchText, Qt::CaseInsensitive)) {
+                found = true;
+                break;
+            }
+        }
+    }
+    if (!found && start) t.gotoBookmark(start);
+    t.enableControls();
+    if (!found) fb_.ui().beep();
+    return found;
+}
+
+void KontenRules::loadChart(bool skr03)
+{
+    const QString base = fb_.baseDataFolder();
+    fb_.konten.close();
+    fb_.kontenGrid.close();
+    if (auto *op = fb_.openItems()) op->CloseAll();
+    QString failure;
+    try {
+        TableFile::copy(TableFile::resolve(base, skr03 ? QStringLiteral("Datev03.db") : QStringLiteral("Datev04.db")),
+                        TableFile::resolve(base, QStringLiteral("Konten.DB")));
+    } catch (const EngineError &e) {
+        failure = e.message();
+    }
+    fb_.openTableInFolder(fb_.konten, fb_.currentDataFolder());
+    fb_.openTableInFolder(fb_.kontenGrid, fb_.currentDataFolder());
+    if (auto *op = fb_.openItems()) op->FDatenCreate();
+    fb_.notify(BooksEvent::ChartChanged);
+    if (!failure.isEmpty()) {
+        fb_.ui().error(failure);
+        return;
+    }
+    if (skr03) {
+        fb_.settings.skontoErh = QStringLiteral("3730");
+        fb_.settings.skontoGew = QStringLiteral("8730");
+        fb_.settings.vorsteuer = QStringLiteral("1570");
+        fb_.settings.kontoMwst = QStringLiteral("1770");
+    }
+    fb_.notify(BooksEvent::ChartChanged);
+}

@@ -1,0 +1,584 @@
+#include "BuchungRules.h"
+
+#include "books/Balances.h"
+#include "books/BooksSession.h"
+#include "openitems/OpenItemsInterface.h"
+#include "store/Dates.h"
+#include "store/Table.h"
+#include "ui/Ui.h"
+
+#include <SQLiteCpp/Database.h>
+#include <SQLiteCpp/Statement.h>
+#include <cmath>
+
+namespace {
+const QString kSoll = QStringLiteral("Soll");
+const QString kHaben = QStringLiteral("Haben");
+
+int sideIndex(const QString &side) { return side == QLatin1String("Haben") ? 1 : 0; }
+
+qint64 scalar(Table &t, const QString &sql, const QVariantList &params = {})
+{
+    SQLite::Statement st(t.db(), sql.arg(t.innerName()).toStdString());
+    for (int i = 0; i < params.size(); ++i) {
+        const QVariant &v = params[i];
+        if (v.isNull())
+            st.bind(i + 1);
+        else
+            st.bind(i + 1, static_cast<int64_t>(v.toLongLong()));
+    }
+    if (st.executeStep() && !st.getColumn(0).isNull()) return st.getColumn(0).getInt64();
+    return 0;
+}
+} // namespace
+
+BuchungRules::BuchungRules(BooksSession &fb) : fb_(fb)
+{
+    Table &b = fb_.stapel;
+    b.beforeInsert = [this](Table &t) { beforeStapelInsert(t); };
+    b.onNewRecord = [this](Table &t) { onStapelNewRecord(t); };
+    b.afterInsert = [this](Table &t) { afterStapelInsert(t); };
+    b.beforePost = [this](Table &t) { beforeStapelPost(t); };
+    b.afterPost = [this](Table &t) { afterStapelPost(t); };
+    b.beforeEdit = [this](Table &t) { beforeStapelEdit(t); };
+    b.beforeDelete = [this](Table &t) { beforeStapelDelete(t); };
+    b.afterCancel = [this](Table &t) { afterStapelCancel(t); };
+    // The balances were added before the row was written; a refused write takes them back.
+    b.postError = [this](Table &t) {
+        if (!balancesAdded_) return;
+        balancesAdded_ = false;
+        try {
+            removeFromBalances(t);
+        } catch (const SilentAbort &) {
+        }
+    };
+    b.addObserver([this](Table::Change c) {
+        if (c == Table::Change::State || c == Table::Change::Reset) onStapelStateChange();
+    });
+}
+
+// ---------------------------------------------------------------- focus and search
+
+void BuchungRules::setFocus(const QString &control)
+{
+    focused_ = control;
+    fb_.ui().focus(control);
+}
+
+bool BuchungRules::moveFocus(const QString &control)
+{
+    const QString from = focused_;
+    if (from == control) return true;
+    try {
+        if (from == QLatin1String("BDatum")) leaveBelegdatum();
+        else if (from == QLatin1String("BelNr")) leaveBelegnummer();
+        else if (from == kSoll) leaveSoll();
+        else if (from == kHaben) leaveHaben();
+        else if (from == QLatin1String("Betrag")) {
+            focused_ = control; // storing reads the focus: it has left the amount field
+            leaveBetrag();
+        }
+    } catch (const SilentAbort &) {
+        if (focused_ == control) focused_ = from;
+        return false;
+    } catch (...) {
+        // An engine error from a store: the focus stays in the field being left.
+        if (focused_ == control) focused_ = from;
+        throw;
+    }
+    if (focused_ != from && focused_ != control) return false; // a handler moved the focus itself
+    focused_ = control;
+    fb_.ui().focus(control);
+    if (control == QLatin1String("Betrag")) enterBetrag();
+    return true;
+}
+
+bool BuchungRules::accountKey(const QString &side, QChar key)
+{
+    static const QString umlauts = QStringLiteral("ÄÖÜßäöü");
+    const bool ok = key.isDigit() || (key >= QLatin1Char('A') && key <= QLatin1Char('Z')) ||
+                    (key >= QLatin1Char('a') && key <= QLatin1Char('z')) || umlauts.contains(key);
+    if (!ok) return false;
+    QString &t = typed_[sideIndex(side)];
+    if (t.isEmpty() && fb_.stapel.isBrowse()) fb_.stapel.edit();
+    t += key;
+    return true;
+}
+
+void BuchungRules::accountBackspace(const QString &side)
+{
+    QString &t = typed_[sideIndex(side)];
+    if (!t.isEmpty()) t.chop(1);
+}
+
+void BuchungRules::accountEscape(const QString &side) { endSearch(side); }
+
+QString BuchungRules::searchText(const QString &side) const { return typed_[sideIndex(side)]; }
+
+void BuchungRules::clearSearch(const QString &side) { typed_[sideIndex(side)].clear(); }
+
+void BuchungRules::returnFocus(const QString &side)
+{
+    if (side == kSoll) {
+        setFocus(kSoll);
+    } else {
+        timerRunning = true;
+        focused_ = kHaben;
+        if (startTimer)
+            startTimer();
+    }
+}
+
+void BuchungRules::refocusHaben()
+{
+    timerRunning = false;
+    setFocus(kHaben);
+}
+
+void BuchungRules::endSearch(const QString &side)
+{
+    Table &b = fb_.stapel;
+    QString &typed = typed_[sideIndex(side)];
+    if (!typed.isEmpty()) {
+        const QString text = typed;
+        typed.clear();
+        qint64 found = 0;
+        Table &k = fb_.konten;
+        bool numberOk = false;
+        const qint64 nr = text.toLongLong(&numberOk);
+        if (text.at(0).isDigit() && numberOk && scalar(k, QStringLiteral("SELECT 1 FROM \"%1\" WHERE KtoNr = ?"), {nr}))
+            found = nr;
+        if (!found) {
+            // Case is ignored for umlauts too, so the names are compared here, in name order.
+            SQLite::Statement st(k.db(), QStringLiteral("SELECT KtoNr, Name FROM \"%1\" ORDER BY Name COLLATE NOCASE, KtoNr")
+                                             .arg(k.innerName()).toStdString());
+            while (st.executeStep())
+                if (QString::fromUtf8(st.getColumn(1).getText()).startsWith(text, Qt::CaseInsensitive)) {
+                    found = st.getColumn(0).getInt64();
+                    break;
+                }
+        }
+        if (!found) {
+            returnFocus(side);
+            fb_.ui().error(text + QStringLiteral(" nicht gefunden"));
+            throw SilentAbort();
+        }
+        if (!b.isEditing()) b.edit();
+        b.setValue(side, found);
+    }
+    if (b.isEditing() && !b.isNull(side) &&
+        !scalar(fb_.konten, QStringLiteral("SELECT 1 FROM \"%1\" WHERE KtoNr = ?"), {b.asInt(side)})) {
+        returnFocus(side);
+        fb_.ui().error(side + QStringLiteral(" braucht einen Eintrag"));
+        throw SilentAbort();
+    }
+}
+
+// ---------------------------------------------------------------- panel handlers
+
+void BuchungRules::newRow()
+{
+    Table &b = fb_.stapel;
+    if (!b.isBrowse()) return;
+    openAmount = Money();
+    b.append();
+}
+
+void BuchungRules::cancelRow() { fb_.stapel.cancel(); }
+
+void BuchungRules::leaveBelegdatum()
+{
+    Table &b = fb_.stapel;
+    if (!b.isEditing()) return;
+    QDate d = b.asDate(QStringLiteral("Belegdatum"));
+    const QDate today = QDate::currentDate();
+    if (d.isValid() && d.year() > today.year()) {
+        QDate moved(today.year(), d.month(), d.day());
+        if (!moved.isValid()) moved = QDate(today.year(), d.month(), 28); // 29 February
+        b.setValue(QStringLiteral("Belegdatum"), moved);
+        d = moved;
+    }
+    const QDate von = fb_.settings.periodStart(), bis = fb_.settings.periodEnd();
+    if (!d.isValid() || (von.isValid() && d < von) || (bis.isValid() && d > bis)) {
+        if (fb_.page == BooksSession::Page::Buchen) setFocus(QStringLiteral("BDatum"));
+        fb_.ui().error(QStringLiteral("Datum außerhalb des Buchungsbereiches!"));
+        throw SilentAbort();
+    }
+}
+
+void BuchungRules::stepBelegdatum(int daysDelta)
+{
+    Table &b = fb_.stapel;
+    try {
+        const QDate d = b.asDate(QStringLiteral("Belegdatum"));
+        if (!d.isValid()) return;
+        if (!b.isEditing()) b.edit();
+        b.setValue(QStringLiteral("Belegdatum"), d.addDays(daysDelta));
+    } catch (...) {
+        // Arrow keys on the date never raise.
+    }
+}
+
+bool BuchungRules::journalHasVoucher(qint64 belegnummer) const
+{
+    return scalar(fb_.journal, QStringLiteral("SELECT 1 FROM \"%1\" WHERE Belegnummer = ? LIMIT 1"), {belegnummer}) != 0;
+}
+
+void BuchungRules::leaveBelegnummer()
+{
+    Table &b = fb_.stapel;
+    if (opTakeover || !b.isEditing() || b.isNull(QStringLiteral("Belegnummer"))) return;
+    if (journalHasVoucher(b.asInt(QStringLiteral("Belegnummer"))) &&
+        fb_.ui().confirm(QStringLiteral("Belegnummer schon vorhanden.\rTrotzdem buchen ?"), Btn::YesNo) != Btn::Yes) {
+        setFocus(QStringLiteral("BelNr"));
+        throw SilentAbort();
+    }
+}
+
+void BuchungRules::leaveSoll()
+{
+    endSearch(kSoll);
+    mwstEnabled = true;
+    Table &b = fb_.stapel;
+    if (b.isEditing()) b.setValue(QStringLiteral("Steuersatz"), b.value(QStringLiteral("XSollMwst")));
+}
+
+void BuchungRules::deriveCreditRate()
+{
+    Table &b = fb_.stapel;
+    if (!b.isEditing()) return;
+    const int s = int(b.asInt(QStringLiteral("XSollArt")));
+    const int h = int(b.asInt(QStringLiteral("XHabenArt")));
+    if ((s < 4 && h < 4) || (s > 3 && h > 3))
+        b.setValue(QStringLiteral("Steuersatz"), 0.0);
+    else if (h < 4)
+        b.setValue(QStringLiteral("Steuersatz"), b.value(QStringLiteral("XHabenMwst")));
+}
+
+void BuchungRules::leaveHaben()
+{
+    if (timerRunning) return;
+    endSearch(kHaben);
+    deriveCreditRate();
+}
+
+void BuchungRules::enterBetrag()
+{
+    try {
+        leaveSoll();
+        leaveHaben();
+    } catch (const SilentAbort &) {
+        // The message is shown and the focus returned to the account.
+    }
+}
+
+void BuchungRules::setAmount(Money m)
+{
+    Table &b = fb_.stapel;
+    if (!b.isEditing()) b.edit();
+    b.setMoney(grossMode ? QStringLiteral("Brutto") : QStringLiteral("Netto"), m);
+}
+
+void BuchungRules::clearAmount()
+{
+    Table &b = fb_.stapel;
+    if (!b.isEditing()) b.edit();
+    b.clearValue(grossMode ? QStringLiteral("Brutto") : QStringLiteral("Netto"));
+}
+
+void BuchungRules::leaveBetrag()
+{
+    Table &b = fb_.stapel;
+    try {
+        if (b.isEditing() && opTakeover && openAmount > Money() &&
+            b.asMoney(QStringLiteral("Brutto")) > openAmount) {
+            setFocus(QStringLiteral("Betrag"));
+            fb_.ui().error(QStringLiteral("Überzahlung! Dieser Betrag übersteigt ") + openAmount.toGerman());
+            throw SilentAbort();
+        }
+        if (b.state() == DsState::Insert) b.post();
+    } catch (const SilentAbort &) {
+        throw;
+    } catch (const EngineError &e) {
+        fb_.ui().error(e.message());
+        throw SilentAbort();
+    }
+}
+
+// ---------------------------------------------------------------- batch table events
+
+void BuchungRules::beforeStapelInsert(Table &t)
+{
+    fb_.checkNoDataOperation();
+    if (closeReversalDialog) closeReversalDialog();
+    if (!t.isEmpty()) {
+        t.last();
+        prevDate_ = t.asDate(QStringLiteral("Belegdatum"));
+        prevSoll_ = t.value(kSoll);
+        prevHaben_ = t.value(kHaben);
+        prevText_ = t.value(QStringLiteral("Buchungstext"));
+        lastBelegnr_ = t.asInt(QStringLiteral("Belegnummer"));
+    }
+    const qint64 setting = fb_.settings.belegnr.toLongLong();
+    const qint64 highest = scalar(t, QStringLiteral("SELECT MAX(Belegnummer) FROM \"%1\" WHERE Belegnummer < 10000"));
+    const bool any = scalar(t, QStringLiteral("SELECT COUNT(*) FROM \"%1\" WHERE Belegnummer < 10000")) > 0;
+    nextBelegnr_ = any ? std::max(highest + 1, setting) : setting;
+    setFocus(QStringLiteral("BDatum"));
+    fb_.ui().status(3, QString());
+}
+
+void BuchungRules::onStapelNewRecord(Table &t)
+{
+    t.setValue(QStringLiteral("Euro"), fb_.settings.currency != QLatin1String("DM"));
+    if (t.isEmpty()) {
+        qint64 p = fb_.openItems() ? fb_.openItems()->GetLastOP() + 1 : 0;
+        const qint64 c = fb_.autoNumber(0);
+        qint64 bnr = std::max(p, c);
+        if (c > 2000000000) bnr = 1;
+        qint64 nr = scalar(fb_.journal, QStringLiteral("SELECT MAX(Autonummer) FROM \"%1\"")) + 1;
+        nr = std::max({nr, bnr, qint64(fb_.oldYearFloor)});
+        t.setValue(QStringLiteral("Autonummer"), nr);
+    } else {
+        t.setValue(QStringLiteral("Autonummer"), scalar(t, QStringLiteral("SELECT MAX(Autonummer) FROM \"%1\"")) + 1);
+    }
+}
+
+qint64 BuchungRules::splittingAccount() const
+{
+    Table &k = fb_.konten;
+    SQLite::Statement st(k.db(), QStringLiteral("SELECT KtoNr FROM \"%1\" WHERE Name = 'SPLITTING' ORDER BY KtoNr LIMIT 1")
+                                     .arg(k.innerName()).toStdString());
+    return st.executeStep() ? st.getColumn(0).getInt64() : 0;
+}
+
+Money BuchungRules::splittingBalance() const
+{
+    const qint64 nr = splittingAccount();
+    if (!nr) return Money();
+    return Money::fromUnits(scalar(fb_.konten, QStringLiteral("SELECT Saldo FROM \"%1\" WHERE KtoNr = ?"), {nr}));
+}
+
+void BuchungRules::afterStapelInsert(Table &t)
+{
+    QString focusTo = QStringLiteral("BDatum");
+    if (t.isEmpty()) {
+        t.setValue(QStringLiteral("Belegdatum"), QDate::currentDate());
+        t.setValue(QStringLiteral("Belegnummer"), fb_.settings.belegnr);
+    } else {
+        t.setValue(QStringLiteral("Belegdatum"), prevDate_);
+        t.setValue(kSoll, prevSoll_);
+        t.setValue(kHaben, prevHaben_);
+        t.setValue(QStringLiteral("Buchungstext"), prevText_);
+        t.setValue(QStringLiteral("Belegnummer"), nextBelegnr_);
+        const Money s = splittingBalance();
+        if (!s.nearlyEquals(Money())) {
+            t.setValue(QStringLiteral("Belegnummer"), lastBelegnr_);
+            const bool keep = openAmount >= Money::fromCents(1);
+            if (s > Money()) {
+                if (!keep) t.clearValue(kSoll);
+                t.setValue(kHaben, splittingAccount());
+                focusTo = kSoll;
+            } else {
+                t.setValue(kSoll, splittingAccount());
+                if (!keep) t.clearValue(kHaben);
+                focusTo = kHaben;
+            }
+        }
+    }
+    if (!t.isNull(kHaben)) {
+        try {
+            deriveCreditRate();
+        } catch (const SilentAbort &) {
+        }
+    }
+    setFocus(focusTo);
+    newRowMarker = 1;
+}
+
+static bool contains(const QString &text, const char *word) { return text.contains(QLatin1String(word)); }
+
+void BuchungRules::beforeStapelPost(Table &t)
+{
+    Ui &ui = fb_.ui();
+    balancesAdded_ = false;
+    if (focused_ != QLatin1String("Brutto") && focused_ != QLatin1String("Netto") &&
+        focused_ != QLatin1String("Betrag")) {
+        if (!moveFocus(QStringLiteral("Brutto"))) throw SilentAbort();
+    }
+    postWasInsert_ = t.state() == DsState::Insert;
+
+    if (t.value(kSoll) == t.value(kHaben)) {
+        setFocus(kHaben);
+        ui.error(QStringLiteral("Soll- und Habenkonto sind gleich"));
+        throw SilentAbort();
+    }
+    const int s = int(t.asInt(QStringLiteral("XSollArt")));
+    const int h = int(t.asInt(QStringLiteral("XHabenArt")));
+    const QString text = t.asString(QStringLiteral("Buchungstext"));
+    const bool reversed = (s == 3 || h < 3) && !contains(text, "Skonto") && !contains(text, "Storno");
+    if (t.isNull(QStringLiteral("Steuersatz"))) {
+        if (mwstEnabled) setFocus(QStringLiteral("Mwst"));
+        ui.error(QStringLiteral("Mwst-Satz fehlt!"));
+        throw SilentAbort();
+    }
+    const double r = t.asDouble(QStringLiteral("Steuersatz"));
+    const __int128 rr = std::llround(r * 10000.0); // rate in 1/10000 percent
+    const QString entered = grossMode ? QStringLiteral("Brutto") : QStringLiteral("Netto");
+    if (t.isNull(entered)) {
+        setFocus(QStringLiteral("Betrag"));
+        ui.error(QStringLiteral("Betrag fehlt!"));
+        throw SilentAbort();
+    }
+    const Money amount = t.asMoney(entered);
+    if (amount < Money()) {
+        setFocus(QStringLiteral("Betrag"));
+        ui.error(QStringLiteral("Betrag darf nicht negativ sein!"));
+        throw SilentAbort();
+    }
+    Money netto, brutto;
+    if (grossMode) {
+        brutto = amount;
+        netto = Money::fromCents(divRoundHalfEven(__int128(brutto.units()) * 10000, 1000000 + rr));
+    } else {
+        netto = amount;
+        brutto = Money::fromCents(divRoundHalfEven(__int128(netto.units()) * (1000000 + rr), 100000000));
+    }
+    const Money steuer = brutto - netto;
+    t.setMoney(QStringLiteral("Netto"), netto);
+    t.setMoney(QStringLiteral("Brutto"), brutto);
+    t.setMoney(QStringLiteral("Steuer"), steuer);
+
+    QString q = QStringLiteral("\rTrotzdem buchen?");
+    if (reversed && steuer >= Money::fromCents(1)) q = QStringLiteral("Erlöskonto im Soll oder Kostenkonto im Haben!") + q;
+    const double a = t.asDouble(QStringLiteral("XSollMwst")), bRate = t.asDouble(QStringLiteral("XHabenMwst"));
+    const double m = std::max(a, bRate);
+    auto same = [](double x, double y) { return std::fabs(x - y) < 1e-9; };
+    if ((same(m, 0) || !same(a, bRate)) && !same(r, m)) q = QStringLiteral("Steuersatz ungleich Kontensteuersatz! ") + q;
+    if (!q.startsWith(QLatin1Char('\r')) && ui.confirm(q, Btn::YesNo) != Btn::Yes) throw SilentAbort();
+
+    if (fb_.settings.istSteuer) {
+        const QString SF = QStringLiteral("Stfaellig"), SS = QStringLiteral("Satzfaellig");
+        auto isMoneyOrPrivate = [](int x) { return x == 4 || x == 5 || x == 6 || x == 9; };
+        if ((s == 3 && h != 7) || (h == 3 && s != 7) || (reversed && h == 2)) {
+            t.setMoney(SF, steuer);
+            t.setValue(SS, r);
+        } else if (s == h && t.asMoney(SF) > Money()) {
+            t.setMoney(SF, Money());
+            t.setValue(SS, 0.0);
+        } else if ((s == 4 || s == 5) && h == 7 && !opTakeover) {
+            if (t.isNull(SS)) t.setValue(SS, fb_.settings.mwstSatz.toInt() / 10.0);
+            const __int128 sr = std::llround(t.asDouble(SS) * 10000.0);
+            const Money d = Money::fromCents(divRoundHalfAway(__int128(brutto.units()) * sr, (1000000 + sr) * 100));
+            if (!(d - t.asMoney(SF)).nearlyEquals(Money())) {
+                t.setMoney(SF, d);
+                ui.warning(QStringLiteral("Fällige Steuer automatisch berechnet!"));
+            }
+        }
+        if (!contains(text, "Storno")) {
+            if (h != 7 && !isMoneyOrPrivate(s)) {
+                if (t.asMoney(SF) > Money()) ui.warning(QStringLiteral("Fällige Steuer auf 0 gesetzt!"));
+                t.setMoney(SF, Money());
+                t.setValue(SS, 0.0);
+            } else if (!isMoneyOrPrivate(s)) {
+                t.setMoney(SF, Money());
+                t.setValue(SS, 0.0);
+            }
+        }
+    }
+    UpdateBalances(fb_.konten, fb_.settings, ui, BookingAmounts::fromTable(t), BalanceTarget::Saldo,
+                   BalanceDirection::Add);
+    balancesAdded_ = true;
+    newRowMarker = 0;
+}
+
+void BuchungRules::afterStapelPost(Table &t)
+{
+    balancesAdded_ = false;
+    if (auto *op = fb_.openItems()) {
+        Q_UNUSED(op);
+        Q_UNUSED(t);
+        // The open-items module takes over the stored row here once it is loaded.
+    }
+    opTakeover = false;
+}
+
+void BuchungRules::removeFromBalances(Table &t)
+{
+    UpdateBalances(fb_.konten, fb_.settings, fb_.ui(), BookingAmounts::fromTable(t), BalanceTarget::Saldo,
+                   BalanceDirection::Remove);
+}
+
+void BuchungRules::addToBalances(Table &t)
+{
+    UpdateBalances(fb_.konten, fb_.settings, fb_.ui(), BookingAmounts::fromTable(t), BalanceTarget::Saldo,
+                   BalanceDirection::Add);
+}
+
+void BuchungRules::beforeStapelEdit(Table &t)
+{
+    fb_.checkNoDataOperation();
+    try {
+        removeFromBalances(t);
+    } catch (const SilentAbort &) {
+        fb_.ui().warning(QStringLiteral("Fehler bei der Saldofortschreibung - Salden neu berechnen"));
+        throw;
+    }
+}
+
+// The transfer removes moved rows in its own transaction, not through this handler, so a
+// deletion that arrives here is always a person's and takes the row out of the balances.
+void BuchungRules::beforeStapelDelete(Table &t)
+{
+    if (t.isEditing()) t.cancel();
+    fb_.checkNoDataOperation();
+    const QDate d = t.asDate(QStringLiteral("Belegdatum"));
+    const QDate von = fb_.settings.periodStart(), bis = fb_.settings.periodEnd();
+    if (d.isValid() && ((von.isValid() && d < von) || (bis.isValid() && d > bis))) {
+        if (fb_.page == BooksSession::Page::Buchen) setFocus(QStringLiteral("BDatum"));
+        fb_.ui().error(QStringLiteral("Löschen der Buchung nur im passenden Buchungsjahr!"));
+        throw SilentAbort();
+    }
+    try {
+        removeFromBalances(t);
+    } catch (const SilentAbort &) {
+        fb_.ui().warning(QStringLiteral("Fehler bei der Saldenfortschreibung!\rBitte Salden neu berechnen!"));
+    }
+    if (auto *op = fb_.openItems()) op->DelStapel(int(t.asInt(QStringLiteral("Autonummer"))));
+}
+
+void BuchungRules::afterStapelCancel(Table &t)
+{
+    if (newRowMarker == 0 && !t.isEmpty()) {
+        try {
+            addToBalances(t);
+        } catch (const SilentAbort &) {
+        }
+    }
+    newRowMarker = 0;
+    openAmount = Money();
+    opTakeover = false;
+}
+
+void BuchungRules::deleteRow()
+{
+    Table &b = fb_.stapel;
+    if (b.state() == DsState::Insert) {
+        b.cancel();
+        return;
+    }
+    if (b.isEmpty()) return;
+    b.remove();
+}
+
+void BuchungRules::onStapelStateChange()
+{
+    fb_.notify(BooksEvent::BatchStateChanged);
+}
+
+QString BuchungRules::amountText(const QVariant &units, bool euro, bool forEditing)
+{
+    if (units.isNull()) return QString();
+    const Money m = Money::fromUnits(units.toLongLong());
+    if (forEditing) return m.toGerman(2, false);
+    return m.toGerman() + (euro ? QStringLiteral(" €") : QStringLiteral(" DM"));
+}

@@ -1,0 +1,111 @@
+#pragma once
+// The page "Buchen": the entry of one batch row from its prefill to its storing, the
+// validation and tax computation, the balance handlers of the batch table and the transfer
+// of the batch into the journal. The entry panel's focus is modelled here, so that the rules
+// run the same with a window, from the command line and in tests.
+
+#include "store/Money.h"
+
+#include <QDate>
+#include <QString>
+#include <functional>
+#include <optional>
+
+class BooksSession;
+class Table;
+class Ui;
+
+class BuchungRules {
+public:
+    explicit BuchungRules(BooksSession &fb);
+    BooksSession &books() { return fb_; }
+
+    // --- open-items takeover state shared with the plug-in ---
+    bool opTakeover = false;
+    Money openAmount;
+    bool openAmountEuro = true;
+    double takenRate = 0;
+    bool settlesReceivable = false;
+
+    // --- entry state ---
+    int newRowMarker = 0;
+    bool grossMode = true;       // radio button "B&Rutto" ticked
+    bool mwstEnabled = true;
+    bool timerRunning = false;   // the 200 ms one-shot timer that refocuses "Haben"
+    std::function<void()> startTimer; // the window starts a real timer; null: caller runs refocusHaben
+    std::function<void()> closeReversalDialog;
+
+    // --- focus model of the entry panel ---
+    // Control names: BDatum, BelNr, Soll, Haben, BuchText, SollSaldo, Betrag, Brutto, Netto,
+    // Mwst, UstID, Abbruch, HabenSaldo, OPDatum.
+    const QString &focused() const { return focused_; }
+    // Moves the focus as a person would: the exit handler of the control being left runs
+    // first (and may refuse, leaving the focus where it put it), then the enter handler.
+    bool moveFocus(const QString &control);
+    // Sets the focus without running handlers (what a rule does when it returns the focus).
+    void setFocus(const QString &control);
+
+    // --- typing into an account drop-down ---
+    // A typed character; returns false when the key is not taken (ignored).
+    bool accountKey(const QString &side, QChar key);
+    void accountBackspace(const QString &side);
+    void accountEscape(const QString &side);
+    QString searchText(const QString &side) const;
+    // Drops a half-typed search, when a rule fills the field itself.
+    void clearSearch(const QString &side);
+
+    // --- handlers ---
+    void newRow();
+    void cancelRow();
+    void chooseGross() { grossMode = true; }
+    void chooseNet() { grossMode = false; }
+    void leaveBelegdatum();
+    void stepBelegdatum(int daysDelta);
+    void leaveBelegnummer();
+    void leaveSoll();
+    void leaveHaben();
+    void enterBetrag();
+    void leaveBetrag();
+    void refocusHaben();
+    void transferStapel();
+    // Deletes the current batch row as the grid does (after its own confirmation).
+    void deleteRow();
+
+    void beforeStapelInsert(Table &t);
+    void onStapelNewRecord(Table &t);
+    void afterStapelInsert(Table &t);
+    void beforeStapelPost(Table &t);
+    void afterStapelPost(Table &t);
+    void beforeStapelEdit(Table &t);
+    void beforeStapelDelete(Table &t);
+    void afterStapelCancel(Table &t);
+    void onStapelStateChange();
+
+    // The amount as the grid shows it: "1.234,56 €" / "1.234,56 DM", or for editing "1234.56".
+    static QString amountText(const QVariant &units, bool euro, bool forEditing);
+    // Balance of the splitting account "SPLITTING", 0 when there is none.
+    Money splittingBalance() const;
+
+    // Amount field text bound to Brutto or Netto by the mode.
+    void setAmount(Money m);
+    void clearAmount();
+
+private:
+    void endSearch(const QString &side);
+    void returnFocus(const QString &side);
+    void deriveCreditRate();
+    bool journalHasVoucher(qint64 belegnummer) const;
+    qint64 splittingAccount() const;
+    void removeFromBalances(Table &t);
+    void addToBalances(Table &t);
+
+    BooksSession &fb_;
+    QString focused_ = QStringLiteral("BDatum");
+    QString typed_[2];
+    bool postWasInsert_ = false;
+    bool balancesAdded_ = false;
+    QDate prevDate_;
+    QVariant prevSoll_, prevHaben_, prevText_;
+    qint64 lastBelegnr_ = 0;
+    qint64 nextBelegnr_ = 1;
+};

@@ -1,0 +1,190 @@
+#include "StornoRules.h"
+
+#include "BuchungRules.h"
+#include "books/SaldenRecompute.h"
+#include "books/BooksSession.h"
+#include "store/Table.h"
+#include "ui/Ui.h"
+
+#include <SQLiteCpp/Database.h>
+#include <SQLiteCpp/Statement.h>
+
+void StornoRules::open()
+{
+    fb_.journal.setIndexName(QStringLiteral("BelNr"));
+    visible_ = true;
+}
+
+void StornoRules::hide()
+{
+    if (fb_.journal.isActive()) fb_.journal.setIndexName(QString());
+    visible_ = false;
+}
+
+bool StornoRules::reverseCurrentAndClose()
+{
+    const bool stored = reverseBooking(fb_.journal.asInt(QStringLiteral("Autonummer")));
+    hide();
+    return stored;
+}
+
+bool StornoRules::reverseCurrent() { return reverseBooking(fb_.journal.asInt(QStringLiteral("Autonummer"))); }
+
+void StornoRules::nextRow() { fb_.journal.next(); }
+void StornoRules::priorRow() { fb_.journal.prior(); }
+
+void StornoRules::deleteCurrentRow()
+{
+    Table &j = fb_.journal;
+    if (j.isEmpty()) return;
+    if (fb_.ui().confirm(QStringLiteral("Datensatz löschen?"), Btn::YesNo) != Btn::Yes) return;
+    j.remove();
+    fb_.notify(BooksEvent::JournalChanged);
+    // The deleted booking still counts in the running balances until they are rebuilt.
+    recomputeSalden(fb_);
+}
+
+bool StornoRules::reverseBooking(qint64 autonummer)
+{
+    Table &j = fb_.journal;
+    Table &b = fb_.stapel;
+    BuchungRules &e = entry_;
+    const bool wasVisible = visible_;
+    b.append();
+    // The batch's insert closed the dialog and reordered the journal: find the row the user
+    // chose again by its booking number, never by its position.
+    if (!j.locate(QStringLiteral("Autonummer"), autonummer)) {
+        b.cancel();
+        fb_.ui().error(QStringLiteral("Die Buchung %1 ist nicht mehr im Journal.").arg(autonummer));
+        return false;
+    }
+    b.setValue(QStringLiteral("Buchungstext"), QStringLiteral("Storno"));
+    b.setValue(QStringLiteral("Soll"), j.value(QStringLiteral("Haben")));
+    b.setValue(QStringLiteral("Haben"), j.value(QStringLiteral("Soll")));
+    for (const char *f : {"Netto", "Brutto", "Steuer", "Steuersatz", "Belegnummer", "IDNr", "Euro", "Stfaellig"})
+        b.setValue(QString::fromLatin1(f), j.value(QString::fromLatin1(f)));
+    if (b.asMoney(QStringLiteral("Stfaellig")) > Money()) {
+        b.setValue(QStringLiteral("Satzfaellig"), j.value(QStringLiteral("Steuersatz")));
+        if (j.asInt(QStringLiteral("XHabenArt")) == 7) {
+            b.setValue(QStringLiteral("Steuersatz"), 0.0);
+            if (fb_.ui().warnOkCancel(QStringLiteral("Vorsicht! Sie stornieren einen Forderungsausgleich, der Mwst fällig "
+                                                     "stellt!\rStornieren Sie auch unbedingt die Skontobuchung und die "
+                                                     "Buchung zur Einstellung in die Forderung!"),
+                                      34) != Btn::Ok) {
+                b.cancel();
+                if (wasVisible) open();
+                return false;
+            }
+        }
+    }
+    bool stored = true;
+    if (b.state() == DsState::Insert) {
+        try {
+            // Storing runs from the amount field, as when the user leaves it.
+            e.setFocus(QStringLiteral("Betrag"));
+            b.post();
+        } catch (const SilentAbort &) {
+            stored = false;
+        } catch (const EngineError &ex) {
+            fb_.ui().error(ex.message());
+            stored = false;
+        }
+    }
+    if (wasVisible) open();
+    return stored;
+}
+
+// ---------------------------------------------------------------- splitting
+
+qint64 splittingAccountNumber(BooksSession &fb)
+{
+    Table &k = fb.konten;
+    SQLite::Statement st(k.db(), QStringLiteral("SELECT KtoNr FROM \"%1\" WHERE upper(Name) = 'SPLITTING' ORDER BY KtoNr LIMIT 1")
+                                     .arg(k.innerName()).toStdString());
+    return st.executeStep() ? st.getColumn(0).getInt64() : 0;
+}
+
+void putSplittingAccount(BooksSession &fb, BuchungRules &e)
+{
+    const QString side = e.focused();
+    if ((side != QLatin1String("Soll") && side != QLatin1String("Haben")) || !fb.stapel.isEditing()) {
+        fb.ui().warning(QStringLiteral("- neuen Buchungssatz anlegen\r- bis zum Soll- oder Habenkonto gehen\r- erst dann "
+                                       "F4 drücken!"));
+        return;
+    }
+    qint64 nr = splittingAccountNumber(fb);
+    if (!nr) {
+        Table &k = fb.konten;
+        // Numbers from 1370 up; a chart full of accounts there ends the search with a message
+        // instead of trying for ever.
+        constexpr int kTries = 1000;
+        for (int i = 0; i < kTries && !nr; ++i) {
+            try {
+                k.appendRecord({1370 + i, QStringLiteral("SPLITTING"), 9, 0.0, 0, 0, 0});
+                nr = 1370 + i;
+            } catch (const EngineError &ex) {
+                if (ex.code() != DbErr::KeyViolation) {
+                    fb.ui().error(ex.message());
+                    return;
+                }
+            }
+        }
+        if (!nr) {
+            fb.ui().error(QStringLiteral("Für das Konto SPLITTING ist zwischen 1370 und %1 keine Kontonummer frei.")
+                              .arg(1370 + kTries - 1));
+            return;
+        }
+        fb.kontenGrid.refresh();
+        fb.notify(BooksEvent::ChartChanged);
+    }
+    // A search typed before F4 must not overwrite the account when the field is left.
+    e.clearSearch(side);
+    fb.stapel.setValue(side, nr);
+}
+
+// ---------------------------------------------------------------- templates
+
+void applyTemplate(BooksSession &fb, BuchungRules &entry)
+{
+    Table &b = fb.stapel;
+    if (b.state() != DsState::Insert) return;
+    Table &f = fb.favoriten;
+    if (!f.locate(QStringLiteral("Text"), b.asString(QStringLiteral("Buchungstext")))) return;
+    b.setValue(QStringLiteral("Soll"), f.value(QStringLiteral("Soll")));
+    b.setValue(QStringLiteral("Haben"), f.value(QStringLiteral("Haben")));
+    entry.setAmount(f.asMoney(QStringLiteral("Betrag")));
+    fb.notify(BooksEvent::TemplatePicked);
+    entry.leaveSoll();
+    entry.leaveHaben();
+}
+
+void addTemplate(BooksSession &fb)
+{
+    Table &b = fb.stapel;
+    const int answer = fb.ui().confirm(QStringLiteral("Favorit mit Brutto-Betrag speichern?\r\rJa - Favorit mit Betrag\rNein - "
+                                                      "Favorit ohne Betrag\rAbbruch - Nichts speichern"),
+                                       Btn::YesNoCancel);
+    if (answer == Btn::Cancel) return;
+    const QString text = b.asString(QStringLiteral("Buchungstext"));
+    try {
+        fb.favoriten.appendRecord({text, b.value(QStringLiteral("Soll")), b.value(QStringLiteral("Haben")),
+                                    answer == Btn::Yes ? QVariant::fromValue(b.asMoney(QStringLiteral("Brutto"))) : QVariant()});
+    } catch (const EngineError &) {
+        fb.ui().error(QStringLiteral("Favorit \"") + text + QStringLiteral("\" ist schon vorhanden."));
+        return;
+    }
+    fb.reloadBookingTexts();
+}
+
+void deleteTemplate(BooksSession &fb)
+{
+    const QString text = fb.stapel.asString(QStringLiteral("Buchungstext"));
+    Table &f = fb.favoriten;
+    if (!f.locate(QStringLiteral("Text"), text)) {
+        fb.ui().error(QStringLiteral("Favorit \"") + text + QStringLiteral("\" exstiert nicht"));
+        return;
+    }
+    if (fb.ui().confirm(QStringLiteral("Favorit \"") + text + QStringLiteral("\" löschen?"), Btn::YesNo) != Btn::Yes) return;
+    f.remove();
+    fb.reloadBookingTexts();
+}

@@ -1,0 +1,190 @@
+#include "BilanzReport.h"
+
+#include "ReportConventions.h"
+#include "SaldenlisteReport.h"
+#include "books/BooksSession.h"
+#include "store/Table.h"
+#include "ui/Ui.h"
+
+namespace reports {
+
+using namespace ledra::report;
+
+namespace {
+
+constexpr double kKontoX = 8, kKontoW = 16, kNameX = 26, kNameW = 90, kAmountX = 130, kAmountW = 50;
+
+qint64 numberOf(const Record &row) {
+    return row.value(QStringLiteral("Reihenfolge")).toLongLong();
+}
+
+FontStyle styled(bool bold, bool italic) {
+    FontStyle f = reportFont(10, bold);
+    f.italic = italic;
+    return f;
+}
+
+} // namespace
+
+int BilanzReport::level(qint64 reihenfolge) {
+    if (reihenfolge < 1000)
+        return 0;
+    QString digits = QString::number(reihenfolge);
+    while (digits.endsWith(QLatin1Char('0')))
+        digits.chop(1);
+    return int(std::min<qsizetype>(digits.size(), 4));
+}
+
+BilanzReport::BilanzReport(BooksSession &fb, bool mitKonten) : fb_(fb) {
+    Report &r = Ausdruck;
+    r.setTitle(QStringLiteral("Bilanz"));
+    r.setOrientation(Orientation::Portrait);
+    r.setMargins(10, 10, 10, 10);
+    r.setDefaultFont(reportFont(10));
+    r.setBeforePrint([this, &fb](Report &rep) {
+        names_ = {};
+        sums_ = {};
+        applyMarginSetting(rep, fb.settings, MarginEdge::Left);
+    });
+    const QString cur = fb.settings.currency;
+
+    sections_ = std::make_unique<TableSource>(fb.bilanz);
+    r.setDataSource(sections_.get());
+
+    Band *head = r.addBand(BandKind::PageHeader);
+    head->setHeight(14);
+    head->setFrame(BandFrame{false, true, 0.3});
+    head->addLabel(0, 0, 0, QStringLiteral("Bilanz"))->setFont(reportFont(14, true));
+    head->addLabel(0, 7, 0, balanceSheetPeriod(fb.settings.buchVon, fb.settings.buchBis));
+    TextControl *page = head->addSystemField(kAmountX, 0, kAmountW, SystemValue::PageNumber,
+                                             QStringLiteral("Seite "));
+    page->setAlignment(Qt::AlignRight);
+    page->setBold(true);
+    head->addSystemField(kAmountX - 10, 7, kAmountW + 10, SystemValue::DateTime)
+        ->setAlignment(Qt::AlignRight);
+
+    // Level k groups by the first k digits (level 4: the whole number). The length of the
+    // number is part of the key, so that 1000 and 100000 are different sections, and the
+    // numbers below 1000 form groups of their own that print nothing.
+    Band *headers[4];
+    const bool bold[4] = {true, true, false, false};
+    const bool italic[4] = {false, false, false, true};
+    for (int k = 1; k <= 4; ++k) {
+        Band *h = r.addGroup([k](const Record &row) {
+            const qint64 n = numberOf(row);
+            const QString text = QString::number(n);
+            if (n < 1000)
+                return QVariant(QStringLiteral("<") + text);
+            return QVariant(QString::number(text.size()) + QLatin1Char(':') +
+                            (k < 4 ? text.left(k) : text));
+        });
+        h->setHeight(7);
+        h->setFont(styled(bold[k - 1], italic[k - 1]));
+        h->setBeforePrint([this, k](Band &band, bool &print) {
+            const qint64 n = numberOf(band.record());
+            print = n >= 1000 && (k == 1 || level(n) == k);
+            if (!print)
+                return;
+            names_[size_t(k - 1)] = band.value(QStringLiteral("Sektion")).toString();
+            for (int deeper = k; deeper < 4; ++deeper)
+                names_[size_t(deeper)].clear();
+        });
+        h->addField(0, 1.5, kAmountX - 2, QStringLiteral("Sektion"));
+        headers[k - 1] = h;
+    }
+    headers[0]->setNewPage(mitKonten);
+
+    // The section row itself prints nothing; its accounts follow as sub-detail lines.
+    r.addBand(BandKind::Detail)->setHeight(0);
+    Table &konten = fb.konten;
+    accounts_ = std::make_unique<TableSource>(konten);
+    Band *line = r.addSubDetail(accounts_.get(), [&konten](const Record &section) {
+        konten.setFilter(QStringLiteral("Bilanz = ?"), {numberOf(section)});
+    });
+    line->setHeight(mitKonten ? 5 : 0);
+    line->setBeforePrint([](Band &band, bool &print) {
+        print = !band.value(QStringLiteral("Name")).toString().isEmpty() &&
+                numberOf(band.report().record()) >= 1000;
+    });
+    // Hidden lines count as well: the outline without accounts shows the same sums.
+    line->setAfterPrint([this](Band &band, bool) {
+        if (numberOf(band.report().record()) < 1000)
+            return;
+        const qint64 saldo = band.value(QStringLiteral("Saldo")).toLongLong();
+        for (size_t k = 0; k < 4; ++k)
+            if (!names_[k].isEmpty())
+                sums_[k] += saldo;
+    });
+    line->addField(kKontoX, 0.5, kKontoW, QStringLiteral("KtoNr"));
+    line->addField(kNameX, 0.5, kNameW, QStringLiteral("Name"))
+        ->setOnPrint([](TextControl &c, QString &text) {
+            text = clipToWidth(text, c.font(), c.geometry().width());
+        });
+    TextControl *saldo = line->addField(kAmountX, 0.5, kAmountW, QStringLiteral("Saldo"));
+    saldo->setAlignment(Qt::AlignRight);
+    saldo->setOnPrint(
+        [cur](TextControl &c, QString &text) { text = sideAmount(c.value().toLongLong(), cur); });
+
+    Band *footers[4];
+    for (int k = 4; k >= 1; --k) {
+        const size_t i = size_t(k - 1);
+        Band *f = r.addGroupFooter(headers[i]);
+        f->setHeight(7);
+        f->setFont(styled(bold[i], italic[i]));
+        if (k == 1) {
+            f->setFrame(BandFrame{true, false, 0.3});
+            f->setBeforePrint(
+                [](Band &band, bool &print) { print = numberOf(band.record()) >= 1000; });
+        } else {
+            f->setBeforePrint(
+                [this, i](Band &, bool &print) { print = !names_[i].isEmpty() && sums_[i] != 0; });
+        }
+        f->setAfterPrint([this, i](Band &, bool) { sums_[i] = 0; });
+        TextControl *name = f->addLabel(k == 4 ? kNameX : 0, 1.5, kAmountX - 2, QString());
+        name->setOnPrint([this, k, i, mitKonten](TextControl &, QString &text) {
+            if (k == 1)
+                text = QStringLiteral("Summe ") + names_[0];
+            else if (k == 4 || mitKonten || !names_[i + 1].isEmpty())
+                text = names_[i];
+            else
+                text.clear(); // the header above already names the section
+        });
+        if (k == 4 && !mitKonten)
+            name->setEnabled(false);
+        TextControl *sum = f->addLabel(kAmountX, 1.5, kAmountW, QString());
+        sum->setAlignment(Qt::AlignRight);
+        sum->setOnPrint(
+            [this, i, cur](TextControl &, QString &text) { text = sideAmount(sums_[i], cur); });
+        footers[i] = f;
+    }
+    line->setLinkBand(footers[3]);
+    for (size_t i = 3; i > 0; --i)
+        footers[i]->setLinkBand(footers[i - 1]);
+}
+
+BilanzReport::~BilanzReport() {
+    // The account lines leave the accounts table filtered to the last section.
+    try {
+        fb_.konten.clearFilter();
+    } catch (const std::exception &) {
+    }
+}
+
+void printBilanz(ReportContext &ctx, bool mitKonten) {
+    {
+        TableOrder sectionOrder(ctx.fb.bilanz, QString());
+        TableOrder accountOrder(ctx.fb.konten, QStringLiteral("iBilanz"));
+        BilanzReport report(ctx.fb, mitKonten);
+        ctx.viewer.preview(report.Ausdruck, PreviewOptions{true, false});
+    }
+    ctx.fb.ui().processEvents();
+}
+
+void printBilanzOverview(ReportContext &ctx) {
+    const int answer = ctx.fb.ui().confirm(QStringLiteral("Mit Konten drucken?"), Btn::YesNoCancel);
+    if (answer != Btn::Yes && answer != Btn::No)
+        return;
+    printBilanz(ctx, answer == Btn::Yes);
+}
+
+} // namespace reports

@@ -1,0 +1,48 @@
+#pragma once
+// The balance sheet BilanzReport: the user's balance-sheet outline of up to four levels with
+// the accounts of each section and their year balances, and sums at every level; and its
+// launcher printBilanzOverview, which asks whether the accounts are listed.
+
+#include "RecordSources.h"
+#include "ReportViewer.h"
+#include "reportengine/Report.h"
+
+#include <QString>
+
+#include <array>
+#include <memory>
+
+class BooksSession;
+
+namespace reports {
+
+class BilanzReport {
+public:
+    // Walks the section table in key order with the accounts of each section (the
+    // launcher orders the accounts table by the index iBilanz).
+    BilanzReport(BooksSession &fb, bool mitKonten);
+    ~BilanzReport();
+
+    ledra::report::Report Ausdruck;
+
+    // The outline level of a section number by its trailing zeros: the position of its last
+    // digit other than 0, at most 4 (1000 and 100000 are level 1, 1100 and 110000 level 2,
+    // 1110 level 3, 1111 and 111100 level 4); 0 for numbers below 1000, which are not
+    // printed. The shipped outline numbers its sections with six digits, a user's own with
+    // four; both read the same way.
+    static int level(qint64 reihenfolge);
+
+private:
+    BooksSession &fb_;
+    std::unique_ptr<TableSource> sections_, accounts_;
+    std::array<QString, 4> names_;
+    std::array<qint64, 4> sums_{};
+};
+
+// Menu "Bilanz...".
+void printBilanzOverview(ReportContext &ctx);
+// The balance sheet with or without the account lines, without the question (the command
+// line).
+void printBilanz(ReportContext &ctx, bool mitKonten);
+
+} // namespace reports

@@ -1,0 +1,244 @@
+#include "BwaReport.h"
+
+#include "PrepareEvaluation.h"
+#include "ReportConventions.h"
+#include "EingrenzungRules.h"
+#include "SaldenlisteReport.h"
+#include "books/BooksSession.h"
+#include "store/Table.h"
+#include "ui/Ui.h"
+
+#include <SQLiteCpp/Database.h>
+#include <SQLiteCpp/Statement.h>
+
+namespace reports {
+
+using namespace ledra::report;
+
+namespace {
+
+// Columns in mm from the left margin (portrait).
+constexpr double kKontoX = 0, kKontoW = 16, kNameX = 18, kNameW = 70, kPeriodX = 90, kAnnualX = 140,
+                 kAmountW = 45, kWordW = 20;
+
+qint64 bwaOf(const Band &band) {
+    return band.value(QStringLiteral("BWA")).toLongLong();
+}
+
+bool inSection(const Band &band) {
+    return bwaOf(band) >= 1000;
+}
+
+// A balance of at least one cent either way.
+bool visible(qint64 units) {
+    return units >= 100 || units <= -100;
+}
+
+// The section name of a number in the BWA table, if there is such a row.
+std::optional<QString> sectionName(BooksSession &fb, qint64 nr) {
+    Table &t = fb.bwa;
+    SQLite::Statement st(t.db(), QStringLiteral("SELECT Sektion FROM \"%1\" WHERE Reihenfolge = ?")
+                                     .arg(t.innerName())
+                                     .toStdString());
+    st.bind(1, static_cast<int64_t>(nr));
+    if (!st.executeStep())
+        return std::nullopt;
+    return QString::fromStdString(st.getColumn(0).getString());
+}
+
+} // namespace
+
+QString BwaReport::amountText(qint64 units, qint64 count, const QString &currency) {
+    if (count <= 0)
+        return currencyFormat(0, currency) + QStringLiteral("   ");
+    return sideAmount(units, currency);
+}
+
+std::optional<qint64> BwaReport::missingDepartment(BooksSession &fb) {
+    Table &k = fb.konten;
+    SQLite::Statement st(k.db(), QStringLiteral("SELECT DISTINCT BWA / 1000 * 1000 FROM \"%1\" "
+                                                "WHERE BWA >= 1000 ORDER BY 1")
+                                     .arg(k.innerName())
+                                     .toStdString());
+    while (st.executeStep()) {
+        const qint64 dept = st.getColumn(0).getInt64();
+        if (!sectionName(fb, dept))
+            return dept;
+    }
+    return std::nullopt;
+}
+
+BwaReport::BwaReport(BooksSession &fb, EingrenzungRules &filter, bool mitKonten) {
+    Report &r = Ausdruck;
+    r.setTitle(QStringLiteral("BWA"));
+    r.setOrientation(Orientation::Portrait);
+    r.setMargins(10, 10, 10, 10);
+    r.setDefaultFont(reportFont(10));
+    r.setBeforePrint([this, &fb](Report &rep) {
+        department_.clear();
+        section_ = dept_ = Sums();
+        periodTotal_ = annualTotal_ = 0;
+        applyMarginSetting(rep, fb.settings, MarginEdge::Left);
+    });
+    const QString cur = fb.settings.currency;
+    auto right = [](TextControl *t) {
+        t->setAlignment(Qt::AlignRight);
+        return t;
+    };
+
+    source_ = std::make_unique<TableSource>(fb.konten, QStringList{QStringLiteral("xBWA")});
+    r.setDataSource(source_.get());
+
+    Band *head = r.addBand(BandKind::PageHeader);
+    head->setHeight(14);
+    head->setFrame(BandFrame{false, true, 0.3});
+    head->addLabel(0, 0, 0, QStringLiteral("Betriebswirtschaftliche Auswertung"))
+        ->setFont(reportFont(14, true));
+    head->addLabel(0, 7, 0, periodLine(PeriodStyle::VomLower, filter.EVon, filter.EBis))
+        ->setBold(true);
+    right(head->addSystemField(kAnnualX, 0, kAmountW, SystemValue::PageNumber,
+                               QStringLiteral("Seite ")));
+    right(head->addSystemField(kAnnualX - 10, 7, kAmountW + 10, SystemValue::DateTime));
+
+    // Department, then section.
+    Band *deptHead = r.addGroup([](const Record &row) {
+        return QVariant(row.value(QStringLiteral("BWA")).toLongLong() / 1000);
+    });
+    deptHead->setHeight(8);
+    deptHead->setFont(reportFont(10, true));
+    deptHead->setBeforePrint([this, &fb](Band &band, bool &print) {
+        print = inSection(band);
+        if (print)
+            department_ = sectionName(fb, department(bwaOf(band))).value_or(QString());
+    });
+    deptHead->addLabel(kKontoX, 2, kPeriodX, QString())
+        ->setOnPrint([this](TextControl &, QString &text) { text = department_; });
+    right(deptHead->addLabel(kAnnualX, 2, kAmountW, QStringLiteral("Jahreswerte")));
+
+    Band *sectionHead = r.addGroup(QStringLiteral("BWA"));
+    sectionHead->setHeight(mitKonten ? 6 : 0);
+    sectionHead->setBeforePrint([](Band &band, bool &print) { print = inSection(band); });
+    sectionHead->addField(kNameX, 1, kNameW, QStringLiteral("xBWA"));
+
+    Band *detail = r.addBand(BandKind::Detail);
+    detail->setHeight(mitKonten ? 5 : 0);
+    sectionHead->setLinkBand(detail);
+    detail->setBeforePrint([this](Band &band, bool &print) {
+        const qint64 druck = band.value(QStringLiteral("DruckSaldo")).toLongLong();
+        const qint64 saldo = band.value(QStringLiteral("Saldo")).toLongLong();
+        print = inSection(band);
+        if (!print)
+            return; // accounts without a section take part in nothing
+        // A hidden account still counts in its section and department.
+        section_.add(druck, saldo);
+        dept_.add(druck, saldo);
+        print = visible(druck) || visible(saldo);
+    });
+    detail->addField(kKontoX, 0.5, kKontoW, QStringLiteral("KtoNr"));
+    detail->addField(kNameX, 0.5, kNameW, QStringLiteral("Name"))
+        ->setOnPrint([](TextControl &c, QString &text) {
+            text = clipToWidth(text, c.font(), c.geometry().width());
+        });
+    right(detail->addField(kPeriodX, 0.5, kAmountW, QStringLiteral("DruckSaldo")))
+        ->setOnPrint([cur](TextControl &c, QString &text) {
+            text = amountText(c.value().toLongLong(), 1, cur);
+        });
+    right(detail->addField(kAnnualX, 0.5, kAmountW, QStringLiteral("Saldo")))
+        ->setOnPrint([cur](TextControl &c, QString &text) {
+            text = amountText(c.value().toLongLong(), 1, cur);
+        });
+    shadeRows(*detail, fb.settings);
+
+    Band *sectionFoot = r.addGroupFooter(sectionHead);
+    sectionFoot->setHeight(6);
+    sectionFoot->setFrame(BandFrame{true, true, 0.25});
+    sectionFoot->setBeforePrint([](Band &band, bool &print) { print = inSection(band); });
+    sectionFoot->setAfterPrint([this](Band &, bool) { section_ = Sums(); });
+    sectionFoot->addField(kNameX, 1, kNameW, QStringLiteral("xBWA"));
+    right(sectionFoot->addLabel(kPeriodX, 1, kAmountW, QString()))
+        ->setOnPrint([this, cur](TextControl &, QString &text) {
+            text = amountText(section_.druck, section_.count, cur);
+        });
+    right(sectionFoot->addLabel(kAnnualX, 1, kAmountW, QString()))
+        ->setOnPrint([this, cur](TextControl &, QString &text) {
+            text = amountText(section_.saldo, section_.count, cur);
+        });
+
+    Band *deptFoot = r.addGroupFooter(deptHead);
+    deptFoot->setHeight(9);
+    deptFoot->setFont(reportFont(10, true));
+    deptFoot->setBeforePrint([](Band &band, bool &print) { print = inSection(band); });
+    deptFoot->setAfterPrint([this](Band &, bool printed) {
+        if (printed) {
+            periodTotal_ += dept_.druck;
+            annualTotal_ += dept_.saldo;
+        }
+        dept_ = Sums();
+    });
+    deptFoot->addLabel(kKontoX, 1.5, kPeriodX, QString())
+        ->setOnPrint([this](TextControl &, QString &text) { text = department_; });
+    right(deptFoot->addLabel(kPeriodX, 1.5, kAmountW, QString()))
+        ->setOnPrint(
+            [this, cur](TextControl &, QString &text) { text = amountText(dept_.druck, 1, cur); });
+    right(deptFoot->addLabel(kAnnualX, 1.5, kAmountW, QString()))
+        ->setOnPrint(
+            [this, cur](TextControl &, QString &text) { text = amountText(dept_.saldo, 1, cur); });
+    deptFoot->addHorizontalLine(kPeriodX, 7, kAnnualX + kAmountW - kPeriodX, 0.8);
+
+    Band *summary = r.addBand(BandKind::Summary);
+    summary->setHeight(10);
+    summary->setFont(reportFont(10, true));
+    deptFoot->setLinkBand(summary);
+    // Debit-positive sums: more debit than credit is a loss.
+    auto word = [](qint64 total) {
+        return total > 0 ? QStringLiteral("Verlust") : QStringLiteral("Gewinn");
+    };
+    const double wordGap = 1;
+    right(summary->addLabel(kPeriodX - kWordW, 2, kAmountW, QString()))
+        ->setOnPrint([this, cur](TextControl &, QString &text) {
+            text = currencyFormat(std::abs(periodTotal_), cur);
+        });
+    summary->addLabel(kPeriodX - kWordW + kAmountW + wordGap, 2, kWordW - wordGap, QString())
+        ->setOnPrint([this, word](TextControl &, QString &text) { text = word(periodTotal_); });
+    right(summary->addLabel(kAnnualX - kWordW, 2, kAmountW, QString()))
+        ->setOnPrint([this, cur](TextControl &, QString &text) {
+            text = currencyFormat(std::abs(annualTotal_), cur);
+        });
+    summary->addLabel(kAnnualX - kWordW + kAmountW + wordGap, 2, kWordW - wordGap, QString())
+        ->setOnPrint([this, word](TextControl &, QString &text) { text = word(annualTotal_); });
+    summary->addHorizontalLine(kPeriodX - kWordW, 8, kAnnualX + kAmountW - kPeriodX + kWordW);
+    summary->addHorizontalLine(kPeriodX - kWordW, 8.8, kAnnualX + kAmountW - kPeriodX + kWordW);
+}
+
+BwaReport::~BwaReport() = default;
+
+void printBwa(ReportContext &ctx) {
+    EingrenzungRules &dlg = ctx.filter;
+    struct Restore {
+        EingrenzungRules &dlg;
+        ~Restore() { dlg.GroupBox1Visible = true; }
+    } restore{dlg};
+    dlg.Caption = QStringLiteral("Betriebswirtschaftliche Auswertung");
+    if (dlg.sort != EingrenzungRules::Sort::Datum)
+        dlg.choose(EingrenzungRules::Sort::Datum);
+    dlg.GroupBox1Visible = false;
+    dlg.MitKontenVisible = true;
+    dlg.HelpContext = Help::BWA;
+    if (!prepareEvaluation(ctx.fb, dlg))
+        return;
+    TableOrder order(ctx.fb.konten, QStringLiteral("iBWA"));
+    // A section whose department has no name would print without a heading and be summed
+    // under the wrong name: the run ends before anything is laid out.
+    if (const auto dept = BwaReport::missingDepartment(ctx.fb)) {
+        ctx.fb.ui().error(QStringLiteral("BWA-Sektion ") + QString::number(*dept) +
+                          QStringLiteral(" nicht gefunden"));
+        return;
+    }
+    {
+        BwaReport report(ctx.fb, dlg, dlg.MitKonten);
+        ctx.viewer.preview(report.Ausdruck, PreviewOptions{});
+    }
+    ctx.fb.ui().processEvents();
+}
+
+} // namespace reports

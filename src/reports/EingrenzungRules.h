@@ -1,0 +1,91 @@
+#pragma once
+// The filter dialog EingrenzungRules without its widgets: the range of journal bookings a
+// report covers (dates, voucher numbers or booking texts), the sort order, the options the
+// launchers show or hide, and the journal query QJournal that OK builds and opens. The
+// dialog lives as long as the program, so range and options persist between reports. The
+// Qt dialog (app/qt/EingrenzungDialog) shows this state; the command line and the tests
+// drive it directly.
+
+#include "JournalQuery.h"
+
+#include <QDate>
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+class BooksSession;
+
+namespace reports {
+
+class EingrenzungRules {
+public:
+    enum class Sort { Datum, Belegnummer, Buchungstext };
+    // What is being dragged onto the option "Netto".
+    enum class DragSource { GroupBox, Other };
+
+    // Text colours of the option "Netto" (the platform's colour numbers).
+    static constexpr int kNormalText = 0;
+    static constexpr int kRed = 255;
+
+    // Created once at start-up, after the year settings are loaded: the range is set as
+    // by choosing "Datum".
+    explicit EingrenzungRules(BooksSession &fb);
+
+    // --- controls ---
+    QString Caption;
+    int HelpContext = 0;
+    bool GroupBox1Visible = true;  // "Sortierung nach"
+    Sort sort = Sort::Datum;       // RBDatum, RBBelNr, RBText
+    bool GroupBox2Visible = false; // "Betrag als"
+    bool Netto = false;            // false: "Brutto" chosen
+    bool MitKontenVisible = true;
+    bool MitKonten = false;
+    bool MitDetailsVisible = false;
+    bool MitDetails = false;
+    QString EVon, EBis;
+    bool Label7Visible = false; // "Bitte warten..."
+    int NettoColor = kNormalText;
+    // The control that has the focus ("GroupBox1", "OK", "EVon", "EBis"); every move is
+    // also reported through the ui port.
+    QString ActiveControl;
+    // Called when the rules change what the window shows while OK runs, before pending
+    // window messages are let run (so that "Bitte warten..." is seen).
+    std::function<void()> stateChanged;
+
+    JournalQuery QJournal;
+
+    // --- events ---
+    void sortByDate();
+    void sortByBelegnummer();
+    void sortByText();
+    // Chooses an option by its event (the dialog's radio buttons and the launchers).
+    void choose(Sort s);
+    void open();
+    // OK: true when the dialog closes with OK (the query is open and has rows).
+    bool confirmRange();
+    bool acceptsNettoDrag(DragSource source) const { return source == DragSource::GroupBox; }
+    void dropNetto(DragSource source);
+    bool nettoRed() const { return NettoColor == kRed; }
+
+    // Shows the dialog modally: runs open, then the window's (or a script's) modal
+    // loop; true on OK. Without a modal loop the dialog cannot be answered: false.
+    std::function<bool()> showModal;
+    bool runModal();
+
+    // --- for the reports ---
+    static QString sortCaption(Sort s);
+    QString sortCaption() const { return sortCaption(sort); }
+    // The from-date of the date option (after OK it is in the standard form).
+    std::optional<QDate> fromDate() const;
+    std::optional<QDate> toDate() const;
+    // Line 6 in the date form: Belegdatum from..to, both inclusive.
+    void setDateRange(const QDate &from, const QDate &to);
+
+private:
+    void focus(const QString &control);
+    void changed();
+    BooksSession &fb_;
+};
+
+} // namespace reports

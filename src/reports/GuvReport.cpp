@@ -1,0 +1,162 @@
+#include "GuvReport.h"
+
+#include "PrepareEvaluation.h"
+#include "ReportConventions.h"
+#include "EingrenzungRules.h"
+#include "SaldenlisteReport.h"
+#include "books/BooksSession.h"
+#include "store/Table.h"
+#include "ui/Ui.h"
+
+#include <SQLiteCpp/Database.h>
+#include <SQLiteCpp/Statement.h>
+
+namespace reports {
+
+using namespace ledra::report;
+
+namespace {
+
+constexpr double kLabelX = 10, kSumX = 80, kSumW = 40, kResultX = 130, kResultW = 45;
+
+std::set<int> typesPresent(Table &konten) {
+    std::set<int> types;
+    SQLite::Statement st(konten.db(),
+                         QStringLiteral("SELECT DISTINCT Art FROM \"%1\" WHERE Art IS NOT NULL")
+                             .arg(konten.innerName())
+                             .toStdString());
+    while (st.executeStep())
+        types.insert(st.getColumn(0).getInt());
+    return types;
+}
+
+} // namespace
+
+const GuvReport::ResultGroup *GuvReport::resultGroup(int art) {
+    // Costs carry debit balances and revenues credit ones, so the profit is the negated sum
+    // of all four profit-and-loss types: a profit prints positive.
+    static const ResultGroup groups[] = {
+        {QStringLiteral("Gewinn/Verlust:"), 0, 3, -1},
+        {QStringLiteral("Geldvermögen:"), 4, 5, 1},
+        {QStringLiteral("Privatentnahme:"), 6, 6, 1},
+        {QStringLiteral("Differenz:"), 7, 8, 1},
+    };
+    for (const ResultGroup &g : groups)
+        if (art >= g.first && art <= g.last)
+            return &g;
+    return nullptr;
+}
+
+bool GuvReport::unsigned_(int art) {
+    return art == 1 || art == 2 || art == 3 || art == 7 || art == 8;
+}
+
+GuvReport::GuvReport(BooksSession &fb, EingrenzungRules &filter) {
+    Report &r = Ausdruck;
+    r.setTitle(QStringLiteral("Gewinn und Verlust"));
+    r.setOrientation(Orientation::Portrait);
+    r.setMargins(10, 10, 10, 10);
+    r.setDefaultFont(reportFont(10));
+    Table &konten = fb.konten;
+    r.setBeforePrint([this, &fb, &konten](Report &rep) {
+        r_ = 0;
+        art_ = -1;
+        types_ = typesPresent(konten);
+        applyMarginSetting(rep, fb.settings, MarginEdge::Left);
+    });
+    const QString cur = fb.settings.currency;
+
+    source_ = std::make_unique<TableSource>(konten, QStringList{QStringLiteral("XArt")});
+    r.setDataSource(source_.get());
+
+    Band *title = r.addBand(BandKind::Title);
+    title->setHeight(16);
+    title->addLabel(0, 0, 0, QStringLiteral("Kurzübersicht"))->setFont(reportFont(14, true));
+    title->addLabel(0, 7, 0, periodLine(PeriodStyle::VomLower, filter.EVon, filter.EBis));
+    title->addSystemField(kResultX, 7, kResultW, SystemValue::DateTime)
+        ->setAlignment(Qt::AlignRight);
+    title->addHorizontalLine(0, 14, kResultX + kResultW);
+
+    // Accounts are summed, not listed.
+    r.addBand(BandKind::Detail)->setHeight(0);
+
+    Band *group = r.addGroup(QStringLiteral("Art"));
+    group->setHeight(0);
+    Band *footer = r.addGroupFooter(group);
+    footer->setHeight(6);
+    footer->setBeforePrint(
+        [](Band &band, bool &print) { print = band.value(QStringLiteral("Art")).toInt() < 9; });
+    footer->addField(kLabelX, 1, kSumX - kLabelX - 2, QStringLiteral("XArt"));
+    TextControl *sum = footer->addExpression(kSumX, 1, kSumW, QStringLiteral("SUM(DruckSaldo)"));
+    sum->setAlignment(Qt::AlignRight);
+    sum->setCurrency(true);
+    sum->setMask(totalsMask(cur));
+    sum->setResetAfterPrint(true);
+    sum->setOnPrint([this](TextControl &c, QString &text) {
+        art_ = c.band().value(QStringLiteral("Art")).toInt();
+        const qint64 s = c.value().toLongLong();
+        if (const ResultGroup *g = resultGroup(art_))
+            r_ += g->sign * s;
+        if (unsigned_(art_) && text.startsWith(QLatin1Char('-')))
+            text[0] = QLatin1Char(' ');
+    });
+
+    // The result follows the last type of its group that has accounts, so that a missing
+    // type (no cash account, say) does not drop the line.
+    Band *result = r.addChild(footer);
+    result->setHeight(8);
+    auto lastOfGroup = [this](int art) {
+        const ResultGroup *g = resultGroup(art);
+        if (!g)
+            return false;
+        for (int t = art + 1; t <= g->last; ++t)
+            if (types_.count(t))
+                return false;
+        return true;
+    };
+    result->setBeforePrint([this, lastOfGroup](Band &band, bool &print) {
+        const int art = band.value(QStringLiteral("Art")).toInt();
+        print = art_ == art && lastOfGroup(art) && r_ != 0;
+    });
+    result->setAfterPrint([this, lastOfGroup](Band &band, bool) {
+        if (lastOfGroup(band.value(QStringLiteral("Art")).toInt()))
+            r_ = 0;
+    });
+    result->addHorizontalLine(kSumX, 0.5, kResultX + kResultW - kSumX);
+    result->addLabel(kSumX, 2, kResultX - kSumX, QString())
+        ->setOnPrint([](TextControl &c, QString &text) {
+            const ResultGroup *g = resultGroup(c.band().value(QStringLiteral("Art")).toInt());
+            text = g ? g->label : QString();
+        });
+    TextControl *value = result->addLabel(kResultX, 2, kResultW, QString());
+    value->setAlignment(Qt::AlignRight);
+    value->setOnPrint(
+        [this, cur](TextControl &, QString &text) { text = currencyFormat(r_, cur); });
+}
+
+GuvReport::~GuvReport() = default;
+
+void printGuv(ReportContext &ctx) {
+    EingrenzungRules &dlg = ctx.filter;
+    // However the run ends, the dialog shows its sort group again for the next report.
+    struct Restore {
+        EingrenzungRules &dlg;
+        ~Restore() { dlg.GroupBox1Visible = true; }
+    } restore{dlg};
+    dlg.Caption = QStringLiteral("Kurzübersicht Gewinn und Verlust");
+    dlg.HelpContext = Help::GuV;
+    if (dlg.sort != EingrenzungRules::Sort::Datum)
+        dlg.choose(EingrenzungRules::Sort::Datum);
+    dlg.GroupBox1Visible = false;
+    dlg.MitKontenVisible = false;
+    if (!prepareEvaluation(ctx.fb, dlg))
+        return;
+    {
+        TableOrder order(ctx.fb.konten, QStringLiteral("KArt"));
+        GuvReport report(ctx.fb, dlg);
+        ctx.viewer.preview(report.Ausdruck, PreviewOptions{});
+    }
+    ctx.fb.ui().processEvents();
+}
+
+} // namespace reports

@@ -1,0 +1,238 @@
+#include "KassenbuchReport.h"
+
+#include "ReportConventions.h"
+#include "EingrenzungRules.h"
+#include "books/BooksSession.h"
+#include "reportengine/NumberFormat.h"
+#include "store/Table.h"
+
+namespace reports {
+
+using namespace ledra::report;
+
+namespace {
+
+// Column positions in mm from the left margin (185 mm printable with the design's 15 mm).
+struct Col {
+    double x, w;
+};
+constexpr Col kDatum{0, 19}, kBelNr{19, 14}, kText{35, 44}, kEin{80, 20}, kAus{101, 20},
+    kWaehrung{122, 7}, kBestand{130, 22}, kKonto{154, 12}, kSatz{176, 9};
+constexpr double kWidth = kSatz.x + kSatz.w;
+
+TextControl *at(Band *band, Col c, double y, const QString &text, Qt::Alignment a = Qt::AlignLeft) {
+    TextControl *t = band->addLabel(c.x, y, c.w, text);
+    t->setAlignment(a);
+    return t;
+}
+
+QString optionalAmount(const std::optional<Money> &m) {
+    return m ? fixed2(m->units()) : QString();
+}
+
+} // namespace
+
+KassenbuchReport::KassenbuchReport(BooksSession &fb, EingrenzungRules &filter) : fb_(fb), filter_(filter) {
+    // The sums before the range come from the journal of the open fiscal year. Each row is
+    // read rather than summed in SQL, so that a DM booking of a year with both currencies is
+    // converted before it is added, as every line of the book is.
+    const Table &j = fb.journal;
+    QVortrag.setTable(QStringLiteral("J"), j.path());
+    QVortrag.setLine(0, QStringLiteral("SELECT Brutto AS S, Euro, Belegdatum"));
+    QVortrag.setLine(1, QStringLiteral("FROM J.\"%1\"")
+                            .arg(j.innerName().isEmpty() ? j.schema().name : j.innerName()));
+    QVortrag.setLine(2, QStringLiteral("WHERE"));
+    QVortrag.setLine(3, QString());
+    QVortrag.setLine(4, QString());
+
+    Report &r = Ausdruck;
+    sheet::setUpSheet(r, QStringLiteral("Kassenbuch"), account_, 30, filter);
+    r.setBeforePrint([this](Report &rep) {
+        applyMarginSetting(rep, fb_.settings, MarginEdge::Left);
+        startRun();
+    });
+
+    Band *columns = r.addBand(BandKind::ColumnHeader);
+    columns->setHeight(6);
+    columns->setFrame(BandFrame{true, true, 0.3});
+    for (TextControl *t : {at(columns, kDatum, 1, QStringLiteral("Datum")),
+                           at(columns, kBelNr, 1, QStringLiteral("Beleg-Nr."), Qt::AlignRight),
+                           at(columns, kText, 1, QStringLiteral("Buchungstext")),
+                           at(columns, kEin, 1, QStringLiteral("Einnahme"), Qt::AlignRight),
+                           at(columns, kAus, 1, QStringLiteral("Ausgabe"), Qt::AlignRight),
+                           at(columns, kBestand, 1, QStringLiteral("Bestand"), Qt::AlignRight),
+                           at(columns, kKonto, 1, QStringLiteral("Konto"), Qt::AlignRight),
+                           at(columns, Col{kSatz.x - 8, kSatz.w + 8}, 1,
+                              QStringLiteral("Mwst-Satz"), Qt::AlignRight)})
+        t->setBold(true);
+
+    // At the top: "Anfangsstand:" (page 1, sorted by date only) or "Übertrag:" with the cash
+    // balance. At the bottom of every page but the last: the period's receipts and payments.
+    Band *carry = r.addBand(BandKind::CarryOver);
+    carry->setHeight(6);
+    ShapeControl *rule = carry->addHorizontalLine(0, 0.3, kWidth);
+    auto bottom = [](const TextControl &c) {
+        return c.report().carryOverPosition() == CarryOverPosition::PageBottom;
+    };
+    carry->setBeforePrint([this, rule](Band &band, bool &print) {
+        const Report &rep = band.report();
+        const bool atBottom = rep.carryOverPosition() == CarryOverPosition::PageBottom;
+        rule->setEnabled(atBottom);
+        if (!atBottom && rep.pageNumber() == 1)
+            print = sortedByDate();
+    });
+    at(carry, kText, 1, QString())->setOnPrint([bottom](TextControl &c, QString &text) {
+        text = !bottom(c) && c.report().pageNumber() == 1 ? QStringLiteral("Anfangsstand:")
+                                                          : QStringLiteral("Übertrag:");
+    });
+    at(carry, kEin, 1, QString(), Qt::AlignRight)
+        ->setOnPrint([this, bottom](TextControl &c, QString &text) {
+            text = bottom(c) ? fixed2(periodIn_.units()) : QString();
+        });
+    at(carry, kAus, 1, QString(), Qt::AlignRight)
+        ->setOnPrint([this, bottom](TextControl &c, QString &text) {
+            text = bottom(c) ? fixed2(periodOut_.units()) : QString();
+        });
+    at(carry, kWaehrung, 1, QString())->setOnPrint([this, bottom](TextControl &c, QString &text) {
+        text = bottom(c) ? fb_.settings.currency : QString();
+    });
+    at(carry, kBestand, 1, QString(), Qt::AlignRight)
+        ->setOnPrint([this, bottom](TextControl &c, QString &text) {
+            text = bottom(c) ? QString() : balanceText(balance());
+        });
+
+    Band *detail = r.addBand(BandKind::Detail);
+    detail->setHeight(5);
+    auto field = [detail](Col c, const QString &name, Qt::Alignment a = Qt::AlignLeft) {
+        TextControl *t = detail->addField(c.x, 0.4, c.w, name);
+        t->setAlignment(a);
+        return t;
+    };
+    field(kDatum, QStringLiteral("Belegdatum"));
+    field(kBelNr, QStringLiteral("Belegnummer"), Qt::AlignRight);
+    field(kText, QStringLiteral("Buchungstext"))->setOnPrint([](TextControl &c, QString &text) {
+        text = clipToWidth(text, c.font(), c.geometry().width());
+    });
+    at(detail, kEin, 0.4, QString(), Qt::AlignRight)
+        ->setOnPrint([this](TextControl &, QString &text) { text = optionalAmount(in_); });
+    at(detail, kAus, 0.4, QString(), Qt::AlignRight)
+        ->setOnPrint([this](TextControl &, QString &text) { text = optionalAmount(out_); });
+    field(kWaehrung, QStringLiteral("Euro"))->setOnPrint([](TextControl &c, QString &text) {
+        text = bookingCurrency(c.value());
+    });
+    // The balance after this line: the line joins the running totals only after it printed
+    // (below), so it is added here for the column.
+    at(detail, kBestand, 0.4, QString(), Qt::AlignRight)
+        ->setOnPrint([this](TextControl &, QString &text) {
+            text = balanceText(balance() + inSum_ - outSum_);
+        });
+    at(detail, kKonto, 0.4, QString(), Qt::AlignRight)
+        ->setOnPrint([this](TextControl &c, QString &text) {
+            text = displayText(sheet::counterAccount(c.band().record(), account_.ktoNr).number,
+                               false, QString());
+        });
+    at(detail, kSatz, 0.4, QString(), Qt::AlignRight)
+        ->setOnPrint(
+            [](TextControl &c, QString &text) { text = sheet::rateText(c.band().record()); });
+    detail->setBeforePrint([this](Band &band, bool &) {
+        const Record &row = band.record();
+        const QVariant euro = row.value(QStringLiteral("Euro"));
+        const QDate date = row.value(QStringLiteral("Belegdatum")).toDate();
+        const Money brutto = Money::fromUnits(row.value(QStringLiteral("Brutto")).toLongLong());
+        auto on = [&row, this](const char *side) {
+            const QVariant v = row.value(QString::fromLatin1(side));
+            return !v.isNull() && v.toLongLong() == account_.ktoNr;
+        };
+        in_ = on("Soll") ? std::optional<Money>(brutto) : std::nullopt;
+        out_ = on("Haben") ? std::optional<Money>(brutto) : std::nullopt;
+        inSum_ = in_ ? amountForSum(in_->units(), euro, date) : Money();
+        outSum_ = out_ ? amountForSum(out_->units(), euro, date) : Money();
+    });
+    detail->setAfterPrint([this](Band &, bool printed) {
+        if (!printed)
+            return;
+        runDebit_ += inSum_;
+        periodIn_ += inSum_;
+        runCredit_ += outSum_;
+        periodOut_ += outSum_;
+    });
+    shadeRows(*detail, fb.settings);
+
+    Band *summary = r.addBand(BandKind::Summary);
+    summary->setHeight(8);
+    summary->addHorizontalLine(0, 0.5, kWidth);
+    at(summary, kText, 1.5, QStringLiteral("Saldo:"))->setBold(true);
+    TextControl *saldo =
+        at(summary, Col{kText.x + 12, kText.w - 12}, 1.5, QString(), Qt::AlignRight);
+    saldo->setBold(true);
+    saldo->setOnPrint([this](TextControl &, QString &text) {
+        text = currencyFormat((periodIn_ - periodOut_).units(), fb_.settings.currency);
+    });
+    at(summary, kEin, 1.5, QString(), Qt::AlignRight)
+        ->setOnPrint([this](TextControl &, QString &text) { text = fixed2(periodIn_.units()); });
+    at(summary, kAus, 1.5, QString(), Qt::AlignRight)
+        ->setOnPrint([this](TextControl &, QString &text) { text = fixed2(periodOut_.units()); });
+    at(summary, kWaehrung, 1.5, QString())->setOnPrint([this](TextControl &, QString &text) {
+        text = fb_.settings.currency;
+    });
+}
+
+KassenbuchReport::~KassenbuchReport() = default;
+
+void KassenbuchReport::setAccount(const SheetAccount &account) {
+    account_ = account;
+    source_ = filter_.QJournal.source();
+    Ausdruck.setDataSource(source_.get());
+}
+
+bool KassenbuchReport::sortedByDate() const {
+    return filter_.sort == EingrenzungRules::Sort::Datum;
+}
+
+QString KassenbuchReport::balanceText(Money balance) const {
+    return sortedByDate() ? fixed2(balance.units()) : QStringLiteral("###");
+}
+
+void KassenbuchReport::startRun() {
+    periodIn_ = Money();
+    periodOut_ = Money();
+    in_.reset();
+    out_.reset();
+    inSum_ = Money();
+    outSum_ = Money();
+    runDebit_ = account_.soll;
+    runCredit_ = account_.haben;
+    if (!sortedByDate())
+        return;
+    const QDate start = fb_.settings.periodStart();
+    const auto from = filter_.fromDate();
+    if (!start.isValid() || !from)
+        return;
+    QVortrag.setLine(3, QStringLiteral("Belegdatum >= ? AND Belegdatum < ? AND"));
+    runDebit_ = sumBefore(QStringLiteral("Soll"), account_.soll);
+    runCredit_ = sumBefore(QStringLiteral("Haben"), account_.haben);
+}
+
+Money KassenbuchReport::sumBefore(const QString &side, Money opening) {
+    QVortrag.setLine(4, side + QStringLiteral("=?"));
+    QVortrag.setParams({fb_.settings.periodStart(), *filter_.fromDate(), account_.ktoNr});
+    Money sum = opening;
+    QVortrag.forEach([&sum](const QStringList &cols, const QVariantList &row) {
+        QVariant brutto, euro, date;
+        for (int i = 0; i < cols.size(); ++i) {
+            if (cols[i] == QLatin1String("S"))
+                brutto = row[i];
+            else if (cols[i] == QLatin1String("Euro"))
+                euro = row[i];
+            else if (cols[i] == QLatin1String("Belegdatum"))
+                date = row[i];
+        }
+        sum += amountForSum(brutto.toLongLong(), euro,
+                            QDate::fromString(date.toString(), Qt::ISODate));
+        return true;
+    });
+    QVortrag.close();
+    return sum;
+}
+
+} // namespace reports

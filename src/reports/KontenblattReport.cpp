@@ -1,0 +1,400 @@
+#include "KontenblattReport.h"
+
+#include "ReportConventions.h"
+#include "EingrenzungRules.h"
+#include "KassenbuchReport.h"
+#include "books/BooksSession.h"
+#include "reportengine/NumberFormat.h"
+#include "store/Table.h"
+#include "ui/Ui.h"
+
+namespace reports {
+
+using namespace ledra::report;
+
+namespace sheet {
+
+namespace {
+
+int artOf(const QVariant &v) {
+    return v.isNull() || !v.isValid() ? -1 : v.toInt();
+}
+
+bool paysOrReceives(int art) {
+    return art == 4 || art == 5 || art == 6 || art == 9;
+}
+
+} // namespace
+
+Counter counterAccount(const Record &row, qint64 konto) {
+    const QVariant soll = row.value(QStringLiteral("Soll"));
+    const QVariant haben = row.value(QStringLiteral("Haben"));
+    const Counter credit{haben, row.value(QStringLiteral("XHabenName")).toString()};
+    const Counter debit{soll, row.value(QStringLiteral("XSollName")).toString()};
+    if (!soll.isNull() && soll.toLongLong() == konto)
+        return credit;
+    if (!haben.isNull() && haben.toLongLong() == konto)
+        return debit;
+    // A tax line: the side that paid or received the gross amount.
+    return artOf(row.value(QStringLiteral("XSollArt"))) < 4 ? credit : debit;
+}
+
+QString rateText(const Record &row) {
+    // The VAT of a customer's payment was due with the invoice; the payment carries none.
+    if (paysOrReceives(artOf(row.value(QStringLiteral("XSollArt")))) &&
+        artOf(row.value(QStringLiteral("XHabenArt"))) == 7)
+        return QStringLiteral("0");
+    return displayText(row.value(QStringLiteral("Steuersatz")), false, QString());
+}
+
+std::optional<Money> sideAmount(const Record &row, const SheetAccount &account,
+                                const TaxAccounts &tax, bool debit) {
+    auto money = [&row](const char *field) {
+        return Money::fromUnits(row.value(QString::fromLatin1(field)).toLongLong());
+    };
+    const QVariant side = row.value(debit ? QStringLiteral("Soll") : QStringLiteral("Haben"));
+    if (!side.isNull() && side.toLongLong() == account.ktoNr)
+        return money(account.art < 4 ? "Netto" : "Brutto");
+    const int art =
+        artOf(row.value(debit ? QStringLiteral("XSollArt") : QStringLiteral("XHabenArt")));
+    // Posting put the tax of a cost or revenue account on the tax account of the same side.
+    if (tax.vorsteuer != 0 && account.ktoNr == tax.vorsteuer && art >= 0 && art < 3)
+        return money("Steuer");
+    if (tax.mwst != 0 && account.ktoNr == tax.mwst && art == 3)
+        return money("Steuer");
+    return std::nullopt;
+}
+
+SheetFilter sheetFilter(qint64 konto, const TaxAccounts &tax) {
+    const QString own = QStringLiteral("Soll=? OR Haben=?");
+    const QVariantList params{konto, konto};
+    if (tax.vorsteuer != 0 && konto == tax.vorsteuer)
+        return {QStringLiteral("(Steuersatz>0 AND (XSollArt<3 OR XHabenArt<3)) OR ") + own, params};
+    if (tax.mwst != 0 && konto == tax.mwst)
+        return {QStringLiteral("(Steuersatz>0 AND (XSollArt=3 OR XHabenArt=3)) OR ") + own, params};
+    return {own, params};
+}
+
+TaxAccounts taxAccounts(const BooksSession &fb) {
+    return {fb.settings.vorsteuer.trimmed().toLongLong(),
+            fb.settings.kontoMwst.trimmed().toLongLong()};
+}
+
+Band *setUpSheet(Report &r, const QString &title, const SheetAccount &account, double nrX,
+                 const EingrenzungRules &filter) {
+    r.setTitle(QStringLiteral("Kontenblatt"));
+    r.setOrientation(Orientation::Portrait);
+    r.setMargins(15, 10, 10, 10);
+    r.setDefaultFont(reportFont(10));
+    r.setCarryOverOnFirstPage(true);
+
+    Band *head = r.addBand(BandKind::PageHeader);
+    head->setHeight(12);
+    head->addLabel(0, 0, 0, title)->setFont(reportFont(12, true));
+    TextControl *nr = head->addLabel(nrX, 0.5, 16, QString());
+    nr->setAlignment(Qt::AlignRight);
+    nr->setBold(true);
+    nr->setOnPrint([&account](TextControl &, QString &text) { text = QString::number(account.ktoNr); });
+    TextControl *name = head->addLabel(nrX + 18, 0.5, 66, QString());
+    name->setBold(true);
+    name->setOnPrint([&account](TextControl &c, QString &text) {
+        text = clipToWidth(account.name, c.font(), c.geometry().width());
+    });
+    head->addSystemField(116, 0.5, 42, SystemValue::DateTime)->setAlignment(Qt::AlignRight);
+    head->addSystemField(160, 0.5, 25, SystemValue::PageNumber, QStringLiteral("Seite: "))
+        ->setAlignment(Qt::AlignRight);
+    head->addLabel(0, 6.5, 0, periodLine(PeriodStyle::Von, filter.EVon, filter.EBis));
+    head->addLabel(70, 6.5, 0, QStringLiteral("Sortierung: ") + filter.sortCaption());
+    return head;
+}
+
+} // namespace sheet
+
+namespace {
+
+// Column positions in mm from the left margin (185 mm printable with the design's 15 mm left
+// margin).
+struct Col {
+    double x, w;
+};
+constexpr Col kDatum{0, 19}, kBelNr{19, 14}, kText{35, 44}, kSoll{80, 20}, kHaben{101, 20},
+    kWaehrung{122, 7}, kGegenNr{130, 11}, kGegenName{143, 32}, kSatz{176, 9};
+constexpr double kWidth = kSatz.x + kSatz.w;
+
+TextControl *at(Band *band, Col c, double y, const QString &text, Qt::Alignment a = Qt::AlignLeft) {
+    TextControl *t = band->addLabel(c.x, y, c.w, text);
+    t->setAlignment(a);
+    return t;
+}
+
+void clipped(TextControl *t) {
+    t->setOnPrint([](TextControl &c, QString &text) {
+        text = clipToWidth(text, c.font(), c.geometry().width());
+    });
+}
+
+QString optionalAmount(const std::optional<Money> &m) {
+    return m ? fixed2(m->units()) : QString();
+}
+
+} // namespace
+
+KontenblattReport::KontenblattReport(BooksSession &fb, EingrenzungRules &filter) : fb_(fb), filter_(filter) {
+    Report &r = Ausdruck;
+    Band *head = sheet::setUpSheet(r, QStringLiteral("Kontenblatt"), account_, 31, filter);
+    r.setBeforePrint([this](Report &rep) {
+        applyMarginSetting(rep, fb_.settings, MarginEdge::Left);
+        startRun();
+    });
+    head->addLabel(130, 6.5, 55, fb.yearFolderName())->setAlignment(Qt::AlignRight);
+
+    Band *columns = r.addBand(BandKind::ColumnHeader);
+    columns->setHeight(6);
+    columns->setFrame(BandFrame{true, true, 0.3});
+    for (TextControl *t : {at(columns, kDatum, 1, QStringLiteral("Datum")),
+                           at(columns, kBelNr, 1, QStringLiteral("Beleg-Nr."), Qt::AlignRight),
+                           at(columns, kText, 1, QStringLiteral("Buchungstext")),
+                           at(columns, kSoll, 1, QStringLiteral("Soll"), Qt::AlignRight),
+                           at(columns, kHaben, 1, QStringLiteral("Haben"), Qt::AlignRight),
+                           at(columns, Col{kGegenNr.x, 38}, 1, QStringLiteral("Gegenkonto")),
+                           at(columns, Col{kSatz.x - 8, kSatz.w + 8}, 1,
+                              QStringLiteral("Mwst-Satz"), Qt::AlignRight)})
+        t->setBold(true);
+
+    // "Anfangsstand:" at the top of page 1, "Übertrag:" at the top of every later page and at
+    // the bottom of every page but the last.
+    Band *carry = r.addBand(BandKind::CarryOver);
+    carry->setHeight(6);
+    ShapeControl *rule = carry->addHorizontalLine(0, 0.3, kWidth);
+    carry->setBeforePrint([this, rule](Band &band, bool &print) {
+        const Report &rep = band.report();
+        const bool bottom = rep.carryOverPosition() == CarryOverPosition::PageBottom;
+        rule->setEnabled(bottom);
+        if (!bottom && rep.pageNumber() == 1)
+            print = openingLinePrints();
+    });
+    carry->setAfterPrint([this](Band &band, bool printed) {
+        const Report &rep = band.report();
+        if (printed && rep.pageNumber() == 1 &&
+            rep.carryOverPosition() == CarryOverPosition::PageTop) {
+            debit_ += account_.soll;
+            credit_ += account_.haben;
+        }
+    });
+    auto opening = [](const TextControl &c) {
+        return c.report().pageNumber() == 1 &&
+               c.report().carryOverPosition() == CarryOverPosition::PageTop;
+    };
+    at(carry, kText, 1, QString())->setOnPrint([opening](TextControl &c, QString &text) {
+        text = opening(c) ? QStringLiteral("Anfangsstand:") : QStringLiteral("Übertrag:");
+    });
+    at(carry, kSoll, 1, QString(), Qt::AlignRight)
+        ->setOnPrint([this, opening](TextControl &c, QString &text) {
+            text = fixed2((opening(c) ? account_.soll : debit_).units());
+        });
+    at(carry, kHaben, 1, QString(), Qt::AlignRight)
+        ->setOnPrint([this, opening](TextControl &c, QString &text) {
+            text = fixed2((opening(c) ? account_.haben : credit_).units());
+        });
+    at(carry, kWaehrung, 1, QString())->setOnPrint([this](TextControl &c, QString &text) {
+        const bool bottom = c.report().carryOverPosition() == CarryOverPosition::PageBottom;
+        text = bottom ? fb_.settings.currency : QString();
+    });
+
+    Band *detail = r.addBand(BandKind::Detail);
+    detail->setHeight(5);
+    auto field = [detail](Col c, const QString &name, Qt::Alignment a = Qt::AlignLeft) {
+        TextControl *t = detail->addField(c.x, 0.4, c.w, name);
+        t->setAlignment(a);
+        return t;
+    };
+    field(kDatum, QStringLiteral("Belegdatum"));
+    field(kBelNr, QStringLiteral("Belegnummer"), Qt::AlignRight);
+    clipped(field(kText, QStringLiteral("Buchungstext")));
+    at(detail, kSoll, 0.4, QString(), Qt::AlignRight)
+        ->setOnPrint([this](TextControl &, QString &text) { text = optionalAmount(line_.debit); });
+    at(detail, kHaben, 0.4, QString(), Qt::AlignRight)
+        ->setOnPrint([this](TextControl &, QString &text) { text = optionalAmount(line_.credit); });
+    field(kWaehrung, QStringLiteral("Euro"))->setOnPrint([](TextControl &c, QString &text) {
+        text = bookingCurrency(c.value());
+    });
+    at(detail, kGegenNr, 0.4, QString(), Qt::AlignRight)
+        ->setOnPrint([this](TextControl &c, QString &text) {
+            text = displayText(sheet::counterAccount(c.band().record(), account_.ktoNr).number,
+                               false, QString());
+        });
+    at(detail, kGegenName, 0.4, QString())->setOnPrint([this](TextControl &c, QString &text) {
+        text = clipToWidth(sheet::counterAccount(c.band().record(), account_.ktoNr).name, c.font(),
+                           c.geometry().width());
+    });
+    at(detail, kSatz, 0.4, QString(), Qt::AlignRight)
+        ->setOnPrint(
+            [](TextControl &c, QString &text) { text = sheet::rateText(c.band().record()); });
+    // The line's amounts are read before the page break check, but they join the sums only
+    // after it: a line that moves to the next page is not yet in this page's carry-over.
+    detail->setBeforePrint([this](Band &band, bool &) {
+        const Record &row = band.record();
+        line_.debit = sheet::sideAmount(row, account_, tax_, true);
+        line_.credit = sheet::sideAmount(row, account_, tax_, false);
+        line_.euro = row.value(QStringLiteral("Euro"));
+        line_.date = row.value(QStringLiteral("Belegdatum")).toDate();
+    });
+    detail->setAfterPrint([this](Band &, bool printed) {
+        if (printed)
+            addLine();
+    });
+    shadeRows(*detail, fb.settings);
+
+    Band *summary = r.addBand(BandKind::Summary);
+    summary->setHeight(8);
+    summary->addHorizontalLine(0, 0.5, kWidth);
+    at(summary, kText, 1.5, QStringLiteral("Saldo:"))->setBold(true);
+    TextControl *saldo =
+        at(summary, Col{kText.x + 12, kText.w - 12}, 1.5, QString(), Qt::AlignRight);
+    saldo->setBold(true);
+    saldo->setOnPrint([this](TextControl &, QString &text) {
+        text = currencyFormat((debit_ - credit_).units(), fb_.settings.currency);
+    });
+    at(summary, kSoll, 1.5, QString(), Qt::AlignRight)
+        ->setOnPrint([this](TextControl &, QString &text) { text = fixed2(debit_.units()); });
+    at(summary, kHaben, 1.5, QString(), Qt::AlignRight)
+        ->setOnPrint([this](TextControl &, QString &text) { text = fixed2(credit_.units()); });
+    at(summary, kWaehrung, 1.5, QString())->setOnPrint([this](TextControl &, QString &text) {
+        text = fb_.settings.currency;
+    });
+}
+
+KontenblattReport::~KontenblattReport() = default;
+
+void KontenblattReport::setAccount(const SheetAccount &account) {
+    account_ = account;
+    tax_ = sheet::taxAccounts(fb_);
+    source_ = filter_.QJournal.source();
+    Ausdruck.setDataSource(source_.get());
+}
+
+void KontenblattReport::startRun() {
+    debit_ = Money();
+    credit_ = Money();
+    line_ = Line();
+}
+
+bool KontenblattReport::openingLinePrints() const {
+    if (filter_.sort != EingrenzungRules::Sort::Datum)
+        return false;
+    const auto from = filter_.fromDate();
+    if (!from || from->day() != 1 || from->month() != 1)
+        return false;
+    return account_.soll > Money() || account_.haben > Money();
+}
+
+void KontenblattReport::addLine() {
+    // Every printed amount counts, a negative one as well: the balance must be the sum of
+    // the lines above it.
+    if (line_.debit)
+        debit_ += amountForSum(line_.debit->units(), line_.euro, line_.date);
+    if (line_.credit)
+        credit_ += amountForSum(line_.credit->units(), line_.euro, line_.date);
+}
+
+namespace {
+
+SheetAccount currentAccount(const Table &konten) {
+    SheetAccount a;
+    a.ktoNr = konten.asInt(QStringLiteral("KtoNr"));
+    a.name = konten.asString(QStringLiteral("Name"));
+    a.art = int(konten.asInt(QStringLiteral("Art")));
+    a.soll = konten.asMoney(QStringLiteral("Soll"));
+    a.haben = konten.asMoney(QStringLiteral("Haben"));
+    return a;
+}
+
+bool hasAccountNumber(const Table &konten) {
+    return konten.isActive() && !konten.isEmpty() &&
+           !konten.asString(QStringLiteral("KtoNr")).trimmed().isEmpty();
+}
+
+} // namespace
+
+void printKontenblatt(ReportContext &ctx, const std::vector<qint64> &markedRows) {
+    BooksSession &fb = ctx.fb;
+    EingrenzungRules &dlg = ctx.filter;
+    Table &konten = fb.kontenGrid;
+    Ui &ui = fb.ui();
+
+    const bool mass = markedRows.size() > 1;
+    if (markedRows.size() == 1)
+        konten.gotoBookmark(markedRows.front());
+
+    std::unique_ptr<KontenblattReport> sheetWindow;
+    std::unique_ptr<KassenbuchReport> cashWindow;
+    // Runs however the launcher ends, also by an error; the windows are released after it.
+    struct Restore {
+        ReportContext &ctx;
+        ~Restore() {
+            ctx.enable(QStringLiteral("KBlatt"), true);
+            ctx.filter.QJournal.setFiltered(false);
+            ctx.filter.QJournal.close();
+        }
+    } restore{ctx};
+
+    if (mass) {
+        dlg.Caption = QStringLiteral("Markierte Konten sofort drucken");
+    } else {
+        const bool cash =
+            konten.isActive() && !konten.isEmpty() && konten.asInt(QStringLiteral("Art")) == 5;
+        const QString nr = konten.isActive() && !konten.isEmpty()
+                               ? konten.asString(QStringLiteral("KtoNr"))
+                               : QString();
+        const QString name = konten.isActive() && !konten.isEmpty()
+                                 ? konten.asString(QStringLiteral("Name"))
+                                 : QString();
+        dlg.Caption = (cash ? QStringLiteral("Kassenbuch ") : QStringLiteral("Kontenblatt ")) + nr +
+                      QLatin1Char(' ') + name;
+    }
+    dlg.HelpContext = Help::Kontenblatt;
+    dlg.MitKontenVisible = false;
+    if (!dlg.runModal())
+        return;
+
+    ctx.enable(QStringLiteral("KBlatt"), false);
+    sheetWindow = std::make_unique<KontenblattReport>(fb, dlg);
+    cashWindow = std::make_unique<KassenbuchReport>(fb, dlg);
+    const sheet::TaxAccounts tax = sheet::taxAccounts(fb);
+
+    const size_t runs = mass ? markedRows.size() : 1;
+    for (size_t i = 0; i < runs; ++i) {
+        // A mark whose row is gone (deleted meanwhile) names no account to print.
+        if (mass && !konten.gotoBookmark(markedRows[i]))
+            continue;
+        if (!hasAccountNumber(konten)) {
+            ui.error(QStringLiteral("Fehlerhafte Kontonummer"));
+            return;
+        }
+        const SheetAccount account = currentAccount(konten);
+        const sheet::SheetFilter filter = sheet::sheetFilter(account.ktoNr, tax);
+        dlg.QJournal.setFilter(filter.condition, filter.params);
+        dlg.QJournal.setFiltered(true);
+        dlg.QJournal.open();
+        if (dlg.QJournal.isEmpty()) {
+            if (!mass)
+                ui.warning(QStringLiteral("Keine passenden Buchungen gefunden!"));
+            continue;
+        }
+        Report *report = nullptr;
+        if (account.art == 5) {
+            cashWindow->setAccount(account);
+            report = &cashWindow->Ausdruck;
+        } else {
+            sheetWindow->setAccount(account);
+            report = &sheetWindow->Ausdruck;
+        }
+        if (mass)
+            ctx.viewer.print(*report);
+        else
+            ctx.viewer.preview(*report, PreviewOptions{});
+        ui.processEvents();
+    }
+}
+
+} // namespace reports

@@ -1,0 +1,123 @@
+#pragma once
+// The account sheet KontenblattReport: every journal booking of one account in the filter dialog's
+// range with its debit and credit amount, counter account and rate, an opening line, carry-over
+// lines between pages and the balance of the listed amounts. The input-tax and the VAT account
+// also list the tax amounts that posting wrote to them without a booking line of their own.
+// Its launcher printKontenblatt prints a cash account as a cash book (UKassenbuch.h) instead, and
+// prints several marked accounts one after another without a preview.
+
+#include "RecordSources.h"
+#include "ReportViewer.h"
+#include "reportengine/Report.h"
+#include "store/Money.h"
+
+#include <QString>
+#include <QVariant>
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+class BooksSession;
+
+namespace reports {
+
+class EingrenzungRules;
+
+// The account a sheet is printed for, as the accounts grid's current row holds it.
+struct SheetAccount {
+    qint64 ktoNr = 0;
+    QString name;
+    int art = 0;
+    Money soll, haben; // opening debit and credit values
+};
+
+// Rules of a sheet line that the account sheet and the cash book share.
+namespace sheet {
+
+// The counter account of a row on the sheet of `konto`: the other side of the booking; for a
+// tax line (the account is on neither side) the payment side, which is the credit side when
+// the debit account is a profit-and-loss account.
+struct Counter {
+    QVariant number;
+    QString name;
+};
+Counter counterAccount(const ledra::report::Record &row, qint64 konto);
+
+// The rate column: the row's Steuersatz, but "0" for a payment received from a customer
+// (bank, cash, private or other payment account debited, customer credited).
+QString rateText(const ledra::report::Record &row);
+
+// The debit (or credit) column of the account sheet: the amount on this account, net for a
+// profit-and-loss account and gross for a balance account; on the input-tax account the tax
+// of a cost account on that side, on the VAT account the tax of a revenue account on that
+// side. Empty when the row puts nothing on this side of the account.
+struct TaxAccounts {
+    qint64 vorsteuer = 0;
+    qint64 mwst = 0;
+};
+std::optional<Money> sideAmount(const ledra::report::Record &row, const SheetAccount &account,
+                                const TaxAccounts &tax, bool debit);
+
+// The page set-up and page header that the account sheet and the cash book share: title,
+// account number (right-aligned ending at nrX + 16 mm) and name, date and page, period and
+// sort order. `account` is read each time the header prints. Returns the header band.
+ledra::report::Band *setUpSheet(ledra::report::Report &r, const QString &title,
+                                const SheetAccount &account, double nrX,
+                                const EingrenzungRules &filter);
+
+// The filter on the journal query that narrows it to the rows of the account's sheet; the
+// account number is bound as a value.
+struct SheetFilter {
+    QString condition;
+    QVariantList params;
+};
+SheetFilter sheetFilter(qint64 konto, const TaxAccounts &tax);
+
+TaxAccounts taxAccounts(const BooksSession &fb);
+
+} // namespace sheet
+
+class KontenblattReport {
+public:
+    // Reads the filter dialog's open journal query (filtered to one account by the
+    // launcher), its range and sort option as they were confirmed.
+    KontenblattReport(BooksSession &fb, EingrenzungRules &filter);
+    ~KontenblattReport();
+
+    // The account of the next run; the window is reused for every account of a mass print.
+    void setAccount(const SheetAccount &account);
+
+    ledra::report::Report Ausdruck;
+
+    // Running state of a run, readable after it.
+    Money debitSum() const { return debit_; }
+    Money creditSum() const { return credit_; }
+
+private:
+    struct Line {
+        std::optional<Money> debit, credit;
+        QVariant euro;
+        QDate date;
+    };
+    void startRun();
+    bool openingLinePrints() const;
+    void addLine();
+
+    BooksSession &fb_;
+    EingrenzungRules &filter_;
+    SheetAccount account_;
+    sheet::TaxAccounts tax_;
+    std::unique_ptr<SqlSource> source_;
+    Money debit_, credit_;
+    Line line_;
+};
+
+// Main window: button KBlatt, menu "Kontenblatt drucken..." and a double click in the
+// accounts grid. `markedRows` are the bookmarks of the rows marked in the accounts grid
+// (kontenGrid), in the order they were marked. With two or more, each marked account is sent
+// straight to the printer (viewer.print), one report per account; otherwise the current
+// account (or the one marked row) is previewed.
+void printKontenblatt(ReportContext &ctx, const std::vector<qint64> &markedRows = {});
+
+} // namespace reports

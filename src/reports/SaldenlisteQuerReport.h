@@ -1,0 +1,38 @@
+#pragma once
+// The extended trial balance SaldenlisteQuerReport (landscape): per account the first booking date, the
+// carried-forward balance, the debit and credit turnovers of the range and of the year and
+// the balances, subtotalled per account class; accounts untouched this year and without
+// opening values are left out. And its launcher printSaldenlisteQuer.
+
+#include "RecordSources.h"
+#include "ReportViewer.h"
+#include "reportengine/Report.h"
+
+#include <memory>
+
+class BooksSession;
+
+namespace reports {
+
+class EingrenzungRules;
+
+class SaldenlisteQuerReport {
+public:
+    SaldenlisteQuerReport(BooksSession &fb, EingrenzungRules &filter);
+    ~SaldenlisteQuerReport();
+
+    ledra::report::Report Ausdruck;
+
+    // Whether the account row is listed: it has a first booking date this year or an
+    // opening debit or credit value above 0.
+    static bool listed(const ledra::report::Record &row);
+
+private:
+    std::unique_ptr<TableSource> source_;
+    QString klasse_;
+};
+
+// Menu "Saldenlisten" -> "Saldenliste quer...".
+void printSaldenlisteQuer(ReportContext &ctx);
+
+} // namespace reports

@@ -1,0 +1,178 @@
+#include "SaldenlisteReport.h"
+
+#include "PrepareEvaluation.h"
+#include "ReportConventions.h"
+#include "EingrenzungRules.h"
+#include "books/BooksSession.h"
+#include "store/Table.h"
+#include "ui/Ui.h"
+
+namespace reports {
+
+using namespace ledra::report;
+
+QString classLabel(const QVariant &ktoNr) {
+    const QString text = ktoNr.toString();
+    return text.left(std::max<qsizetype>(0, text.size() - 3)) + QStringLiteral("000");
+}
+
+TableOrder::TableOrder(Table &table, const QString &indexName)
+    : table_(table), saved_(table.orderFields()) {
+    table_.setIndexName(indexName);
+}
+
+TableOrder::~TableOrder() {
+    try {
+        // The index of the former order, so that a case-insensitive name order stays one.
+        for (const IndexDef &ix : table_.schema().indexes)
+            if (ix.fields == saved_) {
+                table_.setIndexName(ix.name);
+                return;
+            }
+        table_.setIndexFields(saved_);
+    } catch (const std::exception &) {
+        // A table closed meanwhile has no order to give back.
+    }
+}
+
+QString amountOrBlank(const QVariant &units, const QString &currency) {
+    const qint64 v = units.toLongLong();
+    return v == 0 ? QString() : currencyFormat(v, currency);
+}
+
+namespace {
+
+// Columns in mm from the left margin (portrait, 187 mm with the default left margin).
+struct Col {
+    double x, w;
+};
+constexpr Col kKonto{0, 16}, kName{17, 56}, kVortrag{74, 28}, kBewegung{103, 28}, kEnd{132, 28},
+    kJahr{160, 27};
+
+TextControl *right(TextControl *t) {
+    t->setAlignment(Qt::AlignRight);
+    return t;
+}
+
+} // namespace
+
+SaldenlisteReport::SaldenlisteReport(BooksSession &fb, EingrenzungRules &filter) {
+    Report &r = Ausdruck;
+    r.setTitle(QStringLiteral("Saldenliste"));
+    r.setOrientation(Orientation::Portrait);
+    r.setMargins(15, 10, 10, 10);
+    r.setDefaultFont(reportFont(10));
+    r.setBeforePrint([this, &fb](Report &rep) {
+        klasse_.clear();
+        applyMarginSetting(rep, fb.settings, MarginEdge::Left);
+    });
+    const QString cur = fb.settings.currency;
+    const QString mask = totalsMask(cur);
+
+    source_ = std::make_unique<TableSource>(fb.konten);
+    r.setDataSource(source_.get());
+
+    Band *head = r.addBand(BandKind::PageHeader);
+    head->setHeight(12);
+    head->addLabel(0, 0, 0, QStringLiteral("Saldenliste"))->setFont(reportFont(14, true));
+    head->addLabel(kName.x + 20, 1, 0, periodLine(PeriodStyle::VomUpper, filter.EVon, filter.EBis));
+    right(head->addSystemField(kBewegung.x, 1, 50, SystemValue::DateTime));
+    right(head->addSystemField(kJahr.x, 1, kJahr.w, SystemValue::PageNumber,
+                               QStringLiteral("Seite: ")));
+
+    Band *columns = r.addBand(BandKind::ColumnHeader);
+    columns->setHeight(6);
+    columns->setFrame(BandFrame{true, true, 0.3});
+    auto head2 = [&](Col c, const QString &text, bool alignRight) {
+        TextControl *t = columns->addLabel(c.x, 1, c.w, text);
+        t->setBold(true);
+        if (alignRight)
+            right(t);
+    };
+    head2(kKonto, QStringLiteral("Konto-Nr."), false);
+    head2(kName, QStringLiteral("Bezeichnung"), false);
+    head2(kVortrag, QStringLiteral("Vortrag"), true);
+    head2(kBewegung, QStringLiteral("Bewegungssaldo"), true);
+    head2(kEnd, QStringLiteral("Endsaldo"), true);
+    head2(kJahr, QStringLiteral("Jahressaldo"), true);
+
+    Band *detail = r.addBand(BandKind::Detail);
+    detail->setHeight(5);
+    detail->addField(kKonto.x, 0.5, kKonto.w, QStringLiteral("KtoNr"))
+        ->setOnPrint([this](TextControl &, QString &text) { klasse_ = classLabel(text); });
+    detail->addField(kName.x, 0.5, kName.w, QStringLiteral("Name"))
+        ->setOnPrint([](TextControl &c, QString &text) {
+            text = clipToWidth(text, c.font(), c.geometry().width());
+        });
+    auto amount = [&](Col c, const QString &field) {
+        right(detail->addField(c.x, 0.5, c.w, field))
+            ->setOnPrint(
+                [cur](TextControl &t, QString &text) { text = amountOrBlank(t.value(), cur); });
+    };
+    amount(kVortrag, QStringLiteral("VorSaldo"));
+    TextControl *bewegung = right(
+        detail->addExpression(kBewegung.x, 0.5, kBewegung.w, QStringLiteral("BewSoll - BewHaben")));
+    bewegung->setCurrency(true);
+    bewegung->setMask(mask);
+    bewegung->setOnPrint([](TextControl &t, QString &text) {
+        if (t.value().toLongLong() == 0)
+            text.clear();
+    });
+    amount(kEnd, QStringLiteral("DruckSaldo"));
+    amount(kJahr, QStringLiteral("Saldo"));
+    shadeRows(*detail, fb.settings);
+
+    // Class footer only: the header of the group takes no room.
+    Band *group = r.addGroup([](const Record &row) {
+        return QVariant(row.value(QStringLiteral("KtoNr")).toLongLong() / 1000);
+    });
+    group->setHeight(0);
+    Band *footer = r.addGroupFooter(group);
+    footer->setHeight(6);
+    detail->setLinkBand(footer);
+    footer->addHorizontalLine(kVortrag.x, 0.3, kJahr.x + kJahr.w - kVortrag.x);
+    footer->addLabel(kKonto.x, 1, kKonto.w, QString())
+        ->setOnPrint([this](TextControl &, QString &text) { text = klasse_; });
+    Band *summary = r.addBand(BandKind::Summary);
+    summary->setHeight(8);
+    summary->setFrame(BandFrame{true, false, 0.3});
+    TextControl *bilanz = summary->addLabel(kName.x, 1.5, 0, QStringLiteral("Saldenbilanz"));
+    bilanz->setBold(true);
+    const QString sums[] = {QStringLiteral("SUM(VorSaldo)"),
+                            QStringLiteral("SUM(BewSoll - BewHaben)"),
+                            QStringLiteral("SUM(DruckSaldo)"), QStringLiteral("SUM(Saldo)")};
+    const Col sumCols[] = {kVortrag, kBewegung, kEnd, kJahr};
+    for (int i = 0; i < 4; ++i) {
+        TextControl *f = right(footer->addExpression(sumCols[i].x, 1, sumCols[i].w, sums[i]));
+        f->setCurrency(true);
+        f->setMask(mask);
+        f->setResetAfterPrint(true);
+        TextControl *s = right(summary->addExpression(sumCols[i].x, 1.5, sumCols[i].w, sums[i]));
+        s->setCurrency(true);
+        s->setMask(mask);
+        s->setBold(true);
+    }
+}
+
+SaldenlisteReport::~SaldenlisteReport() = default;
+
+bool prepareTrialBalance(ReportContext &ctx) {
+    EingrenzungRules &dlg = ctx.filter;
+    dlg.Caption = QStringLiteral("Saldenliste");
+    dlg.HelpContext = Help::Salden;
+    dlg.MitKontenVisible = false;
+    return prepareEvaluation(ctx.fb, dlg);
+}
+
+void printSaldenliste(ReportContext &ctx) {
+    if (!prepareTrialBalance(ctx))
+        return;
+    {
+        TableOrder order(ctx.fb.konten, QString());
+        SaldenlisteReport report(ctx.fb, ctx.filter);
+        ctx.viewer.preview(report.Ausdruck, PreviewOptions{});
+    }
+    ctx.fb.ui().processEvents();
+}
+
+} // namespace reports

@@ -1,0 +1,134 @@
+#include "StapelReport.h"
+
+#include "ReportConventions.h"
+#include "books/BooksSession.h"
+#include "openitems/OpenItemsInterface.h"
+#include "ui/Ui.h"
+
+namespace reports {
+
+using namespace ledra::report;
+
+namespace {
+
+// Column positions in mm from the left margin of the portrait sheet (187 mm printable with
+// the default left margin).
+struct Col {
+    double x, w;
+};
+constexpr Col kDatum{0, 17}, kBelNr{17, 12}, kText{31, 48}, kBrutto{80, 20}, kSoll{102, 10},
+    kSollName{113, 27}, kHaben{141, 10}, kHabenName{152, 25}, kSatz{177, 10};
+
+TextControl *place(TextControl *t, Qt::Alignment a) {
+    t->setAlignment(a);
+    return t;
+}
+
+void clipped(TextControl *t) {
+    t->setOnPrint([](TextControl &c, QString &text) {
+        text = clipToWidth(text, c.font(), c.geometry().width());
+    });
+}
+
+} // namespace
+
+StapelReport::StapelReport(BooksSession &fb) : fb_(fb) {
+    Report &r = Ausdruck;
+    r.setTitle(QStringLiteral("Buchungsstapel"));
+    r.setOrientation(Orientation::Portrait);
+    r.setMargins(10, 10, 10, 10);
+    r.setDefaultFont(reportFont(10));
+    r.setBeforePrint(
+        [&fb](Report &rep) { applyMarginSetting(rep, fb.settings, MarginEdge::Left); });
+
+    source_ = std::make_unique<TableSource>(
+        fb.stapel, QStringList{QStringLiteral("XSollName"), QStringLiteral("XHabenName")});
+    r.setDataSource(source_.get());
+
+    Band *head = r.addBand(BandKind::PageHeader);
+    head->setHeight(10);
+    head->addLabel(0, 0, 0, QStringLiteral("Buchungsstapel"))->setFont(reportFont(14, true));
+    place(head->addSystemField(100, 1, 50, SystemValue::DateTime), Qt::AlignRight);
+    place(head->addSystemField(155, 1, 32, SystemValue::PageNumber, QStringLiteral("Seite: ")),
+          Qt::AlignRight);
+
+    Band *columns = r.addBand(BandKind::ColumnHeader);
+    columns->setHeight(6);
+    columns->setFrame(BandFrame{true, true, 0.3});
+    auto head2 = [&](Col c, const QString &text, Qt::Alignment a = Qt::AlignLeft) {
+        place(columns->addLabel(c.x, 1, c.w, text), a)->setBold(true);
+    };
+    head2(kDatum, QStringLiteral("Datum"));
+    head2(kBelNr, QStringLiteral("Beleg-Nr."), Qt::AlignRight);
+    head2(kText, QStringLiteral("Buchungstext"));
+    head2(kBrutto, QStringLiteral("Brutto"), Qt::AlignRight);
+    head2(kSoll, QStringLiteral("Soll"), Qt::AlignRight);
+    head2(kHaben, QStringLiteral("Haben"), Qt::AlignRight);
+    head2(kSatz, QStringLiteral("Ust-Satz"), Qt::AlignRight);
+
+    Band *detail = r.addBand(BandKind::Detail);
+    detail->setFont(reportFont(9));
+    detail->setHeight(4.2);
+    auto col = [&](Col c, const QString &name, Qt::Alignment a = Qt::AlignLeft) {
+        return place(detail->addField(c.x, 0.2, c.w, name), a);
+    };
+    col(kDatum, QStringLiteral("Belegdatum"));
+    col(kBelNr, QStringLiteral("Belegnummer"), Qt::AlignRight);
+    clipped(col(kText, QStringLiteral("Buchungstext")));
+    TextControl *brutto = col(kBrutto, QStringLiteral("Brutto"), Qt::AlignRight);
+    brutto->setCurrency(true);
+    brutto->setMask(QStringLiteral("0.00"));
+    col(kSoll, QStringLiteral("Soll"), Qt::AlignRight);
+    clipped(col(kSollName, QStringLiteral("XSollName")));
+    col(kHaben, QStringLiteral("Haben"), Qt::AlignRight);
+    clipped(col(kHabenName, QStringLiteral("XHabenName")));
+    col(kSatz, QStringLiteral("Steuersatz"), Qt::AlignRight);
+    shadeRows(*detail, fb.settings);
+
+    // The open-items note, under the booking text of its row.
+    Band *note = r.addChild(detail);
+    note->setName(QStringLiteral("Hinweis"));
+    note->setFont(reportFont(9));
+    note->setHeight(4.2);
+    note->setBeforePrint([this](Band &band, bool &print) {
+        OpenItemsModule *op = fb_.openItems();
+        note_ = op ? op->NeuOrAusgl(int(band.value(QStringLiteral("Autonummer")).toLongLong()))
+                   : QString();
+        print = !note_.isEmpty();
+    });
+    note->addLabel(kText.x, 0.2, 0, QString())->setOnPrint([this](TextControl &, QString &text) {
+        text = note_;
+    });
+
+    Band *summary = r.addBand(BandKind::Summary);
+    summary->setHeight(8);
+    summary->addHorizontalLine(0, 0.5, kSatz.x + kSatz.w);
+    TextControl *count =
+        summary->addExpression(kBelNr.x - 5, 1.5, kBelNr.w + 5, QStringLiteral("COUNT"));
+    count->setAlignment(Qt::AlignRight);
+    summary->addLabel(kText.x, 1.5, 0, QStringLiteral("Buchungen erfaßt"));
+    summary->addHorizontalLine(0, 6.5, kSatz.x + kSatz.w);
+    summary->addHorizontalLine(0, 7.2, kSatz.x + kSatz.w);
+}
+
+StapelReport::~StapelReport() = default;
+
+void printStapel(ReportContext &ctx) {
+    BooksSession &fb = ctx.fb;
+    fb.notify(BooksEvent::BatchPrintStarted);
+    if (ctx.showMainWindow)
+        ctx.showMainWindow(false);
+    struct Restore {
+        ReportContext &ctx;
+        ~Restore() {
+            if (ctx.showMainWindow)
+                ctx.showMainWindow(true);
+            ctx.fb.notify(BooksEvent::BatchPrintFinished);
+        }
+    } restore{ctx};
+    StapelReport report(fb);
+    ctx.viewer.preview(report.Ausdruck, PreviewOptions{});
+    fb.ui().processEvents();
+}
+
+} // namespace reports

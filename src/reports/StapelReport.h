@@ -1,0 +1,32 @@
+#pragma once
+// The batch listing StapelReport: the bookings entered but not yet transferred into the
+// journal, in the batch's current order, ending with their number. With the open-items
+// module loaded, a booking that creates or settles an open item carries a note line.
+
+#include "RecordSources.h"
+#include "ReportViewer.h"
+#include "reportengine/Report.h"
+
+#include <memory>
+
+class BooksSession;
+
+namespace reports {
+
+class StapelReport {
+public:
+    explicit StapelReport(BooksSession &fb);
+    ~StapelReport();
+
+    ledra::report::Report Ausdruck;
+
+private:
+    BooksSession &fb_;
+    std::unique_ptr<TableSource> source_;
+    QString note_; // note of the open-items module for the current row
+};
+
+// Main window: button SBDruck ("Buchungsstapel drucken").
+void printStapel(ReportContext &ctx);
+
+} // namespace reports

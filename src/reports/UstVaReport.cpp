@@ -1,0 +1,357 @@
+#include "UstVaReport.h"
+
+#include "ReportConventions.h"
+#include "EingrenzungRules.h"
+#include "books/BooksSession.h"
+#include "reportengine/NumberFormat.h"
+#include "ui/Ui.h"
+
+#include <cmath>
+
+namespace reports {
+
+using namespace ledra::report;
+
+UstVaRules UstVaRules::of(const BooksSession &fb) {
+    UstVaRules r;
+    r.mwst = fb.settings.kontoMwst.trimmed().toLongLong();
+    r.vorsteuer = fb.settings.vorsteuer.trimmed().toLongLong();
+    bool ok = false;
+    const qint64 k13b = fb.settings.kosten13b.trimmed().toLongLong(&ok);
+    if (ok)
+        r.kosten13b = k13b;
+    r.fullRateTenths = fb.settings.fullRatePercentTimes10();
+    r.cashBasis = fb.settings.istSteuer;
+    return r;
+}
+
+namespace {
+
+int artOf(const QVariant &v) {
+    return v.isNull() || !v.isValid() ? -1 : v.toInt();
+}
+
+bool paysOrReceives(int art) {
+    return art == 4 || art == 5 || art == 6 || art == 9;
+}
+
+Money moneyOf(const Record &row, const char *field) {
+    return Money::fromUnits(row.value(QString::fromLatin1(field)).toLongLong());
+}
+
+bool is(const QVariant &account, qint64 number) {
+    return number != 0 && !account.isNull() && account.toLongLong() == number;
+}
+
+} // namespace
+
+UstVaTotals::Share UstVaTotals::classify(const Record &row, const UstVaRules &rules) {
+    const QVariant soll = row.value(QStringLiteral("Soll"));
+    const QVariant haben = row.value(QStringLiteral("Haben"));
+    const int sa = artOf(row.value(QStringLiteral("XSollArt")));
+    const int ha = artOf(row.value(QStringLiteral("XHabenArt")));
+    const Money netto = moneyOf(row, "Netto");
+    const Money brutto = moneyOf(row, "Brutto");
+    const Money steuer = moneyOf(row, "Steuer");
+    const Money faellig = moneyOf(row, "Stfaellig");
+
+    // Tax booked by hand on the tax accounts.
+    if (is(haben, rules.mwst))
+        directVat += brutto;
+    if (is(soll, rules.mwst))
+        directVat -= brutto;
+    if (is(haben, rules.vorsteuer))
+        directInputTax -= brutto;
+    if (is(soll, rules.vorsteuer))
+        directInputTax += brutto;
+
+    // Reverse charge: the recipient owes the VAT on the net amount and may deduct it again.
+    if (rules.kosten13b && !soll.isNull() && soll.toLongLong() == *rules.kosten13b) {
+        if (brutto == netto) {
+            tax13b += Money::fromUnits(
+                divRoundHalfAway(__int128(netto.units()) * rules.fullRateTenths, 1000 * 100) * 100);
+            base13b += netto;
+        } else {
+            error13b = true;
+        }
+    }
+
+    Share s;
+    if (ha == 3) {
+        // Under the cash basis an invoice to a customer is taxed when it is paid.
+        const bool invoice = rules.cashBasis && sa == 7 &&
+                             !isReversal(row.value(QStringLiteral("Buchungstext")).toString());
+        if (!invoice)
+            s = {netto, steuer};
+    } else if (sa == 3) {
+        // Revenue debited: a credit note. Under the cash basis only a refund paid out of the
+        // bank or the till reduces the VAT; a credit note to a customer waits for its payment.
+        if (!rules.cashBasis || ha == 4 || ha == 5)
+            s = {-netto, -steuer};
+    } else if (sa >= 0 && sa < 3) {
+        autoInputTax += steuer;
+    } else if (ha >= 0 && ha < 3) {
+        autoInputTax -= steuer;
+    } else if (rules.cashBasis) {
+        if (ha == 7 && paysOrReceives(sa))
+            s = {brutto - faellig, faellig}; // a customer pays: the VAT posting marked as due
+        else if (sa == 7 && paysOrReceives(ha) && faellig > Money())
+            s = {faellig - brutto, -faellig}; // such a payment reversed
+    }
+    groupBase += s.base;
+    groupTax += s.tax;
+    return s;
+}
+
+QString UstVaReport::box(double rate, int fullRateTenths) {
+    const long tenths = std::lround(rate * 10.0);
+    if (tenths == 0)
+        return QStringLiteral("(60)");
+    if (tenths == fullRateTenths)
+        return QStringLiteral("(81)");
+    return QStringLiteral("(86)");
+}
+
+namespace {
+
+struct Col {
+    double x, w;
+};
+// Portrait, 190 mm printable with the design's margins.
+constexpr Col kDatum{0, 20}, kBelNr{21, 15}, kSoll{38, 14}, kHaben{54, 14}, kRate{0, 14},
+    kBox{16, 14}, kBase{80, 40}, kTax{125, 40}, kBoxR{168, 16};
+constexpr double kWidth = 186;
+
+TextControl *at(Band *band, Col c, double y, const QString &text, Qt::Alignment a = Qt::AlignLeft) {
+    TextControl *t = band->addLabel(c.x, y, c.w, text);
+    t->setAlignment(a);
+    return t;
+}
+
+std::unique_ptr<UstVaReport> &keptWindow() {
+    static std::unique_ptr<UstVaReport> window;
+    return window;
+}
+
+} // namespace
+
+UstVaReport::UstVaReport() {
+    Report &r = Ausdruck;
+    r.setTitle(QStringLiteral("UstVA"));
+    r.setOrientation(Orientation::Portrait);
+    r.setMargins(10, 10, 10, 10);
+    r.setDefaultFont(reportFont(10));
+    r.setBeforePrint([this](Report &rep) {
+        if (fb_)
+            applyMarginSetting(rep, fb_->settings, MarginEdge::Left);
+    });
+
+    Band *title = r.addBand(BandKind::Title);
+    title->setHeight(24);
+    title->setBeforePrint([this](Band &, bool &) { totals_ = UstVaTotals(); });
+    title->addLabel(0, 0, 0, QStringLiteral("Umsatzsteuervoranmeldung vom"))
+        ->setFont(reportFont(14, true));
+    TextControl *period = title->addLabel(84, 0, 0, QString());
+    period->setFont(reportFont(14, true));
+    period->setOnPrint([this](TextControl &, QString &text) {
+        text = filter_ ? periodLine(PeriodStyle::Plain, filter_->EVon, filter_->EBis) : QString();
+    });
+    title->addSystemField(0, 9, 0, SystemValue::Date, QStringLiteral("Ausgedruckt am "));
+    for (TextControl *t :
+         {at(title, kRate, 17, QStringLiteral("Mwst %"), Qt::AlignRight),
+          at(title, kBase, 17, QStringLiteral("Bemessungsgrundlage"), Qt::AlignRight),
+          at(title, kTax, 17, QStringLiteral("Steuer"), Qt::AlignRight)})
+        t->setBold(true);
+    title->addHorizontalLine(0, 23, kWidth);
+
+    Band *detail = r.addBand(BandKind::Detail);
+    detail->setHeight(5);
+    detail->setBeforePrint([this](Band &band, bool &print) {
+        share_ = totals_.classify(band.record(), rules_);
+        print = !share_.isZero() && filter_ && filter_->MitDetails;
+    });
+    auto field = [detail](Col c, const QString &name, Qt::Alignment a = Qt::AlignLeft) {
+        TextControl *t = detail->addField(c.x, 0.4, c.w, name);
+        t->setAlignment(a);
+        return t;
+    };
+    field(kDatum, QStringLiteral("Belegdatum"));
+    field(kBelNr, QStringLiteral("Belegnummer"), Qt::AlignRight);
+    field(kSoll, QStringLiteral("Soll"), Qt::AlignRight);
+    field(kHaben, QStringLiteral("Haben"), Qt::AlignRight);
+    at(detail, kBase, 0.4, QString(), Qt::AlignRight)
+        ->setOnPrint([this](TextControl &, QString &text) { text = amount(share_.base); });
+    at(detail, kTax, 0.4, QString(), Qt::AlignRight)
+        ->setOnPrint([this](TextControl &, QString &text) { text = amount(share_.tax); });
+
+    // One footer per rate, printed for every rate in the range, also with sums of 0.
+    Band *group = r.addGroup(QStringLiteral("Steuersatz"));
+    group->setHeight(0);
+    Band *footer = r.addGroupFooter(group);
+    footer->setHeight(7);
+    auto rateOf = [](const TextControl &c) {
+        return c.band().value(QStringLiteral("Steuersatz")).toDouble();
+    };
+    TextControl *rate = at(footer, kRate, 1, QString(), Qt::AlignRight);
+    rate->setBold(true);
+    rate->setOnPrint(
+        [rateOf](TextControl &c, QString &text) { text = formatNumber(rateOf(c), QString()); });
+    at(footer, kBox, 1, QString())->setOnPrint([this, rateOf](TextControl &c, QString &text) {
+        text = box(rateOf(c), rules_.fullRateTenths);
+    });
+    at(footer, kBase, 1, QString(), Qt::AlignRight)
+        ->setOnPrint([this](TextControl &, QString &text) { text = amount(totals_.groupBase); });
+    at(footer, kTax, 1, QString(), Qt::AlignRight)
+        ->setOnPrint([this](TextControl &, QString &text) { text = amount(totals_.groupTax); });
+    footer->addHorizontalLine(kBase.x, 0.5, kWidth - kBase.x, 0.2);
+    footer->setAfterPrint([this](Band &, bool) {
+        totals_.autoVat += totals_.groupTax;
+        totals_.groupBase = Money();
+        totals_.groupTax = Money();
+    });
+
+    // The reverse-charge line, only when there is a §13b tax (or the error).
+    const double line = 5.5;
+    Band *summary = r.addBand(BandKind::Summary);
+    summary->setHeight(line + 2);
+    TextControl *label13b = summary->addLabel(0, 2, 0, QString());
+    TextControl *base13b = at(summary, kBase, 2, QString(), Qt::AlignRight);
+    TextControl *tax13b = at(summary, kTax, 2, QString(), Qt::AlignRight);
+    TextControl *box47 = at(summary, kBoxR, 2, QStringLiteral("(47)"));
+    summary->setBeforePrint([=, this](Band &band, bool &print) {
+        print = !totals_.tax13b.isZero() || totals_.error13b;
+        // The error text is long: the amounts move to a line of their own below it.
+        const double y = totals_.error13b ? 2 + line : 2;
+        band.setHeight(totals_.error13b ? 2 * line + 2 : line + 2);
+        for (TextControl *t : {base13b, tax13b, box47}) {
+            QRectF g = t->geometry();
+            g.moveTop(y);
+            t->setGeometry(g);
+        }
+    });
+    label13b->setOnPrint([this](TextControl &, QString &text) {
+        text = totals_.error13b ? QStringLiteral("Fehler: Auf das Konto ") +
+                                      QString::number(rules_.kosten13b.value_or(0)) +
+                                      QStringLiteral(" wurden steuerhaltige Beträge gebucht!")
+                                : QStringLiteral("Umsätze nach §13b UStG (46)");
+    });
+    base13b->setOnPrint([this](TextControl &, QString &text) {
+        text = totals_.base13b > Money() ? amount(totals_.base13b) : QString();
+    });
+    tax13b->setOnPrint([this](TextControl &, QString &text) {
+        text = totals_.base13b > Money() && !totals_.error13b ? amount(totals_.tax13b) : QString();
+    });
+
+    // The VAT and input-tax totals.
+    Band *vat = r.addChild(summary);
+    vat->setHeight(5 * line + 3);
+    auto totalLine = [&](Band *band, int row, const QString &label, auto value,
+                         const QString &boxText = QString()) {
+        const double y = 2 + row * line;
+        band->addLabel(0, y, 0, label);
+        at(band, kTax, y, QString(), Qt::AlignRight)
+            ->setOnPrint([this, value](TextControl &, QString &text) { text = value(); });
+        if (!boxText.isEmpty())
+            at(band, kBoxR, y, boxText);
+    };
+    totalLine(vat, 0, QStringLiteral("Umsatzsteuer automatisch"),
+              [this] { return amount(totals_.autoVat); });
+    totalLine(vat, 1, QStringLiteral("Direkt gebuchte Umsatzsteuer"),
+              [this] { return amount(totals_.directVat); });
+    totalLine(vat, 2, QStringLiteral("Gesamte Umsatzsteuer"),
+              [this] { return totals_.error13b ? QString() : amount(totals_.totalVat()); });
+    totalLine(
+        vat, 3, QStringLiteral("Vorsteuer automatisch"),
+        [this] { return amount(totals_.autoInputTax); }, QStringLiteral("(66)"));
+    totalLine(
+        vat, 4, QStringLiteral("Direkt gebuchte Vorsteuer"),
+        [this] { return amount(totals_.directInputTax); }, QStringLiteral("(66)"));
+
+    Band *input13b = r.addChild(summary);
+    input13b->setHeight(line + 1);
+    input13b->setBeforePrint(
+        [this](Band &, bool &print) { print = totals_.tax13b > Money() && !totals_.error13b; });
+    totalLine(
+        input13b, 0, QStringLiteral("Vorsteuer aus Leistungen im Sinne des §13b UStG"),
+        [this] { return totals_.base13b > Money() ? amount(totals_.tax13b) : QString(); },
+        QStringLiteral("(67)"));
+
+    Band *result = r.addChild(summary);
+    result->setHeight(3 * line + 10);
+    totalLine(result, 0, QStringLiteral("Gesamte Vorsteuer"),
+              [this] { return totals_.error13b ? QString() : amount(totals_.totalInputTax()); });
+    const double y = 3 + 1.5 * line;
+    result->addHorizontalLine(kTax.x, y - 1.5, kTax.w, 0.3);
+    TextControl *payLabel =
+        result->addLabel(0, y, 0, QStringLiteral("Umsatzsteuer-Vorauszahlung/Überschuß"));
+    payLabel->setFont(reportFont(12, true));
+    TextControl *pay = at(result, kTax, y, QString(), Qt::AlignRight);
+    pay->setFont(reportFont(12, true));
+    pay->setOnPrint([this](TextControl &, QString &text) { text = amount(totals_.payable()); });
+    result->addHorizontalLine(kTax.x, y + 6.5, kTax.w, 0.3);
+    result->addHorizontalLine(kTax.x, y + 7.3, kTax.w, 0.3);
+    result->addLabel(0, y + 9, 0,
+                     QStringLiteral("Die Zahlen in Klammern zeigen die Feldnummern in der "
+                                    "Umsatzsteuervoranmeldung."));
+}
+
+UstVaReport::~UstVaReport() = default;
+
+void UstVaReport::bind(BooksSession &fb, EingrenzungRules &filter) {
+    fb_ = &fb;
+    filter_ = &filter;
+    rules_ = UstVaRules::of(fb);
+    source_ = filter.QJournal.source();
+    Ausdruck.setDataSource(source_.get());
+}
+
+void UstVaReport::unbind() {
+    Ausdruck.setDataSource(nullptr);
+    source_.reset();
+    fb_ = nullptr;
+    filter_ = nullptr;
+}
+
+QString UstVaReport::amount(Money m) const {
+    return currencyFormat(m.units(), fb_ ? fb_->settings.currency : QStringLiteral("€"));
+}
+
+UstVaReport *ustvaWindow() {
+    return keptWindow().get();
+}
+
+void printUstVa(ReportContext &ctx) {
+    EingrenzungRules &dlg = ctx.filter;
+    // Runs however the launcher ends, also by an error.
+    struct Restore {
+        EingrenzungRules &dlg;
+        ~Restore() {
+            dlg.QJournal.close();
+            dlg.GroupBox1Visible = true;
+            dlg.MitDetailsVisible = false;
+            if (UstVaReport *w = ustvaWindow())
+                w->unbind();
+        }
+    } restore{dlg};
+
+    dlg.MitDetailsVisible = true;
+    dlg.Caption = QStringLiteral("Ust-Voranmeldung");
+    dlg.HelpContext = Help::UstVA;
+    if (dlg.sort != EingrenzungRules::Sort::Datum)
+        dlg.choose(EingrenzungRules::Sort::Datum);
+    dlg.GroupBox1Visible = false;
+    dlg.QJournal.setLine(JournalQuery::kOrderLine,
+                         QStringLiteral("ORDER BY Steuersatz,Belegdatum,Belegnummer"));
+    dlg.MitKontenVisible = false;
+    if (!dlg.runModal())
+        return;
+
+    std::unique_ptr<UstVaReport> &window = keptWindow();
+    if (!window)
+        window = std::make_unique<UstVaReport>();
+    window->bind(ctx.fb, dlg);
+    ctx.viewer.preview(window->Ausdruck, PreviewOptions{});
+    ctx.fb.ui().processEvents();
+}
+
+} // namespace reports
