@@ -90,8 +90,8 @@ void JournalListing100k(benchmark::State &state) {
         return;
     }
     reports::EingrenzungRules dlg(fb);
-    dlg.Caption = QStringLiteral("Buchungsjournal");
-    dlg.GroupBox2Visible = true;
+    dlg.caption = QStringLiteral("Buchungsjournal");
+    dlg.amountChoiceVisible = true;
     const QString pdf = folder().tmp.filePath(QStringLiteral("journal.pdf"));
     for (auto _ : state) {
         QElapsedTimer t;

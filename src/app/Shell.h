@@ -57,7 +57,7 @@ public:
 
     // --- controls whose visibility and enablement follow the books ---
     struct Controls {
-        bool bopVisible = false;          // BOP, OffenePosten1, gbSkonto
+        bool bopVisible = false;          // BOP, OffenePosten, gbSkonto
         bool cashBasisColumns = false;    // Stfaellig and Satzfaellig in the batch grid
         bool delJahrEnabled = false;
         bool jWechselEnabled = false;
@@ -73,7 +73,7 @@ public:
     std::function<void()> controlsChanged; // the window re-reads `controls`
     // The status bar: journal count, account count, year folder, result of the last action.
     QString status[4];
-    // Caption of the button "AltBuch" and the hook that resets the filter dialog's order.
+    // caption of the button "AltBuch" and the hook that resets the filter dialog's order.
     QString altBuchCaption = QStringLiteral("Alte Buchungsdaten");
     std::function<void()> resetFilterOrder;
 

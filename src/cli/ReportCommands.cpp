@@ -60,9 +60,9 @@ void prepareFilter(reports::ReportContext &ctx, const ReportArgs &a) {
     if (a.sort)
         dlg.choose(*a.sort);
     if (a.von)
-        dlg.EVon = *a.von;
+        dlg.fromText = *a.von;
     if (a.bis)
-        dlg.EBis = *a.bis;
+        dlg.toText = *a.bis;
     dlg.Netto = a.netto;
     dlg.showModal = [&dlg] { return dlg.confirmRange(); };
 }
@@ -147,7 +147,7 @@ void runUstva(reports::ReportContext &ctx, const ReportArgs &a) {
         refuse(QStringLiteral("Die Umsatzsteuervoranmeldung gilt einem Zeitraum: nur --von und "
                               "--bis."));
     prepareFilter(ctx, a);
-    ctx.filter.MitDetails = a.details;
+    ctx.filter.mitDetails = a.details;
     reports::printUstVa(ctx);
 }
 
@@ -179,7 +179,7 @@ void runGuV(reports::ReportContext &ctx, const ReportArgs &a) {
 void runBwa(reports::ReportContext &ctx, const ReportArgs &a) {
     refuseNonDateRange(a);
     prepareFilter(ctx, a);
-    ctx.filter.MitKonten = a.mitKonten;
+    ctx.filter.mitKonten = a.mitKonten;
     reports::printBwa(ctx);
 }
 

@@ -94,7 +94,7 @@ BwaReport::BwaReport(BooksSession &fb, EingrenzungRules &filter, bool mitKonten)
     head->setFrame(BandFrame{false, true, 0.3});
     head->addLabel(0, 0, 0, QStringLiteral("Betriebswirtschaftliche Auswertung"))
         ->setFont(reportFont(14, true));
-    head->addLabel(0, 7, 0, periodLine(PeriodStyle::VomLower, filter.EVon, filter.EBis))
+    head->addLabel(0, 7, 0, periodLine(PeriodStyle::VomLower, filter.fromText, filter.toText))
         ->setBold(true);
     right(head->addSystemField(kAnnualX, 0, kAmountW, SystemValue::PageNumber,
                                QStringLiteral("Seite ")));
@@ -216,14 +216,14 @@ void printBwa(ReportContext &ctx) {
     EingrenzungRules &dlg = ctx.filter;
     struct Restore {
         EingrenzungRules &dlg;
-        ~Restore() { dlg.GroupBox1Visible = true; }
+        ~Restore() { dlg.sortChoiceVisible = true; }
     } restore{dlg};
-    dlg.Caption = QStringLiteral("Betriebswirtschaftliche Auswertung");
+    dlg.caption = QStringLiteral("Betriebswirtschaftliche Auswertung");
     if (dlg.sort != EingrenzungRules::Sort::Datum)
         dlg.choose(EingrenzungRules::Sort::Datum);
-    dlg.GroupBox1Visible = false;
-    dlg.MitKontenVisible = true;
-    dlg.HelpContext = Help::BWA;
+    dlg.sortChoiceVisible = false;
+    dlg.mitKontenVisible = true;
+    dlg.helpContext = Help::BWA;
     if (!prepareEvaluation(ctx.fb, dlg))
         return;
     TableOrder order(ctx.fb.konten, QStringLiteral("iBWA"));
@@ -235,7 +235,7 @@ void printBwa(ReportContext &ctx) {
         return;
     }
     {
-        BwaReport report(ctx.fb, dlg, dlg.MitKonten);
+        BwaReport report(ctx.fb, dlg, dlg.mitKonten);
         ctx.viewer.preview(report.Ausdruck, PreviewOptions{});
     }
     ctx.fb.ui().processEvents();

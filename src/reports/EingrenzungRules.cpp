@@ -14,20 +14,20 @@ EingrenzungRules::EingrenzungRules(BooksSession &fb) : fb_(fb) {
 
 void EingrenzungRules::sortByDate() {
     sort = Sort::Datum;
-    EVon = fb_.settings.buchVon;
-    EBis = fb_.settings.buchBis;
+    fromText = fb_.settings.buchVon;
+    toText = fb_.settings.buchBis;
 }
 
 void EingrenzungRules::sortByBelegnummer() {
     sort = Sort::Belegnummer;
-    EVon = QStringLiteral("1");
-    EBis = QStringLiteral("999999");
+    fromText = QStringLiteral("1");
+    toText = QStringLiteral("999999");
 }
 
 void EingrenzungRules::sortByText() {
     sort = Sort::Buchungstext;
-    EVon = QStringLiteral("A");
-    EBis = QStringLiteral("zzz");
+    fromText = QStringLiteral("A");
+    toText = QStringLiteral("zzz");
 }
 
 void EingrenzungRules::choose(Sort s) {
@@ -46,13 +46,13 @@ void EingrenzungRules::choose(Sort s) {
 
 void EingrenzungRules::open() {
     QJournal.setFolderOf(fb_);
-    focus(GroupBox1Visible ? QStringLiteral("GroupBox1") : QStringLiteral("OK"));
-    Label7Visible = false;
-    NettoColor = kNormalText;
+    focus(sortChoiceVisible ? QStringLiteral("GroupBox1") : QStringLiteral("OK"));
+    waitNoteVisible = false;
+    nettoColor = kNormalText;
 }
 
 void EingrenzungRules::focus(const QString &control) {
-    ActiveControl = control;
+    activeControl = control;
     fb_.ui().focus(control);
 }
 
@@ -68,7 +68,7 @@ bool EingrenzungRules::runModal() {
 
 void EingrenzungRules::dropNetto(DragSource source) {
     if (acceptsNettoDrag(source))
-        NettoColor = kRed;
+        nettoColor = kRed;
 }
 
 QString EingrenzungRules::sortCaption(Sort s) {
@@ -84,10 +84,10 @@ QString EingrenzungRules::sortCaption(Sort s) {
 }
 
 std::optional<QDate> EingrenzungRules::fromDate() const {
-    return parseGermanDate(EVon);
+    return parseGermanDate(fromText);
 }
 std::optional<QDate> EingrenzungRules::toDate() const {
-    return parseGermanDate(EBis);
+    return parseGermanDate(toText);
 }
 
 void EingrenzungRules::setDateRange(const QDate &from, const QDate &to) {
@@ -120,14 +120,14 @@ bool EingrenzungRules::confirmRange() {
     QVariant from, to;
     switch (sort) {
     case Sort::Datum: {
-        const auto von = parseGermanDate(EVon);
+        const auto von = parseGermanDate(fromText);
         if (!von)
-            return refuse(QStringLiteral("EVon"), notADate(EVon));
-        EVon = germanDate(*von);
-        const auto bis = parseGermanDate(EBis);
+            return refuse(QStringLiteral("EVon"), notADate(fromText));
+        fromText = germanDate(*von);
+        const auto bis = parseGermanDate(toText);
         if (!bis)
-            return refuse(QStringLiteral("EBis"), notADate(EBis));
-        EBis = germanDate(*bis);
+            return refuse(QStringLiteral("EBis"), notADate(toText));
+        toText = germanDate(*bis);
         field = QStringLiteral("Belegdatum");
         order = QStringLiteral("Belegdatum,Belegnummer,Autonummer");
         from = *von;
@@ -136,12 +136,12 @@ bool EingrenzungRules::confirmRange() {
     }
     case Sort::Belegnummer: {
         bool ok = false;
-        const qint64 von = EVon.trimmed().toLongLong(&ok);
+        const qint64 von = fromText.trimmed().toLongLong(&ok);
         if (!ok)
-            return refuse(QStringLiteral("EVon"), notAnInteger(EVon));
-        const qint64 bis = EBis.trimmed().toLongLong(&ok);
+            return refuse(QStringLiteral("EVon"), notAnInteger(fromText));
+        const qint64 bis = toText.trimmed().toLongLong(&ok);
         if (!ok)
-            return refuse(QStringLiteral("EBis"), notAnInteger(EBis));
+            return refuse(QStringLiteral("EBis"), notAnInteger(toText));
         field = QStringLiteral("Belegnummer");
         order = QStringLiteral("Belegnummer,Belegdatum,Autonummer");
         from = von;
@@ -150,27 +150,27 @@ bool EingrenzungRules::confirmRange() {
     }
     case Sort::Buchungstext:
         // Texts that begin with the to-text belong to the range as well.
-        EBis += QLatin1Char('z');
+        toText += QLatin1Char('z');
         field = QStringLiteral("Buchungstext");
         order = QStringLiteral("Buchungstext,Autonummer");
-        from = EVon;
-        to = EBis;
+        from = fromText;
+        to = toText;
         break;
     }
     QJournal.setLine(JournalQuery::kRangeLine,
                      QStringLiteral("AND ") + field + QStringLiteral(">=? AND ") + field +
                          QStringLiteral("<=?"),
                      {from, to});
-    if (GroupBox1Visible)
+    if (sortChoiceVisible)
         QJournal.setLine(JournalQuery::kOrderLine, QStringLiteral("ORDER BY ") + order);
 
-    Label7Visible = true;
+    waitNoteVisible = true;
     changed();
     ui.processEvents();
     try {
         QJournal.open();
     } catch (const EngineError &e) {
-        Label7Visible = false;
+        waitNoteVisible = false;
         changed();
         ui.error(e.message());
         return false;
@@ -179,7 +179,7 @@ bool EingrenzungRules::confirmRange() {
     if (QJournal.isEmpty()) {
         QJournal.close();
         ui.info(QStringLiteral("Keine passenden Buchungssätze gefunden!"));
-        Label7Visible = false;
+        waitNoteVisible = false;
         changed();
         return false;
     }

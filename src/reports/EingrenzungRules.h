@@ -33,22 +33,22 @@ public:
     explicit EingrenzungRules(BooksSession &fb);
 
     // --- controls ---
-    QString Caption;
-    int HelpContext = 0;
-    bool GroupBox1Visible = true;  // "Sortierung nach"
+    QString caption;
+    int helpContext = 0;
+    bool sortChoiceVisible = true;  // "Sortierung nach"
     Sort sort = Sort::Datum;       // RBDatum, RBBelNr, RBText
-    bool GroupBox2Visible = false; // "Betrag als"
+    bool amountChoiceVisible = false; // "Betrag als"
     bool Netto = false;            // false: "Brutto" chosen
-    bool MitKontenVisible = true;
-    bool MitKonten = false;
-    bool MitDetailsVisible = false;
-    bool MitDetails = false;
-    QString EVon, EBis;
-    bool Label7Visible = false; // "Bitte warten..."
-    int NettoColor = kNormalText;
-    // The control that has the focus ("GroupBox1", "OK", "EVon", "EBis"); every move is
+    bool mitKontenVisible = true;
+    bool mitKonten = false;
+    bool mitDetailsVisible = false;
+    bool mitDetails = false;
+    QString fromText, toText;
+    bool waitNoteVisible = false; // "Bitte warten..."
+    int nettoColor = kNormalText;
+    // The control that has the focus ("GroupBox1", "OK", "fromText", "toText"); every move is
     // also reported through the ui port.
-    QString ActiveControl;
+    QString activeControl;
     // Called when the rules change what the window shows while OK runs, before pending
     // window messages are let run (so that "Bitte warten..." is seen).
     std::function<void()> stateChanged;
@@ -66,7 +66,7 @@ public:
     bool confirmRange();
     bool acceptsNettoDrag(DragSource source) const { return source == DragSource::GroupBox; }
     void dropNetto(DragSource source);
-    bool nettoRed() const { return NettoColor == kRed; }
+    bool nettoRed() const { return nettoColor == kRed; }
 
     // Shows the dialog modally: runs open, then the window's (or a script's) modal
     // loop; true on OK. Without a modal loop the dialog cannot be answered: false.

@@ -72,7 +72,7 @@ GuvReport::GuvReport(BooksSession &fb, EingrenzungRules &filter) {
     Band *title = r.addBand(BandKind::Title);
     title->setHeight(16);
     title->addLabel(0, 0, 0, QStringLiteral("Kurzübersicht"))->setFont(reportFont(14, true));
-    title->addLabel(0, 7, 0, periodLine(PeriodStyle::VomLower, filter.EVon, filter.EBis));
+    title->addLabel(0, 7, 0, periodLine(PeriodStyle::VomLower, filter.fromText, filter.toText));
     title->addSystemField(kResultX, 7, kResultW, SystemValue::DateTime)
         ->setAlignment(Qt::AlignRight);
     title->addHorizontalLine(0, 14, kResultX + kResultW);
@@ -141,14 +141,14 @@ void printGuv(ReportContext &ctx) {
     // However the run ends, the dialog shows its sort group again for the next report.
     struct Restore {
         EingrenzungRules &dlg;
-        ~Restore() { dlg.GroupBox1Visible = true; }
+        ~Restore() { dlg.sortChoiceVisible = true; }
     } restore{dlg};
-    dlg.Caption = QStringLiteral("Kurzübersicht Gewinn und Verlust");
-    dlg.HelpContext = Help::GuV;
+    dlg.caption = QStringLiteral("Kurzübersicht Gewinn und Verlust");
+    dlg.helpContext = Help::GuV;
     if (dlg.sort != EingrenzungRules::Sort::Datum)
         dlg.choose(EingrenzungRules::Sort::Datum);
-    dlg.GroupBox1Visible = false;
-    dlg.MitKontenVisible = false;
+    dlg.sortChoiceVisible = false;
+    dlg.mitKontenVisible = false;
     if (!prepareEvaluation(ctx.fb, dlg))
         return;
     {

@@ -94,7 +94,7 @@ JournalReport::JournalReport(BooksSession &fb, EingrenzungRules &filter) : fb_(f
     head->setHeight(16);
     TextControl *title = head->addLabel(0, 0, 0, QStringLiteral("Journal"));
     title->setFont(reportFont(14, true));
-    head->addLabel(kText.x, 1, 0, periodLine(PeriodStyle::Von, filter.EVon, filter.EBis));
+    head->addLabel(kText.x, 1, 0, periodLine(PeriodStyle::Von, filter.fromText, filter.toText));
     head->addLabel(kText.x, 6, 0, QStringLiteral("Sortierung: ") + filter.sortCaption());
     head->addLabel(kSollName.x, 1, 0, fb.yearFolderName());
     TextControl *when = head->addSystemField(kHaben.x, 1, 48, SystemValue::DateTime);
@@ -157,14 +157,14 @@ void printJournal(ReportContext &ctx) {
         ~Restore() {
             ctx.enable(QStringLiteral("SBJournal"), true);
             ctx.filter.QJournal.close();
-            ctx.filter.GroupBox2Visible = false;
+            ctx.filter.amountChoiceVisible = false;
         }
     } restore{ctx};
 
-    dlg.Caption = QStringLiteral("Buchungsjournal");
-    dlg.HelpContext = Help::Journal;
-    dlg.GroupBox2Visible = true;
-    dlg.MitKontenVisible = false;
+    dlg.caption = QStringLiteral("Buchungsjournal");
+    dlg.helpContext = Help::Journal;
+    dlg.amountChoiceVisible = true;
+    dlg.mitKontenVisible = false;
     if (!dlg.runModal())
         return;
     {

@@ -103,7 +103,7 @@ Band *setUpSheet(Report &r, const QString &title, const SheetAccount &account, d
     head->addSystemField(116, 0.5, 42, SystemValue::DateTime)->setAlignment(Qt::AlignRight);
     head->addSystemField(160, 0.5, 25, SystemValue::PageNumber, QStringLiteral("Seite: "))
         ->setAlignment(Qt::AlignRight);
-    head->addLabel(0, 6.5, 0, periodLine(PeriodStyle::Von, filter.EVon, filter.EBis));
+    head->addLabel(0, 6.5, 0, periodLine(PeriodStyle::Von, filter.fromText, filter.toText));
     head->addLabel(70, 6.5, 0, QStringLiteral("Sortierung: ") + filter.sortCaption());
     return head;
 }
@@ -339,7 +339,7 @@ void printKontenblatt(ReportContext &ctx, const std::vector<qint64> &markedRows)
     } restore{ctx};
 
     if (mass) {
-        dlg.Caption = QStringLiteral("Markierte Konten sofort drucken");
+        dlg.caption = QStringLiteral("Markierte Konten sofort drucken");
     } else {
         const bool cash =
             konten.isActive() && !konten.isEmpty() && konten.asInt(QStringLiteral("Art")) == 5;
@@ -349,11 +349,11 @@ void printKontenblatt(ReportContext &ctx, const std::vector<qint64> &markedRows)
         const QString name = konten.isActive() && !konten.isEmpty()
                                  ? konten.asString(QStringLiteral("Name"))
                                  : QString();
-        dlg.Caption = (cash ? QStringLiteral("Kassenbuch ") : QStringLiteral("Kontenblatt ")) + nr +
+        dlg.caption = (cash ? QStringLiteral("Kassenbuch ") : QStringLiteral("Kontenblatt ")) + nr +
                       QLatin1Char(' ') + name;
     }
-    dlg.HelpContext = Help::Kontenblatt;
-    dlg.MitKontenVisible = false;
+    dlg.helpContext = Help::Kontenblatt;
+    dlg.mitKontenVisible = false;
     if (!dlg.runModal())
         return;
 

@@ -188,7 +188,7 @@ bool prepareEvaluation(BooksSession &fb, EingrenzungRules &filter) {
         return false;
 
     const bool byDate = filter.sort == EingrenzungRules::Sort::Datum;
-    const bool saldenliste = filter.Caption == QLatin1String("Saldenliste");
+    const bool saldenliste = filter.caption == QLatin1String("Saldenliste");
     const QDate periodStart = fb.settings.periodStart();
     const QDate from = filter.fromDate().value_or(QDate());
     const bool fromOpening = byDate && from.isValid() && from == periodStart && !saldenliste;

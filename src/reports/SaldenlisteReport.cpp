@@ -75,7 +75,7 @@ SaldenlisteReport::SaldenlisteReport(BooksSession &fb, EingrenzungRules &filter)
     Band *head = r.addBand(BandKind::PageHeader);
     head->setHeight(12);
     head->addLabel(0, 0, 0, QStringLiteral("Saldenliste"))->setFont(reportFont(14, true));
-    head->addLabel(kName.x + 20, 1, 0, periodLine(PeriodStyle::VomUpper, filter.EVon, filter.EBis));
+    head->addLabel(kName.x + 20, 1, 0, periodLine(PeriodStyle::VomUpper, filter.fromText, filter.toText));
     right(head->addSystemField(kBewegung.x, 1, 50, SystemValue::DateTime));
     right(head->addSystemField(kJahr.x, 1, kJahr.w, SystemValue::PageNumber,
                                QStringLiteral("Seite: ")));
@@ -158,9 +158,9 @@ SaldenlisteReport::~SaldenlisteReport() = default;
 
 bool prepareTrialBalance(ReportContext &ctx) {
     EingrenzungRules &dlg = ctx.filter;
-    dlg.Caption = QStringLiteral("Saldenliste");
-    dlg.HelpContext = Help::Salden;
-    dlg.MitKontenVisible = false;
+    dlg.caption = QStringLiteral("Saldenliste");
+    dlg.helpContext = Help::Salden;
+    dlg.mitKontenVisible = false;
     return prepareEvaluation(ctx.fb, dlg);
 }
 

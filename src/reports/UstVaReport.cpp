@@ -154,7 +154,7 @@ UstVaReport::UstVaReport() {
     TextControl *period = title->addLabel(84, 0, 0, QString());
     period->setFont(reportFont(14, true));
     period->setOnPrint([this](TextControl &, QString &text) {
-        text = filter_ ? periodLine(PeriodStyle::Plain, filter_->EVon, filter_->EBis) : QString();
+        text = filter_ ? periodLine(PeriodStyle::Plain, filter_->fromText, filter_->toText) : QString();
     });
     title->addSystemField(0, 9, 0, SystemValue::Date, QStringLiteral("Ausgedruckt am "));
     for (TextControl *t :
@@ -168,7 +168,7 @@ UstVaReport::UstVaReport() {
     detail->setHeight(5);
     detail->setBeforePrint([this](Band &band, bool &print) {
         share_ = totals_.classify(band.record(), rules_);
-        print = !share_.isZero() && filter_ && filter_->MitDetails;
+        print = !share_.isZero() && filter_ && filter_->mitDetails;
     });
     auto field = [detail](Col c, const QString &name, Qt::Alignment a = Qt::AlignLeft) {
         TextControl *t = detail->addField(c.x, 0.4, c.w, name);
@@ -327,22 +327,22 @@ void printUstVa(ReportContext &ctx) {
         EingrenzungRules &dlg;
         ~Restore() {
             dlg.QJournal.close();
-            dlg.GroupBox1Visible = true;
-            dlg.MitDetailsVisible = false;
+            dlg.sortChoiceVisible = true;
+            dlg.mitDetailsVisible = false;
             if (UstVaReport *w = ustvaWindow())
                 w->unbind();
         }
     } restore{dlg};
 
-    dlg.MitDetailsVisible = true;
-    dlg.Caption = QStringLiteral("Ust-Voranmeldung");
-    dlg.HelpContext = Help::UstVA;
+    dlg.mitDetailsVisible = true;
+    dlg.caption = QStringLiteral("Ust-Voranmeldung");
+    dlg.helpContext = Help::UstVA;
     if (dlg.sort != EingrenzungRules::Sort::Datum)
         dlg.choose(EingrenzungRules::Sort::Datum);
-    dlg.GroupBox1Visible = false;
+    dlg.sortChoiceVisible = false;
     dlg.QJournal.setLine(JournalQuery::kOrderLine,
                          QStringLiteral("ORDER BY Steuersatz,Belegdatum,Belegnummer"));
-    dlg.MitKontenVisible = false;
+    dlg.mitKontenVisible = false;
     if (!dlg.runModal())
         return;
 

@@ -31,11 +31,11 @@ class AccountsPage : public BooksWindow {
 protected:
     KontenPage *open() {
         start();
-        EXPECT_TRUE(window->PageControl1()->requestPage(1));
+        EXPECT_TRUE(window->pageControl()->requestPage(1));
         return window->kontenPage();
     }
     Table &accounts() { return window->core().books().kontenGrid; }
-    QTableView *grid() { return window->kontenPage()->DBGrid1(); }
+    QTableView *grid() { return window->kontenPage()->gridView(); }
     const TableModel *model() { return window->kontenPage()->gridModel(); }
     int rowOf(int ktoNr) {
         for (int r = 0; r < model()->rowCount(); ++r)
@@ -192,9 +192,9 @@ TEST_F(AccountsPage, EnterInTheSearchFieldGoesFromMatchToMatch) {
 
 TEST_F(AccountsPage, CashBasisTickShowsTheDueTaxColumnsAtOnce) {
     start();
-    ASSERT_TRUE(window->PageControl1()->requestPage(2));
+    ASSERT_TRUE(window->pageControl()->requestPage(2));
     QCheckBox *ist = window->einstellungPage()->cbIstSteuer();
-    QTableView *batch = window->buchenPage()->DBGrid2();
+    QTableView *batch = window->buchenPage()->gridView();
     const int due = window->buchenPage()->gridModel()->columnOf(QStringLiteral("Stfaellig"));
     ASSERT_TRUE(batch->isColumnHidden(due));
     ist->click();
@@ -206,7 +206,7 @@ TEST_F(AccountsPage, CashBasisTickShowsTheDueTaxColumnsAtOnce) {
 
 TEST_F(WindowTest, StandardChartFillsAnEmptyChartAndItsTaxAccounts) {
     start();
-    ASSERT_TRUE(window->PageControl1()->requestPage(2));
+    ASSERT_TRUE(window->pageControl()->requestPage(2));
     EinstellungPage *page = window->einstellungPage();
     ASSERT_FALSE(page->BSKR03()->isHidden()) << "offered while the chart is empty";
     page->BSKR03()->click();

@@ -35,16 +35,16 @@ protected:
 
 TEST_F(EntryPanel, BookingTypedWithKeysIsStoredWithNetAndTax) {
     start();
-    const auto &menu = window->PopupMenu1();
+    const auto &menu = window->entryMenu();
     EXPECT_TRUE(menu.Neu->isEnabled());
-    EXPECT_FALSE(menu.Splitting1->isEnabled()) << "splitting only while a row is entered";
+    EXPECT_FALSE(menu.Splitting->isEnabled()) << "splitting only while a row is entered";
     EXPECT_FALSE(window->BSpeichern()->isEnabled()) << "nothing to transfer yet";
 
     page()->BDatum()->setFocus();
     QTest::keyClick(page()->BDatum(), Qt::Key_Insert);
     ASSERT_EQ(batch().state(), DsState::Insert);
     EXPECT_FALSE(menu.Neu->isEnabled());
-    EXPECT_TRUE(menu.Splitting1->isEnabled());
+    EXPECT_TRUE(menu.Splitting->isEnabled());
     EXPECT_FALSE(menu.Beenden->isEnabled());
     EXPECT_EQ(page()->BelNr()->text(), QStringLiteral("1")) << "the first row takes Belegnr";
 
@@ -229,7 +229,7 @@ TEST_F(EntryPanel, GridDeletesAStoredRowOnlyAfterItsQuestion) {
     ASSERT_EQ(batch().recordCount(), 1);
     ASSERT_EQ(saldo(4930), Money::fromWhole(100));
 
-    QTableView *grid = page()->DBGrid2();
+    QTableView *grid = page()->gridView();
     grid->setFocus();
     ui.answers = {Btn::Cancel, Btn::Ok};
     QTest::keyClick(grid, Qt::Key_Delete, Qt::ControlModifier);
@@ -269,7 +269,7 @@ TEST_F(EntryPanel, InsertKeyStartsARowOnPageBuchenOnly) {
     QTest::keyClick(focused(), Qt::Key_Escape);
     ASSERT_EQ(batch().state(), DsState::Browse);
 
-    ASSERT_TRUE(window->PageControl1()->requestPage(1));
+    ASSERT_TRUE(window->pageControl()->requestPage(1));
     QWidget *search = window->findChild<QWidget *>(QStringLiteral("Edit1"));
     ASSERT_NE(search, nullptr);
     search->setFocus();

@@ -29,7 +29,7 @@ namespace {
 const QString kRefused = QStringLiteral("Bitte erst die Dateneingabe beenden.");
 
 void clickTab(MainWindow &w, int index) {
-    QTabBar *bar = w.PageControl1()->tabBar();
+    QTabBar *bar = w.pageControl()->tabBar();
     QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(index).center());
 }
 } // namespace
@@ -46,7 +46,7 @@ TEST_F(WindowTest, StartsOnTheShippedDataWithoutAnyMessage) {
     EXPECT_EQ(w.statusPanel(1)->text(),
               QStringLiteral("%1 Konten").arg(core.books().kontenGrid.recordCount()));
     EXPECT_EQ(w.statusPanel(2)->text(), QStringLiteral("DATEN"));
-    EXPECT_FALSE(w.ProgressBar1()->isVisible());
+    EXPECT_FALSE(w.progressBar()->isVisible());
 
     // The grids show the tables the rules opened.
     const TableModel *accounts = w.kontenPage()->gridModel();
@@ -74,17 +74,17 @@ TEST_F(WindowTest, PageStaysWhileABatchRowIsBeingEntered) {
     core.books().stapel.insert();
 
     clickTab(w, 1);
-    EXPECT_EQ(w.PageControl1()->currentIndex(), 0);
+    EXPECT_EQ(w.pageControl()->currentIndex(), 0);
     EXPECT_EQ(core.books().page, Shell::Page::Buchen);
     EXPECT_TRUE(ui.saw(kRefused));
 
     QTest::keyClick(w.buchenPage()->BDatum(), Qt::Key_Tab, Qt::ControlModifier);
-    EXPECT_EQ(w.PageControl1()->currentIndex(), 0) << "Ctrl+Tab asks the same question";
+    EXPECT_EQ(w.pageControl()->currentIndex(), 0) << "Ctrl+Tab asks the same question";
     EXPECT_EQ(ui.messages.size(), 2u);
 
     core.books().stapel.cancel();
     clickTab(w, 1);
-    EXPECT_EQ(w.PageControl1()->currentIndex(), 1);
+    EXPECT_EQ(w.pageControl()->currentIndex(), 1);
     EXPECT_EQ(core.books().page, Shell::Page::Konten);
     EXPECT_EQ(ui.messages.size(), 2u);
 }
@@ -93,13 +93,13 @@ TEST_F(WindowTest, OpenItemCommandsFollowThePlugIn) {
     MainWindow &w = start();
     auto shown = [](QWidget *widget) { return !widget->isHidden(); };
     EXPECT_FALSE(shown(w.BOP()));
-    EXPECT_FALSE(w.PopupMenu1().OffenePosten1->isVisible());
+    EXPECT_FALSE(w.entryMenu().OffenePosten->isVisible());
     EXPECT_FALSE(shown(w.einstellungPage()->gbSkonto()));
 
     FakeOpenItems module;
     w.core().setOpenItemsForTest(&module);
     EXPECT_TRUE(shown(w.BOP()));
-    EXPECT_TRUE(w.PopupMenu1().OffenePosten1->isVisible());
+    EXPECT_TRUE(w.entryMenu().OffenePosten->isVisible());
     EXPECT_TRUE(shown(w.einstellungPage()->gbSkonto()));
 
     w.core().setOpenItemsForTest(nullptr);
@@ -109,7 +109,7 @@ TEST_F(WindowTest, OpenItemCommandsFollowThePlugIn) {
 
 TEST_F(WindowTest, DueTaxColumnsOnlyUnderCashBasisTaxation) {
     auto dueColumnsHidden = [&](MainWindow &w) {
-        QTableView *grid = w.buchenPage()->DBGrid2();
+        QTableView *grid = w.buchenPage()->gridView();
         const TableModel *m = w.buchenPage()->gridModel();
         EXPECT_FALSE(grid->isColumnHidden(m->columnOf(QStringLiteral("Steuersatz"))));
         const bool a = grid->isColumnHidden(m->columnOf(QStringLiteral("Stfaellig")));
@@ -157,8 +157,8 @@ TEST_F(WindowTest, SavedPositionOffTheScreenIsPulledBack) {
 
 TEST_F(WindowTest, ClosingKeepsGeometryAndColumnWidthsForTheNextStart) {
     MainWindow &w = start(false);
-    QTableView *batch = w.buchenPage()->DBGrid2();
-    QTableView *accounts = w.kontenPage()->DBGrid1();
+    QTableView *batch = w.buchenPage()->gridView();
+    QTableView *accounts = w.kontenPage()->gridView();
     const int text = w.buchenPage()->gridModel()->columnOf(QStringLiteral("Buchungstext"));
     const int name = w.kontenPage()->gridModel()->columnOf(QStringLiteral("Name"));
     batch->setColumnWidth(text, 333);
@@ -174,8 +174,8 @@ TEST_F(WindowTest, ClosingKeepsGeometryAndColumnWidthsForTheNextStart) {
         EXPECT_EQ(ini.readInteger(QStringLiteral("FBuchhaltung"), QStringLiteral("Width"), 0), 640);
     }
     restart(false);
-    EXPECT_EQ(window->buchenPage()->DBGrid2()->columnWidth(text), 333);
-    EXPECT_EQ(window->kontenPage()->DBGrid1()->columnWidth(name), 277);
+    EXPECT_EQ(window->buchenPage()->gridView()->columnWidth(text), 333);
+    EXPECT_EQ(window->kontenPage()->gridView()->columnWidth(name), 277);
     EXPECT_EQ(window->geometry(), QRect(30, 40, 640, 480));
 }
 
@@ -197,7 +197,7 @@ TEST_F(WindowTest, EnterMovesThroughTheEntryPanelOnlyOnPageBuchen) {
     EXPECT_EQ(returned.count(), 0) << "the Enter key itself is swallowed";
 
     clickTab(w, 2);
-    ASSERT_EQ(w.PageControl1()->currentIndex(), 2);
+    ASSERT_EQ(w.pageControl()->currentIndex(), 2);
     QLineEdit *belegnr = w.einstellungPage()->Belegnr();
     belegnr->setFocus();
     QSignalSpy settingsReturn(belegnr, &QLineEdit::returnPressed);
@@ -223,5 +223,5 @@ TEST_F(WindowTest, EntryPanelShowsTheCurrentBatchRow) {
     EXPECT_EQ(page->Betrag()->text(), QStringLiteral("1000,00"));
     EXPECT_EQ(page->Mwst()->text(), QStringLiteral("0"));
     EXPECT_EQ(page->gridModel()->rowCount(), 1);
-    EXPECT_EQ(page->DBGrid2()->currentIndex().row(), 0);
+    EXPECT_EQ(page->gridView()->currentIndex().row(), 0);
 }

@@ -89,7 +89,7 @@ protected:
     void startReports() {
         ASSERT_NO_FATAL_FAILURE(startWithJournal());
         window->setReportViewer(&viewer);
-        ASSERT_TRUE(window->PageControl1()->requestPage(1));
+        ASSERT_TRUE(window->pageControl()->requestPage(1));
     }
     KontenPage *konten() { return window->kontenPage(); }
     int accountRow(int konto) {
@@ -103,7 +103,7 @@ protected:
     QPoint accountCell(int konto) {
         const int r = accountRow(konto);
         EXPECT_GE(r, 0) << konto;
-        QTableView *g = konten()->DBGrid1();
+        QTableView *g = konten()->gridView();
         return g->visualRect(konten()->gridModel()->index(r, 1)).center();
     }
 
@@ -114,7 +114,7 @@ protected:
 TEST_F(ReportLaunch, JournalButtonListsTheJournalWithItsControlsDisabledMeanwhile) {
     ASSERT_NO_FATAL_FAILURE(startReports());
     QPushButton *button = konten()->SBJournal();
-    QAction *menu = window->PopupMenu2().Journal1;
+    QAction *menu = window->accountsMenu().Journal;
     bool buttonWhileShown = true, menuWhileShown = true;
     viewer.whileShown = [&] {
         buttonWhileShown = button->isEnabled();
@@ -155,8 +155,8 @@ TEST_F(ReportLaunch, OtherYearOpenedResetsTheFilterToDateOrder) {
     ASSERT_TRUE(window->core().resetFilterOrder);
     window->core().resetFilterOrder();
     EXPECT_EQ(filter.sort, reports::EingrenzungRules::Sort::Datum);
-    EXPECT_EQ(filter.EVon, QStringLiteral("01.01.") + year());
-    EXPECT_EQ(filter.EBis, QStringLiteral("31.12.") + year());
+    EXPECT_EQ(filter.fromText, QStringLiteral("01.01.") + year());
+    EXPECT_EQ(filter.toText, QStringLiteral("31.12.") + year());
 }
 
 TEST_F(ReportLaunch, BatchListingHidesTheWindowWhileItIsShown) {
@@ -184,7 +184,7 @@ TEST_F(ReportLaunch, BatchListingHidesTheWindowWhileItIsShown) {
 
 TEST_F(ReportLaunch, DoubleClickPrintsTheSheetOfThatAccountAndMarkedAccountsGoToThePrinter) {
     ASSERT_NO_FATAL_FAILURE(startReports());
-    QTableView *grid = konten()->DBGrid1();
+    QTableView *grid = konten()->gridView();
     const QPoint office = accountCell(4930);
     FilterAnswer answer(window->filterDialog(), true);
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, office);
@@ -217,13 +217,13 @@ TEST_F(ReportLaunch, DoubleClickPrintsTheSheetOfThatAccountAndMarkedAccountsGoTo
 
 TEST_F(ReportLaunch, EvaluationMenuEntriesEachHandOverAReport) {
     ASSERT_NO_FATAL_FAILURE(startReports());
-    const auto &m = window->PopupMenu2();
+    const auto &m = window->accountsMenu();
     const std::pair<QAction *, const char *> entries[] = {{m.MUstVM, "Ust-Voranmeldung"},
                                                           {m.MSalden, "Saldenliste hoch"},
                                                           {m.MSalden2, "Saldenliste quer"},
                                                           {m.GuV, "Kurzübersicht GuV"},
                                                           {m.BWA, "BWA"},
-                                                          {m.Bilanz1, "Bilanz"}};
+                                                          {m.Bilanz, "Bilanz"}};
     FilterAnswer answer(window->filterDialog(), true);
     for (const auto &[action, name] : entries) {
         const size_t before = viewer.handed.size();

@@ -26,7 +26,7 @@ protected:
     Table &journal() { return window->core().books().journal; }
 
     ReversalDialog *openDialog() {
-        QAction *storno = window->PopupMenu1().Storno1;
+        QAction *storno = window->entryMenu().Storno;
         EXPECT_TRUE(storno->isEnabled());
         storno->trigger();
         ReversalDialog *d = window->journalDialog();
@@ -41,7 +41,7 @@ protected:
         return m->data(m->index(row, m->columnOf(QString::fromLatin1(field)))).toString();
     }
     static void clickRow(ReversalDialog *d, int row) {
-        QTableView *g = d->DBGrid1();
+        QTableView *g = d->gridView();
         const QRect r = g->visualRect(d->gridModel()->index(row, 0));
         QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, r.center());
     }
@@ -90,7 +90,7 @@ TEST_F(Reversal, DoubleClickKeepsTheDialogAndCloseRestoresBookingOrder) {
     ReversalDialog *d = openDialog();
     ASSERT_NE(d, nullptr);
 
-    QTableView *g = d->DBGrid1();
+    QTableView *g = d->gridView();
     const QRect porto = g->visualRect(d->gridModel()->index(0, 0));
     // A double click: the first click picks the row, the second reverses it.
     QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, porto.center());
@@ -124,7 +124,7 @@ TEST_F(Reversal, F1ShowsTheDialogsHelpPage) {
     ASSERT_NO_FATAL_FAILURE(startWithJournal());
     ReversalDialog *d = openDialog();
     ASSERT_NE(d, nullptr);
-    QTest::keyClick(d->DBGrid1(), Qt::Key_F1);
+    QTest::keyClick(d->gridView(), Qt::Key_F1);
     auto *help = window->findChild<QTextBrowser *>(QStringLiteral("Hilfe"));
     ASSERT_NE(help, nullptr);
     EXPECT_TRUE(help->isVisible());
@@ -142,15 +142,15 @@ TEST_F(Reversal, NewBatchRowClosesTheWindowAndStornoFollowsTheBatchState) {
     ASSERT_NE(d, nullptr);
 
     // "&Neu" from the menu while the dialog is in front.
-    window->PopupMenu1().Neu->trigger();
+    window->entryMenu().Neu->trigger();
     ASSERT_EQ(batch().state(), DsState::Insert);
     EXPECT_FALSE(d->isVisible()) << "the rules closed the dialog; its window goes too";
     EXPECT_EQ(journal().orderFields(), QStringList{QStringLiteral("Autonummer")});
-    EXPECT_FALSE(window->PopupMenu1().Storno1->isEnabled());
+    EXPECT_FALSE(window->entryMenu().Storno->isEnabled());
 
     window->buchenPage()->Abbruch()->click();
     ASSERT_EQ(batch().state(), DsState::Browse);
-    EXPECT_TRUE(window->PopupMenu1().Storno1->isEnabled());
+    EXPECT_TRUE(window->entryMenu().Storno->isEnabled());
 }
 
 TEST_F(Reversal, WheelMovesTheJournalRowAndCtrlLDeletesIt) {
@@ -160,7 +160,7 @@ TEST_F(Reversal, WheelMovesTheJournalRowAndCtrlLDeletesIt) {
     clickRow(d, 0);
     ASSERT_EQ(journal().recNo(), 0);
 
-    QTableView *g = d->DBGrid1();
+    QTableView *g = d->gridView();
     auto turn = [&](int delta) {
         const QPointF at = g->viewport()->rect().center();
         QWheelEvent e(at, g->viewport()->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton,

@@ -18,7 +18,7 @@ class SettingsPage : public WindowTest {
 protected:
     EinstellungPage *open() {
         start();
-        EXPECT_TRUE(window->PageControl1()->requestPage(2));
+        EXPECT_TRUE(window->pageControl()->requestPage(2));
         return window->einstellungPage();
     }
     static void retype(QLineEdit *e, const QString &text) {
@@ -52,14 +52,14 @@ TEST_F(SettingsPage, LeavingABookingPeriodFieldChecksAndCompletesTheDate) {
 TEST_F(SettingsPage, InvalidPeriodEndKeepsThePageAndTheFocus) {
     EinstellungPage *page = open();
     retype(page->EBuchBis(), QStringLiteral("99.99.99"));
-    EXPECT_FALSE(window->PageControl1()->requestPage(0));
-    EXPECT_EQ(window->PageControl1()->currentIndex(), 2);
+    EXPECT_FALSE(window->pageControl()->requestPage(0));
+    EXPECT_EQ(window->pageControl()->currentIndex(), 2);
     EXPECT_EQ(QApplication::focusWidget(), page->EBuchBis());
     EXPECT_EQ(ui.messages.size(), 1u) << "the check runs once, not again for the focus move";
     EXPECT_TRUE(ui.saw(QStringLiteral("'99.99.99' ist kein gültiges Datum")));
 
     retype(page->EBuchBis(), QStringLiteral("31.12.2001"));
-    EXPECT_TRUE(window->PageControl1()->requestPage(0));
+    EXPECT_TRUE(window->pageControl()->requestPage(0));
     EXPECT_EQ(window->core().books().settings.currency, QStringLiteral("DM"));
 }
 

@@ -42,7 +42,7 @@ protected:
 
 TEST_F(Templates, StoredTemplateFillsANewRowWhenPickedAndCanBeDeleted) {
     start();
-    const auto &menu = window->PopupMenu1();
+    const auto &menu = window->entryMenu();
     page()->BDatum()->setFocus();
     ASSERT_NO_FATAL_FAILURE(bookByKeys(QStringLiteral("02.01.") + year(), QStringLiteral("1"),
                                        QStringLiteral("4930"), QStringLiteral("1200"),
@@ -99,7 +99,7 @@ TEST_F(Templates, F4PutsTheSplittingAccountIntoTheFocusedAccountField) {
 
     page()->BDatum()->setFocus();
     QTest::keyClick(page()->BDatum(), Qt::Key_Insert);
-    EXPECT_TRUE(window->PopupMenu1().Splitting1->isEnabled());
+    EXPECT_TRUE(window->entryMenu().Splitting->isEnabled());
     page()->Soll()->setFocus(Qt::TabFocusReason);
     ASSERT_EQ(window->core().entry().focused(), QStringLiteral("Soll"));
     QTest::keyClick(page()->Soll(), Qt::Key_F4);

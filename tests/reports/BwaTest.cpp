@@ -155,21 +155,21 @@ TEST_F(Bwa, AMissingDepartmentEndsTheRun) {
     t.refresh();
     set(4210, 5010, 0, 0);
     journal(1, day(5, 3), QStringLiteral("Miete"), 4210, 1200, "10,00", "10,00", "0,00", 0, 1);
-    dlg->MitKonten = true;
+    dlg->mitKonten = true;
     reports::printBwa(*ctx);
     EXPECT_TRUE(viewer.models.empty());
     EXPECT_TRUE(ui.saw(QStringLiteral("BWA-Sektion 5000 nicht gefunden")));
-    EXPECT_TRUE(dlg->GroupBox1Visible);
+    EXPECT_TRUE(dlg->sortChoiceVisible);
     EXPECT_EQ(fb->books().konten.orderFields(), QStringList{"KtoNr"});
 }
 
 TEST_F(YearBooks, BwaOfTheYear) {
     okAtOnce();
-    dlg->MitKonten = true;
+    dlg->mitKonten = true;
     reports::printBwa(*ctx);
-    EXPECT_QEQ(dlg->Caption, QStringLiteral("Betriebswirtschaftliche Auswertung"));
-    EXPECT_EQ(dlg->HelpContext, 26);
-    EXPECT_TRUE(dlg->MitKontenVisible);
+    EXPECT_QEQ(dlg->caption, QStringLiteral("Betriebswirtschaftliche Auswertung"));
+    EXPECT_EQ(dlg->helpContext, 26);
+    EXPECT_TRUE(dlg->mitKontenVisible);
     ASSERT_EQ(viewer.models.size(), 1u);
     const PageModel &m = viewer.models[0];
     // The range is the whole year: period and annual columns agree.

@@ -35,46 +35,46 @@ struct Filter : ReportBooks {
 
 TEST_F(Filter, DefaultsAndTheRangeOfEachSortOption) {
     EXPECT_EQ(dlg->sort, EingrenzungRules::Sort::Datum);
-    EXPECT_EQ(dlg->EVon, QStringLiteral("01.01.") + year());
-    EXPECT_EQ(dlg->EBis, QStringLiteral("31.12.") + year());
-    EXPECT_TRUE(dlg->GroupBox1Visible);
-    EXPECT_FALSE(dlg->GroupBox2Visible);
+    EXPECT_EQ(dlg->fromText, QStringLiteral("01.01.") + year());
+    EXPECT_EQ(dlg->toText, QStringLiteral("31.12.") + year());
+    EXPECT_TRUE(dlg->sortChoiceVisible);
+    EXPECT_FALSE(dlg->amountChoiceVisible);
     EXPECT_FALSE(dlg->Netto);
-    EXPECT_TRUE(dlg->MitKontenVisible);
-    EXPECT_FALSE(dlg->MitKonten);
-    EXPECT_FALSE(dlg->MitDetailsVisible);
-    EXPECT_FALSE(dlg->Label7Visible);
+    EXPECT_TRUE(dlg->mitKontenVisible);
+    EXPECT_FALSE(dlg->mitKonten);
+    EXPECT_FALSE(dlg->mitDetailsVisible);
+    EXPECT_FALSE(dlg->waitNoteVisible);
 
     dlg->sortByBelegnummer();
-    EXPECT_EQ(dlg->EVon, QStringLiteral("1"));
-    EXPECT_EQ(dlg->EBis, QStringLiteral("999999"));
+    EXPECT_EQ(dlg->fromText, QStringLiteral("1"));
+    EXPECT_EQ(dlg->toText, QStringLiteral("999999"));
     dlg->sortByText();
-    EXPECT_EQ(dlg->EVon, QStringLiteral("A"));
-    EXPECT_EQ(dlg->EBis, QStringLiteral("zzz"));
+    EXPECT_EQ(dlg->fromText, QStringLiteral("A"));
+    EXPECT_EQ(dlg->toText, QStringLiteral("zzz"));
     // The date option follows the booking period as it is now.
     fb->books().settings.buchVon = QStringLiteral("01.02.") + year();
     dlg->sortByDate();
-    EXPECT_EQ(dlg->EVon, QStringLiteral("01.02.") + year());
+    EXPECT_EQ(dlg->fromText, QStringLiteral("01.02.") + year());
 
     // Showing: focus on the sort group, or on OK when a launcher hid it.
-    dlg->Label7Visible = true;
-    dlg->NettoColor = EingrenzungRules::kRed;
+    dlg->waitNoteVisible = true;
+    dlg->nettoColor = EingrenzungRules::kRed;
     dlg->open();
     EXPECT_EQ(ui.focused, QStringLiteral("GroupBox1"));
-    EXPECT_FALSE(dlg->Label7Visible);
+    EXPECT_FALSE(dlg->waitNoteVisible);
     EXPECT_FALSE(dlg->nettoRed());
-    dlg->GroupBox1Visible = false;
+    dlg->sortChoiceVisible = false;
     dlg->open();
     EXPECT_EQ(ui.focused, QStringLiteral("OK"));
 }
 
 TEST_F(Filter, DateRangeIsRewrittenAndBoundsAreIncluded) {
     const QString yy = year().right(2);
-    dlg->EVon = QStringLiteral("1.1.") + yy;
-    dlg->EBis = QStringLiteral("31.3.") + yy;
+    dlg->fromText = QStringLiteral("1.1.") + yy;
+    dlg->toText = QStringLiteral("31.3.") + yy;
     ASSERT_TRUE(dlg->confirmRange());
-    EXPECT_EQ(dlg->EVon, QStringLiteral("01.01.") + year());
-    EXPECT_EQ(dlg->EBis, QStringLiteral("31.03.") + year());
+    EXPECT_EQ(dlg->fromText, QStringLiteral("01.01.") + year());
+    EXPECT_EQ(dlg->toText, QStringLiteral("31.03.") + year());
     EXPECT_EQ(dlg->QJournal.line(6), QStringLiteral("AND Belegdatum>=? AND Belegdatum<=?"));
     EXPECT_EQ(dlg->QJournal.lineParams(6), (QVariantList{day(1, 1), day(31, 3)}));
     EXPECT_EQ(dlg->QJournal.line(7), QStringLiteral("ORDER BY Belegdatum,Belegnummer,Autonummer"));
@@ -87,25 +87,25 @@ TEST_F(Filter, DateRangeIsRewrittenAndBoundsAreIncluded) {
 
 TEST_F(Filter, VoucherAndTextRangesAndTheirOrder) {
     dlg->sortByBelegnummer();
-    dlg->EVon = QStringLiteral("20");
-    dlg->EBis = QStringLiteral("30");
+    dlg->fromText = QStringLiteral("20");
+    dlg->toText = QStringLiteral("30");
     ASSERT_TRUE(dlg->confirmRange());
     EXPECT_EQ(dlg->QJournal.line(7), QStringLiteral("ORDER BY Belegnummer,Belegdatum,Autonummer"));
     EXPECT_EQ(listedTexts(), (QStringList{"Material", "Büro", "April", "Miete Januar"}));
 
     dlg->sortByText();
-    dlg->EBis = QStringLiteral("M");
+    dlg->toText = QStringLiteral("M");
     ASSERT_TRUE(dlg->confirmRange());
-    EXPECT_EQ(dlg->EBis, QStringLiteral("Mz")) << "the edit keeps the appended letter";
+    EXPECT_EQ(dlg->toText, QStringLiteral("Mz")) << "the edit keeps the appended letter";
     EXPECT_EQ(dlg->QJournal.line(7), QStringLiteral("ORDER BY Buchungstext,Autonummer"));
     EXPECT_EQ(listedTexts(), (QStringList{"April", "Büro", "Material", "Miete Januar"}))
         << "texts beginning with M belong to the range";
     ASSERT_TRUE(dlg->confirmRange());
-    EXPECT_EQ(dlg->EBis, QStringLiteral("Mzz"));
+    EXPECT_EQ(dlg->toText, QStringLiteral("Mzz"));
 }
 
 TEST_F(Filter, HiddenSortGroupLeavesTheLaunchersOrder) {
-    dlg->GroupBox1Visible = false;
+    dlg->sortChoiceVisible = false;
     dlg->QJournal.setLine(7, QStringLiteral("ORDER BY Steuersatz,Belegdatum,Belegnummer"));
     ASSERT_TRUE(dlg->confirmRange());
     EXPECT_EQ(dlg->QJournal.line(7), QStringLiteral("ORDER BY Steuersatz,Belegdatum,Belegnummer"));
@@ -113,39 +113,39 @@ TEST_F(Filter, HiddenSortGroupLeavesTheLaunchersOrder) {
 }
 
 TEST_F(Filter, UnreadableBoundsKeepTheDialogOpenWithFocusOnTheirEdit) {
-    dlg->EVon = QStringLiteral("31.02.") + year();
+    dlg->fromText = QStringLiteral("31.02.") + year();
     EXPECT_FALSE(dlg->confirmRange());
     EXPECT_EQ(ui.focused, QStringLiteral("EVon"));
     ASSERT_FALSE(ui.messages.empty());
     EXPECT_EQ(ui.messages.back().kind, MsgKind::Error);
     EXPECT_FALSE(dlg->QJournal.isActive());
 
-    dlg->EVon = QStringLiteral("1.2.") + year().right(2);
-    dlg->EBis = QStringLiteral("Ostern");
+    dlg->fromText = QStringLiteral("1.2.") + year().right(2);
+    dlg->toText = QStringLiteral("Ostern");
     EXPECT_FALSE(dlg->confirmRange());
     EXPECT_EQ(ui.focused, QStringLiteral("EBis"));
-    EXPECT_EQ(dlg->ActiveControl, QStringLiteral("EBis"));
-    EXPECT_EQ(dlg->EVon, QStringLiteral("01.02.") + year()) << "the from edit was read before";
+    EXPECT_EQ(dlg->activeControl, QStringLiteral("EBis"));
+    EXPECT_EQ(dlg->fromText, QStringLiteral("01.02.") + year()) << "the from edit was read before";
     EXPECT_TRUE(ui.messages.back().text.contains(QStringLiteral("Ostern")));
 
     dlg->sortByBelegnummer();
-    dlg->EVon = QStringLiteral("12a");
+    dlg->fromText = QStringLiteral("12a");
     EXPECT_FALSE(dlg->confirmRange());
     EXPECT_EQ(ui.focused, QStringLiteral("EVon"));
-    dlg->EVon = QStringLiteral("1");
-    dlg->EBis = QStringLiteral("");
+    dlg->fromText = QStringLiteral("1");
+    dlg->toText = QStringLiteral("");
     EXPECT_FALSE(dlg->confirmRange());
     EXPECT_EQ(ui.focused, QStringLiteral("EBis"));
-    EXPECT_FALSE(dlg->Label7Visible);
+    EXPECT_FALSE(dlg->waitNoteVisible);
 }
 
 TEST_F(Filter, EmptyRangeShowsItsMessageAndStaysOpen) {
     dlg->sortByBelegnummer();
-    dlg->EVon = QStringLiteral("500");
+    dlg->fromText = QStringLiteral("500");
     EXPECT_FALSE(dlg->confirmRange());
     EXPECT_TRUE(ui.saw(QStringLiteral("Keine passenden Buchungssätze gefunden!")));
     EXPECT_EQ(ui.messages.back().kind, MsgKind::Info);
-    EXPECT_FALSE(dlg->Label7Visible);
+    EXPECT_FALSE(dlg->waitNoteVisible);
     EXPECT_FALSE(dlg->QJournal.isActive());
 }
 
@@ -164,7 +164,7 @@ TEST_F(Filter, TypedTextsNeverBecomeSql) {
             {
                 SCOPED_TRACE(attack.toStdString());
                 dlg->choose(sort);
-                dlg->EVon = dlg->EBis = attack;
+                dlg->fromText = dlg->toText = attack;
                 ui.clear();
                 EXPECT_NO_THROW(EXPECT_FALSE(dlg->confirmRange()));
                 ASSERT_EQ(ui.messages.size(), 1u);
@@ -180,7 +180,7 @@ TEST_F(Filter, TypedTextsNeverBecomeSql) {
             if (sort != EingrenzungRules::Sort::Buchungstext) {
                 // A good from-value and the text in the to-edit.
                 dlg->choose(sort);
-                dlg->EBis = attack;
+                dlg->toText = attack;
                 EXPECT_FALSE(dlg->confirmRange());
                 EXPECT_EQ(ui.focused, QStringLiteral("EBis"));
             }
@@ -193,7 +193,7 @@ TEST_F(Filter, TypedTextsNeverBecomeSql) {
     journal(8, day(3, 3), QStringLiteral("O'Brien \"Kunde\""), 1200, 8400, "1,00", "1,00", "0,00",
             0, 50);
     dlg->sortByText();
-    dlg->EVon = dlg->EBis = QStringLiteral("O'Brien \"Kunde\"");
+    dlg->fromText = dlg->toText = QStringLiteral("O'Brien \"Kunde\"");
     ASSERT_TRUE(dlg->confirmRange());
     EXPECT_EQ(listedTexts(), QStringList{QStringLiteral("O'Brien \"Kunde\"")});
 }
@@ -204,7 +204,7 @@ TEST_F(Filter, OnlyTheSortGroupDroppedOnNettoTurnsItRed) {
     dlg->dropNetto(EingrenzungRules::DragSource::Other);
     EXPECT_FALSE(dlg->nettoRed());
     dlg->dropNetto(EingrenzungRules::DragSource::GroupBox);
-    EXPECT_EQ(dlg->NettoColor, 255);
+    EXPECT_EQ(dlg->nettoColor, 255);
 }
 
 TEST_F(Filter, QueryLinesBindTheirOwnValuesAndTheFilterKeepsTheOrder) {

@@ -78,9 +78,9 @@ TEST_F(Overview, CostsAndRevenuesGiveTheProfitWithoutSigns) {
                       "Privat|0,00 €\n"
                       "Debitor|0,00 €\n"
                       "Kreditor|0,00 €");
-    EXPECT_QEQ(dlg->Caption, QStringLiteral("Kurzübersicht Gewinn und Verlust"));
-    EXPECT_EQ(dlg->HelpContext, 25);
-    EXPECT_TRUE(dlg->GroupBox1Visible) << "the sort group is shown again";
+    EXPECT_QEQ(dlg->caption, QStringLiteral("Kurzübersicht Gewinn und Verlust"));
+    EXPECT_EQ(dlg->helpContext, 25);
+    EXPECT_TRUE(dlg->sortChoiceVisible) << "the sort group is shown again";
     EXPECT_EQ(fb->books().konten.orderFields(), QStringList{"KtoNr"})
         << "the accounts are back in number order";
 
@@ -145,8 +145,8 @@ TEST_F(Overview, CancelPrintsNothingAndTheDateOptionIsChosen) {
     dlg->showModal = [] { return false; };
     EXPECT_QEQ(run(), "(nothing)");
     EXPECT_EQ(dlg->sort, reports::EingrenzungRules::Sort::Datum);
-    EXPECT_QEQ(dlg->EVon, fb->books().settings.buchVon) << "choosing the date option resets the range";
-    EXPECT_TRUE(dlg->GroupBox1Visible);
+    EXPECT_QEQ(dlg->fromText, fb->books().settings.buchVon) << "choosing the date option resets the range";
+    EXPECT_TRUE(dlg->sortChoiceVisible);
 }
 
 TEST_F(YearBooks, ProfitAndLossOfTheYear) {
@@ -163,7 +163,7 @@ TEST_F(YearBooks, ProfitAndLossOfTheYear) {
     //   bank 14,335.20 - 8,087.20 (31.03.) = 6,248.00; cash 627.70 - 461.50 = 166.20.
     // Profit April to December: 710.00 - the first quarter's 5,130.00 (revenues 11,600.00
     //   + 600.00 - 20.00; costs 2,400.00 + 3,500.00 + 1,000.00 + 150.00) = -4,420.00.
-    dlg->EVon = QStringLiteral("01.04.") + year();
+    dlg->fromText = QStringLiteral("01.04.") + year();
     reports::printGuv(*ctx);
     ASSERT_EQ(viewer.models.size(), 2u);
     const QStringList results = bandTexts(viewer.models[1], BandKind::Child);

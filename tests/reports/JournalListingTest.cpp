@@ -63,13 +63,13 @@ struct Listing : ReportBooks {
 
 TEST_F(Listing, LinesHeaderAndTheLaunchersRestore) {
     fb->books().settings.lRand = 25;
-    dlg->EBis = QStringLiteral("31.03.") + year();
+    dlg->toText = QStringLiteral("31.03.") + year();
     reports::printJournal(*ctx);
     ASSERT_EQ(viewer.models.size(), 1u);
     EXPECT_TRUE(viewer.lastOptions.textAndCsv);
-    EXPECT_EQ(dlg->Caption, QStringLiteral("Buchungsjournal"));
-    EXPECT_EQ(dlg->HelpContext, 22);
-    EXPECT_FALSE(dlg->MitKontenVisible);
+    EXPECT_EQ(dlg->caption, QStringLiteral("Buchungsjournal"));
+    EXPECT_EQ(dlg->helpContext, 22);
+    EXPECT_FALSE(dlg->mitKontenVisible);
     const auto &model = viewer.models[0];
     ASSERT_EQ(model.pages.size(), 1u);
     const auto &page = model.pages[0];
@@ -97,7 +97,7 @@ TEST_F(Listing, LinesHeaderAndTheLaunchersRestore) {
     // Every launcher run ends alike.
     EXPECT_EQ(enabledLog, (QStringList{"SBJournal=0", "SBJournal=1"}));
     EXPECT_FALSE(dlg->QJournal.isActive());
-    EXPECT_FALSE(dlg->GroupBox2Visible);
+    EXPECT_FALSE(dlg->amountChoiceVisible);
     EXPECT_TRUE(ui.questions.empty()) << "no deletion without the drag";
 }
 
@@ -130,7 +130,7 @@ TEST_F(Listing, CancelledDialogPrintsNothingAndStillRestores) {
     reports::printJournal(*ctx);
     EXPECT_TRUE(viewer.models.empty());
     EXPECT_EQ(enabledLog, (QStringList{"SBJournal=0", "SBJournal=1"}));
-    EXPECT_FALSE(dlg->GroupBox2Visible);
+    EXPECT_FALSE(dlg->amountChoiceVisible);
 }
 
 TEST_F(Listing, DroppedSortGroupOffersToDeleteTheListedBookings) {
@@ -138,7 +138,7 @@ TEST_F(Listing, DroppedSortGroupOffersToDeleteTheListedBookings) {
     // A person drags the sort group onto "Netto" while the dialog is open.
     dlg->showModal = [this] {
         dlg->dropNetto(reports::EingrenzungRules::DragSource::GroupBox);
-        dlg->EBis = QStringLiteral("31.03.") + year();
+        dlg->toText = QStringLiteral("31.03.") + year();
         return dlg->confirmRange();
     };
     reports::printJournal(*ctx);

@@ -106,12 +106,12 @@ TEST_F(Sheets, OpeningLineColumnsAndBalance) {
             0, 3, false);
     journal(4, day(25, 3), QStringLiteral("Import"), 1200, 1800, "-20,00", "-20,00", "0,00", 0, 4);
     journal(5, day(5, 4), QStringLiteral("Miete"), 4210, 1300, "800,00", "800,00", "0,00", 0, 5);
-    dlg->EVon = QStringLiteral("01.01.") + year();
+    dlg->fromText = QStringLiteral("01.01.") + year();
     sheetOf(1200);
-    EXPECT_EQ(dlg->Caption, QStringLiteral("Kontenblatt 1200 Bank"));
-    EXPECT_EQ(dlg->HelpContext, 21);
-    EXPECT_FALSE(dlg->MitKontenVisible);
-    EXPECT_TRUE(dlg->GroupBox1Visible) << "the sort options stay";
+    EXPECT_EQ(dlg->caption, QStringLiteral("Kontenblatt 1200 Bank"));
+    EXPECT_EQ(dlg->helpContext, 21);
+    EXPECT_FALSE(dlg->mitKontenVisible);
+    EXPECT_TRUE(dlg->sortChoiceVisible) << "the sort options stay";
     const PageModel &model = only();
     ASSERT_EQ(model.pages.size(), 1u);
     const Page &page = model.pages[0];
@@ -148,7 +148,7 @@ TEST_F(Sheets, OpeningLineColumnsAndBalance) {
 
     // From 01.02. the opening value is not shown and not counted.
     viewer.models.clear();
-    dlg->EVon = QStringLiteral("01.02.") + year();
+    dlg->fromText = QStringLiteral("01.02.") + year();
     sheetOf(1200);
     const PageModel &later = only();
     EXPECT_TRUE(occurrences(later, BandKind::CarryOver).empty());
@@ -229,10 +229,10 @@ TEST_F(Sheets, CashBookRunsTheBalanceFromTheStartOfThePeriod) {
             19, 6);
     journal(7, day(2, 4), QStringLiteral("Barverkauf"), 1000, 8400, "42,02", "50,00", "7,98", 19,
             7);
-    dlg->EVon = QStringLiteral("01.03.") + year();
-    dlg->EBis = QStringLiteral("31.03.") + year();
+    dlg->fromText = QStringLiteral("01.03.") + year();
+    dlg->toText = QStringLiteral("31.03.") + year();
     sheetOf(1000);
-    EXPECT_EQ(dlg->Caption, QStringLiteral("Kassenbuch 1000 Kasse"));
+    EXPECT_EQ(dlg->caption, QStringLiteral("Kassenbuch 1000 Kasse"));
     const PageModel &model = only();
 
     const auto carry = occurrences(model, BandKind::CarryOver);
@@ -319,7 +319,7 @@ TEST_F(LongSheets, CarryOverOnEveryPageButTheLastForEveryMarkedAccount) {
     transfers(1200);
     const std::vector<qint64> marks{bookmarkOf(1200), bookmarkOf(1300)};
     reports::printKontenblatt(*ctx, marks);
-    EXPECT_EQ(dlg->Caption, QStringLiteral("Markierte Konten sofort drucken"));
+    EXPECT_EQ(dlg->caption, QStringLiteral("Markierte Konten sofort drucken"));
     ASSERT_EQ(viewer.models.size(), 2u) << "one report per marked account, without preview";
 
     const PageModel &bank = viewer.models[0];

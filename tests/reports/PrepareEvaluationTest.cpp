@@ -27,9 +27,9 @@ struct Prepare : ReportBooks {
     }
     qint64 cents(int konto, const char *f) { return field(konto, f).units() / 100; }
     bool prepare(const QString &caption, const QString &from) {
-        dlg->Caption = caption;
+        dlg->caption = caption;
         dlg->sortByDate();
-        dlg->EVon = from;
+        dlg->fromText = from;
         return reports::prepareEvaluation(fb->books(), *dlg);
     }
 };
@@ -93,9 +93,9 @@ TEST_F(Prepare, SumsConvertBetweenDmAndEuroByTheBookingDate) {
             "100,00", "0,00", 0, 10);
     journal(11, QDate(2002, 1, 2), QStringLiteral("DM nach 2001"), 4210, 1300, "100,00", "100,00",
             "0,00", 0, 11, false);
-    dlg->Caption = QStringLiteral("BWA");
-    dlg->EVon = QStringLiteral("01.12.2001");
-    dlg->EBis = QStringLiteral("31.12.2002");
+    dlg->caption = QStringLiteral("BWA");
+    dlg->fromText = QStringLiteral("01.12.2001");
+    dlg->toText = QStringLiteral("31.12.2002");
     ASSERT_TRUE(reports::prepareEvaluation(fb->books(), *dlg));
     EXPECT_EQ(cents(4210, "DruckSaldo"), 19558 + 5113);
     EXPECT_EQ(cents(1300, "BewHaben"), 19558 + 5113);

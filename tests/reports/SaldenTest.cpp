@@ -68,10 +68,10 @@ TEST_F(YearBooks, TrialBalancesOfTheYear) {
     okAtOnce();
     fb->books().settings.lRand = 25;
     reports::printSaldenliste(*ctx);
-    EXPECT_QEQ(dlg->Caption, QStringLiteral("Saldenliste"));
-    EXPECT_EQ(dlg->HelpContext, 24);
-    EXPECT_FALSE(dlg->MitKontenVisible);
-    EXPECT_TRUE(dlg->GroupBox1Visible) << "a trial balance can be limited by any range";
+    EXPECT_QEQ(dlg->caption, QStringLiteral("Saldenliste"));
+    EXPECT_EQ(dlg->helpContext, 24);
+    EXPECT_FALSE(dlg->mitKontenVisible);
+    EXPECT_TRUE(dlg->sortChoiceVisible) << "a trial balance can be limited by any range";
     reports::printSaldenlisteQuer(*ctx);
     ASSERT_EQ(viewer.models.size(), 2u);
     EXPECT_TRUE(viewer.lastOptions.wholePage);
@@ -137,7 +137,7 @@ TEST_F(YearBooks, TrialBalancesOfTheYear) {
 TEST_F(YearBooks, CarriedForwardBalanceOfALaterRange) {
     okAtOnce();
     dlg->sortByDate();
-    dlg->EVon = QStringLiteral("01.04.") + year();
+    dlg->fromText = QStringLiteral("01.04.") + year();
     reports::printSaldenliste(*ctx);
     // Bank up to 31.03.: 12,000.00 - rent 3 x 800.00 - 2,000.00 - 595.00 - 1,000.00 - 119.00
     //   + 1,166.20 + 535.00 + 500.00 = 8,087.20

@@ -43,7 +43,7 @@ struct UstVa : ReportBooks {
         row(11, day(14, 2), "USt nachträglich", 1200, 1776, "1,00", "1,00", "0,00", 0);
     }
     const PageModel &run(bool details = false) {
-        dlg->MitDetails = details;
+        dlg->mitDetails = details;
         viewer.models.clear();
         reports::printUstVa(*ctx);
         EXPECT_EQ(viewer.models.size(), 1u);
@@ -183,18 +183,18 @@ TEST_F(UstVa, LauncherForcesTheDateRangeAndRestoresTheDialog) {
     const QString quoted = QStringLiteral("01.01.%1' OR '1'='1").arg(year());
     dlg->showModal = [this, quoted] {
         EXPECT_EQ(dlg->sort, reports::EingrenzungRules::Sort::Datum);
-        EXPECT_EQ(dlg->EVon, fb->books().settings.buchVon) << "choosing the date resets the range";
-        EXPECT_EQ(dlg->Caption, QStringLiteral("Ust-Voranmeldung"));
-        EXPECT_EQ(dlg->HelpContext, 23);
-        EXPECT_TRUE(dlg->MitDetailsVisible);
-        EXPECT_FALSE(dlg->GroupBox1Visible);
-        EXPECT_FALSE(dlg->MitKontenVisible);
+        EXPECT_EQ(dlg->fromText, fb->books().settings.buchVon) << "choosing the date resets the range";
+        EXPECT_EQ(dlg->caption, QStringLiteral("Ust-Voranmeldung"));
+        EXPECT_EQ(dlg->helpContext, 23);
+        EXPECT_TRUE(dlg->mitDetailsVisible);
+        EXPECT_FALSE(dlg->sortChoiceVisible);
+        EXPECT_FALSE(dlg->mitKontenVisible);
         EXPECT_EQ(dlg->QJournal.line(7),
                   QStringLiteral("ORDER BY Steuersatz,Belegdatum,Belegnummer"));
-        dlg->EVon = quoted;
+        dlg->fromText = quoted;
         if (dlg->confirmRange())
             return true;
-        dlg->EVon = QStringLiteral("01.02.") + year();
+        dlg->fromText = QStringLiteral("01.02.") + year();
         return dlg->confirmRange();
     };
     const PageModel &m = run();
@@ -204,8 +204,8 @@ TEST_F(UstVa, LauncherForcesTheDateRangeAndRestoresTheDialog) {
                            "19|(81)|-30,00 €|-5,70 €"}));
     EXPECT_TRUE(
         of(m, BandKind::Title)[0].contains(QStringLiteral("|01.02.%1 bis 31.12.%1|").arg(year())));
-    EXPECT_TRUE(dlg->GroupBox1Visible);
-    EXPECT_FALSE(dlg->MitDetailsVisible);
+    EXPECT_TRUE(dlg->sortChoiceVisible);
+    EXPECT_FALSE(dlg->mitDetailsVisible);
     EXPECT_FALSE(dlg->QJournal.isActive());
 
     // The window is kept, and a second run starts from zero again.
@@ -213,7 +213,7 @@ TEST_F(UstVa, LauncherForcesTheDateRangeAndRestoresTheDialog) {
     ASSERT_NE(window, nullptr);
     const QStringList first = of(m, BandKind::GroupFooter);
     okAtOnce();
-    dlg->EVon = QStringLiteral("01.02.") + year();
+    dlg->fromText = QStringLiteral("01.02.") + year();
     EXPECT_EQ(of(run(), BandKind::GroupFooter), first);
     EXPECT_EQ(reports::ustvaWindow(), window);
 
@@ -222,8 +222,8 @@ TEST_F(UstVa, LauncherForcesTheDateRangeAndRestoresTheDialog) {
     dlg->showModal = [] { return false; };
     reports::printUstVa(*ctx);
     EXPECT_TRUE(viewer.models.empty());
-    EXPECT_TRUE(dlg->GroupBox1Visible);
-    EXPECT_FALSE(dlg->MitDetailsVisible);
+    EXPECT_TRUE(dlg->sortChoiceVisible);
+    EXPECT_FALSE(dlg->mitDetailsVisible);
 }
 
 // The year of the year fixture, accrual basis (figures worked out in YearFixture.h):

@@ -48,7 +48,7 @@ public:
     QTimer *Timer1() const { return timer1_; }
 
     // Batch grid.
-    QTableView *DBGrid2() const { return grid_; }
+    QTableView *gridView() const { return grid_; }
     TableModel *gridModel() const { return model_; }
     static QList<TableColumn> gridColumns();
 
@@ -74,7 +74,7 @@ private:
     void connectRules();
 
     void onFocusChanged(QWidget *now);
-    // The entry control (or "DBGrid2") that holds `w`; empty outside the panel and the grid.
+    // The entry control (or "gridView") that holds `w`; empty outside the panel and the grid.
     QString controlName(QWidget *w) const;
     QWidget *control(const QString &name) const;
     // A person typed into a bound control.

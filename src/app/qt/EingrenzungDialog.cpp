@@ -96,7 +96,7 @@ EingrenzungDialog::EingrenzungDialog(EingrenzungRules &rules, QWidget *parent)
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(help, &QPushButton::clicked, this, [this] {
         if (helpHandler)
-            helpHandler(rules_.HelpContext);
+            helpHandler(rules_.helpContext);
     });
     const std::pair<QRadioButton *, EingrenzungRules::Sort> options[] = {
         {rbDatum_, EingrenzungRules::Sort::Datum},
@@ -110,7 +110,7 @@ EingrenzungDialog::EingrenzungDialog(EingrenzungRules &rules, QWidget *parent)
         });
 
     rules_.showModal = [this] { return runModal(); };
-    rules_.stateChanged = [this] { label7_->setVisible(rules_.Label7Visible); };
+    rules_.stateChanged = [this] { label7_->setVisible(rules_.waitNoteVisible); };
 }
 
 EingrenzungDialog::~EingrenzungDialog() {
@@ -119,21 +119,21 @@ EingrenzungDialog::~EingrenzungDialog() {
 }
 
 bool EingrenzungDialog::runModal() {
-    setWindowTitle(rules_.Caption);
+    setWindowTitle(rules_.caption);
     showState();
     adjustSize();
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
-    focusControl(rules_.ActiveControl);
+    focusControl(rules_.activeControl);
     return exec() == QDialog::Accepted;
 }
 
 void EingrenzungDialog::showState() {
-    groupBox1_->setVisible(rules_.GroupBox1Visible);
+    groupBox1_->setVisible(rules_.sortChoiceVisible);
     rbDatum_->setChecked(rules_.sort == EingrenzungRules::Sort::Datum);
     rbBelNr_->setChecked(rules_.sort == EingrenzungRules::Sort::Belegnummer);
     rbText_->setChecked(rules_.sort == EingrenzungRules::Sort::Buchungstext);
-    groupBox2_->setVisible(rules_.GroupBox2Visible);
+    groupBox2_->setVisible(rules_.amountChoiceVisible);
     brutto_->setChecked(!rules_.Netto);
     netto_->setChecked(rules_.Netto);
     QPalette p = netto_->palette();
@@ -141,21 +141,21 @@ void EingrenzungDialog::showState() {
                rules_.nettoRed() ? QColor(Qt::red) : palette().color(QPalette::WindowText));
     p.setColor(QPalette::ButtonText, p.color(QPalette::WindowText));
     netto_->setPalette(p);
-    mitKonten_->setVisible(rules_.MitKontenVisible);
-    mitKonten_->setChecked(rules_.MitKonten);
-    mitDetails_->setVisible(rules_.MitDetailsVisible);
-    mitDetails_->setChecked(rules_.MitDetails);
-    eVon_->setText(rules_.EVon);
-    eBis_->setText(rules_.EBis);
-    label7_->setVisible(rules_.Label7Visible);
+    mitKonten_->setVisible(rules_.mitKontenVisible);
+    mitKonten_->setChecked(rules_.mitKonten);
+    mitDetails_->setVisible(rules_.mitDetailsVisible);
+    mitDetails_->setChecked(rules_.mitDetails);
+    eVon_->setText(rules_.fromText);
+    eBis_->setText(rules_.toText);
+    label7_->setVisible(rules_.waitNoteVisible);
 }
 
 void EingrenzungDialog::takeInput() {
-    rules_.EVon = eVon_->text();
-    rules_.EBis = eBis_->text();
+    rules_.fromText = eVon_->text();
+    rules_.toText = eBis_->text();
     rules_.Netto = netto_->isChecked();
-    rules_.MitKonten = mitKonten_->isChecked();
-    rules_.MitDetails = mitDetails_->isChecked();
+    rules_.mitKonten = mitKonten_->isChecked();
+    rules_.mitDetails = mitDetails_->isChecked();
 }
 
 void EingrenzungDialog::okClicked() {
@@ -165,7 +165,7 @@ void EingrenzungDialog::okClicked() {
     if (ok)
         accept();
     else
-        focusControl(rules_.ActiveControl);
+        focusControl(rules_.activeControl);
 }
 
 void EingrenzungDialog::focusControl(const QString &name) {

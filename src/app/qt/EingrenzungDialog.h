@@ -29,8 +29,8 @@ public:
     // The widgets by their control names, for tests.
     QGroupBox *GroupBox1() const { return groupBox1_; }
     QRadioButton *Netto() const { return netto_; }
-    QLineEdit *EVon() const { return eVon_; }
-    QLineEdit *EBis() const { return eBis_; }
+    QLineEdit *fromText() const { return eVon_; }
+    QLineEdit *toText() const { return eBis_; }
     QLabel *Label7() const { return label7_; }
 
 protected:

@@ -21,7 +21,7 @@ class KontenPage : public QWidget {
 public:
     KontenPage(Shell &core, Ui &ui, QWidget *parent = nullptr);
 
-    QTableView *DBGrid1() const { return grid_; }
+    QTableView *gridView() const { return grid_; }
     TableModel *gridModel() const { return model_; }
     KontenDelegate *gridDelegate() const { return delegate_; }
     DbNavigator *DBNavigator1() const { return navigator_; }

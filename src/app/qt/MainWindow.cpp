@@ -255,11 +255,11 @@ void MainWindow::buildMenus(QWidget *buchenPage) {
                     QKeySequence(Qt::Key_Insert));
     p1.Speichern =
         action(p1.menu, QStringLiteral("Speichern"), QStringLiteral("B&uchungen speichern"));
-    p1.Splitting1 = action(p1.menu, QStringLiteral("Splitting1"), QStringLiteral("&Splitting"),
+    p1.Splitting = action(p1.menu, QStringLiteral("Splitting1"), QStringLiteral("&Splitting"),
                            QKeySequence(Qt::Key_F4));
-    p1.OffenePosten1 = action(p1.menu, QStringLiteral("OffenePosten1"),
+    p1.OffenePosten = action(p1.menu, QStringLiteral("OffenePosten1"),
                               QStringLiteral("&Offene Posten"), QKeySequence(Qt::Key_F8));
-    p1.Storno1 = action(p1.menu, QStringLiteral("Storno1"), QStringLiteral("S&torno"));
+    p1.Storno = action(p1.menu, QStringLiteral("Storno1"), QStringLiteral("S&torno"));
     p1.menu->addSeparator();
     p1.Favorithinzufuegen = action(p1.menu, QStringLiteral("Favorithinzufuegen"),
                                    QStringLiteral("&Favorit hinzufügen"));
@@ -268,15 +268,15 @@ void MainWindow::buildMenus(QWidget *buchenPage) {
     p1.menu->addSeparator();
     p1.Beenden = action(p1.menu, QStringLiteral("Beenden"), QStringLiteral("&Beenden"),
                         QKeySequence(Qt::ALT | Qt::Key_F4));
-    p1.OffenePosten1->setVisible(false);
+    p1.OffenePosten->setVisible(false);
     p1.Favorithinzufuegen->setEnabled(false);
     p1.Favoritloeschen->setEnabled(false);
     connect(p1.Beenden, &QAction::triggered, this, &QWidget::close);
     connect(p1.Neu, &QAction::triggered, this,
             [this] { runAction(*ui_, [this] { core_->entry().newRow(); }); });
     connect(p1.Speichern, &QAction::triggered, this, &MainWindow::transferBatch);
-    connect(p1.Storno1, &QAction::triggered, this, &MainWindow::showReversalDialog);
-    connect(p1.Splitting1, &QAction::triggered, this, [this] {
+    connect(p1.Storno, &QAction::triggered, this, &MainWindow::showReversalDialog);
+    connect(p1.Splitting, &QAction::triggered, this, [this] {
         // F4 fills the account field that has the focus; the rules must know which one it is.
         buchen_->syncFocus();
         runAction(*ui_, [this] { putSplittingAccount(core_->books(), core_->entry()); });
@@ -298,11 +298,11 @@ void MainWindow::buildMenus(QWidget *buchenPage) {
     p2.menu->setObjectName(QStringLiteral("PopupMenu2"));
     p2.menu->setToolTipsVisible(true);
     p2.Salden = action(p2.menu, QStringLiteral("Salden"), QStringLiteral("Salden neu berechnen"));
-    p2.Kontenblatt1 =
+    p2.Kontenblatt =
         action(p2.menu, QStringLiteral("Kontenblatt1"), QStringLiteral("Kontenblatt drucken..."));
-    p2.Kontenblatt1->setToolTip(QStringLiteral("erst gewünschtes Konto einstellen"));
-    p2.Kontenblatt1->setStatusTip(p2.Kontenblatt1->toolTip());
-    p2.Journal1 = action(p2.menu, QStringLiteral("Journal1"), QStringLiteral("Journal drucken..."));
+    p2.Kontenblatt->setToolTip(QStringLiteral("erst gewünschtes Konto einstellen"));
+    p2.Kontenblatt->setStatusTip(p2.Kontenblatt->toolTip());
+    p2.Journal = action(p2.menu, QStringLiteral("Journal1"), QStringLiteral("Journal drucken..."));
     p2.MUstVM = action(p2.menu, QStringLiteral("MUstVM"), QStringLiteral("Ust-Voranmeldung..."));
     p2.Saldenlisten = p2.menu->addMenu(QStringLiteral("Saldenlisten"));
     p2.Saldenlisten->setObjectName(QStringLiteral("Saldenlisten"));
@@ -312,9 +312,9 @@ void MainWindow::buildMenus(QWidget *buchenPage) {
         action(p2.Saldenlisten, QStringLiteral("MSalden2"), QStringLiteral("Saldenliste quer..."));
     p2.GuV = action(p2.menu, QStringLiteral("GuV"), QStringLiteral("Kurzübersicht GuV..."));
     p2.BWA = action(p2.menu, QStringLiteral("BWA"), QStringLiteral("BWA..."));
-    p2.Bilanz1 = action(p2.menu, QStringLiteral("Bilanz1"), QStringLiteral("Bilanz..."));
-    p2.Kontenblatt1->setProperty("helpContext", 21);
-    p2.Journal1->setProperty("helpContext", 22);
+    p2.Bilanz = action(p2.menu, QStringLiteral("Bilanz1"), QStringLiteral("Bilanz..."));
+    p2.Kontenblatt->setProperty("helpContext", 21);
+    p2.Journal->setProperty("helpContext", 22);
     p2.MUstVM->setProperty("helpContext", 23);
     p2.Saldenlisten->menuAction()->setProperty("helpContext", 24);
     p2.MSalden->setProperty("helpContext", 24);
@@ -380,8 +380,8 @@ bool MainWindow::create() {
         showHelp(page >= 0 && page < 3 ? pageContexts[page] : 0);
     });
     setGeometry(core_->window.geometry);
-    applyColumnWidths(konten_->DBGrid1(), konten_->gridModel(), core_->window.grid1Widths);
-    applyColumnWidths(buchen_->DBGrid2(), buchen_->gridModel(), core_->window.grid2Widths);
+    applyColumnWidths(konten_->gridView(), konten_->gridModel(), core_->window.grid1Widths);
+    applyColumnWidths(buchen_->gridView(), buchen_->gridModel(), core_->window.grid2Widths);
     applySkin();
     createReports();
     syncControls();
@@ -426,10 +426,10 @@ void MainWindow::setReportControlEnabled(const QString &control, bool enabled) {
     // A launcher names its button; the menu entry of the same report goes with it.
     if (control == QLatin1String("SBJournal")) {
         konten_->SBJournal()->setEnabled(enabled);
-        popup2_.Journal1->setEnabled(enabled);
+        popup2_.Journal->setEnabled(enabled);
     } else if (control == QLatin1String("KBlatt")) {
         konten_->KBlatt()->setEnabled(enabled);
-        popup2_.Kontenblatt1->setEnabled(enabled);
+        popup2_.Kontenblatt->setEnabled(enabled);
     } else if (auto *w = findChild<QWidget *>(control)) {
         w->setEnabled(enabled);
     }
@@ -442,13 +442,13 @@ void MainWindow::connectReports() {
     };
     wire(sbDruck_, &QToolButton::clicked, &reports::printStapel);
     wire(konten_->SBJournal(), &QPushButton::clicked, &reports::printJournal);
-    wire(popup2_.Journal1, &QAction::triggered, &reports::printJournal);
+    wire(popup2_.Journal, &QAction::triggered, &reports::printJournal);
     wire(popup2_.MUstVM, &QAction::triggered, &reports::printUstVa);
     wire(popup2_.MSalden, &QAction::triggered, &reports::printSaldenliste);
     wire(popup2_.MSalden2, &QAction::triggered, &reports::printSaldenlisteQuer);
     wire(popup2_.GuV, &QAction::triggered, &reports::printGuv);
     wire(popup2_.BWA, &QAction::triggered, &reports::printBwa);
-    wire(popup2_.Bilanz1, &QAction::triggered, &reports::printBilanzOverview);
+    wire(popup2_.Bilanz, &QAction::triggered, &reports::printBilanzOverview);
 
     auto accountSheet = [this] {
         launchReport([this](reports::ReportContext &ctx) {
@@ -456,8 +456,8 @@ void MainWindow::connectReports() {
         });
     };
     connect(konten_->KBlatt(), &QPushButton::clicked, this, accountSheet);
-    connect(popup2_.Kontenblatt1, &QAction::triggered, this, accountSheet);
-    connect(konten_->DBGrid1(), &QAbstractItemView::doubleClicked, this, accountSheet);
+    connect(popup2_.Kontenblatt, &QAction::triggered, this, accountSheet);
+    connect(konten_->gridView(), &QAbstractItemView::doubleClicked, this, accountSheet);
 }
 
 void MainWindow::applySkin() {
@@ -476,14 +476,14 @@ void MainWindow::applySkin() {
 void MainWindow::syncControls() {
     const auto &c = core_->controls;
     bOP_->setVisible(c.bopVisible);
-    popup1_.OffenePosten1->setVisible(c.bopVisible);
+    popup1_.OffenePosten->setVisible(c.bopVisible);
     bSpeichern_->setEnabled(c.bSpeichernEnabled);
     sbDruck_->setEnabled(c.sbDruckEnabled);
     // "S&torno", "B&uchungen speichern" and "&Beenden" follow "&Neu"; "&Splitting" is there
     // exactly while a row is being entered.
-    for (QAction *a : {popup1_.Neu, popup1_.Storno1, popup1_.Speichern, popup1_.Beenden})
+    for (QAction *a : {popup1_.Neu, popup1_.Storno, popup1_.Speichern, popup1_.Beenden})
         a->setEnabled(c.neuEnabled);
-    popup1_.Splitting1->setEnabled(c.splittingEnabled);
+    popup1_.Splitting->setEnabled(c.splittingEnabled);
     popup1_.Favorithinzufuegen->setEnabled(c.favAddEnabled);
     popup1_.Favoritloeschen->setEnabled(c.favDelEnabled);
     buchen_->setCashBasisColumns(c.cashBasisColumns);
@@ -595,8 +595,8 @@ void MainWindow::showAbout() {
 }
 
 void MainWindow::closeEvent(QCloseEvent *e) {
-    storeColumnWidths(konten_->DBGrid1(), konten_->gridModel(), core_->window.grid1Widths);
-    storeColumnWidths(buchen_->DBGrid2(), buchen_->gridModel(), core_->window.grid2Widths);
+    storeColumnWidths(konten_->gridView(), konten_->gridModel(), core_->window.grid1Widths);
+    storeColumnWidths(buchen_->gridView(), buchen_->gridModel(), core_->window.grid2Widths);
     core_->window.geometry = (isMaximized() || isFullScreen()) ? normalGeometry() : geometry();
     if (core_->close())
         e->accept();

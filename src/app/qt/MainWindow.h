@@ -48,7 +48,7 @@ public:
     Shell &core() { return *core_; }
     Ui &ui();
 
-    PageControl *PageControl1() const { return pages_; }
+    PageControl *pageControl() const { return pages_; }
     BuchenPage *buchenPage() const { return buchen_; }
     KontenPage *kontenPage() const { return konten_; }
     EinstellungPage *einstellungPage() const { return einstellung_; }
@@ -61,23 +61,23 @@ public:
     QToolButton *SBEnde() const { return sbEnde_; }
 
     QLabel *statusPanel(int i) const { return (i >= 0 && i < 4) ? panels_[i] : nullptr; }
-    QProgressBar *ProgressBar1() const { return gauge_; }
+    QProgressBar *progressBar() const { return gauge_; }
 
-    struct PopupMenu1Items {
+    struct EntryMenuItems {
         QMenu *menu = nullptr;
-        QAction *Neu = nullptr, *Speichern = nullptr, *Splitting1 = nullptr,
-                *OffenePosten1 = nullptr, *Storno1 = nullptr, *Favorithinzufuegen = nullptr,
+        QAction *Neu = nullptr, *Speichern = nullptr, *Splitting = nullptr,
+                *OffenePosten = nullptr, *Storno = nullptr, *Favorithinzufuegen = nullptr,
                 *Favoritloeschen = nullptr, *Beenden = nullptr;
     };
-    struct PopupMenu2Items {
+    struct AccountsMenuItems {
         QMenu *menu = nullptr;
-        QAction *Salden = nullptr, *Kontenblatt1 = nullptr, *Journal1 = nullptr, *MUstVM = nullptr;
+        QAction *Salden = nullptr, *Kontenblatt = nullptr, *Journal = nullptr, *MUstVM = nullptr;
         QMenu *Saldenlisten = nullptr;
         QAction *MSalden = nullptr, *MSalden2 = nullptr, *GuV = nullptr, *BWA = nullptr,
-                *Bilanz1 = nullptr;
+                *Bilanz = nullptr;
     };
-    const PopupMenu1Items &PopupMenu1() const { return popup1_; }
-    const PopupMenu2Items &PopupMenu2() const { return popup2_; }
+    const EntryMenuItems &entryMenu() const { return popup1_; }
+    const AccountsMenuItems &accountsMenu() const { return popup2_; }
 
     // The reversal dialog once "S&torno" has opened it, else null.
     ReversalDialog *journalDialog() const { return journalDialog_; }
@@ -135,8 +135,8 @@ private:
     EinstellungPage *einstellung_ = nullptr;
     DbNavigator *navigator2_ = nullptr;
     QToolButton *bSpeichern_ = nullptr, *sbDruck_ = nullptr, *bOP_ = nullptr, *sbEnde_ = nullptr;
-    PopupMenu1Items popup1_;
-    PopupMenu2Items popup2_;
+    EntryMenuItems popup1_;
+    AccountsMenuItems popup2_;
     QLabel *panels_[4] = {};
     QProgressBar *gauge_ = nullptr;
     QStringList shownBookingTexts_;

@@ -19,7 +19,7 @@ public:
     explicit ReversalDialog(Shell &core, QWidget *parent = nullptr);
     ~ReversalDialog() override;
 
-    QTableView *DBGrid1() const { return grid_; }
+    QTableView *gridView() const { return grid_; }
     TableModel *gridModel() const { return model_; }
     QPushButton *bbOK() const { return ok_; }
     QPushButton *bbCancel() const { return cancel_; }
