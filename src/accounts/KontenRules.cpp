@@ -19,9 +19,9 @@ bool numberIn(Table &t, qint64 nr)
 }
 } // namespace
 
-KontenRules::KontenRules(BooksSession &fb) : fb_(fb)
+KontenRules::KontenRules(BooksSession &fb) : m_fb(fb)
 {
-    Table &k = fb_.kontenGrid;
+    Table &k = m_fb.kontenGrid;
     k.beforeEdit = [this](Table &t) { beforeKontoEdit(t); };
     k.beforeDelete = [this](Table &t) { beforeKontoDelete(t); };
     k.beforePost = [this](Table &t) { beforeKontoPost(t); };
@@ -33,24 +33,24 @@ KontenRules::KontenRules(BooksSession &fb) : fb_(fb)
 bool KontenRules::inUse(qint64 ktoNr, Money saldo) const
 {
     if (!saldo.isZero()) return true;
-    return numberIn(fb_.stapel, ktoNr) || numberIn(fb_.journal, ktoNr);
+    return numberIn(m_fb.stapel, ktoNr) || numberIn(m_fb.journal, ktoNr);
 }
 
 void KontenRules::beforeKontoEdit(Table &t)
 {
-    fb_.checkNoDataOperation();
+    m_fb.checkNoDataOperation();
     if (selectedColumn >= 5) return;
     if (inUse(t.asInt(QStringLiteral("KtoNr")), t.asMoney(QStringLiteral("Saldo")))) {
-        fb_.ui().error(QStringLiteral("Konto wird benutzt und kann nicht verändert werden!"));
+        m_fb.ui().error(QStringLiteral("Konto wird benutzt und kann nicht verändert werden!"));
         throw SilentAbort();
     }
 }
 
 void KontenRules::beforeKontoDelete(Table &t)
 {
-    fb_.checkNoDataOperation();
+    m_fb.checkNoDataOperation();
     if (inUse(t.asInt(QStringLiteral("KtoNr")), t.asMoney(QStringLiteral("Saldo")))) {
-        fb_.ui().error(QStringLiteral("Konto wird benutzt und kann nicht gelöscht werden!"));
+        m_fb.ui().error(QStringLiteral("Konto wird benutzt und kann nicht gelöscht werden!"));
         throw SilentAbort();
     }
 }
@@ -59,12 +59,12 @@ void KontenRules::beforeKontoPost(Table &t)
 {
     const qint64 nr = t.asInt(QStringLiteral("KtoNr"));
     if (!t.isNull(QStringLiteral("KtoNr")) && (nr < 10 || nr > 9999999)) {
-        fb_.ui().error(QStringLiteral("Die Kontonummer muss zwischen 10 und 9999999 liegen."));
+        m_fb.ui().error(QStringLiteral("Die Kontonummer muss zwischen 10 und 9999999 liegen."));
         throw SilentAbort();
     }
     const qint64 bwa = t.asInt(QStringLiteral("BWA"));
     if (bwa >= 1000 && bwa % 1000 == 0) {
-        fb_.ui().error(QStringLiteral("Bitte keine BWA-Sektionen zuordnen!"));
+        m_fb.ui().error(QStringLiteral("Bitte keine BWA-Sektionen zuordnen!"));
         throw SilentAbort();
     }
 }
@@ -76,22 +76,22 @@ void KontenRules::onKontoNewRecord(Table &t)
     t.setMoney(QStringLiteral("Haben"), Money());
 }
 
-void KontenRules::afterKontoPost(Table &) { fb_.notify(BooksEvent::ChartChanged); }
+void KontenRules::afterKontoPost(Table &) { m_fb.notify(BooksEvent::ChartChanged); }
 
 void KontenRules::changeArt(int art)
 {
-    Table &t = fb_.kontenGrid;
+    Table &t = m_fb.kontenGrid;
     if (!t.isEditing()) t.edit();
     t.setValue(QStringLiteral("Art"), art);
-    t.setValue(QStringLiteral("Mwst"), art < 4 ? fb_.settings.mwstSatz.toInt() / 10.0 : 0.0);
+    t.setValue(QStringLiteral("Mwst"), art < 4 ? m_fb.settings.mwstSatz.toInt() / 10.0 : 0.0);
 }
 
 void KontenRules::setOpening(const QString &side, const QString &other, const QString &text, int sign)
 {
-    Table &t = fb_.kontenGrid;
+    Table &t = m_fb.kontenGrid;
     if (!t.isEditing()) t.edit();
     if (!t.asMoney(other).isZero()) {
-        fb_.ui().warning(QStringLiteral("Nur ein Vortrag in Soll oder Haben möglich!"));
+        m_fb.ui().warning(QStringLiteral("Nur ein Vortrag in Soll oder Haben möglich!"));
         t.setMoney(side, Money());
         return;
     }
@@ -124,23 +124,23 @@ bool KontenRules::wrongSide(int art, Money saldo)
 
 int KontenRules::balanceColour(int art, Money saldo, bool selected) const
 {
-    if (!fb_.settings.fSaldo || !wrongSide(art, saldo)) return -1;
-    return selected ? fb_.settings.fSaldo2 : fb_.settings.fSaldo1;
+    if (!m_fb.settings.fSaldo || !wrongSide(art, saldo)) return -1;
+    return selected ? m_fb.settings.fSaldo2 : m_fb.settings.fSaldo1;
 }
 
 void KontenRules::setSearchText(const QString &text)
 {
     searchText = text;
-    newSearch_ = true;
+    m_newSearch = true;
 }
 
 bool KontenRules::searchNext()
 {
-    Table &t = fb_.kontenGrid;
+    Table &t = m_fb.kontenGrid;
     t.checkBrowseMode();
     const qint64 start = t.bookmark();
-    const int from = newSearch_ ? 0 : t.recNo() + 1;
-    newSearch_ = false;
+    const int from = m_newSearch ? 0 : t.recNo() + 1;
+    m_newSearch = false;
     t.disableControls();
     bool found = false;
     if (!searchText.isEmpty()) {
@@ -154,16 +154,16 @@ bool KontenRules::searchNext()
     }
     if (!found && start) t.gotoBookmark(start);
     t.enableControls();
-    if (!found) fb_.ui().beep();
+    if (!found) m_fb.ui().beep();
     return found;
 }
 
 void KontenRules::loadChart(bool skr03)
 {
-    const QString base = fb_.baseDataFolder();
-    fb_.konten.close();
-    fb_.kontenGrid.close();
-    if (auto *op = fb_.openItems()) op->CloseAll();
+    const QString base = m_fb.baseDataFolder();
+    m_fb.konten.close();
+    m_fb.kontenGrid.close();
+    if (auto *op = m_fb.openItems()) op->CloseAll();
     QString failure;
     try {
         TableFile::copy(TableFile::resolve(base, skr03 ? QStringLiteral("Datev03.db") : QStringLiteral("Datev04.db")),
@@ -171,19 +171,19 @@ void KontenRules::loadChart(bool skr03)
     } catch (const EngineError &e) {
         failure = e.message();
     }
-    fb_.openTableInFolder(fb_.konten, fb_.currentDataFolder());
-    fb_.openTableInFolder(fb_.kontenGrid, fb_.currentDataFolder());
-    if (auto *op = fb_.openItems()) op->FDatenCreate();
-    fb_.notify(BooksEvent::ChartChanged);
+    m_fb.openTableInFolder(m_fb.konten, m_fb.currentDataFolder());
+    m_fb.openTableInFolder(m_fb.kontenGrid, m_fb.currentDataFolder());
+    if (auto *op = m_fb.openItems()) op->FDatenCreate();
+    m_fb.notify(BooksEvent::ChartChanged);
     if (!failure.isEmpty()) {
-        fb_.ui().error(failure);
+        m_fb.ui().error(failure);
         return;
     }
     if (skr03) {
-        fb_.settings.skontoErh = QStringLiteral("3730");
-        fb_.settings.skontoGew = QStringLiteral("8730");
-        fb_.settings.vorsteuer = QStringLiteral("1570");
-        fb_.settings.kontoMwst = QStringLiteral("1770");
+        m_fb.settings.skontoErh = QStringLiteral("3730");
+        m_fb.settings.skontoGew = QStringLiteral("8730");
+        m_fb.settings.vorsteuer = QStringLiteral("1570");
+        m_fb.settings.kontoMwst = QStringLiteral("1770");
     }
-    fb_.notify(BooksEvent::ChartChanged);
+    m_fb.notify(BooksEvent::ChartChanged);
 }

@@ -45,6 +45,6 @@ public:
 private:
     void loadChart(bool skr03);
     void setOpening(const QString &side, const QString &other, const QString &text, int sign);
-    BooksSession &fb_;
-    bool newSearch_ = true;
+    BooksSession &m_fb;
+    bool m_newSearch = true;
 };

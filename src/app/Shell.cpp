@@ -25,25 +25,25 @@ const int kGrid2Width[] = {85, 70, 60, 60, 220, 100, 90, 100, 60, 90, 70};
 
 QString MervaLink::moduleFileName() { return QStringLiteral("librechbuch.so"); }
 
-Shell::Shell(Ui &ui, const QString &programFolder) : ui_(ui), books_(ui, programFolder)
+Shell::Shell(Ui &ui, const QString &programFolder) : m_ui(ui), m_books(ui, programFolder)
 {
     for (size_t i = 0; i < std::size(kGrid1); ++i)
         window.grid1Widths[QString::fromLatin1(kGrid1[i])] = kGrid1Width[i];
     for (size_t i = 0; i < std::size(kGrid2); ++i)
         window.grid2Widths[QString::fromLatin1(kGrid2[i])] = kGrid2Width[i];
-    books_.listener = [this](BooksEvent e) { onBooksEvent(e); };
-    entry_ = std::make_unique<BuchungRules>(books_);
-    chart_ = std::make_unique<KontenRules>(books_);
-    entry_->closeReversalDialog = [this] {
-        if (journalDialog_ && journalDialog_->visible()) journalDialog_->hide();
+    m_books.listener = [this](BooksEvent e) { onBooksEvent(e); };
+    m_entry = std::make_unique<BuchungRules>(m_books);
+    m_chart = std::make_unique<KontenRules>(m_books);
+    m_entry->closeReversalDialog = [this] {
+        if (m_journalDialog && m_journalDialog->visible()) m_journalDialog->hide();
     };
 }
 
 Shell::~Shell()
 {
-    books_.listener = nullptr;
-    books_.setOpenItems(nullptr);
-    if (pluginLoader_) pluginLoader_->unload();
+    m_books.listener = nullptr;
+    m_books.setOpenItems(nullptr);
+    if (m_pluginLoader) m_pluginLoader->unload();
 }
 
 QString Shell::programSettingsPath() const
@@ -60,31 +60,31 @@ void Shell::setStatus(int panel, const QString &text)
 {
     if (panel < 0 || panel > 3) return;
     status[panel] = text;
-    ui_.status(panel, text);
+    m_ui.status(panel, text);
 }
 
 void Shell::updateYearButtons()
 {
-    controls.delJahrEnabled = books_.presentYearOpen();
-    const QDate end = books_.settings.periodEnd();
-    controls.jWechselEnabled = controls.delJahrEnabled && end.isValid() && books_.today() > end;
+    controls.delJahrEnabled = m_books.presentYearOpen();
+    const QDate end = m_books.settings.periodEnd();
+    controls.jWechselEnabled = controls.delJahrEnabled && end.isValid() && m_books.today() > end;
     controls.kSaldouebertrEnabled = !controls.delJahrEnabled;
 }
 
 void Shell::onBooksEvent(BooksEvent event)
 {
     Controls &c = controls;
-    const Table &batch = books_.stapel;
+    const Table &batch = m_books.stapel;
     switch (event) {
     case BooksEvent::YearOpened:
-        setStatus(2, books_.yearFolderName());
-        c.cashBasisColumns = books_.settings.istSteuer;
+        setStatus(2, m_books.yearFolderName());
+        c.cashBasisColumns = m_books.settings.istSteuer;
         updateYearButtons();
         break;
-    case BooksEvent::JournalChanged: setStatus(0, books_.journalCountText()); break;
+    case BooksEvent::JournalChanged: setStatus(0, m_books.journalCountText()); break;
     case BooksEvent::ChartChanged:
-        setStatus(1, books_.accountCountText());
-        c.skrButtonsVisible = books_.konten.isActive() && books_.konten.isEmpty();
+        setStatus(1, m_books.accountCountText());
+        c.skrButtonsVisible = m_books.konten.isActive() && m_books.konten.isEmpty();
         break;
     case BooksEvent::BatchStateChanged:
         c.neuEnabled = batch.isBrowse();
@@ -111,16 +111,16 @@ void Shell::onBooksEvent(BooksEvent event)
     case BooksEvent::BatchPrintFinished: c.sbDruckEnabled = true; break;
     case BooksEvent::YearChangeFinished:
         c.jWechselEnabled = false;
-        setStatus(0, books_.journalCountText());
+        setStatus(0, m_books.journalCountText());
         break;
     case BooksEvent::OldYearToggled:
-        altBuchCaption = books_.presentYearOpen() ? QStringLiteral("Alte Buchungsdaten")
+        altBuchCaption = m_books.presentYearOpen() ? QStringLiteral("Alte Buchungsdaten")
                                                   : QStringLiteral("Aktuelle Buchungsdaten");
         if (resetFilterOrder) resetFilterOrder();
-        setStatus(0, books_.journalCountText());
-        setStatus(1, books_.accountCountText());
+        setStatus(0, m_books.journalCountText());
+        setStatus(1, m_books.accountCountText());
         break;
-    case BooksEvent::CashBasisChanged: c.cashBasisColumns = books_.settings.istSteuer; break;
+    case BooksEvent::CashBasisChanged: c.cashBasisColumns = m_books.settings.istSteuer; break;
     case BooksEvent::DataOperationStarted: setStatus(3, QString()); break;
     }
     notifyControls();
@@ -130,14 +130,14 @@ bool Shell::start(const QRect &screen, QDate today)
 {
     auto prog = openProgramSettings(programSettingsPath());
     if (prog->damaged())
-        ui_.warning(QStringLiteral("Die Einstellungsdatei %1 ist beschädigt. Es werden Standardwerte verwendet.")
+        m_ui.warning(QStringLiteral("Die Einstellungsdatei %1 ist beschädigt. Es werden Standardwerte verwendet.")
                         .arg(QDir::toNativeSeparators(prog->path())));
 
     // Help pages: a folder of HTML pages named after the program, one page per context.
     helpFolder = programFolder() + QStringLiteral("/ledra-hilfe");
     helpAvailable = QFileInfo(helpFolder + QStringLiteral("/index.html")).isFile();
     if (!helpAvailable && checkHelp)
-        ui_.warning(QStringLiteral("Hilfe-Datei nicht gefunden:\r") + QDir::toNativeSeparators(helpFolder));
+        m_ui.warning(QStringLiteral("Hilfe-Datei nicht gefunden:\r") + QDir::toNativeSeparators(helpFolder));
 
     const QString sec = QStringLiteral("FBuchhaltung");
     QRect g = window.geometry;
@@ -157,21 +157,21 @@ bool Shell::start(const QRect &screen, QDate today)
         it.value() = prog->readInteger(QStringLiteral("DBGrid1"), it.key(), it.value());
     for (auto it = window.grid2Widths.begin(); it != window.grid2Widths.end(); ++it)
         it.value() = prog->readInteger(QStringLiteral("DBGrid2"), it.key(), it.value());
-    books_.folders = FolderSettings::read(*prog, programFolder());
-    if (!dataFolderOverride.isEmpty()) books_.folders.baseDataFolder = QDir::fromNativeSeparators(dataFolderOverride);
-    books_.folders.baseDataFolder = QDir::cleanPath(books_.folders.baseDataFolder);
+    m_books.folders = FolderSettings::read(*prog, programFolder());
+    if (!dataFolderOverride.isEmpty()) m_books.folders.baseDataFolder = QDir::fromNativeSeparators(dataFolderOverride);
+    m_books.folders.baseDataFolder = QDir::cleanPath(m_books.folders.baseDataFolder);
     prog.reset();
 
     try {
         bindMerva();
-        books_.open(today);
+        m_books.open(today);
     } catch (const SilentAbort &) {
         return false;
     } catch (const EngineError &e) {
-        ui_.error(e.message() + QStringLiteral("\rProgramm wird beendet!"));
+        m_ui.error(e.message() + QStringLiteral("\rProgramm wird beendet!"));
         return false;
     } catch (const std::exception &e) {
-        ui_.error(QString::fromUtf8(e.what()) + QStringLiteral("\rProgramm wird beendet!"));
+        m_ui.error(QString::fromUtf8(e.what()) + QStringLiteral("\rProgramm wird beendet!"));
         return false;
     }
 
@@ -186,10 +186,10 @@ void Shell::bindMerva()
     merva.folder = QFileInfo(programFolder()).absolutePath() + QStringLiteral("/MERVA/");
     const QString module = merva.folder + MervaLink::moduleFileName();
     if (!QFileInfo(module).isFile()) return;
-    mervaModule_ = std::make_unique<QLibrary>(module);
-    if (!mervaModule_->load()) {
-        const QString err = mervaModule_->errorString();
-        mervaModule_.reset();
+    m_mervaModule = std::make_unique<QLibrary>(module);
+    if (!m_mervaModule->load()) {
+        const QString err = m_mervaModule->errorString();
+        m_mervaModule.reset();
         throw std::runtime_error(QStringLiteral("Das Rechnungsbuch-Modul %1 kann nicht geladen werden: %2")
                                      .arg(QDir::toNativeSeparators(module), err).toStdString());
     }
@@ -201,9 +201,9 @@ void Shell::bindMerva()
     merva.client = ini.readInteger(O, QStringLiteral("Client"), 0);
     merva.skinFolder = merva.folder + QStringLiteral("Skins");
     merva.skinActive = QFileInfo(merva.skinFolder).isDir() && !merva.skin.isEmpty();
-    rechDaten_ = std::make_unique<RechnungsbuchStore>();
-    rechDaten_->MitProtokoll = merva.client > 0;
-    rechDaten_->open(merva.dataFolder);
+    m_rechDaten = std::make_unique<RechnungsbuchStore>();
+    m_rechDaten->MitProtokoll = merva.client > 0;
+    m_rechDaten->open(merva.dataFolder);
 }
 
 void Shell::loadPlugin()
@@ -211,51 +211,51 @@ void Shell::loadPlugin()
     controls.bopVisible = false;
     const QString file = programFolder() + QStringLiteral("/klaro.so");
     if (!QFileInfo(file).isFile()) return;
-    pluginLoader_ = std::make_unique<QPluginLoader>(file);
-    auto *m = qobject_cast<OpenItemsModule *>(pluginLoader_->instance());
+    m_pluginLoader = std::make_unique<QPluginLoader>(file);
+    auto *m = qobject_cast<OpenItemsModule *>(m_pluginLoader->instance());
     if (!m) {
         // A plug-in that cannot be loaded is treated like an absent one, but said.
-        ui_.warning(QStringLiteral("Das Modul Offene Posten (%1) kann nicht geladen werden:\r%2")
-                        .arg(QDir::toNativeSeparators(file), pluginLoader_->errorString()));
-        pluginLoader_.reset();
+        m_ui.warning(QStringLiteral("Das Modul Offene Posten (%1) kann nicht geladen werden:\r%2")
+                        .arg(QDir::toNativeSeparators(file), m_pluginLoader->errorString()));
+        m_pluginLoader.reset();
         return;
     }
-    books_.setOpenItems(m);
+    m_books.setOpenItems(m);
     controls.bopVisible = true;
     m->create(nullptr);
-    m->FormInit(books_.folders.baseDataFolder, QStringLiteral("€"));
+    m->FormInit(m_books.folders.baseDataFolder, QStringLiteral("€"));
     m->setCustomerFolder(merva.dataFolder);
 }
 
 StornoRules &Shell::reversalDialog()
 {
-    if (!journalDialog_) journalDialog_ = std::make_unique<StornoRules>(books_, *entry_);
-    return *journalDialog_;
+    if (!m_journalDialog) m_journalDialog = std::make_unique<StornoRules>(m_books, *m_entry);
+    return *m_journalDialog;
 }
 
 void Shell::setOpenItemsForTest(OpenItemsModule *m)
 {
-    books_.setOpenItems(m);
+    m_books.setOpenItems(m);
     controls.bopVisible = m != nullptr;
     notifyControls();
 }
 
 bool Shell::close(bool interactive)
 {
-    if (!books_.stapel.isActive()) return true;
-    if (books_.stapel.isEditing()) {
-        ui_.alert(QStringLiteral("Bitte noch die Buchung speichern!\r(Das Häkchen klicken)"));
+    if (!m_books.stapel.isActive()) return true;
+    if (m_books.stapel.isEditing()) {
+        m_ui.alert(QStringLiteral("Bitte noch die Buchung speichern!\r(Das Häkchen klicken)"));
         return false;
     }
-    if (interactive && !books_.stapel.isEmpty() &&
-        ui_.confirm(QStringLiteral("Buchungen im Stapel lassen und beenden?  "), Btn::YesNo) != Btn::Yes)
+    if (interactive && !m_books.stapel.isEmpty() &&
+        m_ui.confirm(QStringLiteral("Buchungen im Stapel lassen und beenden?  "), Btn::YesNo) != Btn::Yes)
         return false;
     try {
-        if (rechDaten_) {
-            rechDaten_->close();
-            rechDaten_.reset();
+        if (m_rechDaten) {
+            m_rechDaten->close();
+            m_rechDaten.reset();
         }
-        mervaModule_.reset();
+        m_mervaModule.reset();
         if (!interactive) throw SilentAbort();
         auto prog = openProgramSettings(programSettingsPath());
         const QString sec = QStringLiteral("FBuchhaltung");
@@ -271,31 +271,31 @@ bool Shell::close(bool interactive)
         prog->save();
     } catch (const SilentAbort &) {
     } catch (const std::exception &e) {
-        ui_.error(QString::fromUtf8(e.what()));
+        m_ui.error(QString::fromUtf8(e.what()));
     }
     try {
-        books_.saveYearSettings(books_.currentDataFolder());
+        m_books.saveYearSettings(m_books.currentDataFolder());
     } catch (const std::exception &e) {
-        ui_.error(QString::fromUtf8(e.what()));
+        m_ui.error(QString::fromUtf8(e.what()));
     }
     if (controls.bopVisible) {
         controls.bopVisible = false;
-        books_.setOpenItems(nullptr);
-        if (pluginLoader_) pluginLoader_->unload();
-        pluginLoader_.reset();
+        m_books.setOpenItems(nullptr);
+        if (m_pluginLoader) m_pluginLoader->unload();
+        m_pluginLoader.reset();
     }
-    books_.close();
+    m_books.close();
     return true;
 }
 
 bool Shell::mayLeavePage()
 {
     bool allowed = true;
-    switch (books_.page) {
-    case Page::Buchen: allowed = !books_.stapel.isActive() || books_.stapel.isBrowse(); break;
+    switch (m_books.page) {
+    case Page::Buchen: allowed = !m_books.stapel.isActive() || m_books.stapel.isBrowse(); break;
     case Page::Einstellung:
         try {
-            ui_.focus(QStringLiteral("Vorsteuer"));
+            m_ui.focus(QStringLiteral("Vorsteuer"));
             leaveSettingsField();
             settingsFocus = QStringLiteral("Vorsteuer");
         } catch (...) {
@@ -304,59 +304,59 @@ bool Shell::mayLeavePage()
         }
         break;
     case Page::Konten:
-        if (books_.kontenGrid.isEditing()) {
+        if (m_books.kontenGrid.isEditing()) {
             try {
-                books_.kontenGrid.post();
+                m_books.kontenGrid.post();
             } catch (const SilentAbort &) {
                 allowed = false;
             } catch (const EngineError &e) {
-                ui_.error(e.message());
+                m_ui.error(e.message());
                 allowed = false;
             }
         }
-        allowed = allowed && (!books_.kontenGrid.isActive() || books_.kontenGrid.isBrowse());
+        allowed = allowed && (!m_books.kontenGrid.isActive() || m_books.kontenGrid.isBrowse());
         break;
     }
-    if (!allowed) ui_.info(QStringLiteral("Bitte erst die Dateneingabe beenden."));
+    if (!allowed) m_ui.info(QStringLiteral("Bitte erst die Dateneingabe beenden."));
     return allowed;
 }
 
 void Shell::pageChanged(Page newPage)
 {
-    books_.page = newPage;
+    m_books.page = newPage;
     if (newPage == Page::Einstellung) {
-        if (books_.konten.isActive()) books_.konten.refresh();
-        controls.skrButtonsVisible = books_.konten.isActive() && books_.konten.recordCount() == 0;
+        if (m_books.konten.isActive()) m_books.konten.refresh();
+        controls.skrButtonsVisible = m_books.konten.isActive() && m_books.konten.recordCount() == 0;
     } else if (newPage == Page::Konten) {
-        if (books_.kontenGrid.isActive()) books_.kontenGrid.refresh();
+        if (m_books.kontenGrid.isActive()) m_books.kontenGrid.refresh();
     }
     notifyControls();
 }
 
 bool Shell::leavePeriodStart()
 {
-    if (YearSettings::normaliseDate(books_.settings.buchVon)) return true;
-    ui_.focus(QStringLiteral("EBuchVon"));
-    ui_.error(QStringLiteral("'%1' ist kein gültiges Datum").arg(books_.settings.buchVon));
+    if (YearSettings::normaliseDate(m_books.settings.buchVon)) return true;
+    m_ui.focus(QStringLiteral("EBuchVon"));
+    m_ui.error(QStringLiteral("'%1' ist kein gültiges Datum").arg(m_books.settings.buchVon));
     return false;
 }
 
 bool Shell::leavePeriodEnd()
 {
-    if (YearSettings::normaliseDate(books_.settings.buchBis)) {
-        books_.settings.currency = QDate(2002, 1, 1) > books_.settings.periodEnd() ? QStringLiteral("DM") : QStringLiteral("€");
+    if (YearSettings::normaliseDate(m_books.settings.buchBis)) {
+        m_books.settings.currency = QDate(2002, 1, 1) > m_books.settings.periodEnd() ? QStringLiteral("DM") : QStringLiteral("€");
         return true;
     }
-    ui_.focus(QStringLiteral("EBuchBis"));
-    ui_.error(QStringLiteral("'%1' ist kein gültiges Datum").arg(books_.settings.buchBis));
+    m_ui.focus(QStringLiteral("EBuchBis"));
+    m_ui.error(QStringLiteral("'%1' ist kein gültiges Datum").arg(m_books.settings.buchBis));
     return false;
 }
 
-void Shell::leaveAccountField() { books_.settings.trimKosten13b(); }
+void Shell::leaveAccountField() { m_books.settings.trimKosten13b(); }
 
 void Shell::pickColor(int &color)
 {
-    if (auto c = ui_.chooseColor(color)) color = *c;
+    if (auto c = m_ui.chooseColor(color)) color = *c;
 }
 
 void Shell::leaveSettingsField()

@@ -44,8 +44,8 @@ public:
     Shell(const Shell &) = delete;
     Shell &operator=(const Shell &) = delete;
 
-    BooksSession &books() { return books_; }
-    const BooksSession &books() const { return books_; }
+    BooksSession &books() { return m_books; }
+    const BooksSession &books() const { return m_books; }
     MervaLink merva;
 
     // --- window state kept in the program settings file ---
@@ -100,26 +100,26 @@ public:
     bool leavePeriodStart();
     bool leavePeriodEnd();
     void leaveAccountField(); // Vorsteuer, KontoMwst, SkontoErh, SkontoGew, Kosten13b
-    void setMwstSatz(const QString &digits) { books_.settings.setMwstSatz(digits); }
+    void setMwstSatz(const QString &digits) { m_books.settings.setMwstSatz(digits); }
     void pickColor(int &color);
     // Runs the exit check of the focused settings field; throws SilentAbort when it fails.
     void leaveSettingsField();
 
     // Open-items plug-in while loaded.
-    OpenItemsModule *openItems() const { return books_.openItems(); }
+    OpenItemsModule *openItems() const { return m_books.openItems(); }
     void setOpenItemsForTest(OpenItemsModule *m);
 
     // The page "Buchen": entry, validation, balances and transfer.
-    BuchungRules &entry() { return *entry_; }
+    BuchungRules &entry() { return *m_entry; }
     // The page "Konten": rules of the accounts grid, search, standard charts.
-    KontenRules &chart() { return *chart_; }
+    KontenRules &chart() { return *m_chart; }
     // The invoicing program's tables while it is installed, else null.
-    RechnungsbuchStore *rechDaten() const { return rechDaten_.get(); }
+    RechnungsbuchStore *rechDaten() const { return m_rechDaten.get(); }
     // The reversal dialog: created at its first use and kept.
     StornoRules &reversalDialog();
 
-    Ui &ui() { return ui_; }
-    const QString &programFolder() const { return books_.programFolder(); }
+    Ui &ui() { return m_ui; }
+    const QString &programFolder() const { return m_books.programFolder(); }
     QString programSettingsPath() const;
     void notifyControls();
 
@@ -131,12 +131,12 @@ private:
     void bindMerva();
     void loadPlugin();
 
-    Ui &ui_;
-    BooksSession books_;
-    std::unique_ptr<QPluginLoader> pluginLoader_;
-    std::unique_ptr<QLibrary> mervaModule_;
-    std::unique_ptr<BuchungRules> entry_;
-    std::unique_ptr<KontenRules> chart_;
-    std::unique_ptr<StornoRules> journalDialog_;
-    std::unique_ptr<RechnungsbuchStore> rechDaten_;
+    Ui &m_ui;
+    BooksSession m_books;
+    std::unique_ptr<QPluginLoader> m_pluginLoader;
+    std::unique_ptr<QLibrary> m_mervaModule;
+    std::unique_ptr<BuchungRules> m_entry;
+    std::unique_ptr<KontenRules> m_chart;
+    std::unique_ptr<StornoRules> m_journalDialog;
+    std::unique_ptr<RechnungsbuchStore> m_rechDaten;
 };

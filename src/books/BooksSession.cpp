@@ -21,8 +21,8 @@ BooksSession::BooksSession(Ui &ui, const QString &programFolder)
       bwa(Schemas::bwa(), QStringLiteral("TBWA")), bilanz(Schemas::bilanz(), QStringLiteral("TBilanz")),
       konten(Schemas::konten(), QStringLiteral("TKonten")),
       kontenGrid(Schemas::konten(), QStringLiteral("TKonten2")),
-      journal(Schemas::journal(), QStringLiteral("TJournal")), ui_(ui),
-      programFolder_(QDir::fromNativeSeparators(programFolder))
+      journal(Schemas::journal(), QStringLiteral("TJournal")), m_ui(ui),
+      m_programFolder(QDir::fromNativeSeparators(programFolder))
 {
     setupLookups();
 }
@@ -83,7 +83,7 @@ void BooksSession::open(QDate today)
     kontoArten.close();
     kontoArten.setFolder(folders.baseDataFolder);
     if (!QFileInfo(folders.baseDataFolder).isDir()) {
-        ui_.error(QStringLiteral("Fehler beim Datenzugriff.\rVerzeichnis ") +
+        m_ui.error(QStringLiteral("Fehler beim Datenzugriff.\rVerzeichnis ") +
                   QDir::toNativeSeparators(folders.baseDataFolder) + QStringLiteral(" nicht vorhanden"));
         throw SilentAbort();
     }
@@ -132,7 +132,7 @@ bool BooksSession::openTableInFolder(Table &t, const QString &folder)
             }
             TableFile::rename(newPath, QFileInfo(old).isFile() ? old : TableFile::join(folder, name));
         } catch (const EngineError &e) {
-            ui_.error(e.message());
+            m_ui.error(e.message());
         }
     }
 
@@ -143,7 +143,7 @@ bool BooksSession::openTableInFolder(Table &t, const QString &folder)
         const bool isBase = sameFolder(folder, folders.baseDataFolder);
         if (e.code() == DbErr::TableMissing) {
             if (isBase) {
-                ui_.error(e.message());
+                m_ui.error(e.message());
                 return false;
             }
             try {
@@ -151,7 +151,7 @@ bool BooksSession::openTableInFolder(Table &t, const QString &folder)
                 t.open();
                 return true;
             } catch (const EngineError &e2) {
-                ui_.error(e2.message());
+                m_ui.error(e2.message());
                 return false;
             }
         }
@@ -170,12 +170,12 @@ bool BooksSession::openTableInFolder(Table &t, const QString &folder)
                 return true;
             } catch (const EngineError &e2) {
                 TableFile::remove(x);
-                ui_.error(e2.message());
+                m_ui.error(e2.message());
                 return false;
             }
         }
         // A damaged, foreign or newer file is reported and left untouched.
-        if (e.code() != DbErr::Structure) ui_.error(e.message());
+        if (e.code() != DbErr::Structure) m_ui.error(e.message());
         return false;
     }
 }
@@ -188,7 +188,7 @@ bool BooksSession::openDataFolder(const QString &folder, QDate today)
         f = folders.baseDataFolder;
         result = false;
         if (!QFileInfo(f).isDir()) {
-            ui_.error(QStringLiteral("Fehler beim Datenzugriff.\rVerzeichnis ") + QDir::toNativeSeparators(f) +
+            m_ui.error(QStringLiteral("Fehler beim Datenzugriff.\rVerzeichnis ") + QDir::toNativeSeparators(f) +
                       QStringLiteral(" nicht vorhanden"));
             throw SilentAbort();
         }
@@ -205,7 +205,7 @@ bool BooksSession::openDataFolder(const QString &folder, QDate today)
         for (Table *t : year) openTableInFolder(*t, f);
         result = false;
     }
-    today_ = today;
+    m_today = today;
     loadYearSettings(f, today);
     notify(BooksEvent::YearOpened);
     return result;
@@ -223,7 +223,7 @@ QString BooksSession::yearFolder(const QString &year) const
     return TableFile::withSlash(folders.baseDataFolder) + folders.prefix + year.right(2);
 }
 
-void BooksSession::loadYearSettings(const QString &folder, QDate today) { settings.load(folder, &ui_, today); }
+void BooksSession::loadYearSettings(const QString &folder, QDate today) { settings.load(folder, &m_ui, today); }
 
 void BooksSession::saveYearSettings(const QString &folder) { settings.save(folder); }
 
@@ -232,22 +232,22 @@ void BooksSession::beginDataOperation()
     const bool browse = (!stapel.isActive() || stapel.isBrowse()) &&
                         (!kontenGrid.isActive() || kontenGrid.isBrowse());
     if (!browse) {
-        ui_.error(QStringLiteral("Bitte erst Dateneingabe beenden!"));
+        m_ui.error(QStringLiteral("Bitte erst Dateneingabe beenden!"));
         throw SilentAbort();
     }
-    busy_ = true;
+    m_busy = true;
     stapel.disableControls();
     kontenGrid.disableControls();
     notify(BooksEvent::DataOperationStarted);
-    ui_.processEvents();
-    ui_.progress(0);
-    ui_.progressVisible(true);
+    m_ui.processEvents();
+    m_ui.progress(0);
+    m_ui.progressVisible(true);
 }
 
 void BooksSession::endDataOperation()
 {
-    ui_.progressVisible(false);
-    busy_ = false;
+    m_ui.progressVisible(false);
+    m_busy = false;
     stapel.enableControls();
     kontenGrid.enableControls();
     if (stapel.isActive()) stapel.refresh();
@@ -256,8 +256,8 @@ void BooksSession::endDataOperation()
 
 void BooksSession::checkNoDataOperation()
 {
-    if (busy_) {
-        ui_.error(QStringLiteral("Datenvorgang läuft!"));
+    if (m_busy) {
+        m_ui.error(QStringLiteral("Datenvorgang läuft!"));
         throw SilentAbort();
     }
 }

@@ -73,7 +73,7 @@ public:
     // The folder name of the open year, as the status bar and the report heads show it.
     QString yearFolderName() const;
     // The day against which the year buttons were last judged.
-    QDate today() const { return today_; }
+    QDate today() const { return m_today; }
     void loadYearSettings(const QString &folder, QDate today = QDate::currentDate());
     void saveYearSettings(const QString &folder);
     int autoNumber(int newValue) { return autoNumberCounter(baseDataFolder(), newValue); }
@@ -86,26 +86,26 @@ public:
     void beginDataOperation();
     void endDataOperation();
     void checkNoDataOperation();
-    bool dataOperationRunning() const { return busy_; }
+    bool dataOperationRunning() const { return m_busy; }
 
     // Open-items plug-in while loaded (set by whoever loads it), else null.
-    OpenItemsModule *openItems() const { return openItems_; }
-    void setOpenItems(OpenItemsModule *m) { openItems_ = m; }
+    OpenItemsModule *openItems() const { return m_openItems; }
+    void setOpenItems(OpenItemsModule *m) { m_openItems = m; }
 
     // Tells the listener (the shell) what changed.
     void notify(BooksEvent event);
     std::function<void(BooksEvent)> listener;
 
-    Ui &ui() { return ui_; }
-    const QString &programFolder() const { return programFolder_; }
+    Ui &ui() { return m_ui; }
+    const QString &programFolder() const { return m_programFolder; }
 
 private:
     void setupLookups();
     void ensureOpenItemTables();
 
-    Ui &ui_;
-    QString programFolder_;
-    QDate today_ = QDate::currentDate();
-    bool busy_ = false;
-    OpenItemsModule *openItems_ = nullptr;
+    Ui &m_ui;
+    QString m_programFolder;
+    QDate m_today = QDate::currentDate();
+    bool m_busy = false;
+    OpenItemsModule *m_openItems = nullptr;
 };

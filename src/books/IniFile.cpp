@@ -17,13 +17,13 @@ struct IniFile::Impl {
     Impl() { ini.SetSpaces(false); }
 };
 
-IniFile::IniFile(const QString &path) : d_(std::make_unique<Impl>()), path_(path)
+IniFile::IniFile(const QString &path) : m_d(std::make_unique<Impl>()), m_path(path)
 {
     QFile f(path);
     if (!f.exists() || !f.open(QIODevice::ReadOnly)) return;
     QByteArray data = f.readAll();
     if (data.contains('\0')) {
-        damaged_ = true;
+        m_damaged = true;
         return;
     }
     // Files written on Windows are in the ANSI code page; ours are UTF-8.
@@ -31,7 +31,7 @@ IniFile::IniFile(const QString &path) : d_(std::make_unique<Impl>()), path_(path
     QString text = utf8.decode(data);
     if (utf8.hasError()) text = QString::fromLatin1(data);
     const QByteArray u = text.toUtf8();
-    if (d_->ini.LoadData(u.constData(), size_t(u.size())) < 0) damaged_ = true;
+    if (m_d->ini.LoadData(u.constData(), size_t(u.size())) < 0) m_damaged = true;
 }
 
 IniFile::~IniFile() = default;
@@ -40,13 +40,13 @@ static std::string s(const QString &q) { return q.toUtf8().toStdString(); }
 
 QString IniFile::readString(const QString &section, const QString &key, const QString &def) const
 {
-    const char *v = d_->ini.GetValue(s(section).c_str(), s(key).c_str(), nullptr);
+    const char *v = m_d->ini.GetValue(s(section).c_str(), s(key).c_str(), nullptr);
     return v ? QString::fromUtf8(v) : def;
 }
 
 bool IniFile::hasKey(const QString &section, const QString &key) const
 {
-    return d_->ini.GetValue(s(section).c_str(), s(key).c_str(), nullptr) != nullptr;
+    return m_d->ini.GetValue(s(section).c_str(), s(key).c_str(), nullptr) != nullptr;
 }
 
 int IniFile::readInteger(const QString &section, const QString &key, int def, bool *ok) const
@@ -66,7 +66,7 @@ bool IniFile::readBool(const QString &section, const QString &key, bool def) con
 
 void IniFile::writeString(const QString &section, const QString &key, const QString &value)
 {
-    d_->ini.SetValue(s(section).c_str(), s(key).c_str(), s(value).c_str());
+    m_d->ini.SetValue(s(section).c_str(), s(key).c_str(), s(value).c_str());
 }
 
 void IniFile::writeInteger(const QString &section, const QString &key, int value)
@@ -81,16 +81,16 @@ void IniFile::writeBool(const QString &section, const QString &key, bool value)
 
 void IniFile::save()
 {
-    const QString native = QDir::toNativeSeparators(path_);
-    if (damaged_ && QFileInfo::exists(path_) && !QFileInfo::exists(backupPath())) {
-        if (!QFile::copy(path_, backupPath()))
+    const QString native = QDir::toNativeSeparators(m_path);
+    if (m_damaged && QFileInfo::exists(m_path) && !QFileInfo::exists(backupPath())) {
+        if (!QFile::copy(m_path, backupPath()))
             throw std::runtime_error(QStringLiteral("Die beschädigte Einstellungsdatei %1 kann nicht gesichert "
                                                     "werden; sie wird nicht überschrieben.")
                                          .arg(native).toStdString());
     }
     std::string out;
-    d_->ini.Save(out);
-    const QString tmp = path_ + QStringLiteral(".neu~");
+    m_d->ini.Save(out);
+    const QString tmp = m_path + QStringLiteral(".neu~");
     QFile f(tmp);
     if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
         f.write(out.data(), qint64(out.size())) != qint64(out.size()) || !f.flush()) {
@@ -100,10 +100,10 @@ void IniFile::save()
     }
     ::fsync(f.handle());
     f.close();
-    if (std::rename(QFile::encodeName(tmp).constData(), QFile::encodeName(path_).constData()) != 0) {
+    if (std::rename(QFile::encodeName(tmp).constData(), QFile::encodeName(m_path).constData()) != 0) {
         QFile::remove(tmp);
         throw std::runtime_error(
             QStringLiteral("Die Einstellungsdatei %1 kann nicht geschrieben werden.").arg(native).toStdString());
     }
-    damaged_ = false;
+    m_damaged = false;
 }

@@ -15,12 +15,12 @@ public:
     IniFile(const IniFile &) = delete;
     IniFile &operator=(const IniFile &) = delete;
 
-    const QString &path() const { return path_; }
+    const QString &path() const { return m_path; }
     // True when the file exists but is no text settings file (binary bytes, NUL characters).
     // Its content is then ignored, and before the first save it is kept aside under
     // backupPath() so that nothing the user had is overwritten.
-    bool damaged() const { return damaged_; }
-    QString backupPath() const { return path_ + QStringLiteral(".defekt"); }
+    bool damaged() const { return m_damaged; }
+    QString backupPath() const { return m_path + QStringLiteral(".defekt"); }
 
     QString readString(const QString &section, const QString &key, const QString &def) const;
     int readInteger(const QString &section, const QString &key, int def, bool *ok = nullptr) const;
@@ -36,7 +36,7 @@ public:
 
 private:
     struct Impl;
-    std::unique_ptr<Impl> d_;
-    QString path_;
-    bool damaged_ = false;
+    std::unique_ptr<Impl> m_d;
+    QString m_path;
+    bool m_damaged = false;
 };

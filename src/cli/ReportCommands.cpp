@@ -82,23 +82,23 @@ void runBatch(reports::ReportContext &ctx, const ReportArgs &) {
 class CommandViewer : public reports::ReportViewer {
 public:
     CommandViewer(QString pdf, QString txt, QString csv)
-        : pdf_(std::move(pdf)), txt_(std::move(txt)), csv_(std::move(csv)) {}
+        : m_pdf(std::move(pdf)), m_txt(std::move(txt)), m_csv(std::move(csv)) {}
 
     std::function<QString()> fileLabel;
 
     void preview(ledra::report::Report &report, const reports::PreviewOptions &options) override {
         const QString label = fileLabel ? fileLabel() : QString();
-        reports::FileReportViewer files(labelled(pdf_, label), labelled(txt_, label),
-                                        labelled(csv_, label));
+        reports::FileReportViewer files(labelled(m_pdf, label), labelled(m_txt, label),
+                                        labelled(m_csv, label));
         files.preview(report, options);
-        written_ = true;
-        if (error_.isEmpty())
-            error_ = files.error();
+        m_written = true;
+        if (m_error.isEmpty())
+            m_error = files.error();
     }
     void print(ledra::report::Report &report) override { preview(report, {}); }
 
-    bool written() const { return written_; }
-    QString error() const { return error_; }
+    bool written() const { return m_written; }
+    QString error() const { return m_error; }
 
     static QString labelled(const QString &name, const QString &label) {
         if (name.isEmpty() || label.isEmpty())
@@ -110,9 +110,9 @@ public:
     }
 
 private:
-    QString pdf_, txt_, csv_;
-    bool written_ = false;
-    QString error_;
+    QString m_pdf, m_txt, m_csv;
+    bool m_written = false;
+    QString m_error;
 };
 
 [[noreturn]] void refuse(const QString &message) {

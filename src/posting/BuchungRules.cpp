@@ -32,9 +32,9 @@ qint64 scalar(Table &t, const QString &sql, const QVariantList &params = {})
 }
 } // namespace
 
-BuchungRules::BuchungRules(BooksSession &fb) : fb_(fb)
+BuchungRules::BuchungRules(BooksSession &fb) : m_fb(fb)
 {
-    Table &b = fb_.stapel;
+    Table &b = m_fb.stapel;
     b.beforeInsert = [this](Table &t) { beforeStapelInsert(t); };
     b.onNewRecord = [this](Table &t) { onStapelNewRecord(t); };
     b.afterInsert = [this](Table &t) { afterStapelInsert(t); };
@@ -45,8 +45,8 @@ BuchungRules::BuchungRules(BooksSession &fb) : fb_(fb)
     b.afterCancel = [this](Table &t) { afterStapelCancel(t); };
     // The balances were added before the row was written; a refused write takes them back.
     b.postError = [this](Table &t) {
-        if (!balancesAdded_) return;
-        balancesAdded_ = false;
+        if (!m_balancesAdded) return;
+        m_balancesAdded = false;
         try {
             removeFromBalances(t);
         } catch (const SilentAbort &) {
@@ -61,13 +61,13 @@ BuchungRules::BuchungRules(BooksSession &fb) : fb_(fb)
 
 void BuchungRules::setFocus(const QString &control)
 {
-    focused_ = control;
-    fb_.ui().focus(control);
+    m_focused = control;
+    m_fb.ui().focus(control);
 }
 
 bool BuchungRules::moveFocus(const QString &control)
 {
-    const QString from = focused_;
+    const QString from = m_focused;
     if (from == control) return true;
     try {
         if (from == QLatin1String("BDatum")) leaveBelegdatum();
@@ -75,20 +75,20 @@ bool BuchungRules::moveFocus(const QString &control)
         else if (from == kSoll) leaveSoll();
         else if (from == kHaben) leaveHaben();
         else if (from == QLatin1String("Betrag")) {
-            focused_ = control; // storing reads the focus: it has left the amount field
+            m_focused = control; // storing reads the focus: it has left the amount field
             leaveBetrag();
         }
     } catch (const SilentAbort &) {
-        if (focused_ == control) focused_ = from;
+        if (m_focused == control) m_focused = from;
         return false;
     } catch (...) {
         // An engine error from a store: the focus stays in the field being left.
-        if (focused_ == control) focused_ = from;
+        if (m_focused == control) m_focused = from;
         throw;
     }
-    if (focused_ != from && focused_ != control) return false; // a handler moved the focus itself
-    focused_ = control;
-    fb_.ui().focus(control);
+    if (m_focused != from && m_focused != control) return false; // a handler moved the focus itself
+    m_focused = control;
+    m_fb.ui().focus(control);
     if (control == QLatin1String("Betrag")) enterBetrag();
     return true;
 }
@@ -99,23 +99,23 @@ bool BuchungRules::accountKey(const QString &side, QChar key)
     const bool ok = key.isDigit() || (key >= QLatin1Char('A') && key <= QLatin1Char('Z')) ||
                     (key >= QLatin1Char('a') && key <= QLatin1Char('z')) || umlauts.contains(key);
     if (!ok) return false;
-    QString &t = typed_[sideIndex(side)];
-    if (t.isEmpty() && fb_.stapel.isBrowse()) fb_.stapel.edit();
+    QString &t = m_typed[sideIndex(side)];
+    if (t.isEmpty() && m_fb.stapel.isBrowse()) m_fb.stapel.edit();
     t += key;
     return true;
 }
 
 void BuchungRules::accountBackspace(const QString &side)
 {
-    QString &t = typed_[sideIndex(side)];
+    QString &t = m_typed[sideIndex(side)];
     if (!t.isEmpty()) t.chop(1);
 }
 
 void BuchungRules::accountEscape(const QString &side) { endSearch(side); }
 
-QString BuchungRules::searchText(const QString &side) const { return typed_[sideIndex(side)]; }
+QString BuchungRules::searchText(const QString &side) const { return m_typed[sideIndex(side)]; }
 
-void BuchungRules::clearSearch(const QString &side) { typed_[sideIndex(side)].clear(); }
+void BuchungRules::clearSearch(const QString &side) { m_typed[sideIndex(side)].clear(); }
 
 void BuchungRules::returnFocus(const QString &side)
 {
@@ -123,7 +123,7 @@ void BuchungRules::returnFocus(const QString &side)
         setFocus(kSoll);
     } else {
         timerRunning = true;
-        focused_ = kHaben;
+        m_focused = kHaben;
         if (startTimer)
             startTimer();
     }
@@ -137,13 +137,13 @@ void BuchungRules::refocusHaben()
 
 void BuchungRules::endSearch(const QString &side)
 {
-    Table &b = fb_.stapel;
-    QString &typed = typed_[sideIndex(side)];
+    Table &b = m_fb.stapel;
+    QString &typed = m_typed[sideIndex(side)];
     if (!typed.isEmpty()) {
         const QString text = typed;
         typed.clear();
         qint64 found = 0;
-        Table &k = fb_.konten;
+        Table &k = m_fb.konten;
         bool numberOk = false;
         const qint64 nr = text.toLongLong(&numberOk);
         if (text.at(0).isDigit() && numberOk && scalar(k, QStringLiteral("SELECT 1 FROM \"%1\" WHERE KtoNr = ?"), {nr}))
@@ -160,16 +160,16 @@ void BuchungRules::endSearch(const QString &side)
         }
         if (!found) {
             returnFocus(side);
-            fb_.ui().error(text + QStringLiteral(" nicht gefunden"));
+            m_fb.ui().error(text + QStringLiteral(" nicht gefunden"));
             throw SilentAbort();
         }
         if (!b.isEditing()) b.edit();
         b.setValue(side, found);
     }
     if (b.isEditing() && !b.isNull(side) &&
-        !scalar(fb_.konten, QStringLiteral("SELECT 1 FROM \"%1\" WHERE KtoNr = ?"), {b.asInt(side)})) {
+        !scalar(m_fb.konten, QStringLiteral("SELECT 1 FROM \"%1\" WHERE KtoNr = ?"), {b.asInt(side)})) {
         returnFocus(side);
-        fb_.ui().error(side + QStringLiteral(" braucht einen Eintrag"));
+        m_fb.ui().error(side + QStringLiteral(" braucht einen Eintrag"));
         throw SilentAbort();
     }
 }
@@ -178,17 +178,17 @@ void BuchungRules::endSearch(const QString &side)
 
 void BuchungRules::newRow()
 {
-    Table &b = fb_.stapel;
+    Table &b = m_fb.stapel;
     if (!b.isBrowse()) return;
     openAmount = Money();
     b.append();
 }
 
-void BuchungRules::cancelRow() { fb_.stapel.cancel(); }
+void BuchungRules::cancelRow() { m_fb.stapel.cancel(); }
 
 void BuchungRules::leaveBelegdatum()
 {
-    Table &b = fb_.stapel;
+    Table &b = m_fb.stapel;
     if (!b.isEditing()) return;
     QDate d = b.asDate(QStringLiteral("Belegdatum"));
     const QDate today = QDate::currentDate();
@@ -198,17 +198,17 @@ void BuchungRules::leaveBelegdatum()
         b.setValue(QStringLiteral("Belegdatum"), moved);
         d = moved;
     }
-    const QDate von = fb_.settings.periodStart(), bis = fb_.settings.periodEnd();
+    const QDate von = m_fb.settings.periodStart(), bis = m_fb.settings.periodEnd();
     if (!d.isValid() || (von.isValid() && d < von) || (bis.isValid() && d > bis)) {
-        if (fb_.page == BooksSession::Page::Buchen) setFocus(QStringLiteral("BDatum"));
-        fb_.ui().error(QStringLiteral("Datum außerhalb des Buchungsbereiches!"));
+        if (m_fb.page == BooksSession::Page::Buchen) setFocus(QStringLiteral("BDatum"));
+        m_fb.ui().error(QStringLiteral("Datum außerhalb des Buchungsbereiches!"));
         throw SilentAbort();
     }
 }
 
 void BuchungRules::stepBelegdatum(int daysDelta)
 {
-    Table &b = fb_.stapel;
+    Table &b = m_fb.stapel;
     try {
         const QDate d = b.asDate(QStringLiteral("Belegdatum"));
         if (!d.isValid()) return;
@@ -221,15 +221,15 @@ void BuchungRules::stepBelegdatum(int daysDelta)
 
 bool BuchungRules::journalHasVoucher(qint64 belegnummer) const
 {
-    return scalar(fb_.journal, QStringLiteral("SELECT 1 FROM \"%1\" WHERE Belegnummer = ? LIMIT 1"), {belegnummer}) != 0;
+    return scalar(m_fb.journal, QStringLiteral("SELECT 1 FROM \"%1\" WHERE Belegnummer = ? LIMIT 1"), {belegnummer}) != 0;
 }
 
 void BuchungRules::leaveBelegnummer()
 {
-    Table &b = fb_.stapel;
+    Table &b = m_fb.stapel;
     if (opTakeover || !b.isEditing() || b.isNull(QStringLiteral("Belegnummer"))) return;
     if (journalHasVoucher(b.asInt(QStringLiteral("Belegnummer"))) &&
-        fb_.ui().confirm(QStringLiteral("Belegnummer schon vorhanden.\rTrotzdem buchen ?"), Btn::YesNo) != Btn::Yes) {
+        m_fb.ui().confirm(QStringLiteral("Belegnummer schon vorhanden.\rTrotzdem buchen ?"), Btn::YesNo) != Btn::Yes) {
         setFocus(QStringLiteral("BelNr"));
         throw SilentAbort();
     }
@@ -239,13 +239,13 @@ void BuchungRules::leaveSoll()
 {
     endSearch(kSoll);
     mwstEnabled = true;
-    Table &b = fb_.stapel;
+    Table &b = m_fb.stapel;
     if (b.isEditing()) b.setValue(QStringLiteral("Steuersatz"), b.value(QStringLiteral("XSollMwst")));
 }
 
 void BuchungRules::deriveCreditRate()
 {
-    Table &b = fb_.stapel;
+    Table &b = m_fb.stapel;
     if (!b.isEditing()) return;
     const int s = int(b.asInt(QStringLiteral("XSollArt")));
     const int h = int(b.asInt(QStringLiteral("XHabenArt")));
@@ -274,33 +274,33 @@ void BuchungRules::enterBetrag()
 
 void BuchungRules::setAmount(Money m)
 {
-    Table &b = fb_.stapel;
+    Table &b = m_fb.stapel;
     if (!b.isEditing()) b.edit();
     b.setMoney(grossMode ? QStringLiteral("Brutto") : QStringLiteral("Netto"), m);
 }
 
 void BuchungRules::clearAmount()
 {
-    Table &b = fb_.stapel;
+    Table &b = m_fb.stapel;
     if (!b.isEditing()) b.edit();
     b.clearValue(grossMode ? QStringLiteral("Brutto") : QStringLiteral("Netto"));
 }
 
 void BuchungRules::leaveBetrag()
 {
-    Table &b = fb_.stapel;
+    Table &b = m_fb.stapel;
     try {
         if (b.isEditing() && opTakeover && openAmount > Money() &&
             b.asMoney(QStringLiteral("Brutto")) > openAmount) {
             setFocus(QStringLiteral("Betrag"));
-            fb_.ui().error(QStringLiteral("Überzahlung! Dieser Betrag übersteigt ") + openAmount.toGerman());
+            m_fb.ui().error(QStringLiteral("Überzahlung! Dieser Betrag übersteigt ") + openAmount.toGerman());
             throw SilentAbort();
         }
         if (b.state() == DsState::Insert) b.post();
     } catch (const SilentAbort &) {
         throw;
     } catch (const EngineError &e) {
-        fb_.ui().error(e.message());
+        m_fb.ui().error(e.message());
         throw SilentAbort();
     }
 }
@@ -309,34 +309,34 @@ void BuchungRules::leaveBetrag()
 
 void BuchungRules::beforeStapelInsert(Table &t)
 {
-    fb_.checkNoDataOperation();
+    m_fb.checkNoDataOperation();
     if (closeReversalDialog) closeReversalDialog();
     if (!t.isEmpty()) {
         t.last();
-        prevDate_ = t.asDate(QStringLiteral("Belegdatum"));
-        prevSoll_ = t.value(kSoll);
-        prevHaben_ = t.value(kHaben);
-        prevText_ = t.value(QStringLiteral("Buchungstext"));
-        lastBelegnr_ = t.asInt(QStringLiteral("Belegnummer"));
+        m_prevDate = t.asDate(QStringLiteral("Belegdatum"));
+        m_prevSoll = t.value(kSoll);
+        m_prevHaben = t.value(kHaben);
+        m_prevText = t.value(QStringLiteral("Buchungstext"));
+        m_lastBelegnr = t.asInt(QStringLiteral("Belegnummer"));
     }
-    const qint64 setting = fb_.settings.belegnr.toLongLong();
+    const qint64 setting = m_fb.settings.belegnr.toLongLong();
     const qint64 highest = scalar(t, QStringLiteral("SELECT MAX(Belegnummer) FROM \"%1\" WHERE Belegnummer < 10000"));
     const bool any = scalar(t, QStringLiteral("SELECT COUNT(*) FROM \"%1\" WHERE Belegnummer < 10000")) > 0;
-    nextBelegnr_ = any ? std::max(highest + 1, setting) : setting;
+    m_nextBelegnr = any ? std::max(highest + 1, setting) : setting;
     setFocus(QStringLiteral("BDatum"));
-    fb_.ui().status(3, QString());
+    m_fb.ui().status(3, QString());
 }
 
 void BuchungRules::onStapelNewRecord(Table &t)
 {
-    t.setValue(QStringLiteral("Euro"), fb_.settings.currency != QLatin1String("DM"));
+    t.setValue(QStringLiteral("Euro"), m_fb.settings.currency != QLatin1String("DM"));
     if (t.isEmpty()) {
-        qint64 p = fb_.openItems() ? fb_.openItems()->GetLastOP() + 1 : 0;
-        const qint64 c = fb_.autoNumber(0);
+        qint64 p = m_fb.openItems() ? m_fb.openItems()->GetLastOP() + 1 : 0;
+        const qint64 c = m_fb.autoNumber(0);
         qint64 bnr = std::max(p, c);
         if (c > 2000000000) bnr = 1;
-        qint64 nr = scalar(fb_.journal, QStringLiteral("SELECT MAX(Autonummer) FROM \"%1\"")) + 1;
-        nr = std::max({nr, bnr, qint64(fb_.oldYearFloor)});
+        qint64 nr = scalar(m_fb.journal, QStringLiteral("SELECT MAX(Autonummer) FROM \"%1\"")) + 1;
+        nr = std::max({nr, bnr, qint64(m_fb.oldYearFloor)});
         t.setValue(QStringLiteral("Autonummer"), nr);
     } else {
         t.setValue(QStringLiteral("Autonummer"), scalar(t, QStringLiteral("SELECT MAX(Autonummer) FROM \"%1\"")) + 1);
@@ -345,7 +345,7 @@ void BuchungRules::onStapelNewRecord(Table &t)
 
 qint64 BuchungRules::splittingAccount() const
 {
-    Table &k = fb_.konten;
+    Table &k = m_fb.konten;
     SQLite::Statement st(k.db(), QStringLiteral("SELECT KtoNr FROM \"%1\" WHERE Name = 'SPLITTING' ORDER BY KtoNr LIMIT 1")
                                      .arg(k.innerName()).toStdString());
     return st.executeStep() ? st.getColumn(0).getInt64() : 0;
@@ -355,7 +355,7 @@ Money BuchungRules::splittingBalance() const
 {
     const qint64 nr = splittingAccount();
     if (!nr) return Money();
-    return Money::fromUnits(scalar(fb_.konten, QStringLiteral("SELECT Saldo FROM \"%1\" WHERE KtoNr = ?"), {nr}));
+    return Money::fromUnits(scalar(m_fb.konten, QStringLiteral("SELECT Saldo FROM \"%1\" WHERE KtoNr = ?"), {nr}));
 }
 
 void BuchungRules::afterStapelInsert(Table &t)
@@ -363,16 +363,16 @@ void BuchungRules::afterStapelInsert(Table &t)
     QString focusTo = QStringLiteral("BDatum");
     if (t.isEmpty()) {
         t.setValue(QStringLiteral("Belegdatum"), QDate::currentDate());
-        t.setValue(QStringLiteral("Belegnummer"), fb_.settings.belegnr);
+        t.setValue(QStringLiteral("Belegnummer"), m_fb.settings.belegnr);
     } else {
-        t.setValue(QStringLiteral("Belegdatum"), prevDate_);
-        t.setValue(kSoll, prevSoll_);
-        t.setValue(kHaben, prevHaben_);
-        t.setValue(QStringLiteral("Buchungstext"), prevText_);
-        t.setValue(QStringLiteral("Belegnummer"), nextBelegnr_);
+        t.setValue(QStringLiteral("Belegdatum"), m_prevDate);
+        t.setValue(kSoll, m_prevSoll);
+        t.setValue(kHaben, m_prevHaben);
+        t.setValue(QStringLiteral("Buchungstext"), m_prevText);
+        t.setValue(QStringLiteral("Belegnummer"), m_nextBelegnr);
         const Money s = splittingBalance();
         if (!s.nearlyEquals(Money())) {
-            t.setValue(QStringLiteral("Belegnummer"), lastBelegnr_);
+            t.setValue(QStringLiteral("Belegnummer"), m_lastBelegnr);
             const bool keep = openAmount >= Money::fromCents(1);
             if (s > Money()) {
                 if (!keep) t.clearValue(kSoll);
@@ -399,13 +399,13 @@ static bool contains(const QString &text, const char *word) { return text.contai
 
 void BuchungRules::beforeStapelPost(Table &t)
 {
-    Ui &ui = fb_.ui();
-    balancesAdded_ = false;
-    if (focused_ != QLatin1String("Brutto") && focused_ != QLatin1String("Netto") &&
-        focused_ != QLatin1String("Betrag")) {
+    Ui &ui = m_fb.ui();
+    m_balancesAdded = false;
+    if (m_focused != QLatin1String("Brutto") && m_focused != QLatin1String("Netto") &&
+        m_focused != QLatin1String("Betrag")) {
         if (!moveFocus(QStringLiteral("Brutto"))) throw SilentAbort();
     }
-    postWasInsert_ = t.state() == DsState::Insert;
+    m_postWasInsert = t.state() == DsState::Insert;
 
     if (t.value(kSoll) == t.value(kHaben)) {
         setFocus(kHaben);
@@ -456,7 +456,7 @@ void BuchungRules::beforeStapelPost(Table &t)
     if ((same(m, 0) || !same(a, bRate)) && !same(r, m)) q = QStringLiteral("Steuersatz ungleich Kontensteuersatz! ") + q;
     if (!q.startsWith(QLatin1Char('\r')) && ui.confirm(q, Btn::YesNo) != Btn::Yes) throw SilentAbort();
 
-    if (fb_.settings.istSteuer) {
+    if (m_fb.settings.istSteuer) {
         const QString SF = QStringLiteral("Stfaellig"), SS = QStringLiteral("Satzfaellig");
         auto isMoneyOrPrivate = [](int x) { return x == 4 || x == 5 || x == 6 || x == 9; };
         if ((s == 3 && h != 7) || (h == 3 && s != 7) || (reversed && h == 2)) {
@@ -466,7 +466,7 @@ void BuchungRules::beforeStapelPost(Table &t)
             t.setMoney(SF, Money());
             t.setValue(SS, 0.0);
         } else if ((s == 4 || s == 5) && h == 7 && !opTakeover) {
-            if (t.isNull(SS)) t.setValue(SS, fb_.settings.mwstSatz.toInt() / 10.0);
+            if (t.isNull(SS)) t.setValue(SS, m_fb.settings.mwstSatz.toInt() / 10.0);
             const __int128 sr = std::llround(t.asDouble(SS) * 10000.0);
             const Money d = Money::fromCents(divRoundHalfAway(__int128(brutto.units()) * sr, (1000000 + sr) * 100));
             if (!(d - t.asMoney(SF)).nearlyEquals(Money())) {
@@ -485,16 +485,16 @@ void BuchungRules::beforeStapelPost(Table &t)
             }
         }
     }
-    UpdateBalances(fb_.konten, fb_.settings, ui, BookingAmounts::fromTable(t), BalanceTarget::Saldo,
+    UpdateBalances(m_fb.konten, m_fb.settings, ui, BookingAmounts::fromTable(t), BalanceTarget::Saldo,
                    BalanceDirection::Add);
-    balancesAdded_ = true;
+    m_balancesAdded = true;
     newRowMarker = 0;
 }
 
 void BuchungRules::afterStapelPost(Table &t)
 {
-    balancesAdded_ = false;
-    if (auto *op = fb_.openItems()) {
+    m_balancesAdded = false;
+    if (auto *op = m_fb.openItems()) {
         Q_UNUSED(op);
         Q_UNUSED(t);
         // The open-items module takes over the stored row here once it is loaded.
@@ -504,23 +504,23 @@ void BuchungRules::afterStapelPost(Table &t)
 
 void BuchungRules::removeFromBalances(Table &t)
 {
-    UpdateBalances(fb_.konten, fb_.settings, fb_.ui(), BookingAmounts::fromTable(t), BalanceTarget::Saldo,
+    UpdateBalances(m_fb.konten, m_fb.settings, m_fb.ui(), BookingAmounts::fromTable(t), BalanceTarget::Saldo,
                    BalanceDirection::Remove);
 }
 
 void BuchungRules::addToBalances(Table &t)
 {
-    UpdateBalances(fb_.konten, fb_.settings, fb_.ui(), BookingAmounts::fromTable(t), BalanceTarget::Saldo,
+    UpdateBalances(m_fb.konten, m_fb.settings, m_fb.ui(), BookingAmounts::fromTable(t), BalanceTarget::Saldo,
                    BalanceDirection::Add);
 }
 
 void BuchungRules::beforeStapelEdit(Table &t)
 {
-    fb_.checkNoDataOperation();
+    m_fb.checkNoDataOperation();
     try {
         removeFromBalances(t);
     } catch (const SilentAbort &) {
-        fb_.ui().warning(QStringLiteral("Fehler bei der Saldofortschreibung - Salden neu berechnen"));
+        m_fb.ui().warning(QStringLiteral("Fehler bei der Saldofortschreibung - Salden neu berechnen"));
         throw;
     }
 }
@@ -530,20 +530,20 @@ void BuchungRules::beforeStapelEdit(Table &t)
 void BuchungRules::beforeStapelDelete(Table &t)
 {
     if (t.isEditing()) t.cancel();
-    fb_.checkNoDataOperation();
+    m_fb.checkNoDataOperation();
     const QDate d = t.asDate(QStringLiteral("Belegdatum"));
-    const QDate von = fb_.settings.periodStart(), bis = fb_.settings.periodEnd();
+    const QDate von = m_fb.settings.periodStart(), bis = m_fb.settings.periodEnd();
     if (d.isValid() && ((von.isValid() && d < von) || (bis.isValid() && d > bis))) {
-        if (fb_.page == BooksSession::Page::Buchen) setFocus(QStringLiteral("BDatum"));
-        fb_.ui().error(QStringLiteral("Löschen der Buchung nur im passenden Buchungsjahr!"));
+        if (m_fb.page == BooksSession::Page::Buchen) setFocus(QStringLiteral("BDatum"));
+        m_fb.ui().error(QStringLiteral("Löschen der Buchung nur im passenden Buchungsjahr!"));
         throw SilentAbort();
     }
     try {
         removeFromBalances(t);
     } catch (const SilentAbort &) {
-        fb_.ui().warning(QStringLiteral("Fehler bei der Saldenfortschreibung!\rBitte Salden neu berechnen!"));
+        m_fb.ui().warning(QStringLiteral("Fehler bei der Saldenfortschreibung!\rBitte Salden neu berechnen!"));
     }
-    if (auto *op = fb_.openItems()) op->DelStapel(int(t.asInt(QStringLiteral("Autonummer"))));
+    if (auto *op = m_fb.openItems()) op->DelStapel(int(t.asInt(QStringLiteral("Autonummer"))));
 }
 
 void BuchungRules::afterStapelCancel(Table &t)
@@ -561,7 +561,7 @@ void BuchungRules::afterStapelCancel(Table &t)
 
 void BuchungRules::deleteRow()
 {
-    Table &b = fb_.stapel;
+    Table &b = m_fb.stapel;
     if (b.state() == DsState::Insert) {
         b.cancel();
         return;
@@ -572,7 +572,7 @@ void BuchungRules::deleteRow()
 
 void BuchungRules::onStapelStateChange()
 {
-    fb_.notify(BooksEvent::BatchStateChanged);
+    m_fb.notify(BooksEvent::BatchStateChanged);
 }
 
 QString BuchungRules::amountText(const QVariant &units, bool euro, bool forEditing)

@@ -18,7 +18,7 @@ class Ui;
 class BuchungRules {
 public:
     explicit BuchungRules(BooksSession &fb);
-    BooksSession &books() { return fb_; }
+    BooksSession &books() { return m_fb; }
 
     // --- open-items takeover state shared with the plug-in ---
     bool opTakeover = false;
@@ -38,7 +38,7 @@ public:
     // --- focus model of the entry panel ---
     // Control names: BDatum, BelNr, Soll, Haben, BuchText, SollSaldo, Betrag, Brutto, Netto,
     // Mwst, UstID, Abbruch, HabenSaldo, OPDatum.
-    const QString &focused() const { return focused_; }
+    const QString &focused() const { return m_focused; }
     // Moves the focus as a person would: the exit handler of the control being left runs
     // first (and may refuse, leaving the focus where it put it), then the enter handler.
     bool moveFocus(const QString &control);
@@ -99,13 +99,13 @@ private:
     void removeFromBalances(Table &t);
     void addToBalances(Table &t);
 
-    BooksSession &fb_;
-    QString focused_ = QStringLiteral("BDatum");
-    QString typed_[2];
-    bool postWasInsert_ = false;
-    bool balancesAdded_ = false;
-    QDate prevDate_;
-    QVariant prevSoll_, prevHaben_, prevText_;
-    qint64 lastBelegnr_ = 0;
-    qint64 nextBelegnr_ = 1;
+    BooksSession &m_fb;
+    QString m_focused = QStringLiteral("BDatum");
+    QString m_typed[2];
+    bool m_postWasInsert = false;
+    bool m_balancesAdded = false;
+    QDate m_prevDate;
+    QVariant m_prevSoll, m_prevHaben, m_prevText;
+    qint64 m_lastBelegnr = 0;
+    qint64 m_nextBelegnr = 1;
 };

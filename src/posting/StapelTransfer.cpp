@@ -28,11 +28,11 @@ struct BatchRow {
 
 void BuchungRules::transferStapel()
 {
-    Ui &ui = fb_.ui();
-    Table &b = fb_.stapel;
-    Table &j = fb_.journal;
+    Ui &ui = m_fb.ui();
+    Table &b = m_fb.stapel;
+    Table &j = m_fb.journal;
     if (closeReversalDialog) closeReversalDialog();
-    fb_.checkNoDataOperation();
+    m_fb.checkNoDataOperation();
     if (j.isActive()) {
         if (!b.isBrowse()) {
             ui.alert(QStringLiteral("Bitte noch die Buchung speichern!\r(Das Häkchen klicken)"));
@@ -53,7 +53,7 @@ void BuchungRules::transferStapel()
                                     Money::fromUnits(st.getColumn(4).getInt64()),
                                     st.getColumn(5).isNull() || st.getColumn(5).getInt() != 0});
             }
-            qint64 v = fb_.settings.belegnr.toLongLong();
+            qint64 v = m_fb.settings.belegnr.toLongLong();
             qint64 h = 0;
             QString failure;
             bool dateFailure = false;
@@ -72,18 +72,18 @@ void BuchungRules::transferStapel()
                                               .arg(j.innerName(), cols, b.innerName()).toStdString());
                 SQLite::Statement has(db, QStringLiteral("SELECT 1 FROM main.\"%1\" WHERE Autonummer = ?").arg(j.innerName()).toStdString());
                 SQLite::Statement del(db, QStringLiteral("DELETE FROM b.\"%1\" WHERE rowid = ?").arg(b.innerName()).toStdString());
-                const QDate von = fb_.settings.periodStart(), bis = fb_.settings.periodEnd();
+                const QDate von = m_fb.settings.periodStart(), bis = m_fb.settings.periodEnd();
                 for (const BatchRow &r : rows) {
                     if (!r.date.isValid() || (von.isValid() && r.date < von) || (bis.isValid() && r.date > bis)) {
                         failure = QStringLiteral("Datum außerhalb des Buchungsbereiches!");
                         dateFailure = true;
                         break;
                     }
-                    if (auto *op = fb_.openItems())
+                    if (auto *op = m_fb.openItems())
                         op->Buchen(int(r.autonummer), r.brutto.units(), r.euro, QString::number(r.belegnummer));
                     if (r.belegnummer >= v && r.belegnummer < 10000) {
                         v = r.belegnummer;
-                        fb_.settings.belegnr = QString::number(v + 1);
+                        m_fb.settings.belegnr = QString::number(v + 1);
                     }
                     // A refused insert undoes only itself (statement atomicity); the rows
                     // before it stay in the transaction.
@@ -117,20 +117,20 @@ void BuchungRules::transferStapel()
             }
             b.refresh();
             j.refresh();
-            fb_.notify(BooksEvent::JournalChanged);
+            m_fb.notify(BooksEvent::JournalChanged);
             if (!failure.isEmpty()) {
-                if (dateFailure && fb_.page == BooksSession::Page::Buchen) setFocus(QStringLiteral("BDatum"));
+                if (dateFailure && m_fb.page == BooksSession::Page::Buchen) setFocus(QStringLiteral("BDatum"));
                 ui.error(failure);
                 throw SilentAbort();
             }
             if (b.isEmpty()) {
-                fb_.autoNumber(int(h + 1));
-                if (auto *op = fb_.openItems()) op->BuchenEnde();
-                fb_.notify(BooksEvent::TransferDone);
+                m_fb.autoNumber(int(h + 1));
+                if (auto *op = m_fb.openItems()) op->BuchenEnde();
+                m_fb.notify(BooksEvent::TransferDone);
             }
         }
-        fb_.notify(BooksEvent::JournalChanged);
+        m_fb.notify(BooksEvent::JournalChanged);
     }
-    fb_.saveYearSettings(fb_.currentDataFolder());
-    fb_.oldYearFloor = 0;
+    m_fb.saveYearSettings(m_fb.currentDataFolder());
+    m_fb.oldYearFloor = 0;
 }

@@ -11,51 +11,51 @@
 
 void StornoRules::open()
 {
-    fb_.journal.setIndexName(QStringLiteral("BelNr"));
-    visible_ = true;
+    m_fb.journal.setIndexName(QStringLiteral("BelNr"));
+    m_visible = true;
 }
 
 void StornoRules::hide()
 {
-    if (fb_.journal.isActive()) fb_.journal.setIndexName(QString());
-    visible_ = false;
+    if (m_fb.journal.isActive()) m_fb.journal.setIndexName(QString());
+    m_visible = false;
 }
 
 bool StornoRules::reverseCurrentAndClose()
 {
-    const bool stored = reverseBooking(fb_.journal.asInt(QStringLiteral("Autonummer")));
+    const bool stored = reverseBooking(m_fb.journal.asInt(QStringLiteral("Autonummer")));
     hide();
     return stored;
 }
 
-bool StornoRules::reverseCurrent() { return reverseBooking(fb_.journal.asInt(QStringLiteral("Autonummer"))); }
+bool StornoRules::reverseCurrent() { return reverseBooking(m_fb.journal.asInt(QStringLiteral("Autonummer"))); }
 
-void StornoRules::nextRow() { fb_.journal.next(); }
-void StornoRules::priorRow() { fb_.journal.prior(); }
+void StornoRules::nextRow() { m_fb.journal.next(); }
+void StornoRules::priorRow() { m_fb.journal.prior(); }
 
 void StornoRules::deleteCurrentRow()
 {
-    Table &j = fb_.journal;
+    Table &j = m_fb.journal;
     if (j.isEmpty()) return;
-    if (fb_.ui().confirm(QStringLiteral("Datensatz löschen?"), Btn::YesNo) != Btn::Yes) return;
+    if (m_fb.ui().confirm(QStringLiteral("Datensatz löschen?"), Btn::YesNo) != Btn::Yes) return;
     j.remove();
-    fb_.notify(BooksEvent::JournalChanged);
+    m_fb.notify(BooksEvent::JournalChanged);
     // The deleted booking still counts in the running balances until they are rebuilt.
-    recomputeSalden(fb_);
+    recomputeSalden(m_fb);
 }
 
 bool StornoRules::reverseBooking(qint64 autonummer)
 {
-    Table &j = fb_.journal;
-    Table &b = fb_.stapel;
-    BuchungRules &e = entry_;
-    const bool wasVisible = visible_;
+    Table &j = m_fb.journal;
+    Table &b = m_fb.stapel;
+    BuchungRules &e = m_entry;
+    const bool wasVisible = m_visible;
     b.append();
     // The batch's insert closed the dialog and reordered the journal: find the row the user
     // chose again by its booking number, never by its position.
     if (!j.locate(QStringLiteral("Autonummer"), autonummer)) {
         b.cancel();
-        fb_.ui().error(QStringLiteral("Die Buchung %1 ist nicht mehr im Journal.").arg(autonummer));
+        m_fb.ui().error(QStringLiteral("Die Buchung %1 ist nicht mehr im Journal.").arg(autonummer));
         return false;
     }
     b.setValue(QStringLiteral("Buchungstext"), QStringLiteral("Storno"));
@@ -67,7 +67,7 @@ bool StornoRules::reverseBooking(qint64 autonummer)
         b.setValue(QStringLiteral("Satzfaellig"), j.value(QStringLiteral("Steuersatz")));
         if (j.asInt(QStringLiteral("XHabenArt")) == 7) {
             b.setValue(QStringLiteral("Steuersatz"), 0.0);
-            if (fb_.ui().warnOkCancel(QStringLiteral("Vorsicht! Sie stornieren einen Forderungsausgleich, der Mwst fällig "
+            if (m_fb.ui().warnOkCancel(QStringLiteral("Vorsicht! Sie stornieren einen Forderungsausgleich, der Mwst fällig "
                                                      "stellt!\rStornieren Sie auch unbedingt die Skontobuchung und die "
                                                      "Buchung zur Einstellung in die Forderung!"),
                                       34) != Btn::Ok) {
@@ -86,7 +86,7 @@ bool StornoRules::reverseBooking(qint64 autonummer)
         } catch (const SilentAbort &) {
             stored = false;
         } catch (const EngineError &ex) {
-            fb_.ui().error(ex.message());
+            m_fb.ui().error(ex.message());
             stored = false;
         }
     }

@@ -9,8 +9,8 @@ class BuchungRules;
 
 class StornoRules {
 public:
-    StornoRules(BooksSession &fb, BuchungRules &entry) : fb_(fb), entry_(entry) {}
-    bool visible() const { return visible_; }
+    StornoRules(BooksSession &fb, BuchungRules &entry) : m_fb(fb), m_entry(entry) {}
+    bool visible() const { return m_visible; }
 
     // Shown: the journal in voucher order; hidden: back in booking-number order.
     void open();
@@ -28,9 +28,9 @@ public:
     void priorRow();
 
 private:
-    BooksSession &fb_;
-    BuchungRules &entry_;
-    bool visible_ = false;
+    BooksSession &m_fb;
+    BuchungRules &m_entry;
+    bool m_visible = false;
 };
 
 // F4: puts the splitting account (created when missing) into the focused account field.

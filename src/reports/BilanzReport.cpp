@@ -35,21 +35,21 @@ int BilanzReport::level(qint64 reihenfolge) {
     return int(std::min<qsizetype>(digits.size(), 4));
 }
 
-BilanzReport::BilanzReport(BooksSession &fb, bool mitKonten) : fb_(fb) {
+BilanzReport::BilanzReport(BooksSession &fb, bool mitKonten) : m_fb(fb) {
     Report &r = Ausdruck;
     r.setTitle(QStringLiteral("Bilanz"));
     r.setOrientation(Orientation::Portrait);
     r.setMargins(10, 10, 10, 10);
     r.setDefaultFont(reportFont(10));
     r.setBeforePrint([this, &fb](Report &rep) {
-        names_ = {};
-        sums_ = {};
+        m_names = {};
+        m_sums = {};
         applyMarginSetting(rep, fb.settings, MarginEdge::Left);
     });
     const QString cur = fb.settings.currency;
 
-    sections_ = std::make_unique<TableSource>(fb.bilanz);
-    r.setDataSource(sections_.get());
+    m_sections = std::make_unique<TableSource>(fb.bilanz);
+    r.setDataSource(m_sections.get());
 
     Band *head = r.addBand(BandKind::PageHeader);
     head->setHeight(14);
@@ -85,9 +85,9 @@ BilanzReport::BilanzReport(BooksSession &fb, bool mitKonten) : fb_(fb) {
             print = n >= 1000 && (k == 1 || level(n) == k);
             if (!print)
                 return;
-            names_[size_t(k - 1)] = band.value(QStringLiteral("Sektion")).toString();
+            m_names[size_t(k - 1)] = band.value(QStringLiteral("Sektion")).toString();
             for (int deeper = k; deeper < 4; ++deeper)
-                names_[size_t(deeper)].clear();
+                m_names[size_t(deeper)].clear();
         });
         h->addField(0, 1.5, kAmountX - 2, QStringLiteral("Sektion"));
         headers[k - 1] = h;
@@ -97,8 +97,8 @@ BilanzReport::BilanzReport(BooksSession &fb, bool mitKonten) : fb_(fb) {
     // The section row itself prints nothing; its accounts follow as sub-detail lines.
     r.addBand(BandKind::Detail)->setHeight(0);
     Table &konten = fb.konten;
-    accounts_ = std::make_unique<TableSource>(konten);
-    Band *line = r.addSubDetail(accounts_.get(), [&konten](const Record &section) {
+    m_accounts = std::make_unique<TableSource>(konten);
+    Band *line = r.addSubDetail(m_accounts.get(), [&konten](const Record &section) {
         konten.setFilter(QStringLiteral("Bilanz = ?"), {numberOf(section)});
     });
     line->setHeight(mitKonten ? 5 : 0);
@@ -112,8 +112,8 @@ BilanzReport::BilanzReport(BooksSession &fb, bool mitKonten) : fb_(fb) {
             return;
         const qint64 saldo = band.value(QStringLiteral("Saldo")).toLongLong();
         for (size_t k = 0; k < 4; ++k)
-            if (!names_[k].isEmpty())
-                sums_[k] += saldo;
+            if (!m_names[k].isEmpty())
+                m_sums[k] += saldo;
     });
     line->addField(kKontoX, 0.5, kKontoW, QStringLiteral("KtoNr"));
     line->addField(kNameX, 0.5, kNameW, QStringLiteral("Name"))
@@ -137,15 +137,15 @@ BilanzReport::BilanzReport(BooksSession &fb, bool mitKonten) : fb_(fb) {
                 [](Band &band, bool &print) { print = numberOf(band.record()) >= 1000; });
         } else {
             f->setBeforePrint(
-                [this, i](Band &, bool &print) { print = !names_[i].isEmpty() && sums_[i] != 0; });
+                [this, i](Band &, bool &print) { print = !m_names[i].isEmpty() && m_sums[i] != 0; });
         }
-        f->setAfterPrint([this, i](Band &, bool) { sums_[i] = 0; });
+        f->setAfterPrint([this, i](Band &, bool) { m_sums[i] = 0; });
         TextControl *name = f->addLabel(k == 4 ? kNameX : 0, 1.5, kAmountX - 2, QString());
         name->setOnPrint([this, k, i, mitKonten](TextControl &, QString &text) {
             if (k == 1)
-                text = QStringLiteral("Summe ") + names_[0];
-            else if (k == 4 || mitKonten || !names_[i + 1].isEmpty())
-                text = names_[i];
+                text = QStringLiteral("Summe ") + m_names[0];
+            else if (k == 4 || mitKonten || !m_names[i + 1].isEmpty())
+                text = m_names[i];
             else
                 text.clear(); // the header above already names the section
         });
@@ -154,7 +154,7 @@ BilanzReport::BilanzReport(BooksSession &fb, bool mitKonten) : fb_(fb) {
         TextControl *sum = f->addLabel(kAmountX, 1.5, kAmountW, QString());
         sum->setAlignment(Qt::AlignRight);
         sum->setOnPrint(
-            [this, i, cur](TextControl &, QString &text) { text = sideAmount(sums_[i], cur); });
+            [this, i, cur](TextControl &, QString &text) { text = sideAmount(m_sums[i], cur); });
         footers[i] = f;
     }
     line->setLinkBand(footers[3]);
@@ -165,7 +165,7 @@ BilanzReport::BilanzReport(BooksSession &fb, bool mitKonten) : fb_(fb) {
 BilanzReport::~BilanzReport() {
     // The account lines leave the accounts table filtered to the last section.
     try {
-        fb_.konten.clearFilter();
+        m_fb.konten.clearFilter();
     } catch (const std::exception &) {
     }
 }

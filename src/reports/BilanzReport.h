@@ -33,10 +33,10 @@ public:
     static int level(qint64 reihenfolge);
 
 private:
-    BooksSession &fb_;
-    std::unique_ptr<TableSource> sections_, accounts_;
-    std::array<QString, 4> names_;
-    std::array<qint64, 4> sums_{};
+    BooksSession &m_fb;
+    std::unique_ptr<TableSource> m_sections, m_accounts;
+    std::array<QString, 4> m_names;
+    std::array<qint64, 4> m_sums{};
 };
 
 // Menu "Bilanz...".

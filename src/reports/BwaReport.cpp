@@ -75,9 +75,9 @@ BwaReport::BwaReport(BooksSession &fb, EingrenzungRules &filter, bool mitKonten)
     r.setMargins(10, 10, 10, 10);
     r.setDefaultFont(reportFont(10));
     r.setBeforePrint([this, &fb](Report &rep) {
-        department_.clear();
-        section_ = dept_ = Sums();
-        periodTotal_ = annualTotal_ = 0;
+        m_department.clear();
+        m_section = m_dept = Sums();
+        m_periodTotal = m_annualTotal = 0;
         applyMarginSetting(rep, fb.settings, MarginEdge::Left);
     });
     const QString cur = fb.settings.currency;
@@ -86,8 +86,8 @@ BwaReport::BwaReport(BooksSession &fb, EingrenzungRules &filter, bool mitKonten)
         return t;
     };
 
-    source_ = std::make_unique<TableSource>(fb.konten, QStringList{QStringLiteral("xBWA")});
-    r.setDataSource(source_.get());
+    m_source = std::make_unique<TableSource>(fb.konten, QStringList{QStringLiteral("xBWA")});
+    r.setDataSource(m_source.get());
 
     Band *head = r.addBand(BandKind::PageHeader);
     head->setHeight(14);
@@ -109,10 +109,10 @@ BwaReport::BwaReport(BooksSession &fb, EingrenzungRules &filter, bool mitKonten)
     deptHead->setBeforePrint([this, &fb](Band &band, bool &print) {
         print = inSection(band);
         if (print)
-            department_ = sectionName(fb, department(bwaOf(band))).value_or(QString());
+            m_department = sectionName(fb, department(bwaOf(band))).value_or(QString());
     });
     deptHead->addLabel(kKontoX, 2, kPeriodX, QString())
-        ->setOnPrint([this](TextControl &, QString &text) { text = department_; });
+        ->setOnPrint([this](TextControl &, QString &text) { text = m_department; });
     right(deptHead->addLabel(kAnnualX, 2, kAmountW, QStringLiteral("Jahreswerte")));
 
     Band *sectionHead = r.addGroup(QStringLiteral("BWA"));
@@ -130,8 +130,8 @@ BwaReport::BwaReport(BooksSession &fb, EingrenzungRules &filter, bool mitKonten)
         if (!print)
             return; // accounts without a section take part in nothing
         // A hidden account still counts in its section and department.
-        section_.add(druck, saldo);
-        dept_.add(druck, saldo);
+        m_section.add(druck, saldo);
+        m_dept.add(druck, saldo);
         print = visible(druck) || visible(saldo);
     });
     detail->addField(kKontoX, 0.5, kKontoW, QStringLiteral("KtoNr"));
@@ -153,15 +153,15 @@ BwaReport::BwaReport(BooksSession &fb, EingrenzungRules &filter, bool mitKonten)
     sectionFoot->setHeight(6);
     sectionFoot->setFrame(BandFrame{true, true, 0.25});
     sectionFoot->setBeforePrint([](Band &band, bool &print) { print = inSection(band); });
-    sectionFoot->setAfterPrint([this](Band &, bool) { section_ = Sums(); });
+    sectionFoot->setAfterPrint([this](Band &, bool) { m_section = Sums(); });
     sectionFoot->addField(kNameX, 1, kNameW, QStringLiteral("xBWA"));
     right(sectionFoot->addLabel(kPeriodX, 1, kAmountW, QString()))
         ->setOnPrint([this, cur](TextControl &, QString &text) {
-            text = amountText(section_.druck, section_.count, cur);
+            text = amountText(m_section.druck, m_section.count, cur);
         });
     right(sectionFoot->addLabel(kAnnualX, 1, kAmountW, QString()))
         ->setOnPrint([this, cur](TextControl &, QString &text) {
-            text = amountText(section_.saldo, section_.count, cur);
+            text = amountText(m_section.saldo, m_section.count, cur);
         });
 
     Band *deptFoot = r.addGroupFooter(deptHead);
@@ -170,19 +170,19 @@ BwaReport::BwaReport(BooksSession &fb, EingrenzungRules &filter, bool mitKonten)
     deptFoot->setBeforePrint([](Band &band, bool &print) { print = inSection(band); });
     deptFoot->setAfterPrint([this](Band &, bool printed) {
         if (printed) {
-            periodTotal_ += dept_.druck;
-            annualTotal_ += dept_.saldo;
+            m_periodTotal += m_dept.druck;
+            m_annualTotal += m_dept.saldo;
         }
-        dept_ = Sums();
+        m_dept = Sums();
     });
     deptFoot->addLabel(kKontoX, 1.5, kPeriodX, QString())
-        ->setOnPrint([this](TextControl &, QString &text) { text = department_; });
+        ->setOnPrint([this](TextControl &, QString &text) { text = m_department; });
     right(deptFoot->addLabel(kPeriodX, 1.5, kAmountW, QString()))
         ->setOnPrint(
-            [this, cur](TextControl &, QString &text) { text = amountText(dept_.druck, 1, cur); });
+            [this, cur](TextControl &, QString &text) { text = amountText(m_dept.druck, 1, cur); });
     right(deptFoot->addLabel(kAnnualX, 1.5, kAmountW, QString()))
         ->setOnPrint(
-            [this, cur](TextControl &, QString &text) { text = amountText(dept_.saldo, 1, cur); });
+            [this, cur](TextControl &, QString &text) { text = amountText(m_dept.saldo, 1, cur); });
     deptFoot->addHorizontalLine(kPeriodX, 7, kAnnualX + kAmountW - kPeriodX, 0.8);
 
     Band *summary = r.addBand(BandKind::Summary);
@@ -196,16 +196,16 @@ BwaReport::BwaReport(BooksSession &fb, EingrenzungRules &filter, bool mitKonten)
     const double wordGap = 1;
     right(summary->addLabel(kPeriodX - kWordW, 2, kAmountW, QString()))
         ->setOnPrint([this, cur](TextControl &, QString &text) {
-            text = currencyFormat(std::abs(periodTotal_), cur);
+            text = currencyFormat(std::abs(m_periodTotal), cur);
         });
     summary->addLabel(kPeriodX - kWordW + kAmountW + wordGap, 2, kWordW - wordGap, QString())
-        ->setOnPrint([this, word](TextControl &, QString &text) { text = word(periodTotal_); });
+        ->setOnPrint([this, word](TextControl &, QString &text) { text = word(m_periodTotal); });
     right(summary->addLabel(kAnnualX - kWordW, 2, kAmountW, QString()))
         ->setOnPrint([this, cur](TextControl &, QString &text) {
-            text = currencyFormat(std::abs(annualTotal_), cur);
+            text = currencyFormat(std::abs(m_annualTotal), cur);
         });
     summary->addLabel(kAnnualX - kWordW + kAmountW + wordGap, 2, kWordW - wordGap, QString())
-        ->setOnPrint([this, word](TextControl &, QString &text) { text = word(annualTotal_); });
+        ->setOnPrint([this, word](TextControl &, QString &text) { text = word(m_annualTotal); });
     summary->addHorizontalLine(kPeriodX - kWordW, 8, kAnnualX + kAmountW - kPeriodX + kWordW);
     summary->addHorizontalLine(kPeriodX - kWordW, 8.8, kAnnualX + kAmountW - kPeriodX + kWordW);
 }

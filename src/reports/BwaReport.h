@@ -44,10 +44,10 @@ private:
             ++count;
         }
     };
-    std::unique_ptr<TableSource> source_;
-    QString department_;
-    Sums section_, dept_;
-    qint64 periodTotal_ = 0, annualTotal_ = 0;
+    std::unique_ptr<TableSource> m_source;
+    QString m_department;
+    Sums m_section, m_dept;
+    qint64 m_periodTotal = 0, m_annualTotal = 0;
 };
 
 // Menu "BWA...".

@@ -7,15 +7,15 @@
 
 namespace reports {
 
-EingrenzungRules::EingrenzungRules(BooksSession &fb) : fb_(fb) {
+EingrenzungRules::EingrenzungRules(BooksSession &fb) : m_fb(fb) {
     sortByDate();
-    QJournal.setFolderOf(fb_);
+    QJournal.setFolderOf(m_fb);
 }
 
 void EingrenzungRules::sortByDate() {
     sort = Sort::Datum;
-    fromText = fb_.settings.buchVon;
-    toText = fb_.settings.buchBis;
+    fromText = m_fb.settings.buchVon;
+    toText = m_fb.settings.buchBis;
 }
 
 void EingrenzungRules::sortByBelegnummer() {
@@ -45,7 +45,7 @@ void EingrenzungRules::choose(Sort s) {
 }
 
 void EingrenzungRules::open() {
-    QJournal.setFolderOf(fb_);
+    QJournal.setFolderOf(m_fb);
     focus(sortChoiceVisible ? QStringLiteral("GroupBox1") : QStringLiteral("OK"));
     waitNoteVisible = false;
     nettoColor = kNormalText;
@@ -53,7 +53,7 @@ void EingrenzungRules::open() {
 
 void EingrenzungRules::focus(const QString &control) {
     activeControl = control;
-    fb_.ui().focus(control);
+    m_fb.ui().focus(control);
 }
 
 void EingrenzungRules::changed() {
@@ -108,7 +108,7 @@ QString notAnInteger(const QString &text) {
 } // namespace
 
 bool EingrenzungRules::confirmRange() {
-    Ui &ui = fb_.ui();
+    Ui &ui = m_fb.ui();
     // Which edit failed to convert: the focus goes there and the message follows.
     auto refuse = [this, &ui](const QString &control, const QString &message) {
         focus(control);

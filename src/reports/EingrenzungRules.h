@@ -85,7 +85,7 @@ public:
 private:
     void focus(const QString &control);
     void changed();
-    BooksSession &fb_;
+    BooksSession &m_fb;
 };
 
 } // namespace reports

@@ -16,15 +16,15 @@ namespace reports {
 namespace rpt = ledra::report;
 
 void FileReportViewer::preview(rpt::Report &report, const PreviewOptions &) {
-    written_ = true;
-    error_.clear();
+    m_written = true;
+    m_error.clear();
     // Each file is written beside its target and renamed into place when complete, so a
     // failed run leaves an older file as it was.
     std::vector<std::unique_ptr<QSaveFile>> files;
     auto open = [&](const QString &name) -> QSaveFile * {
         auto f = std::make_unique<QSaveFile>(name);
         if (!f->open(QIODevice::WriteOnly)) {
-            error_ = QStringLiteral("Datei %1 kann nicht geschrieben werden.").arg(name);
+            m_error = QStringLiteral("Datei %1 kann nicht geschrieben werden.").arg(name);
             return nullptr;
         }
         files.push_back(std::move(f));
@@ -35,15 +35,15 @@ void FileReportViewer::preview(rpt::Report &report, const PreviewOptions &) {
     std::unique_ptr<QTextStream> txtStream, csvStream;
     std::unique_ptr<rpt::TextSink> txt;
     std::unique_ptr<ReportCsvSink> csv;
-    if (!pdf_.isEmpty()) {
-        QSaveFile *f = open(pdf_);
+    if (!m_pdf.isEmpty()) {
+        QSaveFile *f = open(m_pdf);
         if (!f)
             return;
         pdf = std::make_unique<rpt::PdfSink>(f, report.title());
         sinks.push_back(pdf.get());
     }
-    if (!txt_.isEmpty()) {
-        QSaveFile *f = open(txt_);
+    if (!m_txt.isEmpty()) {
+        QSaveFile *f = open(m_txt);
         if (!f)
             return;
         txtStream = std::make_unique<QTextStream>(f);
@@ -51,8 +51,8 @@ void FileReportViewer::preview(rpt::Report &report, const PreviewOptions &) {
         txt = std::make_unique<rpt::TextSink>(*txtStream);
         sinks.push_back(txt.get());
     }
-    if (!csv_.isEmpty()) {
-        QSaveFile *f = open(csv_);
+    if (!m_csv.isEmpty()) {
+        QSaveFile *f = open(m_csv);
         if (!f)
             return;
         csvStream = std::make_unique<QTextStream>(f);
@@ -61,9 +61,9 @@ void FileReportViewer::preview(rpt::Report &report, const PreviewOptions &) {
         sinks.push_back(csv.get());
     }
     rpt::PageFanOut fan(sinks);
-    pages_ = rpt::layoutReport(report, fan);
+    m_pages = rpt::layoutReport(report, fan);
     if (pdf && !pdf->ok()) {
-        error_ = pdf->errorString();
+        m_error = pdf->errorString();
         return;
     }
     if (txtStream)
@@ -72,7 +72,7 @@ void FileReportViewer::preview(rpt::Report &report, const PreviewOptions &) {
         csvStream->flush();
     for (auto &f : files)
         if (!f->commit()) {
-            error_ = QStringLiteral("Datei %1 kann nicht geschrieben werden.").arg(f->fileName());
+            m_error = QStringLiteral("Datei %1 kann nicht geschrieben werden.").arg(f->fileName());
             return;
         }
 }

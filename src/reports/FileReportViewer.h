@@ -13,22 +13,22 @@ class FileReportViewer : public ReportViewer {
 public:
     // Empty names are not written.
     FileReportViewer(QString pdf, QString txt, QString csv)
-        : pdf_(std::move(pdf)), txt_(std::move(txt)), csv_(std::move(csv)) {}
+        : m_pdf(std::move(pdf)), m_txt(std::move(txt)), m_csv(std::move(csv)) {}
 
     void preview(ledra::report::Report &report, const PreviewOptions &options) override;
     void print(ledra::report::Report &report) override { preview(report, PreviewOptions{}); }
 
     // Whether a report was handed over at all (a launcher whose dialog refused hands none).
-    bool written() const { return written_; }
+    bool written() const { return m_written; }
     // Empty when every file was written.
-    QString error() const { return error_; }
-    int pages() const { return pages_; }
+    QString error() const { return m_error; }
+    int pages() const { return m_pages; }
 
 private:
-    QString pdf_, txt_, csv_;
-    bool written_ = false;
-    QString error_;
-    int pages_ = 0;
+    QString m_pdf, m_txt, m_csv;
+    bool m_written = false;
+    QString m_error;
+    int m_pages = 0;
 };
 
 } // namespace reports

@@ -47,7 +47,7 @@ const GuvReport::ResultGroup *GuvReport::resultGroup(int art) {
     return nullptr;
 }
 
-bool GuvReport::unsigned_(int art) {
+bool GuvReport::printsWithoutSign(int art) {
     return art == 1 || art == 2 || art == 3 || art == 7 || art == 8;
 }
 
@@ -59,15 +59,15 @@ GuvReport::GuvReport(BooksSession &fb, EingrenzungRules &filter) {
     r.setDefaultFont(reportFont(10));
     Table &konten = fb.konten;
     r.setBeforePrint([this, &fb, &konten](Report &rep) {
-        r_ = 0;
-        art_ = -1;
-        types_ = typesPresent(konten);
+        m_r = 0;
+        m_art = -1;
+        m_types = typesPresent(konten);
         applyMarginSetting(rep, fb.settings, MarginEdge::Left);
     });
     const QString cur = fb.settings.currency;
 
-    source_ = std::make_unique<TableSource>(konten, QStringList{QStringLiteral("XArt")});
-    r.setDataSource(source_.get());
+    m_source = std::make_unique<TableSource>(konten, QStringList{QStringLiteral("XArt")});
+    r.setDataSource(m_source.get());
 
     Band *title = r.addBand(BandKind::Title);
     title->setHeight(16);
@@ -93,11 +93,11 @@ GuvReport::GuvReport(BooksSession &fb, EingrenzungRules &filter) {
     sum->setMask(totalsMask(cur));
     sum->setResetAfterPrint(true);
     sum->setOnPrint([this](TextControl &c, QString &text) {
-        art_ = c.band().value(QStringLiteral("Art")).toInt();
+        m_art = c.band().value(QStringLiteral("Art")).toInt();
         const qint64 s = c.value().toLongLong();
-        if (const ResultGroup *g = resultGroup(art_))
-            r_ += g->sign * s;
-        if (unsigned_(art_) && text.startsWith(QLatin1Char('-')))
+        if (const ResultGroup *g = resultGroup(m_art))
+            m_r += g->sign * s;
+        if (printsWithoutSign(m_art) && text.startsWith(QLatin1Char('-')))
             text[0] = QLatin1Char(' ');
     });
 
@@ -110,17 +110,17 @@ GuvReport::GuvReport(BooksSession &fb, EingrenzungRules &filter) {
         if (!g)
             return false;
         for (int t = art + 1; t <= g->last; ++t)
-            if (types_.count(t))
+            if (m_types.count(t))
                 return false;
         return true;
     };
     result->setBeforePrint([this, lastOfGroup](Band &band, bool &print) {
         const int art = band.value(QStringLiteral("Art")).toInt();
-        print = art_ == art && lastOfGroup(art) && r_ != 0;
+        print = m_art == art && lastOfGroup(art) && m_r != 0;
     });
     result->setAfterPrint([this, lastOfGroup](Band &band, bool) {
         if (lastOfGroup(band.value(QStringLiteral("Art")).toInt()))
-            r_ = 0;
+            m_r = 0;
     });
     result->addHorizontalLine(kSumX, 0.5, kResultX + kResultW - kSumX);
     result->addLabel(kSumX, 2, kResultX - kSumX, QString())
@@ -131,7 +131,7 @@ GuvReport::GuvReport(BooksSession &fb, EingrenzungRules &filter) {
     TextControl *value = result->addLabel(kResultX, 2, kResultW, QString());
     value->setAlignment(Qt::AlignRight);
     value->setOnPrint(
-        [this, cur](TextControl &, QString &text) { text = currencyFormat(r_, cur); });
+        [this, cur](TextControl &, QString &text) { text = currencyFormat(m_r, cur); });
 }
 
 GuvReport::~GuvReport() = default;

@@ -37,13 +37,13 @@ public:
     };
     static const ResultGroup *resultGroup(int art);
     // Types whose printed sum shows no minus sign.
-    static bool unsigned_(int art);
+    static bool printsWithoutSign(int art);
 
 private:
-    std::unique_ptr<TableSource> source_;
-    std::set<int> types_; // types present in the accounts table
-    qint64 r_ = 0;        // running result
-    int art_ = -1;        // type of the footer just printed
+    std::unique_ptr<TableSource> m_source;
+    std::set<int> m_types; // types present in the accounts table
+    qint64 m_r = 0;        // running result
+    int m_art = -1;        // type of the footer just printed
 };
 
 // Menu "Kurzübersicht GuV...".

@@ -79,7 +79,7 @@ QString JournalReport::rateText(const Record &row) {
     return displayText(row.value(QStringLiteral("Steuersatz")), false, QString());
 }
 
-JournalReport::JournalReport(BooksSession &fb, EingrenzungRules &filter) : fb_(fb) {
+JournalReport::JournalReport(BooksSession &fb, EingrenzungRules &filter) : m_fb(fb) {
     Report &r = Ausdruck;
     r.setTitle(QStringLiteral("Journal"));
     r.setOrientation(Orientation::Landscape);
@@ -87,8 +87,8 @@ JournalReport::JournalReport(BooksSession &fb, EingrenzungRules &filter) : fb_(f
     r.setDefaultFont(reportFont(10));
     r.setBeforePrint([&fb](Report &rep) { applyMarginSetting(rep, fb.settings, MarginEdge::Top); });
 
-    source_ = filter.QJournal.source();
-    r.setDataSource(source_.get());
+    m_source = filter.QJournal.source();
+    r.setDataSource(m_source.get());
 
     Band *head = r.addBand(BandKind::PageHeader);
     head->setHeight(16);

@@ -29,8 +29,8 @@ public:
     static QString rateText(const ledra::report::Record &row);
 
 private:
-    BooksSession &fb_;
-    std::unique_ptr<SqlSource> source_;
+    BooksSession &m_fb;
+    std::unique_ptr<SqlSource> m_source;
 };
 
 // Main window: button SBJournal, menu "Journal drucken...".

@@ -32,7 +32,7 @@ QString optionalAmount(const std::optional<Money> &m) {
 
 } // namespace
 
-KassenbuchReport::KassenbuchReport(BooksSession &fb, EingrenzungRules &filter) : fb_(fb), filter_(filter) {
+KassenbuchReport::KassenbuchReport(BooksSession &fb, EingrenzungRules &filter) : m_fb(fb), m_filter(filter) {
     // The sums before the range come from the journal of the open fiscal year. Each row is
     // read rather than summed in SQL, so that a DM booking of a year with both currencies is
     // converted before it is added, as every line of the book is.
@@ -46,9 +46,9 @@ KassenbuchReport::KassenbuchReport(BooksSession &fb, EingrenzungRules &filter) :
     QVortrag.setLine(4, QString());
 
     Report &r = Ausdruck;
-    sheet::setUpSheet(r, QStringLiteral("Kassenbuch"), account_, 30, filter);
+    sheet::setUpSheet(r, QStringLiteral("Kassenbuch"), m_account, 30, filter);
     r.setBeforePrint([this](Report &rep) {
-        applyMarginSetting(rep, fb_.settings, MarginEdge::Left);
+        applyMarginSetting(rep, m_fb.settings, MarginEdge::Left);
         startRun();
     });
 
@@ -87,14 +87,14 @@ KassenbuchReport::KassenbuchReport(BooksSession &fb, EingrenzungRules &filter) :
     });
     at(carry, kEin, 1, QString(), Qt::AlignRight)
         ->setOnPrint([this, bottom](TextControl &c, QString &text) {
-            text = bottom(c) ? fixed2(periodIn_.units()) : QString();
+            text = bottom(c) ? fixed2(m_periodIn.units()) : QString();
         });
     at(carry, kAus, 1, QString(), Qt::AlignRight)
         ->setOnPrint([this, bottom](TextControl &c, QString &text) {
-            text = bottom(c) ? fixed2(periodOut_.units()) : QString();
+            text = bottom(c) ? fixed2(m_periodOut.units()) : QString();
         });
     at(carry, kWaehrung, 1, QString())->setOnPrint([this, bottom](TextControl &c, QString &text) {
-        text = bottom(c) ? fb_.settings.currency : QString();
+        text = bottom(c) ? m_fb.settings.currency : QString();
     });
     at(carry, kBestand, 1, QString(), Qt::AlignRight)
         ->setOnPrint([this, bottom](TextControl &c, QString &text) {
@@ -114,9 +114,9 @@ KassenbuchReport::KassenbuchReport(BooksSession &fb, EingrenzungRules &filter) :
         text = clipToWidth(text, c.font(), c.geometry().width());
     });
     at(detail, kEin, 0.4, QString(), Qt::AlignRight)
-        ->setOnPrint([this](TextControl &, QString &text) { text = optionalAmount(in_); });
+        ->setOnPrint([this](TextControl &, QString &text) { text = optionalAmount(m_in); });
     at(detail, kAus, 0.4, QString(), Qt::AlignRight)
-        ->setOnPrint([this](TextControl &, QString &text) { text = optionalAmount(out_); });
+        ->setOnPrint([this](TextControl &, QString &text) { text = optionalAmount(m_out); });
     field(kWaehrung, QStringLiteral("Euro"))->setOnPrint([](TextControl &c, QString &text) {
         text = bookingCurrency(c.value());
     });
@@ -124,11 +124,11 @@ KassenbuchReport::KassenbuchReport(BooksSession &fb, EingrenzungRules &filter) :
     // (below), so it is added here for the column.
     at(detail, kBestand, 0.4, QString(), Qt::AlignRight)
         ->setOnPrint([this](TextControl &, QString &text) {
-            text = balanceText(balance() + inSum_ - outSum_);
+            text = balanceText(balance() + m_inSum - m_outSum);
         });
     at(detail, kKonto, 0.4, QString(), Qt::AlignRight)
         ->setOnPrint([this](TextControl &c, QString &text) {
-            text = displayText(sheet::counterAccount(c.band().record(), account_.ktoNr).number,
+            text = displayText(sheet::counterAccount(c.band().record(), m_account.ktoNr).number,
                                false, QString());
         });
     at(detail, kSatz, 0.4, QString(), Qt::AlignRight)
@@ -141,20 +141,20 @@ KassenbuchReport::KassenbuchReport(BooksSession &fb, EingrenzungRules &filter) :
         const Money brutto = Money::fromUnits(row.value(QStringLiteral("Brutto")).toLongLong());
         auto on = [&row, this](const char *side) {
             const QVariant v = row.value(QString::fromLatin1(side));
-            return !v.isNull() && v.toLongLong() == account_.ktoNr;
+            return !v.isNull() && v.toLongLong() == m_account.ktoNr;
         };
-        in_ = on("Soll") ? std::optional<Money>(brutto) : std::nullopt;
-        out_ = on("Haben") ? std::optional<Money>(brutto) : std::nullopt;
-        inSum_ = in_ ? amountForSum(in_->units(), euro, date) : Money();
-        outSum_ = out_ ? amountForSum(out_->units(), euro, date) : Money();
+        m_in = on("Soll") ? std::optional<Money>(brutto) : std::nullopt;
+        m_out = on("Haben") ? std::optional<Money>(brutto) : std::nullopt;
+        m_inSum = m_in ? amountForSum(m_in->units(), euro, date) : Money();
+        m_outSum = m_out ? amountForSum(m_out->units(), euro, date) : Money();
     });
     detail->setAfterPrint([this](Band &, bool printed) {
         if (!printed)
             return;
-        runDebit_ += inSum_;
-        periodIn_ += inSum_;
-        runCredit_ += outSum_;
-        periodOut_ += outSum_;
+        m_runDebit += m_inSum;
+        m_periodIn += m_inSum;
+        m_runCredit += m_outSum;
+        m_periodOut += m_outSum;
     });
     shadeRows(*detail, fb.settings);
 
@@ -166,27 +166,27 @@ KassenbuchReport::KassenbuchReport(BooksSession &fb, EingrenzungRules &filter) :
         at(summary, Col{kText.x + 12, kText.w - 12}, 1.5, QString(), Qt::AlignRight);
     saldo->setBold(true);
     saldo->setOnPrint([this](TextControl &, QString &text) {
-        text = currencyFormat((periodIn_ - periodOut_).units(), fb_.settings.currency);
+        text = currencyFormat((m_periodIn - m_periodOut).units(), m_fb.settings.currency);
     });
     at(summary, kEin, 1.5, QString(), Qt::AlignRight)
-        ->setOnPrint([this](TextControl &, QString &text) { text = fixed2(periodIn_.units()); });
+        ->setOnPrint([this](TextControl &, QString &text) { text = fixed2(m_periodIn.units()); });
     at(summary, kAus, 1.5, QString(), Qt::AlignRight)
-        ->setOnPrint([this](TextControl &, QString &text) { text = fixed2(periodOut_.units()); });
+        ->setOnPrint([this](TextControl &, QString &text) { text = fixed2(m_periodOut.units()); });
     at(summary, kWaehrung, 1.5, QString())->setOnPrint([this](TextControl &, QString &text) {
-        text = fb_.settings.currency;
+        text = m_fb.settings.currency;
     });
 }
 
 KassenbuchReport::~KassenbuchReport() = default;
 
 void KassenbuchReport::setAccount(const SheetAccount &account) {
-    account_ = account;
-    source_ = filter_.QJournal.source();
-    Ausdruck.setDataSource(source_.get());
+    m_account = account;
+    m_source = m_filter.QJournal.source();
+    Ausdruck.setDataSource(m_source.get());
 }
 
 bool KassenbuchReport::sortedByDate() const {
-    return filter_.sort == EingrenzungRules::Sort::Datum;
+    return m_filter.sort == EingrenzungRules::Sort::Datum;
 }
 
 QString KassenbuchReport::balanceText(Money balance) const {
@@ -194,28 +194,28 @@ QString KassenbuchReport::balanceText(Money balance) const {
 }
 
 void KassenbuchReport::startRun() {
-    periodIn_ = Money();
-    periodOut_ = Money();
-    in_.reset();
-    out_.reset();
-    inSum_ = Money();
-    outSum_ = Money();
-    runDebit_ = account_.soll;
-    runCredit_ = account_.haben;
+    m_periodIn = Money();
+    m_periodOut = Money();
+    m_in.reset();
+    m_out.reset();
+    m_inSum = Money();
+    m_outSum = Money();
+    m_runDebit = m_account.soll;
+    m_runCredit = m_account.haben;
     if (!sortedByDate())
         return;
-    const QDate start = fb_.settings.periodStart();
-    const auto from = filter_.fromDate();
+    const QDate start = m_fb.settings.periodStart();
+    const auto from = m_filter.fromDate();
     if (!start.isValid() || !from)
         return;
     QVortrag.setLine(3, QStringLiteral("Belegdatum >= ? AND Belegdatum < ? AND"));
-    runDebit_ = sumBefore(QStringLiteral("Soll"), account_.soll);
-    runCredit_ = sumBefore(QStringLiteral("Haben"), account_.haben);
+    m_runDebit = sumBefore(QStringLiteral("Soll"), m_account.soll);
+    m_runCredit = sumBefore(QStringLiteral("Haben"), m_account.haben);
 }
 
 Money KassenbuchReport::sumBefore(const QString &side, Money opening) {
     QVortrag.setLine(4, side + QStringLiteral("=?"));
-    QVortrag.setParams({fb_.settings.periodStart(), *filter_.fromDate(), account_.ktoNr});
+    QVortrag.setParams({m_fb.settings.periodStart(), *m_filter.fromDate(), m_account.ktoNr});
     Money sum = opening;
     QVortrag.forEach([&sum](const QStringList &cols, const QVariantList &row) {
         QVariant brutto, euro, date;

@@ -34,10 +34,10 @@ public:
     // account number as bound values.
     Query QVortrag;
 
-    Money receipts() const { return periodIn_; }
-    Money payments() const { return periodOut_; }
+    Money receipts() const { return m_periodIn; }
+    Money payments() const { return m_periodOut; }
     // Running balance after the last line printed.
-    Money balance() const { return runDebit_ - runCredit_; }
+    Money balance() const { return m_runDebit - m_runCredit; }
 
 private:
     void startRun();
@@ -46,14 +46,14 @@ private:
     Money sumBefore(const QString &side, Money opening);
     QString balanceText(Money balance) const;
 
-    BooksSession &fb_;
-    EingrenzungRules &filter_;
-    SheetAccount account_;
-    std::unique_ptr<SqlSource> source_;
-    Money runDebit_, runCredit_, periodIn_, periodOut_;
+    BooksSession &m_fb;
+    EingrenzungRules &m_filter;
+    SheetAccount m_account;
+    std::unique_ptr<SqlSource> m_source;
+    Money m_runDebit, m_runCredit, m_periodIn, m_periodOut;
     // The current line: receipt and payment as stored, and converted for the sums.
-    std::optional<Money> in_, out_;
-    Money inSum_, outSum_;
+    std::optional<Money> m_in, m_out;
+    Money m_inSum, m_outSum;
 };
 
 } // namespace reports

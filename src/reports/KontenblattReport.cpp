@@ -139,11 +139,11 @@ QString optionalAmount(const std::optional<Money> &m) {
 
 } // namespace
 
-KontenblattReport::KontenblattReport(BooksSession &fb, EingrenzungRules &filter) : fb_(fb), filter_(filter) {
+KontenblattReport::KontenblattReport(BooksSession &fb, EingrenzungRules &filter) : m_fb(fb), m_filter(filter) {
     Report &r = Ausdruck;
-    Band *head = sheet::setUpSheet(r, QStringLiteral("Kontenblatt"), account_, 31, filter);
+    Band *head = sheet::setUpSheet(r, QStringLiteral("Kontenblatt"), m_account, 31, filter);
     r.setBeforePrint([this](Report &rep) {
-        applyMarginSetting(rep, fb_.settings, MarginEdge::Left);
+        applyMarginSetting(rep, m_fb.settings, MarginEdge::Left);
         startRun();
     });
     head->addLabel(130, 6.5, 55, fb.yearFolderName())->setAlignment(Qt::AlignRight);
@@ -177,8 +177,8 @@ KontenblattReport::KontenblattReport(BooksSession &fb, EingrenzungRules &filter)
         const Report &rep = band.report();
         if (printed && rep.pageNumber() == 1 &&
             rep.carryOverPosition() == CarryOverPosition::PageTop) {
-            debit_ += account_.soll;
-            credit_ += account_.haben;
+            m_debit += m_account.soll;
+            m_credit += m_account.haben;
         }
     });
     auto opening = [](const TextControl &c) {
@@ -190,15 +190,15 @@ KontenblattReport::KontenblattReport(BooksSession &fb, EingrenzungRules &filter)
     });
     at(carry, kSoll, 1, QString(), Qt::AlignRight)
         ->setOnPrint([this, opening](TextControl &c, QString &text) {
-            text = fixed2((opening(c) ? account_.soll : debit_).units());
+            text = fixed2((opening(c) ? m_account.soll : m_debit).units());
         });
     at(carry, kHaben, 1, QString(), Qt::AlignRight)
         ->setOnPrint([this, opening](TextControl &c, QString &text) {
-            text = fixed2((opening(c) ? account_.haben : credit_).units());
+            text = fixed2((opening(c) ? m_account.haben : m_credit).units());
         });
     at(carry, kWaehrung, 1, QString())->setOnPrint([this](TextControl &c, QString &text) {
         const bool bottom = c.report().carryOverPosition() == CarryOverPosition::PageBottom;
-        text = bottom ? fb_.settings.currency : QString();
+        text = bottom ? m_fb.settings.currency : QString();
     });
 
     Band *detail = r.addBand(BandKind::Detail);
@@ -212,19 +212,19 @@ KontenblattReport::KontenblattReport(BooksSession &fb, EingrenzungRules &filter)
     field(kBelNr, QStringLiteral("Belegnummer"), Qt::AlignRight);
     clipped(field(kText, QStringLiteral("Buchungstext")));
     at(detail, kSoll, 0.4, QString(), Qt::AlignRight)
-        ->setOnPrint([this](TextControl &, QString &text) { text = optionalAmount(line_.debit); });
+        ->setOnPrint([this](TextControl &, QString &text) { text = optionalAmount(m_line.debit); });
     at(detail, kHaben, 0.4, QString(), Qt::AlignRight)
-        ->setOnPrint([this](TextControl &, QString &text) { text = optionalAmount(line_.credit); });
+        ->setOnPrint([this](TextControl &, QString &text) { text = optionalAmount(m_line.credit); });
     field(kWaehrung, QStringLiteral("Euro"))->setOnPrint([](TextControl &c, QString &text) {
         text = bookingCurrency(c.value());
     });
     at(detail, kGegenNr, 0.4, QString(), Qt::AlignRight)
         ->setOnPrint([this](TextControl &c, QString &text) {
-            text = displayText(sheet::counterAccount(c.band().record(), account_.ktoNr).number,
+            text = displayText(sheet::counterAccount(c.band().record(), m_account.ktoNr).number,
                                false, QString());
         });
     at(detail, kGegenName, 0.4, QString())->setOnPrint([this](TextControl &c, QString &text) {
-        text = clipToWidth(sheet::counterAccount(c.band().record(), account_.ktoNr).name, c.font(),
+        text = clipToWidth(sheet::counterAccount(c.band().record(), m_account.ktoNr).name, c.font(),
                            c.geometry().width());
     });
     at(detail, kSatz, 0.4, QString(), Qt::AlignRight)
@@ -234,10 +234,10 @@ KontenblattReport::KontenblattReport(BooksSession &fb, EingrenzungRules &filter)
     // after it: a line that moves to the next page is not yet in this page's carry-over.
     detail->setBeforePrint([this](Band &band, bool &) {
         const Record &row = band.record();
-        line_.debit = sheet::sideAmount(row, account_, tax_, true);
-        line_.credit = sheet::sideAmount(row, account_, tax_, false);
-        line_.euro = row.value(QStringLiteral("Euro"));
-        line_.date = row.value(QStringLiteral("Belegdatum")).toDate();
+        m_line.debit = sheet::sideAmount(row, m_account, m_tax, true);
+        m_line.credit = sheet::sideAmount(row, m_account, m_tax, false);
+        m_line.euro = row.value(QStringLiteral("Euro"));
+        m_line.date = row.value(QStringLiteral("Belegdatum")).toDate();
     });
     detail->setAfterPrint([this](Band &, bool printed) {
         if (printed)
@@ -253,48 +253,48 @@ KontenblattReport::KontenblattReport(BooksSession &fb, EingrenzungRules &filter)
         at(summary, Col{kText.x + 12, kText.w - 12}, 1.5, QString(), Qt::AlignRight);
     saldo->setBold(true);
     saldo->setOnPrint([this](TextControl &, QString &text) {
-        text = currencyFormat((debit_ - credit_).units(), fb_.settings.currency);
+        text = currencyFormat((m_debit - m_credit).units(), m_fb.settings.currency);
     });
     at(summary, kSoll, 1.5, QString(), Qt::AlignRight)
-        ->setOnPrint([this](TextControl &, QString &text) { text = fixed2(debit_.units()); });
+        ->setOnPrint([this](TextControl &, QString &text) { text = fixed2(m_debit.units()); });
     at(summary, kHaben, 1.5, QString(), Qt::AlignRight)
-        ->setOnPrint([this](TextControl &, QString &text) { text = fixed2(credit_.units()); });
+        ->setOnPrint([this](TextControl &, QString &text) { text = fixed2(m_credit.units()); });
     at(summary, kWaehrung, 1.5, QString())->setOnPrint([this](TextControl &, QString &text) {
-        text = fb_.settings.currency;
+        text = m_fb.settings.currency;
     });
 }
 
 KontenblattReport::~KontenblattReport() = default;
 
 void KontenblattReport::setAccount(const SheetAccount &account) {
-    account_ = account;
-    tax_ = sheet::taxAccounts(fb_);
-    source_ = filter_.QJournal.source();
-    Ausdruck.setDataSource(source_.get());
+    m_account = account;
+    m_tax = sheet::taxAccounts(m_fb);
+    m_source = m_filter.QJournal.source();
+    Ausdruck.setDataSource(m_source.get());
 }
 
 void KontenblattReport::startRun() {
-    debit_ = Money();
-    credit_ = Money();
-    line_ = Line();
+    m_debit = Money();
+    m_credit = Money();
+    m_line = Line();
 }
 
 bool KontenblattReport::openingLinePrints() const {
-    if (filter_.sort != EingrenzungRules::Sort::Datum)
+    if (m_filter.sort != EingrenzungRules::Sort::Datum)
         return false;
-    const auto from = filter_.fromDate();
+    const auto from = m_filter.fromDate();
     if (!from || from->day() != 1 || from->month() != 1)
         return false;
-    return account_.soll > Money() || account_.haben > Money();
+    return m_account.soll > Money() || m_account.haben > Money();
 }
 
 void KontenblattReport::addLine() {
     // Every printed amount counts, a negative one as well: the balance must be the sum of
     // the lines above it.
-    if (line_.debit)
-        debit_ += amountForSum(line_.debit->units(), line_.euro, line_.date);
-    if (line_.credit)
-        credit_ += amountForSum(line_.credit->units(), line_.euro, line_.date);
+    if (m_line.debit)
+        m_debit += amountForSum(m_line.debit->units(), m_line.euro, m_line.date);
+    if (m_line.credit)
+        m_credit += amountForSum(m_line.credit->units(), m_line.euro, m_line.date);
 }
 
 namespace {

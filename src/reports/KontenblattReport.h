@@ -91,8 +91,8 @@ public:
     ledra::report::Report Ausdruck;
 
     // Running state of a run, readable after it.
-    Money debitSum() const { return debit_; }
-    Money creditSum() const { return credit_; }
+    Money debitSum() const { return m_debit; }
+    Money creditSum() const { return m_credit; }
 
 private:
     struct Line {
@@ -104,13 +104,13 @@ private:
     bool openingLinePrints() const;
     void addLine();
 
-    BooksSession &fb_;
-    EingrenzungRules &filter_;
-    SheetAccount account_;
-    sheet::TaxAccounts tax_;
-    std::unique_ptr<SqlSource> source_;
-    Money debit_, credit_;
-    Line line_;
+    BooksSession &m_fb;
+    EingrenzungRules &m_filter;
+    SheetAccount m_account;
+    sheet::TaxAccounts m_tax;
+    std::unique_ptr<SqlSource> m_source;
+    Money m_debit, m_credit;
+    Line m_line;
 };
 
 // Main window: button KBlatt, menu "Kontenblatt drucken..." and a double click in the

@@ -45,20 +45,20 @@ BookingAmounts bookingOf(const Record &row) {
 class Preparation {
 public:
     Preparation(BooksSession &fb, EingrenzungRules &filter)
-        : fb_(fb), filter_(filter), ui_(fb.ui()) {}
+        : m_fb(fb), m_filter(filter), m_ui(fb.ui()) {}
 
     void run(bool fromOpening, bool vorSaldoPass, const QDate &periodStart, const QDate &from) {
         readAccounts(fromOpening);
         // The progress bar counts the batch as well, as the recomputation does, although
         // the preparation reads only the journal.
-        startProgress(filter_.QJournal.recordCount() + fb_.stapel.recordCount() +
-                      qint64(order_.size()));
-        advance(qint64(order_.size()));
+        startProgress(m_filter.QJournal.recordCount() + m_fb.stapel.recordCount() +
+                      qint64(m_order.size()));
+        advance(qint64(m_order.size()));
         apply(BalanceTarget::DruckSaldo);
         if (vorSaldoPass) {
-            filter_.setDateRange(periodStart, from.addDays(-1));
-            filter_.QJournal.open();
-            startProgress(filter_.QJournal.recordCount());
+            m_filter.setDateRange(periodStart, from.addDays(-1));
+            m_filter.QJournal.open();
+            startProgress(m_filter.QJournal.recordCount());
             apply(BalanceTarget::VorSaldo);
         }
         write();
@@ -66,7 +66,7 @@ public:
 
 private:
     void readAccounts(bool fromOpening) {
-        Table &k = fb_.konten;
+        Table &k = m_fb.konten;
         SQLite::Statement st(
             k.db(),
             QStringLiteral("SELECT KtoNr, Art, COALESCE(Soll, 0) - COALESCE(Haben, 0) FROM \"%1\"")
@@ -79,51 +79,51 @@ private:
             t.druck = fromOpening ? opening : 0;
             t.vor = opening;
             const qint64 nr = st.getColumn(0).getInt64();
-            acc_.emplace(nr, t);
-            order_.push_back(nr);
+            m_acc.emplace(nr, t);
+            m_order.push_back(nr);
         }
     }
 
     void startProgress(qint64 total) {
-        total_ = total;
-        done_ = 0;
-        lastPercent_ = -1;
-        ui_.progress(0);
+        m_total = total;
+        m_done = 0;
+        m_lastPercent = -1;
+        m_ui.progress(0);
     }
 
     void advance(qint64 n) {
-        done_ += n;
-        const int pc = total_ > 0 ? int(std::min<qint64>(100, done_ * 100 / total_)) : 100;
-        if (pc != lastPercent_) {
-            lastPercent_ = pc;
-            ui_.progress(pc);
-            ui_.processEvents();
+        m_done += n;
+        const int pc = m_total > 0 ? int(std::min<qint64>(100, m_done * 100 / m_total)) : 100;
+        if (pc != m_lastPercent) {
+            m_lastPercent = pc;
+            m_ui.progress(pc);
+            m_ui.processEvents();
         }
     }
 
     void apply(BalanceTarget target) {
-        const qint64 vorsteuer = fb_.settings.vorsteuer.trimmed().toLongLong();
-        const qint64 mwst = fb_.settings.kontoMwst.trimmed().toLongLong();
+        const qint64 vorsteuer = m_fb.settings.vorsteuer.trimmed().toLongLong();
+        const qint64 mwst = m_fb.settings.kontoMwst.trimmed().toLongLong();
         AccountEffect eff[3];
         qint64 n = 0;
-        filter_.QJournal.forEach([&](const Record &row) {
+        m_filter.QJournal.forEach([&](const Record &row) {
             const BookingAmounts b = bookingOf(row);
             bool missing = false;
             for (qint64 nr : {b.soll, b.haben})
-                if (!acc_.count(nr)) {
-                    ui_.error(QStringLiteral("Fehler bei Saldeneintrag in Konto ") +
+                if (!m_acc.count(nr)) {
+                    m_ui.error(QStringLiteral("Fehler bei Saldeneintrag in Konto ") +
                               QString::number(nr));
                     missing = true;
                 }
             const qint64 tax = bookingTaxAccount(b, vorsteuer, mwst);
-            if (tax && !acc_.count(tax)) {
-                ui_.error(QStringLiteral("Vorsteuer- oder Mwst-Konto nicht vorhanden!"));
+            if (tax && !m_acc.count(tax)) {
+                m_ui.error(QStringLiteral("Vorsteuer- oder Mwst-Konto nicht vorhanden!"));
                 throw SilentAbort();
             }
             if (!missing) {
                 const int m = bookingEffects(b, BalanceDirection::Add, tax, eff);
                 for (int i = 0; i < m; ++i) {
-                    Totals &a = acc_[eff[i].konto];
+                    Totals &a = m_acc[eff[i].konto];
                     if (target == BalanceTarget::VorSaldo) {
                         a.vor += eff[i].amount.units();
                     } else {
@@ -140,7 +140,7 @@ private:
     }
 
     void write() {
-        Table &k = fb_.konten;
+        Table &k = m_fb.konten;
         try {
             SQLite::Transaction tr(k.db());
             SQLite::Statement up(
@@ -149,8 +149,8 @@ private:
                                "VorSaldo = ? WHERE KtoNr = ?")
                     .arg(k.innerName())
                     .toStdString());
-            for (qint64 nr : order_) {
-                const Totals &a = acc_[nr];
+            for (qint64 nr : m_order) {
+                const Totals &a = m_acc[nr];
                 up.bind(1, static_cast<int64_t>(a.druck));
                 up.bind(2, static_cast<int64_t>(a.bewSoll));
                 up.bind(3, static_cast<int64_t>(a.bewHaben));
@@ -161,19 +161,19 @@ private:
             }
             tr.commit();
         } catch (const std::exception &e) {
-            ui_.error(TableFile::translate(e, k.path()).message());
+            m_ui.error(TableFile::translate(e, k.path()).message());
             throw SilentAbort();
         }
         k.refresh();
     }
 
-    BooksSession &fb_;
-    EingrenzungRules &filter_;
-    Ui &ui_;
-    std::unordered_map<qint64, Totals> acc_;
-    std::vector<qint64> order_;
-    qint64 total_ = 0, done_ = 0;
-    int lastPercent_ = -1;
+    BooksSession &m_fb;
+    EingrenzungRules &m_filter;
+    Ui &m_ui;
+    std::unordered_map<qint64, Totals> m_acc;
+    std::vector<qint64> m_order;
+    qint64 m_total = 0, m_done = 0;
+    int m_lastPercent = -1;
 };
 
 } // namespace

@@ -118,24 +118,24 @@ constexpr double kMeasurePixels = 1000.0;
 
 class Widths {
 public:
-    explicit Widths(const rpt::FontStyle &style) : style_(style), advance_(0x10000, -1.0f) {
+    explicit Widths(const rpt::FontStyle &style) : m_style(style), m_advance(0x10000, -1.0f) {
         QFont f = rpt::toQFont(style);
         f.setPixelSize(int(kMeasurePixels));
         f.setHintingPreference(QFont::PreferNoHinting);
-        metrics_.emplace(f);
+        m_metrics.emplace(f);
     }
-    const rpt::FontStyle &style() const { return style_; }
+    const rpt::FontStyle &style() const { return m_style; }
     double of(QChar c) {
-        float &w = advance_[c.unicode()];
+        float &w = m_advance[c.unicode()];
         if (w < 0)
-            w = float(metrics_->horizontalAdvance(c));
+            w = float(m_metrics->horizontalAdvance(c));
         return w;
     }
 
 private:
-    rpt::FontStyle style_;
-    std::optional<QFontMetricsF> metrics_;
-    std::vector<float> advance_;
+    rpt::FontStyle m_style;
+    std::optional<QFontMetricsF> m_metrics;
+    std::vector<float> m_advance;
 };
 
 Widths &widthsFor(const rpt::FontStyle &style) {

@@ -41,12 +41,12 @@ SaldenlisteQuerReport::SaldenlisteQuerReport(BooksSession &fb, EingrenzungRules 
     // setting is not applied.
     r.setMargins(10, 20, 10, 10);
     r.setDefaultFont(reportFont(10));
-    r.setBeforePrint([this](Report &) { klasse_.clear(); });
+    r.setBeforePrint([this](Report &) { m_klasse.clear(); });
     const QString cur = fb.settings.currency;
     const QString mask = totalsMask(cur);
 
-    source_ = std::make_unique<TableSource>(fb.konten);
-    r.setDataSource(source_.get());
+    m_source = std::make_unique<TableSource>(fb.konten);
+    r.setDataSource(m_source.get());
 
     Band *head = r.addBand(BandKind::PageHeader);
     head->setHeight(8);
@@ -91,7 +91,7 @@ SaldenlisteQuerReport::SaldenlisteQuerReport(BooksSession &fb, EingrenzungRules 
     detail->setHeight(5);
     detail->setBeforePrint([](Band &band, bool &print) { print = listed(band.record()); });
     detail->addField(kKonto.x, 0.5, kKonto.w, QStringLiteral("KtoNr"))
-        ->setOnPrint([this](TextControl &, QString &text) { klasse_ = classLabel(text); });
+        ->setOnPrint([this](TextControl &, QString &text) { m_klasse = classLabel(text); });
     detail->addField(kName.x, 0.5, kName.w, QStringLiteral("Name"))
         ->setOnPrint([](TextControl &c, QString &text) {
             text = clipToWidth(text, c.font(), c.geometry().width());
@@ -129,7 +129,7 @@ SaldenlisteQuerReport::SaldenlisteQuerReport(BooksSession &fb, EingrenzungRules 
     footer->setFrame(BandFrame{true, false, 0.25});
     detail->setLinkBand(footer);
     footer->addLabel(kKonto.x, 1, kKonto.w, QString())
-        ->setOnPrint([this](TextControl &, QString &text) { text = klasse_; });
+        ->setOnPrint([this](TextControl &, QString &text) { text = m_klasse; });
     // The number of listed accounts of the class; a class without any prints no footer.
     TextControl *menge = footer->addExpression(kName.x, 1, 10, QStringLiteral("COUNT"));
     menge->setName(QStringLiteral("MengeGruppe"));

@@ -28,8 +28,8 @@ public:
     static bool listed(const ledra::report::Record &row);
 
 private:
-    std::unique_ptr<TableSource> source_;
-    QString klasse_;
+    std::unique_ptr<TableSource> m_source;
+    QString m_klasse;
 };
 
 // Menu "Saldenlisten" -> "Saldenliste quer...".

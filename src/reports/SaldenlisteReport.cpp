@@ -17,19 +17,19 @@ QString classLabel(const QVariant &ktoNr) {
 }
 
 TableOrder::TableOrder(Table &table, const QString &indexName)
-    : table_(table), saved_(table.orderFields()) {
-    table_.setIndexName(indexName);
+    : m_table(table), m_saved(table.orderFields()) {
+    m_table.setIndexName(indexName);
 }
 
 TableOrder::~TableOrder() {
     try {
         // The index of the former order, so that a case-insensitive name order stays one.
-        for (const IndexDef &ix : table_.schema().indexes)
-            if (ix.fields == saved_) {
-                table_.setIndexName(ix.name);
+        for (const IndexDef &ix : m_table.schema().indexes)
+            if (ix.fields == m_saved) {
+                m_table.setIndexName(ix.name);
                 return;
             }
-        table_.setIndexFields(saved_);
+        m_table.setIndexFields(m_saved);
     } catch (const std::exception &) {
         // A table closed meanwhile has no order to give back.
     }
@@ -63,14 +63,14 @@ SaldenlisteReport::SaldenlisteReport(BooksSession &fb, EingrenzungRules &filter)
     r.setMargins(15, 10, 10, 10);
     r.setDefaultFont(reportFont(10));
     r.setBeforePrint([this, &fb](Report &rep) {
-        klasse_.clear();
+        m_klasse.clear();
         applyMarginSetting(rep, fb.settings, MarginEdge::Left);
     });
     const QString cur = fb.settings.currency;
     const QString mask = totalsMask(cur);
 
-    source_ = std::make_unique<TableSource>(fb.konten);
-    r.setDataSource(source_.get());
+    m_source = std::make_unique<TableSource>(fb.konten);
+    r.setDataSource(m_source.get());
 
     Band *head = r.addBand(BandKind::PageHeader);
     head->setHeight(12);
@@ -99,7 +99,7 @@ SaldenlisteReport::SaldenlisteReport(BooksSession &fb, EingrenzungRules &filter)
     Band *detail = r.addBand(BandKind::Detail);
     detail->setHeight(5);
     detail->addField(kKonto.x, 0.5, kKonto.w, QStringLiteral("KtoNr"))
-        ->setOnPrint([this](TextControl &, QString &text) { klasse_ = classLabel(text); });
+        ->setOnPrint([this](TextControl &, QString &text) { m_klasse = classLabel(text); });
     detail->addField(kName.x, 0.5, kName.w, QStringLiteral("Name"))
         ->setOnPrint([](TextControl &c, QString &text) {
             text = clipToWidth(text, c.font(), c.geometry().width());
@@ -132,7 +132,7 @@ SaldenlisteReport::SaldenlisteReport(BooksSession &fb, EingrenzungRules &filter)
     detail->setLinkBand(footer);
     footer->addHorizontalLine(kVortrag.x, 0.3, kJahr.x + kJahr.w - kVortrag.x);
     footer->addLabel(kKonto.x, 1, kKonto.w, QString())
-        ->setOnPrint([this](TextControl &, QString &text) { text = klasse_; });
+        ->setOnPrint([this](TextControl &, QString &text) { text = m_klasse; });
     Band *summary = r.addBand(BandKind::Summary);
     summary->setHeight(8);
     summary->setFrame(BandFrame{true, false, 0.3});

@@ -37,8 +37,8 @@ public:
     TableOrder &operator=(const TableOrder &) = delete;
 
 private:
-    Table &table_;
-    QStringList saved_;
+    Table &m_table;
+    QStringList m_saved;
 };
 
 // Text of an amount field in the currency format, or empty for an exact 0.
@@ -53,8 +53,8 @@ public:
     ledra::report::Report Ausdruck;
 
 private:
-    std::unique_ptr<TableSource> source_;
-    QString klasse_; // class label of the last printed account
+    std::unique_ptr<TableSource> m_source;
+    QString m_klasse; // class label of the last printed account
 };
 
 // Menu "Saldenlisten" -> "Saldenliste hoch...".

@@ -32,7 +32,7 @@ void clipped(TextControl *t) {
 
 } // namespace
 
-StapelReport::StapelReport(BooksSession &fb) : fb_(fb) {
+StapelReport::StapelReport(BooksSession &fb) : m_fb(fb) {
     Report &r = Ausdruck;
     r.setTitle(QStringLiteral("Buchungsstapel"));
     r.setOrientation(Orientation::Portrait);
@@ -41,9 +41,9 @@ StapelReport::StapelReport(BooksSession &fb) : fb_(fb) {
     r.setBeforePrint(
         [&fb](Report &rep) { applyMarginSetting(rep, fb.settings, MarginEdge::Left); });
 
-    source_ = std::make_unique<TableSource>(
+    m_source = std::make_unique<TableSource>(
         fb.stapel, QStringList{QStringLiteral("XSollName"), QStringLiteral("XHabenName")});
-    r.setDataSource(source_.get());
+    r.setDataSource(m_source.get());
 
     Band *head = r.addBand(BandKind::PageHeader);
     head->setHeight(10);
@@ -91,13 +91,13 @@ StapelReport::StapelReport(BooksSession &fb) : fb_(fb) {
     note->setFont(reportFont(9));
     note->setHeight(4.2);
     note->setBeforePrint([this](Band &band, bool &print) {
-        OpenItemsModule *op = fb_.openItems();
-        note_ = op ? op->NeuOrAusgl(int(band.value(QStringLiteral("Autonummer")).toLongLong()))
+        OpenItemsModule *op = m_fb.openItems();
+        m_note = op ? op->NeuOrAusgl(int(band.value(QStringLiteral("Autonummer")).toLongLong()))
                    : QString();
-        print = !note_.isEmpty();
+        print = !m_note.isEmpty();
     });
     note->addLabel(kText.x, 0.2, 0, QString())->setOnPrint([this](TextControl &, QString &text) {
-        text = note_;
+        text = m_note;
     });
 
     Band *summary = r.addBand(BandKind::Summary);

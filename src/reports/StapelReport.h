@@ -21,9 +21,9 @@ public:
     ledra::report::Report Ausdruck;
 
 private:
-    BooksSession &fb_;
-    std::unique_ptr<TableSource> source_;
-    QString note_; // note of the open-items module for the current row
+    BooksSession &m_fb;
+    std::unique_ptr<TableSource> m_source;
+    QString m_note; // note of the open-items module for the current row
 };
 
 // Main window: button SBDruck ("Buchungsstapel drucken").

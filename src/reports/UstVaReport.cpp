@@ -142,19 +142,19 @@ UstVaReport::UstVaReport() {
     r.setMargins(10, 10, 10, 10);
     r.setDefaultFont(reportFont(10));
     r.setBeforePrint([this](Report &rep) {
-        if (fb_)
-            applyMarginSetting(rep, fb_->settings, MarginEdge::Left);
+        if (m_fb)
+            applyMarginSetting(rep, m_fb->settings, MarginEdge::Left);
     });
 
     Band *title = r.addBand(BandKind::Title);
     title->setHeight(24);
-    title->setBeforePrint([this](Band &, bool &) { totals_ = UstVaTotals(); });
+    title->setBeforePrint([this](Band &, bool &) { m_totals = UstVaTotals(); });
     title->addLabel(0, 0, 0, QStringLiteral("Umsatzsteuervoranmeldung vom"))
         ->setFont(reportFont(14, true));
     TextControl *period = title->addLabel(84, 0, 0, QString());
     period->setFont(reportFont(14, true));
     period->setOnPrint([this](TextControl &, QString &text) {
-        text = filter_ ? periodLine(PeriodStyle::Plain, filter_->fromText, filter_->toText) : QString();
+        text = m_filter ? periodLine(PeriodStyle::Plain, m_filter->fromText, m_filter->toText) : QString();
     });
     title->addSystemField(0, 9, 0, SystemValue::Date, QStringLiteral("Ausgedruckt am "));
     for (TextControl *t :
@@ -167,8 +167,8 @@ UstVaReport::UstVaReport() {
     Band *detail = r.addBand(BandKind::Detail);
     detail->setHeight(5);
     detail->setBeforePrint([this](Band &band, bool &print) {
-        share_ = totals_.classify(band.record(), rules_);
-        print = !share_.isZero() && filter_ && filter_->mitDetails;
+        m_share = m_totals.classify(band.record(), m_rules);
+        print = !m_share.isZero() && m_filter && m_filter->mitDetails;
     });
     auto field = [detail](Col c, const QString &name, Qt::Alignment a = Qt::AlignLeft) {
         TextControl *t = detail->addField(c.x, 0.4, c.w, name);
@@ -180,9 +180,9 @@ UstVaReport::UstVaReport() {
     field(kSoll, QStringLiteral("Soll"), Qt::AlignRight);
     field(kHaben, QStringLiteral("Haben"), Qt::AlignRight);
     at(detail, kBase, 0.4, QString(), Qt::AlignRight)
-        ->setOnPrint([this](TextControl &, QString &text) { text = amount(share_.base); });
+        ->setOnPrint([this](TextControl &, QString &text) { text = amount(m_share.base); });
     at(detail, kTax, 0.4, QString(), Qt::AlignRight)
-        ->setOnPrint([this](TextControl &, QString &text) { text = amount(share_.tax); });
+        ->setOnPrint([this](TextControl &, QString &text) { text = amount(m_share.tax); });
 
     // One footer per rate, printed for every rate in the range, also with sums of 0.
     Band *group = r.addGroup(QStringLiteral("Steuersatz"));
@@ -197,17 +197,17 @@ UstVaReport::UstVaReport() {
     rate->setOnPrint(
         [rateOf](TextControl &c, QString &text) { text = formatNumber(rateOf(c), QString()); });
     at(footer, kBox, 1, QString())->setOnPrint([this, rateOf](TextControl &c, QString &text) {
-        text = box(rateOf(c), rules_.fullRateTenths);
+        text = box(rateOf(c), m_rules.fullRateTenths);
     });
     at(footer, kBase, 1, QString(), Qt::AlignRight)
-        ->setOnPrint([this](TextControl &, QString &text) { text = amount(totals_.groupBase); });
+        ->setOnPrint([this](TextControl &, QString &text) { text = amount(m_totals.groupBase); });
     at(footer, kTax, 1, QString(), Qt::AlignRight)
-        ->setOnPrint([this](TextControl &, QString &text) { text = amount(totals_.groupTax); });
+        ->setOnPrint([this](TextControl &, QString &text) { text = amount(m_totals.groupTax); });
     footer->addHorizontalLine(kBase.x, 0.5, kWidth - kBase.x, 0.2);
     footer->setAfterPrint([this](Band &, bool) {
-        totals_.autoVat += totals_.groupTax;
-        totals_.groupBase = Money();
-        totals_.groupTax = Money();
+        m_totals.autoVat += m_totals.groupTax;
+        m_totals.groupBase = Money();
+        m_totals.groupTax = Money();
     });
 
     // The reverse-charge line, only when there is a §13b tax (or the error).
@@ -219,10 +219,10 @@ UstVaReport::UstVaReport() {
     TextControl *tax13b = at(summary, kTax, 2, QString(), Qt::AlignRight);
     TextControl *box47 = at(summary, kBoxR, 2, QStringLiteral("(47)"));
     summary->setBeforePrint([=, this](Band &band, bool &print) {
-        print = !totals_.tax13b.isZero() || totals_.error13b;
+        print = !m_totals.tax13b.isZero() || m_totals.error13b;
         // The error text is long: the amounts move to a line of their own below it.
-        const double y = totals_.error13b ? 2 + line : 2;
-        band.setHeight(totals_.error13b ? 2 * line + 2 : line + 2);
+        const double y = m_totals.error13b ? 2 + line : 2;
+        band.setHeight(m_totals.error13b ? 2 * line + 2 : line + 2);
         for (TextControl *t : {base13b, tax13b, box47}) {
             QRectF g = t->geometry();
             g.moveTop(y);
@@ -230,16 +230,16 @@ UstVaReport::UstVaReport() {
         }
     });
     label13b->setOnPrint([this](TextControl &, QString &text) {
-        text = totals_.error13b ? QStringLiteral("Fehler: Auf das Konto ") +
-                                      QString::number(rules_.kosten13b.value_or(0)) +
+        text = m_totals.error13b ? QStringLiteral("Fehler: Auf das Konto ") +
+                                      QString::number(m_rules.kosten13b.value_or(0)) +
                                       QStringLiteral(" wurden steuerhaltige Beträge gebucht!")
                                 : QStringLiteral("Umsätze nach §13b UStG (46)");
     });
     base13b->setOnPrint([this](TextControl &, QString &text) {
-        text = totals_.base13b > Money() ? amount(totals_.base13b) : QString();
+        text = m_totals.base13b > Money() ? amount(m_totals.base13b) : QString();
     });
     tax13b->setOnPrint([this](TextControl &, QString &text) {
-        text = totals_.base13b > Money() && !totals_.error13b ? amount(totals_.tax13b) : QString();
+        text = m_totals.base13b > Money() && !m_totals.error13b ? amount(m_totals.tax13b) : QString();
     });
 
     // The VAT and input-tax totals.
@@ -255,31 +255,31 @@ UstVaReport::UstVaReport() {
             at(band, kBoxR, y, boxText);
     };
     totalLine(vat, 0, QStringLiteral("Umsatzsteuer automatisch"),
-              [this] { return amount(totals_.autoVat); });
+              [this] { return amount(m_totals.autoVat); });
     totalLine(vat, 1, QStringLiteral("Direkt gebuchte Umsatzsteuer"),
-              [this] { return amount(totals_.directVat); });
+              [this] { return amount(m_totals.directVat); });
     totalLine(vat, 2, QStringLiteral("Gesamte Umsatzsteuer"),
-              [this] { return totals_.error13b ? QString() : amount(totals_.totalVat()); });
+              [this] { return m_totals.error13b ? QString() : amount(m_totals.totalVat()); });
     totalLine(
         vat, 3, QStringLiteral("Vorsteuer automatisch"),
-        [this] { return amount(totals_.autoInputTax); }, QStringLiteral("(66)"));
+        [this] { return amount(m_totals.autoInputTax); }, QStringLiteral("(66)"));
     totalLine(
         vat, 4, QStringLiteral("Direkt gebuchte Vorsteuer"),
-        [this] { return amount(totals_.directInputTax); }, QStringLiteral("(66)"));
+        [this] { return amount(m_totals.directInputTax); }, QStringLiteral("(66)"));
 
     Band *input13b = r.addChild(summary);
     input13b->setHeight(line + 1);
     input13b->setBeforePrint(
-        [this](Band &, bool &print) { print = totals_.tax13b > Money() && !totals_.error13b; });
+        [this](Band &, bool &print) { print = m_totals.tax13b > Money() && !m_totals.error13b; });
     totalLine(
         input13b, 0, QStringLiteral("Vorsteuer aus Leistungen im Sinne des §13b UStG"),
-        [this] { return totals_.base13b > Money() ? amount(totals_.tax13b) : QString(); },
+        [this] { return m_totals.base13b > Money() ? amount(m_totals.tax13b) : QString(); },
         QStringLiteral("(67)"));
 
     Band *result = r.addChild(summary);
     result->setHeight(3 * line + 10);
     totalLine(result, 0, QStringLiteral("Gesamte Vorsteuer"),
-              [this] { return totals_.error13b ? QString() : amount(totals_.totalInputTax()); });
+              [this] { return m_totals.error13b ? QString() : amount(m_totals.totalInputTax()); });
     const double y = 3 + 1.5 * line;
     result->addHorizontalLine(kTax.x, y - 1.5, kTax.w, 0.3);
     TextControl *payLabel =
@@ -287,7 +287,7 @@ UstVaReport::UstVaReport() {
     payLabel->setFont(reportFont(12, true));
     TextControl *pay = at(result, kTax, y, QString(), Qt::AlignRight);
     pay->setFont(reportFont(12, true));
-    pay->setOnPrint([this](TextControl &, QString &text) { text = amount(totals_.payable()); });
+    pay->setOnPrint([this](TextControl &, QString &text) { text = amount(m_totals.payable()); });
     result->addHorizontalLine(kTax.x, y + 6.5, kTax.w, 0.3);
     result->addHorizontalLine(kTax.x, y + 7.3, kTax.w, 0.3);
     result->addLabel(0, y + 9, 0,
@@ -298,22 +298,22 @@ UstVaReport::UstVaReport() {
 UstVaReport::~UstVaReport() = default;
 
 void UstVaReport::bind(BooksSession &fb, EingrenzungRules &filter) {
-    fb_ = &fb;
-    filter_ = &filter;
-    rules_ = UstVaRules::of(fb);
-    source_ = filter.QJournal.source();
-    Ausdruck.setDataSource(source_.get());
+    m_fb = &fb;
+    m_filter = &filter;
+    m_rules = UstVaRules::of(fb);
+    m_source = filter.QJournal.source();
+    Ausdruck.setDataSource(m_source.get());
 }
 
 void UstVaReport::unbind() {
     Ausdruck.setDataSource(nullptr);
-    source_.reset();
-    fb_ = nullptr;
-    filter_ = nullptr;
+    m_source.reset();
+    m_fb = nullptr;
+    m_filter = nullptr;
 }
 
 QString UstVaReport::amount(Money m) const {
-    return currencyFormat(m.units(), fb_ ? fb_->settings.currency : QStringLiteral("€"));
+    return currencyFormat(m.units(), m_fb ? m_fb->settings.currency : QStringLiteral("€"));
 }
 
 UstVaReport *ustvaWindow() {

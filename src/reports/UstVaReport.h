@@ -68,7 +68,7 @@ public:
 
     ledra::report::Report Ausdruck;
 
-    const UstVaTotals &totals() const { return totals_; }
+    const UstVaTotals &totals() const { return m_totals; }
 
     // "(60)" for rate 0, "(81)" for the full rate, "(86)" for any other rate.
     static QString box(double rate, int fullRateTenths);
@@ -76,12 +76,12 @@ public:
 private:
     QString amount(Money m) const;
 
-    BooksSession *fb_ = nullptr;
-    EingrenzungRules *filter_ = nullptr;
-    std::unique_ptr<SqlSource> source_;
-    UstVaRules rules_;
-    UstVaTotals totals_;
-    UstVaTotals::Share share_;
+    BooksSession *m_fb = nullptr;
+    EingrenzungRules *m_filter = nullptr;
+    std::unique_ptr<SqlSource> m_source;
+    UstVaRules m_rules;
+    UstVaTotals m_totals;
+    UstVaTotals::Share m_share;
 };
 
 // Menu entry "Ust-Voranmeldung...". The report window is created on first use and kept until

@@ -19,11 +19,11 @@ constexpr int General = 10000;
 class EngineError : public std::runtime_error {
 public:
     EngineError(int code, const QString &message)
-        : std::runtime_error(message.toStdString()), code_(code), message_(message) {}
-    int code() const { return code_; }
-    const QString &message() const { return message_; }
+        : std::runtime_error(message.toStdString()), m_code(code), m_message(message) {}
+    int code() const { return m_code; }
+    const QString &message() const { return m_message; }
 
 private:
-    int code_;
-    QString message_;
+    int m_code;
+    QString m_message;
 };

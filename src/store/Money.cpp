@@ -33,13 +33,13 @@ Money Money::fromDoubleNearest(double value)
     return Money(qint64(std::llround(value * 10000.0)));
 }
 
-Money Money::round2() const { return Money(divRoundHalfAway(v_, 100) * 100); }
+Money Money::round2() const { return Money(divRoundHalfAway(m_v, 100) * 100); }
 
-Money Money::roundHalfEven2() const { return Money(divRoundHalfEven(v_, 100) * 100); }
+Money Money::roundHalfEven2() const { return Money(divRoundHalfEven(m_v, 100) * 100); }
 
 bool Money::nearlyEquals(Money other) const
 {
-    qint64 d = v_ - other.v_;
+    qint64 d = m_v - other.m_v;
     return (d < 0 ? -d : d) < 100;
 }
 
@@ -113,10 +113,10 @@ static QString formatUnits(qint64 v, int decimals, QChar point, QChar group)
 
 QString Money::toGerman(int decimals, bool thousands) const
 {
-    return formatUnits(v_, decimals, QLatin1Char(','), thousands ? QLatin1Char('.') : QChar());
+    return formatUnits(m_v, decimals, QLatin1Char(','), thousands ? QLatin1Char('.') : QChar());
 }
 
 QString Money::toPlain(int decimals) const
 {
-    return formatUnits(v_, decimals, QLatin1Char('.'), QChar());
+    return formatUnits(m_v, decimals, QLatin1Char('.'), QChar());
 }

@@ -24,9 +24,9 @@ public:
     // Machine text with a decimal point ("1234.56", "-0.5").
     static std::optional<Money> parsePlain(const QString &text);
 
-    constexpr qint64 units() const { return v_; }
-    double toDouble() const { return double(v_) / 10000.0; }
-    constexpr bool isZero() const { return v_ == 0; }
+    constexpr qint64 units() const { return m_v; }
+    double toDouble() const { return double(m_v) / 10000.0; }
+    constexpr bool isZero() const { return m_v == 0; }
 
     // Halves away from zero, to whole cents.
     Money round2() const;
@@ -40,16 +40,16 @@ public:
     // "1234.56": two decimals, decimal point, no grouping (exports, command line).
     QString toPlain(int decimals = 2) const;
 
-    constexpr Money operator-() const { return Money(-v_); }
-    constexpr Money operator+(Money o) const { return Money(v_ + o.v_); }
-    constexpr Money operator-(Money o) const { return Money(v_ - o.v_); }
-    Money &operator+=(Money o) { v_ += o.v_; return *this; }
-    Money &operator-=(Money o) { v_ -= o.v_; return *this; }
+    constexpr Money operator-() const { return Money(-m_v); }
+    constexpr Money operator+(Money o) const { return Money(m_v + o.m_v); }
+    constexpr Money operator-(Money o) const { return Money(m_v - o.m_v); }
+    Money &operator+=(Money o) { m_v += o.m_v; return *this; }
+    Money &operator-=(Money o) { m_v -= o.m_v; return *this; }
     constexpr auto operator<=>(const Money &) const = default;
 
 private:
-    constexpr explicit Money(qint64 v) : v_(v) {}
-    qint64 v_ = 0;
+    constexpr explicit Money(qint64 v) : m_v(v) {}
+    qint64 m_v = 0;
 };
 
 // Halves away from zero of a units value to a multiple of 100 units (one cent).

@@ -12,49 +12,49 @@ Query::~Query() = default;
 
 void Query::setLine(int n, const QString &text)
 {
-    while (lines_.size() <= n) lines_ << QString();
-    lines_[n] = text;
+    while (m_lines.size() <= n) m_lines << QString();
+    m_lines[n] = text;
 }
 
 void Query::setTable(const QString &alias, const QString &path)
 {
-    for (auto &t : tables_)
+    for (auto &t : m_tables)
         if (t.first == alias) {
             t.second = path;
-            db_.reset();
+            m_db.reset();
             return;
         }
-    tables_.emplace_back(alias, path);
-    db_.reset();
+    m_tables.emplace_back(alias, path);
+    m_db.reset();
 }
 
 SQLite::Database &Query::connect()
 {
-    if (db_) return *db_;
+    if (m_db) return *m_db;
     try {
-        db_ = std::make_unique<SQLite::Database>(":memory:", SQLite::OPEN_READWRITE);
-        for (const auto &t : tables_) {
+        m_db = std::make_unique<SQLite::Database>(":memory:", SQLite::OPEN_READWRITE);
+        for (const auto &t : m_tables) {
             // The checks of an ordinary open (ours, not damaged) before the file is read.
             TableFile::open(t.second, nullptr, false).reset();
-            SQLite::Statement st(*db_, QStringLiteral("ATTACH DATABASE ? AS \"%1\"").arg(t.first).toStdString());
+            SQLite::Statement st(*m_db, QStringLiteral("ATTACH DATABASE ? AS \"%1\"").arg(t.first).toStdString());
             st.bind(1, QFile::encodeName(t.second).toStdString());
             st.exec();
         }
     } catch (const EngineError &) {
-        db_.reset();
+        m_db.reset();
         throw;
     } catch (const std::exception &e) {
-        db_.reset();
-        throw TableFile::translate(e, tables_.empty() ? QString() : tables_.front().second);
+        m_db.reset();
+        throw TableFile::translate(e, m_tables.empty() ? QString() : m_tables.front().second);
     }
-    return *db_;
+    return *m_db;
 }
 
 void Query::close()
 {
-    active_ = false;
-    rows_.clear();
-    cols_.clear();
+    m_active = false;
+    m_rows.clear();
+    m_cols.clear();
 }
 
 void Query::forEach(const std::function<bool(const QStringList &, const QVariantList &)> &f)
@@ -62,7 +62,7 @@ void Query::forEach(const std::function<bool(const QStringList &, const QVariant
     auto &db = connect();
     try {
         SQLite::Statement st(db, text().toStdString());
-        for (int i = 0; i < params_.size(); ++i) TableFile::bind(st, i + 1, params_[i]);
+        for (int i = 0; i < m_params.size(); ++i) TableFile::bind(st, i + 1, m_params[i]);
         QStringList cols;
         for (int c = 0; c < st.getColumnCount(); ++c) cols << QString::fromUtf8(st.getColumnName(c));
         QVariantList row;
@@ -74,7 +74,7 @@ void Query::forEach(const std::function<bool(const QStringList &, const QVariant
     } catch (const EngineError &) {
         throw;
     } catch (const std::exception &e) {
-        throw TableFile::translate(e, tables_.empty() ? QString() : tables_.front().second);
+        throw TableFile::translate(e, m_tables.empty() ? QString() : m_tables.front().second);
     }
 }
 
@@ -82,20 +82,20 @@ void Query::open()
 {
     close();
     forEach([this](const QStringList &cols, const QVariantList &row) {
-        if (cols_.isEmpty()) cols_ = cols;
-        rows_.push_back(row);
+        if (m_cols.isEmpty()) m_cols = cols;
+        m_rows.push_back(row);
         return true;
     });
-    active_ = true;
+    m_active = true;
 }
 
 QVariant Query::value(int row, const QString &column) const
 {
     int c = -1;
-    for (int i = 0; i < cols_.size(); ++i)
-        if (cols_[i].compare(column, Qt::CaseInsensitive) == 0) c = i;
-    if (c < 0 || row < 0 || row >= int(rows_.size())) return QVariant();
-    return rows_[size_t(row)][c];
+    for (int i = 0; i < m_cols.size(); ++i)
+        if (m_cols[i].compare(column, Qt::CaseInsensitive) == 0) c = i;
+    if (c < 0 || row < 0 || row >= int(m_rows.size())) return QVariant();
+    return m_rows[size_t(row)][c];
 }
 
 int Query::exec()
@@ -103,23 +103,23 @@ int Query::exec()
     auto &db = connect();
     try {
         SQLite::Statement st(db, text().toStdString());
-        for (int i = 0; i < params_.size(); ++i) TableFile::bind(st, i + 1, params_[i]);
+        for (int i = 0; i < m_params.size(); ++i) TableFile::bind(st, i + 1, m_params[i]);
         return st.exec();
     } catch (const std::exception &e) {
-        throw TableFile::translate(e, tables_.empty() ? QString() : tables_.front().second);
+        throw TableFile::translate(e, m_tables.empty() ? QString() : m_tables.front().second);
     }
 }
 
-UnitOfWork::UnitOfWork(const QString &mainPath) : mainPath_(mainPath)
+UnitOfWork::UnitOfWork(const QString &mainPath) : m_mainPath(mainPath)
 {
-    db_ = TableFile::open(mainPath, nullptr, false);
+    m_db = TableFile::open(mainPath, nullptr, false);
 }
 
 UnitOfWork::~UnitOfWork()
 {
-    if (inTx_) {
+    if (m_inTx) {
         try {
-            db_->exec("ROLLBACK");
+            m_db->exec("ROLLBACK");
         } catch (...) {
         }
     }
@@ -129,7 +129,7 @@ void UnitOfWork::attach(const QString &alias, const QString &path)
 {
     TableFile::open(path, nullptr, false).reset();
     try {
-        SQLite::Statement st(*db_, QStringLiteral("ATTACH DATABASE ? AS \"%1\"").arg(alias).toStdString());
+        SQLite::Statement st(*m_db, QStringLiteral("ATTACH DATABASE ? AS \"%1\"").arg(alias).toStdString());
         st.bind(1, QFile::encodeName(path).toStdString());
         st.exec();
     } catch (const std::exception &e) {
@@ -139,36 +139,36 @@ void UnitOfWork::attach(const QString &alias, const QString &path)
 
 void UnitOfWork::begin()
 {
-    if (inTx_) return;
+    if (m_inTx) return;
     try {
-        db_->exec("BEGIN IMMEDIATE");
+        m_db->exec("BEGIN IMMEDIATE");
     } catch (const std::exception &e) {
-        throw TableFile::translate(e, mainPath_);
+        throw TableFile::translate(e, m_mainPath);
     }
-    inTx_ = true;
+    m_inTx = true;
 }
 
-SQLite::Database &UnitOfWork::db() { return *db_; }
+SQLite::Database &UnitOfWork::db() { return *m_db; }
 
 int UnitOfWork::exec(const QString &sql, const QVariantList &params)
 {
     begin();
     try {
-        SQLite::Statement st(*db_, sql.toStdString());
+        SQLite::Statement st(*m_db, sql.toStdString());
         for (int i = 0; i < params.size(); ++i) TableFile::bind(st, i + 1, params[i]);
         return st.exec();
     } catch (const std::exception &e) {
-        throw TableFile::translate(e, mainPath_);
+        throw TableFile::translate(e, m_mainPath);
     }
 }
 
 void UnitOfWork::commit()
 {
-    if (!inTx_) return;
+    if (!m_inTx) return;
     try {
-        db_->exec("COMMIT");
+        m_db->exec("COMMIT");
     } catch (const std::exception &e) {
-        throw TableFile::translate(e, mainPath_);
+        throw TableFile::translate(e, m_mainPath);
     }
-    inTx_ = false;
+    m_inTx = false;
 }

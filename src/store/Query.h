@@ -20,24 +20,24 @@ public:
     Query();
     ~Query();
 
-    QStringList &lines() { return lines_; }
-    const QStringList &lines() const { return lines_; }
+    QStringList &lines() { return m_lines; }
+    const QStringList &lines() const { return m_lines; }
     void setLine(int n, const QString &text);
-    QString text() const { return lines_.join(QLatin1Char('\n')); }
+    QString text() const { return m_lines.join(QLatin1Char('\n')); }
 
     // Attaches the table file under the alias (replaces an earlier path of that alias).
     void setTable(const QString &alias, const QString &path);
-    void clearParams() { params_.clear(); }
-    void addParam(const QVariant &v) { params_.push_back(v); }
-    void setParams(const QVariantList &p) { params_ = p; }
+    void clearParams() { m_params.clear(); }
+    void addParam(const QVariant &v) { m_params.push_back(v); }
+    void setParams(const QVariantList &p) { m_params = p; }
 
     // Runs the query and keeps its rows (for grids and small result sets).
     void open();
     void close();
-    bool isActive() const { return active_; }
-    int recordCount() const { return int(rows_.size()); }
-    const QStringList &columns() const { return cols_; }
-    const QVariantList &row(int i) const { return rows_[size_t(i)]; }
+    bool isActive() const { return m_active; }
+    int recordCount() const { return int(m_rows.size()); }
+    const QStringList &columns() const { return m_cols; }
+    const QVariantList &row(int i) const { return m_rows[size_t(i)]; }
     QVariant value(int row, const QString &column) const;
 
     // Streams the rows without keeping them; the callback returns false to stop.
@@ -47,13 +47,13 @@ public:
 
 private:
     SQLite::Database &connect();
-    QStringList lines_;
-    std::vector<std::pair<QString, QString>> tables_;
-    QVariantList params_;
-    std::unique_ptr<SQLite::Database> db_;
-    bool active_ = false;
-    QStringList cols_;
-    std::vector<QVariantList> rows_;
+    QStringList m_lines;
+    std::vector<std::pair<QString, QString>> m_tables;
+    QVariantList m_params;
+    std::unique_ptr<SQLite::Database> m_db;
+    bool m_active = false;
+    QStringList m_cols;
+    std::vector<QVariantList> m_rows;
 };
 
 // A unit of work across several table files: one connection on the first file with the
@@ -71,7 +71,7 @@ public:
     int exec(const QString &sql, const QVariantList &params = {});
 
 private:
-    QString mainPath_;
-    std::unique_ptr<SQLite::Database> db_;
-    bool inTx_ = false;
+    QString m_mainPath;
+    std::unique_ptr<SQLite::Database> m_db;
+    bool m_inTx = false;
 };

@@ -9,7 +9,7 @@
 #include <algorithm>
 
 Table::Table(const TableSchema &schema, QString objectName)
-    : schema_(schema), objectName_(std::move(objectName)), fileName_(schema.fileName)
+    : m_schema(schema), m_objectName(std::move(objectName)), m_fileName(schema.fileName)
 {
 }
 
@@ -18,18 +18,18 @@ Table::~Table() = default;
 void Table::setFolder(const QString &folder)
 {
     if (isActive()) close();
-    folder_ = folder;
+    m_folder = folder;
 }
 
 void Table::setFileName(const QString &fileName)
 {
     if (isActive()) close();
-    fileName_ = fileName;
+    m_fileName = fileName;
 }
 
 QString Table::path() const
 {
-    return isActive() ? openPath_ : TableFile::resolve(folder_, fileName_);
+    return isActive() ? m_openPath : TableFile::resolve(m_folder, m_fileName);
 }
 
 EngineError Table::fail(const std::exception &e) const { return TableFile::translate(e, path()); }
@@ -38,17 +38,17 @@ void Table::requireActive() const
 {
     if (!isActive())
         throw EngineError(DbErr::General,
-                          QStringLiteral("Die Tabelle %1 ist nicht geöffnet.").arg(fileName_));
+                          QStringLiteral("Die Tabelle %1 ist nicht geöffnet.").arg(m_fileName));
 }
 
 void Table::open()
 {
     if (isActive()) return;
-    const QString p = TableFile::resolve(folder_, fileName_);
-    db_ = TableFile::open(p, &schema_);
-    openPath_ = p;
-    inner_ = TableFile::innerName(*db_);
-    state_ = DsState::Browse;
+    const QString p = TableFile::resolve(m_folder, m_fileName);
+    m_db = TableFile::open(p, &m_schema);
+    m_openPath = p;
+    m_inner = TableFile::innerName(*m_db);
+    m_state = DsState::Browse;
     try {
         reload(0);
     } catch (...) {
@@ -60,30 +60,30 @@ void Table::open()
 
 void Table::close()
 {
-    db_.reset();
-    ids_.clear();
-    pos_ = -1;
-    bof_ = eof_ = true;
-    curLoaded_ = false;
-    buf_.clear();
-    state_ = DsState::Inactive;
+    m_db.reset();
+    m_ids.clear();
+    m_pos = -1;
+    m_bof = m_eof = true;
+    m_curLoaded = false;
+    m_buf.clear();
+    m_state = DsState::Inactive;
     notify(Change::Reset);
 }
 
 SQLite::Database &Table::db()
 {
     requireActive();
-    return *db_;
+    return *m_db;
 }
 
 void Table::setIndexName(const QString &name)
 {
-    const IndexDef *ix = schema_.index(name);
+    const IndexDef *ix = m_schema.index(name);
     if (!ix && !name.isEmpty())
         throw EngineError(DbErr::General,
-                          QStringLiteral("Index %1 der Tabelle %2 nicht gefunden.").arg(name, fileName_));
-    indexName_ = name;
-    indexFields_.clear();
+                          QStringLiteral("Index %1 der Tabelle %2 nicht gefunden.").arg(name, m_fileName));
+    m_indexName = name;
+    m_indexFields.clear();
     if (isActive()) {
         reload(currentId());
         notify(Change::Reset);
@@ -93,11 +93,11 @@ void Table::setIndexName(const QString &name)
 void Table::setIndexFields(const QStringList &fields)
 {
     for (const auto &f : fields)
-        if (schema_.fieldIndex(f) < 0)
+        if (m_schema.fieldIndex(f) < 0)
             throw EngineError(DbErr::General,
-                              QStringLiteral("Feld %1 der Tabelle %2 nicht gefunden.").arg(f, fileName_));
-    indexFields_ = fields;
-    indexName_.clear();
+                              QStringLiteral("Feld %1 der Tabelle %2 nicht gefunden.").arg(f, m_fileName));
+    m_indexFields = fields;
+    m_indexName.clear();
     if (isActive()) {
         reload(currentId());
         notify(Change::Reset);
@@ -106,17 +106,17 @@ void Table::setIndexFields(const QStringList &fields)
 
 QStringList Table::orderFields() const
 {
-    if (!indexFields_.isEmpty()) return indexFields_;
-    const IndexDef *ix = schema_.index(indexName_);
+    if (!m_indexFields.isEmpty()) return m_indexFields;
+    const IndexDef *ix = m_schema.index(m_indexName);
     return ix ? ix->fields : QStringList();
 }
 
 QString Table::orderSql() const
 {
     QStringList parts;
-    const IndexDef *ix = indexFields_.isEmpty() ? schema_.index(indexName_) : nullptr;
+    const IndexDef *ix = m_indexFields.isEmpty() ? m_schema.index(m_indexName) : nullptr;
     for (const auto &f : orderFields()) {
-        const FieldDef *fd = schema_.field(f);
+        const FieldDef *fd = m_schema.field(f);
         bool text = fd && (fd->type == FieldType::String || fd->type == FieldType::Memo);
         bool ci = text && (ix ? ix->caseInsensitive : false);
         parts << QStringLiteral("\"%1\"%2").arg(f, ci ? QStringLiteral(" COLLATE NOCASE") : QString());
@@ -127,8 +127,8 @@ QString Table::orderSql() const
 
 void Table::setFilter(const QString &whereSql, const QVariantList &params)
 {
-    filterSql_ = whereSql;
-    filterParams_ = params;
+    m_filterSql = whereSql;
+    m_filterParams = params;
     if (isActive()) {
         checkBrowseMode();
         reload(currentId());
@@ -140,64 +140,64 @@ void Table::clearFilter() { setFilter(QString(), {}); }
 
 void Table::reload(qint64 keepId)
 {
-    stale_ = true;
-    keepId_ = keepId;
-    count_ = -1;
-    curLoaded_ = false;
+    m_stale = true;
+    m_keepId = keepId;
+    m_count = -1;
+    m_curLoaded = false;
 }
 
 qint64 Table::currentId() const
 {
-    if (stale_) return keepId_;
-    return (pos_ >= 0 && pos_ < int(ids_.size())) ? ids_[size_t(pos_)] : 0;
+    if (m_stale) return m_keepId;
+    return (m_pos >= 0 && m_pos < int(m_ids.size())) ? m_ids[size_t(m_pos)] : 0;
 }
 
 int Table::recordCount() const
 {
-    if (!stale_) return int(ids_.size());
-    if (count_ < 0) {
+    if (!m_stale) return int(m_ids.size());
+    if (m_count < 0) {
         try {
-            QString sql = QStringLiteral("SELECT COUNT(*) FROM \"%1\"").arg(inner_);
-            if (!filterSql_.isEmpty()) sql += QStringLiteral(" WHERE (%1)").arg(filterSql_);
-            SQLite::Statement st(*db_, sql.toStdString());
-            for (int i = 0; i < filterParams_.size(); ++i) TableFile::bind(st, i + 1, filterParams_[i]);
-            count_ = st.executeStep() ? st.getColumn(0).getInt() : 0;
+            QString sql = QStringLiteral("SELECT COUNT(*) FROM \"%1\"").arg(m_inner);
+            if (!m_filterSql.isEmpty()) sql += QStringLiteral(" WHERE (%1)").arg(m_filterSql);
+            SQLite::Statement st(*m_db, sql.toStdString());
+            for (int i = 0; i < m_filterParams.size(); ++i) TableFile::bind(st, i + 1, m_filterParams[i]);
+            m_count = st.executeStep() ? st.getColumn(0).getInt() : 0;
         } catch (const std::exception &e) {
             throw fail(e);
         }
     }
-    return count_;
+    return m_count;
 }
 
 void Table::ensureIds() const
 {
-    if (!stale_ || !db_) return;
+    if (!m_stale || !m_db) return;
     std::vector<qint64> ids;
     try {
-        QString sql = QStringLiteral("SELECT rowid FROM \"%1\"").arg(inner_);
-        if (!filterSql_.isEmpty()) sql += QStringLiteral(" WHERE (%1)").arg(filterSql_);
+        QString sql = QStringLiteral("SELECT rowid FROM \"%1\"").arg(m_inner);
+        if (!m_filterSql.isEmpty()) sql += QStringLiteral(" WHERE (%1)").arg(m_filterSql);
         sql += QStringLiteral(" ORDER BY ") + orderSql();
-        SQLite::Statement st(*db_, sql.toStdString());
-        for (int i = 0; i < filterParams_.size(); ++i) TableFile::bind(st, i + 1, filterParams_[i]);
+        SQLite::Statement st(*m_db, sql.toStdString());
+        for (int i = 0; i < m_filterParams.size(); ++i) TableFile::bind(st, i + 1, m_filterParams[i]);
         while (st.executeStep()) ids.push_back(st.getColumn(0).getInt64());
     } catch (const std::exception &e) {
         throw fail(e);
     }
-    ids_.swap(ids);
-    stale_ = false;
-    curLoaded_ = false;
+    m_ids.swap(ids);
+    m_stale = false;
+    m_curLoaded = false;
     int found = -1;
-    if (keepId_ != 0) {
-        auto it = std::find(ids_.begin(), ids_.end(), keepId_);
-        if (it != ids_.end()) found = int(it - ids_.begin());
+    if (m_keepId != 0) {
+        auto it = std::find(m_ids.begin(), m_ids.end(), m_keepId);
+        if (it != m_ids.end()) found = int(it - m_ids.begin());
     }
-    if (ids_.empty())
-        pos_ = -1;
+    if (m_ids.empty())
+        m_pos = -1;
     else if (found >= 0)
-        pos_ = found;
+        m_pos = found;
     else
-        pos_ = std::clamp(pos_, 0, int(ids_.size()) - 1);
-    bof_ = eof_ = ids_.empty();
+        m_pos = std::clamp(m_pos, 0, int(m_ids.size()) - 1);
+    m_bof = m_eof = m_ids.empty();
 }
 
 void Table::refresh()
@@ -210,18 +210,18 @@ void Table::refresh()
 
 void Table::notify(Change c)
 {
-    if (controlsDisabled_ > 0) return;
-    for (auto &o : observers_) o(c);
+    if (m_controlsDisabled > 0) return;
+    for (auto &o : m_observers) o(c);
 }
 
 void Table::enableControls()
 {
-    if (controlsDisabled_ > 0 && --controlsDisabled_ == 0) notify(Change::Reset);
+    if (m_controlsDisabled > 0 && --m_controlsDisabled == 0) notify(Change::Reset);
 }
 
 void Table::scrolled()
 {
-    curLoaded_ = false;
+    m_curLoaded = false;
     notify(Change::Current);
     if (afterScroll) afterScroll(*this);
 }
@@ -231,9 +231,9 @@ void Table::first()
     requireActive();
     checkBrowseMode();
     ensureIds();
-    pos_ = ids_.empty() ? -1 : 0;
-    bof_ = true;
-    eof_ = ids_.empty();
+    m_pos = m_ids.empty() ? -1 : 0;
+    m_bof = true;
+    m_eof = m_ids.empty();
     scrolled();
 }
 
@@ -242,9 +242,9 @@ void Table::last()
     requireActive();
     checkBrowseMode();
     ensureIds();
-    pos_ = int(ids_.size()) - 1;
-    eof_ = true;
-    bof_ = ids_.empty();
+    m_pos = int(m_ids.size()) - 1;
+    m_eof = true;
+    m_bof = m_ids.empty();
     scrolled();
 }
 
@@ -253,13 +253,13 @@ void Table::next()
     requireActive();
     checkBrowseMode();
     ensureIds();
-    if (pos_ + 1 < int(ids_.size())) {
-        ++pos_;
-        bof_ = false;
-        eof_ = false;
+    if (m_pos + 1 < int(m_ids.size())) {
+        ++m_pos;
+        m_bof = false;
+        m_eof = false;
         scrolled();
     } else {
-        eof_ = true;
+        m_eof = true;
     }
 }
 
@@ -268,13 +268,13 @@ void Table::prior()
     requireActive();
     checkBrowseMode();
     ensureIds();
-    if (pos_ > 0) {
-        --pos_;
-        bof_ = false;
-        eof_ = false;
+    if (m_pos > 0) {
+        --m_pos;
+        m_bof = false;
+        m_eof = false;
         scrolled();
     } else {
-        bof_ = true;
+        m_bof = true;
     }
 }
 
@@ -283,16 +283,16 @@ void Table::moveTo(int row)
     requireActive();
     checkBrowseMode();
     ensureIds();
-    if (ids_.empty()) return;
-    pos_ = std::clamp(row, 0, int(ids_.size()) - 1);
-    bof_ = eof_ = false;
+    if (m_ids.empty()) return;
+    m_pos = std::clamp(row, 0, int(m_ids.size()) - 1);
+    m_bof = m_eof = false;
     scrolled();
 }
 
 qint64 Table::bookmark() const
 {
     ensureIds();
-    return (pos_ >= 0 && pos_ < int(ids_.size())) ? ids_[size_t(pos_)] : 0;
+    return (m_pos >= 0 && m_pos < int(m_ids.size())) ? m_ids[size_t(m_pos)] : 0;
 }
 
 bool Table::gotoBookmark(qint64 bm)
@@ -300,10 +300,10 @@ bool Table::gotoBookmark(qint64 bm)
     requireActive();
     checkBrowseMode();
     ensureIds();
-    auto it = std::find(ids_.begin(), ids_.end(), bm);
-    if (it == ids_.end()) return false;
-    pos_ = int(it - ids_.begin());
-    bof_ = eof_ = false;
+    auto it = std::find(m_ids.begin(), m_ids.end(), bm);
+    if (it == m_ids.end()) return false;
+    m_pos = int(it - m_ids.begin());
+    m_bof = m_eof = false;
     scrolled();
     return true;
 }
@@ -319,13 +319,13 @@ bool Table::locate(const QStringList &fields, const QVariantList &values, bool c
     requireActive();
     checkBrowseMode();
     QStringList conds;
-    QVariantList params = filterParams_;
-    if (!filterSql_.isEmpty()) conds << QStringLiteral("(%1)").arg(filterSql_);
+    QVariantList params = m_filterParams;
+    if (!m_filterSql.isEmpty()) conds << QStringLiteral("(%1)").arg(m_filterSql);
     for (int i = 0; i < fields.size(); ++i) {
-        const FieldDef *fd = schema_.field(fields[i]);
+        const FieldDef *fd = m_schema.field(fields[i]);
         if (!fd)
             throw EngineError(DbErr::General,
-                              QStringLiteral("Feld %1 der Tabelle %2 nicht gefunden.").arg(fields[i], fileName_));
+                              QStringLiteral("Feld %1 der Tabelle %2 nicht gefunden.").arg(fields[i], m_fileName));
         const QVariant v = i < values.size() ? values[i] : QVariant();
         bool text = fd->type == FieldType::String || fd->type == FieldType::Memo;
         if (v.isNull()) {
@@ -353,10 +353,10 @@ bool Table::locate(const QStringList &fields, const QVariantList &values, bool c
     }
     qint64 id = 0;
     try {
-        QString sql = QStringLiteral("SELECT rowid FROM \"%1\"").arg(inner_);
+        QString sql = QStringLiteral("SELECT rowid FROM \"%1\"").arg(m_inner);
         if (!conds.isEmpty()) sql += QStringLiteral(" WHERE ") + conds.join(QStringLiteral(" AND "));
         sql += QStringLiteral(" ORDER BY ") + orderSql() + QStringLiteral(" LIMIT 1");
-        SQLite::Statement st(*db_, sql.toStdString());
+        SQLite::Statement st(*m_db, sql.toStdString());
         for (int i = 0; i < params.size(); ++i) TableFile::bind(st, i + 1, params[i]);
         if (st.executeStep()) id = st.getColumn(0).getInt64();
     } catch (const std::exception &e) {
@@ -379,9 +379,9 @@ void Table::findNearest(const QVariantList &values)
     const QStringList f = orderFields().mid(0, values.size());
     if (f.isEmpty()) return;
     QStringList cols, marks;
-    QVariantList params = filterParams_;
+    QVariantList params = m_filterParams;
     for (int i = 0; i < f.size(); ++i) {
-        const FieldDef *fd = schema_.field(f[i]);
+        const FieldDef *fd = m_schema.field(f[i]);
         cols << QStringLiteral("\"%1\"").arg(fd->name);
         marks << QStringLiteral("?");
         params << toDb(*fd, toStorage(*fd, values[i]));
@@ -389,12 +389,12 @@ void Table::findNearest(const QVariantList &values)
     qint64 id = 0;
     try {
         QString sql = QStringLiteral("SELECT rowid FROM \"%1\" WHERE (%2) >= (%3)")
-                          .arg(inner_, cols.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")));
-        if (!filterSql_.isEmpty()) sql = QStringLiteral("SELECT rowid FROM \"%1\" WHERE (%2) AND (%3) >= (%4)")
-                                            .arg(inner_, filterSql_, cols.join(QStringLiteral(", ")),
+                          .arg(m_inner, cols.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")));
+        if (!m_filterSql.isEmpty()) sql = QStringLiteral("SELECT rowid FROM \"%1\" WHERE (%2) AND (%3) >= (%4)")
+                                            .arg(m_inner, m_filterSql, cols.join(QStringLiteral(", ")),
                                                  marks.join(QStringLiteral(", ")));
         sql += QStringLiteral(" ORDER BY ") + orderSql() + QStringLiteral(" LIMIT 1");
-        SQLite::Statement st(*db_, sql.toStdString());
+        SQLite::Statement st(*m_db, sql.toStdString());
         for (int i = 0; i < params.size(); ++i) TableFile::bind(st, i + 1, params[i]);
         if (st.executeStep()) id = st.getColumn(0).getInt64();
     } catch (const std::exception &e) {
@@ -406,26 +406,26 @@ void Table::findNearest(const QVariantList &values)
 void Table::loadCurrent() const
 {
     ensureIds();
-    if (curLoaded_) return;
-    cur_.clear();
-    if (pos_ < 0 || pos_ >= int(ids_.size())) {
-        for (size_t i = 0; i < schema_.fields.size(); ++i) cur_ << QVariant();
-        curLoaded_ = true;
+    if (m_curLoaded) return;
+    m_cur.clear();
+    if (m_pos < 0 || m_pos >= int(m_ids.size())) {
+        for (size_t i = 0; i < m_schema.fields.size(); ++i) m_cur << QVariant();
+        m_curLoaded = true;
         return;
     }
     try {
-        SQLite::Statement st(*db_, QStringLiteral("SELECT * FROM \"%1\" WHERE rowid = ?").arg(inner_).toStdString());
-        st.bind(1, static_cast<int64_t>(ids_[size_t(pos_)]));
+        SQLite::Statement st(*m_db, QStringLiteral("SELECT * FROM \"%1\" WHERE rowid = ?").arg(m_inner).toStdString());
+        st.bind(1, static_cast<int64_t>(m_ids[size_t(m_pos)]));
         if (st.executeStep()) {
-            for (size_t i = 0; i < schema_.fields.size(); ++i)
-                cur_ << fromDb(schema_.fields[i], TableFile::columnValue(st.getColumn(int(i))));
+            for (size_t i = 0; i < m_schema.fields.size(); ++i)
+                m_cur << fromDb(m_schema.fields[i], TableFile::columnValue(st.getColumn(int(i))));
         } else {
-            for (size_t i = 0; i < schema_.fields.size(); ++i) cur_ << QVariant();
+            for (size_t i = 0; i < m_schema.fields.size(); ++i) m_cur << QVariant();
         }
     } catch (const std::exception &e) {
         throw fail(e);
     }
-    curLoaded_ = true;
+    m_curLoaded = true;
 }
 
 QVariant Table::fromDb(const FieldDef &f, const QVariant &v) const
@@ -523,15 +523,15 @@ QVariant Table::toStorage(const FieldDef &f, const QVariant &v) const
 
 bool Table::isLookup(const QString &name) const
 {
-    return std::any_of(lookups_.begin(), lookups_.end(), [&](const Lookup &l) {
+    return std::any_of(m_lookups.begin(), m_lookups.end(), [&](const Lookup &l) {
         return l.name.compare(name, Qt::CaseInsensitive) == 0;
     });
 }
 
 const FieldDef *Table::fieldDef(const QString &name) const
 {
-    if (const FieldDef *f = schema_.field(name)) return f;
-    for (const auto &l : lookups_)
+    if (const FieldDef *f = m_schema.field(name)) return f;
+    for (const auto &l : m_lookups)
         if (l.name.compare(name, Qt::CaseInsensitive) == 0 && l.source) return l.source->schema().field(l.resultField);
     return nullptr;
 }
@@ -539,19 +539,19 @@ const FieldDef *Table::fieldDef(const QString &name) const
 void Table::addLookup(const QString &name, const QString &keyField, Table *source,
                       const QString &sourceKey, const QString &resultField)
 {
-    lookups_.push_back({name, keyField, sourceKey, resultField, source});
+    m_lookups.push_back({name, keyField, sourceKey, resultField, source});
 }
 
 QVariant Table::value(const QString &field) const
 {
     requireActive();
-    int i = schema_.fieldIndex(field);
+    int i = m_schema.fieldIndex(field);
     if (i >= 0) {
-        if (isEditing()) return buf_[i];
+        if (isEditing()) return m_buf[i];
         loadCurrent();
-        return cur_[i];
+        return m_cur[i];
     }
-    for (const auto &l : lookups_) {
+    for (const auto &l : m_lookups) {
         if (l.name.compare(field, Qt::CaseInsensitive) != 0) continue;
         const QVariant key = value(l.keyField);
         if (key.isNull() || !l.source || !l.source->isActive()) return QVariant();
@@ -559,8 +559,8 @@ QVariant Table::value(const QString &field) const
         const FieldDef *kf = l.source->schema().field(l.sourceKey);
         if (!rf || !kf) return QVariant();
         try {
-            SQLite::Statement st(*l.source->db_, QStringLiteral("SELECT \"%1\" FROM \"%2\" WHERE \"%3\" = ? LIMIT 1")
-                                                   .arg(rf->name, l.source->inner_, kf->name)
+            SQLite::Statement st(*l.source->m_db, QStringLiteral("SELECT \"%1\" FROM \"%2\" WHERE \"%3\" = ? LIMIT 1")
+                                                   .arg(rf->name, l.source->m_inner, kf->name)
                                                    .toStdString());
             TableFile::bind(st, 1, toDb(*kf, key));
             if (st.executeStep()) return fromDb(*rf, TableFile::columnValue(st.getColumn(0)));
@@ -570,7 +570,7 @@ QVariant Table::value(const QString &field) const
         return QVariant();
     }
     throw EngineError(DbErr::General,
-                      QStringLiteral("Feld %1 der Tabelle %2 nicht gefunden.").arg(field, fileName_));
+                      QStringLiteral("Feld %1 der Tabelle %2 nicht gefunden.").arg(field, m_fileName));
 }
 
 qint64 Table::asInt(const QString &field) const { return value(field).toLongLong(); }
@@ -599,14 +599,14 @@ Money Table::asMoney(const QString &field) const
 void Table::setValue(const QString &field, const QVariant &v)
 {
     requireActive();
-    int i = schema_.fieldIndex(field);
+    int i = m_schema.fieldIndex(field);
     if (i < 0)
         throw EngineError(DbErr::General,
-                          QStringLiteral("Feld %1 der Tabelle %2 nicht gefunden.").arg(field, fileName_));
+                          QStringLiteral("Feld %1 der Tabelle %2 nicht gefunden.").arg(field, m_fileName));
     if (!isEditing())
         throw EngineError(DbErr::General, QStringLiteral("Die Tabelle %1 ist nicht im Bearbeitungsmodus.")
-                                              .arg(fileName_));
-    buf_[i] = toStorage(schema_.fields[size_t(i)], v);
+                                              .arg(m_fileName));
+    m_buf[i] = toStorage(m_schema.fields[size_t(i)], v);
     notify(Change::Data);
 }
 
@@ -617,15 +617,15 @@ void Table::insert()
     requireActive();
     checkBrowseMode();
     if (beforeInsert) beforeInsert(*this);
-    buf_.clear();
-    for (size_t i = 0; i < schema_.fields.size(); ++i) buf_ << QVariant();
-    editId_ = 0;
-    state_ = DsState::Insert;
+    m_buf.clear();
+    for (size_t i = 0; i < m_schema.fields.size(); ++i) m_buf << QVariant();
+    m_editId = 0;
+    m_state = DsState::Insert;
     try {
         if (onNewRecord) onNewRecord(*this);
     } catch (...) {
-        buf_.clear();
-        state_ = DsState::Browse;
+        m_buf.clear();
+        m_state = DsState::Browse;
         notify(Change::State);
         throw;
     }
@@ -638,15 +638,15 @@ void Table::edit()
     requireActive();
     if (isEditing()) return;
     ensureIds();
-    if (ids_.empty()) {
+    if (m_ids.empty()) {
         insert();
         return;
     }
     if (beforeEdit) beforeEdit(*this);
     loadCurrent();
-    buf_ = cur_;
-    editId_ = ids_[size_t(pos_)];
-    state_ = DsState::Edit;
+    m_buf = m_cur;
+    m_editId = m_ids[size_t(m_pos)];
+    m_state = DsState::Edit;
     notify(Change::State);
     if (afterEdit) afterEdit(*this);
 }
@@ -656,35 +656,35 @@ void Table::post()
     requireActive();
     if (!isEditing()) return;
     if (beforePost) beforePost(*this);
-    for (size_t i = 0; i < schema_.fields.size(); ++i)
-        if (schema_.fields[i].required && buf_[int(i)].isNull())
+    for (size_t i = 0; i < m_schema.fields.size(); ++i)
+        if (m_schema.fields[i].required && m_buf[int(i)].isNull())
             throw EngineError(DbErr::RequiredField,
-                              QStringLiteral("Feld '%1' muss einen Wert haben.").arg(schema_.fields[i].name));
-    qint64 id = editId_;
+                              QStringLiteral("Feld '%1' muss einen Wert haben.").arg(m_schema.fields[i].name));
+    qint64 id = m_editId;
     try {
         QStringList cols, marks;
-        for (const auto &f : schema_.fields) {
+        for (const auto &f : m_schema.fields) {
             cols << QStringLiteral("\"%1\"").arg(f.name);
-            marks << (state_ == DsState::Insert ? QStringLiteral("?") : QStringLiteral("\"%1\" = ?").arg(f.name));
+            marks << (m_state == DsState::Insert ? QStringLiteral("?") : QStringLiteral("\"%1\" = ?").arg(f.name));
         }
-        QString sql = state_ == DsState::Insert
+        QString sql = m_state == DsState::Insert
                           ? QStringLiteral("INSERT INTO \"%1\" (%2) VALUES (%3)")
-                                .arg(inner_, cols.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")))
+                                .arg(m_inner, cols.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")))
                           : QStringLiteral("UPDATE \"%1\" SET %2 WHERE rowid = ?")
-                                .arg(inner_, marks.join(QStringLiteral(", ")));
-        SQLite::Statement st(*db_, sql.toStdString());
-        for (size_t i = 0; i < schema_.fields.size(); ++i)
-            TableFile::bind(st, int(i) + 1, toDb(schema_.fields[i], buf_[int(i)]));
-        if (state_ == DsState::Edit) st.bind(int(schema_.fields.size()) + 1, static_cast<int64_t>(editId_));
+                                .arg(m_inner, marks.join(QStringLiteral(", ")));
+        SQLite::Statement st(*m_db, sql.toStdString());
+        for (size_t i = 0; i < m_schema.fields.size(); ++i)
+            TableFile::bind(st, int(i) + 1, toDb(m_schema.fields[i], m_buf[int(i)]));
+        if (m_state == DsState::Edit) st.bind(int(m_schema.fields.size()) + 1, static_cast<int64_t>(m_editId));
         st.exec();
-        if (state_ == DsState::Insert) id = db_->getLastInsertRowid();
+        if (m_state == DsState::Insert) id = m_db->getLastInsertRowid();
     } catch (const std::exception &e) {
         EngineError err = fail(e);
         if (postError) postError(*this);
         throw err;
     }
-    state_ = DsState::Browse;
-    buf_.clear();
+    m_state = DsState::Browse;
+    m_buf.clear();
     reload(id);
     notify(Change::Reset);
     if (afterPost) afterPost(*this);
@@ -694,9 +694,9 @@ void Table::cancel()
 {
     if (!isEditing()) return;
     if (beforeCancel) beforeCancel(*this);
-    state_ = DsState::Browse;
-    buf_.clear();
-    curLoaded_ = false;
+    m_state = DsState::Browse;
+    m_buf.clear();
+    m_curLoaded = false;
     notify(Change::State);
     if (afterCancel) afterCancel(*this);
 }
@@ -704,25 +704,25 @@ void Table::cancel()
 void Table::remove()
 {
     requireActive();
-    if (state_ == DsState::Insert) {
+    if (m_state == DsState::Insert) {
         cancel();
         return;
     }
     ensureIds();
-    if (ids_.empty())
-        throw EngineError(DbErr::General, QStringLiteral("Die Tabelle %1 ist leer.").arg(fileName_));
+    if (m_ids.empty())
+        throw EngineError(DbErr::General, QStringLiteral("Die Tabelle %1 ist leer.").arg(m_fileName));
     if (beforeDelete) beforeDelete(*this);
     ensureIds();
-    const qint64 id = ids_[size_t(pos_)];
+    const qint64 id = m_ids[size_t(m_pos)];
     try {
-        SQLite::Statement st(*db_, QStringLiteral("DELETE FROM \"%1\" WHERE rowid = ?").arg(inner_).toStdString());
+        SQLite::Statement st(*m_db, QStringLiteral("DELETE FROM \"%1\" WHERE rowid = ?").arg(m_inner).toStdString());
         st.bind(1, static_cast<int64_t>(id));
         st.exec();
     } catch (const std::exception &e) {
         throw fail(e);
     }
-    state_ = DsState::Browse;
-    buf_.clear();
+    m_state = DsState::Browse;
+    m_buf.clear();
     reload(0);
     notify(Change::Reset);
     if (afterDelete) afterDelete(*this);
@@ -740,19 +740,19 @@ void Table::appendRecord(const QVariantList &values)
     qint64 id = 0;
     try {
         QStringList cols, marks;
-        for (const auto &f : schema_.fields) {
+        for (const auto &f : m_schema.fields) {
             cols << QStringLiteral("\"%1\"").arg(f.name);
             marks << QStringLiteral("?");
         }
-        SQLite::Statement st(*db_, QStringLiteral("INSERT INTO \"%1\" (%2) VALUES (%3)")
-                                       .arg(inner_, cols.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")))
+        SQLite::Statement st(*m_db, QStringLiteral("INSERT INTO \"%1\" (%2) VALUES (%3)")
+                                       .arg(m_inner, cols.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")))
                                        .toStdString());
-        for (size_t i = 0; i < schema_.fields.size(); ++i) {
-            QVariant v = int(i) < values.size() ? toStorage(schema_.fields[i], values[int(i)]) : QVariant();
-            TableFile::bind(st, int(i) + 1, toDb(schema_.fields[i], v));
+        for (size_t i = 0; i < m_schema.fields.size(); ++i) {
+            QVariant v = int(i) < values.size() ? toStorage(m_schema.fields[i], values[int(i)]) : QVariant();
+            TableFile::bind(st, int(i) + 1, toDb(m_schema.fields[i], v));
         }
         st.exec();
-        id = db_->getLastInsertRowid();
+        id = m_db->getLastInsertRowid();
     } catch (const EngineError &) {
         throw;
     } catch (const std::exception &e) {
@@ -767,7 +767,7 @@ void Table::emptyTable()
     requireActive();
     if (isEditing()) cancel();
     try {
-        db_->exec(QStringLiteral("DELETE FROM \"%1\"").arg(inner_).toStdString());
+        m_db->exec(QStringLiteral("DELETE FROM \"%1\"").arg(m_inner).toStdString());
     } catch (const std::exception &e) {
         throw fail(e);
     }

@@ -33,23 +33,23 @@ public:
     Table(const Table &) = delete;
     Table &operator=(const Table &) = delete;
 
-    const TableSchema &schema() const { return schema_; }
-    const QString &objectName() const { return objectName_; }
+    const TableSchema &schema() const { return m_schema; }
+    const QString &objectName() const { return m_objectName; }
 
     // Location: a folder (the "database name") and a file name; the file name defaults to the
     // schema's canonical name and is resolved case-insensitively when opening.
     void setFolder(const QString &folder);
-    const QString &folder() const { return folder_; }
+    const QString &folder() const { return m_folder; }
     void setFileName(const QString &fileName);
-    const QString &fileName() const { return fileName_; }
+    const QString &fileName() const { return m_fileName; }
     QString path() const;
 
     void open();
     void close();
-    bool isActive() const { return state_ != DsState::Inactive; }
-    DsState state() const { return state_; }
-    bool isBrowse() const { return state_ == DsState::Browse; }
-    bool isEditing() const { return state_ == DsState::Edit || state_ == DsState::Insert; }
+    bool isActive() const { return m_state != DsState::Inactive; }
+    DsState state() const { return m_state; }
+    bool isBrowse() const { return m_state == DsState::Browse; }
+    bool isEditing() const { return m_state == DsState::Edit || m_state == DsState::Insert; }
 
     // Order: a named index of the schema ("" is the primary index) or a list of fields.
     void setIndexName(const QString &name);
@@ -61,9 +61,9 @@ public:
 
     int recordCount() const;
     bool isEmpty() const { return recordCount() == 0; }
-    int recNo() const { ensureIds(); return pos_; } // 0-based; -1 on an empty table
-    bool bof() const { ensureIds(); return bof_; }
-    bool eof() const { ensureIds(); return eof_; }
+    int recNo() const { ensureIds(); return m_pos; } // 0-based; -1 on an empty table
+    bool bof() const { ensureIds(); return m_bof; }
+    bool eof() const { ensureIds(); return m_eof; }
     void first();
     void last();
     void next();
@@ -123,16 +123,16 @@ public:
     // The definition of a field or of the source field of a look-up field; null when unknown.
     const FieldDef *fieldDef(const QString &name) const;
 
-    int fieldCount() const { return int(schema_.fields.size()); }
+    int fieldCount() const { return int(m_schema.fields.size()); }
     SQLite::Database &db();
-    const QString &innerName() const { return inner_; }
+    const QString &innerName() const { return m_inner; }
 
     // Views register here to hear about changes (rows, current row, state).
     enum class Change { Reset, Current, State, Data };
-    void addObserver(std::function<void(Change)> f) { observers_.push_back(std::move(f)); }
-    void disableControls() { ++controlsDisabled_; }
+    void addObserver(std::function<void(Change)> f) { m_observers.push_back(std::move(f)); }
+    void disableControls() { ++m_controlsDisabled; }
     void enableControls();
-    bool controlsDisabled() const { return controlsDisabled_ > 0; }
+    bool controlsDisabled() const { return m_controlsDisabled > 0; }
 
     TableEvent beforeInsert, onNewRecord, afterInsert, beforeEdit, afterEdit, beforePost,
         afterPost, beforeCancel, afterCancel, beforeDelete, afterDelete, afterScroll;
@@ -160,29 +160,29 @@ private:
     void scrolled();
     EngineError fail(const std::exception &e) const;
 
-    TableSchema schema_;
-    QString objectName_;
-    QString folder_;
-    QString fileName_;
-    QString openPath_;
-    QString inner_;
-    std::unique_ptr<SQLite::Database> db_;
-    DsState state_ = DsState::Inactive;
-    QString indexName_;
-    QStringList indexFields_;
-    QString filterSql_;
-    QVariantList filterParams_;
-    mutable std::vector<qint64> ids_;
-    mutable int pos_ = -1;
-    mutable bool bof_ = true, eof_ = true;
-    mutable bool stale_ = false;
-    mutable qint64 keepId_ = 0;
-    mutable int count_ = -1;
-    mutable bool curLoaded_ = false;
-    mutable QVariantList cur_;
-    QVariantList buf_;
-    qint64 editId_ = 0;
-    std::vector<Lookup> lookups_;
-    std::vector<std::function<void(Change)>> observers_;
-    int controlsDisabled_ = 0;
+    TableSchema m_schema;
+    QString m_objectName;
+    QString m_folder;
+    QString m_fileName;
+    QString m_openPath;
+    QString m_inner;
+    std::unique_ptr<SQLite::Database> m_db;
+    DsState m_state = DsState::Inactive;
+    QString m_indexName;
+    QStringList m_indexFields;
+    QString m_filterSql;
+    QVariantList m_filterParams;
+    mutable std::vector<qint64> m_ids;
+    mutable int m_pos = -1;
+    mutable bool m_bof = true, m_eof = true;
+    mutable bool m_stale = false;
+    mutable qint64 m_keepId = 0;
+    mutable int m_count = -1;
+    mutable bool m_curLoaded = false;
+    mutable QVariantList m_cur;
+    QVariantList m_buf;
+    qint64 m_editId = 0;
+    std::vector<Lookup> m_lookups;
+    std::vector<std::function<void(Change)>> m_observers;
+    int m_controlsDisabled = 0;
 };

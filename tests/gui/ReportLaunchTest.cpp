@@ -52,31 +52,31 @@ struct LayingOutViewer : reports::ReportViewer {
 // be refused, so that a test never hangs in its modal loop.
 class FilterAnswer {
 public:
-    FilterAnswer(EingrenzungDialog *dialog, bool ok) : dialog_(dialog) {
-        timer_.setInterval(5);
-        QObject::connect(&timer_, &QTimer::timeout, [this, ok] {
-            if (!dialog_->isVisible())
+    FilterAnswer(EingrenzungDialog *dialog, bool ok) : m_dialog(dialog) {
+        m_timer.setInterval(5);
+        QObject::connect(&m_timer, &QTimer::timeout, [this, ok] {
+            if (!m_dialog->isVisible())
                 return;
-            captions << dialog_->windowTitle();
+            captions << m_dialog->windowTitle();
             if (ok)
-                for (QPushButton *b : dialog_->findChildren<QPushButton *>())
+                for (QPushButton *b : m_dialog->findChildren<QPushButton *>())
                     if (b->text() == QLatin1String("OK")) {
                         b->click();
                         break;
                     }
-            if (dialog_->isVisible()) {
+            if (m_dialog->isVisible()) {
                 refused = ok;
-                dialog_->reject();
+                m_dialog->reject();
             }
         });
-        timer_.start();
+        m_timer.start();
     }
     QStringList captions;
     bool refused = false;
 
 private:
-    EingrenzungDialog *dialog_;
-    QTimer timer_;
+    EingrenzungDialog *m_dialog;
+    QTimer m_timer;
 };
 
 class ReportLaunch : public BooksWindow {

@@ -136,11 +136,11 @@ constexpr int kBookings = 40;
 struct YearBooks : ReportBooks {
     void SetUp() override;
     // A date of the fixture's year.
-    static QDate d(int day, int month) { return day_(day, month); }
+    static QDate d(int day, int month) { return m_day(day, month); }
     // The year balance of an account in cents.
     qint64 saldoCents(int konto);
 
 private:
-    static QDate day_(int day, int month) { return ReportBooks::day(day, month); }
+    static QDate m_day(int day, int month) { return ReportBooks::day(day, month); }
     void sql(const QString &statement, const QVariantList &params);
 };

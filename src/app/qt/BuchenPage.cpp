@@ -85,7 +85,7 @@ QList<TableColumn> BuchenPage::gridColumns() {
     };
 }
 
-BuchenPage::BuchenPage(Shell &core, QWidget *parent) : QWidget(parent), core_(core) {
+BuchenPage::BuchenPage(Shell &core, QWidget *parent) : QWidget(parent), m_core(core) {
     setObjectName(QStringLiteral("BuchenPanel"));
     auto *lay = new QVBoxLayout(this);
     lay->setContentsMargins(0, 0, 0, 0);
@@ -98,7 +98,7 @@ BuchenPage::~BuchenPage() {
     // The controls die after this body; focus leaving them is no leaving of a field any more,
     // and the rules must not start a timer that is gone.
     disconnect(qApp, nullptr, this, nullptr);
-    core_.entry().startTimer = nullptr;
+    m_core.entry().startTimer = nullptr;
 }
 
 void BuchenPage::buildPanel() {
@@ -106,150 +106,150 @@ void BuchenPage::buildPanel() {
     panel->setObjectName(QStringLiteral("Panel1"));
     auto *g = new QGridLayout(panel);
 
-    bDatum_ = edit(QStringLiteral("BDatum"), QString());
-    bDatum_->setMaxLength(10);
-    belNr_ = edit(QStringLiteral("BelNr"), QStringLiteral("nur Zahlen erlaubt"));
-    belNr_->setProperty("helpContext", 12);
-    belNr_->setValidator(
-        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,9}")), belNr_));
-    soll_ = new KontoCombo(core_.books().konten);
-    soll_->setObjectName(QStringLiteral("Soll"));
-    haben_ = new KontoCombo(core_.books().konten);
-    haben_->setObjectName(QStringLiteral("Haben"));
-    for (QComboBox *c : {soll_, haben_}) {
+    m_bDatum = edit(QStringLiteral("BDatum"), QString());
+    m_bDatum->setMaxLength(10);
+    m_belNr = edit(QStringLiteral("BelNr"), QStringLiteral("nur Zahlen erlaubt"));
+    m_belNr->setProperty("helpContext", 12);
+    m_belNr->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,9}")), m_belNr));
+    m_soll = new KontoCombo(m_core.books().konten);
+    m_soll->setObjectName(QStringLiteral("Soll"));
+    m_haben = new KontoCombo(m_core.books().konten);
+    m_haben->setObjectName(QStringLiteral("Haben"));
+    for (QComboBox *c : {m_soll, m_haben}) {
         c->setToolTip(QStringLiteral("Sie können auch die Nummer tippen."));
         c->setProperty("helpContext", 13);
     }
-    buchText_ = new QComboBox;
-    buchText_->setObjectName(QStringLiteral("BuchText"));
-    buchText_->setEditable(true);
-    buchText_->setInsertPolicy(QComboBox::NoInsert);
-    buchText_->lineEdit()->setMaxLength(30);
-    buchText_->setToolTip(QStringLiteral("30 Zeichen freie Eingabe oder wählen"));
-    sollSaldo_ = new Panel;
-    sollSaldo_->setObjectName(QStringLiteral("SollSaldo"));
-    habenSaldo_ = new Panel;
-    habenSaldo_->setObjectName(QStringLiteral("HabenSaldo"));
-    for (Panel *p : {sollSaldo_, habenSaldo_}) {
+    m_buchText = new QComboBox;
+    m_buchText->setObjectName(QStringLiteral("BuchText"));
+    m_buchText->setEditable(true);
+    m_buchText->setInsertPolicy(QComboBox::NoInsert);
+    m_buchText->lineEdit()->setMaxLength(30);
+    m_buchText->setToolTip(QStringLiteral("30 Zeichen freie Eingabe oder wählen"));
+    m_sollSaldo = new Panel;
+    m_sollSaldo->setObjectName(QStringLiteral("SollSaldo"));
+    m_habenSaldo = new Panel;
+    m_habenSaldo->setObjectName(QStringLiteral("HabenSaldo"));
+    for (Panel *p : {m_sollSaldo, m_habenSaldo}) {
         p->setToolTip(QStringLiteral("aktueller Saldo"));
         p->setMinimumWidth(220);
     }
-    betrag_ = edit(QStringLiteral("Betrag"), QStringLiteral("Buchungsbetrag brutto oder netto"));
-    betrag_->setAlignment(Qt::AlignRight);
-    betrag_->setProperty("helpContext", 15);
-    brutto_ = new QRadioButton(QStringLiteral("B&Rutto"));
-    brutto_->setObjectName(QStringLiteral("Brutto"));
-    brutto_->setToolTip(QStringLiteral("Betrag-Eingabe inkl. Mwst"));
-    brutto_->setChecked(true);
-    netto_ = new QRadioButton(QStringLiteral("&Netto"));
-    netto_->setObjectName(QStringLiteral("Netto"));
-    netto_->setToolTip(QStringLiteral("Betrag-Eingabe ohne Mwst"));
-    mwst_ = edit(QStringLiteral("Mwst"), QStringLiteral("Mwst-Satz wird vom Konto abgeleitet"));
-    mwst_->setProperty("helpContext", 16);
-    mwst_->setMaximumWidth(60);
-    ustId_ = edit(QStringLiteral("UstID"), QString());
-    ustId_->setMaxLength(12);
-    abbruch_ = new QPushButton(QStringLiteral("Abbrechen"));
-    abbruch_->setObjectName(QStringLiteral("Abbruch"));
-    opDatum_ = edit(QStringLiteral("OPDatum"), QString());
-    opDatum_->setMaxLength(10);
+    m_betrag = edit(QStringLiteral("Betrag"), QStringLiteral("Buchungsbetrag brutto oder netto"));
+    m_betrag->setAlignment(Qt::AlignRight);
+    m_betrag->setProperty("helpContext", 15);
+    m_brutto = new QRadioButton(QStringLiteral("B&Rutto"));
+    m_brutto->setObjectName(QStringLiteral("Brutto"));
+    m_brutto->setToolTip(QStringLiteral("Betrag-Eingabe inkl. Mwst"));
+    m_brutto->setChecked(true);
+    m_netto = new QRadioButton(QStringLiteral("&Netto"));
+    m_netto->setObjectName(QStringLiteral("Netto"));
+    m_netto->setToolTip(QStringLiteral("Betrag-Eingabe ohne Mwst"));
+    m_mwst = edit(QStringLiteral("Mwst"), QStringLiteral("Mwst-Satz wird vom Konto abgeleitet"));
+    m_mwst->setProperty("helpContext", 16);
+    m_mwst->setMaximumWidth(60);
+    m_ustId = edit(QStringLiteral("UstID"), QString());
+    m_ustId->setMaxLength(12);
+    m_abbruch = new QPushButton(QStringLiteral("Abbrechen"));
+    m_abbruch->setObjectName(QStringLiteral("Abbruch"));
+    m_opDatum = edit(QStringLiteral("OPDatum"), QString());
+    m_opDatum->setMaxLength(10);
 
     auto *splitting = new QLabel(QStringLiteral("F4 - Splitting"));
     splitting->setObjectName(QStringLiteral("LSplitting"));
-    ustIdLabel_ = caption(QStringLiteral("&Ust-ID:"), ustId_, QStringLiteral("LUstID"));
-    opDatumLabel_ = caption(QStringLiteral("&Zahlungsziel"), opDatum_, QStringLiteral("LOPDatum"));
+    m_ustIdLabel = caption(QStringLiteral("&Ust-ID:"), m_ustId, QStringLiteral("LUstID"));
+    m_opDatumLabel = caption(QStringLiteral("&Zahlungsziel"), m_opDatum, QStringLiteral("LOPDatum"));
 
-    g->addWidget(caption(QStringLiteral("&Datum:"), bDatum_, QStringLiteral("LDatum")), 0, 0);
-    g->addWidget(bDatum_, 0, 1);
+    g->addWidget(caption(QStringLiteral("&Datum:"), m_bDatum, QStringLiteral("LDatum")), 0, 0);
+    g->addWidget(m_bDatum, 0, 1);
     g->addWidget(splitting, 0, 2);
-    g->addWidget(caption(QStringLiteral("&Belegnr.:"), belNr_, QStringLiteral("LBelNr")), 0, 3);
-    g->addWidget(belNr_, 0, 4);
-    g->addWidget(caption(QStringLiteral("&Soll:"), soll_, QStringLiteral("LSoll")), 1, 0);
-    g->addWidget(soll_, 1, 1);
-    g->addWidget(sollSaldo_, 1, 2, 1, 3);
-    g->addWidget(caption(QStringLiteral("&Haben:"), haben_, QStringLiteral("LHaben")), 2, 0);
-    g->addWidget(haben_, 2, 1);
-    g->addWidget(habenSaldo_, 2, 2, 1, 3);
-    g->addWidget(caption(QStringLiteral("&Text:"), buchText_, QStringLiteral("LText")), 3, 0);
-    g->addWidget(buchText_, 3, 1, 1, 4);
+    g->addWidget(caption(QStringLiteral("&Belegnr.:"), m_belNr, QStringLiteral("LBelNr")), 0, 3);
+    g->addWidget(m_belNr, 0, 4);
+    g->addWidget(caption(QStringLiteral("&Soll:"), m_soll, QStringLiteral("LSoll")), 1, 0);
+    g->addWidget(m_soll, 1, 1);
+    g->addWidget(m_sollSaldo, 1, 2, 1, 3);
+    g->addWidget(caption(QStringLiteral("&Haben:"), m_haben, QStringLiteral("LHaben")), 2, 0);
+    g->addWidget(m_haben, 2, 1);
+    g->addWidget(m_habenSaldo, 2, 2, 1, 3);
+    g->addWidget(caption(QStringLiteral("&Text:"), m_buchText, QStringLiteral("LText")), 3, 0);
+    g->addWidget(m_buchText, 3, 1, 1, 4);
 
     auto *amountRow = new QHBoxLayout;
-    amountRow->addWidget(brutto_);
-    amountRow->addWidget(netto_);
-    amountRow->addWidget(caption(QStringLiteral("&Mwst:"), mwst_, QStringLiteral("LMwst")));
-    amountRow->addWidget(mwst_);
-    amountRow->addWidget(ustIdLabel_);
-    amountRow->addWidget(ustId_);
-    amountRow->addWidget(opDatumLabel_);
-    amountRow->addWidget(opDatum_);
+    amountRow->addWidget(m_brutto);
+    amountRow->addWidget(m_netto);
+    amountRow->addWidget(caption(QStringLiteral("&Mwst:"), m_mwst, QStringLiteral("LMwst")));
+    amountRow->addWidget(m_mwst);
+    amountRow->addWidget(m_ustIdLabel);
+    amountRow->addWidget(m_ustId);
+    amountRow->addWidget(m_opDatumLabel);
+    amountRow->addWidget(m_opDatum);
     amountRow->addStretch(1);
-    amountRow->addWidget(abbruch_);
-    g->addWidget(caption(QStringLiteral("Betr&ag:"), betrag_, QStringLiteral("LBetrag")), 4, 0);
-    g->addWidget(betrag_, 4, 1);
+    amountRow->addWidget(m_abbruch);
+    g->addWidget(caption(QStringLiteral("Betr&ag:"), m_betrag, QStringLiteral("LBetrag")), 4, 0);
+    g->addWidget(m_betrag, 4, 1);
     g->addLayout(amountRow, 4, 2, 1, 3);
     g->setColumnStretch(4, 1);
 
     // The VAT id is kept with a row but not typed here; the payment-due field belongs to
     // the open-items module and is enabled by it for a row that opens an item.
-    ustId_->hide();
-    ustIdLabel_->hide();
-    opDatum_->setEnabled(false);
+    m_ustId->hide();
+    m_ustIdLabel->hide();
+    m_opDatum->setEnabled(false);
     setOPDatumVisible(false);
 
-    QWidget *order[] = {bDatum_, belNr_, soll_, haben_, buchText_, betrag_,
-                        brutto_, netto_, mwst_, ustId_, abbruch_,  opDatum_};
+    QWidget *order[] = {m_bDatum, m_belNr, m_soll, m_haben, m_buchText, m_betrag,
+                        m_brutto, m_netto, m_mwst, m_ustId, m_abbruch,  m_opDatum};
     for (size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
     layout()->addWidget(panel);
 }
 
 void BuchenPage::buildGrid() {
-    grid_ = new QTableView(this);
-    grid_->setObjectName(QStringLiteral("DBGrid2"));
-    grid_->setToolTip(QStringLiteral("Buchungssatz anklicken und oben ändern"));
-    grid_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    grid_->setSelectionMode(QAbstractItemView::SingleSelection);
-    grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    grid_->verticalHeader()->setDefaultSectionSize(grid_->fontMetrics().height() + 6);
-    model_ = new TableModel(core_.books().stapel, gridColumns(), grid_);
-    grid_->setModel(model_);
-    followTableCursor(grid_, model_);
-    setTabOrder(opDatum_, grid_);
-    layout()->addWidget(grid_);
+    m_grid = new QTableView(this);
+    m_grid->setObjectName(QStringLiteral("DBGrid2"));
+    m_grid->setToolTip(QStringLiteral("Buchungssatz anklicken und oben ändern"));
+    m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_grid->verticalHeader()->setDefaultSectionSize(m_grid->fontMetrics().height() + 6);
+    m_model = new TableModel(m_core.books().stapel, gridColumns(), m_grid);
+    m_grid->setModel(m_model);
+    followTableCursor(m_grid, m_model);
+    setTabOrder(m_opDatum, m_grid);
+    layout()->addWidget(m_grid);
 }
 
 void BuchenPage::setBookingTexts(const QStringList &texts) {
     QStringList sorted = texts;
     sorted.sort(Qt::CaseInsensitive);
-    const QString typed = buchText_->currentText();
-    QSignalBlocker block(buchText_);
-    buchText_->clear();
-    buchText_->addItems(sorted);
-    buchText_->setCurrentIndex(-1);
-    buchText_->setEditText(typed);
+    const QString typed = m_buchText->currentText();
+    QSignalBlocker block(m_buchText);
+    m_buchText->clear();
+    m_buchText->addItems(sorted);
+    m_buchText->setCurrentIndex(-1);
+    m_buchText->setEditText(typed);
 }
 
 void BuchenPage::setCashBasisColumns(bool visible) {
     for (const char *f : {"Stfaellig", "Satzfaellig"})
-        grid_->setColumnHidden(model_->columnOf(QString::fromLatin1(f)), !visible);
+        m_grid->setColumnHidden(m_model->columnOf(QString::fromLatin1(f)), !visible);
 }
 
 void BuchenPage::setOPDatumVisible(bool visible) {
-    opDatum_->setVisible(visible);
-    opDatumLabel_->setVisible(visible);
+    m_opDatum->setVisible(visible);
+    m_opDatumLabel->setVisible(visible);
 }
 
 QString BuchenPage::amountField() const {
-    return core_.entry().grossMode ? QStringLiteral("Brutto") : QStringLiteral("Netto");
+    return m_core.entry().grossMode ? QStringLiteral("Brutto") : QStringLiteral("Netto");
 }
 
 void BuchenPage::showCurrentRow() {
-    const Table &t = core_.books().stapel;
+    const Table &t = m_core.books().stapel;
     const bool row = t.isActive() && (t.isEditing() || !t.isEmpty());
     auto text = [&](const QString &field) { return row ? t.asString(field) : QString(); };
     // A control keeps what is being typed into it until it is left or the row changes.
     auto set = [this](QWidget *w, const QString &v) {
-        if (typing_.contains(w))
+        if (m_typing.contains(w))
             return;
         if (auto *e = qobject_cast<QLineEdit *>(w)) {
             if (e->text() != v)
@@ -259,22 +259,22 @@ void BuchenPage::showCurrentRow() {
                 c->setEditText(v);
         }
     };
-    const BuchungRules &e = core_.entry();
+    const BuchungRules &e = m_core.entry();
     {
-        QSignalBlocker b1(brutto_), b2(netto_);
-        (e.grossMode ? brutto_ : netto_)->setChecked(true);
+        QSignalBlocker b1(m_brutto), b2(m_netto);
+        (e.grossMode ? m_brutto : m_netto)->setChecked(true);
     }
-    mwst_->setEnabled(e.mwstEnabled);
+    m_mwst->setEnabled(e.mwstEnabled);
     try {
-        set(bDatum_, text(QStringLiteral("Belegdatum")));
-        set(belNr_, text(QStringLiteral("Belegnummer")));
-        set(soll_, text(kSoll));
-        set(haben_, text(kHaben));
-        set(buchText_, text(QStringLiteral("Buchungstext")));
-        set(betrag_,
+        set(m_bDatum, text(QStringLiteral("Belegdatum")));
+        set(m_belNr, text(QStringLiteral("Belegnummer")));
+        set(m_soll, text(kSoll));
+        set(m_haben, text(kHaben));
+        set(m_buchText, text(QStringLiteral("Buchungstext")));
+        set(m_betrag,
             row ? BuchungRules::amountText(t.value(amountField()), true, true) : QString());
-        set(mwst_, row ? germanNumberText(t.value(QStringLiteral("Steuersatz"))) : QString());
-        set(ustId_, text(QStringLiteral("IDNr")));
+        set(m_mwst, row ? germanNumberText(t.value(QStringLiteral("Steuersatz"))) : QString());
+        set(m_ustId, text(QStringLiteral("IDNr")));
     } catch (const std::exception &) {
         // A row that cannot be read leaves the panel as it was.
     }
@@ -282,11 +282,11 @@ void BuchenPage::showCurrentRow() {
 }
 
 void BuchenPage::showAccountPanels() {
-    const Table &t = core_.books().stapel;
+    const Table &t = m_core.books().stapel;
     const bool row = t.isActive() && (t.isEditing() || !t.isEmpty());
     auto account = [&](const QString &side, const char *name, const char *saldo) {
         // While an account is typed, the panel shows what has been typed so far.
-        const QString typed = core_.entry().searchText(side);
+        const QString typed = m_core.entry().searchText(side);
         if (!typed.isEmpty())
             return typed;
         if (!row)
@@ -298,8 +298,8 @@ void BuchenPage::showAccountPanels() {
         return t.asString(QString::fromLatin1(name)) + QLatin1Char('\n') + balance;
     };
     try {
-        sollSaldo_->setText(account(kSoll, "XSollName", "XSollSaldo"));
-        habenSaldo_->setText(account(kHaben, "XHabenName", "XHabenSaldo"));
+        m_sollSaldo->setText(account(kSoll, "XSollName", "XSollSaldo"));
+        m_habenSaldo->setText(account(kHaben, "XHabenName", "XHabenSaldo"));
     } catch (const std::exception &) {
     }
 }
@@ -308,63 +308,63 @@ void BuchenPage::showAccountPanels() {
 
 void BuchenPage::connectRules() {
     QPointer<BuchenPage> self(this);
-    core_.books().stapel.addObserver([self](Table::Change c) {
-        if (!self || TableModel::isReading(self->core_.books().stapel))
+    m_core.books().stapel.addObserver([self](Table::Change c) {
+        if (!self || TableModel::isReading(self->m_core.books().stapel))
             return;
         // Typed text belongs to the row as it was being edited; another row, a stored or a
         // cancelled one shows its own values.
         const bool rowEnded = c == Table::Change::Current || c == Table::Change::Reset ||
-                              (c == Table::Change::State && !self->core_.books().stapel.isEditing());
+                              (c == Table::Change::State && !self->m_core.books().stapel.isEditing());
         if (rowEnded)
-            self->typing_.clear();
+            self->m_typing.clear();
         self->showCurrentRow();
     });
 
-    timer1_ = new QTimer(this);
-    timer1_->setObjectName(QStringLiteral("Timer1"));
-    timer1_->setSingleShot(true);
-    timer1_->setInterval(200);
-    connect(timer1_, &QTimer::timeout, this,
-            [this] { runAction(core_.ui(), [this] { core_.entry().refocusHaben(); }); });
-    core_.entry().startTimer = [this] { timer1_->start(); };
+    m_timer1 = new QTimer(this);
+    m_timer1->setObjectName(QStringLiteral("Timer1"));
+    m_timer1->setSingleShot(true);
+    m_timer1->setInterval(200);
+    connect(m_timer1, &QTimer::timeout, this,
+            [this] { runAction(m_core.ui(), [this] { m_core.entry().refocusHaben(); }); });
+    m_core.entry().startTimer = [this] { m_timer1->start(); };
 
     connect(qApp, &QApplication::focusChanged, this,
             [this](QWidget *, QWidget *now) { onFocusChanged(now); });
 
-    for (QLineEdit *le : {bDatum_, belNr_, betrag_, mwst_})
+    for (QLineEdit *le : {m_bDatum, m_belNr, m_betrag, m_mwst})
         connect(le, &QLineEdit::textEdited, this, [this, le] { typed(le); });
-    connect(buchText_->lineEdit(), &QLineEdit::textEdited, this, [this] { typed(buchText_); });
-    connect(buchText_, &QComboBox::activated, this, &BuchenPage::pickBookingText);
+    connect(m_buchText->lineEdit(), &QLineEdit::textEdited, this, [this] { typed(m_buchText); });
+    connect(m_buchText, &QComboBox::activated, this, &BuchenPage::pickBookingText);
 
-    for (QComboBox *box : {soll_, haben_}) {
+    for (QComboBox *box : {m_soll, m_haben}) {
         box->installEventFilter(this);
         box->lineEdit()->installEventFilter(this);
         connect(box, &QComboBox::activated, this, [this, box](int i) { pickAccount(box, i); });
     }
-    bDatum_->installEventFilter(this);
-    grid_->installEventFilter(this);
+    m_bDatum->installEventFilter(this);
+    m_grid->installEventFilter(this);
 
-    connect(brutto_, &QRadioButton::clicked, this, [this] { amountMode(true); });
-    connect(netto_, &QRadioButton::clicked, this, [this] { amountMode(false); });
+    connect(m_brutto, &QRadioButton::clicked, this, [this] { amountMode(true); });
+    connect(m_netto, &QRadioButton::clicked, this, [this] { amountMode(false); });
     // A click on "Abbrechen" must not first store the row by leaving the amount field.
-    abbruch_->setFocusPolicy(Qt::TabFocus);
-    auto cancel = [this] { runAction(core_.ui(), [this] { core_.entry().cancelRow(); }); };
-    connect(abbruch_, &QPushButton::clicked, this, cancel);
+    m_abbruch->setFocusPolicy(Qt::TabFocus);
+    auto cancel = [this] { runAction(m_core.ui(), [this] { m_core.entry().cancelRow(); }); };
+    connect(m_abbruch, &QPushButton::clicked, this, cancel);
     // Esc is the cancel button's key anywhere on the page, and cancels at once (a button's
     // own shortcut would click it only after its animation).
     auto *esc = new QShortcut(QKeySequence(Qt::Key_Escape), this, nullptr, nullptr,
                               Qt::WidgetWithChildrenShortcut);
     esc->setObjectName(QStringLiteral("AbbruchKey"));
     connect(esc, &QShortcut::activated, this, cancel);
-    connect(sollSaldo_, &Panel::clicked, this, [this] { soll_->setFocus(Qt::MouseFocusReason); });
-    connect(habenSaldo_, &Panel::clicked, this, [this] { haben_->setFocus(Qt::MouseFocusReason); });
+    connect(m_sollSaldo, &Panel::clicked, this, [this] { m_soll->setFocus(Qt::MouseFocusReason); });
+    connect(m_habenSaldo, &Panel::clicked, this, [this] { m_haben->setFocus(Qt::MouseFocusReason); });
 }
 
 QString BuchenPage::controlName(QWidget *w) const {
-    const QWidget *controls[] = {bDatum_, belNr_, soll_, haben_, buchText_, betrag_,
-                                 brutto_, netto_, mwst_, ustId_, abbruch_,  opDatum_};
+    const QWidget *controls[] = {m_bDatum, m_belNr, m_soll, m_haben, m_buchText, m_betrag,
+                                 m_brutto, m_netto, m_mwst, m_ustId, m_abbruch,  m_opDatum};
     for (; w && w != this; w = w->parentWidget()) {
-        if (w == grid_)
+        if (w == m_grid)
             return kGrid;
         for (const QWidget *c : controls)
             if (w == c)
@@ -376,35 +376,35 @@ QString BuchenPage::controlName(QWidget *w) const {
 QWidget *BuchenPage::control(const QString &name) const {
     if (name.isEmpty())
         return nullptr;
-    return name == kGrid ? grid_ : findChild<QWidget *>(name);
+    return name == kGrid ? m_grid : findChild<QWidget *>(name);
 }
 
 QString BuchenPage::sideOf(const QObject *o) const {
-    return (o == haben_ || o == haben_->lineEdit()) ? kHaben : kSoll;
+    return (o == m_haben || o == m_haben->lineEdit()) ? kHaben : kSoll;
 }
 
 void BuchenPage::onFocusChanged(QWidget *now) {
     // Focus that goes to another window (a message, a drop-down list) does not leave the
     // control; moves made while the rules run are theirs.
-    if (inFocusChange_ || !now || now->window() != window())
+    if (m_inFocusChange || !now || now->window() != window())
         return;
-    BuchungRules &e = core_.entry();
+    BuchungRules &e = m_core.entry();
     const QString target = controlName(now);
     if (target == e.focused())
         return;
-    QScopedValueRollback<bool> guard(inFocusChange_, true);
+    QScopedValueRollback<bool> guard(m_inFocusChange, true);
 
     // What was typed is part of the row before the exit handlers look at it.
-    const QSet<QWidget *> typed = typing_;
+    const QSet<QWidget *> typed = m_typing;
     for (QWidget *w : typed) {
         if (controlName(w) == target)
             continue;
         if (!settle(w, true))
             return;
-        typing_.remove(w);
+        m_typing.remove(w);
     }
     bool moved = false;
-    runAction(core_.ui(), [&] { moved = e.moveFocus(target); });
+    runAction(m_core.ui(), [&] { moved = e.moveFocus(target); });
     if (!moved) {
         // Refused: the rules have put their focus where the person has to go on.
         if (QWidget *w = control(e.focused()))
@@ -414,17 +414,17 @@ void BuchenPage::onFocusChanged(QWidget *now) {
 }
 
 void BuchenPage::typed(QWidget *w) {
-    Table &t = core_.books().stapel;
+    Table &t = m_core.books().stapel;
     if (!t.isActive())
         return;
-    typing_.insert(w);
+    m_typing.insert(w);
     if (!t.isEditing()) {
         // A bound control puts its row into edit state with the first key typed (an empty
         // batch gets a new row instead, and the rules move to its date).
-        const QString before = core_.entry().focused();
-        const bool editing = runAction(core_.ui(), [&t] { t.edit(); });
-        if (!editing || core_.entry().focused() != before) {
-            typing_.remove(w);
+        const QString before = m_core.entry().focused();
+        const bool editing = runAction(m_core.ui(), [&t] { t.edit(); });
+        if (!editing || m_core.entry().focused() != before) {
+            m_typing.remove(w);
             showCurrentRow();
             return;
         }
@@ -433,24 +433,24 @@ void BuchenPage::typed(QWidget *w) {
 }
 
 bool BuchenPage::settle(QWidget *w, bool report) {
-    Table &t = core_.books().stapel;
+    Table &t = m_core.books().stapel;
     if (!t.isActive() || !t.isEditing())
         return true;
     try {
-        if (w == bDatum_) {
-            t.setValue(QStringLiteral("Belegdatum"), bDatum_->text());
-        } else if (w == belNr_) {
-            t.setValue(QStringLiteral("Belegnummer"), belNr_->text());
-        } else if (w == buchText_) {
-            t.setValue(QStringLiteral("Buchungstext"), buchText_->currentText());
-        } else if (w == mwst_) {
-            t.setValue(QStringLiteral("Steuersatz"), mwst_->text());
-        } else if (w == betrag_) {
-            const QString text = betrag_->text();
+        if (w == m_bDatum) {
+            t.setValue(QStringLiteral("Belegdatum"), m_bDatum->text());
+        } else if (w == m_belNr) {
+            t.setValue(QStringLiteral("Belegnummer"), m_belNr->text());
+        } else if (w == m_buchText) {
+            t.setValue(QStringLiteral("Buchungstext"), m_buchText->currentText());
+        } else if (w == m_mwst) {
+            t.setValue(QStringLiteral("Steuersatz"), m_mwst->text());
+        } else if (w == m_betrag) {
+            const QString text = m_betrag->text();
             if (text.trimmed().isEmpty())
-                core_.entry().clearAmount();
+                m_core.entry().clearAmount();
             else if (auto m = Money::parseGerman(text))
-                core_.entry().setAmount(*m);
+                m_core.entry().setAmount(*m);
             else
                 t.setValue(amountField(), text); // the table's conversion says why it is none
         }
@@ -459,19 +459,19 @@ bool BuchenPage::settle(QWidget *w, bool report) {
     } catch (const EngineError &err) {
         if (report) {
             w->setFocus(Qt::OtherFocusReason);
-            core_.ui().error(err.message());
+            m_core.ui().error(err.message());
         }
     }
     return false;
 }
 
 bool BuchenPage::eventFilter(QObject *watched, QEvent *event) {
-    const bool account = watched == soll_ || watched == haben_ || watched == soll_->lineEdit() ||
-                         watched == haben_->lineEdit();
+    const bool account = watched == m_soll || watched == m_haben || watched == m_soll->lineEdit() ||
+                         watched == m_haben->lineEdit();
     if (account && event->type() == QEvent::ShortcutOverride) {
         // Esc ends a running account search instead of cancelling the row.
         auto *k = static_cast<QKeyEvent *>(event);
-        if (k->key() == Qt::Key_Escape && !core_.entry().searchText(sideOf(watched)).isEmpty()) {
+        if (k->key() == Qt::Key_Escape && !m_core.entry().searchText(sideOf(watched)).isEmpty()) {
             k->accept();
             return true;
         }
@@ -481,16 +481,16 @@ bool BuchenPage::eventFilter(QObject *watched, QEvent *event) {
         return QWidget::eventFilter(watched, event);
     auto *k = static_cast<QKeyEvent *>(event);
     if (account)
-        return accountKeyPress(sideOf(watched) == kSoll ? soll_ : haben_, k);
-    if (watched == bDatum_ && k->modifiers() == Qt::NoModifier &&
+        return accountKeyPress(sideOf(watched) == kSoll ? m_soll : m_haben, k);
+    if (watched == m_bDatum && k->modifiers() == Qt::NoModifier &&
         (k->key() == Qt::Key_Up || k->key() == Qt::Key_Down)) {
         dateKey(k->key() == Qt::Key_Up ? 1 : -1);
         return true;
     }
-    if (watched == grid_ && k->key() == Qt::Key_Delete && k->modifiers() == Qt::ControlModifier) {
-        Ui &ui = core_.ui();
+    if (watched == m_grid && k->key() == Qt::Key_Delete && k->modifiers() == Qt::ControlModifier) {
+        Ui &ui = m_core.ui();
         if (DbNavigator::confirmDelete(ui))
-            runAction(ui, [this] { core_.entry().deleteRow(); });
+            runAction(ui, [this] { m_core.entry().deleteRow(); });
         return true;
     }
     return QWidget::eventFilter(watched, event);
@@ -504,8 +504,8 @@ bool BuchenPage::accountKeyPress(QComboBox *box, QKeyEvent *k) {
     if ((k->modifiers() & Qt::AltModifier) && (key == Qt::Key_Down || key == Qt::Key_Up))
         return false;
     const QString side = sideOf(box);
-    BuchungRules &e = core_.entry();
-    Ui &ui = core_.ui();
+    BuchungRules &e = m_core.entry();
+    Ui &ui = m_core.ui();
     if (key == Qt::Key_Backspace) {
         e.accountBackspace(side);
     } else if (key == Qt::Key_Escape) {
@@ -523,8 +523,8 @@ void BuchenPage::pickAccount(QComboBox *box, int index) {
     // An account picked from the list is written into the row as a bound drop-down does.
     const qint64 nr = box->itemText(index).toLongLong();
     const QString side = sideOf(box);
-    Table &t = core_.books().stapel;
-    runAction(core_.ui(), [&] {
+    Table &t = m_core.books().stapel;
+    runAction(m_core.ui(), [&] {
         if (!t.isEditing())
             t.edit();
         t.setValue(side, nr);
@@ -535,9 +535,9 @@ void BuchenPage::pickAccount(QComboBox *box, int index) {
 void BuchenPage::pickBookingText() {
     // The chosen text is the row's text first, as with a bound drop-down; then the rules
     // look for its template.
-    typed(buchText_);
-    if (core_.books().stapel.isActive() && core_.books().stapel.isEditing())
-        runAction(core_.ui(), [this] { applyTemplate(core_.books(), core_.entry()); });
+    typed(m_buchText);
+    if (m_core.books().stapel.isActive() && m_core.books().stapel.isEditing())
+        runAction(m_core.ui(), [this] { applyTemplate(m_core.books(), m_core.entry()); });
     showCurrentRow();
 }
 
@@ -546,19 +546,19 @@ void BuchenPage::syncFocus() {
 }
 
 void BuchenPage::dateKey(int daysDelta) {
-    if (typing_.contains(bDatum_))
-        settle(bDatum_, false);
-    core_.entry().stepBelegdatum(daysDelta);
-    typing_.remove(bDatum_);
+    if (m_typing.contains(m_bDatum))
+        settle(m_bDatum, false);
+    m_core.entry().stepBelegdatum(daysDelta);
+    m_typing.remove(m_bDatum);
     showCurrentRow();
 }
 
 void BuchenPage::amountMode(bool gross) {
     // The amount typed so far belongs to the field the amount was bound to.
-    if (typing_.contains(betrag_))
-        settle(betrag_, false);
-    typing_.remove(betrag_);
-    BuchungRules &e = core_.entry();
+    if (m_typing.contains(m_betrag))
+        settle(m_betrag, false);
+    m_typing.remove(m_betrag);
+    BuchungRules &e = m_core.entry();
     if (gross)
         e.chooseGross();
     else

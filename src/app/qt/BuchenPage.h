@@ -29,27 +29,27 @@ public:
     ~BuchenPage() override;
 
     // Entry panel, in tab order.
-    QLineEdit *BDatum() const { return bDatum_; }
-    QLineEdit *BelNr() const { return belNr_; }
-    QComboBox *Soll() const { return soll_; }
-    QComboBox *Haben() const { return haben_; }
-    QComboBox *BuchText() const { return buchText_; }
-    Panel *SollSaldo() const { return sollSaldo_; }
-    QLineEdit *Betrag() const { return betrag_; }
-    QRadioButton *Brutto() const { return brutto_; }
-    QRadioButton *Netto() const { return netto_; }
-    QLineEdit *Mwst() const { return mwst_; }
-    QLineEdit *UstID() const { return ustId_; }
-    QPushButton *Abbruch() const { return abbruch_; }
-    Panel *HabenSaldo() const { return habenSaldo_; }
-    QLineEdit *OPDatum() const { return opDatum_; }
+    QLineEdit *BDatum() const { return m_bDatum; }
+    QLineEdit *BelNr() const { return m_belNr; }
+    QComboBox *Soll() const { return m_soll; }
+    QComboBox *Haben() const { return m_haben; }
+    QComboBox *BuchText() const { return m_buchText; }
+    Panel *SollSaldo() const { return m_sollSaldo; }
+    QLineEdit *Betrag() const { return m_betrag; }
+    QRadioButton *Brutto() const { return m_brutto; }
+    QRadioButton *Netto() const { return m_netto; }
+    QLineEdit *Mwst() const { return m_mwst; }
+    QLineEdit *UstID() const { return m_ustId; }
+    QPushButton *Abbruch() const { return m_abbruch; }
+    Panel *HabenSaldo() const { return m_habenSaldo; }
+    QLineEdit *OPDatum() const { return m_opDatum; }
 
     // The 200 ms one-shot timer that returns the focus to "Haben" after a failed search.
-    QTimer *Timer1() const { return timer1_; }
+    QTimer *Timer1() const { return m_timer1; }
 
     // Batch grid.
-    QTableView *gridView() const { return grid_; }
-    TableModel *gridModel() const { return model_; }
+    QTableView *gridView() const { return m_grid; }
+    TableModel *gridModel() const { return m_model; }
     static QList<TableColumn> gridColumns();
 
     // Fills the controls from the batch's current row; a control that has the focus keeps
@@ -91,19 +91,19 @@ private:
     QString sideOf(const QObject *o) const;
     QString amountField() const;
 
-    Shell &core_;
-    QLineEdit *bDatum_ = nullptr, *belNr_ = nullptr, *betrag_ = nullptr, *mwst_ = nullptr,
-              *ustId_ = nullptr, *opDatum_ = nullptr;
-    QComboBox *soll_ = nullptr, *haben_ = nullptr, *buchText_ = nullptr;
-    Panel *sollSaldo_ = nullptr, *habenSaldo_ = nullptr;
-    QRadioButton *brutto_ = nullptr, *netto_ = nullptr;
-    QPushButton *abbruch_ = nullptr;
-    QLabel *ustIdLabel_ = nullptr, *opDatumLabel_ = nullptr;
-    QTableView *grid_ = nullptr;
-    TableModel *model_ = nullptr;
-    QTimer *timer1_ = nullptr;
-    QSet<QWidget *> typing_; // controls whose typed text the row does not show yet
-    bool inFocusChange_ = false;
+    Shell &m_core;
+    QLineEdit *m_bDatum = nullptr, *m_belNr = nullptr, *m_betrag = nullptr, *m_mwst = nullptr,
+              *m_ustId = nullptr, *m_opDatum = nullptr;
+    QComboBox *m_soll = nullptr, *m_haben = nullptr, *m_buchText = nullptr;
+    Panel *m_sollSaldo = nullptr, *m_habenSaldo = nullptr;
+    QRadioButton *m_brutto = nullptr, *m_netto = nullptr;
+    QPushButton *m_abbruch = nullptr;
+    QLabel *m_ustIdLabel = nullptr, *m_opDatumLabel = nullptr;
+    QTableView *m_grid = nullptr;
+    TableModel *m_model = nullptr;
+    QTimer *m_timer1 = nullptr;
+    QSet<QWidget *> m_typing; // controls whose typed text the row does not show yet
+    bool m_inFocusChange = false;
 };
 
 // Texts shared by the grids: an amount as German money with the currency of its row ("€" when

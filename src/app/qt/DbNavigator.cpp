@@ -25,7 +25,7 @@ const ButtonText kButtons[DbNavigator::Count] = {
 } // namespace
 
 DbNavigator::DbNavigator(Table &table, Ui &ui, QWidget *parent)
-    : QWidget(parent), table_(table), ui_(ui) {
+    : QWidget(parent), m_table(table), m_ui(ui) {
     auto *lay = new QHBoxLayout(this);
     lay->setContentsMargins(0, 0, 0, 0);
     lay->setSpacing(1);
@@ -38,21 +38,21 @@ DbNavigator::DbNavigator(Table &table, Ui &ui, QWidget *parent)
         b->setAutoRaise(true);
         connect(b, &QToolButton::clicked, this, [this, i] { run(Button(i)); });
         lay->addWidget(b);
-        buttons_[size_t(i)] = b;
+        m_buttons[size_t(i)] = b;
     }
     QPointer<DbNavigator> self(this);
-    table_.addObserver([self](Table::Change) {
-        if (self && !TableModel::isReading(self->table_))
+    m_table.addObserver([self](Table::Change) {
+        if (self && !TableModel::isReading(self->m_table))
             self->updateButtons();
     });
     updateButtons();
 }
 
 void DbNavigator::updateButtons() {
-    const bool active = table_.isActive();
-    const bool editing = active && table_.isEditing();
-    const int rows = active ? table_.recordCount() : 0;
-    const int pos = active ? table_.recNo() : -1;
+    const bool active = m_table.isActive();
+    const bool editing = active && m_table.isEditing();
+    const int rows = active ? m_table.recordCount() : 0;
+    const int pos = active ? m_table.recNo() : -1;
     const bool enabled[Count] = {
         active && pos > 0,
         active && pos > 0,
@@ -66,7 +66,7 @@ void DbNavigator::updateButtons() {
         active && !editing,
     };
     for (int i = 0; i < Count; ++i)
-        buttons_[size_t(i)]->setEnabled(enabled[i]);
+        m_buttons[size_t(i)]->setEnabled(enabled[i]);
 }
 
 bool DbNavigator::confirmDelete(Ui &ui) {
@@ -74,38 +74,38 @@ bool DbNavigator::confirmDelete(Ui &ui) {
 }
 
 void DbNavigator::run(Button b) {
-    runAction(ui_, [this, b] {
+    runAction(m_ui, [this, b] {
         switch (b) {
         case First:
-            table_.first();
+            m_table.first();
             break;
         case Prior:
-            table_.prior();
+            m_table.prior();
             break;
         case Next:
-            table_.next();
+            m_table.next();
             break;
         case Last:
-            table_.last();
+            m_table.last();
             break;
         case Insert:
-            table_.insert();
+            m_table.insert();
             break;
         case Delete:
-            if (confirmDelete(ui_))
-                table_.remove();
+            if (confirmDelete(m_ui))
+                m_table.remove();
             break;
         case Edit:
-            table_.edit();
+            m_table.edit();
             break;
         case Post:
-            table_.post();
+            m_table.post();
             break;
         case Cancel:
-            table_.cancel();
+            m_table.cancel();
             break;
         case Refresh:
-            table_.refresh();
+            m_table.refresh();
             break;
         case Count:
             break;

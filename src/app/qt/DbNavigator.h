@@ -17,7 +17,7 @@ public:
     enum Button { First, Prior, Next, Last, Insert, Delete, Edit, Post, Cancel, Refresh, Count };
 
     DbNavigator(Table &table, Ui &ui, QWidget *parent = nullptr);
-    QToolButton *button(Button b) const { return buttons_[b]; }
+    QToolButton *button(Button b) const { return m_buttons[b]; }
     // Re-reads the table state into the buttons' enablement (also done on every change).
     void updateButtons();
     // The question a grid asks before it deletes a row; true when the user agreed.
@@ -25,7 +25,7 @@ public:
 
 private:
     void run(Button b);
-    Table &table_;
-    Ui &ui_;
-    std::array<QToolButton *, Count> buttons_{};
+    Table &m_table;
+    Ui &m_ui;
+    std::array<QToolButton *, Count> m_buttons{};
 };

@@ -28,169 +28,169 @@ const QByteArray kGroupBox = "GroupBox";
 } // namespace
 
 EingrenzungDialog::EingrenzungDialog(EingrenzungRules &rules, QWidget *parent)
-    : QDialog(parent), rules_(rules) {
+    : QDialog(parent), m_rules(rules) {
     setObjectName(QStringLiteral("FEingrenzung"));
     auto *top = new QVBoxLayout(this);
     top->setSizeConstraint(QLayout::SetFixedSize);
 
-    groupBox1_ = new QGroupBox(QStringLiteral("Sortierung nach"), this);
-    groupBox1_->setObjectName(QStringLiteral("GroupBox1"));
-    auto *g1 = new QVBoxLayout(groupBox1_);
-    rbDatum_ = new QRadioButton(QStringLiteral("Datum"), groupBox1_);
-    rbBelNr_ = new QRadioButton(QStringLiteral("Belegnummer"), groupBox1_);
-    rbText_ = new QRadioButton(QStringLiteral("Buchungstext"), groupBox1_);
-    for (QRadioButton *b : {rbDatum_, rbBelNr_, rbText_})
+    m_groupBox1 = new QGroupBox(QStringLiteral("Sortierung nach"), this);
+    m_groupBox1->setObjectName(QStringLiteral("GroupBox1"));
+    auto *g1 = new QVBoxLayout(m_groupBox1);
+    m_rbDatum = new QRadioButton(QStringLiteral("Datum"), m_groupBox1);
+    m_rbBelNr = new QRadioButton(QStringLiteral("Belegnummer"), m_groupBox1);
+    m_rbText = new QRadioButton(QStringLiteral("Buchungstext"), m_groupBox1);
+    for (QRadioButton *b : {m_rbDatum, m_rbBelNr, m_rbText})
         g1->addWidget(b);
-    groupBox1_->installEventFilter(this);
+    m_groupBox1->installEventFilter(this);
 
-    groupBox2_ = new QGroupBox(QStringLiteral("Betrag als"), this);
-    groupBox2_->setObjectName(QStringLiteral("GroupBox2"));
-    auto *g2 = new QVBoxLayout(groupBox2_);
-    brutto_ = new QRadioButton(QStringLiteral("Brutto"), groupBox2_);
-    netto_ = new QRadioButton(QStringLiteral("Netto"), groupBox2_);
-    netto_->setObjectName(QStringLiteral("Netto"));
-    netto_->setAcceptDrops(true);
-    netto_->installEventFilter(this);
-    g2->addWidget(brutto_);
-    g2->addWidget(netto_);
+    m_groupBox2 = new QGroupBox(QStringLiteral("Betrag als"), this);
+    m_groupBox2->setObjectName(QStringLiteral("GroupBox2"));
+    auto *g2 = new QVBoxLayout(m_groupBox2);
+    m_brutto = new QRadioButton(QStringLiteral("Brutto"), m_groupBox2);
+    m_netto = new QRadioButton(QStringLiteral("Netto"), m_groupBox2);
+    m_netto->setObjectName(QStringLiteral("Netto"));
+    m_netto->setAcceptDrops(true);
+    m_netto->installEventFilter(this);
+    g2->addWidget(m_brutto);
+    g2->addWidget(m_netto);
 
     auto *boxes = new QHBoxLayout;
-    boxes->addWidget(groupBox1_);
-    boxes->addWidget(groupBox2_);
+    boxes->addWidget(m_groupBox1);
+    boxes->addWidget(m_groupBox2);
     top->addLayout(boxes);
 
     auto *range = new QGridLayout;
-    eVon_ = new QLineEdit(this);
-    eBis_ = new QLineEdit(this);
-    eVon_->setObjectName(QStringLiteral("EVon"));
-    eBis_->setObjectName(QStringLiteral("EBis"));
+    m_eVon = new QLineEdit(this);
+    m_eBis = new QLineEdit(this);
+    m_eVon->setObjectName(QStringLiteral("EVon"));
+    m_eBis->setObjectName(QStringLiteral("EBis"));
     range->addWidget(new QLabel(QStringLiteral("von"), this), 0, 0);
-    range->addWidget(eVon_, 0, 1);
+    range->addWidget(m_eVon, 0, 1);
     range->addWidget(new QLabel(QStringLiteral("bis"), this), 1, 0);
-    range->addWidget(eBis_, 1, 1);
+    range->addWidget(m_eBis, 1, 1);
     top->addLayout(range);
 
-    mitKonten_ = new QCheckBox(QStringLiteral("Mit Konten"), this);
-    mitDetails_ = new QCheckBox(QStringLiteral("Mit Details"), this);
-    top->addWidget(mitKonten_);
-    top->addWidget(mitDetails_);
+    m_mitKonten = new QCheckBox(QStringLiteral("Mit Konten"), this);
+    m_mitDetails = new QCheckBox(QStringLiteral("Mit Details"), this);
+    top->addWidget(m_mitKonten);
+    top->addWidget(m_mitDetails);
 
-    label7_ = new QLabel(QStringLiteral("Bitte warten..."), this);
-    label7_->setObjectName(QStringLiteral("Label7"));
-    QPalette red = label7_->palette();
+    m_label7 = new QLabel(QStringLiteral("Bitte warten..."), this);
+    m_label7->setObjectName(QStringLiteral("Label7"));
+    QPalette red = m_label7->palette();
     red.setColor(QPalette::WindowText, Qt::red);
-    label7_->setPalette(red);
-    top->addWidget(label7_);
+    m_label7->setPalette(red);
+    top->addWidget(m_label7);
 
     auto *buttons = new QHBoxLayout;
-    ok_ = new QPushButton(QStringLiteral("OK"), this);
-    ok_->setDefault(true);
+    m_ok = new QPushButton(QStringLiteral("OK"), this);
+    m_ok->setDefault(true);
     auto *cancel = new QPushButton(QStringLiteral("Abbrechen"), this);
     auto *help = new QPushButton(QStringLiteral("&Hilfe"), this);
-    buttons->addWidget(ok_);
+    buttons->addWidget(m_ok);
     buttons->addWidget(cancel);
     buttons->addWidget(help);
     top->addLayout(buttons);
 
-    connect(ok_, &QPushButton::clicked, this, &EingrenzungDialog::okClicked);
+    connect(m_ok, &QPushButton::clicked, this, &EingrenzungDialog::okClicked);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(help, &QPushButton::clicked, this, [this] {
         if (helpHandler)
-            helpHandler(rules_.helpContext);
+            helpHandler(m_rules.helpContext);
     });
     const std::pair<QRadioButton *, EingrenzungRules::Sort> options[] = {
-        {rbDatum_, EingrenzungRules::Sort::Datum},
-        {rbBelNr_, EingrenzungRules::Sort::Belegnummer},
-        {rbText_, EingrenzungRules::Sort::Buchungstext}};
+        {m_rbDatum, EingrenzungRules::Sort::Datum},
+        {m_rbBelNr, EingrenzungRules::Sort::Belegnummer},
+        {m_rbText, EingrenzungRules::Sort::Buchungstext}};
     for (const auto &[button, sort] : options)
         connect(button, &QRadioButton::clicked, this, [this, sort = sort] {
             takeInput();
-            rules_.choose(sort);
+            m_rules.choose(sort);
             showState();
         });
 
-    rules_.showModal = [this] { return runModal(); };
-    rules_.stateChanged = [this] { label7_->setVisible(rules_.waitNoteVisible); };
+    m_rules.showModal = [this] { return runModal(); };
+    m_rules.stateChanged = [this] { m_label7->setVisible(m_rules.waitNoteVisible); };
 }
 
 EingrenzungDialog::~EingrenzungDialog() {
-    rules_.showModal = nullptr;
-    rules_.stateChanged = nullptr;
+    m_rules.showModal = nullptr;
+    m_rules.stateChanged = nullptr;
 }
 
 bool EingrenzungDialog::runModal() {
-    setWindowTitle(rules_.caption);
+    setWindowTitle(m_rules.caption);
     showState();
     adjustSize();
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
-    focusControl(rules_.activeControl);
+    focusControl(m_rules.activeControl);
     return exec() == QDialog::Accepted;
 }
 
 void EingrenzungDialog::showState() {
-    groupBox1_->setVisible(rules_.sortChoiceVisible);
-    rbDatum_->setChecked(rules_.sort == EingrenzungRules::Sort::Datum);
-    rbBelNr_->setChecked(rules_.sort == EingrenzungRules::Sort::Belegnummer);
-    rbText_->setChecked(rules_.sort == EingrenzungRules::Sort::Buchungstext);
-    groupBox2_->setVisible(rules_.amountChoiceVisible);
-    brutto_->setChecked(!rules_.Netto);
-    netto_->setChecked(rules_.Netto);
-    QPalette p = netto_->palette();
+    m_groupBox1->setVisible(m_rules.sortChoiceVisible);
+    m_rbDatum->setChecked(m_rules.sort == EingrenzungRules::Sort::Datum);
+    m_rbBelNr->setChecked(m_rules.sort == EingrenzungRules::Sort::Belegnummer);
+    m_rbText->setChecked(m_rules.sort == EingrenzungRules::Sort::Buchungstext);
+    m_groupBox2->setVisible(m_rules.amountChoiceVisible);
+    m_brutto->setChecked(!m_rules.Netto);
+    m_netto->setChecked(m_rules.Netto);
+    QPalette p = m_netto->palette();
     p.setColor(QPalette::WindowText,
-               rules_.nettoRed() ? QColor(Qt::red) : palette().color(QPalette::WindowText));
+               m_rules.nettoRed() ? QColor(Qt::red) : palette().color(QPalette::WindowText));
     p.setColor(QPalette::ButtonText, p.color(QPalette::WindowText));
-    netto_->setPalette(p);
-    mitKonten_->setVisible(rules_.mitKontenVisible);
-    mitKonten_->setChecked(rules_.mitKonten);
-    mitDetails_->setVisible(rules_.mitDetailsVisible);
-    mitDetails_->setChecked(rules_.mitDetails);
-    eVon_->setText(rules_.fromText);
-    eBis_->setText(rules_.toText);
-    label7_->setVisible(rules_.waitNoteVisible);
+    m_netto->setPalette(p);
+    m_mitKonten->setVisible(m_rules.mitKontenVisible);
+    m_mitKonten->setChecked(m_rules.mitKonten);
+    m_mitDetails->setVisible(m_rules.mitDetailsVisible);
+    m_mitDetails->setChecked(m_rules.mitDetails);
+    m_eVon->setText(m_rules.fromText);
+    m_eBis->setText(m_rules.toText);
+    m_label7->setVisible(m_rules.waitNoteVisible);
 }
 
 void EingrenzungDialog::takeInput() {
-    rules_.fromText = eVon_->text();
-    rules_.toText = eBis_->text();
-    rules_.Netto = netto_->isChecked();
-    rules_.mitKonten = mitKonten_->isChecked();
-    rules_.mitDetails = mitDetails_->isChecked();
+    m_rules.fromText = m_eVon->text();
+    m_rules.toText = m_eBis->text();
+    m_rules.Netto = m_netto->isChecked();
+    m_rules.mitKonten = m_mitKonten->isChecked();
+    m_rules.mitDetails = m_mitDetails->isChecked();
 }
 
 void EingrenzungDialog::okClicked() {
     takeInput();
-    const bool ok = rules_.confirmRange();
+    const bool ok = m_rules.confirmRange();
     showState();
     if (ok)
         accept();
     else
-        focusControl(rules_.activeControl);
+        focusControl(m_rules.activeControl);
 }
 
 void EingrenzungDialog::focusControl(const QString &name) {
-    QWidget *w = ok_;
+    QWidget *w = m_ok;
     if (name == QLatin1String("EVon"))
-        w = eVon_;
+        w = m_eVon;
     else if (name == QLatin1String("EBis"))
-        w = eBis_;
+        w = m_eBis;
     else if (name == QLatin1String("GroupBox1"))
-        w = rbBelNr_->isChecked() ? rbBelNr_ : rbText_->isChecked() ? rbText_ : rbDatum_;
+        w = m_rbBelNr->isChecked() ? m_rbBelNr : m_rbText->isChecked() ? m_rbText : m_rbDatum;
     w->setFocus(Qt::OtherFocusReason);
     if (auto *edit = qobject_cast<QLineEdit *>(w))
         edit->selectAll();
 }
 
 bool EingrenzungDialog::eventFilter(QObject *watched, QEvent *event) {
-    if (watched == groupBox1_) {
+    if (watched == m_groupBox1) {
         if (event->type() == QEvent::MouseButtonPress) {
-            dragStart_ = static_cast<QMouseEvent *>(event)->position().toPoint();
+            m_dragStart = static_cast<QMouseEvent *>(event)->position().toPoint();
         } else if (event->type() == QEvent::MouseMove) {
             auto *me = static_cast<QMouseEvent *>(event);
             if ((me->buttons() & Qt::LeftButton) &&
-                (me->position().toPoint() - dragStart_).manhattanLength() >=
+                (me->position().toPoint() - m_dragStart).manhattanLength() >=
                     QApplication::startDragDistance()) {
-                auto *drag = new QDrag(groupBox1_);
+                auto *drag = new QDrag(m_groupBox1);
                 auto *mime = new QMimeData;
                 mime->setData(kControlMime, kGroupBox);
                 drag->setMimeData(mime);
@@ -198,7 +198,7 @@ bool EingrenzungDialog::eventFilter(QObject *watched, QEvent *event) {
                 return true;
             }
         }
-    } else if (watched == netto_) {
+    } else if (watched == m_netto) {
         auto kindOf = [](const QMimeData *mime) {
             return mime && mime->data(kControlMime) == kGroupBox
                        ? EingrenzungRules::DragSource::GroupBox
@@ -206,7 +206,7 @@ bool EingrenzungDialog::eventFilter(QObject *watched, QEvent *event) {
         };
         if (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove) {
             auto *de = static_cast<QDragMoveEvent *>(event);
-            if (rules_.acceptsNettoDrag(kindOf(de->mimeData())))
+            if (m_rules.acceptsNettoDrag(kindOf(de->mimeData())))
                 de->acceptProposedAction();
             else
                 de->ignore();
@@ -214,7 +214,7 @@ bool EingrenzungDialog::eventFilter(QObject *watched, QEvent *event) {
         }
         if (event->type() == QEvent::Drop) {
             auto *de = static_cast<QDropEvent *>(event);
-            rules_.dropNetto(kindOf(de->mimeData()));
+            m_rules.dropNetto(kindOf(de->mimeData()));
             de->acceptProposedAction();
             takeInput();
             showState();

@@ -27,11 +27,11 @@ public:
     std::function<void(int)> helpHandler;
 
     // The widgets by their control names, for tests.
-    QGroupBox *GroupBox1() const { return groupBox1_; }
-    QRadioButton *Netto() const { return netto_; }
-    QLineEdit *fromText() const { return eVon_; }
-    QLineEdit *toText() const { return eBis_; }
-    QLabel *Label7() const { return label7_; }
+    QGroupBox *GroupBox1() const { return m_groupBox1; }
+    QRadioButton *Netto() const { return m_netto; }
+    QLineEdit *fromText() const { return m_eVon; }
+    QLineEdit *toText() const { return m_eBis; }
+    QLabel *Label7() const { return m_label7; }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -43,14 +43,14 @@ private:
     void okClicked();
     void focusControl(const QString &name);
 
-    reports::EingrenzungRules &rules_;
-    QGroupBox *groupBox1_ = nullptr;
-    QRadioButton *rbDatum_ = nullptr, *rbBelNr_ = nullptr, *rbText_ = nullptr;
-    QGroupBox *groupBox2_ = nullptr;
-    QRadioButton *brutto_ = nullptr, *netto_ = nullptr;
-    QCheckBox *mitKonten_ = nullptr, *mitDetails_ = nullptr;
-    QLineEdit *eVon_ = nullptr, *eBis_ = nullptr;
-    QLabel *label7_ = nullptr;
-    QPushButton *ok_ = nullptr;
-    QPoint dragStart_;
+    reports::EingrenzungRules &m_rules;
+    QGroupBox *m_groupBox1 = nullptr;
+    QRadioButton *m_rbDatum = nullptr, *m_rbBelNr = nullptr, *m_rbText = nullptr;
+    QGroupBox *m_groupBox2 = nullptr;
+    QRadioButton *m_brutto = nullptr, *m_netto = nullptr;
+    QCheckBox *m_mitKonten = nullptr, *m_mitDetails = nullptr;
+    QLineEdit *m_eVon = nullptr, *m_eBis = nullptr;
+    QLabel *m_label7 = nullptr;
+    QPushButton *m_ok = nullptr;
+    QPoint m_dragStart;
 };

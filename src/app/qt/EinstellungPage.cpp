@@ -49,7 +49,7 @@ QString mwstSatzDigits(const QString &text) {
 }
 
 EinstellungPage::EinstellungPage(Shell &core, QWidget *parent)
-    : QWidget(parent), core_(core) {
+    : QWidget(parent), m_core(core) {
     setObjectName(QStringLiteral("EinstellungPanel"));
     auto field = [this](const QString &name, const QString &hint, const char *digits,
                         QString YearSettings::*member) {
@@ -61,15 +61,15 @@ EinstellungPage::EinstellungPage(Shell &core, QWidget *parent)
                 QRegularExpression(QString::fromLatin1(digits)), e));
         if (member)
             connect(e, &QLineEdit::textEdited, this,
-                    [this, member](const QString &t) { core_.books().settings.*member = t; });
-        fields_.insert(e);
+                    [this, member](const QString &t) { m_core.books().settings.*member = t; });
+        m_fields.insert(e);
         return e;
     };
     auto check = [this](const QString &name, const QString &text, const QString &hint) {
         auto *c = new QCheckBox(text, this);
         c->setObjectName(name);
         c->setToolTip(hint);
-        fields_.insert(c);
+        m_fields.insert(c);
         return c;
     };
     auto button = [this](const QString &name, const QString &text,
@@ -86,7 +86,7 @@ EinstellungPage::EinstellungPage(Shell &core, QWidget *parent)
         p->setMinimumSize(160, 24);
         p->setAlignment(Qt::AlignCenter);
         connect(p, &Panel::doubleClicked, this,
-                [this, member] { colorDoubleClicked(core_.books().settings.*member); });
+                [this, member] { colorDoubleClicked(m_core.books().settings.*member); });
         return p;
     };
     auto group = [this](const QString &name, const QString &title) {
@@ -101,129 +101,129 @@ EinstellungPage::EinstellungPage(Shell &core, QWidget *parent)
     };
 
     // Steuerbuchung
-    vorsteuer_ =
+    m_vorsteuer =
         field(QStringLiteral("Vorsteuer"), QString(), "[0-9]{0,6}", &YearSettings::vorsteuer);
-    kontoMwst_ =
+    m_kontoMwst =
         field(QStringLiteral("KontoMwst"), QString(), "[0-9]{0,6}", &YearSettings::kontoMwst);
-    mwstSatz_ = field(QStringLiteral("MwstSatz"), QString(), nullptr, nullptr);
-    mwstSatz_->setInputMask(QStringLiteral("09.0 %"));
+    m_mwstSatz = field(QStringLiteral("MwstSatz"), QString(), nullptr, nullptr);
+    m_mwstSatz->setInputMask(QStringLiteral("09.0 %"));
     // The rate goes through the rules, which also move the accounts grid's third choice.
-    connect(mwstSatz_, &QLineEdit::textEdited, this,
-            [this](const QString &t) { core_.setMwstSatz(mwstSatzDigits(t)); });
-    cbIstSteuer_ = check(QStringLiteral("cbIstSteuer"), QStringLiteral("Ist-Versteuerung"),
+    connect(m_mwstSatz, &QLineEdit::textEdited, this,
+            [this](const QString &t) { m_core.setMwstSatz(mwstSatzDigits(t)); });
+    m_cbIstSteuer = check(QStringLiteral("cbIstSteuer"), QStringLiteral("Ist-Versteuerung"),
                          QStringLiteral("Mwst wird erst bei Zahlungseingang fällig"));
     // The due-tax columns of the batch grid come and go with the check mark at once.
-    connect(cbIstSteuer_, &QCheckBox::toggled, this, [this](bool on) {
-        core_.books().settings.istSteuer = on;
-        core_.books().notify(BooksEvent::CashBasisChanged);
+    connect(m_cbIstSteuer, &QCheckBox::toggled, this, [this](bool on) {
+        m_core.books().settings.istSteuer = on;
+        m_core.books().notify(BooksEvent::CashBasisChanged);
     });
-    verstPruef_ = button(QStringLiteral("VerstPruef"), QStringLiteral("Prüfen"),
+    m_verstPruef = button(QStringLiteral("VerstPruef"), QStringLiteral("Prüfen"),
                          QStringLiteral("Aktuelles Jahr auf gewählte Versteuerung umstellen"));
-    kosten13b_ = field(QStringLiteral("Kosten13b"),
+    m_kosten13b = field(QStringLiteral("Kosten13b"),
                        QStringLiteral("für die automatische Berechnung der Steuer"), nullptr,
                        &YearSettings::kosten13b);
     auto *gSteuer = group(QStringLiteral("gbSteuer"), QStringLiteral("Steuerbuchung"));
     auto *fSteuer = new QFormLayout(gSteuer);
-    row(fSteuer, QStringLiteral("&Vorsteuerkonto:"), vorsteuer_);
-    row(fSteuer, QStringLiteral("&MwSt-Konto:"), kontoMwst_);
-    row(fSteuer, QStringLiteral("V&oller Mwst-&Satz:"), mwstSatz_);
+    row(fSteuer, QStringLiteral("&Vorsteuerkonto:"), m_vorsteuer);
+    row(fSteuer, QStringLiteral("&MwSt-Konto:"), m_kontoMwst);
+    row(fSteuer, QStringLiteral("V&oller Mwst-&Satz:"), m_mwstSatz);
     auto *ist = new QHBoxLayout;
-    ist->addWidget(cbIstSteuer_);
-    ist->addWidget(verstPruef_);
+    ist->addWidget(m_cbIstSteuer);
+    ist->addWidget(m_verstPruef);
     fSteuer->addRow(ist);
-    row(fSteuer, QStringLiteral("&Kosten §13b (1) UStG"), kosten13b_);
+    row(fSteuer, QStringLiteral("&Kosten §13b (1) UStG"), m_kosten13b);
 
     // Buchungskontrolle
-    belegnr_ = field(QStringLiteral("Belegnr"), QStringLiteral("nächste freie Nummer"),
+    m_belegnr = field(QStringLiteral("Belegnr"), QStringLiteral("nächste freie Nummer"),
                      "[0-9]{0,6}", &YearSettings::belegnr);
-    eBuchVon_ = field(QStringLiteral("EBuchVon"), QStringLiteral("meist der 1.1. des Jahres"),
+    m_eBuchVon = field(QStringLiteral("EBuchVon"), QStringLiteral("meist der 1.1. des Jahres"),
                       nullptr, &YearSettings::buchVon);
-    eBuchBis_ = field(QStringLiteral("EBuchBis"), QStringLiteral("meist der 31.12. des Jahres"),
+    m_eBuchBis = field(QStringLiteral("EBuchBis"), QStringLiteral("meist der 31.12. des Jahres"),
                       nullptr, &YearSettings::buchBis);
     auto *gKontrolle = group(QStringLiteral("gbKontrolle"), QStringLiteral("Buchungskontrolle"));
     auto *fKontrolle = new QFormLayout(gKontrolle);
-    row(fKontrolle, QStringLiteral("&Aktuelle Belegnummer:"), belegnr_);
-    row(fKontrolle, QStringLiteral("&Buchungszeitraum von"), eBuchVon_);
-    row(fKontrolle, QStringLiteral("bis"), eBuchBis_);
+    row(fKontrolle, QStringLiteral("&Aktuelle Belegnummer:"), m_belegnr);
+    row(fKontrolle, QStringLiteral("&Buchungszeitraum von"), m_eBuchVon);
+    row(fKontrolle, QStringLiteral("bis"), m_eBuchBis);
 
     // Druckeinstellung
-    lRand_ = new QSpinBox(this);
-    lRand_->setObjectName(QStringLiteral("LRand"));
-    lRand_->setRange(0, 30);
-    fields_.insert(lRand_);
-    connect(lRand_, &QSpinBox::valueChanged, this, [this](int v) { core_.books().settings.lRand = v; });
-    zeilenfarbe_ = colorPanel(QStringLiteral("Zeilenfarbe"), QString(), &YearSettings::zeilenfarbe);
+    m_lRand = new QSpinBox(this);
+    m_lRand->setObjectName(QStringLiteral("LRand"));
+    m_lRand->setRange(0, 30);
+    m_fields.insert(m_lRand);
+    connect(m_lRand, &QSpinBox::valueChanged, this, [this](int v) { m_core.books().settings.lRand = v; });
+    m_zeilenfarbe = colorPanel(QStringLiteral("Zeilenfarbe"), QString(), &YearSettings::zeilenfarbe);
     auto *gDruck = group(QStringLiteral("gbDruck"), QStringLiteral("Druckeinstellung"));
     auto *fDruck = new QFormLayout(gDruck);
-    row(fDruck, QStringLiteral("&Linker Rand: (mm)"), lRand_);
-    fDruck->addRow(new QLabel(QStringLiteral("Farbe Zeile")), zeilenfarbe_);
+    row(fDruck, QStringLiteral("&Linker Rand: (mm)"), m_lRand);
+    fDruck->addRow(new QLabel(QStringLiteral("Farbe Zeile")), m_zeilenfarbe);
 
     // Ansicht Kontensalden
-    checkBox1_ =
+    m_checkBox1 =
         check(QStringLiteral("CheckBox1"), QStringLiteral("&Falscher Saldo farbig"), QString());
-    connect(checkBox1_, &QCheckBox::toggled, this, [this](bool on) { core_.books().settings.fSaldo = on; });
-    panel4_ = colorPanel(QStringLiteral("Panel4"), QStringLiteral("Farbe bei falschem Saldo"),
+    connect(m_checkBox1, &QCheckBox::toggled, this, [this](bool on) { m_core.books().settings.fSaldo = on; });
+    m_panel4 = colorPanel(QStringLiteral("Panel4"), QStringLiteral("Farbe bei falschem Saldo"),
                          &YearSettings::fSaldo1);
-    panel5_ = colorPanel(QStringLiteral("Panel5"), QStringLiteral("Farbe, wenn Saldo angewählt"),
+    m_panel5 = colorPanel(QStringLiteral("Panel5"), QStringLiteral("Farbe, wenn Saldo angewählt"),
                          &YearSettings::fSaldo2);
     auto *gAnsicht = group(QStringLiteral("gbAnsicht"), QStringLiteral("Ansicht Kontensalden"));
     auto *vAnsicht = new QVBoxLayout(gAnsicht);
-    vAnsicht->addWidget(checkBox1_);
-    vAnsicht->addWidget(panel4_);
-    vAnsicht->addWidget(panel5_);
+    vAnsicht->addWidget(m_checkBox1);
+    vAnsicht->addWidget(m_panel4);
+    vAnsicht->addWidget(m_panel5);
 
     // Automatische Konten
-    skontoErh_ =
+    m_skontoErh =
         field(QStringLiteral("SkontoErh"), QString(), "[0-9]{0,7}", &YearSettings::skontoErh);
-    skontoGew_ =
+    m_skontoGew =
         field(QStringLiteral("SkontoGew"), QString(), "[0-9]{0,7}", &YearSettings::skontoGew);
-    bSKR03_ = button(QStringLiteral("BSKR03"), QStringLiteral("SKR 03"));
-    bSKR04_ = button(QStringLiteral("BSKR04"), QStringLiteral("SKR 04"));
-    gbSkonto_ = group(QStringLiteral("gbSkonto"), QStringLiteral("Automatische Konten"));
-    auto *fSkonto = new QFormLayout(gbSkonto_);
-    row(fSkonto, QStringLiteral("&Erhaltenes Skonto"), skontoErh_);
-    row(fSkonto, QStringLiteral("&Gewährtes Skonto"), skontoGew_);
+    m_bSKR03 = button(QStringLiteral("BSKR03"), QStringLiteral("SKR 03"));
+    m_bSKR04 = button(QStringLiteral("BSKR04"), QStringLiteral("SKR 04"));
+    m_gbSkonto = group(QStringLiteral("gbSkonto"), QStringLiteral("Automatische Konten"));
+    auto *fSkonto = new QFormLayout(m_gbSkonto);
+    row(fSkonto, QStringLiteral("&Erhaltenes Skonto"), m_skontoErh);
+    row(fSkonto, QStringLiteral("&Gewährtes Skonto"), m_skontoGew);
     auto *skr = new QHBoxLayout;
-    skr->addWidget(bSKR03_);
-    skr->addWidget(bSKR04_);
+    skr->addWidget(m_bSKR03);
+    skr->addWidget(m_bSKR04);
     fSkonto->addRow(skr);
 
     // Listen einstellen
-    bBWA_ = button(QStringLiteral("BBWA"), QStringLiteral("BWA"));
-    bBilanz_ = button(QStringLiteral("BBilanz"), QStringLiteral("Bilanz"));
+    m_bBWA = button(QStringLiteral("BBWA"), QStringLiteral("BWA"));
+    m_bBilanz = button(QStringLiteral("BBilanz"), QStringLiteral("Bilanz"));
     auto *gListen = group(QStringLiteral("gbListen"), QStringLiteral("Listen einstellen"));
     auto *hListen = new QHBoxLayout(gListen);
-    hListen->addWidget(bBWA_);
-    hListen->addWidget(bBilanz_);
+    hListen->addWidget(m_bBWA);
+    hListen->addWidget(m_bBilanz);
 
     // Year operations and the rest
-    info_ = button(QStringLiteral("Info"), QStringLiteral("Info"));
-    altBuch_ = button(QStringLiteral("AltBuch"), QStringLiteral("Alte Buchungsdaten"),
+    m_info = button(QStringLiteral("Info"), QStringLiteral("Info"));
+    m_altBuch = button(QStringLiteral("AltBuch"), QStringLiteral("Alte Buchungsdaten"),
                       QStringLiteral("vergangene Buchungsjahre aufrufen"));
-    delJahr_ = button(QStringLiteral("DelJahr"), QStringLiteral("Buchungsjahr löschen"));
-    jWechsel_ = button(QStringLiteral("JWechsel"), QStringLiteral("Jahreswechsel"));
-    kSaldouebertr_ =
+    m_delJahr = button(QStringLiteral("DelJahr"), QStringLiteral("Buchungsjahr löschen"));
+    m_jWechsel = button(QStringLiteral("JWechsel"), QStringLiteral("Jahreswechsel"));
+    m_kSaldouebertr =
         button(QStringLiteral("KSaldouebertr"), QStringLiteral("Kontensalden übertragen"));
-    bExport_ = button(
+    m_bExport = button(
         QStringLiteral("BExport"), QStringLiteral("Export GDPdU"),
         QStringLiteral("Buchungsdaten des aktuellen Buchungsjahres zur Übergabe an das Finanzamt "
                        "vorbereiten"));
-    cbOPDatum_ = check(QStringLiteral("CBOPDatum"), QStringLiteral("OP-Datum editieren"),
+    m_cbOPDatum = check(QStringLiteral("CBOPDatum"), QStringLiteral("OP-Datum editieren"),
                        QStringLiteral("Zahlungsziel für OP setzen"));
-    connect(cbOPDatum_, &QCheckBox::toggled, this, [this](bool on) {
-        core_.window.cbOPDatum = on;
+    connect(m_cbOPDatum, &QCheckBox::toggled, this, [this](bool on) {
+        m_core.window.cbOPDatum = on;
         emit opDatumToggled(on);
     });
     auto *years = new QVBoxLayout;
-    for (QWidget *w : std::initializer_list<QWidget *>{altBuch_, delJahr_, jWechsel_,
-                                                       kSaldouebertr_, bExport_, info_, cbOPDatum_})
+    for (QWidget *w : std::initializer_list<QWidget *>{m_altBuch, m_delJahr, m_jWechsel,
+                                                       m_kSaldouebertr, m_bExport, m_info, m_cbOPDatum})
         years->addWidget(w);
     years->addStretch(1);
 
     auto *grid = new QGridLayout(this);
     grid->addWidget(gSteuer, 0, 0);
     grid->addWidget(gKontrolle, 1, 0);
-    grid->addWidget(gbSkonto_, 2, 0);
+    grid->addWidget(m_gbSkonto, 2, 0);
     grid->addWidget(gDruck, 0, 1);
     grid->addWidget(gAnsicht, 1, 1);
     grid->addWidget(gListen, 2, 1);
@@ -231,33 +231,33 @@ EinstellungPage::EinstellungPage(Shell &core, QWidget *parent)
     grid->setRowStretch(3, 1);
     grid->setColumnStretch(3, 1);
 
-    QWidget *order[] = {vorsteuer_, kontoMwst_, mwstSatz_, cbIstSteuer_, verstPruef_,
-                        kosten13b_, belegnr_,   eBuchVon_, eBuchBis_,    skontoErh_,
-                        skontoGew_, lRand_,     checkBox1_};
+    QWidget *order[] = {m_vorsteuer, m_kontoMwst, m_mwstSatz, m_cbIstSteuer, m_verstPruef,
+                        m_kosten13b, m_belegnr,   m_eBuchVon, m_eBuchBis,    m_skontoErh,
+                        m_skontoGew, m_lRand,     m_checkBox1};
     for (size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
 
     connect(qApp, &QApplication::focusChanged, this,
             [this](QWidget *, QWidget *now) { onFocusChanged(now); });
 
-    Shell &fb = core_;
+    Shell &fb = m_core;
     auto op = [this](QPushButton *b, std::function<void()> f) {
         connect(b, &QPushButton::clicked, this, [this, f = std::move(f)] { runOperation(f); });
     };
-    op(bSKR03_, [&fb] { fb.chart().loadSkr03(); });
-    op(bSKR04_, [&fb] { fb.chart().loadSkr04(); });
-    op(jWechsel_, [&fb] { runJahreswechsel(fb.books()); });
-    op(kSaldouebertr_, [&fb] { carryForwardSalden(fb.books()); });
-    op(altBuch_, [&fb] { toggleOldYear(fb.books()); });
-    op(delJahr_, [&fb] { deleteJahr(fb.books()); });
-    op(verstPruef_, [&fb] { switchVersteuerung(fb.books()); });
-    connect(bBWA_, &QPushButton::clicked, this, &EinstellungPage::editBWA);
-    connect(bBilanz_, &QPushButton::clicked, this, &EinstellungPage::editBilanz);
+    op(m_bSKR03, [&fb] { fb.chart().loadSkr03(); });
+    op(m_bSKR04, [&fb] { fb.chart().loadSkr04(); });
+    op(m_jWechsel, [&fb] { runJahreswechsel(fb.books()); });
+    op(m_kSaldouebertr, [&fb] { carryForwardSalden(fb.books()); });
+    op(m_altBuch, [&fb] { toggleOldYear(fb.books()); });
+    op(m_delJahr, [&fb] { deleteJahr(fb.books()); });
+    op(m_verstPruef, [&fb] { switchVersteuerung(fb.books()); });
+    connect(m_bBWA, &QPushButton::clicked, this, &EinstellungPage::editBWA);
+    connect(m_bBilanz, &QPushButton::clicked, this, &EinstellungPage::editBilanz);
     loadSettings();
 }
 
 void EinstellungPage::runOperation(const std::function<void()> &operation) {
-    runAction(core_.ui(), operation);
+    runAction(m_core.ui(), operation);
     // Whether it ran to its end or stopped, show what the operation has left.
     syncControls();
     loadSettings();
@@ -265,15 +265,15 @@ void EinstellungPage::runOperation(const std::function<void()> &operation) {
 }
 
 void EinstellungPage::editBWA() {
-    SectionEditor editor(core_.books().bwa, QStringLiteral("FBWA"),
-                         QStringLiteral("BWA-Sektionen eingeben"), 33, core_.ui(), this);
+    SectionEditor editor(m_core.books().bwa, QStringLiteral("FBWA"),
+                         QStringLiteral("BWA-Sektionen eingeben"), 33, m_core.ui(), this);
     editor.exec();
     emit dataReloaded();
 }
 
 void EinstellungPage::editBilanz() {
-    SectionEditor editor(core_.books().bilanz, QStringLiteral("FBilanz"),
-                         QStringLiteral("Bilanz-Sektionen eingeben"), 34, core_.ui(), this);
+    SectionEditor editor(m_core.books().bilanz, QStringLiteral("FBilanz"),
+                         QStringLiteral("Bilanz-Sektionen eingeben"), 34, m_core.ui(), this);
     editor.exec();
     emit dataReloaded();
 }
@@ -285,71 +285,71 @@ EinstellungPage::~EinstellungPage() {
 
 QString EinstellungPage::fieldOf(QWidget *w) const {
     for (; w && w != this; w = w->parentWidget())
-        if (fields_.contains(w))
+        if (m_fields.contains(w))
             return w->objectName();
     return QString();
 }
 
 void EinstellungPage::onFocusChanged(QWidget *now) {
     // Focus that goes to another window (a message, a dialog) does not leave the field.
-    if (!trackFocus_ || !now || now->window() != window())
+    if (!m_trackFocus || !now || now->window() != window())
         return;
     const QString next = fieldOf(now);
-    const QString prev = core_.settingsFocus;
+    const QString prev = m_core.settingsFocus;
     if (prev == next)
         return;
     if (!prev.isEmpty()) {
         try {
-            core_.leaveSettingsField();
+            m_core.leaveSettingsField();
         } catch (const std::exception &) {
             // The exit check has put the focus back into its field and said why.
             return;
         }
         loadSettings(); // the check may have rewritten the field (a date in full form)
     }
-    core_.settingsFocus = next;
+    m_core.settingsFocus = next;
 }
 
 void EinstellungPage::colorDoubleClicked(int &color) {
-    core_.pickColor(color);
+    m_core.pickColor(color);
     loadSettings();
 }
 
 void EinstellungPage::loadSettings() {
-    const YearSettings &s = core_.books().settings;
-    setIfIdle(vorsteuer_, s.vorsteuer);
-    setIfIdle(kontoMwst_, s.kontoMwst);
-    if (!mwstSatz_->hasFocus() && mwstSatzDigits(mwstSatz_->text()) != s.mwstSatz)
-        mwstSatz_->setText(s.mwstSatzDisplay());
-    setIfIdle(kosten13b_, s.kosten13b);
-    setIfIdle(belegnr_, s.belegnr);
-    setIfIdle(eBuchVon_, s.buchVon);
-    setIfIdle(eBuchBis_, s.buchBis);
-    setIfIdle(skontoErh_, s.skontoErh);
-    setIfIdle(skontoGew_, s.skontoGew);
-    if (!lRand_->hasFocus()) {
-        QSignalBlocker block(lRand_);
-        lRand_->setValue(s.lRand);
+    const YearSettings &s = m_core.books().settings;
+    setIfIdle(m_vorsteuer, s.vorsteuer);
+    setIfIdle(m_kontoMwst, s.kontoMwst);
+    if (!m_mwstSatz->hasFocus() && mwstSatzDigits(m_mwstSatz->text()) != s.mwstSatz)
+        m_mwstSatz->setText(s.mwstSatzDisplay());
+    setIfIdle(m_kosten13b, s.kosten13b);
+    setIfIdle(m_belegnr, s.belegnr);
+    setIfIdle(m_eBuchVon, s.buchVon);
+    setIfIdle(m_eBuchBis, s.buchBis);
+    setIfIdle(m_skontoErh, s.skontoErh);
+    setIfIdle(m_skontoGew, s.skontoGew);
+    if (!m_lRand->hasFocus()) {
+        QSignalBlocker block(m_lRand);
+        m_lRand->setValue(s.lRand);
     }
     {
-        QSignalBlocker b1(cbIstSteuer_), b2(checkBox1_), b3(cbOPDatum_);
-        cbIstSteuer_->setChecked(s.istSteuer);
-        checkBox1_->setChecked(s.fSaldo);
-        cbOPDatum_->setChecked(core_.window.cbOPDatum);
+        QSignalBlocker b1(m_cbIstSteuer), b2(m_checkBox1), b3(m_cbOPDatum);
+        m_cbIstSteuer->setChecked(s.istSteuer);
+        m_checkBox1->setChecked(s.fSaldo);
+        m_cbOPDatum->setChecked(m_core.window.cbOPDatum);
     }
-    emit opDatumToggled(cbOPDatum_->isChecked());
-    paintPanel(zeilenfarbe_, s.zeilenfarbe);
-    paintPanel(panel4_, s.fSaldo1);
-    paintPanel(panel5_, s.fSaldo2);
+    emit opDatumToggled(m_cbOPDatum->isChecked());
+    paintPanel(m_zeilenfarbe, s.zeilenfarbe);
+    paintPanel(m_panel4, s.fSaldo1);
+    paintPanel(m_panel5, s.fSaldo2);
 }
 
 void EinstellungPage::syncControls() {
-    const auto &c = core_.controls;
-    delJahr_->setEnabled(c.delJahrEnabled);
-    jWechsel_->setEnabled(c.jWechselEnabled);
-    kSaldouebertr_->setEnabled(c.kSaldouebertrEnabled);
-    bSKR03_->setVisible(c.skrButtonsVisible);
-    bSKR04_->setVisible(c.skrButtonsVisible);
-    gbSkonto_->setVisible(c.bopVisible);
-    altBuch_->setText(core_.altBuchCaption);
+    const auto &c = m_core.controls;
+    m_delJahr->setEnabled(c.delJahrEnabled);
+    m_jWechsel->setEnabled(c.jWechselEnabled);
+    m_kSaldouebertr->setEnabled(c.kSaldouebertrEnabled);
+    m_bSKR03->setVisible(c.skrButtonsVisible);
+    m_bSKR04->setVisible(c.skrButtonsVisible);
+    m_gbSkonto->setVisible(c.bopVisible);
+    m_altBuch->setText(m_core.altBuchCaption);
 }

@@ -23,35 +23,35 @@ public:
     explicit EinstellungPage(Shell &core, QWidget *parent = nullptr);
     ~EinstellungPage() override;
 
-    QLineEdit *Vorsteuer() const { return vorsteuer_; }
-    QLineEdit *KontoMwst() const { return kontoMwst_; }
-    QLineEdit *MwstSatz() const { return mwstSatz_; }
-    QCheckBox *cbIstSteuer() const { return cbIstSteuer_; }
-    QLineEdit *Kosten13b() const { return kosten13b_; }
-    QLineEdit *Belegnr() const { return belegnr_; }
-    QLineEdit *EBuchVon() const { return eBuchVon_; }
-    QLineEdit *EBuchBis() const { return eBuchBis_; }
-    QSpinBox *LRand() const { return lRand_; }
-    Panel *Zeilenfarbe() const { return zeilenfarbe_; }
-    QCheckBox *CheckBox1() const { return checkBox1_; }
-    Panel *Panel4() const { return panel4_; }
-    Panel *Panel5() const { return panel5_; }
-    QGroupBox *gbSkonto() const { return gbSkonto_; }
-    QLineEdit *SkontoErh() const { return skontoErh_; }
-    QLineEdit *SkontoGew() const { return skontoGew_; }
-    QCheckBox *CBOPDatum() const { return cbOPDatum_; }
+    QLineEdit *Vorsteuer() const { return m_vorsteuer; }
+    QLineEdit *KontoMwst() const { return m_kontoMwst; }
+    QLineEdit *MwstSatz() const { return m_mwstSatz; }
+    QCheckBox *cbIstSteuer() const { return m_cbIstSteuer; }
+    QLineEdit *Kosten13b() const { return m_kosten13b; }
+    QLineEdit *Belegnr() const { return m_belegnr; }
+    QLineEdit *EBuchVon() const { return m_eBuchVon; }
+    QLineEdit *EBuchBis() const { return m_eBuchBis; }
+    QSpinBox *LRand() const { return m_lRand; }
+    Panel *Zeilenfarbe() const { return m_zeilenfarbe; }
+    QCheckBox *CheckBox1() const { return m_checkBox1; }
+    Panel *Panel4() const { return m_panel4; }
+    Panel *Panel5() const { return m_panel5; }
+    QGroupBox *gbSkonto() const { return m_gbSkonto; }
+    QLineEdit *SkontoErh() const { return m_skontoErh; }
+    QLineEdit *SkontoGew() const { return m_skontoGew; }
+    QCheckBox *CBOPDatum() const { return m_cbOPDatum; }
 
-    QPushButton *VerstPruef() const { return verstPruef_; }
-    QPushButton *BSKR03() const { return bSKR03_; }
-    QPushButton *BSKR04() const { return bSKR04_; }
-    QPushButton *BBWA() const { return bBWA_; }
-    QPushButton *BBilanz() const { return bBilanz_; }
-    QPushButton *Info() const { return info_; }
-    QPushButton *AltBuch() const { return altBuch_; }
-    QPushButton *DelJahr() const { return delJahr_; }
-    QPushButton *JWechsel() const { return jWechsel_; }
-    QPushButton *KSaldouebertr() const { return kSaldouebertr_; }
-    QPushButton *BExport() const { return bExport_; }
+    QPushButton *VerstPruef() const { return m_verstPruef; }
+    QPushButton *BSKR03() const { return m_bSKR03; }
+    QPushButton *BSKR04() const { return m_bSKR04; }
+    QPushButton *BBWA() const { return m_bBWA; }
+    QPushButton *BBilanz() const { return m_bBilanz; }
+    QPushButton *Info() const { return m_info; }
+    QPushButton *AltBuch() const { return m_altBuch; }
+    QPushButton *DelJahr() const { return m_delJahr; }
+    QPushButton *JWechsel() const { return m_jWechsel; }
+    QPushButton *KSaldouebertr() const { return m_kSaldouebertr; }
+    QPushButton *BExport() const { return m_bExport; }
 
     // Shows the settings of the rules; a field that has the focus keeps what is typed in it.
     void loadSettings();
@@ -59,7 +59,7 @@ public:
     void syncControls();
     // Off while the rules move the focus themselves (leaving the page runs the exit check
     // of the page's field on its own).
-    void setTrackFocus(bool on) { trackFocus_ = on; }
+    void setTrackFocus(bool on) { m_trackFocus = on; }
 
     // Opens the modal section editor of the BWA lines resp. the balance-sheet lines.
     void editBWA();
@@ -76,19 +76,19 @@ private:
     QString fieldOf(QWidget *w) const;
     void colorDoubleClicked(int &color);
 
-    Shell &core_;
-    bool trackFocus_ = true;
-    QSet<QWidget *> fields_;
-    QLineEdit *vorsteuer_ = nullptr, *kontoMwst_ = nullptr, *mwstSatz_ = nullptr,
-              *kosten13b_ = nullptr, *belegnr_ = nullptr, *eBuchVon_ = nullptr,
-              *eBuchBis_ = nullptr, *skontoErh_ = nullptr, *skontoGew_ = nullptr;
-    QCheckBox *cbIstSteuer_ = nullptr, *checkBox1_ = nullptr, *cbOPDatum_ = nullptr;
-    QSpinBox *lRand_ = nullptr;
-    Panel *zeilenfarbe_ = nullptr, *panel4_ = nullptr, *panel5_ = nullptr;
-    QGroupBox *gbSkonto_ = nullptr;
-    QPushButton *verstPruef_ = nullptr, *bSKR03_ = nullptr, *bSKR04_ = nullptr, *bBWA_ = nullptr,
-                *bBilanz_ = nullptr, *info_ = nullptr, *altBuch_ = nullptr, *delJahr_ = nullptr,
-                *jWechsel_ = nullptr, *kSaldouebertr_ = nullptr, *bExport_ = nullptr;
+    Shell &m_core;
+    bool m_trackFocus = true;
+    QSet<QWidget *> m_fields;
+    QLineEdit *m_vorsteuer = nullptr, *m_kontoMwst = nullptr, *m_mwstSatz = nullptr,
+              *m_kosten13b = nullptr, *m_belegnr = nullptr, *m_eBuchVon = nullptr,
+              *m_eBuchBis = nullptr, *m_skontoErh = nullptr, *m_skontoGew = nullptr;
+    QCheckBox *m_cbIstSteuer = nullptr, *m_checkBox1 = nullptr, *m_cbOPDatum = nullptr;
+    QSpinBox *m_lRand = nullptr;
+    Panel *m_zeilenfarbe = nullptr, *m_panel4 = nullptr, *m_panel5 = nullptr;
+    QGroupBox *m_gbSkonto = nullptr;
+    QPushButton *m_verstPruef = nullptr, *m_bSKR03 = nullptr, *m_bSKR04 = nullptr, *m_bBWA = nullptr,
+                *m_bBilanz = nullptr, *m_info = nullptr, *m_altBuch = nullptr, *m_delJahr = nullptr,
+                *m_jWechsel = nullptr, *m_kSaldouebertr = nullptr, *m_bExport = nullptr;
 };
 
 // The digits of the VAT-rate field without the mask's literals: "19.0 %" gives "190".

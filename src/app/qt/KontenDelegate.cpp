@@ -45,7 +45,7 @@ const char *const kInitial = "initialValue";
 } // namespace
 
 KontenDelegate::KontenDelegate(Shell &core, Ui &ui, TableModel *model, QObject *parent)
-    : QStyledItemDelegate(parent), core_(core), ui_(ui), model_(model) {
+    : QStyledItemDelegate(parent), m_core(core), m_ui(ui), m_model(model) {
     connect(this, &QAbstractItemDelegate::closeEditor, this, &KontenDelegate::editorClosed);
 }
 
@@ -54,15 +54,15 @@ QWidget *KontenDelegate::createEditor(QWidget *parent, const QStyleOptionViewIte
     const int column = index.column();
     if (column == Saldo)
         return nullptr;
-    Table &t = core_.books().kontenGrid;
-    core_.chart().selectedColumn = column;
-    if (!model_->moveCursorTo(index.row()))
+    Table &t = m_core.books().kontenGrid;
+    m_core.chart().selectedColumn = column;
+    if (!m_model->moveCursorTo(index.row()))
         return nullptr;
     const bool wasEditing = t.isEditing();
-    if (!runAction(ui_, [&t] { t.edit(); }))
+    if (!runAction(m_ui, [&t] { t.edit(); }))
         return nullptr; // refused: the row stays as it was
-    startedEdit_ = !wasEditing;
-    written_ = false;
+    m_startedEdit = !wasEditing;
+    m_written = false;
 
     auto *self = const_cast<KontenDelegate *>(this);
     // A pick from a list is written at once, as a look-up list in a grid does.
@@ -84,20 +84,20 @@ QWidget *KontenDelegate::createEditor(QWidget *parent, const QStyleOptionViewIte
     switch (column) {
     case Art:
         return picker(
-            choices(core_.books().kontoArten, QStringLiteral("Autonummer"), QStringLiteral("Kontenart")),
+            choices(m_core.books().kontoArten, QStringLiteral("Autonummer"), QStringLiteral("Kontenart")),
             false);
     case BWA:
-        return picker(choices(core_.books().bwa, QStringLiteral("Reihenfolge"), QStringLiteral("Sektion")),
+        return picker(choices(m_core.books().bwa, QStringLiteral("Reihenfolge"), QStringLiteral("Sektion")),
                       true);
     case Bilanz:
         return picker(
-            choices(core_.books().bilanz, QStringLiteral("Reihenfolge"), QStringLiteral("Sektion")), true);
+            choices(m_core.books().bilanz, QStringLiteral("Reihenfolge"), QStringLiteral("Sektion")), true);
     case Mwst: {
         // The usual rates to pick, and any other number typed.
         auto *box = new QComboBox(parent);
         box->setEditable(true);
         box->setInsertPolicy(QComboBox::NoInsert);
-        box->addItems(core_.books().settings.mwstChoices);
+        box->addItems(m_core.books().settings.mwstChoices);
         commitOnPick(box);
         return box;
     }
@@ -115,7 +115,7 @@ QWidget *KontenDelegate::createEditor(QWidget *parent, const QStyleOptionViewIte
 }
 
 void KontenDelegate::setEditorData(QWidget *editor, const QModelIndex &index) const {
-    const Table &t = core_.books().kontenGrid;
+    const Table &t = m_core.books().kontenGrid;
     if (!t.isActive())
         return;
     const int column = index.column();
@@ -141,13 +141,13 @@ void KontenDelegate::setEditorData(QWidget *editor, const QModelIndex &index) co
 
 void KontenDelegate::setModelData(QWidget *editor, QAbstractItemModel *,
                                     const QModelIndex &index) const {
-    Table &t = core_.books().kontenGrid;
+    Table &t = m_core.books().kontenGrid;
     if (!t.isActive() || !t.isEditing())
         return;
     const int column = index.column();
     const QString field = fieldOf(column);
     const QVariant initial = editor->property(kInitial);
-    KontenRules &chart = core_.chart();
+    KontenRules &chart = m_core.chart();
     QVariant value;
     if (auto *box = qobject_cast<QComboBox *>(editor))
         value = box->isEditable() ? QVariant(box->currentText()) : box->currentData();
@@ -156,8 +156,8 @@ void KontenDelegate::setModelData(QWidget *editor, QAbstractItemModel *,
     // A cell left as it was is no change: the opening-balance rule would warn for nothing.
     if (value == initial || (value.isNull() && initial.isNull()))
         return;
-    written_ = true;
-    runAction(ui_, [&] {
+    m_written = true;
+    runAction(m_ui, [&] {
         switch (column) {
         case Art:
             t.setValue(field, value);
@@ -177,10 +177,10 @@ void KontenDelegate::setModelData(QWidget *editor, QAbstractItemModel *,
 }
 
 void KontenDelegate::editorClosed(QWidget *, QAbstractItemDelegate::EndEditHint hint) {
-    Table &t = core_.books().kontenGrid;
-    if (hint == RevertModelCache && startedEdit_ && !written_ && t.isActive() && t.isEditing())
-        runAction(ui_, [&t] { t.cancel(); });
-    startedEdit_ = false;
+    Table &t = m_core.books().kontenGrid;
+    if (hint == RevertModelCache && m_startedEdit && !m_written && t.isActive() && t.isEditing())
+        runAction(m_ui, [&t] { t.cancel(); });
+    m_startedEdit = false;
 }
 
 QColor KontenDelegate::balanceBackground(const QModelIndex &index, bool selected) const {
@@ -190,7 +190,7 @@ QColor KontenDelegate::balanceBackground(const QModelIndex &index, bool selected
     if (v.size() != 2 || v[0].isNull() || v[1].isNull())
         return QColor();
     const int colour =
-        core_.chart().balanceColour(v[0].toInt(), Money::fromUnits(v[1].toLongLong()), selected);
+        m_core.chart().balanceColour(v[0].toInt(), Money::fromUnits(v[1].toLongLong()), selected);
     return colour < 0 ? QColor() : colorFromRgbNumber(colour);
 }
 

@@ -33,11 +33,11 @@ public:
 private:
     void editorClosed(QWidget *editor, QAbstractItemDelegate::EndEditHint hint);
 
-    Shell &core_;
-    Ui &ui_;
-    TableModel *model_;
+    Shell &m_core;
+    Ui &m_ui;
+    TableModel *m_model;
     // The row was put into edit state by the editor just opened, and nothing has been written
     // into it since: Esc in that editor ends the edit again.
-    mutable bool startedEdit_ = false;
-    mutable bool written_ = false;
+    mutable bool m_startedEdit = false;
+    mutable bool m_written = false;
 };

@@ -51,20 +51,20 @@ QList<TableColumn> KontenPage::gridColumns() {
 }
 
 KontenPage::KontenPage(Shell &core, Ui &ui, QWidget *parent)
-    : QWidget(parent), core_(core), ui_(ui) {
+    : QWidget(parent), m_core(core), m_ui(ui) {
     setObjectName(QStringLiteral("KontenPanel"));
     auto *lay = new QVBoxLayout(this);
     lay->setContentsMargins(0, 0, 0, 0);
 
     auto *bar = new QHBoxLayout;
-    navigator_ = new DbNavigator(core.books().kontenGrid, ui, this);
-    navigator_->setObjectName(QStringLiteral("DBNavigator1"));
-    bar->addWidget(navigator_);
-    edit1_ = new QLineEdit(this);
-    edit1_->setObjectName(QStringLiteral("Edit1"));
-    edit1_->setToolTip(QStringLiteral("Suchbegriff Name"));
-    edit1_->setMaximumWidth(200);
-    bar->addWidget(edit1_);
+    m_navigator = new DbNavigator(core.books().kontenGrid, ui, this);
+    m_navigator->setObjectName(QStringLiteral("DBNavigator1"));
+    bar->addWidget(m_navigator);
+    m_edit1 = new QLineEdit(this);
+    m_edit1->setObjectName(QStringLiteral("Edit1"));
+    m_edit1->setToolTip(QStringLiteral("Suchbegriff Name"));
+    m_edit1->setMaximumWidth(200);
+    bar->addWidget(m_edit1);
     auto button = [this, bar](const QString &name, const QString &text, const QString &hint) {
         auto *b = new QPushButton(text, this);
         b->setObjectName(name);
@@ -72,65 +72,65 @@ KontenPage::KontenPage(Shell &core, Ui &ui, QWidget *parent)
         bar->addWidget(b);
         return b;
     };
-    suchen_ = button(QStringLiteral("Suchen"), QStringLiteral("Suchen"), QStringLiteral("Suchen"));
+    m_suchen = button(QStringLiteral("Suchen"), QStringLiteral("Suchen"), QStringLiteral("Suchen"));
     bar->addStretch(1);
-    saldenNeu_ = button(QStringLiteral("SaldenNeu"), QStringLiteral("Salden neu berechnen"),
+    m_saldenNeu = button(QStringLiteral("SaldenNeu"), QStringLiteral("Salden neu berechnen"),
                         QStringLiteral("Salden neu berechnen"));
-    kBlatt_ = button(QStringLiteral("KBlatt"), QStringLiteral("Kontenblatt drucken..."),
+    m_kBlatt = button(QStringLiteral("KBlatt"), QStringLiteral("Kontenblatt drucken..."),
                      QStringLiteral("Kontenblatt vom aktuellen Konto"));
-    kBlatt_->setProperty("helpContext", 21);
-    sbJournal_ = button(QStringLiteral("SBJournal"), QStringLiteral("Journal drucken..."),
+    m_kBlatt->setProperty("helpContext", 21);
+    m_sbJournal = button(QStringLiteral("SBJournal"), QStringLiteral("Journal drucken..."),
                         QStringLiteral("Journal drucken"));
-    sbJournal_->setProperty("helpContext", 22);
+    m_sbJournal->setProperty("helpContext", 22);
     lay->addLayout(bar);
 
-    grid_ = new QTableView(this);
-    grid_->setObjectName(QStringLiteral("DBGrid1"));
-    grid_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_grid = new QTableView(this);
+    m_grid->setObjectName(QStringLiteral("DBGrid1"));
+    m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
     // Several rows may be marked: the account sheet prints every marked account.
-    grid_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_grid->setSelectionMode(QAbstractItemView::ExtendedSelection);
     // Typing or F2 edits a cell; a double click is left for the account sheet.
-    grid_->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
-    grid_->verticalHeader()->setDefaultSectionSize(grid_->fontMetrics().height() + 6);
-    model_ = new TableModel(core.books().kontenGrid, gridColumns(), grid_);
-    grid_->setModel(model_);
-    delegate_ = new KontenDelegate(core, ui, model_, grid_);
-    grid_->setItemDelegate(delegate_);
-    followTableCursor(grid_, model_);
+    m_grid->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
+    m_grid->verticalHeader()->setDefaultSectionSize(m_grid->fontMetrics().height() + 6);
+    m_model = new TableModel(core.books().kontenGrid, gridColumns(), m_grid);
+    m_grid->setModel(m_model);
+    m_delegate = new KontenDelegate(core, ui, m_model, m_grid);
+    m_grid->setItemDelegate(m_delegate);
+    followTableCursor(m_grid, m_model);
     // The change guard depends on the grid's selected column.
-    connect(grid_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+    connect(m_grid->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex &now) {
                 if (now.isValid())
-                    core_.chart().selectedColumn = now.column();
+                    m_core.chart().selectedColumn = now.column();
             });
-    grid_->installEventFilter(this);
-    lay->addWidget(grid_, 1);
+    m_grid->installEventFilter(this);
+    lay->addWidget(m_grid, 1);
 
     // Any change of the search text makes the next search start at the top.
-    connect(edit1_, &QLineEdit::textChanged, this,
-            [this](const QString &text) { core_.chart().setSearchText(text); });
-    edit1_->installEventFilter(this);
-    connect(suchen_, &QPushButton::clicked, this, &KontenPage::search);
-    connect(saldenNeu_, &QPushButton::clicked, this, &KontenPage::recomputeSalden);
+    connect(m_edit1, &QLineEdit::textChanged, this,
+            [this](const QString &text) { m_core.chart().setSearchText(text); });
+    m_edit1->installEventFilter(this);
+    connect(m_suchen, &QPushButton::clicked, this, &KontenPage::search);
+    connect(m_saldenNeu, &QPushButton::clicked, this, &KontenPage::recomputeSalden);
 }
 
 std::vector<qint64> KontenPage::markedAccounts() const {
     std::vector<qint64> marks;
-    const QModelIndexList rows = grid_->selectionModel()->selectedRows();
+    const QModelIndexList rows = m_grid->selectionModel()->selectedRows();
     for (const QModelIndex &row : rows)
-        if (const qint64 bm = model_->bookmarkAt(row.row()))
+        if (const qint64 bm = m_model->bookmarkAt(row.row()))
             marks.push_back(bm);
     return marks;
 }
 
 void KontenPage::search() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    runAction(ui_, [this] { core_.chart().searchNext(); });
+    runAction(m_ui, [this] { m_core.chart().searchNext(); });
     QApplication::restoreOverrideCursor();
 }
 
 void KontenPage::recomputeSalden() {
-    runAction(ui_, [this] { ::recomputeSalden(core_.books()); });
+    runAction(m_ui, [this] { ::recomputeSalden(m_core.books()); });
     emit dataReloaded();
 }
 
@@ -139,20 +139,20 @@ bool KontenPage::eventFilter(QObject *watched, QEvent *event) {
         return QWidget::eventFilter(watched, event);
     auto *k = static_cast<QKeyEvent *>(event);
     const bool enter = k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter;
-    if (watched == edit1_ && enter) {
+    if (watched == m_edit1 && enter) {
         // Enter in the search field is the search button and is not passed on.
         search();
         return true;
     }
-    if (watched == grid_) {
-        Table &t = core_.books().kontenGrid;
+    if (watched == m_grid) {
+        Table &t = m_core.books().kontenGrid;
         if (k->key() == Qt::Key_Escape && t.isActive() && t.isEditing()) {
-            runAction(ui_, [&t] { t.cancel(); });
+            runAction(m_ui, [&t] { t.cancel(); });
             return true;
         }
         if (k->key() == Qt::Key_Delete && k->modifiers() == Qt::ControlModifier) {
-            if (DbNavigator::confirmDelete(ui_))
-                runAction(ui_, [&t] { t.remove(); });
+            if (DbNavigator::confirmDelete(m_ui))
+                runAction(m_ui, [&t] { t.remove(); });
             return true;
         }
     }

@@ -21,15 +21,15 @@ class KontenPage : public QWidget {
 public:
     KontenPage(Shell &core, Ui &ui, QWidget *parent = nullptr);
 
-    QTableView *gridView() const { return grid_; }
-    TableModel *gridModel() const { return model_; }
-    KontenDelegate *gridDelegate() const { return delegate_; }
-    DbNavigator *DBNavigator1() const { return navigator_; }
-    QLineEdit *Edit1() const { return edit1_; }
-    QPushButton *Suchen() const { return suchen_; }
-    QPushButton *SaldenNeu() const { return saldenNeu_; }
-    QPushButton *KBlatt() const { return kBlatt_; }
-    QPushButton *SBJournal() const { return sbJournal_; }
+    QTableView *gridView() const { return m_grid; }
+    TableModel *gridModel() const { return m_model; }
+    KontenDelegate *gridDelegate() const { return m_delegate; }
+    DbNavigator *DBNavigator1() const { return m_navigator; }
+    QLineEdit *Edit1() const { return m_edit1; }
+    QPushButton *Suchen() const { return m_suchen; }
+    QPushButton *SaldenNeu() const { return m_saldenNeu; }
+    QPushButton *KBlatt() const { return m_kBlatt; }
+    QPushButton *SBJournal() const { return m_sbJournal; }
 
     static QList<TableColumn> gridColumns();
     // The bookmarks of the rows marked in the grid (Ctrl+click, Shift+click), in the order
@@ -49,13 +49,13 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    Shell &core_;
-    Ui &ui_;
-    QTableView *grid_ = nullptr;
-    TableModel *model_ = nullptr;
-    KontenDelegate *delegate_ = nullptr;
-    DbNavigator *navigator_ = nullptr;
-    QLineEdit *edit1_ = nullptr;
-    QPushButton *suchen_ = nullptr, *saldenNeu_ = nullptr, *kBlatt_ = nullptr,
-                *sbJournal_ = nullptr;
+    Shell &m_core;
+    Ui &m_ui;
+    QTableView *m_grid = nullptr;
+    TableModel *m_model = nullptr;
+    KontenDelegate *m_delegate = nullptr;
+    DbNavigator *m_navigator = nullptr;
+    QLineEdit *m_edit1 = nullptr;
+    QPushButton *m_suchen = nullptr, *m_saldenNeu = nullptr, *m_kBlatt = nullptr,
+                *m_sbJournal = nullptr;
 };

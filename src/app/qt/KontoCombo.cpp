@@ -8,7 +8,7 @@
 #include <QTableView>
 
 KontoCombo::KontoCombo(const Table &accounts, QWidget *parent)
-    : QComboBox(parent), accounts_(accounts) {
+    : QComboBox(parent), m_accounts(accounts) {
     setEditable(true);
     setInsertPolicy(QComboBox::NoInsert);
     setMaxVisibleItems(14);
@@ -42,13 +42,13 @@ void KontoCombo::fill() {
     if (!m)
         return;
     m->setRowCount(0);
-    if (!accounts_.isActive())
+    if (!m_accounts.isActive())
         return;
     // Read beside the table object, so that the posting rules' cursor on it stays put.
     Query q;
-    q.setTable(QStringLiteral("K"), accounts_.path());
+    q.setTable(QStringLiteral("K"), m_accounts.path());
     q.lines() << QStringLiteral("SELECT KtoNr, Name FROM K.\"%1\" ORDER BY KtoNr")
-                     .arg(accounts_.innerName());
+                     .arg(m_accounts.innerName());
     try {
         q.forEach([m](const QStringList &, const QVariantList &row) {
             m->appendRow({new QStandardItem(row.value(0).toString()),

@@ -15,5 +15,5 @@ public:
 
 private:
     void fill();
-    const Table &accounts_;
+    const Table &m_accounts;
 };

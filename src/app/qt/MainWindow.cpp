@@ -55,45 +55,45 @@
 // and the progress gauge are the window's own.
 class WindowUi : public Ui {
 public:
-    WindowUi(Ui &inner, MainWindow &window) : inner_(inner), window_(window) {}
-    Ui &inner() { return inner_; }
+    WindowUi(Ui &inner, MainWindow &window) : m_inner(inner), m_window(window) {}
+    Ui &inner() { return m_inner; }
 
     void message(MsgKind kind, const QString &text, int helpContext) override {
-        inner_.message(kind, text, helpContext);
+        m_inner.message(kind, text, helpContext);
     }
     int confirm(const QString &text, int buttons, int helpContext) override {
-        return inner_.confirm(text, buttons, helpContext);
+        return m_inner.confirm(text, buttons, helpContext);
     }
     int warnOkCancel(const QString &text, int helpContext) override {
-        return inner_.warnOkCancel(text, helpContext);
+        return m_inner.warnOkCancel(text, helpContext);
     }
     void focus(const QString &control) override {
-        inner_.focus(control);
-        window_.focusControl(control);
+        m_inner.focus(control);
+        m_window.focusControl(control);
     }
     void status(int panel, const QString &text) override {
-        inner_.status(panel, text);
-        window_.setStatusText(panel, text);
+        m_inner.status(panel, text);
+        m_window.setStatusText(panel, text);
     }
     void progressVisible(bool visible) override {
-        inner_.progressVisible(visible);
-        window_.setProgressVisible(visible);
+        m_inner.progressVisible(visible);
+        m_window.setProgressVisible(visible);
     }
     void progress(int percent) override {
-        inner_.progress(percent);
-        window_.setProgress(percent);
+        m_inner.progress(percent);
+        m_window.setProgress(percent);
     }
-    void beep() override { inner_.beep(); }
-    void processEvents() override { inner_.processEvents(); }
+    void beep() override { m_inner.beep(); }
+    void processEvents() override { m_inner.processEvents(); }
     std::optional<QString> input(const QString &caption, const QString &prompt,
                                  const QString &value) override {
-        return inner_.input(caption, prompt, value);
+        return m_inner.input(caption, prompt, value);
     }
-    std::optional<int> chooseColor(int color) override { return inner_.chooseColor(color); }
+    std::optional<int> chooseColor(int color) override { return m_inner.chooseColor(color); }
 
 private:
-    Ui &inner_;
-    MainWindow &window_;
+    Ui &m_inner;
+    MainWindow &m_window;
 };
 
 void applyColumnWidths(QTableView *view, const TableModel *model,
@@ -119,79 +119,79 @@ MainWindow::MainWindow(const QString &programFolder, Ui &ui) : MainWindow(progra
 
 MainWindow::MainWindow(const QString &programFolder, Ui *external) {
     if (!external) {
-        qtUi_ = std::make_unique<QtUi>(this);
-        qtUi_->helpHandler = [this](int context) { showHelp(context); };
+        m_qtUi = std::make_unique<QtUi>(this);
+        m_qtUi->helpHandler = [this](int context) { showHelp(context); };
     }
-    ui_ = std::make_unique<WindowUi>(external ? *external : *qtUi_, *this);
-    core_ = std::make_unique<Shell>(*ui_, programFolder);
+    m_ui = std::make_unique<WindowUi>(external ? *external : *m_qtUi, *this);
+    m_core = std::make_unique<Shell>(*m_ui, programFolder);
 
     setObjectName(QStringLiteral("FBuchhaltung"));
     setWindowTitle(QStringLiteral("Buchhaltung %1").arg(QStringLiteral(PROJECT_VERSION_TEXT)));
     buildPages();
     buildStatusBar();
-    core_->controlsChanged = [this] { syncControls(); };
+    m_core->controlsChanged = [this] { syncControls(); };
     // Enter on the page "Buchen" is seen here before the control that has the focus.
     qApp->installEventFilter(this);
 }
 
 MainWindow::~MainWindow() {
     qApp->removeEventFilter(this);
-    core_->controlsChanged = nullptr;
-    core_->resetFilterOrder = nullptr;
+    m_core->controlsChanged = nullptr;
+    m_core->resetFilterOrder = nullptr;
     // The dialogs refer to the rules objects, which go before the window's children.
-    delete journalDialog_;
-    delete filterDialog_;
+    delete m_journalDialog;
+    delete m_filterDialog;
     // The pages refer to the rules object; they go first.
     delete takeCentralWidget();
 }
 
 Ui &MainWindow::ui() {
-    return ui_->inner();
+    return m_ui->inner();
 }
 
 void MainWindow::buildPages() {
-    pages_ = new PageControl(this);
-    pages_->setObjectName(QStringLiteral("PageControl1"));
+    m_pages = new PageControl(this);
+    m_pages->setObjectName(QStringLiteral("PageControl1"));
 
-    buchenTab_ = new QWidget;
-    buchenTab_->setObjectName(QStringLiteral("Buchen"));
-    buchenTab_->setProperty("helpContext", 10);
-    auto *vb = new QVBoxLayout(buchenTab_);
-    vb->addWidget(buildBuchenTopBar(buchenTab_));
-    buchen_ = new BuchenPage(*core_, buchenTab_);
-    vb->addWidget(buchen_, 1);
-    pages_->addTab(buchenTab_, QStringLiteral("Buchen"));
+    m_buchenTab = new QWidget;
+    m_buchenTab->setObjectName(QStringLiteral("Buchen"));
+    m_buchenTab->setProperty("helpContext", 10);
+    auto *vb = new QVBoxLayout(m_buchenTab);
+    vb->addWidget(buildBuchenTopBar(m_buchenTab));
+    m_buchen = new BuchenPage(*m_core, m_buchenTab);
+    vb->addWidget(m_buchen, 1);
+    m_pages->addTab(m_buchenTab, QStringLiteral("Buchen"));
 
     auto *kontenTab = new QWidget;
     kontenTab->setObjectName(QStringLiteral("Konten"));
     kontenTab->setProperty("helpContext", 20);
     auto *vk = new QVBoxLayout(kontenTab);
-    konten_ = new KontenPage(*core_, *ui_, kontenTab);
-    vk->addWidget(konten_);
-    pages_->addTab(kontenTab, QStringLiteral("Konten"));
+    m_konten = new KontenPage(*m_core, *m_ui, kontenTab);
+    vk->addWidget(m_konten);
+    m_pages->addTab(kontenTab, QStringLiteral("Konten"));
 
     auto *einstellungTab = new QScrollArea;
     einstellungTab->setObjectName(QStringLiteral("Einstellung"));
     einstellungTab->setProperty("helpContext", 30);
     einstellungTab->setWidgetResizable(true);
     einstellungTab->setFrameShape(QFrame::NoFrame);
-    einstellung_ = new EinstellungPage(*core_);
-    einstellungTab->setWidget(einstellung_);
-    pages_->addTab(einstellungTab, QStringLiteral("Einstellung"));
+    m_einstellung = new EinstellungPage(*m_core);
+    einstellungTab->setWidget(m_einstellung);
+    m_pages->addTab(einstellungTab, QStringLiteral("Einstellung"));
 
-    connect(einstellung_, &EinstellungPage::opDatumToggled, buchen_,
+    connect(m_einstellung, &EinstellungPage::opDatumToggled, m_buchen,
             &BuchenPage::setOPDatumVisible);
-    connect(einstellung_->Info(), &QPushButton::clicked, this, &MainWindow::showAbout);
-    connect(einstellung_, &EinstellungPage::dataReloaded, this, &MainWindow::reloadGrids);
-    connect(konten_, &KontenPage::dataReloaded, this, &MainWindow::reloadGrids);
-    for (TableModel *m : {buchen_->gridModel(), konten_->gridModel()})
-        connect(m, &TableModel::tableError, this, [this](const QString &msg) { ui_->error(msg); });
+    connect(m_einstellung->Info(), &QPushButton::clicked, this, &MainWindow::showAbout);
+    connect(m_einstellung, &EinstellungPage::dataReloaded, this, &MainWindow::reloadGrids);
+    connect(m_konten, &KontenPage::dataReloaded, this, &MainWindow::reloadGrids);
+    for (TableModel *m : {m_buchen->gridModel(), m_konten->gridModel()})
+        connect(m, &TableModel::tableError, this, [this](const QString &msg) { m_ui->error(msg); });
 
-    pages_->changing = [this](int, int) { return pageChanging(); };
-    connect(pages_, &QTabWidget::currentChanged, this, &MainWindow::pageChanged);
-    buildMenus(buchenTab_);
+    m_pages->changing = [this](int, int) { return pageChanging(); };
+    connect(m_pages, &QTabWidget::currentChanged, this, &MainWindow::pageChanged);
+    buildMenus(m_buchenTab);
     connectReports();
-    setCentralWidget(pages_);
+    setCentralWidget(m_pages);
 }
 
 QWidget *MainWindow::buildBuchenTopBar(QWidget *page) {
@@ -199,9 +199,9 @@ QWidget *MainWindow::buildBuchenTopBar(QWidget *page) {
     bar->setObjectName(QStringLiteral("TopBar"));
     auto *h = new QHBoxLayout(bar);
     h->setContentsMargins(0, 0, 0, 0);
-    navigator2_ = new DbNavigator(core_->books().stapel, *ui_, bar);
-    navigator2_->setObjectName(QStringLiteral("DBNavigator2"));
-    h->addWidget(navigator2_);
+    m_navigator2 = new DbNavigator(m_core->books().stapel, *m_ui, bar);
+    m_navigator2->setObjectName(QStringLiteral("DBNavigator2"));
+    h->addWidget(m_navigator2);
     h->addSpacing(12);
     auto speed = [&](const QString &name, const QString &text, const QString &hint,
                      QStyle::StandardPixmap icon) {
@@ -217,21 +217,21 @@ QWidget *MainWindow::buildBuchenTopBar(QWidget *page) {
         h->addWidget(b);
         return b;
     };
-    bSpeichern_ =
+    m_bSpeichern =
         speed(QStringLiteral("BSpeichern"), QStringLiteral("Speichern"),
               QStringLiteral("Buchungen ins Journal übertragen"), QStyle::SP_DialogSaveButton);
-    sbDruck_ = speed(QStringLiteral("SBDruck"), QStringLiteral("Drucken"),
+    m_sbDruck = speed(QStringLiteral("SBDruck"), QStringLiteral("Drucken"),
                      QStringLiteral("Buchungsstapel drucken"), QStyle::SP_FileDialogDetailedView);
-    bOP_ = speed(QStringLiteral("BOP"), QStringLiteral("OP"),
+    m_bOP = speed(QStringLiteral("BOP"), QStringLiteral("OP"),
                  QStringLiteral("Offene Posten anlegen und ausgleichen"),
                  QStyle::SP_FileDialogInfoView);
-    sbEnde_ = speed(QStringLiteral("SBEnde"), QStringLiteral("Ende"), QStringLiteral("Beenden"),
+    m_sbEnde = speed(QStringLiteral("SBEnde"), QStringLiteral("Ende"), QStringLiteral("Beenden"),
                     QStyle::SP_DialogCloseButton);
-    bSpeichern_->setEnabled(false);
-    sbDruck_->setEnabled(false);
-    bOP_->setVisible(false);
-    connect(sbEnde_, &QToolButton::clicked, this, &QWidget::close);
-    connect(bSpeichern_, &QToolButton::clicked, this, &MainWindow::transferBatch);
+    m_bSpeichern->setEnabled(false);
+    m_sbDruck->setEnabled(false);
+    m_bOP->setVisible(false);
+    connect(m_sbEnde, &QToolButton::clicked, this, &QWidget::close);
+    connect(m_bSpeichern, &QToolButton::clicked, this, &MainWindow::transferBatch);
     h->addStretch(1);
     auto *help = new QLabel(QStringLiteral("Drücken Sie F1 für Hilfe"), bar);
     help->setObjectName(QStringLiteral("LHilfe"));
@@ -248,7 +248,7 @@ void MainWindow::buildMenus(QWidget *buchenPage) {
             a->setShortcut(key);
         return a;
     };
-    auto &p1 = popup1_;
+    auto &p1 = m_popup1;
     p1.menu = new QMenu(this);
     p1.menu->setObjectName(QStringLiteral("PopupMenu1"));
     p1.Neu = action(p1.menu, QStringLiteral("Neu"), QStringLiteral("&Neu"),
@@ -273,18 +273,18 @@ void MainWindow::buildMenus(QWidget *buchenPage) {
     p1.Favoritloeschen->setEnabled(false);
     connect(p1.Beenden, &QAction::triggered, this, &QWidget::close);
     connect(p1.Neu, &QAction::triggered, this,
-            [this] { runAction(*ui_, [this] { core_->entry().newRow(); }); });
+            [this] { runAction(*m_ui, [this] { m_core->entry().newRow(); }); });
     connect(p1.Speichern, &QAction::triggered, this, &MainWindow::transferBatch);
     connect(p1.Storno, &QAction::triggered, this, &MainWindow::showReversalDialog);
     connect(p1.Splitting, &QAction::triggered, this, [this] {
         // F4 fills the account field that has the focus; the rules must know which one it is.
-        buchen_->syncFocus();
-        runAction(*ui_, [this] { putSplittingAccount(core_->books(), core_->entry()); });
+        m_buchen->syncFocus();
+        runAction(*m_ui, [this] { putSplittingAccount(m_core->books(), m_core->entry()); });
     });
     connect(p1.Favorithinzufuegen, &QAction::triggered, this,
-            [this] { runAction(*ui_, [this] { addTemplate(core_->books()); }); });
+            [this] { runAction(*m_ui, [this] { addTemplate(m_core->books()); }); });
     connect(p1.Favoritloeschen, &QAction::triggered, this,
-            [this] { runAction(*ui_, [this] { deleteTemplate(core_->books()); }); });
+            [this] { runAction(*m_ui, [this] { deleteTemplate(m_core->books()); }); });
     // The shortcuts work while the page "Buchen" is shown, also with the menu closed.
     for (QAction *a : p1.menu->actions()) {
         if (a->isSeparator())
@@ -293,7 +293,7 @@ void MainWindow::buildMenus(QWidget *buchenPage) {
         buchenPage->addAction(a);
     }
 
-    auto &p2 = popup2_;
+    auto &p2 = m_popup2;
     p2.menu = new QMenu(this);
     p2.menu->setObjectName(QStringLiteral("PopupMenu2"));
     p2.menu->setToolTipsVisible(true);
@@ -321,30 +321,30 @@ void MainWindow::buildMenus(QWidget *buchenPage) {
     p2.MSalden2->setProperty("helpContext", 24);
     p2.GuV->setProperty("helpContext", 25);
     p2.BWA->setProperty("helpContext", 26);
-    connect(p2.Salden, &QAction::triggered, konten_, &KontenPage::recomputeSalden);
+    connect(p2.Salden, &QAction::triggered, m_konten, &KontenPage::recomputeSalden);
 }
 
 void MainWindow::buildStatusBar() {
     statusBar()->setObjectName(QStringLiteral("StatusBar1"));
     const int widths[4] = {120, 100, 100, 50};
     for (int i = 0; i < 4; ++i) {
-        panels_[i] = new QLabel(this);
-        panels_[i]->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
-        panels_[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        m_panels[i] = new QLabel(this);
+        m_panels[i]->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
+        m_panels[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         if (i < 3) {
-            panels_[i]->setFixedWidth(widths[i]);
-            panels_[i]->setAlignment(Qt::AlignCenter);
+            m_panels[i]->setFixedWidth(widths[i]);
+            m_panels[i]->setAlignment(Qt::AlignCenter);
         } else {
-            panels_[i]->setMinimumWidth(widths[i]);
+            m_panels[i]->setMinimumWidth(widths[i]);
         }
-        statusBar()->addWidget(panels_[i], i == 3 ? 1 : 0);
+        statusBar()->addWidget(m_panels[i], i == 3 ? 1 : 0);
     }
-    gauge_ = new QProgressBar(this);
-    gauge_->setObjectName(QStringLiteral("ProgressBar1"));
-    gauge_->setRange(0, 100);
-    gauge_->setFormat(QStringLiteral("%p%"));
-    gauge_->setVisible(false);
-    statusBar()->addPermanentWidget(gauge_);
+    m_gauge = new QProgressBar(this);
+    m_gauge->setObjectName(QStringLiteral("ProgressBar1"));
+    m_gauge->setRange(0, 100);
+    m_gauge->setFormat(QStringLiteral("%p%"));
+    m_gauge->setVisible(false);
+    statusBar()->addPermanentWidget(m_gauge);
 }
 
 void MainWindow::setStatusText(int panel, const QString &text) {
@@ -353,18 +353,18 @@ void MainWindow::setStatusText(int panel, const QString &text) {
 }
 
 void MainWindow::setProgressVisible(bool visible) {
-    gauge_->setVisible(visible);
+    m_gauge->setVisible(visible);
 }
 
 void MainWindow::setProgress(int percent) {
-    gauge_->setValue(percent);
+    m_gauge->setValue(percent);
 }
 
 bool MainWindow::create() {
     QRect screen;
     if (auto *s = QGuiApplication::primaryScreen())
         screen = s->availableGeometry();
-    if (!core_->start(screen))
+    if (!m_core->start(screen))
         return false;
     // F1 anywhere in the window: the help page of the focused control, else of the page.
     auto *f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
@@ -376,12 +376,12 @@ bool MainWindow::create() {
                 return;
             }
         static const int pageContexts[] = {10, 20, 30};
-        const int page = pages_->currentIndex();
+        const int page = m_pages->currentIndex();
         showHelp(page >= 0 && page < 3 ? pageContexts[page] : 0);
     });
-    setGeometry(core_->window.geometry);
-    applyColumnWidths(konten_->gridView(), konten_->gridModel(), core_->window.grid1Widths);
-    applyColumnWidths(buchen_->gridView(), buchen_->gridModel(), core_->window.grid2Widths);
+    setGeometry(m_core->window.geometry);
+    applyColumnWidths(m_konten->gridView(), m_konten->gridModel(), m_core->window.grid1Widths);
+    applyColumnWidths(m_buchen->gridView(), m_buchen->gridModel(), m_core->window.grid2Widths);
     applySkin();
     createReports();
     syncControls();
@@ -391,45 +391,45 @@ bool MainWindow::create() {
 void MainWindow::createReports() {
     // The filter dialog lives as long as the program, so that the range and the options
     // chosen for one report are offered again for the next.
-    filter_ = std::make_unique<reports::EingrenzungRules>(core_->books());
-    filterDialog_ = new EingrenzungDialog(*filter_, this);
-    filterDialog_->helpHandler = [this](int context) { showHelp(context); };
-    previewViewer_ = std::make_unique<QtReportViewer>(this);
-    if (!viewer_)
-        viewer_ = previewViewer_.get();
+    m_filter = std::make_unique<reports::EingrenzungRules>(m_core->books());
+    m_filterDialog = new EingrenzungDialog(*m_filter, this);
+    m_filterDialog->helpHandler = [this](int context) { showHelp(context); };
+    m_previewViewer = std::make_unique<QtReportViewer>(this);
+    if (!m_viewer)
+        m_viewer = m_previewViewer.get();
     buildReportContext();
     // Another year opened: its range is offered, by date.
-    core_->resetFilterOrder = [this] { filter_->sortByDate(); };
+    m_core->resetFilterOrder = [this] { m_filter->sortByDate(); };
 }
 
 void MainWindow::buildReportContext() {
-    if (!filter_)
+    if (!m_filter)
         return;
-    reportContext_.reset(new reports::ReportContext{
-        core_->books(), *filter_, *viewer_,
+    m_reportContext.reset(new reports::ReportContext{
+        m_core->books(), *m_filter, *m_viewer,
         [this](const QString &control, bool on) { setReportControlEnabled(control, on); },
         [this](bool visible) { setVisible(visible); }});
 }
 
 void MainWindow::setReportViewer(reports::ReportViewer *viewer) {
-    viewer_ = viewer ? viewer : previewViewer_.get();
+    m_viewer = viewer ? viewer : m_previewViewer.get();
     buildReportContext();
 }
 
 void MainWindow::launchReport(const std::function<void(reports::ReportContext &)> &launcher) {
-    if (!reportContext_)
+    if (!m_reportContext)
         return;
-    runAction(*ui_, [this, &launcher] { launcher(*reportContext_); });
+    runAction(*m_ui, [this, &launcher] { launcher(*m_reportContext); });
 }
 
 void MainWindow::setReportControlEnabled(const QString &control, bool enabled) {
     // A launcher names its button; the menu entry of the same report goes with it.
     if (control == QLatin1String("SBJournal")) {
-        konten_->SBJournal()->setEnabled(enabled);
-        popup2_.Journal->setEnabled(enabled);
+        m_konten->SBJournal()->setEnabled(enabled);
+        m_popup2.Journal->setEnabled(enabled);
     } else if (control == QLatin1String("KBlatt")) {
-        konten_->KBlatt()->setEnabled(enabled);
-        popup2_.Kontenblatt->setEnabled(enabled);
+        m_konten->KBlatt()->setEnabled(enabled);
+        m_popup2.Kontenblatt->setEnabled(enabled);
     } else if (auto *w = findChild<QWidget *>(control)) {
         w->setEnabled(enabled);
     }
@@ -440,100 +440,100 @@ void MainWindow::connectReports() {
     auto wire = [this](auto *sender, auto signal, Launcher launcher) {
         connect(sender, signal, this, [this, launcher] { launchReport(launcher); });
     };
-    wire(sbDruck_, &QToolButton::clicked, &reports::printStapel);
-    wire(konten_->SBJournal(), &QPushButton::clicked, &reports::printJournal);
-    wire(popup2_.Journal, &QAction::triggered, &reports::printJournal);
-    wire(popup2_.MUstVM, &QAction::triggered, &reports::printUstVa);
-    wire(popup2_.MSalden, &QAction::triggered, &reports::printSaldenliste);
-    wire(popup2_.MSalden2, &QAction::triggered, &reports::printSaldenlisteQuer);
-    wire(popup2_.GuV, &QAction::triggered, &reports::printGuv);
-    wire(popup2_.BWA, &QAction::triggered, &reports::printBwa);
-    wire(popup2_.Bilanz, &QAction::triggered, &reports::printBilanzOverview);
+    wire(m_sbDruck, &QToolButton::clicked, &reports::printStapel);
+    wire(m_konten->SBJournal(), &QPushButton::clicked, &reports::printJournal);
+    wire(m_popup2.Journal, &QAction::triggered, &reports::printJournal);
+    wire(m_popup2.MUstVM, &QAction::triggered, &reports::printUstVa);
+    wire(m_popup2.MSalden, &QAction::triggered, &reports::printSaldenliste);
+    wire(m_popup2.MSalden2, &QAction::triggered, &reports::printSaldenlisteQuer);
+    wire(m_popup2.GuV, &QAction::triggered, &reports::printGuv);
+    wire(m_popup2.BWA, &QAction::triggered, &reports::printBwa);
+    wire(m_popup2.Bilanz, &QAction::triggered, &reports::printBilanzOverview);
 
     auto accountSheet = [this] {
         launchReport([this](reports::ReportContext &ctx) {
-            reports::printKontenblatt(ctx, konten_->markedAccounts());
+            reports::printKontenblatt(ctx, m_konten->markedAccounts());
         });
     };
-    connect(konten_->KBlatt(), &QPushButton::clicked, this, accountSheet);
-    connect(popup2_.Kontenblatt, &QAction::triggered, this, accountSheet);
-    connect(konten_->gridView(), &QAbstractItemView::doubleClicked, this, accountSheet);
+    connect(m_konten->KBlatt(), &QPushButton::clicked, this, accountSheet);
+    connect(m_popup2.Kontenblatt, &QAction::triggered, this, accountSheet);
+    connect(m_konten->gridView(), &QAbstractItemView::doubleClicked, this, accountSheet);
 }
 
 void MainWindow::applySkin() {
     // The sibling program's skins are its own; a skin named like a style this platform
     // knows is shown in that style, any other leaves the window as it is.
-    if (!core_->merva.skinActive)
+    if (!m_core->merva.skinActive)
         return;
     const QStringList keys = QStyleFactory::keys();
     for (const QString &k : keys)
-        if (k.compare(core_->merva.skin, Qt::CaseInsensitive) == 0) {
+        if (k.compare(m_core->merva.skin, Qt::CaseInsensitive) == 0) {
             QApplication::setStyle(k);
             return;
         }
 }
 
 void MainWindow::syncControls() {
-    const auto &c = core_->controls;
-    bOP_->setVisible(c.bopVisible);
-    popup1_.OffenePosten->setVisible(c.bopVisible);
-    bSpeichern_->setEnabled(c.bSpeichernEnabled);
-    sbDruck_->setEnabled(c.sbDruckEnabled);
+    const auto &c = m_core->controls;
+    m_bOP->setVisible(c.bopVisible);
+    m_popup1.OffenePosten->setVisible(c.bopVisible);
+    m_bSpeichern->setEnabled(c.bSpeichernEnabled);
+    m_sbDruck->setEnabled(c.sbDruckEnabled);
     // "S&torno", "B&uchungen speichern" and "&Beenden" follow "&Neu"; "&Splitting" is there
     // exactly while a row is being entered.
-    for (QAction *a : {popup1_.Neu, popup1_.Storno, popup1_.Speichern, popup1_.Beenden})
+    for (QAction *a : {m_popup1.Neu, m_popup1.Storno, m_popup1.Speichern, m_popup1.Beenden})
         a->setEnabled(c.neuEnabled);
-    popup1_.Splitting->setEnabled(c.splittingEnabled);
-    popup1_.Favorithinzufuegen->setEnabled(c.favAddEnabled);
-    popup1_.Favoritloeschen->setEnabled(c.favDelEnabled);
-    buchen_->setCashBasisColumns(c.cashBasisColumns);
-    if (shownBookingTexts_ != core_->books().bookingTexts) {
-        shownBookingTexts_ = core_->books().bookingTexts;
-        buchen_->setBookingTexts(shownBookingTexts_);
+    m_popup1.Splitting->setEnabled(c.splittingEnabled);
+    m_popup1.Favorithinzufuegen->setEnabled(c.favAddEnabled);
+    m_popup1.Favoritloeschen->setEnabled(c.favDelEnabled);
+    m_buchen->setCashBasisColumns(c.cashBasisColumns);
+    if (m_shownBookingTexts != m_core->books().bookingTexts) {
+        m_shownBookingTexts = m_core->books().bookingTexts;
+        m_buchen->setBookingTexts(m_shownBookingTexts);
     }
-    einstellung_->syncControls();
-    einstellung_->loadSettings();
+    m_einstellung->syncControls();
+    m_einstellung->loadSettings();
 }
 
 bool MainWindow::pageChanging() {
     // Leaving the settings page runs the exit check of its field in the rules, which move
     // the focus themselves; the page must not run that check a second time.
-    einstellung_->setTrackFocus(false);
+    m_einstellung->setTrackFocus(false);
     bool allowed = false;
     try {
-        allowed = core_->mayLeavePage();
+        allowed = m_core->mayLeavePage();
     } catch (const std::exception &) {
         allowed = false;
     }
-    einstellung_->setTrackFocus(true);
+    m_einstellung->setTrackFocus(true);
     return allowed;
 }
 
 void MainWindow::pageChanged(int index) {
     using Page = Shell::Page;
     const Page page = index == 1 ? Page::Konten : index == 2 ? Page::Einstellung : Page::Buchen;
-    runAction(*ui_, [this, page] { core_->pageChanged(page); });
+    runAction(*m_ui, [this, page] { m_core->pageChanged(page); });
 }
 
 void MainWindow::transferBatch() {
-    runAction(*ui_, [this] { core_->entry().transferStapel(); });
+    runAction(*m_ui, [this] { m_core->entry().transferStapel(); });
 }
 
 void MainWindow::reloadGrids() {
     // A year operation or a standard chart may have replaced the files behind the tables.
-    buchen_->gridModel()->reload();
-    konten_->gridModel()->reload();
-    buchen_->showCurrentRow();
-    einstellung_->loadSettings();
+    m_buchen->gridModel()->reload();
+    m_konten->gridModel()->reload();
+    m_buchen->showCurrentRow();
+    m_einstellung->loadSettings();
 }
 
 void MainWindow::contextMenuEvent(QContextMenuEvent *e) {
     // Each page has its own pop-up menu; the settings page has none.
     QMenu *menu = nullptr;
-    if (core_->books().page == Shell::Page::Buchen)
-        menu = popup1_.menu;
-    if (core_->books().page == Shell::Page::Konten)
-        menu = popup2_.menu;
+    if (m_core->books().page == Shell::Page::Buchen)
+        menu = m_popup1.menu;
+    if (m_core->books().page == Shell::Page::Konten)
+        menu = m_popup2.menu;
     if (menu)
         menu->popup(e->globalPos());
     e->accept();
@@ -544,7 +544,7 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event) {
         auto *key = static_cast<QKeyEvent *>(event);
         auto *w = static_cast<QWidget *>(watched);
         const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
-        if (enter && pages_->currentWidget() == buchenTab_ && buchenTab_->isAncestorOf(w)) {
+        if (enter && m_pages->currentWidget() == m_buchenTab && m_buchenTab->isAncestorOf(w)) {
             focusNextPrevChild(!(key->modifiers() & Qt::ShiftModifier));
             return true;
         }
@@ -560,32 +560,32 @@ void MainWindow::focusControl(const QString &name) {
 }
 
 void MainWindow::showReversalDialog() {
-    if (!journalDialog_) {
+    if (!m_journalDialog) {
         // Created at its first use and kept, so that it opens where it was left.
-        journalDialog_ = new ReversalDialog(*core_, this);
-        journalDialog_->helpHandler = [this](int context) { showHelp(context); };
+        m_journalDialog = new ReversalDialog(*m_core, this);
+        m_journalDialog->helpHandler = [this](int context) { showHelp(context); };
     }
-    journalDialog_->open();
+    m_journalDialog->open();
 }
 
 void MainWindow::showHelp(int context) {
-    if (!core_->helpAvailable)
+    if (!m_core->helpAvailable)
         return;
-    const QString folder = core_->helpFolder + QLatin1Char('/');
+    const QString folder = m_core->helpFolder + QLatin1Char('/');
     QString page = folder + QString::number(context) + QStringLiteral(".html");
     if (context <= 0 || !QFileInfo(page).isFile())
         page = folder + QStringLiteral("index.html");
-    if (!helpViewer_) {
-        helpViewer_ = new QTextBrowser(this);
-        helpViewer_->setWindowFlag(Qt::Window);
-        helpViewer_->setObjectName(QStringLiteral("Hilfe"));
-        helpViewer_->setWindowTitle(QStringLiteral("Hilfe"));
-        helpViewer_->setOpenExternalLinks(true);
-        helpViewer_->resize(700, 600);
+    if (!m_helpViewer) {
+        m_helpViewer = new QTextBrowser(this);
+        m_helpViewer->setWindowFlag(Qt::Window);
+        m_helpViewer->setObjectName(QStringLiteral("Hilfe"));
+        m_helpViewer->setWindowTitle(QStringLiteral("Hilfe"));
+        m_helpViewer->setOpenExternalLinks(true);
+        m_helpViewer->resize(700, 600);
     }
-    helpViewer_->setSource(QUrl::fromLocalFile(page));
-    helpViewer_->show();
-    helpViewer_->raise();
+    m_helpViewer->setSource(QUrl::fromLocalFile(page));
+    m_helpViewer->show();
+    m_helpViewer->raise();
 }
 
 void MainWindow::showAbout() {
@@ -595,10 +595,10 @@ void MainWindow::showAbout() {
 }
 
 void MainWindow::closeEvent(QCloseEvent *e) {
-    storeColumnWidths(konten_->gridView(), konten_->gridModel(), core_->window.grid1Widths);
-    storeColumnWidths(buchen_->gridView(), buchen_->gridModel(), core_->window.grid2Widths);
-    core_->window.geometry = (isMaximized() || isFullScreen()) ? normalGeometry() : geometry();
-    if (core_->close())
+    storeColumnWidths(m_konten->gridView(), m_konten->gridModel(), m_core->window.grid1Widths);
+    storeColumnWidths(m_buchen->gridView(), m_buchen->gridModel(), m_core->window.grid2Widths);
+    m_core->window.geometry = (isMaximized() || isFullScreen()) ? normalGeometry() : geometry();
+    if (m_core->close())
         e->accept();
     else
         e->ignore();

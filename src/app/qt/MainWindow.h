@@ -45,23 +45,23 @@ public:
 
     // Runs the start-up; false when the program must end.
     bool create();
-    Shell &core() { return *core_; }
+    Shell &core() { return *m_core; }
     Ui &ui();
 
-    PageControl *pageControl() const { return pages_; }
-    BuchenPage *buchenPage() const { return buchen_; }
-    KontenPage *kontenPage() const { return konten_; }
-    EinstellungPage *einstellungPage() const { return einstellung_; }
+    PageControl *pageControl() const { return m_pages; }
+    BuchenPage *buchenPage() const { return m_buchen; }
+    KontenPage *kontenPage() const { return m_konten; }
+    EinstellungPage *einstellungPage() const { return m_einstellung; }
 
     // Top bar of the page "Buchen".
-    DbNavigator *DBNavigator2() const { return navigator2_; }
-    QToolButton *BSpeichern() const { return bSpeichern_; }
-    QToolButton *SBDruck() const { return sbDruck_; }
-    QToolButton *BOP() const { return bOP_; }
-    QToolButton *SBEnde() const { return sbEnde_; }
+    DbNavigator *DBNavigator2() const { return m_navigator2; }
+    QToolButton *BSpeichern() const { return m_bSpeichern; }
+    QToolButton *SBDruck() const { return m_sbDruck; }
+    QToolButton *BOP() const { return m_bOP; }
+    QToolButton *SBEnde() const { return m_sbEnde; }
 
-    QLabel *statusPanel(int i) const { return (i >= 0 && i < 4) ? panels_[i] : nullptr; }
-    QProgressBar *progressBar() const { return gauge_; }
+    QLabel *statusPanel(int i) const { return (i >= 0 && i < 4) ? m_panels[i] : nullptr; }
+    QProgressBar *progressBar() const { return m_gauge; }
 
     struct EntryMenuItems {
         QMenu *menu = nullptr;
@@ -76,17 +76,17 @@ public:
         QAction *MSalden = nullptr, *MSalden2 = nullptr, *GuV = nullptr, *BWA = nullptr,
                 *Bilanz = nullptr;
     };
-    const EntryMenuItems &entryMenu() const { return popup1_; }
-    const AccountsMenuItems &accountsMenu() const { return popup2_; }
+    const EntryMenuItems &entryMenu() const { return m_popup1; }
+    const AccountsMenuItems &accountsMenu() const { return m_popup2; }
 
     // The reversal dialog once "S&torno" has opened it, else null.
-    ReversalDialog *journalDialog() const { return journalDialog_; }
+    ReversalDialog *journalDialog() const { return m_journalDialog; }
     void showReversalDialog();
 
     // What the report launchers work with; valid once create() has succeeded. Another
     // launcher is wired with one line: connect its control to launchReport(&itsClick).
-    reports::ReportContext &reportContext() { return *reportContext_; }
-    EingrenzungDialog *filterDialog() const { return filterDialog_; }
+    reports::ReportContext &reportContext() { return *m_reportContext; }
+    EingrenzungDialog *filterDialog() const { return m_filterDialog; }
     // Runs a launcher inside the event boundary.
     void launchReport(const std::function<void(reports::ReportContext &)> &launcher);
     // Reports go to `viewer` instead of the print preview (null: the preview again).
@@ -124,30 +124,30 @@ private:
     void buildReportContext();
     void setReportControlEnabled(const QString &control, bool enabled);
 
-    std::unique_ptr<QtUi> qtUi_;
-    std::unique_ptr<WindowUi> ui_;
-    std::unique_ptr<Shell> core_;
+    std::unique_ptr<QtUi> m_qtUi;
+    std::unique_ptr<WindowUi> m_ui;
+    std::unique_ptr<Shell> m_core;
 
-    PageControl *pages_ = nullptr;
-    QWidget *buchenTab_ = nullptr;
-    BuchenPage *buchen_ = nullptr;
-    KontenPage *konten_ = nullptr;
-    EinstellungPage *einstellung_ = nullptr;
-    DbNavigator *navigator2_ = nullptr;
-    QToolButton *bSpeichern_ = nullptr, *sbDruck_ = nullptr, *bOP_ = nullptr, *sbEnde_ = nullptr;
-    EntryMenuItems popup1_;
-    AccountsMenuItems popup2_;
-    QLabel *panels_[4] = {};
-    QProgressBar *gauge_ = nullptr;
-    QStringList shownBookingTexts_;
-    ReversalDialog *journalDialog_ = nullptr;
-    QTextBrowser *helpViewer_ = nullptr;
+    PageControl *m_pages = nullptr;
+    QWidget *m_buchenTab = nullptr;
+    BuchenPage *m_buchen = nullptr;
+    KontenPage *m_konten = nullptr;
+    EinstellungPage *m_einstellung = nullptr;
+    DbNavigator *m_navigator2 = nullptr;
+    QToolButton *m_bSpeichern = nullptr, *m_sbDruck = nullptr, *m_bOP = nullptr, *m_sbEnde = nullptr;
+    EntryMenuItems m_popup1;
+    AccountsMenuItems m_popup2;
+    QLabel *m_panels[4] = {};
+    QProgressBar *m_gauge = nullptr;
+    QStringList m_shownBookingTexts;
+    ReversalDialog *m_journalDialog = nullptr;
+    QTextBrowser *m_helpViewer = nullptr;
 
-    std::unique_ptr<reports::EingrenzungRules> filter_;
-    EingrenzungDialog *filterDialog_ = nullptr;
-    std::unique_ptr<QtReportViewer> previewViewer_;
-    reports::ReportViewer *viewer_ = nullptr;
-    std::unique_ptr<reports::ReportContext> reportContext_;
+    std::unique_ptr<reports::EingrenzungRules> m_filter;
+    EingrenzungDialog *m_filterDialog = nullptr;
+    std::unique_ptr<QtReportViewer> m_previewViewer;
+    reports::ReportViewer *m_viewer = nullptr;
+    std::unique_ptr<reports::ReportContext> m_reportContext;
 };
 
 // Column widths of a grid by the field name of each column, as the program settings keep them.

@@ -60,26 +60,26 @@ void printOn(QPrinter &printer, const rpt::PageModel &model, int first, int last
 QString PreviewWindow::lastFolder;
 
 void PageCanvas::setPage(const rpt::Page *page, double pixelsPerMm) {
-    page_ = page;
-    scale_ = pixelsPerMm;
+    m_page = page;
+    m_scale = pixelsPerMm;
     resize(sizeHint());
     update();
 }
 
 QSize PageCanvas::sizeHint() const {
-    if (!page_)
+    if (!m_page)
         return QSize(2 * kFramePx, 2 * kFramePx);
-    return QSize(int(page_->sizeMm.width() * scale_) + 2 * kFramePx,
-                 int(page_->sizeMm.height() * scale_) + 2 * kFramePx);
+    return QSize(int(m_page->sizeMm.width() * m_scale) + 2 * kFramePx,
+                 int(m_page->sizeMm.height() * m_scale) + 2 * kFramePx);
 }
 
 void PageCanvas::paintEvent(QPaintEvent *) {
     QPainter painter(this);
     painter.fillRect(rect(), palette().color(QPalette::Dark));
-    if (!page_)
+    if (!m_page)
         return;
-    const QRectF sheet(kFramePx, kFramePx, page_->sizeMm.width() * scale_,
-                       page_->sizeMm.height() * scale_);
+    const QRectF sheet(kFramePx, kFramePx, m_page->sizeMm.width() * m_scale,
+                       m_page->sizeMm.height() * m_scale);
     painter.fillRect(sheet, Qt::white);
     painter.setPen(Qt::black);
     painter.drawRect(sheet);
@@ -87,30 +87,30 @@ void PageCanvas::paintEvent(QPaintEvent *) {
     // Fonts are sized in points for the device's own resolution, so the page is painted at
     // that resolution and the zoom is a transformation: texts then scale with the lines.
     const double natural = logicalDpiY() / 25.4;
-    painter.scale(scale_ / natural, scale_ / natural);
-    rpt::paintPage(painter, *page_, natural);
+    painter.scale(m_scale / natural, m_scale / natural);
+    rpt::paintPage(painter, *m_page, natural);
 }
 
 PreviewWindow::PreviewWindow(rpt::PageModel model, const QString &title,
                              const reports::PreviewOptions &options, QWidget *parent)
-    : QDialog(parent), model_(std::move(model)), title_(title), options_(options) {
+    : QDialog(parent), m_model(std::move(model)), m_title(title), m_options(options) {
     setObjectName(QStringLiteral("Vorschau"));
     setWindowTitle(QStringLiteral("Druckvorschau - ") + title);
     setWindowFlags(Qt::Window | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
-    zoom_ = options.wholePage ? Zoom::WholePage : Zoom::PageWidth;
+    m_zoom = options.wholePage ? Zoom::WholePage : Zoom::PageWidth;
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     auto *bar = new QToolBar(this);
     layout->addWidget(bar);
-    scroll_ = new QScrollArea(this);
-    scroll_->setAlignment(Qt::AlignHCenter);
-    scroll_->setBackgroundRole(QPalette::Dark);
-    canvas_ = new PageCanvas(scroll_);
-    scroll_->setWidget(canvas_);
-    scroll_->setWidgetResizable(false);
-    layout->addWidget(scroll_);
+    m_scroll = new QScrollArea(this);
+    m_scroll->setAlignment(Qt::AlignHCenter);
+    m_scroll->setBackgroundRole(QPalette::Dark);
+    m_canvas = new PageCanvas(m_scroll);
+    m_scroll->setWidget(m_canvas);
+    m_scroll->setWidgetResizable(false);
+    layout->addWidget(m_scroll);
 
     bar->addAction(QStringLiteral("Drucken..."), this, [this] { printPages(); });
     bar->addAction(QStringLiteral("Als PDF speichern..."), this, [this] { savePdf(); });
@@ -121,14 +121,14 @@ PreviewWindow::PreviewWindow(rpt::PageModel model, const QString &title,
     bar->addSeparator();
     bar->addAction(QStringLiteral("|<"), this, [this] { showPage(0); })
         ->setToolTip(QStringLiteral("Erste Seite"));
-    bar->addAction(QStringLiteral("<"), this, [this] { showPage(current_ - 1); })
+    bar->addAction(QStringLiteral("<"), this, [this] { showPage(m_current - 1); })
         ->setToolTip(QStringLiteral("Vorige Seite"));
-    pageLabel_ = new QLabel(bar);
-    pageLabel_->setContentsMargins(8, 0, 8, 0);
-    bar->addWidget(pageLabel_);
-    bar->addAction(QStringLiteral(">"), this, [this] { showPage(current_ + 1); })
+    m_pageLabel = new QLabel(bar);
+    m_pageLabel->setContentsMargins(8, 0, 8, 0);
+    bar->addWidget(m_pageLabel);
+    bar->addAction(QStringLiteral(">"), this, [this] { showPage(m_current + 1); })
         ->setToolTip(QStringLiteral("Nächste Seite"));
-    bar->addAction(QStringLiteral(">|"), this, [this] { showPage(int(model_.pages.size()) - 1); })
+    bar->addAction(QStringLiteral(">|"), this, [this] { showPage(int(m_model.pages.size()) - 1); })
         ->setToolTip(QStringLiteral("Letzte Seite"));
     bar->addSeparator();
     bar->addAction(QStringLiteral("Seitenbreite"), this, [this] { setZoom(Zoom::PageWidth); });
@@ -141,44 +141,44 @@ PreviewWindow::PreviewWindow(rpt::PageModel model, const QString &title,
 }
 
 void PreviewWindow::showPage(int index) {
-    if (model_.pages.empty())
+    if (m_model.pages.empty())
         return;
-    current_ = std::clamp(index, 0, int(model_.pages.size()) - 1);
+    m_current = std::clamp(index, 0, int(m_model.pages.size()) - 1);
     updateView();
-    scroll_->verticalScrollBar()->setValue(0);
+    m_scroll->verticalScrollBar()->setValue(0);
 }
 
 void PreviewWindow::setZoom(Zoom zoom, double factor) {
-    zoom_ = zoom;
-    factor_ = factor;
+    m_zoom = zoom;
+    m_factor = factor;
     updateView();
 }
 
 void PreviewWindow::updateView() {
-    const int count = int(model_.pages.size());
-    pageLabel_->setText(count ? QStringLiteral("Seite %1 von %2").arg(current_ + 1).arg(count)
+    const int count = int(m_model.pages.size());
+    m_pageLabel->setText(count ? QStringLiteral("Seite %1 von %2").arg(m_current + 1).arg(count)
                               : QStringLiteral("Keine Seiten"));
     if (!count) {
-        canvas_->setPage(nullptr, 1.0);
+        m_canvas->setPage(nullptr, 1.0);
         return;
     }
-    const rpt::Page &page = model_.pages[size_t(current_)];
-    const QSize view = scroll_->viewport()->size();
-    const int scrollBar = scroll_->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    const rpt::Page &page = m_model.pages[size_t(m_current)];
+    const QSize view = m_scroll->viewport()->size();
+    const int scrollBar = m_scroll->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
     const double width = std::max(50, view.width() - 2 * kFramePx - scrollBar);
     const double height = std::max(50, view.height() - 2 * kFramePx);
-    switch (zoom_) {
+    switch (m_zoom) {
     case Zoom::PageWidth:
-        scale_ = width / page.sizeMm.width();
+        m_scale = width / page.sizeMm.width();
         break;
     case Zoom::WholePage:
-        scale_ = std::min(width / page.sizeMm.width(), height / page.sizeMm.height());
+        m_scale = std::min(width / page.sizeMm.width(), height / page.sizeMm.height());
         break;
     case Zoom::Fixed:
-        scale_ = factor_ * logicalDpiX() / 25.4;
+        m_scale = m_factor * logicalDpiX() / 25.4;
         break;
     }
-    canvas_->setPage(&page, scale_);
+    m_canvas->setPage(&page, m_scale);
 }
 
 void PreviewWindow::resizeEvent(QResizeEvent *event) {
@@ -189,10 +189,10 @@ void PreviewWindow::resizeEvent(QResizeEvent *event) {
 void PreviewWindow::keyPressEvent(QKeyEvent *event) {
     switch (event->key()) {
     case Qt::Key_PageDown:
-        showPage(current_ + 1);
+        showPage(m_current + 1);
         return;
     case Qt::Key_PageUp:
-        showPage(current_ - 1);
+        showPage(m_current - 1);
         return;
     case Qt::Key_Home:
         if (event->modifiers() & Qt::ControlModifier) {
@@ -202,7 +202,7 @@ void PreviewWindow::keyPressEvent(QKeyEvent *event) {
         break;
     case Qt::Key_End:
         if (event->modifiers() & Qt::ControlModifier) {
-            showPage(int(model_.pages.size()) - 1);
+            showPage(int(m_model.pages.size()) - 1);
             return;
         }
         break;
@@ -213,25 +213,25 @@ void PreviewWindow::keyPressEvent(QKeyEvent *event) {
 }
 
 bool PreviewWindow::printPages() {
-    if (model_.pages.empty())
+    if (m_model.pages.empty())
         return false;
     QPrinter printer(QPrinter::HighResolution);
-    printer.setPageLayout(sheetLayout(model_.setup));
+    printer.setPageLayout(sheetLayout(m_model.setup));
     printer.setFullPage(true);
-    printer.setDocName(title_);
+    printer.setDocName(m_title);
     QPrintDialog dialog(&printer, this);
-    dialog.setMinMax(1, int(model_.pages.size()));
+    dialog.setMinMax(1, int(m_model.pages.size()));
     if (dialog.exec() != QDialog::Accepted)
         return false;
-    int first = 0, last = int(model_.pages.size()) - 1;
+    int first = 0, last = int(m_model.pages.size()) - 1;
     if (printer.printRange() == QPrinter::PageRange) {
         first = std::max(0, printer.fromPage() - 1);
         last = std::min(last, printer.toPage() - 1);
     } else if (printer.printRange() == QPrinter::CurrentPage) {
-        first = last = current_;
+        first = last = m_current;
     }
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    printOn(printer, model_, first, last);
+    printOn(printer, m_model, first, last);
     QApplication::restoreOverrideCursor();
     return true;
 }
@@ -239,7 +239,7 @@ bool PreviewWindow::printPages() {
 QString PreviewWindow::askFile(const QString &caption, const QString &filter,
                                const QString &suffix) {
     QString start = lastFolder.isEmpty() ? QDir::homePath() : lastFolder;
-    start += QLatin1Char('/') + title_ + suffix;
+    start += QLatin1Char('/') + m_title + suffix;
     QString file = QFileDialog::getSaveFileName(this, caption, start, filter);
     if (file.isEmpty())
         return {};
@@ -266,9 +266,9 @@ bool PreviewWindow::savePdf(const QString &fileName) {
         return false;
     }
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    rpt::PdfSink sink(&out, title_);
-    sink.begin(model_.setup);
-    for (const rpt::Page &page : model_.pages) {
+    rpt::PdfSink sink(&out, m_title);
+    sink.begin(m_model.setup);
+    for (const rpt::Page &page : m_model.pages) {
         rpt::Page copy = page;
         sink.addPage(std::move(copy));
     }
@@ -285,14 +285,14 @@ bool PreviewWindow::savePdf(const QString &fileName) {
 
 bool PreviewWindow::saveText(const QString &fileName) {
     return writeTextFile(fileName, QStringLiteral("Als Text speichern"), QStringLiteral("Textdateien (*.txt)"),
-                         QStringLiteral(".txt"), [this](QTextStream &stream) { stream << rpt::renderText(model_); });
+                         QStringLiteral(".txt"), [this](QTextStream &stream) { stream << rpt::renderText(m_model); });
 }
 
 bool PreviewWindow::saveCsv(const QString &fileName) {
     return writeTextFile(fileName, QStringLiteral("Als CSV speichern"), QStringLiteral("CSV-Dateien (*.csv)"),
                          QStringLiteral(".csv"), [this](QTextStream &stream) {
                              reports::ReportCsvSink sink(stream);
-                             for (const rpt::Page &page : model_.pages) {
+                             for (const rpt::Page &page : m_model.pages) {
                                  rpt::Page copy = page;
                                  sink.addPage(std::move(copy));
                              }
@@ -329,7 +329,7 @@ void QtReportViewer::preview(rpt::Report &report, const reports::PreviewOptions 
         throw;
     }
     QApplication::restoreOverrideCursor();
-    PreviewWindow window(std::move(model), report.title(), options, parent_);
+    PreviewWindow window(std::move(model), report.title(), options, m_parent);
     window.showMaximized();
     window.exec();
 }

@@ -32,8 +32,8 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    const ledra::report::Page *page_ = nullptr;
-    double scale_ = 1.0;
+    const ledra::report::Page *m_page = nullptr;
+    double m_scale = 1.0;
 };
 
 class PreviewWindow : public QDialog {
@@ -44,11 +44,11 @@ public:
     PreviewWindow(ledra::report::PageModel model, const QString &title,
                   const reports::PreviewOptions &options, QWidget *parent = nullptr);
 
-    const ledra::report::PageModel &model() const { return model_; }
-    int currentPage() const { return current_; }
+    const ledra::report::PageModel &model() const { return m_model; }
+    int currentPage() const { return m_current; }
     void showPage(int index);
     void setZoom(Zoom zoom, double factor = 1.0);
-    double pixelsPerMm() const { return scale_; }
+    double pixelsPerMm() const { return m_scale; }
 
     // The commands of the tool bar; each returns whether it completed.
     bool printPages();
@@ -71,25 +71,25 @@ private:
                        const QString &suffix, const std::function<void(QTextStream &)> &write);
     void reportFailure(const QString &text);
 
-    ledra::report::PageModel model_;
-    QString title_;
-    reports::PreviewOptions options_;
-    QScrollArea *scroll_ = nullptr;
-    PageCanvas *canvas_ = nullptr;
-    QLabel *pageLabel_ = nullptr;
-    int current_ = 0;
-    Zoom zoom_ = Zoom::PageWidth;
-    double factor_ = 1.0;
-    double scale_ = 1.0;
+    ledra::report::PageModel m_model;
+    QString m_title;
+    reports::PreviewOptions m_options;
+    QScrollArea *m_scroll = nullptr;
+    PageCanvas *m_canvas = nullptr;
+    QLabel *m_pageLabel = nullptr;
+    int m_current = 0;
+    Zoom m_zoom = Zoom::PageWidth;
+    double m_factor = 1.0;
+    double m_scale = 1.0;
 };
 
 // The viewer the main window hands to report launchers.
 class QtReportViewer : public reports::ReportViewer {
 public:
-    explicit QtReportViewer(QWidget *parent = nullptr) : parent_(parent) {}
+    explicit QtReportViewer(QWidget *parent = nullptr) : m_parent(parent) {}
     void preview(ledra::report::Report &report, const reports::PreviewOptions &options) override;
     void print(ledra::report::Report &report) override;
 
 private:
-    QWidget *parent_;
+    QWidget *m_parent;
 };

@@ -40,7 +40,7 @@ QList<TableColumn> journalColumns() {
 constexpr int kNotch = 120;
 } // namespace
 
-ReversalDialog::ReversalDialog(Shell &core, QWidget *parent) : QDialog(parent), core_(core) {
+ReversalDialog::ReversalDialog(Shell &core, QWidget *parent) : QDialog(parent), m_core(core) {
     setObjectName(QStringLiteral("FJournal"));
     setWindowTitle(QStringLiteral("Buchungssatz stornieren"));
     setProperty("helpContext", 17);
@@ -61,48 +61,48 @@ ReversalDialog::ReversalDialog(Shell &core, QWidget *parent) : QDialog(parent), 
     lines->addWidget(label1);
     lines->addWidget(label2);
     row->addLayout(lines, 1);
-    ok_ = new QPushButton(QStringLiteral("OK"), panel);
-    ok_->setObjectName(QStringLiteral("bbOK"));
-    cancel_ = new QPushButton(QStringLiteral("Schließen"), panel);
-    cancel_->setObjectName(QStringLiteral("bbCancel"));
+    m_ok = new QPushButton(QStringLiteral("OK"), panel);
+    m_ok->setObjectName(QStringLiteral("bbOK"));
+    m_cancel = new QPushButton(QStringLiteral("Schließen"), panel);
+    m_cancel->setObjectName(QStringLiteral("bbCancel"));
     // Enter in the grid is no OK: a reversal is chosen deliberately.
-    ok_->setAutoDefault(false);
-    cancel_->setAutoDefault(false);
-    row->addWidget(ok_);
-    row->addWidget(cancel_);
+    m_ok->setAutoDefault(false);
+    m_cancel->setAutoDefault(false);
+    row->addWidget(m_ok);
+    row->addWidget(m_cancel);
     top->addWidget(panel);
 
-    grid_ = new QTableView(this);
-    grid_->setObjectName(QStringLiteral("DBGrid1"));
-    grid_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    grid_->setSelectionMode(QAbstractItemView::SingleSelection);
-    grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    grid_->verticalHeader()->setDefaultSectionSize(grid_->fontMetrics().height() + 6);
-    model_ = new TableModel(core_.books().journal, journalColumns(), grid_);
-    grid_->setModel(model_);
-    followTableCursor(grid_, model_);
-    grid_->installEventFilter(this);
-    grid_->viewport()->installEventFilter(this);
-    top->addWidget(grid_, 1);
-    setTabOrder(grid_, ok_);
-    setTabOrder(ok_, cancel_);
+    m_grid = new QTableView(this);
+    m_grid->setObjectName(QStringLiteral("DBGrid1"));
+    m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_grid->verticalHeader()->setDefaultSectionSize(m_grid->fontMetrics().height() + 6);
+    m_model = new TableModel(m_core.books().journal, journalColumns(), m_grid);
+    m_grid->setModel(m_model);
+    followTableCursor(m_grid, m_model);
+    m_grid->installEventFilter(this);
+    m_grid->viewport()->installEventFilter(this);
+    top->addWidget(m_grid, 1);
+    setTabOrder(m_grid, m_ok);
+    setTabOrder(m_ok, m_cancel);
 
-    connect(model_, &TableModel::tableError, this,
-            [this](const QString &message) { core_.ui().error(message); });
-    connect(ok_, &QPushButton::clicked, this, [this] { reverse(&StornoRules::reverseCurrentAndClose); });
-    connect(cancel_, &QPushButton::clicked, this, &QWidget::hide);
-    connect(grid_, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex &index) {
-        if (index.isValid() && model_->moveCursorTo(index.row()))
+    connect(m_model, &TableModel::tableError, this,
+            [this](const QString &message) { m_core.ui().error(message); });
+    connect(m_ok, &QPushButton::clicked, this, [this] { reverse(&StornoRules::reverseCurrentAndClose); });
+    connect(m_cancel, &QPushButton::clicked, this, &QWidget::hide);
+    connect(m_grid, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex &index) {
+        if (index.isValid() && m_model->moveCursorTo(index.row()))
             reverse(&StornoRules::reverseCurrent);
     });
 
     // A new batch row or a transfer closes the dialog in the rules; the window goes with it.
-    BuchungRules &entry = core_.entry();
-    rulesClose_ = entry.closeReversalDialog;
+    BuchungRules &entry = m_core.entry();
+    m_rulesClose = entry.closeReversalDialog;
     entry.closeReversalDialog = [this] {
-        if (rulesClose_)
-            rulesClose_();
-        if (!reversing_) {
+        if (m_rulesClose)
+            m_rulesClose();
+        if (!m_reversing) {
             hide();
             orderChanged();
         }
@@ -110,11 +110,11 @@ ReversalDialog::ReversalDialog(Shell &core, QWidget *parent) : QDialog(parent), 
 }
 
 ReversalDialog::~ReversalDialog() {
-    core_.entry().closeReversalDialog = rulesClose_;
+    m_core.entry().closeReversalDialog = m_rulesClose;
 }
 
 StornoRules &ReversalDialog::rules() const {
-    return core_.reversalDialog();
+    return m_core.reversalDialog();
 }
 
 void ReversalDialog::open() {
@@ -128,28 +128,28 @@ void ReversalDialog::showEvent(QShowEvent *event) {
     // A window restored from an icon is no new showing of the dialog.
     if (event->spontaneous() || rules().visible())
         return;
-    runAction(core_.ui(), [this] { rules().open(); });
+    runAction(m_core.ui(), [this] { rules().open(); });
     orderChanged();
-    grid_->setFocus(Qt::OtherFocusReason);
+    m_grid->setFocus(Qt::OtherFocusReason);
 }
 
 void ReversalDialog::hideEvent(QHideEvent *event) {
     QDialog::hideEvent(event);
     if (event->spontaneous() || !rules().visible())
         return;
-    runAction(core_.ui(), [this] { rules().hide(); });
+    runAction(m_core.ui(), [this] { rules().hide(); });
     orderChanged();
 }
 
 void ReversalDialog::orderChanged() {
     // The journal announces no change of its order; the rows are read afresh.
-    model_->reload();
+    m_model->reload();
 }
 
 void ReversalDialog::reverse(bool (StornoRules::*handler)()) {
     {
-        QScopedValueRollback<bool> guard(reversing_, true);
-        runAction(core_.ui(), [this, handler] { (rules().*handler)(); });
+        QScopedValueRollback<bool> guard(m_reversing, true);
+        runAction(m_core.ui(), [this, handler] { (rules().*handler)(); });
     }
     orderChanged();
     // The rules decide whether the dialog stays: in front again, or gone.
@@ -161,11 +161,11 @@ void ReversalDialog::reverse(bool (StornoRules::*handler)()) {
 }
 
 void ReversalDialog::wheel(int delta) {
-    wheelRest_ += delta;
-    runAction(core_.ui(), [this] {
-        for (; wheelRest_ <= -kNotch; wheelRest_ += kNotch)
+    m_wheelRest += delta;
+    runAction(m_core.ui(), [this] {
+        for (; m_wheelRest <= -kNotch; m_wheelRest += kNotch)
             rules().nextRow();
-        for (; wheelRest_ >= kNotch; wheelRest_ -= kNotch)
+        for (; m_wheelRest >= kNotch; m_wheelRest -= kNotch)
             rules().priorRow();
     });
 }
@@ -191,10 +191,10 @@ bool ReversalDialog::eventFilter(QObject *watched, QEvent *event) {
         wheel(w->angleDelta().y());
         return true;
     }
-    if (watched == grid_ && event->type() == QEvent::KeyPress) {
+    if (watched == m_grid && event->type() == QEvent::KeyPress) {
         auto *k = static_cast<QKeyEvent *>(event);
         if (k->key() == Qt::Key_L && k->modifiers() == Qt::ControlModifier) {
-            runAction(core_.ui(), [this] { rules().deleteCurrentRow(); });
+            runAction(m_core.ui(), [this] { rules().deleteCurrentRow(); });
             return true;
         }
     }

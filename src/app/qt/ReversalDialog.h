@@ -19,10 +19,10 @@ public:
     explicit ReversalDialog(Shell &core, QWidget *parent = nullptr);
     ~ReversalDialog() override;
 
-    QTableView *gridView() const { return grid_; }
-    TableModel *gridModel() const { return model_; }
-    QPushButton *bbOK() const { return ok_; }
-    QPushButton *bbCancel() const { return cancel_; }
+    QTableView *gridView() const { return m_grid; }
+    TableModel *gridModel() const { return m_model; }
+    QPushButton *bbOK() const { return m_ok; }
+    QPushButton *bbCancel() const { return m_cancel; }
 
     // Shows the window, or brings it to the front when it is shown already.
     void open();
@@ -43,14 +43,14 @@ private:
     void orderChanged();
     StornoRules &rules() const;
 
-    Shell &core_;
-    QTableView *grid_ = nullptr;
-    TableModel *model_ = nullptr;
-    QPushButton *ok_ = nullptr, *cancel_ = nullptr;
+    Shell &m_core;
+    QTableView *m_grid = nullptr;
+    TableModel *m_model = nullptr;
+    QPushButton *m_ok = nullptr, *m_cancel = nullptr;
     // The close hook of the entry as the rules set it, kept to be put back.
-    std::function<void()> rulesClose_;
+    std::function<void()> m_rulesClose;
     // While a reversal runs, the batch's insert closes the dialog in the rules only; the
     // window stays where it is until the rules say whether it remains open.
-    bool reversing_ = false;
-    int wheelRest_ = 0;
+    bool m_reversing = false;
+    int m_wheelRest = 0;
 };

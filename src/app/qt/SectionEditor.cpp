@@ -14,7 +14,7 @@
 
 SectionEditor::SectionEditor(Table &sections, const QString &name, const QString &caption,
                              int helpContext, Ui &ui, QWidget *parent)
-    : QDialog(parent), table_(sections), ui_(ui) {
+    : QDialog(parent), m_table(sections), m_ui(ui) {
     setObjectName(name);
     setWindowTitle(caption);
     setProperty("helpContext", helpContext);
@@ -23,42 +23,42 @@ SectionEditor::SectionEditor(Table &sections, const QString &name, const QString
 
     auto *lay = new QVBoxLayout(this);
     auto *bar = new QHBoxLayout;
-    navigator_ = new DbNavigator(sections, ui, this);
-    navigator_->setObjectName(QStringLiteral("DBNavigator1"));
+    m_navigator = new DbNavigator(sections, ui, this);
+    m_navigator->setObjectName(QStringLiteral("DBNavigator1"));
     // The editors' bar has no refresh button.
-    navigator_->button(DbNavigator::Refresh)->hide();
-    bar->addWidget(navigator_);
+    m_navigator->button(DbNavigator::Refresh)->hide();
+    bar->addWidget(m_navigator);
     bar->addStretch(1);
-    close_ = new QPushButton(QStringLiteral("Schließen"), this);
-    close_->setObjectName(QStringLiteral("BitBtn1"));
-    close_->setToolTip(QStringLiteral("Speichern und beenden"));
-    bar->addWidget(close_);
+    m_close = new QPushButton(QStringLiteral("Schließen"), this);
+    m_close->setObjectName(QStringLiteral("BitBtn1"));
+    m_close->setToolTip(QStringLiteral("Speichern und beenden"));
+    bar->addWidget(m_close);
     lay->addLayout(bar);
 
-    grid_ = new QTableView(this);
-    grid_->setObjectName(QStringLiteral("DBGrid1"));
-    grid_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    grid_->setSelectionMode(QAbstractItemView::SingleSelection);
-    grid_->verticalHeader()->setDefaultSectionSize(grid_->fontMetrics().height() + 6);
+    m_grid = new QTableView(this);
+    m_grid->setObjectName(QStringLiteral("DBGrid1"));
+    m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_grid->verticalHeader()->setDefaultSectionSize(m_grid->fontMetrics().height() + 6);
     const QList<TableColumn> columns{
         {QStringLiteral("Reihenfolge"), QStringLiteral("Reihenfolge"),
          Qt::AlignRight | Qt::AlignVCenter, nullptr, true},
         {QStringLiteral("Sektion"), QStringLiteral("Sektion"), Qt::AlignLeft | Qt::AlignVCenter,
          nullptr, true},
     };
-    model_ = new TableModel(sections, columns, grid_);
-    grid_->setModel(model_);
-    grid_->horizontalHeader()->setStretchLastSection(true);
-    followTableCursor(grid_, model_);
-    connect(model_, &TableModel::tableError, this, [this](const QString &m) { ui_.error(m); });
-    lay->addWidget(grid_, 1);
+    m_model = new TableModel(sections, columns, m_grid);
+    m_grid->setModel(m_model);
+    m_grid->horizontalHeader()->setStretchLastSection(true);
+    followTableCursor(m_grid, m_model);
+    connect(m_model, &TableModel::tableError, this, [this](const QString &m) { m_ui.error(m); });
+    lay->addWidget(m_grid, 1);
 
-    connect(close_, &QPushButton::clicked, this, &QDialog::accept);
+    connect(m_close, &QPushButton::clicked, this, &QDialog::accept);
 }
 
 void SectionEditor::done(int result) {
     // However the editor is closed, a row being typed is stored first.
-    if (table_.isActive() && !runAction(ui_, [this] { table_.checkBrowseMode(); }))
+    if (m_table.isActive() && !runAction(m_ui, [this] { m_table.checkBrowseMode(); }))
         return;
     QDialog::done(result);
 }

@@ -20,17 +20,17 @@ public:
     SectionEditor(Table &sections, const QString &name, const QString &caption, int helpContext,
                   Ui &ui, QWidget *parent = nullptr);
 
-    DbNavigator *navigator() const { return navigator_; }
-    QTableView *grid() const { return grid_; }
-    QPushButton *closeButton() const { return close_; }
+    DbNavigator *navigator() const { return m_navigator; }
+    QTableView *grid() const { return m_grid; }
+    QPushButton *closeButton() const { return m_close; }
 
     void done(int result) override;
 
 private:
-    Table &table_;
-    Ui &ui_;
-    DbNavigator *navigator_ = nullptr;
-    QTableView *grid_ = nullptr;
-    TableModel *model_ = nullptr;
-    QPushButton *close_ = nullptr;
+    Table &m_table;
+    Ui &m_ui;
+    DbNavigator *m_navigator = nullptr;
+    QTableView *m_grid = nullptr;
+    TableModel *m_model = nullptr;
+    QPushButton *m_close = nullptr;
 };

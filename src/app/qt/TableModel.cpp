@@ -26,31 +26,31 @@ QSet<const Table *> &readingTables() {
 // its after-scroll handler (a rule) is kept from running: nothing has really scrolled.
 class ReadingGuard {
 public:
-    explicit ReadingGuard(Table &t) : t_(t), afterScroll_(std::move(t.afterScroll)) {
-        t_.afterScroll = nullptr;
-        readingTables().insert(&t_);
+    explicit ReadingGuard(Table &t) : m_t(t), m_afterScroll(std::move(t.afterScroll)) {
+        m_t.afterScroll = nullptr;
+        readingTables().insert(&m_t);
     }
     ~ReadingGuard() {
-        readingTables().remove(&t_);
-        t_.afterScroll = std::move(afterScroll_);
+        readingTables().remove(&m_t);
+        m_t.afterScroll = std::move(m_afterScroll);
     }
     ReadingGuard(const ReadingGuard &) = delete;
     ReadingGuard &operator=(const ReadingGuard &) = delete;
 
 private:
-    Table &t_;
-    TableEvent afterScroll_;
+    Table &m_t;
+    TableEvent m_afterScroll;
 };
 } // namespace
 
 TableModel::TableModel(Table &table, QList<TableColumn> columns, QObject *parent)
-    : QAbstractTableModel(parent), table_(table), columns_(std::move(columns)) {
-    insertRow_ = table_.isActive() && table_.state() == DsState::Insert;
-    rows_ = tableRows() + (insertRow_ ? 1 : 0);
+    : QAbstractTableModel(parent), m_table(table), m_columns(std::move(columns)) {
+    m_insertRow = m_table.isActive() && m_table.state() == DsState::Insert;
+    m_rows = tableRows() + (m_insertRow ? 1 : 0);
     // The table outlives no window, but a model may go before its table: the guard keeps a
     // late notification from reaching a deleted model.
     QPointer<TableModel> self(this);
-    table_.addObserver([self](Table::Change c) {
+    m_table.addObserver([self](Table::Change c) {
         if (self)
             self->onTableChange(c);
     });
@@ -61,102 +61,102 @@ bool TableModel::isReading(const Table &table) {
 }
 
 int TableModel::tableRows() const {
-    return table_.isActive() ? table_.recordCount() : 0;
+    return m_table.isActive() ? m_table.recordCount() : 0;
 }
 
 int TableModel::rowCount(const QModelIndex &parent) const {
-    return parent.isValid() ? 0 : rows_;
+    return parent.isValid() ? 0 : m_rows;
 }
 
 int TableModel::columnCount(const QModelIndex &parent) const {
-    return parent.isValid() ? 0 : int(columns_.size());
+    return parent.isValid() ? 0 : int(m_columns.size());
 }
 
 int TableModel::columnOf(const QString &field) const {
-    for (int i = 0; i < columns_.size(); ++i)
-        if (columns_[i].field.compare(field, Qt::CaseInsensitive) == 0)
+    for (int i = 0; i < m_columns.size(); ++i)
+        if (m_columns[i].field.compare(field, Qt::CaseInsensitive) == 0)
             return i;
     return -1;
 }
 
 int TableModel::currentRow() const {
-    if (!table_.isActive())
+    if (!m_table.isActive())
         return -1;
-    if (table_.state() == DsState::Insert)
-        return insertRow_ ? rows_ - 1 : -1;
-    const int r = table_.recNo();
-    return r < rows_ ? r : -1;
+    if (m_table.state() == DsState::Insert)
+        return m_insertRow ? m_rows - 1 : -1;
+    const int r = m_table.recNo();
+    return r < m_rows ? r : -1;
 }
 
 bool TableModel::canMoveCursor() const {
-    return table_.isActive() && table_.isBrowse() && !table_.controlsDisabled() &&
-           !isReading(table_);
+    return m_table.isActive() && m_table.isBrowse() && !m_table.controlsDisabled() &&
+           !isReading(m_table);
 }
 
 TableModel::Row TableModel::readCurrent() const {
     Row r;
-    r.texts.reserve(columns_.size());
-    r.user.reserve(columns_.size());
-    for (const auto &c : columns_) {
-        r.texts << (c.text ? c.text(table_) : table_.asString(c.field));
-        r.user << (c.userData ? c.userData(table_) : QVariant());
+    r.texts.reserve(m_columns.size());
+    r.user.reserve(m_columns.size());
+    for (const auto &c : m_columns) {
+        r.texts << (c.text ? c.text(m_table) : m_table.asString(c.field));
+        r.user << (c.userData ? c.userData(m_table) : QVariant());
     }
     return r;
 }
 
 QVariant TableModel::cellOfCurrent(int column, int role) const {
-    const TableColumn &c = columns_[column];
+    const TableColumn &c = m_columns[column];
     if (role == Qt::UserRole)
-        return c.userData ? c.userData(table_) : QVariant();
-    return c.text ? c.text(table_) : table_.asString(c.field);
+        return c.userData ? c.userData(m_table) : QVariant();
+    return c.text ? c.text(m_table) : m_table.asString(c.field);
 }
 
 const TableModel::Row *TableModel::cachedRow(int row) const {
-    auto it = cache_.constFind(row);
-    if (it != cache_.constEnd())
+    auto it = m_cache.constFind(row);
+    if (it != m_cache.constEnd())
         return &it.value();
-    const int n = table_.isActive() ? table_.recordCount() : 0;
+    const int n = m_table.isActive() ? m_table.recordCount() : 0;
     if (row >= n || !canMoveCursor())
         return nullptr;
 
-    if (cache_.size() > kCacheLimit)
-        cache_.clear();
+    if (m_cache.size() > kCacheLimit)
+        m_cache.clear();
     const int start = row / kBlock * kBlock;
     const int end = std::min(n, start + kBlock);
-    const int saved = table_.recNo();
-    ReadingGuard guard(table_);
+    const int saved = m_table.recNo();
+    ReadingGuard guard(m_table);
     try {
-        table_.moveTo(start);
+        m_table.moveTo(start);
         for (int r = start; r < end; ++r) {
             if (r > start)
-                table_.next();
-            cache_.insert(r, readCurrent());
+                m_table.next();
+            m_cache.insert(r, readCurrent());
         }
-        table_.moveTo(saved);
+        m_table.moveTo(saved);
     } catch (const std::exception &) {
         try {
-            table_.moveTo(saved);
+            m_table.moveTo(saved);
         } catch (const std::exception &) {
         }
         return nullptr;
     }
-    it = cache_.constFind(row);
-    return it != cache_.constEnd() ? &it.value() : nullptr;
+    it = m_cache.constFind(row);
+    return it != m_cache.constEnd() ? &it.value() : nullptr;
 }
 
 qint64 TableModel::bookmarkAt(int row) const {
-    if (!canMoveCursor() || row < 0 || row >= table_.recordCount())
+    if (!canMoveCursor() || row < 0 || row >= m_table.recordCount())
         return 0;
-    const int saved = table_.recNo();
-    ReadingGuard guard(table_);
+    const int saved = m_table.recNo();
+    ReadingGuard guard(m_table);
     qint64 id = 0;
     try {
-        table_.moveTo(row);
-        id = table_.bookmark();
-        table_.moveTo(saved);
+        m_table.moveTo(row);
+        id = m_table.bookmark();
+        m_table.moveTo(saved);
     } catch (const std::exception &) {
         try {
-            table_.moveTo(saved);
+            m_table.moveTo(saved);
         } catch (const std::exception &) {
         }
         return 0;
@@ -165,19 +165,19 @@ qint64 TableModel::bookmarkAt(int row) const {
 }
 
 QVariant TableModel::data(const QModelIndex &index, int role) const {
-    if (!index.isValid() || index.row() >= rows_ || index.column() >= columns_.size())
+    if (!index.isValid() || index.row() >= m_rows || index.column() >= m_columns.size())
         return {};
     if (role == Qt::TextAlignmentRole)
-        return QVariant::fromValue(columns_[index.column()].align);
+        return QVariant::fromValue(m_columns[index.column()].align);
     if (role != Qt::DisplayRole && role != Qt::EditRole && role != Qt::UserRole)
         return {};
-    if (!table_.isActive())
+    if (!m_table.isActive())
         return {};
     try {
         // The row being edited is read where it stands, so an edit shows while it is typed.
         // Other rows come from the cache, so that they stay readable once an edit begins.
         const bool current = index.row() == currentRow();
-        if (current && table_.isEditing())
+        if (current && m_table.isEditing())
             return cellOfCurrent(index.column(), role);
         if (const Row *r = cachedRow(index.row()))
             return role == Qt::UserRole ? r->user.value(index.column())
@@ -191,12 +191,12 @@ QVariant TableModel::data(const QModelIndex &index, int role) const {
 }
 
 QVariant TableModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation != Qt::Horizontal || section < 0 || section >= columns_.size())
+    if (orientation != Qt::Horizontal || section < 0 || section >= m_columns.size())
         return {};
     if (role == Qt::DisplayRole)
-        return columns_[section].title;
+        return m_columns[section].title;
     if (role == Qt::TextAlignmentRole)
-        return QVariant::fromValue(columns_[section].align);
+        return QVariant::fromValue(m_columns[section].align);
     return {};
 }
 
@@ -204,7 +204,7 @@ Qt::ItemFlags TableModel::flags(const QModelIndex &index) const {
     if (!index.isValid())
         return Qt::NoItemFlags;
     Qt::ItemFlags f = Qt::ItemIsSelectable | Qt::ItemIsEnabled;
-    if (columns_[index.column()].editable && table_.isActive())
+    if (m_columns[index.column()].editable && m_table.isActive())
         f |= Qt::ItemIsEditable;
     return f;
 }
@@ -215,8 +215,8 @@ bool TableModel::setData(const QModelIndex &index, const QVariant &value, int ro
     if (index.row() != currentRow() && !moveCursorTo(index.row()))
         return false;
     try {
-        table_.edit();
-        table_.setValue(columns_[index.column()].field, value);
+        m_table.edit();
+        m_table.setValue(m_columns[index.column()].field, value);
         return true;
     } catch (const SilentAbort &) {
     } catch (const EngineError &e) {
@@ -228,12 +228,12 @@ bool TableModel::setData(const QModelIndex &index, const QVariant &value, int ro
 }
 
 bool TableModel::moveCursorTo(int row) {
-    if (!table_.isActive() || row < 0 || row >= rows_ || row == currentRow())
+    if (!m_table.isActive() || row < 0 || row >= m_rows || row == currentRow())
         return true;
-    if (insertRow_ && row == rows_ - 1)
+    if (m_insertRow && row == m_rows - 1)
         return true;
     try {
-        table_.moveTo(row);
+        m_table.moveTo(row);
         return true;
     } catch (const SilentAbort &) {
     } catch (const EngineError &e) {
@@ -249,18 +249,18 @@ void TableModel::reload() {
 }
 
 void TableModel::syncInsertRow() {
-    const bool inserting = table_.isActive() && table_.state() == DsState::Insert;
-    if (inserting == insertRow_)
+    const bool inserting = m_table.isActive() && m_table.state() == DsState::Insert;
+    if (inserting == m_insertRow)
         return;
     if (inserting) {
-        beginInsertRows(QModelIndex(), rows_, rows_);
-        insertRow_ = true;
-        ++rows_;
+        beginInsertRows(QModelIndex(), m_rows, m_rows);
+        m_insertRow = true;
+        ++m_rows;
         endInsertRows();
     } else {
-        beginRemoveRows(QModelIndex(), rows_ - 1, rows_ - 1);
-        insertRow_ = false;
-        --rows_;
+        beginRemoveRows(QModelIndex(), m_rows - 1, m_rows - 1);
+        m_insertRow = false;
+        --m_rows;
         endRemoveRows();
     }
 }
@@ -269,23 +269,23 @@ void TableModel::onTableChange(Table::Change change) {
     switch (change) {
     case Table::Change::Reset:
         beginResetModel();
-        cache_.clear();
-        insertRow_ = table_.isActive() && table_.state() == DsState::Insert;
-        rows_ = tableRows() + (insertRow_ ? 1 : 0);
+        m_cache.clear();
+        m_insertRow = m_table.isActive() && m_table.state() == DsState::Insert;
+        m_rows = tableRows() + (m_insertRow ? 1 : 0);
         endResetModel();
         emit currentRowChanged(currentRow());
         break;
     case Table::Change::Current:
-        if (!isReading(table_))
+        if (!isReading(m_table))
             emit currentRowChanged(currentRow());
         break;
     case Table::Change::State:
     case Table::Change::Data: {
         syncInsertRow();
         const int r = currentRow();
-        if (r >= 0 && r < rows_) {
-            cache_.remove(r);
-            emit dataChanged(index(r, 0), index(r, int(columns_.size()) - 1));
+        if (r >= 0 && r < m_rows) {
+            m_cache.remove(r);
+            emit dataChanged(index(r, 0), index(r, int(m_columns.size()) - 1));
         }
         if (change == Table::Change::State)
             emit currentRowChanged(r);

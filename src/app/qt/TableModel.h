@@ -48,8 +48,8 @@ public:
     // table's own events decide whether the value is taken.
     bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
 
-    Table &table() const { return table_; }
-    const TableColumn &column(int c) const { return columns_.at(c); }
+    Table &table() const { return m_table; }
+    const TableColumn &column(int c) const { return m_columns.at(c); }
     int columnOf(const QString &field) const;
     // The row of the table's cursor (the extra row while inserting); -1 when there is none.
     int currentRow() const;
@@ -85,11 +85,11 @@ private:
     QVariant cellOfCurrent(int column, int role) const;
     const Row *cachedRow(int row) const;
 
-    Table &table_;
-    QList<TableColumn> columns_;
-    int rows_ = 0;
-    bool insertRow_ = false;
-    mutable QHash<int, Row> cache_;
+    Table &m_table;
+    QList<TableColumn> m_columns;
+    int m_rows = 0;
+    bool m_insertRow = false;
+    mutable QHash<int, Row> m_cache;
 };
 
 // Lets a view follow the table's cursor (the current row is the selected row) and move the

@@ -15,15 +15,15 @@ static int toRgbNumber(const QColor &c) { return c.red() | (c.green() << 8) | (c
 
 void QtUi::setStatusBar(QLabel *const panels[4], QProgressBar *gauge)
 {
-    for (int i = 0; i < 4; ++i) panels_[i] = panels[i];
-    gauge_ = gauge;
+    for (int i = 0; i < 4; ++i) m_panels[i] = panels[i];
+    m_gauge = gauge;
 }
 
 int QtUi::box(int icon, const QString &title, const QString &text, int buttons, int helpContext)
 {
     QString t = text;
     t.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    QMessageBox mb(QMessageBox::Icon(icon), title, t, QMessageBox::NoButton, parent_);
+    QMessageBox mb(QMessageBox::Icon(icon), title, t, QMessageBox::NoButton, m_parent);
     struct B {
         int flag;
         const char *label;
@@ -74,17 +74,17 @@ void QtUi::focus(const QString &control)
 
 void QtUi::status(int panel, const QString &text)
 {
-    if (panel >= 0 && panel < 4 && panels_[panel]) panels_[panel]->setText(text);
+    if (panel >= 0 && panel < 4 && m_panels[panel]) m_panels[panel]->setText(text);
 }
 
 void QtUi::progressVisible(bool visible)
 {
-    if (gauge_) gauge_->setVisible(visible);
+    if (m_gauge) m_gauge->setVisible(visible);
 }
 
 void QtUi::progress(int percent)
 {
-    if (gauge_) gauge_->setValue(percent);
+    if (m_gauge) m_gauge->setValue(percent);
 }
 
 void QtUi::beep() { QApplication::beep(); }
@@ -93,7 +93,7 @@ void QtUi::processEvents() { QApplication::processEvents(); }
 
 std::optional<QString> QtUi::input(const QString &caption, const QString &prompt, const QString &value)
 {
-    QInputDialog d(parent_);
+    QInputDialog d(m_parent);
     d.setWindowTitle(caption);
     d.setLabelText(prompt);
     d.setTextValue(value);
@@ -105,7 +105,7 @@ std::optional<QString> QtUi::input(const QString &caption, const QString &prompt
 
 std::optional<int> QtUi::chooseColor(int color)
 {
-    QColor c = QColorDialog::getColor(fromRgbNumber(color), parent_, QStringLiteral("Farbe"));
+    QColor c = QColorDialog::getColor(fromRgbNumber(color), m_parent, QStringLiteral("Farbe"));
     if (!c.isValid()) return std::nullopt;
     return toRgbNumber(c);
 }

@@ -15,8 +15,8 @@ class QProgressBar;
 
 class QtUi : public Ui {
 public:
-    explicit QtUi(QWidget *parent = nullptr) : parent_(parent) {}
-    void setParent(QWidget *p) { parent_ = p; }
+    explicit QtUi(QWidget *parent = nullptr) : m_parent(parent) {}
+    void setParent(QWidget *p) { m_parent = p; }
     void setStatusBar(QLabel *const panels[4], QProgressBar *gauge);
     // Focus requests by control name go to the window, which knows its widgets.
     std::function<void(const QString &)> focusHandler;
@@ -37,7 +37,7 @@ public:
 
 private:
     int box(int icon, const QString &title, const QString &text, int buttons, int helpContext);
-    QPointer<QWidget> parent_;
-    QPointer<QLabel> panels_[4];
-    QPointer<QProgressBar> gauge_;
+    QPointer<QWidget> m_parent;
+    QPointer<QLabel> m_panels[4];
+    QPointer<QProgressBar> m_gauge;
 };
