@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+namespace ledra {
+
 
 struct BenchFolder {
     QTemporaryDir tmp;
@@ -23,3 +25,5 @@ struct BenchFolder {
     }
     QString path(const char *table) const { return base + QLatin1Char('/') + QLatin1String(table); }
 };
+
+} // namespace ledra

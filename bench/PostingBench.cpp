@@ -23,6 +23,8 @@
 
 #include "BenchFolder.h"
 
+using namespace ledra;
+
 namespace {
 
 constexpr int kJournal = 1000000;
@@ -67,7 +69,7 @@ void StoreOneBatchRow(benchmark::State &state)
     fb.entry().startTimer = [&] { fb.entry().refocusHaben(); };
     const QString line = QStringLiteral("05.03.%1;7;4930;1200;Papier;119,00;B;").arg(QDate::currentDate().year());
     for (auto _ : state) {
-        if (!enterBuchungLine(fb, line.split(QLatin1Char(';')))) state.SkipWithError("row refused");
+        if (!enterBuchungLine(fb.entry(), line.split(QLatin1Char(';')))) state.SkipWithError("row refused");
     }
     fb.books().stapel.emptyTable();
 }

@@ -22,6 +22,8 @@
 #include <fstream>
 #include <string>
 
+using namespace ledra;
+
 namespace {
 
 constexpr int kJournal = 1000000;
@@ -74,7 +76,7 @@ void Recompute(benchmark::State &state)
         return;
     }
     const long before = vmHwmKb();
-    for (auto _ : state) recomputeSalden(fb);
+    for (auto _ : state) recomputeSalden(fb.books());
     state.counters["peak_kb_growth"] = double(vmHwmKb() - before);
     state.counters["messages"] = double(ui.messages.size());
 }

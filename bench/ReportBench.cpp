@@ -29,6 +29,8 @@
 
 #include <cstdio>
 
+using namespace ledra;
+
 namespace {
 
 constexpr int kJournal = 100000;
@@ -89,7 +91,7 @@ void JournalListing100k(benchmark::State &state) {
         state.SkipWithError("start failed");
         return;
     }
-    reports::EingrenzungRules dlg(fb);
+    reports::EingrenzungRules dlg(fb.books());
     dlg.caption = QStringLiteral("Buchungsjournal");
     dlg.amountChoiceVisible = true;
     const QString pdf = folder().tmp.filePath(QStringLiteral("journal.pdf"));
@@ -103,7 +105,7 @@ void JournalListing100k(benchmark::State &state) {
         }
         const double okMs = t.nsecsElapsed() / 1e6;
 
-        reports::JournalReport countOnly(fb, dlg);
+        reports::JournalReport countOnly(fb.books(), dlg);
         ledra::report::PageCounter counter;
         t.restart();
         ledra::report::layoutReport(countOnly.Ausdruck, counter);
@@ -111,7 +113,7 @@ void JournalListing100k(benchmark::State &state) {
 
         const long rssBefore = statusKb("VmRSS:");
         const bool peakReset = resetPeak();
-        reports::JournalReport report(fb, dlg);
+        reports::JournalReport report(fb.books(), dlg);
         QString error;
         t.restart();
         const bool ok = ledra::report::writePdf(report.Ausdruck, pdf, &error);

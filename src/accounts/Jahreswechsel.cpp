@@ -13,6 +13,8 @@
 #include <QFileInfo>
 #include <SQLiteCpp/Database.h>
 #include <SQLiteCpp/Statement.h>
+namespace ledra {
+
 
 namespace {
 
@@ -287,3 +289,5 @@ void deleteJahr(BooksSession &fb)
         ui.warning(QStringLiteral("Beim Löschen des Verzeichnisses ") + QDir::toNativeSeparators(y) +
                    QStringLiteral(" ist ein Fehler aufgetreten. Bitte nachträglich löschen."));
 }
+
+} // namespace ledra

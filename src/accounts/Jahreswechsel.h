@@ -4,6 +4,8 @@
 
 #include <QDate>
 #include <QString>
+namespace ledra {
+
 
 class BooksSession;
 
@@ -18,3 +20,5 @@ void deleteJahr(BooksSession &fb);
 // The year folder for a typed year, or an empty string when the text cannot name one (too
 // short, or characters that would leave the base data folder).
 QString yearFolderFor(const BooksSession &fb, const QString &typed);
+
+} // namespace ledra

@@ -8,6 +8,8 @@
 
 #include <SQLiteCpp/Database.h>
 #include <SQLiteCpp/Statement.h>
+namespace ledra {
+
 
 namespace {
 bool numberIn(Table &t, qint64 nr)
@@ -187,3 +189,5 @@ void KontenRules::loadChart(bool skr03)
     }
     m_fb.notify(BooksEvent::ChartChanged);
 }
+
+} // namespace ledra

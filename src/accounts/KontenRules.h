@@ -6,6 +6,8 @@
 #include "store/Money.h"
 
 #include <QString>
+namespace ledra {
+
 
 class BooksSession;
 class Table;
@@ -48,3 +50,5 @@ private:
     BooksSession &m_fb;
     bool m_newSearch = true;
 };
+
+} // namespace ledra

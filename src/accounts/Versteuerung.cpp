@@ -16,6 +16,8 @@
 #include <SQLiteCpp/Transaction.h>
 #include <optional>
 #include <unordered_map>
+namespace ledra {
+
 
 namespace {
 struct JRow {
@@ -148,3 +150,5 @@ void switchVersteuerung(BooksSession &fb)
     }
     j.refresh();
 }
+
+} // namespace ledra

@@ -14,6 +14,8 @@
 #include <QFileInfo>
 #include <QLibrary>
 #include <QPluginLoader>
+namespace ledra {
+
 
 namespace {
 const char *const kGrid1[] = {"KtoNr", "Name", "XArt", "Mwst", "Saldo", "Soll", "Haben", "xBWA", "xBilanz"};
@@ -369,3 +371,4 @@ void Shell::leaveSettingsField()
         leaveAccountField();
 }
 
+} // namespace ledra

@@ -13,6 +13,11 @@
 #include <QStringList>
 #include <functional>
 #include <memory>
+class QLibrary;
+class QPluginLoader;
+
+namespace ledra {
+
 
 class Ui;
 class BuchungRules;
@@ -20,8 +25,6 @@ class KontenRules;
 class StornoRules;
 class RechnungsbuchStore;
 class OpenItemsModule;
-class QLibrary;
-class QPluginLoader;
 
 // What the shell knows of the sibling invoicing program.
 struct MervaLink {
@@ -140,3 +143,5 @@ private:
     std::unique_ptr<StornoRules> m_journalDialog;
     std::unique_ptr<RechnungsbuchStore> m_rechDaten;
 };
+
+} // namespace ledra

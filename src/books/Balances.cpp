@@ -8,6 +8,8 @@
 #include <SQLiteCpp/Database.h>
 #include <SQLiteCpp/Statement.h>
 #include <SQLiteCpp/Transaction.h>
+namespace ledra {
+
 
 BookingAmounts BookingAmounts::fromTable(const Table &t)
 {
@@ -130,3 +132,5 @@ bool UpdateBalances(Table &konten, const YearSettings &settings, Ui &ui, const B
     if (!konten.isEditing()) konten.refresh();
     return true;
 }
+
+} // namespace ledra

@@ -5,6 +5,8 @@
 
 #include <QDate>
 #include <QString>
+namespace ledra {
+
 
 class Table;
 class Ui;
@@ -55,3 +57,5 @@ qint64 bookingTaxAccount(const BookingAmounts &row, qint64 vorsteuer, qint64 mws
 // after its message.
 bool UpdateBalances(Table &konten, const YearSettings &settings, Ui &ui, const BookingAmounts &row,
                     BalanceTarget target, BalanceDirection direction);
+
+} // namespace ledra

@@ -6,6 +6,8 @@
 
 #include <QDir>
 #include <QFileInfo>
+namespace ledra {
+
 
 namespace {
 bool sameFolder(const QString &a, const QString &b)
@@ -261,3 +263,5 @@ void BooksSession::checkNoDataOperation()
         throw SilentAbort();
     }
 }
+
+} // namespace ledra

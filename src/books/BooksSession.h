@@ -11,6 +11,8 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+namespace ledra {
+
 
 class Ui;
 class OpenItemsModule;
@@ -109,3 +111,5 @@ private:
     bool m_busy = false;
     OpenItemsModule *m_openItems = nullptr;
 };
+
+} // namespace ledra

@@ -11,6 +11,8 @@
 #include <fcntl.h>
 #include <stdexcept>
 #include <unistd.h>
+namespace ledra {
+
 
 struct IniFile::Impl {
     CSimpleIniA ini{true, false, false};
@@ -107,3 +109,5 @@ void IniFile::save()
     }
     m_damaged = false;
 }
+
+} // namespace ledra

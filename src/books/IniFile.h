@@ -6,6 +6,8 @@
 
 #include <QString>
 #include <memory>
+namespace ledra {
+
 
 
 class IniFile {
@@ -40,3 +42,5 @@ private:
     QString m_path;
     bool m_damaged = false;
 };
+
+} // namespace ledra

@@ -12,6 +12,8 @@
 #include <SQLiteCpp/Transaction.h>
 #include <cstring>
 #include <unordered_map>
+namespace ledra {
+
 
 namespace {
 
@@ -172,3 +174,5 @@ void recomputeSalden(BooksSession &fb, bool includeBatch)
     }
     k.refresh();
 }
+
+} // namespace ledra

@@ -1,4 +1,6 @@
 #pragma once
+namespace ledra {
+
 
 class BooksSession;
 
@@ -11,3 +13,5 @@ void recomputeSalden(BooksSession &fb);
 // The same without the entry batch: the balances of the journal alone, which are the closing
 // balances of a year (the batch may already hold bookings of the next year).
 void recomputeSalden(BooksSession &fb, bool includeBatch);
+
+} // namespace ledra

@@ -10,6 +10,8 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QStandardPaths>
+namespace ledra {
+
 
 QString readEnvironment(const QString &name)
 {
@@ -156,3 +158,5 @@ int autoNumberCounter(const QString &baseDataFolder, int newValue)
     }
     return v;
 }
+
+} // namespace ledra

@@ -9,6 +9,8 @@
 #include <QStringList>
 #include <functional>
 #include <memory>
+namespace ledra {
+
 
 class IniFile;
 class Ui;
@@ -74,3 +76,5 @@ public:
 int autoNumberCounter(const QString &baseDataFolder, int newValue);
 
 QString yearSettingsPath(const QString &folder);
+
+} // namespace ledra

@@ -17,6 +17,8 @@
 #include <QFile>
 #include <QTextStream>
 #include <cstdio>
+namespace ledra {
+
 
 namespace {
 
@@ -231,3 +233,5 @@ int runCli(const QStringList &args, const QString &programFolder)
     shell.close(false);
     return rc;
 }
+
+} // namespace ledra

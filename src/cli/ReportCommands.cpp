@@ -21,6 +21,8 @@
 #include <functional>
 #include <optional>
 #include <vector>
+namespace ledra {
+
 
 namespace {
 
@@ -308,3 +310,5 @@ int runReportCommand(BooksSession &fb, const QStringList &args) {
     }
     return 0;
 }
+
+} // namespace ledra

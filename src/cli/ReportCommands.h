@@ -8,6 +8,8 @@
 
 #include <QString>
 #include <QStringList>
+namespace ledra {
+
 
 class BooksSession;
 
@@ -17,3 +19,5 @@ int runReportCommand(BooksSession &fb, const QStringList &args);
 
 // One line per report for the usage text.
 QString reportCommandUsage();
+
+} // namespace ledra

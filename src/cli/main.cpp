@@ -8,6 +8,8 @@
 #include <QGuiApplication>
 #include <cstdio>
 
+using namespace ledra;
+
 // Only the program's own messages belong on stderr; Qt's notes about the platform do not.
 static void quietQt(QtMsgType type, const QMessageLogContext &, const QString &msg)
 {

@@ -1,4 +1,6 @@
 #include "RechnungsbuchStore.h"
+namespace ledra {
+
 
 RechnungsbuchStore::RechnungsbuchStore()
     : TRechbuch(Schemas::rechbuch(), QStringLiteral("TRechbuch")), TBeleg(Schemas::beleg(), QStringLiteral("TBeleg")),
@@ -20,3 +22,5 @@ void RechnungsbuchStore::close()
 {
     for (Table *t : {&TBeleg, &TRechbuch, &TProtokoll}) t->close();
 }
+
+} // namespace ledra

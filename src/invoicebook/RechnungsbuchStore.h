@@ -4,6 +4,8 @@
 // installed beside this program.
 
 #include "store/Table.h"
+namespace ledra {
+
 
 class RechnungsbuchStore {
 public:
@@ -16,3 +18,5 @@ public:
     void open(const QString &folder);
     void close();
 };
+
+} // namespace ledra

@@ -8,6 +8,8 @@
 #include <QtPlugin>
 
 class QWidget;
+namespace ledra {
+
 
 class OpenItemsModule {
 public:
@@ -31,4 +33,7 @@ public:
 };
 
 #define OpenItemsModule_iid "de.ledra.OpenItemsModule/1.0"
-Q_DECLARE_INTERFACE(OpenItemsModule, OpenItemsModule_iid)
+
+} // namespace ledra
+
+Q_DECLARE_INTERFACE(ledra::OpenItemsModule, OpenItemsModule_iid)

@@ -10,6 +10,8 @@
 #include <SQLiteCpp/Database.h>
 #include <SQLiteCpp/Statement.h>
 #include <cmath>
+namespace ledra {
+
 
 namespace {
 const QString kSoll = QStringLiteral("Soll");
@@ -582,3 +584,5 @@ QString BuchungRules::amountText(const QVariant &units, bool euro, bool forEditi
     if (forEditing) return m.toGerman(2, false);
     return m.toGerman() + (euro ? QStringLiteral(" €") : QStringLiteral(" DM"));
 }
+
+} // namespace ledra

@@ -10,6 +10,8 @@
 #include <QString>
 #include <functional>
 #include <optional>
+namespace ledra {
+
 
 class BooksSession;
 class Table;
@@ -109,3 +111,5 @@ private:
     qint64 m_lastBelegnr = 0;
     qint64 m_nextBelegnr = 1;
 };
+
+} // namespace ledra

@@ -5,6 +5,8 @@
 #include "store/Dates.h"
 #include "store/Table.h"
 #include "ui/Ui.h"
+namespace ledra {
+
 
 // Enters one line as a person would: new row, the fields in tab order, leaving the accounts,
 // entering and leaving the amount. Returns false when the row was refused.
@@ -61,3 +63,4 @@ bool enterBuchungLine(BuchungRules &e, const QStringList &c)
     return true;
 }
 
+} // namespace ledra

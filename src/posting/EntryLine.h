@@ -3,6 +3,8 @@
 // the command line and the tests, so both run exactly the window's handlers.
 
 #include <QStringList>
+namespace ledra {
+
 
 class BuchungRules;
 
@@ -11,3 +13,5 @@ class BuchungRules;
 // rate). New row, fields in tab order, leaving the accounts, entering and leaving the amount.
 // Returns false when the row was refused (it is then cancelled).
 bool enterBuchungLine(BuchungRules &entry, const QStringList &columns);
+
+} // namespace ledra

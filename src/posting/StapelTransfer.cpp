@@ -16,6 +16,8 @@
 #include <QDir>
 #include <SQLiteCpp/Database.h>
 #include <SQLiteCpp/Statement.h>
+namespace ledra {
+
 
 namespace {
 struct BatchRow {
@@ -134,3 +136,5 @@ void BuchungRules::transferStapel()
     m_fb.saveYearSettings(m_fb.currentDataFolder());
     m_fb.oldYearFloor = 0;
 }
+
+} // namespace ledra

@@ -8,6 +8,8 @@
 
 #include <SQLiteCpp/Database.h>
 #include <SQLiteCpp/Statement.h>
+namespace ledra {
+
 
 void StornoRules::open()
 {
@@ -188,3 +190,5 @@ void deleteTemplate(BooksSession &fb)
     f.remove();
     fb.reloadBookingTexts();
 }
+
+} // namespace ledra

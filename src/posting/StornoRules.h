@@ -3,6 +3,8 @@
 // other additions to the entry: splitting and booking templates.
 
 #include <QtGlobal>
+namespace ledra {
+
 
 class BooksSession;
 class BuchungRules;
@@ -43,3 +45,4 @@ void applyTemplate(BooksSession &fb, BuchungRules &entry);
 void addTemplate(BooksSession &fb);
 void deleteTemplate(BooksSession &fb);
 
+} // namespace ledra

@@ -5,6 +5,8 @@
 #include "books/BooksSession.h"
 #include "store/Table.h"
 #include "ui/Ui.h"
+namespace ledra {
+
 
 namespace reports {
 
@@ -188,3 +190,5 @@ void printBilanzOverview(ReportContext &ctx) {
 }
 
 } // namespace reports
+
+} // namespace ledra

@@ -11,6 +11,8 @@
 
 #include <array>
 #include <memory>
+namespace ledra {
+
 
 class BooksSession;
 
@@ -46,3 +48,5 @@ void printBilanzOverview(ReportContext &ctx);
 void printBilanz(ReportContext &ctx, bool mitKonten);
 
 } // namespace reports
+
+} // namespace ledra

@@ -10,6 +10,8 @@
 
 #include <SQLiteCpp/Database.h>
 #include <SQLiteCpp/Statement.h>
+namespace ledra {
+
 
 namespace reports {
 
@@ -242,3 +244,5 @@ void printBwa(ReportContext &ctx) {
 }
 
 } // namespace reports
+
+} // namespace ledra

@@ -11,6 +11,8 @@
 
 #include <memory>
 #include <optional>
+namespace ledra {
+
 
 class BooksSession;
 
@@ -54,3 +56,5 @@ private:
 void printBwa(ReportContext &ctx);
 
 } // namespace reports
+
+} // namespace ledra

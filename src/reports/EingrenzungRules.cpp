@@ -4,6 +4,8 @@
 #include "store/Dates.h"
 #include "store/EngineError.h"
 #include "ui/Ui.h"
+namespace ledra {
+
 
 namespace reports {
 
@@ -187,3 +189,5 @@ bool EingrenzungRules::confirmRange() {
 }
 
 } // namespace reports
+
+} // namespace ledra

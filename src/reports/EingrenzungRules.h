@@ -13,6 +13,8 @@
 
 #include <functional>
 #include <optional>
+namespace ledra {
+
 
 class BooksSession;
 
@@ -89,3 +91,5 @@ private:
 };
 
 } // namespace reports
+
+} // namespace ledra

@@ -10,6 +10,8 @@
 
 #include <memory>
 #include <vector>
+namespace ledra {
+
 
 namespace reports {
 
@@ -78,3 +80,5 @@ void FileReportViewer::preview(rpt::Report &report, const PreviewOptions &) {
 }
 
 } // namespace reports
+
+} // namespace ledra

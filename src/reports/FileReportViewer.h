@@ -6,6 +6,8 @@
 #include "ReportViewer.h"
 
 #include <QString>
+namespace ledra {
+
 
 namespace reports {
 
@@ -32,3 +34,5 @@ private:
 };
 
 } // namespace reports
+
+} // namespace ledra

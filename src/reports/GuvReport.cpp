@@ -10,6 +10,8 @@
 
 #include <SQLiteCpp/Database.h>
 #include <SQLiteCpp/Statement.h>
+namespace ledra {
+
 
 namespace reports {
 
@@ -160,3 +162,5 @@ void printGuv(ReportContext &ctx) {
 }
 
 } // namespace reports
+
+} // namespace ledra

@@ -12,6 +12,8 @@
 
 #include <memory>
 #include <set>
+namespace ledra {
+
 
 class BooksSession;
 
@@ -50,3 +52,5 @@ private:
 void printGuv(ReportContext &ctx);
 
 } // namespace reports
+
+} // namespace ledra

@@ -7,6 +7,8 @@
 #include <SQLiteCpp/Statement.h>
 
 #include <stdexcept>
+namespace ledra {
+
 
 namespace reports {
 
@@ -140,3 +142,5 @@ const FieldTypes &JournalQuery::resultTypes() {
 }
 
 } // namespace reports
+
+} // namespace ledra

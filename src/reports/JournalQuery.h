@@ -14,6 +14,8 @@
 
 #include <functional>
 #include <memory>
+namespace ledra {
+
 
 class BooksSession;
 
@@ -82,3 +84,5 @@ private:
 };
 
 } // namespace reports
+
+} // namespace ledra

@@ -16,6 +16,8 @@
 #include "books/SaldenRecompute.h"
 #define LEDRA_HAVE_SALDEN_NEU 1
 #endif
+namespace ledra {
+
 
 namespace reports {
 
@@ -220,3 +222,5 @@ int deleteListedBookings(BooksSession &fb, EingrenzungRules &filter) {
 }
 
 } // namespace reports
+
+} // namespace ledra

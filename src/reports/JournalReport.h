@@ -8,6 +8,8 @@
 #include "reportengine/Report.h"
 
 #include <memory>
+namespace ledra {
+
 
 class BooksSession;
 
@@ -42,3 +44,5 @@ void printJournal(ReportContext &ctx);
 int deleteListedBookings(BooksSession &fb, EingrenzungRules &filter);
 
 } // namespace reports
+
+} // namespace ledra

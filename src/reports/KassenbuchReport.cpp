@@ -5,6 +5,8 @@
 #include "books/BooksSession.h"
 #include "reportengine/NumberFormat.h"
 #include "store/Table.h"
+namespace ledra {
+
 
 namespace reports {
 
@@ -236,3 +238,5 @@ Money KassenbuchReport::sumBefore(const QString &side, Money opening) {
 }
 
 } // namespace reports
+
+} // namespace ledra

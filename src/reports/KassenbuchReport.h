@@ -13,6 +13,8 @@
 
 #include <memory>
 #include <optional>
+namespace ledra {
+
 
 class BooksSession;
 
@@ -57,3 +59,5 @@ private:
 };
 
 } // namespace reports
+
+} // namespace ledra

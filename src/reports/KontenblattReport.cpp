@@ -7,6 +7,8 @@
 #include "reportengine/NumberFormat.h"
 #include "store/Table.h"
 #include "ui/Ui.h"
+namespace ledra {
+
 
 namespace reports {
 
@@ -398,3 +400,5 @@ void printKontenblatt(ReportContext &ctx, const std::vector<qint64> &markedRows)
 }
 
 } // namespace reports
+
+} // namespace ledra

@@ -17,6 +17,8 @@
 #include <memory>
 #include <optional>
 #include <vector>
+namespace ledra {
+
 
 class BooksSession;
 
@@ -121,3 +123,5 @@ private:
 void printKontenblatt(ReportContext &ctx, const std::vector<qint64> &markedRows = {});
 
 } // namespace reports
+
+} // namespace ledra

@@ -13,6 +13,8 @@
 
 #include <unordered_map>
 #include <vector>
+namespace ledra {
+
 
 namespace reports {
 
@@ -210,3 +212,5 @@ bool prepareEvaluation(BooksSession &fb, EingrenzungRules &filter) {
 }
 
 } // namespace reports
+
+} // namespace ledra

@@ -1,4 +1,6 @@
 #pragma once
+namespace ledra {
+
 // The period balance preparation that the trial balances, the profit-and-loss overview and
 // the BWA run before they print: it fills the accounts' DruckSaldo, BewSoll, BewHaben and
 // VorSaldo for the range chosen in the filter dialog.
@@ -23,3 +25,5 @@ class EingrenzungRules;
 bool prepareEvaluation(BooksSession &fb, EingrenzungRules &filter);
 
 } // namespace reports
+
+} // namespace ledra

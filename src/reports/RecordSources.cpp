@@ -8,6 +8,8 @@
 #include <QFile>
 #include <SQLiteCpp/Database.h>
 #include <SQLiteCpp/Statement.h>
+namespace ledra {
+
 
 namespace reports {
 
@@ -177,3 +179,5 @@ QVariant TableSource::value(const QString &field) const {
 }
 
 } // namespace reports
+
+} // namespace ledra

@@ -14,12 +14,14 @@
 #include <memory>
 #include <utility>
 #include <vector>
-
-class Table;
 namespace SQLite {
 class Database;
 class Statement;
 } // namespace SQLite
+
+namespace ledra {
+
+class Table;
 
 namespace reports {
 
@@ -94,3 +96,5 @@ private:
 };
 
 } // namespace reports
+
+} // namespace ledra

@@ -10,6 +10,8 @@
 #include <memory>
 #include <optional>
 #include <vector>
+namespace ledra {
+
 
 namespace reports {
 
@@ -188,3 +190,5 @@ void ReportCsvSink::addPage(rpt::Page &&page) {
 }
 
 } // namespace reports
+
+} // namespace ledra

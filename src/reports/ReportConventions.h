@@ -15,6 +15,8 @@
 #include <QString>
 #include <QTextStream>
 #include <QVariant>
+namespace ledra {
+
 
 class YearSettings;
 
@@ -92,3 +94,5 @@ private:
 };
 
 } // namespace reports
+
+} // namespace ledra

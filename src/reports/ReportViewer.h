@@ -7,6 +7,8 @@
 
 #include <QString>
 #include <functional>
+namespace ledra {
+
 
 class BooksSession;
 
@@ -49,3 +51,5 @@ struct ReportContext {
 };
 
 } // namespace reports
+
+} // namespace ledra

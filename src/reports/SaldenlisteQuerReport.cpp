@@ -5,6 +5,8 @@
 #include "SaldenlisteReport.h"
 #include "books/BooksSession.h"
 #include "ui/Ui.h"
+namespace ledra {
+
 
 namespace reports {
 
@@ -184,3 +186,5 @@ void printSaldenlisteQuer(ReportContext &ctx) {
 }
 
 } // namespace reports
+
+} // namespace ledra

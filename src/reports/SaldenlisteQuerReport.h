@@ -9,6 +9,8 @@
 #include "reportengine/Report.h"
 
 #include <memory>
+namespace ledra {
+
 
 class BooksSession;
 
@@ -36,3 +38,5 @@ private:
 void printSaldenlisteQuer(ReportContext &ctx);
 
 } // namespace reports
+
+} // namespace ledra

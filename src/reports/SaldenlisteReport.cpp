@@ -6,6 +6,8 @@
 #include "books/BooksSession.h"
 #include "store/Table.h"
 #include "ui/Ui.h"
+namespace ledra {
+
 
 namespace reports {
 
@@ -176,3 +178,5 @@ void printSaldenliste(ReportContext &ctx) {
 }
 
 } // namespace reports
+
+} // namespace ledra

@@ -14,6 +14,8 @@
 #include <QVariant>
 
 #include <memory>
+namespace ledra {
+
 
 class Table;
 class BooksSession;
@@ -65,3 +67,5 @@ void printSaldenliste(ReportContext &ctx);
 bool prepareTrialBalance(ReportContext &ctx);
 
 } // namespace reports
+
+} // namespace ledra

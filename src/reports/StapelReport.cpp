@@ -4,6 +4,8 @@
 #include "books/BooksSession.h"
 #include "openitems/OpenItemsInterface.h"
 #include "ui/Ui.h"
+namespace ledra {
+
 
 namespace reports {
 
@@ -132,3 +134,5 @@ void printStapel(ReportContext &ctx) {
 }
 
 } // namespace reports
+
+} // namespace ledra

@@ -8,6 +8,8 @@
 #include "reportengine/Report.h"
 
 #include <memory>
+namespace ledra {
+
 
 class BooksSession;
 
@@ -30,3 +32,5 @@ private:
 void printStapel(ReportContext &ctx);
 
 } // namespace reports
+
+} // namespace ledra

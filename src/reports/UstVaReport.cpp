@@ -7,6 +7,8 @@
 #include "ui/Ui.h"
 
 #include <cmath>
+namespace ledra {
+
 
 namespace reports {
 
@@ -355,3 +357,5 @@ void printUstVa(ReportContext &ctx) {
 }
 
 } // namespace reports
+
+} // namespace ledra

@@ -12,6 +12,8 @@
 
 #include <memory>
 #include <optional>
+namespace ledra {
+
 
 class BooksSession;
 
@@ -92,3 +94,5 @@ void printUstVa(ReportContext &ctx);
 UstVaReport *ustvaWindow();
 
 } // namespace reports
+
+} // namespace ledra

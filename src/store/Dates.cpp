@@ -1,6 +1,8 @@
 #include "Dates.h"
 
 #include <QRegularExpression>
+namespace ledra {
+
 
 std::optional<QDate> parseGermanDate(const QString &text, QDate today)
 {
@@ -40,3 +42,5 @@ QDate fromIsoDate(const QString &text)
 {
     return text.isEmpty() ? QDate() : QDate::fromString(text.left(10), Qt::ISODate);
 }
+
+} // namespace ledra

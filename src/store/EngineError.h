@@ -4,6 +4,8 @@
 
 #include <QString>
 #include <stdexcept>
+namespace ledra {
+
 
 namespace DbErr {
 constexpr int TableMissing = 10024;  // the table file does not exist
@@ -27,3 +29,5 @@ private:
     int m_code;
     QString m_message;
 };
+
+} // namespace ledra

@@ -2,6 +2,8 @@
 
 #include <QRegularExpression>
 #include <cmath>
+namespace ledra {
+
 
 qint64 divRoundHalfAway(__int128 num, __int128 den)
 {
@@ -120,3 +122,5 @@ QString Money::toPlain(int decimals) const
 {
     return formatUnits(m_v, decimals, QLatin1Char('.'), QChar());
 }
+
+} // namespace ledra

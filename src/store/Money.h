@@ -7,6 +7,8 @@
 #include <QtGlobal>
 #include <compare>
 #include <optional>
+namespace ledra {
+
 
 class Money {
 public:
@@ -59,4 +61,6 @@ qint64 divRoundHalfAway(__int128 num, __int128 den);
 // Rational rounded to whole units with halves to even.
 qint64 divRoundHalfEven(__int128 num, __int128 den);
 
-Q_DECLARE_METATYPE(Money)
+} // namespace ledra
+
+Q_DECLARE_METATYPE(ledra::Money)

@@ -6,6 +6,8 @@
 #include <QFile>
 #include <SQLiteCpp/Database.h>
 #include <SQLiteCpp/Statement.h>
+namespace ledra {
+
 
 Query::Query() = default;
 Query::~Query() = default;
@@ -172,3 +174,5 @@ void UnitOfWork::commit()
     }
     m_inTx = false;
 }
+
+} // namespace ledra

@@ -14,6 +14,8 @@
 namespace SQLite {
 class Database;
 }
+namespace ledra {
+
 
 class Query {
 public:
@@ -75,3 +77,5 @@ private:
     std::unique_ptr<SQLite::Database> m_db;
     bool m_inTx = false;
 };
+
+} // namespace ledra

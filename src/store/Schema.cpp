@@ -1,4 +1,6 @@
 #include "Schema.h"
+namespace ledra {
+
 
 int TableSchema::fieldIndex(const QString &fieldName) const
 {
@@ -215,3 +217,5 @@ const TableSchema &liefer()
 }
 
 } // namespace Schemas
+
+} // namespace ledra

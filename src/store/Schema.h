@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 #include <vector>
+namespace ledra {
+
 
 enum class FieldType { Integer, SmallInt, Float, Currency, String, Date, Boolean, Memo, DateTime };
 
@@ -53,3 +55,5 @@ const TableSchema &liefer();     // Liefer of the invoicing program
 // A copy of konten() stored under another file name (the standard charts).
 TableSchema kontenAs(const QString &fileName);
 } // namespace Schemas
+
+} // namespace ledra

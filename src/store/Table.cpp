@@ -7,6 +7,8 @@
 #include <SQLiteCpp/Database.h>
 #include <SQLiteCpp/Statement.h>
 #include <algorithm>
+namespace ledra {
+
 
 Table::Table(const TableSchema &schema, QString objectName)
     : m_schema(schema), m_objectName(std::move(objectName)), m_fileName(schema.fileName)
@@ -774,3 +776,5 @@ void Table::emptyTable()
     reload(0);
     notify(Change::Reset);
 }
+
+} // namespace ledra

@@ -20,6 +20,8 @@ namespace SQLite {
 class Database;
 class Statement;
 } // namespace SQLite
+namespace ledra {
+
 
 enum class DsState { Inactive, Browse, Edit, Insert };
 
@@ -186,3 +188,5 @@ private:
     std::vector<std::function<void(Change)>> m_observers;
     int m_controlsDisabled = 0;
 };
+
+} // namespace ledra

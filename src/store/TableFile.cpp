@@ -11,6 +11,8 @@
 #include <fcntl.h>
 #include <sqlite3.h>
 #include <unistd.h>
+namespace ledra {
+
 
 namespace TableFile {
 
@@ -328,3 +330,5 @@ void batchAppend(const QString &srcPath, const QString &dstPath)
 }
 
 } // namespace TableFile
+
+} // namespace ledra

@@ -10,6 +10,8 @@
 #include <SQLiteCpp/Database.h>
 #include <SQLiteCpp/Statement.h>
 #include <memory>
+namespace ledra {
+
 
 namespace TableFile {
 
@@ -51,3 +53,5 @@ void bind(SQLite::Statement &st, int index, const QVariant &v);
 QVariant columnValue(const SQLite::Column &c);
 
 } // namespace TableFile
+
+} // namespace ledra

@@ -13,6 +13,8 @@
 #include <QTextStream>
 #include <cstdio>
 
+using namespace ledra;
+
 static QList<QStringList> readCsv(const QString &path)
 {
     QFile f(path);

@@ -7,6 +7,8 @@
 #include <QStringList>
 #include <deque>
 #include <vector>
+namespace ledra {
+
 
 class ScriptedUi : public Ui {
 public:
@@ -51,3 +53,5 @@ public:
     bool saw(const QString &text) const;
     void clear();
 };
+
+} // namespace ledra

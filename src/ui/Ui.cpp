@@ -1,6 +1,8 @@
 #include "ScriptedUi.h"
 
 #include <cstdio>
+namespace ledra {
+
 
 QString msgKindName(MsgKind kind)
 {
@@ -84,3 +86,5 @@ void ScriptedUi::clear()
     messages.clear();
     questions.clear();
 }
+
+} // namespace ledra

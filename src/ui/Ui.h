@@ -7,6 +7,8 @@
 #include <QtGlobal>
 #include <exception>
 #include <optional>
+namespace ledra {
+
 
 // Ends a user action that has already shown its own message (or needs none). Caught at the
 // event boundary; a refused table operation leaves the table as it was.
@@ -51,3 +53,5 @@ public:
 };
 
 QString msgKindName(MsgKind kind); // "Fehler", "Warnung", "Hinweis", "Information"
+
+} // namespace ledra

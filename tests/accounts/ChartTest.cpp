@@ -4,6 +4,8 @@
 
 #include "accounts/KontenRules.h"
 #include "store/Table.h"
+namespace ledra {
+
 
 TEST_F(Books, AccountsInUseKeepNumberNameTypeAndRate)
 {
@@ -133,3 +135,5 @@ TEST_F(Books, StandardChartReplacesTheAccounts)
     EXPECT_EQ(fb->books().settings.vorsteuer, QStringLiteral("1400")) << "SKR 04 leaves the settings alone";
     EXPECT_EQ(fb->status[1], QString::number(fb->books().konten.recordCount()) + QStringLiteral(" Konten"));
 }
+
+} // namespace ledra

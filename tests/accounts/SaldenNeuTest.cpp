@@ -4,6 +4,8 @@
 
 #include "books/SaldenRecompute.h"
 #include "store/Table.h"
+namespace ledra {
+
 
 namespace {
 void setOpening(BooksSession &fb, int konto, const char *field, qint64 cents)
@@ -107,3 +109,5 @@ TEST_F(Books, RecomputeRefusesWhileEditingAndStopsWithoutTaxAccount)
     EXPECT_EQ(totals(), before) << "a stopped run writes nothing";
     EXPECT_FALSE(fb->books().dataOperationRunning());
 }
+
+} // namespace ledra

@@ -15,6 +15,8 @@
 #include <csignal>
 #include <gtest/gtest.h>
 #include <thread>
+namespace ledra {
+
 
 namespace {
 
@@ -110,3 +112,5 @@ TEST(YearChangeCrash, NoBookingIsLostAndASecondRunFinishes)
     std::printf("year change killed 25 times (full run %d ms): %d before the archive, %d archived only, %d done\n",
                 full, before, archived, done);
 }
+
+} // namespace ledra

@@ -11,6 +11,8 @@
 
 #include <QDir>
 #include <QFileInfo>
+namespace ledra {
+
 
 namespace {
 
@@ -227,3 +229,5 @@ TEST_F(Books, VatBasisSwitchRewritesDueTax)
         }
     }
 }
+
+} // namespace ledra

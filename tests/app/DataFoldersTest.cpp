@@ -9,6 +9,8 @@
 #include <QProcess>
 #include <SQLiteCpp/Database.h>
 #include <gtest/gtest.h>
+namespace ledra {
+
 
 namespace {
 
@@ -244,3 +246,5 @@ TEST_F(StartAndClose, InvoicingProgramBesideIsBound)
     EXPECT_TRUE(fb->close(false));
     EXPECT_EQ(fb->rechDaten(), nullptr);
 }
+
+} // namespace ledra

@@ -6,6 +6,8 @@
 #include <QDir>
 #include <QFile>
 #include <gtest/gtest.h>
+namespace ledra {
+
 
 namespace {
 const QDate kToday(2026, 12, 7);
@@ -141,3 +143,5 @@ TEST(ProgramSettings, LocationRule)
         << "section names ignore case";
     EXPECT_TRUE(ini.readBool(QStringLiteral("x"), QStringLiteral("y"), true));
 }
+
+} // namespace ledra

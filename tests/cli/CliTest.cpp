@@ -5,6 +5,8 @@
 #include <QDate>
 #include <QProcess>
 #include <gtest/gtest.h>
+namespace ledra {
+
 
 namespace {
 
@@ -68,3 +70,5 @@ TEST_F(CliRun, BookListTransferAndReverse)
     EXPECT_EQ(out, QStringLiteral("2 Buchungen\n3 Konten\nDATEN\n"));
     EXPECT_EQ(run({QStringLiteral("unbekannt")}), 2);
 }
+
+} // namespace ledra

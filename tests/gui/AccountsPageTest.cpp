@@ -23,6 +23,8 @@
 #include <QTimer>
 #include <QToolButton>
 #include <functional>
+namespace ledra {
+
 
 namespace {
 using Col = KontenDelegate::Column;
@@ -263,3 +265,5 @@ TEST_F(WindowTest, SectionEditorStoresTheRowBeingTypedWhenClosed) {
     ASSERT_TRUE(core.books().bwa.findKey({12040}));
     EXPECT_EQ(core.books().bwa.asString(QStringLiteral("Sektion")), QStringLiteral("Sonstiges"));
 }
+
+} // namespace ledra

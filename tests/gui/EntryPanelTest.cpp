@@ -19,6 +19,8 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+namespace ledra {
+
 
 namespace {
 class EntryPanel : public BooksWindow {
@@ -276,3 +278,5 @@ TEST_F(EntryPanel, InsertKeyStartsARowOnPageBuchenOnly) {
     QTest::keyClick(search, Qt::Key_Insert);
     EXPECT_EQ(batch().state(), DsState::Browse);
 }
+
+} // namespace ledra

@@ -9,6 +9,8 @@
 #include <QLineEdit>
 #include <QTest>
 #include <QToolButton>
+namespace ledra {
+
 
 void WindowTest::SetUp() {
     QDir().mkpath(data.program + QStringLiteral("/ledra-hilfe"));
@@ -142,3 +144,5 @@ void BooksWindow::startWithJournal() {
     ASSERT_EQ(window->core().books().stapel.recordCount(), 0);
     ui.clear();
 }
+
+} // namespace ledra

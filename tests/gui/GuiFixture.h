@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 #include <memory>
+namespace ledra {
+
 
 class WindowTest : public ::testing::Test {
 protected:
@@ -69,3 +71,5 @@ public:
     void CloseAll() override {}
     void FDatenCreate() override {}
 };
+
+} // namespace ledra

@@ -24,6 +24,8 @@
 #include <QTableView>
 #include <QTest>
 #include <QToolButton>
+namespace ledra {
+
 
 namespace {
 const QString kRefused = QStringLiteral("Bitte erst die Dateneingabe beenden.");
@@ -225,3 +227,5 @@ TEST_F(WindowTest, EntryPanelShowsTheCurrentBatchRow) {
     EXPECT_EQ(page->gridModel()->rowCount(), 1);
     EXPECT_EQ(page->gridView()->currentIndex().row(), 0);
 }
+
+} // namespace ledra

@@ -19,6 +19,8 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+namespace ledra {
+
 
 namespace {
 namespace rpt = ledra::report;
@@ -238,3 +240,5 @@ TEST_F(ReportLaunch, EvaluationMenuEntriesEachHandOverAReport) {
     }
     EXPECT_FALSE(answer.refused);
 }
+
+} // namespace ledra

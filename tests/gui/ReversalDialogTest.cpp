@@ -18,6 +18,8 @@
 #include <QTextBrowser>
 #include <QToolButton>
 #include <QWheelEvent>
+namespace ledra {
+
 
 namespace {
 class Reversal : public BooksWindow {
@@ -204,3 +206,5 @@ TEST_F(Reversal, F1InTheMainWindowShowsTheFieldsOrThePagesHelp) {
     QTest::keyClick(window->buchenPage()->BuchText(), Qt::Key_F1);
     EXPECT_EQ(QFileInfo(help->source().toLocalFile()).fileName(), QStringLiteral("10.html")) << "the page's help";
 }
+
+} // namespace ledra

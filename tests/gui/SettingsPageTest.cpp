@@ -12,6 +12,8 @@
 #include <QLineEdit>
 #include <QSpinBox>
 #include <QTest>
+namespace ledra {
+
 
 namespace {
 class SettingsPage : public WindowTest {
@@ -113,3 +115,5 @@ TEST_F(SettingsPage, PaymentDueCheckBoxShowsTheFieldAndIsKept) {
     EXPECT_TRUE(window->einstellungPage()->CBOPDatum()->isChecked());
     EXPECT_FALSE(window->findChild<QWidget *>(QStringLiteral("OPDatum"))->isHidden());
 }
+
+} // namespace ledra

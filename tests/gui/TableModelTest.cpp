@@ -14,6 +14,8 @@
 #include <QTest>
 #include <QToolButton>
 #include <gtest/gtest.h>
+namespace ledra {
+
 
 namespace {
 
@@ -304,3 +306,5 @@ TEST_F(BatchTable, NavigatorRunsTableOperationsAndShowsRefusals) {
     EXPECT_TRUE(table.isBrowse());
     EXPECT_EQ(table.recordCount(), 2);
 }
+
+} // namespace ledra

@@ -14,6 +14,8 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QTest>
+namespace ledra {
+
 
 namespace {
 class Templates : public BooksWindow {
@@ -128,3 +130,5 @@ TEST_F(Templates, F4PutsTheSplittingAccountIntoTheFocusedAccountField) {
     EXPECT_EQ(batch().asInt(QStringLiteral("Soll")), nr);
     EXPECT_EQ(batch().asInt(QStringLiteral("Haben")), nr);
 }
+
+} // namespace ledra

@@ -4,6 +4,8 @@
 
 #include "openitems/OpenItemsInterface.h"
 #include "store/Table.h"
+namespace ledra {
+
 
 namespace {
 struct Row {
@@ -185,3 +187,5 @@ TEST_F(Books, OpenItemsModuleNumbersAndHearsOfRows)
     EXPECT_EQ(op.ended, 1);
     fb->setOpenItemsForTest(nullptr);
 }
+
+} // namespace ledra

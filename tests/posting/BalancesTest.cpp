@@ -5,6 +5,8 @@
 
 #include "books/Balances.h"
 #include "store/Table.h"
+namespace ledra {
+
 
 TEST_F(Books, CostBookingMovesCostBankAndInputTax)
 {
@@ -132,3 +134,5 @@ TEST_F(Books, ReversedBookingsPutTaxOnTheOtherSide)
     ASSERT_TRUE(book("05.03.%Y;2;1200;4930;Erstattung;119,00;B;")); // bank to cost
     EXPECT_EQ(saldo(1576), Money::fromCents(-1900)) << "input tax on its credit side";
 }
+
+} // namespace ledra

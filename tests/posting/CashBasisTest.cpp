@@ -3,6 +3,8 @@
 #include "PostingFixture.h"
 
 #include "store/Table.h"
+namespace ledra {
+
 
 namespace {
 struct Due {
@@ -72,3 +74,5 @@ TEST_F(Books, CashBasisPaymentAtAnotherRate)
     EXPECT_EQ(lastDue(fb->books()).st, Money::fromCents(700));
     EXPECT_DOUBLE_EQ(lastDue(fb->books()).satz, 7.0);
 }
+
+} // namespace ledra

@@ -17,6 +17,8 @@
 #include <gtest/gtest.h>
 #include <set>
 #include <thread>
+namespace ledra {
+
 
 namespace {
 
@@ -125,3 +127,5 @@ TEST(TransferCrash, KilledAtRandomMomentsLosesAndDoublesNothing)
     }
     std::printf("transfer killed 60 times (full run %d ms): %d before the commit, %d after it\n", full, none, all);
 }
+
+} // namespace ledra

@@ -4,6 +4,8 @@
 
 #include <QDir>
 #include <QFile>
+namespace ledra {
+
 
 void Books::SetUp()
 {
@@ -61,3 +63,5 @@ std::map<qint64, QList<qint64>> Books::totals()
                                               k.asMoney(QStringLiteral("JVZHaben")).units()};
     return m;
 }
+
+} // namespace ledra

@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 #include <map>
+namespace ledra {
+
 
 struct Books : ::testing::Test {
     DataFixture fx;
@@ -33,3 +35,5 @@ struct Books : ::testing::Test {
     std::map<qint64, QList<qint64>> totals();
     BuchungRules &e() { return fb->entry(); }
 };
+
+} // namespace ledra

@@ -4,6 +4,8 @@
 
 #include "posting/StornoRules.h"
 #include "store/Table.h"
+namespace ledra {
+
 
 TEST_F(Books, ReversalSwapsAccountsKeepsAmountsAndPicksTheChosenRow)
 {
@@ -148,3 +150,5 @@ TEST_F(Books, TemplatesApplyAddDeleteAndRefuseDuplicates)
     EXPECT_EQ(fb->books().favoriten.recordCount(), 0);
     e().cancelRow();
 }
+
+} // namespace ledra

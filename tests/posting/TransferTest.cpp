@@ -3,6 +3,8 @@
 #include "PostingFixture.h"
 
 #include "store/Table.h"
+namespace ledra {
+
 
 TEST_F(Books, TransferMovesRowsAdvancesVoucherAndCounter)
 {
@@ -87,3 +89,5 @@ TEST_F(Books, TransferOfARowTheJournalRefusesKeepsIt)
     EXPECT_EQ(fb->books().stapel.recordCount(), 1);
     EXPECT_EQ(fb->books().journal.recordCount(), 2);
 }
+
+} // namespace ledra

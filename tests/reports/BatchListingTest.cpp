@@ -8,6 +8,8 @@
 #include "store/Table.h"
 
 #include <map>
+namespace ledra {
+
 
 using ledra::report::BandKind;
 
@@ -104,3 +106,5 @@ TEST_F(Batch, OpenItemNotesFollowTheirBookings) {
               (QStringList{"1", "2", "3", "Buchung gleicht offenen Posten aus", "4", "5", "6", "7",
                            "8", "Buchung erzeugt offenen Posten", "9", "10", "11", "12"}));
 }
+
+} // namespace ledra

@@ -12,6 +12,8 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+namespace ledra {
+
 
 using ledra::report::BandKind;
 
@@ -257,3 +259,5 @@ TEST_F(YearBooks, EvaluationsFromTheCommandLine) {
     EXPECT_EQ(cli({"journal", "--mit-konten"}), 2);
     EXPECT_EQ(cli({"bilanz", "--von", "01.01." + y}), 2) << "the balance sheet has no range";
 }
+
+} // namespace ledra

@@ -10,6 +10,8 @@
 #include "store/Table.h"
 
 #include <SQLiteCpp/Statement.h>
+namespace ledra {
+
 
 using ledra::report::BandKind;
 
@@ -192,3 +194,5 @@ TEST_F(YearBooks, BwaOfTheYear) {
     EXPECT_EQ(bandTexts(m, BandKind::Detail).size(), 7)
         << "every account with a section and a balance";
 }
+
+} // namespace ledra

@@ -9,6 +9,8 @@
 
 #include <QTextStream>
 #include <gtest/gtest.h>
+namespace ledra {
+
 
 using namespace ledra::report;
 using namespace reports;
@@ -129,3 +131,5 @@ TEST(Conventions, CsvHasTheColumnHeadsOnceAndNoPageFrame) {
     EXPECT_EQ(lines[1], "Zeile 0,\"0,50\"");
     EXPECT_EQ(lines[60], "Zeile 59,\"59,50\"");
 }
+
+} // namespace ledra

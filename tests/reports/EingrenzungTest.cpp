@@ -4,6 +4,8 @@
 #include "ReportsFixture.h"
 
 #include "store/Table.h"
+namespace ledra {
+
 
 using reports::JournalQuery;
 using reports::EingrenzungRules;
@@ -225,3 +227,5 @@ TEST_F(Filter, QueryLinesBindTheirOwnValuesAndTheFilterKeepsTheOrder) {
     q.open();
     EXPECT_EQ(listedTexts(), QStringList{QStringLiteral("Zahlung Meier")});
 }
+
+} // namespace ledra

@@ -8,6 +8,8 @@
 #include "store/Table.h"
 
 #include <SQLiteCpp/Statement.h>
+namespace ledra {
+
 
 using ledra::report::BandKind;
 
@@ -170,3 +172,5 @@ TEST_F(YearBooks, ProfitAndLossOfTheYear) {
     EXPECT_QEQ(results.value(0), "Gewinn/Verlust:|" + eur(-442000));
     EXPECT_QEQ(results.value(1), "Geldvermögen:|" + eur(624800 + 16620));
 }
+
+} // namespace ledra

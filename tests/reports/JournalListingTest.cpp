@@ -10,6 +10,8 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+namespace ledra {
+
 
 using ledra::report::BandKind;
 using ledra::report::Record;
@@ -230,3 +232,5 @@ TEST_F(Listing, SavedAsPdfTextAndCsvFromOneRun) {
                              QStringLiteral("Sortierung: Datum"), QStringLiteral("DM")})
         EXPECT_TRUE(text.contains(t)) << t.toStdString() << "\n" << text.toStdString();
 }
+
+} // namespace ledra

@@ -15,6 +15,8 @@
 #include <QTemporaryDir>
 
 #include <cmath>
+namespace ledra {
+
 
 using ledra::report::BandInstance;
 using ledra::report::BandKind;
@@ -476,3 +478,5 @@ TEST_F(YearBooks, SheetsAddUpToTheYearBalances) {
     EXPECT_EQ(occurrences(cash, BandKind::Detail).back().at(QStringLiteral("Bestand")),
               QStringLiteral("627,70"));
 }
+
+} // namespace ledra

@@ -9,6 +9,8 @@
 
 #include "reports/PrepareEvaluation.h"
 #include "store/Table.h"
+namespace ledra {
+
 
 namespace {
 
@@ -125,3 +127,5 @@ TEST_F(Prepare, CancelOrPendingEditChangesNothing) {
     EXPECT_EQ(cents(1200, "DruckSaldo"), 0);
     fb->books().stapel.cancel();
 }
+
+} // namespace ledra

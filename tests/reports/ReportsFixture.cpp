@@ -3,6 +3,8 @@
 #include "store/Table.h"
 
 #include <SQLiteCpp/Statement.h>
+namespace ledra {
+
 
 void ReportBooks::SetUp() {
     Books::SetUp();
@@ -63,3 +65,5 @@ QStringList bandTexts(const ledra::report::PageModel &model, ledra::report::Band
 QStringList pageTexts(const ledra::report::PageModel &model, int page) {
     return page < int(model.pages.size()) ? model.pages[size_t(page)].texts() : QStringList();
 }
+
+} // namespace ledra

@@ -11,6 +11,8 @@
 #include "reports/EingrenzungRules.h"
 
 #include <memory>
+namespace ledra {
+
 
 struct RecordingViewer : reports::ReportViewer {
     std::vector<ledra::report::PageModel> models;
@@ -47,3 +49,5 @@ struct ReportBooks : Books {
 // Texts of the printed bands of a kind, one string per band occurrence ("a|b|c").
 QStringList bandTexts(const ledra::report::PageModel &model, ledra::report::BandKind kind);
 QStringList pageTexts(const ledra::report::PageModel &model, int page);
+
+} // namespace ledra

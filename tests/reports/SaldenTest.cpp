@@ -9,6 +9,8 @@
 #include "reports/SaldenlisteReport.h"
 #include "reports/SaldenlisteQuerReport.h"
 #include "store/Table.h"
+namespace ledra {
+
 
 using ledra::report::BandKind;
 
@@ -218,3 +220,5 @@ TEST_F(SmallBalances, ExtendedFormListsOnlyTouchedAccounts) {
     EXPECT_QEQ(bandTexts(m, BandKind::GroupFooter).join('\n'),
                "1000|-249,60 €|0,40 €|0,40 €|0,00 €|0,40 €|0,40 €|0,40 €");
 }
+
+} // namespace ledra

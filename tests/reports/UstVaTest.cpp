@@ -7,6 +7,8 @@
 
 #include "reports/UstVaReport.h"
 #include "store/Table.h"
+namespace ledra {
+
 
 using ledra::report::BandKind;
 using ledra::report::PageModel;
@@ -249,3 +251,5 @@ TEST_F(YearBooks, VatReturnOfTheYear) {
     EXPECT_EQ(w->totals().base13b.units() / 100, year::kBase13b);
     EXPECT_EQ(w->totals().tax13b.units() / 100, year::kTax13b);
 }
+
+} // namespace ledra

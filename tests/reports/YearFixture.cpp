@@ -4,6 +4,8 @@
 #include "store/Table.h"
 
 #include <SQLiteCpp/Statement.h>
+namespace ledra {
+
 
 void YearBooks::sql(const QString &statement, const QVariantList &params) {
     Table &k = fb->books().konten;
@@ -114,3 +116,5 @@ void YearBooks::SetUp() {
     ASSERT_EQ(fb->books().journal.recordCount(), year::kBookings);
     ui.clear();
 }
+
+} // namespace ledra

@@ -9,6 +9,8 @@
 // cents, debit positive, credit negative.
 
 #include "ReportsFixture.h"
+namespace ledra {
+
 
 namespace year {
 
@@ -144,3 +146,5 @@ private:
     static QDate m_day(int day, int month) { return ReportBooks::day(day, month); }
     void sql(const QString &statement, const QVariantList &params);
 };
+
+} // namespace ledra

@@ -2,6 +2,8 @@
 #include "store/Money.h"
 
 #include <gtest/gtest.h>
+namespace ledra {
+
 
 TEST(Money, RoundingAtTheHalves)
 {
@@ -43,3 +45,5 @@ TEST(Dates, GermanInput)
     EXPECT_FALSE(parseGermanDate(QStringLiteral("2024-01-01"), today));
     EXPECT_EQ(germanDate(QDate(2024, 3, 5)), QStringLiteral("05.03.2024"));
 }
+
+} // namespace ledra

@@ -9,6 +9,8 @@
 #include <QTemporaryDir>
 #include <SQLiteCpp/Database.h>
 #include <gtest/gtest.h>
+namespace ledra {
+
 
 namespace {
 
@@ -302,3 +304,5 @@ TEST_F(Store, UnitOfWorkIsAllOrNothingAcrossFiles)
     q.open();
     EXPECT_EQ(q.recordCount(), 1);
 }
+
+} // namespace ledra

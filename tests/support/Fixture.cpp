@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QFile>
 #include <gtest/gtest.h>
+namespace ledra {
+
 
 DataFixture::DataFixture()
 {
@@ -48,3 +50,5 @@ void DataFixture::addAccount(int ktoNr, const QString &name, int art, double mws
     t.open();
     t.appendRecord({ktoNr, name, art, mwst, 0, 0, 0, 0, 0, QVariant(), 0, 0, 0, 0, QVariant(), QVariant()});
 }
+
+} // namespace ledra

@@ -7,6 +7,8 @@
 #include <QString>
 #include <QTemporaryDir>
 #include <memory>
+namespace ledra {
+
 
 struct DataFixture {
     QTemporaryDir tmp;
@@ -21,3 +23,5 @@ struct DataFixture {
     // Adds an account row to Konten.DB of the folder (default: base).
     void addAccount(int ktoNr, const QString &name, int art, double mwst, const QString &folder = QString());
 };
+
+} // namespace ledra

@@ -26,6 +26,8 @@
 #include <QTableView>
 #include <QTimer>
 #include <QVBoxLayout>
+namespace ledra {
+
 
 namespace {
 QLabel *caption(const QString &text, QWidget *buddy, const QString &name) {
@@ -565,3 +567,5 @@ void BuchenPage::amountMode(bool gross) {
         e.chooseNet();
     showCurrentRow();
 }
+
+} // namespace ledra

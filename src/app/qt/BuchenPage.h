@@ -10,9 +10,6 @@
 
 #include <QSet>
 #include <QWidget>
-
-class Shell;
-class Panel;
 class QComboBox;
 class QKeyEvent;
 class QLabel;
@@ -21,6 +18,12 @@ class QPushButton;
 class QRadioButton;
 class QTableView;
 class QTimer;
+
+namespace ledra {
+
+
+class Shell;
+class Panel;
 
 class BuchenPage : public QWidget {
     Q_OBJECT
@@ -110,3 +113,5 @@ private:
 // the row's Euro flag is not false, else "DM"), and a rate as a German number.
 QString rowAmountText(const Table &t, const QString &field);
 QString germanNumberText(const QVariant &v);
+
+} // namespace ledra

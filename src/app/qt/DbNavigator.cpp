@@ -7,6 +7,8 @@
 #include <QHBoxLayout>
 #include <QPointer>
 #include <QToolButton>
+namespace ledra {
+
 
 namespace {
 struct ButtonText {
@@ -113,3 +115,5 @@ void DbNavigator::run(Button b) {
     });
     updateButtons();
 }
+
+} // namespace ledra

@@ -9,6 +9,8 @@
 #include <array>
 
 class QToolButton;
+namespace ledra {
+
 class Ui;
 
 class DbNavigator : public QWidget {
@@ -29,3 +31,5 @@ private:
     Ui &m_ui;
     std::array<QToolButton *, Count> m_buttons{};
 };
+
+} // namespace ledra

@@ -18,6 +18,8 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QVBoxLayout>
+namespace ledra {
+
 
 using reports::EingrenzungRules;
 
@@ -223,3 +225,5 @@ bool EingrenzungDialog::eventFilter(QObject *watched, QEvent *event) {
     }
     return QDialog::eventFilter(watched, event);
 }
+
+} // namespace ledra

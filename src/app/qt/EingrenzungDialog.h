@@ -12,6 +12,8 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
+namespace ledra {
+
 
 namespace reports {
 class EingrenzungRules;
@@ -54,3 +56,5 @@ private:
     QPushButton *m_ok = nullptr;
     QPoint m_dragStart;
 };
+
+} // namespace ledra

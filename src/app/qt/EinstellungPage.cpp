@@ -21,6 +21,8 @@
 #include <QRegularExpressionValidator>
 #include <QSpinBox>
 #include <QVBoxLayout>
+namespace ledra {
+
 
 namespace {
 void paintPanel(Panel *p, int rgbNumber) {
@@ -353,3 +355,5 @@ void EinstellungPage::syncControls() {
     m_gbSkonto->setVisible(c.bopVisible);
     m_altBuch->setText(m_core.altBuchCaption);
 }
+
+} // namespace ledra

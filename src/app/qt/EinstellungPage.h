@@ -8,14 +8,17 @@
 #include <QSet>
 #include <QWidget>
 #include <functional>
-
-class Shell;
-class Panel;
 class QCheckBox;
 class QGroupBox;
 class QLineEdit;
 class QPushButton;
 class QSpinBox;
+
+namespace ledra {
+
+
+class Shell;
+class Panel;
 
 class EinstellungPage : public QWidget {
     Q_OBJECT
@@ -93,3 +96,5 @@ private:
 
 // The digits of the VAT-rate field without the mask's literals: "19.0 %" gives "190".
 QString mwstSatzDigits(const QString &text);
+
+} // namespace ledra

@@ -2,6 +2,8 @@
 
 #include "store/EngineError.h"
 #include "ui/Ui.h"
+namespace ledra {
+
 
 bool runAction(Ui &ui, const std::function<void()> &action) {
     try {
@@ -15,3 +17,5 @@ bool runAction(Ui &ui, const std::function<void()> &action) {
     }
     return false;
 }
+
+} // namespace ledra

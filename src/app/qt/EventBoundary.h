@@ -4,8 +4,12 @@
 // with its text. Every slot that calls into the rules goes through here.
 
 #include <functional>
+namespace ledra {
+
 
 class Ui;
 
 // True when the action ran to its end.
 bool runAction(Ui &ui, const std::function<void()> &action);
+
+} // namespace ledra

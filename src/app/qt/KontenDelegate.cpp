@@ -12,6 +12,8 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QRegularExpressionValidator>
+namespace ledra {
+
 
 namespace {
 // Key and text of every row of a small look-up table, read beside the table object so that
@@ -208,3 +210,5 @@ void KontenDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option
     opt.palette.setColor(QPalette::Text, qGray(bg.rgb()) < 128 ? Qt::white : Qt::black);
     QStyledItemDelegate::paint(painter, opt, index);
 }
+
+} // namespace ledra

@@ -6,6 +6,8 @@
 // BWA and balance-sheet lines by the number of the section picked by its text.
 
 #include <QStyledItemDelegate>
+namespace ledra {
+
 
 class Shell;
 class TableModel;
@@ -41,3 +43,5 @@ private:
     mutable bool m_startedEdit = false;
     mutable bool m_written = false;
 };
+
+} // namespace ledra

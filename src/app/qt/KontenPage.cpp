@@ -18,6 +18,8 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QVBoxLayout>
+namespace ledra {
+
 
 QList<TableColumn> KontenPage::gridColumns() {
     constexpr auto right = Qt::AlignRight | Qt::AlignVCenter;
@@ -130,7 +132,7 @@ void KontenPage::search() {
 }
 
 void KontenPage::recomputeSalden() {
-    runAction(m_ui, [this] { ::recomputeSalden(m_core.books()); });
+    runAction(m_ui, [this] { ledra::recomputeSalden(m_core.books()); });
     emit dataReloaded();
 }
 
@@ -158,3 +160,5 @@ bool KontenPage::eventFilter(QObject *watched, QEvent *event) {
     }
     return QWidget::eventFilter(watched, event);
 }
+
+} // namespace ledra

@@ -7,14 +7,17 @@
 
 #include <QWidget>
 #include <vector>
+class QLineEdit;
+class QPushButton;
+class QTableView;
+
+namespace ledra {
+
 
 class KontenDelegate;
 class Shell;
 class DbNavigator;
 class Ui;
-class QLineEdit;
-class QPushButton;
-class QTableView;
 
 class KontenPage : public QWidget {
     Q_OBJECT
@@ -59,3 +62,5 @@ private:
     QPushButton *m_suchen = nullptr, *m_saldenNeu = nullptr, *m_kBlatt = nullptr,
                 *m_sbJournal = nullptr;
 };
+
+} // namespace ledra

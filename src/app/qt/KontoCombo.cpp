@@ -6,6 +6,8 @@
 #include <QHeaderView>
 #include <QStandardItemModel>
 #include <QTableView>
+namespace ledra {
+
 
 KontoCombo::KontoCombo(const Table &accounts, QWidget *parent)
     : QComboBox(parent), m_accounts(accounts) {
@@ -59,3 +61,5 @@ void KontoCombo::fill() {
         // An unreadable chart leaves the list empty; typing the number still works.
     }
 }
+
+} // namespace ledra

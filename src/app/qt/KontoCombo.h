@@ -5,6 +5,8 @@
 // account search (see BuchenPage); only the list itself is this class's.
 
 #include <QComboBox>
+namespace ledra {
+
 
 class Table;
 
@@ -17,3 +19,5 @@ private:
     void fill();
     const Table &m_accounts;
 };
+
+} // namespace ledra

@@ -49,6 +49,8 @@
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
+namespace ledra {
+
 
 // The ui port as the window offers it to the rules: messages, questions and dialogs go to
 // the given port (message boxes, or a script in tests), while focus requests, the status bar
@@ -603,3 +605,5 @@ void MainWindow::closeEvent(QCloseEvent *e) {
     else
         e->ignore();
 }
+
+} // namespace ledra

@@ -9,6 +9,15 @@
 #include <QMainWindow>
 #include <functional>
 #include <memory>
+class QTextBrowser;
+class QLabel;
+class QMenu;
+class QProgressBar;
+class QTableView;
+class QToolButton;
+
+namespace ledra {
+
 
 class BuchenPage;
 class DbNavigator;
@@ -19,12 +28,6 @@ class KontenPage;
 class PageControl;
 class QtReportViewer;
 class QtUi;
-class QTextBrowser;
-class QLabel;
-class QMenu;
-class QProgressBar;
-class QTableView;
-class QToolButton;
 class TableModel;
 class WindowUi;
 
@@ -153,3 +156,5 @@ private:
 // Column widths of a grid by the field name of each column, as the program settings keep them.
 void applyColumnWidths(QTableView *view, const TableModel *model, const QMap<QString, int> &widths);
 void storeColumnWidths(const QTableView *view, const TableModel *model, QMap<QString, int> &widths);
+
+} // namespace ledra

@@ -3,6 +3,8 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QTabBar>
+namespace ledra {
+
 
 PageControl::PageControl(QWidget *parent) : QTabWidget(parent) {
     tabBar()->installEventFilter(this);
@@ -72,3 +74,5 @@ void PageControl::keyPressEvent(QKeyEvent *event) {
     requestPage((currentIndex() + step + count()) % count());
     event->accept();
 }
+
+} // namespace ledra

@@ -6,6 +6,8 @@
 
 #include <QTabWidget>
 #include <functional>
+namespace ledra {
+
 
 class PageControl : public QTabWidget {
     Q_OBJECT
@@ -20,3 +22,5 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
 };
+
+} // namespace ledra

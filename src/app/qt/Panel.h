@@ -5,6 +5,8 @@
 #include <QColor>
 #include <QLabel>
 #include <QMouseEvent>
+namespace ledra {
+
 
 // A colour kept in the settings as the platform's RGB number (red in the low byte).
 inline QColor colorFromRgbNumber(int c) {
@@ -36,3 +38,5 @@ protected:
         QLabel::mouseDoubleClickEvent(e);
     }
 };
+
+} // namespace ledra

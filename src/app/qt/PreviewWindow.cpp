@@ -28,6 +28,8 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+namespace ledra {
+
 
 namespace rpt = ledra::report;
 
@@ -350,3 +352,5 @@ void QtReportViewer::print(rpt::Report &report) {
     }
     QApplication::restoreOverrideCursor();
 }
+
+} // namespace ledra

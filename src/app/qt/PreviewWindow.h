@@ -16,8 +16,10 @@ class QTextStream;
 class QScrollArea;
 class QToolBar;
 class QAction;
+namespace ledra {
 
-namespace ledra::report {
+
+namespace report {
 class Report;
 }
 
@@ -93,3 +95,5 @@ public:
 private:
     QWidget *m_parent;
 };
+
+} // namespace ledra

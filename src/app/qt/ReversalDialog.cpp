@@ -19,6 +19,8 @@
 #include <QTableView>
 #include <QVBoxLayout>
 #include <QWheelEvent>
+namespace ledra {
+
 
 namespace {
 // The journal is shown with the columns the batch grid has for the same fields, so that a
@@ -200,3 +202,5 @@ bool ReversalDialog::eventFilter(QObject *watched, QEvent *event) {
     }
     return QDialog::eventFilter(watched, event);
 }
+
+} // namespace ledra

@@ -6,12 +6,15 @@
 
 #include <QDialog>
 #include <functional>
+class QPushButton;
+class QTableView;
+
+namespace ledra {
+
 
 class Shell;
 class StornoRules;
 class TableModel;
-class QPushButton;
-class QTableView;
 
 class ReversalDialog : public QDialog {
     Q_OBJECT
@@ -54,3 +57,5 @@ private:
     bool m_reversing = false;
     int m_wheelRest = 0;
 };
+
+} // namespace ledra

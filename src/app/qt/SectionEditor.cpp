@@ -11,6 +11,8 @@
 #include <QTableView>
 #include <QToolButton>
 #include <QVBoxLayout>
+namespace ledra {
+
 
 SectionEditor::SectionEditor(Table &sections, const QString &name, const QString &caption,
                              int helpContext, Ui &ui, QWidget *parent)
@@ -62,3 +64,5 @@ void SectionEditor::done(int result) {
         return;
     QDialog::done(result);
 }
+
+} // namespace ledra

@@ -4,10 +4,13 @@
 // edit first; when the table refuses it, the editor stays open with the row as typed.
 
 #include <QDialog>
-
-class DbNavigator;
 class QPushButton;
 class QTableView;
+
+namespace ledra {
+
+
+class DbNavigator;
 class Table;
 class TableModel;
 class Ui;
@@ -34,3 +37,5 @@ private:
     TableModel *m_model = nullptr;
     QPushButton *m_close = nullptr;
 };
+
+} // namespace ledra

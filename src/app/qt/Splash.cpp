@@ -4,6 +4,8 @@
 #include <QLabel>
 #include <QScreen>
 #include <QVBoxLayout>
+namespace ledra {
+
 
 TWillkommen::TWillkommen() : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint)
 {
@@ -20,3 +22,5 @@ TWillkommen::TWillkommen() : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWi
     if (auto *s = QGuiApplication::primaryScreen())
         move(s->geometry().center() - rect().center());
 }
+
+} // namespace ledra

@@ -1,5 +1,7 @@
 #pragma once
 #include <QWidget>
+namespace ledra {
+
 
 // Borderless start window centred on the screen with the loading bar.
 class TWillkommen : public QWidget {
@@ -7,3 +9,5 @@ class TWillkommen : public QWidget {
 public:
     TWillkommen();
 };
+
+} // namespace ledra

@@ -10,6 +10,8 @@
 #include <QTimer>
 
 #include <memory>
+namespace ledra {
+
 
 namespace {
 // Rows read in one pass of the cursor; a screenful of a grid fits in one or two passes.
@@ -330,3 +332,5 @@ void followTableCursor(QTableView *view, TableModel *model) {
         });
     select(model->currentRow());
 }
+
+} // namespace ledra

@@ -20,6 +20,8 @@
 #include <functional>
 
 class QTableView;
+namespace ledra {
+
 
 struct TableColumn {
     QString field; // field or look-up name of the table; also the key of its stored width
@@ -95,3 +97,5 @@ private:
 // Lets a view follow the table's cursor (the current row is the selected row) and move the
 // cursor when the user picks another row.
 void followTableCursor(QTableView *view, TableModel *model);
+
+} // namespace ledra

@@ -8,6 +8,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QProgressBar>
+namespace ledra {
+
 
 // Platform RGB numbers keep red in the low byte.
 static QColor fromRgbNumber(int c) { return QColor(c & 0xff, (c >> 8) & 0xff, (c >> 16) & 0xff); }
@@ -109,3 +111,5 @@ std::optional<int> QtUi::chooseColor(int color)
     if (!c.isValid()) return std::nullopt;
     return toRgbNumber(c);
 }
+
+} // namespace ledra

@@ -12,6 +12,8 @@ class QWidget;
 class QStatusBar;
 class QLabel;
 class QProgressBar;
+namespace ledra {
+
 
 class QtUi : public Ui {
 public:
@@ -41,3 +43,5 @@ private:
     QPointer<QLabel> m_panels[4];
     QPointer<QProgressBar> m_gauge;
 };
+
+} // namespace ledra
