@@ -7,21 +7,21 @@
 #include <QTemporaryDir>
 namespace ledra {
 
-
 struct BenchFolder {
     QTemporaryDir tmp;
     QString program, base;
-    explicit BenchFolder(const QByteArray &yearSettings)
-    {
+    explicit BenchFolder(const QByteArray &yearSettings) {
         program = tmp.path();
         base = program + QStringLiteral("/DATEN");
         QDir().mkpath(base);
         QDir src(QStringLiteral(LEDRA_SHIPPED_DATA));
-        for (const QString &f : src.entryList(QDir::Files)) QFile::copy(src.filePath(f), base + QLatin1Char('/') + f);
+        for (const QString &f : src.entryList(QDir::Files))
+            QFile::copy(src.filePath(f), base + QLatin1Char('/') + f);
         QFile::remove(base + QStringLiteral("/Konten.DB"));
         QFile::copy(base + QStringLiteral("/Datev03.db"), base + QStringLiteral("/Konten.DB"));
         QFile ini(base + QStringLiteral("/LEDRA.INI"));
-        if (ini.open(QIODevice::WriteOnly)) ini.write(yearSettings);
+        if (ini.open(QIODevice::WriteOnly))
+            ini.write(yearSettings);
     }
     QString path(const char *table) const { return base + QLatin1Char('/') + QLatin1String(table); }
 };

@@ -6,8 +6,8 @@
 //   build/bin/bench_posting
 
 #include "app/Shell.h"
-#include "posting/EntryLine.h"
 #include "posting/BuchungRules.h"
+#include "posting/EntryLine.h"
 #include "store/Query.h"
 #include "store/Table.h"
 #include "store/TableFile.h"
@@ -32,16 +32,22 @@ constexpr int kBatch = 10000;
 
 struct Folder : BenchFolder {
     Folder()
-        : BenchFolder(QStringLiteral("[Konten]\nVorsteuer=1576\nMwst=1776\n[BZR]\nVon=01.01.%1\nBis=31.12.%1\n")
-                          .arg(QDate::currentDate().year()).toUtf8())
-    {
-        SQLite::Database db((base + QStringLiteral("/Journal.DB")).toStdString(), SQLite::OPEN_READWRITE);
+        : BenchFolder(
+              QStringLiteral(
+                  "[Konten]\nVorsteuer=1576\nMwst=1776\n[BZR]\nVon=01.01.%1\nBis=31.12.%1\n")
+                  .arg(QDate::currentDate().year())
+                  .toUtf8()) {
+        SQLite::Database db((base + QStringLiteral("/Journal.DB")).toStdString(),
+                            SQLite::OPEN_READWRITE);
         SQLite::Transaction tr(db);
-        SQLite::Statement st(db, "INSERT INTO Journal VALUES (?, ?, 'Altbuchung', ?, 1200, 1000000, 1190000, 190000, 19, ?, NULL, 1, 0)");
+        SQLite::Statement st(db, "INSERT INTO Journal VALUES (?, ?, 'Altbuchung', ?, 1200, "
+                                 "1000000, 1190000, 190000, 19, ?, NULL, 1, 0)");
         const int accounts[] = {4930, 3400, 4210, 4900};
         for (int i = 1; i <= kJournal; ++i) {
             st.bind(1, i);
-            st.bind(2, QDate(QDate::currentDate().year(), 1 + i % 12, 1 + i % 28).toString(Qt::ISODate).toStdString());
+            st.bind(2, QDate(QDate::currentDate().year(), 1 + i % 12, 1 + i % 28)
+                           .toString(Qt::ISODate)
+                           .toStdString());
             st.bind(3, accounts[i % 4]);
             st.bind(4, 100000 + i);
             st.exec();
@@ -51,14 +57,12 @@ struct Folder : BenchFolder {
     }
 };
 
-Folder &folder()
-{
+Folder &folder() {
     static Folder f;
     return f;
 }
 
-void StoreOneBatchRow(benchmark::State &state)
-{
+void StoreOneBatchRow(benchmark::State &state) {
     ScriptedUi ui;
     ui.defaultAnswer = Btn::Yes;
     Shell fb(ui, folder().program);
@@ -67,20 +71,23 @@ void StoreOneBatchRow(benchmark::State &state)
         return;
     }
     fb.entry().startTimer = [&] { fb.entry().refocusHaben(); };
-    const QString line = QStringLiteral("05.03.%1;7;4930;1200;Papier;119,00;B;").arg(QDate::currentDate().year());
+    const QString line =
+        QStringLiteral("05.03.%1;7;4930;1200;Papier;119,00;B;").arg(QDate::currentDate().year());
     for (auto _ : state) {
-        if (!enterBuchungLine(fb.entry(), line.split(QLatin1Char(';')))) state.SkipWithError("row refused");
+        if (!enterBuchungLine(fb.entry(), line.split(QLatin1Char(';'))))
+            state.SkipWithError("row refused");
     }
     fb.books().stapel.emptyTable();
 }
 BENCHMARK(StoreOneBatchRow)->Unit(benchmark::kMillisecond)->Iterations(300);
 
-void fillBatch(const QString &base, qint64 firstNr)
-{
-    SQLite::Database db((base + QStringLiteral("/Buchung.DB")).toStdString(), SQLite::OPEN_READWRITE);
+void fillBatch(const QString &base, qint64 firstNr) {
+    SQLite::Database db((base + QStringLiteral("/Buchung.DB")).toStdString(),
+                        SQLite::OPEN_READWRITE);
     SQLite::Transaction tr(db);
     db.exec("DELETE FROM Buchung");
-    SQLite::Statement st(db, "INSERT INTO Buchung VALUES (?, ?, 'Papier', 4930, 1200, 1000000, 1190000, 190000, 19, ?, NULL, 1, 0, 0)");
+    SQLite::Statement st(db, "INSERT INTO Buchung VALUES (?, ?, 'Papier', 4930, 1200, 1000000, "
+                             "1190000, 190000, 19, ?, NULL, 1, 0, 0)");
     for (int i = 0; i < kBatch; ++i) {
         st.bind(1, static_cast<int64_t>(firstNr + i));
         st.bind(2, QDate(QDate::currentDate().year(), 3, 5).toString(Qt::ISODate).toStdString());
@@ -91,8 +98,7 @@ void fillBatch(const QString &base, qint64 firstNr)
     tr.commit();
 }
 
-void TransferTenThousand(benchmark::State &state)
-{
+void TransferTenThousand(benchmark::State &state) {
     ScriptedUi ui;
     ui.defaultAnswer = Btn::Yes;
     Shell fb(ui, folder().program);
@@ -113,18 +119,21 @@ void TransferTenThousand(benchmark::State &state)
 BENCHMARK(TransferTenThousand)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 // The floor: the same rows copied and deleted with plain SQL in one transaction.
-void PlainSqlMoveTenThousand(benchmark::State &state)
-{
+void PlainSqlMoveTenThousand(benchmark::State &state) {
     qint64 next = kJournal + 900000;
     for (auto _ : state) {
         state.PauseTiming();
         fillBatch(folder().base, next);
         next += kBatch;
         state.ResumeTiming();
-        SQLite::Database db((folder().base + QStringLiteral("/Journal.DB")).toStdString(), SQLite::OPEN_READWRITE);
-        db.exec(("ATTACH DATABASE '" + (folder().base + QStringLiteral("/Buchung.DB")).toStdString() + "' AS b").c_str());
+        SQLite::Database db((folder().base + QStringLiteral("/Journal.DB")).toStdString(),
+                            SQLite::OPEN_READWRITE);
+        db.exec(("ATTACH DATABASE '" +
+                 (folder().base + QStringLiteral("/Buchung.DB")).toStdString() + "' AS b")
+                    .c_str());
         SQLite::Transaction tr(db);
-        db.exec("INSERT INTO main.Journal SELECT Autonummer, Belegdatum, Buchungstext, Soll, Haben, Netto, Brutto, Steuer, "
+        db.exec("INSERT INTO main.Journal SELECT Autonummer, Belegdatum, Buchungstext, Soll, "
+                "Haben, Netto, Brutto, Steuer, "
                 "Steuersatz, Belegnummer, IDNr, Euro, Stfaellig FROM b.Buchung");
         db.exec("DELETE FROM b.Buchung");
         tr.commit();
@@ -134,8 +143,7 @@ BENCHMARK(PlainSqlMoveTenThousand)->Unit(benchmark::kMillisecond)->Iterations(3)
 
 } // namespace
 
-int main(int argc, char **argv)
-{
+int main(int argc, char **argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     ::benchmark::Initialize(&argc, argv);

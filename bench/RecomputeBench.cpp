@@ -5,8 +5,8 @@
 //   cmake -S . -B build -DLEDRA_BUILD_BENCH=ON && cmake --build build --target bench_recompute
 //   build/bin/bench_recompute
 
-#include "books/SaldenRecompute.h"
 #include "app/Shell.h"
+#include "books/SaldenRecompute.h"
 #include "ui/ScriptedUi.h"
 
 #include <QDir>
@@ -28,21 +28,22 @@ namespace {
 
 constexpr int kJournal = 1000000;
 
-long vmHwmKb()
-{
+long vmHwmKb() {
     std::ifstream f("/proc/self/status");
     std::string line;
     while (std::getline(f, line))
-        if (line.rfind("VmHWM:", 0) == 0) return std::stol(line.substr(6));
+        if (line.rfind("VmHWM:", 0) == 0)
+            return std::stol(line.substr(6));
     return 0;
 }
 
 struct Folder : BenchFolder {
-    Folder() : BenchFolder("[Konten]\nVorsteuer=1576\nMwst=1776\n")
-    {
-        SQLite::Database db((base + QStringLiteral("/Journal.DB")).toStdString(), SQLite::OPEN_READWRITE);
+    Folder() : BenchFolder("[Konten]\nVorsteuer=1576\nMwst=1776\n") {
+        SQLite::Database db((base + QStringLiteral("/Journal.DB")).toStdString(),
+                            SQLite::OPEN_READWRITE);
         SQLite::Transaction tr(db);
-        SQLite::Statement st(db, "INSERT INTO Journal VALUES (?, ?, 'Buchung', ?, ?, 1000000, 1190000, 190000, 19, ?, NULL, ?, 0)");
+        SQLite::Statement st(db, "INSERT INTO Journal VALUES (?, ?, 'Buchung', ?, ?, 1000000, "
+                                 "1190000, 190000, 19, ?, NULL, ?, 0)");
         const int soll[] = {4930, 1200, 3400, 1000};
         const int haben[] = {1200, 8400, 1600, 8300};
         for (int i = 1; i <= kJournal; ++i) {
@@ -61,14 +62,12 @@ struct Folder : BenchFolder {
     }
 };
 
-Folder &folder()
-{
+Folder &folder() {
     static Folder f;
     return f;
 }
 
-void Recompute(benchmark::State &state)
-{
+void Recompute(benchmark::State &state) {
     ScriptedUi ui;
     Shell fb(ui, folder().program);
     if (!fb.start()) {
@@ -76,21 +75,24 @@ void Recompute(benchmark::State &state)
         return;
     }
     const long before = vmHwmKb();
-    for (auto _ : state) recomputeSalden(fb.books());
+    for (auto _ : state)
+        recomputeSalden(fb.books());
     state.counters["peak_kb_growth"] = double(vmHwmKb() - before);
     state.counters["messages"] = double(ui.messages.size());
 }
 BENCHMARK(Recompute)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 // The floor: reading the same columns of every journal row with plain SQLite.
-void PlainScan(benchmark::State &state)
-{
-    SQLite::Database db((folder().base + QStringLiteral("/Journal.DB")).toStdString(), SQLite::OPEN_READONLY);
+void PlainScan(benchmark::State &state) {
+    SQLite::Database db((folder().base + QStringLiteral("/Journal.DB")).toStdString(),
+                        SQLite::OPEN_READONLY);
     for (auto _ : state) {
-        SQLite::Statement st(db, "SELECT Belegdatum, Soll, Haben, Netto, Brutto, Steuer, Euro FROM Journal");
+        SQLite::Statement st(
+            db, "SELECT Belegdatum, Soll, Haben, Netto, Brutto, Steuer, Euro FROM Journal");
         qint64 sum = 0;
         while (st.executeStep())
-            sum += st.getColumn(1).getInt64() + st.getColumn(3).getInt64() + std::strlen(st.getColumn(0).getText());
+            sum += st.getColumn(1).getInt64() + st.getColumn(3).getInt64() +
+                   std::strlen(st.getColumn(0).getText());
         benchmark::DoNotOptimize(sum);
     }
 }
@@ -98,8 +100,7 @@ BENCHMARK(PlainScan)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 } // namespace
 
-int main(int argc, char **argv)
-{
+int main(int argc, char **argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     folder();

@@ -10,8 +10,8 @@
 #include "app/Shell.h"
 #include "reportengine/Layout.h"
 #include "reportengine/PdfRenderer.h"
-#include "reports/JournalReport.h"
 #include "reports/EingrenzungRules.h"
+#include "reports/JournalReport.h"
 #include "ui/ScriptedUi.h"
 
 #include <QDir>
@@ -37,10 +37,11 @@ constexpr int kJournal = 100000;
 
 struct Folder : BenchFolder {
     Folder()
-        : BenchFolder(QStringLiteral("[Konten]\nVorsteuer=1576\nMwst=1776\n[BZR]\nVon=01.01.%1\nBis=31.12.%1\n"
-                                     "[Farben]\nZeile=15790320\n")
-                          .arg(QDate::currentDate().year()).toUtf8())
-    {
+        : BenchFolder(QStringLiteral(
+                          "[Konten]\nVorsteuer=1576\nMwst=1776\n[BZR]\nVon=01.01.%1\nBis=31.12.%1\n"
+                          "[Farben]\nZeile=15790320\n")
+                          .arg(QDate::currentDate().year())
+                          .toUtf8()) {
         const int year = QDate::currentDate().year();
         SQLite::Database db((base + QStringLiteral("/Journal.DB")).toStdString(),
                             SQLite::OPEN_READWRITE);

@@ -6,7 +6,6 @@
 #include <QString>
 namespace ledra {
 
-
 class BooksSession;
 
 // "Jahreswechsel": archives the year into its year folder and carries the balances forward.

@@ -10,19 +10,18 @@
 #include <SQLiteCpp/Statement.h>
 namespace ledra {
 
-
 namespace {
-bool numberIn(Table &t, qint64 nr)
-{
-    SQLite::Statement st(t.db(), QStringLiteral("SELECT 1 FROM \"%1\" WHERE Soll = ?1 OR Haben = ?1 LIMIT 1")
-                                     .arg(t.innerName()).toStdString());
+bool numberIn(Table &t, qint64 nr) {
+    SQLite::Statement st(
+        t.db(), QStringLiteral("SELECT 1 FROM \"%1\" WHERE Soll = ?1 OR Haben = ?1 LIMIT 1")
+                    .arg(t.innerName())
+                    .toStdString());
     st.bind(1, static_cast<int64_t>(nr));
     return st.executeStep();
 }
 } // namespace
 
-KontenRules::KontenRules(BooksSession &fb) : m_fb(fb)
-{
+KontenRules::KontenRules(BooksSession &fb) : m_fb(fb) {
     Table &k = m_fb.kontenGrid;
     k.beforeEdit = [this](Table &t) { beforeKontoEdit(t); };
     k.beforeDelete = [this](Table &t) { beforeKontoDelete(t); };
@@ -32,24 +31,23 @@ KontenRules::KontenRules(BooksSession &fb) : m_fb(fb)
     k.afterDelete = [this](Table &t) { afterKontoPost(t); };
 }
 
-bool KontenRules::inUse(qint64 ktoNr, Money saldo) const
-{
-    if (!saldo.isZero()) return true;
+bool KontenRules::inUse(qint64 ktoNr, Money saldo) const {
+    if (!saldo.isZero())
+        return true;
     return numberIn(m_fb.stapel, ktoNr) || numberIn(m_fb.journal, ktoNr);
 }
 
-void KontenRules::beforeKontoEdit(Table &t)
-{
+void KontenRules::beforeKontoEdit(Table &t) {
     m_fb.checkNoDataOperation();
-    if (selectedColumn >= 5) return;
+    if (selectedColumn >= 5)
+        return;
     if (inUse(t.asInt(QStringLiteral("KtoNr")), t.asMoney(QStringLiteral("Saldo")))) {
         m_fb.ui().error(QStringLiteral("Konto wird benutzt und kann nicht verändert werden!"));
         throw SilentAbort();
     }
 }
 
-void KontenRules::beforeKontoDelete(Table &t)
-{
+void KontenRules::beforeKontoDelete(Table &t) {
     m_fb.checkNoDataOperation();
     if (inUse(t.asInt(QStringLiteral("KtoNr")), t.asMoney(QStringLiteral("Saldo")))) {
         m_fb.ui().error(QStringLiteral("Konto wird benutzt und kann nicht gelöscht werden!"));
@@ -57,8 +55,7 @@ void KontenRules::beforeKontoDelete(Table &t)
     }
 }
 
-void KontenRules::beforeKontoPost(Table &t)
-{
+void KontenRules::beforeKontoPost(Table &t) {
     const qint64 nr = t.asInt(QStringLiteral("KtoNr"));
     if (!t.isNull(QStringLiteral("KtoNr")) && (nr < 10 || nr > 9999999)) {
         m_fb.ui().error(QStringLiteral("Die Kontonummer muss zwischen 10 und 9999999 liegen."));
@@ -71,27 +68,29 @@ void KontenRules::beforeKontoPost(Table &t)
     }
 }
 
-void KontenRules::onKontoNewRecord(Table &t)
-{
+void KontenRules::onKontoNewRecord(Table &t) {
     t.setMoney(QStringLiteral("Saldo"), Money());
     t.setMoney(QStringLiteral("Soll"), Money());
     t.setMoney(QStringLiteral("Haben"), Money());
 }
 
-void KontenRules::afterKontoPost(Table &) { m_fb.notify(BooksEvent::ChartChanged); }
+void KontenRules::afterKontoPost(Table &) {
+    m_fb.notify(BooksEvent::ChartChanged);
+}
 
-void KontenRules::changeArt(int art)
-{
+void KontenRules::changeArt(int art) {
     Table &t = m_fb.kontenGrid;
-    if (!t.isEditing()) t.edit();
+    if (!t.isEditing())
+        t.edit();
     t.setValue(QStringLiteral("Art"), art);
     t.setValue(QStringLiteral("Mwst"), art < 4 ? m_fb.settings.mwstSatz.toInt() / 10.0 : 0.0);
 }
 
-void KontenRules::setOpening(const QString &side, const QString &other, const QString &text, int sign)
-{
+void KontenRules::setOpening(const QString &side, const QString &other, const QString &text,
+                             int sign) {
     Table &t = m_fb.kontenGrid;
-    if (!t.isEditing()) t.edit();
+    if (!t.isEditing())
+        t.edit();
     if (!t.asMoney(other).isZero()) {
         m_fb.ui().warning(QStringLiteral("Nur ein Vortrag in Soll oder Haben möglich!"));
         t.setMoney(side, Money());
@@ -99,7 +98,8 @@ void KontenRules::setOpening(const QString &side, const QString &other, const QS
     }
     auto m = text.trimmed().isEmpty() ? std::optional<Money>(Money()) : Money::parseGerman(text);
     if (!m || *m > Money::fromWhole(999999999) || *m < Money::fromWhole(-999999999))
-        throw EngineError(DbErr::General, QStringLiteral("'%1' ist kein gültiger Betrag.").arg(text));
+        throw EngineError(DbErr::General,
+                          QStringLiteral("'%1' ist kein gültiger Betrag.").arg(text));
     const Money old = t.asMoney(side);
     Money saldo = t.asMoney(QStringLiteral("Saldo"));
     saldo = sign > 0 ? saldo - old + *m : saldo + old - *m;
@@ -107,37 +107,34 @@ void KontenRules::setOpening(const QString &side, const QString &other, const QS
     t.setMoney(QStringLiteral("Saldo"), saldo);
 }
 
-void KontenRules::setOpeningSoll(const QString &text)
-{
+void KontenRules::setOpeningSoll(const QString &text) {
     setOpening(QStringLiteral("Soll"), QStringLiteral("Haben"), text, 1);
 }
 
-void KontenRules::setOpeningHaben(const QString &text)
-{
+void KontenRules::setOpeningHaben(const QString &text) {
     setOpening(QStringLiteral("Haben"), QStringLiteral("Soll"), text, -1);
 }
 
-bool KontenRules::wrongSide(int art, Money saldo)
-{
-    if (saldo < Money()) return art < 3 || (art >= 4 && art <= 7);
-    if (saldo > Money()) return art == 3 || art == 8;
+bool KontenRules::wrongSide(int art, Money saldo) {
+    if (saldo < Money())
+        return art < 3 || (art >= 4 && art <= 7);
+    if (saldo > Money())
+        return art == 3 || art == 8;
     return false;
 }
 
-int KontenRules::balanceColour(int art, Money saldo, bool selected) const
-{
-    if (!m_fb.settings.fSaldo || !wrongSide(art, saldo)) return -1;
+int KontenRules::balanceColour(int art, Money saldo, bool selected) const {
+    if (!m_fb.settings.fSaldo || !wrongSide(art, saldo))
+        return -1;
     return selected ? m_fb.settings.fSaldo2 : m_fb.settings.fSaldo1;
 }
 
-void KontenRules::setSearchText(const QString &text)
-{
+void KontenRules::setSearchText(const QString &text) {
     searchText = text;
     m_newSearch = true;
 }
 
-bool KontenRules::searchNext()
-{
+bool KontenRules::searchNext() {
     Table &t = m_fb.kontenGrid;
     t.checkBrowseMode();
     const qint64 start = t.bookmark();
@@ -154,28 +151,32 @@ bool KontenRules::searchNext()
             }
         }
     }
-    if (!found && start) t.gotoBookmark(start);
+    if (!found && start)
+        t.gotoBookmark(start);
     t.enableControls();
-    if (!found) m_fb.ui().beep();
+    if (!found)
+        m_fb.ui().beep();
     return found;
 }
 
-void KontenRules::loadChart(bool skr03)
-{
+void KontenRules::loadChart(bool skr03) {
     const QString base = m_fb.baseDataFolder();
     m_fb.konten.close();
     m_fb.kontenGrid.close();
-    if (auto *op = m_fb.openItems()) op->CloseAll();
+    if (auto *op = m_fb.openItems())
+        op->CloseAll();
     QString failure;
     try {
-        TableFile::copy(TableFile::resolve(base, skr03 ? QStringLiteral("Datev03.db") : QStringLiteral("Datev04.db")),
+        TableFile::copy(TableFile::resolve(base, skr03 ? QStringLiteral("Datev03.db")
+                                                       : QStringLiteral("Datev04.db")),
                         TableFile::resolve(base, QStringLiteral("Konten.DB")));
     } catch (const EngineError &e) {
         failure = e.message();
     }
     m_fb.openTableInFolder(m_fb.konten, m_fb.currentDataFolder());
     m_fb.openTableInFolder(m_fb.kontenGrid, m_fb.currentDataFolder());
-    if (auto *op = m_fb.openItems()) op->FDatenCreate();
+    if (auto *op = m_fb.openItems())
+        op->FDatenCreate();
     m_fb.notify(BooksEvent::ChartChanged);
     if (!failure.isEmpty()) {
         m_fb.ui().error(failure);

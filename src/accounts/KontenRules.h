@@ -8,7 +8,6 @@
 #include <QString>
 namespace ledra {
 
-
 class BooksSession;
 class Table;
 

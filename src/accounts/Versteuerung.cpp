@@ -18,7 +18,6 @@
 #include <unordered_map>
 namespace ledra {
 
-
 namespace {
 struct JRow {
     qint64 rowid = 0, beleg = 0, soll = 0, haben = 0;
@@ -33,14 +32,15 @@ struct Update {
 };
 } // namespace
 
-void switchVersteuerung(BooksSession &fb)
-{
+void switchVersteuerung(BooksSession &fb) {
     Ui &ui = fb.ui();
     const bool ist = fb.settings.istSteuer;
     const QString m = ist ? QStringLiteral("Ist") : QStringLiteral("Soll");
-    if (ui.confirm(QStringLiteral("Aktuelles Journal auf ") + m + QStringLiteral("versteuerung umstellen?\r") +
-                       QStringLiteral("Nur ausführen, wenn Sie eine aktuelle Datensicherung besitzen!"),
-                   Btn::YesNo) != Btn::Yes)
+    if (ui.confirm(
+            QStringLiteral("Aktuelles Journal auf ") + m +
+                QStringLiteral("versteuerung umstellen?\r") +
+                QStringLiteral("Nur ausführen, wenn Sie eine aktuelle Datensicherung besitzen!"),
+            Btn::YesNo) != Btn::Yes)
         return;
     fb.beginDataOperation();
     struct End {
@@ -51,8 +51,11 @@ void switchVersteuerung(BooksSession &fb)
     std::unordered_map<qint64, int> art;
     {
         Table &k = fb.konten;
-        SQLite::Statement st(k.db(), QStringLiteral("SELECT KtoNr, Art FROM \"%1\"").arg(k.innerName()).toStdString());
-        while (st.executeStep()) art[st.getColumn(0).getInt64()] = st.getColumn(1).getInt();
+        SQLite::Statement st(
+            k.db(),
+            QStringLiteral("SELECT KtoNr, Art FROM \"%1\"").arg(k.innerName()).toStdString());
+        while (st.executeStep())
+            art[st.getColumn(0).getInt64()] = st.getColumn(1).getInt();
     }
     auto typeOf = [&](qint64 nr) {
         auto it = art.find(nr);
@@ -63,11 +66,15 @@ void switchVersteuerung(BooksSession &fb)
     const QString skontoGew = fb.settings.skontoGew.trimmed();
     std::vector<Update> updates;
     try {
-        SQLite::Statement st(j.db(), QStringLiteral("SELECT rowid, Belegnummer, Soll, Haben, Brutto, Steuer, Steuersatz, "
-                                                    "Stfaellig FROM \"%1\" ORDER BY Belegnummer, Autonummer")
-                                         .arg(j.innerName()).toStdString());
+        SQLite::Statement st(
+            j.db(),
+            QStringLiteral("SELECT rowid, Belegnummer, Soll, Haben, Brutto, Steuer, Steuersatz, "
+                           "Stfaellig FROM \"%1\" ORDER BY Belegnummer, Autonummer")
+                .arg(j.innerName())
+                .toStdString());
         auto read = [&]() -> std::optional<JRow> {
-            if (!st.executeStep()) return std::nullopt;
+            if (!st.executeStep())
+                return std::nullopt;
             JRow r;
             r.rowid = st.getColumn(0).getInt64();
             r.beleg = st.getColumn(1).getInt64();
@@ -95,35 +102,45 @@ void switchVersteuerung(BooksSession &fb)
             }
             if (!ist) {
                 const double satz = r.steuer.isZero() ? 0.0 : r.satz;
-                if (!r.stf.isZero() || satz != r.satz) updates.push_back({r.rowid, Money(), satz});
+                if (!r.stf.isZero() || satz != r.satz)
+                    updates.push_back({r.rowid, Money(), satz});
                 continue;
             }
             const bool invoice = r.sollArt == 7 && (r.habenArt == 3 || r.habenArt == 9);
-            const bool payment = r.habenArt == 7 && (r.sollArt == 4 || r.sollArt == 5 || r.sollArt == 6 || r.sollArt == 9);
+            const bool payment = r.habenArt == 7 && (r.sollArt == 4 || r.sollArt == 5 ||
+                                                     r.sollArt == 6 || r.sollArt == 9);
             if (invoice) {
                 T = r.steuer;
                 R = r.satz;
                 V = r.beleg;
                 G = r.brutto;
                 D = false;
-                if (r.stf > Money()) updates.push_back({r.rowid, Money(), r.satz});
+                if (r.stf > Money())
+                    updates.push_back({r.rowid, Money(), r.satz});
             } else if (payment && r.beleg != V) {
                 V = 0;
             } else if (payment) {
                 const __int128 rr = std::llround(R * 10000.0);
-                const Money p = Money::fromCents(divRoundHalfAway(__int128(r.brutto.units()) * rr, (1000000 + rr) * 100));
-                if (T - p >= Money::fromCents(2)) T = p;
+                const Money p = Money::fromCents(
+                    divRoundHalfAway(__int128(r.brutto.units()) * rr, (1000000 + rr) * 100));
+                if (T - p >= Money::fromCents(2))
+                    T = p;
                 Money stf = T;
                 if (next) {
-                    D = next->habenArt == 7 && QString::number(next->soll) == skontoGew && next->beleg == V;
-                    if (D) K = next->brutto;
+                    D = next->habenArt == 7 && QString::number(next->soll) == skontoGew &&
+                        next->beleg == V;
+                    if (D)
+                        K = next->brutto;
                 }
                 if (D && !(G - r.brutto - K).nearlyEquals(Money())) {
                     stf = p;
                 } else if (r.brutto - G >= Money::fromCents(1)) {
-                    ui.warning(QStringLiteral("Der Beleg ") + QString::number(r.beleg) + QStringLiteral(" wurde überzahlt.\r") +
-                               QStringLiteral("Diese Buchung ist unzulässig und sollte storniert werden.\r") +
-                               QStringLiteral("Die Umsatzsteuerschuld wird automatisch angepasst."));
+                    ui.warning(
+                        QStringLiteral("Der Beleg ") + QString::number(r.beleg) +
+                        QStringLiteral(" wurde überzahlt.\r") +
+                        QStringLiteral(
+                            "Diese Buchung ist unzulässig und sollte storniert werden.\r") +
+                        QStringLiteral("Die Umsatzsteuerschuld wird automatisch angepasst."));
                     stf = p;
                 }
                 G -= r.brutto;
@@ -134,8 +151,11 @@ void switchVersteuerung(BooksSession &fb)
         }
         st.reset();
         SQLite::Transaction tr(j.db());
-        SQLite::Statement up(j.db(), QStringLiteral("UPDATE \"%1\" SET Stfaellig = ?, Steuersatz = ? WHERE rowid = ?")
-                                         .arg(j.innerName()).toStdString());
+        SQLite::Statement up(
+            j.db(),
+            QStringLiteral("UPDATE \"%1\" SET Stfaellig = ?, Steuersatz = ? WHERE rowid = ?")
+                .arg(j.innerName())
+                .toStdString());
         for (const Update &u : updates) {
             up.bind(1, static_cast<int64_t>(u.stf.units()));
             up.bind(2, u.satz);

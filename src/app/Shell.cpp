@@ -1,9 +1,9 @@
 #include "Shell.h"
 
+#include "accounts/KontenRules.h"
 #include "books/IniFile.h"
 #include "invoicebook/RechnungsbuchStore.h"
 #include "openitems/OpenItemsInterface.h"
-#include "accounts/KontenRules.h"
 #include "posting/BuchungRules.h"
 #include "posting/StornoRules.h"
 #include "store/Dates.h"
@@ -16,19 +16,21 @@
 #include <QPluginLoader>
 namespace ledra {
 
-
 namespace {
-const char *const kGrid1[] = {"KtoNr", "Name", "XArt", "Mwst", "Saldo", "Soll", "Haben", "xBWA", "xBilanz"};
+const char *const kGrid1[] = {"KtoNr", "Name",  "XArt", "Mwst",   "Saldo",
+                              "Soll",  "Haben", "xBWA", "xBilanz"};
 const int kGrid1Width[] = {70, 220, 90, 60, 100, 100, 100, 180, 180};
-const char *const kGrid2[] = {"Belegdatum", "Belegnummer", "Soll", "Haben", "Buchungstext", "Brutto",
-                              "Steuer", "Netto", "Steuersatz", "Stfaellig", "Satzfaellig"};
+const char *const kGrid2[] = {"Belegdatum",   "Belegnummer", "Soll",       "Haben",
+                              "Buchungstext", "Brutto",      "Steuer",     "Netto",
+                              "Steuersatz",   "Stfaellig",   "Satzfaellig"};
 const int kGrid2Width[] = {85, 70, 60, 60, 220, 100, 90, 100, 60, 90, 70};
 } // namespace
 
-QString MervaLink::moduleFileName() { return QStringLiteral("librechbuch.so"); }
+QString MervaLink::moduleFileName() {
+    return QStringLiteral("librechbuch.so");
+}
 
-Shell::Shell(Ui &ui, const QString &programFolder) : m_ui(ui), m_books(ui, programFolder)
-{
+Shell::Shell(Ui &ui, const QString &programFolder) : m_ui(ui), m_books(ui, programFolder) {
     for (size_t i = 0; i < std::size(kGrid1); ++i)
         window.grid1Widths[QString::fromLatin1(kGrid1[i])] = kGrid1Width[i];
     for (size_t i = 0; i < std::size(kGrid2); ++i)
@@ -37,44 +39,42 @@ Shell::Shell(Ui &ui, const QString &programFolder) : m_ui(ui), m_books(ui, progr
     m_entry = std::make_unique<BuchungRules>(m_books);
     m_chart = std::make_unique<KontenRules>(m_books);
     m_entry->closeReversalDialog = [this] {
-        if (m_journalDialog && m_journalDialog->visible()) m_journalDialog->hide();
+        if (m_journalDialog && m_journalDialog->visible())
+            m_journalDialog->hide();
     };
 }
 
-Shell::~Shell()
-{
+Shell::~Shell() {
     m_books.listener = nullptr;
     m_books.setOpenItems(nullptr);
-    if (m_pluginLoader) m_pluginLoader->unload();
+    if (m_pluginLoader)
+        m_pluginLoader->unload();
 }
 
-QString Shell::programSettingsPath() const
-{
+QString Shell::programSettingsPath() const {
     return programFolder() + QStringLiteral("/LEDRA.INI");
 }
 
-void Shell::notifyControls()
-{
-    if (controlsChanged) controlsChanged();
+void Shell::notifyControls() {
+    if (controlsChanged)
+        controlsChanged();
 }
 
-void Shell::setStatus(int panel, const QString &text)
-{
-    if (panel < 0 || panel > 3) return;
+void Shell::setStatus(int panel, const QString &text) {
+    if (panel < 0 || panel > 3)
+        return;
     status[panel] = text;
     m_ui.status(panel, text);
 }
 
-void Shell::updateYearButtons()
-{
+void Shell::updateYearButtons() {
     controls.delJahrEnabled = m_books.presentYearOpen();
     const QDate end = m_books.settings.periodEnd();
     controls.jWechselEnabled = controls.delJahrEnabled && end.isValid() && m_books.today() > end;
     controls.kSaldouebertrEnabled = !controls.delJahrEnabled;
 }
 
-void Shell::onBooksEvent(BooksEvent event)
-{
+void Shell::onBooksEvent(BooksEvent event) {
     Controls &c = controls;
     const Table &batch = m_books.stapel;
     switch (event) {
@@ -83,7 +83,9 @@ void Shell::onBooksEvent(BooksEvent event)
         c.cashBasisColumns = m_books.settings.istSteuer;
         updateYearButtons();
         break;
-    case BooksEvent::JournalChanged: setStatus(0, m_books.journalCountText()); break;
+    case BooksEvent::JournalChanged:
+        setStatus(0, m_books.journalCountText());
+        break;
     case BooksEvent::ChartChanged:
         setStatus(1, m_books.accountCountText());
         c.skrButtonsVisible = m_books.konten.isActive() && m_books.konten.isEmpty();
@@ -96,7 +98,8 @@ void Shell::onBooksEvent(BooksEvent event)
             c.favDelEnabled = false;
         } else {
             c.bSpeichernEnabled = c.sbDruckEnabled = false;
-            if (!status[3].isEmpty()) setStatus(3, QString());
+            if (!status[3].isEmpty())
+                setStatus(3, QString());
             c.favDelEnabled = false;
         }
         break;
@@ -104,42 +107,54 @@ void Shell::onBooksEvent(BooksEvent event)
         setStatus(3, QStringLiteral("OK"));
         c.bSpeichernEnabled = c.sbDruckEnabled = false;
         break;
-    case BooksEvent::TemplatesChanged: break;
+    case BooksEvent::TemplatesChanged:
+        break;
     case BooksEvent::TemplatePicked:
         c.favAddEnabled = false;
         c.favDelEnabled = true;
         break;
-    case BooksEvent::BatchPrintStarted: c.sbDruckEnabled = false; break;
-    case BooksEvent::BatchPrintFinished: c.sbDruckEnabled = true; break;
+    case BooksEvent::BatchPrintStarted:
+        c.sbDruckEnabled = false;
+        break;
+    case BooksEvent::BatchPrintFinished:
+        c.sbDruckEnabled = true;
+        break;
     case BooksEvent::YearChangeFinished:
         c.jWechselEnabled = false;
         setStatus(0, m_books.journalCountText());
         break;
     case BooksEvent::OldYearToggled:
         altBuchCaption = m_books.presentYearOpen() ? QStringLiteral("Alte Buchungsdaten")
-                                                  : QStringLiteral("Aktuelle Buchungsdaten");
-        if (resetFilterOrder) resetFilterOrder();
+                                                   : QStringLiteral("Aktuelle Buchungsdaten");
+        if (resetFilterOrder)
+            resetFilterOrder();
         setStatus(0, m_books.journalCountText());
         setStatus(1, m_books.accountCountText());
         break;
-    case BooksEvent::CashBasisChanged: c.cashBasisColumns = m_books.settings.istSteuer; break;
-    case BooksEvent::DataOperationStarted: setStatus(3, QString()); break;
+    case BooksEvent::CashBasisChanged:
+        c.cashBasisColumns = m_books.settings.istSteuer;
+        break;
+    case BooksEvent::DataOperationStarted:
+        setStatus(3, QString());
+        break;
     }
     notifyControls();
 }
 
-bool Shell::start(const QRect &screen, QDate today)
-{
+bool Shell::start(const QRect &screen, QDate today) {
     auto prog = openProgramSettings(programSettingsPath());
     if (prog->damaged())
-        m_ui.warning(QStringLiteral("Die Einstellungsdatei %1 ist beschädigt. Es werden Standardwerte verwendet.")
-                        .arg(QDir::toNativeSeparators(prog->path())));
+        m_ui.warning(
+            QStringLiteral(
+                "Die Einstellungsdatei %1 ist beschädigt. Es werden Standardwerte verwendet.")
+                .arg(QDir::toNativeSeparators(prog->path())));
 
     // Help pages: a folder of HTML pages named after the program, one page per context.
     helpFolder = programFolder() + QStringLiteral("/ledra-hilfe");
     helpAvailable = QFileInfo(helpFolder + QStringLiteral("/index.html")).isFile();
     if (!helpAvailable && checkHelp)
-        m_ui.warning(QStringLiteral("Hilfe-Datei nicht gefunden:\r") + QDir::toNativeSeparators(helpFolder));
+        m_ui.warning(QStringLiteral("Hilfe-Datei nicht gefunden:\r") +
+                     QDir::toNativeSeparators(helpFolder));
 
     const QString sec = QStringLiteral("FBuchhaltung");
     QRect g = window.geometry;
@@ -149,10 +164,14 @@ bool Shell::start(const QRect &screen, QDate today)
     g.setHeight(std::max(150, prog->readInteger(sec, QStringLiteral("Height"), g.height())));
     window.cbOPDatum = prog->readBool(sec, QStringLiteral("CBOPDatum"), false);
     if (screen.isValid()) {
-        if (g.left() > screen.width() - g.width()) g.moveLeft(screen.width() - g.width());
-        if (g.left() < 0) g.moveLeft(0);
-        if (g.top() > screen.height() - g.height()) g.moveTop(screen.height() - g.height());
-        if (g.top() < 0) g.moveTop(0);
+        if (g.left() > screen.width() - g.width())
+            g.moveLeft(screen.width() - g.width());
+        if (g.left() < 0)
+            g.moveLeft(0);
+        if (g.top() > screen.height() - g.height())
+            g.moveTop(screen.height() - g.height());
+        if (g.top() < 0)
+            g.moveTop(0);
     }
     window.geometry = g;
     for (auto it = window.grid1Widths.begin(); it != window.grid1Widths.end(); ++it)
@@ -160,7 +179,8 @@ bool Shell::start(const QRect &screen, QDate today)
     for (auto it = window.grid2Widths.begin(); it != window.grid2Widths.end(); ++it)
         it.value() = prog->readInteger(QStringLiteral("DBGrid2"), it.key(), it.value());
     m_books.folders = FolderSettings::read(*prog, programFolder());
-    if (!dataFolderOverride.isEmpty()) m_books.folders.baseDataFolder = QDir::fromNativeSeparators(dataFolderOverride);
+    if (!dataFolderOverride.isEmpty())
+        m_books.folders.baseDataFolder = QDir::fromNativeSeparators(dataFolderOverride);
     m_books.folders.baseDataFolder = QDir::cleanPath(m_books.folders.baseDataFolder);
     prog.reset();
 
@@ -182,23 +202,26 @@ bool Shell::start(const QRect &screen, QDate today)
     return true;
 }
 
-void Shell::bindMerva()
-{
+void Shell::bindMerva() {
     merva = MervaLink();
     merva.folder = QFileInfo(programFolder()).absolutePath() + QStringLiteral("/MERVA/");
     const QString module = merva.folder + MervaLink::moduleFileName();
-    if (!QFileInfo(module).isFile()) return;
+    if (!QFileInfo(module).isFile())
+        return;
     m_mervaModule = std::make_unique<QLibrary>(module);
     if (!m_mervaModule->load()) {
         const QString err = m_mervaModule->errorString();
         m_mervaModule.reset();
-        throw std::runtime_error(QStringLiteral("Das Rechnungsbuch-Modul %1 kann nicht geladen werden: %2")
-                                     .arg(QDir::toNativeSeparators(module), err).toStdString());
+        throw std::runtime_error(
+            QStringLiteral("Das Rechnungsbuch-Modul %1 kann nicht geladen werden: %2")
+                .arg(QDir::toNativeSeparators(module), err)
+                .toStdString());
     }
     merva.installed = true;
     IniFile ini(programSettingsLocation(merva.folder + QStringLiteral("MERVA.INI")));
     const QString O = QStringLiteral("Options");
-    merva.dataFolder = QDir::fromNativeSeparators(ini.readString(O, QStringLiteral("Daten"), QString()));
+    merva.dataFolder =
+        QDir::fromNativeSeparators(ini.readString(O, QStringLiteral("Daten"), QString()));
     merva.skin = ini.readString(O, QStringLiteral("Skin"), QString());
     merva.client = ini.readInteger(O, QStringLiteral("Client"), 0);
     merva.skinFolder = merva.folder + QStringLiteral("Skins");
@@ -208,17 +231,17 @@ void Shell::bindMerva()
     m_rechDaten->open(merva.dataFolder);
 }
 
-void Shell::loadPlugin()
-{
+void Shell::loadPlugin() {
     controls.bopVisible = false;
     const QString file = programFolder() + QStringLiteral("/klaro.so");
-    if (!QFileInfo(file).isFile()) return;
+    if (!QFileInfo(file).isFile())
+        return;
     m_pluginLoader = std::make_unique<QPluginLoader>(file);
     auto *m = qobject_cast<OpenItemsModule *>(m_pluginLoader->instance());
     if (!m) {
         // A plug-in that cannot be loaded is treated like an absent one, but said.
         m_ui.warning(QStringLiteral("Das Modul Offene Posten (%1) kann nicht geladen werden:\r%2")
-                        .arg(QDir::toNativeSeparators(file), m_pluginLoader->errorString()));
+                         .arg(QDir::toNativeSeparators(file), m_pluginLoader->errorString()));
         m_pluginLoader.reset();
         return;
     }
@@ -229,28 +252,28 @@ void Shell::loadPlugin()
     m->setCustomerFolder(merva.dataFolder);
 }
 
-StornoRules &Shell::reversalDialog()
-{
-    if (!m_journalDialog) m_journalDialog = std::make_unique<StornoRules>(m_books, *m_entry);
+StornoRules &Shell::reversalDialog() {
+    if (!m_journalDialog)
+        m_journalDialog = std::make_unique<StornoRules>(m_books, *m_entry);
     return *m_journalDialog;
 }
 
-void Shell::setOpenItemsForTest(OpenItemsModule *m)
-{
+void Shell::setOpenItemsForTest(OpenItemsModule *m) {
     m_books.setOpenItems(m);
     controls.bopVisible = m != nullptr;
     notifyControls();
 }
 
-bool Shell::close(bool interactive)
-{
-    if (!m_books.stapel.isActive()) return true;
+bool Shell::close(bool interactive) {
+    if (!m_books.stapel.isActive())
+        return true;
     if (m_books.stapel.isEditing()) {
         m_ui.alert(QStringLiteral("Bitte noch die Buchung speichern!\r(Das Häkchen klicken)"));
         return false;
     }
     if (interactive && !m_books.stapel.isEmpty() &&
-        m_ui.confirm(QStringLiteral("Buchungen im Stapel lassen und beenden?  "), Btn::YesNo) != Btn::Yes)
+        m_ui.confirm(QStringLiteral("Buchungen im Stapel lassen und beenden?  "), Btn::YesNo) !=
+            Btn::Yes)
         return false;
     try {
         if (m_rechDaten) {
@@ -258,7 +281,8 @@ bool Shell::close(bool interactive)
             m_rechDaten.reset();
         }
         m_mervaModule.reset();
-        if (!interactive) throw SilentAbort();
+        if (!interactive)
+            throw SilentAbort();
         auto prog = openProgramSettings(programSettingsPath());
         const QString sec = QStringLiteral("FBuchhaltung");
         prog->writeInteger(sec, QStringLiteral("Left"), window.geometry.left());
@@ -283,18 +307,20 @@ bool Shell::close(bool interactive)
     if (controls.bopVisible) {
         controls.bopVisible = false;
         m_books.setOpenItems(nullptr);
-        if (m_pluginLoader) m_pluginLoader->unload();
+        if (m_pluginLoader)
+            m_pluginLoader->unload();
         m_pluginLoader.reset();
     }
     m_books.close();
     return true;
 }
 
-bool Shell::mayLeavePage()
-{
+bool Shell::mayLeavePage() {
     bool allowed = true;
     switch (m_books.page) {
-    case Page::Buchen: allowed = !m_books.stapel.isActive() || m_books.stapel.isBrowse(); break;
+    case Page::Buchen:
+        allowed = !m_books.stapel.isActive() || m_books.stapel.isBrowse();
+        break;
     case Page::Einstellung:
         try {
             m_ui.focus(QStringLiteral("Vorsteuer"));
@@ -319,34 +345,37 @@ bool Shell::mayLeavePage()
         allowed = allowed && (!m_books.kontenGrid.isActive() || m_books.kontenGrid.isBrowse());
         break;
     }
-    if (!allowed) m_ui.info(QStringLiteral("Bitte erst die Dateneingabe beenden."));
+    if (!allowed)
+        m_ui.info(QStringLiteral("Bitte erst die Dateneingabe beenden."));
     return allowed;
 }
 
-void Shell::pageChanged(Page newPage)
-{
+void Shell::pageChanged(Page newPage) {
     m_books.page = newPage;
     if (newPage == Page::Einstellung) {
-        if (m_books.konten.isActive()) m_books.konten.refresh();
+        if (m_books.konten.isActive())
+            m_books.konten.refresh();
         controls.skrButtonsVisible = m_books.konten.isActive() && m_books.konten.recordCount() == 0;
     } else if (newPage == Page::Konten) {
-        if (m_books.kontenGrid.isActive()) m_books.kontenGrid.refresh();
+        if (m_books.kontenGrid.isActive())
+            m_books.kontenGrid.refresh();
     }
     notifyControls();
 }
 
-bool Shell::leavePeriodStart()
-{
-    if (YearSettings::normaliseDate(m_books.settings.buchVon)) return true;
+bool Shell::leavePeriodStart() {
+    if (YearSettings::normaliseDate(m_books.settings.buchVon))
+        return true;
     m_ui.focus(QStringLiteral("EBuchVon"));
     m_ui.error(QStringLiteral("'%1' ist kein gültiges Datum").arg(m_books.settings.buchVon));
     return false;
 }
 
-bool Shell::leavePeriodEnd()
-{
+bool Shell::leavePeriodEnd() {
     if (YearSettings::normaliseDate(m_books.settings.buchBis)) {
-        m_books.settings.currency = QDate(2002, 1, 1) > m_books.settings.periodEnd() ? QStringLiteral("DM") : QStringLiteral("€");
+        m_books.settings.currency = QDate(2002, 1, 1) > m_books.settings.periodEnd()
+                                        ? QStringLiteral("DM")
+                                        : QStringLiteral("€");
         return true;
     }
     m_ui.focus(QStringLiteral("EBuchBis"));
@@ -354,20 +383,24 @@ bool Shell::leavePeriodEnd()
     return false;
 }
 
-void Shell::leaveAccountField() { m_books.settings.trimKosten13b(); }
-
-void Shell::pickColor(int &color)
-{
-    if (auto c = m_ui.chooseColor(color)) color = *c;
+void Shell::leaveAccountField() {
+    m_books.settings.trimKosten13b();
 }
 
-void Shell::leaveSettingsField()
-{
+void Shell::pickColor(int &color) {
+    if (auto c = m_ui.chooseColor(color))
+        color = *c;
+}
+
+void Shell::leaveSettingsField() {
     const QString f = settingsFocus;
-    if (f == QLatin1String("EBuchVon") && !leavePeriodStart()) throw SilentAbort();
-    if (f == QLatin1String("EBuchBis") && !leavePeriodEnd()) throw SilentAbort();
-    if (f == QLatin1String("Vorsteuer") || f == QLatin1String("KontoMwst") || f == QLatin1String("SkontoErh") ||
-        f == QLatin1String("SkontoGew") || f == QLatin1String("Kosten13b"))
+    if (f == QLatin1String("EBuchVon") && !leavePeriodStart())
+        throw SilentAbort();
+    if (f == QLatin1String("EBuchBis") && !leavePeriodEnd())
+        throw SilentAbort();
+    if (f == QLatin1String("Vorsteuer") || f == QLatin1String("KontoMwst") ||
+        f == QLatin1String("SkontoErh") || f == QLatin1String("SkontoGew") ||
+        f == QLatin1String("Kosten13b"))
         leaveAccountField();
 }
 

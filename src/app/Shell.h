@@ -18,7 +18,6 @@ class QPluginLoader;
 
 namespace ledra {
 
-
 class Ui;
 class BuchungRules;
 class KontenRules;
@@ -28,13 +27,13 @@ class OpenItemsModule;
 
 // What the shell knows of the sibling invoicing program.
 struct MervaLink {
-    QString folder;        // <parent of program folder>/MERVA/
+    QString folder; // <parent of program folder>/MERVA/
     bool installed = false;
-    QString dataFolder;    // Options/Daten
-    QString skin;          // Options/Skin
-    QString skinFolder;    // <MERVA>/Skins
+    QString dataFolder; // Options/Daten
+    QString skin;       // Options/Skin
+    QString skinFolder; // <MERVA>/Skins
     bool skinActive = false;
-    int client = 0;        // Options/Client
+    int client = 0;                  // Options/Client
     static QString moduleFileName(); // the invoice-book module file that marks an installation
 };
 
@@ -60,8 +59,8 @@ public:
 
     // --- controls whose visibility and enablement follow the books ---
     struct Controls {
-        bool bopVisible = false;          // BOP, OffenePosten, gbSkonto
-        bool cashBasisColumns = false;    // Stfaellig and Satzfaellig in the batch grid
+        bool bopVisible = false;       // BOP, OffenePosten, gbSkonto
+        bool cashBasisColumns = false; // Stfaellig and Satzfaellig in the batch grid
         bool delJahrEnabled = false;
         bool jWechselEnabled = false;
         bool kSaldouebertrEnabled = false;
@@ -70,8 +69,8 @@ public:
         bool sbDruckEnabled = false;
         bool favAddEnabled = false;
         bool favDelEnabled = false;
-        bool neuEnabled = true;          // "&Neu"; "S&torno", "B&uchungen speichern", "&Beenden" follow
-        bool splittingEnabled = false;   // "&Splitting": only while a row is entered
+        bool neuEnabled = true; // "&Neu"; "S&torno", "B&uchungen speichern", "&Beenden" follow
+        bool splittingEnabled = false; // "&Splitting": only while a row is entered
     } controls;
     std::function<void()> controlsChanged; // the window re-reads `controls`
     // The status bar: journal count, account count, year folder, result of the last action.

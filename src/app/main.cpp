@@ -8,8 +8,7 @@
 
 using namespace ledra;
 
-int main(int argc, char **argv)
-{
+int main(int argc, char **argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Buchhaltung"));
     auto *splash = new TWillkommen();

@@ -10,9 +10,7 @@
 #include <SQLiteCpp/Transaction.h>
 namespace ledra {
 
-
-BookingAmounts BookingAmounts::fromTable(const Table &t)
-{
+BookingAmounts BookingAmounts::fromTable(const Table &t) {
     BookingAmounts r;
     r.date = t.asDate(QStringLiteral("Belegdatum"));
     r.soll = t.asInt(QStringLiteral("Soll"));
@@ -29,26 +27,27 @@ BookingAmounts BookingAmounts::fromTable(const Table &t)
     return r;
 }
 
-Money convertCurrency(Money amount, bool euro, const QDate &date)
-{
+Money convertCurrency(Money amount, bool euro, const QDate &date) {
     const QDate euroDay(2002, 1, 1);
     if (euro && date.isValid() && date < euroDay)
-        return Money::fromUnits(divRoundHalfAway(__int128(amount.units()) * 195583, 100000 * 100) * 100);
+        return Money::fromUnits(divRoundHalfAway(__int128(amount.units()) * 195583, 100000 * 100) *
+                                100);
     if (!euro && (!date.isValid() || date >= euroDay))
-        return Money::fromUnits(
-            divRoundHalfAway(__int128(amount.units()) * 5112918811962185LL, __int128(10000000000000000LL) * 100) * 100);
+        return Money::fromUnits(divRoundHalfAway(__int128(amount.units()) * 5112918811962185LL,
+                                                 __int128(10000000000000000LL) * 100) *
+                                100);
     return amount;
 }
 
-qint64 bookingTaxAccount(const BookingAmounts &row, qint64 vorsteuer, qint64 mwst)
-{
-    if (row.steuer < Money::fromCents(1)) return 0;
+qint64 bookingTaxAccount(const BookingAmounts &row, qint64 vorsteuer, qint64 mwst) {
+    if (row.steuer < Money::fromCents(1))
+        return 0;
     const bool g = row.sollArt == 3 || row.habenArt == 3;
     return g ? mwst : vorsteuer;
 }
 
-int bookingEffects(const BookingAmounts &row, BalanceDirection direction, qint64 taxAccount, AccountEffect out[3])
-{
+int bookingEffects(const BookingAmounts &row, BalanceDirection direction, qint64 taxAccount,
+                   AccountEffect out[3]) {
     Money d = row.sollArt >= 4 ? row.brutto : row.netto;
     Money c = row.habenArt >= 4 ? row.brutto : row.netto;
     Money x = row.steuer;
@@ -65,17 +64,20 @@ int bookingEffects(const BookingAmounts &row, BalanceDirection direction, qint64
     x = convertCurrency(x, row.euro, row.date);
     out[0] = {row.soll, d, d, true};
     out[1] = {row.haben, -c, c, false};
-    if (taxAccount == 0 || (x.units() < 100 && x.units() > -100)) return 2;
-    out[2] = g == e ? AccountEffect{taxAccount, x, x, true} : AccountEffect{taxAccount, -x, x, false};
+    if (taxAccount == 0 || (x.units() < 100 && x.units() > -100))
+        return 2;
+    out[2] =
+        g == e ? AccountEffect{taxAccount, x, x, true} : AccountEffect{taxAccount, -x, x, false};
     return 3;
 }
 
 bool UpdateBalances(Table &konten, const YearSettings &settings, Ui &ui, const BookingAmounts &row,
-                    BalanceTarget target, BalanceDirection direction)
-{
+                    BalanceTarget target, BalanceDirection direction) {
     SQLite::Database &db = konten.db();
     auto exists = [&](qint64 nr) {
-        SQLite::Statement st(db, QStringLiteral("SELECT 1 FROM \"%1\" WHERE KtoNr = ?").arg(konten.innerName()).toStdString());
+        SQLite::Statement st(db, QStringLiteral("SELECT 1 FROM \"%1\" WHERE KtoNr = ?")
+                                     .arg(konten.innerName())
+                                     .toStdString());
         st.bind(1, static_cast<int64_t>(nr));
         return st.executeStep();
     };
@@ -91,7 +93,8 @@ bool UpdateBalances(Table &konten, const YearSettings &settings, Ui &ui, const B
         ui.error(QStringLiteral("Vorsteuer- oder Mwst-Konto nicht vorhanden!"));
         throw SilentAbort();
     }
-    if (failed) return false;
+    if (failed)
+        return false;
     AccountEffect changes[3];
     const int n = bookingEffects(row, direction, taxAccount, changes);
 
@@ -102,12 +105,14 @@ bool UpdateBalances(Table &konten, const YearSettings &settings, Ui &ui, const B
         SQLite::Transaction tr(db);
         for (int i = 0; i < n; ++i) {
             const AccountEffect &ch = changes[i];
-            QString sql = QStringLiteral("UPDATE \"%1\" SET \"%2\" = COALESCE(\"%2\", 0) + ?1").arg(konten.innerName(), T);
+            QString sql = QStringLiteral("UPDATE \"%1\" SET \"%2\" = COALESCE(\"%2\", 0) + ?1")
+                              .arg(konten.innerName(), T);
             if (target == BalanceTarget::Saldo) {
                 sql += ch.debitSide ? QStringLiteral(", JVZSoll = COALESCE(JVZSoll, 0) + ?2")
                                     : QStringLiteral(", JVZHaben = COALESCE(JVZHaben, 0) + ?2");
-                sql += QStringLiteral(", Datum1 = CASE WHEN ?3 IS NOT NULL AND (Datum1 IS NULL OR Datum1 = '' OR "
-                                      "Datum1 > ?3) THEN ?3 ELSE Datum1 END");
+                sql += QStringLiteral(
+                    ", Datum1 = CASE WHEN ?3 IS NOT NULL AND (Datum1 IS NULL OR Datum1 = '' OR "
+                    "Datum1 > ?3) THEN ?3 ELSE Datum1 END");
             } else if (target == BalanceTarget::DruckSaldo) {
                 sql += ch.debitSide ? QStringLiteral(", BewSoll = COALESCE(BewSoll, 0) + ?2")
                                     : QStringLiteral(", BewHaben = COALESCE(BewHaben, 0) + ?2");
@@ -115,7 +120,8 @@ bool UpdateBalances(Table &konten, const YearSettings &settings, Ui &ui, const B
             sql += QStringLiteral(" WHERE KtoNr = ?4");
             SQLite::Statement st(db, sql.toStdString());
             st.bind(1, static_cast<int64_t>(ch.amount.units()));
-            if (target != BalanceTarget::VorSaldo) st.bind(2, static_cast<int64_t>(ch.turnover.units()));
+            if (target != BalanceTarget::VorSaldo)
+                st.bind(2, static_cast<int64_t>(ch.turnover.units()));
             if (target == BalanceTarget::Saldo) {
                 if (row.date.isValid())
                     st.bind(3, row.date.toString(Qt::ISODate).toStdString());
@@ -129,7 +135,8 @@ bool UpdateBalances(Table &konten, const YearSettings &settings, Ui &ui, const B
     } catch (const std::exception &ex) {
         throw TableFile::translate(ex, konten.path());
     }
-    if (!konten.isEditing()) konten.refresh();
+    if (!konten.isEditing())
+        konten.refresh();
     return true;
 }
 

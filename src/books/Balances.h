@@ -7,7 +7,6 @@
 #include <QString>
 namespace ledra {
 
-
 class Table;
 class Ui;
 class YearSettings;
@@ -27,7 +26,6 @@ struct BookingAmounts {
     // Reads the fields by name; a row without account types looks them up in `konten`.
     static BookingAmounts fromTable(const Table &row);
 };
-
 
 // Amount brought into the currency in force on the booking date (euro before 2002 times
 // 1.95583, DM from 2002 on times 0.5112918811962185), rounded to cents half away from zero.

@@ -8,10 +8,8 @@
 #include <QFileInfo>
 namespace ledra {
 
-
 namespace {
-bool sameFolder(const QString &a, const QString &b)
-{
+bool sameFolder(const QString &a, const QString &b) {
     return TableFile::withSlash(a) == TableFile::withSlash(b);
 }
 } // namespace
@@ -20,58 +18,64 @@ BooksSession::BooksSession(Ui &ui, const QString &programFolder)
     : kontoArten(Schemas::kontoArt(), QStringLiteral("TKontoArt")),
       favoriten(Schemas::favoriten(), QStringLiteral("TFavoriten")),
       stapel(Schemas::buchung(), QStringLiteral("TBuchungen")),
-      bwa(Schemas::bwa(), QStringLiteral("TBWA")), bilanz(Schemas::bilanz(), QStringLiteral("TBilanz")),
+      bwa(Schemas::bwa(), QStringLiteral("TBWA")),
+      bilanz(Schemas::bilanz(), QStringLiteral("TBilanz")),
       konten(Schemas::konten(), QStringLiteral("TKonten")),
       kontenGrid(Schemas::konten(), QStringLiteral("TKonten2")),
       journal(Schemas::journal(), QStringLiteral("TJournal")), m_ui(ui),
-      m_programFolder(QDir::fromNativeSeparators(programFolder))
-{
+      m_programFolder(QDir::fromNativeSeparators(programFolder)) {
     setupLookups();
 }
 
 BooksSession::~BooksSession() = default;
 
-void BooksSession::setupLookups()
-{
+void BooksSession::setupLookups() {
     for (Table *k : {&konten, &kontenGrid}) {
-        k->addLookup(QStringLiteral("XArt"), QStringLiteral("Art"), &kontoArten, QStringLiteral("Autonummer"),
-                     QStringLiteral("Kontenart"));
-        k->addLookup(QStringLiteral("xBWA"), QStringLiteral("BWA"), &bwa, QStringLiteral("Reihenfolge"),
-                     QStringLiteral("Sektion"));
+        k->addLookup(QStringLiteral("XArt"), QStringLiteral("Art"), &kontoArten,
+                     QStringLiteral("Autonummer"), QStringLiteral("Kontenart"));
+        k->addLookup(QStringLiteral("xBWA"), QStringLiteral("BWA"), &bwa,
+                     QStringLiteral("Reihenfolge"), QStringLiteral("Sektion"));
         k->addLookup(QStringLiteral("xBilanz"), QStringLiteral("Bilanz"), &bilanz,
                      QStringLiteral("Reihenfolge"), QStringLiteral("Sektion"));
     }
     kontenGrid.setIndexFields({QStringLiteral("KtoNr")});
     const QString K = QStringLiteral("KtoNr");
     for (Table *b : {&journal, &stapel}) {
-        b->addLookup(QStringLiteral("XSollArt"), QStringLiteral("Soll"), &konten, K, QStringLiteral("Art"));
-        b->addLookup(QStringLiteral("XHabenArt"), QStringLiteral("Haben"), &konten, K, QStringLiteral("Art"));
+        b->addLookup(QStringLiteral("XSollArt"), QStringLiteral("Soll"), &konten, K,
+                     QStringLiteral("Art"));
+        b->addLookup(QStringLiteral("XHabenArt"), QStringLiteral("Haben"), &konten, K,
+                     QStringLiteral("Art"));
     }
-    stapel.addLookup(QStringLiteral("XSollName"), QStringLiteral("Soll"), &konten, K, QStringLiteral("Name"));
-    stapel.addLookup(QStringLiteral("XHabenName"), QStringLiteral("Haben"), &konten, K, QStringLiteral("Name"));
-    stapel.addLookup(QStringLiteral("XSollMwst"), QStringLiteral("Soll"), &konten, K, QStringLiteral("Mwst"));
-    stapel.addLookup(QStringLiteral("XHabenMwst"), QStringLiteral("Haben"), &konten, K, QStringLiteral("Mwst"));
-    stapel.addLookup(QStringLiteral("XSollSaldo"), QStringLiteral("Soll"), &konten, K, QStringLiteral("Saldo"));
-    stapel.addLookup(QStringLiteral("XHabenSaldo"), QStringLiteral("Haben"), &konten, K, QStringLiteral("Saldo"));
+    stapel.addLookup(QStringLiteral("XSollName"), QStringLiteral("Soll"), &konten, K,
+                     QStringLiteral("Name"));
+    stapel.addLookup(QStringLiteral("XHabenName"), QStringLiteral("Haben"), &konten, K,
+                     QStringLiteral("Name"));
+    stapel.addLookup(QStringLiteral("XSollMwst"), QStringLiteral("Soll"), &konten, K,
+                     QStringLiteral("Mwst"));
+    stapel.addLookup(QStringLiteral("XHabenMwst"), QStringLiteral("Haben"), &konten, K,
+                     QStringLiteral("Mwst"));
+    stapel.addLookup(QStringLiteral("XSollSaldo"), QStringLiteral("Soll"), &konten, K,
+                     QStringLiteral("Saldo"));
+    stapel.addLookup(QStringLiteral("XHabenSaldo"), QStringLiteral("Haben"), &konten, K,
+                     QStringLiteral("Saldo"));
 }
 
-void BooksSession::notify(BooksEvent event)
-{
-    if (listener) listener(event);
+void BooksSession::notify(BooksEvent event) {
+    if (listener)
+        listener(event);
 }
 
-QString BooksSession::journalCountText() const
-{
-    return QString::number(journal.isActive() ? journal.recordCount() : 0) + QStringLiteral(" Buchungen");
+QString BooksSession::journalCountText() const {
+    return QString::number(journal.isActive() ? journal.recordCount() : 0) +
+           QStringLiteral(" Buchungen");
 }
 
-QString BooksSession::accountCountText() const
-{
-    return QString::number(kontenGrid.isActive() ? kontenGrid.recordCount() : 0) + QStringLiteral(" Konten");
+QString BooksSession::accountCountText() const {
+    return QString::number(kontenGrid.isActive() ? kontenGrid.recordCount() : 0) +
+           QStringLiteral(" Konten");
 }
 
-void BooksSession::ensureOpenItemTables()
-{
+void BooksSession::ensureOpenItemTables() {
     // The open-items tables belong to the base data folder; an older installation may not
     // have them yet.
     for (const TableSchema *s : {&Schemas::op(), &Schemas::stapel()})
@@ -79,44 +83,49 @@ void BooksSession::ensureOpenItemTables()
             TableFile::create(TableFile::join(folders.baseDataFolder, s->fileName), *s);
 }
 
-void BooksSession::open(QDate today)
-{
+void BooksSession::open(QDate today) {
     oldYearFloor = 0;
     kontoArten.close();
     kontoArten.setFolder(folders.baseDataFolder);
     if (!QFileInfo(folders.baseDataFolder).isDir()) {
         m_ui.error(QStringLiteral("Fehler beim Datenzugriff.\rVerzeichnis ") +
-                  QDir::toNativeSeparators(folders.baseDataFolder) + QStringLiteral(" nicht vorhanden"));
+                   QDir::toNativeSeparators(folders.baseDataFolder) +
+                   QStringLiteral(" nicht vorhanden"));
         throw SilentAbort();
     }
     kontoArten.open();
     auto fail = [&](const Table &t) {
-        return EngineError(DbErr::General, QStringLiteral("Die Tabelle %1 kann nicht geöffnet werden.")
-                                               .arg(QDir::toNativeSeparators(t.path())));
+        return EngineError(DbErr::General,
+                           QStringLiteral("Die Tabelle %1 kann nicht geöffnet werden.")
+                               .arg(QDir::toNativeSeparators(t.path())));
     };
-    if (!openTableInFolder(favoriten, folders.baseDataFolder)) throw fail(favoriten);
+    if (!openTableInFolder(favoriten, folders.baseDataFolder))
+        throw fail(favoriten);
     reloadBookingTexts();
     openDataFolder(folders.baseDataFolder, today);
     for (Table *t : {&bwa, &bilanz, &konten, &kontenGrid, &journal})
-        if (!t->isActive()) throw fail(*t);
-    if (!openTableInFolder(stapel, folders.baseDataFolder)) throw fail(stapel);
+        if (!t->isActive())
+            throw fail(*t);
+    if (!openTableInFolder(stapel, folders.baseDataFolder))
+        throw fail(stapel);
     ensureOpenItemTables();
     notify(BooksEvent::JournalChanged);
     notify(BooksEvent::ChartChanged);
 }
 
-void BooksSession::reloadBookingTexts()
-{
+void BooksSession::reloadBookingTexts() {
     Table &f = favoriten;
     bookingTexts.clear();
-    for (f.first(); !f.eof(); f.next()) bookingTexts << f.asString(QStringLiteral("Text"));
+    for (f.first(); !f.eof(); f.next())
+        bookingTexts << f.asString(QStringLiteral("Text"));
     notify(BooksEvent::TemplatesChanged);
 }
 
-void BooksSession::close() { stapel.close(); }
+void BooksSession::close() {
+    stapel.close();
+}
 
-bool BooksSession::openTableInFolder(Table &t, const QString &folder)
-{
+bool BooksSession::openTableInFolder(Table &t, const QString &folder) {
     const QString u = TableFile::withSlash(folders.updateFolder);
     const QString name = t.fileName();
     t.close();
@@ -132,7 +141,8 @@ bool BooksSession::openTableInFolder(Table &t, const QString &folder)
                 TableFile::empty(newPath);
                 TableFile::batchAppend(old, newPath);
             }
-            TableFile::rename(newPath, QFileInfo(old).isFile() ? old : TableFile::join(folder, name));
+            TableFile::rename(newPath,
+                              QFileInfo(old).isFile() ? old : TableFile::join(folder, name));
         } catch (const EngineError &e) {
             m_ui.error(e.message());
         }
@@ -149,7 +159,8 @@ bool BooksSession::openTableInFolder(Table &t, const QString &folder)
                 return false;
             }
             try {
-                TableFile::copy(TableFile::resolve(folders.baseDataFolder, name), TableFile::join(folder, name));
+                TableFile::copy(TableFile::resolve(folders.baseDataFolder, name),
+                                TableFile::join(folder, name));
                 t.open();
                 return true;
             } catch (const EngineError &e2) {
@@ -177,21 +188,21 @@ bool BooksSession::openTableInFolder(Table &t, const QString &folder)
             }
         }
         // A damaged, foreign or newer file is reported and left untouched.
-        if (e.code() != DbErr::Structure) m_ui.error(e.message());
+        if (e.code() != DbErr::Structure)
+            m_ui.error(e.message());
         return false;
     }
 }
 
-bool BooksSession::openDataFolder(const QString &folder, QDate today)
-{
+bool BooksSession::openDataFolder(const QString &folder, QDate today) {
     QString f = folder;
     bool result = true;
     if (!QFileInfo(f).isDir()) {
         f = folders.baseDataFolder;
         result = false;
         if (!QFileInfo(f).isDir()) {
-            m_ui.error(QStringLiteral("Fehler beim Datenzugriff.\rVerzeichnis ") + QDir::toNativeSeparators(f) +
-                      QStringLiteral(" nicht vorhanden"));
+            m_ui.error(QStringLiteral("Fehler beim Datenzugriff.\rVerzeichnis ") +
+                       QDir::toNativeSeparators(f) + QStringLiteral(" nicht vorhanden"));
             throw SilentAbort();
         }
     }
@@ -204,7 +215,8 @@ bool BooksSession::openDataFolder(const QString &folder, QDate today)
         }
     if (!ok) {
         f = folders.baseDataFolder;
-        for (Table *t : year) openTableInFolder(*t, f);
+        for (Table *t : year)
+            openTableInFolder(*t, f);
         result = false;
     }
     m_today = today;
@@ -213,24 +225,27 @@ bool BooksSession::openDataFolder(const QString &folder, QDate today)
     return result;
 }
 
-bool BooksSession::presentYearOpen() const { return sameFolder(journal.folder(), folders.baseDataFolder); }
+bool BooksSession::presentYearOpen() const {
+    return sameFolder(journal.folder(), folders.baseDataFolder);
+}
 
-QString BooksSession::yearFolderName() const
-{
+QString BooksSession::yearFolderName() const {
     return QDir(QDir::fromNativeSeparators(currentDataFolder())).dirName();
 }
 
-QString BooksSession::yearFolder(const QString &year) const
-{
+QString BooksSession::yearFolder(const QString &year) const {
     return TableFile::withSlash(folders.baseDataFolder) + folders.prefix + year.right(2);
 }
 
-void BooksSession::loadYearSettings(const QString &folder, QDate today) { settings.load(folder, &m_ui, today); }
+void BooksSession::loadYearSettings(const QString &folder, QDate today) {
+    settings.load(folder, &m_ui, today);
+}
 
-void BooksSession::saveYearSettings(const QString &folder) { settings.save(folder); }
+void BooksSession::saveYearSettings(const QString &folder) {
+    settings.save(folder);
+}
 
-void BooksSession::beginDataOperation()
-{
+void BooksSession::beginDataOperation() {
     const bool browse = (!stapel.isActive() || stapel.isBrowse()) &&
                         (!kontenGrid.isActive() || kontenGrid.isBrowse());
     if (!browse) {
@@ -246,18 +261,18 @@ void BooksSession::beginDataOperation()
     m_ui.progressVisible(true);
 }
 
-void BooksSession::endDataOperation()
-{
+void BooksSession::endDataOperation() {
     m_ui.progressVisible(false);
     m_busy = false;
     stapel.enableControls();
     kontenGrid.enableControls();
-    if (stapel.isActive()) stapel.refresh();
-    if (kontenGrid.isActive()) kontenGrid.refresh();
+    if (stapel.isActive())
+        stapel.refresh();
+    if (kontenGrid.isActive())
+        kontenGrid.refresh();
 }
 
-void BooksSession::checkNoDataOperation()
-{
+void BooksSession::checkNoDataOperation() {
     if (m_busy) {
         m_ui.error(QStringLiteral("Datenvorgang läuft!"));
         throw SilentAbort();

@@ -13,21 +13,20 @@
 #include <functional>
 namespace ledra {
 
-
 class Ui;
 class OpenItemsModule;
 
 // What changed in the books; the shell derives its control states and status texts from
 // these and from the books' state.
 enum class BooksEvent {
-    YearOpened,          // a data folder (year) was opened and its settings loaded
-    JournalChanged,      // rows came into or left the journal
-    ChartChanged,        // accounts were added or removed
-    BatchStateChanged,   // the entry batch changed its state or its rows
-    TransferDone,        // the batch reached the journal
-    TemplatesChanged,    // the booking templates changed
-    TemplatePicked,      // a template filled the entry
-    BatchPrintStarted,   // the batch listing is being shown
+    YearOpened,        // a data folder (year) was opened and its settings loaded
+    JournalChanged,    // rows came into or left the journal
+    ChartChanged,      // accounts were added or removed
+    BatchStateChanged, // the entry batch changed its state or its rows
+    TransferDone,      // the batch reached the journal
+    TemplatesChanged,  // the booking templates changed
+    TemplatePicked,    // a template filled the entry
+    BatchPrintStarted, // the batch listing is being shown
     BatchPrintFinished,
     YearChangeFinished,  // the year change ran (whatever its outcome)
     OldYearToggled,      // an old year was opened or the present one reopened

@@ -8,8 +8,6 @@
 #include <memory>
 namespace ledra {
 
-
-
 class IniFile {
 public:
     explicit IniFile(const QString &path);

@@ -1,7 +1,7 @@
 #include "SaldenRecompute.h"
 
-#include "BooksSession.h"
 #include "Balances.h"
+#include "BooksSession.h"
 #include "store/Table.h"
 #include "store/TableFile.h"
 #include "ui/Ui.h"
@@ -14,7 +14,6 @@
 #include <unordered_map>
 namespace ledra {
 
-
 namespace {
 
 struct Totals {
@@ -24,33 +23,38 @@ struct Totals {
     QVariant bwa, bilanz;
 };
 
-QDate isoDay(const char *t)
-{
+QDate isoDay(const char *t) {
     // "yyyy-mm-dd" without building a string per row.
-    if (!t || std::strlen(t) < 10) return QDate();
+    if (!t || std::strlen(t) < 10)
+        return QDate();
     auto num = [&](int from, int len) {
         int v = 0;
-        for (int i = from; i < from + len; ++i) v = v * 10 + (t[i] - '0');
+        for (int i = from; i < from + len; ++i)
+            v = v * 10 + (t[i] - '0');
         return v;
     };
     return QDate(num(0, 4), num(5, 2), num(8, 2));
 }
 
-QSet<qint64> sectionNumbers(Table &t)
-{
+QSet<qint64> sectionNumbers(Table &t) {
     QSet<qint64> s;
-    SQLite::Statement st(t.db(), QStringLiteral("SELECT Reihenfolge FROM \"%1\" WHERE Sektion IS NOT NULL AND Sektion <> ''")
-                                     .arg(t.innerName()).toStdString());
-    while (st.executeStep()) s.insert(st.getColumn(0).getInt64());
+    SQLite::Statement st(
+        t.db(),
+        QStringLiteral("SELECT Reihenfolge FROM \"%1\" WHERE Sektion IS NOT NULL AND Sektion <> ''")
+            .arg(t.innerName())
+            .toStdString());
+    while (st.executeStep())
+        s.insert(st.getColumn(0).getInt64());
     return s;
 }
 
 } // namespace
 
-void recomputeSalden(BooksSession &fb) { recomputeSalden(fb, true); }
+void recomputeSalden(BooksSession &fb) {
+    recomputeSalden(fb, true);
+}
 
-void recomputeSalden(BooksSession &fb, bool includeBatch)
-{
+void recomputeSalden(BooksSession &fb, bool includeBatch) {
     Ui &ui = fb.ui();
     fb.beginDataOperation();
     struct End {
@@ -59,7 +63,8 @@ void recomputeSalden(BooksSession &fb, bool includeBatch)
     } end{fb};
 
     Table &k = fb.konten;
-    const qint64 total = fb.journal.recordCount() + (includeBatch ? fb.stapel.recordCount() : 0) + k.recordCount();
+    const qint64 total =
+        fb.journal.recordCount() + (includeBatch ? fb.stapel.recordCount() : 0) + k.recordCount();
     qint64 done = 0;
     int lastPercent = -1;
     auto advance = [&](qint64 n) {
@@ -77,16 +82,20 @@ void recomputeSalden(BooksSession &fb, bool includeBatch)
     std::vector<qint64> order;
     const QSet<qint64> bwaLines = sectionNumbers(fb.bwa), bilanzLines = sectionNumbers(fb.bilanz);
     {
-        SQLite::Statement st(k.db(), QStringLiteral("SELECT KtoNr, Art, COALESCE(Soll, 0) - COALESCE(Haben, 0), BWA, Bilanz FROM \"%1\"")
-                                         .arg(k.innerName()).toStdString());
+        SQLite::Statement st(k.db(), QStringLiteral("SELECT KtoNr, Art, COALESCE(Soll, 0) - "
+                                                    "COALESCE(Haben, 0), BWA, Bilanz FROM \"%1\"")
+                                         .arg(k.innerName())
+                                         .toStdString());
         while (st.executeStep()) {
             Totals t;
             t.art = st.getColumn(1).getInt();
             t.saldo = st.getColumn(2).getInt64();
             const qint64 bwa = st.getColumn(3).isNull() ? 0 : st.getColumn(3).getInt64();
-            if (bwa >= 1000 && bwaLines.contains(bwa)) t.bwa = bwa;
+            if (bwa >= 1000 && bwaLines.contains(bwa))
+                t.bwa = bwa;
             const qint64 bil = st.getColumn(4).isNull() ? 0 : st.getColumn(4).getInt64();
-            if (bil >= 1000 && bilanzLines.contains(bil)) t.bilanz = bil;
+            if (bil >= 1000 && bilanzLines.contains(bil))
+                t.bilanz = bil;
             const qint64 nr = st.getColumn(0).getInt64();
             acc.emplace(nr, t);
             order.push_back(nr);
@@ -102,8 +111,11 @@ void recomputeSalden(BooksSession &fb, bool includeBatch)
     };
     // Steps 2 and 3: the batch, then the journal, each booking once.
     auto apply = [&](Table &t) {
-        SQLite::Statement st(t.db(), QStringLiteral("SELECT Belegdatum, Soll, Haben, Netto, Brutto, Steuer, Euro FROM \"%1\"")
-                                         .arg(t.innerName()).toStdString());
+        SQLite::Statement st(
+            t.db(), QStringLiteral(
+                        "SELECT Belegdatum, Soll, Haben, Netto, Brutto, Steuer, Euro FROM \"%1\"")
+                        .arg(t.innerName())
+                        .toStdString());
         qint64 n = 0;
         AccountEffect eff[3];
         while (st.executeStep()) {
@@ -120,7 +132,9 @@ void recomputeSalden(BooksSession &fb, bool includeBatch)
             const bool missing = r.sollArt < 0 || r.habenArt < 0;
             if (missing)
                 for (qint64 nr : {r.soll, r.haben})
-                    if (!acc.count(nr)) ui.error(QStringLiteral("Fehler bei Saldeneintrag in Konto ") + QString::number(nr));
+                    if (!acc.count(nr))
+                        ui.error(QStringLiteral("Fehler bei Saldeneintrag in Konto ") +
+                                 QString::number(nr));
             const qint64 tax = bookingTaxAccount(r, vorsteuer, mwst);
             if (tax && !acc.count(tax)) {
                 ui.error(QStringLiteral("Vorsteuer- oder Mwst-Konto nicht vorhanden!"));
@@ -132,26 +146,34 @@ void recomputeSalden(BooksSession &fb, bool includeBatch)
                     Totals &a = acc[eff[i].konto];
                     a.saldo += eff[i].amount.units();
                     (eff[i].debitSide ? a.jvzSoll : a.jvzHaben) += eff[i].turnover.units();
-                    if (r.date.isValid() && (!a.datum1.isValid() || r.date < a.datum1)) a.datum1 = r.date;
+                    if (r.date.isValid() && (!a.datum1.isValid() || r.date < a.datum1))
+                        a.datum1 = r.date;
                 }
             }
-            if (++n % 4096 == 0) advance(4096);
+            if (++n % 4096 == 0)
+                advance(4096);
         }
         advance(n % 4096);
     };
     try {
-        if (includeBatch) apply(fb.stapel);
+        if (includeBatch)
+            apply(fb.stapel);
         apply(fb.journal);
     } catch (const std::exception &e) {
-        if (dynamic_cast<const SilentAbort *>(&e)) throw;
+        if (dynamic_cast<const SilentAbort *>(&e))
+            throw;
         ui.error(TableFile::translate(e, fb.journal.path()).message());
         throw SilentAbort();
     }
 
     try {
         SQLite::Transaction tr(k.db());
-        SQLite::Statement up(k.db(), QStringLiteral("UPDATE \"%1\" SET Saldo = ?, JVZSoll = ?, JVZHaben = ?, Datum1 = ?, "
-                                                    "BWA = ?, Bilanz = ? WHERE KtoNr = ?").arg(k.innerName()).toStdString());
+        SQLite::Statement up(
+            k.db(),
+            QStringLiteral("UPDATE \"%1\" SET Saldo = ?, JVZSoll = ?, JVZHaben = ?, Datum1 = ?, "
+                           "BWA = ?, Bilanz = ? WHERE KtoNr = ?")
+                .arg(k.innerName())
+                .toStdString());
         for (qint64 nr : order) {
             const Totals &a = acc[nr];
             up.bind(1, static_cast<int64_t>(a.saldo));

@@ -1,7 +1,6 @@
 #pragma once
 namespace ledra {
 
-
 class BooksSession;
 
 // Rebuilds every account's running totals from its opening balance and every booking of the

@@ -12,81 +12,93 @@
 #include <QStandardPaths>
 namespace ledra {
 
-
-QString readEnvironment(const QString &name)
-{
+QString readEnvironment(const QString &name) {
     return qEnvironmentVariable(name.toLocal8Bit().constData());
 }
 
-QString programSettingsLocation(const QString &defaultPath)
-{
-    if (defaultPath.toLower().contains(QLatin1String("wohn"))) return defaultPath;
+QString programSettingsLocation(const QString &defaultPath) {
+    if (defaultPath.toLower().contains(QLatin1String("wohn")))
+        return defaultPath;
     QString base = readEnvironment(QStringLiteral("APPDATA"));
     if (base.isEmpty()) {
         base = readEnvironment(QStringLiteral("XDG_CONFIG_HOME"));
         if (base.isEmpty() && !QDir::homePath().isEmpty() && QDir::homePath() != QLatin1String("/"))
             base = QDir::homePath() + QStringLiteral("/.config");
     }
-    if (base.isEmpty()) return defaultPath;
+    if (base.isEmpty())
+        return defaultPath;
     const QString a = QDir::fromNativeSeparators(base) + QStringLiteral("/QUINDEL");
     QDir().mkpath(a);
     const QString q = a + QLatin1Char('/') + QFileInfo(defaultPath).fileName();
-    if (QFileInfo::exists(q)) return q;
-    if (QFile::copy(defaultPath, q)) return q;
+    if (QFileInfo::exists(q))
+        return q;
+    if (QFile::copy(defaultPath, q))
+        return q;
     return defaultPath;
 }
 
-std::unique_ptr<IniFile> openProgramSettings(const QString &defaultPath)
-{
+std::unique_ptr<IniFile> openProgramSettings(const QString &defaultPath) {
     return std::make_unique<IniFile>(programSettingsLocation(defaultPath));
 }
 
-FolderSettings FolderSettings::read(const IniFile &ini, const QString &programFolder)
-{
+FolderSettings FolderSettings::read(const IniFile &ini, const QString &programFolder) {
     FolderSettings f;
-    f.baseDataFolder = QDir::fromNativeSeparators(
-        ini.readString(QStringLiteral("Pfad"), QStringLiteral("1"), programFolder + QStringLiteral("/DATEN")));
+    f.baseDataFolder = QDir::fromNativeSeparators(ini.readString(
+        QStringLiteral("Pfad"), QStringLiteral("1"), programFolder + QStringLiteral("/DATEN")));
     QString all = readEnvironment(QStringLiteral("ALLUSERSPROFILE"));
-    if (all.isEmpty()) all = QStringLiteral("/var/lib");
+    if (all.isEmpty())
+        all = QStringLiteral("/var/lib");
     f.updateFolder = QDir::fromNativeSeparators(ini.readString(
         QStringLiteral("Pfad"), QStringLiteral("2"), all + QStringLiteral("/QUINDEL/LEDRA/")));
-    f.prefix = ini.readString(QStringLiteral("Alias"), QStringLiteral("1"), QStringLiteral("LEDRA"));
+    f.prefix =
+        ini.readString(QStringLiteral("Alias"), QStringLiteral("1"), QStringLiteral("LEDRA"));
     return f;
 }
 
-QString yearSettingsPath(const QString &folder)
-{
+QString yearSettingsPath(const QString &folder) {
     return TableFile::withSlash(folder) + QStringLiteral("LEDRA.INI");
 }
 
-static QString twoDigitYear(QDate today) { return QStringLiteral("%1").arg(today.year() % 100, 2, 10, QLatin1Char('0')); }
+static QString twoDigitYear(QDate today) {
+    return QStringLiteral("%1").arg(today.year() % 100, 2, 10, QLatin1Char('0'));
+}
 
-void YearSettings::load(const QString &folder, Ui *ui, QDate today)
-{
+void YearSettings::load(const QString &folder, Ui *ui, QDate today) {
     IniFile ini(yearSettingsPath(folder));
     if (ini.damaged() && ui)
-        ui->warning(QStringLiteral("Die Einstellungsdatei %1 ist beschädigt. Es werden Standardwerte "
-                                   "verwendet; die Datei wird vor dem nächsten Speichern als %2 gesichert.")
-                        .arg(QDir::toNativeSeparators(ini.path()), QDir::toNativeSeparators(ini.backupPath())));
+        ui->warning(
+            QStringLiteral("Die Einstellungsdatei %1 ist beschädigt. Es werden Standardwerte "
+                           "verwendet; die Datei wird vor dem nächsten Speichern als %2 gesichert.")
+                .arg(QDir::toNativeSeparators(ini.path()),
+                     QDir::toNativeSeparators(ini.backupPath())));
     const QString K = QStringLiteral("Konten");
     vorsteuer = ini.readString(K, QStringLiteral("Vorsteuer"), QStringLiteral("1400"));
-    if (vorsteuer.isEmpty()) vorsteuer = QStringLiteral("1400");
+    if (vorsteuer.isEmpty())
+        vorsteuer = QStringLiteral("1400");
     kontoMwst = ini.readString(K, QStringLiteral("Mwst"), QStringLiteral("3800"));
-    if (kontoMwst.isEmpty()) kontoMwst = QStringLiteral("3800");
-    QString satz = ini.readString(QStringLiteral("Ust"), QStringLiteral("Voll"), QStringLiteral("190"));
+    if (kontoMwst.isEmpty())
+        kontoMwst = QStringLiteral("3800");
+    QString satz =
+        ini.readString(QStringLiteral("Ust"), QStringLiteral("Voll"), QStringLiteral("190"));
     // Text comparison as the field does it; a value that is not two or three digits is
     // unreadable for the rate rules and treated like a missing one.
     static const QRegularExpression digits(QStringLiteral("^[0-9]{2,3}$"));
-    if (satz < QLatin1String("100") || !digits.match(satz).hasMatch()) satz = QStringLiteral("190");
+    if (satz < QLatin1String("100") || !digits.match(satz).hasMatch())
+        satz = QStringLiteral("190");
     setMwstSatz(satz);
-    belegnr = ini.readString(QStringLiteral("Zaehler"), QStringLiteral("Beleg1"), QStringLiteral("1"));
-    if (belegnr.isEmpty()) belegnr = QStringLiteral("1");
+    belegnr =
+        ini.readString(QStringLiteral("Zaehler"), QStringLiteral("Beleg1"), QStringLiteral("1"));
+    if (belegnr.isEmpty())
+        belegnr = QStringLiteral("1");
     buchVon = ini.readString(QStringLiteral("BZR"), QStringLiteral("Von"), QString());
-    if (!parseGermanDate(buchVon, today)) buchVon = QStringLiteral("01.01.") + twoDigitYear(today);
+    if (!parseGermanDate(buchVon, today))
+        buchVon = QStringLiteral("01.01.") + twoDigitYear(today);
     buchBis = ini.readString(QStringLiteral("BZR"), QStringLiteral("Bis"), QString());
-    if (!parseGermanDate(buchBis, today)) buchBis = QStringLiteral("31.12.") + twoDigitYear(today);
+    if (!parseGermanDate(buchBis, today))
+        buchBis = QStringLiteral("31.12.") + twoDigitYear(today);
     currency = QDate(2002, 1, 1) > periodEnd() ? QStringLiteral("DM") : QStringLiteral("€");
-    lRand = std::clamp(ini.readInteger(QStringLiteral("Druck"), QStringLiteral("LRand"), 13), 0, 30);
+    lRand =
+        std::clamp(ini.readInteger(QStringLiteral("Druck"), QStringLiteral("LRand"), 13), 0, 30);
     const QString F = QStringLiteral("Farben");
     fSaldo1 = ini.readInteger(F, QStringLiteral("FSaldo1"), 255);
     fSaldo2 = ini.readInteger(F, QStringLiteral("FSaldo2"), 0);
@@ -94,15 +106,16 @@ void YearSettings::load(const QString &folder, Ui *ui, QDate today)
     zeilenfarbe = ini.readInteger(F, QStringLiteral("Zeile"), 16777215);
     bool ok = false;
     int n = ini.readInteger(K, QStringLiteral("SkontoErh"), 5730, &ok);
-    skontoErh = ok || !ini.hasKey(K, QStringLiteral("SkontoErh")) ? QString::number(n) : QStringLiteral("5730");
+    skontoErh = ok || !ini.hasKey(K, QStringLiteral("SkontoErh")) ? QString::number(n)
+                                                                  : QStringLiteral("5730");
     n = ini.readInteger(K, QStringLiteral("SkontoGew"), 4730, &ok);
-    skontoGew = ok || !ini.hasKey(K, QStringLiteral("SkontoGew")) ? QString::number(n) : QStringLiteral("4730");
+    skontoGew = ok || !ini.hasKey(K, QStringLiteral("SkontoGew")) ? QString::number(n)
+                                                                  : QStringLiteral("4730");
     kosten13b = ini.readString(K, QStringLiteral("Kosten13b"), QString());
     istSteuer = ini.readBool(QStringLiteral("Ust"), QStringLiteral("Ist"), false);
 }
 
-void YearSettings::save(const QString &folder) const
-{
+void YearSettings::save(const QString &folder) const {
     IniFile ini(yearSettingsPath(folder));
     const QString K = QStringLiteral("Konten"), F = QStringLiteral("Farben");
     ini.writeString(K, QStringLiteral("Vorsteuer"), vorsteuer);
@@ -123,33 +136,35 @@ void YearSettings::save(const QString &folder) const
     ini.save();
 }
 
-bool YearSettings::normaliseDate(QString &text)
-{
+bool YearSettings::normaliseDate(QString &text) {
     auto d = parseGermanDate(text);
-    if (!d) return false;
+    if (!d)
+        return false;
     text = germanDate(*d);
     return true;
 }
 
-void YearSettings::setMwstSatz(const QString &digits)
-{
+void YearSettings::setMwstSatz(const QString &digits) {
     mwstSatz = digits;
     bool ok = false;
     int v = digits.trimmed().toInt(&ok);
-    if (ok) mwstChoices[2] = QString::number(v / 10.0, 'g', 10);
+    if (ok)
+        mwstChoices[2] = QString::number(v / 10.0, 'g', 10);
 }
 
-QDate YearSettings::periodStart() const { return parseGermanDate(buchVon).value_or(QDate()); }
-QDate YearSettings::periodEnd() const { return parseGermanDate(buchBis).value_or(QDate()); }
+QDate YearSettings::periodStart() const {
+    return parseGermanDate(buchVon).value_or(QDate());
+}
+QDate YearSettings::periodEnd() const {
+    return parseGermanDate(buchBis).value_or(QDate());
+}
 
-QString YearSettings::mwstSatzDisplay() const
-{
+QString YearSettings::mwstSatzDisplay() const {
     QString d = mwstSatz.rightJustified(3, QLatin1Char(' '));
     return d.left(d.size() - 1) + QLatin1Char('.') + d.right(1) + QStringLiteral(" %");
 }
 
-int autoNumberCounter(const QString &baseDataFolder, int newValue)
-{
+int autoNumberCounter(const QString &baseDataFolder, int newValue) {
     IniFile ini(yearSettingsPath(baseDataFolder));
     int v = ini.readInteger(QStringLiteral("Zaehler"), QStringLiteral("AutoNr"), 0);
     if (newValue > 0) {

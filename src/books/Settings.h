@@ -11,7 +11,6 @@
 #include <memory>
 namespace ledra {
 
-
 class IniFile;
 class Ui;
 
@@ -23,9 +22,9 @@ QString programSettingsLocation(const QString &defaultPath);
 std::unique_ptr<IniFile> openProgramSettings(const QString &defaultPath);
 
 struct FolderSettings {
-    QString baseDataFolder;   // Pfad/1
-    QString updateFolder;     // Pfad/2
-    QString prefix;           // Alias/1
+    QString baseDataFolder; // Pfad/1
+    QString updateFolder;   // Pfad/2
+    QString prefix;         // Alias/1
     static FolderSettings read(const IniFile &ini, const QString &programFolder);
 };
 

@@ -3,12 +3,12 @@
 #include "ReportCommands.h"
 
 #include "accounts/Jahreswechsel.h"
-#include "accounts/Versteuerung.h"
 #include "accounts/KontenRules.h"
-#include "books/SaldenRecompute.h"
+#include "accounts/Versteuerung.h"
 #include "app/Shell.h"
-#include "posting/EntryLine.h"
+#include "books/SaldenRecompute.h"
 #include "posting/BuchungRules.h"
+#include "posting/EntryLine.h"
 #include "posting/StornoRules.h"
 #include "store/Dates.h"
 #include "store/Table.h"
@@ -19,19 +19,22 @@
 #include <cstdio>
 namespace ledra {
 
-
 namespace {
 
-void out(const QString &line) { std::fprintf(stdout, "%s\n", line.toUtf8().constData()); }
-void err(const QString &line) { std::fprintf(stderr, "%s\n", line.toUtf8().constData()); }
+void out(const QString &line) {
+    std::fprintf(stdout, "%s\n", line.toUtf8().constData());
+}
+void err(const QString &line) {
+    std::fprintf(stderr, "%s\n", line.toUtf8().constData());
+}
 
-int usage()
-{
-    err(QStringLiteral("Aufruf: ledra-cli --data ORDNER [--answer yes|no] BEFEHL [ARGUMENTE]\n"
-                       "Befehle: info | book DATEI | transfer | batch | journal | accounts | recompute |\n"
-                       "         chart skr03|skr04 | yearchange [--today TT.MM.JJJJ] | carryforward |\n"
-                       "         vatbasis ist|soll | storno AUTONUMMER | report BERICHT ...\n"
-                       "Optionen: --year JJ öffnet vorher das Buchungsjahr JJ"));
+int usage() {
+    err(QStringLiteral(
+        "Aufruf: ledra-cli --data ORDNER [--answer yes|no] BEFEHL [ARGUMENTE]\n"
+        "Befehle: info | book DATEI | transfer | batch | journal | accounts | recompute |\n"
+        "         chart skr03|skr04 | yearchange [--today TT.MM.JJJJ] | carryforward |\n"
+        "         vatbasis ist|soll | storno AUTONUMMER | report BERICHT ...\n"
+        "Optionen: --year JJ öffnet vorher das Buchungsjahr JJ"));
     return 2;
 }
 
@@ -43,8 +46,7 @@ struct Options {
     QStringList rest; // command and its arguments
 };
 
-bool parse(const QStringList &args, Options &o)
-{
+bool parse(const QStringList &args, Options &o) {
     for (int i = 0; i < args.size(); ++i) {
         const QString &a = args[i];
         if (a == QLatin1String("--data") && i + 1 < args.size())
@@ -58,11 +60,11 @@ bool parse(const QStringList &args, Options &o)
         else
             o.rest << a;
     }
-    return !o.rest.isEmpty() && (o.answer == QLatin1String("yes") || o.answer == QLatin1String("no"));
+    return !o.rest.isEmpty() &&
+           (o.answer == QLatin1String("yes") || o.answer == QLatin1String("no"));
 }
 
-int cmdInfo(const BooksSession &books)
-{
+int cmdInfo(const BooksSession &books) {
     out(books.journalCountText());
     out(books.accountCountText());
     out(books.yearFolderName());
@@ -71,34 +73,39 @@ int cmdInfo(const BooksSession &books)
 
 // One value as the table listings print it: amounts with two decimals and a decimal point,
 // dates ISO, booleans 1/0, empty for an empty field.
-QString plainValue(const Table &t, const FieldDef &f)
-{
+QString plainValue(const Table &t, const FieldDef &f) {
     const QVariant v = t.value(f.name);
-    if (v.isNull()) return QString();
+    if (v.isNull())
+        return QString();
     switch (f.type) {
-    case FieldType::Currency: return Money::fromUnits(v.toLongLong()).toPlain();
-    case FieldType::Date: return isoDate(v.toDate());
-    case FieldType::Boolean: return v.toBool() ? QStringLiteral("1") : QStringLiteral("0");
-    case FieldType::Float: return QString::number(v.toDouble(), 'g', 15);
-    default: return v.toString();
+    case FieldType::Currency:
+        return Money::fromUnits(v.toLongLong()).toPlain();
+    case FieldType::Date:
+        return isoDate(v.toDate());
+    case FieldType::Boolean:
+        return v.toBool() ? QStringLiteral("1") : QStringLiteral("0");
+    case FieldType::Float:
+        return QString::number(v.toDouble(), 'g', 15);
+    default:
+        return v.toString();
     }
 }
 
-int cmdList(Table &t)
-{
+int cmdList(Table &t) {
     QStringList head;
-    for (const auto &f : t.schema().fields) head << f.name;
+    for (const auto &f : t.schema().fields)
+        head << f.name;
     out(head.join(QLatin1Char(';')));
     for (t.first(); !t.eof(); t.next()) {
         QStringList row;
-        for (const auto &f : t.schema().fields) row << plainValue(t, f);
+        for (const auto &f : t.schema().fields)
+            row << plainValue(t, f);
         out(row.join(QLatin1Char(';')));
     }
     return 0;
 }
 
-int cmdBook(BuchungRules &entry, const QString &file)
-{
+int cmdBook(BuchungRules &entry, const QString &file) {
     QFile f(file);
     if (!f.open(QIODevice::ReadOnly | QIODevice::Text)) {
         err(QStringLiteral("Fehler: Datei %1 kann nicht gelesen werden.").arg(file));
@@ -110,11 +117,13 @@ int cmdBook(BuchungRules &entry, const QString &file)
     while (!in.atEnd()) {
         const QString line = in.readLine();
         ++lineNo;
-        if (line.trimmed().isEmpty()) continue;
+        if (line.trimmed().isEmpty())
+            continue;
         const QStringList cols = line.split(QLatin1Char(';'));
         if (cols.size() < 7) {
             err(QStringLiteral("Fehler: Zeile %1 hat nicht die Spalten "
-                               "Belegdatum;Belegnummer;Soll;Haben;Buchungstext;Betrag;Modus;Mwst").arg(lineNo));
+                               "Belegdatum;Belegnummer;Soll;Haben;Buchungstext;Betrag;Modus;Mwst")
+                    .arg(lineNo));
             ++refused;
             continue;
         }
@@ -128,8 +137,7 @@ int cmdBook(BuchungRules &entry, const QString &file)
 
 // Runs one handler as a click would: a silent abort (its message already shown) or an
 // engine error makes the exit status non-zero.
-int click(const std::function<void()> &f)
-{
+int click(const std::function<void()> &f) {
     try {
         f();
     } catch (const SilentAbort &) {
@@ -143,10 +151,10 @@ int click(const std::function<void()> &f)
 
 } // namespace
 
-int runCli(const QStringList &args, const QString &programFolder)
-{
+int runCli(const QStringList &args, const QString &programFolder) {
     Options o;
-    if (!parse(args, o)) return usage();
+    if (!parse(args, o))
+        return usage();
     ScriptedUi ui;
     ui.echoToStderr = true;
     ui.defaultAnswer = o.answer == QLatin1String("yes") ? Btn::Yes : Btn::No;
@@ -163,7 +171,8 @@ int runCli(const QStringList &args, const QString &programFolder)
         }
         today = *d;
     }
-    if (!shell.start(QRect(), today)) return 1;
+    if (!shell.start(QRect(), today))
+        return 1;
     if (!o.year.isEmpty()) {
         // As the button "Alte Buchungsdaten" with the year typed into its input dialog.
         ui.inputs.push_back(o.year);
@@ -196,13 +205,15 @@ int runCli(const QStringList &args, const QString &programFolder)
                 throw SilentAbort();
             }
             if (!d.reverseCurrentAndClose()) {
-                if (books.stapel.isEditing()) books.stapel.cancel();
+                if (books.stapel.isEditing())
+                    books.stapel.cancel();
                 throw SilentAbort();
             }
         });
     else if (cmd == QLatin1String("recompute"))
         rc = click([&] { recomputeSalden(books); });
-    else if (cmd == QLatin1String("chart") && (arg == QLatin1String("skr03") || arg == QLatin1String("skr04")))
+    else if (cmd == QLatin1String("chart") &&
+             (arg == QLatin1String("skr03") || arg == QLatin1String("skr04")))
         rc = click([&] {
             if (arg == QLatin1String("skr03"))
                 shell.chart().loadSkr03();
@@ -213,7 +224,8 @@ int runCli(const QStringList &args, const QString &programFolder)
         rc = click([&] { runJahreswechsel(books, today); });
     else if (cmd == QLatin1String("carryforward"))
         rc = click([&] { carryForwardSalden(books); });
-    else if (cmd == QLatin1String("vatbasis") && (arg == QLatin1String("ist") || arg == QLatin1String("soll")))
+    else if (cmd == QLatin1String("vatbasis") &&
+             (arg == QLatin1String("ist") || arg == QLatin1String("soll")))
         rc = click([&] {
             books.settings.istSteuer = arg == QLatin1String("ist");
             switchVersteuerung(books);

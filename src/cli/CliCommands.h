@@ -4,7 +4,6 @@
 #include <QStringList>
 namespace ledra {
 
-
 // Parses the global options and runs one command; returns the exit status.
 int runCli(const QStringList &args, const QString &programFolder);
 

@@ -1,17 +1,17 @@
 #include "ReportCommands.h"
 
 #include "books/BooksSession.h"
-#include "reports/FileReportViewer.h"
-#include "reports/ReportViewer.h"
-#include "reports/BwaReport.h"
 #include "reports/BilanzReport.h"
-#include "reports/StapelReport.h"
-#include "reports/JournalReport.h"
+#include "reports/BwaReport.h"
 #include "reports/EingrenzungRules.h"
+#include "reports/FileReportViewer.h"
 #include "reports/GuvReport.h"
+#include "reports/JournalReport.h"
 #include "reports/KontenblattReport.h"
-#include "reports/SaldenlisteReport.h"
+#include "reports/ReportViewer.h"
 #include "reports/SaldenlisteQuerReport.h"
+#include "reports/SaldenlisteReport.h"
+#include "reports/StapelReport.h"
 #include "reports/UstVaReport.h"
 #include "store/EngineError.h"
 #include "store/Table.h"
@@ -22,7 +22,6 @@
 #include <optional>
 #include <vector>
 namespace ledra {
-
 
 namespace {
 
@@ -288,7 +287,8 @@ int runReportCommand(BooksSession &fb, const QStringList &args) {
     if (a.details && a.name != QLatin1String("ustva"))
         return usageError(QStringLiteral("--details gehört zu ustva."));
     if (a.konto.isEmpty() != (a.name != QLatin1String("kontenblatt")))
-        return usageError(QStringLiteral("--konto N[,N...] gehört zu kontenblatt und nur dorthin."));
+        return usageError(
+            QStringLiteral("--konto N[,N...] gehört zu kontenblatt und nur dorthin."));
     CommandViewer viewer(a.pdf, a.txt, a.csv);
     if (a.mitKonten && a.name != QLatin1String("bwa") && a.name != QLatin1String("bilanz"))
         return usageError(QStringLiteral("--mit-konten gehört zu bwa und bilanz."));

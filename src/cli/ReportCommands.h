@@ -10,7 +10,6 @@
 #include <QStringList>
 namespace ledra {
 
-
 class BooksSession;
 
 // `args` is what follows the word "report". Returns the exit status (0 written, 1 refused

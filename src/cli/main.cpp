@@ -11,16 +11,16 @@
 using namespace ledra;
 
 // Only the program's own messages belong on stderr; Qt's notes about the platform do not.
-static void quietQt(QtMsgType type, const QMessageLogContext &, const QString &msg)
-{
-    if (type == QtFatalMsg || type == QtCriticalMsg) std::fprintf(stderr, "%s\n", msg.toUtf8().constData());
+static void quietQt(QtMsgType type, const QMessageLogContext &, const QString &msg) {
+    if (type == QtFatalMsg || type == QtCriticalMsg)
+        std::fprintf(stderr, "%s\n", msg.toUtf8().constData());
 }
 
-int main(int argc, char **argv)
-{
+int main(int argc, char **argv) {
     qInstallMessageHandler(quietQt);
     // Reports need fonts and a paint device, never a screen.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     QStringList args = app.arguments();
     args.removeFirst();

@@ -6,7 +6,6 @@
 #include "store/Table.h"
 namespace ledra {
 
-
 class RechnungsbuchStore {
 public:
     RechnungsbuchStore();

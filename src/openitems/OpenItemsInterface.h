@@ -10,7 +10,6 @@
 class QWidget;
 namespace ledra {
 
-
 class OpenItemsModule {
 public:
     virtual ~OpenItemsModule() = default;

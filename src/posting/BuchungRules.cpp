@@ -12,15 +12,15 @@
 #include <cmath>
 namespace ledra {
 
-
 namespace {
 const QString kSoll = QStringLiteral("Soll");
 const QString kHaben = QStringLiteral("Haben");
 
-int sideIndex(const QString &side) { return side == QLatin1String("Haben") ? 1 : 0; }
+int sideIndex(const QString &side) {
+    return side == QLatin1String("Haben") ? 1 : 0;
+}
 
-qint64 scalar(Table &t, const QString &sql, const QVariantList &params = {})
-{
+qint64 scalar(Table &t, const QString &sql, const QVariantList &params = {}) {
     SQLite::Statement st(t.db(), sql.arg(t.innerName()).toStdString());
     for (int i = 0; i < params.size(); ++i) {
         const QVariant &v = params[i];
@@ -29,13 +29,13 @@ qint64 scalar(Table &t, const QString &sql, const QVariantList &params = {})
         else
             st.bind(i + 1, static_cast<int64_t>(v.toLongLong()));
     }
-    if (st.executeStep() && !st.getColumn(0).isNull()) return st.getColumn(0).getInt64();
+    if (st.executeStep() && !st.getColumn(0).isNull())
+        return st.getColumn(0).getInt64();
     return 0;
 }
 } // namespace
 
-BuchungRules::BuchungRules(BooksSession &fb) : m_fb(fb)
-{
+BuchungRules::BuchungRules(BooksSession &fb) : m_fb(fb) {
     Table &b = m_fb.stapel;
     b.beforeInsert = [this](Table &t) { beforeStapelInsert(t); };
     b.onNewRecord = [this](Table &t) { onStapelNewRecord(t); };
@@ -47,7 +47,8 @@ BuchungRules::BuchungRules(BooksSession &fb) : m_fb(fb)
     b.afterCancel = [this](Table &t) { afterStapelCancel(t); };
     // The balances were added before the row was written; a refused write takes them back.
     b.postError = [this](Table &t) {
-        if (!m_balancesAdded) return;
+        if (!m_balancesAdded)
+            return;
         m_balancesAdded = false;
         try {
             removeFromBalances(t);
@@ -55,72 +56,86 @@ BuchungRules::BuchungRules(BooksSession &fb) : m_fb(fb)
         }
     };
     b.addObserver([this](Table::Change c) {
-        if (c == Table::Change::State || c == Table::Change::Reset) onStapelStateChange();
+        if (c == Table::Change::State || c == Table::Change::Reset)
+            onStapelStateChange();
     });
 }
 
 // ---------------------------------------------------------------- focus and search
 
-void BuchungRules::setFocus(const QString &control)
-{
+void BuchungRules::setFocus(const QString &control) {
     m_focused = control;
     m_fb.ui().focus(control);
 }
 
-bool BuchungRules::moveFocus(const QString &control)
-{
+bool BuchungRules::moveFocus(const QString &control) {
     const QString from = m_focused;
-    if (from == control) return true;
+    if (from == control)
+        return true;
     try {
-        if (from == QLatin1String("BDatum")) leaveBelegdatum();
-        else if (from == QLatin1String("BelNr")) leaveBelegnummer();
-        else if (from == kSoll) leaveSoll();
-        else if (from == kHaben) leaveHaben();
+        if (from == QLatin1String("BDatum"))
+            leaveBelegdatum();
+        else if (from == QLatin1String("BelNr"))
+            leaveBelegnummer();
+        else if (from == kSoll)
+            leaveSoll();
+        else if (from == kHaben)
+            leaveHaben();
         else if (from == QLatin1String("Betrag")) {
             m_focused = control; // storing reads the focus: it has left the amount field
             leaveBetrag();
         }
     } catch (const SilentAbort &) {
-        if (m_focused == control) m_focused = from;
+        if (m_focused == control)
+            m_focused = from;
         return false;
     } catch (...) {
         // An engine error from a store: the focus stays in the field being left.
-        if (m_focused == control) m_focused = from;
+        if (m_focused == control)
+            m_focused = from;
         throw;
     }
-    if (m_focused != from && m_focused != control) return false; // a handler moved the focus itself
+    if (m_focused != from && m_focused != control)
+        return false; // a handler moved the focus itself
     m_focused = control;
     m_fb.ui().focus(control);
-    if (control == QLatin1String("Betrag")) enterBetrag();
+    if (control == QLatin1String("Betrag"))
+        enterBetrag();
     return true;
 }
 
-bool BuchungRules::accountKey(const QString &side, QChar key)
-{
+bool BuchungRules::accountKey(const QString &side, QChar key) {
     static const QString umlauts = QStringLiteral("ÄÖÜßäöü");
     const bool ok = key.isDigit() || (key >= QLatin1Char('A') && key <= QLatin1Char('Z')) ||
                     (key >= QLatin1Char('a') && key <= QLatin1Char('z')) || umlauts.contains(key);
-    if (!ok) return false;
+    if (!ok)
+        return false;
     QString &t = m_typed[sideIndex(side)];
-    if (t.isEmpty() && m_fb.stapel.isBrowse()) m_fb.stapel.edit();
+    if (t.isEmpty() && m_fb.stapel.isBrowse())
+        m_fb.stapel.edit();
     t += key;
     return true;
 }
 
-void BuchungRules::accountBackspace(const QString &side)
-{
+void BuchungRules::accountBackspace(const QString &side) {
     QString &t = m_typed[sideIndex(side)];
-    if (!t.isEmpty()) t.chop(1);
+    if (!t.isEmpty())
+        t.chop(1);
 }
 
-void BuchungRules::accountEscape(const QString &side) { endSearch(side); }
+void BuchungRules::accountEscape(const QString &side) {
+    endSearch(side);
+}
 
-QString BuchungRules::searchText(const QString &side) const { return m_typed[sideIndex(side)]; }
+QString BuchungRules::searchText(const QString &side) const {
+    return m_typed[sideIndex(side)];
+}
 
-void BuchungRules::clearSearch(const QString &side) { m_typed[sideIndex(side)].clear(); }
+void BuchungRules::clearSearch(const QString &side) {
+    m_typed[sideIndex(side)].clear();
+}
 
-void BuchungRules::returnFocus(const QString &side)
-{
+void BuchungRules::returnFocus(const QString &side) {
     if (side == kSoll) {
         setFocus(kSoll);
     } else {
@@ -131,14 +146,12 @@ void BuchungRules::returnFocus(const QString &side)
     }
 }
 
-void BuchungRules::refocusHaben()
-{
+void BuchungRules::refocusHaben() {
     timerRunning = false;
     setFocus(kHaben);
 }
 
-void BuchungRules::endSearch(const QString &side)
-{
+void BuchungRules::endSearch(const QString &side) {
     Table &b = m_fb.stapel;
     QString &typed = m_typed[sideIndex(side)];
     if (!typed.isEmpty()) {
@@ -148,14 +161,19 @@ void BuchungRules::endSearch(const QString &side)
         Table &k = m_fb.konten;
         bool numberOk = false;
         const qint64 nr = text.toLongLong(&numberOk);
-        if (text.at(0).isDigit() && numberOk && scalar(k, QStringLiteral("SELECT 1 FROM \"%1\" WHERE KtoNr = ?"), {nr}))
+        if (text.at(0).isDigit() && numberOk &&
+            scalar(k, QStringLiteral("SELECT 1 FROM \"%1\" WHERE KtoNr = ?"), {nr}))
             found = nr;
         if (!found) {
             // Case is ignored for umlauts too, so the names are compared here, in name order.
-            SQLite::Statement st(k.db(), QStringLiteral("SELECT KtoNr, Name FROM \"%1\" ORDER BY Name COLLATE NOCASE, KtoNr")
-                                             .arg(k.innerName()).toStdString());
+            SQLite::Statement st(
+                k.db(),
+                QStringLiteral("SELECT KtoNr, Name FROM \"%1\" ORDER BY Name COLLATE NOCASE, KtoNr")
+                    .arg(k.innerName())
+                    .toStdString());
             while (st.executeStep())
-                if (QString::fromUtf8(st.getColumn(1).getText()).startsWith(text, Qt::CaseInsensitive)) {
+                if (QString::fromUtf8(st.getColumn(1).getText())
+                        .startsWith(text, Qt::CaseInsensitive)) {
                     found = st.getColumn(0).getInt64();
                     break;
                 }
@@ -165,11 +183,13 @@ void BuchungRules::endSearch(const QString &side)
             m_fb.ui().error(text + QStringLiteral(" nicht gefunden"));
             throw SilentAbort();
         }
-        if (!b.isEditing()) b.edit();
+        if (!b.isEditing())
+            b.edit();
         b.setValue(side, found);
     }
     if (b.isEditing() && !b.isNull(side) &&
-        !scalar(m_fb.konten, QStringLiteral("SELECT 1 FROM \"%1\" WHERE KtoNr = ?"), {b.asInt(side)})) {
+        !scalar(m_fb.konten, QStringLiteral("SELECT 1 FROM \"%1\" WHERE KtoNr = ?"),
+                {b.asInt(side)})) {
         returnFocus(side);
         m_fb.ui().error(side + QStringLiteral(" braucht einen Eintrag"));
         throw SilentAbort();
@@ -178,77 +198,84 @@ void BuchungRules::endSearch(const QString &side)
 
 // ---------------------------------------------------------------- panel handlers
 
-void BuchungRules::newRow()
-{
+void BuchungRules::newRow() {
     Table &b = m_fb.stapel;
-    if (!b.isBrowse()) return;
+    if (!b.isBrowse())
+        return;
     openAmount = Money();
     b.append();
 }
 
-void BuchungRules::cancelRow() { m_fb.stapel.cancel(); }
+void BuchungRules::cancelRow() {
+    m_fb.stapel.cancel();
+}
 
-void BuchungRules::leaveBelegdatum()
-{
+void BuchungRules::leaveBelegdatum() {
     Table &b = m_fb.stapel;
-    if (!b.isEditing()) return;
+    if (!b.isEditing())
+        return;
     QDate d = b.asDate(QStringLiteral("Belegdatum"));
     const QDate today = QDate::currentDate();
     if (d.isValid() && d.year() > today.year()) {
         QDate moved(today.year(), d.month(), d.day());
-        if (!moved.isValid()) moved = QDate(today.year(), d.month(), 28); // 29 February
+        if (!moved.isValid())
+            moved = QDate(today.year(), d.month(), 28); // 29 February
         b.setValue(QStringLiteral("Belegdatum"), moved);
         d = moved;
     }
     const QDate von = m_fb.settings.periodStart(), bis = m_fb.settings.periodEnd();
     if (!d.isValid() || (von.isValid() && d < von) || (bis.isValid() && d > bis)) {
-        if (m_fb.page == BooksSession::Page::Buchen) setFocus(QStringLiteral("BDatum"));
+        if (m_fb.page == BooksSession::Page::Buchen)
+            setFocus(QStringLiteral("BDatum"));
         m_fb.ui().error(QStringLiteral("Datum außerhalb des Buchungsbereiches!"));
         throw SilentAbort();
     }
 }
 
-void BuchungRules::stepBelegdatum(int daysDelta)
-{
+void BuchungRules::stepBelegdatum(int daysDelta) {
     Table &b = m_fb.stapel;
     try {
         const QDate d = b.asDate(QStringLiteral("Belegdatum"));
-        if (!d.isValid()) return;
-        if (!b.isEditing()) b.edit();
+        if (!d.isValid())
+            return;
+        if (!b.isEditing())
+            b.edit();
         b.setValue(QStringLiteral("Belegdatum"), d.addDays(daysDelta));
     } catch (...) {
         // Arrow keys on the date never raise.
     }
 }
 
-bool BuchungRules::journalHasVoucher(qint64 belegnummer) const
-{
-    return scalar(m_fb.journal, QStringLiteral("SELECT 1 FROM \"%1\" WHERE Belegnummer = ? LIMIT 1"), {belegnummer}) != 0;
+bool BuchungRules::journalHasVoucher(qint64 belegnummer) const {
+    return scalar(m_fb.journal,
+                  QStringLiteral("SELECT 1 FROM \"%1\" WHERE Belegnummer = ? LIMIT 1"),
+                  {belegnummer}) != 0;
 }
 
-void BuchungRules::leaveBelegnummer()
-{
+void BuchungRules::leaveBelegnummer() {
     Table &b = m_fb.stapel;
-    if (opTakeover || !b.isEditing() || b.isNull(QStringLiteral("Belegnummer"))) return;
+    if (opTakeover || !b.isEditing() || b.isNull(QStringLiteral("Belegnummer")))
+        return;
     if (journalHasVoucher(b.asInt(QStringLiteral("Belegnummer"))) &&
-        m_fb.ui().confirm(QStringLiteral("Belegnummer schon vorhanden.\rTrotzdem buchen ?"), Btn::YesNo) != Btn::Yes) {
+        m_fb.ui().confirm(QStringLiteral("Belegnummer schon vorhanden.\rTrotzdem buchen ?"),
+                          Btn::YesNo) != Btn::Yes) {
         setFocus(QStringLiteral("BelNr"));
         throw SilentAbort();
     }
 }
 
-void BuchungRules::leaveSoll()
-{
+void BuchungRules::leaveSoll() {
     endSearch(kSoll);
     mwstEnabled = true;
     Table &b = m_fb.stapel;
-    if (b.isEditing()) b.setValue(QStringLiteral("Steuersatz"), b.value(QStringLiteral("XSollMwst")));
+    if (b.isEditing())
+        b.setValue(QStringLiteral("Steuersatz"), b.value(QStringLiteral("XSollMwst")));
 }
 
-void BuchungRules::deriveCreditRate()
-{
+void BuchungRules::deriveCreditRate() {
     Table &b = m_fb.stapel;
-    if (!b.isEditing()) return;
+    if (!b.isEditing())
+        return;
     const int s = int(b.asInt(QStringLiteral("XSollArt")));
     const int h = int(b.asInt(QStringLiteral("XHabenArt")));
     if ((s < 4 && h < 4) || (s > 3 && h > 3))
@@ -257,15 +284,14 @@ void BuchungRules::deriveCreditRate()
         b.setValue(QStringLiteral("Steuersatz"), b.value(QStringLiteral("XHabenMwst")));
 }
 
-void BuchungRules::leaveHaben()
-{
-    if (timerRunning) return;
+void BuchungRules::leaveHaben() {
+    if (timerRunning)
+        return;
     endSearch(kHaben);
     deriveCreditRate();
 }
 
-void BuchungRules::enterBetrag()
-{
+void BuchungRules::enterBetrag() {
     try {
         leaveSoll();
         leaveHaben();
@@ -274,31 +300,32 @@ void BuchungRules::enterBetrag()
     }
 }
 
-void BuchungRules::setAmount(Money m)
-{
+void BuchungRules::setAmount(Money m) {
     Table &b = m_fb.stapel;
-    if (!b.isEditing()) b.edit();
+    if (!b.isEditing())
+        b.edit();
     b.setMoney(grossMode ? QStringLiteral("Brutto") : QStringLiteral("Netto"), m);
 }
 
-void BuchungRules::clearAmount()
-{
+void BuchungRules::clearAmount() {
     Table &b = m_fb.stapel;
-    if (!b.isEditing()) b.edit();
+    if (!b.isEditing())
+        b.edit();
     b.clearValue(grossMode ? QStringLiteral("Brutto") : QStringLiteral("Netto"));
 }
 
-void BuchungRules::leaveBetrag()
-{
+void BuchungRules::leaveBetrag() {
     Table &b = m_fb.stapel;
     try {
         if (b.isEditing() && opTakeover && openAmount > Money() &&
             b.asMoney(QStringLiteral("Brutto")) > openAmount) {
             setFocus(QStringLiteral("Betrag"));
-            m_fb.ui().error(QStringLiteral("Überzahlung! Dieser Betrag übersteigt ") + openAmount.toGerman());
+            m_fb.ui().error(QStringLiteral("Überzahlung! Dieser Betrag übersteigt ") +
+                            openAmount.toGerman());
             throw SilentAbort();
         }
-        if (b.state() == DsState::Insert) b.post();
+        if (b.state() == DsState::Insert)
+            b.post();
     } catch (const SilentAbort &) {
         throw;
     } catch (const EngineError &e) {
@@ -309,10 +336,10 @@ void BuchungRules::leaveBetrag()
 
 // ---------------------------------------------------------------- batch table events
 
-void BuchungRules::beforeStapelInsert(Table &t)
-{
+void BuchungRules::beforeStapelInsert(Table &t) {
     m_fb.checkNoDataOperation();
-    if (closeReversalDialog) closeReversalDialog();
+    if (closeReversalDialog)
+        closeReversalDialog();
     if (!t.isEmpty()) {
         t.last();
         m_prevDate = t.asDate(QStringLiteral("Belegdatum"));
@@ -322,46 +349,51 @@ void BuchungRules::beforeStapelInsert(Table &t)
         m_lastBelegnr = t.asInt(QStringLiteral("Belegnummer"));
     }
     const qint64 setting = m_fb.settings.belegnr.toLongLong();
-    const qint64 highest = scalar(t, QStringLiteral("SELECT MAX(Belegnummer) FROM \"%1\" WHERE Belegnummer < 10000"));
-    const bool any = scalar(t, QStringLiteral("SELECT COUNT(*) FROM \"%1\" WHERE Belegnummer < 10000")) > 0;
+    const qint64 highest =
+        scalar(t, QStringLiteral("SELECT MAX(Belegnummer) FROM \"%1\" WHERE Belegnummer < 10000"));
+    const bool any =
+        scalar(t, QStringLiteral("SELECT COUNT(*) FROM \"%1\" WHERE Belegnummer < 10000")) > 0;
     m_nextBelegnr = any ? std::max(highest + 1, setting) : setting;
     setFocus(QStringLiteral("BDatum"));
     m_fb.ui().status(3, QString());
 }
 
-void BuchungRules::onStapelNewRecord(Table &t)
-{
+void BuchungRules::onStapelNewRecord(Table &t) {
     t.setValue(QStringLiteral("Euro"), m_fb.settings.currency != QLatin1String("DM"));
     if (t.isEmpty()) {
         qint64 p = m_fb.openItems() ? m_fb.openItems()->GetLastOP() + 1 : 0;
         const qint64 c = m_fb.autoNumber(0);
         qint64 bnr = std::max(p, c);
-        if (c > 2000000000) bnr = 1;
+        if (c > 2000000000)
+            bnr = 1;
         qint64 nr = scalar(m_fb.journal, QStringLiteral("SELECT MAX(Autonummer) FROM \"%1\"")) + 1;
         nr = std::max({nr, bnr, qint64(m_fb.oldYearFloor)});
         t.setValue(QStringLiteral("Autonummer"), nr);
     } else {
-        t.setValue(QStringLiteral("Autonummer"), scalar(t, QStringLiteral("SELECT MAX(Autonummer) FROM \"%1\"")) + 1);
+        t.setValue(QStringLiteral("Autonummer"),
+                   scalar(t, QStringLiteral("SELECT MAX(Autonummer) FROM \"%1\"")) + 1);
     }
 }
 
-qint64 BuchungRules::splittingAccount() const
-{
+qint64 BuchungRules::splittingAccount() const {
     Table &k = m_fb.konten;
-    SQLite::Statement st(k.db(), QStringLiteral("SELECT KtoNr FROM \"%1\" WHERE Name = 'SPLITTING' ORDER BY KtoNr LIMIT 1")
-                                     .arg(k.innerName()).toStdString());
+    SQLite::Statement st(
+        k.db(),
+        QStringLiteral("SELECT KtoNr FROM \"%1\" WHERE Name = 'SPLITTING' ORDER BY KtoNr LIMIT 1")
+            .arg(k.innerName())
+            .toStdString());
     return st.executeStep() ? st.getColumn(0).getInt64() : 0;
 }
 
-Money BuchungRules::splittingBalance() const
-{
+Money BuchungRules::splittingBalance() const {
     const qint64 nr = splittingAccount();
-    if (!nr) return Money();
-    return Money::fromUnits(scalar(m_fb.konten, QStringLiteral("SELECT Saldo FROM \"%1\" WHERE KtoNr = ?"), {nr}));
+    if (!nr)
+        return Money();
+    return Money::fromUnits(
+        scalar(m_fb.konten, QStringLiteral("SELECT Saldo FROM \"%1\" WHERE KtoNr = ?"), {nr}));
 }
 
-void BuchungRules::afterStapelInsert(Table &t)
-{
+void BuchungRules::afterStapelInsert(Table &t) {
     QString focusTo = QStringLiteral("BDatum");
     if (t.isEmpty()) {
         t.setValue(QStringLiteral("Belegdatum"), QDate::currentDate());
@@ -377,12 +409,14 @@ void BuchungRules::afterStapelInsert(Table &t)
             t.setValue(QStringLiteral("Belegnummer"), m_lastBelegnr);
             const bool keep = openAmount >= Money::fromCents(1);
             if (s > Money()) {
-                if (!keep) t.clearValue(kSoll);
+                if (!keep)
+                    t.clearValue(kSoll);
                 t.setValue(kHaben, splittingAccount());
                 focusTo = kSoll;
             } else {
                 t.setValue(kSoll, splittingAccount());
-                if (!keep) t.clearValue(kHaben);
+                if (!keep)
+                    t.clearValue(kHaben);
                 focusTo = kHaben;
             }
         }
@@ -397,15 +431,17 @@ void BuchungRules::afterStapelInsert(Table &t)
     newRowMarker = 1;
 }
 
-static bool contains(const QString &text, const char *word) { return text.contains(QLatin1String(word)); }
+static bool contains(const QString &text, const char *word) {
+    return text.contains(QLatin1String(word));
+}
 
-void BuchungRules::beforeStapelPost(Table &t)
-{
+void BuchungRules::beforeStapelPost(Table &t) {
     Ui &ui = m_fb.ui();
     m_balancesAdded = false;
     if (m_focused != QLatin1String("Brutto") && m_focused != QLatin1String("Netto") &&
         m_focused != QLatin1String("Betrag")) {
-        if (!moveFocus(QStringLiteral("Brutto"))) throw SilentAbort();
+        if (!moveFocus(QStringLiteral("Brutto")))
+            throw SilentAbort();
     }
     m_postWasInsert = t.state() == DsState::Insert;
 
@@ -417,9 +453,11 @@ void BuchungRules::beforeStapelPost(Table &t)
     const int s = int(t.asInt(QStringLiteral("XSollArt")));
     const int h = int(t.asInt(QStringLiteral("XHabenArt")));
     const QString text = t.asString(QStringLiteral("Buchungstext"));
-    const bool reversed = (s == 3 || h < 3) && !contains(text, "Skonto") && !contains(text, "Storno");
+    const bool reversed =
+        (s == 3 || h < 3) && !contains(text, "Skonto") && !contains(text, "Storno");
     if (t.isNull(QStringLiteral("Steuersatz"))) {
-        if (mwstEnabled) setFocus(QStringLiteral("Mwst"));
+        if (mwstEnabled)
+            setFocus(QStringLiteral("Mwst"));
         ui.error(QStringLiteral("Mwst-Satz fehlt!"));
         throw SilentAbort();
     }
@@ -443,7 +481,8 @@ void BuchungRules::beforeStapelPost(Table &t)
         netto = Money::fromCents(divRoundHalfEven(__int128(brutto.units()) * 10000, 1000000 + rr));
     } else {
         netto = amount;
-        brutto = Money::fromCents(divRoundHalfEven(__int128(netto.units()) * (1000000 + rr), 100000000));
+        brutto =
+            Money::fromCents(divRoundHalfEven(__int128(netto.units()) * (1000000 + rr), 100000000));
     }
     const Money steuer = brutto - netto;
     t.setMoney(QStringLiteral("Netto"), netto);
@@ -451,12 +490,16 @@ void BuchungRules::beforeStapelPost(Table &t)
     t.setMoney(QStringLiteral("Steuer"), steuer);
 
     QString q = QStringLiteral("\rTrotzdem buchen?");
-    if (reversed && steuer >= Money::fromCents(1)) q = QStringLiteral("Erlöskonto im Soll oder Kostenkonto im Haben!") + q;
-    const double a = t.asDouble(QStringLiteral("XSollMwst")), bRate = t.asDouble(QStringLiteral("XHabenMwst"));
+    if (reversed && steuer >= Money::fromCents(1))
+        q = QStringLiteral("Erlöskonto im Soll oder Kostenkonto im Haben!") + q;
+    const double a = t.asDouble(QStringLiteral("XSollMwst")),
+                 bRate = t.asDouble(QStringLiteral("XHabenMwst"));
     const double m = std::max(a, bRate);
     auto same = [](double x, double y) { return std::fabs(x - y) < 1e-9; };
-    if ((same(m, 0) || !same(a, bRate)) && !same(r, m)) q = QStringLiteral("Steuersatz ungleich Kontensteuersatz! ") + q;
-    if (!q.startsWith(QLatin1Char('\r')) && ui.confirm(q, Btn::YesNo) != Btn::Yes) throw SilentAbort();
+    if ((same(m, 0) || !same(a, bRate)) && !same(r, m))
+        q = QStringLiteral("Steuersatz ungleich Kontensteuersatz! ") + q;
+    if (!q.startsWith(QLatin1Char('\r')) && ui.confirm(q, Btn::YesNo) != Btn::Yes)
+        throw SilentAbort();
 
     if (m_fb.settings.istSteuer) {
         const QString SF = QStringLiteral("Stfaellig"), SS = QStringLiteral("Satzfaellig");
@@ -468,9 +511,11 @@ void BuchungRules::beforeStapelPost(Table &t)
             t.setMoney(SF, Money());
             t.setValue(SS, 0.0);
         } else if ((s == 4 || s == 5) && h == 7 && !opTakeover) {
-            if (t.isNull(SS)) t.setValue(SS, m_fb.settings.mwstSatz.toInt() / 10.0);
+            if (t.isNull(SS))
+                t.setValue(SS, m_fb.settings.mwstSatz.toInt() / 10.0);
             const __int128 sr = std::llround(t.asDouble(SS) * 10000.0);
-            const Money d = Money::fromCents(divRoundHalfAway(__int128(brutto.units()) * sr, (1000000 + sr) * 100));
+            const Money d = Money::fromCents(
+                divRoundHalfAway(__int128(brutto.units()) * sr, (1000000 + sr) * 100));
             if (!(d - t.asMoney(SF)).nearlyEquals(Money())) {
                 t.setMoney(SF, d);
                 ui.warning(QStringLiteral("Fällige Steuer automatisch berechnet!"));
@@ -478,7 +523,8 @@ void BuchungRules::beforeStapelPost(Table &t)
         }
         if (!contains(text, "Storno")) {
             if (h != 7 && !isMoneyOrPrivate(s)) {
-                if (t.asMoney(SF) > Money()) ui.warning(QStringLiteral("Fällige Steuer auf 0 gesetzt!"));
+                if (t.asMoney(SF) > Money())
+                    ui.warning(QStringLiteral("Fällige Steuer auf 0 gesetzt!"));
                 t.setMoney(SF, Money());
                 t.setValue(SS, 0.0);
             } else if (!isMoneyOrPrivate(s)) {
@@ -487,14 +533,13 @@ void BuchungRules::beforeStapelPost(Table &t)
             }
         }
     }
-    UpdateBalances(m_fb.konten, m_fb.settings, ui, BookingAmounts::fromTable(t), BalanceTarget::Saldo,
-                   BalanceDirection::Add);
+    UpdateBalances(m_fb.konten, m_fb.settings, ui, BookingAmounts::fromTable(t),
+                   BalanceTarget::Saldo, BalanceDirection::Add);
     m_balancesAdded = true;
     newRowMarker = 0;
 }
 
-void BuchungRules::afterStapelPost(Table &t)
-{
+void BuchungRules::afterStapelPost(Table &t) {
     m_balancesAdded = false;
     if (auto *op = m_fb.openItems()) {
         Q_UNUSED(op);
@@ -504,52 +549,52 @@ void BuchungRules::afterStapelPost(Table &t)
     opTakeover = false;
 }
 
-void BuchungRules::removeFromBalances(Table &t)
-{
-    UpdateBalances(m_fb.konten, m_fb.settings, m_fb.ui(), BookingAmounts::fromTable(t), BalanceTarget::Saldo,
-                   BalanceDirection::Remove);
+void BuchungRules::removeFromBalances(Table &t) {
+    UpdateBalances(m_fb.konten, m_fb.settings, m_fb.ui(), BookingAmounts::fromTable(t),
+                   BalanceTarget::Saldo, BalanceDirection::Remove);
 }
 
-void BuchungRules::addToBalances(Table &t)
-{
-    UpdateBalances(m_fb.konten, m_fb.settings, m_fb.ui(), BookingAmounts::fromTable(t), BalanceTarget::Saldo,
-                   BalanceDirection::Add);
+void BuchungRules::addToBalances(Table &t) {
+    UpdateBalances(m_fb.konten, m_fb.settings, m_fb.ui(), BookingAmounts::fromTable(t),
+                   BalanceTarget::Saldo, BalanceDirection::Add);
 }
 
-void BuchungRules::beforeStapelEdit(Table &t)
-{
+void BuchungRules::beforeStapelEdit(Table &t) {
     m_fb.checkNoDataOperation();
     try {
         removeFromBalances(t);
     } catch (const SilentAbort &) {
-        m_fb.ui().warning(QStringLiteral("Fehler bei der Saldofortschreibung - Salden neu berechnen"));
+        m_fb.ui().warning(
+            QStringLiteral("Fehler bei der Saldofortschreibung - Salden neu berechnen"));
         throw;
     }
 }
 
 // The transfer removes moved rows in its own transaction, not through this handler, so a
 // deletion that arrives here is always a person's and takes the row out of the balances.
-void BuchungRules::beforeStapelDelete(Table &t)
-{
-    if (t.isEditing()) t.cancel();
+void BuchungRules::beforeStapelDelete(Table &t) {
+    if (t.isEditing())
+        t.cancel();
     m_fb.checkNoDataOperation();
     const QDate d = t.asDate(QStringLiteral("Belegdatum"));
     const QDate von = m_fb.settings.periodStart(), bis = m_fb.settings.periodEnd();
     if (d.isValid() && ((von.isValid() && d < von) || (bis.isValid() && d > bis))) {
-        if (m_fb.page == BooksSession::Page::Buchen) setFocus(QStringLiteral("BDatum"));
+        if (m_fb.page == BooksSession::Page::Buchen)
+            setFocus(QStringLiteral("BDatum"));
         m_fb.ui().error(QStringLiteral("Löschen der Buchung nur im passenden Buchungsjahr!"));
         throw SilentAbort();
     }
     try {
         removeFromBalances(t);
     } catch (const SilentAbort &) {
-        m_fb.ui().warning(QStringLiteral("Fehler bei der Saldenfortschreibung!\rBitte Salden neu berechnen!"));
+        m_fb.ui().warning(
+            QStringLiteral("Fehler bei der Saldenfortschreibung!\rBitte Salden neu berechnen!"));
     }
-    if (auto *op = m_fb.openItems()) op->DelStapel(int(t.asInt(QStringLiteral("Autonummer"))));
+    if (auto *op = m_fb.openItems())
+        op->DelStapel(int(t.asInt(QStringLiteral("Autonummer"))));
 }
 
-void BuchungRules::afterStapelCancel(Table &t)
-{
+void BuchungRules::afterStapelCancel(Table &t) {
     if (newRowMarker == 0 && !t.isEmpty()) {
         try {
             addToBalances(t);
@@ -561,27 +606,27 @@ void BuchungRules::afterStapelCancel(Table &t)
     opTakeover = false;
 }
 
-void BuchungRules::deleteRow()
-{
+void BuchungRules::deleteRow() {
     Table &b = m_fb.stapel;
     if (b.state() == DsState::Insert) {
         b.cancel();
         return;
     }
-    if (b.isEmpty()) return;
+    if (b.isEmpty())
+        return;
     b.remove();
 }
 
-void BuchungRules::onStapelStateChange()
-{
+void BuchungRules::onStapelStateChange() {
     m_fb.notify(BooksEvent::BatchStateChanged);
 }
 
-QString BuchungRules::amountText(const QVariant &units, bool euro, bool forEditing)
-{
-    if (units.isNull()) return QString();
+QString BuchungRules::amountText(const QVariant &units, bool euro, bool forEditing) {
+    if (units.isNull())
+        return QString();
     const Money m = Money::fromUnits(units.toLongLong());
-    if (forEditing) return m.toGerman(2, false);
+    if (forEditing)
+        return m.toGerman(2, false);
     return m.toGerman() + (euro ? QStringLiteral(" €") : QStringLiteral(" DM"));
 }
 

@@ -12,7 +12,6 @@
 #include <optional>
 namespace ledra {
 
-
 class BooksSession;
 class Table;
 class Ui;
@@ -31,10 +30,11 @@ public:
 
     // --- entry state ---
     int newRowMarker = 0;
-    bool grossMode = true;       // radio button "B&Rutto" ticked
+    bool grossMode = true; // radio button "B&Rutto" ticked
     bool mwstEnabled = true;
-    bool timerRunning = false;   // the 200 ms one-shot timer that refocuses "Haben"
-    std::function<void()> startTimer; // the window starts a real timer; null: caller runs refocusHaben
+    bool timerRunning = false; // the 200 ms one-shot timer that refocuses "Haben"
+    std::function<void()>
+        startTimer; // the window starts a real timer; null: caller runs refocusHaben
     std::function<void()> closeReversalDialog;
 
     // --- focus model of the entry panel ---

@@ -5,7 +5,6 @@
 #include <QStringList>
 namespace ledra {
 
-
 class BuchungRules;
 
 // Columns: Belegdatum;Belegnummer;Soll;Haben;Buchungstext;Betrag;Modus;Mwst (date

@@ -18,7 +18,6 @@
 #include <SQLiteCpp/Statement.h>
 namespace ledra {
 
-
 namespace {
 struct BatchRow {
     qint64 rowid, autonummer, belegnummer;
@@ -28,30 +27,37 @@ struct BatchRow {
 };
 } // namespace
 
-void BuchungRules::transferStapel()
-{
+void BuchungRules::transferStapel() {
     Ui &ui = m_fb.ui();
     Table &b = m_fb.stapel;
     Table &j = m_fb.journal;
-    if (closeReversalDialog) closeReversalDialog();
+    if (closeReversalDialog)
+        closeReversalDialog();
     m_fb.checkNoDataOperation();
     if (j.isActive()) {
         if (!b.isBrowse()) {
             ui.alert(QStringLiteral("Bitte noch die Buchung speichern!\r(Das Häkchen klicken)"));
             throw SilentAbort();
         }
-        if (!b.isEmpty() && ui.confirm(QStringLiteral("Buchungen ins Journal übernehmen?"), Btn::YesNo) == Btn::Yes) {
+        if (!b.isEmpty() && ui.confirm(QStringLiteral("Buchungen ins Journal übernehmen?"),
+                                       Btn::YesNo) == Btn::Yes) {
             if (!splittingBalance().nearlyEquals(Money())) {
                 ui.error(QStringLiteral("Das Splittingkonto muss auf Null stehen!"));
                 throw SilentAbort();
             }
             std::vector<BatchRow> rows;
             {
-                SQLite::Statement st(b.db(), QStringLiteral("SELECT rowid, Autonummer, Belegnummer, Belegdatum, Brutto, Euro "
-                                                            "FROM \"%1\" ORDER BY Autonummer").arg(b.innerName()).toStdString());
+                SQLite::Statement st(
+                    b.db(), QStringLiteral(
+                                "SELECT rowid, Autonummer, Belegnummer, Belegdatum, Brutto, Euro "
+                                "FROM \"%1\" ORDER BY Autonummer")
+                                .arg(b.innerName())
+                                .toStdString());
                 while (st.executeStep())
-                    rows.push_back({st.getColumn(0).getInt64(), st.getColumn(1).getInt64(), st.getColumn(2).getInt64(),
-                                    QDate::fromString(QString::fromUtf8(st.getColumn(3).getText()), Qt::ISODate),
+                    rows.push_back({st.getColumn(0).getInt64(), st.getColumn(1).getInt64(),
+                                    st.getColumn(2).getInt64(),
+                                    QDate::fromString(QString::fromUtf8(st.getColumn(3).getText()),
+                                                      Qt::ISODate),
                                     Money::fromUnits(st.getColumn(4).getInt64()),
                                     st.getColumn(5).isNull() || st.getColumn(5).getInt() != 0});
             }
@@ -65,24 +71,35 @@ void BuchungRules::transferStapel()
                 uw.attach(QStringLiteral("b"), b.path());
                 uw.begin();
                 SQLite::Database &db = uw.db();
-                const QString cols = QStringLiteral("Autonummer, Belegdatum, Buchungstext, Soll, Haben, Netto, Brutto, Steuer, "
-                                                    "Steuersatz, Belegnummer, IDNr, Euro, Stfaellig");
-                SQLite::Statement ins(db, QStringLiteral("INSERT INTO main.\"%1\" (%2) SELECT Autonummer, Belegdatum, "
-                                                         "Buchungstext, Soll, Haben, Netto, Brutto, Steuer, CASE WHEN "
-                                                         "Stfaellig > 0 THEN Satzfaellig ELSE Steuersatz END, Belegnummer, "
-                                                         "IDNr, Euro, Stfaellig FROM b.\"%3\" WHERE rowid = ?")
-                                              .arg(j.innerName(), cols, b.innerName()).toStdString());
-                SQLite::Statement has(db, QStringLiteral("SELECT 1 FROM main.\"%1\" WHERE Autonummer = ?").arg(j.innerName()).toStdString());
-                SQLite::Statement del(db, QStringLiteral("DELETE FROM b.\"%1\" WHERE rowid = ?").arg(b.innerName()).toStdString());
+                const QString cols = QStringLiteral(
+                    "Autonummer, Belegdatum, Buchungstext, Soll, Haben, Netto, Brutto, Steuer, "
+                    "Steuersatz, Belegnummer, IDNr, Euro, Stfaellig");
+                SQLite::Statement ins(
+                    db, QStringLiteral(
+                            "INSERT INTO main.\"%1\" (%2) SELECT Autonummer, Belegdatum, "
+                            "Buchungstext, Soll, Haben, Netto, Brutto, Steuer, CASE WHEN "
+                            "Stfaellig > 0 THEN Satzfaellig ELSE Steuersatz END, Belegnummer, "
+                            "IDNr, Euro, Stfaellig FROM b.\"%3\" WHERE rowid = ?")
+                            .arg(j.innerName(), cols, b.innerName())
+                            .toStdString());
+                SQLite::Statement has(
+                    db, QStringLiteral("SELECT 1 FROM main.\"%1\" WHERE Autonummer = ?")
+                            .arg(j.innerName())
+                            .toStdString());
+                SQLite::Statement del(db, QStringLiteral("DELETE FROM b.\"%1\" WHERE rowid = ?")
+                                              .arg(b.innerName())
+                                              .toStdString());
                 const QDate von = m_fb.settings.periodStart(), bis = m_fb.settings.periodEnd();
                 for (const BatchRow &r : rows) {
-                    if (!r.date.isValid() || (von.isValid() && r.date < von) || (bis.isValid() && r.date > bis)) {
+                    if (!r.date.isValid() || (von.isValid() && r.date < von) ||
+                        (bis.isValid() && r.date > bis)) {
                         failure = QStringLiteral("Datum außerhalb des Buchungsbereiches!");
                         dateFailure = true;
                         break;
                     }
                     if (auto *op = m_fb.openItems())
-                        op->Buchen(int(r.autonummer), r.brutto.units(), r.euro, QString::number(r.belegnummer));
+                        op->Buchen(int(r.autonummer), r.brutto.units(), r.euro,
+                                   QString::number(r.belegnummer));
                     if (r.belegnummer >= v && r.belegnummer < 10000) {
                         v = r.belegnummer;
                         m_fb.settings.belegnr = QString::number(v + 1);
@@ -95,8 +112,9 @@ void BuchungRules::transferStapel()
                         ins.reset();
                     } catch (const std::exception &) {
                         ins.tryReset();
-                        failure = QStringLiteral("Buchung ") + QString::number(r.belegnummer) + QLatin1Char(' ') +
-                                  r.brutto.toGerman(2, false) + QStringLiteral(" lässt sich nicht eintragen!");
+                        failure = QStringLiteral("Buchung ") + QString::number(r.belegnummer) +
+                                  QLatin1Char(' ') + r.brutto.toGerman(2, false) +
+                                  QStringLiteral(" lässt sich nicht eintragen!");
                         break;
                     }
                     has.bind(1, static_cast<int64_t>(r.autonummer));
@@ -107,7 +125,6 @@ void BuchungRules::transferStapel()
                         del.bind(1, static_cast<int64_t>(r.rowid));
                         del.exec();
                         del.reset();
-
                     }
                 }
                 uw.commit();
@@ -121,13 +138,15 @@ void BuchungRules::transferStapel()
             j.refresh();
             m_fb.notify(BooksEvent::JournalChanged);
             if (!failure.isEmpty()) {
-                if (dateFailure && m_fb.page == BooksSession::Page::Buchen) setFocus(QStringLiteral("BDatum"));
+                if (dateFailure && m_fb.page == BooksSession::Page::Buchen)
+                    setFocus(QStringLiteral("BDatum"));
                 ui.error(failure);
                 throw SilentAbort();
             }
             if (b.isEmpty()) {
                 m_fb.autoNumber(int(h + 1));
-                if (auto *op = m_fb.openItems()) op->BuchenEnde();
+                if (auto *op = m_fb.openItems())
+                    op->BuchenEnde();
                 m_fb.notify(BooksEvent::TransferDone);
             }
         }

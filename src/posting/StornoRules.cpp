@@ -1,8 +1,8 @@
 #include "StornoRules.h"
 
 #include "BuchungRules.h"
-#include "books/SaldenRecompute.h"
 #include "books/BooksSession.h"
+#include "books/SaldenRecompute.h"
 #include "store/Table.h"
 #include "ui/Ui.h"
 
@@ -10,44 +10,47 @@
 #include <SQLiteCpp/Statement.h>
 namespace ledra {
 
-
-void StornoRules::open()
-{
+void StornoRules::open() {
     m_fb.journal.setIndexName(QStringLiteral("BelNr"));
     m_visible = true;
 }
 
-void StornoRules::hide()
-{
-    if (m_fb.journal.isActive()) m_fb.journal.setIndexName(QString());
+void StornoRules::hide() {
+    if (m_fb.journal.isActive())
+        m_fb.journal.setIndexName(QString());
     m_visible = false;
 }
 
-bool StornoRules::reverseCurrentAndClose()
-{
+bool StornoRules::reverseCurrentAndClose() {
     const bool stored = reverseBooking(m_fb.journal.asInt(QStringLiteral("Autonummer")));
     hide();
     return stored;
 }
 
-bool StornoRules::reverseCurrent() { return reverseBooking(m_fb.journal.asInt(QStringLiteral("Autonummer"))); }
+bool StornoRules::reverseCurrent() {
+    return reverseBooking(m_fb.journal.asInt(QStringLiteral("Autonummer")));
+}
 
-void StornoRules::nextRow() { m_fb.journal.next(); }
-void StornoRules::priorRow() { m_fb.journal.prior(); }
+void StornoRules::nextRow() {
+    m_fb.journal.next();
+}
+void StornoRules::priorRow() {
+    m_fb.journal.prior();
+}
 
-void StornoRules::deleteCurrentRow()
-{
+void StornoRules::deleteCurrentRow() {
     Table &j = m_fb.journal;
-    if (j.isEmpty()) return;
-    if (m_fb.ui().confirm(QStringLiteral("Datensatz löschen?"), Btn::YesNo) != Btn::Yes) return;
+    if (j.isEmpty())
+        return;
+    if (m_fb.ui().confirm(QStringLiteral("Datensatz löschen?"), Btn::YesNo) != Btn::Yes)
+        return;
     j.remove();
     m_fb.notify(BooksEvent::JournalChanged);
     // The deleted booking still counts in the running balances until they are rebuilt.
     recomputeSalden(m_fb);
 }
 
-bool StornoRules::reverseBooking(qint64 autonummer)
-{
+bool StornoRules::reverseBooking(qint64 autonummer) {
     Table &j = m_fb.journal;
     Table &b = m_fb.stapel;
     BuchungRules &e = m_entry;
@@ -57,24 +60,29 @@ bool StornoRules::reverseBooking(qint64 autonummer)
     // chose again by its booking number, never by its position.
     if (!j.locate(QStringLiteral("Autonummer"), autonummer)) {
         b.cancel();
-        m_fb.ui().error(QStringLiteral("Die Buchung %1 ist nicht mehr im Journal.").arg(autonummer));
+        m_fb.ui().error(
+            QStringLiteral("Die Buchung %1 ist nicht mehr im Journal.").arg(autonummer));
         return false;
     }
     b.setValue(QStringLiteral("Buchungstext"), QStringLiteral("Storno"));
     b.setValue(QStringLiteral("Soll"), j.value(QStringLiteral("Haben")));
     b.setValue(QStringLiteral("Haben"), j.value(QStringLiteral("Soll")));
-    for (const char *f : {"Netto", "Brutto", "Steuer", "Steuersatz", "Belegnummer", "IDNr", "Euro", "Stfaellig"})
+    for (const char *f :
+         {"Netto", "Brutto", "Steuer", "Steuersatz", "Belegnummer", "IDNr", "Euro", "Stfaellig"})
         b.setValue(QString::fromLatin1(f), j.value(QString::fromLatin1(f)));
     if (b.asMoney(QStringLiteral("Stfaellig")) > Money()) {
         b.setValue(QStringLiteral("Satzfaellig"), j.value(QStringLiteral("Steuersatz")));
         if (j.asInt(QStringLiteral("XHabenArt")) == 7) {
             b.setValue(QStringLiteral("Steuersatz"), 0.0);
-            if (m_fb.ui().warnOkCancel(QStringLiteral("Vorsicht! Sie stornieren einen Forderungsausgleich, der Mwst fällig "
-                                                     "stellt!\rStornieren Sie auch unbedingt die Skontobuchung und die "
-                                                     "Buchung zur Einstellung in die Forderung!"),
-                                      34) != Btn::Ok) {
+            if (m_fb.ui().warnOkCancel(
+                    QStringLiteral(
+                        "Vorsicht! Sie stornieren einen Forderungsausgleich, der Mwst fällig "
+                        "stellt!\rStornieren Sie auch unbedingt die Skontobuchung und die "
+                        "Buchung zur Einstellung in die Forderung!"),
+                    34) != Btn::Ok) {
                 b.cancel();
-                if (wasVisible) open();
+                if (wasVisible)
+                    open();
                 return false;
             }
         }
@@ -92,26 +100,31 @@ bool StornoRules::reverseBooking(qint64 autonummer)
             stored = false;
         }
     }
-    if (wasVisible) open();
+    if (wasVisible)
+        open();
     return stored;
 }
 
 // ---------------------------------------------------------------- splitting
 
-qint64 splittingAccountNumber(BooksSession &fb)
-{
+qint64 splittingAccountNumber(BooksSession &fb) {
     Table &k = fb.konten;
-    SQLite::Statement st(k.db(), QStringLiteral("SELECT KtoNr FROM \"%1\" WHERE upper(Name) = 'SPLITTING' ORDER BY KtoNr LIMIT 1")
-                                     .arg(k.innerName()).toStdString());
+    SQLite::Statement st(
+        k.db(),
+        QStringLiteral(
+            "SELECT KtoNr FROM \"%1\" WHERE upper(Name) = 'SPLITTING' ORDER BY KtoNr LIMIT 1")
+            .arg(k.innerName())
+            .toStdString());
     return st.executeStep() ? st.getColumn(0).getInt64() : 0;
 }
 
-void putSplittingAccount(BooksSession &fb, BuchungRules &e)
-{
+void putSplittingAccount(BooksSession &fb, BuchungRules &e) {
     const QString side = e.focused();
-    if ((side != QLatin1String("Soll") && side != QLatin1String("Haben")) || !fb.stapel.isEditing()) {
-        fb.ui().warning(QStringLiteral("- neuen Buchungssatz anlegen\r- bis zum Soll- oder Habenkonto gehen\r- erst dann "
-                                       "F4 drücken!"));
+    if ((side != QLatin1String("Soll") && side != QLatin1String("Haben")) ||
+        !fb.stapel.isEditing()) {
+        fb.ui().warning(QStringLiteral(
+            "- neuen Buchungssatz anlegen\r- bis zum Soll- oder Habenkonto gehen\r- erst dann "
+            "F4 drücken!"));
         return;
     }
     qint64 nr = splittingAccountNumber(fb);
@@ -132,8 +145,10 @@ void putSplittingAccount(BooksSession &fb, BuchungRules &e)
             }
         }
         if (!nr) {
-            fb.ui().error(QStringLiteral("Für das Konto SPLITTING ist zwischen 1370 und %1 keine Kontonummer frei.")
-                              .arg(1370 + kTries - 1));
+            fb.ui().error(
+                QStringLiteral(
+                    "Für das Konto SPLITTING ist zwischen 1370 und %1 keine Kontonummer frei.")
+                    .arg(1370 + kTries - 1));
             return;
         }
         fb.kontenGrid.refresh();
@@ -146,12 +161,13 @@ void putSplittingAccount(BooksSession &fb, BuchungRules &e)
 
 // ---------------------------------------------------------------- templates
 
-void applyTemplate(BooksSession &fb, BuchungRules &entry)
-{
+void applyTemplate(BooksSession &fb, BuchungRules &entry) {
     Table &b = fb.stapel;
-    if (b.state() != DsState::Insert) return;
+    if (b.state() != DsState::Insert)
+        return;
     Table &f = fb.favoriten;
-    if (!f.locate(QStringLiteral("Text"), b.asString(QStringLiteral("Buchungstext")))) return;
+    if (!f.locate(QStringLiteral("Text"), b.asString(QStringLiteral("Buchungstext"))))
+        return;
     b.setValue(QStringLiteral("Soll"), f.value(QStringLiteral("Soll")));
     b.setValue(QStringLiteral("Haben"), f.value(QStringLiteral("Haben")));
     entry.setAmount(f.asMoney(QStringLiteral("Betrag")));
@@ -160,33 +176,38 @@ void applyTemplate(BooksSession &fb, BuchungRules &entry)
     entry.leaveHaben();
 }
 
-void addTemplate(BooksSession &fb)
-{
+void addTemplate(BooksSession &fb) {
     Table &b = fb.stapel;
-    const int answer = fb.ui().confirm(QStringLiteral("Favorit mit Brutto-Betrag speichern?\r\rJa - Favorit mit Betrag\rNein - "
-                                                      "Favorit ohne Betrag\rAbbruch - Nichts speichern"),
-                                       Btn::YesNoCancel);
-    if (answer == Btn::Cancel) return;
+    const int answer = fb.ui().confirm(
+        QStringLiteral("Favorit mit Brutto-Betrag speichern?\r\rJa - Favorit mit Betrag\rNein - "
+                       "Favorit ohne Betrag\rAbbruch - Nichts speichern"),
+        Btn::YesNoCancel);
+    if (answer == Btn::Cancel)
+        return;
     const QString text = b.asString(QStringLiteral("Buchungstext"));
     try {
-        fb.favoriten.appendRecord({text, b.value(QStringLiteral("Soll")), b.value(QStringLiteral("Haben")),
-                                    answer == Btn::Yes ? QVariant::fromValue(b.asMoney(QStringLiteral("Brutto"))) : QVariant()});
+        fb.favoriten.appendRecord(
+            {text, b.value(QStringLiteral("Soll")), b.value(QStringLiteral("Haben")),
+             answer == Btn::Yes ? QVariant::fromValue(b.asMoney(QStringLiteral("Brutto")))
+                                : QVariant()});
     } catch (const EngineError &) {
-        fb.ui().error(QStringLiteral("Favorit \"") + text + QStringLiteral("\" ist schon vorhanden."));
+        fb.ui().error(QStringLiteral("Favorit \"") + text +
+                      QStringLiteral("\" ist schon vorhanden."));
         return;
     }
     fb.reloadBookingTexts();
 }
 
-void deleteTemplate(BooksSession &fb)
-{
+void deleteTemplate(BooksSession &fb) {
     const QString text = fb.stapel.asString(QStringLiteral("Buchungstext"));
     Table &f = fb.favoriten;
     if (!f.locate(QStringLiteral("Text"), text)) {
         fb.ui().error(QStringLiteral("Favorit \"") + text + QStringLiteral("\" exstiert nicht"));
         return;
     }
-    if (fb.ui().confirm(QStringLiteral("Favorit \"") + text + QStringLiteral("\" löschen?"), Btn::YesNo) != Btn::Yes) return;
+    if (fb.ui().confirm(QStringLiteral("Favorit \"") + text + QStringLiteral("\" löschen?"),
+                        Btn::YesNo) != Btn::Yes)
+        return;
     f.remove();
     fb.reloadBookingTexts();
 }

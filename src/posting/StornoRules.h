@@ -5,7 +5,6 @@
 #include <QtGlobal>
 namespace ledra {
 
-
 class BooksSession;
 class BuchungRules;
 
@@ -21,8 +20,8 @@ public:
     // when the row was stored; false when it was cancelled at the warning or refused by the
     // entry's checks (it then stays in the entry form).
     bool reverseBooking(qint64 autonummer);
-    bool reverseCurrentAndClose();          // reverses the current journal row and closes the dialog
-    bool reverseCurrent();    // reverses the current journal row, the dialog stays open
+    bool reverseCurrentAndClose(); // reverses the current journal row and closes the dialog
+    bool reverseCurrent();         // reverses the current journal row, the dialog stays open
     void cancel() { hide(); }
     // Ctrl+L: deletes the current journal row after asking, then brings the balances in line.
     void deleteCurrentRow();

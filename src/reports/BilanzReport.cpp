@@ -7,7 +7,6 @@
 #include "ui/Ui.h"
 namespace ledra {
 
-
 namespace reports {
 
 using namespace ledra::report;
@@ -138,8 +137,9 @@ BilanzReport::BilanzReport(BooksSession &fb, bool mitKonten) : m_fb(fb) {
             f->setBeforePrint(
                 [](Band &band, bool &print) { print = numberOf(band.record()) >= 1000; });
         } else {
-            f->setBeforePrint(
-                [this, i](Band &, bool &print) { print = !m_names[i].isEmpty() && m_sums[i] != 0; });
+            f->setBeforePrint([this, i](Band &, bool &print) {
+                print = !m_names[i].isEmpty() && m_sums[i] != 0;
+            });
         }
         f->setAfterPrint([this, i](Band &, bool) { m_sums[i] = 0; });
         TextControl *name = f->addLabel(k == 4 ? kNameX : 0, 1.5, kAmountX - 2, QString());

@@ -13,7 +13,6 @@
 #include <memory>
 namespace ledra {
 
-
 class BooksSession;
 
 namespace reports {

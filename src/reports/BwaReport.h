@@ -13,7 +13,6 @@
 #include <optional>
 namespace ledra {
 
-
 class BooksSession;
 
 namespace reports {

@@ -6,7 +6,6 @@
 #include "ui/Ui.h"
 namespace ledra {
 
-
 namespace reports {
 
 EingrenzungRules::EingrenzungRules(BooksSession &fb) : m_fb(fb) {

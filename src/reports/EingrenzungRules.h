@@ -15,7 +15,6 @@
 #include <optional>
 namespace ledra {
 
-
 class BooksSession;
 
 namespace reports {
@@ -37,10 +36,10 @@ public:
     // --- controls ---
     QString caption;
     int helpContext = 0;
-    bool sortChoiceVisible = true;  // "Sortierung nach"
-    Sort sort = Sort::Datum;       // RBDatum, RBBelNr, RBText
+    bool sortChoiceVisible = true;    // "Sortierung nach"
+    Sort sort = Sort::Datum;          // RBDatum, RBBelNr, RBText
     bool amountChoiceVisible = false; // "Betrag als"
-    bool Netto = false;            // false: "Brutto" chosen
+    bool Netto = false;               // false: "Brutto" chosen
     bool mitKontenVisible = true;
     bool mitKonten = false;
     bool mitDetailsVisible = false;

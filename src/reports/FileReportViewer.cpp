@@ -12,7 +12,6 @@
 #include <vector>
 namespace ledra {
 
-
 namespace reports {
 
 namespace rpt = ledra::report;

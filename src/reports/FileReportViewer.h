@@ -8,7 +8,6 @@
 #include <QString>
 namespace ledra {
 
-
 namespace reports {
 
 class FileReportViewer : public ReportViewer {

@@ -1,8 +1,8 @@
 #include "GuvReport.h"
 
+#include "EingrenzungRules.h"
 #include "PrepareEvaluation.h"
 #include "ReportConventions.h"
-#include "EingrenzungRules.h"
 #include "SaldenlisteReport.h"
 #include "books/BooksSession.h"
 #include "store/Table.h"
@@ -11,7 +11,6 @@
 #include <SQLiteCpp/Database.h>
 #include <SQLiteCpp/Statement.h>
 namespace ledra {
-
 
 namespace reports {
 

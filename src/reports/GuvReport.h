@@ -14,7 +14,6 @@
 #include <set>
 namespace ledra {
 
-
 class BooksSession;
 
 namespace reports {

@@ -9,7 +9,6 @@
 #include <stdexcept>
 namespace ledra {
 
-
 namespace reports {
 
 namespace {

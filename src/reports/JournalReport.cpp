@@ -1,7 +1,7 @@
 #include "JournalReport.h"
 
-#include "ReportConventions.h"
 #include "EingrenzungRules.h"
+#include "ReportConventions.h"
 #include "books/BooksSession.h"
 #include "reportengine/NumberFormat.h"
 #include "store/Query.h"
@@ -17,7 +17,6 @@
 #define LEDRA_HAVE_SALDEN_NEU 1
 #endif
 namespace ledra {
-
 
 namespace reports {
 

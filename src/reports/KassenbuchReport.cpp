@@ -1,12 +1,11 @@
 #include "KassenbuchReport.h"
 
-#include "ReportConventions.h"
 #include "EingrenzungRules.h"
+#include "ReportConventions.h"
 #include "books/BooksSession.h"
 #include "reportengine/NumberFormat.h"
 #include "store/Table.h"
 namespace ledra {
-
 
 namespace reports {
 
@@ -34,7 +33,8 @@ QString optionalAmount(const std::optional<Money> &m) {
 
 } // namespace
 
-KassenbuchReport::KassenbuchReport(BooksSession &fb, EingrenzungRules &filter) : m_fb(fb), m_filter(filter) {
+KassenbuchReport::KassenbuchReport(BooksSession &fb, EingrenzungRules &filter)
+    : m_fb(fb), m_filter(filter) {
     // The sums before the range come from the journal of the open fiscal year. Each row is
     // read rather than summed in SQL, so that a DM booking of a year with both currencies is
     // converted before it is added, as every line of the book is.

@@ -5,8 +5,8 @@
 // the day before the range; in any other order a running balance means nothing and the column
 // shows "###".
 
-#include "RecordSources.h"
 #include "KontenblattReport.h"
+#include "RecordSources.h"
 #include "reportengine/Report.h"
 #include "store/Money.h"
 #include "store/Query.h"
@@ -14,7 +14,6 @@
 #include <memory>
 #include <optional>
 namespace ledra {
-
 
 class BooksSession;
 

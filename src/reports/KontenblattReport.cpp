@@ -1,14 +1,13 @@
 #include "KontenblattReport.h"
 
-#include "ReportConventions.h"
 #include "EingrenzungRules.h"
 #include "KassenbuchReport.h"
+#include "ReportConventions.h"
 #include "books/BooksSession.h"
 #include "reportengine/NumberFormat.h"
 #include "store/Table.h"
 #include "ui/Ui.h"
 namespace ledra {
-
 
 namespace reports {
 
@@ -96,7 +95,8 @@ Band *setUpSheet(Report &r, const QString &title, const SheetAccount &account, d
     TextControl *nr = head->addLabel(nrX, 0.5, 16, QString());
     nr->setAlignment(Qt::AlignRight);
     nr->setBold(true);
-    nr->setOnPrint([&account](TextControl &, QString &text) { text = QString::number(account.ktoNr); });
+    nr->setOnPrint(
+        [&account](TextControl &, QString &text) { text = QString::number(account.ktoNr); });
     TextControl *name = head->addLabel(nrX + 18, 0.5, 66, QString());
     name->setBold(true);
     name->setOnPrint([&account](TextControl &c, QString &text) {
@@ -141,7 +141,8 @@ QString optionalAmount(const std::optional<Money> &m) {
 
 } // namespace
 
-KontenblattReport::KontenblattReport(BooksSession &fb, EingrenzungRules &filter) : m_fb(fb), m_filter(filter) {
+KontenblattReport::KontenblattReport(BooksSession &fb, EingrenzungRules &filter)
+    : m_fb(fb), m_filter(filter) {
     Report &r = Ausdruck;
     Band *head = sheet::setUpSheet(r, QStringLiteral("Kontenblatt"), m_account, 31, filter);
     r.setBeforePrint([this](Report &rep) {
@@ -216,7 +217,8 @@ KontenblattReport::KontenblattReport(BooksSession &fb, EingrenzungRules &filter)
     at(detail, kSoll, 0.4, QString(), Qt::AlignRight)
         ->setOnPrint([this](TextControl &, QString &text) { text = optionalAmount(m_line.debit); });
     at(detail, kHaben, 0.4, QString(), Qt::AlignRight)
-        ->setOnPrint([this](TextControl &, QString &text) { text = optionalAmount(m_line.credit); });
+        ->setOnPrint(
+            [this](TextControl &, QString &text) { text = optionalAmount(m_line.credit); });
     field(kWaehrung, QStringLiteral("Euro"))->setOnPrint([](TextControl &c, QString &text) {
         text = bookingCurrency(c.value());
     });

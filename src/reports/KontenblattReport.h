@@ -19,7 +19,6 @@
 #include <vector>
 namespace ledra {
 
-
 class BooksSession;
 
 namespace reports {

@@ -1,8 +1,8 @@
 #include "PrepareEvaluation.h"
 
 #include "EingrenzungRules.h"
-#include "books/BooksSession.h"
 #include "books/Balances.h"
+#include "books/BooksSession.h"
 #include "store/Table.h"
 #include "store/TableFile.h"
 #include "ui/Ui.h"
@@ -14,7 +14,6 @@
 #include <unordered_map>
 #include <vector>
 namespace ledra {
-
 
 namespace reports {
 
@@ -114,7 +113,7 @@ private:
             for (qint64 nr : {b.soll, b.haben})
                 if (!m_acc.count(nr)) {
                     m_ui.error(QStringLiteral("Fehler bei Saldeneintrag in Konto ") +
-                              QString::number(nr));
+                               QString::number(nr));
                     missing = true;
                 }
             const qint64 tax = bookingTaxAccount(b, vorsteuer, mwst);

@@ -10,7 +10,6 @@
 #include <SQLiteCpp/Statement.h>
 namespace ledra {
 
-
 namespace reports {
 
 using ledra::report::Record;

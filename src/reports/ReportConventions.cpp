@@ -1,7 +1,7 @@
 #include "ReportConventions.h"
 
-#include "books/Settings.h"
 #include "books/Balances.h"
+#include "books/Settings.h"
 #include "reportengine/NumberFormat.h"
 #include "reportengine/PdfRenderer.h"
 
@@ -11,7 +11,6 @@
 #include <optional>
 #include <vector>
 namespace ledra {
-
 
 namespace reports {
 

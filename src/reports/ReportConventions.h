@@ -17,7 +17,6 @@
 #include <QVariant>
 namespace ledra {
 
-
 class YearSettings;
 
 namespace reports {

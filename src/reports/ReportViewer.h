@@ -9,7 +9,6 @@
 #include <functional>
 namespace ledra {
 
-
 class BooksSession;
 
 namespace reports {

@@ -1,12 +1,11 @@
 #include "SaldenlisteQuerReport.h"
 
-#include "ReportConventions.h"
 #include "EingrenzungRules.h"
+#include "ReportConventions.h"
 #include "SaldenlisteReport.h"
 #include "books/BooksSession.h"
 #include "ui/Ui.h"
 namespace ledra {
-
 
 namespace reports {
 
@@ -53,7 +52,8 @@ SaldenlisteQuerReport::SaldenlisteQuerReport(BooksSession &fb, EingrenzungRules 
     Band *head = r.addBand(BandKind::PageHeader);
     head->setHeight(8);
     head->addLabel(0, 0, 0, QStringLiteral("Saldenliste erweitert"))->setFont(reportFont(14, true));
-    head->addLabel(kBew1.x, 1, 0, periodLine(PeriodStyle::VomUpper, filter.fromText, filter.toText));
+    head->addLabel(kBew1.x, 1, 0,
+                   periodLine(PeriodStyle::VomUpper, filter.fromText, filter.toText));
     right(head->addSystemField(kPvzSaldo.x, 1, 50, SystemValue::DateTime));
     right(head->addSystemField(kJahr.x, 1, kJahr.w, SystemValue::PageNumber,
                                QStringLiteral("Seite: ")));

@@ -1,8 +1,8 @@
 #pragma once
-// The extended trial balance SaldenlisteQuerReport (landscape): per account the first booking date, the
-// carried-forward balance, the debit and credit turnovers of the range and of the year and
-// the balances, subtotalled per account class; accounts untouched this year and without
-// opening values are left out. And its launcher printSaldenlisteQuer.
+// The extended trial balance SaldenlisteQuerReport (landscape): per account the first booking date,
+// the carried-forward balance, the debit and credit turnovers of the range and of the year and the
+// balances, subtotalled per account class; accounts untouched this year and without opening values
+// are left out. And its launcher printSaldenlisteQuer.
 
 #include "RecordSources.h"
 #include "ReportViewer.h"
@@ -10,7 +10,6 @@
 
 #include <memory>
 namespace ledra {
-
 
 class BooksSession;
 

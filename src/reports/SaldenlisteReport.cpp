@@ -1,13 +1,12 @@
 #include "SaldenlisteReport.h"
 
+#include "EingrenzungRules.h"
 #include "PrepareEvaluation.h"
 #include "ReportConventions.h"
-#include "EingrenzungRules.h"
 #include "books/BooksSession.h"
 #include "store/Table.h"
 #include "ui/Ui.h"
 namespace ledra {
-
 
 namespace reports {
 
@@ -77,7 +76,8 @@ SaldenlisteReport::SaldenlisteReport(BooksSession &fb, EingrenzungRules &filter)
     Band *head = r.addBand(BandKind::PageHeader);
     head->setHeight(12);
     head->addLabel(0, 0, 0, QStringLiteral("Saldenliste"))->setFont(reportFont(14, true));
-    head->addLabel(kName.x + 20, 1, 0, periodLine(PeriodStyle::VomUpper, filter.fromText, filter.toText));
+    head->addLabel(kName.x + 20, 1, 0,
+                   periodLine(PeriodStyle::VomUpper, filter.fromText, filter.toText));
     right(head->addSystemField(kBewegung.x, 1, 50, SystemValue::DateTime));
     right(head->addSystemField(kJahr.x, 1, kJahr.w, SystemValue::PageNumber,
                                QStringLiteral("Seite: ")));

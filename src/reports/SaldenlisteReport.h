@@ -16,7 +16,6 @@
 #include <memory>
 namespace ledra {
 
-
 class Table;
 class BooksSession;
 

@@ -6,7 +6,6 @@
 #include "ui/Ui.h"
 namespace ledra {
 
-
 namespace reports {
 
 using namespace ledra::report;
@@ -95,7 +94,7 @@ StapelReport::StapelReport(BooksSession &fb) : m_fb(fb) {
     note->setBeforePrint([this](Band &band, bool &print) {
         OpenItemsModule *op = m_fb.openItems();
         m_note = op ? op->NeuOrAusgl(int(band.value(QStringLiteral("Autonummer")).toLongLong()))
-                   : QString();
+                    : QString();
         print = !m_note.isEmpty();
     });
     note->addLabel(kText.x, 0.2, 0, QString())->setOnPrint([this](TextControl &, QString &text) {

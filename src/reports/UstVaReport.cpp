@@ -1,14 +1,13 @@
 #include "UstVaReport.h"
 
-#include "ReportConventions.h"
 #include "EingrenzungRules.h"
+#include "ReportConventions.h"
 #include "books/BooksSession.h"
 #include "reportengine/NumberFormat.h"
 #include "ui/Ui.h"
 
 #include <cmath>
 namespace ledra {
-
 
 namespace reports {
 
@@ -156,7 +155,8 @@ UstVaReport::UstVaReport() {
     TextControl *period = title->addLabel(84, 0, 0, QString());
     period->setFont(reportFont(14, true));
     period->setOnPrint([this](TextControl &, QString &text) {
-        text = m_filter ? periodLine(PeriodStyle::Plain, m_filter->fromText, m_filter->toText) : QString();
+        text = m_filter ? periodLine(PeriodStyle::Plain, m_filter->fromText, m_filter->toText)
+                        : QString();
     });
     title->addSystemField(0, 9, 0, SystemValue::Date, QStringLiteral("Ausgedruckt am "));
     for (TextControl *t :
@@ -233,15 +233,16 @@ UstVaReport::UstVaReport() {
     });
     label13b->setOnPrint([this](TextControl &, QString &text) {
         text = m_totals.error13b ? QStringLiteral("Fehler: Auf das Konto ") +
-                                      QString::number(m_rules.kosten13b.value_or(0)) +
-                                      QStringLiteral(" wurden steuerhaltige Beträge gebucht!")
-                                : QStringLiteral("Umsätze nach §13b UStG (46)");
+                                       QString::number(m_rules.kosten13b.value_or(0)) +
+                                       QStringLiteral(" wurden steuerhaltige Beträge gebucht!")
+                                 : QStringLiteral("Umsätze nach §13b UStG (46)");
     });
     base13b->setOnPrint([this](TextControl &, QString &text) {
         text = m_totals.base13b > Money() ? amount(m_totals.base13b) : QString();
     });
     tax13b->setOnPrint([this](TextControl &, QString &text) {
-        text = m_totals.base13b > Money() && !m_totals.error13b ? amount(m_totals.tax13b) : QString();
+        text =
+            m_totals.base13b > Money() && !m_totals.error13b ? amount(m_totals.tax13b) : QString();
     });
 
     // The VAT and input-tax totals.

@@ -14,7 +14,6 @@
 #include <optional>
 namespace ledra {
 
-
 class BooksSession;
 
 namespace reports {

@@ -3,17 +3,18 @@
 #include <QRegularExpression>
 namespace ledra {
 
-
-std::optional<QDate> parseGermanDate(const QString &text, QDate today)
-{
+std::optional<QDate> parseGermanDate(const QString &text, QDate today) {
     const QString t = text.trimmed();
     int d = 0, m = 0, y = 0;
     static const QRegularExpression dotted(
         QStringLiteral("^([0-9]{1,2})\\.([0-9]{1,2})\\.([0-9]{2}|[0-9]{4})?$"));
-    static const QRegularExpression compact(QStringLiteral("^([0-9]{2})([0-9]{2})([0-9]{2}|[0-9]{4})$"));
+    static const QRegularExpression compact(
+        QStringLiteral("^([0-9]{2})([0-9]{2})([0-9]{2}|[0-9]{4})$"));
     auto mt = dotted.match(t);
-    if (!mt.hasMatch()) mt = compact.match(t);
-    if (!mt.hasMatch()) return std::nullopt;
+    if (!mt.hasMatch())
+        mt = compact.match(t);
+    if (!mt.hasMatch())
+        return std::nullopt;
     d = mt.captured(1).toInt();
     m = mt.captured(2).toInt();
     const QString ys = mt.captured(3);
@@ -24,22 +25,20 @@ std::optional<QDate> parseGermanDate(const QString &text, QDate today)
     else
         y = ys.toInt();
     QDate date(y, m, d);
-    if (!date.isValid()) return std::nullopt;
+    if (!date.isValid())
+        return std::nullopt;
     return date;
 }
 
-QString germanDate(const QDate &d)
-{
+QString germanDate(const QDate &d) {
     return d.isValid() ? d.toString(QStringLiteral("dd.MM.yyyy")) : QString();
 }
 
-QString isoDate(const QDate &d)
-{
+QString isoDate(const QDate &d) {
     return d.isValid() ? d.toString(Qt::ISODate) : QString();
 }
 
-QDate fromIsoDate(const QString &text)
-{
+QDate fromIsoDate(const QString &text) {
     return text.isEmpty() ? QDate() : QDate::fromString(text.left(10), Qt::ISODate);
 }
 

@@ -6,7 +6,6 @@
 #include <stdexcept>
 namespace ledra {
 
-
 namespace DbErr {
 constexpr int TableMissing = 10024;  // the table file does not exist
 constexpr int KeyViolation = 9729;   // a unique key already holds the value

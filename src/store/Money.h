@@ -9,7 +9,6 @@
 #include <optional>
 namespace ledra {
 
-
 class Money {
 public:
     constexpr Money() = default;
@@ -45,8 +44,14 @@ public:
     constexpr Money operator-() const { return Money(-m_v); }
     constexpr Money operator+(Money o) const { return Money(m_v + o.m_v); }
     constexpr Money operator-(Money o) const { return Money(m_v - o.m_v); }
-    Money &operator+=(Money o) { m_v += o.m_v; return *this; }
-    Money &operator-=(Money o) { m_v -= o.m_v; return *this; }
+    Money &operator+=(Money o) {
+        m_v += o.m_v;
+        return *this;
+    }
+    Money &operator-=(Money o) {
+        m_v -= o.m_v;
+        return *this;
+    }
     constexpr auto operator<=>(const Money &) const = default;
 
 private:

@@ -16,7 +16,6 @@ class Database;
 }
 namespace ledra {
 
-
 class Query {
 public:
     Query();

@@ -8,50 +8,49 @@
 #include <vector>
 namespace ledra {
 
-
 enum class FieldType { Integer, SmallInt, Float, Currency, String, Date, Boolean, Memo, DateTime };
 
 struct FieldDef {
     QString name;
     FieldType type = FieldType::Integer;
-    int size = 0;          // characters, for strings
+    int size = 0; // characters, for strings
     bool required = false;
 };
 
 struct IndexDef {
-    QString name;          // empty: the primary index
+    QString name; // empty: the primary index
     QStringList fields;
     bool unique = false;
     bool caseInsensitive = false;
 };
 
 struct TableSchema {
-    QString name;          // logical name and name of the table inside the file
-    QString fileName;      // canonical file name in a data folder
+    QString name;     // logical name and name of the table inside the file
+    QString fileName; // canonical file name in a data folder
     std::vector<FieldDef> fields;
     std::vector<IndexDef> indexes; // the first one with an empty name is the primary index
 
     int fieldIndex(const QString &fieldName) const; // case-insensitive, -1 when absent
     const FieldDef *field(const QString &fieldName) const;
     const IndexDef *index(const QString &indexName) const; // "" gives the primary index
-    QString createSql() const;                              // table and its indexes
+    QString createSql() const;                             // table and its indexes
 };
 
 namespace Schemas {
-const TableSchema &konten();     // Konten.DB (also the layout of Datev03.db and Datev04.db)
-const TableSchema &journal();    // Journal.DB
-const TableSchema &buchung();    // Buchung.DB, the entry batch
-const TableSchema &kontoArt();   // KontoArt.DB
-const TableSchema &favoriten();  // Favoriten.db
-const TableSchema &bwa();        // BWA.db
-const TableSchema &bilanz();     // Bilanz.DB
-const TableSchema &op();         // OP.db
-const TableSchema &stapel();     // Stapel.db
-const TableSchema &rechbuch();   // RechBuch.DB of the invoicing program
-const TableSchema &beleg();      // Beleg.DB of the invoicing program
-const TableSchema &protokoll();  // Protokoll.DB of the invoicing program
-const TableSchema &kunden();     // Kunden of the invoicing program
-const TableSchema &liefer();     // Liefer of the invoicing program
+const TableSchema &konten();    // Konten.DB (also the layout of Datev03.db and Datev04.db)
+const TableSchema &journal();   // Journal.DB
+const TableSchema &buchung();   // Buchung.DB, the entry batch
+const TableSchema &kontoArt();  // KontoArt.DB
+const TableSchema &favoriten(); // Favoriten.db
+const TableSchema &bwa();       // BWA.db
+const TableSchema &bilanz();    // Bilanz.DB
+const TableSchema &op();        // OP.db
+const TableSchema &stapel();    // Stapel.db
+const TableSchema &rechbuch();  // RechBuch.DB of the invoicing program
+const TableSchema &beleg();     // Beleg.DB of the invoicing program
+const TableSchema &protokoll(); // Protokoll.DB of the invoicing program
+const TableSchema &kunden();    // Kunden of the invoicing program
+const TableSchema &liefer();    // Liefer of the invoicing program
 // A copy of konten() stored under another file name (the standard charts).
 TableSchema kontenAs(const QString &fileName);
 } // namespace Schemas

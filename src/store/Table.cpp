@@ -9,43 +9,40 @@
 #include <algorithm>
 namespace ledra {
 
-
 Table::Table(const TableSchema &schema, QString objectName)
-    : m_schema(schema), m_objectName(std::move(objectName)), m_fileName(schema.fileName)
-{
-}
+    : m_schema(schema), m_objectName(std::move(objectName)), m_fileName(schema.fileName) {}
 
 Table::~Table() = default;
 
-void Table::setFolder(const QString &folder)
-{
-    if (isActive()) close();
+void Table::setFolder(const QString &folder) {
+    if (isActive())
+        close();
     m_folder = folder;
 }
 
-void Table::setFileName(const QString &fileName)
-{
-    if (isActive()) close();
+void Table::setFileName(const QString &fileName) {
+    if (isActive())
+        close();
     m_fileName = fileName;
 }
 
-QString Table::path() const
-{
+QString Table::path() const {
     return isActive() ? m_openPath : TableFile::resolve(m_folder, m_fileName);
 }
 
-EngineError Table::fail(const std::exception &e) const { return TableFile::translate(e, path()); }
+EngineError Table::fail(const std::exception &e) const {
+    return TableFile::translate(e, path());
+}
 
-void Table::requireActive() const
-{
+void Table::requireActive() const {
     if (!isActive())
         throw EngineError(DbErr::General,
                           QStringLiteral("Die Tabelle %1 ist nicht geöffnet.").arg(m_fileName));
 }
 
-void Table::open()
-{
-    if (isActive()) return;
+void Table::open() {
+    if (isActive())
+        return;
     const QString p = TableFile::resolve(m_folder, m_fileName);
     m_db = TableFile::open(p, &m_schema);
     m_openPath = p;
@@ -60,8 +57,7 @@ void Table::open()
     notify(Change::Reset);
 }
 
-void Table::close()
-{
+void Table::close() {
     m_db.reset();
     m_ids.clear();
     m_pos = -1;
@@ -72,18 +68,17 @@ void Table::close()
     notify(Change::Reset);
 }
 
-SQLite::Database &Table::db()
-{
+SQLite::Database &Table::db() {
     requireActive();
     return *m_db;
 }
 
-void Table::setIndexName(const QString &name)
-{
+void Table::setIndexName(const QString &name) {
     const IndexDef *ix = m_schema.index(name);
     if (!ix && !name.isEmpty())
-        throw EngineError(DbErr::General,
-                          QStringLiteral("Index %1 der Tabelle %2 nicht gefunden.").arg(name, m_fileName));
+        throw EngineError(
+            DbErr::General,
+            QStringLiteral("Index %1 der Tabelle %2 nicht gefunden.").arg(name, m_fileName));
     m_indexName = name;
     m_indexFields.clear();
     if (isActive()) {
@@ -92,12 +87,12 @@ void Table::setIndexName(const QString &name)
     }
 }
 
-void Table::setIndexFields(const QStringList &fields)
-{
+void Table::setIndexFields(const QStringList &fields) {
     for (const auto &f : fields)
         if (m_schema.fieldIndex(f) < 0)
-            throw EngineError(DbErr::General,
-                              QStringLiteral("Feld %1 der Tabelle %2 nicht gefunden.").arg(f, m_fileName));
+            throw EngineError(
+                DbErr::General,
+                QStringLiteral("Feld %1 der Tabelle %2 nicht gefunden.").arg(f, m_fileName));
     m_indexFields = fields;
     m_indexName.clear();
     if (isActive()) {
@@ -106,29 +101,28 @@ void Table::setIndexFields(const QStringList &fields)
     }
 }
 
-QStringList Table::orderFields() const
-{
-    if (!m_indexFields.isEmpty()) return m_indexFields;
+QStringList Table::orderFields() const {
+    if (!m_indexFields.isEmpty())
+        return m_indexFields;
     const IndexDef *ix = m_schema.index(m_indexName);
     return ix ? ix->fields : QStringList();
 }
 
-QString Table::orderSql() const
-{
+QString Table::orderSql() const {
     QStringList parts;
     const IndexDef *ix = m_indexFields.isEmpty() ? m_schema.index(m_indexName) : nullptr;
     for (const auto &f : orderFields()) {
         const FieldDef *fd = m_schema.field(f);
         bool text = fd && (fd->type == FieldType::String || fd->type == FieldType::Memo);
         bool ci = text && (ix ? ix->caseInsensitive : false);
-        parts << QStringLiteral("\"%1\"%2").arg(f, ci ? QStringLiteral(" COLLATE NOCASE") : QString());
+        parts << QStringLiteral("\"%1\"%2")
+                     .arg(f, ci ? QStringLiteral(" COLLATE NOCASE") : QString());
     }
     parts << QStringLiteral("rowid");
     return parts.join(QStringLiteral(", "));
 }
 
-void Table::setFilter(const QString &whereSql, const QVariantList &params)
-{
+void Table::setFilter(const QString &whereSql, const QVariantList &params) {
     m_filterSql = whereSql;
     m_filterParams = params;
     if (isActive()) {
@@ -138,31 +132,34 @@ void Table::setFilter(const QString &whereSql, const QVariantList &params)
     }
 }
 
-void Table::clearFilter() { setFilter(QString(), {}); }
+void Table::clearFilter() {
+    setFilter(QString(), {});
+}
 
-void Table::reload(qint64 keepId)
-{
+void Table::reload(qint64 keepId) {
     m_stale = true;
     m_keepId = keepId;
     m_count = -1;
     m_curLoaded = false;
 }
 
-qint64 Table::currentId() const
-{
-    if (m_stale) return m_keepId;
+qint64 Table::currentId() const {
+    if (m_stale)
+        return m_keepId;
     return (m_pos >= 0 && m_pos < int(m_ids.size())) ? m_ids[size_t(m_pos)] : 0;
 }
 
-int Table::recordCount() const
-{
-    if (!m_stale) return int(m_ids.size());
+int Table::recordCount() const {
+    if (!m_stale)
+        return int(m_ids.size());
     if (m_count < 0) {
         try {
             QString sql = QStringLiteral("SELECT COUNT(*) FROM \"%1\"").arg(m_inner);
-            if (!m_filterSql.isEmpty()) sql += QStringLiteral(" WHERE (%1)").arg(m_filterSql);
+            if (!m_filterSql.isEmpty())
+                sql += QStringLiteral(" WHERE (%1)").arg(m_filterSql);
             SQLite::Statement st(*m_db, sql.toStdString());
-            for (int i = 0; i < m_filterParams.size(); ++i) TableFile::bind(st, i + 1, m_filterParams[i]);
+            for (int i = 0; i < m_filterParams.size(); ++i)
+                TableFile::bind(st, i + 1, m_filterParams[i]);
             m_count = st.executeStep() ? st.getColumn(0).getInt() : 0;
         } catch (const std::exception &e) {
             throw fail(e);
@@ -171,17 +168,20 @@ int Table::recordCount() const
     return m_count;
 }
 
-void Table::ensureIds() const
-{
-    if (!m_stale || !m_db) return;
+void Table::ensureIds() const {
+    if (!m_stale || !m_db)
+        return;
     std::vector<qint64> ids;
     try {
         QString sql = QStringLiteral("SELECT rowid FROM \"%1\"").arg(m_inner);
-        if (!m_filterSql.isEmpty()) sql += QStringLiteral(" WHERE (%1)").arg(m_filterSql);
+        if (!m_filterSql.isEmpty())
+            sql += QStringLiteral(" WHERE (%1)").arg(m_filterSql);
         sql += QStringLiteral(" ORDER BY ") + orderSql();
         SQLite::Statement st(*m_db, sql.toStdString());
-        for (int i = 0; i < m_filterParams.size(); ++i) TableFile::bind(st, i + 1, m_filterParams[i]);
-        while (st.executeStep()) ids.push_back(st.getColumn(0).getInt64());
+        for (int i = 0; i < m_filterParams.size(); ++i)
+            TableFile::bind(st, i + 1, m_filterParams[i]);
+        while (st.executeStep())
+            ids.push_back(st.getColumn(0).getInt64());
     } catch (const std::exception &e) {
         throw fail(e);
     }
@@ -191,7 +191,8 @@ void Table::ensureIds() const
     int found = -1;
     if (m_keepId != 0) {
         auto it = std::find(m_ids.begin(), m_ids.end(), m_keepId);
-        if (it != m_ids.end()) found = int(it - m_ids.begin());
+        if (it != m_ids.end())
+            found = int(it - m_ids.begin());
     }
     if (m_ids.empty())
         m_pos = -1;
@@ -202,34 +203,33 @@ void Table::ensureIds() const
     m_bof = m_eof = m_ids.empty();
 }
 
-void Table::refresh()
-{
+void Table::refresh() {
     requireActive();
     checkBrowseMode();
     reload(currentId());
     notify(Change::Reset);
 }
 
-void Table::notify(Change c)
-{
-    if (m_controlsDisabled > 0) return;
-    for (auto &o : m_observers) o(c);
+void Table::notify(Change c) {
+    if (m_controlsDisabled > 0)
+        return;
+    for (auto &o : m_observers)
+        o(c);
 }
 
-void Table::enableControls()
-{
-    if (m_controlsDisabled > 0 && --m_controlsDisabled == 0) notify(Change::Reset);
+void Table::enableControls() {
+    if (m_controlsDisabled > 0 && --m_controlsDisabled == 0)
+        notify(Change::Reset);
 }
 
-void Table::scrolled()
-{
+void Table::scrolled() {
     m_curLoaded = false;
     notify(Change::Current);
-    if (afterScroll) afterScroll(*this);
+    if (afterScroll)
+        afterScroll(*this);
 }
 
-void Table::first()
-{
+void Table::first() {
     requireActive();
     checkBrowseMode();
     ensureIds();
@@ -239,8 +239,7 @@ void Table::first()
     scrolled();
 }
 
-void Table::last()
-{
+void Table::last() {
     requireActive();
     checkBrowseMode();
     ensureIds();
@@ -250,8 +249,7 @@ void Table::last()
     scrolled();
 }
 
-void Table::next()
-{
+void Table::next() {
     requireActive();
     checkBrowseMode();
     ensureIds();
@@ -265,8 +263,7 @@ void Table::next()
     }
 }
 
-void Table::prior()
-{
+void Table::prior() {
     requireActive();
     checkBrowseMode();
     ensureIds();
@@ -280,54 +277,54 @@ void Table::prior()
     }
 }
 
-void Table::moveTo(int row)
-{
+void Table::moveTo(int row) {
     requireActive();
     checkBrowseMode();
     ensureIds();
-    if (m_ids.empty()) return;
+    if (m_ids.empty())
+        return;
     m_pos = std::clamp(row, 0, int(m_ids.size()) - 1);
     m_bof = m_eof = false;
     scrolled();
 }
 
-qint64 Table::bookmark() const
-{
+qint64 Table::bookmark() const {
     ensureIds();
     return (m_pos >= 0 && m_pos < int(m_ids.size())) ? m_ids[size_t(m_pos)] : 0;
 }
 
-bool Table::gotoBookmark(qint64 bm)
-{
+bool Table::gotoBookmark(qint64 bm) {
     requireActive();
     checkBrowseMode();
     ensureIds();
     auto it = std::find(m_ids.begin(), m_ids.end(), bm);
-    if (it == m_ids.end()) return false;
+    if (it == m_ids.end())
+        return false;
     m_pos = int(it - m_ids.begin());
     m_bof = m_eof = false;
     scrolled();
     return true;
 }
 
-bool Table::locate(const QString &field, const QVariant &value, bool caseInsensitive, bool partialKey)
-{
+bool Table::locate(const QString &field, const QVariant &value, bool caseInsensitive,
+                   bool partialKey) {
     return locate(QStringList{field}, QVariantList{value}, caseInsensitive, partialKey);
 }
 
 bool Table::locate(const QStringList &fields, const QVariantList &values, bool caseInsensitive,
-                   bool partialKey)
-{
+                   bool partialKey) {
     requireActive();
     checkBrowseMode();
     QStringList conds;
     QVariantList params = m_filterParams;
-    if (!m_filterSql.isEmpty()) conds << QStringLiteral("(%1)").arg(m_filterSql);
+    if (!m_filterSql.isEmpty())
+        conds << QStringLiteral("(%1)").arg(m_filterSql);
     for (int i = 0; i < fields.size(); ++i) {
         const FieldDef *fd = m_schema.field(fields[i]);
         if (!fd)
             throw EngineError(DbErr::General,
-                              QStringLiteral("Feld %1 der Tabelle %2 nicht gefunden.").arg(fields[i], m_fileName));
+                              QStringLiteral("Feld %1 der Tabelle %2 nicht gefunden.")
+                                  .arg(fields[i], m_fileName));
         const QVariant v = i < values.size() ? values[i] : QVariant();
         bool text = fd->type == FieldType::String || fd->type == FieldType::Memo;
         if (v.isNull()) {
@@ -356,30 +353,33 @@ bool Table::locate(const QStringList &fields, const QVariantList &values, bool c
     qint64 id = 0;
     try {
         QString sql = QStringLiteral("SELECT rowid FROM \"%1\"").arg(m_inner);
-        if (!conds.isEmpty()) sql += QStringLiteral(" WHERE ") + conds.join(QStringLiteral(" AND "));
+        if (!conds.isEmpty())
+            sql += QStringLiteral(" WHERE ") + conds.join(QStringLiteral(" AND "));
         sql += QStringLiteral(" ORDER BY ") + orderSql() + QStringLiteral(" LIMIT 1");
         SQLite::Statement st(*m_db, sql.toStdString());
-        for (int i = 0; i < params.size(); ++i) TableFile::bind(st, i + 1, params[i]);
-        if (st.executeStep()) id = st.getColumn(0).getInt64();
+        for (int i = 0; i < params.size(); ++i)
+            TableFile::bind(st, i + 1, params[i]);
+        if (st.executeStep())
+            id = st.getColumn(0).getInt64();
     } catch (const std::exception &e) {
         throw fail(e);
     }
-    if (id == 0) return false;
+    if (id == 0)
+        return false;
     return gotoBookmark(id);
 }
 
-bool Table::findKey(const QVariantList &values)
-{
+bool Table::findKey(const QVariantList &values) {
     const QStringList f = orderFields().mid(0, values.size());
     return locate(f, values);
 }
 
-void Table::findNearest(const QVariantList &values)
-{
+void Table::findNearest(const QVariantList &values) {
     requireActive();
     checkBrowseMode();
     const QStringList f = orderFields().mid(0, values.size());
-    if (f.isEmpty()) return;
+    if (f.isEmpty())
+        return;
     QStringList cols, marks;
     QVariantList params = m_filterParams;
     for (int i = 0; i < f.size(); ++i) {
@@ -390,39 +390,48 @@ void Table::findNearest(const QVariantList &values)
     }
     qint64 id = 0;
     try {
-        QString sql = QStringLiteral("SELECT rowid FROM \"%1\" WHERE (%2) >= (%3)")
-                          .arg(m_inner, cols.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")));
-        if (!m_filterSql.isEmpty()) sql = QStringLiteral("SELECT rowid FROM \"%1\" WHERE (%2) AND (%3) >= (%4)")
-                                            .arg(m_inner, m_filterSql, cols.join(QStringLiteral(", ")),
-                                                 marks.join(QStringLiteral(", ")));
+        QString sql =
+            QStringLiteral("SELECT rowid FROM \"%1\" WHERE (%2) >= (%3)")
+                .arg(m_inner, cols.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")));
+        if (!m_filterSql.isEmpty())
+            sql = QStringLiteral("SELECT rowid FROM \"%1\" WHERE (%2) AND (%3) >= (%4)")
+                      .arg(m_inner, m_filterSql, cols.join(QStringLiteral(", ")),
+                           marks.join(QStringLiteral(", ")));
         sql += QStringLiteral(" ORDER BY ") + orderSql() + QStringLiteral(" LIMIT 1");
         SQLite::Statement st(*m_db, sql.toStdString());
-        for (int i = 0; i < params.size(); ++i) TableFile::bind(st, i + 1, params[i]);
-        if (st.executeStep()) id = st.getColumn(0).getInt64();
+        for (int i = 0; i < params.size(); ++i)
+            TableFile::bind(st, i + 1, params[i]);
+        if (st.executeStep())
+            id = st.getColumn(0).getInt64();
     } catch (const std::exception &e) {
         throw fail(e);
     }
-    if (id == 0 || !gotoBookmark(id)) last();
+    if (id == 0 || !gotoBookmark(id))
+        last();
 }
 
-void Table::loadCurrent() const
-{
+void Table::loadCurrent() const {
     ensureIds();
-    if (m_curLoaded) return;
+    if (m_curLoaded)
+        return;
     m_cur.clear();
     if (m_pos < 0 || m_pos >= int(m_ids.size())) {
-        for (size_t i = 0; i < m_schema.fields.size(); ++i) m_cur << QVariant();
+        for (size_t i = 0; i < m_schema.fields.size(); ++i)
+            m_cur << QVariant();
         m_curLoaded = true;
         return;
     }
     try {
-        SQLite::Statement st(*m_db, QStringLiteral("SELECT * FROM \"%1\" WHERE rowid = ?").arg(m_inner).toStdString());
+        SQLite::Statement st(
+            *m_db,
+            QStringLiteral("SELECT * FROM \"%1\" WHERE rowid = ?").arg(m_inner).toStdString());
         st.bind(1, static_cast<int64_t>(m_ids[size_t(m_pos)]));
         if (st.executeStep()) {
             for (size_t i = 0; i < m_schema.fields.size(); ++i)
                 m_cur << fromDb(m_schema.fields[i], TableFile::columnValue(st.getColumn(int(i))));
         } else {
-            for (size_t i = 0; i < m_schema.fields.size(); ++i) m_cur << QVariant();
+            for (size_t i = 0; i < m_schema.fields.size(); ++i)
+                m_cur << QVariant();
         }
     } catch (const std::exception &e) {
         throw fail(e);
@@ -430,41 +439,51 @@ void Table::loadCurrent() const
     m_curLoaded = true;
 }
 
-QVariant Table::fromDb(const FieldDef &f, const QVariant &v) const
-{
-    if (v.isNull()) return QVariant();
+QVariant Table::fromDb(const FieldDef &f, const QVariant &v) const {
+    if (v.isNull())
+        return QVariant();
     switch (f.type) {
     case FieldType::Date: {
         QDate d = fromIsoDate(v.toString());
         return d.isValid() ? QVariant(d) : QVariant();
     }
-    case FieldType::DateTime: return QVariant(QDateTime::fromString(v.toString(), Qt::ISODate));
-    case FieldType::Boolean: return QVariant(v.toLongLong() != 0);
-    case FieldType::Float: return QVariant(v.toDouble());
+    case FieldType::DateTime:
+        return QVariant(QDateTime::fromString(v.toString(), Qt::ISODate));
+    case FieldType::Boolean:
+        return QVariant(v.toLongLong() != 0);
+    case FieldType::Float:
+        return QVariant(v.toDouble());
     case FieldType::Integer:
     case FieldType::SmallInt:
-    case FieldType::Currency: return QVariant(static_cast<qlonglong>(v.toLongLong()));
-    default: return QVariant(v.toString());
+    case FieldType::Currency:
+        return QVariant(static_cast<qlonglong>(v.toLongLong()));
+    default:
+        return QVariant(v.toString());
     }
 }
 
-QVariant Table::toDb(const FieldDef &f, const QVariant &v) const
-{
-    if (v.isNull()) return QVariant();
+QVariant Table::toDb(const FieldDef &f, const QVariant &v) const {
+    if (v.isNull())
+        return QVariant();
     switch (f.type) {
-    case FieldType::Date: return QVariant(isoDate(v.toDate()));
-    case FieldType::DateTime: return QVariant(v.toDateTime().toString(Qt::ISODate));
-    case FieldType::Boolean: return QVariant(static_cast<qlonglong>(v.toBool() ? 1 : 0));
-    default: return v;
+    case FieldType::Date:
+        return QVariant(isoDate(v.toDate()));
+    case FieldType::DateTime:
+        return QVariant(v.toDateTime().toString(Qt::ISODate));
+    case FieldType::Boolean:
+        return QVariant(static_cast<qlonglong>(v.toBool() ? 1 : 0));
+    default:
+        return v;
     }
 }
 
-QVariant Table::toStorage(const FieldDef &f, const QVariant &v) const
-{
-    if (!v.isValid() || v.isNull()) return QVariant();
+QVariant Table::toStorage(const FieldDef &f, const QVariant &v) const {
+    if (!v.isValid() || v.isNull())
+        return QVariant();
     auto bad = [&] {
-        return EngineError(DbErr::General, QStringLiteral("'%1' ist kein gültiger Wert für das Feld %2.")
-                                               .arg(v.toString(), f.name));
+        return EngineError(DbErr::General,
+                           QStringLiteral("'%1' ist kein gültiger Wert für das Feld %2.")
+                               .arg(v.toString(), f.name));
     };
     switch (f.type) {
     case FieldType::Integer:
@@ -472,19 +491,25 @@ QVariant Table::toStorage(const FieldDef &f, const QVariant &v) const
         bool ok = true;
         qlonglong n = v.typeId() == QMetaType::QString ? v.toString().trimmed().toLongLong(&ok)
                                                        : v.toLongLong(&ok);
-        if (v.typeId() == QMetaType::QString && v.toString().trimmed().isEmpty()) return QVariant();
-        if (!ok) throw bad();
-        if (f.type == FieldType::SmallInt && (n < -32768 || n > 32767)) throw bad();
-        if (f.type == FieldType::Integer && (n < INT32_MIN || n > INT32_MAX)) throw bad();
+        if (v.typeId() == QMetaType::QString && v.toString().trimmed().isEmpty())
+            return QVariant();
+        if (!ok)
+            throw bad();
+        if (f.type == FieldType::SmallInt && (n < -32768 || n > 32767))
+            throw bad();
+        if (f.type == FieldType::Integer && (n < INT32_MIN || n > INT32_MAX))
+            throw bad();
         return QVariant(n);
     }
     case FieldType::Currency: {
         if (v.metaType() == QMetaType::fromType<Money>())
             return QVariant(static_cast<qlonglong>(v.value<Money>().units()));
         if (v.typeId() == QMetaType::QString) {
-            if (v.toString().trimmed().isEmpty()) return QVariant();
+            if (v.toString().trimmed().isEmpty())
+                return QVariant();
             auto m = Money::parseGerman(v.toString());
-            if (!m) throw bad();
+            if (!m)
+                throw bad();
             return QVariant(static_cast<qlonglong>(m->units()));
         }
         if (v.typeId() == QMetaType::Double || v.typeId() == QMetaType::Float)
@@ -498,133 +523,162 @@ QVariant Table::toStorage(const FieldDef &f, const QVariant &v) const
         double d = v.toDouble(&ok);
         if (v.typeId() == QMetaType::QString) {
             QString s = v.toString().trimmed();
-            if (s.isEmpty()) return QVariant();
+            if (s.isEmpty())
+                return QVariant();
             s.replace(QLatin1Char(','), QLatin1Char('.'));
             d = s.toDouble(&ok);
         }
-        if (!ok) throw bad();
+        if (!ok)
+            throw bad();
         return QVariant(d);
     }
     case FieldType::Date: {
-        if (v.typeId() == QMetaType::QDate) return v.toDate().isValid() ? v : QVariant();
-        if (v.toString().trimmed().isEmpty()) return QVariant();
+        if (v.typeId() == QMetaType::QDate)
+            return v.toDate().isValid() ? v : QVariant();
+        if (v.toString().trimmed().isEmpty())
+            return QVariant();
         auto d = parseGermanDate(v.toString());
         if (!d) {
             QDate iso = fromIsoDate(v.toString());
-            if (!iso.isValid()) throw bad();
+            if (!iso.isValid())
+                throw bad();
             return QVariant(iso);
         }
         return QVariant(*d);
     }
-    case FieldType::DateTime: return QVariant(v.toDateTime());
-    case FieldType::Boolean: return QVariant(v.toBool());
-    case FieldType::String: return QVariant(v.toString().left(f.size > 0 ? f.size : 255));
-    default: return QVariant(v.toString());
+    case FieldType::DateTime:
+        return QVariant(v.toDateTime());
+    case FieldType::Boolean:
+        return QVariant(v.toBool());
+    case FieldType::String:
+        return QVariant(v.toString().left(f.size > 0 ? f.size : 255));
+    default:
+        return QVariant(v.toString());
     }
 }
 
-bool Table::isLookup(const QString &name) const
-{
+bool Table::isLookup(const QString &name) const {
     return std::any_of(m_lookups.begin(), m_lookups.end(), [&](const Lookup &l) {
         return l.name.compare(name, Qt::CaseInsensitive) == 0;
     });
 }
 
-const FieldDef *Table::fieldDef(const QString &name) const
-{
-    if (const FieldDef *f = m_schema.field(name)) return f;
+const FieldDef *Table::fieldDef(const QString &name) const {
+    if (const FieldDef *f = m_schema.field(name))
+        return f;
     for (const auto &l : m_lookups)
-        if (l.name.compare(name, Qt::CaseInsensitive) == 0 && l.source) return l.source->schema().field(l.resultField);
+        if (l.name.compare(name, Qt::CaseInsensitive) == 0 && l.source)
+            return l.source->schema().field(l.resultField);
     return nullptr;
 }
 
 void Table::addLookup(const QString &name, const QString &keyField, Table *source,
-                      const QString &sourceKey, const QString &resultField)
-{
+                      const QString &sourceKey, const QString &resultField) {
     m_lookups.push_back({name, keyField, sourceKey, resultField, source});
 }
 
-QVariant Table::value(const QString &field) const
-{
+QVariant Table::value(const QString &field) const {
     requireActive();
     int i = m_schema.fieldIndex(field);
     if (i >= 0) {
-        if (isEditing()) return m_buf[i];
+        if (isEditing())
+            return m_buf[i];
         loadCurrent();
         return m_cur[i];
     }
     for (const auto &l : m_lookups) {
-        if (l.name.compare(field, Qt::CaseInsensitive) != 0) continue;
+        if (l.name.compare(field, Qt::CaseInsensitive) != 0)
+            continue;
         const QVariant key = value(l.keyField);
-        if (key.isNull() || !l.source || !l.source->isActive()) return QVariant();
+        if (key.isNull() || !l.source || !l.source->isActive())
+            return QVariant();
         const FieldDef *rf = l.source->schema().field(l.resultField);
         const FieldDef *kf = l.source->schema().field(l.sourceKey);
-        if (!rf || !kf) return QVariant();
+        if (!rf || !kf)
+            return QVariant();
         try {
-            SQLite::Statement st(*l.source->m_db, QStringLiteral("SELECT \"%1\" FROM \"%2\" WHERE \"%3\" = ? LIMIT 1")
-                                                   .arg(rf->name, l.source->m_inner, kf->name)
-                                                   .toStdString());
+            SQLite::Statement st(
+                *l.source->m_db,
+                QStringLiteral("SELECT \"%1\" FROM \"%2\" WHERE \"%3\" = ? LIMIT 1")
+                    .arg(rf->name, l.source->m_inner, kf->name)
+                    .toStdString());
             TableFile::bind(st, 1, toDb(*kf, key));
-            if (st.executeStep()) return fromDb(*rf, TableFile::columnValue(st.getColumn(0)));
+            if (st.executeStep())
+                return fromDb(*rf, TableFile::columnValue(st.getColumn(0)));
         } catch (const std::exception &e) {
             throw l.source->fail(e);
         }
         return QVariant();
     }
-    throw EngineError(DbErr::General,
-                      QStringLiteral("Feld %1 der Tabelle %2 nicht gefunden.").arg(field, m_fileName));
+    throw EngineError(
+        DbErr::General,
+        QStringLiteral("Feld %1 der Tabelle %2 nicht gefunden.").arg(field, m_fileName));
 }
 
-qint64 Table::asInt(const QString &field) const { return value(field).toLongLong(); }
-double Table::asDouble(const QString &field) const { return value(field).toDouble(); }
-QString Table::asString(const QString &field) const
-{
+qint64 Table::asInt(const QString &field) const {
+    return value(field).toLongLong();
+}
+double Table::asDouble(const QString &field) const {
+    return value(field).toDouble();
+}
+QString Table::asString(const QString &field) const {
     const QVariant v = value(field);
     const FieldDef *fd = fieldDef(field);
     if (fd && fd->type == FieldType::Currency && !v.isNull())
         return Money::fromUnits(v.toLongLong()).toGerman();
-    if (fd && fd->type == FieldType::Date) return germanDate(v.toDate());
+    if (fd && fd->type == FieldType::Date)
+        return germanDate(v.toDate());
     return v.toString();
 }
-QDate Table::asDate(const QString &field) const { return value(field).toDate(); }
-bool Table::asBool(const QString &field) const { return value(field).toBool(); }
+QDate Table::asDate(const QString &field) const {
+    return value(field).toDate();
+}
+bool Table::asBool(const QString &field) const {
+    return value(field).toBool();
+}
 
-Money Table::asMoney(const QString &field) const
-{
+Money Table::asMoney(const QString &field) const {
     const QVariant v = value(field);
     const FieldDef *fd = fieldDef(field);
-    if (fd && fd->type == FieldType::Currency) return Money::fromUnits(v.toLongLong());
-    if (v.typeId() == QMetaType::Double) return Money::fromDoubleNearest(v.toDouble());
+    if (fd && fd->type == FieldType::Currency)
+        return Money::fromUnits(v.toLongLong());
+    if (v.typeId() == QMetaType::Double)
+        return Money::fromDoubleNearest(v.toDouble());
     return Money::fromWhole(v.toLongLong());
 }
 
-void Table::setValue(const QString &field, const QVariant &v)
-{
+void Table::setValue(const QString &field, const QVariant &v) {
     requireActive();
     int i = m_schema.fieldIndex(field);
     if (i < 0)
-        throw EngineError(DbErr::General,
-                          QStringLiteral("Feld %1 der Tabelle %2 nicht gefunden.").arg(field, m_fileName));
+        throw EngineError(
+            DbErr::General,
+            QStringLiteral("Feld %1 der Tabelle %2 nicht gefunden.").arg(field, m_fileName));
     if (!isEditing())
-        throw EngineError(DbErr::General, QStringLiteral("Die Tabelle %1 ist nicht im Bearbeitungsmodus.")
-                                              .arg(m_fileName));
+        throw EngineError(
+            DbErr::General,
+            QStringLiteral("Die Tabelle %1 ist nicht im Bearbeitungsmodus.").arg(m_fileName));
     m_buf[i] = toStorage(m_schema.fields[size_t(i)], v);
     notify(Change::Data);
 }
 
-void Table::setMoney(const QString &field, Money m) { setValue(field, QVariant::fromValue(m)); }
+void Table::setMoney(const QString &field, Money m) {
+    setValue(field, QVariant::fromValue(m));
+}
 
-void Table::insert()
-{
+void Table::insert() {
     requireActive();
     checkBrowseMode();
-    if (beforeInsert) beforeInsert(*this);
+    if (beforeInsert)
+        beforeInsert(*this);
     m_buf.clear();
-    for (size_t i = 0; i < m_schema.fields.size(); ++i) m_buf << QVariant();
+    for (size_t i = 0; i < m_schema.fields.size(); ++i)
+        m_buf << QVariant();
     m_editId = 0;
     m_state = DsState::Insert;
     try {
-        if (onNewRecord) onNewRecord(*this);
+        if (onNewRecord)
+            onNewRecord(*this);
     } catch (...) {
         m_buf.clear();
         m_state = DsState::Browse;
@@ -632,79 +686,91 @@ void Table::insert()
         throw;
     }
     notify(Change::State);
-    if (afterInsert) afterInsert(*this);
+    if (afterInsert)
+        afterInsert(*this);
 }
 
-void Table::edit()
-{
+void Table::edit() {
     requireActive();
-    if (isEditing()) return;
+    if (isEditing())
+        return;
     ensureIds();
     if (m_ids.empty()) {
         insert();
         return;
     }
-    if (beforeEdit) beforeEdit(*this);
+    if (beforeEdit)
+        beforeEdit(*this);
     loadCurrent();
     m_buf = m_cur;
     m_editId = m_ids[size_t(m_pos)];
     m_state = DsState::Edit;
     notify(Change::State);
-    if (afterEdit) afterEdit(*this);
+    if (afterEdit)
+        afterEdit(*this);
 }
 
-void Table::post()
-{
+void Table::post() {
     requireActive();
-    if (!isEditing()) return;
-    if (beforePost) beforePost(*this);
+    if (!isEditing())
+        return;
+    if (beforePost)
+        beforePost(*this);
     for (size_t i = 0; i < m_schema.fields.size(); ++i)
         if (m_schema.fields[i].required && m_buf[int(i)].isNull())
-            throw EngineError(DbErr::RequiredField,
-                              QStringLiteral("Feld '%1' muss einen Wert haben.").arg(m_schema.fields[i].name));
+            throw EngineError(
+                DbErr::RequiredField,
+                QStringLiteral("Feld '%1' muss einen Wert haben.").arg(m_schema.fields[i].name));
     qint64 id = m_editId;
     try {
         QStringList cols, marks;
         for (const auto &f : m_schema.fields) {
             cols << QStringLiteral("\"%1\"").arg(f.name);
-            marks << (m_state == DsState::Insert ? QStringLiteral("?") : QStringLiteral("\"%1\" = ?").arg(f.name));
+            marks << (m_state == DsState::Insert ? QStringLiteral("?")
+                                                 : QStringLiteral("\"%1\" = ?").arg(f.name));
         }
         QString sql = m_state == DsState::Insert
                           ? QStringLiteral("INSERT INTO \"%1\" (%2) VALUES (%3)")
-                                .arg(m_inner, cols.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")))
+                                .arg(m_inner, cols.join(QStringLiteral(", ")),
+                                     marks.join(QStringLiteral(", ")))
                           : QStringLiteral("UPDATE \"%1\" SET %2 WHERE rowid = ?")
                                 .arg(m_inner, marks.join(QStringLiteral(", ")));
         SQLite::Statement st(*m_db, sql.toStdString());
         for (size_t i = 0; i < m_schema.fields.size(); ++i)
             TableFile::bind(st, int(i) + 1, toDb(m_schema.fields[i], m_buf[int(i)]));
-        if (m_state == DsState::Edit) st.bind(int(m_schema.fields.size()) + 1, static_cast<int64_t>(m_editId));
+        if (m_state == DsState::Edit)
+            st.bind(int(m_schema.fields.size()) + 1, static_cast<int64_t>(m_editId));
         st.exec();
-        if (m_state == DsState::Insert) id = m_db->getLastInsertRowid();
+        if (m_state == DsState::Insert)
+            id = m_db->getLastInsertRowid();
     } catch (const std::exception &e) {
         EngineError err = fail(e);
-        if (postError) postError(*this);
+        if (postError)
+            postError(*this);
         throw err;
     }
     m_state = DsState::Browse;
     m_buf.clear();
     reload(id);
     notify(Change::Reset);
-    if (afterPost) afterPost(*this);
+    if (afterPost)
+        afterPost(*this);
 }
 
-void Table::cancel()
-{
-    if (!isEditing()) return;
-    if (beforeCancel) beforeCancel(*this);
+void Table::cancel() {
+    if (!isEditing())
+        return;
+    if (beforeCancel)
+        beforeCancel(*this);
     m_state = DsState::Browse;
     m_buf.clear();
     m_curLoaded = false;
     notify(Change::State);
-    if (afterCancel) afterCancel(*this);
+    if (afterCancel)
+        afterCancel(*this);
 }
 
-void Table::remove()
-{
+void Table::remove() {
     requireActive();
     if (m_state == DsState::Insert) {
         cancel();
@@ -712,12 +778,15 @@ void Table::remove()
     }
     ensureIds();
     if (m_ids.empty())
-        throw EngineError(DbErr::General, QStringLiteral("Die Tabelle %1 ist leer.").arg(m_fileName));
-    if (beforeDelete) beforeDelete(*this);
+        throw EngineError(DbErr::General,
+                          QStringLiteral("Die Tabelle %1 ist leer.").arg(m_fileName));
+    if (beforeDelete)
+        beforeDelete(*this);
     ensureIds();
     const qint64 id = m_ids[size_t(m_pos)];
     try {
-        SQLite::Statement st(*m_db, QStringLiteral("DELETE FROM \"%1\" WHERE rowid = ?").arg(m_inner).toStdString());
+        SQLite::Statement st(
+            *m_db, QStringLiteral("DELETE FROM \"%1\" WHERE rowid = ?").arg(m_inner).toStdString());
         st.bind(1, static_cast<int64_t>(id));
         st.exec();
     } catch (const std::exception &e) {
@@ -727,16 +796,16 @@ void Table::remove()
     m_buf.clear();
     reload(0);
     notify(Change::Reset);
-    if (afterDelete) afterDelete(*this);
+    if (afterDelete)
+        afterDelete(*this);
 }
 
-void Table::checkBrowseMode()
-{
-    if (isEditing()) post();
+void Table::checkBrowseMode() {
+    if (isEditing())
+        post();
 }
 
-void Table::appendRecord(const QVariantList &values)
-{
+void Table::appendRecord(const QVariantList &values) {
     requireActive();
     checkBrowseMode();
     qint64 id = 0;
@@ -747,10 +816,12 @@ void Table::appendRecord(const QVariantList &values)
             marks << QStringLiteral("?");
         }
         SQLite::Statement st(*m_db, QStringLiteral("INSERT INTO \"%1\" (%2) VALUES (%3)")
-                                       .arg(m_inner, cols.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")))
-                                       .toStdString());
+                                        .arg(m_inner, cols.join(QStringLiteral(", ")),
+                                             marks.join(QStringLiteral(", ")))
+                                        .toStdString());
         for (size_t i = 0; i < m_schema.fields.size(); ++i) {
-            QVariant v = int(i) < values.size() ? toStorage(m_schema.fields[i], values[int(i)]) : QVariant();
+            QVariant v =
+                int(i) < values.size() ? toStorage(m_schema.fields[i], values[int(i)]) : QVariant();
             TableFile::bind(st, int(i) + 1, toDb(m_schema.fields[i], v));
         }
         st.exec();
@@ -764,10 +835,10 @@ void Table::appendRecord(const QVariantList &values)
     notify(Change::Reset);
 }
 
-void Table::emptyTable()
-{
+void Table::emptyTable() {
     requireActive();
-    if (isEditing()) cancel();
+    if (isEditing())
+        cancel();
     try {
         m_db->exec(QStringLiteral("DELETE FROM \"%1\"").arg(m_inner).toStdString());
     } catch (const std::exception &e) {

@@ -22,7 +22,6 @@ class Statement;
 } // namespace SQLite
 namespace ledra {
 
-
 enum class DsState { Inactive, Browse, Edit, Insert };
 
 class Table;
@@ -63,9 +62,18 @@ public:
 
     int recordCount() const;
     bool isEmpty() const { return recordCount() == 0; }
-    int recNo() const { ensureIds(); return m_pos; } // 0-based; -1 on an empty table
-    bool bof() const { ensureIds(); return m_bof; }
-    bool eof() const { ensureIds(); return m_eof; }
+    int recNo() const {
+        ensureIds();
+        return m_pos;
+    } // 0-based; -1 on an empty table
+    bool bof() const {
+        ensureIds();
+        return m_bof;
+    }
+    bool eof() const {
+        ensureIds();
+        return m_eof;
+    }
     void first();
     void last();
     void next();
@@ -136,8 +144,8 @@ public:
     void enableControls();
     bool controlsDisabled() const { return m_controlsDisabled > 0; }
 
-    TableEvent beforeInsert, onNewRecord, afterInsert, beforeEdit, afterEdit, beforePost,
-        afterPost, beforeCancel, afterCancel, beforeDelete, afterDelete, afterScroll;
+    TableEvent beforeInsert, onNewRecord, afterInsert, beforeEdit, afterEdit, beforePost, afterPost,
+        beforeCancel, afterCancel, beforeDelete, afterDelete, afterScroll;
     // Runs when the row passed beforePost but the file refused it (key violation, disk full),
     // so that work done in beforePost can be undone; the row stays in its edit state.
     TableEvent postError;

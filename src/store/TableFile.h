@@ -12,7 +12,6 @@
 #include <memory>
 namespace ledra {
 
-
 namespace TableFile {
 
 constexpr int ApplicationId = 0x4C454452; // "LEDR": marks our table files
@@ -34,7 +33,8 @@ void create(const QString &path, const TableSchema &schema);
 // it in name and order, else DbErr::Structure. Returns the connection. The integrity check
 // reads the whole file, so connections for a unit of work or a query on a file that a table
 // object has already opened skip it (deep = false).
-std::unique_ptr<SQLite::Database> open(const QString &path, const TableSchema *expected, bool deep = true);
+std::unique_ptr<SQLite::Database> open(const QString &path, const TableSchema *expected,
+                                       bool deep = true);
 // Name of the one table inside an opened file.
 QString innerName(SQLite::Database &db);
 QStringList columns(SQLite::Database &db, const QString &inner);

@@ -15,8 +15,7 @@
 
 using namespace ledra;
 
-static QList<QStringList> readCsv(const QString &path)
-{
+static QList<QStringList> readCsv(const QString &path) {
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly | QIODevice::Text))
         throw std::runtime_error(("cannot read " + path).toStdString());
@@ -30,17 +29,19 @@ static QList<QStringList> readCsv(const QString &path)
             header = false;
             continue;
         }
-        if (line.trimmed().isEmpty()) continue;
+        if (line.trimmed().isEmpty())
+            continue;
         rows << line.split(QLatin1Char(';'));
     }
     return rows;
 }
 
 // Writes the table from rows to a new file and moves it into place.
-static void build(const QString &out, const TableSchema &schema, const QList<QStringList> &rows, bool replace)
-{
+static void build(const QString &out, const TableSchema &schema, const QList<QStringList> &rows,
+                  bool replace) {
     const QString path = TableFile::join(out, schema.fileName);
-    if (!replace && QFile::exists(path)) return;
+    if (!replace && QFile::exists(path))
+        return;
     const QString tmpDir = out + QStringLiteral("/.gen");
     QDir().mkpath(tmpDir);
     const QString tmp = TableFile::join(tmpDir, schema.fileName);
@@ -52,7 +53,8 @@ static void build(const QString &out, const TableSchema &schema, const QList<QSt
         t.open();
         for (const auto &r : rows) {
             QVariantList v;
-            for (const auto &c : r) v << (c.isEmpty() ? QVariant() : QVariant(c));
+            for (const auto &c : r)
+                v << (c.isEmpty() ? QVariant() : QVariant(c));
             t.appendRecord(v);
         }
         t.close();
@@ -61,8 +63,7 @@ static void build(const QString &out, const TableSchema &schema, const QList<QSt
     QDir(tmpDir).removeRecursively();
 }
 
-int main(int argc, char **argv)
-{
+int main(int argc, char **argv) {
     QCoreApplication app(argc, argv);
     if (argc != 3) {
         std::fprintf(stderr, "Aufruf: ledra-mkdata DATENQUELLEN ZIELORDNER\n");
@@ -72,7 +73,9 @@ int main(int argc, char **argv)
     const QString out = QString::fromLocal8Bit(argv[2]);
     try {
         QDir().mkpath(out);
-        auto csv = [&](const char *n) { return readCsv(src + QLatin1Char('/') + QString::fromLatin1(n)); };
+        auto csv = [&](const char *n) {
+            return readCsv(src + QLatin1Char('/') + QString::fromLatin1(n));
+        };
         // Charts: KtoNr;Name;Art;Mwst;BWA;Bilanz mapped onto the accounts' field order.
         auto chart = [&](const char *n) {
             QList<QStringList> rows;
@@ -82,7 +85,8 @@ int main(int argc, char **argv)
                 row[1] = r.value(1);
                 row[2] = r.value(2);
                 row[3] = r.value(3);
-                for (int i : {4, 5, 6, 7, 8, 10, 11, 12, 13}) row[i] = QStringLiteral("0");
+                for (int i : {4, 5, 6, 7, 8, 10, 11, 12, 13})
+                    row[i] = QStringLiteral("0");
                 row[9] = r.value(4);
                 row[15] = r.value(5);
                 rows << row;

@@ -9,7 +9,6 @@
 #include <vector>
 namespace ledra {
 
-
 class ScriptedUi : public Ui {
 public:
     struct Entry {

@@ -3,86 +3,89 @@
 #include <cstdio>
 namespace ledra {
 
-
-QString msgKindName(MsgKind kind)
-{
+QString msgKindName(MsgKind kind) {
     switch (kind) {
-    case MsgKind::Error: return QStringLiteral("Fehler");
-    case MsgKind::Warning: return QStringLiteral("Warnung");
-    case MsgKind::Alert: return QStringLiteral("Hinweis");
-    case MsgKind::Info: return QStringLiteral("Information");
+    case MsgKind::Error:
+        return QStringLiteral("Fehler");
+    case MsgKind::Warning:
+        return QStringLiteral("Warnung");
+    case MsgKind::Alert:
+        return QStringLiteral("Hinweis");
+    case MsgKind::Info:
+        return QStringLiteral("Information");
     }
     return QString();
 }
 
-static void echo(const QString &kind, const QString &text)
-{
+static void echo(const QString &kind, const QString &text) {
     QString t = text;
     t.replace(QLatin1Char('\r'), QLatin1Char(' '));
     std::fprintf(stderr, "%s: %s\n", kind.toUtf8().constData(), t.toUtf8().constData());
 }
 
-void ScriptedUi::message(MsgKind kind, const QString &text, int)
-{
+void ScriptedUi::message(MsgKind kind, const QString &text, int) {
     messages.push_back({kind, text});
-    if (echoToStderr) echo(msgKindName(kind), text);
+    if (echoToStderr)
+        echo(msgKindName(kind), text);
 }
 
-int ScriptedUi::confirm(const QString &text, int buttons, int)
-{
+int ScriptedUi::confirm(const QString &text, int buttons, int) {
     int a = defaultAnswer;
     if (!answers.empty()) {
         a = answers.front();
         answers.pop_front();
     }
-    if (a == Btn::Yes && !(buttons & Btn::Yes) && (buttons & Btn::Ok)) a = Btn::Ok;
-    if (!(a & buttons)) a = (buttons & Btn::Cancel) ? Btn::Cancel : (buttons & Btn::No) ? Btn::No : Btn::Ok;
+    if (a == Btn::Yes && !(buttons & Btn::Yes) && (buttons & Btn::Ok))
+        a = Btn::Ok;
+    if (!(a & buttons))
+        a = (buttons & Btn::Cancel) ? Btn::Cancel : (buttons & Btn::No) ? Btn::No : Btn::Ok;
     questions.push_back({text, buttons, a});
     if (echoToStderr)
         echo(QStringLiteral("Frage"), text + QStringLiteral(" -> ") +
-                                          (a == Btn::Yes ? QStringLiteral("Ja") : a == Btn::No ? QStringLiteral("Nein")
-                                           : a == Btn::Ok ? QStringLiteral("OK") : QStringLiteral("Abbrechen")));
+                                          (a == Btn::Yes  ? QStringLiteral("Ja")
+                                           : a == Btn::No ? QStringLiteral("Nein")
+                                           : a == Btn::Ok ? QStringLiteral("OK")
+                                                          : QStringLiteral("Abbrechen")));
     return a;
 }
 
-int ScriptedUi::warnOkCancel(const QString &text, int helpContext)
-{
+int ScriptedUi::warnOkCancel(const QString &text, int helpContext) {
     int a = confirm(text, Btn::Ok | Btn::Cancel, helpContext);
     return a == Btn::Yes ? Btn::Ok : a;
 }
 
-void ScriptedUi::status(int panel, const QString &text)
-{
-    if (panel >= 0 && panel < 4) panels[panel] = text;
+void ScriptedUi::status(int panel, const QString &text) {
+    if (panel >= 0 && panel < 4)
+        panels[panel] = text;
 }
 
-std::optional<QString> ScriptedUi::input(const QString &, const QString &, const QString &value)
-{
-    if (inputs.empty()) return value;
+std::optional<QString> ScriptedUi::input(const QString &, const QString &, const QString &value) {
+    if (inputs.empty())
+        return value;
     const bool cancelled = !inputs.front().has_value();
     const QString text = inputs.front().value_or(QString());
     inputs.pop_front();
-    if (cancelled) return std::nullopt;
+    if (cancelled)
+        return std::nullopt;
     return text;
 }
 
-std::optional<int> ScriptedUi::chooseColor(int color)
-{
-    if (colors.empty()) return color;
+std::optional<int> ScriptedUi::chooseColor(int color) {
+    if (colors.empty())
+        return color;
     auto v = colors.front();
     colors.pop_front();
     return v;
 }
 
-bool ScriptedUi::saw(const QString &text) const
-{
+bool ScriptedUi::saw(const QString &text) const {
     for (const auto &m : messages)
-        if (m.text == text) return true;
+        if (m.text == text)
+            return true;
     return false;
 }
 
-void ScriptedUi::clear()
-{
+void ScriptedUi::clear() {
     messages.clear();
     questions.clear();
 }

@@ -9,7 +9,6 @@
 #include <optional>
 namespace ledra {
 
-
 // Ends a user action that has already shown its own message (or needs none). Caught at the
 // event boundary; a refused table operation leaves the table as it was.
 class SilentAbort : public std::exception {

@@ -6,9 +6,7 @@
 #include "store/Table.h"
 namespace ledra {
 
-
-TEST_F(Books, AccountsInUseKeepNumberNameTypeAndRate)
-{
+TEST_F(Books, AccountsInUseKeepNumberNameTypeAndRate) {
     KontenRules &c = fb->chart();
     Table &k = fb->books().kontenGrid;
     // Only an opening balance: in use, but the opening balance stays editable.
@@ -38,8 +36,7 @@ TEST_F(Books, AccountsInUseKeepNumberNameTypeAndRate)
     EXPECT_EQ(fb->status[1], QString::number(k.recordCount()) + QStringLiteral(" Konten"));
 }
 
-TEST_F(Books, OpeningBalancesOnOneSideMoveTheBalance)
-{
+TEST_F(Books, OpeningBalancesOnOneSideMoveTheBalance) {
     KontenRules &c = fb->chart();
     Table &k = fb->books().kontenGrid;
     c.selectedColumn = 5;
@@ -63,8 +60,7 @@ TEST_F(Books, OpeningBalancesOnOneSideMoveTheBalance)
     EXPECT_EQ(k.asMoney(QStringLiteral("Saldo")), Money::fromCents(-5000));
 }
 
-TEST_F(Books, BwaHeadingsRefusedAndDefaultRates)
-{
+TEST_F(Books, BwaHeadingsRefusedAndDefaultRates) {
     KontenRules &c = fb->chart();
     Table &k = fb->books().kontenGrid;
     ASSERT_TRUE(k.findKey({12}));
@@ -91,8 +87,7 @@ TEST_F(Books, BwaHeadingsRefusedAndDefaultRates)
     k.cancel();
 }
 
-TEST(Chart, WrongSideColouring)
-{
+TEST(Chart, WrongSideColouring) {
     EXPECT_TRUE(KontenRules::wrongSide(3, Money::fromCents(1)));
     EXPECT_FALSE(KontenRules::wrongSide(8, Money::fromCents(-1)));
     EXPECT_TRUE(KontenRules::wrongSide(8, Money::fromCents(1)));
@@ -103,8 +98,7 @@ TEST(Chart, WrongSideColouring)
     EXPECT_FALSE(KontenRules::wrongSide(4, Money::fromCents(1)));
 }
 
-TEST_F(Books, NameSearchGoesOnAndBeepsAtTheEnd)
-{
+TEST_F(Books, NameSearchGoesOnAndBeepsAtTheEnd) {
     KontenRules &c = fb->chart();
     Table &k = fb->books().kontenGrid;
     c.setSearchText(QStringLiteral("ST"));
@@ -116,12 +110,12 @@ TEST_F(Books, NameSearchGoesOnAndBeepsAtTheEnd)
     while (c.searchNext()) {
     }
     EXPECT_EQ(ui.beeps, 1);
-    EXPECT_TRUE(k.asString(QStringLiteral("Name")).contains(QStringLiteral("st"), Qt::CaseInsensitive))
+    EXPECT_TRUE(
+        k.asString(QStringLiteral("Name")).contains(QStringLiteral("st"), Qt::CaseInsensitive))
         << "stays on the last match";
 }
 
-TEST_F(Books, StandardChartReplacesTheAccounts)
-{
+TEST_F(Books, StandardChartReplacesTheAccounts) {
     fb->chart().loadSkr03();
     EXPECT_GT(fb->books().konten.recordCount(), 150);
     EXPECT_TRUE(fb->books().konten.findKey({8400}));
@@ -132,8 +126,10 @@ TEST_F(Books, StandardChartReplacesTheAccounts)
     fb->books().settings.vorsteuer = QStringLiteral("1400");
     fb->chart().loadSkr04();
     EXPECT_TRUE(fb->books().konten.findKey({4400}));
-    EXPECT_EQ(fb->books().settings.vorsteuer, QStringLiteral("1400")) << "SKR 04 leaves the settings alone";
-    EXPECT_EQ(fb->status[1], QString::number(fb->books().konten.recordCount()) + QStringLiteral(" Konten"));
+    EXPECT_EQ(fb->books().settings.vorsteuer, QStringLiteral("1400"))
+        << "SKR 04 leaves the settings alone";
+    EXPECT_EQ(fb->status[1],
+              QString::number(fb->books().konten.recordCount()) + QStringLiteral(" Konten"));
 }
 
 } // namespace ledra

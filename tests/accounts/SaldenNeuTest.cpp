@@ -6,10 +6,8 @@
 #include "store/Table.h"
 namespace ledra {
 
-
 namespace {
-void setOpening(BooksSession &fb, int konto, const char *field, qint64 cents)
-{
+void setOpening(BooksSession &fb, int konto, const char *field, qint64 cents) {
     Table &k = fb.konten;
     ASSERT_TRUE(k.findKey({konto}));
     k.edit();
@@ -18,8 +16,7 @@ void setOpening(BooksSession &fb, int konto, const char *field, qint64 cents)
 }
 } // namespace
 
-TEST_F(Books, RecomputeEqualsTheRunningBalancesAndIsIdempotent)
-{
+TEST_F(Books, RecomputeEqualsTheRunningBalancesAndIsIdempotent) {
     setOpening(fb->books(), 1200, "Soll", 500000);
     setOpening(fb->books(), 1600, "Haben", 20000);
     // The opening balances were typed outside the grid's rules: the running balances follow
@@ -63,8 +60,7 @@ TEST_F(Books, RecomputeEqualsTheRunningBalancesAndIsIdempotent)
     EXPECT_FALSE(ui.progressShown) << "the gauge is hidden again";
 }
 
-TEST_F(Books, RecomputeResetsToOpeningAndCleansSectionLines)
-{
+TEST_F(Books, RecomputeResetsToOpeningAndCleansSectionLines) {
     Table &k = fb->books().konten;
     ASSERT_TRUE(k.findKey({4930}));
     k.edit();
@@ -75,7 +71,7 @@ TEST_F(Books, RecomputeResetsToOpeningAndCleansSectionLines)
     k.post();
     ASSERT_TRUE(k.findKey({8400}));
     k.edit();
-    k.setValue(QStringLiteral("BWA"), 1010);   // a line of the shipped BWA
+    k.setValue(QStringLiteral("BWA"), 1010);    // a line of the shipped BWA
     k.setValue(QStringLiteral("Bilanz"), 4242); // no such balance-sheet line
     k.post();
     ASSERT_TRUE(k.findKey({1200}));
@@ -95,8 +91,7 @@ TEST_F(Books, RecomputeResetsToOpeningAndCleansSectionLines)
     EXPECT_EQ(k.asInt(QStringLiteral("Bilanz")), 100000);
 }
 
-TEST_F(Books, RecomputeRefusesWhileEditingAndStopsWithoutTaxAccount)
-{
+TEST_F(Books, RecomputeRefusesWhileEditingAndStopsWithoutTaxAccount) {
     ASSERT_TRUE(book("05.03.%Y;1;4930;1200;Papier;119,00;B;"));
     const auto before = totals();
     fb->books().kontenGrid.insert();

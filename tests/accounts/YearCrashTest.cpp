@@ -17,14 +17,13 @@
 #include <thread>
 namespace ledra {
 
-
 namespace {
 
 constexpr int kRows = 20000;
 
-qint64 rows(const QString &path)
-{
-    if (!QFileInfo::exists(path)) return -1;
+qint64 rows(const QString &path) {
+    if (!QFileInfo::exists(path))
+        return -1;
     qint64 n = 0;
     Query q;
     q.setTable(QStringLiteral("J"), path);
@@ -36,19 +35,18 @@ qint64 rows(const QString &path)
     return n;
 }
 
-void copyFolder(const QString &from, const QString &to)
-{
+void copyFolder(const QString &from, const QString &to) {
     QDir(to).removeRecursively();
     QDir().mkpath(to);
     for (const QString &f : QDir(from).entryList(QDir::Files))
         ASSERT_TRUE(QFile::copy(from + QLatin1Char('/') + f, to + QLatin1Char('/') + f));
 }
 
-int yearChange(const QString &data, int killAfterMs)
-{
+int yearChange(const QString &data, int killAfterMs) {
     QProcess p;
-    p.start(QStringLiteral(LEDRA_CLI), {QStringLiteral("--data"), data, QStringLiteral("--answer"), QStringLiteral("yes"),
-                                        QStringLiteral("yearchange"), QStringLiteral("--today"), QStringLiteral("10.01.2026")});
+    p.start(QStringLiteral(LEDRA_CLI), {QStringLiteral("--data"), data, QStringLiteral("--answer"),
+                                        QStringLiteral("yes"), QStringLiteral("yearchange"),
+                                        QStringLiteral("--today"), QStringLiteral("10.01.2026")});
     p.waitForStarted();
     if (killAfterMs >= 0) {
         std::this_thread::sleep_for(std::chrono::milliseconds(killAfterMs));
@@ -60,8 +58,7 @@ int yearChange(const QString &data, int killAfterMs)
 
 } // namespace
 
-TEST(YearChangeCrash, NoBookingIsLostAndASecondRunFinishes)
-{
+TEST(YearChangeCrash, NoBookingIsLostAndASecondRunFinishes) {
     DataFixture fx;
     fx.addAccount(1200, QStringLiteral("Bank"), 4, 0);
     fx.addAccount(4210, QStringLiteral("Miete"), 0, 0);
@@ -69,8 +66,10 @@ TEST(YearChangeCrash, NoBookingIsLostAndASecondRunFinishes)
     {
         UnitOfWork uw(fx.base + QStringLiteral("/Journal.DB"));
         for (int i = 1; i <= kRows; ++i)
-            uw.exec(QStringLiteral("INSERT INTO Journal (Autonummer, Belegdatum, Buchungstext, Soll, Haben, Netto, Brutto, "
-                                   "Steuer, Steuersatz, Belegnummer, Euro, Stfaellig) VALUES (?, '2025-06-01', 'Miete', "
+            uw.exec(QStringLiteral("INSERT INTO Journal (Autonummer, Belegdatum, Buchungstext, "
+                                   "Soll, Haben, Netto, Brutto, "
+                                   "Steuer, Steuersatz, Belegnummer, Euro, Stfaellig) VALUES (?, "
+                                   "'2025-06-01', 'Miete', "
                                    "4210, 1200, 10000, 10000, 0, 0, ?, 1, 0)"),
                     {i, i});
         uw.commit();
@@ -106,10 +105,12 @@ TEST(YearChangeCrash, NoBookingIsLostAndASecondRunFinishes)
         ASSERT_EQ(rows(archive + QStringLiteral("/Journal.DB")), kRows);
         ASSERT_EQ(rows(fx.base + QStringLiteral("/Journal.DB")), 0);
         IniFile ini(fx.base + QStringLiteral("/LEDRA.INI"));
-        ASSERT_EQ(ini.readString(QStringLiteral("BZR"), QStringLiteral("Bis"), QString()), QStringLiteral("31.12.2026"))
+        ASSERT_EQ(ini.readString(QStringLiteral("BZR"), QStringLiteral("Bis"), QString()),
+                  QStringLiteral("31.12.2026"))
             << "rc " << rc;
     }
-    std::printf("year change killed 25 times (full run %d ms): %d before the archive, %d archived only, %d done\n",
+    std::printf("year change killed 25 times (full run %d ms): %d before the archive, %d archived "
+                "only, %d done\n",
                 full, before, archived, done);
 }
 

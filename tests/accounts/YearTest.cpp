@@ -4,8 +4,8 @@
 
 #include "accounts/Jahreswechsel.h"
 #include "accounts/Versteuerung.h"
-#include "books/SaldenRecompute.h"
 #include "books/IniFile.h"
+#include "books/SaldenRecompute.h"
 #include "store/Table.h"
 #include "store/TableFile.h"
 
@@ -13,20 +13,18 @@
 #include <QFileInfo>
 namespace ledra {
 
-
 namespace {
 
 // A closed year 2025 with a few bookings in its journal.
 struct Years : Books {
-    void SetUp() override
-    {
+    void SetUp() override {
         Books::SetUp();
         fb->books().settings.buchVon = QStringLiteral("01.01.2025");
         fb->books().settings.buchBis = QStringLiteral("31.12.2025");
         ui.answers = {Btn::Yes, Btn::Yes, Btn::Yes};
-        ASSERT_TRUE(book("02.01.2025;1;1400;8400;Rechnung;1190,00;B;"));  // customer 1190
-        ASSERT_TRUE(book("03.01.2025;2;4210;1200;Miete;250,00;B;"));      // bank -250
-        ASSERT_TRUE(book("04.01.2025;3;1800;1000;Privat;40,00;B;"));      // private
+        ASSERT_TRUE(book("02.01.2025;1;1400;8400;Rechnung;1190,00;B;")); // customer 1190
+        ASSERT_TRUE(book("03.01.2025;2;4210;1200;Miete;250,00;B;"));     // bank -250
+        ASSERT_TRUE(book("04.01.2025;3;1800;1000;Privat;40,00;B;"));     // private
         ui.answers = {Btn::Yes};
         e().transferStapel();
         ASSERT_EQ(fb->books().journal.recordCount(), 3);
@@ -38,15 +36,15 @@ struct Years : Books {
 
 } // namespace
 
-TEST_F(Years, YearChangeArchivesAndCarriesForward)
-{
+TEST_F(Years, YearChangeArchivesAndCarriesForward) {
     ui.answers = {Btn::Yes};
     runJahreswechsel(fb->books(), QDate(2026, 1, 10));
     const QString a = folder("LEDRA25");
     for (const char *t : {"BWA.db", "Bilanz.DB", "Konten.DB", "Journal.DB", "LEDRA.INI"})
         EXPECT_TRUE(QFileInfo::exists(a + QLatin1Char('/') + QLatin1String(t))) << t;
     EXPECT_FALSE(QFileInfo::exists(a + QStringLiteral(".neu~")));
-    EXPECT_FALSE(QFileInfo::exists(a + QStringLiteral("/Jahreswechsel.offen"))) << "the change is complete";
+    EXPECT_FALSE(QFileInfo::exists(a + QStringLiteral("/Jahreswechsel.offen")))
+        << "the change is complete";
     EXPECT_EQ(fb->books().journal.recordCount(), 0);
     EXPECT_EQ(fb->status[0], QStringLiteral("0 Buchungen"));
     // Balance accounts carry, profit-and-loss, private and tax accounts start at zero.
@@ -77,8 +75,10 @@ TEST_F(Years, YearChangeArchivesAndCarriesForward)
     ASSERT_TRUE(k.findKey({8400}));
     EXPECT_EQ(k.asMoney(QStringLiteral("Saldo")), Money::fromCents(-100000));
     IniFile ini(a + QStringLiteral("/LEDRA.INI"));
-    EXPECT_EQ(ini.readString(QStringLiteral("BZR"), QStringLiteral("Bis"), QString()), QStringLiteral("31.12.2025"));
-    EXPECT_EQ(ini.readString(QStringLiteral("Zaehler"), QStringLiteral("Beleg1"), QString()), QStringLiteral("4"));
+    EXPECT_EQ(ini.readString(QStringLiteral("BZR"), QStringLiteral("Bis"), QString()),
+              QStringLiteral("31.12.2025"));
+    EXPECT_EQ(ini.readString(QStringLiteral("Zaehler"), QStringLiteral("Beleg1"), QString()),
+              QStringLiteral("4"));
 
     // The same period end again (typed back by hand): refused, nothing changes.
     fb->books().settings.buchBis = QStringLiteral("31.12.2025");
@@ -89,16 +89,14 @@ TEST_F(Years, YearChangeArchivesAndCarriesForward)
     EXPECT_EQ(opening(1400, "Soll"), Money::fromCents(119000));
 }
 
-TEST_F(Years, NewPeriodEndsInTodaysYear)
-{
+TEST_F(Years, NewPeriodEndsInTodaysYear) {
     ui.answers = {Btn::Yes};
     runJahreswechsel(fb->books(), QDate(2027, 1, 5));
     EXPECT_EQ(fb->books().settings.buchVon, QStringLiteral("01.01.2026"));
     EXPECT_EQ(fb->books().settings.buchBis, QStringLiteral("31.12.2027"));
 }
 
-TEST_F(Years, BatchRowsAreNeverCountedTwice)
-{
+TEST_F(Years, BatchRowsAreNeverCountedTwice) {
     // A row of the old year in the batch: the year change refuses and changes nothing.
     ui.answers = {Btn::Yes};
     ASSERT_TRUE(book("30.12.2025;9;4210;1200;Spät;10,00;B;"));
@@ -122,11 +120,11 @@ TEST_F(Years, BatchRowsAreNeverCountedTwice)
     k.setFolder(folder("LEDRA25"));
     k.open();
     ASSERT_TRUE(k.findKey({1200}));
-    EXPECT_EQ(k.asMoney(QStringLiteral("Saldo")), Money::fromCents(-25000)) << "the archive holds the closed year only";
+    EXPECT_EQ(k.asMoney(QStringLiteral("Saldo")), Money::fromCents(-25000))
+        << "the archive holds the closed year only";
 }
 
-TEST_F(Years, EarlierYearsOpenReturnAndDelete)
-{
+TEST_F(Years, EarlierYearsOpenReturnAndDelete) {
     ui.answers = {Btn::Yes};
     runJahreswechsel(fb->books(), QDate(2026, 1, 10));
     ui.clear();
@@ -137,14 +135,16 @@ TEST_F(Years, EarlierYearsOpenReturnAndDelete)
         EXPECT_EQ(fb->status[2], QStringLiteral("DATEN")) << typed;
         ui.clear();
     }
-    EXPECT_TRUE(yearFolderFor(fb->books(), QStringLiteral("../25")).endsWith(QStringLiteral("/LEDRA25")))
+    EXPECT_TRUE(
+        yearFolderFor(fb->books(), QStringLiteral("../25")).endsWith(QStringLiteral("/LEDRA25")))
         << "only the last two characters count";
     ui.inputs = {QStringLiteral("2025")};
     toggleOldYear(fb->books());
     EXPECT_EQ(fb->altBuchCaption, QStringLiteral("Aktuelle Buchungsdaten"));
     EXPECT_EQ(fb->status[2], QStringLiteral("LEDRA25"));
     EXPECT_EQ(fb->status[0], QStringLiteral("3 Buchungen"));
-    EXPECT_EQ(fb->books().settings.buchBis, QStringLiteral("31.12.2025")) << "the year's own settings";
+    EXPECT_EQ(fb->books().settings.buchBis, QStringLiteral("31.12.2025"))
+        << "the year's own settings";
     EXPECT_FALSE(fb->controls.delJahrEnabled);
     EXPECT_FALSE(fb->controls.jWechselEnabled);
     EXPECT_TRUE(fb->controls.kSaldouebertrEnabled);
@@ -161,14 +161,15 @@ TEST_F(Years, EarlierYearsOpenReturnAndDelete)
     EXPECT_FALSE(QFileInfo::exists(folder("LEDRA25") + QStringLiteral("/Journal.DB")));
     EXPECT_TRUE(QFileInfo::exists(folder("LEDRA25") + QStringLiteral("/Unterordner")));
     ASSERT_FALSE(ui.messages.empty());
-    EXPECT_TRUE(ui.messages.back().text.startsWith(QStringLiteral("Beim Löschen des Verzeichnisses ")));
+    EXPECT_TRUE(
+        ui.messages.back().text.startsWith(QStringLiteral("Beim Löschen des Verzeichnisses ")));
     ui.inputs = {QStringLiteral("../..")};
     EXPECT_THROW(deleteJahr(fb->books()), SilentAbort);
-    EXPECT_TRUE(QFileInfo::exists(fx.base + QStringLiteral("/Konten.DB"))) << "nothing outside a year folder is touched";
+    EXPECT_TRUE(QFileInfo::exists(fx.base + QStringLiteral("/Konten.DB")))
+        << "nothing outside a year folder is touched";
 }
 
-TEST_F(Years, LaterCarryForwardAsksPerAccount)
-{
+TEST_F(Years, LaterCarryForwardAsksPerAccount) {
     ui.answers = {Btn::Yes};
     runJahreswechsel(fb->books(), QDate(2026, 1, 10));
     ui.inputs = {QStringLiteral("25")};
@@ -183,14 +184,14 @@ TEST_F(Years, LaterCarryForwardAsksPerAccount)
     ui.answers = {Btn::Yes};
     carryForwardSalden(fb->books());
     ASSERT_EQ(ui.questions.size(), 1u) << "only the bank account changed";
-    EXPECT_EQ(ui.questions[0].text, QStringLiteral("Bank alt: -250,00\rüberschreiben mit neu: -300"));
+    EXPECT_EQ(ui.questions[0].text,
+              QStringLiteral("Bank alt: -250,00\rüberschreiben mit neu: -300"));
     toggleOldYear(fb->books()); // back to the current year
     EXPECT_EQ(opening(1200, "Haben"), Money::fromCents(30000));
     EXPECT_EQ(saldo(1200), Money::fromCents(-30000));
 }
 
-TEST_F(Books, VatBasisSwitchRewritesDueTax)
-{
+TEST_F(Books, VatBasisSwitchRewritesDueTax) {
     ui.answers = {Btn::Yes, Btn::Yes, Btn::Yes, Btn::Yes, Btn::Yes};
     ASSERT_TRUE(book("02.03.%Y;100;1400;8400;Rechnung;1190,00;B;"));
     ASSERT_TRUE(book("05.03.%Y;100;1200;1400;Zahlung;595,00;B;"));
@@ -205,17 +206,20 @@ TEST_F(Books, VatBasisSwitchRewritesDueTax)
     ui.clear();
     ui.answers = {Btn::Yes};
     switchVersteuerung(fb->books());
-    EXPECT_TRUE(ui.saw(QStringLiteral("Der Beleg 101 wurde überzahlt.\rDiese Buchung ist unzulässig und sollte storniert "
-                                      "werden.\rDie Umsatzsteuerschuld wird automatisch angepasst.")));
+    EXPECT_TRUE(ui.saw(QStringLiteral(
+        "Der Beleg 101 wurde überzahlt.\rDiese Buchung ist unzulässig und sollte storniert "
+        "werden.\rDie Umsatzsteuerschuld wird automatisch angepasst.")));
     std::map<QString, std::pair<Money, double>> due;
     Table &j = fb->books().journal;
     for (j.first(); !j.eof(); j.next())
-        due[j.asString(QStringLiteral("Belegnummer")) + j.asString(QStringLiteral("Buchungstext"))] = {
+        due[j.asString(QStringLiteral("Belegnummer")) +
+            j.asString(QStringLiteral("Buchungstext"))] = {
             j.asMoney(QStringLiteral("Stfaellig")), j.asDouble(QStringLiteral("Steuersatz"))};
     EXPECT_EQ(due["100Rechnung"].first, Money());
     EXPECT_EQ(due["100Zahlung"].first, Money::fromCents(9500)) << "partial payment: its own share";
     EXPECT_EQ(due["101Zahlung"].first, Money::fromCents(19160)) << "overpayment: its own share";
-    EXPECT_EQ(due["102Zahlung"].first, Money::fromCents(19000)) << "full payment: the invoice's tax";
+    EXPECT_EQ(due["102Zahlung"].first, Money::fromCents(19000))
+        << "full payment: the invoice's tax";
     EXPECT_DOUBLE_EQ(due["102Zahlung"].second, 19.0);
     EXPECT_EQ(due["103Fremd"].first, Money()) << "no invoice of that voucher";
 

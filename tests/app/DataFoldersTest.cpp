@@ -11,20 +11,17 @@
 #include <gtest/gtest.h>
 namespace ledra {
 
-
 namespace {
 
 struct StartAndClose : ::testing::Test {
     DataFixture fx;
     ScriptedUi ui;
     std::unique_ptr<Shell> fb;
-    void SetUp() override
-    {
+    void SetUp() override {
         QDir().mkpath(fx.program + QStringLiteral("/ledra-hilfe"));
         fx.writeFile(fx.program + QStringLiteral("/ledra-hilfe/index.html"), "<html></html>");
     }
-    bool start(QRect screen = QRect())
-    {
+    bool start(QRect screen = QRect()) {
         fb = std::make_unique<Shell>(ui, fx.program);
         return fb->start(screen, QDate(2026, 12, 7));
     }
@@ -32,8 +29,7 @@ struct StartAndClose : ::testing::Test {
 
 } // namespace
 
-TEST_F(StartAndClose, StartsOnTheShippedDataWithoutAMessage)
-{
+TEST_F(StartAndClose, StartsOnTheShippedDataWithoutAMessage) {
     ASSERT_TRUE(start());
     EXPECT_TRUE(ui.messages.empty()) << ui.messages.front().text.toStdString();
     EXPECT_EQ(fb->status[0], QStringLiteral("0 Buchungen"));
@@ -48,8 +44,7 @@ TEST_F(StartAndClose, StartsOnTheShippedDataWithoutAMessage)
     EXPECT_TRUE(TableFile::exists(fx.base, QStringLiteral("OP.db")));
 }
 
-TEST_F(StartAndClose, MissingHelpAndMissingBaseFolder)
-{
+TEST_F(StartAndClose, MissingHelpAndMissingBaseFolder) {
     QDir(fx.program + QStringLiteral("/ledra-hilfe")).removeRecursively();
     ASSERT_TRUE(start());
     ASSERT_EQ(ui.messages.size(), 1u);
@@ -60,13 +55,15 @@ TEST_F(StartAndClose, MissingHelpAndMissingBaseFolder)
     EXPECT_FALSE(start());
     ASSERT_EQ(ui.messages.size(), 2u);
     EXPECT_EQ(ui.messages[1].text, QStringLiteral("Fehler beim Datenzugriff.\rVerzeichnis ") +
-                                       QDir::toNativeSeparators(fx.base) + QStringLiteral(" nicht vorhanden"));
+                                       QDir::toNativeSeparators(fx.base) +
+                                       QStringLiteral(" nicht vorhanden"));
 }
 
-TEST_F(StartAndClose, DamagedBaseTableEndsTheStartAndStaysUntouched)
-{
+TEST_F(StartAndClose, DamagedBaseTableEndsTheStartAndStaysUntouched) {
     const QString konten = fx.base + QStringLiteral("/Konten.DB");
-    fx.writeFile(konten, "das ist keine Tabelle, sondern Text, der lang genug ist............................");
+    fx.writeFile(
+        konten,
+        "das ist keine Tabelle, sondern Text, der lang genug ist............................");
     const QByteArray before = fx.readFile(konten);
     const QByteArray journal = fx.readFile(fx.base + QStringLiteral("/Journal.DB"));
     EXPECT_FALSE(start());
@@ -77,19 +74,19 @@ TEST_F(StartAndClose, DamagedBaseTableEndsTheStartAndStaysUntouched)
     EXPECT_EQ(fx.readFile(fx.base + QStringLiteral("/Journal.DB")), journal);
 }
 
-TEST_F(StartAndClose, WindowIsKeptOnTheScreen)
-{
+TEST_F(StartAndClose, WindowIsKeptOnTheScreen) {
     fx.writeFile(fx.program + QStringLiteral("/LEDRA.INI"),
-                 "[FBuchhaltung]\nLeft=1800\nTop=-40\nWidth=800\nHeight=600\nCBOPDatum=1\n[DBGrid1]\nName=333\n");
+                 "[FBuchhaltung]\nLeft=1800\nTop=-40\nWidth=800\nHeight=600\nCBOPDatum=1\n[DBGrid1]"
+                 "\nName=333\n");
     ASSERT_TRUE(start(QRect(0, 0, 1920, 1080)));
     EXPECT_EQ(fb->window.geometry, QRect(1120, 0, 800, 600));
     EXPECT_TRUE(fb->window.cbOPDatum);
     EXPECT_EQ(fb->window.grid1Widths.value(QStringLiteral("Name")), 333);
-    EXPECT_EQ(fb->window.grid1Widths.value(QStringLiteral("KtoNr")), 70) << "missing key keeps its design width";
+    EXPECT_EQ(fb->window.grid1Widths.value(QStringLiteral("KtoNr")), 70)
+        << "missing key keeps its design width";
 }
 
-TEST_F(StartAndClose, CloseAsksAboutTheBatchAndSavesSettings)
-{
+TEST_F(StartAndClose, CloseAsksAboutTheBatchAndSavesSettings) {
     ASSERT_TRUE(start());
     fb->books().stapel.appendRecord({1, QDate(2026, 3, 1), QStringLiteral("Test")});
     fb->books().stapel.insert();
@@ -110,8 +107,7 @@ TEST_F(StartAndClose, CloseAsksAboutTheBatchAndSavesSettings)
     EXPECT_EQ(fb->books().settings.belegnr, QStringLiteral("77"));
 }
 
-TEST_F(StartAndClose, PageSwitchRules)
-{
+TEST_F(StartAndClose, PageSwitchRules) {
     ASSERT_TRUE(start());
     fb->books().stapel.insert();
     EXPECT_FALSE(fb->mayLeavePage());
@@ -141,11 +137,11 @@ TEST_F(StartAndClose, PageSwitchRules)
     EXPECT_TRUE(fb->mayLeavePage());
     EXPECT_TRUE(fb->books().kontenGrid.isBrowse());
     fb->books().konten.refresh();
-    EXPECT_TRUE(fb->books().konten.findKey({1000})) << "the pending row was posted before the switch";
+    EXPECT_TRUE(fb->books().konten.findKey({1000}))
+        << "the pending row was posted before the switch";
 }
 
-TEST_F(StartAndClose, DataOperationGuard)
-{
+TEST_F(StartAndClose, DataOperationGuard) {
     ASSERT_TRUE(start());
     fb->books().stapel.insert();
     EXPECT_THROW(fb->books().beginDataOperation(), SilentAbort);
@@ -160,21 +156,24 @@ TEST_F(StartAndClose, DataOperationGuard)
     EXPECT_NO_THROW(fb->books().checkNoDataOperation());
 }
 
-TEST_F(StartAndClose, YearFolderUpgradeAndFallback)
-{
+TEST_F(StartAndClose, YearFolderUpgradeAndFallback) {
     ASSERT_TRUE(start());
     EXPECT_EQ(fb->books().yearFolder(QStringLiteral("2007")), fx.base + QStringLiteral("/LEDRA07"));
     const QString y = fx.base + QStringLiteral("/LEDRA24");
     QDir().mkpath(y);
     // An old Konten.DB without the last fields, with one row; no BWA.db at all.
     {
-        SQLite::Database db((y + QStringLiteral("/Konten.DB")).toStdString(), SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
-        db.exec(QStringLiteral("PRAGMA application_id=%1").arg(TableFile::ApplicationId).toStdString());
-        db.exec("CREATE TABLE Konten(KtoNr INTEGER NOT NULL, Name TEXT NOT NULL, Art INTEGER NOT NULL, Mwst REAL, Saldo INTEGER)");
+        SQLite::Database db((y + QStringLiteral("/Konten.DB")).toStdString(),
+                            SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
+        db.exec(
+            QStringLiteral("PRAGMA application_id=%1").arg(TableFile::ApplicationId).toStdString());
+        db.exec("CREATE TABLE Konten(KtoNr INTEGER NOT NULL, Name TEXT NOT NULL, Art INTEGER NOT "
+                "NULL, Mwst REAL, Saldo INTEGER)");
         db.exec("INSERT INTO Konten VALUES (1000, 'Kasse', 5, 0, 1234500)");
     }
     for (const char *f : {"Bilanz.DB", "Journal.DB"})
-        QFile::copy(fx.base + QLatin1Char('/') + QLatin1String(f), y + QLatin1Char('/') + QLatin1String(f));
+        QFile::copy(fx.base + QLatin1Char('/') + QLatin1String(f),
+                    y + QLatin1Char('/') + QLatin1String(f));
     EXPECT_TRUE(fb->books().openDataFolder(y, QDate(2026, 12, 7)));
     EXPECT_TRUE(ui.messages.empty());
     EXPECT_EQ(fb->status[2], QStringLiteral("LEDRA24"));
@@ -191,9 +190,9 @@ TEST_F(StartAndClose, YearFolderUpgradeAndFallback)
     EXPECT_EQ(fb->status[2], QStringLiteral("DATEN"));
 }
 
-TEST_F(StartAndClose, UpdateFolderDeliversANewerTable)
-{
-    const QString u = QString::fromUtf8(qgetenv("ALLUSERSPROFILE")) + QStringLiteral("/QUINDEL/LEDRA");
+TEST_F(StartAndClose, UpdateFolderDeliversANewerTable) {
+    const QString u =
+        QString::fromUtf8(qgetenv("ALLUSERSPROFILE")) + QStringLiteral("/QUINDEL/LEDRA");
     QDir().mkpath(u);
     fx.addAccount(1200, QStringLiteral("Bank"), 4, 0);
     TableFile::create(u + QStringLiteral("/NEWKonten.DB"), Schemas::konten());
@@ -202,36 +201,39 @@ TEST_F(StartAndClose, UpdateFolderDeliversANewerTable)
     EXPECT_TRUE(fb->books().konten.findKey({1200})) << "old rows were appended";
 }
 
-TEST(Cli, InfoPrintsTheStatusFieldsAndFailsOnAMissingFolder)
-{
+TEST(Cli, InfoPrintsTheStatusFieldsAndFailsOnAMissingFolder) {
     DataFixture fx;
     QProcess p;
     p.start(QStringLiteral(LEDRA_CLI), {QStringLiteral("--data"), fx.base, QStringLiteral("info")});
     ASSERT_TRUE(p.waitForFinished(30000));
     EXPECT_EQ(p.exitCode(), 0);
-    EXPECT_EQ(QString::fromUtf8(p.readAllStandardOutput()), QStringLiteral("0 Buchungen\n0 Konten\nDATEN\n"));
-    p.start(QStringLiteral(LEDRA_CLI), {QStringLiteral("--data"), fx.base + QStringLiteral("/fehlt"), QStringLiteral("info")});
+    EXPECT_EQ(QString::fromUtf8(p.readAllStandardOutput()),
+              QStringLiteral("0 Buchungen\n0 Konten\nDATEN\n"));
+    p.start(QStringLiteral(LEDRA_CLI),
+            {QStringLiteral("--data"), fx.base + QStringLiteral("/fehlt"), QStringLiteral("info")});
     ASSERT_TRUE(p.waitForFinished(30000));
     EXPECT_NE(p.exitCode(), 0);
-    EXPECT_TRUE(QString::fromUtf8(p.readAllStandardError()).contains(QStringLiteral("Fehler beim Datenzugriff.")));
+    EXPECT_TRUE(QString::fromUtf8(p.readAllStandardError())
+                    .contains(QStringLiteral("Fehler beim Datenzugriff.")));
 }
 
-TEST_F(StartAndClose, InvoicingProgramBesideIsBound)
-{
+TEST_F(StartAndClose, InvoicingProgramBesideIsBound) {
     // <parent of the program folder>/MERVA/ with its module, its settings and its tables.
     const QString merva = fx.tmp.path() + QStringLiteral("/MERVA");
     const QString daten = fx.tmp.path() + QStringLiteral("/MervaDaten");
     QDir().mkpath(merva + QStringLiteral("/Skins"));
     QDir().mkpath(daten);
-    ASSERT_TRUE(QFile::copy(QStringLiteral(LEDRA_MERVA_STUB), merva + QStringLiteral("/librechbuch.so")));
-    fx.writeFile(merva + QStringLiteral("/MERVA.INI"),
-                 QStringLiteral("[Options]\nDaten=%1\nSkin=Fusion\nClient=2\n").arg(daten).toUtf8());
+    ASSERT_TRUE(
+        QFile::copy(QStringLiteral(LEDRA_MERVA_STUB), merva + QStringLiteral("/librechbuch.so")));
+    fx.writeFile(
+        merva + QStringLiteral("/MERVA.INI"),
+        QStringLiteral("[Options]\nDaten=%1\nSkin=Fusion\nClient=2\n").arg(daten).toUtf8());
     // Without its tables the start ends with the engine's message.
     EXPECT_FALSE(start());
     ASSERT_FALSE(ui.messages.empty());
     EXPECT_TRUE(ui.messages.back().text.endsWith(QStringLiteral("\rProgramm wird beendet!")));
-    for (const TableSchema *s : {&Schemas::rechbuch(), &Schemas::beleg(), &Schemas::protokoll(), &Schemas::kunden(),
-                                 &Schemas::liefer()})
+    for (const TableSchema *s : {&Schemas::rechbuch(), &Schemas::beleg(), &Schemas::protokoll(),
+                                 &Schemas::kunden(), &Schemas::liefer()})
         TableFile::create(daten + QLatin1Char('/') + s->fileName, *s);
     ui.clear();
     ASSERT_TRUE(start());

@@ -1,5 +1,5 @@
-#include "books/IniFile.h"
 #include "books/Settings.h"
+#include "books/IniFile.h"
 #include "support/Fixture.h"
 #include "ui/ScriptedUi.h"
 
@@ -8,13 +8,11 @@
 #include <gtest/gtest.h>
 namespace ledra {
 
-
 namespace {
 const QDate kToday(2026, 12, 7);
 }
 
-TEST(YearSettings, DefaultsAndRepairRules)
-{
+TEST(YearSettings, DefaultsAndRepairRules) {
     DataFixture fx;
     YearSettings s;
     s.load(fx.base, nullptr, kToday); // no LEDRA.INI yet: all defaults
@@ -34,9 +32,10 @@ TEST(YearSettings, DefaultsAndRepairRules)
     EXPECT_EQ(s.currency, QStringLiteral("€"));
     EXPECT_EQ(s.mwstChoices[2], QStringLiteral("19"));
 
-    fx.writeFile(fx.base + QStringLiteral("/LEDRA.INI"),
-                 "[Konten]\nVorsteuer=\nMwst=1776\nSkontoErh=abc\nKosten13b=\n[Ust]\nVoll=70\nIst=1\n"
-                 "[Zaehler]\nBeleg1=\n[BZR]\nVon=1.1.2001\nBis=31.12.2001\n[Druck]\nLRand=99\n");
+    fx.writeFile(
+        fx.base + QStringLiteral("/LEDRA.INI"),
+        "[Konten]\nVorsteuer=\nMwst=1776\nSkontoErh=abc\nKosten13b=\n[Ust]\nVoll=70\nIst=1\n"
+        "[Zaehler]\nBeleg1=\n[BZR]\nVon=1.1.2001\nBis=31.12.2001\n[Druck]\nLRand=99\n");
     s.load(fx.base, nullptr, kToday);
     EXPECT_EQ(s.vorsteuer, QStringLiteral("1400")) << "empty field gets its default";
     EXPECT_EQ(s.kontoMwst, QStringLiteral("1776"));
@@ -49,15 +48,15 @@ TEST(YearSettings, DefaultsAndRepairRules)
     EXPECT_EQ(s.lRand, 30) << "out of range is held to the up-down's range";
     EXPECT_TRUE(s.kosten13b.isEmpty());
 
-    fx.writeFile(fx.base + QStringLiteral("/LEDRA.INI"), "[Ust]\nVoll=095\n[BZR]\nBis=01.01.2002\nVon=kein Datum\n");
+    fx.writeFile(fx.base + QStringLiteral("/LEDRA.INI"),
+                 "[Ust]\nVoll=095\n[BZR]\nBis=01.01.2002\nVon=kein Datum\n");
     s.load(fx.base, nullptr, kToday);
     EXPECT_EQ(s.mwstSatz, QStringLiteral("190")) << "095 compares below 100";
     EXPECT_EQ(s.currency, QStringLiteral("€"));
     EXPECT_EQ(s.buchVon, QStringLiteral("01.01.26"));
 }
 
-TEST(YearSettings, SaveThenLoadKeepsEveryKeyButNotAutoNr)
-{
+TEST(YearSettings, SaveThenLoadKeepsEveryKeyButNotAutoNr) {
     DataFixture fx;
     autoNumberCounter(fx.base, 4711);
     YearSettings s;
@@ -82,8 +81,7 @@ TEST(YearSettings, SaveThenLoadKeepsEveryKeyButNotAutoNr)
     EXPECT_EQ(autoNumberCounter(fx.base, 0), 5000);
 }
 
-TEST(YearSettings, DamagedFileIsReportedKeptAsideAndNeverOverwritten)
-{
+TEST(YearSettings, DamagedFileIsReportedKeptAsideAndNeverOverwritten) {
     DataFixture fx;
     const QString ini = fx.base + QStringLiteral("/LEDRA.INI");
     QByteArray binary("\x00\x01\x02[Konten]\x00\xff", 12);
@@ -102,8 +100,7 @@ TEST(YearSettings, DamagedFileIsReportedKeptAsideAndNeverOverwritten)
     EXPECT_EQ(ui.messages.size(), 1u) << "the new file is fine";
 }
 
-TEST(YearSettings, FieldBehaviour)
-{
+TEST(YearSettings, FieldBehaviour) {
     QString t = QStringLiteral("1.1.24");
     EXPECT_TRUE(YearSettings::normaliseDate(t));
     EXPECT_EQ(t, QStringLiteral("01.01.2024"));
@@ -122,8 +119,7 @@ TEST(YearSettings, FieldBehaviour)
     EXPECT_EQ(s.mwstSatzDisplay(), QStringLiteral("19.0 %"));
 }
 
-TEST(ProgramSettings, LocationRule)
-{
+TEST(ProgramSettings, LocationRule) {
     DataFixture fx;
     const QString p = fx.program + QStringLiteral("/LEDRA.INI");
     fx.writeFile(p, "[Alias]\n1=FIBU\n");
@@ -133,13 +129,15 @@ TEST(ProgramSettings, LocationRule)
     EXPECT_EQ(fx.readFile(q), QByteArray("[Alias]\n1=FIBU\n")) << "first start copies the file";
     fx.writeFile(q, "[Alias]\n1=MEIN\n");
     EXPECT_EQ(programSettingsLocation(p), q);
-    EXPECT_EQ(fx.readFile(q), QByteArray("[Alias]\n1=MEIN\n")) << "the user's copy is never overwritten";
+    EXPECT_EQ(fx.readFile(q), QByteArray("[Alias]\n1=MEIN\n"))
+        << "the user's copy is never overwritten";
 
     const QString wohn = fx.tmp.path() + QStringLiteral("/Wohnung/LEDRA.INI");
     EXPECT_EQ(programSettingsLocation(wohn), wohn);
 
     IniFile ini(p);
-    EXPECT_EQ(ini.readString(QStringLiteral("alias"), QStringLiteral("1"), QString()), QStringLiteral("FIBU"))
+    EXPECT_EQ(ini.readString(QStringLiteral("alias"), QStringLiteral("1"), QString()),
+              QStringLiteral("FIBU"))
         << "section names ignore case";
     EXPECT_TRUE(ini.readBool(QStringLiteral("x"), QStringLiteral("y"), true));
 }

@@ -4,10 +4,10 @@
 
 #include "GuiFixture.h"
 
-#include "app/qt/KontenDelegate.h"
 #include "app/qt/BuchenPage.h"
 #include "app/qt/DbNavigator.h"
 #include "app/qt/EinstellungPage.h"
+#include "app/qt/KontenDelegate.h"
 #include "app/qt/KontenPage.h"
 #include "app/qt/PageControl.h"
 #include "app/qt/SectionEditor.h"
@@ -24,7 +24,6 @@
 #include <QToolButton>
 #include <functional>
 namespace ledra {
-
 
 namespace {
 using Col = KontenDelegate::Column;
@@ -71,9 +70,9 @@ protected:
 TEST_F(AccountsPage, AccountInUseKeepsItsNameButTakesAnOpeningBalance) {
     open();
     // Only the batch knows the account: its balance is still 0.
-    window->core().books().stapel.appendRecord({1, QDate::currentDate(), QStringLiteral("Erlös"), 1200,
-                                            8400, QVariant(), QVariant(), QVariant(), 19.0, 1,
-                                            QVariant(), true});
+    window->core().books().stapel.appendRecord({1, QDate::currentDate(), QStringLiteral("Erlös"),
+                                                1200, 8400, QVariant(), QVariant(), QVariant(),
+                                                19.0, 1, QVariant(), true});
     ASSERT_GE(rowOf(8400), 0);
     grid()->setFocus();
     grid()->setCurrentIndex(model()->index(rowOf(8400), Col::Name));

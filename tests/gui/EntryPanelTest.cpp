@@ -21,7 +21,6 @@
 #include <QToolButton>
 namespace ledra {
 
-
 namespace {
 class EntryPanel : public BooksWindow {
 protected:

@@ -1,7 +1,7 @@
 #include "GuiFixture.h"
 
-#include "books/Settings.h"
 #include "app/qt/BuchenPage.h"
+#include "books/Settings.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -10,7 +10,6 @@
 #include <QTest>
 #include <QToolButton>
 namespace ledra {
-
 
 void WindowTest::SetUp() {
     QDir().mkpath(data.program + QStringLiteral("/ledra-hilfe"));

@@ -11,7 +11,6 @@
 #include <memory>
 namespace ledra {
 
-
 class WindowTest : public ::testing::Test {
 protected:
     void SetUp() override;

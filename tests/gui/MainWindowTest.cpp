@@ -3,11 +3,11 @@
 
 #include "GuiFixture.h"
 
-#include "books/IniFile.h"
 #include "app/qt/BuchenPage.h"
 #include "app/qt/EinstellungPage.h"
 #include "app/qt/KontenPage.h"
 #include "app/qt/PageControl.h"
+#include "books/IniFile.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -25,7 +25,6 @@
 #include <QTest>
 #include <QToolButton>
 namespace ledra {
-
 
 namespace {
 const QString kRefused = QStringLiteral("Bitte erst die Dateneingabe beenden.");

@@ -9,8 +9,8 @@
 #include "app/qt/KontenPage.h"
 #include "app/qt/PageControl.h"
 #include "reportengine/Layout.h"
-#include "reports/ReportViewer.h"
 #include "reports/EingrenzungRules.h"
+#include "reports/ReportViewer.h"
 
 #include <QAction>
 #include <QLineEdit>
@@ -20,7 +20,6 @@
 #include <QTimer>
 #include <QToolButton>
 namespace ledra {
-
 
 namespace {
 namespace rpt = ledra::report;

@@ -9,17 +9,16 @@
 #include "posting/StornoRules.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
-#include <QComboBox>
 #include <QTextBrowser>
 #include <QToolButton>
 #include <QWheelEvent>
 namespace ledra {
-
 
 namespace {
 class Reversal : public BooksWindow {
@@ -194,8 +193,10 @@ TEST_F(Reversal, WheelMovesTheJournalRowAndCtrlLDeletesIt) {
 }
 
 TEST_F(Reversal, F1InTheMainWindowShowsTheFieldsOrThePagesHelp) {
-    data.writeFile(data.program + QStringLiteral("/ledra-hilfe/12.html"), "<html><body>Belegnummer</body></html>");
-    data.writeFile(data.program + QStringLiteral("/ledra-hilfe/10.html"), "<html><body>Buchen</body></html>");
+    data.writeFile(data.program + QStringLiteral("/ledra-hilfe/12.html"),
+                   "<html><body>Belegnummer</body></html>");
+    data.writeFile(data.program + QStringLiteral("/ledra-hilfe/10.html"),
+                   "<html><body>Buchen</body></html>");
     ASSERT_NO_FATAL_FAILURE(startWithJournal());
     window->buchenPage()->BelNr()->setFocus();
     QTest::keyClick(window->buchenPage()->BelNr(), Qt::Key_F1);
@@ -204,7 +205,8 @@ TEST_F(Reversal, F1InTheMainWindowShowsTheFieldsOrThePagesHelp) {
     EXPECT_EQ(QFileInfo(help->source().toLocalFile()).fileName(), QStringLiteral("12.html"));
     window->buchenPage()->BuchText()->setFocus();
     QTest::keyClick(window->buchenPage()->BuchText(), Qt::Key_F1);
-    EXPECT_EQ(QFileInfo(help->source().toLocalFile()).fileName(), QStringLiteral("10.html")) << "the page's help";
+    EXPECT_EQ(QFileInfo(help->source().toLocalFile()).fileName(), QStringLiteral("10.html"))
+        << "the page's help";
 }
 
 } // namespace ledra

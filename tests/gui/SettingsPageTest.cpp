@@ -14,7 +14,6 @@
 #include <QTest>
 namespace ledra {
 
-
 namespace {
 class SettingsPage : public WindowTest {
 protected:

@@ -16,7 +16,6 @@
 #include <gtest/gtest.h>
 namespace ledra {
 
-
 namespace {
 
 QStringList g_modelWarnings;

@@ -16,7 +16,6 @@
 #include <QTest>
 namespace ledra {
 
-
 namespace {
 class Templates : public BooksWindow {
 protected:

@@ -6,21 +6,19 @@
 #include "store/Table.h"
 namespace ledra {
 
-
 namespace {
 struct Row {
     Money netto, brutto, steuer;
 };
-Row lastRow(BooksSession &fb)
-{
+Row lastRow(BooksSession &fb) {
     Table &b = fb.stapel;
     b.last();
-    return {b.asMoney(QStringLiteral("Netto")), b.asMoney(QStringLiteral("Brutto")), b.asMoney(QStringLiteral("Steuer"))};
+    return {b.asMoney(QStringLiteral("Netto")), b.asMoney(QStringLiteral("Brutto")),
+            b.asMoney(QStringLiteral("Steuer"))};
 }
 } // namespace
 
-TEST_F(Books, NetAndGrossRoundHalfToEvenCents)
-{
+TEST_F(Books, NetAndGrossRoundHalfToEvenCents) {
     ASSERT_TRUE(book("05.03.%Y;1;4930;1200;Papier;119,00;B;"));
     Row r = lastRow(fb->books());
     EXPECT_EQ(r.netto, Money::fromCents(10000));
@@ -33,10 +31,12 @@ TEST_F(Books, NetAndGrossRoundHalfToEvenCents)
     EXPECT_EQ(lastRow(fb->books()).brutto, Money::fromCents(10700));
     ui.answers = {Btn::Yes}; // the rate 5 differs from the accounts' rate
     ASSERT_TRUE(book("05.03.%Y;4;1200;8300;halber Cent;0,50;N;5"));
-    EXPECT_EQ(lastRow(fb->books()).brutto, Money::fromCents(52)) << "52.5 cents go to the even cent";
+    EXPECT_EQ(lastRow(fb->books()).brutto, Money::fromCents(52))
+        << "52.5 cents go to the even cent";
     ui.answers = {Btn::Yes};
     ASSERT_TRUE(book("05.03.%Y;5;1200;8300;halber Cent;0,50;N;15"));
-    EXPECT_EQ(lastRow(fb->books()).brutto, Money::fromCents(58)) << "57.5 cents go to the even cent";
+    EXPECT_EQ(lastRow(fb->books()).brutto, Money::fromCents(58))
+        << "57.5 cents go to the even cent";
     ASSERT_TRUE(book("05.03.%Y;6;4930;1200;Null;0;B;"));
     EXPECT_EQ(lastRow(fb->books()).steuer, Money());
     const int rows = fb->books().stapel.recordCount();
@@ -47,13 +47,13 @@ TEST_F(Books, NetAndGrossRoundHalfToEvenCents)
     EXPECT_TRUE(ui.saw(QStringLiteral("Soll- und Habenkonto sind gleich")));
 }
 
-TEST_F(Books, RateAndDirectionQuestions)
-{
+TEST_F(Books, RateAndDirectionQuestions) {
     // A rate other than the accounts' rate asks; Yes stores, No keeps the row unstored.
     ui.answers = {Btn::No};
     EXPECT_FALSE(book("05.03.%Y;1;4930;1200;Papier;119,00;B;7"));
     ASSERT_EQ(ui.questions.size(), 1u);
-    EXPECT_EQ(ui.questions[0].text, QStringLiteral("Steuersatz ungleich Kontensteuersatz! \rTrotzdem buchen?"));
+    EXPECT_EQ(ui.questions[0].text,
+              QStringLiteral("Steuersatz ungleich Kontensteuersatz! \rTrotzdem buchen?"));
     EXPECT_EQ(saldo(4930), Money());
     ui.answers = {Btn::Yes};
     EXPECT_TRUE(book("05.03.%Y;1;4930;1200;Papier;119,00;B;7"));
@@ -69,20 +69,21 @@ TEST_F(Books, RateAndDirectionQuestions)
     ui.answers = {Btn::Yes};
     EXPECT_TRUE(book("05.03.%Y;3;8400;1200;Gutschrift;119,00;B;"));
     ASSERT_EQ(ui.questions.size(), 1u);
-    EXPECT_EQ(ui.questions[0].text, QStringLiteral("Erlöskonto im Soll oder Kostenkonto im Haben!\rTrotzdem buchen?"));
+    EXPECT_EQ(ui.questions[0].text,
+              QStringLiteral("Erlöskonto im Soll oder Kostenkonto im Haben!\rTrotzdem buchen?"));
     ui.clear();
     EXPECT_TRUE(book("05.03.%Y;4;8400;1200;Storno Rechnung 3;119,00;B;"));
     EXPECT_TRUE(ui.questions.empty());
 }
 
-TEST_F(Books, AccountSearchAndRateDerivation)
-{
+TEST_F(Books, AccountSearchAndRateDerivation) {
     ui.answers = {Btn::Yes, Btn::Yes, Btn::Yes};
     ASSERT_TRUE(book("05.03.%Y;1;12;ka;Nummer und Name;10,00;B;"));
     Table &b = fb->books().stapel;
     b.last();
     EXPECT_EQ(b.asInt(QStringLiteral("Soll")), 12);
-    EXPECT_EQ(b.asInt(QStringLiteral("Haben")), 1000) << "first name in name order that starts with Ka";
+    EXPECT_EQ(b.asInt(QStringLiteral("Haben")), 1000)
+        << "first name in name order that starts with Ka";
     EXPECT_FALSE(book("05.03.%Y;2;zz;1200;Nichts;10,00;B;"));
     EXPECT_TRUE(ui.saw(QStringLiteral("zz nicht gefunden")));
     EXPECT_FALSE(book("05.03.%Y;2;4930;99;Nichts;10,00;B;"));
@@ -90,7 +91,8 @@ TEST_F(Books, AccountSearchAndRateDerivation)
     ASSERT_TRUE(book("05.03.%Y;2;bür;bank;Umlaut klein;10,00;B;"));
     b.last();
     EXPECT_EQ(b.asInt(QStringLiteral("Soll")), 4930) << "typed umlauts ignore case as well";
-    EXPECT_EQ(b.asDouble(QStringLiteral("Steuersatz")), 19.0) << "cost to bank: the cost account's rate";
+    EXPECT_EQ(b.asDouble(QStringLiteral("Steuersatz")), 19.0)
+        << "cost to bank: the cost account's rate";
     ASSERT_TRUE(book("05.03.%Y;3;1200;1300;Bank an Bank;10,00;B;"));
     b.last();
     EXPECT_EQ(b.asDouble(QStringLiteral("Steuersatz")), 0.0);
@@ -102,8 +104,7 @@ TEST_F(Books, AccountSearchAndRateDerivation)
     EXPECT_EQ(b.asDouble(QStringLiteral("Steuersatz")), 7.0);
 }
 
-TEST_F(Books, PrefillNumbersAndDates)
-{
+TEST_F(Books, PrefillNumbersAndDates) {
     autoNumberCounter(fx.base, 500);
     fb->books().settings.belegnr = QStringLiteral("40");
     ASSERT_TRUE(book("05.03.%Y;40;1200;8300;Erste;10,70;B;"));
@@ -117,22 +118,23 @@ TEST_F(Books, PrefillNumbersAndDates)
     EXPECT_EQ(b.asString(QStringLiteral("Buchungstext")), QStringLiteral("Erste"));
     EXPECT_EQ(b.asInt(QStringLiteral("Belegnummer")), 41);
     EXPECT_EQ(b.asInt(QStringLiteral("Autonummer")), 501);
-    EXPECT_DOUBLE_EQ(b.asDouble(QStringLiteral("Steuersatz")), 7.0) << "the credit account's exit ran";
+    EXPECT_DOUBLE_EQ(b.asDouble(QStringLiteral("Steuersatz")), 7.0)
+        << "the credit account's exit ran";
     e().cancelRow();
     ASSERT_TRUE(book("05.03.%Y;12000;4930;1200;Hoch;10,00;B;"));
     e().newRow();
     EXPECT_EQ(b.asInt(QStringLiteral("Belegnummer")), 41) << "numbers from 10000 do not count";
     e().cancelRow();
     // A year after the current one moves into the current year.
-    ASSERT_TRUE(book(QStringLiteral("06.03.%1;42;4930;1200;Zukunft;10,00;B;").arg(QDate::currentDate().year() + 1)));
+    ASSERT_TRUE(book(QStringLiteral("06.03.%1;42;4930;1200;Zukunft;10,00;B;")
+                         .arg(QDate::currentDate().year() + 1)));
     b.last();
     EXPECT_EQ(b.asDate(QStringLiteral("Belegdatum")).year(), QDate::currentDate().year());
     EXPECT_FALSE(book("06.03.2001;43;4930;1200;Alt;10,00;B;"));
     EXPECT_TRUE(ui.saw(QStringLiteral("Datum außerhalb des Buchungsbereiches!")));
 }
 
-TEST_F(Books, ExistingVoucherNumberAsks)
-{
+TEST_F(Books, ExistingVoucherNumberAsks) {
     ASSERT_TRUE(book("05.03.%Y;7;4930;1200;Eins;10,00;B;"));
     ui.answers = {Btn::Yes};
     e().transferStapel();
@@ -140,7 +142,8 @@ TEST_F(Books, ExistingVoucherNumberAsks)
     ui.answers = {Btn::No};
     EXPECT_FALSE(book("05.03.%Y;7;4930;1200;Zwei;10,00;B;"));
     ASSERT_FALSE(ui.questions.empty());
-    EXPECT_EQ(ui.questions[0].text, QStringLiteral("Belegnummer schon vorhanden.\rTrotzdem buchen ?"));
+    EXPECT_EQ(ui.questions[0].text,
+              QStringLiteral("Belegnummer schon vorhanden.\rTrotzdem buchen ?"));
     ui.answers = {Btn::Yes};
     EXPECT_TRUE(book("05.03.%Y;7;4930;1200;Zwei;10,00;B;"));
 }
@@ -169,8 +172,7 @@ struct FakeOpenItems : OpenItemsModule {
 };
 } // namespace
 
-TEST_F(Books, OpenItemsModuleNumbersAndHearsOfRows)
-{
+TEST_F(Books, OpenItemsModuleNumbersAndHearsOfRows) {
     FakeOpenItems op;
     fb->setOpenItemsForTest(&op);
     ASSERT_TRUE(book("05.03.%Y;1;4930;1200;Papier;119,00;B;"));

@@ -7,9 +7,7 @@
 #include "store/Table.h"
 namespace ledra {
 
-
-TEST_F(Books, CostBookingMovesCostBankAndInputTax)
-{
+TEST_F(Books, CostBookingMovesCostBankAndInputTax) {
     ASSERT_TRUE(book("05.03.%Y;1;3400;1200;Ware;119,00;B;"));
     EXPECT_EQ(saldo(3400), Money::fromCents(10000));
     EXPECT_EQ(saldo(1200), Money::fromCents(-11900));
@@ -17,7 +15,8 @@ TEST_F(Books, CostBookingMovesCostBankAndInputTax)
     EXPECT_EQ(field(3400, "JVZSoll"), Money::fromCents(10000));
     EXPECT_EQ(field(1576, "JVZSoll"), Money::fromCents(1900));
     EXPECT_EQ(field(1200, "JVZHaben"), Money::fromCents(11900));
-    EXPECT_EQ(fb->books().konten.asDate(QStringLiteral("Datum1")), QDate(QDate::currentDate().year(), 3, 5));
+    EXPECT_EQ(fb->books().konten.asDate(QStringLiteral("Datum1")),
+              QDate(QDate::currentDate().year(), 3, 5));
     // Revenue: output tax on the credit side of the VAT account.
     ASSERT_TRUE(book("06.03.%Y;2;1000;8400;Verkauf;238,00;B;"));
     EXPECT_EQ(saldo(1776), Money::fromCents(-3800));
@@ -25,8 +24,7 @@ TEST_F(Books, CostBookingMovesCostBankAndInputTax)
     EXPECT_EQ(saldo(1000), Money::fromCents(23800));
 }
 
-TEST_F(Books, EditCancelDeleteKeepTheInvariant)
-{
+TEST_F(Books, EditCancelDeleteKeepTheInvariant) {
     ASSERT_TRUE(book("05.03.%Y;1;3400;1200;Ware;119,00;B;"));
     ASSERT_TRUE(book("06.03.%Y;2;1000;8400;Verkauf;238,00;B;"));
     const auto before = totals();
@@ -60,8 +58,7 @@ TEST_F(Books, EditCancelDeleteKeepTheInvariant)
     }
 }
 
-TEST_F(Books, DeletingOutsideThePeriodIsRefused)
-{
+TEST_F(Books, DeletingOutsideThePeriodIsRefused) {
     ASSERT_TRUE(book("05.03.%Y;1;3400;1200;Ware;119,00;B;"));
     fb->books().settings.buchVon = QStringLiteral("01.04.") + year();
     fb->books().stapel.first();
@@ -71,8 +68,7 @@ TEST_F(Books, DeletingOutsideThePeriodIsRefused)
     EXPECT_EQ(saldo(3400), Money::fromCents(10000));
 }
 
-TEST_F(Books, MissingAccountsAndTaxAccount)
-{
+TEST_F(Books, MissingAccountsAndTaxAccount) {
     // Without tax no tax account is needed.
     fb->books().settings.vorsteuer = QStringLiteral("9999");
     ASSERT_TRUE(book("05.03.%Y;1;4210;1200;Miete;500,00;B;"));
@@ -93,21 +89,25 @@ TEST_F(Books, MissingAccountsAndTaxAccount)
     r.sollArt = -1;
     r.habenArt = 4;
     ui.clear();
-    EXPECT_FALSE(UpdateBalances(fb->books().konten, fb->books().settings, ui, r, BalanceTarget::Saldo, BalanceDirection::Add));
+    EXPECT_FALSE(UpdateBalances(fb->books().konten, fb->books().settings, ui, r,
+                                BalanceTarget::Saldo, BalanceDirection::Add));
     EXPECT_TRUE(ui.saw(QStringLiteral("Fehler bei Saldeneintrag in Konto 4711")));
     EXPECT_EQ(totals(), before);
 }
 
-TEST_F(Books, DmAndEuroAreConvertedByDate)
-{
+TEST_F(Books, DmAndEuroAreConvertedByDate) {
     const QDate before2002(2001, 12, 15), after(2002, 1, 2);
-    EXPECT_EQ(convertCurrency(Money::fromCents(10000), true, before2002), Money::fromCents(19558)) << "100 € = 195.583 DM";
-    EXPECT_EQ(convertCurrency(Money::fromCents(10000), false, after), Money::fromCents(5113)) << "100 DM = 51.129 €";
+    EXPECT_EQ(convertCurrency(Money::fromCents(10000), true, before2002), Money::fromCents(19558))
+        << "100 € = 195.583 DM";
+    EXPECT_EQ(convertCurrency(Money::fromCents(10000), false, after), Money::fromCents(5113))
+        << "100 DM = 51.129 €";
     EXPECT_EQ(convertCurrency(Money::fromCents(10000), true, after), Money::fromCents(10000));
-    EXPECT_EQ(convertCurrency(Money::fromCents(-10000), true, before2002), Money::fromCents(-19558));
+    EXPECT_EQ(convertCurrency(Money::fromCents(-10000), true, before2002),
+              Money::fromCents(-19558));
     // Rounded to cents: 0.23 € = 0.4498 DM -> 0.45.
     EXPECT_EQ(convertCurrency(Money::fromCents(23), true, before2002), Money::fromCents(45));
-    EXPECT_EQ(convertCurrency(Money::fromCents(1), false, after), Money::fromCents(1)) << "0.511 cent";
+    EXPECT_EQ(convertCurrency(Money::fromCents(1), false, after), Money::fromCents(1))
+        << "0.511 cent";
 
     BookingAmounts r;
     r.date = before2002;
@@ -117,17 +117,18 @@ TEST_F(Books, DmAndEuroAreConvertedByDate)
     r.sollArt = 0;
     r.habenArt = 4;
     r.euro = true;
-    ASSERT_TRUE(UpdateBalances(fb->books().konten, fb->books().settings, ui, r, BalanceTarget::Saldo, BalanceDirection::Add));
+    ASSERT_TRUE(UpdateBalances(fb->books().konten, fb->books().settings, ui, r,
+                               BalanceTarget::Saldo, BalanceDirection::Add));
     EXPECT_EQ(saldo(4210), Money::fromCents(19558));
     EXPECT_EQ(saldo(1200), Money::fromCents(-19558));
-    ASSERT_TRUE(UpdateBalances(fb->books().konten, fb->books().settings, ui, r, BalanceTarget::DruckSaldo, BalanceDirection::Add));
+    ASSERT_TRUE(UpdateBalances(fb->books().konten, fb->books().settings, ui, r,
+                               BalanceTarget::DruckSaldo, BalanceDirection::Add));
     EXPECT_EQ(field(4210, "BewSoll"), Money::fromCents(19558));
     EXPECT_EQ(field(1200, "BewHaben"), Money::fromCents(19558));
     EXPECT_EQ(saldo(4210), Money::fromCents(19558)) << "another target leaves Saldo alone";
 }
 
-TEST_F(Books, ReversedBookingsPutTaxOnTheOtherSide)
-{
+TEST_F(Books, ReversedBookingsPutTaxOnTheOtherSide) {
     ui.answers = {Btn::Yes, Btn::Yes};
     ASSERT_TRUE(book("05.03.%Y;1;8400;1200;Gutschrift;119,00;B;")); // revenue to bank
     EXPECT_EQ(saldo(1776), Money::fromCents(1900)) << "VAT account on its debit side";

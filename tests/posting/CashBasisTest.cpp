@@ -5,15 +5,13 @@
 #include "store/Table.h"
 namespace ledra {
 
-
 namespace {
 struct Due {
     Money st;
     double satz;
     bool satzNull;
 };
-Due lastDue(BooksSession &fb)
-{
+Due lastDue(BooksSession &fb) {
     Table &b = fb.stapel;
     b.last();
     return {b.asMoney(QStringLiteral("Stfaellig")), b.asDouble(QStringLiteral("Satzfaellig")),
@@ -21,8 +19,7 @@ Due lastDue(BooksSession &fb)
 }
 } // namespace
 
-TEST_F(Books, CashBasisDueTaxTable)
-{
+TEST_F(Books, CashBasisDueTaxTable) {
     fb->books().settings.istSteuer = true;
     // Cash sale: the full tax falls due.
     ASSERT_TRUE(book("05.03.%Y;1;1000;8400;Barverkauf;119,00;B;"));
@@ -66,8 +63,7 @@ TEST_F(Books, CashBasisDueTaxTable)
     EXPECT_EQ(lastDue(fb->books()).st, Money());
 }
 
-TEST_F(Books, CashBasisPaymentAtAnotherRate)
-{
+TEST_F(Books, CashBasisPaymentAtAnotherRate) {
     fb->books().settings.istSteuer = true;
     fb->books().settings.setMwstSatz(QStringLiteral("070"));
     ASSERT_TRUE(book("06.03.%Y;1;1000;1400;Zahlung;107,00;B;"));

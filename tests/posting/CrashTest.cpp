@@ -19,21 +19,18 @@
 #include <thread>
 namespace ledra {
 
-
 namespace {
 
 constexpr int kRows = 4000;
 
-void copyFolder(const QString &from, const QString &to)
-{
+void copyFolder(const QString &from, const QString &to) {
     QDir(to).removeRecursively();
     QDir().mkpath(to);
     for (const QString &f : QDir(from).entryList(QDir::Files))
         ASSERT_TRUE(QFile::copy(from + QLatin1Char('/') + f, to + QLatin1Char('/') + f));
 }
 
-std::vector<qint64> ids(const QString &path)
-{
+std::vector<qint64> ids(const QString &path) {
     std::vector<qint64> v;
     Query q;
     q.setTable(QStringLiteral("T"), path);
@@ -46,32 +43,35 @@ std::vector<qint64> ids(const QString &path)
     return v;
 }
 
-QString integrity(const QString &path)
-{
+QString integrity(const QString &path) {
     SQLite::Database db(path.toStdString(), SQLite::OPEN_READONLY);
     return QString::fromStdString(db.execAndGet("PRAGMA integrity_check").getString());
 }
 
 } // namespace
 
-TEST(TransferCrash, KilledAtRandomMomentsLosesAndDoublesNothing)
-{
+TEST(TransferCrash, KilledAtRandomMomentsLosesAndDoublesNothing) {
     DataFixture fx;
     fx.addAccount(1200, QStringLiteral("Bank"), 4, 0);
     fx.addAccount(1576, QStringLiteral("Vorsteuer"), 9, 0);
     fx.addAccount(4930, QStringLiteral("Bürobedarf"), 0, 19);
     fx.writeFile(fx.base + QStringLiteral("/LEDRA.INI"),
-                 QStringLiteral("[Konten]\nVorsteuer=1576\n[BZR]\nVon=01.01.2026\nBis=31.12.2026\n").toUtf8());
+                 QStringLiteral("[Konten]\nVorsteuer=1576\n[BZR]\nVon=01.01.2026\nBis=31.12.2026\n")
+                     .toUtf8());
     // The batch holds kRows bookings of 119.00 gross; the balances already contain them.
     {
         UnitOfWork uw(fx.base + QStringLiteral("/Buchung.DB"));
         uw.attach(QStringLiteral("k"), fx.base + QStringLiteral("/Konten.DB"));
         for (int i = 1; i <= kRows; ++i)
-            uw.exec(QStringLiteral("INSERT INTO Buchung (Autonummer, Belegdatum, Buchungstext, Soll, Haben, Netto, "
-                                   "Brutto, Steuer, Steuersatz, Belegnummer, Euro, Stfaellig) VALUES "
-                                   "(?, '2026-03-05', 'Papier', 4930, 1200, 1000000, 1190000, 190000, 19, ?, 1, 0)"),
-                    {i, i});
-        uw.exec(QStringLiteral("UPDATE k.Konten SET Saldo = CASE KtoNr WHEN 4930 THEN ? WHEN 1200 THEN ? ELSE ? END"),
+            uw.exec(
+                QStringLiteral("INSERT INTO Buchung (Autonummer, Belegdatum, Buchungstext, Soll, "
+                               "Haben, Netto, "
+                               "Brutto, Steuer, Steuersatz, Belegnummer, Euro, Stfaellig) VALUES "
+                               "(?, '2026-03-05', 'Papier', 4930, 1200, 1000000, 1190000, 190000, "
+                               "19, ?, 1, 0)"),
+                {i, i});
+        uw.exec(QStringLiteral("UPDATE k.Konten SET Saldo = CASE KtoNr WHEN 4930 THEN ? WHEN 1200 "
+                               "THEN ? ELSE ? END"),
                 {qint64(kRows) * 1000000, -qint64(kRows) * 1190000, qint64(kRows) * 190000});
         uw.commit();
     }
@@ -82,8 +82,9 @@ TEST(TransferCrash, KilledAtRandomMomentsLosesAndDoublesNothing)
     auto run = [&](int killAfterMs) {
         copyFolder(pristine, work);
         QProcess p;
-        p.start(QStringLiteral(LEDRA_CLI), {QStringLiteral("--data"), work, QStringLiteral("--answer"),
-                                            QStringLiteral("yes"), QStringLiteral("transfer")});
+        p.start(QStringLiteral(LEDRA_CLI),
+                {QStringLiteral("--data"), work, QStringLiteral("--answer"), QStringLiteral("yes"),
+                 QStringLiteral("transfer")});
         EXPECT_TRUE(p.waitForStarted());
         if (killAfterMs >= 0) {
             std::this_thread::sleep_for(std::chrono::milliseconds(killAfterMs));
@@ -108,8 +109,10 @@ TEST(TransferCrash, KilledAtRandomMomentsLosesAndDoublesNothing)
         ASSERT_EQ(integrity(work + QStringLiteral("/Buchung.DB")), QStringLiteral("ok"));
         ASSERT_EQ(integrity(work + QStringLiteral("/Journal.DB")), QStringLiteral("ok"));
         std::set<qint64> seen;
-        for (qint64 v : batch) ASSERT_TRUE(seen.insert(v).second) << "booking " << v << " twice";
-        for (qint64 v : journal) ASSERT_TRUE(seen.insert(v).second) << "booking " << v << " twice";
+        for (qint64 v : batch)
+            ASSERT_TRUE(seen.insert(v).second) << "booking " << v << " twice";
+        for (qint64 v : journal)
+            ASSERT_TRUE(seen.insert(v).second) << "booking " << v << " twice";
         ASSERT_EQ(seen.size(), size_t(kRows)) << "a booking was lost";
         ASSERT_EQ(*seen.begin(), 1);
         ASSERT_EQ(*seen.rbegin(), kRows);
@@ -122,10 +125,13 @@ TEST(TransferCrash, KilledAtRandomMomentsLosesAndDoublesNothing)
         ASSERT_EQ(k.asMoney(QStringLiteral("Saldo")).units(), -qint64(kRows) * 1190000);
         ASSERT_TRUE(k.findKey({1576}));
         ASSERT_EQ(k.asMoney(QStringLiteral("Saldo")).units(), qint64(kRows) * 190000);
-        if (journal.empty()) ++none;
-        if (batch.empty()) ++all;
+        if (journal.empty())
+            ++none;
+        if (batch.empty())
+            ++all;
     }
-    std::printf("transfer killed 60 times (full run %d ms): %d before the commit, %d after it\n", full, none, all);
+    std::printf("transfer killed 60 times (full run %d ms): %d before the commit, %d after it\n",
+                full, none, all);
 }
 
 } // namespace ledra

@@ -3,15 +3,14 @@
 // settings for 2026, and the main window's rules without a window.
 
 #include "app/Shell.h"
-#include "posting/EntryLine.h"
 #include "posting/BuchungRules.h"
+#include "posting/EntryLine.h"
 #include "support/Fixture.h"
 #include "ui/ScriptedUi.h"
 
 #include <gtest/gtest.h>
 #include <map>
 namespace ledra {
-
 
 struct Books : ::testing::Test {
     DataFixture fx;
@@ -23,8 +22,7 @@ struct Books : ::testing::Test {
     void start();
     // Enters a line; answers are taken from ui.answers.
     // "%Y" in the line stands for the current year.
-    bool book(QString line)
-    {
+    bool book(QString line) {
         line.replace(QStringLiteral("%Y"), year());
         return enterBuchungLine(fb->entry(), line.split(QLatin1Char(';')));
     }

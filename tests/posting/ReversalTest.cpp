@@ -6,9 +6,7 @@
 #include "store/Table.h"
 namespace ledra {
 
-
-TEST_F(Books, ReversalSwapsAccountsKeepsAmountsAndPicksTheChosenRow)
-{
+TEST_F(Books, ReversalSwapsAccountsKeepsAmountsAndPicksTheChosenRow) {
     ASSERT_TRUE(book("05.03.%Y;7;4930;1200;Papier;119,00;B;"));
     ASSERT_TRUE(book("06.03.%Y;8;3400;1600;Ware;238,00;B;"));
     ui.answers = {Btn::Yes};
@@ -30,7 +28,8 @@ TEST_F(Books, ReversalSwapsAccountsKeepsAmountsAndPicksTheChosenRow)
     ASSERT_TRUE(j.locate(QStringLiteral("Autonummer"), firstNr));
     EXPECT_TRUE(d.reverseCurrentAndClose());
     EXPECT_FALSE(d.visible());
-    EXPECT_TRUE(j.orderFields() == QStringList{QStringLiteral("Autonummer")}) << "back in booking order";
+    EXPECT_TRUE(j.orderFields() == QStringList{QStringLiteral("Autonummer")})
+        << "back in booking order";
     Table &b = fb->books().stapel;
     b.last();
     EXPECT_EQ(b.asString(QStringLiteral("Buchungstext")), QStringLiteral("Storno"));
@@ -47,8 +46,7 @@ TEST_F(Books, ReversalSwapsAccountsKeepsAmountsAndPicksTheChosenRow)
     EXPECT_EQ(after[1576][0], before.at(1576)[0] - 190000);
 }
 
-TEST_F(Books, ReversingADueTaxPaymentWarnsAndCancelKeepsTheBatch)
-{
+TEST_F(Books, ReversingADueTaxPaymentWarnsAndCancelKeepsTheBatch) {
     fb->books().settings.istSteuer = true;
     ASSERT_TRUE(book("06.03.%Y;3;1200;1400;Zahlung Meier;119,00;B;"));
     ui.answers = {Btn::Yes};
@@ -59,24 +57,26 @@ TEST_F(Books, ReversingADueTaxPaymentWarnsAndCancelKeepsTheBatch)
     ui.answers = {Btn::Cancel};
     EXPECT_FALSE(fb->reversalDialog().reverseBooking(nr));
     ASSERT_EQ(ui.questions.size(), 1u);
-    EXPECT_TRUE(ui.questions[0].text.startsWith(QStringLiteral("Vorsicht! Sie stornieren einen Forderungsausgleich")));
+    EXPECT_TRUE(ui.questions[0].text.startsWith(
+        QStringLiteral("Vorsicht! Sie stornieren einen Forderungsausgleich")));
     EXPECT_TRUE(fb->books().stapel.isEmpty());
     ui.answers = {Btn::Yes, Btn::Yes};
     EXPECT_TRUE(fb->reversalDialog().reverseBooking(nr));
     Table &b = fb->books().stapel;
     b.last();
     EXPECT_DOUBLE_EQ(b.asDouble(QStringLiteral("Satzfaellig")), 19.0);
-    EXPECT_EQ(b.asMoney(QStringLiteral("Stfaellig")), Money::fromCents(1900)) << "a Storno keeps its due tax";
+    EXPECT_EQ(b.asMoney(QStringLiteral("Stfaellig")), Money::fromCents(1900))
+        << "a Storno keeps its due tax";
 }
 
-TEST_F(Books, SplittingAccountIsCreatedOnceAndBlocksTheTransfer)
-{
+TEST_F(Books, SplittingAccountIsCreatedOnceAndBlocksTheTransfer) {
     fx.addAccount(1370, QStringLiteral("Belegt"), 9, 0);
     fb->books().konten.refresh();
     // F4 in the wrong place.
     putSplittingAccount(fb->books(), fb->entry());
-    EXPECT_TRUE(ui.saw(QStringLiteral("- neuen Buchungssatz anlegen\r- bis zum Soll- oder Habenkonto gehen\r- erst dann F4 "
-                                      "drücken!")));
+    EXPECT_TRUE(ui.saw(QStringLiteral(
+        "- neuen Buchungssatz anlegen\r- bis zum Soll- oder Habenkonto gehen\r- erst dann F4 "
+        "drücken!")));
     e().newRow();
     e().setFocus(QStringLiteral("Soll"));
     e().accountKey(QStringLiteral("Soll"), QLatin1Char('4')); // half-typed before F4
@@ -84,7 +84,8 @@ TEST_F(Books, SplittingAccountIsCreatedOnceAndBlocksTheTransfer)
     EXPECT_EQ(splittingAccountNumber(fb->books()), 1371) << "1370 is taken";
     EXPECT_EQ(fb->books().stapel.asInt(QStringLiteral("Soll")), 1371);
     e().leaveSoll();
-    EXPECT_EQ(fb->books().stapel.asInt(QStringLiteral("Soll")), 1371) << "the typed search does not overwrite it";
+    EXPECT_EQ(fb->books().stapel.asInt(QStringLiteral("Soll")), 1371)
+        << "the typed search does not overwrite it";
     e().cancelRow();
     // A split: 300 from the bank onto the splitting account, then 100 + 200 onto costs.
     ASSERT_TRUE(book("05.03.%Y;1;1371;1200;Sammelüberweisung;300,00;B;"));
@@ -112,8 +113,7 @@ TEST_F(Books, SplittingAccountIsCreatedOnceAndBlocksTheTransfer)
     EXPECT_EQ(fb->books().journal.recordCount(), 3);
 }
 
-TEST_F(Books, TemplatesApplyAddDeleteAndRefuseDuplicates)
-{
+TEST_F(Books, TemplatesApplyAddDeleteAndRefuseDuplicates) {
     ASSERT_TRUE(book("05.03.%Y;1;4210;1200;Miete Büro;500,00;B;"));
     ui.answers = {Btn::No}; // without amount
     addTemplate(fb->books());
@@ -123,7 +123,8 @@ TEST_F(Books, TemplatesApplyAddDeleteAndRefuseDuplicates)
     addTemplate(fb->books());
     EXPECT_TRUE(ui.saw(QStringLiteral("Favorit \"Miete Büro\" ist schon vorhanden.")));
     EXPECT_EQ(fb->books().favoriten.recordCount(), 1);
-    EXPECT_EQ(fx.readFile(fx.base + QStringLiteral("/Favoriten.db")), before) << "the table is unchanged";
+    EXPECT_EQ(fx.readFile(fx.base + QStringLiteral("/Favoriten.db")), before)
+        << "the table is unchanged";
 
     // Choosing the text in a new row fills accounts and amount (0 without an amount).
     e().newRow();

@@ -5,9 +5,7 @@
 #include "store/Table.h"
 namespace ledra {
 
-
-TEST_F(Books, TransferMovesRowsAdvancesVoucherAndCounter)
-{
+TEST_F(Books, TransferMovesRowsAdvancesVoucherAndCounter) {
     fb->books().settings.belegnr = QStringLiteral("5");
     ASSERT_TRUE(book("05.03.%Y;5;3400;1200;A;119,00;B;"));
     ASSERT_TRUE(book("05.03.%Y;6;3400;1200;B;119,00;B;"));
@@ -41,8 +39,7 @@ TEST_F(Books, TransferMovesRowsAdvancesVoucherAndCounter)
     EXPECT_EQ(fb->books().stapel.asInt(QStringLiteral("Autonummer")), lastNr + 1);
 }
 
-TEST_F(Books, TransferStopsAtARowOutsideThePeriod)
-{
+TEST_F(Books, TransferStopsAtARowOutsideThePeriod) {
     ASSERT_TRUE(book("05.03.%Y;1;3400;1200;A;119,00;B;"));
     ASSERT_TRUE(book("05.06.%Y;2;3400;1200;B;119,00;B;"));
     ASSERT_TRUE(book("05.03.%Y;3;3400;1200;C;119,00;B;"));
@@ -55,8 +52,7 @@ TEST_F(Books, TransferStopsAtARowOutsideThePeriod)
     EXPECT_EQ(autoNumberCounter(fx.base, 0), 0) << "the counter is not written in a stopped run";
 }
 
-TEST_F(Books, TransferRefusalsLeaveEverything)
-{
+TEST_F(Books, TransferRefusalsLeaveEverything) {
     ASSERT_TRUE(book("05.03.%Y;1;3400;1200;A;119,00;B;"));
     ui.answers = {Btn::No};
     e().transferStapel();
@@ -75,8 +71,7 @@ TEST_F(Books, TransferRefusalsLeaveEverything)
     EXPECT_EQ(fb->books().journal.recordCount(), 0);
 }
 
-TEST_F(Books, TransferOfARowTheJournalRefusesKeepsIt)
-{
+TEST_F(Books, TransferOfARowTheJournalRefusesKeepsIt) {
     ASSERT_TRUE(book("05.03.%Y;1;3400;1200;A;119,00;B;"));
     ASSERT_TRUE(book("05.03.%Y;2;3400;1200;B;119,00;B;"));
     // A journal row with the second row's booking number already exists.

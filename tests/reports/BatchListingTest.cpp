@@ -10,7 +10,6 @@
 #include <map>
 namespace ledra {
 
-
 using ledra::report::BandKind;
 
 namespace {

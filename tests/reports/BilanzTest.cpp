@@ -3,8 +3,8 @@
 
 #include "YearFixture.h"
 
-#include "reports/ReportConventions.h"
 #include "reports/BilanzReport.h"
+#include "reports/ReportConventions.h"
 #include "store/Table.h"
 
 #include <SQLiteCpp/Statement.h>
@@ -13,7 +13,6 @@
 #include <QProcess>
 #include <QTemporaryDir>
 namespace ledra {
-
 
 using ledra::report::BandKind;
 

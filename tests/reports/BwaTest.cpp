@@ -4,14 +4,13 @@
 
 #include "YearFixture.h"
 
-#include "reports/ReportConventions.h"
 #include "reports/BwaReport.h"
+#include "reports/ReportConventions.h"
 #include "reports/SaldenlisteReport.h"
 #include "store/Table.h"
 
 #include <SQLiteCpp/Statement.h>
 namespace ledra {
-
 
 using ledra::report::BandKind;
 
@@ -77,7 +76,8 @@ TEST(BwaAmount, SidesAndCounts) {
     EXPECT_QEQ(reports::BwaReport::amountText(10000000, 1, e), "1.000,00 € S");
     EXPECT_QEQ(reports::BwaReport::amountText(-10000000, 1, e), "1.000,00 € H");
     EXPECT_QEQ(reports::BwaReport::amountText(0, 2, e), "0,00 €  ");
-    EXPECT_QEQ(reports::BwaReport::amountText(-100000, 0, e), "0,00 €   ") << "no accounts behind it";
+    EXPECT_QEQ(reports::BwaReport::amountText(-100000, 0, e), "0,00 €   ")
+        << "no accounts behind it";
 }
 
 TEST_F(Bwa, DepartmentsSectionsAndTheSignConvention) {

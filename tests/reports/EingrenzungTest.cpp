@@ -6,9 +6,8 @@
 #include "store/Table.h"
 namespace ledra {
 
-
-using reports::JournalQuery;
 using reports::EingrenzungRules;
+using reports::JournalQuery;
 
 namespace {
 

@@ -3,13 +3,12 @@
 
 #include "YearFixture.h"
 
-#include "reports/ReportConventions.h"
 #include "reports/GuvReport.h"
+#include "reports/ReportConventions.h"
 #include "store/Table.h"
 
 #include <SQLiteCpp/Statement.h>
 namespace ledra {
-
 
 using ledra::report::BandKind;
 
@@ -147,7 +146,8 @@ TEST_F(Overview, CancelPrintsNothingAndTheDateOptionIsChosen) {
     dlg->showModal = [] { return false; };
     EXPECT_QEQ(run(), "(nothing)");
     EXPECT_EQ(dlg->sort, reports::EingrenzungRules::Sort::Datum);
-    EXPECT_QEQ(dlg->fromText, fb->books().settings.buchVon) << "choosing the date option resets the range";
+    EXPECT_QEQ(dlg->fromText, fb->books().settings.buchVon)
+        << "choosing the date option resets the range";
     EXPECT_TRUE(dlg->sortChoiceVisible);
 }
 

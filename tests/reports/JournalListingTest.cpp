@@ -12,7 +12,6 @@
 #include <QTemporaryDir>
 namespace ledra {
 
-
 using ledra::report::BandKind;
 using ledra::report::Record;
 using reports::JournalReport;

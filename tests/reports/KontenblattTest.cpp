@@ -5,8 +5,8 @@
 #include "ReportsFixture.h"
 #include "YearFixture.h"
 
-#include "reports/KontenblattReport.h"
 #include "reports/KassenbuchReport.h"
+#include "reports/KontenblattReport.h"
 #include "store/Table.h"
 
 #include <QDir>
@@ -16,7 +16,6 @@
 
 #include <cmath>
 namespace ledra {
-
 
 using ledra::report::BandInstance;
 using ledra::report::BandKind;

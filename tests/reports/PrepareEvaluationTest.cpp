@@ -11,7 +11,6 @@
 #include "store/Table.h"
 namespace ledra {
 
-
 namespace {
 
 struct Prepare : ReportBooks {

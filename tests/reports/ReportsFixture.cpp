@@ -5,7 +5,6 @@
 #include <SQLiteCpp/Statement.h>
 namespace ledra {
 
-
 void ReportBooks::SetUp() {
     Books::SetUp();
     dlg = std::make_unique<reports::EingrenzungRules>(fb->books());
@@ -23,8 +22,8 @@ void ReportBooks::journal(int autonr, const QDate &date, const QString &text, in
                           const char *netto, const char *brutto, const char *steuer, double satz,
                           int belnr, bool euro) {
     fb->books().journal.appendRecord({autonr, date, text, soll, haben, QString::fromLatin1(netto),
-                               QString::fromLatin1(brutto), QString::fromLatin1(steuer), satz,
-                               belnr, QVariant(), euro, QVariant()});
+                                      QString::fromLatin1(brutto), QString::fromLatin1(steuer),
+                                      satz, belnr, QVariant(), euro, QVariant()});
 }
 
 void ReportBooks::opening(int konto, qint64 sollCents, qint64 habenCents) {

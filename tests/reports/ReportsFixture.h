@@ -7,12 +7,11 @@
 
 #include "posting/PostingFixture.h"
 #include "reportengine/Layout.h"
-#include "reports/ReportViewer.h"
 #include "reports/EingrenzungRules.h"
+#include "reports/ReportViewer.h"
 
 #include <memory>
 namespace ledra {
-
 
 struct RecordingViewer : reports::ReportViewer {
     std::vector<ledra::report::PageModel> models;

@@ -6,11 +6,10 @@
 
 #include "books/SaldenRecompute.h"
 #include "reports/ReportConventions.h"
-#include "reports/SaldenlisteReport.h"
 #include "reports/SaldenlisteQuerReport.h"
+#include "reports/SaldenlisteReport.h"
 #include "store/Table.h"
 namespace ledra {
-
 
 using ledra::report::BandKind;
 

@@ -9,7 +9,6 @@
 #include "store/Table.h"
 namespace ledra {
 
-
 using ledra::report::BandKind;
 using ledra::report::PageModel;
 using reports::UstVaReport;
@@ -25,10 +24,10 @@ struct UstVa : ReportBooks {
     // A journal row with the VAT that falls due under the cash basis.
     void row(int nr, const QDate &date, const char *text, int soll, int haben, const char *netto,
              const char *brutto, const char *steuer, double satz, const char *faellig = nullptr) {
-        fb->books().journal.appendRecord({nr, date, QString::fromUtf8(text), soll, haben,
-                                   QString::fromLatin1(netto), QString::fromLatin1(brutto),
-                                   QString::fromLatin1(steuer), satz, nr, QVariant(), true,
-                                   faellig ? QVariant(QString::fromLatin1(faellig)) : QVariant()});
+        fb->books().journal.appendRecord(
+            {nr, date, QString::fromUtf8(text), soll, haben, QString::fromLatin1(netto),
+             QString::fromLatin1(brutto), QString::fromLatin1(steuer), satz, nr, QVariant(), true,
+             faellig ? QVariant(QString::fromLatin1(faellig)) : QVariant()});
     }
     // Every kind of row of a small quarter (settings: VAT 1776, input tax 1576, full rate 19 %).
     void quarter() {
@@ -185,7 +184,8 @@ TEST_F(UstVa, LauncherForcesTheDateRangeAndRestoresTheDialog) {
     const QString quoted = QStringLiteral("01.01.%1' OR '1'='1").arg(year());
     dlg->showModal = [this, quoted] {
         EXPECT_EQ(dlg->sort, reports::EingrenzungRules::Sort::Datum);
-        EXPECT_EQ(dlg->fromText, fb->books().settings.buchVon) << "choosing the date resets the range";
+        EXPECT_EQ(dlg->fromText, fb->books().settings.buchVon)
+            << "choosing the date resets the range";
         EXPECT_EQ(dlg->caption, QStringLiteral("Ust-Voranmeldung"));
         EXPECT_EQ(dlg->helpContext, 23);
         EXPECT_TRUE(dlg->mitDetailsVisible);

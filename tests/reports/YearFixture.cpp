@@ -6,7 +6,6 @@
 #include <SQLiteCpp/Statement.h>
 namespace ledra {
 
-
 void YearBooks::sql(const QString &statement, const QVariantList &params) {
     Table &k = fb->books().konten;
     SQLite::Statement st(k.db(), statement.arg(k.innerName()).toStdString());

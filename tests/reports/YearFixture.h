@@ -11,7 +11,6 @@
 #include "ReportsFixture.h"
 namespace ledra {
 
-
 namespace year {
 
 // --- accounts (type, rate, BWA line, balance-sheet line) ---

@@ -1,12 +1,10 @@
-#include "store/Dates.h"
 #include "store/Money.h"
+#include "store/Dates.h"
 
 #include <gtest/gtest.h>
 namespace ledra {
 
-
-TEST(Money, RoundingAtTheHalves)
-{
+TEST(Money, RoundingAtTheHalves) {
     // Round2: halves away from zero.
     EXPECT_EQ(Money::fromUnits(12350).round2(), Money::fromCents(124));
     EXPECT_EQ(Money::fromUnits(-12350).round2(), Money::fromCents(-124));
@@ -18,8 +16,7 @@ TEST(Money, RoundingAtTheHalves)
     EXPECT_EQ(Money::fromUnits(12451).roundHalfEven2(), Money::fromCents(125));
 }
 
-TEST(Money, GermanTextBothWays)
-{
+TEST(Money, GermanTextBothWays) {
     EXPECT_EQ(Money::parseGerman(QStringLiteral("1.234,56"))->units(), 12345600);
     EXPECT_EQ(Money::parseGerman(QStringLiteral("-12,5"))->units(), -125000);
     EXPECT_EQ(Money::parseGerman(QStringLiteral("12.50"))->units(), 125000);
@@ -34,8 +31,7 @@ TEST(Money, GermanTextBothWays)
     EXPECT_EQ(Money::fromUnits(5).toPlain(), QStringLiteral("0.00"));
 }
 
-TEST(Dates, GermanInput)
-{
+TEST(Dates, GermanInput) {
     const QDate today(2026, 12, 7);
     EXPECT_EQ(*parseGermanDate(QStringLiteral("1.1.24"), today), QDate(2024, 1, 1));
     EXPECT_EQ(*parseGermanDate(QStringLiteral("31.12.2001"), today), QDate(2001, 12, 31));

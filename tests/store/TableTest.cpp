@@ -1,6 +1,6 @@
+#include "store/Table.h"
 #include "store/EngineError.h"
 #include "store/Query.h"
-#include "store/Table.h"
 #include "store/TableFile.h"
 #include "ui/Ui.h"
 
@@ -11,15 +11,13 @@
 #include <gtest/gtest.h>
 namespace ledra {
 
-
 namespace {
 
 struct Store : ::testing::Test {
     QTemporaryDir dir;
     QString path(const QString &n) const { return dir.path() + QLatin1Char('/') + n; }
 
-    void makeKonten()
-    {
+    void makeKonten() {
         TableFile::create(path(QStringLiteral("Konten.DB")), Schemas::konten());
         Table t(Schemas::konten());
         t.setFolder(dir.path());
@@ -29,29 +27,25 @@ struct Store : ::testing::Test {
         t.appendRecord({8400, QStringLiteral("Erlöse 19 %"), 3, 19.0});
         t.appendRecord({4930, QStringLiteral("Bürobedarf"), 0, 19.0});
     }
-    int count(const QString &file)
-    {
+    int count(const QString &file) {
         Table t(file == QLatin1String("Konten.DB") ? Schemas::konten() : Schemas::buchung());
         t.setFolder(dir.path());
         t.open();
         return t.recordCount();
     }
-    QByteArray bytes(const QString &file)
-    {
+    QByteArray bytes(const QString &file) {
         QFile f(path(file));
         f.open(QIODevice::ReadOnly);
         return f.readAll();
     }
-    void write(const QString &file, const QByteArray &b)
-    {
+    void write(const QString &file, const QByteArray &b) {
         QFile f(path(file));
         f.open(QIODevice::WriteOnly | QIODevice::Truncate);
         f.write(b);
     }
 };
 
-int errorCode(const std::function<void()> &f)
-{
+int errorCode(const std::function<void()> &f) {
     try {
         f();
     } catch (const EngineError &e) {
@@ -62,18 +56,19 @@ int errorCode(const std::function<void()> &f)
 
 } // namespace
 
-TEST_F(Store, OpeningReportsMissingDamagedForeignAndOtherStructureWithoutTouchingTheFile)
-{
+TEST_F(Store, OpeningReportsMissingDamagedForeignAndOtherStructureWithoutTouchingTheFile) {
     Table t(Schemas::konten());
     t.setFolder(dir.path());
     EXPECT_EQ(errorCode([&] { t.open(); }), DbErr::TableMissing);
 
     write(QStringLiteral("Konten.DB"), QByteArray());
     EXPECT_EQ(errorCode([&] { t.open(); }), DbErr::Damaged);
-    EXPECT_EQ(QFileInfo(path(QStringLiteral("Konten.DB"))).size(), 0) << "a zero-length file stays as it was";
+    EXPECT_EQ(QFileInfo(path(QStringLiteral("Konten.DB"))).size(), 0)
+        << "a zero-length file stays as it was";
 
     QByteArray junk(5000, '\0');
-    for (int i = 0; i < junk.size(); ++i) junk[i] = char((i * 7919) % 251);
+    for (int i = 0; i < junk.size(); ++i)
+        junk[i] = char((i * 7919) % 251);
     write(QStringLiteral("Konten.DB"), junk);
     EXPECT_EQ(errorCode([&] { t.open(); }), DbErr::Damaged);
     EXPECT_EQ(bytes(QStringLiteral("Konten.DB")), junk);
@@ -88,14 +83,16 @@ TEST_F(Store, OpeningReportsMissingDamagedForeignAndOtherStructureWithoutTouchin
     // A valid SQLite file that is not one of ours.
     QFile::remove(path(QStringLiteral("Konten.DB")));
     {
-        SQLite::Database db(path(QStringLiteral("Konten.DB")).toStdString(), SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
+        SQLite::Database db(path(QStringLiteral("Konten.DB")).toStdString(),
+                            SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
         db.exec("CREATE TABLE x(a)");
     }
     EXPECT_EQ(errorCode([&] { t.open(); }), DbErr::Damaged);
 
     // Our file, but the journal's fields: a structure mismatch, which the upgrade handles.
     QFile::remove(path(QStringLiteral("Konten.DB")));
-    TableFile::create(path(QStringLiteral("Konten.DB")), Schemas::kontenAs(QStringLiteral("Konten.DB")));
+    TableFile::create(path(QStringLiteral("Konten.DB")),
+                      Schemas::kontenAs(QStringLiteral("Konten.DB")));
     Table j(Schemas::journal());
     j.setFolder(dir.path());
     j.setFileName(QStringLiteral("Konten.DB"));
@@ -103,10 +100,10 @@ TEST_F(Store, OpeningReportsMissingDamagedForeignAndOtherStructureWithoutTouchin
     EXPECT_FALSE(j.isActive());
 }
 
-TEST_F(Store, FileNamesResolveWhateverTheirCase)
-{
+TEST_F(Store, FileNamesResolveWhateverTheirCase) {
     makeKonten();
-    ASSERT_TRUE(QFile::rename(path(QStringLiteral("Konten.DB")), path(QStringLiteral("KONTEN.db"))));
+    ASSERT_TRUE(
+        QFile::rename(path(QStringLiteral("Konten.DB")), path(QStringLiteral("KONTEN.db"))));
     Table t(Schemas::konten());
     t.setFolder(dir.path());
     t.open();
@@ -114,8 +111,7 @@ TEST_F(Store, FileNamesResolveWhateverTheirCase)
     EXPECT_TRUE(t.path().endsWith(QLatin1String("KONTEN.db")));
 }
 
-TEST_F(Store, EditCycleEventsAndRefusals)
-{
+TEST_F(Store, EditCycleEventsAndRefusals) {
     makeKonten();
     Table t(Schemas::konten());
     t.setFolder(dir.path());
@@ -129,7 +125,8 @@ TEST_F(Store, EditCycleEventsAndRefusals)
     t.afterInsert = [&](Table &) { log << QStringLiteral("afterInsert"); };
     t.beforePost = [&](Table &x) {
         log << QStringLiteral("beforePost");
-        if (x.asString(QStringLiteral("Name")) == QLatin1String("nein")) throw SilentAbort();
+        if (x.asString(QStringLiteral("Name")) == QLatin1String("nein"))
+            throw SilentAbort();
     };
     t.afterPost = [&](Table &) { log << QStringLiteral("afterPost"); };
 
@@ -153,8 +150,8 @@ TEST_F(Store, EditCycleEventsAndRefusals)
     t.post();
     EXPECT_EQ(t.state(), DsState::Browse);
     EXPECT_EQ(t.asInt(QStringLiteral("KtoNr")), 1600) << "the stored row is current";
-    EXPECT_EQ(log, (QStringList{"beforeInsert", "newRecord", "afterInsert", "beforePost", "beforePost",
-                                "beforePost", "afterPost"}));
+    EXPECT_EQ(log, (QStringList{"beforeInsert", "newRecord", "afterInsert", "beforePost",
+                                "beforePost", "beforePost", "afterPost"}));
 
     // A refused insert changes nothing.
     t.beforeInsert = [](Table &) { throw SilentAbort(); };
@@ -177,27 +174,33 @@ TEST_F(Store, EditCycleEventsAndRefusals)
     EXPECT_EQ(t.asString(QStringLiteral("Name")), QStringLiteral("kasse"));
     t.edit();
     t.setMoney(QStringLiteral("Saldo"), Money::fromCents(12345));
-    t.setValue(QStringLiteral("Name"), QStringLiteral("Ein sehr langer Kontoname über dreißig Zeichen"));
+    t.setValue(QStringLiteral("Name"),
+               QStringLiteral("Ein sehr langer Kontoname über dreißig Zeichen"));
     t.post();
     EXPECT_EQ(t.asMoney(QStringLiteral("Saldo")), Money::fromCents(12345));
     EXPECT_EQ(t.asString(QStringLiteral("Name")).size(), 30) << "text is cut to the field size";
-    EXPECT_EQ(errorCode([&] { t.edit(); t.setValue(QStringLiteral("Art"), 70000); }), DbErr::General);
+    EXPECT_EQ(errorCode([&] {
+                  t.edit();
+                  t.setValue(QStringLiteral("Art"), 70000);
+              }),
+              DbErr::General);
     t.cancel();
 }
 
-TEST_F(Store, OrderLocateFilterBookmarkAndLookups)
-{
+TEST_F(Store, OrderLocateFilterBookmarkAndLookups) {
     makeKonten();
     Table t(Schemas::konten());
     t.setFolder(dir.path());
     t.open();
     QList<qint64> order;
-    for (t.first(); !t.eof(); t.next()) order << t.asInt(QStringLiteral("KtoNr"));
+    for (t.first(); !t.eof(); t.next())
+        order << t.asInt(QStringLiteral("KtoNr"));
     EXPECT_EQ(order, (QList<qint64>{1000, 1200, 4930, 8400}));
 
     t.setIndexName(QStringLiteral("KName"));
     order.clear();
-    for (t.first(); !t.eof(); t.next()) order << t.asInt(QStringLiteral("KtoNr"));
+    for (t.first(); !t.eof(); t.next())
+        order << t.asInt(QStringLiteral("KtoNr"));
     EXPECT_EQ(order, (QList<qint64>{1200, 4930, 8400, 1000})) << "name order ignores case";
 
     EXPECT_TRUE(t.locate(QStringLiteral("Name"), QStringLiteral("KA"), true, true));
@@ -236,13 +239,14 @@ TEST_F(Store, OrderLocateFilterBookmarkAndLookups)
     EXPECT_EQ(t.asInt(QStringLiteral("KtoNr")), 4930);
 }
 
-TEST_F(Store, CopyRenameEmptyAndAppendByColumnName)
-{
+TEST_F(Store, CopyRenameEmptyAndAppendByColumnName) {
     makeKonten();
     // An older structure: fewer fields, one of them not in the new table.
     {
-        SQLite::Database db(path(QStringLiteral("Alt.DB")).toStdString(), SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
-        db.exec(QStringLiteral("PRAGMA application_id=%1").arg(TableFile::ApplicationId).toStdString());
+        SQLite::Database db(path(QStringLiteral("Alt.DB")).toStdString(),
+                            SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
+        db.exec(
+            QStringLiteral("PRAGMA application_id=%1").arg(TableFile::ApplicationId).toStdString());
         db.exec("CREATE TABLE Konten(KtoNr INTEGER, Name TEXT, Art INTEGER, Alt TEXT)");
         db.exec("INSERT INTO Konten VALUES (9000, 'Saldenvorträge', 9, 'weg')");
     }
@@ -265,18 +269,20 @@ TEST_F(Store, CopyRenameEmptyAndAppendByColumnName)
     TableFile::create(path(QStringLiteral("Leer.DB")), Schemas::konten());
     TableFile::copy(path(QStringLiteral("Leer.DB")), path(QStringLiteral("Konten.DB")));
     EXPECT_EQ(count(QStringLiteral("Konten.DB")), 0);
-    EXPECT_EQ(errorCode([&] { TableFile::create(path(QStringLiteral("Konten.DB")), Schemas::konten()); }),
-              DbErr::General) << "creating never touches an existing file";
+    EXPECT_EQ(
+        errorCode([&] { TableFile::create(path(QStringLiteral("Konten.DB")), Schemas::konten()); }),
+        DbErr::General)
+        << "creating never touches an existing file";
 }
 
-TEST_F(Store, UnitOfWorkIsAllOrNothingAcrossFiles)
-{
+TEST_F(Store, UnitOfWorkIsAllOrNothingAcrossFiles) {
     makeKonten();
     TableFile::create(path(QStringLiteral("Buchung.DB")), Schemas::buchung());
     {
         UnitOfWork uw(path(QStringLiteral("Buchung.DB")));
         uw.attach(QStringLiteral("k"), path(QStringLiteral("Konten.DB")));
-        uw.exec(QStringLiteral("INSERT INTO Buchung (Autonummer, Buchungstext) VALUES (?, ?)"), {1, QStringLiteral("x")});
+        uw.exec(QStringLiteral("INSERT INTO Buchung (Autonummer, Buchungstext) VALUES (?, ?)"),
+                {1, QStringLiteral("x")});
         uw.exec(QStringLiteral("DELETE FROM k.Konten WHERE KtoNr = ?"), {1200});
         // no commit: both changes roll back
     }
@@ -285,7 +291,8 @@ TEST_F(Store, UnitOfWorkIsAllOrNothingAcrossFiles)
     {
         UnitOfWork uw(path(QStringLiteral("Buchung.DB")));
         uw.attach(QStringLiteral("k"), path(QStringLiteral("Konten.DB")));
-        uw.exec(QStringLiteral("INSERT INTO Buchung (Autonummer, Buchungstext) VALUES (?, ?)"), {1, QStringLiteral("x")});
+        uw.exec(QStringLiteral("INSERT INTO Buchung (Autonummer, Buchungstext) VALUES (?, ?)"),
+                {1, QStringLiteral("x")});
         uw.exec(QStringLiteral("DELETE FROM k.Konten WHERE KtoNr = ?"), {1200});
         uw.commit();
     }
@@ -294,8 +301,8 @@ TEST_F(Store, UnitOfWorkIsAllOrNothingAcrossFiles)
 
     Query q;
     q.setTable(QStringLiteral("K"), path(QStringLiteral("Konten.DB")));
-    q.lines() << QStringLiteral("SELECT KtoNr, Name FROM K.Konten") << QStringLiteral("WHERE Art < ?")
-              << QStringLiteral("ORDER BY KtoNr");
+    q.lines() << QStringLiteral("SELECT KtoNr, Name FROM K.Konten")
+              << QStringLiteral("WHERE Art < ?") << QStringLiteral("ORDER BY KtoNr");
     q.addParam(4);
     q.open();
     ASSERT_EQ(q.recordCount(), 2);

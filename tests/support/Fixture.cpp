@@ -7,9 +7,7 @@
 #include <gtest/gtest.h>
 namespace ledra {
 
-
-DataFixture::DataFixture()
-{
+DataFixture::DataFixture() {
     program = tmp.path() + QStringLiteral("/prog");
     base = program + QStringLiteral("/DATEN");
     QDir().mkpath(base);
@@ -19,8 +17,7 @@ DataFixture::DataFixture()
     qputenv("ALLUSERSPROFILE", (tmp.path() + QStringLiteral("/allusers")).toUtf8());
 }
 
-void DataFixture::copyShipped(const QString &folder)
-{
+void DataFixture::copyShipped(const QString &folder) {
     QDir src(QStringLiteral(LEDRA_SHIPPED_DATA));
     QDir().mkpath(folder);
     for (const QString &f : src.entryList(QDir::Files)) {
@@ -29,26 +26,26 @@ void DataFixture::copyShipped(const QString &folder)
     }
 }
 
-void DataFixture::writeFile(const QString &path, const QByteArray &content)
-{
+void DataFixture::writeFile(const QString &path, const QByteArray &content) {
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
     f.write(content);
 }
 
-QByteArray DataFixture::readFile(const QString &path) const
-{
+QByteArray DataFixture::readFile(const QString &path) const {
     QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) return {};
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
     return f.readAll();
 }
 
-void DataFixture::addAccount(int ktoNr, const QString &name, int art, double mwst, const QString &folder)
-{
+void DataFixture::addAccount(int ktoNr, const QString &name, int art, double mwst,
+                             const QString &folder) {
     Table t(Schemas::konten());
     t.setFolder(folder.isEmpty() ? base : folder);
     t.open();
-    t.appendRecord({ktoNr, name, art, mwst, 0, 0, 0, 0, 0, QVariant(), 0, 0, 0, 0, QVariant(), QVariant()});
+    t.appendRecord(
+        {ktoNr, name, art, mwst, 0, 0, 0, 0, 0, QVariant(), 0, 0, 0, 0, QVariant(), QVariant()});
 }
 
 } // namespace ledra

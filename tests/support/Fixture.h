@@ -9,11 +9,10 @@
 #include <memory>
 namespace ledra {
 
-
 struct DataFixture {
     QTemporaryDir tmp;
-    QString program;  // program folder (holds LEDRA.INI of the program, ledra-hilfe, DATEN)
-    QString base;     // base data folder: program + "/DATEN"
+    QString program; // program folder (holds LEDRA.INI of the program, ledra-hilfe, DATEN)
+    QString base;    // base data folder: program + "/DATEN"
 
     DataFixture();
     // Copies every file of the shipped data folder into `folder`.
@@ -21,7 +20,8 @@ struct DataFixture {
     void writeFile(const QString &path, const QByteArray &content);
     QByteArray readFile(const QString &path) const;
     // Adds an account row to Konten.DB of the folder (default: base).
-    void addAccount(int ktoNr, const QString &name, int art, double mwst, const QString &folder = QString());
+    void addAccount(int ktoNr, const QString &name, int art, double mwst,
+                    const QString &folder = QString());
 };
 
 } // namespace ledra

@@ -1,8 +1,8 @@
 #include "BuchenPage.h"
 
-#include "KontoCombo.h"
 #include "DbNavigator.h"
 #include "EventBoundary.h"
+#include "KontoCombo.h"
 #include "Panel.h"
 #include "app/Shell.h"
 #include "posting/BuchungRules.h"
@@ -27,7 +27,6 @@
 #include <QTimer>
 #include <QVBoxLayout>
 namespace ledra {
-
 
 namespace {
 QLabel *caption(const QString &text, QWidget *buddy, const QString &name) {
@@ -159,7 +158,8 @@ void BuchenPage::buildPanel() {
     auto *splitting = new QLabel(QStringLiteral("F4 - Splitting"));
     splitting->setObjectName(QStringLiteral("LSplitting"));
     m_ustIdLabel = caption(QStringLiteral("&Ust-ID:"), m_ustId, QStringLiteral("LUstID"));
-    m_opDatumLabel = caption(QStringLiteral("&Zahlungsziel"), m_opDatum, QStringLiteral("LOPDatum"));
+    m_opDatumLabel =
+        caption(QStringLiteral("&Zahlungsziel"), m_opDatum, QStringLiteral("LOPDatum"));
 
     g->addWidget(caption(QStringLiteral("&Datum:"), m_bDatum, QStringLiteral("LDatum")), 0, 0);
     g->addWidget(m_bDatum, 0, 1);
@@ -315,8 +315,9 @@ void BuchenPage::connectRules() {
             return;
         // Typed text belongs to the row as it was being edited; another row, a stored or a
         // cancelled one shows its own values.
-        const bool rowEnded = c == Table::Change::Current || c == Table::Change::Reset ||
-                              (c == Table::Change::State && !self->m_core.books().stapel.isEditing());
+        const bool rowEnded =
+            c == Table::Change::Current || c == Table::Change::Reset ||
+            (c == Table::Change::State && !self->m_core.books().stapel.isEditing());
         if (rowEnded)
             self->m_typing.clear();
         self->showCurrentRow();
@@ -359,7 +360,8 @@ void BuchenPage::connectRules() {
     esc->setObjectName(QStringLiteral("AbbruchKey"));
     connect(esc, &QShortcut::activated, this, cancel);
     connect(m_sollSaldo, &Panel::clicked, this, [this] { m_soll->setFocus(Qt::MouseFocusReason); });
-    connect(m_habenSaldo, &Panel::clicked, this, [this] { m_haben->setFocus(Qt::MouseFocusReason); });
+    connect(m_habenSaldo, &Panel::clicked, this,
+            [this] { m_haben->setFocus(Qt::MouseFocusReason); });
 }
 
 QString BuchenPage::controlName(QWidget *w) const {

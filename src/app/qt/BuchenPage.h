@@ -21,7 +21,6 @@ class QTimer;
 
 namespace ledra {
 
-
 class Shell;
 class Panel;
 

@@ -9,7 +9,6 @@
 #include <QToolButton>
 namespace ledra {
 
-
 namespace {
 struct ButtonText {
     const char *glyph;

@@ -20,7 +20,6 @@
 #include <QVBoxLayout>
 namespace ledra {
 
-
 using reports::EingrenzungRules;
 
 namespace {

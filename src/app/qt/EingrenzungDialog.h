@@ -14,7 +14,6 @@ class QPushButton;
 class QRadioButton;
 namespace ledra {
 
-
 namespace reports {
 class EingrenzungRules;
 }

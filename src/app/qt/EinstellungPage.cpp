@@ -4,8 +4,8 @@
 #include "Panel.h"
 #include "SectionEditor.h"
 #include "accounts/Jahreswechsel.h"
-#include "accounts/Versteuerung.h"
 #include "accounts/KontenRules.h"
+#include "accounts/Versteuerung.h"
 #include "app/Shell.h"
 #include "ui/Ui.h"
 
@@ -22,7 +22,6 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 namespace ledra {
-
 
 namespace {
 void paintPanel(Panel *p, int rgbNumber) {
@@ -50,8 +49,7 @@ QString mwstSatzDigits(const QString &text) {
     return d;
 }
 
-EinstellungPage::EinstellungPage(Shell &core, QWidget *parent)
-    : QWidget(parent), m_core(core) {
+EinstellungPage::EinstellungPage(Shell &core, QWidget *parent) : QWidget(parent), m_core(core) {
     setObjectName(QStringLiteral("EinstellungPanel"));
     auto field = [this](const QString &name, const QString &hint, const char *digits,
                         QString YearSettings::*member) {
@@ -113,17 +111,17 @@ EinstellungPage::EinstellungPage(Shell &core, QWidget *parent)
     connect(m_mwstSatz, &QLineEdit::textEdited, this,
             [this](const QString &t) { m_core.setMwstSatz(mwstSatzDigits(t)); });
     m_cbIstSteuer = check(QStringLiteral("cbIstSteuer"), QStringLiteral("Ist-Versteuerung"),
-                         QStringLiteral("Mwst wird erst bei Zahlungseingang fällig"));
+                          QStringLiteral("Mwst wird erst bei Zahlungseingang fällig"));
     // The due-tax columns of the batch grid come and go with the check mark at once.
     connect(m_cbIstSteuer, &QCheckBox::toggled, this, [this](bool on) {
         m_core.books().settings.istSteuer = on;
         m_core.books().notify(BooksEvent::CashBasisChanged);
     });
     m_verstPruef = button(QStringLiteral("VerstPruef"), QStringLiteral("Prüfen"),
-                         QStringLiteral("Aktuelles Jahr auf gewählte Versteuerung umstellen"));
+                          QStringLiteral("Aktuelles Jahr auf gewählte Versteuerung umstellen"));
     m_kosten13b = field(QStringLiteral("Kosten13b"),
-                       QStringLiteral("für die automatische Berechnung der Steuer"), nullptr,
-                       &YearSettings::kosten13b);
+                        QStringLiteral("für die automatische Berechnung der Steuer"), nullptr,
+                        &YearSettings::kosten13b);
     auto *gSteuer = group(QStringLiteral("gbSteuer"), QStringLiteral("Steuerbuchung"));
     auto *fSteuer = new QFormLayout(gSteuer);
     row(fSteuer, QStringLiteral("&Vorsteuerkonto:"), m_vorsteuer);
@@ -137,11 +135,11 @@ EinstellungPage::EinstellungPage(Shell &core, QWidget *parent)
 
     // Buchungskontrolle
     m_belegnr = field(QStringLiteral("Belegnr"), QStringLiteral("nächste freie Nummer"),
-                     "[0-9]{0,6}", &YearSettings::belegnr);
+                      "[0-9]{0,6}", &YearSettings::belegnr);
     m_eBuchVon = field(QStringLiteral("EBuchVon"), QStringLiteral("meist der 1.1. des Jahres"),
-                      nullptr, &YearSettings::buchVon);
+                       nullptr, &YearSettings::buchVon);
     m_eBuchBis = field(QStringLiteral("EBuchBis"), QStringLiteral("meist der 31.12. des Jahres"),
-                      nullptr, &YearSettings::buchBis);
+                       nullptr, &YearSettings::buchBis);
     auto *gKontrolle = group(QStringLiteral("gbKontrolle"), QStringLiteral("Buchungskontrolle"));
     auto *fKontrolle = new QFormLayout(gKontrolle);
     row(fKontrolle, QStringLiteral("&Aktuelle Belegnummer:"), m_belegnr);
@@ -153,8 +151,10 @@ EinstellungPage::EinstellungPage(Shell &core, QWidget *parent)
     m_lRand->setObjectName(QStringLiteral("LRand"));
     m_lRand->setRange(0, 30);
     m_fields.insert(m_lRand);
-    connect(m_lRand, &QSpinBox::valueChanged, this, [this](int v) { m_core.books().settings.lRand = v; });
-    m_zeilenfarbe = colorPanel(QStringLiteral("Zeilenfarbe"), QString(), &YearSettings::zeilenfarbe);
+    connect(m_lRand, &QSpinBox::valueChanged, this,
+            [this](int v) { m_core.books().settings.lRand = v; });
+    m_zeilenfarbe =
+        colorPanel(QStringLiteral("Zeilenfarbe"), QString(), &YearSettings::zeilenfarbe);
     auto *gDruck = group(QStringLiteral("gbDruck"), QStringLiteral("Druckeinstellung"));
     auto *fDruck = new QFormLayout(gDruck);
     row(fDruck, QStringLiteral("&Linker Rand: (mm)"), m_lRand);
@@ -163,11 +163,12 @@ EinstellungPage::EinstellungPage(Shell &core, QWidget *parent)
     // Ansicht Kontensalden
     m_checkBox1 =
         check(QStringLiteral("CheckBox1"), QStringLiteral("&Falscher Saldo farbig"), QString());
-    connect(m_checkBox1, &QCheckBox::toggled, this, [this](bool on) { m_core.books().settings.fSaldo = on; });
+    connect(m_checkBox1, &QCheckBox::toggled, this,
+            [this](bool on) { m_core.books().settings.fSaldo = on; });
     m_panel4 = colorPanel(QStringLiteral("Panel4"), QStringLiteral("Farbe bei falschem Saldo"),
-                         &YearSettings::fSaldo1);
+                          &YearSettings::fSaldo1);
     m_panel5 = colorPanel(QStringLiteral("Panel5"), QStringLiteral("Farbe, wenn Saldo angewählt"),
-                         &YearSettings::fSaldo2);
+                          &YearSettings::fSaldo2);
     auto *gAnsicht = group(QStringLiteral("gbAnsicht"), QStringLiteral("Ansicht Kontensalden"));
     auto *vAnsicht = new QVBoxLayout(gAnsicht);
     vAnsicht->addWidget(m_checkBox1);
@@ -201,7 +202,7 @@ EinstellungPage::EinstellungPage(Shell &core, QWidget *parent)
     // Year operations and the rest
     m_info = button(QStringLiteral("Info"), QStringLiteral("Info"));
     m_altBuch = button(QStringLiteral("AltBuch"), QStringLiteral("Alte Buchungsdaten"),
-                      QStringLiteral("vergangene Buchungsjahre aufrufen"));
+                       QStringLiteral("vergangene Buchungsjahre aufrufen"));
     m_delJahr = button(QStringLiteral("DelJahr"), QStringLiteral("Buchungsjahr löschen"));
     m_jWechsel = button(QStringLiteral("JWechsel"), QStringLiteral("Jahreswechsel"));
     m_kSaldouebertr =
@@ -211,14 +212,14 @@ EinstellungPage::EinstellungPage(Shell &core, QWidget *parent)
         QStringLiteral("Buchungsdaten des aktuellen Buchungsjahres zur Übergabe an das Finanzamt "
                        "vorbereiten"));
     m_cbOPDatum = check(QStringLiteral("CBOPDatum"), QStringLiteral("OP-Datum editieren"),
-                       QStringLiteral("Zahlungsziel für OP setzen"));
+                        QStringLiteral("Zahlungsziel für OP setzen"));
     connect(m_cbOPDatum, &QCheckBox::toggled, this, [this](bool on) {
         m_core.window.cbOPDatum = on;
         emit opDatumToggled(on);
     });
     auto *years = new QVBoxLayout;
-    for (QWidget *w : std::initializer_list<QWidget *>{m_altBuch, m_delJahr, m_jWechsel,
-                                                       m_kSaldouebertr, m_bExport, m_info, m_cbOPDatum})
+    for (QWidget *w : std::initializer_list<QWidget *>{
+             m_altBuch, m_delJahr, m_jWechsel, m_kSaldouebertr, m_bExport, m_info, m_cbOPDatum})
         years->addWidget(w);
     years->addStretch(1);
 

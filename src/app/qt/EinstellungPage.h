@@ -16,7 +16,6 @@ class QSpinBox;
 
 namespace ledra {
 
-
 class Shell;
 class Panel;
 
@@ -89,9 +88,10 @@ private:
     QSpinBox *m_lRand = nullptr;
     Panel *m_zeilenfarbe = nullptr, *m_panel4 = nullptr, *m_panel5 = nullptr;
     QGroupBox *m_gbSkonto = nullptr;
-    QPushButton *m_verstPruef = nullptr, *m_bSKR03 = nullptr, *m_bSKR04 = nullptr, *m_bBWA = nullptr,
-                *m_bBilanz = nullptr, *m_info = nullptr, *m_altBuch = nullptr, *m_delJahr = nullptr,
-                *m_jWechsel = nullptr, *m_kSaldouebertr = nullptr, *m_bExport = nullptr;
+    QPushButton *m_verstPruef = nullptr, *m_bSKR03 = nullptr, *m_bSKR04 = nullptr,
+                *m_bBWA = nullptr, *m_bBilanz = nullptr, *m_info = nullptr, *m_altBuch = nullptr,
+                *m_delJahr = nullptr, *m_jWechsel = nullptr, *m_kSaldouebertr = nullptr,
+                *m_bExport = nullptr;
 };
 
 // The digits of the VAT-rate field without the mask's literals: "19.0 %" gives "190".

@@ -4,7 +4,6 @@
 #include "ui/Ui.h"
 namespace ledra {
 
-
 bool runAction(Ui &ui, const std::function<void()> &action) {
     try {
         action();

@@ -6,7 +6,6 @@
 #include <functional>
 namespace ledra {
 
-
 class Ui;
 
 // True when the action ran to its end.

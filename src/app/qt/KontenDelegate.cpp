@@ -14,7 +14,6 @@
 #include <QRegularExpressionValidator>
 namespace ledra {
 
-
 namespace {
 // Key and text of every row of a small look-up table, read beside the table object so that
 // its cursor (and a grid over it) stays where it is.
@@ -52,7 +51,7 @@ KontenDelegate::KontenDelegate(Shell &core, Ui &ui, TableModel *model, QObject *
 }
 
 QWidget *KontenDelegate::createEditor(QWidget *parent, const QStyleOptionViewItem &,
-                                        const QModelIndex &index) const {
+                                      const QModelIndex &index) const {
     const int column = index.column();
     if (column == Saldo)
         return nullptr;
@@ -85,15 +84,17 @@ QWidget *KontenDelegate::createEditor(QWidget *parent, const QStyleOptionViewIte
     };
     switch (column) {
     case Art:
-        return picker(
-            choices(m_core.books().kontoArten, QStringLiteral("Autonummer"), QStringLiteral("Kontenart")),
-            false);
+        return picker(choices(m_core.books().kontoArten, QStringLiteral("Autonummer"),
+                              QStringLiteral("Kontenart")),
+                      false);
     case BWA:
-        return picker(choices(m_core.books().bwa, QStringLiteral("Reihenfolge"), QStringLiteral("Sektion")),
-                      true);
-    case Bilanz:
         return picker(
-            choices(m_core.books().bilanz, QStringLiteral("Reihenfolge"), QStringLiteral("Sektion")), true);
+            choices(m_core.books().bwa, QStringLiteral("Reihenfolge"), QStringLiteral("Sektion")),
+            true);
+    case Bilanz:
+        return picker(choices(m_core.books().bilanz, QStringLiteral("Reihenfolge"),
+                              QStringLiteral("Sektion")),
+                      true);
     case Mwst: {
         // The usual rates to pick, and any other number typed.
         auto *box = new QComboBox(parent);
@@ -142,7 +143,7 @@ void KontenDelegate::setEditorData(QWidget *editor, const QModelIndex &index) co
 }
 
 void KontenDelegate::setModelData(QWidget *editor, QAbstractItemModel *,
-                                    const QModelIndex &index) const {
+                                  const QModelIndex &index) const {
     Table &t = m_core.books().kontenGrid;
     if (!t.isActive() || !t.isEditing())
         return;
@@ -197,7 +198,7 @@ QColor KontenDelegate::balanceBackground(const QModelIndex &index, bool selected
 }
 
 void KontenDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
-                             const QModelIndex &index) const {
+                           const QModelIndex &index) const {
     const QColor bg = balanceBackground(index, option.state & QStyle::State_Selected);
     if (!bg.isValid()) {
         QStyledItemDelegate::paint(painter, option, index);

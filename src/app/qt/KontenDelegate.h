@@ -8,7 +8,6 @@
 #include <QStyledItemDelegate>
 namespace ledra {
 
-
 class Shell;
 class TableModel;
 class Ui;

@@ -1,12 +1,12 @@
 #include "KontenPage.h"
 
-#include "KontenDelegate.h"
 #include "BuchenPage.h"
 #include "DbNavigator.h"
 #include "EventBoundary.h"
+#include "KontenDelegate.h"
 #include "accounts/KontenRules.h"
-#include "books/SaldenRecompute.h"
 #include "app/Shell.h"
+#include "books/SaldenRecompute.h"
 #include "ui/Ui.h"
 
 #include <QApplication>
@@ -19,7 +19,6 @@
 #include <QTableView>
 #include <QVBoxLayout>
 namespace ledra {
-
 
 QList<TableColumn> KontenPage::gridColumns() {
     constexpr auto right = Qt::AlignRight | Qt::AlignVCenter;
@@ -77,12 +76,12 @@ KontenPage::KontenPage(Shell &core, Ui &ui, QWidget *parent)
     m_suchen = button(QStringLiteral("Suchen"), QStringLiteral("Suchen"), QStringLiteral("Suchen"));
     bar->addStretch(1);
     m_saldenNeu = button(QStringLiteral("SaldenNeu"), QStringLiteral("Salden neu berechnen"),
-                        QStringLiteral("Salden neu berechnen"));
+                         QStringLiteral("Salden neu berechnen"));
     m_kBlatt = button(QStringLiteral("KBlatt"), QStringLiteral("Kontenblatt drucken..."),
-                     QStringLiteral("Kontenblatt vom aktuellen Konto"));
+                      QStringLiteral("Kontenblatt vom aktuellen Konto"));
     m_kBlatt->setProperty("helpContext", 21);
     m_sbJournal = button(QStringLiteral("SBJournal"), QStringLiteral("Journal drucken..."),
-                        QStringLiteral("Journal drucken"));
+                         QStringLiteral("Journal drucken"));
     m_sbJournal->setProperty("helpContext", 22);
     lay->addLayout(bar);
 

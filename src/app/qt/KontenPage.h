@@ -13,7 +13,6 @@ class QTableView;
 
 namespace ledra {
 
-
 class KontenDelegate;
 class Shell;
 class DbNavigator;

@@ -8,7 +8,6 @@
 #include <QTableView>
 namespace ledra {
 
-
 KontoCombo::KontoCombo(const Table &accounts, QWidget *parent)
     : QComboBox(parent), m_accounts(accounts) {
     setEditable(true);

@@ -7,7 +7,6 @@
 #include <QComboBox>
 namespace ledra {
 
-
 class Table;
 
 class KontoCombo : public QComboBox {

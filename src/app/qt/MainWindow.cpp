@@ -5,30 +5,29 @@
 #include "EingrenzungDialog.h"
 #include "EinstellungPage.h"
 #include "EventBoundary.h"
-#include "ReversalDialog.h"
 #include "KontenPage.h"
 #include "PageControl.h"
 #include "PreviewWindow.h"
+#include "ReversalDialog.h"
 #include "TableModel.h"
 #include "books/SaldenRecompute.h"
 #include "posting/BuchungRules.h"
 #include "posting/StornoRules.h"
-#include "reports/ReportViewer.h"
-#include "reports/BwaReport.h"
 #include "reports/BilanzReport.h"
-#include "reports/StapelReport.h"
-#include "reports/JournalReport.h"
+#include "reports/BwaReport.h"
 #include "reports/EingrenzungRules.h"
 #include "reports/GuvReport.h"
+#include "reports/JournalReport.h"
 #include "reports/KontenblattReport.h"
-#include "reports/SaldenlisteReport.h"
+#include "reports/ReportViewer.h"
 #include "reports/SaldenlisteQuerReport.h"
+#include "reports/SaldenlisteReport.h"
+#include "reports/StapelReport.h"
 #include "reports/UstVaReport.h"
 #include "ui/qt/QtUi.h"
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QShortcut>
 #include <QContextMenuEvent>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -41,6 +40,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QStyle>
 #include <QStyleFactory>
@@ -50,7 +50,6 @@
 #include <QUrl>
 #include <QVBoxLayout>
 namespace ledra {
-
 
 // The ui port as the window offers it to the rules: messages, questions and dialogs go to
 // the given port (message boxes, or a script in tests), while focus requests, the status bar
@@ -223,12 +222,12 @@ QWidget *MainWindow::buildBuchenTopBar(QWidget *page) {
         speed(QStringLiteral("BSpeichern"), QStringLiteral("Speichern"),
               QStringLiteral("Buchungen ins Journal übertragen"), QStyle::SP_DialogSaveButton);
     m_sbDruck = speed(QStringLiteral("SBDruck"), QStringLiteral("Drucken"),
-                     QStringLiteral("Buchungsstapel drucken"), QStyle::SP_FileDialogDetailedView);
+                      QStringLiteral("Buchungsstapel drucken"), QStyle::SP_FileDialogDetailedView);
     m_bOP = speed(QStringLiteral("BOP"), QStringLiteral("OP"),
-                 QStringLiteral("Offene Posten anlegen und ausgleichen"),
-                 QStyle::SP_FileDialogInfoView);
+                  QStringLiteral("Offene Posten anlegen und ausgleichen"),
+                  QStyle::SP_FileDialogInfoView);
     m_sbEnde = speed(QStringLiteral("SBEnde"), QStringLiteral("Ende"), QStringLiteral("Beenden"),
-                    QStyle::SP_DialogCloseButton);
+                     QStyle::SP_DialogCloseButton);
     m_bSpeichern->setEnabled(false);
     m_sbDruck->setEnabled(false);
     m_bOP->setVisible(false);
@@ -258,9 +257,9 @@ void MainWindow::buildMenus(QWidget *buchenPage) {
     p1.Speichern =
         action(p1.menu, QStringLiteral("Speichern"), QStringLiteral("B&uchungen speichern"));
     p1.Splitting = action(p1.menu, QStringLiteral("Splitting1"), QStringLiteral("&Splitting"),
-                           QKeySequence(Qt::Key_F4));
+                          QKeySequence(Qt::Key_F4));
     p1.OffenePosten = action(p1.menu, QStringLiteral("OffenePosten1"),
-                              QStringLiteral("&Offene Posten"), QKeySequence(Qt::Key_F8));
+                             QStringLiteral("&Offene Posten"), QKeySequence(Qt::Key_F8));
     p1.Storno = action(p1.menu, QStringLiteral("Storno1"), QStringLiteral("S&torno"));
     p1.menu->addSeparator();
     p1.Favorithinzufuegen = action(p1.menu, QStringLiteral("Favorithinzufuegen"),

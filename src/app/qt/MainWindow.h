@@ -18,7 +18,6 @@ class QToolButton;
 
 namespace ledra {
 
-
 class BuchenPage;
 class DbNavigator;
 class EingrenzungDialog;
@@ -68,9 +67,9 @@ public:
 
     struct EntryMenuItems {
         QMenu *menu = nullptr;
-        QAction *Neu = nullptr, *Speichern = nullptr, *Splitting = nullptr,
-                *OffenePosten = nullptr, *Storno = nullptr, *Favorithinzufuegen = nullptr,
-                *Favoritloeschen = nullptr, *Beenden = nullptr;
+        QAction *Neu = nullptr, *Speichern = nullptr, *Splitting = nullptr, *OffenePosten = nullptr,
+                *Storno = nullptr, *Favorithinzufuegen = nullptr, *Favoritloeschen = nullptr,
+                *Beenden = nullptr;
     };
     struct AccountsMenuItems {
         QMenu *menu = nullptr;
@@ -137,7 +136,8 @@ private:
     KontenPage *m_konten = nullptr;
     EinstellungPage *m_einstellung = nullptr;
     DbNavigator *m_navigator2 = nullptr;
-    QToolButton *m_bSpeichern = nullptr, *m_sbDruck = nullptr, *m_bOP = nullptr, *m_sbEnde = nullptr;
+    QToolButton *m_bSpeichern = nullptr, *m_sbDruck = nullptr, *m_bOP = nullptr,
+                *m_sbEnde = nullptr;
     EntryMenuItems m_popup1;
     AccountsMenuItems m_popup2;
     QLabel *m_panels[4] = {};

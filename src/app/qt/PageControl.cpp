@@ -5,7 +5,6 @@
 #include <QTabBar>
 namespace ledra {
 
-
 PageControl::PageControl(QWidget *parent) : QTabWidget(parent) {
     tabBar()->installEventFilter(this);
 }

@@ -8,7 +8,6 @@
 #include <functional>
 namespace ledra {
 
-
 class PageControl : public QTabWidget {
     Q_OBJECT
 public:

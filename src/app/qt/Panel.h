@@ -7,7 +7,6 @@
 #include <QMouseEvent>
 namespace ledra {
 
-
 // A colour kept in the settings as the platform's RGB number (red in the low byte).
 inline QColor colorFromRgbNumber(int c) {
     return QColor(c & 0xff, (c >> 8) & 0xff, (c >> 16) & 0xff);

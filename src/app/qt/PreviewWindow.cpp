@@ -30,7 +30,6 @@
 #include <algorithm>
 namespace ledra {
 
-
 namespace rpt = ledra::report;
 
 namespace {
@@ -159,7 +158,7 @@ void PreviewWindow::setZoom(Zoom zoom, double factor) {
 void PreviewWindow::updateView() {
     const int count = int(m_model.pages.size());
     m_pageLabel->setText(count ? QStringLiteral("Seite %1 von %2").arg(m_current + 1).arg(count)
-                              : QStringLiteral("Keine Seiten"));
+                               : QStringLiteral("Keine Seiten"));
     if (!count) {
         m_canvas->setPage(nullptr, 1.0);
         return;
@@ -286,13 +285,15 @@ bool PreviewWindow::savePdf(const QString &fileName) {
 }
 
 bool PreviewWindow::saveText(const QString &fileName) {
-    return writeTextFile(fileName, QStringLiteral("Als Text speichern"), QStringLiteral("Textdateien (*.txt)"),
-                         QStringLiteral(".txt"), [this](QTextStream &stream) { stream << rpt::renderText(m_model); });
+    return writeTextFile(fileName, QStringLiteral("Als Text speichern"),
+                         QStringLiteral("Textdateien (*.txt)"), QStringLiteral(".txt"),
+                         [this](QTextStream &stream) { stream << rpt::renderText(m_model); });
 }
 
 bool PreviewWindow::saveCsv(const QString &fileName) {
-    return writeTextFile(fileName, QStringLiteral("Als CSV speichern"), QStringLiteral("CSV-Dateien (*.csv)"),
-                         QStringLiteral(".csv"), [this](QTextStream &stream) {
+    return writeTextFile(fileName, QStringLiteral("Als CSV speichern"),
+                         QStringLiteral("CSV-Dateien (*.csv)"), QStringLiteral(".csv"),
+                         [this](QTextStream &stream) {
                              reports::ReportCsvSink sink(stream);
                              for (const rpt::Page &page : m_model.pages) {
                                  rpt::Page copy = page;
@@ -301,8 +302,9 @@ bool PreviewWindow::saveCsv(const QString &fileName) {
                          });
 }
 
-bool PreviewWindow::writeTextFile(const QString &fileName, const QString &caption, const QString &filter,
-                                  const QString &suffix, const std::function<void(QTextStream &)> &write) {
+bool PreviewWindow::writeTextFile(const QString &fileName, const QString &caption,
+                                  const QString &filter, const QString &suffix,
+                                  const std::function<void(QTextStream &)> &write) {
     const QString file = fileName.isEmpty() ? askFile(caption, filter, suffix) : fileName;
     if (file.isEmpty())
         return false;

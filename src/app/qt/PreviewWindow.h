@@ -18,7 +18,6 @@ class QToolBar;
 class QAction;
 namespace ledra {
 
-
 namespace report {
 class Report;
 }

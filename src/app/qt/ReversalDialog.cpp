@@ -21,7 +21,6 @@
 #include <QWheelEvent>
 namespace ledra {
 
-
 namespace {
 // The journal is shown with the columns the batch grid has for the same fields, so that a
 // booking looks alike before and after its transfer.
@@ -91,7 +90,8 @@ ReversalDialog::ReversalDialog(Shell &core, QWidget *parent) : QDialog(parent), 
 
     connect(m_model, &TableModel::tableError, this,
             [this](const QString &message) { m_core.ui().error(message); });
-    connect(m_ok, &QPushButton::clicked, this, [this] { reverse(&StornoRules::reverseCurrentAndClose); });
+    connect(m_ok, &QPushButton::clicked, this,
+            [this] { reverse(&StornoRules::reverseCurrentAndClose); });
     connect(m_cancel, &QPushButton::clicked, this, &QWidget::hide);
     connect(m_grid, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex &index) {
         if (index.isValid() && m_model->moveCursorTo(index.row()))

@@ -11,7 +11,6 @@ class QTableView;
 
 namespace ledra {
 
-
 class Shell;
 class StornoRules;
 class TableModel;

@@ -13,7 +13,6 @@
 #include <QVBoxLayout>
 namespace ledra {
 
-
 SectionEditor::SectionEditor(Table &sections, const QString &name, const QString &caption,
                              int helpContext, Ui &ui, QWidget *parent)
     : QDialog(parent), m_table(sections), m_ui(ui) {

@@ -9,7 +9,6 @@ class QTableView;
 
 namespace ledra {
 
-
 class DbNavigator;
 class Table;
 class TableModel;

@@ -6,9 +6,7 @@
 #include <QVBoxLayout>
 namespace ledra {
 
-
-TWillkommen::TWillkommen() : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint)
-{
+TWillkommen::TWillkommen() : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint) {
     auto *lay = new QVBoxLayout(this);
     auto *image = new QLabel(QStringLiteral("<h1>Buchhaltung</h1><p>Finanzbuchhaltung</p>"));
     image->setAlignment(Qt::AlignCenter);

@@ -12,7 +12,6 @@
 #include <memory>
 namespace ledra {
 
-
 namespace {
 // Rows read in one pass of the cursor; a screenful of a grid fits in one or two passes.
 constexpr int kBlock = 64;

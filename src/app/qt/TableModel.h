@@ -22,7 +22,6 @@
 class QTableView;
 namespace ledra {
 
-
 struct TableColumn {
     QString field; // field or look-up name of the table; also the key of its stored width
     QString title;

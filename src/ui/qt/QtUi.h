@@ -14,7 +14,6 @@ class QLabel;
 class QProgressBar;
 namespace ledra {
 
-
 class QtUi : public Ui {
 public:
     explicit QtUi(QWidget *parent = nullptr) : m_parent(parent) {}
