@@ -1,7 +1,7 @@
 #include "KontenRules.h"
 
 #include "books/BooksSession.h"
-#include "openitems/OpenItemsInterface.h"
+#include "openitems/OffenePostenModule.h"
 #include "store/Table.h"
 #include "store/TableFile.h"
 #include "ui/Ui.h"
@@ -164,7 +164,7 @@ void KontenRules::loadChart(bool skr03) {
     m_fb.konten.close();
     m_fb.kontenGrid.close();
     if (auto *op = m_fb.openItems())
-        op->CloseAll();
+        op->closeAll();
     QString failure;
     try {
         TableFile::copy(TableFile::resolve(base, skr03 ? QStringLiteral("Datev03.db")
@@ -176,7 +176,7 @@ void KontenRules::loadChart(bool skr03) {
     m_fb.openTableInFolder(m_fb.konten, m_fb.currentDataFolder());
     m_fb.openTableInFolder(m_fb.kontenGrid, m_fb.currentDataFolder());
     if (auto *op = m_fb.openItems())
-        op->FDatenCreate();
+        op->reopenData();
     m_fb.notify(BooksEvent::ChartChanged);
     if (!failure.isEmpty()) {
         m_fb.ui().error(failure);

@@ -3,7 +3,7 @@
 #include "accounts/KontenRules.h"
 #include "books/IniFile.h"
 #include "invoicebook/RechnungsbuchStore.h"
-#include "openitems/OpenItemsInterface.h"
+#include "openitems/OffenePostenModule.h"
 #include "posting/BuchungRules.h"
 #include "posting/StornoRules.h"
 #include "store/Dates.h"
@@ -237,7 +237,7 @@ void Shell::loadPlugin() {
     if (!QFileInfo(file).isFile())
         return;
     m_pluginLoader = std::make_unique<QPluginLoader>(file);
-    auto *m = qobject_cast<OpenItemsModule *>(m_pluginLoader->instance());
+    auto *m = qobject_cast<OffenePostenModule *>(m_pluginLoader->instance());
     if (!m) {
         // A plug-in that cannot be loaded is treated like an absent one, but said.
         m_ui.warning(QStringLiteral("Das Modul Offene Posten (%1) kann nicht geladen werden:\r%2")
@@ -248,7 +248,7 @@ void Shell::loadPlugin() {
     m_books.setOpenItems(m);
     controls.bopVisible = true;
     m->create(nullptr);
-    m->FormInit(m_books.folders.baseDataFolder, QStringLiteral("€"));
+    m->init(m_books.folders.baseDataFolder, QStringLiteral("€"));
     m->setCustomerFolder(merva.dataFolder);
 }
 
@@ -258,7 +258,7 @@ StornoRules &Shell::reversalDialog() {
     return *m_journalDialog;
 }
 
-void Shell::setOpenItemsForTest(OpenItemsModule *m) {
+void Shell::setOpenItemsForTest(OffenePostenModule *m) {
     m_books.setOpenItems(m);
     controls.bopVisible = m != nullptr;
     notifyControls();

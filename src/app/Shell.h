@@ -23,7 +23,7 @@ class BuchungRules;
 class KontenRules;
 class StornoRules;
 class RechnungsbuchStore;
-class OpenItemsModule;
+class OffenePostenModule;
 
 // What the shell knows of the sibling invoicing program.
 struct MervaLink {
@@ -108,8 +108,8 @@ public:
     void leaveSettingsField();
 
     // Open-items plug-in while loaded.
-    OpenItemsModule *openItems() const { return m_books.openItems(); }
-    void setOpenItemsForTest(OpenItemsModule *m);
+    OffenePostenModule *openItems() const { return m_books.openItems(); }
+    void setOpenItemsForTest(OffenePostenModule *m);
 
     // The page "Buchen": entry, validation, balances and transfer.
     BuchungRules &entry() { return *m_entry; }

@@ -14,7 +14,7 @@
 namespace ledra {
 
 class Ui;
-class OpenItemsModule;
+class OffenePostenModule;
 
 // What changed in the books; the shell derives its control states and status texts from
 // these and from the books' state.
@@ -90,8 +90,8 @@ public:
     bool dataOperationRunning() const { return m_busy; }
 
     // Open-items plug-in while loaded (set by whoever loads it), else null.
-    OpenItemsModule *openItems() const { return m_openItems; }
-    void setOpenItems(OpenItemsModule *m) { m_openItems = m; }
+    OffenePostenModule *openItems() const { return m_openItems; }
+    void setOpenItems(OffenePostenModule *m) { m_openItems = m; }
 
     // Tells the listener (the shell) what changed.
     void notify(BooksEvent event);
@@ -108,7 +108,7 @@ private:
     QString m_programFolder;
     QDate m_today = QDate::currentDate();
     bool m_busy = false;
-    OpenItemsModule *m_openItems = nullptr;
+    OffenePostenModule *m_openItems = nullptr;
 };
 
 } // namespace ledra

@@ -2,7 +2,7 @@
 
 #include "books/Balances.h"
 #include "books/BooksSession.h"
-#include "openitems/OpenItemsInterface.h"
+#include "openitems/OffenePostenModule.h"
 #include "store/Dates.h"
 #include "store/Table.h"
 #include "ui/Ui.h"
@@ -361,7 +361,7 @@ void BuchungRules::beforeStapelInsert(Table &t) {
 void BuchungRules::onStapelNewRecord(Table &t) {
     t.setValue(QStringLiteral("Euro"), m_fb.settings.currency != QLatin1String("DM"));
     if (t.isEmpty()) {
-        qint64 p = m_fb.openItems() ? m_fb.openItems()->GetLastOP() + 1 : 0;
+        qint64 p = m_fb.openItems() ? m_fb.openItems()->lastNumber() + 1 : 0;
         const qint64 c = m_fb.autoNumber(0);
         qint64 bnr = std::max(p, c);
         if (c > 2000000000)
@@ -591,7 +591,7 @@ void BuchungRules::beforeStapelDelete(Table &t) {
             QStringLiteral("Fehler bei der Saldenfortschreibung!\rBitte Salden neu berechnen!"));
     }
     if (auto *op = m_fb.openItems())
-        op->DelStapel(int(t.asInt(QStringLiteral("Autonummer"))));
+        op->removeStapel(int(t.asInt(QStringLiteral("Autonummer"))));
 }
 
 void BuchungRules::afterStapelCancel(Table &t) {

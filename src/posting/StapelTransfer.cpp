@@ -7,7 +7,7 @@
 #include "BuchungRules.h"
 
 #include "books/BooksSession.h"
-#include "openitems/OpenItemsInterface.h"
+#include "openitems/OffenePostenModule.h"
 #include "store/Query.h"
 #include "store/Table.h"
 #include "store/TableFile.h"
@@ -98,7 +98,7 @@ void BuchungRules::transferStapel() {
                         break;
                     }
                     if (auto *op = m_fb.openItems())
-                        op->Buchen(int(r.autonummer), r.brutto.units(), r.euro,
+                        op->book(int(r.autonummer), r.brutto.units(), r.euro,
                                    QString::number(r.belegnummer));
                     if (r.belegnummer >= v && r.belegnummer < 10000) {
                         v = r.belegnummer;
@@ -146,7 +146,7 @@ void BuchungRules::transferStapel() {
             if (b.isEmpty()) {
                 m_fb.autoNumber(int(h + 1));
                 if (auto *op = m_fb.openItems())
-                    op->BuchenEnde();
+                    op->finishBooking();
                 m_fb.notify(BooksEvent::TransferDone);
             }
         }

@@ -2,7 +2,7 @@
 
 #include "ReportConventions.h"
 #include "books/BooksSession.h"
-#include "openitems/OpenItemsInterface.h"
+#include "openitems/OffenePostenModule.h"
 #include "ui/Ui.h"
 namespace ledra {
 
@@ -92,8 +92,8 @@ StapelReport::StapelReport(BooksSession &fb) : m_fb(fb) {
     note->setFont(reportFont(9));
     note->setHeight(4.2);
     note->setBeforePrint([this](Band &band, bool &print) {
-        OpenItemsModule *op = m_fb.openItems();
-        m_note = op ? op->NeuOrAusgl(int(band.value(QStringLiteral("Autonummer")).toLongLong()))
+        OffenePostenModule *op = m_fb.openItems();
+        m_note = op ? op->stapelRole(int(band.value(QStringLiteral("Autonummer")).toLongLong()))
                     : QString();
         print = !m_note.isEmpty();
     });

@@ -3,7 +3,7 @@
 // every message and answers every question.
 
 #include "app/qt/MainWindow.h"
-#include "openitems/OpenItemsInterface.h"
+#include "openitems/OffenePostenModule.h"
 #include "support/Fixture.h"
 #include "ui/ScriptedUi.h"
 
@@ -53,22 +53,22 @@ protected:
 };
 
 // The open-items module as far as the main window needs it to show its commands.
-class FakeOpenItems : public OpenItemsModule {
+class FakeOpenItems : public OffenePostenModule {
 public:
     void create(QWidget *) override {}
-    void FormInit(const QString &, const QString &) override {}
+    void init(const QString &, const QString &) override {}
     void setCustomerFolder(const QString &) override {}
-    int OPFenster() override { return 0; }
-    QVariantList GibAusgleich() override { return {}; }
-    void OPDetail(int) override {}
-    void AddStapel(int, bool) override {}
-    void DelStapel(int) override {}
-    QString NeuOrAusgl(int) override { return {}; }
-    void Buchen(int, qint64, bool, const QString &) override {}
-    void BuchenEnde() override {}
-    int GetLastOP() override { return 0; }
-    void CloseAll() override {}
-    void FDatenCreate() override {}
+    int showWindow() override { return 0; }
+    std::optional<OffenerPostenAusgleich> takeForSettlement() override { return std::nullopt; }
+    void showDetail(int) override {}
+    void addStapel(int, bool) override {}
+    void removeStapel(int) override {}
+    QString stapelRole(int) override { return {}; }
+    void book(int, qint64, bool, const QString &) override {}
+    void finishBooking() override {}
+    int lastNumber() override { return 0; }
+    void closeAll() override {}
+    void reopenData() override {}
 };
 
 } // namespace ledra

@@ -2,7 +2,7 @@
 
 #include "PostingFixture.h"
 
-#include "openitems/OpenItemsInterface.h"
+#include "openitems/OffenePostenModule.h"
 #include "store/Table.h"
 namespace ledra {
 
@@ -151,24 +151,24 @@ TEST_F(Books, ExistingVoucherNumberAsks) {
 namespace {
 // Stands in for the open-items plug-in where the entry asks it for numbers and tells it of
 // deleted rows.
-struct FakeOpenItems : OpenItemsModule {
+struct FakeOpenItems : OffenePostenModule {
     int lastOp = 900;
     QList<int> deleted, booked;
     int ended = 0;
     void create(QWidget *) override {}
-    void FormInit(const QString &, const QString &) override {}
+    void init(const QString &, const QString &) override {}
     void setCustomerFolder(const QString &) override {}
-    int OPFenster() override { return 2; }
-    QVariantList GibAusgleich() override { return {}; }
-    void OPDetail(int) override {}
-    void AddStapel(int, bool) override {}
-    void DelStapel(int nr) override { deleted << nr; }
-    QString NeuOrAusgl(int) override { return QString(); }
-    void Buchen(int nr, qint64, bool, const QString &) override { booked << nr; }
-    void BuchenEnde() override { ++ended; }
-    int GetLastOP() override { return lastOp; }
-    void CloseAll() override {}
-    void FDatenCreate() override {}
+    int showWindow() override { return 2; }
+    std::optional<OffenerPostenAusgleich> takeForSettlement() override { return std::nullopt; }
+    void showDetail(int) override {}
+    void addStapel(int, bool) override {}
+    void removeStapel(int nr) override { deleted << nr; }
+    QString stapelRole(int) override { return QString(); }
+    void book(int nr, qint64, bool, const QString &) override { booked << nr; }
+    void finishBooking() override { ++ended; }
+    int lastNumber() override { return lastOp; }
+    void closeAll() override {}
+    void reopenData() override {}
 };
 } // namespace
 

@@ -3,7 +3,7 @@
 
 #include "ReportsFixture.h"
 
-#include "openitems/OpenItemsInterface.h"
+#include "openitems/OffenePostenModule.h"
 #include "reports/StapelReport.h"
 #include "store/Table.h"
 
@@ -15,26 +15,26 @@ using ledra::report::BandKind;
 namespace {
 
 // The open-items module as the batch listing asks it for its notes.
-class NotingOpenItems : public OpenItemsModule {
+class NotingOpenItems : public OffenePostenModule {
 public:
     std::map<int, QString> notes;
     void create(QWidget *) override {}
-    void FormInit(const QString &, const QString &) override {}
+    void init(const QString &, const QString &) override {}
     void setCustomerFolder(const QString &) override {}
-    int OPFenster() override { return 0; }
-    QVariantList GibAusgleich() override { return {}; }
-    void OPDetail(int) override {}
-    void AddStapel(int, bool) override {}
-    void DelStapel(int) override {}
-    QString NeuOrAusgl(int batchNumber) override {
+    int showWindow() override { return 0; }
+    std::optional<OffenerPostenAusgleich> takeForSettlement() override { return std::nullopt; }
+    void showDetail(int) override {}
+    void addStapel(int, bool) override {}
+    void removeStapel(int) override {}
+    QString stapelRole(int batchNumber) override {
         auto it = notes.find(batchNumber);
         return it == notes.end() ? QString() : it->second;
     }
-    void Buchen(int, qint64, bool, const QString &) override {}
-    void BuchenEnde() override {}
-    int GetLastOP() override { return 0; }
-    void CloseAll() override {}
-    void FDatenCreate() override {}
+    void book(int, qint64, bool, const QString &) override {}
+    void finishBooking() override {}
+    int lastNumber() override { return 0; }
+    void closeAll() override {}
+    void reopenData() override {}
 };
 
 struct Batch : ReportBooks {
