@@ -6,6 +6,8 @@
 
 #include "store/Money.h"
 
+#include <QString>
+#include <QStringList>
 #include <QVariant>
 
 #include <optional>
@@ -128,6 +130,16 @@ inline bool isSaldoOnWrongSide(std::optional<KontoArt> art, Money saldo) {
     if (saldo > Money())
         return normal == Saldoseite::Haben;
     return false;
+}
+
+// The codes of the types a predicate holds for, comma-separated in code order ("0,1,2" for
+// the cost accounts), for SQL conditions over a stored or looked-up `Art`.
+inline QString kontoArtCodeList(bool (*predicate)(std::optional<KontoArt>)) {
+    QStringList codes;
+    for (int code = kontoArtCode(KontoArt::Kosten); code <= kontoArtCode(KontoArt::Bestand); ++code)
+        if (predicate(static_cast<KontoArt>(code)))
+            codes << QString::number(code);
+    return codes.join(QLatin1Char(','));
 }
 
 } // namespace ledra

@@ -64,7 +64,7 @@ TEST(KontoArt, BalanceOnTheWrongSide) {
     // A debit balance is positive. Wrong: a credit balance where the normal side is debit,
     // and the other way round; a zero balance never.
     const Money debit = Money::fromCents(1), credit = Money::fromCents(-1);
-    const Money bigDebit = Money::fromWhole(100000), bigCredit = Money::fromWhole(-100000);
+    const Money bigDebit = Money::fromCents(100000), bigCredit = Money::fromCents(-100000);
     for (const TypeRow &r : kTypes) {
         SCOPED_TRACE(r.name);
         EXPECT_EQ(isSaldoOnWrongSide(r.art, credit), r.normal == Saldoseite::Soll);
@@ -100,6 +100,13 @@ TEST(KontoArt, StoredValuesAndCodes) {
         ASSERT_TRUE(kontoArtFromCode(code));
         EXPECT_EQ(kontoArtCode(*kontoArtFromCode(code)), code);
     }
+}
+
+TEST(KontoArt, CodeListsForSqlConditions) {
+    EXPECT_EQ(kontoArtCodeList(isKostenkonto), QStringLiteral("0,1,2"));
+    EXPECT_EQ(kontoArtCodeList(isErloeskonto), QStringLiteral("3"));
+    EXPECT_EQ(kontoArtCodeList(isZahlungskonto), QStringLiteral("4,5,6,9"));
+    EXPECT_EQ(kontoArtCodeList(isBestandskonto), QStringLiteral("4,5,6,7,8,9"));
 }
 
 TEST(KontoArt, CodesMatchTheShippedTypeTable) {

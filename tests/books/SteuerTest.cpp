@@ -23,10 +23,12 @@ struct SplitRow {
 
 } // namespace
 
+namespace ledra {
 // Amounts in failure messages as numbers, found by argument-dependent look-up.
 void PrintTo(const Money &m, std::ostream *os) {
     *os << m.toPlain(4).toStdString();
 }
+} // namespace ledra
 
 TEST(Steuer, RatesAreTakenAtTenThousandthsOfAPercent) {
     const struct {
