@@ -1,7 +1,9 @@
 #include "Jahreswechsel.h"
 
 #include "books/BooksSession.h"
+#include "books/KontoArt.h"
 #include "books/SaldenRecompute.h"
+#include "books/Steuer.h"
 #include "store/Dates.h"
 #include "store/Query.h"
 #include "store/Table.h"
@@ -19,11 +21,11 @@ namespace {
 
 const char *const kYearTables[] = {"BWA.db", "Bilanz.DB", "Konten.DB", "Journal.DB"};
 
-// The carry rule: profit-and-loss accounts (every type below 4, cost accounts of types 0 and
-// 1 included: a cost balance never belongs to the next year), private accounts and the two
-// tax accounts start the new year at zero.
+// The carry rule: only accounts whose type has a carry-forward keep their balance (not the
+// profit-and-loss accounts, whatever kind of cost, nor the private account); the two tax
+// accounts start the new year at zero as well.
 bool carries(const BooksSession &fb, qint64 ktoNr, int art) {
-    if (art < 4 || art == 6)
+    if (!hasSaldovortrag(kontoArtFromCode(art)))
         return false;
     const QString nr = QString::number(ktoNr);
     return nr != fb.settings.vorsteuer.trimmed() && nr != fb.settings.kontoMwst.trimmed();
@@ -194,8 +196,7 @@ void runJahreswechsel(BooksSession &fb, QDate today) {
         fb.settings.belegnr = QStringLiteral("1");
         fb.settings.buchVon = germanDate(bis.addDays(1));
         fb.settings.buchBis = QStringLiteral("31.12.") + QString::number(today.year());
-        fb.settings.currency = QDate(2002, 1, 1) > fb.settings.periodEnd() ? QStringLiteral("DM")
-                                                                           : QStringLiteral("€");
+        fb.settings.currency = currencyTextOfPeriod(fb.settings.periodEnd());
         fb.saveYearSettings(base);
         QFile::remove(TableFile::join(a, kOpenMarker));
     } catch (const std::exception &e) {

@@ -1,6 +1,7 @@
 #include "KontenRules.h"
 
 #include "books/BooksSession.h"
+#include "books/KontoArt.h"
 #include "openitems/OffenePostenModule.h"
 #include "store/Table.h"
 #include "store/TableFile.h"
@@ -83,7 +84,9 @@ void KontenRules::changeArt(int art) {
     if (!t.isEditing())
         t.edit();
     t.setValue(QStringLiteral("Art"), art);
-    t.setValue(QStringLiteral("Mwst"), art < 4 ? m_fb.settings.mwstSatz.toInt() / 10.0 : 0.0);
+    // A profit-and-loss account takes the full rate; balance accounts have no rate of their own.
+    t.setValue(QStringLiteral("Mwst"),
+               isErfolgskonto(kontoArtFromCode(art)) ? m_fb.settings.fullRate() : 0.0);
 }
 
 void KontenRules::setOpening(const QString &side, const QString &other, const QString &text,
@@ -115,16 +118,8 @@ void KontenRules::setOpeningHaben(const QString &text) {
     setOpening(QStringLiteral("Haben"), QStringLiteral("Soll"), text, -1);
 }
 
-bool KontenRules::wrongSide(int art, Money saldo) {
-    if (saldo < Money())
-        return art < 3 || (art >= 4 && art <= 7);
-    if (saldo > Money())
-        return art == 3 || art == 8;
-    return false;
-}
-
 int KontenRules::balanceColour(int art, Money saldo, bool selected) const {
-    if (!m_fb.settings.fSaldo || !wrongSide(art, saldo))
+    if (!m_fb.settings.fSaldo || !isSaldoOnWrongSide(kontoArtFromCode(art), saldo))
         return -1;
     return selected ? m_fb.settings.fSaldo2 : m_fb.settings.fSaldo1;
 }

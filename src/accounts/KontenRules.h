@@ -31,8 +31,8 @@ public:
     void setOpeningSoll(const QString &text);
     void setOpeningHaben(const QString &text);
 
-    // Wrong-side colouring of a balance: 0 when it is drawn normally, else the colour number.
-    static bool wrongSide(int art, Money saldo);
+    // Colouring of a balance on the wrong side for its type (the stored code `art`): -1 when
+    // it is drawn normally, else the colour number of the settings.
     int balanceColour(int art, Money saldo, bool selected) const;
 
     // Search by name: the first search after a change of the text starts at the top.

@@ -7,6 +7,8 @@
 #include "Jahreswechsel.h"
 
 #include "books/BooksSession.h"
+#include "books/KontoArt.h"
+#include "books/Steuer.h"
 #include "store/Table.h"
 #include "store/TableFile.h"
 #include "ui/Ui.h"
@@ -23,7 +25,7 @@ struct JRow {
     qint64 rowid = 0, beleg = 0, soll = 0, haben = 0;
     Money brutto, steuer, stf;
     double satz = 0;
-    int sollArt = 0, habenArt = 0;
+    std::optional<KontoArt> sollArt, habenArt;
 };
 struct Update {
     qint64 rowid;
@@ -48,18 +50,18 @@ void switchVersteuerung(BooksSession &fb) {
         ~End() { fb.endDataOperation(); }
     } end{fb};
 
-    std::unordered_map<qint64, int> art;
+    std::unordered_map<qint64, std::optional<KontoArt>> art;
     {
         Table &k = fb.konten;
         SQLite::Statement st(
             k.db(),
             QStringLiteral("SELECT KtoNr, Art FROM \"%1\"").arg(k.innerName()).toStdString());
         while (st.executeStep())
-            art[st.getColumn(0).getInt64()] = st.getColumn(1).getInt();
+            art[st.getColumn(0).getInt64()] = kontoArtFromCode(st.getColumn(1).getInt());
     }
-    auto typeOf = [&](qint64 nr) {
+    auto typeOf = [&](qint64 nr) -> std::optional<KontoArt> {
         auto it = art.find(nr);
-        return it == art.end() ? 0 : it->second;
+        return it == art.end() ? std::nullopt : it->second;
     };
     Table &j = fb.journal;
     const qint64 total = std::max(1, j.recordCount());
@@ -106,9 +108,11 @@ void switchVersteuerung(BooksSession &fb) {
                     updates.push_back({r.rowid, Money(), satz});
                 continue;
             }
-            const bool invoice = r.sollArt == 7 && (r.habenArt == 3 || r.habenArt == 9);
-            const bool payment = r.habenArt == 7 && (r.sollArt == 4 || r.sollArt == 5 ||
-                                                     r.sollArt == 6 || r.sollArt == 9);
+            // An invoice puts a customer in debit against revenue (or another balance
+            // account); a payment moves money from the customer onto a payment account.
+            const bool invoice = r.sollArt == KontoArt::Debitor &&
+                                 (isErloeskonto(r.habenArt) || r.habenArt == KontoArt::Bestand);
+            const bool payment = r.habenArt == KontoArt::Debitor && isZahlungskonto(r.sollArt);
             if (invoice) {
                 T = r.steuer;
                 R = r.satz;
@@ -120,15 +124,13 @@ void switchVersteuerung(BooksSession &fb) {
             } else if (payment && r.beleg != V) {
                 V = 0;
             } else if (payment) {
-                const __int128 rr = std::llround(R * 10000.0);
-                const Money p = Money::fromCents(
-                    divRoundHalfAway(__int128(r.brutto.units()) * rr, (1000000 + rr) * 100));
+                const Money p = steuerInBrutto(r.brutto, Steuersatz::fromPercent(R));
                 if (T - p >= Money::fromCents(2))
                     T = p;
                 Money stf = T;
                 if (next) {
-                    D = next->habenArt == 7 && QString::number(next->soll) == skontoGew &&
-                        next->beleg == V;
+                    D = next->habenArt == KontoArt::Debitor &&
+                        QString::number(next->soll) == skontoGew && next->beleg == V;
                     if (D)
                         K = next->brutto;
                 }

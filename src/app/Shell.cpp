@@ -2,6 +2,7 @@
 
 #include "accounts/KontenRules.h"
 #include "books/IniFile.h"
+#include "books/Steuer.h"
 #include "invoicebook/RechnungsbuchStore.h"
 #include "openitems/OffenePostenModule.h"
 #include "posting/BuchungRules.h"
@@ -373,9 +374,7 @@ bool Shell::leavePeriodStart() {
 
 bool Shell::leavePeriodEnd() {
     if (YearSettings::normaliseDate(m_books.settings.buchBis)) {
-        m_books.settings.currency = QDate(2002, 1, 1) > m_books.settings.periodEnd()
-                                        ? QStringLiteral("DM")
-                                        : QStringLiteral("€");
+        m_books.settings.currency = currencyTextOfPeriod(m_books.settings.periodEnd());
         return true;
     }
     m_ui.focus(QStringLiteral("EBuchBis"));

@@ -1,6 +1,7 @@
 #include "Balances.h"
 
 #include "Settings.h"
+#include "Steuer.h"
 #include "store/Table.h"
 #include "store/TableFile.h"
 #include "ui/Ui.h"
@@ -20,48 +21,36 @@ BookingAmounts BookingAmounts::fromTable(const Table &t) {
     r.steuer = t.asMoney(QStringLiteral("Steuer"));
     const QVariant e = t.value(QStringLiteral("Euro"));
     r.euro = e.isNull() ? true : e.toBool();
-    const QVariant sa = t.value(QStringLiteral("XSollArt"));
-    const QVariant ha = t.value(QStringLiteral("XHabenArt"));
-    r.sollArt = sa.isNull() ? -1 : sa.toInt();
-    r.habenArt = ha.isNull() ? -1 : ha.toInt();
+    r.sollArt = kontoArtOf(t.value(QStringLiteral("XSollArt")));
+    r.habenArt = kontoArtOf(t.value(QStringLiteral("XHabenArt")));
     return r;
-}
-
-Money convertCurrency(Money amount, bool euro, const QDate &date) {
-    const QDate euroDay(2002, 1, 1);
-    if (euro && date.isValid() && date < euroDay)
-        return Money::fromUnits(divRoundHalfAway(__int128(amount.units()) * 195583, 100000 * 100) *
-                                100);
-    if (!euro && (!date.isValid() || date >= euroDay))
-        return Money::fromUnits(divRoundHalfAway(__int128(amount.units()) * 5112918811962185LL,
-                                                 __int128(10000000000000000LL) * 100) *
-                                100);
-    return amount;
 }
 
 qint64 bookingTaxAccount(const BookingAmounts &row, qint64 vorsteuer, qint64 mwst) {
     if (row.steuer < Money::fromCents(1))
         return 0;
-    const bool g = row.sollArt == 3 || row.habenArt == 3;
-    return g ? mwst : vorsteuer;
+    const bool revenue = isErloeskonto(row.sollArt) || isErloeskonto(row.habenArt);
+    return revenue ? mwst : vorsteuer;
 }
 
 int bookingEffects(const BookingAmounts &row, BalanceDirection direction, qint64 taxAccount,
                    AccountEffect out[3]) {
-    Money d = row.sollArt >= 4 ? row.brutto : row.netto;
-    Money c = row.habenArt >= 4 ? row.brutto : row.netto;
+    // Balance accounts take the gross amount, profit-and-loss accounts the net one; the tax
+    // makes up the difference on the tax account.
+    Money d = isBestandskonto(row.sollArt) ? row.brutto : row.netto;
+    Money c = isBestandskonto(row.habenArt) ? row.brutto : row.netto;
     Money x = row.steuer;
     // Reversed direction (revenue debited or cost credited) turns the tax to the other side.
-    const bool e = row.sollArt == 3 || (row.habenArt >= 0 && row.habenArt < 3);
-    const bool g = row.sollArt == 3 || row.habenArt == 3;
+    const bool e = isErloeskonto(row.sollArt) || isKostenkonto(row.habenArt);
+    const bool g = isErloeskonto(row.sollArt) || isErloeskonto(row.habenArt);
     if (direction == BalanceDirection::Remove) {
         d = -d;
         c = -c;
         x = -x;
     }
-    d = convertCurrency(d, row.euro, row.date);
-    c = convertCurrency(c, row.euro, row.date);
-    x = convertCurrency(x, row.euro, row.date);
+    d = toCurrencyOfDate(d, row.euro, row.date);
+    c = toCurrencyOfDate(c, row.euro, row.date);
+    x = toCurrencyOfDate(x, row.euro, row.date);
     out[0] = {row.soll, d, d, true};
     out[1] = {row.haben, -c, c, false};
     if (taxAccount == 0 || (x.units() < 100 && x.units() > -100))

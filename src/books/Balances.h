@@ -1,6 +1,7 @@
 #pragma once
 // Running account totals: one booking applied to its debit, credit and tax account.
 
+#include "KontoArt.h"
 #include "store/Money.h"
 
 #include <QDate>
@@ -21,15 +22,11 @@ struct BookingAmounts {
     qint64 soll = 0, haben = 0;
     Money netto, brutto, steuer;
     bool euro = true;
-    int sollArt = -1, habenArt = -1; // -1: the account does not exist
+    std::optional<KontoArt> sollArt, habenArt; // empty: the account does not exist
 
     // Reads the fields by name; a row without account types looks them up in `konten`.
     static BookingAmounts fromTable(const Table &row);
 };
-
-// Amount brought into the currency in force on the booking date (euro before 2002 times
-// 1.95583, DM from 2002 on times 0.5112918811962185), rounded to cents half away from zero.
-Money convertCurrency(Money amount, bool euro, const QDate &date);
 
 // What one booking does to one account: `amount` is added to the balance (debit positive),
 // `turnover` to the debit or credit turnover of the year.

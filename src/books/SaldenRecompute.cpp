@@ -2,6 +2,7 @@
 
 #include "Balances.h"
 #include "BooksSession.h"
+#include "KontoArt.h"
 #include "store/Table.h"
 #include "store/TableFile.h"
 #include "ui/Ui.h"
@@ -17,7 +18,7 @@ namespace ledra {
 namespace {
 
 struct Totals {
-    int art = 0;
+    std::optional<KontoArt> art;
     qint64 saldo = 0, jvzSoll = 0, jvzHaben = 0;
     QDate datum1;
     QVariant bwa, bilanz;
@@ -88,7 +89,7 @@ void recomputeSalden(BooksSession &fb, bool includeBatch) {
                                          .toStdString());
         while (st.executeStep()) {
             Totals t;
-            t.art = st.getColumn(1).getInt();
+            t.art = kontoArtFromCode(st.getColumn(1).getInt());
             t.saldo = st.getColumn(2).getInt64();
             const qint64 bwa = st.getColumn(3).isNull() ? 0 : st.getColumn(3).getInt64();
             if (bwa >= 1000 && bwaLines.contains(bwa))
@@ -105,9 +106,9 @@ void recomputeSalden(BooksSession &fb, bool includeBatch) {
 
     const qint64 vorsteuer = fb.settings.vorsteuer.trimmed().toLongLong();
     const qint64 mwst = fb.settings.kontoMwst.trimmed().toLongLong();
-    auto artOf = [&](qint64 nr) {
+    auto artOf = [&](qint64 nr) -> std::optional<KontoArt> {
         auto it = acc.find(nr);
-        return it == acc.end() ? -1 : it->second.art;
+        return it == acc.end() ? std::nullopt : it->second.art;
     };
     // Steps 2 and 3: the batch, then the journal, each booking once.
     auto apply = [&](Table &t) {
@@ -129,7 +130,7 @@ void recomputeSalden(BooksSession &fb, bool includeBatch) {
             r.euro = st.getColumn(6).isNull() || st.getColumn(6).getInt() != 0;
             r.sollArt = artOf(r.soll);
             r.habenArt = artOf(r.haben);
-            const bool missing = r.sollArt < 0 || r.habenArt < 0;
+            const bool missing = !r.sollArt || !r.habenArt;
             if (missing)
                 for (qint64 nr : {r.soll, r.haben})
                     if (!acc.count(nr))

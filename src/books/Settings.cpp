@@ -1,6 +1,7 @@
 #include "Settings.h"
 
 #include "IniFile.h"
+#include "Steuer.h"
 #include "store/Dates.h"
 #include "store/TableFile.h"
 #include "ui/Ui.h"
@@ -96,7 +97,7 @@ void YearSettings::load(const QString &folder, Ui *ui, QDate today) {
     buchBis = ini.readString(QStringLiteral("BZR"), QStringLiteral("Bis"), QString());
     if (!parseGermanDate(buchBis, today))
         buchBis = QStringLiteral("31.12.") + twoDigitYear(today);
-    currency = QDate(2002, 1, 1) > periodEnd() ? QStringLiteral("DM") : QStringLiteral("€");
+    currency = currencyTextOfPeriod(periodEnd());
     lRand =
         std::clamp(ini.readInteger(QStringLiteral("Druck"), QStringLiteral("LRand"), 13), 0, 30);
     const QString F = QStringLiteral("Farben");

@@ -2,6 +2,8 @@
 
 #include "books/Balances.h"
 #include "books/BooksSession.h"
+#include "books/KontoArt.h"
+#include "books/Steuer.h"
 #include "openitems/OffenePostenModule.h"
 #include "store/Dates.h"
 #include "store/Table.h"
@@ -15,6 +17,13 @@ namespace ledra {
 namespace {
 const QString kSoll = QStringLiteral("Soll");
 const QString kHaben = QStringLiteral("Haben");
+
+// The type of the entry's debit or credit account. An empty look-up (no account entered on
+// that side yet) reads as a cost account: the entry's rules have always taken the look-up's
+// empty value as type 0, and storing such a row reports the missing account anyway.
+KontoArt entryArt(const Table &t, const QString &field) {
+    return kontoArtFromCode(t.asInt(field)).value_or(KontoArt::Kosten);
+}
 
 int sideIndex(const QString &side) {
     return side == QLatin1String("Haben") ? 1 : 0;
@@ -276,11 +285,13 @@ void BuchungRules::deriveCreditRate() {
     Table &b = m_fb.stapel;
     if (!b.isEditing())
         return;
-    const int s = int(b.asInt(QStringLiteral("XSollArt")));
-    const int h = int(b.asInt(QStringLiteral("XHabenArt")));
-    if ((s < 4 && h < 4) || (s > 3 && h > 3))
+    const KontoArt s = entryArt(b, QStringLiteral("XSollArt"));
+    const KontoArt h = entryArt(b, QStringLiteral("XHabenArt"));
+    // Two profit-and-loss accounts or two balance accounts: no taxable turnover. Otherwise
+    // the profit-and-loss side gives the rate; the debit side's rate was set when it was left.
+    if (isErfolgskonto(s) == isErfolgskonto(h))
         b.setValue(QStringLiteral("Steuersatz"), 0.0);
-    else if (h < 4)
+    else if (isErfolgskonto(h))
         b.setValue(QStringLiteral("Steuersatz"), b.value(QStringLiteral("XHabenMwst")));
 }
 
@@ -450,11 +461,11 @@ void BuchungRules::beforeStapelPost(Table &t) {
         ui.error(QStringLiteral("Soll- und Habenkonto sind gleich"));
         throw SilentAbort();
     }
-    const int s = int(t.asInt(QStringLiteral("XSollArt")));
-    const int h = int(t.asInt(QStringLiteral("XHabenArt")));
+    const KontoArt s = entryArt(t, QStringLiteral("XSollArt"));
+    const KontoArt h = entryArt(t, QStringLiteral("XHabenArt"));
     const QString text = t.asString(QStringLiteral("Buchungstext"));
-    const bool reversed =
-        (s == 3 || h < 3) && !contains(text, "Skonto") && !contains(text, "Storno");
+    const bool reversed = (isErloeskonto(s) || isKostenkonto(h)) && !contains(text, "Skonto") &&
+                          !contains(text, "Storno");
     if (t.isNull(QStringLiteral("Steuersatz"))) {
         if (mwstEnabled)
             setFocus(QStringLiteral("Mwst"));
@@ -462,7 +473,6 @@ void BuchungRules::beforeStapelPost(Table &t) {
         throw SilentAbort();
     }
     const double r = t.asDouble(QStringLiteral("Steuersatz"));
-    const __int128 rr = std::llround(r * 10000.0); // rate in 1/10000 percent
     const QString entered = grossMode ? QStringLiteral("Brutto") : QStringLiteral("Netto");
     if (t.isNull(entered)) {
         setFocus(QStringLiteral("Betrag"));
@@ -475,17 +485,11 @@ void BuchungRules::beforeStapelPost(Table &t) {
         ui.error(QStringLiteral("Betrag darf nicht negativ sein!"));
         throw SilentAbort();
     }
-    Money netto, brutto;
-    if (grossMode) {
-        brutto = amount;
-        netto = Money::fromCents(divRoundHalfEven(__int128(brutto.units()) * 10000, 1000000 + rr));
-    } else {
-        netto = amount;
-        brutto =
-            Money::fromCents(divRoundHalfEven(__int128(netto.units()) * (1000000 + rr), 100000000));
-    }
-    const Money steuer = brutto - netto;
-    t.setMoney(QStringLiteral("Netto"), netto);
+    const Steuersatz satz = Steuersatz::fromPercent(r);
+    const Buchungsbetraege betraege =
+        grossMode ? betraegeFromBrutto(amount, satz) : betraegeFromNetto(amount, satz);
+    const Money brutto = betraege.brutto, steuer = betraege.steuer;
+    t.setMoney(QStringLiteral("Netto"), betraege.netto);
     t.setMoney(QStringLiteral("Brutto"), brutto);
     t.setMoney(QStringLiteral("Steuer"), steuer);
 
@@ -503,31 +507,30 @@ void BuchungRules::beforeStapelPost(Table &t) {
 
     if (m_fb.settings.istSteuer) {
         const QString SF = QStringLiteral("Stfaellig"), SS = QStringLiteral("Satzfaellig");
-        auto isMoneyOrPrivate = [](int x) { return x == 4 || x == 5 || x == 6 || x == 9; };
-        if ((s == 3 && h != 7) || (h == 3 && s != 7) || (reversed && h == 2)) {
+        if ((isErloeskonto(s) && h != KontoArt::Debitor) ||
+            (isErloeskonto(h) && s != KontoArt::Debitor) ||
+            (reversed && h == KontoArt::Fremdleistung)) {
             t.setMoney(SF, steuer);
             t.setValue(SS, r);
         } else if (s == h && t.asMoney(SF) > Money()) {
             t.setMoney(SF, Money());
             t.setValue(SS, 0.0);
-        } else if ((s == 4 || s == 5) && h == 7 && !opTakeover) {
+        } else if (isGeldkonto(s) && h == KontoArt::Debitor && !opTakeover) {
             if (t.isNull(SS))
-                t.setValue(SS, m_fb.settings.mwstSatz.toInt() / 10.0);
-            const __int128 sr = std::llround(t.asDouble(SS) * 10000.0);
-            const Money d = Money::fromCents(
-                divRoundHalfAway(__int128(brutto.units()) * sr, (1000000 + sr) * 100));
+                t.setValue(SS, m_fb.settings.fullRate());
+            const Money d = steuerInBrutto(brutto, Steuersatz::fromPercent(t.asDouble(SS)));
             if (!(d - t.asMoney(SF)).nearlyEquals(Money())) {
                 t.setMoney(SF, d);
                 ui.warning(QStringLiteral("Fällige Steuer automatisch berechnet!"));
             }
         }
         if (!contains(text, "Storno")) {
-            if (h != 7 && !isMoneyOrPrivate(s)) {
+            if (h != KontoArt::Debitor && !isZahlungskonto(s)) {
                 if (t.asMoney(SF) > Money())
                     ui.warning(QStringLiteral("Fällige Steuer auf 0 gesetzt!"));
                 t.setMoney(SF, Money());
                 t.setValue(SS, 0.0);
-            } else if (!isMoneyOrPrivate(s)) {
+            } else if (!isZahlungskonto(s)) {
                 t.setMoney(SF, Money());
                 t.setValue(SS, 0.0);
             }

@@ -2,6 +2,7 @@
 
 #include "BuchungRules.h"
 #include "books/BooksSession.h"
+#include "books/KontoArt.h"
 #include "books/SaldenRecompute.h"
 #include "store/Table.h"
 #include "ui/Ui.h"
@@ -72,7 +73,7 @@ bool StornoRules::reverseBooking(qint64 autonummer) {
         b.setValue(QString::fromLatin1(f), j.value(QString::fromLatin1(f)));
     if (b.asMoney(QStringLiteral("Stfaellig")) > Money()) {
         b.setValue(QStringLiteral("Satzfaellig"), j.value(QStringLiteral("Steuersatz")));
-        if (j.asInt(QStringLiteral("XHabenArt")) == 7) {
+        if (kontoArtOf(j.value(QStringLiteral("XHabenArt"))) == KontoArt::Debitor) {
             b.setValue(QStringLiteral("Steuersatz"), 0.0);
             if (m_fb.ui().warnOkCancel(
                     QStringLiteral(

@@ -20,36 +20,39 @@ namespace {
 
 constexpr double kLabelX = 10, kSumX = 80, kSumW = 40, kResultX = 130, kResultW = 45;
 
-std::set<int> typesPresent(Table &konten) {
-    std::set<int> types;
+std::set<KontoArt> typesPresent(Table &konten) {
+    std::set<KontoArt> types;
     SQLite::Statement st(konten.db(),
                          QStringLiteral("SELECT DISTINCT Art FROM \"%1\" WHERE Art IS NOT NULL")
                              .arg(konten.innerName())
                              .toStdString());
     while (st.executeStep())
-        types.insert(st.getColumn(0).getInt());
+        if (const std::optional<KontoArt> art = kontoArtFromCode(st.getColumn(0).getInt()))
+            types.insert(*art);
     return types;
 }
 
 } // namespace
 
-const GuvReport::ResultGroup *GuvReport::resultGroup(int art) {
+const GuvReport::ResultGroup *GuvReport::resultGroup(std::optional<KontoArt> art) {
     // Costs carry debit balances and revenues credit ones, so the profit is the negated sum
-    // of all four profit-and-loss types: a profit prints positive.
+    // of all profit-and-loss types: a profit prints positive.
     static const ResultGroup groups[] = {
-        {QStringLiteral("Gewinn/Verlust:"), 0, 3, -1},
-        {QStringLiteral("Geldvermögen:"), 4, 5, 1},
-        {QStringLiteral("Privatentnahme:"), 6, 6, 1},
-        {QStringLiteral("Differenz:"), 7, 8, 1},
+        {QStringLiteral("Gewinn/Verlust:"), KontoArt::Kosten, KontoArt::Erloese, -1},
+        {QStringLiteral("Geldvermögen:"), KontoArt::Bank, KontoArt::Kasse, 1},
+        {QStringLiteral("Privatentnahme:"), KontoArt::Privat, KontoArt::Privat, 1},
+        {QStringLiteral("Differenz:"), KontoArt::Debitor, KontoArt::Kreditor, 1},
     };
     for (const ResultGroup &g : groups)
-        if (art >= g.first && art <= g.last)
+        if (art && *art >= g.first && *art <= g.last)
             return &g;
     return nullptr;
 }
 
-bool GuvReport::printsWithoutSign(int art) {
-    return art == 1 || art == 2 || art == 3 || art == 7 || art == 8;
+bool GuvReport::printsWithoutSign(std::optional<KontoArt> art) {
+    // Purchases, revenue, receivables and payables read as amounts whose direction the line
+    // names; costs, money and the private account keep their sign.
+    return isEinkaufskonto(art) || isErloeskonto(art) || isPersonenkonto(art);
 }
 
 GuvReport::GuvReport(BooksSession &fb, EingrenzungRules &filter) {
@@ -61,7 +64,7 @@ GuvReport::GuvReport(BooksSession &fb, EingrenzungRules &filter) {
     Table &konten = fb.konten;
     r.setBeforePrint([this, &fb, &konten](Report &rep) {
         m_r = 0;
-        m_art = -1;
+        m_art.reset();
         m_types = typesPresent(konten);
         applyMarginSetting(rep, fb.settings, MarginEdge::Left);
     });
@@ -85,8 +88,10 @@ GuvReport::GuvReport(BooksSession &fb, EingrenzungRules &filter) {
     group->setHeight(0);
     Band *footer = r.addGroupFooter(group);
     footer->setHeight(6);
-    footer->setBeforePrint(
-        [](Band &band, bool &print) { print = band.value(QStringLiteral("Art")).toInt() < 9; });
+    // Only the types that enter a result have a line.
+    footer->setBeforePrint([](Band &band, bool &print) {
+        print = resultGroup(kontoArtOf(band.value(QStringLiteral("Art")))) != nullptr;
+    });
     footer->addField(kLabelX, 1, kSumX - kLabelX - 2, QStringLiteral("XArt"));
     TextControl *sum = footer->addExpression(kSumX, 1, kSumW, QStringLiteral("SUM(DruckSaldo)"));
     sum->setAlignment(Qt::AlignRight);
@@ -94,7 +99,7 @@ GuvReport::GuvReport(BooksSession &fb, EingrenzungRules &filter) {
     sum->setMask(totalsMask(cur));
     sum->setResetAfterPrint(true);
     sum->setOnPrint([this](TextControl &c, QString &text) {
-        m_art = c.band().value(QStringLiteral("Art")).toInt();
+        m_art = kontoArtOf(c.band().value(QStringLiteral("Art")));
         const qint64 s = c.value().toLongLong();
         if (const ResultGroup *g = resultGroup(m_art))
             m_r += g->sign * s;
@@ -106,27 +111,25 @@ GuvReport::GuvReport(BooksSession &fb, EingrenzungRules &filter) {
     // type (no cash account, say) does not drop the line.
     Band *result = r.addChild(footer);
     result->setHeight(8);
-    auto lastOfGroup = [this](int art) {
+    auto lastOfGroup = [this](std::optional<KontoArt> art) {
         const ResultGroup *g = resultGroup(art);
         if (!g)
             return false;
-        for (int t = art + 1; t <= g->last; ++t)
-            if (m_types.count(t))
-                return false;
-        return true;
+        const auto next = m_types.upper_bound(*art);
+        return next == m_types.end() || *next > g->last;
     };
     result->setBeforePrint([this, lastOfGroup](Band &band, bool &print) {
-        const int art = band.value(QStringLiteral("Art")).toInt();
+        const std::optional<KontoArt> art = kontoArtOf(band.value(QStringLiteral("Art")));
         print = m_art == art && lastOfGroup(art) && m_r != 0;
     });
     result->setAfterPrint([this, lastOfGroup](Band &band, bool) {
-        if (lastOfGroup(band.value(QStringLiteral("Art")).toInt()))
+        if (lastOfGroup(kontoArtOf(band.value(QStringLiteral("Art")))))
             m_r = 0;
     });
     result->addHorizontalLine(kSumX, 0.5, kResultX + kResultW - kSumX);
     result->addLabel(kSumX, 2, kResultX - kSumX, QString())
         ->setOnPrint([](TextControl &c, QString &text) {
-            const ResultGroup *g = resultGroup(c.band().value(QStringLiteral("Art")).toInt());
+            const ResultGroup *g = resultGroup(kontoArtOf(c.band().value(QStringLiteral("Art"))));
             text = g ? g->label : QString();
         });
     TextControl *value = result->addLabel(kResultX, 2, kResultW, QString());

@@ -6,6 +6,7 @@
 
 #include "RecordSources.h"
 #include "ReportViewer.h"
+#include "books/KontoArt.h"
 #include "reportengine/Report.h"
 
 #include <QString>
@@ -28,23 +29,24 @@ public:
 
     ledra::report::Report Ausdruck;
 
-    // The result a type belongs to: its label and the sign its sum enters with. Types 0 to 3
-    // (costs, goods, services, revenues) make the profit, 4 and 5 the money, 6 the private
-    // withdrawals, 7 and 8 the difference of receivables and payables; 9 and above none.
+    // The result a type belongs to: its label and the sign its sum enters with. The
+    // profit-and-loss types make the profit, the money accounts the monetary assets, the
+    // private account the withdrawals, customers and suppliers the difference of receivables
+    // and payables; the other balance accounts none.
     struct ResultGroup {
         QString label;
-        int first = 0, last = -1; // range of types
+        KontoArt first, last; // range of types, in code order
         int sign = 1;
     };
-    static const ResultGroup *resultGroup(int art);
+    static const ResultGroup *resultGroup(std::optional<KontoArt> art);
     // Types whose printed sum shows no minus sign.
-    static bool printsWithoutSign(int art);
+    static bool printsWithoutSign(std::optional<KontoArt> art);
 
 private:
     std::unique_ptr<TableSource> m_source;
-    std::set<int> m_types; // types present in the accounts table
-    qint64 m_r = 0;        // running result
-    int m_art = -1;        // type of the footer just printed
+    std::set<KontoArt> m_types;    // types present in the accounts table
+    qint64 m_r = 0;                // running result
+    std::optional<KontoArt> m_art; // type of the footer just printed
 };
 
 // Menu "Kurzübersicht GuV...".

@@ -3,6 +3,7 @@
 #include "EingrenzungRules.h"
 #include "ReportConventions.h"
 #include "books/BooksSession.h"
+#include "books/KontoArt.h"
 #include "reportengine/NumberFormat.h"
 #include "store/Query.h"
 #include "store/Table.h"
@@ -23,19 +24,6 @@ namespace reports {
 using namespace ledra::report;
 
 namespace {
-
-// Accounts that receive or make payments: bank, cash, private, and the other balance
-// accounts of type 9.
-bool paymentAccount(const QVariant &art) {
-    if (art.isNull() || !art.isValid())
-        return false;
-    const int a = art.toInt();
-    return a == 4 || a == 5 || a == 6 || a == 9;
-}
-
-bool customerAccount(const QVariant &art) {
-    return !art.isNull() && art.isValid() && art.toInt() == 7;
-}
 
 // Column positions in mm from the left margin of the landscape sheet (277 mm printable).
 struct Col {
@@ -68,14 +56,14 @@ void clipped(TextControl *t) {
 } // namespace
 
 QString JournalReport::rateText(const Record &row) {
-    const QVariant sollArt = row.value(QStringLiteral("XSollArt"));
-    const QVariant habenArt = row.value(QStringLiteral("XHabenArt"));
+    const std::optional<KontoArt> sollArt = kontoArtOf(row.value(QStringLiteral("XSollArt")));
+    const std::optional<KontoArt> habenArt = kontoArtOf(row.value(QStringLiteral("XHabenArt")));
     // A customer paying (bank to customer) carries no VAT of its own: the VAT was due with
     // the invoice. The same holds for the reversal of such a payment.
-    if (paymentAccount(sollArt) && customerAccount(habenArt))
+    if (isZahlungskonto(sollArt) && habenArt == KontoArt::Debitor)
         return QStringLiteral("0");
     if (isReversal(row.value(QStringLiteral("Buchungstext")).toString()) &&
-        paymentAccount(habenArt) && customerAccount(sollArt))
+        isZahlungskonto(habenArt) && sollArt == KontoArt::Debitor)
         return QStringLiteral("0");
     return displayText(row.value(QStringLiteral("Steuersatz")), false, QString());
 }

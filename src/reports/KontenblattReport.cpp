@@ -15,18 +15,6 @@ using namespace ledra::report;
 
 namespace sheet {
 
-namespace {
-
-int artOf(const QVariant &v) {
-    return v.isNull() || !v.isValid() ? -1 : v.toInt();
-}
-
-bool paysOrReceives(int art) {
-    return art == 4 || art == 5 || art == 6 || art == 9;
-}
-
-} // namespace
-
 Counter counterAccount(const Record &row, qint64 konto) {
     const QVariant soll = row.value(QStringLiteral("Soll"));
     const QVariant haben = row.value(QStringLiteral("Haben"));
@@ -37,13 +25,13 @@ Counter counterAccount(const Record &row, qint64 konto) {
     if (!haben.isNull() && haben.toLongLong() == konto)
         return debit;
     // A tax line: the side that paid or received the gross amount.
-    return artOf(row.value(QStringLiteral("XSollArt"))) < 4 ? credit : debit;
+    return isBestandskonto(kontoArtOf(row.value(QStringLiteral("XSollArt")))) ? debit : credit;
 }
 
 QString rateText(const Record &row) {
     // The VAT of a customer's payment was due with the invoice; the payment carries none.
-    if (paysOrReceives(artOf(row.value(QStringLiteral("XSollArt")))) &&
-        artOf(row.value(QStringLiteral("XHabenArt"))) == 7)
+    if (isZahlungskonto(kontoArtOf(row.value(QStringLiteral("XSollArt")))) &&
+        kontoArtOf(row.value(QStringLiteral("XHabenArt"))) == KontoArt::Debitor)
         return QStringLiteral("0");
     return displayText(row.value(QStringLiteral("Steuersatz")), false, QString());
 }
@@ -55,13 +43,13 @@ std::optional<Money> sideAmount(const Record &row, const SheetAccount &account,
     };
     const QVariant side = row.value(debit ? QStringLiteral("Soll") : QStringLiteral("Haben"));
     if (!side.isNull() && side.toLongLong() == account.ktoNr)
-        return money(account.art < 4 ? "Netto" : "Brutto");
-    const int art =
-        artOf(row.value(debit ? QStringLiteral("XSollArt") : QStringLiteral("XHabenArt")));
+        return money(isBestandskonto(account.art) ? "Brutto" : "Netto");
+    const std::optional<KontoArt> art =
+        kontoArtOf(row.value(debit ? QStringLiteral("XSollArt") : QStringLiteral("XHabenArt")));
     // Posting put the tax of a cost or revenue account on the tax account of the same side.
-    if (tax.vorsteuer != 0 && account.ktoNr == tax.vorsteuer && art >= 0 && art < 3)
+    if (tax.vorsteuer != 0 && account.ktoNr == tax.vorsteuer && isKostenkonto(art))
         return money("Steuer");
-    if (tax.mwst != 0 && account.ktoNr == tax.mwst && art == 3)
+    if (tax.mwst != 0 && account.ktoNr == tax.mwst && isErloeskonto(art))
         return money("Steuer");
     return std::nullopt;
 }
@@ -69,10 +57,18 @@ std::optional<Money> sideAmount(const Record &row, const SheetAccount &account,
 SheetFilter sheetFilter(qint64 konto, const TaxAccounts &tax) {
     const QString own = QStringLiteral("Soll=? OR Haben=?");
     const QVariantList params{konto, konto};
+    // The tax accounts also list the bookings whose tax posting put on them: taxed bookings
+    // with a cost account (input tax) or with the revenue account (VAT) on either side.
+    const auto taxed = [&own](bool (*holds)(std::optional<KontoArt>)) {
+        const QString codes = kontoArtCodeList(holds);
+        return QStringLiteral("(Steuersatz>0 AND (XSollArt IN (%1) OR XHabenArt IN (%1))) OR ")
+                   .arg(codes) +
+               own;
+    };
     if (tax.vorsteuer != 0 && konto == tax.vorsteuer)
-        return {QStringLiteral("(Steuersatz>0 AND (XSollArt<3 OR XHabenArt<3)) OR ") + own, params};
+        return {taxed(isKostenkonto), params};
     if (tax.mwst != 0 && konto == tax.mwst)
-        return {QStringLiteral("(Steuersatz>0 AND (XSollArt=3 OR XHabenArt=3)) OR ") + own, params};
+        return {taxed(isErloeskonto), params};
     return {own, params};
 }
 
@@ -307,7 +303,7 @@ SheetAccount currentAccount(const Table &konten) {
     SheetAccount a;
     a.ktoNr = konten.asInt(QStringLiteral("KtoNr"));
     a.name = konten.asString(QStringLiteral("Name"));
-    a.art = int(konten.asInt(QStringLiteral("Art")));
+    a.art = kontoArtOf(konten.value(QStringLiteral("Art")));
     a.soll = konten.asMoney(QStringLiteral("Soll"));
     a.haben = konten.asMoney(QStringLiteral("Haben"));
     return a;
@@ -345,8 +341,8 @@ void printKontenblatt(ReportContext &ctx, const std::vector<qint64> &markedRows)
     if (mass) {
         dlg.caption = QStringLiteral("Markierte Konten sofort drucken");
     } else {
-        const bool cash =
-            konten.isActive() && !konten.isEmpty() && konten.asInt(QStringLiteral("Art")) == 5;
+        const bool cash = konten.isActive() && !konten.isEmpty() &&
+                          kontoArtOf(konten.value(QStringLiteral("Art"))) == KontoArt::Kasse;
         const QString nr = konten.isActive() && !konten.isEmpty()
                                ? konten.asString(QStringLiteral("KtoNr"))
                                : QString();
@@ -386,7 +382,7 @@ void printKontenblatt(ReportContext &ctx, const std::vector<qint64> &markedRows)
             continue;
         }
         Report *report = nullptr;
-        if (account.art == 5) {
+        if (account.art == KontoArt::Kasse) {
             cashWindow->setAccount(account);
             report = &cashWindow->Ausdruck;
         } else {

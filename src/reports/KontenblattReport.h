@@ -8,6 +8,7 @@
 
 #include "RecordSources.h"
 #include "ReportViewer.h"
+#include "books/KontoArt.h"
 #include "reportengine/Report.h"
 #include "store/Money.h"
 
@@ -29,7 +30,7 @@ class EingrenzungRules;
 struct SheetAccount {
     qint64 ktoNr = 0;
     QString name;
-    int art = 0;
+    std::optional<KontoArt> art;
     Money soll, haben; // opening debit and credit values
 };
 

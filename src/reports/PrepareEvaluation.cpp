@@ -3,6 +3,7 @@
 #include "EingrenzungRules.h"
 #include "books/Balances.h"
 #include "books/BooksSession.h"
+#include "books/KontoArt.h"
 #include "store/Table.h"
 #include "store/TableFile.h"
 #include "ui/Ui.h"
@@ -36,10 +37,8 @@ BookingAmounts bookingOf(const Record &row) {
     b.steuer = Money::fromUnits(row.value(QStringLiteral("Steuer")).toLongLong());
     const QVariant euro = row.value(QStringLiteral("Euro"));
     b.euro = euro.isNull() || euro.toBool();
-    const QVariant sa = row.value(QStringLiteral("XSollArt"));
-    const QVariant ha = row.value(QStringLiteral("XHabenArt"));
-    b.sollArt = sa.isNull() ? -1 : sa.toInt();
-    b.habenArt = ha.isNull() ? -1 : ha.toInt();
+    b.sollArt = kontoArtOf(row.value(QStringLiteral("XSollArt")));
+    b.habenArt = kontoArtOf(row.value(QStringLiteral("XHabenArt")));
     return b;
 }
 

@@ -1,7 +1,7 @@
 #include "ReportConventions.h"
 
-#include "books/Balances.h"
 #include "books/Settings.h"
+#include "books/Steuer.h"
 #include "reportengine/NumberFormat.h"
 #include "reportengine/PdfRenderer.h"
 
@@ -101,7 +101,7 @@ QString sideAmount(qint64 units, const QString &currency) {
 
 Money amountForSum(qint64 units, const QVariant &euroFlag, const QDate &date) {
     const bool euro = euroFlag.isNull() || !euroFlag.isValid() || euroFlag.toBool();
-    return convertCurrency(Money::fromUnits(units), euro, date);
+    return toCurrencyOfDate(Money::fromUnits(units), euro, date);
 }
 
 bool isReversal(const QString &bookingText) {

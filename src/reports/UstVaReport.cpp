@@ -3,6 +3,8 @@
 #include "EingrenzungRules.h"
 #include "ReportConventions.h"
 #include "books/BooksSession.h"
+#include "books/KontoArt.h"
+#include "books/Steuer.h"
 #include "reportengine/NumberFormat.h"
 #include "ui/Ui.h"
 
@@ -28,14 +30,6 @@ UstVaRules UstVaRules::of(const BooksSession &fb) {
 
 namespace {
 
-int artOf(const QVariant &v) {
-    return v.isNull() || !v.isValid() ? -1 : v.toInt();
-}
-
-bool paysOrReceives(int art) {
-    return art == 4 || art == 5 || art == 6 || art == 9;
-}
-
 Money moneyOf(const Record &row, const char *field) {
     return Money::fromUnits(row.value(QString::fromLatin1(field)).toLongLong());
 }
@@ -49,8 +43,8 @@ bool is(const QVariant &account, qint64 number) {
 UstVaTotals::Share UstVaTotals::classify(const Record &row, const UstVaRules &rules) {
     const QVariant soll = row.value(QStringLiteral("Soll"));
     const QVariant haben = row.value(QStringLiteral("Haben"));
-    const int sa = artOf(row.value(QStringLiteral("XSollArt")));
-    const int ha = artOf(row.value(QStringLiteral("XHabenArt")));
+    const std::optional<KontoArt> sa = kontoArtOf(row.value(QStringLiteral("XSollArt")));
+    const std::optional<KontoArt> ha = kontoArtOf(row.value(QStringLiteral("XHabenArt")));
     const Money netto = moneyOf(row, "Netto");
     const Money brutto = moneyOf(row, "Brutto");
     const Money steuer = moneyOf(row, "Steuer");
@@ -69,8 +63,7 @@ UstVaTotals::Share UstVaTotals::classify(const Record &row, const UstVaRules &ru
     // Reverse charge: the recipient owes the VAT on the net amount and may deduct it again.
     if (rules.kosten13b && !soll.isNull() && soll.toLongLong() == *rules.kosten13b) {
         if (brutto == netto) {
-            tax13b += Money::fromUnits(
-                divRoundHalfAway(__int128(netto.units()) * rules.fullRateTenths, 1000 * 100) * 100);
+            tax13b += steuerOnNetto(netto, Steuersatz::fromTenthPercent(rules.fullRateTenths));
             base13b += netto;
         } else {
             error13b = true;
@@ -78,25 +71,25 @@ UstVaTotals::Share UstVaTotals::classify(const Record &row, const UstVaRules &ru
     }
 
     Share s;
-    if (ha == 3) {
+    if (isErloeskonto(ha)) {
         // Under the cash basis an invoice to a customer is taxed when it is paid.
-        const bool invoice = rules.cashBasis && sa == 7 &&
+        const bool invoice = rules.cashBasis && sa == KontoArt::Debitor &&
                              !isReversal(row.value(QStringLiteral("Buchungstext")).toString());
         if (!invoice)
             s = {netto, steuer};
-    } else if (sa == 3) {
+    } else if (isErloeskonto(sa)) {
         // Revenue debited: a credit note. Under the cash basis only a refund paid out of the
         // bank or the till reduces the VAT; a credit note to a customer waits for its payment.
-        if (!rules.cashBasis || ha == 4 || ha == 5)
+        if (!rules.cashBasis || isGeldkonto(ha))
             s = {-netto, -steuer};
-    } else if (sa >= 0 && sa < 3) {
+    } else if (isKostenkonto(sa)) {
         autoInputTax += steuer;
-    } else if (ha >= 0 && ha < 3) {
+    } else if (isKostenkonto(ha)) {
         autoInputTax -= steuer;
     } else if (rules.cashBasis) {
-        if (ha == 7 && paysOrReceives(sa))
+        if (ha == KontoArt::Debitor && isZahlungskonto(sa))
             s = {brutto - faellig, faellig}; // a customer pays: the VAT posting marked as due
-        else if (sa == 7 && paysOrReceives(ha) && faellig > Money())
+        else if (sa == KontoArt::Debitor && isZahlungskonto(ha) && faellig > Money())
             s = {faellig - brutto, -faellig}; // such a payment reversed
     }
     groupBase += s.base;

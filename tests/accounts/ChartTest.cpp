@@ -87,17 +87,6 @@ TEST_F(Books, BwaHeadingsRefusedAndDefaultRates) {
     k.cancel();
 }
 
-TEST(Chart, WrongSideColouring) {
-    EXPECT_TRUE(KontenRules::wrongSide(3, Money::fromCents(1)));
-    EXPECT_FALSE(KontenRules::wrongSide(8, Money::fromCents(-1)));
-    EXPECT_TRUE(KontenRules::wrongSide(8, Money::fromCents(1)));
-    EXPECT_TRUE(KontenRules::wrongSide(0, Money::fromCents(-1)));
-    EXPECT_TRUE(KontenRules::wrongSide(7, Money::fromCents(-1)));
-    EXPECT_FALSE(KontenRules::wrongSide(9, Money::fromCents(-100000)));
-    EXPECT_FALSE(KontenRules::wrongSide(9, Money::fromCents(100000)));
-    EXPECT_FALSE(KontenRules::wrongSide(4, Money::fromCents(1)));
-}
-
 TEST_F(Books, NameSearchGoesOnAndBeepsAtTheEnd) {
     KontenRules &c = fb->chart();
     Table &k = fb->books().kontenGrid;

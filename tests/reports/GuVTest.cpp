@@ -64,6 +64,39 @@ struct Overview : ReportBooks {
 
 } // namespace
 
+TEST(OverviewTypes, SignRuleAndResultGroupOfEveryType) {
+    const struct {
+        std::optional<KontoArt> art;
+        bool withoutSign;
+        const char *group; // nullptr: no result line, and no line of its own
+        int sign;
+        KontoArt last;
+    } rows[] = {
+        {KontoArt::Kosten, false, "Gewinn/Verlust:", -1, KontoArt::Erloese},
+        {KontoArt::Wareneingang, true, "Gewinn/Verlust:", -1, KontoArt::Erloese},
+        {KontoArt::Fremdleistung, true, "Gewinn/Verlust:", -1, KontoArt::Erloese},
+        {KontoArt::Erloese, true, "Gewinn/Verlust:", -1, KontoArt::Erloese},
+        {KontoArt::Bank, false, "Geldvermögen:", 1, KontoArt::Kasse},
+        {KontoArt::Kasse, false, "Geldvermögen:", 1, KontoArt::Kasse},
+        {KontoArt::Privat, false, "Privatentnahme:", 1, KontoArt::Privat},
+        {KontoArt::Debitor, true, "Differenz:", 1, KontoArt::Kreditor},
+        {KontoArt::Kreditor, true, "Differenz:", 1, KontoArt::Kreditor},
+        {KontoArt::Bestand, false, nullptr, 0, KontoArt::Bestand},
+        {std::nullopt, false, nullptr, 0, KontoArt::Bestand},
+    };
+    for (const auto &r : rows) {
+        SCOPED_TRACE(r.art ? kontoArtCode(*r.art) : -1);
+        EXPECT_EQ(reports::GuvReport::printsWithoutSign(r.art), r.withoutSign);
+        const reports::GuvReport::ResultGroup *g = reports::GuvReport::resultGroup(r.art);
+        ASSERT_EQ(g != nullptr, r.group != nullptr);
+        if (!g)
+            continue;
+        EXPECT_QEQ(g->label, QString::fromUtf8(r.group));
+        EXPECT_EQ(g->sign, r.sign);
+        EXPECT_EQ(g->last, r.last);
+    }
+}
+
 TEST_F(Overview, CostsAndRevenuesGiveTheProfitWithoutSigns) {
     book(3120, 1200, "800,00");  // services bought (type 2)
     book(1200, 8400, "1000,00"); // revenue (type 3)
