@@ -27,7 +27,7 @@ public:
     QPushButton *bbCancel() const { return m_cancel; }
 
     // Shows the window, or brings it to the front when it is shown already.
-    void open();
+    void open() override;
     // Opens the help viewer at a help context.
     std::function<void(int)> helpHandler;
 
