@@ -8,8 +8,10 @@
 #include "KontenPage.h"
 #include "PageControl.h"
 #include "PreviewWindow.h"
+#include "ReportLaunchers.h"
 #include "ReversalDialog.h"
 #include "TableModel.h"
+#include "WindowUi.h"
 #include "books/SaldenRecompute.h"
 #include "posting/BuchungRules.h"
 #include "posting/StornoRules.h"
@@ -50,52 +52,6 @@
 #include <QUrl>
 #include <QVBoxLayout>
 namespace ledra {
-
-// The ui port as the window offers it to the rules: messages, questions and dialogs go to
-// the given port (message boxes, or a script in tests), while focus requests, the status bar
-// and the progress gauge are the window's own.
-class WindowUi : public Ui {
-public:
-    WindowUi(Ui &inner, MainWindow &window) : m_inner(inner), m_window(window) {}
-    Ui &inner() { return m_inner; }
-
-    void message(MsgKind kind, const QString &text, int helpContext) override {
-        m_inner.message(kind, text, helpContext);
-    }
-    int confirm(const QString &text, int buttons, int helpContext) override {
-        return m_inner.confirm(text, buttons, helpContext);
-    }
-    int warnOkCancel(const QString &text, int helpContext) override {
-        return m_inner.warnOkCancel(text, helpContext);
-    }
-    void focus(const QString &control) override {
-        m_inner.focus(control);
-        m_window.focusControl(control);
-    }
-    void status(int panel, const QString &text) override {
-        m_inner.status(panel, text);
-        m_window.setStatusText(panel, text);
-    }
-    void progressVisible(bool visible) override {
-        m_inner.progressVisible(visible);
-        m_window.setProgressVisible(visible);
-    }
-    void progress(int percent) override {
-        m_inner.progress(percent);
-        m_window.setProgress(percent);
-    }
-    void beep() override { m_inner.beep(); }
-    void processEvents() override { m_inner.processEvents(); }
-    std::optional<QString> input(const QString &caption, const QString &prompt,
-                                 const QString &value) override {
-        return m_inner.input(caption, prompt, value);
-    }
-    std::optional<int> chooseColor(int color) override { return m_inner.chooseColor(color); }
-
-private:
-    Ui &m_inner;
-    MainWindow &m_window;
-};
 
 void applyColumnWidths(QTableView *view, const TableModel *model,
                        const QMap<QString, int> &widths) {
@@ -141,7 +97,7 @@ MainWindow::~MainWindow() {
     m_core->resetFilterOrder = nullptr;
     // The dialogs refer to the rules objects, which go before the window's children.
     delete m_journalDialog;
-    delete m_filterDialog;
+    m_reports.reset();
     // The pages refer to the rules object; they go first.
     delete takeCentralWidget();
 }
@@ -390,37 +346,35 @@ bool MainWindow::create() {
 }
 
 void MainWindow::createReports() {
-    // The filter dialog lives as long as the program, so that the range and the options
-    // chosen for one report are offered again for the next.
-    m_filter = std::make_unique<reports::EingrenzungRules>(m_core->books());
-    m_filterDialog = new EingrenzungDialog(*m_filter, this);
-    m_filterDialog->helpHandler = [this](int context) { showHelp(context); };
-    m_previewViewer = std::make_unique<QtReportViewer>(this);
-    if (!m_viewer)
-        m_viewer = m_previewViewer.get();
-    buildReportContext();
+    m_reports = std::make_unique<ReportLaunchers>(
+        m_core->books(), *m_ui, this,
+        ReportLaunchers::Hooks{
+            [this](const QString &control, bool on) { setReportControlEnabled(control, on); },
+            [this](bool visible) { setVisible(visible); },
+            [this](int context) { showHelp(context); }});
+    if (m_pendingViewer)
+        m_reports->setViewer(m_pendingViewer);
     // Another year opened: its range is offered, by date.
-    m_core->resetFilterOrder = [this] { m_filter->sortByDate(); };
-}
-
-void MainWindow::buildReportContext() {
-    if (!m_filter)
-        return;
-    m_reportContext.reset(new reports::ReportContext{
-        m_core->books(), *m_filter, *m_viewer,
-        [this](const QString &control, bool on) { setReportControlEnabled(control, on); },
-        [this](bool visible) { setVisible(visible); }});
+    m_core->resetFilterOrder = [this] { m_reports->filter().sortByDate(); };
 }
 
 void MainWindow::setReportViewer(reports::ReportViewer *viewer) {
-    m_viewer = viewer ? viewer : m_previewViewer.get();
-    buildReportContext();
+    m_pendingViewer = viewer;
+    if (m_reports)
+        m_reports->setViewer(viewer);
 }
 
 void MainWindow::launchReport(const std::function<void(reports::ReportContext &)> &launcher) {
-    if (!m_reportContext)
-        return;
-    runAction(*m_ui, [this, &launcher] { launcher(*m_reportContext); });
+    if (m_reports)
+        m_reports->launch(launcher);
+}
+
+reports::ReportContext &MainWindow::reportContext() {
+    return m_reports->context();
+}
+
+EingrenzungDialog *MainWindow::filterDialog() const {
+    return m_reports ? m_reports->filterDialog() : nullptr;
 }
 
 void MainWindow::setReportControlEnabled(const QString &control, bool enabled) {

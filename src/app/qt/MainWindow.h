@@ -26,6 +26,7 @@ class ReversalDialog;
 class KontenPage;
 class PageControl;
 class QtReportViewer;
+class ReportLaunchers;
 class QtUi;
 class TableModel;
 class WindowUi;
@@ -87,8 +88,8 @@ public:
 
     // What the report launchers work with; valid once create() has succeeded. Another
     // launcher is wired with one line: connect its control to launchReport(&itsClick).
-    reports::ReportContext &reportContext() { return *m_reportContext; }
-    EingrenzungDialog *filterDialog() const { return m_filterDialog; }
+    reports::ReportContext &reportContext();
+    EingrenzungDialog *filterDialog() const;
     // Runs a launcher inside the event boundary.
     void launchReport(const std::function<void(reports::ReportContext &)> &launcher);
     // Reports go to `viewer` instead of the print preview (null: the preview again).
@@ -123,7 +124,6 @@ private:
     void showAbout();
     void createReports();
     void connectReports();
-    void buildReportContext();
     void setReportControlEnabled(const QString &control, bool enabled);
 
     std::unique_ptr<QtUi> m_qtUi;
@@ -146,11 +146,8 @@ private:
     ReversalDialog *m_journalDialog = nullptr;
     QTextBrowser *m_helpViewer = nullptr;
 
-    std::unique_ptr<reports::EingrenzungRules> m_filter;
-    EingrenzungDialog *m_filterDialog = nullptr;
-    std::unique_ptr<QtReportViewer> m_previewViewer;
-    reports::ReportViewer *m_viewer = nullptr;
-    std::unique_ptr<reports::ReportContext> m_reportContext;
+    std::unique_ptr<ReportLaunchers> m_reports;
+    reports::ReportViewer *m_pendingViewer = nullptr;
 };
 
 // Column widths of a grid by the field name of each column, as the program settings keep them.
