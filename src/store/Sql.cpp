@@ -1,11 +1,17 @@
 #include "Sql.h"
 
+#include "Table.h"
+
 namespace ledra {
 
 QString quoteIdentifier(const QString &name) {
     QString quoted = name;
     quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
     return QLatin1Char('"') + quoted + QLatin1Char('"');
+}
+
+QString quotedName(const Table &table) {
+    return quoteIdentifier(table.innerName().isEmpty() ? table.schema().name : table.innerName());
 }
 
 std::optional<QVariant> queryValue(SqlConnection connection, const QString &sql,

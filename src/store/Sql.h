@@ -18,8 +18,13 @@
 
 namespace ledra {
 
+class Table;
+
 // "name" with every double quote inside doubled, for a table, column or alias name in SQL.
 QString quoteIdentifier(const QString &name);
+// The quoted name of the table inside the file of an open table (of a closed one, the name
+// its schema gives).
+QString quotedName(const Table &table);
 
 // The first column of the first row; nullopt when there is no row. A NULL in that column
 // comes back as a null QVariant, so "no row" and "a row without a value" stay apart.

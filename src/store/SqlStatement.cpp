@@ -43,9 +43,6 @@ void SqlStatement::startOver() {
 SqlStatement &SqlStatement::bind(int index, const QVariant &value) {
     if (value.metaType() == QMetaType::fromType<Money>())
         return bind(index, value.value<Money>());
-    // A QVariant holding an invalid date is not null to Qt 6, yet it means "no date".
-    if (value.typeId() == QMetaType::QDate)
-        return bind(index, value.toDate());
     startOver();
     try {
         TableFile::bind(*m_statement, index, value);

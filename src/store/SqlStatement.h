@@ -27,7 +27,8 @@ public:
     SqlStatement(const SqlStatement &) = delete;
     SqlStatement &operator=(const SqlStatement &) = delete;
 
-    // A null or invalid QVariant binds NULL, as does an invalid date; money binds its units.
+    // A null or invalid QVariant binds NULL; money binds its units, a date its ISO text (the
+    // typed overload binds NULL for an invalid date, a QVariant holding one an empty text).
     SqlStatement &bind(int index, const QVariant &value);
     SqlStatement &bind(int index, Money value);
     SqlStatement &bind(int index, const QDate &value);
