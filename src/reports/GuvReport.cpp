@@ -5,11 +5,9 @@
 #include "ReportConventions.h"
 #include "SaldenlisteReport.h"
 #include "books/BooksSession.h"
+#include "store/Sql.h"
 #include "store/Table.h"
 #include "ui/Ui.h"
-
-#include <SQLiteCpp/Database.h>
-#include <SQLiteCpp/Statement.h>
 namespace ledra {
 
 namespace reports {
@@ -22,12 +20,10 @@ constexpr double kLabelX = 10, kSumX = 80, kSumW = 40, kResultX = 130, kResultW 
 
 std::set<int> typesPresent(Table &konten) {
     std::set<int> types;
-    SQLite::Statement st(konten.db(),
-                         QStringLiteral("SELECT DISTINCT Art FROM \"%1\" WHERE Art IS NOT NULL")
-                             .arg(konten.innerName())
-                             .toStdString());
-    while (st.executeStep())
-        types.insert(st.getColumn(0).getInt());
+    forEachRow(
+        konten,
+        QStringLiteral("SELECT DISTINCT Art FROM %1 WHERE Art IS NOT NULL").arg(quotedName(konten)),
+        [&](const SqlRow &r) { types.insert(int(r.int64(0))); });
     return types;
 }
 
