@@ -6,6 +6,7 @@
 #include "books/Steuer.h"
 #include "store/Dates.h"
 #include "store/Query.h"
+#include "store/Sql.h"
 #include "store/Table.h"
 #include "store/TableFile.h"
 #include "ui/Ui.h"
@@ -13,8 +14,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <SQLiteCpp/Database.h>
-#include <SQLiteCpp/Statement.h>
 namespace ledra {
 
 namespace {
@@ -105,12 +104,10 @@ void runJahreswechsel(BooksSession &fb, QDate today) {
     // again in the new year's: they must reach the journal first. Rows of the new year stay.
     const QDate von = fb.settings.periodStart(), bis = fb.settings.periodEnd();
     {
-        SQLite::Statement st(fb.stapel.db(),
-                             QStringLiteral("SELECT COUNT(*) FROM \"%1\" WHERE Belegdatum <= ?")
-                                 .arg(fb.stapel.innerName())
-                                 .toStdString());
-        st.bind(1, isoDate(bis).toStdString());
-        if (bis.isValid() && st.executeStep() && st.getColumn(0).getInt64() > 0) {
+        SqlStatement st(fb.stapel, QStringLiteral("SELECT COUNT(*) FROM %1 WHERE Belegdatum <= ?")
+                                       .arg(quotedName(fb.stapel)));
+        st.bind(1, isoDate(bis));
+        if (bis.isValid() && st.next() && st.row().int64(0) > 0) {
             ui.error(QStringLiteral(
                 "Im Buchungsstapel stehen noch Buchungen des alten Jahres.\rBitte erst die "
                 "Buchungen ins Journal übertragen!"));
@@ -167,26 +164,24 @@ void runJahreswechsel(BooksSession &fb, QDate today) {
                 qint64 soll, haben;
             };
             std::vector<Carry> carry;
-            SQLite::Statement st(
-                k.db(),
-                QStringLiteral("SELECT KtoNr, Art, COALESCE(Saldo, 0) FROM \"%1\" ORDER BY KtoNr")
-                    .arg(k.innerName())
-                    .toStdString());
-            while (st.executeStep()) {
-                const qint64 nr = st.getColumn(0).getInt64();
-                const qint64 s = st.getColumn(2).getInt64();
-                if (carries(fb, nr, st.getColumn(1).getInt()))
-                    carry.push_back({nr, s > 0 ? s : 0, s > 0 ? 0 : -s});
-                else
-                    carry.push_back({nr, 0, 0});
-            }
-            st.reset();
+            forEachRow(
+                k,
+                QStringLiteral("SELECT KtoNr, Art, COALESCE(Saldo, 0) FROM %1 ORDER BY KtoNr")
+                    .arg(quotedName(k)),
+                [&](const SqlRow &r) {
+                    const qint64 nr = r.int64(0);
+                    const qint64 s = r.int64(2);
+                    if (carries(fb, nr, int(r.int64(1))))
+                        carry.push_back({nr, s > 0 ? s : 0, s > 0 ? 0 : -s});
+                    else
+                        carry.push_back({nr, 0, 0});
+                });
             UnitOfWork uw(k.path());
             uw.attach(QStringLiteral("j"), fb.journal.path());
-            uw.exec(QStringLiteral("DELETE FROM j.\"%1\"").arg(fb.journal.innerName()));
+            uw.exec(QStringLiteral("DELETE FROM j.%1").arg(quotedName(fb.journal)));
             for (const Carry &c : carry)
-                uw.exec(QStringLiteral("UPDATE \"%1\" SET Soll = ?, Haben = ? WHERE KtoNr = ?")
-                            .arg(k.innerName()),
+                uw.exec(QStringLiteral("UPDATE %1 SET Soll = ?, Haben = ? WHERE KtoNr = ?")
+                            .arg(quotedName(k)),
                         {c.soll, c.haben, c.nr});
             uw.commit();
             fb.journal.refresh();
@@ -242,15 +237,13 @@ void carryForwardSalden(BooksSession &fb) {
     };
     std::vector<Row> rows;
     {
-        SQLite::Statement st(
-            k.db(),
-            QStringLiteral("SELECT KtoNr, Name, Art, COALESCE(Saldo, 0) FROM \"%1\" ORDER BY KtoNr")
-                .arg(k.innerName())
-                .toStdString());
-        while (st.executeStep())
-            rows.push_back({st.getColumn(0).getInt64(),
-                            QString::fromUtf8(st.getColumn(1).getText()), st.getColumn(2).getInt(),
-                            Money::fromUnits(st.getColumn(3).getInt64())});
+        forEachRow(
+            k,
+            QStringLiteral("SELECT KtoNr, Name, Art, COALESCE(Saldo, 0) FROM %1 ORDER BY KtoNr")
+                .arg(quotedName(k)),
+            [&](const SqlRow &r) {
+                rows.push_back({r.int64(0), r.text(1), int(r.int64(2)), r.money(3)});
+            });
     }
     for (const Row &r : rows) {
         if (!carries(fb, r.nr, r.art))
@@ -284,12 +277,10 @@ void toggleOldYear(BooksSession &fb) {
         fb.openDataFolder(base);
     } else {
         {
-            SQLite::Statement st(fb.journal.db(),
-                                 QStringLiteral("SELECT COALESCE(MAX(Autonummer), 0) FROM \"%1\"")
-                                     .arg(fb.journal.innerName())
-                                     .toStdString());
-            if (st.executeStep())
-                fb.oldYearFloor = int(st.getColumn(0).getInt64() + 1);
+            fb.oldYearFloor =
+                int(scalar(fb.journal, QStringLiteral("SELECT COALESCE(MAX(Autonummer), 0) FROM %1")
+                                           .arg(quotedName(fb.journal))) +
+                    1);
         }
         const auto typed = ui.input(QStringLiteral("Alte Buchungsdaten"),
                                     QStringLiteral("Buchungsjahr angeben:"), QString());

@@ -3,22 +3,19 @@
 #include "books/BooksSession.h"
 #include "books/KontoArt.h"
 #include "openitems/OffenePostenModule.h"
+#include "store/Sql.h"
 #include "store/Table.h"
 #include "store/TableFile.h"
 #include "ui/Ui.h"
 
-#include <SQLiteCpp/Database.h>
-#include <SQLiteCpp/Statement.h>
 namespace ledra {
 
 namespace {
 bool numberIn(Table &t, qint64 nr) {
-    SQLite::Statement st(
-        t.db(), QStringLiteral("SELECT 1 FROM \"%1\" WHERE Soll = ?1 OR Haben = ?1 LIMIT 1")
-                    .arg(t.innerName())
-                    .toStdString());
-    st.bind(1, static_cast<int64_t>(nr));
-    return st.executeStep();
+    return hasRow(
+        t,
+        QStringLiteral("SELECT 1 FROM %1 WHERE Soll = ?1 OR Haben = ?1 LIMIT 1").arg(quotedName(t)),
+        {nr});
 }
 } // namespace
 

@@ -9,13 +9,12 @@
 #include "books/BooksSession.h"
 #include "books/KontoArt.h"
 #include "books/Steuer.h"
+#include "store/Sql.h"
+#include "store/SqlTransaction.h"
 #include "store/Table.h"
 #include "store/TableFile.h"
 #include "ui/Ui.h"
 
-#include <SQLiteCpp/Database.h>
-#include <SQLiteCpp/Statement.h>
-#include <SQLiteCpp/Transaction.h>
 #include <optional>
 #include <unordered_map>
 namespace ledra {
@@ -53,11 +52,8 @@ void switchVersteuerung(BooksSession &fb) {
     std::unordered_map<qint64, std::optional<KontoArt>> art;
     {
         Table &k = fb.konten;
-        SQLite::Statement st(
-            k.db(),
-            QStringLiteral("SELECT KtoNr, Art FROM \"%1\"").arg(k.innerName()).toStdString());
-        while (st.executeStep())
-            art[st.getColumn(0).getInt64()] = kontoArtFromCode(st.getColumn(1).getInt());
+        forEachRow(k, QStringLiteral("SELECT KtoNr, Art FROM %1").arg(quotedName(k)),
+                   [&](const SqlRow &r) { art[r.int64(0)] = kontoArtFromCode(r.int64(1)); });
     }
     auto typeOf = [&](qint64 nr) -> std::optional<KontoArt> {
         auto it = art.find(nr);
@@ -68,24 +64,23 @@ void switchVersteuerung(BooksSession &fb) {
     const QString skontoGew = fb.settings.skontoGew.trimmed();
     std::vector<Update> updates;
     try {
-        SQLite::Statement st(
-            j.db(),
-            QStringLiteral("SELECT rowid, Belegnummer, Soll, Haben, Brutto, Steuer, Steuersatz, "
-                           "Stfaellig FROM \"%1\" ORDER BY Belegnummer, Autonummer")
-                .arg(j.innerName())
-                .toStdString());
+        SqlStatement st(j, QStringLiteral("SELECT rowid, Belegnummer, Soll, Haben, Brutto, Steuer, "
+                                          "Steuersatz, Stfaellig FROM %1 ORDER BY Belegnummer, "
+                                          "Autonummer")
+                               .arg(quotedName(j)));
         auto read = [&]() -> std::optional<JRow> {
-            if (!st.executeStep())
+            if (!st.next())
                 return std::nullopt;
+            const SqlRow &c = st.row();
             JRow r;
-            r.rowid = st.getColumn(0).getInt64();
-            r.beleg = st.getColumn(1).getInt64();
-            r.soll = st.getColumn(2).getInt64();
-            r.haben = st.getColumn(3).getInt64();
-            r.brutto = Money::fromUnits(st.getColumn(4).getInt64());
-            r.steuer = Money::fromUnits(st.getColumn(5).getInt64());
-            r.satz = st.getColumn(6).getDouble();
-            r.stf = Money::fromUnits(st.getColumn(7).getInt64());
+            r.rowid = c.int64(0);
+            r.beleg = c.int64(1);
+            r.soll = c.int64(2);
+            r.haben = c.int64(3);
+            r.brutto = c.money(4);
+            r.steuer = c.money(5);
+            r.satz = c.real(6);
+            r.stf = c.money(7);
             r.sollArt = typeOf(r.soll);
             r.habenArt = typeOf(r.haben);
             return r;
@@ -152,19 +147,12 @@ void switchVersteuerung(BooksSession &fb) {
             }
         }
         st.reset();
-        SQLite::Transaction tr(j.db());
-        SQLite::Statement up(
-            j.db(),
-            QStringLiteral("UPDATE \"%1\" SET Stfaellig = ?, Steuersatz = ? WHERE rowid = ?")
-                .arg(j.innerName())
-                .toStdString());
-        for (const Update &u : updates) {
-            up.bind(1, static_cast<int64_t>(u.stf.units()));
-            up.bind(2, u.satz);
-            up.bind(3, static_cast<int64_t>(u.rowid));
-            up.exec();
-            up.reset();
-        }
+        SqlTransaction tr(j);
+        SqlStatement up(
+            j, QStringLiteral("UPDATE %1 SET Stfaellig = ?, Steuersatz = ? WHERE rowid = ?")
+                   .arg(quotedName(j)));
+        for (const Update &u : updates)
+            up.bind(1, u.stf).bind(2, u.satz).bind(3, u.rowid).exec();
         tr.commit();
     } catch (const std::exception &e) {
         ui.error(TableFile::translate(e, j.path()).message());

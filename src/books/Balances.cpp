@@ -1,14 +1,13 @@
 #include "Balances.h"
 
+#include "SaldenStore.h"
 #include "Settings.h"
 #include "Steuer.h"
+#include "store/Sql.h"
+#include "store/SqlTransaction.h"
 #include "store/Table.h"
-#include "store/TableFile.h"
 #include "ui/Ui.h"
 
-#include <SQLiteCpp/Database.h>
-#include <SQLiteCpp/Statement.h>
-#include <SQLiteCpp/Transaction.h>
 namespace ledra {
 
 BookingAmounts BookingAmounts::fromTable(const Table &t) {
@@ -62,13 +61,9 @@ int bookingEffects(const BookingAmounts &row, BalanceDirection direction, qint64
 
 bool UpdateBalances(Table &konten, const YearSettings &settings, Ui &ui, const BookingAmounts &row,
                     BalanceTarget target, BalanceDirection direction) {
-    SQLite::Database &db = konten.db();
+    const QString table = quoteIdentifier(konten.innerName());
     auto exists = [&](qint64 nr) {
-        SQLite::Statement st(db, QStringLiteral("SELECT 1 FROM \"%1\" WHERE KtoNr = ?")
-                                     .arg(konten.innerName())
-                                     .toStdString());
-        st.bind(1, static_cast<int64_t>(nr));
-        return st.executeStep();
+        return hasRow(konten, QStringLiteral("SELECT 1 FROM %1 WHERE KtoNr = ?").arg(table), {nr});
     };
     bool failed = false;
     for (qint64 nr : {row.soll, row.haben})
@@ -87,43 +82,32 @@ bool UpdateBalances(Table &konten, const YearSettings &settings, Ui &ui, const B
     AccountEffect changes[3];
     const int n = bookingEffects(row, direction, taxAccount, changes);
 
-    const QString T = target == BalanceTarget::Saldo        ? QStringLiteral("Saldo")
-                      : target == BalanceTarget::DruckSaldo ? QStringLiteral("DruckSaldo")
-                                                            : QStringLiteral("VorSaldo");
-    try {
-        SQLite::Transaction tr(db);
+    SqlTransaction tr(konten);
+    if (target == BalanceTarget::Saldo) {
+        SaldenStore salden(konten);
+        for (int i = 0; i < n; ++i)
+            salden.add(changes[i], row.date);
+    } else {
+        // The evaluation's print balance with its turnover, or the balance brought forward.
+        const QString T = target == BalanceTarget::DruckSaldo ? QStringLiteral("DruckSaldo")
+                                                              : QStringLiteral("VorSaldo");
         for (int i = 0; i < n; ++i) {
             const AccountEffect &ch = changes[i];
-            QString sql = QStringLiteral("UPDATE \"%1\" SET \"%2\" = COALESCE(\"%2\", 0) + ?1")
-                              .arg(konten.innerName(), T);
-            if (target == BalanceTarget::Saldo) {
-                sql += ch.debitSide ? QStringLiteral(", JVZSoll = COALESCE(JVZSoll, 0) + ?2")
-                                    : QStringLiteral(", JVZHaben = COALESCE(JVZHaben, 0) + ?2");
-                sql += QStringLiteral(
-                    ", Datum1 = CASE WHEN ?3 IS NOT NULL AND (Datum1 IS NULL OR Datum1 = '' OR "
-                    "Datum1 > ?3) THEN ?3 ELSE Datum1 END");
-            } else if (target == BalanceTarget::DruckSaldo) {
+            QString sql = QStringLiteral("UPDATE %1 SET %2 = COALESCE(%2, 0) + ?1")
+                              .arg(table, quoteIdentifier(T));
+            if (target == BalanceTarget::DruckSaldo)
                 sql += ch.debitSide ? QStringLiteral(", BewSoll = COALESCE(BewSoll, 0) + ?2")
                                     : QStringLiteral(", BewHaben = COALESCE(BewHaben, 0) + ?2");
-            }
             sql += QStringLiteral(" WHERE KtoNr = ?4");
-            SQLite::Statement st(db, sql.toStdString());
-            st.bind(1, static_cast<int64_t>(ch.amount.units()));
-            if (target != BalanceTarget::VorSaldo)
-                st.bind(2, static_cast<int64_t>(ch.turnover.units()));
-            if (target == BalanceTarget::Saldo) {
-                if (row.date.isValid())
-                    st.bind(3, row.date.toString(Qt::ISODate).toStdString());
-                else
-                    st.bind(3);
-            }
-            st.bind(4, static_cast<int64_t>(ch.konto));
+            SqlStatement st(konten, sql);
+            st.bind(1, ch.amount);
+            if (target == BalanceTarget::DruckSaldo)
+                st.bind(2, ch.turnover);
+            st.bind(4, ch.konto);
             st.exec();
         }
-        tr.commit();
-    } catch (const std::exception &ex) {
-        throw TableFile::translate(ex, konten.path());
     }
+    tr.commit();
     if (!konten.isEditing())
         konten.refresh();
     return true;

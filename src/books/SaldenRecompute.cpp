@@ -3,49 +3,34 @@
 #include "Balances.h"
 #include "BooksSession.h"
 #include "KontoArt.h"
+#include "SaldenStore.h"
+#include "store/Sql.h"
+#include "store/SqlTransaction.h"
 #include "store/Table.h"
 #include "store/TableFile.h"
 #include "ui/Ui.h"
 
 #include <QSet>
-#include <SQLiteCpp/Database.h>
-#include <SQLiteCpp/Statement.h>
-#include <SQLiteCpp/Transaction.h>
-#include <cstring>
 #include <unordered_map>
 namespace ledra {
 
 namespace {
 
-struct Totals {
+struct Account {
     std::optional<KontoArt> art;
-    qint64 saldo = 0, jvzSoll = 0, jvzHaben = 0;
-    QDate datum1;
+    KontoSalden salden;
+    // BWA and balance-sheet line the account keeps; null where the stored one is dropped.
     QVariant bwa, bilanz;
+    bool dropsLine = false;
 };
-
-QDate isoDay(const char *t) {
-    // "yyyy-mm-dd" without building a string per row.
-    if (!t || std::strlen(t) < 10)
-        return QDate();
-    auto num = [&](int from, int len) {
-        int v = 0;
-        for (int i = from; i < from + len; ++i)
-            v = v * 10 + (t[i] - '0');
-        return v;
-    };
-    return QDate(num(0, 4), num(5, 2), num(8, 2));
-}
 
 QSet<qint64> sectionNumbers(Table &t) {
     QSet<qint64> s;
-    SQLite::Statement st(
-        t.db(),
-        QStringLiteral("SELECT Reihenfolge FROM \"%1\" WHERE Sektion IS NOT NULL AND Sektion <> ''")
-            .arg(t.innerName())
-            .toStdString());
-    while (st.executeStep())
-        s.insert(st.getColumn(0).getInt64());
+    forEachRow(
+        t,
+        QStringLiteral("SELECT Reihenfolge FROM %1 WHERE Sektion IS NOT NULL AND Sektion <> ''")
+            .arg(quoteIdentifier(t.innerName())),
+        [&](const SqlRow &r) { s.insert(r.int64(0)); });
     return s;
 }
 
@@ -79,29 +64,30 @@ void recomputeSalden(BooksSession &fb, bool includeBatch) {
     };
 
     // Step 1: every account starts from its opening balance.
-    std::unordered_map<qint64, Totals> acc;
+    std::unordered_map<qint64, Account> acc;
     std::vector<qint64> order;
     const QSet<qint64> bwaLines = sectionNumbers(fb.bwa), bilanzLines = sectionNumbers(fb.bilanz);
-    {
-        SQLite::Statement st(k.db(), QStringLiteral("SELECT KtoNr, Art, COALESCE(Soll, 0) - "
-                                                    "COALESCE(Haben, 0), BWA, Bilanz FROM \"%1\"")
-                                         .arg(k.innerName())
-                                         .toStdString());
-        while (st.executeStep()) {
-            Totals t;
-            t.art = kontoArtFromCode(st.getColumn(1).getInt());
-            t.saldo = st.getColumn(2).getInt64();
-            const qint64 bwa = st.getColumn(3).isNull() ? 0 : st.getColumn(3).getInt64();
-            if (bwa >= 1000 && bwaLines.contains(bwa))
-                t.bwa = bwa;
-            const qint64 bil = st.getColumn(4).isNull() ? 0 : st.getColumn(4).getInt64();
-            if (bil >= 1000 && bilanzLines.contains(bil))
-                t.bilanz = bil;
-            const qint64 nr = st.getColumn(0).getInt64();
-            acc.emplace(nr, t);
-            order.push_back(nr);
-        }
-    }
+    forEachRow(k,
+               QStringLiteral("SELECT KtoNr, Art, COALESCE(Soll, 0) - COALESCE(Haben, 0), BWA, "
+                              "Bilanz FROM %1")
+                   .arg(quoteIdentifier(k.innerName())),
+               [&](const SqlRow &r) {
+                   Account a;
+                   a.art = kontoArtFromCode(r.int64(1));
+                   a.salden.konto = r.int64(0);
+                   a.salden.saldo = r.money(2);
+                   a.salden.jvzSoll = a.salden.jvzHaben = Money();
+                   const qint64 bwa = r.int64(3);
+                   if (bwa >= 1000 && bwaLines.contains(bwa))
+                       a.bwa = bwa;
+                   const qint64 bil = r.int64(4);
+                   if (bil >= 1000 && bilanzLines.contains(bil))
+                       a.bilanz = bil;
+                   a.dropsLine =
+                       (!r.isNull(3) && a.bwa.isNull()) || (!r.isNull(4) && a.bilanz.isNull());
+                   acc.emplace(a.salden.konto, a);
+                   order.push_back(a.salden.konto);
+               });
     advance(qint64(order.size()));
 
     const qint64 vorsteuer = fb.settings.vorsteuer.trimmed().toLongLong();
@@ -112,22 +98,21 @@ void recomputeSalden(BooksSession &fb, bool includeBatch) {
     };
     // Steps 2 and 3: the batch, then the journal, each booking once.
     auto apply = [&](Table &t) {
-        SQLite::Statement st(
-            t.db(), QStringLiteral(
-                        "SELECT Belegdatum, Soll, Haben, Netto, Brutto, Steuer, Euro FROM \"%1\"")
-                        .arg(t.innerName())
-                        .toStdString());
+        SqlStatement st(t, QStringLiteral("SELECT Belegdatum, Soll, Haben, Netto, Brutto, Steuer, "
+                                          "Euro FROM %1")
+                               .arg(quoteIdentifier(t.innerName())));
         qint64 n = 0;
         AccountEffect eff[3];
-        while (st.executeStep()) {
+        while (st.next()) {
+            const SqlRow &row = st.row();
             BookingAmounts r;
-            r.date = isoDay(st.getColumn(0).getText(nullptr));
-            r.soll = st.getColumn(1).getInt64();
-            r.haben = st.getColumn(2).getInt64();
-            r.netto = Money::fromUnits(st.getColumn(3).getInt64());
-            r.brutto = Money::fromUnits(st.getColumn(4).getInt64());
-            r.steuer = Money::fromUnits(st.getColumn(5).getInt64());
-            r.euro = st.getColumn(6).isNull() || st.getColumn(6).getInt() != 0;
+            r.date = row.date(0);
+            r.soll = row.int64(1);
+            r.haben = row.int64(2);
+            r.netto = row.money(3);
+            r.brutto = row.money(4);
+            r.steuer = row.money(5);
+            r.euro = row.isNull(6) || row.int64(6) != 0;
             r.sollArt = artOf(r.soll);
             r.habenArt = artOf(r.haben);
             const bool missing = !r.sollArt || !r.habenArt;
@@ -143,13 +128,8 @@ void recomputeSalden(BooksSession &fb, bool includeBatch) {
             }
             if (!missing) {
                 const int m = bookingEffects(r, BalanceDirection::Add, tax, eff);
-                for (int i = 0; i < m; ++i) {
-                    Totals &a = acc[eff[i].konto];
-                    a.saldo += eff[i].amount.units();
-                    (eff[i].debitSide ? a.jvzSoll : a.jvzHaben) += eff[i].turnover.units();
-                    if (r.date.isValid() && (!a.datum1.isValid() || r.date < a.datum1))
-                        a.datum1 = r.date;
-                }
+                for (int i = 0; i < m; ++i)
+                    acc[eff[i].konto].salden.add(eff[i], r.date);
             }
             if (++n % 4096 == 0)
                 advance(4096);
@@ -168,27 +148,17 @@ void recomputeSalden(BooksSession &fb, bool includeBatch) {
     }
 
     try {
-        SQLite::Transaction tr(k.db());
-        SQLite::Statement up(
-            k.db(),
-            QStringLiteral("UPDATE \"%1\" SET Saldo = ?, JVZSoll = ?, JVZHaben = ?, Datum1 = ?, "
-                           "BWA = ?, Bilanz = ? WHERE KtoNr = ?")
-                .arg(k.innerName())
-                .toStdString());
+        SqlTransaction tr(k);
+        SaldenStore salden(k);
+        // Assignments to lines that do not exist are rare; only those accounts are written
+        // a second time.
+        SqlStatement dropLine(k, QStringLiteral("UPDATE %1 SET BWA = ?, Bilanz = ? WHERE KtoNr = ?")
+                                     .arg(quoteIdentifier(k.innerName())));
         for (qint64 nr : order) {
-            const Totals &a = acc[nr];
-            up.bind(1, static_cast<int64_t>(a.saldo));
-            up.bind(2, static_cast<int64_t>(a.jvzSoll));
-            up.bind(3, static_cast<int64_t>(a.jvzHaben));
-            if (a.datum1.isValid())
-                up.bind(4, a.datum1.toString(Qt::ISODate).toStdString());
-            else
-                up.bind(4);
-            TableFile::bind(up, 5, a.bwa);
-            TableFile::bind(up, 6, a.bilanz);
-            up.bind(7, static_cast<int64_t>(nr));
-            up.exec();
-            up.reset();
+            const Account &a = acc[nr];
+            salden.write(a.salden);
+            if (a.dropsLine)
+                dropLine.bind(1, a.bwa).bind(2, a.bilanz).bind(3, nr).exec();
         }
         tr.commit();
     } catch (const std::exception &e) {

@@ -6,11 +6,10 @@
 #include "books/Steuer.h"
 #include "openitems/OffenePostenModule.h"
 #include "store/Dates.h"
+#include "store/Sql.h"
 #include "store/Table.h"
 #include "ui/Ui.h"
 
-#include <SQLiteCpp/Database.h>
-#include <SQLiteCpp/Statement.h>
 #include <cmath>
 namespace ledra {
 
@@ -29,19 +28,6 @@ int sideIndex(const QString &side) {
     return side == QLatin1String("Haben") ? 1 : 0;
 }
 
-qint64 scalar(Table &t, const QString &sql, const QVariantList &params = {}) {
-    SQLite::Statement st(t.db(), sql.arg(t.innerName()).toStdString());
-    for (int i = 0; i < params.size(); ++i) {
-        const QVariant &v = params[i];
-        if (v.isNull())
-            st.bind(i + 1);
-        else
-            st.bind(i + 1, static_cast<int64_t>(v.toLongLong()));
-    }
-    if (st.executeStep() && !st.getColumn(0).isNull())
-        return st.getColumn(0).getInt64();
-    return 0;
-}
 } // namespace
 
 BuchungRules::BuchungRules(BooksSession &fb) : m_fb(fb) {
@@ -171,21 +157,20 @@ void BuchungRules::endSearch(const QString &side) {
         bool numberOk = false;
         const qint64 nr = text.toLongLong(&numberOk);
         if (text.at(0).isDigit() && numberOk &&
-            scalar(k, QStringLiteral("SELECT 1 FROM \"%1\" WHERE KtoNr = ?"), {nr}))
+            hasRow(k, QStringLiteral("SELECT 1 FROM %1 WHERE KtoNr = ?").arg(quotedName(k)), {nr}))
             found = nr;
         if (!found) {
             // Case is ignored for umlauts too, so the names are compared here, in name order.
-            SQLite::Statement st(
-                k.db(),
-                QStringLiteral("SELECT KtoNr, Name FROM \"%1\" ORDER BY Name COLLATE NOCASE, KtoNr")
-                    .arg(k.innerName())
-                    .toStdString());
-            while (st.executeStep())
-                if (QString::fromUtf8(st.getColumn(1).getText())
-                        .startsWith(text, Qt::CaseInsensitive)) {
-                    found = st.getColumn(0).getInt64();
-                    break;
-                }
+            forEachRow(
+                k,
+                QStringLiteral("SELECT KtoNr, Name FROM %1 ORDER BY Name COLLATE NOCASE, KtoNr")
+                    .arg(quotedName(k)),
+                [&](const SqlRow &r) {
+                    if (!r.text(1).startsWith(text, Qt::CaseInsensitive))
+                        return true;
+                    found = r.int64(0);
+                    return false;
+                });
         }
         if (!found) {
             returnFocus(side);
@@ -197,7 +182,8 @@ void BuchungRules::endSearch(const QString &side) {
         b.setValue(side, found);
     }
     if (b.isEditing() && !b.isNull(side) &&
-        !scalar(m_fb.konten, QStringLiteral("SELECT 1 FROM \"%1\" WHERE KtoNr = ?"),
+        !hasRow(m_fb.konten,
+                QStringLiteral("SELECT 1 FROM %1 WHERE KtoNr = ?").arg(quotedName(m_fb.konten)),
                 {b.asInt(side)})) {
         returnFocus(side);
         m_fb.ui().error(side + QStringLiteral(" braucht einen Eintrag"));
@@ -256,9 +242,10 @@ void BuchungRules::stepBelegdatum(int daysDelta) {
 }
 
 bool BuchungRules::journalHasVoucher(qint64 belegnummer) const {
-    return scalar(m_fb.journal,
-                  QStringLiteral("SELECT 1 FROM \"%1\" WHERE Belegnummer = ? LIMIT 1"),
-                  {belegnummer}) != 0;
+    return hasRow(m_fb.journal,
+                  QStringLiteral("SELECT 1 FROM %1 WHERE Belegnummer = ? LIMIT 1")
+                      .arg(quotedName(m_fb.journal)),
+                  {belegnummer});
 }
 
 void BuchungRules::leaveBelegnummer() {
@@ -361,9 +348,10 @@ void BuchungRules::beforeStapelInsert(Table &t) {
     }
     const qint64 setting = m_fb.settings.belegnr.toLongLong();
     const qint64 highest =
-        scalar(t, QStringLiteral("SELECT MAX(Belegnummer) FROM \"%1\" WHERE Belegnummer < 10000"));
-    const bool any =
-        scalar(t, QStringLiteral("SELECT COUNT(*) FROM \"%1\" WHERE Belegnummer < 10000")) > 0;
+        scalar(t, QStringLiteral("SELECT MAX(Belegnummer) FROM %1 WHERE Belegnummer < 10000")
+                      .arg(quotedName(t)));
+    const bool any = scalar(t, QStringLiteral("SELECT COUNT(*) FROM %1 WHERE Belegnummer < 10000")
+                                   .arg(quotedName(t))) > 0;
     m_nextBelegnr = any ? std::max(highest + 1, setting) : setting;
     setFocus(QStringLiteral("BDatum"));
     m_fb.ui().status(3, QString());
@@ -377,31 +365,33 @@ void BuchungRules::onStapelNewRecord(Table &t) {
         qint64 bnr = std::max(p, c);
         if (c > 2000000000)
             bnr = 1;
-        qint64 nr = scalar(m_fb.journal, QStringLiteral("SELECT MAX(Autonummer) FROM \"%1\"")) + 1;
+        qint64 nr =
+            scalar(m_fb.journal,
+                   QStringLiteral("SELECT MAX(Autonummer) FROM %1").arg(quotedName(m_fb.journal))) +
+            1;
         nr = std::max({nr, bnr, qint64(m_fb.oldYearFloor)});
         t.setValue(QStringLiteral("Autonummer"), nr);
     } else {
         t.setValue(QStringLiteral("Autonummer"),
-                   scalar(t, QStringLiteral("SELECT MAX(Autonummer) FROM \"%1\"")) + 1);
+                   scalar(t, QStringLiteral("SELECT MAX(Autonummer) FROM %1").arg(quotedName(t))) +
+                       1);
     }
 }
 
 qint64 BuchungRules::splittingAccount() const {
     Table &k = m_fb.konten;
-    SQLite::Statement st(
-        k.db(),
-        QStringLiteral("SELECT KtoNr FROM \"%1\" WHERE Name = 'SPLITTING' ORDER BY KtoNr LIMIT 1")
-            .arg(k.innerName())
-            .toStdString());
-    return st.executeStep() ? st.getColumn(0).getInt64() : 0;
+    return scalar(
+        k, QStringLiteral("SELECT KtoNr FROM %1 WHERE Name = 'SPLITTING' ORDER BY KtoNr LIMIT 1")
+               .arg(quotedName(k)));
 }
 
 Money BuchungRules::splittingBalance() const {
     const qint64 nr = splittingAccount();
     if (!nr)
         return Money();
-    return Money::fromUnits(
-        scalar(m_fb.konten, QStringLiteral("SELECT Saldo FROM \"%1\" WHERE KtoNr = ?"), {nr}));
+    return Money::fromUnits(scalar(
+        m_fb.konten,
+        QStringLiteral("SELECT Saldo FROM %1 WHERE KtoNr = ?").arg(quotedName(m_fb.konten)), {nr}));
 }
 
 void BuchungRules::afterStapelInsert(Table &t) {

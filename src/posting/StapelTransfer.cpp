@@ -9,13 +9,12 @@
 #include "books/BooksSession.h"
 #include "openitems/OffenePostenModule.h"
 #include "store/Query.h"
+#include "store/Sql.h"
 #include "store/Table.h"
 #include "store/TableFile.h"
 #include "ui/Ui.h"
 
 #include <QDir>
-#include <SQLiteCpp/Database.h>
-#include <SQLiteCpp/Statement.h>
 namespace ledra {
 
 namespace {
@@ -47,19 +46,14 @@ void BuchungRules::transferStapel() {
             }
             std::vector<BatchRow> rows;
             {
-                SQLite::Statement st(
-                    b.db(), QStringLiteral(
-                                "SELECT rowid, Autonummer, Belegnummer, Belegdatum, Brutto, Euro "
-                                "FROM \"%1\" ORDER BY Autonummer")
-                                .arg(b.innerName())
-                                .toStdString());
-                while (st.executeStep())
-                    rows.push_back({st.getColumn(0).getInt64(), st.getColumn(1).getInt64(),
-                                    st.getColumn(2).getInt64(),
-                                    QDate::fromString(QString::fromUtf8(st.getColumn(3).getText()),
-                                                      Qt::ISODate),
-                                    Money::fromUnits(st.getColumn(4).getInt64()),
-                                    st.getColumn(5).isNull() || st.getColumn(5).getInt() != 0});
+                forEachRow(b,
+                           QStringLiteral("SELECT rowid, Autonummer, Belegnummer, Belegdatum, "
+                                          "Brutto, Euro FROM %1 ORDER BY Autonummer")
+                               .arg(quotedName(b)),
+                           [&](const SqlRow &r) {
+                               rows.push_back({r.int64(0), r.int64(1), r.int64(2), r.date(3),
+                                               r.money(4), r.isNull(5) || r.int64(5) != 0});
+                           });
             }
             qint64 v = m_fb.settings.belegnr.toLongLong();
             qint64 h = 0;
@@ -70,25 +64,23 @@ void BuchungRules::transferStapel() {
                 UnitOfWork uw(j.path());
                 uw.attach(QStringLiteral("b"), b.path());
                 uw.begin();
-                SQLite::Database &db = uw.db();
                 const QString cols = QStringLiteral(
                     "Autonummer, Belegdatum, Buchungstext, Soll, Haben, Netto, Brutto, Steuer, "
                     "Steuersatz, Belegnummer, IDNr, Euro, Stfaellig");
-                SQLite::Statement ins(
-                    db, QStringLiteral(
-                            "INSERT INTO main.\"%1\" (%2) SELECT Autonummer, Belegdatum, "
-                            "Buchungstext, Soll, Haben, Netto, Brutto, Steuer, CASE WHEN "
-                            "Stfaellig > 0 THEN Satzfaellig ELSE Steuersatz END, Belegnummer, "
-                            "IDNr, Euro, Stfaellig FROM b.\"%3\" WHERE rowid = ?")
-                            .arg(j.innerName(), cols, b.innerName())
-                            .toStdString());
-                SQLite::Statement has(
-                    db, QStringLiteral("SELECT 1 FROM main.\"%1\" WHERE Autonummer = ?")
-                            .arg(j.innerName())
-                            .toStdString());
-                SQLite::Statement del(db, QStringLiteral("DELETE FROM b.\"%1\" WHERE rowid = ?")
-                                              .arg(b.innerName())
-                                              .toStdString());
+                SqlStatement ins(
+                    uw.connection(),
+                    QStringLiteral(
+                        "INSERT INTO main.%1 (%2) SELECT Autonummer, Belegdatum, "
+                        "Buchungstext, Soll, Haben, Netto, Brutto, Steuer, CASE WHEN "
+                        "Stfaellig > 0 THEN Satzfaellig ELSE Steuersatz END, Belegnummer, "
+                        "IDNr, Euro, Stfaellig FROM b.%3 WHERE rowid = ?")
+                        .arg(quotedName(j), cols, quotedName(b)));
+                SqlStatement has(uw.connection(),
+                                 QStringLiteral("SELECT 1 FROM main.%1 WHERE Autonummer = ?")
+                                     .arg(quotedName(j)));
+                SqlStatement del(
+                    uw.connection(),
+                    QStringLiteral("DELETE FROM b.%1 WHERE rowid = ?").arg(quotedName(b)));
                 const QDate von = m_fb.settings.periodStart(), bis = m_fb.settings.periodEnd();
                 for (const BatchRow &r : rows) {
                     if (!r.date.isValid() || (von.isValid() && r.date < von) ||
@@ -107,24 +99,18 @@ void BuchungRules::transferStapel() {
                     // A refused insert undoes only itself (statement atomicity); the rows
                     // before it stay in the transaction.
                     try {
-                        ins.bind(1, static_cast<int64_t>(r.rowid));
-                        ins.exec();
-                        ins.reset();
+                        ins.bind(1, r.rowid).exec();
                     } catch (const std::exception &) {
-                        ins.tryReset();
                         failure = QStringLiteral("Buchung ") + QString::number(r.belegnummer) +
                                   QLatin1Char(' ') + r.brutto.toGerman(2, false) +
                                   QStringLiteral(" lässt sich nicht eintragen!");
                         break;
                     }
-                    has.bind(1, static_cast<int64_t>(r.autonummer));
-                    const bool there = has.executeStep();
+                    const bool there = has.bind(1, r.autonummer).next();
                     has.reset();
                     if (there) {
                         h = std::max(h, r.autonummer);
-                        del.bind(1, static_cast<int64_t>(r.rowid));
-                        del.exec();
-                        del.reset();
+                        del.bind(1, r.rowid).exec();
                     }
                 }
                 uw.commit();

@@ -4,11 +4,10 @@
 #include "books/BooksSession.h"
 #include "books/KontoArt.h"
 #include "books/SaldenRecompute.h"
+#include "store/Sql.h"
 #include "store/Table.h"
 #include "ui/Ui.h"
 
-#include <SQLiteCpp/Database.h>
-#include <SQLiteCpp/Statement.h>
 namespace ledra {
 
 void StornoRules::open() {
@@ -110,13 +109,10 @@ bool StornoRules::reverseBooking(qint64 autonummer) {
 
 qint64 splittingAccountNumber(BooksSession &fb) {
     Table &k = fb.konten;
-    SQLite::Statement st(
-        k.db(),
-        QStringLiteral(
-            "SELECT KtoNr FROM \"%1\" WHERE upper(Name) = 'SPLITTING' ORDER BY KtoNr LIMIT 1")
-            .arg(k.innerName())
-            .toStdString());
-    return st.executeStep() ? st.getColumn(0).getInt64() : 0;
+    return scalar(k,
+                  QStringLiteral(
+                      "SELECT KtoNr FROM %1 WHERE upper(Name) = 'SPLITTING' ORDER BY KtoNr LIMIT 1")
+                      .arg(quotedName(k)));
 }
 
 void putSplittingAccount(BooksSession &fb, BuchungRules &e) {

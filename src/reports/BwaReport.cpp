@@ -5,11 +5,9 @@
 #include "ReportConventions.h"
 #include "SaldenlisteReport.h"
 #include "books/BooksSession.h"
+#include "store/Sql.h"
 #include "store/Table.h"
 #include "ui/Ui.h"
-
-#include <SQLiteCpp/Database.h>
-#include <SQLiteCpp/Statement.h>
 namespace ledra {
 
 namespace reports {
@@ -38,13 +36,11 @@ bool visible(qint64 units) {
 // The section name of a number in the BWA table, if there is such a row.
 std::optional<QString> sectionName(BooksSession &fb, qint64 nr) {
     Table &t = fb.bwa;
-    SQLite::Statement st(t.db(), QStringLiteral("SELECT Sektion FROM \"%1\" WHERE Reihenfolge = ?")
-                                     .arg(t.innerName())
-                                     .toStdString());
-    st.bind(1, static_cast<int64_t>(nr));
-    if (!st.executeStep())
+    const std::optional<QVariant> name = queryValue(
+        t, QStringLiteral("SELECT Sektion FROM %1 WHERE Reihenfolge = ?").arg(quotedName(t)), {nr});
+    if (!name)
         return std::nullopt;
-    return QString::fromStdString(st.getColumn(0).getString());
+    return name->toString();
 }
 
 } // namespace
@@ -57,16 +53,18 @@ QString BwaReport::amountText(qint64 units, qint64 count, const QString &currenc
 
 std::optional<qint64> BwaReport::missingDepartment(BooksSession &fb) {
     Table &k = fb.konten;
-    SQLite::Statement st(k.db(), QStringLiteral("SELECT DISTINCT BWA / 1000 * 1000 FROM \"%1\" "
-                                                "WHERE BWA >= 1000 ORDER BY 1")
-                                     .arg(k.innerName())
-                                     .toStdString());
-    while (st.executeStep()) {
-        const qint64 dept = st.getColumn(0).getInt64();
-        if (!sectionName(fb, dept))
-            return dept;
-    }
-    return std::nullopt;
+    std::optional<qint64> missing;
+    forEachRow(k,
+               QStringLiteral("SELECT DISTINCT BWA / 1000 * 1000 FROM %1 "
+                              "WHERE BWA >= 1000 ORDER BY 1")
+                   .arg(quotedName(k)),
+               [&](const SqlRow &r) {
+                   if (sectionName(fb, r.int64(0)))
+                       return true;
+                   missing = r.int64(0);
+                   return false;
+               });
+    return missing;
 }
 
 BwaReport::BwaReport(BooksSession &fb, EingrenzungRules &filter, bool mitKonten) {

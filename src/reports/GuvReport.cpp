@@ -5,11 +5,9 @@
 #include "ReportConventions.h"
 #include "SaldenlisteReport.h"
 #include "books/BooksSession.h"
+#include "store/Sql.h"
 #include "store/Table.h"
 #include "ui/Ui.h"
-
-#include <SQLiteCpp/Database.h>
-#include <SQLiteCpp/Statement.h>
 namespace ledra {
 
 namespace reports {
@@ -22,13 +20,13 @@ constexpr double kLabelX = 10, kSumX = 80, kSumW = 40, kResultX = 130, kResultW 
 
 std::set<KontoArt> typesPresent(Table &konten) {
     std::set<KontoArt> types;
-    SQLite::Statement st(konten.db(),
-                         QStringLiteral("SELECT DISTINCT Art FROM \"%1\" WHERE Art IS NOT NULL")
-                             .arg(konten.innerName())
-                             .toStdString());
-    while (st.executeStep())
-        if (const std::optional<KontoArt> art = kontoArtFromCode(st.getColumn(0).getInt()))
-            types.insert(*art);
+    forEachRow(
+        konten,
+        QStringLiteral("SELECT DISTINCT Art FROM %1 WHERE Art IS NOT NULL").arg(quotedName(konten)),
+        [&](const SqlRow &r) {
+            if (const std::optional<KontoArt> art = kontoArtFromCode(r.int64(0)))
+                types.insert(*art);
+        });
     return types;
 }
 

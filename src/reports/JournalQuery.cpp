@@ -1,10 +1,7 @@
 #include "JournalQuery.h"
 
 #include "books/BooksSession.h"
-#include "store/TableFile.h"
-
-#include <SQLiteCpp/Database.h>
-#include <SQLiteCpp/Statement.h>
+#include "store/Sql.h"
 
 #include <stdexcept>
 namespace ledra {
@@ -62,8 +59,9 @@ QVariantList JournalQuery::params() const {
 void JournalQuery::setFiles(const QString &journalPath, const QString &journalTable,
                             const QString &kontenPath, const QString &kontenTable) {
     m_files = {{kJournalAlias, journalPath}, {kKontenAlias, kontenPath}};
-    m_lines[1] = QStringLiteral("FROM %1.\"%2\" D, %3.\"%4\" D1, %3.\"%4\" D2")
-                     .arg(kJournalAlias, journalTable, kKontenAlias, kontenTable);
+    m_lines[1] = QStringLiteral("FROM %1.%2 D, %3.%4 D1, %3.%4 D2")
+                     .arg(kJournalAlias, quoteIdentifier(journalTable), kKontenAlias,
+                          quoteIdentifier(kontenTable));
 }
 
 void JournalQuery::setFolderOf(const BooksSession &fb) {
@@ -97,19 +95,10 @@ QVariantList JournalQuery::effectiveParams() const {
 void JournalQuery::open() {
     m_active = false;
     m_count = 0;
-    auto db = connectAttached(m_files);
-    try {
-        SQLite::Statement st(*db, (QStringLiteral("SELECT COUNT(*) FROM (\n") + effectiveText() +
-                                   QStringLiteral("\n)"))
-                                      .toStdString());
-        const QVariantList p = effectiveParams();
-        for (int i = 0; i < p.size(); ++i)
-            TableFile::bind(st, i + 1, p[i]);
-        if (st.executeStep())
-            m_count = st.getColumn(0).getInt64();
-    } catch (const std::exception &e) {
-        throw TableFile::translate(e, m_files.empty() ? QString() : m_files.front().second);
-    }
+    m_count =
+        scalar(SqlConnection::attached(m_files),
+               QStringLiteral("SELECT COUNT(*) FROM (\n") + effectiveText() + QStringLiteral("\n)"),
+               effectiveParams());
     m_active = true;
 }
 

@@ -6,12 +6,10 @@
 #include "books/KontoArt.h"
 #include "reportengine/NumberFormat.h"
 #include "store/Query.h"
+#include "store/Sql.h"
 #include "store/Table.h"
 #include "store/TableFile.h"
 #include "ui/Ui.h"
-
-#include <SQLiteCpp/Database.h>
-#include <SQLiteCpp/Statement.h>
 
 #if __has_include("books/SaldenRecompute.h")
 #include "books/SaldenRecompute.h"
@@ -182,17 +180,13 @@ int deleteListedBookings(BooksSession &fb, EingrenzungRules &filter) {
     try {
         UnitOfWork work(journal.path());
         work.begin();
-        SQLite::Statement del(
-            work.db(),
-            QStringLiteral("DELETE FROM main.\"%1\" WHERE Autonummer = ?")
-                .arg(journal.innerName().isEmpty() ? journal.schema().name : journal.innerName())
-                .toStdString());
+        SqlStatement del(
+            work.connection(),
+            QStringLiteral("DELETE FROM main.%1 WHERE Autonummer = ?").arg(quotedName(journal)));
         for (size_t i = 0; i < ids.size(); ++i) {
             if (i % 64 == 0)
                 ui.processEvents();
-            del.bind(1, static_cast<int64_t>(ids[i]));
-            deleted += del.exec();
-            del.reset();
+            deleted += del.bind(1, ids[i]).exec();
         }
         work.commit();
     } catch (const EngineError &) {

@@ -4,13 +4,11 @@
 #include "books/Balances.h"
 #include "books/BooksSession.h"
 #include "books/KontoArt.h"
+#include "store/Sql.h"
+#include "store/SqlTransaction.h"
 #include "store/Table.h"
 #include "store/TableFile.h"
 #include "ui/Ui.h"
-
-#include <SQLiteCpp/Database.h>
-#include <SQLiteCpp/Statement.h>
-#include <SQLiteCpp/Transaction.h>
 
 #include <unordered_map>
 #include <vector>
@@ -67,21 +65,20 @@ public:
 private:
     void readAccounts(bool fromOpening) {
         Table &k = m_fb.konten;
-        SQLite::Statement st(
-            k.db(),
-            QStringLiteral("SELECT KtoNr, Art, COALESCE(Soll, 0) - COALESCE(Haben, 0) FROM \"%1\"")
-                .arg(k.innerName())
-                .toStdString());
-        while (st.executeStep()) {
-            Totals t;
-            t.art = st.getColumn(1).getInt();
-            const qint64 opening = st.getColumn(2).getInt64();
-            t.druck = fromOpening ? opening : 0;
-            t.vor = opening;
-            const qint64 nr = st.getColumn(0).getInt64();
-            m_acc.emplace(nr, t);
-            m_order.push_back(nr);
-        }
+        forEachRow(
+            k,
+            QStringLiteral("SELECT KtoNr, Art, COALESCE(Soll, 0) - COALESCE(Haben, 0) FROM %1")
+                .arg(quotedName(k)),
+            [&](const SqlRow &r) {
+                Totals t;
+                t.art = int(r.int64(1));
+                const qint64 opening = r.int64(2);
+                t.druck = fromOpening ? opening : 0;
+                t.vor = opening;
+                const qint64 nr = r.int64(0);
+                m_acc.emplace(nr, t);
+                m_order.push_back(nr);
+            });
     }
 
     void startProgress(qint64 total) {
@@ -142,22 +139,14 @@ private:
     void write() {
         Table &k = m_fb.konten;
         try {
-            SQLite::Transaction tr(k.db());
-            SQLite::Statement up(
-                k.db(),
-                QStringLiteral("UPDATE \"%1\" SET DruckSaldo = ?, BewSoll = ?, BewHaben = ?, "
-                               "VorSaldo = ? WHERE KtoNr = ?")
-                    .arg(k.innerName())
-                    .toStdString());
+            SqlTransaction tr(k);
+            SqlStatement up(k, QStringLiteral("UPDATE %1 SET DruckSaldo = ?, BewSoll = ?, "
+                                              "BewHaben = ?, VorSaldo = ? WHERE KtoNr = ?")
+                                   .arg(quotedName(k)));
             for (qint64 nr : m_order) {
                 const Totals &a = m_acc[nr];
-                up.bind(1, static_cast<int64_t>(a.druck));
-                up.bind(2, static_cast<int64_t>(a.bewSoll));
-                up.bind(3, static_cast<int64_t>(a.bewHaben));
-                up.bind(4, static_cast<int64_t>(a.vor));
-                up.bind(5, static_cast<int64_t>(nr));
-                up.exec();
-                up.reset();
+                up.bind(1, a.druck).bind(2, a.bewSoll).bind(3, a.bewHaben).bind(4, a.vor);
+                up.bind(5, nr).exec();
             }
             tr.commit();
         } catch (const std::exception &e) {

@@ -5,9 +5,6 @@
 #include "store/Table.h"
 #include "store/TableFile.h"
 
-#include <QFile>
-#include <SQLiteCpp/Database.h>
-#include <SQLiteCpp/Statement.h>
 namespace ledra {
 
 namespace reports {
@@ -21,25 +18,6 @@ FieldTypes fieldTypes(const TableSchema &schema) {
     return types;
 }
 
-std::unique_ptr<SQLite::Database> connectAttached(const Attachments &tables) {
-    const QString first = tables.empty() ? QString() : tables.front().second;
-    try {
-        auto db = std::make_unique<SQLite::Database>(":memory:", SQLite::OPEN_READWRITE);
-        for (const auto &[alias, path] : tables) {
-            TableFile::open(path, nullptr, false).reset();
-            SQLite::Statement st(
-                *db, QStringLiteral("ATTACH DATABASE ? AS \"%1\"").arg(alias).toStdString());
-            st.bind(1, QFile::encodeName(path).toStdString());
-            st.exec();
-        }
-        return db;
-    } catch (const EngineError &) {
-        throw;
-    } catch (const std::exception &e) {
-        throw TableFile::translate(e, first);
-    }
-}
-
 SqlSource::SqlSource(Attachments tables, QString sql, QVariantList params, FieldTypes types)
     : m_tables(std::move(tables)), m_sql(std::move(sql)), m_params(std::move(params)),
       m_types(std::move(types)) {}
@@ -47,22 +25,18 @@ SqlSource::SqlSource(Attachments tables, QString sql, QVariantList params, Field
 SqlSource::~SqlSource() = default;
 
 void SqlSource::prepare() {
-    if (!m_db)
-        m_db = connectAttached(m_tables);
-    try {
-        m_statement = std::make_unique<SQLite::Statement>(*m_db, m_sql.toStdString());
-        for (int i = 0; i < m_params.size(); ++i)
-            TableFile::bind(*m_statement, i + 1, m_params[i]);
-    } catch (const std::exception &e) {
-        m_statement.reset();
-        throw TableFile::translate(e, m_tables.empty() ? QString() : m_tables.front().second);
-    }
+    if (!m_connection)
+        m_connection = SqlConnection::attached(m_tables);
+    m_statement.reset();
+    auto statement = std::make_unique<SqlStatement>(*m_connection, m_sql);
+    statement->bindAll(m_params);
+    m_statement = std::move(statement);
     m_columns.clear();
     m_columnTypes.clear();
     m_typed.clear();
     m_index.clear();
-    for (int c = 0; c < m_statement->getColumnCount(); ++c) {
-        const QString name = QString::fromUtf8(m_statement->getColumnName(c));
+    for (int c = 0; c < m_statement->columnCount(); ++c) {
+        const QString name = m_statement->columnName(c);
         m_columns << name;
         const auto it = m_types.constFind(name.toLower());
         m_typed.push_back(it != m_types.constEnd());
@@ -75,10 +49,10 @@ void SqlSource::prepare() {
 
 void SqlSource::step() {
     try {
-        m_eof = !m_statement->executeStep();
-    } catch (const std::exception &e) {
+        m_eof = !m_statement->next();
+    } catch (...) {
         m_eof = true;
-        throw TableFile::translate(e, m_tables.empty() ? QString() : m_tables.front().second);
+        throw;
     }
 }
 
@@ -96,7 +70,7 @@ void SqlSource::next() {
 }
 
 QVariant SqlSource::column(int index) const {
-    const QVariant raw = TableFile::columnValue(m_statement->getColumn(index));
+    const QVariant raw = m_statement->row().value(index);
     if (raw.isNull() || !m_typed[size_t(index)])
         return raw;
     switch (m_columnTypes[size_t(index)]) {

@@ -5,6 +5,8 @@
 
 #include "reportengine/RecordSource.h"
 #include "store/Schema.h"
+#include "store/SqlConnection.h"
+#include "store/SqlStatement.h"
 
 #include <QHash>
 #include <QString>
@@ -12,12 +14,9 @@
 #include <QVariantList>
 
 #include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
-namespace SQLite {
-class Database;
-class Statement;
-} // namespace SQLite
 
 namespace ledra {
 
@@ -59,8 +58,8 @@ private:
     QString m_sql;
     QVariantList m_params;
     FieldTypes m_types;
-    std::unique_ptr<SQLite::Database> m_db;
-    std::unique_ptr<SQLite::Statement> m_statement;
+    std::optional<SqlConnection> m_connection;
+    std::unique_ptr<SqlStatement> m_statement;
     QStringList m_columns;
     std::vector<FieldType> m_columnTypes;
     std::vector<bool> m_typed;
@@ -68,9 +67,6 @@ private:
     bool m_eof = true;
     qint64 m_position = 0;
 };
-
-// Opens a connection with the files attached after the checks of an ordinary open.
-std::unique_ptr<SQLite::Database> connectAttached(const Attachments &tables);
 
 // Walks a table object in its current order and filter, with its look-up fields. The
 // table's current row and its scroll handler are restored when the source is destroyed,

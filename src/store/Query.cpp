@@ -1,11 +1,6 @@
 #include "Query.h"
 
-#include "EngineError.h"
-#include "TableFile.h"
-
-#include <QFile>
-#include <SQLiteCpp/Database.h>
-#include <SQLiteCpp/Statement.h>
+#include "Sql.h"
 namespace ledra {
 
 Query::Query() = default;
@@ -28,26 +23,9 @@ void Query::setTable(const QString &alias, const QString &path) {
     m_db.reset();
 }
 
-SQLite::Database &Query::connect() {
-    if (m_db)
-        return *m_db;
-    try {
-        m_db = std::make_unique<SQLite::Database>(":memory:", SQLite::OPEN_READWRITE);
-        for (const auto &t : m_tables) {
-            // The checks of an ordinary open (ours, not damaged) before the file is read.
-            TableFile::open(t.second, nullptr, false).reset();
-            SQLite::Statement st(
-                *m_db, QStringLiteral("ATTACH DATABASE ? AS \"%1\"").arg(t.first).toStdString());
-            st.bind(1, QFile::encodeName(t.second).toStdString());
-            st.exec();
-        }
-    } catch (const EngineError &) {
-        m_db.reset();
-        throw;
-    } catch (const std::exception &e) {
-        m_db.reset();
-        throw TableFile::translate(e, m_tables.empty() ? QString() : m_tables.front().second);
-    }
+SqlConnection &Query::connect() {
+    if (!m_db)
+        m_db = SqlConnection::attached(m_tables);
     return *m_db;
 }
 
@@ -58,26 +36,18 @@ void Query::close() {
 }
 
 void Query::forEach(const std::function<bool(const QStringList &, const QVariantList &)> &f) {
-    auto &db = connect();
-    try {
-        SQLite::Statement st(db, text().toStdString());
-        for (int i = 0; i < m_params.size(); ++i)
-            TableFile::bind(st, i + 1, m_params[i]);
-        QStringList cols;
-        for (int c = 0; c < st.getColumnCount(); ++c)
-            cols << QString::fromUtf8(st.getColumnName(c));
-        QVariantList row;
-        while (st.executeStep()) {
-            row.clear();
-            for (int c = 0; c < cols.size(); ++c)
-                row << TableFile::columnValue(st.getColumn(c));
-            if (!f(cols, row))
-                break;
-        }
-    } catch (const EngineError &) {
-        throw;
-    } catch (const std::exception &e) {
-        throw TableFile::translate(e, m_tables.empty() ? QString() : m_tables.front().second);
+    SqlStatement st(connect(), text());
+    st.bindAll(m_params);
+    QStringList cols;
+    for (int c = 0; c < st.columnCount(); ++c)
+        cols << st.columnName(c);
+    QVariantList row;
+    while (st.next()) {
+        row.clear();
+        for (int c = 0; c < cols.size(); ++c)
+            row << st.row().value(c);
+        if (!f(cols, row))
+            break;
     }
 }
 
@@ -103,78 +73,32 @@ QVariant Query::value(int row, const QString &column) const {
 }
 
 int Query::exec() {
-    auto &db = connect();
-    try {
-        SQLite::Statement st(db, text().toStdString());
-        for (int i = 0; i < m_params.size(); ++i)
-            TableFile::bind(st, i + 1, m_params[i]);
-        return st.exec();
-    } catch (const std::exception &e) {
-        throw TableFile::translate(e, m_tables.empty() ? QString() : m_tables.front().second);
-    }
+    return execute(connect(), text(), m_params);
 }
 
-UnitOfWork::UnitOfWork(const QString &mainPath) : m_mainPath(mainPath) {
-    m_db = TableFile::open(mainPath, nullptr, false);
-}
+UnitOfWork::UnitOfWork(const QString &mainPath) : m_connection(SqlConnection::open(mainPath)) {}
 
-UnitOfWork::~UnitOfWork() {
-    if (m_inTx) {
-        try {
-            m_db->exec("ROLLBACK");
-        } catch (...) {
-        }
-    }
-}
+UnitOfWork::~UnitOfWork() = default;
 
 void UnitOfWork::attach(const QString &alias, const QString &path) {
-    TableFile::open(path, nullptr, false).reset();
-    try {
-        SQLite::Statement st(
-            *m_db, QStringLiteral("ATTACH DATABASE ? AS \"%1\"").arg(alias).toStdString());
-        st.bind(1, QFile::encodeName(path).toStdString());
-        st.exec();
-    } catch (const std::exception &e) {
-        throw TableFile::translate(e, path);
-    }
+    m_connection.attach(alias, path);
 }
 
 void UnitOfWork::begin() {
-    if (m_inTx)
-        return;
-    try {
-        m_db->exec("BEGIN IMMEDIATE");
-    } catch (const std::exception &e) {
-        throw TableFile::translate(e, m_mainPath);
-    }
-    m_inTx = true;
-}
-
-SQLite::Database &UnitOfWork::db() {
-    return *m_db;
+    if (!m_transaction)
+        m_transaction.emplace(m_connection, SqlTransaction::Mode::Immediate);
 }
 
 int UnitOfWork::exec(const QString &sql, const QVariantList &params) {
     begin();
-    try {
-        SQLite::Statement st(*m_db, sql.toStdString());
-        for (int i = 0; i < params.size(); ++i)
-            TableFile::bind(st, i + 1, params[i]);
-        return st.exec();
-    } catch (const std::exception &e) {
-        throw TableFile::translate(e, m_mainPath);
-    }
+    return execute(m_connection, sql, params);
 }
 
 void UnitOfWork::commit() {
-    if (!m_inTx)
+    if (!m_transaction)
         return;
-    try {
-        m_db->exec("COMMIT");
-    } catch (const std::exception &e) {
-        throw TableFile::translate(e, m_mainPath);
-    }
-    m_inTx = false;
+    m_transaction->commit();
+    m_transaction.reset();
 }
 
 } // namespace ledra

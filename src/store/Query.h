@@ -11,9 +11,11 @@
 #include <memory>
 #include <vector>
 
-namespace SQLite {
-class Database;
-}
+#include "SqlConnection.h"
+#include "SqlTransaction.h"
+
+#include <optional>
+
 namespace ledra {
 
 class Query {
@@ -47,11 +49,11 @@ public:
     int exec();
 
 private:
-    SQLite::Database &connect();
+    SqlConnection &connect();
     QStringList m_lines;
     std::vector<std::pair<QString, QString>> m_tables;
     QVariantList m_params;
-    std::unique_ptr<SQLite::Database> m_db;
+    std::optional<SqlConnection> m_db;
     bool m_active = false;
     QStringList m_cols;
     std::vector<QVariantList> m_rows;
@@ -65,16 +67,18 @@ public:
     explicit UnitOfWork(const QString &mainPath);
     ~UnitOfWork();
     void attach(const QString &alias, const QString &path);
+    // Takes the write lock at once (Immediate), so that a writer elsewhere is noticed before
+    // anything is changed.
     void begin();
-    SQLite::Database &db();
+    // Where the unit's statements run (store/SqlStatement.h); begin() first.
+    SqlConnection &connection() { return m_connection; }
     void commit();
     // Runs one statement with parameters; returns the changed rows.
     int exec(const QString &sql, const QVariantList &params = {});
 
 private:
-    QString m_mainPath;
-    std::unique_ptr<SQLite::Database> m_db;
-    bool m_inTx = false;
+    SqlConnection m_connection;
+    std::optional<SqlTransaction> m_transaction; // after the connection: rolled back first
 };
 
 } // namespace ledra

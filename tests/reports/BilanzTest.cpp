@@ -7,7 +7,7 @@
 #include "reports/ReportConventions.h"
 #include "store/Table.h"
 
-#include <SQLiteCpp/Statement.h>
+#include "store/Sql.h"
 
 #include <QFile>
 #include <QProcess>
@@ -45,14 +45,11 @@ struct Sheet : ReportBooks {
     }
     void set(int konto, int bilanz, qint64 saldoCents) {
         Table &k = fb->books().konten;
-        SQLite::Statement st(
-            k.db(), QStringLiteral("UPDATE \"%1\" SET Bilanz = ?, Saldo = ? WHERE KtoNr = ?")
-                        .arg(k.innerName())
-                        .toStdString());
-        st.bind(1, bilanz);
-        st.bind(2, static_cast<int64_t>(saldoCents * 100));
-        st.bind(3, konto);
-        ASSERT_EQ(st.exec(), 1);
+        ASSERT_EQ(execute(k,
+                          QStringLiteral("UPDATE %1 SET Bilanz = ?, Saldo = ? WHERE KtoNr = ?")
+                              .arg(quotedName(k)),
+                          {bilanz, saldoCents * 100, konto}),
+                  1);
         k.refresh();
     }
     QString run(int answer) {

@@ -9,7 +9,7 @@
 #include "reports/SaldenlisteReport.h"
 #include "store/Table.h"
 
-#include <SQLiteCpp/Statement.h>
+#include "store/Sql.h"
 namespace ledra {
 
 using ledra::report::BandKind;
@@ -36,16 +36,12 @@ struct Bwa : ReportBooks {
     }
     void set(int konto, int bwa, qint64 druckCents, qint64 saldoCents, qint64 saldoExtraUnits = 0) {
         Table &k = fb->books().konten;
-        SQLite::Statement st(
-            k.db(),
-            QStringLiteral("UPDATE \"%1\" SET BWA = ?, DruckSaldo = ?, Saldo = ? WHERE KtoNr = ?")
-                .arg(k.innerName())
-                .toStdString());
-        st.bind(1, bwa);
-        st.bind(2, static_cast<int64_t>(druckCents * 100));
-        st.bind(3, static_cast<int64_t>(saldoCents * 100 + saldoExtraUnits));
-        st.bind(4, konto);
-        ASSERT_EQ(st.exec(), 1);
+        ASSERT_EQ(execute(k,
+                          QStringLiteral("UPDATE %1 SET BWA = ?, DruckSaldo = ?, Saldo = ? "
+                                         "WHERE KtoNr = ?")
+                              .arg(quotedName(k)),
+                          {bwa, druckCents * 100, saldoCents * 100 + saldoExtraUnits, konto}),
+                  1);
         k.refresh();
     }
     // Lays the report out as the launcher would, without the period preparation.
@@ -150,10 +146,9 @@ TEST_F(Bwa, HiddenAccountStillCountsAndTheFormWithoutAccounts) {
 
 TEST_F(Bwa, AMissingDepartmentEndsTheRun) {
     Table &t = fb->books().bwa;
-    SQLite::Statement st(t.db(), QStringLiteral("DELETE FROM \"%1\" WHERE Reihenfolge = 5000")
-                                     .arg(t.innerName())
-                                     .toStdString());
-    ASSERT_EQ(st.exec(), 1);
+    ASSERT_EQ(
+        execute(t, QStringLiteral("DELETE FROM %1 WHERE Reihenfolge = 5000").arg(quotedName(t))),
+        1);
     t.refresh();
     set(4210, 5010, 0, 0);
     journal(1, day(5, 3), QStringLiteral("Miete"), 4210, 1200, "10,00", "10,00", "0,00", 0, 1);

@@ -7,7 +7,7 @@
 #include "reports/ReportConventions.h"
 #include "store/Table.h"
 
-#include <SQLiteCpp/Statement.h>
+#include "store/Sql.h"
 namespace ledra {
 
 using ledra::report::BandKind;
@@ -35,11 +35,9 @@ struct Overview : ReportBooks {
     }
     void dropAccount(int konto) {
         Table &k = fb->books().konten;
-        SQLite::Statement st(
-            k.db(),
-            QStringLiteral("DELETE FROM \"%1\" WHERE KtoNr = ?").arg(k.innerName()).toStdString());
-        st.bind(1, konto);
-        ASSERT_EQ(st.exec(), 1);
+        ASSERT_EQ(execute(k, QStringLiteral("DELETE FROM %1 WHERE KtoNr = ?").arg(quotedName(k)),
+                          {konto}),
+                  1);
         k.refresh();
     }
     QString run() {

@@ -1,8 +1,8 @@
 #include "ReportsFixture.h"
 
+#include "store/Sql.h"
 #include "store/Table.h"
 
-#include <SQLiteCpp/Statement.h>
 namespace ledra {
 
 void ReportBooks::SetUp() {
@@ -28,14 +28,13 @@ void ReportBooks::journal(int autonr, const QDate &date, const QString &text, in
 
 void ReportBooks::opening(int konto, qint64 sollCents, qint64 habenCents) {
     Table &k = fb->books().konten;
-    SQLite::Statement st(k.db(),
-                         QStringLiteral("UPDATE \"%1\" SET Soll = ?, Haben = ? WHERE KtoNr = ?")
-                             .arg(k.innerName())
-                             .toStdString());
-    st.bind(1, static_cast<int64_t>(sollCents * 100));
-    st.bind(2, static_cast<int64_t>(habenCents * 100));
-    st.bind(3, konto);
-    ASSERT_EQ(st.exec(), 1) << konto;
+    ASSERT_EQ(
+        execute(
+            k,
+            QStringLiteral("UPDATE %1 SET Soll = ?, Haben = ? WHERE KtoNr = ?").arg(quotedName(k)),
+            {sollCents * 100, habenCents * 100, konto}),
+        1)
+        << konto;
     k.refresh();
 }
 

@@ -1,22 +1,14 @@
 #include "YearFixture.h"
 
 #include "posting/BuchungRules.h"
+#include "store/Sql.h"
 #include "store/Table.h"
 
-#include <SQLiteCpp/Statement.h>
 namespace ledra {
 
 void YearBooks::sql(const QString &statement, const QVariantList &params) {
     Table &k = fb->books().konten;
-    SQLite::Statement st(k.db(), statement.arg(k.innerName()).toStdString());
-    int i = 1;
-    for (const QVariant &p : params) {
-        if (p.typeId() == QMetaType::QString)
-            st.bind(i++, p.toString().toStdString());
-        else
-            st.bind(i++, static_cast<int64_t>(p.toLongLong()));
-    }
-    st.exec();
+    execute(k, statement.arg(quotedName(k)), params);
 }
 
 qint64 YearBooks::saldoCents(int konto) {
@@ -34,7 +26,7 @@ void YearBooks::SetUp() {
     k.appendRecord({8736, QStringLiteral("Gewährte Skonti 19 %"), 3, 19.0, 0, 0, 0, 0, 0,
                     QVariant(), 0, 0, 0, 0, QVariant(), QVariant()});
     // The reverse-charge account books net only: the supplier's invoice carries no tax.
-    sql(QStringLiteral("UPDATE \"%1\" SET Mwst = 0 WHERE KtoNr = 3120"), {});
+    sql(QStringLiteral("UPDATE %1 SET Mwst = 0 WHERE KtoNr = 3120"), {});
     const struct {
         int konto, bwa, bilanz;
     } lines[] = {{880, 0, 211200},  {1000, 0, 124000}, {1200, 0, 124000}, {1300, 0, 124000},
@@ -42,7 +34,7 @@ void YearBooks::SetUp() {
                  {1800, 0, 211300}, {3120, 2040, 0},   {3400, 2010, 0},   {4210, 5010, 0},
                  {4930, 8030, 0},   {8300, 1020, 0},   {8400, 1010, 0},   {8736, 1050, 0}};
     for (const auto &l : lines)
-        sql(QStringLiteral("UPDATE \"%1\" SET BWA = ?, Bilanz = ? WHERE KtoNr = ?"),
+        sql(QStringLiteral("UPDATE %1 SET BWA = ?, Bilanz = ? WHERE KtoNr = ?"),
             {l.bwa ? QVariant(l.bwa) : QVariant(0), l.bilanz ? QVariant(l.bilanz) : QVariant(0),
              l.konto});
     // Opening balances as the year change leaves them: opening values and the balance.
@@ -54,7 +46,7 @@ void YearBooks::SetUp() {
                 {1600, year::kOpenSchulz},
                 {880, year::kOpenKapital}};
     for (const auto &o : open)
-        sql(QStringLiteral("UPDATE \"%1\" SET Soll = ?, Haben = ?, Saldo = ? WHERE KtoNr = ?"),
+        sql(QStringLiteral("UPDATE %1 SET Soll = ?, Haben = ?, Saldo = ? WHERE KtoNr = ?"),
             {std::max<qint64>(o.cents, 0) * 100, std::max<qint64>(-o.cents, 0) * 100, o.cents * 100,
              o.konto});
     k.refresh();
