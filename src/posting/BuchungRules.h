@@ -4,6 +4,7 @@
 // of the batch into the journal. The entry panel's focus is modelled here, so that the rules
 // run the same with a window, from the command line and in tests.
 
+#include "books/Steuer.h"
 #include "store/Money.h"
 
 #include <QDate>
@@ -93,6 +94,17 @@ public:
     void clearAmount();
 
 private:
+    // The confirmed transfer: every batch row into the journal, in one transaction.
+    void moveStapelIntoJournal();
+    // The checks and computations of storing a batch row, in their order.
+    void requireDifferentAccounts(Table &t);
+    double requireRate(Table &t);
+    Money requireAmount(Table &t);
+    // Net, gross and tax from the entered amount and the rate, written into the row.
+    Buchungsbetraege storeAmounts(Table &t, Money amount, double rate);
+    // Asks before an unusual booking (revenue on the debit side, a rate other than the
+    // accounts'); SilentAbort when the answer is no.
+    void confirmUnusualBooking(Table &t, bool reversedWithTax, double rate);
     void endSearch(const QString &side);
     void returnFocus(const QString &side);
     void deriveCreditRate();

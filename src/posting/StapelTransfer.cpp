@@ -18,128 +18,165 @@
 namespace ledra {
 
 namespace {
+
 struct BatchRow {
     qint64 rowid, autonummer, belegnummer;
     QDate date;
     Money brutto;
     bool euro;
 };
+
+// How a run ended: the highest booking number that reached the journal, and the message of
+// the row that stopped it (empty when every row moved).
+struct TransferOutcome {
+    qint64 highestMoved = 0;
+    QString failure;
+    bool dateFailure = false;
+};
+
+std::vector<BatchRow> batchRowsInOrder(Table &b) {
+    std::vector<BatchRow> rows;
+    forEachRow(b,
+               QStringLiteral("SELECT rowid, Autonummer, Belegnummer, Belegdatum, Brutto, Euro "
+                              "FROM %1 ORDER BY Autonummer")
+                   .arg(quotedName(b)),
+               [&](const SqlRow &r) {
+                   rows.push_back({r.int64(0), r.int64(1), r.int64(2), r.date(3), r.money(4),
+                                   r.isNull(5) || r.int64(5) != 0});
+               });
+    return rows;
+}
+
+bool insideBookingPeriod(const QDate &date, const QDate &von, const QDate &bis) {
+    return date.isValid() && !(von.isValid() && date < von) && !(bis.isValid() && date > bis);
+}
+
+// The statements of one run, prepared once on the unit's connection: the copy into the
+// journal (the due-tax rate replaces the rate of a row with due tax), the check that the row
+// arrived, and its deletion from the batch.
+struct TransferStatements {
+    SqlStatement insert, arrived, remove;
+
+    TransferStatements(UnitOfWork &uw, Table &j, Table &b)
+        : insert(uw.connection(),
+                 QStringLiteral("INSERT INTO main.%1 (Autonummer, Belegdatum, Buchungstext, Soll, "
+                                "Haben, Netto, Brutto, Steuer, Steuersatz, Belegnummer, IDNr, "
+                                "Euro, Stfaellig) SELECT Autonummer, Belegdatum, Buchungstext, "
+                                "Soll, Haben, Netto, Brutto, Steuer, CASE WHEN Stfaellig > 0 THEN "
+                                "Satzfaellig ELSE Steuersatz END, Belegnummer, IDNr, Euro, "
+                                "Stfaellig FROM b.%2 WHERE rowid = ?")
+                     .arg(quotedName(j), quotedName(b))),
+          arrived(uw.connection(),
+                  QStringLiteral("SELECT 1 FROM main.%1 WHERE Autonummer = ?").arg(quotedName(j))),
+          remove(uw.connection(),
+                 QStringLiteral("DELETE FROM b.%1 WHERE rowid = ?").arg(quotedName(b))) {}
+};
+
+// The voucher-number setting follows the highest voucher number moved below 10000.
+void advanceVoucherSetting(YearSettings &settings, qint64 &highestVoucher, qint64 belegnummer) {
+    if (belegnummer >= highestVoucher && belegnummer < 10000) {
+        highestVoucher = belegnummer;
+        settings.belegnr = QString::number(highestVoucher + 1);
+    }
+}
+
+// Moves the rows into the journal in one transaction across both files. A row dated outside
+// the booking period or refused by the journal ends the run; the rows before it stay moved.
+TransferOutcome moveRows(BooksSession &books, const std::vector<BatchRow> &rows) {
+    Table &j = books.journal;
+    Table &b = books.stapel;
+    TransferOutcome out;
+    qint64 highestVoucher = books.settings.belegnr.toLongLong();
+    UnitOfWork uw(j.path());
+    uw.attach(QStringLiteral("b"), b.path());
+    uw.begin();
+    TransferStatements st(uw, j, b);
+    const QDate von = books.settings.periodStart(), bis = books.settings.periodEnd();
+    for (const BatchRow &r : rows) {
+        if (!insideBookingPeriod(r.date, von, bis)) {
+            out.failure = QStringLiteral("Datum außerhalb des Buchungsbereiches!");
+            out.dateFailure = true;
+            break;
+        }
+        if (auto *op = books.openItems())
+            op->book(int(r.autonummer), r.brutto.units(), r.euro, QString::number(r.belegnummer));
+        advanceVoucherSetting(books.settings, highestVoucher, r.belegnummer);
+        // A refused insert undoes only itself (statement atomicity); the rows before it stay
+        // in the transaction.
+        try {
+            st.insert.bind(1, r.rowid).exec();
+        } catch (const std::exception &) {
+            out.failure = QStringLiteral("Buchung ") + QString::number(r.belegnummer) +
+                          QLatin1Char(' ') + r.brutto.toGerman(2, false) +
+                          QStringLiteral(" lässt sich nicht eintragen!");
+            break;
+        }
+        const bool there = st.arrived.bind(1, r.autonummer).next();
+        st.arrived.reset();
+        if (there) {
+            out.highestMoved = std::max(out.highestMoved, r.autonummer);
+            st.remove.bind(1, r.rowid).exec();
+        }
+    }
+    uw.commit();
+    return out;
+}
+
 } // namespace
 
 void BuchungRules::transferStapel() {
     Ui &ui = m_fb.ui();
     Table &b = m_fb.stapel;
-    Table &j = m_fb.journal;
     if (closeReversalDialog)
         closeReversalDialog();
     m_fb.checkNoDataOperation();
-    if (j.isActive()) {
+    if (m_fb.journal.isActive()) {
         if (!b.isBrowse()) {
             ui.alert(QStringLiteral("Bitte noch die Buchung speichern!\r(Das Häkchen klicken)"));
             throw SilentAbort();
         }
-        if (!b.isEmpty() && ui.confirm(QStringLiteral("Buchungen ins Journal übernehmen?"),
-                                       Btn::YesNo) == Btn::Yes) {
-            if (!splittingBalance().nearlyEquals(Money())) {
-                ui.error(QStringLiteral("Das Splittingkonto muss auf Null stehen!"));
-                throw SilentAbort();
-            }
-            std::vector<BatchRow> rows;
-            {
-                forEachRow(b,
-                           QStringLiteral("SELECT rowid, Autonummer, Belegnummer, Belegdatum, "
-                                          "Brutto, Euro FROM %1 ORDER BY Autonummer")
-                               .arg(quotedName(b)),
-                           [&](const SqlRow &r) {
-                               rows.push_back({r.int64(0), r.int64(1), r.int64(2), r.date(3),
-                                               r.money(4), r.isNull(5) || r.int64(5) != 0});
-                           });
-            }
-            qint64 v = m_fb.settings.belegnr.toLongLong();
-            qint64 h = 0;
-            QString failure;
-            bool dateFailure = false;
-
-            try {
-                UnitOfWork uw(j.path());
-                uw.attach(QStringLiteral("b"), b.path());
-                uw.begin();
-                const QString cols = QStringLiteral(
-                    "Autonummer, Belegdatum, Buchungstext, Soll, Haben, Netto, Brutto, Steuer, "
-                    "Steuersatz, Belegnummer, IDNr, Euro, Stfaellig");
-                SqlStatement ins(
-                    uw.connection(),
-                    QStringLiteral(
-                        "INSERT INTO main.%1 (%2) SELECT Autonummer, Belegdatum, "
-                        "Buchungstext, Soll, Haben, Netto, Brutto, Steuer, CASE WHEN "
-                        "Stfaellig > 0 THEN Satzfaellig ELSE Steuersatz END, Belegnummer, "
-                        "IDNr, Euro, Stfaellig FROM b.%3 WHERE rowid = ?")
-                        .arg(quotedName(j), cols, quotedName(b)));
-                SqlStatement has(uw.connection(),
-                                 QStringLiteral("SELECT 1 FROM main.%1 WHERE Autonummer = ?")
-                                     .arg(quotedName(j)));
-                SqlStatement del(
-                    uw.connection(),
-                    QStringLiteral("DELETE FROM b.%1 WHERE rowid = ?").arg(quotedName(b)));
-                const QDate von = m_fb.settings.periodStart(), bis = m_fb.settings.periodEnd();
-                for (const BatchRow &r : rows) {
-                    if (!r.date.isValid() || (von.isValid() && r.date < von) ||
-                        (bis.isValid() && r.date > bis)) {
-                        failure = QStringLiteral("Datum außerhalb des Buchungsbereiches!");
-                        dateFailure = true;
-                        break;
-                    }
-                    if (auto *op = m_fb.openItems())
-                        op->book(int(r.autonummer), r.brutto.units(), r.euro,
-                                   QString::number(r.belegnummer));
-                    if (r.belegnummer >= v && r.belegnummer < 10000) {
-                        v = r.belegnummer;
-                        m_fb.settings.belegnr = QString::number(v + 1);
-                    }
-                    // A refused insert undoes only itself (statement atomicity); the rows
-                    // before it stay in the transaction.
-                    try {
-                        ins.bind(1, r.rowid).exec();
-                    } catch (const std::exception &) {
-                        failure = QStringLiteral("Buchung ") + QString::number(r.belegnummer) +
-                                  QLatin1Char(' ') + r.brutto.toGerman(2, false) +
-                                  QStringLiteral(" lässt sich nicht eintragen!");
-                        break;
-                    }
-                    const bool there = has.bind(1, r.autonummer).next();
-                    has.reset();
-                    if (there) {
-                        h = std::max(h, r.autonummer);
-                        del.bind(1, r.rowid).exec();
-                    }
-                }
-                uw.commit();
-            } catch (const std::exception &ex) {
-                b.refresh();
-                j.refresh();
-                ui.error(TableFile::translate(ex, j.path()).message());
-                throw SilentAbort();
-            }
-            b.refresh();
-            j.refresh();
-            m_fb.notify(BooksEvent::JournalChanged);
-            if (!failure.isEmpty()) {
-                if (dateFailure && m_fb.page == BooksSession::Page::Buchen)
-                    setFocus(QStringLiteral("BDatum"));
-                ui.error(failure);
-                throw SilentAbort();
-            }
-            if (b.isEmpty()) {
-                m_fb.autoNumber(int(h + 1));
-                if (auto *op = m_fb.openItems())
-                    op->finishBooking();
-                m_fb.notify(BooksEvent::TransferDone);
-            }
-        }
+        if (!b.isEmpty() &&
+            ui.confirm(QStringLiteral("Buchungen ins Journal übernehmen?"), Btn::YesNo) == Btn::Yes)
+            moveStapelIntoJournal();
         m_fb.notify(BooksEvent::JournalChanged);
     }
     m_fb.saveYearSettings(m_fb.currentDataFolder());
     m_fb.oldYearFloor = 0;
+}
+
+void BuchungRules::moveStapelIntoJournal() {
+    Ui &ui = m_fb.ui();
+    Table &b = m_fb.stapel;
+    Table &j = m_fb.journal;
+    if (!splittingBalance().nearlyEquals(Money())) {
+        ui.error(QStringLiteral("Das Splittingkonto muss auf Null stehen!"));
+        throw SilentAbort();
+    }
+    const std::vector<BatchRow> rows = batchRowsInOrder(b);
+    TransferOutcome out;
+    try {
+        out = moveRows(m_fb, rows);
+    } catch (const std::exception &ex) {
+        b.refresh();
+        j.refresh();
+        ui.error(TableFile::translate(ex, j.path()).message());
+        throw SilentAbort();
+    }
+    b.refresh();
+    j.refresh();
+    m_fb.notify(BooksEvent::JournalChanged);
+    if (!out.failure.isEmpty()) {
+        if (out.dateFailure && m_fb.page == BooksSession::Page::Buchen)
+            setFocus(QStringLiteral("BDatum"));
+        ui.error(out.failure);
+        throw SilentAbort();
+    }
+    if (b.isEmpty()) {
+        m_fb.autoNumber(int(out.highestMoved + 1));
+        if (auto *op = m_fb.openItems())
+            op->finishBooking();
+        m_fb.notify(BooksEvent::TransferDone);
+    }
 }
 
 } // namespace ledra
