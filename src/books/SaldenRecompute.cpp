@@ -34,39 +34,46 @@ QSet<qint64> sectionNumbers(Table &t) {
     return s;
 }
 
-} // namespace
-
-void recomputeSalden(BooksSession &fb) {
-    recomputeSalden(fb, true);
-}
-
-void recomputeSalden(BooksSession &fb, bool includeBatch) {
-    Ui &ui = fb.ui();
-    fb.beginDataOperation();
-    struct End {
-        BooksSession &fb;
-        ~End() { fb.endDataOperation(); }
-    } end{fb};
-
-    Table &k = fb.konten;
-    const qint64 total =
-        fb.journal.recordCount() + (includeBatch ? fb.stapel.recordCount() : 0) + k.recordCount();
-    qint64 done = 0;
-    int lastPercent = -1;
-    auto advance = [&](qint64 n) {
-        done += n;
-        const int pc = total > 0 ? int(done * 100 / total) : 100;
-        if (pc != lastPercent) {
-            lastPercent = pc;
-            ui.progress(pc);
-            ui.processEvents();
-        }
-    };
-
-    // Step 1: every account starts from its opening balance.
-    std::unordered_map<qint64, Account> acc;
+// The accounts of the chart with their opening balances, in table order.
+struct Accounts {
+    std::unordered_map<qint64, Account> byNumber;
     std::vector<qint64> order;
+
+    std::optional<KontoArt> artOf(qint64 nr) const {
+        auto it = byNumber.find(nr);
+        return it == byNumber.end() ? std::nullopt : it->second.art;
+    }
+    bool has(qint64 nr) const { return byNumber.count(nr) > 0; }
+};
+
+// The progress gauge over every account and booking read; redrawn only when the percentage
+// moves.
+class Progress {
+public:
+    Progress(Ui &ui, qint64 total) : m_ui(ui), m_total(total) {}
+    void advance(qint64 n) {
+        m_done += n;
+        const int pc = m_total > 0 ? int(m_done * 100 / m_total) : 100;
+        if (pc != m_lastPercent) {
+            m_lastPercent = pc;
+            m_ui.progress(pc);
+            m_ui.processEvents();
+        }
+    }
+
+private:
+    Ui &m_ui;
+    qint64 m_total;
+    qint64 m_done = 0;
+    int m_lastPercent = -1;
+};
+
+// Every account starts from its opening balance; assignments to BWA and balance-sheet lines
+// that do not exist are dropped.
+Accounts readOpeningBalances(BooksSession &fb) {
+    Table &k = fb.konten;
     const QSet<qint64> bwaLines = sectionNumbers(fb.bwa), bilanzLines = sectionNumbers(fb.bilanz);
+    Accounts acc;
     forEachRow(k,
                QStringLiteral("SELECT KtoNr, Art, COALESCE(Soll, 0) - COALESCE(Haben, 0), BWA, "
                               "Bilanz FROM %1")
@@ -85,61 +92,103 @@ void recomputeSalden(BooksSession &fb, bool includeBatch) {
                        a.bilanz = bil;
                    a.dropsLine =
                        (!r.isNull(3) && a.bwa.isNull()) || (!r.isNull(4) && a.bilanz.isNull());
-                   acc.emplace(a.salden.konto, a);
-                   order.push_back(a.salden.konto);
+                   acc.byNumber.emplace(a.salden.konto, a);
+                   acc.order.push_back(a.salden.konto);
                });
-    advance(qint64(order.size()));
+    return acc;
+}
+
+BookingAmounts bookingOf(const SqlRow &row, const Accounts &acc) {
+    BookingAmounts r;
+    r.date = row.date(0);
+    r.soll = row.int64(1);
+    r.haben = row.int64(2);
+    r.netto = row.money(3);
+    r.brutto = row.money(4);
+    r.steuer = row.money(5);
+    r.euro = row.isNull(6) || row.int64(6) != 0;
+    r.sollArt = acc.artOf(r.soll);
+    r.habenArt = acc.artOf(r.haben);
+    return r;
+}
+
+// Adds every booking of the table to its accounts, each once. A booking on a missing account
+// is reported and skipped; a booking whose tax account is missing stops the run.
+void applyBookings(Table &t, Accounts &acc, qint64 vorsteuer, qint64 mwst, Ui &ui,
+                   Progress &progress) {
+    SqlStatement st(t, QStringLiteral("SELECT Belegdatum, Soll, Haben, Netto, Brutto, Steuer, "
+                                      "Euro FROM %1")
+                           .arg(quoteIdentifier(t.innerName())));
+    qint64 n = 0;
+    AccountEffect eff[3];
+    while (st.next()) {
+        const BookingAmounts r = bookingOf(st.row(), acc);
+        const bool missing = !r.sollArt || !r.habenArt;
+        if (missing)
+            for (qint64 nr : {r.soll, r.haben})
+                if (!acc.has(nr))
+                    ui.error(QStringLiteral("Fehler bei Saldeneintrag in Konto ") +
+                             QString::number(nr));
+        const qint64 tax = bookingTaxAccount(r, vorsteuer, mwst);
+        if (tax && !acc.has(tax)) {
+            ui.error(QStringLiteral("Vorsteuer- oder Mwst-Konto nicht vorhanden!"));
+            throw SilentAbort();
+        }
+        if (!missing) {
+            const int m = bookingEffects(r, BalanceDirection::Add, tax, eff);
+            for (int i = 0; i < m; ++i)
+                acc.byNumber[eff[i].konto].salden.add(eff[i], r.date);
+        }
+        if (++n % 4096 == 0)
+            progress.advance(4096);
+    }
+    progress.advance(n % 4096);
+}
+
+// Writes every account's totals in one transaction.
+void writeAccounts(Table &k, Accounts &acc) {
+    SqlTransaction tr(k);
+    SaldenStore salden(k);
+    // Assignments to lines that do not exist are rare; only those accounts are written a
+    // second time.
+    SqlStatement dropLine(k, QStringLiteral("UPDATE %1 SET BWA = ?, Bilanz = ? WHERE KtoNr = ?")
+                                 .arg(quoteIdentifier(k.innerName())));
+    for (qint64 nr : acc.order) {
+        const Account &a = acc.byNumber[nr];
+        salden.write(a.salden);
+        if (a.dropsLine)
+            dropLine.bind(1, a.bwa).bind(2, a.bilanz).bind(3, nr).exec();
+    }
+    tr.commit();
+}
+
+} // namespace
+
+void recomputeSalden(BooksSession &fb) {
+    recomputeSalden(fb, true);
+}
+
+void recomputeSalden(BooksSession &fb, bool includeBatch) {
+    Ui &ui = fb.ui();
+    fb.beginDataOperation();
+    struct End {
+        BooksSession &fb;
+        ~End() { fb.endDataOperation(); }
+    } end{fb};
+
+    Table &k = fb.konten;
+    Progress progress(ui, fb.journal.recordCount() + (includeBatch ? fb.stapel.recordCount() : 0) +
+                              k.recordCount());
+    Accounts acc = readOpeningBalances(fb);
+    progress.advance(qint64(acc.order.size()));
 
     const qint64 vorsteuer = fb.settings.vorsteuer.trimmed().toLongLong();
     const qint64 mwst = fb.settings.kontoMwst.trimmed().toLongLong();
-    auto artOf = [&](qint64 nr) -> std::optional<KontoArt> {
-        auto it = acc.find(nr);
-        return it == acc.end() ? std::nullopt : it->second.art;
-    };
-    // Steps 2 and 3: the batch, then the journal, each booking once.
-    auto apply = [&](Table &t) {
-        SqlStatement st(t, QStringLiteral("SELECT Belegdatum, Soll, Haben, Netto, Brutto, Steuer, "
-                                          "Euro FROM %1")
-                               .arg(quoteIdentifier(t.innerName())));
-        qint64 n = 0;
-        AccountEffect eff[3];
-        while (st.next()) {
-            const SqlRow &row = st.row();
-            BookingAmounts r;
-            r.date = row.date(0);
-            r.soll = row.int64(1);
-            r.haben = row.int64(2);
-            r.netto = row.money(3);
-            r.brutto = row.money(4);
-            r.steuer = row.money(5);
-            r.euro = row.isNull(6) || row.int64(6) != 0;
-            r.sollArt = artOf(r.soll);
-            r.habenArt = artOf(r.haben);
-            const bool missing = !r.sollArt || !r.habenArt;
-            if (missing)
-                for (qint64 nr : {r.soll, r.haben})
-                    if (!acc.count(nr))
-                        ui.error(QStringLiteral("Fehler bei Saldeneintrag in Konto ") +
-                                 QString::number(nr));
-            const qint64 tax = bookingTaxAccount(r, vorsteuer, mwst);
-            if (tax && !acc.count(tax)) {
-                ui.error(QStringLiteral("Vorsteuer- oder Mwst-Konto nicht vorhanden!"));
-                throw SilentAbort();
-            }
-            if (!missing) {
-                const int m = bookingEffects(r, BalanceDirection::Add, tax, eff);
-                for (int i = 0; i < m; ++i)
-                    acc[eff[i].konto].salden.add(eff[i], r.date);
-            }
-            if (++n % 4096 == 0)
-                advance(4096);
-        }
-        advance(n % 4096);
-    };
+    // The batch, then the journal.
     try {
         if (includeBatch)
-            apply(fb.stapel);
-        apply(fb.journal);
+            applyBookings(fb.stapel, acc, vorsteuer, mwst, ui, progress);
+        applyBookings(fb.journal, acc, vorsteuer, mwst, ui, progress);
     } catch (const std::exception &e) {
         if (dynamic_cast<const SilentAbort *>(&e))
             throw;
@@ -148,19 +197,7 @@ void recomputeSalden(BooksSession &fb, bool includeBatch) {
     }
 
     try {
-        SqlTransaction tr(k);
-        SaldenStore salden(k);
-        // Assignments to lines that do not exist are rare; only those accounts are written
-        // a second time.
-        SqlStatement dropLine(k, QStringLiteral("UPDATE %1 SET BWA = ?, Bilanz = ? WHERE KtoNr = ?")
-                                     .arg(quoteIdentifier(k.innerName())));
-        for (qint64 nr : order) {
-            const Account &a = acc[nr];
-            salden.write(a.salden);
-            if (a.dropsLine)
-                dropLine.bind(1, a.bwa).bind(2, a.bilanz).bind(3, nr).exec();
-        }
-        tr.commit();
+        writeAccounts(k, acc);
     } catch (const std::exception &e) {
         ui.error(TableFile::translate(e, k.path()).message());
         throw SilentAbort();
