@@ -56,19 +56,6 @@ TEST(Conventions, LeftMarginSettingMovesTheEdgeTheReportNames) {
     EXPECT_EQ(keeps.pageSetup().margins.left, 10);
 }
 
-TEST(Conventions, PeriodAndCurrencyTexts) {
-    EXPECT_EQ(periodLine(PeriodStyle::Von, "01.01.2004", "31.03.2004"),
-              "Von 01.01.2004 bis 31.03.2004");
-    EXPECT_EQ(periodLine(PeriodStyle::VomUpper, "a", "b"), "Vom a bis b");
-    EXPECT_EQ(periodLine(PeriodStyle::VomLower, "a", "b"), "vom a bis b");
-    EXPECT_EQ(periodLine(PeriodStyle::Plain, "a", "b"), "a bis b");
-    EXPECT_EQ(balanceSheetPeriod("01.01.2004", "31.12.2004"),
-              "für den Zeitraum vom 01.01.2004 bis zum 31.12.2004");
-    EXPECT_EQ(bookingCurrency(true), "€");
-    EXPECT_EQ(bookingCurrency(false), "DM");
-    EXPECT_EQ(bookingCurrency(QVariant()), "€");
-}
-
 TEST(Conventions, NumberFormats) {
     EXPECT_EQ(fixed2(12345000), "1234,50");
     EXPECT_EQ(fixed2(-1250), "-0,13") << "halves away from zero";
