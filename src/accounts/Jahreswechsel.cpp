@@ -14,6 +14,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+
+#include <optional>
+#include <vector>
 namespace ledra {
 
 namespace {
@@ -76,176 +79,269 @@ QString yearFolderFor(const BooksSession &fb, const QString &typed) {
     return fb.yearFolder(yy);
 }
 
-void runJahreswechsel(BooksSession &fb, QDate today) {
-    Ui &ui = fb.ui();
-    if (ui.confirm(
-            QStringLiteral(
-                "Der Jahreswechsel verlagert das Buchungsjournal in einen neuen Ordner. Führen Sie "
-                "vorher eine Datensicherung durch!\rDen Jahreswechsel jetzt durchführen?"),
-            Btn::YesNo, 31) != Btn::Yes)
-        return;
+namespace {
+
+bool confirmJahreswechsel(Ui &ui) {
+    return ui.confirm(
+               QStringLiteral(
+                   "Der Jahreswechsel verlagert das Buchungsjournal in einen neuen Ordner. Führen "
+                   "Sie vorher eine Datensicherung durch!\rDen Jahreswechsel jetzt durchführen?"),
+               Btn::YesNo, 31) == Btn::Yes;
+}
+
+// The year folder that receives the closing year, and whether an earlier run stopped there
+// before the year change was complete.
+struct ArchiveFolder {
+    QString path;
+    bool resume = false;
+};
+
+// A year folder that exists without the open marker holds a year already changed: refused.
+ArchiveFolder archiveFolderOrRefuse(BooksSession &fb) {
     const QString a = yearFolderFor(fb, fb.settings.buchBis);
     const bool resume =
         !a.isEmpty() && QFileInfo(a).isDir() && QFileInfo::exists(TableFile::join(a, kOpenMarker));
     if (a.isEmpty() || (QFileInfo(a).exists() && !resume)) {
-        ui.error(QStringLiteral("Jahreswechsel wurde schon durchgeführt!"));
+        fb.ui().error(QStringLiteral("Jahreswechsel wurde schon durchgeführt!"));
         throw SilentAbort();
     }
-    struct Finally {
-        BooksSession &fb;
-        ~Finally() {
-            if (fb.journal.isActive())
-                fb.journal.refresh();
-            fb.notify(BooksEvent::YearChangeFinished);
-        }
-    } finally{fb};
+    return {a, resume};
+}
 
-    // Rows of the closing year still in the batch would end up in the archive's balances and
-    // again in the new year's: they must reach the journal first. Rows of the new year stay.
-    const QDate von = fb.settings.periodStart(), bis = fb.settings.periodEnd();
-    {
-        SqlStatement st(fb.stapel, QStringLiteral("SELECT COUNT(*) FROM %1 WHERE Belegdatum <= ?")
-                                       .arg(quotedName(fb.stapel)));
-        st.bind(1, isoDate(bis));
-        if (bis.isValid() && st.next() && st.row().int64(0) > 0) {
-            ui.error(QStringLiteral(
-                "Im Buchungsstapel stehen noch Buchungen des alten Jahres.\rBitte erst die "
-                "Buchungen ins Journal übertragen!"));
-            throw SilentAbort();
-        }
+// Once the refusals are passed, the journal view and the listeners learn of the year change's
+// end however it ends.
+struct FinishYearChangeOnExit {
+    BooksSession &fb;
+    ~FinishYearChangeOnExit() {
+        if (fb.journal.isActive())
+            fb.journal.refresh();
+        fb.notify(BooksEvent::YearChangeFinished);
     }
-    Q_UNUSED(von);
+};
+
+// Rows of the closing year still in the batch would end up in the archive's balances and
+// again in the new year's: they must reach the journal first. Rows of the new year stay.
+void refuseBatchRowsOfClosingYear(BooksSession &fb, const QDate &bis) {
+    SqlStatement st(
+        fb.stapel,
+        QStringLiteral("SELECT COUNT(*) FROM %1 WHERE Belegdatum <= ?").arg(quotedName(fb.stapel)));
+    st.bind(1, isoDate(bis));
+    if (bis.isValid() && st.next() && st.row().int64(0) > 0) {
+        fb.ui().error(
+            QStringLiteral("Im Buchungsstapel stehen noch Buchungen des alten Jahres.\rBitte erst "
+                           "die Buchungen ins Journal übertragen!"));
+        throw SilentAbort();
+    }
+}
+
+// The archive is built beside its final name and moved into place in one step, so a year
+// folder, once there, always holds the complete closed year (and the open marker).
+void buildArchive(BooksSession &fb, const QString &base, const QString &a) {
+    const QString tmp = a + QStringLiteral(".neu~");
+    QDir(tmp).removeRecursively();
+    if (!QDir().mkpath(tmp))
+        throw EngineError(DbErr::ReadOnly,
+                          QStringLiteral("Der Ordner %1 kann nicht angelegt werden.")
+                              .arg(QDir::toNativeSeparators(tmp)));
+    for (const char *t : kYearTables)
+        TableFile::copy(TableFile::resolve(base, QString::fromLatin1(t)),
+                        TableFile::join(tmp, QString::fromLatin1(t)));
+    fb.saveYearSettings(tmp);
+    QFile marker(TableFile::join(tmp, kOpenMarker));
+    if (!marker.open(QIODevice::WriteOnly))
+        throw EngineError(DbErr::ReadOnly,
+                          QStringLiteral("Der Ordner %1 kann nicht beschrieben werden.")
+                              .arg(QDir::toNativeSeparators(tmp)));
+    marker.close();
+    if (!QDir().rename(tmp, a))
+        throw EngineError(DbErr::ReadOnly,
+                          QStringLiteral("Der Ordner %1 kann nicht angelegt werden.")
+                              .arg(QDir::toNativeSeparators(a)));
+}
+
+// The journal is emptied only when the archive holds the same journal: same number of rows
+// and the same highest running number.
+void refuseArchiveWithOtherJournal(BooksSession &fb, const QString &a) {
+    qint64 maxA = 0, maxB = 0;
+    const qint64 rowsA = journalRows(TableFile::resolve(a, QStringLiteral("Journal.DB")), &maxA);
+    const qint64 rowsB = journalRows(fb.journal.path(), &maxB);
+    if (rowsA != rowsB || maxA != maxB)
+        throw EngineError(DbErr::General,
+                          QStringLiteral("Das Journal im Ordner %1 stimmt nicht mit dem "
+                                         "aktuellen Journal überein. Der Jahreswechsel wird "
+                                         "nicht fortgesetzt.")
+                              .arg(QDir::toNativeSeparators(a)));
+}
+
+// The opening values of an account in the new year.
+struct Carry {
+    qint64 nr;
+    qint64 soll, haben;
+};
+
+// Every account with its new opening values: the closing balance on its side for an account
+// that carries, zero for all others.
+std::vector<Carry> openingValuesOfNewYear(BooksSession &fb) {
+    Table &k = fb.konten;
+    std::vector<Carry> carry;
+    forEachRow(k,
+               QStringLiteral("SELECT KtoNr, Art, COALESCE(Saldo, 0) FROM %1 ORDER BY KtoNr")
+                   .arg(quotedName(k)),
+               [&](const SqlRow &r) {
+                   const qint64 nr = r.int64(0);
+                   const qint64 s = r.int64(2);
+                   if (carries(fb, nr, int(r.int64(1))))
+                       carry.push_back({nr, s > 0 ? s : 0, s > 0 ? 0 : -s});
+                   else
+                       carry.push_back({nr, 0, 0});
+               });
+    return carry;
+}
+
+// One transaction: the journal is emptied exactly when the opening values are written.
+void emptyJournalWritingOpeningValues(BooksSession &fb, const std::vector<Carry> &carry) {
+    Table &k = fb.konten;
+    UnitOfWork uw(k.path());
+    uw.attach(QStringLiteral("j"), fb.journal.path());
+    uw.exec(QStringLiteral("DELETE FROM j.%1").arg(quotedName(fb.journal)));
+    for (const Carry &c : carry)
+        uw.exec(
+            QStringLiteral("UPDATE %1 SET Soll = ?, Haben = ? WHERE KtoNr = ?").arg(quotedName(k)),
+            {c.soll, c.haben, c.nr});
+    uw.commit();
+    fb.journal.refresh();
+    fb.notify(BooksEvent::JournalChanged);
+}
+
+// The base data folder's settings name the new year: its period up to the end of today's
+// year, voucher numbers from 1 and the period's currency.
+void saveNewYearSettings(BooksSession &fb, const QDate &bis, QDate today, const QString &base) {
+    fb.settings.belegnr = QStringLiteral("1");
+    fb.settings.buchVon = germanDate(bis.addDays(1));
+    fb.settings.buchBis = QStringLiteral("31.12.") + QString::number(today.year());
+    fb.settings.currency = currencyTextOfPeriod(fb.settings.periodEnd());
+    fb.saveYearSettings(base);
+}
+
+// A step that stopped is reported (a silent abort has reported itself), and the balances must
+// hold the batch again whatever step stopped.
+void reportStopAndRestoreBalances(BooksSession &fb, const std::exception &e) {
+    if (!dynamic_cast<const SilentAbort *>(&e))
+        fb.ui().error(dynamic_cast<const EngineError *>(&e)
+                          ? static_cast<const EngineError &>(e).message()
+                          : QString::fromUtf8(e.what()));
+    try {
+        recomputeSalden(fb, true);
+    } catch (...) {
+    }
+}
+
+} // namespace
+
+void runJahreswechsel(BooksSession &fb, QDate today) {
+    if (!confirmJahreswechsel(fb.ui()))
+        return;
+    const ArchiveFolder archive = archiveFolderOrRefuse(fb);
+    const FinishYearChangeOnExit finally{fb};
+    const QDate bis = fb.settings.periodEnd();
+    refuseBatchRowsOfClosingYear(fb, bis);
 
     try {
         // Closing balances of the year: opening balances and the journal.
         recomputeSalden(fb, false);
         const QString base = fb.baseDataFolder();
-        if (!resume) {
-            // The archive is built beside its final name and moved into place in one step,
-            // so a year folder, once there, always holds the complete closed year.
-            const QString tmp = a + QStringLiteral(".neu~");
-            QDir(tmp).removeRecursively();
-            if (!QDir().mkpath(tmp))
-                throw EngineError(DbErr::ReadOnly,
-                                  QStringLiteral("Der Ordner %1 kann nicht angelegt werden.")
-                                      .arg(QDir::toNativeSeparators(tmp)));
-            for (const char *t : kYearTables)
-                TableFile::copy(TableFile::resolve(base, QString::fromLatin1(t)),
-                                TableFile::join(tmp, QString::fromLatin1(t)));
-            fb.saveYearSettings(tmp);
-            QFile marker(TableFile::join(tmp, kOpenMarker));
-            if (!marker.open(QIODevice::WriteOnly))
-                throw EngineError(DbErr::ReadOnly,
-                                  QStringLiteral("Der Ordner %1 kann nicht beschrieben werden.")
-                                      .arg(QDir::toNativeSeparators(tmp)));
-            marker.close();
-            if (!QDir().rename(tmp, a))
-                throw EngineError(DbErr::ReadOnly,
-                                  QStringLiteral("Der Ordner %1 kann nicht angelegt werden.")
-                                      .arg(QDir::toNativeSeparators(a)));
-        }
-        // Empty the journal and carry the balances forward in one transaction. A run that
-        // goes on after a stop finds the journal already empty when this was committed.
+        if (!archive.resume)
+            buildArchive(fb, base, archive.path);
+        // A run that goes on after a stop finds the journal already empty when the
+        // transaction that empties it was committed.
         if (!fb.journal.isEmpty()) {
-            qint64 maxA = 0, maxB = 0;
-            const qint64 rowsA =
-                journalRows(TableFile::resolve(a, QStringLiteral("Journal.DB")), &maxA);
-            const qint64 rowsB = journalRows(fb.journal.path(), &maxB);
-            if (rowsA != rowsB || maxA != maxB)
-                throw EngineError(
-                    DbErr::General,
-                    QStringLiteral("Das Journal im Ordner %1 stimmt nicht mit dem "
-                                   "aktuellen Journal überein. Der Jahreswechsel wird "
-                                   "nicht fortgesetzt.")
-                        .arg(QDir::toNativeSeparators(a)));
-            Table &k = fb.konten;
-            struct Carry {
-                qint64 nr;
-                qint64 soll, haben;
-            };
-            std::vector<Carry> carry;
-            forEachRow(
-                k,
-                QStringLiteral("SELECT KtoNr, Art, COALESCE(Saldo, 0) FROM %1 ORDER BY KtoNr")
-                    .arg(quotedName(k)),
-                [&](const SqlRow &r) {
-                    const qint64 nr = r.int64(0);
-                    const qint64 s = r.int64(2);
-                    if (carries(fb, nr, int(r.int64(1))))
-                        carry.push_back({nr, s > 0 ? s : 0, s > 0 ? 0 : -s});
-                    else
-                        carry.push_back({nr, 0, 0});
-                });
-            UnitOfWork uw(k.path());
-            uw.attach(QStringLiteral("j"), fb.journal.path());
-            uw.exec(QStringLiteral("DELETE FROM j.%1").arg(quotedName(fb.journal)));
-            for (const Carry &c : carry)
-                uw.exec(QStringLiteral("UPDATE %1 SET Soll = ?, Haben = ? WHERE KtoNr = ?")
-                            .arg(quotedName(k)),
-                        {c.soll, c.haben, c.nr});
-            uw.commit();
-            fb.journal.refresh();
-            fb.notify(BooksEvent::JournalChanged);
+            refuseArchiveWithOtherJournal(fb, archive.path);
+            const std::vector<Carry> carry = openingValuesOfNewYear(fb);
+            emptyJournalWritingOpeningValues(fb, carry);
         }
         recomputeSalden(fb, true);
-        fb.settings.belegnr = QStringLiteral("1");
-        fb.settings.buchVon = germanDate(bis.addDays(1));
-        fb.settings.buchBis = QStringLiteral("31.12.") + QString::number(today.year());
-        fb.settings.currency = currencyTextOfPeriod(fb.settings.periodEnd());
-        fb.saveYearSettings(base);
-        QFile::remove(TableFile::join(a, kOpenMarker));
+        saveNewYearSettings(fb, bis, today, base);
+        QFile::remove(TableFile::join(archive.path, kOpenMarker));
     } catch (const std::exception &e) {
-        if (!dynamic_cast<const SilentAbort *>(&e))
-            ui.error(dynamic_cast<const EngineError *>(&e)
-                         ? static_cast<const EngineError &>(e).message()
-                         : QString::fromUtf8(e.what()));
-        // The balances must hold the batch again whatever step stopped.
-        try {
-            recomputeSalden(fb, true);
-        } catch (...) {
-        }
+        reportStopAndRestoreBalances(fb, e);
         throw SilentAbort();
     }
 }
 
-void carryForwardSalden(BooksSession &fb) {
-    Ui &ui = fb.ui();
+namespace {
+
+// An account's name, type and balance as the open year closes it.
+struct ClosingSaldo {
+    qint64 nr;
+    QString name;
+    int art;
+    Money saldo;
+};
+
+// The folder of the year after the open one, or the base data folder when that year is the
+// current one; nothing when the open folder's name ends in no year.
+std::optional<QString> folderOfNextYear(BooksSession &fb) {
     const QString open = QDir(fb.currentDataFolder()).dirName();
     bool ok = false;
     const int yy = open.right(2).toInt(&ok);
     if (!ok)
-        return;
+        return std::nullopt;
     QString target = TableFile::withSlash(fb.baseDataFolder()) + fb.folders.prefix +
                      QString::asprintf("%2.2d", yy + 1);
     if (!QFileInfo(target).isDir())
         target = fb.baseDataFolder();
-    Table t(Schemas::konten(), QStringLiteral("TZiel"));
-    t.setFolder(target);
+    return target;
+}
+
+void openOrRefuse(Table &t, Ui &ui) {
     try {
         t.open();
     } catch (const EngineError &e) {
         ui.error(e.message());
         throw SilentAbort();
     }
-    Table &k = fb.konten;
+}
+
+std::vector<ClosingSaldo> closingSalden(Table &k) {
     k.refresh();
-    struct Row {
-        qint64 nr;
-        QString name;
-        int art;
-        Money saldo;
-    };
-    std::vector<Row> rows;
-    {
-        forEachRow(
-            k,
-            QStringLiteral("SELECT KtoNr, Name, Art, COALESCE(Saldo, 0) FROM %1 ORDER BY KtoNr")
-                .arg(quotedName(k)),
-            [&](const SqlRow &r) {
-                rows.push_back({r.int64(0), r.text(1), int(r.int64(2)), r.money(3)});
-            });
-    }
-    for (const Row &r : rows) {
+    std::vector<ClosingSaldo> rows;
+    forEachRow(k,
+               QStringLiteral("SELECT KtoNr, Name, Art, COALESCE(Saldo, 0) FROM %1 ORDER BY KtoNr")
+                   .arg(quotedName(k)),
+               [&](const SqlRow &r) {
+                   rows.push_back({r.int64(0), r.text(1), int(r.int64(2)), r.money(3)});
+               });
+    return rows;
+}
+
+int askOverwrite(Ui &ui, const ClosingSaldo &r, Money opening) {
+    return ui.confirm(r.name + QStringLiteral(" alt: ") + opening.toGerman(2, false) +
+                          QStringLiteral("\rüberschreiben mit neu: ") + general(r.saldo),
+                      Btn::YesNoCancel);
+}
+
+// The target row's opening values become the closing balance; its balance moves by the
+// difference, so the bookings of the target year stay in it.
+void overwriteOpening(Table &t, Money opening, Money saldo) {
+    t.edit();
+    t.setMoney(QStringLiteral("Soll"), saldo > Money() ? saldo : Money());
+    t.setMoney(QStringLiteral("Haben"), saldo > Money() ? Money() : -saldo);
+    t.setMoney(QStringLiteral("Saldo"), t.asMoney(QStringLiteral("Saldo")) - opening + saldo);
+    t.post();
+}
+
+} // namespace
+
+void carryForwardSalden(BooksSession &fb) {
+    Ui &ui = fb.ui();
+    const std::optional<QString> target = folderOfNextYear(fb);
+    if (!target)
+        return;
+    Table t(Schemas::konten(), QStringLiteral("TZiel"));
+    t.setFolder(*target);
+    openOrRefuse(t, ui);
+    const std::vector<ClosingSaldo> rows = closingSalden(fb.konten);
+    for (const ClosingSaldo &r : rows) {
         if (!carries(fb, r.nr, r.art))
             continue;
         if (!t.findKey({r.nr}))
@@ -253,19 +349,12 @@ void carryForwardSalden(BooksSession &fb) {
         const Money o = t.asMoney(QStringLiteral("Soll")) - t.asMoney(QStringLiteral("Haben"));
         if ((o - r.saldo).nearlyEquals(Money()))
             continue;
-        const int answer =
-            ui.confirm(r.name + QStringLiteral(" alt: ") + o.toGerman(2, false) +
-                           QStringLiteral("\rüberschreiben mit neu: ") + general(r.saldo),
-                       Btn::YesNoCancel);
+        const int answer = askOverwrite(ui, r, o);
         if (answer == Btn::Cancel)
             break;
         if (answer != Btn::Yes)
             continue;
-        t.edit();
-        t.setMoney(QStringLiteral("Soll"), r.saldo > Money() ? r.saldo : Money());
-        t.setMoney(QStringLiteral("Haben"), r.saldo > Money() ? Money() : -r.saldo);
-        t.setMoney(QStringLiteral("Saldo"), t.asMoney(QStringLiteral("Saldo")) - o + r.saldo);
-        t.post();
+        overwriteOpening(t, o, r.saldo);
     }
     t.close();
 }

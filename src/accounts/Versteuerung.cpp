@@ -15,145 +15,227 @@
 #include "store/TableFile.h"
 #include "ui/Ui.h"
 
+#include <algorithm>
 #include <optional>
 #include <unordered_map>
+#include <utility>
+#include <vector>
 namespace ledra {
 
 namespace {
+
+// A journal row as the walk reads it, with the types of its two accounts.
 struct JRow {
     qint64 rowid = 0, beleg = 0, soll = 0, haben = 0;
     Money brutto, steuer, stf;
     double satz = 0;
     std::optional<KontoArt> sollArt, habenArt;
 };
+
+// The due tax and rate a row is to get.
 struct Update {
     qint64 rowid;
     Money stf;
     double satz;
 };
+
+using KontoArten = std::unordered_map<qint64, std::optional<KontoArt>>;
+
+bool confirmSwitch(Ui &ui, bool ist) {
+    const QString m = ist ? QStringLiteral("Ist") : QStringLiteral("Soll");
+    return ui.confirm(
+               QStringLiteral("Aktuelles Journal auf ") + m +
+                   QStringLiteral("versteuerung umstellen?\r") +
+                   QStringLiteral("Nur ausführen, wenn Sie eine aktuelle Datensicherung besitzen!"),
+               Btn::YesNo) == Btn::Yes;
+}
+
+struct EndDataOperationOnExit {
+    BooksSession &fb;
+    ~EndDataOperationOnExit() { fb.endDataOperation(); }
+};
+
+KontoArten readKontoArten(Table &k) {
+    KontoArten art;
+    forEachRow(k, QStringLiteral("SELECT KtoNr, Art FROM %1").arg(quotedName(k)),
+               [&](const SqlRow &r) { art[r.int64(0)] = kontoArtFromCode(r.int64(1)); });
+    return art;
+}
+
+// The walk over the journal rows in voucher order. On the accrual basis no row has due tax
+// of its own. On the cash basis the tax of an invoice falls due with its payments: the walk
+// remembers the last invoice (voucher, rate, tax, gross still open) and gives each payment
+// booked on that voucher its share, looking one row ahead for a cash discount that closes it.
+class DueTaxWalk {
+public:
+    DueTaxWalk(Ui &ui, bool ist, KontoArten arten, QString skontoGew, qint64 total)
+        : m_ui(ui), m_ist(ist), m_arten(std::move(arten)), m_skontoGew(std::move(skontoGew)),
+          m_total(total) {}
+
+    // Reads every row of `st` (the journal in voucher order) and returns the rows to rewrite.
+    std::vector<Update> run(SqlStatement &st) {
+        std::optional<JRow> next = read(st);
+        while (next) {
+            JRow r = *next;
+            next = read(st);
+            reportProgress();
+            if (!m_ist)
+                clearDueTax(r);
+            else
+                takeForCashBasis(r, next);
+        }
+        return std::move(m_updates);
+    }
+
+private:
+    std::optional<KontoArt> typeOf(qint64 nr) const {
+        auto it = m_arten.find(nr);
+        return it == m_arten.end() ? std::nullopt : it->second;
+    }
+
+    std::optional<JRow> read(SqlStatement &st) const {
+        if (!st.next())
+            return std::nullopt;
+        const SqlRow &c = st.row();
+        JRow r;
+        r.rowid = c.int64(0);
+        r.beleg = c.int64(1);
+        r.soll = c.int64(2);
+        r.haben = c.int64(3);
+        r.brutto = c.money(4);
+        r.steuer = c.money(5);
+        r.satz = c.real(6);
+        r.stf = c.money(7);
+        r.sollArt = typeOf(r.soll);
+        r.habenArt = typeOf(r.haben);
+        return r;
+    }
+
+    void reportProgress() {
+        if (++m_done % 4096 == 0) {
+            m_ui.progress(int(m_done * 100 / m_total));
+            m_ui.processEvents();
+        }
+    }
+
+    // Accrual basis: no due tax, and no rate on a row without tax.
+    void clearDueTax(const JRow &r) {
+        const double satz = r.steuer.isZero() ? 0.0 : r.satz;
+        if (!r.stf.isZero() || satz != r.satz)
+            m_updates.push_back({r.rowid, Money(), satz});
+    }
+
+    void takeForCashBasis(const JRow &r, const std::optional<JRow> &next) {
+        // An invoice puts a customer in debit against revenue (or another balance
+        // account); a payment moves money from the customer onto a payment account.
+        const bool invoice = r.sollArt == KontoArt::Debitor &&
+                             (isErloeskonto(r.habenArt) || r.habenArt == KontoArt::Bestand);
+        const bool payment = r.habenArt == KontoArt::Debitor && isZahlungskonto(r.sollArt);
+        if (invoice) {
+            takeInvoice(r);
+        } else if (payment && r.beleg != m_invoiceBeleg) {
+            m_invoiceBeleg = 0;
+        } else if (payment) {
+            takePayment(r, next);
+        } else if (m_invoiceBeleg < r.beleg) {
+            m_invoiceBeleg = 0;
+        }
+    }
+
+    // The invoice itself owes no tax yet on the cash basis.
+    void takeInvoice(const JRow &r) {
+        m_invoiceTax = r.steuer;
+        m_invoiceRate = r.satz;
+        m_invoiceBeleg = r.beleg;
+        m_openGross = r.brutto;
+        m_discountFollows = false;
+        if (r.stf > Money())
+            m_updates.push_back({r.rowid, Money(), r.satz});
+    }
+
+    // A payment on the remembered invoice owes the invoice's tax, which is lowered for good to
+    // the tax in the payment once that is two cents or more less. It owes only the tax in the
+    // payment when a cash discount follows and the two together do not settle what is open,
+    // or when the payment exceeds what is open.
+    void takePayment(const JRow &r, const std::optional<JRow> &next) {
+        const Money p = steuerInBrutto(r.brutto, Steuersatz::fromPercent(m_invoiceRate));
+        if (m_invoiceTax - p >= Money::fromCents(2))
+            m_invoiceTax = p;
+        Money stf = m_invoiceTax;
+        if (next) {
+            m_discountFollows = next->habenArt == KontoArt::Debitor &&
+                                QString::number(next->soll) == m_skontoGew &&
+                                next->beleg == m_invoiceBeleg;
+            if (m_discountFollows)
+                m_discountGross = next->brutto;
+        }
+        if (m_discountFollows &&
+            !(m_openGross - r.brutto - m_discountGross).nearlyEquals(Money())) {
+            stf = p;
+        } else if (r.brutto - m_openGross >= Money::fromCents(1)) {
+            warnOverpaid(r.beleg);
+            stf = p;
+        }
+        m_openGross -= r.brutto;
+        m_updates.push_back({r.rowid, stf, m_invoiceRate});
+    }
+
+    void warnOverpaid(qint64 beleg) {
+        m_ui.warning(QStringLiteral("Der Beleg ") + QString::number(beleg) +
+                     QStringLiteral(" wurde überzahlt.\r") +
+                     QStringLiteral("Diese Buchung ist unzulässig und sollte storniert werden.\r") +
+                     QStringLiteral("Die Umsatzsteuerschuld wird automatisch angepasst."));
+    }
+
+    Ui &m_ui;
+    const bool m_ist;
+    const KontoArten m_arten;
+    const QString m_skontoGew;
+    const qint64 m_total;
+    std::vector<Update> m_updates;
+    qint64 m_done = 0;
+    // The remembered invoice; voucher 0 when a payment has no invoice to refer to.
+    qint64 m_invoiceBeleg = 0;
+    double m_invoiceRate = 0;
+    Money m_invoiceTax, m_openGross;
+    // Whether the row after the last payment is a cash discount on the same voucher, and its
+    // gross amount.
+    bool m_discountFollows = false;
+    Money m_discountGross;
+};
+
+// One transaction for every rewritten row.
+void writeUpdates(Table &j, const std::vector<Update> &updates) {
+    SqlTransaction tr(j);
+    SqlStatement up(j, QStringLiteral("UPDATE %1 SET Stfaellig = ?, Steuersatz = ? WHERE rowid = ?")
+                           .arg(quotedName(j)));
+    for (const Update &u : updates)
+        up.bind(1, u.stf).bind(2, u.satz).bind(3, u.rowid).exec();
+    tr.commit();
+}
+
 } // namespace
 
 void switchVersteuerung(BooksSession &fb) {
     Ui &ui = fb.ui();
     const bool ist = fb.settings.istSteuer;
-    const QString m = ist ? QStringLiteral("Ist") : QStringLiteral("Soll");
-    if (ui.confirm(
-            QStringLiteral("Aktuelles Journal auf ") + m +
-                QStringLiteral("versteuerung umstellen?\r") +
-                QStringLiteral("Nur ausführen, wenn Sie eine aktuelle Datensicherung besitzen!"),
-            Btn::YesNo) != Btn::Yes)
+    if (!confirmSwitch(ui, ist))
         return;
     fb.beginDataOperation();
-    struct End {
-        BooksSession &fb;
-        ~End() { fb.endDataOperation(); }
-    } end{fb};
+    const EndDataOperationOnExit end{fb};
 
-    std::unordered_map<qint64, std::optional<KontoArt>> art;
-    {
-        Table &k = fb.konten;
-        forEachRow(k, QStringLiteral("SELECT KtoNr, Art FROM %1").arg(quotedName(k)),
-                   [&](const SqlRow &r) { art[r.int64(0)] = kontoArtFromCode(r.int64(1)); });
-    }
-    auto typeOf = [&](qint64 nr) -> std::optional<KontoArt> {
-        auto it = art.find(nr);
-        return it == art.end() ? std::nullopt : it->second;
-    };
+    KontoArten arten = readKontoArten(fb.konten);
     Table &j = fb.journal;
     const qint64 total = std::max(1, j.recordCount());
-    const QString skontoGew = fb.settings.skontoGew.trimmed();
-    std::vector<Update> updates;
+    DueTaxWalk walk(ui, ist, std::move(arten), fb.settings.skontoGew.trimmed(), total);
     try {
         SqlStatement st(j, QStringLiteral("SELECT rowid, Belegnummer, Soll, Haben, Brutto, Steuer, "
                                           "Steuersatz, Stfaellig FROM %1 ORDER BY Belegnummer, "
                                           "Autonummer")
                                .arg(quotedName(j)));
-        auto read = [&]() -> std::optional<JRow> {
-            if (!st.next())
-                return std::nullopt;
-            const SqlRow &c = st.row();
-            JRow r;
-            r.rowid = c.int64(0);
-            r.beleg = c.int64(1);
-            r.soll = c.int64(2);
-            r.haben = c.int64(3);
-            r.brutto = c.money(4);
-            r.steuer = c.money(5);
-            r.satz = c.real(6);
-            r.stf = c.money(7);
-            r.sollArt = typeOf(r.soll);
-            r.habenArt = typeOf(r.haben);
-            return r;
-        };
-        qint64 V = 0, done = 0;
-        double R = 0;
-        Money T, G, K;
-        bool D = false;
-        std::optional<JRow> next = read();
-        while (next) {
-            JRow r = *next;
-            next = read();
-            if (++done % 4096 == 0) {
-                ui.progress(int(done * 100 / total));
-                ui.processEvents();
-            }
-            if (!ist) {
-                const double satz = r.steuer.isZero() ? 0.0 : r.satz;
-                if (!r.stf.isZero() || satz != r.satz)
-                    updates.push_back({r.rowid, Money(), satz});
-                continue;
-            }
-            // An invoice puts a customer in debit against revenue (or another balance
-            // account); a payment moves money from the customer onto a payment account.
-            const bool invoice = r.sollArt == KontoArt::Debitor &&
-                                 (isErloeskonto(r.habenArt) || r.habenArt == KontoArt::Bestand);
-            const bool payment = r.habenArt == KontoArt::Debitor && isZahlungskonto(r.sollArt);
-            if (invoice) {
-                T = r.steuer;
-                R = r.satz;
-                V = r.beleg;
-                G = r.brutto;
-                D = false;
-                if (r.stf > Money())
-                    updates.push_back({r.rowid, Money(), r.satz});
-            } else if (payment && r.beleg != V) {
-                V = 0;
-            } else if (payment) {
-                const Money p = steuerInBrutto(r.brutto, Steuersatz::fromPercent(R));
-                if (T - p >= Money::fromCents(2))
-                    T = p;
-                Money stf = T;
-                if (next) {
-                    D = next->habenArt == KontoArt::Debitor &&
-                        QString::number(next->soll) == skontoGew && next->beleg == V;
-                    if (D)
-                        K = next->brutto;
-                }
-                if (D && !(G - r.brutto - K).nearlyEquals(Money())) {
-                    stf = p;
-                } else if (r.brutto - G >= Money::fromCents(1)) {
-                    ui.warning(
-                        QStringLiteral("Der Beleg ") + QString::number(r.beleg) +
-                        QStringLiteral(" wurde überzahlt.\r") +
-                        QStringLiteral(
-                            "Diese Buchung ist unzulässig und sollte storniert werden.\r") +
-                        QStringLiteral("Die Umsatzsteuerschuld wird automatisch angepasst."));
-                    stf = p;
-                }
-                G -= r.brutto;
-                updates.push_back({r.rowid, stf, R});
-            } else if (V < r.beleg) {
-                V = 0;
-            }
-        }
+        const std::vector<Update> updates = walk.run(st);
         st.reset();
-        SqlTransaction tr(j);
-        SqlStatement up(
-            j, QStringLiteral("UPDATE %1 SET Stfaellig = ?, Steuersatz = ? WHERE rowid = ?")
-                   .arg(quotedName(j)));
-        for (const Update &u : updates)
-            up.bind(1, u.stf).bind(2, u.satz).bind(3, u.rowid).exec();
-        tr.commit();
+        writeUpdates(j, updates);
     } catch (const std::exception &e) {
         ui.error(TableFile::translate(e, j.path()).message());
         throw SilentAbort();

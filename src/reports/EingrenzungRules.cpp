@@ -4,6 +4,8 @@
 #include "store/Dates.h"
 #include "store/EngineError.h"
 #include "ui/Ui.h"
+
+#include <variant>
 namespace ledra {
 
 namespace reports {
@@ -106,65 +108,91 @@ QString notAnInteger(const QString &text) {
     return QStringLiteral("'%1' ist kein gültiger Integerwert.").arg(text);
 }
 
+// The journal range of the chosen option: the field it limits, both bounds and the order.
+struct JournalRange {
+    QString field, order;
+    QVariant from, to;
+};
+
+// Which edit failed to convert and the message for it.
+struct RangeRefusal {
+    QString control;
+    QString message;
+};
+
+using RangeOrRefusal = std::variant<JournalRange, RangeRefusal>;
+
+// Dates: the from-date is written back in the standard form before the to-date is read.
+RangeOrRefusal dateRange(QString &fromText, QString &toText) {
+    const auto von = parseGermanDate(fromText);
+    if (!von)
+        return RangeRefusal{QStringLiteral("EVon"), notADate(fromText)};
+    fromText = germanDate(*von);
+    const auto bis = parseGermanDate(toText);
+    if (!bis)
+        return RangeRefusal{QStringLiteral("EBis"), notADate(toText)};
+    toText = germanDate(*bis);
+    return JournalRange{QStringLiteral("Belegdatum"),
+                        QStringLiteral("Belegdatum,Belegnummer,Autonummer"), *von, *bis};
+}
+
+RangeOrRefusal belegnummerRange(const QString &fromText, const QString &toText) {
+    bool ok = false;
+    const qint64 von = fromText.trimmed().toLongLong(&ok);
+    if (!ok)
+        return RangeRefusal{QStringLiteral("EVon"), notAnInteger(fromText)};
+    const qint64 bis = toText.trimmed().toLongLong(&ok);
+    if (!ok)
+        return RangeRefusal{QStringLiteral("EBis"), notAnInteger(toText)};
+    return JournalRange{QStringLiteral("Belegnummer"),
+                        QStringLiteral("Belegnummer,Belegdatum,Autonummer"), von, bis};
+}
+
+JournalRange textRange(const QString &fromText, QString &toText) {
+    // Texts that begin with the to-text belong to the range as well.
+    toText += QLatin1Char('z');
+    return JournalRange{QStringLiteral("Buchungstext"), QStringLiteral("Buchungstext,Autonummer"),
+                        fromText, toText};
+}
+
+RangeOrRefusal rangeOf(EingrenzungRules::Sort sort, QString &fromText, QString &toText) {
+    switch (sort) {
+    case EingrenzungRules::Sort::Datum:
+        return dateRange(fromText, toText);
+    case EingrenzungRules::Sort::Belegnummer:
+        return belegnummerRange(fromText, toText);
+    case EingrenzungRules::Sort::Buchungstext:
+        return textRange(fromText, toText);
+    }
+    return JournalRange{};
+}
+
+// The range line always; the order line only where the dialog offers the sort choice.
+void setRangeLines(JournalQuery &query, const JournalRange &range, bool withOrder) {
+    query.setLine(JournalQuery::kRangeLine,
+                  QStringLiteral("AND ") + range.field + QStringLiteral(">=? AND ") + range.field +
+                      QStringLiteral("<=?"),
+                  {range.from, range.to});
+    if (withOrder)
+        query.setLine(JournalQuery::kOrderLine, QStringLiteral("ORDER BY ") + range.order);
+}
+
 } // namespace
 
 bool EingrenzungRules::confirmRange() {
-    Ui &ui = m_fb.ui();
-    // Which edit failed to convert: the focus goes there and the message follows.
-    auto refuse = [this, &ui](const QString &control, const QString &message) {
-        focus(control);
-        ui.error(message);
+    const RangeOrRefusal range = rangeOf(sort, fromText, toText);
+    if (const auto *refusal = std::get_if<RangeRefusal>(&range)) {
+        // The focus goes to the edit that failed to convert, and the message follows.
+        focus(refusal->control);
+        m_fb.ui().error(refusal->message);
         return false;
-    };
+    }
+    setRangeLines(QJournal, std::get<JournalRange>(range), sortChoiceVisible);
+    return openRangeShowingWaitNote();
+}
 
-    QString field, order;
-    QVariant from, to;
-    switch (sort) {
-    case Sort::Datum: {
-        const auto von = parseGermanDate(fromText);
-        if (!von)
-            return refuse(QStringLiteral("EVon"), notADate(fromText));
-        fromText = germanDate(*von);
-        const auto bis = parseGermanDate(toText);
-        if (!bis)
-            return refuse(QStringLiteral("EBis"), notADate(toText));
-        toText = germanDate(*bis);
-        field = QStringLiteral("Belegdatum");
-        order = QStringLiteral("Belegdatum,Belegnummer,Autonummer");
-        from = *von;
-        to = *bis;
-        break;
-    }
-    case Sort::Belegnummer: {
-        bool ok = false;
-        const qint64 von = fromText.trimmed().toLongLong(&ok);
-        if (!ok)
-            return refuse(QStringLiteral("EVon"), notAnInteger(fromText));
-        const qint64 bis = toText.trimmed().toLongLong(&ok);
-        if (!ok)
-            return refuse(QStringLiteral("EBis"), notAnInteger(toText));
-        field = QStringLiteral("Belegnummer");
-        order = QStringLiteral("Belegnummer,Belegdatum,Autonummer");
-        from = von;
-        to = bis;
-        break;
-    }
-    case Sort::Buchungstext:
-        // Texts that begin with the to-text belong to the range as well.
-        toText += QLatin1Char('z');
-        field = QStringLiteral("Buchungstext");
-        order = QStringLiteral("Buchungstext,Autonummer");
-        from = fromText;
-        to = toText;
-        break;
-    }
-    QJournal.setLine(JournalQuery::kRangeLine,
-                     QStringLiteral("AND ") + field + QStringLiteral(">=? AND ") + field +
-                         QStringLiteral("<=?"),
-                     {from, to});
-    if (sortChoiceVisible)
-        QJournal.setLine(JournalQuery::kOrderLine, QStringLiteral("ORDER BY ") + order);
-
+bool EingrenzungRules::openRangeShowingWaitNote() {
+    Ui &ui = m_fb.ui();
     waitNoteVisible = true;
     changed();
     ui.processEvents();

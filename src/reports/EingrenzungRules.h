@@ -86,6 +86,9 @@ public:
 private:
     void focus(const QString &control);
     void changed();
+    // Opens the query with "Bitte warten..." shown; true when it has rows. An engine error or
+    // an empty range is reported and hides the note again.
+    bool openRangeShowingWaitNote();
     BooksSession &m_fb;
 };
 

@@ -314,52 +314,94 @@ bool hasAccountNumber(const Table &konten) {
            !konten.asString(QStringLiteral("KtoNr")).trimmed().isEmpty();
 }
 
+// "Kassenbuch" or "Kontenblatt" with the number and name of the current account.
+QString singleSheetCaption(const Table &konten) {
+    const bool cash = konten.isActive() && !konten.isEmpty() &&
+                      kontoArtOf(konten.value(QStringLiteral("Art"))) == KontoArt::Kasse;
+    const QString nr = konten.isActive() && !konten.isEmpty()
+                           ? konten.asString(QStringLiteral("KtoNr"))
+                           : QString();
+    const QString name = konten.isActive() && !konten.isEmpty()
+                             ? konten.asString(QStringLiteral("Name"))
+                             : QString();
+    return (cash ? QStringLiteral("Kassenbuch ") : QStringLiteral("Kontenblatt ")) + nr +
+           QLatin1Char(' ') + name;
+}
+
+// Runs however the launcher ends, also by an error; the windows are released after it.
+struct RestoreAfterSheets {
+    ReportContext &ctx;
+    ~RestoreAfterSheets() {
+        ctx.enable(QStringLiteral("KBlatt"), true);
+        ctx.filter.QJournal.setFiltered(false);
+        ctx.filter.QJournal.close();
+    }
+};
+
+// The two report windows of a run, reused for every account.
+struct SheetWindows {
+    std::unique_ptr<KontenblattReport> sheet;
+    std::unique_ptr<KassenbuchReport> cash;
+
+    // A cash account is printed as a cash book.
+    Report &reportFor(const SheetAccount &account) {
+        if (account.art == KontoArt::Kasse) {
+            cash->setAccount(account);
+            return cash->Ausdruck;
+        }
+        sheet->setAccount(account);
+        return sheet->Ausdruck;
+    }
+};
+
+// Narrows the journal query to the account's rows and prints or previews its report. A
+// single account without bookings is reported; in a mass print it is passed over silently.
+void printSheetOf(ReportContext &ctx, SheetWindows &windows, const SheetAccount &account,
+                  const sheet::TaxAccounts &tax, bool mass) {
+    EingrenzungRules &dlg = ctx.filter;
+    const sheet::SheetFilter filter = sheet::sheetFilter(account.ktoNr, tax);
+    dlg.QJournal.setFilter(filter.condition, filter.params);
+    dlg.QJournal.setFiltered(true);
+    dlg.QJournal.open();
+    if (dlg.QJournal.isEmpty()) {
+        if (!mass)
+            ctx.fb.ui().warning(QStringLiteral("Keine passenden Buchungen gefunden!"));
+        return;
+    }
+    Report &report = windows.reportFor(account);
+    if (mass)
+        ctx.viewer.print(report);
+    else
+        ctx.viewer.preview(report, PreviewOptions{});
+    ctx.fb.ui().processEvents();
+}
+
 } // namespace
 
 void printKontenblatt(ReportContext &ctx, const std::vector<qint64> &markedRows) {
     BooksSession &fb = ctx.fb;
     EingrenzungRules &dlg = ctx.filter;
     Table &konten = fb.kontenGrid;
-    Ui &ui = fb.ui();
 
     const bool mass = markedRows.size() > 1;
     if (markedRows.size() == 1)
         konten.gotoBookmark(markedRows.front());
 
-    std::unique_ptr<KontenblattReport> sheetWindow;
-    std::unique_ptr<KassenbuchReport> cashWindow;
-    // Runs however the launcher ends, also by an error; the windows are released after it.
-    struct Restore {
-        ReportContext &ctx;
-        ~Restore() {
-            ctx.enable(QStringLiteral("KBlatt"), true);
-            ctx.filter.QJournal.setFiltered(false);
-            ctx.filter.QJournal.close();
-        }
-    } restore{ctx};
+    SheetWindows windows;
+    const RestoreAfterSheets restore{ctx};
 
-    if (mass) {
+    if (mass)
         dlg.caption = QStringLiteral("Markierte Konten sofort drucken");
-    } else {
-        const bool cash = konten.isActive() && !konten.isEmpty() &&
-                          kontoArtOf(konten.value(QStringLiteral("Art"))) == KontoArt::Kasse;
-        const QString nr = konten.isActive() && !konten.isEmpty()
-                               ? konten.asString(QStringLiteral("KtoNr"))
-                               : QString();
-        const QString name = konten.isActive() && !konten.isEmpty()
-                                 ? konten.asString(QStringLiteral("Name"))
-                                 : QString();
-        dlg.caption = (cash ? QStringLiteral("Kassenbuch ") : QStringLiteral("Kontenblatt ")) + nr +
-                      QLatin1Char(' ') + name;
-    }
+    else
+        dlg.caption = singleSheetCaption(konten);
     dlg.helpContext = Help::Kontenblatt;
     dlg.mitKontenVisible = false;
     if (!dlg.runModal())
         return;
 
     ctx.enable(QStringLiteral("KBlatt"), false);
-    sheetWindow = std::make_unique<KontenblattReport>(fb, dlg);
-    cashWindow = std::make_unique<KassenbuchReport>(fb, dlg);
+    windows.sheet = std::make_unique<KontenblattReport>(fb, dlg);
+    windows.cash = std::make_unique<KassenbuchReport>(fb, dlg);
     const sheet::TaxAccounts tax = sheet::taxAccounts(fb);
 
     const size_t runs = mass ? markedRows.size() : 1;
@@ -368,32 +410,10 @@ void printKontenblatt(ReportContext &ctx, const std::vector<qint64> &markedRows)
         if (mass && !konten.gotoBookmark(markedRows[i]))
             continue;
         if (!hasAccountNumber(konten)) {
-            ui.error(QStringLiteral("Fehlerhafte Kontonummer"));
+            fb.ui().error(QStringLiteral("Fehlerhafte Kontonummer"));
             return;
         }
-        const SheetAccount account = currentAccount(konten);
-        const sheet::SheetFilter filter = sheet::sheetFilter(account.ktoNr, tax);
-        dlg.QJournal.setFilter(filter.condition, filter.params);
-        dlg.QJournal.setFiltered(true);
-        dlg.QJournal.open();
-        if (dlg.QJournal.isEmpty()) {
-            if (!mass)
-                ui.warning(QStringLiteral("Keine passenden Buchungen gefunden!"));
-            continue;
-        }
-        Report *report = nullptr;
-        if (account.art == KontoArt::Kasse) {
-            cashWindow->setAccount(account);
-            report = &cashWindow->Ausdruck;
-        } else {
-            sheetWindow->setAccount(account);
-            report = &sheetWindow->Ausdruck;
-        }
-        if (mass)
-            ctx.viewer.print(*report);
-        else
-            ctx.viewer.preview(*report, PreviewOptions{});
-        ui.processEvents();
+        printSheetOf(ctx, windows, currentAccount(konten), tax, mass);
     }
 }
 
