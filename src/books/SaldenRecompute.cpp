@@ -28,7 +28,7 @@ QSet<qint64> sectionNumbers(Table &t) {
     forEachRow(
         t,
         QStringLiteral("SELECT Reihenfolge FROM %1 WHERE Sektion IS NOT NULL AND Sektion <> ''")
-            .arg(quoteIdentifier(t.innerName())),
+            .arg(quotedName(t)),
         [&](const SqlRow &r) { s.insert(r.int64(0)); });
     return s;
 }
@@ -69,7 +69,7 @@ void recomputeSalden(BooksSession &fb, bool includeBatch) {
     forEachRow(k,
                QStringLiteral("SELECT KtoNr, Art, COALESCE(Soll, 0) - COALESCE(Haben, 0), BWA, "
                               "Bilanz FROM %1")
-                   .arg(quoteIdentifier(k.innerName())),
+                   .arg(quotedName(k)),
                [&](const SqlRow &r) {
                    Account a;
                    a.art = int(r.int64(1));
@@ -99,7 +99,7 @@ void recomputeSalden(BooksSession &fb, bool includeBatch) {
     auto apply = [&](Table &t) {
         SqlStatement st(t, QStringLiteral("SELECT Belegdatum, Soll, Haben, Netto, Brutto, Steuer, "
                                           "Euro FROM %1")
-                               .arg(quoteIdentifier(t.innerName())));
+                               .arg(quotedName(t)));
         qint64 n = 0;
         AccountEffect eff[3];
         while (st.next()) {
@@ -151,8 +151,9 @@ void recomputeSalden(BooksSession &fb, bool includeBatch) {
         SaldenStore salden(k);
         // Assignments to lines that do not exist are rare; only those accounts are written
         // a second time.
-        SqlStatement dropLine(k, QStringLiteral("UPDATE %1 SET BWA = ?, Bilanz = ? WHERE KtoNr = ?")
-                                     .arg(quoteIdentifier(k.innerName())));
+        SqlStatement dropLine(
+            k,
+            QStringLiteral("UPDATE %1 SET BWA = ?, Bilanz = ? WHERE KtoNr = ?").arg(quotedName(k)));
         for (qint64 nr : order) {
             const Account &a = acc[nr];
             salden.write(a.salden);
