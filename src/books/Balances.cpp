@@ -61,7 +61,7 @@ int bookingEffects(const BookingAmounts &row, BalanceDirection direction, qint64
 
 bool UpdateBalances(Table &konten, const YearSettings &settings, Ui &ui, const BookingAmounts &row,
                     BalanceTarget target, BalanceDirection direction) {
-    const QString table = quoteIdentifier(konten.innerName());
+    const QString table = quotedName(konten);
     auto exists = [&](qint64 nr) {
         return hasRow(konten, QStringLiteral("SELECT 1 FROM %1 WHERE KtoNr = ?").arg(table), {nr});
     };

@@ -29,7 +29,7 @@ QSet<qint64> sectionNumbers(Table &t) {
     forEachRow(
         t,
         QStringLiteral("SELECT Reihenfolge FROM %1 WHERE Sektion IS NOT NULL AND Sektion <> ''")
-            .arg(quoteIdentifier(t.innerName())),
+            .arg(quotedName(t)),
         [&](const SqlRow &r) { s.insert(r.int64(0)); });
     return s;
 }
@@ -77,7 +77,7 @@ Accounts readOpeningBalances(BooksSession &fb) {
     forEachRow(k,
                QStringLiteral("SELECT KtoNr, Art, COALESCE(Soll, 0) - COALESCE(Haben, 0), BWA, "
                               "Bilanz FROM %1")
-                   .arg(quoteIdentifier(k.innerName())),
+                   .arg(quotedName(k)),
                [&](const SqlRow &r) {
                    Account a;
                    a.art = kontoArtFromCode(r.int64(1));
@@ -118,7 +118,7 @@ void applyBookings(Table &t, Accounts &acc, qint64 vorsteuer, qint64 mwst, Ui &u
                    Progress &progress) {
     SqlStatement st(t, QStringLiteral("SELECT Belegdatum, Soll, Haben, Netto, Brutto, Steuer, "
                                       "Euro FROM %1")
-                           .arg(quoteIdentifier(t.innerName())));
+                           .arg(quotedName(t)));
     qint64 n = 0;
     AccountEffect eff[3];
     while (st.next()) {
@@ -152,7 +152,7 @@ void writeAccounts(Table &k, Accounts &acc) {
     // Assignments to lines that do not exist are rare; only those accounts are written a
     // second time.
     SqlStatement dropLine(k, QStringLiteral("UPDATE %1 SET BWA = ?, Bilanz = ? WHERE KtoNr = ?")
-                                 .arg(quoteIdentifier(k.innerName())));
+                                 .arg(quotedName(k)));
     for (qint64 nr : acc.order) {
         const Account &a = acc.byNumber[nr];
         salden.write(a.salden);

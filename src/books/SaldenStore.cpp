@@ -17,10 +17,10 @@ void KontoSalden::add(const AccountEffect &effect, const QDate &date) {
 SaldenStore::SaldenStore(Table &konten)
     : m_read(konten, QStringLiteral("SELECT COALESCE(Saldo, 0), JVZSoll, JVZHaben, Datum1 FROM %1 "
                                     "WHERE KtoNr = ?")
-                         .arg(quoteIdentifier(konten.innerName()))),
+                         .arg(quotedName(konten))),
       m_write(konten, QStringLiteral("UPDATE %1 SET Saldo = ?, JVZSoll = ?, JVZHaben = ?, "
                                      "Datum1 = ? WHERE KtoNr = ?")
-                          .arg(quoteIdentifier(konten.innerName()))) {}
+                          .arg(quotedName(konten))) {}
 
 std::optional<KontoSalden> SaldenStore::read(qint64 konto) {
     m_read.bind(1, konto);

@@ -3,7 +3,7 @@
 #include "EngineError.h"
 #include "Sql.h"
 #include "Table.h"
-#include "TableFile.h"
+#include "TableFileEngine.h"
 
 #include <QFile>
 #include <SQLiteCpp/Database.h>

@@ -1,7 +1,8 @@
 #include "SqlRow.h"
 
-#include "TableFile.h"
+#include "TableFileEngine.h"
 
+#include <SQLiteCpp/Column.h>
 #include <SQLiteCpp/Statement.h>
 
 namespace ledra {

@@ -1,6 +1,6 @@
 #include "SqlStatement.h"
 
-#include "TableFile.h"
+#include "TableFileEngine.h"
 
 #include <SQLiteCpp/Database.h>
 #include <SQLiteCpp/Statement.h>

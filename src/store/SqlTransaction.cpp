@@ -1,6 +1,6 @@
 #include "SqlTransaction.h"
 
-#include "TableFile.h"
+#include "TableFileEngine.h"
 
 #include <SQLiteCpp/Database.h>
 

@@ -1,7 +1,7 @@
 #include "Table.h"
 
 #include "Dates.h"
-#include "TableFile.h"
+#include "TableFileEngine.h"
 
 #include <QDir>
 #include <SQLiteCpp/Database.h>

@@ -134,7 +134,7 @@ public:
     const FieldDef *fieldDef(const QString &name) const;
 
     int fieldCount() const { return int(m_schema.fields.size()); }
-    SQLite::Database &db();
+    // Name of the table inside its file, for SQL over the open table (see store/Sql.h).
     const QString &innerName() const { return m_inner; }
 
     // Views register here to hear about changes (rows, current row, state).
@@ -151,6 +151,11 @@ public:
     TableEvent postError;
 
 private:
+    // SQL over an open table runs on the table's own connection, lent out through
+    // SqlConnection only, so that nothing above the store touches the engine.
+    friend class SqlConnection;
+    SQLite::Database &db();
+
     struct Lookup {
         QString name, keyField, sourceKey, resultField;
         Table *source = nullptr;

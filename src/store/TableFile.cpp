@@ -1,11 +1,14 @@
 #include "TableFile.h"
 
 #include "EngineError.h"
+#include "TableFileEngine.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <SQLiteCpp/Database.h>
 #include <SQLiteCpp/Exception.h>
+#include <SQLiteCpp/Statement.h>
 #include <SQLiteCpp/Transaction.h>
 #include <cerrno>
 #include <fcntl.h>

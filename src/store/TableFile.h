@@ -1,15 +1,12 @@
 #pragma once
 // One table is one SQLite file in a data folder. These are the file operations of the
-// table store: resolve, create, open with checks, copy, rename, delete, empty, batch append.
+// table store: resolve, create, copy, rename, delete, empty, batch append. Opening a file
+// and reading the engine's values are in TableFileEngine.h, for the store's own classes.
 
 #include "EngineError.h"
 #include "Schema.h"
 
 #include <QString>
-#include <QVariant>
-#include <SQLiteCpp/Database.h>
-#include <SQLiteCpp/Statement.h>
-#include <memory>
 namespace ledra {
 
 namespace TableFile {
@@ -28,17 +25,6 @@ bool exists(const QString &folder, const QString &fileName);
 // is an error (a zero-length file is not a valid empty table and is left for the user).
 void create(const QString &path, const TableSchema &schema);
 
-// Opens a table file after the checks every open makes (exists, not empty, ours, not newer,
-// quick integrity check, rollback journal). When `expected` is given, the fields must match
-// it in name and order, else DbErr::Structure. Returns the connection. The integrity check
-// reads the whole file, so connections for a unit of work or a query on a file that a table
-// object has already opened skip it (deep = false).
-std::unique_ptr<SQLite::Database> open(const QString &path, const TableSchema *expected,
-                                       bool deep = true);
-// Name of the one table inside an opened file.
-QString innerName(SQLite::Database &db);
-QStringList columns(SQLite::Database &db, const QString &inner);
-
 // Table copy that replaces the target (written beside it and renamed into place).
 void copy(const QString &srcPath, const QString &dstPath);
 void rename(const QString &srcPath, const QString &dstPath);
@@ -49,8 +35,6 @@ void batchAppend(const QString &srcPath, const QString &dstPath);
 
 // Translates an SQLite failure into the store's error with a German message naming the file.
 EngineError translate(const std::exception &e, const QString &path);
-void bind(SQLite::Statement &st, int index, const QVariant &v);
-QVariant columnValue(const SQLite::Column &c);
 
 } // namespace TableFile
 

@@ -1,4 +1,6 @@
 #include "store/Sql.h"
+#include "reports/QStringPrinter.h"
+
 #include "store/EngineError.h"
 #include "store/SqlTransaction.h"
 #include "store/Table.h"
