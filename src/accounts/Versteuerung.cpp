@@ -131,15 +131,12 @@ private:
         const bool invoice = r.sollArt == KontoArt::Debitor &&
                              (isErloeskonto(r.habenArt) || r.habenArt == KontoArt::Bestand);
         const bool payment = r.habenArt == KontoArt::Debitor && isZahlungskonto(r.sollArt);
-        if (invoice) {
+        if (invoice)
             takeInvoice(r);
-        } else if (payment && r.beleg != m_invoiceBeleg) {
-            m_invoiceBeleg = 0;
-        } else if (payment) {
+        else if (payment)
             takePayment(r, next);
-        } else if (m_invoiceBeleg < r.beleg) {
+        else if (m_invoiceBeleg < r.beleg)
             m_invoiceBeleg = 0;
-        }
     }
 
     // The invoice itself owes no tax yet on the cash basis.
@@ -156,8 +153,13 @@ private:
     // A payment on the remembered invoice owes the invoice's tax, which is lowered for good to
     // the tax in the payment once that is two cents or more less. It owes only the tax in the
     // payment when a cash discount follows and the two together do not settle what is open,
-    // or when the payment exceeds what is open.
+    // or when the payment exceeds what is open. A payment on another voucher is left as it is
+    // and makes the walk forget the invoice.
     void takePayment(const JRow &r, const std::optional<JRow> &next) {
+        if (r.beleg != m_invoiceBeleg) {
+            m_invoiceBeleg = 0;
+            return;
+        }
         const Money p = steuerInBrutto(r.brutto, Steuersatz::fromPercent(m_invoiceRate));
         if (m_invoiceTax - p >= Money::fromCents(2))
             m_invoiceTax = p;
