@@ -151,8 +151,8 @@ void writeAccounts(Table &k, Accounts &acc) {
     SaldenStore salden(k);
     // Assignments to lines that do not exist are rare; only those accounts are written a
     // second time.
-    SqlStatement dropLine(k, QStringLiteral("UPDATE %1 SET BWA = ?, Bilanz = ? WHERE KtoNr = ?")
-                                 .arg(quotedName(k)));
+    SqlStatement dropLine(
+        k, QStringLiteral("UPDATE %1 SET BWA = ?, Bilanz = ? WHERE KtoNr = ?").arg(quotedName(k)));
     for (qint64 nr : acc.order) {
         const Account &a = acc.byNumber[nr];
         salden.write(a.salden);

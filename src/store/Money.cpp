@@ -116,7 +116,7 @@ static QString formatUnits(qint64 v, int decimals, QChar point, QChar group) {
         div *= 10;
     QString whole = QString::number(a / div);
     if (!group.isNull())
-        for (int i = whole.size() - 3; i > 0; i -= 3)
+        for (qsizetype i = whole.size() - 3; i > 0; i -= 3)
             whole.insert(i, group);
     QString s = neg ? QStringLiteral("-") + whole : whole;
     if (decimals > 0)

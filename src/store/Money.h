@@ -52,7 +52,8 @@ public:
         m_v -= o.m_v;
         return *this;
     }
-    constexpr auto operator<=>(const Money &) const = default;
+    // clang-tidy 14 mistakes the defaulted comparison for a literal 0 compared with a pointer.
+    constexpr auto operator<=>(const Money &) const = default; // NOLINT(modernize-use-nullptr)
 
 private:
     constexpr explicit Money(qint64 v) : m_v(v) {}
