@@ -17,13 +17,6 @@ namespace {
 const QString kSoll = QStringLiteral("Soll");
 const QString kHaben = QStringLiteral("Haben");
 
-// The type of the entry's debit or credit account. An empty look-up (no account entered on
-// that side yet) reads as a cost account: the entry's rules have always taken the look-up's
-// empty value as type 0, and storing such a row reports the missing account anyway.
-KontoArt entryArt(const Table &t, const QString &field) {
-    return kontoArtFromCode(t.asInt(field)).value_or(KontoArt::Kosten);
-}
-
 int sideIndex(const QString &side) {
     return side == QLatin1String("Haben") ? 1 : 0;
 }
@@ -57,6 +50,13 @@ BuchungRules::BuchungRules(BooksSession &fb) : m_fb(fb) {
 }
 
 // ---------------------------------------------------------------- focus and search
+
+// An empty look-up (no account entered on that side yet) reads as a cost account: the
+// entry's rules have always taken the look-up's empty value as type 0, and storing such a row
+// reports the missing account anyway.
+KontoArt BuchungRules::entryArt(const Table &t, const QString &field) {
+    return kontoArtFromCode(t.asInt(field)).value_or(KontoArt::Kosten);
+}
 
 void BuchungRules::setFocus(const QString &control) {
     m_focused = control;
@@ -430,146 +430,6 @@ void BuchungRules::afterStapelInsert(Table &t) {
     }
     setFocus(focusTo);
     newRowMarker = 1;
-}
-
-static bool contains(const QString &text, const char *word) {
-    return text.contains(QLatin1String(word));
-}
-
-namespace {
-
-// Under cash-basis VAT: the tax that falls due with this booking ("Stfaellig") and its rate
-// ("Satzfaellig"). Revenue becomes due at once unless it is booked against a customer; a
-// customer's payment into a money account makes the invoice's tax due.
-struct DueTaxCase {
-    KontoArt soll, haben;
-    bool reversed;
-    bool storno;
-    bool opTakeover;
-};
-
-void setDueTax(Table &t, Ui &ui, const YearSettings &settings, const DueTaxCase &c, Money brutto,
-               Money steuer, double rate) {
-    const QString SF = QStringLiteral("Stfaellig"), SS = QStringLiteral("Satzfaellig");
-    const KontoArt s = c.soll, h = c.haben;
-    if ((isErloeskonto(s) && h != KontoArt::Debitor) ||
-        (isErloeskonto(h) && s != KontoArt::Debitor) ||
-        (c.reversed && h == KontoArt::Fremdleistung)) {
-        t.setMoney(SF, steuer);
-        t.setValue(SS, rate);
-    } else if (s == h && t.asMoney(SF) > Money()) {
-        t.setMoney(SF, Money());
-        t.setValue(SS, 0.0);
-    } else if (isGeldkonto(s) && h == KontoArt::Debitor && !c.opTakeover) {
-        if (t.isNull(SS))
-            t.setValue(SS, settings.fullRate());
-        const Money d = steuerInBrutto(brutto, Steuersatz::fromPercent(t.asDouble(SS)));
-        if (!(d - t.asMoney(SF)).nearlyEquals(Money())) {
-            t.setMoney(SF, d);
-            ui.warning(QStringLiteral("Fällige Steuer automatisch berechnet!"));
-        }
-    }
-    if (c.storno)
-        return;
-    if (h != KontoArt::Debitor && !isZahlungskonto(s)) {
-        if (t.asMoney(SF) > Money())
-            ui.warning(QStringLiteral("Fällige Steuer auf 0 gesetzt!"));
-        t.setMoney(SF, Money());
-        t.setValue(SS, 0.0);
-    } else if (!isZahlungskonto(s)) {
-        t.setMoney(SF, Money());
-        t.setValue(SS, 0.0);
-    }
-}
-
-} // namespace
-
-void BuchungRules::beforeStapelPost(Table &t) {
-    m_balancesAdded = false;
-    if (m_focused != QLatin1String("Brutto") && m_focused != QLatin1String("Netto") &&
-        m_focused != QLatin1String("Betrag")) {
-        if (!moveFocus(QStringLiteral("Brutto")))
-            throw SilentAbort();
-    }
-    m_postWasInsert = t.state() == DsState::Insert;
-
-    requireDifferentAccounts(t);
-    const KontoArt s = entryArt(t, QStringLiteral("XSollArt"));
-    const KontoArt h = entryArt(t, QStringLiteral("XHabenArt"));
-    const QString text = t.asString(QStringLiteral("Buchungstext"));
-    // Revenue on the debit side or costs on the credit side, unless a discount or reversal.
-    const bool reversed = (isErloeskonto(s) || isKostenkonto(h)) && !contains(text, "Skonto") &&
-                          !contains(text, "Storno");
-    const double rate = requireRate(t);
-    const Money amount = requireAmount(t);
-    const Buchungsbetraege betraege = storeAmounts(t, amount, rate);
-    confirmUnusualBooking(t, reversed && betraege.steuer >= Money::fromCents(1), rate);
-    if (m_fb.settings.istSteuer)
-        setDueTax(t, m_fb.ui(), m_fb.settings,
-                  DueTaxCase{s, h, reversed, contains(text, "Storno"), opTakeover}, betraege.brutto,
-                  betraege.steuer, rate);
-    UpdateBalances(m_fb.konten, m_fb.settings, m_fb.ui(), BookingAmounts::fromTable(t),
-                   BalanceTarget::Saldo, BalanceDirection::Add);
-    m_balancesAdded = true;
-    newRowMarker = 0;
-}
-
-void BuchungRules::requireDifferentAccounts(Table &t) {
-    if (t.value(kSoll) == t.value(kHaben)) {
-        setFocus(kHaben);
-        m_fb.ui().error(QStringLiteral("Soll- und Habenkonto sind gleich"));
-        throw SilentAbort();
-    }
-}
-
-double BuchungRules::requireRate(Table &t) {
-    if (t.isNull(QStringLiteral("Steuersatz"))) {
-        if (mwstEnabled)
-            setFocus(QStringLiteral("Mwst"));
-        m_fb.ui().error(QStringLiteral("Mwst-Satz fehlt!"));
-        throw SilentAbort();
-    }
-    return t.asDouble(QStringLiteral("Steuersatz"));
-}
-
-Money BuchungRules::requireAmount(Table &t) {
-    const QString entered = grossMode ? QStringLiteral("Brutto") : QStringLiteral("Netto");
-    if (t.isNull(entered)) {
-        setFocus(QStringLiteral("Betrag"));
-        m_fb.ui().error(QStringLiteral("Betrag fehlt!"));
-        throw SilentAbort();
-    }
-    const Money amount = t.asMoney(entered);
-    if (amount < Money()) {
-        setFocus(QStringLiteral("Betrag"));
-        m_fb.ui().error(QStringLiteral("Betrag darf nicht negativ sein!"));
-        throw SilentAbort();
-    }
-    return amount;
-}
-
-Buchungsbetraege BuchungRules::storeAmounts(Table &t, Money amount, double rate) {
-    const Steuersatz satz = Steuersatz::fromPercent(rate);
-    const Buchungsbetraege betraege =
-        grossMode ? betraegeFromBrutto(amount, satz) : betraegeFromNetto(amount, satz);
-    t.setMoney(QStringLiteral("Netto"), betraege.netto);
-    t.setMoney(QStringLiteral("Brutto"), betraege.brutto);
-    t.setMoney(QStringLiteral("Steuer"), betraege.steuer);
-    return betraege;
-}
-
-void BuchungRules::confirmUnusualBooking(Table &t, bool reversedWithTax, double rate) {
-    QString q = QStringLiteral("\rTrotzdem buchen?");
-    if (reversedWithTax)
-        q = QStringLiteral("Erlöskonto im Soll oder Kostenkonto im Haben!") + q;
-    const double a = t.asDouble(QStringLiteral("XSollMwst")),
-                 bRate = t.asDouble(QStringLiteral("XHabenMwst"));
-    const double m = std::max(a, bRate);
-    auto same = [](double x, double y) { return std::fabs(x - y) < 1e-9; };
-    if ((same(m, 0) || !same(a, bRate)) && !same(rate, m))
-        q = QStringLiteral("Steuersatz ungleich Kontensteuersatz! ") + q;
-    if (!q.startsWith(QLatin1Char('\r')) && m_fb.ui().confirm(q, Btn::YesNo) != Btn::Yes)
-        throw SilentAbort();
 }
 
 void BuchungRules::afterStapelPost(Table &t) {

@@ -4,6 +4,7 @@
 // of the batch into the journal. The entry panel's focus is modelled here, so that the rules
 // run the same with a window, from the command line and in tests.
 
+#include "books/KontoArt.h"
 #include "books/Steuer.h"
 #include "store/Money.h"
 
@@ -94,6 +95,8 @@ public:
     void clearAmount();
 
 private:
+    // The type of the entry's debit or credit account.
+    static KontoArt entryArt(const Table &t, const QString &field);
     // The confirmed transfer: every batch row into the journal, in one transaction.
     void moveStapelIntoJournal();
     // The checks and computations of storing a batch row, in their order.
