@@ -75,6 +75,11 @@ void Shell::updateYearButtons() {
     controls.kSaldouebertrEnabled = !controls.delJahrEnabled;
 }
 
+// The standard charts can be loaded while the chart of accounts is empty.
+void Shell::updateChartButtons() {
+    controls.skrButtonsVisible = m_books.konten.isActive() && m_books.konten.isEmpty();
+}
+
 void Shell::onBooksEvent(BooksEvent event) {
     Controls &c = controls;
     const Table &batch = m_books.stapel;
@@ -89,7 +94,7 @@ void Shell::onBooksEvent(BooksEvent event) {
         break;
     case BooksEvent::ChartChanged:
         setStatus(1, m_books.accountCountText());
-        c.skrButtonsVisible = m_books.konten.isActive() && m_books.konten.isEmpty();
+        updateChartButtons();
         break;
     case BooksEvent::BatchStateChanged:
         c.neuEnabled = batch.isBrowse();
@@ -356,7 +361,7 @@ void Shell::pageChanged(Page newPage) {
     if (newPage == Page::Einstellung) {
         if (m_books.konten.isActive())
             m_books.konten.refresh();
-        controls.skrButtonsVisible = m_books.konten.isActive() && m_books.konten.recordCount() == 0;
+        updateChartButtons();
     } else if (newPage == Page::Konten) {
         if (m_books.kontenGrid.isActive())
             m_books.kontenGrid.refresh();

@@ -130,6 +130,7 @@ private:
     void onBooksEvent(BooksEvent event);
     void setStatus(int panel, const QString &text);
     void updateYearButtons();
+    void updateChartButtons();
     void bindMerva();
     void loadPlugin();
 

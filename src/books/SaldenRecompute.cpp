@@ -3,6 +3,7 @@
 #include "Balances.h"
 #include "BooksSession.h"
 #include "KontoArt.h"
+#include "ProgressGauge.h"
 #include "SaldenStore.h"
 #include "store/Sql.h"
 #include "store/SqlTransaction.h"
@@ -44,28 +45,6 @@ struct Accounts {
         return it == byNumber.end() ? std::nullopt : it->second.art;
     }
     bool has(qint64 nr) const { return byNumber.count(nr) > 0; }
-};
-
-// The progress gauge over every account and booking read; redrawn only when the percentage
-// moves.
-class Progress {
-public:
-    Progress(Ui &ui, qint64 total) : m_ui(ui), m_total(total) {}
-    void advance(qint64 n) {
-        m_done += n;
-        const int pc = m_total > 0 ? int(m_done * 100 / m_total) : 100;
-        if (pc != m_lastPercent) {
-            m_lastPercent = pc;
-            m_ui.progress(pc);
-            m_ui.processEvents();
-        }
-    }
-
-private:
-    Ui &m_ui;
-    qint64 m_total;
-    qint64 m_done = 0;
-    int m_lastPercent = -1;
 };
 
 // Every account starts from its opening balance; assignments to BWA and balance-sheet lines
@@ -115,7 +94,7 @@ BookingAmounts bookingOf(const SqlRow &row, const Accounts &acc) {
 // Adds every booking of the table to its accounts, each once. A booking on a missing account
 // is reported and skipped; a booking whose tax account is missing stops the run.
 void applyBookings(Table &t, Accounts &acc, qint64 vorsteuer, qint64 mwst, Ui &ui,
-                   Progress &progress) {
+                   ProgressGauge &progress) {
     SqlStatement st(t, QStringLiteral("SELECT Belegdatum, Soll, Haben, Netto, Brutto, Steuer, "
                                       "Euro FROM %1")
                            .arg(quotedName(t)));
@@ -177,8 +156,8 @@ void recomputeSalden(BooksSession &fb, bool includeBatch) {
     } end{fb};
 
     Table &k = fb.konten;
-    Progress progress(ui, fb.journal.recordCount() + (includeBatch ? fb.stapel.recordCount() : 0) +
-                              k.recordCount());
+    ProgressGauge progress(ui, fb.journal.recordCount() +
+                                   (includeBatch ? fb.stapel.recordCount() : 0) + k.recordCount());
     Accounts acc = readOpeningBalances(fb);
     progress.advance(qint64(acc.order.size()));
 

@@ -4,6 +4,7 @@
 #include "books/Balances.h"
 #include "books/BooksSession.h"
 #include "books/KontoArt.h"
+#include "books/ProgressGauge.h"
 #include "store/Sql.h"
 #include "store/SqlTransaction.h"
 #include "store/Table.h"
@@ -43,20 +44,20 @@ BookingAmounts bookingOf(const Record &row) {
 class Preparation {
 public:
     Preparation(BooksSession &fb, EingrenzungRules &filter)
-        : m_fb(fb), m_filter(filter), m_ui(fb.ui()) {}
+        : m_fb(fb), m_filter(filter), m_ui(fb.ui()), m_progress(fb.ui()) {}
 
     void run(bool fromOpening, bool vorSaldoPass, const QDate &periodStart, const QDate &from) {
         readAccounts(fromOpening);
         // The progress bar counts the batch as well, as the recomputation does, although
         // the preparation reads only the journal.
-        startProgress(m_filter.QJournal.recordCount() + m_fb.stapel.recordCount() +
-                      qint64(m_order.size()));
-        advance(qint64(m_order.size()));
+        m_progress.restart(m_filter.QJournal.recordCount() + m_fb.stapel.recordCount() +
+                           qint64(m_order.size()));
+        m_progress.advance(qint64(m_order.size()));
         apply(BalanceTarget::DruckSaldo);
         if (vorSaldoPass) {
             m_filter.setDateRange(periodStart, from.addDays(-1));
             m_filter.QJournal.open();
-            startProgress(m_filter.QJournal.recordCount());
+            m_progress.restart(m_filter.QJournal.recordCount());
             apply(BalanceTarget::VorSaldo);
         }
         write();
@@ -79,23 +80,6 @@ private:
                 m_acc.emplace(nr, t);
                 m_order.push_back(nr);
             });
-    }
-
-    void startProgress(qint64 total) {
-        m_total = total;
-        m_done = 0;
-        m_lastPercent = -1;
-        m_ui.progress(0);
-    }
-
-    void advance(qint64 n) {
-        m_done += n;
-        const int pc = m_total > 0 ? int(std::min<qint64>(100, m_done * 100 / m_total)) : 100;
-        if (pc != m_lastPercent) {
-            m_lastPercent = pc;
-            m_ui.progress(pc);
-            m_ui.processEvents();
-        }
     }
 
     void apply(BalanceTarget target) {
@@ -130,10 +114,10 @@ private:
                 }
             }
             if (++n % 1024 == 0)
-                advance(1024);
+                m_progress.advance(1024);
             return true;
         });
-        advance(n % 1024);
+        m_progress.advance(n % 1024);
     }
 
     void write() {
@@ -161,8 +145,7 @@ private:
     Ui &m_ui;
     std::unordered_map<qint64, Totals> m_acc;
     std::vector<qint64> m_order;
-    qint64 m_total = 0, m_done = 0;
-    int m_lastPercent = -1;
+    ProgressGauge m_progress;
 };
 
 } // namespace
