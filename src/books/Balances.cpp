@@ -59,8 +59,17 @@ int bookingEffects(const BookingAmounts &row, BalanceDirection direction, qint64
     return 3;
 }
 
-bool UpdateBalances(Table &konten, const YearSettings &settings, Ui &ui, const BookingAmounts &row,
-                    BalanceTarget target, BalanceDirection direction) {
+namespace {
+
+qint64 taxAccountOf(const BookingAmounts &row, const YearSettings &settings) {
+    return bookingTaxAccount(row, settings.vorsteuer.trimmed().toLongLong(),
+                             settings.kontoMwst.trimmed().toLongLong());
+}
+
+} // namespace
+
+bool checkBalanceAccounts(Table &konten, const YearSettings &settings, Ui *ui,
+                          const BookingAmounts &row) {
     const QString table = quotedName(konten);
     auto exists = [&](qint64 nr) {
         return hasRow(konten, QStringLiteral("SELECT 1 FROM %1 WHERE KtoNr = ?").arg(table), {nr});
@@ -68,26 +77,40 @@ bool UpdateBalances(Table &konten, const YearSettings &settings, Ui &ui, const B
     bool failed = false;
     for (qint64 nr : {row.soll, row.haben})
         if (!exists(nr)) {
-            ui.error(QStringLiteral("Fehler bei Saldeneintrag in Konto ") + QString::number(nr));
+            if (ui)
+                ui->error(QStringLiteral("Fehler bei Saldeneintrag in Konto ") +
+                          QString::number(nr));
             failed = true;
         }
-    const qint64 taxAccount = bookingTaxAccount(row, settings.vorsteuer.trimmed().toLongLong(),
-                                                settings.kontoMwst.trimmed().toLongLong());
-    if (row.steuer >= Money::fromCents(1) && !exists(taxAccount)) {
-        ui.error(QStringLiteral("Vorsteuer- oder Mwst-Konto nicht vorhanden!"));
+    if (row.steuer >= Money::fromCents(1) && !exists(taxAccountOf(row, settings))) {
+        if (ui)
+            ui->error(QStringLiteral("Vorsteuer- oder Mwst-Konto nicht vorhanden!"));
         throw SilentAbort();
     }
-    if (failed)
-        return false;
-    AccountEffect changes[3];
-    const int n = bookingEffects(row, direction, taxAccount, changes);
+    return !failed;
+}
 
+void writeBalances(const SqlConnection &connection, const QString &kontenTable,
+                   const YearSettings &settings, const BookingAmounts &row,
+                   BalanceDirection direction) {
+    AccountEffect changes[3];
+    const int n = bookingEffects(row, direction, taxAccountOf(row, settings), changes);
+    SaldenStore salden(connection, kontenTable);
+    for (int i = 0; i < n; ++i)
+        salden.add(changes[i], row.date);
+}
+
+bool UpdateBalances(Table &konten, const YearSettings &settings, Ui &ui, const BookingAmounts &row,
+                    BalanceTarget target, BalanceDirection direction) {
+    if (!checkBalanceAccounts(konten, settings, &ui, row))
+        return false;
+    const QString table = quotedName(konten);
     SqlTransaction tr(konten);
     if (target == BalanceTarget::Saldo) {
-        SaldenStore salden(konten);
-        for (int i = 0; i < n; ++i)
-            salden.add(changes[i], row.date);
+        writeBalances(konten, table, settings, row, direction);
     } else {
+        AccountEffect changes[3];
+        const int n = bookingEffects(row, direction, taxAccountOf(row, settings), changes);
         // The evaluation's print balance with its turnover, or the balance brought forward.
         const QString T = target == BalanceTarget::DruckSaldo ? QStringLiteral("DruckSaldo")
                                                               : QStringLiteral("VorSaldo");

@@ -8,6 +8,7 @@
 #include <QString>
 namespace ledra {
 
+class SqlConnection;
 class Table;
 class Ui;
 class YearSettings;
@@ -45,6 +46,19 @@ int bookingEffects(const BookingAmounts &row, BalanceDirection direction, qint64
 // The tax account of a booking with tax (0 without): the VAT account for revenue bookings,
 // else the input-tax account.
 qint64 bookingTaxAccount(const BookingAmounts &row, qint64 vorsteuer, qint64 mwst);
+
+// Checks the accounts a booking reaches before anything is written, with the messages of
+// UpdateBalances: false (after "Fehler bei Saldeneintrag in Konto N") when the debit or credit
+// account is missing, SilentAbort when a row with tax has no tax account. A null ui checks
+// without a word.
+bool checkBalanceAccounts(Table &konten, const YearSettings &settings, Ui *ui,
+                          const BookingAmounts &row);
+// Applies the booking to the balances (Saldo, the turnover and the first date) inside the
+// caller's transaction on `connection`, where the chart's table is named `kontenTable`.
+// Accounts that are not in the chart are left alone (see checkBalanceAccounts).
+void writeBalances(const SqlConnection &connection, const QString &kontenTable,
+                   const YearSettings &settings, const BookingAmounts &row,
+                   BalanceDirection direction);
 
 // Applies the booking to the accounts of `konten`. All of its accounts change in one
 // transaction or none does. A missing debit or credit account is reported and the row is

@@ -1,26 +1,52 @@
 #include "SaldenStore.h"
 
 #include "Balances.h"
+#include "store/EngineError.h"
 #include "store/Sql.h"
 #include "store/Table.h"
 
 namespace ledra {
 
+namespace {
+
+Money sumInRange(Money a, Money b, qint64 konto) {
+    qint64 r = 0;
+    if (__builtin_add_overflow(a.units(), b.units(), &r))
+        throw EngineError(DbErr::General,
+                          QStringLiteral("Der Saldo des Kontos %1 würde den darstellbaren Betrag "
+                                         "überschreiten. Die Buchung wird nicht ausgeführt.")
+                              .arg(konto));
+    return Money::fromUnits(r);
+}
+
+QString readSql(const QString &table) {
+    return QStringLiteral("SELECT COALESCE(Saldo, 0), JVZSoll, JVZHaben, Datum1 FROM %1 "
+                          "WHERE KtoNr = ?")
+        .arg(table);
+}
+
+QString writeSql(const QString &table) {
+    return QStringLiteral("UPDATE %1 SET Saldo = ?, JVZSoll = ?, JVZHaben = ?, Datum1 = ? "
+                          "WHERE KtoNr = ?")
+        .arg(table);
+}
+
+} // namespace
+
 void KontoSalden::add(const AccountEffect &effect, const QDate &date) {
-    saldo += effect.amount;
+    const Money newSaldo = sumInRange(saldo, effect.amount, effect.konto);
     std::optional<Money> &side = effect.debitSide ? jvzSoll : jvzHaben;
-    side = side.value_or(Money()) + effect.turnover;
+    side = sumInRange(side.value_or(Money()), effect.turnover, effect.konto);
+    saldo = newSaldo;
     if (date.isValid() && (!datum1.isValid() || date < datum1))
         datum1 = date;
 }
 
 SaldenStore::SaldenStore(Table &konten)
-    : m_read(konten, QStringLiteral("SELECT COALESCE(Saldo, 0), JVZSoll, JVZHaben, Datum1 FROM %1 "
-                                    "WHERE KtoNr = ?")
-                         .arg(quotedName(konten))),
-      m_write(konten, QStringLiteral("UPDATE %1 SET Saldo = ?, JVZSoll = ?, JVZHaben = ?, "
-                                     "Datum1 = ? WHERE KtoNr = ?")
-                          .arg(quotedName(konten))) {}
+    : m_read(konten, readSql(quotedName(konten))), m_write(konten, writeSql(quotedName(konten))) {}
+
+SaldenStore::SaldenStore(const SqlConnection &connection, const QString &kontenTable)
+    : m_read(connection, readSql(kontenTable)), m_write(connection, writeSql(kontenTable)) {}
 
 std::optional<KontoSalden> SaldenStore::read(qint64 konto) {
     m_read.bind(1, konto);

@@ -24,13 +24,18 @@ struct KontoSalden {
     std::optional<Money> jvzSoll, jvzHaben;
     QDate datum1; // the earliest booking date; invalid while there is none
 
-    // Adds the effect of one booking dated `date` on this account.
+    // Adds the effect of one booking dated `date` on this account. A balance or turnover
+    // that would leave the range of the fixed-point amounts raises an EngineError naming the
+    // account: a wrapped sum would be a wrong balance that looks right.
     void add(const AccountEffect &effect, const QDate &date);
 };
 
 class SaldenStore {
 public:
     explicit SaldenStore(Table &konten);
+    // On another connection, where the chart's table is named `kontenTable` (an attached
+    // file's alias."Konten"), so that the totals change in that connection's transaction.
+    SaldenStore(const SqlConnection &connection, const QString &kontenTable);
 
     // The stored totals of an account (an empty balance reads as zero); nullopt when the
     // chart has no such account.

@@ -33,15 +33,17 @@ BuchungRules::BuchungRules(BooksSession &fb) : m_fb(fb) {
     b.beforeEdit = [this](Table &t) { beforeStapelEdit(t); };
     b.beforeDelete = [this](Table &t) { beforeStapelDelete(t); };
     b.afterCancel = [this](Table &t) { afterStapelCancel(t); };
-    // The balances were added before the row was written; a refused write takes them back.
-    b.postError = [this](Table &t) {
-        if (!m_balancesAdded)
-            return;
-        m_balancesAdded = false;
-        try {
-            removeFromBalances(t);
-        } catch (const SilentAbort &) {
-        }
+    // The balances change in the transaction that writes the row: the chart's file is
+    // attached to the batch's connection for it.
+    b.jointFiles = [this] {
+        return std::vector<std::pair<QString, QString>>{{QStringLiteral("k"), m_fb.konten.path()}};
+    };
+    b.writeWithPost = [this](Table &t) { writeRowBalances(t); };
+    b.writeWithDelete = [this](Table &t) { writeRowBalances(t); };
+    b.afterDelete = [this](Table &) {
+        m_balanceRemove.reset();
+        if (!m_fb.konten.isEditing())
+            m_fb.konten.refresh();
     };
     b.addObserver([this](Table::Change c) {
         if (c == Table::Change::State || c == Table::Change::Reset)
@@ -429,11 +431,13 @@ void BuchungRules::afterStapelInsert(Table &t) {
         }
     }
     setFocus(focusTo);
-    newRowMarker = 1;
 }
 
 void BuchungRules::afterStapelPost(Table &t) {
-    m_balancesAdded = false;
+    m_balanceRemove.reset();
+    m_balanceAdd.reset();
+    if (!m_fb.konten.isEditing())
+        m_fb.konten.refresh();
     if (auto *op = m_fb.openItems()) {
         Q_UNUSED(op);
         Q_UNUSED(t);
@@ -442,20 +446,27 @@ void BuchungRules::afterStapelPost(Table &t) {
     opTakeover = false;
 }
 
-void BuchungRules::removeFromBalances(Table &t) {
-    UpdateBalances(m_fb.konten, m_fb.settings, m_fb.ui(), BookingAmounts::fromTable(t),
-                   BalanceTarget::Saldo, BalanceDirection::Remove);
+std::optional<BookingAmounts> BuchungRules::balancesOf(Table &t) {
+    const BookingAmounts row = BookingAmounts::fromTable(t);
+    if (!checkBalanceAccounts(m_fb.konten, m_fb.settings, &m_fb.ui(), row))
+        return std::nullopt;
+    return row;
 }
 
-void BuchungRules::addToBalances(Table &t) {
-    UpdateBalances(m_fb.konten, m_fb.settings, m_fb.ui(), BookingAmounts::fromTable(t),
-                   BalanceTarget::Saldo, BalanceDirection::Add);
+void BuchungRules::writeRowBalances(Table &t) {
+    const QString konten = QStringLiteral("\"k\".") + quotedName(m_fb.konten);
+    if (m_balanceRemove && t.state() != DsState::Insert)
+        writeBalances(t, konten, m_fb.settings, *m_balanceRemove, BalanceDirection::Remove);
+    if (m_balanceAdd && t.isEditing())
+        writeBalances(t, konten, m_fb.settings, *m_balanceAdd, BalanceDirection::Add);
 }
 
+// The stored amounts leave the balances only when the changed row is written; a cancelled
+// change leaves both alone.
 void BuchungRules::beforeStapelEdit(Table &t) {
     m_fb.checkNoDataOperation();
     try {
-        removeFromBalances(t);
+        m_balanceRemove = balancesOf(t);
     } catch (const SilentAbort &) {
         m_fb.ui().warning(
             QStringLiteral("Fehler bei der Saldofortschreibung - Salden neu berechnen"));
@@ -477,8 +488,9 @@ void BuchungRules::beforeStapelDelete(Table &t) {
         m_fb.ui().error(QStringLiteral("Löschen der Buchung nur im passenden Buchungsjahr!"));
         throw SilentAbort();
     }
+    m_balanceRemove.reset();
     try {
-        removeFromBalances(t);
+        m_balanceRemove = balancesOf(t);
     } catch (const SilentAbort &) {
         m_fb.ui().warning(
             QStringLiteral("Fehler bei der Saldenfortschreibung!\rBitte Salden neu berechnen!"));
@@ -487,14 +499,10 @@ void BuchungRules::beforeStapelDelete(Table &t) {
         op->removeStapel(int(t.asInt(QStringLiteral("Autonummer"))));
 }
 
-void BuchungRules::afterStapelCancel(Table &t) {
-    if (newRowMarker == 0 && !t.isEmpty()) {
-        try {
-            addToBalances(t);
-        } catch (const SilentAbort &) {
-        }
-    }
-    newRowMarker = 0;
+void BuchungRules::afterStapelCancel(Table &) {
+    // Nothing reached the balances before the row was written, so there is nothing to undo.
+    m_balanceRemove.reset();
+    m_balanceAdd.reset();
     openAmount = Money();
     opTakeover = false;
 }

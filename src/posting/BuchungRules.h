@@ -4,6 +4,7 @@
 // of the batch into the journal. The entry panel's focus is modelled here, so that the rules
 // run the same with a window, from the command line and in tests.
 
+#include "books/Balances.h"
 #include "books/KontoArt.h"
 #include "books/Steuer.h"
 #include "store/Money.h"
@@ -31,7 +32,6 @@ public:
     bool settlesReceivable = false;
 
     // --- entry state ---
-    int newRowMarker = 0;
     bool grossMode = true; // radio button "B&Rutto" ticked
     bool mwstEnabled = true;
     bool timerRunning = false; // the 200 ms one-shot timer that refocuses "Haben"
@@ -113,14 +113,21 @@ private:
     void deriveCreditRate();
     bool journalHasVoucher(qint64 belegnummer) const;
     qint64 splittingAccount() const;
-    void removeFromBalances(Table &t);
-    void addToBalances(Table &t);
+    // The row's effect on the balances, written in the transaction that stores, changes or
+    // deletes the row (the table's joint write), so that balances never hold a row the batch
+    // does not, nor miss one it does.
+    void writeRowBalances(Table &t);
+    // Whether the accounts of a row allow its balances to be written (the messages of a
+    // missing account); the row's amounts when they do.
+    std::optional<BookingAmounts> balancesOf(Table &t);
 
     BooksSession &m_fb;
     QString m_focused = QStringLiteral("BDatum");
     QString m_typed[2];
     bool m_postWasInsert = false;
-    bool m_balancesAdded = false;
+    // The stored row's amounts, taken out of the balances when its change or deletion is
+    // written; the amounts of the row being stored, added then.
+    std::optional<BookingAmounts> m_balanceRemove, m_balanceAdd;
     QDate m_prevDate;
     QVariant m_prevSoll, m_prevHaben, m_prevText;
     qint64 m_lastBelegnr = 0;

@@ -15,7 +15,13 @@ bool enterBuchungLine(BuchungRules &e, const QStringList &c) {
     if (b.isEditing())
         e.cancelRow();
     e.setFocus(QStringLiteral("BDatum"));
-    e.newRow();
+    try {
+        e.newRow();
+    } catch (const EngineError &ex) {
+        // The batch cannot even be read (another program holds it): nothing was started.
+        fb.ui().error(ex.message());
+        return false;
+    }
     if (b.state() != DsState::Insert)
         return false;
     auto step = [&](const QString &to) {

@@ -71,7 +71,7 @@ void setDueTax(Table &t, Ui &ui, const YearSettings &settings, const DueTaxCase 
 } // namespace
 
 void BuchungRules::beforeStapelPost(Table &t) {
-    m_balancesAdded = false;
+    m_balanceAdd.reset();
     if (m_focused != QLatin1String("Brutto") && m_focused != QLatin1String("Netto") &&
         m_focused != QLatin1String("Betrag")) {
         if (!moveFocus(QStringLiteral("Brutto")))
@@ -94,10 +94,7 @@ void BuchungRules::beforeStapelPost(Table &t) {
         setDueTax(t, m_fb.ui(), m_fb.settings,
                   DueTaxCase{s, h, reversed, contains(text, "Storno"), opTakeover}, betraege.brutto,
                   betraege.steuer, rate);
-    UpdateBalances(m_fb.konten, m_fb.settings, m_fb.ui(), BookingAmounts::fromTable(t),
-                   BalanceTarget::Saldo, BalanceDirection::Add);
-    m_balancesAdded = true;
-    newRowMarker = 0;
+    m_balanceAdd = balancesOf(t);
 }
 
 void BuchungRules::requireDifferentAccounts(Table &t) {

@@ -4,6 +4,7 @@
 #include "TableFileEngine.h"
 
 #include <QDir>
+#include <QFile>
 #include <SQLiteCpp/Database.h>
 #include <SQLiteCpp/Statement.h>
 #include <algorithm>
@@ -33,6 +34,85 @@ QString Table::path() const {
 EngineError Table::fail(const std::exception &e) const {
     return TableFile::translate(e, path());
 }
+
+// The transaction of a row's write together with its joint files: attached and begun when
+// made, committed by commit(), rolled back and detached by the destructor otherwise. Without
+// joint files the row's statement runs on its own, as it always did.
+class Table::JointWrite {
+public:
+    explicit JointWrite(Table &t) : m_table(t) {
+        if (!t.jointFiles)
+            return;
+        SQLite::Database &db = *t.m_db;
+        try {
+            for (const auto &[alias, path] : t.jointFiles()) {
+                // The checks of an ordinary open before the file is written through this
+                // connection.
+                TableFile::open(path, nullptr, false).reset();
+                SQLite::Statement st(
+                    db, QStringLiteral("ATTACH DATABASE ? AS \"%1\"")
+                            .arg(QString(alias).replace(QLatin1Char('"'), QStringLiteral("\"\"")))
+                            .toStdString());
+                st.bind(1, QFile::encodeName(path).toStdString());
+                st.exec();
+                m_aliases << alias;
+            }
+            // The write lock on every file at once: a writer elsewhere is noticed before
+            // anything is changed.
+            db.exec("BEGIN IMMEDIATE");
+            m_open = true;
+        } catch (const EngineError &) {
+            detach();
+            throw;
+        } catch (const std::exception &e) {
+            detach();
+            throw t.fail(e);
+        }
+    }
+    ~JointWrite() {
+        if (m_open) {
+            try {
+                m_table.m_db->exec("ROLLBACK");
+            } catch (...) {
+                // A connection that cannot roll back leaves a hot journal, which the next
+                // open of the file applies.
+            }
+        }
+        detach();
+    }
+    JointWrite(const JointWrite &) = delete;
+    JointWrite &operator=(const JointWrite &) = delete;
+
+    void commit() {
+        if (!m_open)
+            return;
+        try {
+            m_table.m_db->exec("COMMIT");
+        } catch (const std::exception &e) {
+            throw m_table.fail(e);
+        }
+        m_open = false;
+    }
+
+private:
+    void detach() {
+        for (const QString &alias : std::as_const(m_aliases)) {
+            try {
+                SQLite::Statement st(*m_table.m_db, "DETACH DATABASE ?");
+                st.bind(1, alias.toStdString());
+                st.exec();
+            } catch (...) {
+                // Still attached: the next ATTACH under the alias fails loudly, nothing is
+                // written to the wrong file.
+            }
+        }
+        m_aliases.clear();
+    }
+
+    Table &m_table;
+    QStringList m_aliases;
+    bool m_open = false;
+};
 
 void Table::requireActive() const {
     if (!isActive())
@@ -722,32 +802,35 @@ void Table::post() {
                 DbErr::RequiredField,
                 QStringLiteral("Feld '%1' muss einen Wert haben.").arg(m_schema.fields[i].name));
     qint64 id = m_editId;
-    try {
-        QStringList cols, marks;
-        for (const auto &f : m_schema.fields) {
-            cols << QStringLiteral("\"%1\"").arg(f.name);
-            marks << (m_state == DsState::Insert ? QStringLiteral("?")
-                                                 : QStringLiteral("\"%1\" = ?").arg(f.name));
+    {
+        JointWrite joint(*this);
+        if (writeWithPost)
+            writeWithPost(*this);
+        try {
+            QStringList cols, marks;
+            for (const auto &f : m_schema.fields) {
+                cols << QStringLiteral("\"%1\"").arg(f.name);
+                marks << (m_state == DsState::Insert ? QStringLiteral("?")
+                                                     : QStringLiteral("\"%1\" = ?").arg(f.name));
+            }
+            QString sql = m_state == DsState::Insert
+                              ? QStringLiteral("INSERT INTO main.\"%1\" (%2) VALUES (%3)")
+                                    .arg(m_inner, cols.join(QStringLiteral(", ")),
+                                         marks.join(QStringLiteral(", ")))
+                              : QStringLiteral("UPDATE main.\"%1\" SET %2 WHERE rowid = ?")
+                                    .arg(m_inner, marks.join(QStringLiteral(", ")));
+            SQLite::Statement st(*m_db, sql.toStdString());
+            for (size_t i = 0; i < m_schema.fields.size(); ++i)
+                TableFile::bind(st, int(i) + 1, toDb(m_schema.fields[i], m_buf[int(i)]));
+            if (m_state == DsState::Edit)
+                st.bind(int(m_schema.fields.size()) + 1, static_cast<int64_t>(m_editId));
+            st.exec();
+            if (m_state == DsState::Insert)
+                id = m_db->getLastInsertRowid();
+        } catch (const std::exception &e) {
+            throw fail(e);
         }
-        QString sql = m_state == DsState::Insert
-                          ? QStringLiteral("INSERT INTO \"%1\" (%2) VALUES (%3)")
-                                .arg(m_inner, cols.join(QStringLiteral(", ")),
-                                     marks.join(QStringLiteral(", ")))
-                          : QStringLiteral("UPDATE \"%1\" SET %2 WHERE rowid = ?")
-                                .arg(m_inner, marks.join(QStringLiteral(", ")));
-        SQLite::Statement st(*m_db, sql.toStdString());
-        for (size_t i = 0; i < m_schema.fields.size(); ++i)
-            TableFile::bind(st, int(i) + 1, toDb(m_schema.fields[i], m_buf[int(i)]));
-        if (m_state == DsState::Edit)
-            st.bind(int(m_schema.fields.size()) + 1, static_cast<int64_t>(m_editId));
-        st.exec();
-        if (m_state == DsState::Insert)
-            id = m_db->getLastInsertRowid();
-    } catch (const std::exception &e) {
-        EngineError err = fail(e);
-        if (postError)
-            postError(*this);
-        throw err;
+        joint.commit();
     }
     m_state = DsState::Browse;
     m_buf.clear();
@@ -784,13 +867,20 @@ void Table::remove() {
         beforeDelete(*this);
     ensureIds();
     const qint64 id = m_ids[size_t(m_pos)];
-    try {
-        SQLite::Statement st(
-            *m_db, QStringLiteral("DELETE FROM \"%1\" WHERE rowid = ?").arg(m_inner).toStdString());
-        st.bind(1, static_cast<int64_t>(id));
-        st.exec();
-    } catch (const std::exception &e) {
-        throw fail(e);
+    {
+        JointWrite joint(*this);
+        if (writeWithDelete)
+            writeWithDelete(*this);
+        try {
+            SQLite::Statement st(*m_db, QStringLiteral("DELETE FROM main.\"%1\" WHERE rowid = ?")
+                                            .arg(m_inner)
+                                            .toStdString());
+            st.bind(1, static_cast<int64_t>(id));
+            st.exec();
+        } catch (const std::exception &e) {
+            throw fail(e);
+        }
+        joint.commit();
     }
     m_state = DsState::Browse;
     m_buf.clear();

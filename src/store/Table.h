@@ -14,6 +14,7 @@
 #include <QVariant>
 #include <functional>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace SQLite {
@@ -146,9 +147,17 @@ public:
 
     TableEvent beforeInsert, onNewRecord, afterInsert, beforeEdit, afterEdit, beforePost, afterPost,
         beforeCancel, afterCancel, beforeDelete, afterDelete, afterScroll;
-    // Runs when the row passed beforePost but the file refused it (key violation, disk full),
-    // so that work done in beforePost can be undone; the row stays in its edit state.
-    TableEvent postError;
+
+    // Changes to other table files that belong to a row: they are committed together with
+    // the row's insert, change or deletion, or not at all. `jointFiles` names those files
+    // (alias, path); they are attached to the table's connection while the row is written.
+    // `writeWithPost` and `writeWithDelete` run inside that one transaction, after
+    // beforePost or beforeDelete, just before the row itself is written or deleted, and reach
+    // the attached tables through SqlConnection(*this) as alias."Table". Whatever they or
+    // the row's write throw rolls everything back; a refused post leaves the row in its edit
+    // state.
+    std::function<std::vector<std::pair<QString, QString>>()> jointFiles;
+    TableEvent writeWithPost, writeWithDelete;
 
 private:
     // SQL over an open table runs on the table's own connection, lent out through
@@ -174,6 +183,7 @@ private:
     void notify(Change c);
     void scrolled();
     EngineError fail(const std::exception &e) const;
+    class JointWrite;
 
     TableSchema m_schema;
     QString m_objectName;

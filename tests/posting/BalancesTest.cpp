@@ -5,6 +5,10 @@
 
 #include "books/Balances.h"
 #include "store/Table.h"
+
+#include <SQLiteCpp/Database.h>
+#include <SQLiteCpp/Statement.h>
+#include <limits>
 namespace ledra {
 
 TEST_F(Books, CostBookingMovesCostBankAndInputTax) {
@@ -30,9 +34,9 @@ TEST_F(Books, EditCancelDeleteKeepTheInvariant) {
     const auto before = totals();
     Table &b = fb->books().stapel;
     b.first();
-    b.edit(); // removes the row from the balances
-    EXPECT_EQ(saldo(3400), Money());
-    b.cancel(); // adds it back
+    b.edit(); // the balances change only when the changed row is stored
+    EXPECT_EQ(totals(), before);
+    b.cancel();
     EXPECT_EQ(totals(), before);
     b.first();
     b.edit();
@@ -123,6 +127,37 @@ TEST_F(Books, ReversedBookingsPutTaxOnTheOtherSide) {
     EXPECT_EQ(saldo(1776), Money::fromCents(1900)) << "VAT account on its debit side";
     ASSERT_TRUE(book("05.03.%Y;2;1200;4930;Erstattung;119,00;B;")); // bank to cost
     EXPECT_EQ(saldo(1576), Money::fromCents(-1900)) << "input tax on its credit side";
+}
+
+} // namespace ledra
+
+namespace ledra {
+
+// An account whose balance is near the end of the fixed-point range: a booking that would
+// carry it over is refused with a message instead of wrapping round to a negative balance.
+TEST_F(Books, BookingThatWouldOverflowAnAccountIsRefused) {
+    const qint64 nearTop = std::numeric_limits<qint64>::max() - 500000; // 50 € below the top
+    {
+        SQLite::Database db((fx.base + QStringLiteral("/Konten.DB")).toStdString(),
+                            SQLite::OPEN_READWRITE);
+        SQLite::Statement st(db, "UPDATE Konten SET Saldo = ? WHERE KtoNr = 4210");
+        st.bind(1, static_cast<int64_t>(nearTop));
+        st.exec();
+    }
+    ASSERT_TRUE(book("05.03.%Y;1;4210;1200;Miete;40,00;B;"));
+    const auto before = totals();
+    ui.clear();
+    EXPECT_FALSE(book("06.03.%Y;2;4210;1200;Miete;100,00;B;"));
+    EXPECT_EQ(totals(), before);
+    EXPECT_EQ(fb->books().stapel.recordCount(), 1);
+    bool named = false;
+    for (const auto &m : ui.messages)
+        named = named || (m.text.contains(QStringLiteral("4210")) &&
+                          m.text.contains(QStringLiteral("darstellbaren Betrag")));
+    EXPECT_TRUE(named) << "no message names the account";
+    // The other way round the account has room.
+    ASSERT_TRUE(book("07.03.%Y;3;1200;4210;Erstattung;100,00;B;"));
+    EXPECT_EQ(saldo(4210).units(), nearTop + 400000 - 1000000);
 }
 
 } // namespace ledra

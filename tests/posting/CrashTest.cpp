@@ -13,8 +13,10 @@
 #include <QProcess>
 #include <QRandomGenerator>
 #include <SQLiteCpp/Database.h>
+#include <array>
 #include <csignal>
 #include <gtest/gtest.h>
+#include <map>
 #include <set>
 #include <thread>
 namespace ledra {
@@ -132,6 +134,130 @@ TEST(TransferCrash, KilledAtRandomMomentsLosesAndDoublesNothing) {
     }
     std::printf("transfer killed 60 times (full run %d ms): %d before the commit, %d after it\n",
                 full, none, all);
+}
+
+namespace {
+
+// Every account's stored totals (balance, debit and credit turnover) as the file holds them.
+std::map<qint64, std::array<qint64, 3>> storedTotals(const QString &folder) {
+    std::map<qint64, std::array<qint64, 3>> m;
+    Table k(Schemas::konten());
+    k.setFolder(folder);
+    k.open();
+    for (k.first(); !k.eof(); k.next())
+        m[k.asInt(QStringLiteral("KtoNr"))] = {k.asMoney(QStringLiteral("Saldo")).units(),
+                                               k.asMoney(QStringLiteral("JVZSoll")).units(),
+                                               k.asMoney(QStringLiteral("JVZHaben")).units()};
+    return m;
+}
+
+int runCli(const QStringList &args, int killAfterMs = -1) {
+    QProcess p;
+    p.start(QStringLiteral(LEDRA_CLI), args);
+    EXPECT_TRUE(p.waitForStarted());
+    if (killAfterMs >= 0) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(killAfterMs));
+        ::kill(pid_t(p.processId()), SIGKILL);
+    }
+    p.waitForFinished(120000);
+    return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+}
+
+// After a kill: both files pass their check, no voucher is in the batch twice, and the
+// balances equal what a recomputation of a copy of the folder finds.
+void expectConsistent(const QString &work, const QString &check) {
+    // Opening each file for writing settles what a crash left behind (the rollback journals).
+    ids(work + QStringLiteral("/Buchung.DB"));
+    ids(work + QStringLiteral("/Journal.DB"));
+    const auto stored = storedTotals(work);
+    for (const char *f : {"/Buchung.DB", "/Journal.DB", "/Konten.DB"})
+        ASSERT_EQ(integrity(work + QLatin1String(f)), QStringLiteral("ok")) << f;
+    std::set<qint64> vouchers;
+    Query q;
+    q.setTable(QStringLiteral("T"), work + QStringLiteral("/Buchung.DB"));
+    q.lines() << QStringLiteral("SELECT Belegnummer, Buchungstext FROM T.Buchung");
+    q.forEach([&](const QStringList &, const QVariantList &row) {
+        EXPECT_TRUE(vouchers.insert(row[0].toLongLong()).second)
+            << "voucher " << row[0].toLongLong() << " twice in the batch";
+        return true;
+    });
+    copyFolder(work, check);
+    ASSERT_EQ(runCli({QStringLiteral("--data"), check, QStringLiteral("recompute")}), 0);
+    ASSERT_EQ(stored, storedTotals(check)) << "balances differ from a recomputation";
+}
+
+struct KillFixture {
+    DataFixture fx;
+    QString pristine, check;
+    KillFixture() {
+        fx.addAccount(1200, QStringLiteral("Bank"), 4, 0);
+        fx.addAccount(1576, QStringLiteral("Vorsteuer"), 9, 0);
+        fx.addAccount(1776, QStringLiteral("Umsatzsteuer"), 9, 0);
+        fx.addAccount(4930, QStringLiteral("Bürobedarf"), 0, 19);
+        fx.addAccount(8400, QStringLiteral("Erlöse"), 3, 19);
+        fx.writeFile(fx.base + QStringLiteral("/LEDRA.INI"),
+                     QStringLiteral("[Konten]\nVorsteuer=1576\nMwst=1776\n[BZR]\nVon=01.01.2026\n"
+                                    "Bis=31.12.2026\n[Zaehler]\nBeleg1=1\n")
+                         .toUtf8());
+        pristine = fx.tmp.path() + QStringLiteral("/pristine");
+        check = fx.tmp.path() + QStringLiteral("/check");
+    }
+    QStringList cli(const QStringList &cmd) const {
+        return QStringList{QStringLiteral("--data"), fx.base, QStringLiteral("--answer"),
+                           QStringLiteral("yes")} +
+               cmd;
+    }
+    // Kills the command at random moments of its run; the folder starts pristine each time.
+    void killRepeatedly(const QStringList &cmd, int times) {
+        copyFolder(pristine, fx.base);
+        QElapsedTimer t;
+        t.start();
+        EXPECT_EQ(runCli(cli(cmd)), 0);
+        const int full = std::max(50, int(t.elapsed()));
+        expectConsistent(fx.base, check);
+        for (int i = 0; i < times; ++i) {
+            copyFolder(pristine, fx.base);
+            runCli(cli(cmd), int(QRandomGenerator::global()->bounded(full + 20)));
+            expectConsistent(fx.base, check);
+            if (::testing::Test::HasFatalFailure())
+                return;
+        }
+    }
+};
+
+QString bookingLines(int from, int count) {
+    QString lines;
+    for (int i = from; i < from + count; ++i)
+        lines += i % 3 ? QStringLiteral("05.03.2026;%1;4930;1200;Papier;119,00;B;\n").arg(i)
+                       : QStringLiteral("06.03.2026;%1;1200;8400;Verkauf;238,00;B;\n").arg(i);
+    return lines;
+}
+
+} // namespace
+
+TEST(BookCrash, KilledWhileStoringRowsKeepsBalancesAndBatchTogether) {
+    KillFixture k;
+    // A batch that already holds rows, so that a kill between a row and its balances shows.
+    const QString first = k.fx.tmp.path() + QStringLiteral("/erste.txt");
+    k.fx.writeFile(first, bookingLines(1, 5).toUtf8());
+    ASSERT_EQ(runCli(k.cli({QStringLiteral("book"), first})), 0);
+    copyFolder(k.fx.base, k.pristine);
+    const QString file = k.fx.tmp.path() + QStringLiteral("/buchungen.txt");
+    k.fx.writeFile(file, bookingLines(100, 150).toUtf8());
+    k.killRepeatedly({QStringLiteral("book"), file}, 25);
+}
+
+TEST(StornoCrash, KilledWhileReversingKeepsBalancesAndBatchTogether) {
+    KillFixture k;
+    const QString first = k.fx.tmp.path() + QStringLiteral("/erste.txt");
+    k.fx.writeFile(first, bookingLines(1, 5).toUtf8());
+    ASSERT_EQ(runCli(k.cli({QStringLiteral("book"), first})), 0);
+    ASSERT_EQ(runCli(k.cli({QStringLiteral("transfer")})), 0);
+    // Two rows left in the batch beside the reversal.
+    k.fx.writeFile(first, bookingLines(10, 2).toUtf8());
+    ASSERT_EQ(runCli(k.cli({QStringLiteral("book"), first})), 0);
+    copyFolder(k.fx.base, k.pristine);
+    k.killRepeatedly({QStringLiteral("storno"), QStringLiteral("3")}, 25);
 }
 
 } // namespace ledra
