@@ -15,6 +15,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <optional>
 #include <vector>
 namespace ledra {
@@ -47,9 +48,18 @@ qint64 journalRows(const QString &path, qint64 *maxNr) {
 }
 
 // Written into a year folder with its archive and removed as the year change's very last
-// step: while it is there, the base data folder has not fully become the new year, and a
-// second run of the year change finishes the work instead of refusing.
+// step: while it is there, the base data folder has not fully become the new year. The next
+// start finishes or undoes the change (settleStoppedJahreswechsel).
 const QString kOpenMarker = QStringLiteral("Jahreswechsel.offen");
+// Written into the base data folder before the year change writes anything and removed just
+// before the open marker: a start that finds it without a marked archive knows that a change
+// stopped before its archive was in place, with the balances possibly left without the batch.
+const QString kRunningMarker = QStringLiteral("Jahreswechsel.laeuft");
+
+bool hasOpenMarker(const QString &archive) {
+    return !archive.isEmpty() && QFileInfo(archive).isDir() &&
+           QFileInfo::exists(TableFile::join(archive, kOpenMarker));
+}
 
 QString general(Money m) {
     QString s = m.toGerman(4, false);
@@ -99,8 +109,7 @@ struct ArchiveFolder {
 // A year folder that exists without the open marker holds a year already changed: refused.
 ArchiveFolder archiveFolderOrRefuse(BooksSession &fb) {
     const QString a = yearFolderFor(fb, fb.settings.buchBis);
-    const bool resume =
-        !a.isEmpty() && QFileInfo(a).isDir() && QFileInfo::exists(TableFile::join(a, kOpenMarker));
+    const bool resume = hasOpenMarker(a);
     if (a.isEmpty() || (QFileInfo(a).exists() && !resume)) {
         fb.ui().error(QStringLiteral("Jahreswechsel wurde schon durchgeführt!"));
         throw SilentAbort();
@@ -214,14 +223,152 @@ void emptyJournalWritingOpeningValues(BooksSession &fb, const std::vector<Carry>
 }
 
 // The base data folder's settings name the new year: its period up to the end of today's
-// year, voucher numbers from 1 and the period's currency.
+// year (never before the period's first day: a period that ends before it starts would refuse
+// every booking), voucher numbers from 1 and the period's currency. The values are set in the
+// session before the file is written, so that even a failed write leaves this session
+// refusing bookings of the closed year.
 void saveNewYearSettings(BooksSession &fb, const QDate &bis, QDate today, const QString &base) {
+    const QDate von = bis.addDays(1);
     fb.settings.belegnr = QStringLiteral("1");
-    fb.settings.buchVon = germanDate(bis.addDays(1));
-    fb.settings.buchBis = QStringLiteral("31.12.") + QString::number(today.year());
+    fb.settings.buchVon = germanDate(von);
+    fb.settings.buchBis =
+        QStringLiteral("31.12.") + QString::number(std::max(today.year(), von.year()));
     fb.settings.currency = currencyTextOfPeriod(fb.settings.periodEnd());
     fb.saveYearSettings(base);
 }
+
+void markYearChangeRunning(const QString &base) {
+    const QString path = TableFile::join(base, kRunningMarker);
+    const QFileInfo fi(path);
+    if (fi.isFile() && !fi.isSymLink())
+        return;
+    // NewOnly creates the file exclusively and so never writes through a link put there.
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        throw EngineError(DbErr::ReadOnly,
+                          QStringLiteral("Der Ordner %1 kann nicht beschrieben werden.")
+                              .arg(QDir::toNativeSeparators(base)));
+}
+
+// The last step of every year change: the base marker goes first, so that a stop between the
+// two removals still finds the marked archive and the new year's settings.
+void removeYearChangeMarkers(const QString &base, const QString &archive) {
+    QFile::remove(TableFile::join(base, kRunningMarker));
+    if (!archive.isEmpty())
+        QFile::remove(TableFile::join(archive, kOpenMarker));
+}
+
+// An archive of a change that is undone: renamed away in one step first, so that a stop while
+// its files are removed never leaves a year folder that looks like a changed year.
+void discardArchive(const QString &archive) {
+    const QString gone = archive + QStringLiteral(".verworfen~");
+    QDir(gone).removeRecursively();
+    if (!QDir().rename(archive, gone))
+        throw EngineError(DbErr::ReadOnly,
+                          QStringLiteral("Der Ordner %1 kann nicht entfernt werden.")
+                              .arg(QDir::toNativeSeparators(archive)));
+    QDir(gone).removeRecursively();
+}
+
+// How far a stopped year change came, judged from what it left on disk.
+enum class StoppedAt {
+    Nothing,         // no year change stopped
+    BeforeArchive,   // only the balances may have been written
+    ArchiveBuilt,    // the archive is complete, the journal still holds the closed year
+    JournalEmptied,  // the journal was emptied with the opening values, the settings are old
+    SettingsWritten, // only the balances and the markers were left to do
+    Unclear          // a marked archive whose journal is not the base journal
+};
+
+struct StoppedChange {
+    StoppedAt at = StoppedAt::Nothing;
+    QString archive;
+};
+
+StoppedChange findStoppedChange(BooksSession &fb) {
+    const QString stillOld = yearFolderFor(fb, fb.settings.buchBis);
+    if (hasOpenMarker(stillOld)) {
+        try {
+            qint64 maxA = 0, maxB = 0;
+            const qint64 rowsA =
+                journalRows(TableFile::resolve(stillOld, QStringLiteral("Journal.DB")), &maxA);
+            const qint64 rowsB = journalRows(fb.journal.path(), &maxB);
+            if (rowsB == 0)
+                return {StoppedAt::JournalEmptied, stillOld};
+            if (rowsA == rowsB && maxA == maxB)
+                return {StoppedAt::ArchiveBuilt, stillOld};
+        } catch (const EngineError &) {
+        }
+        return {StoppedAt::Unclear, stillOld};
+    }
+    const QDate von = fb.settings.periodStart();
+    const QString closed =
+        von.isValid() ? yearFolderFor(fb, germanDate(von.addDays(-1))) : QString();
+    if (hasOpenMarker(closed))
+        return {StoppedAt::SettingsWritten, closed};
+    if (QFileInfo::exists(TableFile::join(fb.baseDataFolder(), kRunningMarker)))
+        return {StoppedAt::BeforeArchive, QString()};
+    return {};
+}
+
+} // namespace
+
+QString settleStoppedJahreswechsel(BooksSession &fb, QDate today) {
+    if (!fb.presentYearOpen())
+        return QString();
+    const StoppedChange stop = findStoppedChange(fb);
+    const QString base = fb.baseDataFolder();
+    const QString folder = QDir::toNativeSeparators(stop.archive);
+    try {
+        switch (stop.at) {
+        case StoppedAt::Nothing:
+            return QString();
+        case StoppedAt::Unclear:
+            return QStringLiteral("Im Ordner %1 liegt ein unterbrochener Jahreswechsel, dessen "
+                                  "Journal nicht mit dem aktuellen Journal übereinstimmt.\rDer "
+                                  "Ordner bleibt unverändert. Bitte prüfen Sie beide Journale, "
+                                  "bevor Sie den Jahreswechsel erneut durchführen.")
+                .arg(folder);
+        case StoppedAt::BeforeArchive:
+        case StoppedAt::ArchiveBuilt:
+            if (stop.at == StoppedAt::ArchiveBuilt)
+                discardArchive(stop.archive);
+            recomputeSalden(fb, true);
+            removeYearChangeMarkers(base, QString());
+            return QStringLiteral("Der Jahreswechsel wurde unterbrochen, bevor das Journal geleert "
+                                  "war, und ist rückgängig gemacht.\rDer Buchungszeitraum bleibt "
+                                  "%1 bis %2. Bitte führen Sie den Jahreswechsel erneut durch.")
+                .arg(fb.settings.buchVon, fb.settings.buchBis);
+        case StoppedAt::JournalEmptied:
+        case StoppedAt::SettingsWritten:
+            // Written again when they already name the new year: in a session whose write
+            // failed they are new only in memory.
+            if (stop.at == StoppedAt::JournalEmptied)
+                saveNewYearSettings(fb, fb.settings.periodEnd(), today, base);
+            else
+                fb.saveYearSettings(base);
+            recomputeSalden(fb, true);
+            removeYearChangeMarkers(base, stop.archive);
+            fb.notify(BooksEvent::YearOpened);
+            return QStringLiteral("Der Jahreswechsel wurde unterbrochen und ist jetzt "
+                                  "abgeschlossen.\rDas abgeschlossene Jahr liegt im Ordner %1; "
+                                  "der Buchungszeitraum ist jetzt %2 bis %3.")
+                .arg(folder, fb.settings.buchVon, fb.settings.buchBis);
+        }
+    } catch (const std::exception &e) {
+        const auto *engine = dynamic_cast<const EngineError *>(&e);
+        const QString why = dynamic_cast<const SilentAbort *>(&e) ? QString()
+                            : engine ? QStringLiteral("\r") + engine->message()
+                                     : QStringLiteral("\r") + QString::fromUtf8(e.what());
+        fb.notify(BooksEvent::YearOpened);
+        return QStringLiteral("Ein unterbrochener Jahreswechsel konnte nicht bereinigt werden; "
+                              "der nächste Programmstart versucht es erneut.") +
+               why;
+    }
+    return QString();
+}
+
+namespace {
 
 // A step that stopped is reported (a silent abort has reported itself), and the balances must
 // hold the batch again whatever step stopped.
@@ -242,14 +389,23 @@ void runJahreswechsel(BooksSession &fb, QDate today) {
     if (!confirmJahreswechsel(fb.ui()))
         return;
     const ArchiveFolder archive = archiveFolderOrRefuse(fb);
-    const FinishYearChangeOnExit finally{fb};
     const QDate bis = fb.settings.periodEnd();
+    // The window offers the change only after the period's end; the command line asks for it
+    // directly, and closing a year that is still running would end its period before it began.
+    if (bis.isValid() && today <= bis) {
+        fb.ui().error(QStringLiteral("Das Buchungsjahr endet erst am %1. Der Jahreswechsel ist "
+                                     "erst danach möglich.")
+                          .arg(fb.settings.buchBis));
+        throw SilentAbort();
+    }
+    const FinishYearChangeOnExit finally{fb};
     refuseBatchRowsOfClosingYear(fb, bis);
 
+    const QString base = fb.baseDataFolder();
     try {
+        markYearChangeRunning(base);
         // Closing balances of the year: opening balances and the journal.
         recomputeSalden(fb, false);
-        const QString base = fb.baseDataFolder();
         if (!archive.resume)
             buildArchive(fb, base, archive.path);
         // A run that goes on after a stop finds the journal already empty when the
@@ -259,11 +415,18 @@ void runJahreswechsel(BooksSession &fb, QDate today) {
             const std::vector<Carry> carry = openingValuesOfNewYear(fb);
             emptyJournalWritingOpeningValues(fb, carry);
         }
-        recomputeSalden(fb, true);
+        // The settings name the new year right after the journal was emptied: from here on
+        // a booking of the closed year is refused by the period check.
         saveNewYearSettings(fb, bis, today, base);
-        QFile::remove(TableFile::join(archive.path, kOpenMarker));
+        recomputeSalden(fb, true);
+        removeYearChangeMarkers(base, archive.path);
     } catch (const std::exception &e) {
         reportStopAndRestoreBalances(fb, e);
+        // Undone while the journal still holds the closed year, finished once it does not;
+        // what cannot be settled now is settled at the next start.
+        const QString settled = settleStoppedJahreswechsel(fb, today);
+        if (!settled.isEmpty())
+            fb.ui().warning(settled);
         throw SilentAbort();
     }
 }

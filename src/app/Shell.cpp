@@ -1,5 +1,6 @@
 #include "Shell.h"
 
+#include "accounts/Jahreswechsel.h"
 #include "accounts/KontenRules.h"
 #include "books/IniFile.h"
 #include "books/Steuer.h"
@@ -193,6 +194,11 @@ bool Shell::start(const QRect &screen, QDate today) {
     try {
         bindMerva();
         m_books.open(today);
+        // A year change the last run did not finish is settled before anything is booked:
+        // the period must name the year the journal holds.
+        const QString settled = settleStoppedJahreswechsel(m_books, today);
+        if (!settled.isEmpty())
+            m_ui.warning(settled);
     } catch (const SilentAbort &) {
         return false;
     } catch (const EngineError &e) {

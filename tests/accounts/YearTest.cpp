@@ -6,10 +6,12 @@
 #include "accounts/Versteuerung.h"
 #include "books/IniFile.h"
 #include "books/SaldenRecompute.h"
+#include "store/Query.h"
 #include "store/Table.h"
 #include "store/TableFile.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 namespace ledra {
 
@@ -32,6 +34,35 @@ struct Years : Books {
     }
     QString folder(const char *n) const { return fx.base + QLatin1Char('/') + QLatin1String(n); }
     Money opening(int konto, const char *side) { return field(konto, side); }
+    // A new start of the program on the same folder, after the last run ended without its
+    // close steps (as a crash ends it); the messages of the start are kept.
+    void restart(QDate today) {
+        fb.reset();
+        ui.clear();
+        fb = std::make_unique<Shell>(ui, fx.program);
+        ASSERT_TRUE(fb->start(QRect(), today));
+        fb->entry().startTimer = [this] { fb->entry().refocusHaben(); };
+    }
+    bool told(const char *start) const {
+        for (const auto &m : ui.messages)
+            if (m.text.startsWith(QString::fromUtf8(start)))
+                return true;
+        return false;
+    }
+    QString periodOnDisk(const char *key) const {
+        return IniFile(fx.base + QStringLiteral("/LEDRA.INI"))
+            .readString(QStringLiteral("BZR"), QLatin1String(key), QString());
+    }
+    // The archive as the year change moves it into place, before the journal is emptied.
+    void archiveOfAStoppedChange() {
+        const QString a = folder("LEDRA25");
+        QDir(a).removeRecursively();
+        ASSERT_TRUE(QDir().mkpath(a));
+        for (const char *t : {"BWA.db", "Bilanz.DB", "Konten.DB", "Journal.DB", "LEDRA.INI"})
+            ASSERT_TRUE(QFile::copy(TableFile::resolve(fx.base, QLatin1String(t)),
+                                    a + QLatin1Char('/') + QLatin1String(t)));
+        fx.writeFile(a + QStringLiteral("/Jahreswechsel.offen"), QByteArray());
+    }
 };
 
 } // namespace
@@ -90,6 +121,12 @@ TEST_F(Years, YearChangeArchivesAndCarriesForward) {
 }
 
 TEST_F(Years, NewPeriodEndsInTodaysYear) {
+    // A year that is still running is not closed (the command line asks without the window's
+    // check of the button).
+    ui.answers = {Btn::Yes};
+    EXPECT_THROW(runJahreswechsel(fb->books(), QDate(2025, 12, 31)), SilentAbort);
+    EXPECT_FALSE(QFileInfo::exists(folder("LEDRA25")));
+    EXPECT_EQ(fb->books().journal.recordCount(), 3);
     ui.answers = {Btn::Yes};
     runJahreswechsel(fb->books(), QDate(2027, 1, 5));
     EXPECT_EQ(fb->books().settings.buchVon, QStringLiteral("01.01.2026"));
@@ -122,6 +159,89 @@ TEST_F(Years, BatchRowsAreNeverCountedTwice) {
     ASSERT_TRUE(k.findKey({1200}));
     EXPECT_EQ(k.asMoney(QStringLiteral("Saldo")), Money::fromCents(-25000))
         << "the archive holds the closed year only";
+}
+
+TEST_F(Years, ChangeStoppedAfterTheCarryForwardIsFinishedAtTheNextStart) {
+    BooksSession &books = fb->books();
+    books.saveYearSettings(fx.base);
+    // The program ends the moment the transaction that empties the journal and writes the
+    // opening values has committed, before the settings name the new year.
+    struct Killed {};
+    const auto shellListener = books.listener;
+    bool killed = false;
+    books.listener = [&](BooksEvent ev) {
+        shellListener(ev);
+        if (ev == BooksEvent::JournalChanged && !killed && books.journal.isEmpty()) {
+            killed = true;
+            throw Killed();
+        }
+    };
+    ui.answers = {Btn::Yes};
+    EXPECT_THROW(runJahreswechsel(books, QDate(2026, 1, 10)), Killed);
+    ASSERT_EQ(periodOnDisk("Bis"), QStringLiteral("31.12.2025"));
+
+    restart(QDate(2026, 1, 10));
+    EXPECT_TRUE(told("Der Jahreswechsel wurde unterbrochen und ist jetzt abgeschlossen."));
+    BooksSession &again = fb->books();
+    EXPECT_EQ(again.settings.buchVon, QStringLiteral("01.01.2026"));
+    EXPECT_EQ(again.settings.buchBis, QStringLiteral("31.12.2026"));
+    EXPECT_EQ(again.settings.belegnr, QStringLiteral("1"));
+    EXPECT_EQ(periodOnDisk("Von"), QStringLiteral("01.01.2026"));
+    EXPECT_EQ(periodOnDisk("Bis"), QStringLiteral("31.12.2026"));
+    EXPECT_FALSE(QFileInfo::exists(folder("LEDRA25/Jahreswechsel.offen")));
+    EXPECT_TRUE(fb->controls.delJahrEnabled);
+    EXPECT_FALSE(fb->controls.jWechselEnabled) << "the new year is not over";
+    EXPECT_EQ(again.journal.recordCount(), 0);
+    EXPECT_EQ(opening(1200, "Haben"), Money::fromCents(25000));
+    EXPECT_EQ(opening(1400, "Soll"), Money::fromCents(119000));
+    EXPECT_EQ(saldo(1200), Money::fromCents(-25000));
+    EXPECT_EQ(saldo(8400), Money());
+
+    // A booking of the closed year never reaches the new journal.
+    ui.clear();
+    ui.answers = {Btn::Yes};
+    EXPECT_FALSE(book("15.12.2025;5;4210;1200;Nachzügler;10,00;B;"));
+    EXPECT_TRUE(ui.saw(QStringLiteral("Datum außerhalb des Buchungsbereiches!")));
+    EXPECT_EQ(again.stapel.recordCount(), 0);
+
+    restart(QDate(2026, 1, 10));
+    EXPECT_FALSE(told("Der Jahreswechsel")) << "nothing is left to settle";
+}
+
+TEST_F(Years, ChangeStoppedBeforeTheJournalWasEmptiedIsUndoneAtTheNextStart) {
+    fb->books().saveYearSettings(fx.base);
+    // An archive whose journal is not the base journal: only a person can tell which is
+    // right, so nothing is removed.
+    archiveOfAStoppedChange();
+    {
+        UnitOfWork uw(folder("LEDRA25/Journal.DB"));
+        uw.exec(QStringLiteral("DELETE FROM Journal WHERE Autonummer = (SELECT MAX(Autonummer) "
+                               "FROM Journal)"));
+        uw.commit();
+    }
+    restart(QDate(2026, 1, 10));
+    EXPECT_TRUE(told("Im Ordner "));
+    EXPECT_TRUE(QFileInfo::exists(folder("LEDRA25/Jahreswechsel.offen")));
+    EXPECT_EQ(fb->books().journal.recordCount(), 3);
+    EXPECT_EQ(fb->books().settings.buchBis, QStringLiteral("31.12.2025"));
+
+    // The archive is a copy of the open year: the change is undone and can run again.
+    archiveOfAStoppedChange();
+    restart(QDate(2026, 1, 10));
+    EXPECT_TRUE(told("Der Jahreswechsel wurde unterbrochen, bevor das Journal geleert war"));
+    EXPECT_FALSE(QFileInfo::exists(folder("LEDRA25")));
+    EXPECT_EQ(fb->books().journal.recordCount(), 3);
+    EXPECT_EQ(fb->books().settings.buchBis, QStringLiteral("31.12.2025"));
+    EXPECT_EQ(opening(1200, "Haben"), Money());
+    EXPECT_EQ(saldo(1200), Money::fromCents(-25000));
+    ui.clear();
+    ui.answers = {Btn::Yes};
+    runJahreswechsel(fb->books(), QDate(2026, 1, 10));
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_EQ(fb->books().journal.recordCount(), 0);
+    EXPECT_EQ(fb->books().settings.buchBis, QStringLiteral("31.12.2026"));
+    EXPECT_FALSE(QFileInfo::exists(folder("LEDRA25/Jahreswechsel.offen")));
+    EXPECT_FALSE(QFileInfo::exists(fx.base + QStringLiteral("/Jahreswechsel.laeuft")));
 }
 
 TEST_F(Years, EarlierYearsOpenReturnAndDelete) {
