@@ -7,6 +7,7 @@
 #include "accounts/Versteuerung.h"
 #include "app/Shell.h"
 #include "books/SaldenRecompute.h"
+#include "exports/GdpduExport.h"
 #include "posting/BuchungRules.h"
 #include "posting/EntryLine.h"
 #include "posting/StornoRules.h"
@@ -33,7 +34,8 @@ int usage() {
         "Aufruf: ledra-cli --data ORDNER [--answer yes|no] BEFEHL [ARGUMENTE]\n"
         "Befehle: info | book DATEI | transfer | batch | journal | accounts | recompute |\n"
         "         chart skr03|skr04 | yearchange [--today TT.MM.JJJJ] | carryforward |\n"
-        "         vatbasis ist|soll | storno AUTONUMMER | report BERICHT ...\n"
+        "         vatbasis ist|soll | storno AUTONUMMER | report BERICHT ... |\n"
+        "         export gdpdu ZIELORDNER\n"
         "Optionen: --year JJ öffnet vorher das Buchungsjahr JJ"));
     return 2;
 }
@@ -238,6 +240,15 @@ int runCli(const QStringList &args, const QString &programFolder) {
         rc = cmdList(books.konten);
     else if (cmd == QLatin1String("report"))
         rc = runReportCommand(books, o.rest.mid(1));
+    else if (cmd == QLatin1String("export") && arg == QLatin1String("gdpdu") && o.rest.size() == 3)
+        rc = click([&] {
+            try {
+                runGdpduExport(gdpduJobFor(books, o.rest[2]));
+            } catch (const EngineError &ex) {
+                ui.error(ex.message());
+                throw SilentAbort();
+            }
+        });
     else {
         err(QStringLiteral("Unbekannter Befehl: %1").arg(cmd));
         rc = 2;

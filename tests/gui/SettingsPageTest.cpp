@@ -4,12 +4,19 @@
 #include "GuiFixture.h"
 
 #include "app/qt/EinstellungPage.h"
+#include "app/qt/GdpduExportDialog.h"
 #include "app/qt/PageControl.h"
 #include "app/qt/Panel.h"
+#include "exports/GdpduExport.h"
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QSpinBox>
 #include <QTest>
 namespace ledra {
@@ -113,6 +120,47 @@ TEST_F(SettingsPage, PaymentDueCheckBoxShowsTheFieldAndIsKept) {
     restart(false);
     EXPECT_TRUE(window->einstellungPage()->CBOPDatum()->isChecked());
     EXPECT_FALSE(window->findChild<QWidget *>(QStringLiteral("OPDatum"))->isHidden());
+}
+
+} // namespace ledra
+
+namespace ledra {
+
+// "Export GDPdU" opens the export dialog without blocking the window; Start follows the
+// typed folder; the export writes the folder and says so; no file manager is started
+// without a desktop.
+TEST_F(SettingsPage, GdpduExportDialogFollowsTheFolderAndExports) {
+    for (const char *f : {kGdpduTemplate, kGdpduDtd})
+        ASSERT_TRUE(QFile::copy(QStringLiteral(LEDRA_SOURCE_DIR "/data/gdpdu/") + QLatin1String(f),
+                                data.program + QLatin1Char('/') + QLatin1String(f)));
+    EinstellungPage *page = open();
+    page->BExport()->click();
+    GdpduExportDialog *d = page->gdpduExportDialog();
+    ASSERT_NE(d, nullptr);
+    EXPECT_TRUE(d->isVisible());
+    EXPECT_FALSE(d->isModal());
+    EXPECT_EQ(d->windowTitle(), QStringLiteral("Datenexport für Finanzamt"));
+    EXPECT_FALSE(d->startButton()->isEnabled());
+    const QString target = data.tmp.path() + QStringLiteral("/pruefung");
+    QTest::keyClicks(d->folderEdit(), target);
+    EXPECT_FALSE(d->startButton()->isEnabled()) << "the folder does not exist yet";
+    QDir().mkpath(target);
+    QTest::keyClick(d->folderEdit(), Qt::Key_Slash);
+    EXPECT_TRUE(d->startButton()->isEnabled());
+    d->grab().save(data.tmp.path() + QStringLiteral("/dialog.png"));
+    if (qEnvironmentVariableIsSet("LEDRA_SHOT_DIR"))
+        d->grab().save(qEnvironmentVariable("LEDRA_SHOT_DIR") + QStringLiteral("/gdpdu.png"));
+    d->startButton()->click();
+    EXPECT_TRUE(QFileInfo::exists(target + QStringLiteral("/index.xml")));
+    EXPECT_TRUE(QFileInfo::exists(target + QStringLiteral("/Journal")));
+    EXPECT_TRUE(ui.saw(gdpduDoneMessage()));
+    EXPECT_EQ(d->gauge()->value(), d->gauge()->maximum());
+    EXPECT_FALSE(d->isVisible()) << "the dialog closes when the export is done";
+    EXPECT_FALSE(GdpduExportDialog::desktopAvailable());
+    // The same dialog again, with the folder kept.
+    page->BExport()->click();
+    EXPECT_EQ(page->gdpduExportDialog(), d);
+    EXPECT_TRUE(d->folderEdit()->text().startsWith(target));
 }
 
 } // namespace ledra

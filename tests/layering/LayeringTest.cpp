@@ -29,6 +29,7 @@ const std::map<QString, std::set<QString>> kAllowed = {
     {QStringLiteral("accounts"),
      {QStringLiteral("store"), QStringLiteral("ui"), QStringLiteral("books"),
       QStringLiteral("openitems")}},
+    {QStringLiteral("exports"), {QStringLiteral("store"), QStringLiteral("books")}},
     {QStringLiteral("reports"),
      {QStringLiteral("store"), QStringLiteral("ui"), QStringLiteral("books"),
       QStringLiteral("openitems"), QStringLiteral("reportengine")}},

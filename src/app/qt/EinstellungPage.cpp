@@ -1,6 +1,7 @@
 #include "EinstellungPage.h"
 
 #include "EventBoundary.h"
+#include "GdpduExportDialog.h"
 #include "Panel.h"
 #include "SectionEditor.h"
 #include "accounts/Jahreswechsel.h"
@@ -254,6 +255,7 @@ EinstellungPage::EinstellungPage(Shell &core, QWidget *parent) : QWidget(parent)
     op(m_altBuch, [&fb] { toggleOldYear(fb.books()); });
     op(m_delJahr, [&fb] { deleteJahr(fb.books()); });
     op(m_verstPruef, [&fb] { switchVersteuerung(fb.books()); });
+    connect(m_bExport, &QPushButton::clicked, this, &EinstellungPage::showGdpduExport);
     connect(m_bBWA, &QPushButton::clicked, this, &EinstellungPage::editBWA);
     connect(m_bBilanz, &QPushButton::clicked, this, &EinstellungPage::editBilanz);
     loadSettings();
@@ -265,6 +267,15 @@ void EinstellungPage::runOperation(const std::function<void()> &operation) {
     syncControls();
     loadSettings();
     emit dataReloaded();
+}
+
+// Made on first use and kept, so that the folder typed last is still there next time.
+void EinstellungPage::showGdpduExport() {
+    if (!m_gdpduExport)
+        m_gdpduExport = new GdpduExportDialog(m_core, window());
+    m_gdpduExport->show();
+    m_gdpduExport->raise();
+    m_gdpduExport->activateWindow();
 }
 
 void EinstellungPage::editBWA() {

@@ -16,6 +16,7 @@ class QSpinBox;
 
 namespace ledra {
 
+class GdpduExportDialog;
 class Shell;
 class Panel;
 
@@ -65,6 +66,9 @@ public:
 
     // Opens the modal section editor of the BWA lines resp. the balance-sheet lines.
     void editBWA();
+    // The button "Export GDPdU": the export dialog, without blocking the window.
+    void showGdpduExport();
+    GdpduExportDialog *gdpduExportDialog() const { return m_gdpduExport; }
     void editBilanz();
 
 signals:
@@ -79,6 +83,7 @@ private:
     void colorDoubleClicked(int &color);
 
     Shell &m_core;
+    GdpduExportDialog *m_gdpduExport = nullptr;
     bool m_trackFocus = true;
     QSet<QWidget *> m_fields;
     QLineEdit *m_vorsteuer = nullptr, *m_kontoMwst = nullptr, *m_mwstSatz = nullptr,
