@@ -101,13 +101,14 @@ void openForWriting(QSaveFile &f) {
 
 struct TableExport {
     QString name;
+    QString folder;
     const TableSchema *schema = nullptr;
     std::vector<const FieldDef *> columns;
 };
 
 void writeTable(const GdpduJob &job, const TableExport &te) {
     Table t(*te.schema);
-    t.setFolder(job.tableFolder);
+    t.setFolder(te.folder);
     t.open();
     QSaveFile out(job.targetFolder + QLatin1Char('/') + te.name);
     openForWriting(out);
@@ -190,7 +191,10 @@ void runGdpduExport(const GdpduJob &job, const std::function<void(int, int)> &pr
         te.schema = schemaNamed(te.name);
         if (!te.schema)
             fail(QStringLiteral("Tabelle %1 ist keine Tabelle der Buchhaltung.").arg(te.name));
-        if (!TableFile::exists(job.tableFolder, te.schema->fileName))
+        te.folder = job.tableFolder;
+        if (!TableFile::exists(te.folder, te.schema->fileName) && !job.baseFolder.isEmpty())
+            te.folder = job.baseFolder;
+        if (!TableFile::exists(te.folder, te.schema->fileName))
             fail(QStringLiteral("Tabelle %1 im Ordner %2 nicht gefunden.")
                      .arg(te.schema->fileName, QDir::toNativeSeparators(job.tableFolder)));
         bool column = false, validity = false, range = false;
@@ -248,6 +252,7 @@ GdpduJob gdpduJobFor(const BooksSession &books, const QString &targetFolder) {
     job.templatePath = books.programFolder() + QLatin1Char('/') + QLatin1String(kGdpduTemplate);
     job.dtdPath = books.programFolder() + QLatin1Char('/') + QLatin1String(kGdpduDtd);
     job.tableFolder = books.currentDataFolder();
+    job.baseFolder = books.baseDataFolder();
     job.periodFrom = books.settings.periodStart();
     job.periodTo = books.settings.periodEnd();
     job.targetFolder = QDir::cleanPath(targetFolder);

@@ -29,6 +29,9 @@ struct GdpduJob {
     QString templatePath;
     QString dtdPath;
     QString tableFolder; // the open year's data folder
+    // Tables the year's folder does not hold (the account types, kept once for all years)
+    // come from the base data folder.
+    QString baseFolder;
     QDate periodFrom, periodTo;
     QString targetFolder;
 };
