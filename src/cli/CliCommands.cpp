@@ -247,6 +247,7 @@ int runCli(const QStringList &args, const QString &programFolder) {
             if (!switchVersteuerung(books)) {
                 // Declined: the setting stays as it was, and the exit status says so.
                 books.settings.istSteuer = before;
+                err(QStringLiteral("Hinweis: Die Versteuerung bleibt unverändert."));
                 throw SilentAbort();
             }
         });
