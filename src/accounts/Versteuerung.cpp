@@ -218,11 +218,11 @@ void writeUpdates(Table &j, const std::vector<Update> &updates) {
 
 } // namespace
 
-void switchVersteuerung(BooksSession &fb) {
+bool switchVersteuerung(BooksSession &fb) {
     Ui &ui = fb.ui();
     const bool ist = fb.settings.istSteuer;
     if (!confirmSwitch(ui, ist))
-        return;
+        return false;
     fb.beginDataOperation();
     const EndDataOperationOnExit end{fb};
 
@@ -243,6 +243,7 @@ void switchVersteuerung(BooksSession &fb) {
         throw SilentAbort();
     }
     j.refresh();
+    return true;
 }
 
 } // namespace ledra

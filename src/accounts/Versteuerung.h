@@ -5,8 +5,9 @@ namespace ledra {
 
 class BooksSession;
 
-// "Prüfen": rewrites the due tax of the open journal for the chosen VAT basis. Throws
-// SilentAbort after its own message when it stops.
-void switchVersteuerung(BooksSession &fb);
+// "Prüfen": rewrites the due tax of the open journal for the chosen VAT basis. False when the
+// question was answered No and nothing changed. Throws SilentAbort after its own message when
+// it stops.
+bool switchVersteuerung(BooksSession &fb);
 
 } // namespace ledra

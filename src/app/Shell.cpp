@@ -16,9 +16,20 @@
 #include <QFileInfo>
 #include <QLibrary>
 #include <QPluginLoader>
+#include <type_traits>
 namespace ledra {
 
 namespace {
+// A save reports its failure by throwing or, where it has a result, by returning false.
+template <class Save> bool saveSucceeded(Save &&save) {
+    if constexpr (std::is_void_v<std::invoke_result_t<Save>>) {
+        save();
+        return true;
+    } else {
+        return static_cast<bool>(save());
+    }
+}
+
 const char *const kGrid1[] = {"KtoNr", "Name",  "XArt", "Mwst",   "Saldo",
                               "Soll",  "Haben", "xBWA", "xBilanz"};
 const int kGrid1Width[] = {70, 220, 90, 60, 100, 100, 100, 180, 180};
@@ -311,8 +322,15 @@ bool Shell::close(bool interactive) {
     } catch (const std::exception &e) {
         m_ui.error(QString::fromUtf8(e.what()));
     }
+    const QString yearFolder = m_books.currentDataFolder();
+    m_yearSettingsSaved = false;
     try {
-        m_books.saveYearSettings(m_books.currentDataFolder());
+        m_yearSettingsSaved = saveSucceeded([&] { return m_books.saveYearSettings(yearFolder); });
+        if (!m_yearSettingsSaved)
+            m_ui.error(QStringLiteral("Die Einstellungsdatei %1 kann nicht geschrieben werden.")
+                           .arg(QDir::toNativeSeparators(yearSettingsPath(yearFolder))));
+    } catch (const EngineError &e) {
+        m_ui.error(e.message());
     } catch (const std::exception &e) {
         m_ui.error(QString::fromUtf8(e.what()));
     }

@@ -89,6 +89,8 @@ public:
     // True when the window may close (every close step done). Without a window (the
     // command line) the batch question and the window geometry are skipped.
     bool close(bool interactive = true);
+    // False when the last close could not save the year settings (its message was shown).
+    bool yearSettingsSaved() const { return m_yearSettingsSaved; }
     // Set before start: a data folder given on the command line replaces Pfad/1, and
     // the command line has no help pages to warn about.
     QString dataFolderOverride;
@@ -142,6 +144,7 @@ private:
     std::unique_ptr<KontenRules> m_chart;
     std::unique_ptr<StornoRules> m_journalDialog;
     std::unique_ptr<RechnungsbuchStore> m_rechDaten;
+    bool m_yearSettingsSaved = true;
 };
 
 } // namespace ledra

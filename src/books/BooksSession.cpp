@@ -1,16 +1,36 @@
 #include "BooksSession.h"
 
+#include "DataFolderLock.h"
+
 #include "store/Schema.h"
 #include "store/TableFile.h"
 #include "ui/Ui.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <unistd.h>
 namespace ledra {
 
 namespace {
 bool sameFolder(const QString &a, const QString &b) {
     return TableFile::withSlash(a) == TableFile::withSlash(b);
+}
+
+// Without this check a folder the user may not enter reads as a folder without tables.
+bool mayReadAndWrite(const QString &folder) {
+    return ::access(QFile::encodeName(folder).constData(), R_OK | W_OK | X_OK) == 0;
+}
+
+// A folder as messages name it: in full, even where it was given relative.
+QString shownFolder(const QString &folder) {
+    return QDir::toNativeSeparators(QFileInfo(folder).absoluteFilePath());
+}
+
+QString noAccessText(const QString &folder) {
+    return QStringLiteral("Kein Zugriff auf den Datenordner %1.\rDas Programm muss dort lesen und "
+                          "schreiben dürfen; bitte die Zugriffsrechte prüfen.")
+        .arg(shownFolder(folder));
 }
 } // namespace
 
@@ -93,6 +113,8 @@ void BooksSession::open(QDate today) {
                    QStringLiteral(" nicht vorhanden"));
         throw SilentAbort();
     }
+    requireAccess(folders.baseDataFolder);
+    lockBaseFolder();
     kontoArten.open();
     auto fail = [&](const Table &t) {
         return EngineError(DbErr::General,
@@ -123,6 +145,53 @@ void BooksSession::reloadBookingTexts() {
 
 void BooksSession::close() {
     stapel.close();
+    m_writerLock.reset();
+}
+
+void BooksSession::requireAccess(const QString &folder) {
+    if (mayReadAndWrite(folder))
+        return;
+    m_ui.error(noAccessText(folder));
+    throw SilentAbort();
+}
+
+bool BooksSession::holdsWriterLock() const {
+    return m_writerLock && m_writerLock->isLocked();
+}
+
+// Taken before anything is read or written, so that a refused start changes nothing; once
+// held, what a killed run left behind can go.
+void BooksSession::lockBaseFolder() {
+    const QString base = folders.baseDataFolder;
+    if (holdsWriterLock() && sameFolder(m_writerLock->folder(), base))
+        return;
+    m_writerLock.reset();
+    auto lock = std::make_unique<DataFolderLock>(base);
+    const QString busy =
+        QStringLiteral("Der Datenordner %1 wird von einem anderen Programm benutzt")
+            .arg(shownFolder(base));
+    const auto result = lock->lock(
+        writerLockWaitMs,
+        [&] {
+            const QString text = busy + QStringLiteral(", warte …");
+            if (writerLockWaiting)
+                writerLockWaiting(text);
+            else
+                m_ui.status(3, text);
+        },
+        [&] { m_ui.processEvents(); });
+    if (result == DataFolderLock::Result::Busy) {
+        m_ui.error(busy + QStringLiteral(".\rBitte das andere Programm beenden und es dann erneut "
+                                         "versuchen."));
+        throw SilentAbort();
+    }
+    if (result == DataFolderLock::Result::Failed) {
+        m_ui.error(QStringLiteral("Der Datenordner %1 kann nicht gesperrt werden:\r%2")
+                       .arg(shownFolder(base), lock->errorString()));
+        throw SilentAbort();
+    }
+    m_writerLock = std::move(lock);
+    m_writerLock->removeLeftoverTemporaries(base);
 }
 
 bool BooksSession::openTableInFolder(Table &t, const QString &folder) {
@@ -206,6 +275,14 @@ bool BooksSession::openDataFolder(const QString &folder, QDate today) {
             throw SilentAbort();
         }
     }
+    // A year folder without access is reported and treated like a missing one.
+    if (!sameFolder(f, folders.baseDataFolder) && !mayReadAndWrite(f)) {
+        m_ui.error(noAccessText(f));
+        f = folders.baseDataFolder;
+        result = false;
+    }
+    if (holdsWriterLock())
+        m_writerLock->removeLeftoverTemporaries(f);
     Table *const year[] = {&bwa, &bilanz, &konten, &kontenGrid, &journal};
     bool ok = true;
     for (Table *t : year)

@@ -11,9 +11,11 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <memory>
 namespace ledra {
 
 class Ui;
+class DataFolderLock;
 class OffenePostenModule;
 
 // What changed in the books; the shell derives its control states and status texts from
@@ -55,10 +57,10 @@ public:
     QStringList bookingTexts;
     Page page = Page::Buchen;
 
-    // Opens the tables in their start-up order on the base data folder. Throws
-    // SilentAbort (message shown) or EngineError.
+    // Opens the tables in their start-up order on the base data folder, after taking the
+    // folder's writer lock. Throws SilentAbort (message shown) or EngineError.
     void open(QDate today);
-    // Closes the batch at the end of the run.
+    // Closes the batch at the end of the run and gives the writer lock back.
     void close();
     // Reads the template texts again (after the templates changed).
     void reloadBookingTexts();
@@ -83,6 +85,13 @@ public:
     QString journalCountText() const;
     QString accountCountText() const;
 
+    // --- one writer per data folder ---
+    // How long the start waits for another program to let go of the base data folder, and
+    // what it says meanwhile (the status bar when not set).
+    int writerLockWaitMs = 5000;
+    std::function<void(const QString &)> writerLockWaiting;
+    bool holdsWriterLock() const;
+
     // --- bulk data operation guard ---
     void beginDataOperation();
     void endDataOperation();
@@ -103,12 +112,15 @@ public:
 private:
     void setupLookups();
     void ensureOpenItemTables();
+    void requireAccess(const QString &folder);
+    void lockBaseFolder();
 
     Ui &m_ui;
     QString m_programFolder;
     QDate m_today = QDate::currentDate();
     bool m_busy = false;
     OffenePostenModule *m_openItems = nullptr;
+    std::unique_ptr<DataFolderLock> m_writerLock;
 };
 
 } // namespace ledra

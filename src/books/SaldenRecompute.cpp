@@ -92,22 +92,26 @@ BookingAmounts bookingOf(const SqlRow &row, const Accounts &acc) {
 }
 
 // Adds every booking of the table to its accounts, each once. A booking on a missing account
-// is reported and skipped; a booking whose tax account is missing stops the run.
-void applyBookings(Table &t, Accounts &acc, qint64 vorsteuer, qint64 mwst, Ui &ui,
-                   ProgressGauge &progress) {
+// is reported and skipped; a booking whose tax account is missing stops the run. Returns the
+// number skipped.
+int applyBookings(Table &t, Accounts &acc, qint64 vorsteuer, qint64 mwst, Ui &ui,
+                  ProgressGauge &progress) {
     SqlStatement st(t, QStringLiteral("SELECT Belegdatum, Soll, Haben, Netto, Brutto, Steuer, "
                                       "Euro FROM %1")
                            .arg(quotedName(t)));
     qint64 n = 0;
+    int skipped = 0;
     AccountEffect eff[3];
     while (st.next()) {
         const BookingAmounts r = bookingOf(st.row(), acc);
         const bool missing = !r.sollArt || !r.habenArt;
-        if (missing)
+        if (missing) {
+            ++skipped;
             for (qint64 nr : {r.soll, r.haben})
                 if (!acc.has(nr))
                     ui.error(QStringLiteral("Fehler bei Saldeneintrag in Konto ") +
                              QString::number(nr));
+        }
         const qint64 tax = bookingTaxAccount(r, vorsteuer, mwst);
         if (tax && !acc.has(tax)) {
             ui.error(QStringLiteral("Vorsteuer- oder Mwst-Konto nicht vorhanden!"));
@@ -122,6 +126,7 @@ void applyBookings(Table &t, Accounts &acc, qint64 vorsteuer, qint64 mwst, Ui &u
             progress.advance(4096);
     }
     progress.advance(n % 4096);
+    return skipped;
 }
 
 // Writes every account's totals in one transaction.
@@ -143,11 +148,11 @@ void writeAccounts(Table &k, Accounts &acc) {
 
 } // namespace
 
-void recomputeSalden(BooksSession &fb) {
-    recomputeSalden(fb, true);
+int recomputeSalden(BooksSession &fb) {
+    return recomputeSalden(fb, true);
 }
 
-void recomputeSalden(BooksSession &fb, bool includeBatch) {
+int recomputeSalden(BooksSession &fb, bool includeBatch) {
     Ui &ui = fb.ui();
     fb.beginDataOperation();
     struct End {
@@ -164,10 +169,11 @@ void recomputeSalden(BooksSession &fb, bool includeBatch) {
     const qint64 vorsteuer = fb.settings.vorsteuer.trimmed().toLongLong();
     const qint64 mwst = fb.settings.kontoMwst.trimmed().toLongLong();
     // The batch, then the journal.
+    int skipped = 0;
     try {
         if (includeBatch)
-            applyBookings(fb.stapel, acc, vorsteuer, mwst, ui, progress);
-        applyBookings(fb.journal, acc, vorsteuer, mwst, ui, progress);
+            skipped += applyBookings(fb.stapel, acc, vorsteuer, mwst, ui, progress);
+        skipped += applyBookings(fb.journal, acc, vorsteuer, mwst, ui, progress);
     } catch (const std::exception &e) {
         if (dynamic_cast<const SilentAbort *>(&e))
             throw;
@@ -182,6 +188,7 @@ void recomputeSalden(BooksSession &fb, bool includeBatch) {
         throw SilentAbort();
     }
     k.refresh();
+    return skipped;
 }
 
 } // namespace ledra

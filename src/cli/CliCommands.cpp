@@ -164,6 +164,9 @@ int runCli(const QStringList &args, const QString &programFolder) {
     shell.dataFolderOverride = o.data;
     shell.checkHelp = false;
     BooksSession &books = shell.books();
+    // Every run takes the data folder's writer lock, the listings too: each run saves the year
+    // settings at its close and must not write back what it read before another's change.
+    books.writerLockWaiting = [](const QString &text) { err(QStringLiteral("Hinweis: ") + text); };
     QDate today = QDate::currentDate();
     if (!o.today.isEmpty()) {
         auto d = parseGermanDate(o.today);
@@ -192,9 +195,15 @@ int runCli(const QStringList &args, const QString &programFolder) {
         rc = cmdInfo(books);
     else if (cmd == QLatin1String("book") && o.rest.size() == 2)
         rc = cmdBook(e, o.rest[1]);
-    else if (cmd == QLatin1String("transfer"))
+    else if (cmd == QLatin1String("transfer")) {
+        const bool hadRows = books.stapel.isActive() && !books.stapel.isEmpty();
         rc = click([&] { e.transferStapel(); });
-    else if (cmd == QLatin1String("storno") && o.rest.size() == 2)
+        // Declining the question leaves every row in the batch: that is no success.
+        if (rc == 0 && hadRows && !books.stapel.isEmpty()) {
+            err(QStringLiteral("Hinweis: Die Buchungen bleiben im Stapel, nichts übertragen."));
+            rc = 1;
+        }
+    } else if (cmd == QLatin1String("storno") && o.rest.size() == 2)
         rc = click([&] {
             // As the menu item "S&torno": the dialog, the row chosen in it, OK.
             bool ok = false;
@@ -212,10 +221,16 @@ int runCli(const QStringList &args, const QString &programFolder) {
                 throw SilentAbort();
             }
         });
-    else if (cmd == QLatin1String("recompute"))
-        rc = click([&] { recomputeSalden(books); });
-    else if (cmd == QLatin1String("chart") &&
-             (arg == QLatin1String("skr03") || arg == QLatin1String("skr04")))
+    else if (cmd == QLatin1String("recompute")) {
+        int skipped = 0;
+        rc = click([&] { skipped = recomputeSalden(books); });
+        if (rc == 0 && skipped > 0) {
+            err(QStringLiteral("Fehler: %1 Buchung(en) bei der Saldenberechnung übergangen.")
+                    .arg(skipped));
+            rc = 1;
+        }
+    } else if (cmd == QLatin1String("chart") &&
+               (arg == QLatin1String("skr03") || arg == QLatin1String("skr04")))
         rc = click([&] {
             if (arg == QLatin1String("skr03"))
                 shell.chart().loadSkr03();
@@ -229,8 +244,14 @@ int runCli(const QStringList &args, const QString &programFolder) {
     else if (cmd == QLatin1String("vatbasis") &&
              (arg == QLatin1String("ist") || arg == QLatin1String("soll")))
         rc = click([&] {
+            const bool before = books.settings.istSteuer;
             books.settings.istSteuer = arg == QLatin1String("ist");
-            switchVersteuerung(books);
+            if (!switchVersteuerung(books)) {
+                // Declined: the setting stays as it was, and the exit status says so.
+                books.settings.istSteuer = before;
+                err(QStringLiteral("Hinweis: Die Versteuerung bleibt unverändert."));
+                throw SilentAbort();
+            }
         });
     else if (cmd == QLatin1String("batch"))
         rc = cmdList(books.stapel);
@@ -254,6 +275,8 @@ int runCli(const QStringList &args, const QString &programFolder) {
         rc = 2;
     }
     shell.close(false);
+    if (rc == 0 && !shell.yearSettingsSaved())
+        rc = 1;
     return rc;
 }
 

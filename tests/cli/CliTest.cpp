@@ -2,9 +2,14 @@
 
 #include "support/Fixture.h"
 
+#include "store/Table.h"
+
 #include <QDate>
+#include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <gtest/gtest.h>
+#include <unistd.h>
 namespace ledra {
 
 namespace {
@@ -62,7 +67,8 @@ TEST_F(CliRun, BookListTransferAndReverse) {
               QStringLiteral("2;%1-03-06;Netto;4930;1200;100.00;107.00;7.00;7;2;;1;;").arg(y));
     ASSERT_EQ(run({QStringLiteral("accounts")}), 0);
     EXPECT_TRUE(out.contains(QStringLiteral("\n1200;Bank;4;0;-226.00;")));
-    EXPECT_EQ(run({QStringLiteral("transfer")}), 0) << "No to the question: nothing moves";
+    EXPECT_EQ(run({QStringLiteral("transfer")}), 1) << "No to the question: nothing moves";
+    EXPECT_TRUE(err.contains(QStringLiteral("nichts übertragen"))) << err.toStdString();
     ASSERT_EQ(run({QStringLiteral("journal")}), 0);
     EXPECT_EQ(out.count(QLatin1Char('\n')), 1);
     ASSERT_EQ(run({QStringLiteral("--answer"), QStringLiteral("yes"), QStringLiteral("transfer")}),
@@ -77,6 +83,85 @@ TEST_F(CliRun, BookListTransferAndReverse) {
     ASSERT_EQ(run({QStringLiteral("info")}), 0);
     EXPECT_EQ(out, QStringLiteral("2 Buchungen\n3 Konten\nDATEN\n"));
     EXPECT_EQ(run({QStringLiteral("unbekannt")}), 2);
+}
+
+// A run that did not do what it was asked says so in its exit status.
+TEST_F(CliRun, DeclinedOrIncompleteWorkIsNoSuccess) {
+    ASSERT_EQ(run({QStringLiteral("info")}), 0);
+    const QByteArray ini = fx.readFile(fx.base + QStringLiteral("/LEDRA.INI"));
+    EXPECT_EQ(run({QStringLiteral("vatbasis"), QStringLiteral("ist")}), 1);
+    EXPECT_EQ(fx.readFile(fx.base + QStringLiteral("/LEDRA.INI")), ini)
+        << "a declined switch keeps the VAT basis";
+    EXPECT_EQ(run({QStringLiteral("--answer"), QStringLiteral("yes"), QStringLiteral("vatbasis"),
+                   QStringLiteral("ist")}),
+              0);
+    EXPECT_TRUE(fx.readFile(fx.base + QStringLiteral("/LEDRA.INI")).contains("Ist=1"));
+
+    // A journal row on an account that has gone: the recomputation skips it and says so.
+    ASSERT_EQ(run({QStringLiteral("--answer"), QStringLiteral("yes"), QStringLiteral("book"),
+                   fx.tmp.path() + QStringLiteral("/b.csv")}),
+              1);
+    ASSERT_EQ(run({QStringLiteral("--answer"), QStringLiteral("yes"), QStringLiteral("transfer")}),
+              0);
+    {
+        Table k(Schemas::konten());
+        k.setFolder(fx.base);
+        k.open();
+        ASSERT_TRUE(k.findKey({4930}));
+        k.remove();
+    }
+    EXPECT_EQ(run({QStringLiteral("recompute")}), 1);
+    EXPECT_TRUE(err.contains(QStringLiteral("Fehler bei Saldeneintrag in Konto 4930")))
+        << err.toStdString();
+}
+
+TEST_F(CliRun, SettingsThatCannotBeSavedAreNoSuccess) {
+    // The temporary file the settings are written to cannot be made.
+    ASSERT_TRUE(QDir().mkpath(fx.base + QStringLiteral("/LEDRA.INI.neu~/x")));
+    EXPECT_EQ(run({QStringLiteral("info")}), 1);
+    EXPECT_TRUE(err.contains(QStringLiteral("Die Einstellungsdatei"))) << err.toStdString();
+}
+
+TEST_F(CliRun, FolderWithoutAccessRightsIsSaidSo) {
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root ignores access rights";
+    const auto perms = QFile::permissions(fx.base);
+    ASSERT_TRUE(QFile::setPermissions(fx.base, QFileDevice::Permissions()));
+    const int rc = run({QStringLiteral("info")});
+    QFile::setPermissions(fx.base, perms);
+    EXPECT_NE(rc, 0);
+    EXPECT_TRUE(err.contains(QStringLiteral("Kein Zugriff auf den Datenordner ") +
+                             QDir::toNativeSeparators(fx.base)))
+        << err.toStdString();
+    EXPECT_FALSE(err.contains(QStringLiteral("existiert nicht"))) << err.toStdString();
+}
+
+// A run killed while writing leaves its temporary file; the next run clears it away, in the
+// base folder and in the year folder it opens, and nothing else.
+TEST_F(CliRun, NextRunClearsLeftoverTemporaryFiles) {
+    const QString old = fx.base + QStringLiteral("/LEDRA25");
+    DataFixture::copyShipped(old);
+    const QString outside = fx.tmp.path() + QStringLiteral("/fremd.neu~");
+    fx.writeFile(outside, "nicht von uns");
+    fx.writeFile(fx.base + QStringLiteral("/Journal.DB.neu~"), "halb");
+    fx.writeFile(fx.base + QStringLiteral("/LEDRA.INI.neu~"), "halb");
+    fx.writeFile(old + QStringLiteral("/Konten.DB.neu~"), "halb");
+    fx.writeFile(fx.base + QStringLiteral("/Notiz.neu~.txt"), "bleibt");
+    ASSERT_TRUE(QDir().mkpath(fx.base + QStringLiteral("/LEDRA24.neu~")));
+    fx.writeFile(fx.base + QStringLiteral("/LEDRA24.neu~/Journal.DB.neu~"), "bleibt");
+    ASSERT_TRUE(QFile::link(outside, fx.base + QStringLiteral("/Bilanz.DB.neu~")));
+
+    ASSERT_EQ(run({QStringLiteral("--year"), QStringLiteral("25"), QStringLiteral("info")}), 0)
+        << err.toStdString();
+    EXPECT_FALSE(QFile::exists(fx.base + QStringLiteral("/Journal.DB.neu~")));
+    EXPECT_FALSE(QFile::exists(fx.base + QStringLiteral("/LEDRA.INI.neu~")));
+    EXPECT_FALSE(QFile::exists(old + QStringLiteral("/Konten.DB.neu~")));
+    EXPECT_TRUE(QFile::exists(fx.base + QStringLiteral("/Notiz.neu~.txt")));
+    EXPECT_TRUE(QFile::exists(fx.base + QStringLiteral("/LEDRA24.neu~/Journal.DB.neu~")))
+        << "only files, not what is inside a folder";
+    EXPECT_TRUE(QFileInfo(fx.base + QStringLiteral("/Bilanz.DB.neu~")).isSymLink())
+        << "a link is never followed nor removed";
+    EXPECT_EQ(fx.readFile(outside), QByteArray("nicht von uns"));
 }
 
 } // namespace ledra

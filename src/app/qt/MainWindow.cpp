@@ -39,6 +39,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QProgressBar>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
@@ -321,7 +322,20 @@ bool MainWindow::create() {
     QRect screen;
     if (auto *s = QGuiApplication::primaryScreen())
         screen = s->availableGeometry();
-    if (!m_core->start(screen))
+    // While another program holds the data folder the start waits a few seconds; the window
+    // is not shown yet, so a small dialog says why nothing happens.
+    std::unique_ptr<QProgressDialog> waiting;
+    m_core->books().writerLockWaiting = [&waiting](const QString &text) {
+        waiting = std::make_unique<QProgressDialog>(text, QString(), 0, 0);
+        waiting->setWindowTitle(QStringLiteral("Buchhaltung"));
+        waiting->setCancelButton(nullptr);
+        waiting->setMinimumDuration(0);
+        waiting->show();
+    };
+    const bool started = m_core->start(screen);
+    m_core->books().writerLockWaiting = nullptr;
+    waiting.reset();
+    if (!started)
         return false;
     // F1 anywhere in the window: the help page of the focused control, else of the page.
     auto *f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
