@@ -109,6 +109,8 @@ private:
     QDate m_today = QDate::currentDate();
     bool m_busy = false;
     OffenePostenModule *m_openItems = nullptr;
+    // Update-folder tables refused in this run (each is reported once).
+    QStringList m_refusedUpdates;
 };
 
 } // namespace ledra
