@@ -159,14 +159,17 @@ TEST(YearSettings, UnreadableFileIsReportedAndNeverReplaced) {
     EXPECT_TRUE(ui.messages[0].text.contains(QStringLiteral("LEDRA.INI")));
     EXPECT_THROW(s.save(fx.base), EngineError);
     EXPECT_EQ(fx.readFile(ini + QStringLiteral("/inhalt")), QByteArray("x"));
+}
 
+TEST(YearSettings, FileWithoutReadPermissionIsReportedAndNeverReplaced) {
     if (::geteuid() == 0)
         GTEST_SKIP() << "the administrator reads every file";
+    ScriptedUi ui;
+    YearSettings s;
     DataFixture fx2;
     const QString ini2 = fx2.base + QStringLiteral("/LEDRA.INI");
     fx2.writeFile(ini2, "[Konten]\nMwst=1776\n");
     QFile::setPermissions(ini2, QFileDevice::Permissions());
-    ui.clear();
     s.load(fx2.base, &ui, kToday);
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_TRUE(ui.messages[0].text.contains(QStringLiteral("LEDRA.INI")));
