@@ -147,8 +147,14 @@ void refuseBatchRowsOfClosingYear(BooksSession &fb, const QDate &bis) {
 // folder, once there, always holds the complete closed year (and the open marker).
 void buildArchive(BooksSession &fb, const QString &base, const QString &a) {
     const QString tmp = a + QStringLiteral(".neu~");
-    QDir(tmp).removeRecursively();
-    if (!QDir().mkpath(tmp))
+    // A leftover of a stopped run is removed; a link planted under that name is removed
+    // itself, never the folder it points to, and the folder is made anew, not reused.
+    const QFileInfo left(tmp);
+    if (left.isSymLink() || (left.exists() && !left.isDir()))
+        QFile::remove(tmp);
+    else if (left.exists())
+        QDir(tmp).removeRecursively();
+    if (!QDir().mkdir(tmp))
         throw EngineError(DbErr::ReadOnly,
                           QStringLiteral("Der Ordner %1 kann nicht angelegt werden.")
                               .arg(QDir::toNativeSeparators(tmp)));

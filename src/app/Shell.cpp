@@ -162,10 +162,10 @@ void Shell::onBooksEvent(BooksEvent event) {
 bool Shell::start(const QRect &screen, QDate today) {
     auto prog = openProgramSettings(programSettingsPath());
     if (prog->damaged())
-        m_ui.warning(
-            QStringLiteral(
-                "Die Einstellungsdatei %1 ist beschädigt. Es werden Standardwerte verwendet.")
-                .arg(QDir::toNativeSeparators(prog->path())));
+        m_ui.warning(prog->problemText() +
+                     QStringLiteral(" Fehlende Werte werden durch Standardwerte ersetzt; die Datei "
+                                    "wird vor dem nächsten Speichern als %1 gesichert.")
+                         .arg(QDir::toNativeSeparators(prog->backupPath())));
 
     // Help pages: a folder of HTML pages named after the program, one page per context.
     helpFolder = programFolder() + QStringLiteral("/ledra-hilfe");

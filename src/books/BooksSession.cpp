@@ -201,10 +201,13 @@ bool BooksSession::openTableInFolder(Table &t, const QString &folder) {
     t.setFolder(folder);
 
     // A table of a newer structure delivered by an update takes the old one's rows and
-    // moves into place; the rename replaces the old file in one step.
+    // moves into place; the rename replaces the old file in one step. It must be the table
+    // this program version expects: one with other fields would lose a column of the rows
+    // or leave a table the program cannot open, so it is refused and the old one stays.
     const QString newPath = TableFile::resolve(u, QStringLiteral("NEW") + name);
-    if (QFileInfo(newPath).isFile()) {
+    if (QFileInfo(newPath).isFile() && !m_refusedUpdates.contains(newPath)) {
         try {
+            TableFile::checkStructure(newPath, t.schema());
             const QString old = TableFile::resolve(folder, name);
             if (QFileInfo(old).isFile()) {
                 TableFile::empty(newPath);
@@ -213,7 +216,14 @@ bool BooksSession::openTableInFolder(Table &t, const QString &folder) {
             TableFile::rename(newPath,
                               QFileInfo(old).isFile() ? old : TableFile::join(folder, name));
         } catch (const EngineError &e) {
-            m_ui.error(e.message());
+            // Reported once per run, not again for the second view of the same file.
+            m_refusedUpdates << newPath;
+            m_ui.error(
+                e.code() == DbErr::Structure
+                    ? QStringLiteral("Die Tabelle %1 aus dem Aktualisierungsordner hat nicht "
+                                     "die Felder der Tabelle %2 und wird nicht übernommen.")
+                          .arg(QDir::toNativeSeparators(newPath), name)
+                    : e.message());
         }
     }
 

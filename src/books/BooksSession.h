@@ -121,6 +121,8 @@ private:
     bool m_busy = false;
     OffenePostenModule *m_openItems = nullptr;
     std::unique_ptr<DataFolderLock> m_writerLock;
+    // Update-folder tables refused in this run (each is reported once).
+    QStringList m_refusedUpdates;
 };
 
 } // namespace ledra

@@ -60,18 +60,32 @@ QString yearSettingsPath(const QString &folder) {
     return TableFile::withSlash(folder) + QStringLiteral("LEDRA.INI");
 }
 
+// The running-number counter of the base data folder; what is no number reads as 0 (the
+// journal's highest number then decides) and is written back as such.
+static bool autoNumberReadable(const IniFile &ini) {
+    bool ok = false;
+    const int v = ini.readInteger(QStringLiteral("Zaehler"), QStringLiteral("AutoNr"), 0, &ok);
+    return !ini.hasKey(QStringLiteral("Zaehler"), QStringLiteral("AutoNr")) || (ok && v >= 0);
+}
+
 static QString twoDigitYear(QDate today) {
     return QStringLiteral("%1").arg(today.year() % 100, 2, 10, QLatin1Char('0'));
 }
 
 void YearSettings::load(const QString &folder, Ui *ui, QDate today) {
     IniFile ini(yearSettingsPath(folder));
+    // Defaults taken without a word would book the tax to the wrong accounts (the defaults are
+    // those of one chart only): the person has to learn of it and check the settings page.
     if (ini.damaged() && ui)
         ui->warning(
-            QStringLiteral("Die Einstellungsdatei %1 ist beschädigt. Es werden Standardwerte "
-                           "verwendet; die Datei wird vor dem nächsten Speichern als %2 gesichert.")
-                .arg(QDir::toNativeSeparators(ini.path()),
-                     QDir::toNativeSeparators(ini.backupPath())));
+            ini.problemText() +
+            (ini.problem() == IniFile::Problem::Truncated
+                 ? QStringLiteral(" Was sie enthält, wird verwendet, fehlende Werte durch "
+                                  "Standardwerte ersetzt.")
+                 : QStringLiteral(" Es werden Standardwerte verwendet.")) +
+            QStringLiteral(" Bitte prüfen Sie die Einstellungen, vor allem die Steuerkonten; die "
+                           "Datei wird vor dem nächsten Speichern als %1 gesichert.")
+                .arg(QDir::toNativeSeparators(ini.backupPath())));
     const QString K = QStringLiteral("Konten");
     vorsteuer = ini.readString(K, QStringLiteral("Vorsteuer"), QStringLiteral("1400"));
     if (vorsteuer.isEmpty())
@@ -87,10 +101,23 @@ void YearSettings::load(const QString &folder, Ui *ui, QDate today) {
     if (satz < QLatin1String("100") || !digits.match(satz).hasMatch())
         satz = QStringLiteral("190");
     setMwstSatz(satz);
+    // The counter goes into an integer field of every new booking: only what the settings
+    // page accepts (up to six digits) is kept, anything else starts again at 1, said aloud.
     belegnr =
-        ini.readString(QStringLiteral("Zaehler"), QStringLiteral("Beleg1"), QStringLiteral("1"));
-    if (belegnr.isEmpty())
+        ini.readString(QStringLiteral("Zaehler"), QStringLiteral("Beleg1"), QString()).trimmed();
+    static const QRegularExpression counter(QStringLiteral("^[0-9]{1,6}$"));
+    if (!belegnr.isEmpty() && !counter.match(belegnr).hasMatch() && ui)
+        ui->warning(QStringLiteral("Der Belegzähler Beleg1=%1 in %2 ist keine gültige Nummer; die "
+                                   "nächste Belegnummer ist wieder 1.")
+                        .arg(belegnr, QDir::toNativeSeparators(ini.path())));
+    if (!counter.match(belegnr).hasMatch())
         belegnr = QStringLiteral("1");
+    if (!autoNumberReadable(ini) && ui)
+        ui->warning(
+            QStringLiteral("Der Zähler AutoNr=%1 in %2 ist keine gültige Nummer; die "
+                           "Buchungsnummern folgen wieder dem Journal.")
+                .arg(ini.readString(QStringLiteral("Zaehler"), QStringLiteral("AutoNr"), QString()),
+                     QDir::toNativeSeparators(ini.path())));
     buchVon = ini.readString(QStringLiteral("BZR"), QStringLiteral("Von"), QString());
     if (!parseGermanDate(buchVon, today))
         buchVon = QStringLiteral("01.01.") + twoDigitYear(today);
@@ -134,6 +161,8 @@ void YearSettings::save(const QString &folder) const {
     ini.writeString(K, QStringLiteral("SkontoGew"), skontoGew);
     ini.writeString(K, QStringLiteral("Kosten13b"), kosten13b);
     ini.writeBool(QStringLiteral("Ust"), QStringLiteral("Ist"), istSteuer);
+    if (!autoNumberReadable(ini))
+        ini.writeInteger(QStringLiteral("Zaehler"), QStringLiteral("AutoNr"), 0);
     ini.save();
 }
 

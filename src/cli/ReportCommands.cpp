@@ -1,6 +1,7 @@
 #include "ReportCommands.h"
 
 #include "books/BooksSession.h"
+#include "books/OutputFileGuard.h"
 #include "reports/BilanzReport.h"
 #include "reports/BwaReport.h"
 #include "reports/EingrenzungRules.h"
@@ -82,17 +83,27 @@ void runBatch(reports::ReportContext &ctx, const ReportArgs &) {
 // after the label: konten.pdf becomes konten-1200.pdf, konten-1400.pdf ...
 class CommandViewer : public reports::ReportViewer {
 public:
-    CommandViewer(QString pdf, QString txt, QString csv)
-        : m_pdf(std::move(pdf)), m_txt(std::move(txt)), m_csv(std::move(csv)) {}
+    CommandViewer(const BooksSession &books, QString pdf, QString txt, QString csv)
+        : m_books(books), m_pdf(std::move(pdf)), m_txt(std::move(txt)), m_csv(std::move(csv)) {}
 
     std::function<QString()> fileLabel;
 
     void preview(ledra::report::Report &report, const reports::PreviewOptions &options) override {
         const QString label = fileLabel ? fileLabel() : QString();
+        m_written = true;
+        // The labelled names are only known now; they must not land on the books either.
+        for (const QString &name :
+             {labelled(m_pdf, label), labelled(m_txt, label), labelled(m_csv, label)}) {
+            const QString refusal = name.isEmpty() ? QString() : outputFileRefusal(m_books, name);
+            if (!refusal.isEmpty()) {
+                if (m_error.isEmpty())
+                    m_error = refusal;
+                return;
+            }
+        }
         reports::FileReportViewer files(labelled(m_pdf, label), labelled(m_txt, label),
                                         labelled(m_csv, label));
         files.preview(report, options);
-        m_written = true;
         if (m_error.isEmpty())
             m_error = files.error();
     }
@@ -111,6 +122,7 @@ public:
     }
 
 private:
+    const BooksSession &m_books;
     QString m_pdf, m_txt, m_csv;
     bool m_written = false;
     QString m_error;
@@ -289,7 +301,14 @@ int runReportCommand(BooksSession &fb, const QStringList &args) {
     if (a.konto.isEmpty() != (a.name != QLatin1String("kontenblatt")))
         return usageError(
             QStringLiteral("--konto N[,N...] gehört zu kontenblatt und nur dorthin."));
-    CommandViewer viewer(a.pdf, a.txt, a.csv);
+    for (const QString &name : {a.pdf, a.txt, a.csv}) {
+        const QString refusal = name.isEmpty() ? QString() : outputFileRefusal(fb, name);
+        if (!refusal.isEmpty()) {
+            err(QStringLiteral("Fehler: ") + refusal);
+            return 1;
+        }
+    }
+    CommandViewer viewer(fb, a.pdf, a.txt, a.csv);
     if (a.mitKonten && a.name != QLatin1String("bwa") && a.name != QLatin1String("bilanz"))
         return usageError(QStringLiteral("--mit-konten gehört zu bwa und bilanz."));
     reports::EingrenzungRules filter(fb);

@@ -20,7 +20,7 @@ const IndexDef *TableSchema::index(const QString &indexName) const {
     return nullptr;
 }
 
-static QString sqlType(FieldType t) {
+QString sqlColumnType(FieldType t) {
     switch (t) {
     case FieldType::Integer:
     case FieldType::SmallInt:
@@ -38,7 +38,7 @@ QString TableSchema::createSql() const {
     QStringList cols;
     for (const auto &f : fields)
         cols << QStringLiteral("\"%1\" %2%3")
-                    .arg(f.name, sqlType(f.type),
+                    .arg(f.name, sqlColumnType(f.type),
                          f.required ? QStringLiteral(" NOT NULL") : QString());
     QString sql =
         QStringLiteral("CREATE TABLE \"%1\" (%2);\n").arg(name, cols.join(QStringLiteral(", ")));
@@ -131,6 +131,15 @@ TableSchema kontenAs(const QString &fileName) {
     TableSchema s = konten();
     s.fileName = fileName;
     return s;
+}
+
+QStringList tableFileNames() {
+    QStringList names{QStringLiteral("Datev03.db"), QStringLiteral("Datev04.db")};
+    for (const TableSchema *s :
+         {&konten(), &journal(), &buchung(), &kontoArt(), &favoriten(), &bwa(), &bilanz(), &op(),
+          &stapel(), &rechbuch(), &beleg(), &protokoll(), &kunden(), &liefer()})
+        names << s->fileName;
+    return names;
 }
 
 const TableSchema &journal() {

@@ -24,6 +24,9 @@ struct IndexDef {
     bool caseInsensitive = false;
 };
 
+// The column type a field of this type has in a table file.
+QString sqlColumnType(FieldType type);
+
 struct TableSchema {
     QString name;     // logical name and name of the table inside the file
     QString fileName; // canonical file name in a data folder
@@ -53,6 +56,8 @@ const TableSchema &kunden();    // Kunden of the invoicing program
 const TableSchema &liefer();    // Liefer of the invoicing program
 // A copy of konten() stored under another file name (the standard charts).
 TableSchema kontenAs(const QString &fileName);
+// The file name of every table a data folder can hold (the standard charts included).
+QStringList tableFileNames();
 } // namespace Schemas
 
 } // namespace ledra

@@ -169,11 +169,14 @@ void create(const QString &path, const TableSchema &schema) {
     if (QFileInfo::exists(path))
         throw EngineError(DbErr::General, QStringLiteral("Die Tabelle %1 existiert bereits.")
                                               .arg(QDir::toNativeSeparators(path)));
+    // Whatever sits under the temporary name goes first (a link itself, never its target),
+    // and the new file is not made through a link planted in between.
     const QString tmp = path + QStringLiteral(".neu~");
     QFile::remove(tmp);
     try {
         {
-            SQLite::Database db(local(tmp), SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
+            SQLite::Database db(local(tmp), SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE |
+                                                SQLite::OPEN_NOFOLLOW);
             db.exec(
                 QStringLiteral(
                     "PRAGMA journal_mode=DELETE; PRAGMA application_id=%1; PRAGMA user_version=%2;")
@@ -308,6 +311,27 @@ void remove(const QString &path) {
                               .arg(QDir::toNativeSeparators(path)));
     QFile::remove(path + QStringLiteral("-journal"));
     syncDir(path);
+}
+
+void checkStructure(const QString &path, const TableSchema &schema) {
+    auto db = open(path, &schema);
+    try {
+        SQLite::Statement st(
+            *db, QStringLiteral("PRAGMA table_info(\"%1\")").arg(innerName(*db)).toStdString());
+        for (size_t i = 0; st.executeStep(); ++i)
+            if (i >= schema.fields.size() ||
+                QString::fromUtf8(st.getColumn(2).getText())
+                        .compare(sqlColumnType(schema.fields[i].type), Qt::CaseInsensitive) != 0)
+                throw EngineError(DbErr::Structure,
+                                  QStringLiteral("Die Felder der Tabelle %1 passen nicht zu dieser "
+                                                 "Programmversion (Feld %2 hat einen anderen Typ).")
+                                      .arg(QDir::toNativeSeparators(path),
+                                           QString::fromUtf8(st.getColumn(1).getText())));
+    } catch (const EngineError &) {
+        throw;
+    } catch (const std::exception &e) {
+        throw translate(e, path);
+    }
 }
 
 void empty(const QString &path) {

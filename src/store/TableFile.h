@@ -32,6 +32,9 @@ void remove(const QString &path);
 void empty(const QString &path);
 // Appends every row of src to dst, matching columns by name; columns that src lacks stay empty.
 void batchAppend(const QString &srcPath, const QString &dstPath);
+// Opens the file (with every check of an open) and throws DbErr::Structure naming it unless its
+// fields are exactly the schema's: the same names in the same order, each of the same type.
+void checkStructure(const QString &path, const TableSchema &schema);
 
 // Translates an SQLite failure into the store's error with a German message naming the file.
 EngineError translate(const std::exception &e, const QString &path);

@@ -5,6 +5,7 @@
 #include "accounts/Jahreswechsel.h"
 #include "accounts/Versteuerung.h"
 #include "books/IniFile.h"
+#include "books/OutputFileGuard.h"
 #include "books/SaldenRecompute.h"
 #include "store/Query.h"
 #include "store/Table.h"
@@ -352,6 +353,43 @@ TEST_F(Books, VatBasisSwitchRewritesDueTax) {
             EXPECT_DOUBLE_EQ(j.asDouble(QStringLiteral("Steuersatz")), 0.0);
         }
     }
+}
+
+// Whatever sits under the archive's temporary name (here a link to someone else's folder) is
+// removed as an entry of the data folder; the folder it points to is never emptied or filled.
+TEST_F(Years, PlantedLinkAtTheArchivesTemporaryNameIsNeverFollowed) {
+    const QString foreign = fx.tmp.path() + QStringLiteral("/fremd");
+    ASSERT_TRUE(QDir().mkpath(foreign + QStringLiteral("/unter")));
+    fx.writeFile(foreign + QStringLiteral("/brief.txt"), "bleibt\n");
+    ASSERT_TRUE(QFile::link(foreign, folder("LEDRA25") + QStringLiteral(".neu~")));
+    ui.answers = {Btn::Yes};
+    runJahreswechsel(fb->books(), QDate(2026, 1, 10));
+    EXPECT_EQ(fx.readFile(foreign + QStringLiteral("/brief.txt")), QByteArray("bleibt\n"));
+    EXPECT_TRUE(QFileInfo(foreign + QStringLiteral("/unter")).isDir());
+    EXPECT_FALSE(QFileInfo::exists(foreign + QStringLiteral("/Journal.DB")));
+    const QFileInfo archive(folder("LEDRA25"));
+    EXPECT_TRUE(archive.isDir());
+    EXPECT_FALSE(archive.isSymLink());
+    EXPECT_TRUE(QFileInfo::exists(folder("LEDRA25") + QStringLiteral("/Journal.DB")));
+    EXPECT_EQ(fb->books().journal.recordCount(), 0) << "the year change went through";
+}
+
+// With an earlier year open, its tables are as protected as the base data folder's.
+TEST_F(Years, OutputFilesNeverLandOnTheBooks) {
+    ui.answers = {Btn::Yes};
+    runJahreswechsel(fb->books(), QDate(2026, 1, 10));
+    BooksSession &b = fb->books();
+    ASSERT_TRUE(b.openDataFolder(folder("LEDRA25"), QDate(2026, 1, 10)));
+    const QString link = fx.tmp.path() + QStringLiteral("/liste.csv");
+    ASSERT_TRUE(QFile::link(folder("LEDRA25") + QStringLiteral("/Journal.DB"), link));
+    for (const QString &p :
+         {folder("LEDRA25") + QStringLiteral("/journal.db"), link,
+          folder("LEDRA25") + QStringLiteral("/Konten.DB-journal"),
+          fx.base + QStringLiteral("/STAPEL.DB"), fx.base + QStringLiteral("/Konten.DB")})
+        EXPECT_FALSE(outputFileRefusal(b, p).isEmpty()) << p.toStdString();
+    for (const QString &p : {folder("LEDRA25") + QStringLiteral("/Journal.pdf"),
+                             fx.tmp.path() + QStringLiteral("/Journal.DB")})
+        EXPECT_TRUE(outputFileRefusal(b, p).isEmpty()) << p.toStdString();
 }
 
 } // namespace ledra

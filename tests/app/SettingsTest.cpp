@@ -5,7 +5,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <gtest/gtest.h>
+#include <unistd.h>
 namespace ledra {
 
 namespace {
@@ -98,6 +100,158 @@ TEST(YearSettings, DamagedFileIsReportedKeptAsideAndNeverOverwritten) {
     YearSettings r;
     r.load(fx.base, &ui, kToday);
     EXPECT_EQ(ui.messages.size(), 1u) << "the new file is fine";
+}
+
+// Empty, cut-off and unreadable files are never taken silently for defaults (and then written
+// back): each is reported by name and kept aside before the first save replaces it.
+TEST(YearSettings, EmptyTruncatedAndUnreadableFilesAreReportedAndKeptAside) {
+    struct Case {
+        const char *what;
+        QByteArray content;
+        const char *vorsteuer; // what the settings read from it
+    };
+    const Case cases[] = {
+        {"zero length", QByteArray(), "1400"},
+        {"cut off mid-line", "[Konten]\nVorsteuer=1576\nMwst=17", "1576"},
+        {"cut off after a header", "[Konten]\nVorsteuer=1576\n[Farben]\n", "1576"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        DataFixture fx;
+        const QString ini = fx.base + QStringLiteral("/LEDRA.INI");
+        fx.writeFile(ini, c.content);
+        ScriptedUi ui;
+        YearSettings s;
+        s.load(fx.base, &ui, kToday);
+        ASSERT_EQ(ui.messages.size(), 1u);
+        EXPECT_EQ(ui.messages[0].kind, MsgKind::Warning);
+        EXPECT_TRUE(ui.messages[0].text.contains(QStringLiteral("LEDRA.INI")));
+        EXPECT_EQ(s.vorsteuer, QLatin1String(c.vorsteuer));
+        s.save(fx.base);
+        EXPECT_TRUE(QFileInfo(ini + QStringLiteral(".defekt")).isFile());
+        EXPECT_EQ(fx.readFile(ini + QStringLiteral(".defekt")), c.content);
+        ui.clear();
+        s.load(fx.base, &ui, kToday);
+        EXPECT_TRUE(ui.messages.empty()) << "the file written is complete";
+    }
+
+    // Hand-edited but complete: line ends of another system, comments, blank lines.
+    DataFixture fx;
+    fx.writeFile(fx.base + QStringLiteral("/LEDRA.INI"),
+                 "; von Hand\r\n[Konten]\r\nMwst=1776\r\n\r\n[Ust]\r\nVoll=190\r\n; Ende\r\n");
+    ScriptedUi ui;
+    YearSettings s;
+    s.load(fx.base, &ui, kToday);
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_EQ(s.kontoMwst, QStringLiteral("1776"));
+}
+
+TEST(YearSettings, UnreadableFileIsReportedAndNeverReplaced) {
+    // A folder where the file should be: unreadable for anyone, the administrator included.
+    DataFixture fx;
+    const QString ini = fx.base + QStringLiteral("/LEDRA.INI");
+    ASSERT_TRUE(QDir().mkpath(ini));
+    fx.writeFile(ini + QStringLiteral("/inhalt"), "x");
+    ScriptedUi ui;
+    YearSettings s;
+    s.load(fx.base, &ui, kToday);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_TRUE(ui.messages[0].text.contains(QStringLiteral("LEDRA.INI")));
+    EXPECT_THROW(s.save(fx.base), EngineError);
+    EXPECT_EQ(fx.readFile(ini + QStringLiteral("/inhalt")), QByteArray("x"));
+}
+
+TEST(YearSettings, FileWithoutReadPermissionIsReportedAndNeverReplaced) {
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "the administrator reads every file";
+    ScriptedUi ui;
+    YearSettings s;
+    DataFixture fx2;
+    const QString ini2 = fx2.base + QStringLiteral("/LEDRA.INI");
+    fx2.writeFile(ini2, "[Konten]\nMwst=1776\n");
+    QFile::setPermissions(ini2, QFileDevice::Permissions());
+    s.load(fx2.base, &ui, kToday);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_TRUE(ui.messages[0].text.contains(QStringLiteral("LEDRA.INI")));
+    EXPECT_THROW(s.save(fx2.base), EngineError);
+    QFile::setPermissions(ini2, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    EXPECT_EQ(fx2.readFile(ini2), QByteArray("[Konten]\nMwst=1776\n"));
+}
+
+// Every way the save can fail reaches the caller as the store's error, and a write-protected
+// file stays as it is.
+TEST(YearSettings, FailedOrRefusedSaveIsAnErrorAndChangesNothing) {
+    DataFixture fx;
+    const QString ini = fx.base + QStringLiteral("/LEDRA.INI");
+    const QByteArray before("[Konten]\nMwst=1776\n");
+    fx.writeFile(ini, before);
+    YearSettings s;
+    s.load(fx.base, nullptr, kToday);
+    s.kontoMwst = QStringLiteral("3800");
+
+    QFile::setPermissions(ini, QFileDevice::ReadOwner | QFileDevice::ReadGroup);
+    EXPECT_THROW(s.save(fx.base), EngineError) << "write-protected";
+    EXPECT_EQ(fx.readFile(ini), before);
+    QFile::setPermissions(ini, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+
+    // The temporary file cannot be made: a folder of that name is in the way.
+    ASSERT_TRUE(QDir().mkpath(ini + QStringLiteral(".neu~/x")));
+    EXPECT_THROW(s.save(fx.base), EngineError);
+    EXPECT_EQ(fx.readFile(ini), before);
+    QDir(ini + QStringLiteral(".neu~")).removeRecursively();
+
+    s.save(fx.base);
+    IniFile saved(ini);
+    EXPECT_EQ(saved.readString(QStringLiteral("Konten"), QStringLiteral("Mwst"), QString()),
+              QStringLiteral("3800"));
+}
+
+// A link planted under the temporary name is replaced, never written through.
+TEST(YearSettings, SaveNeverFollowsALinkAtTheTemporaryName) {
+    DataFixture fx;
+    const QString victim = fx.tmp.path() + QStringLiteral("/fremd.txt");
+    fx.writeFile(victim, "fremd\n");
+    const QString ini = fx.base + QStringLiteral("/LEDRA.INI");
+    ASSERT_TRUE(QFile::link(victim, ini + QStringLiteral(".neu~")));
+    YearSettings s;
+    s.load(fx.base, nullptr, kToday);
+    s.save(fx.base);
+    EXPECT_EQ(fx.readFile(victim), QByteArray("fremd\n"));
+    EXPECT_FALSE(QFileInfo(ini).isSymLink());
+    EXPECT_FALSE(QFileInfo::exists(ini + QStringLiteral(".neu~")));
+    EXPECT_TRUE(fx.readFile(ini).contains("[Konten]"));
+}
+
+// The voucher counter feeds an integer field: what is no number of the settings page's six
+// digits is reported and starts again at 1.
+TEST(YearSettings, UnusableVoucherCounterIsReportedAndRepaired) {
+    for (const char *bad : {"abc", "99999999999", "-5", "12a"}) {
+        SCOPED_TRACE(bad);
+        DataFixture fx;
+        fx.writeFile(fx.base + QStringLiteral("/LEDRA.INI"),
+                     QByteArray("[Zaehler]\nBeleg1=") + bad + "\n");
+        ScriptedUi ui;
+        YearSettings s;
+        s.load(fx.base, &ui, kToday);
+        ASSERT_EQ(ui.messages.size(), 1u);
+        EXPECT_TRUE(ui.messages[0].text.contains(QStringLiteral("Beleg1")));
+        EXPECT_EQ(s.belegnr, QStringLiteral("1"));
+    }
+    DataFixture fx;
+    fx.writeFile(fx.base + QStringLiteral("/LEDRA.INI"), "[Zaehler]\nBeleg1= 42 \n");
+    ScriptedUi ui;
+    YearSettings s;
+    s.load(fx.base, &ui, kToday);
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_EQ(s.belegnr, QStringLiteral("42"));
+
+    // The running-number counter: reported, then written back as 0 (the journal decides).
+    fx.writeFile(fx.base + QStringLiteral("/LEDRA.INI"), "[Zaehler]\nBeleg1=7\nAutoNr=x12\n");
+    s.load(fx.base, &ui, kToday);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_TRUE(ui.messages[0].text.contains(QStringLiteral("AutoNr")));
+    s.save(fx.base);
+    EXPECT_TRUE(fx.readFile(fx.base + QStringLiteral("/LEDRA.INI")).contains("AutoNr=0\n"));
 }
 
 TEST(YearSettings, FieldBehaviour) {

@@ -201,6 +201,37 @@ TEST_F(StartAndClose, UpdateFolderDeliversANewerTable) {
     EXPECT_TRUE(fb->books().konten.findKey({1200})) << "old rows were appended";
 }
 
+// An update whose table does not have the program's fields (one missing, or one of another
+// type) would cost a column or stop the start: it is refused by name and the table in use
+// stays as it is.
+TEST_F(StartAndClose, UpdateFolderTableWithOtherFieldsIsRefused) {
+    const QString u =
+        QString::fromUtf8(qgetenv("ALLUSERSPROFILE")) + QStringLiteral("/QUINDEL/LEDRA");
+    QDir().mkpath(u);
+    fx.addAccount(1200, QStringLiteral("Bank"), 4, 0);
+    TableSchema missing = Schemas::konten();
+    missing.fields.erase(missing.fields.begin() + missing.fieldIndex(QStringLiteral("Datum1")));
+    TableSchema retyped = Schemas::konten();
+    retyped.fields[size_t(retyped.fieldIndex(QStringLiteral("Saldo")))].type = FieldType::String;
+    for (const TableSchema *wrong : {&missing, &retyped}) {
+        SCOPED_TRACE(wrong == &missing ? "missing field" : "other type");
+        const QString newFile = u + QStringLiteral("/NEWKonten.DB");
+        QFile::remove(newFile);
+        TableFile::create(newFile, *wrong);
+        ui.clear();
+        ASSERT_TRUE(start());
+        ASSERT_EQ(ui.messages.size(), 1u);
+        EXPECT_EQ(ui.messages[0].kind, MsgKind::Error);
+        EXPECT_TRUE(ui.messages[0].text.contains(QStringLiteral("NEWKonten.DB")))
+            << ui.messages[0].text.toStdString();
+        EXPECT_TRUE(QFile::exists(newFile)) << "not swapped in";
+        EXPECT_EQ(fb->books().konten.fieldCount(), 16);
+        EXPECT_TRUE(fb->books().konten.findKey({1200})) << "the table in use keeps its rows";
+        fb->close(false);
+        fb.reset();
+    }
+}
+
 TEST(Cli, InfoPrintsTheStatusFieldsAndFailsOnAMissingFolder) {
     DataFixture fx;
     QProcess p;

@@ -7,6 +7,7 @@
 #include <QDate>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -162,6 +163,63 @@ TEST_F(CliRun, NextRunClearsLeftoverTemporaryFiles) {
     EXPECT_TRUE(QFileInfo(fx.base + QStringLiteral("/Bilanz.DB.neu~")).isSymLink())
         << "a link is never followed nor removed";
     EXPECT_EQ(fx.readFile(outside), QByteArray("nicht von uns"));
+}
+
+// A report file must never take the place of the books: not a table by its name (in any case),
+// not through a link, not the settings; a file elsewhere is written as asked.
+TEST_F(CliRun, ReportFilesNeverReplaceTheData) {
+    ASSERT_EQ(run({QStringLiteral("--answer"), QStringLiteral("yes"), QStringLiteral("book"),
+                   fx.tmp.path() + QStringLiteral("/b.csv")}),
+              1);
+    ASSERT_EQ(run({QStringLiteral("--answer"), QStringLiteral("yes"), QStringLiteral("transfer")}),
+              0);
+    const QString journal = fx.base + QStringLiteral("/Journal.DB");
+    const QByteArray before = fx.readFile(journal);
+    const QString link = fx.tmp.path() + QStringLiteral("/bericht.pdf");
+    ASSERT_TRUE(QFile::link(fx.base + QStringLiteral("/Konten.DB"), link));
+    const QByteArray konten = fx.readFile(fx.base + QStringLiteral("/Konten.DB"));
+    const QStringList refused[] = {
+        {QStringLiteral("--pdf"), journal},
+        {QStringLiteral("--csv"), fx.base + QStringLiteral("/journal.db")},
+        {QStringLiteral("--txt"), fx.base + QStringLiteral("/../DATEN/Buchung.DB")},
+        {QStringLiteral("--pdf"), link},
+        {QStringLiteral("--txt"), fx.base + QStringLiteral("/LEDRA.INI")},
+    };
+    for (const QStringList &out : refused) {
+        SCOPED_TRACE(out.join(QLatin1Char(' ')).toStdString());
+        EXPECT_EQ(run(QStringList{QStringLiteral("report"), QStringLiteral("journal")} + out), 1);
+        EXPECT_TRUE(err.contains(QStringLiteral("wird nicht überschrieben"))) << err.toStdString();
+    }
+    EXPECT_EQ(fx.readFile(journal), before);
+    EXPECT_EQ(fx.readFile(fx.base + QStringLiteral("/Konten.DB")), konten);
+    EXPECT_FALSE(QFileInfo::exists(fx.base + QStringLiteral("/journal.db")));
+    EXPECT_TRUE(fx.readFile(fx.base + QStringLiteral("/LEDRA.INI")).contains("Vorsteuer=1576"));
+    ASSERT_EQ(run({QStringLiteral("journal")}), 0) << "the journal still opens";
+
+    const QString ok = fx.tmp.path() + QStringLiteral("/journal.txt");
+    EXPECT_EQ(
+        run({QStringLiteral("report"), QStringLiteral("journal"), QStringLiteral("--txt"), ok}), 0)
+        << err.toStdString();
+    EXPECT_TRUE(QFileInfo(ok).size() > 0);
+}
+
+// A voucher counter that is no number is said and repaired; the booking goes in.
+TEST_F(CliRun, UnusableVoucherCounterDoesNotStopBooking) {
+    const QString y = QString::number(QDate::currentDate().year());
+    fx.writeFile(
+        fx.base + QStringLiteral("/LEDRA.INI"),
+        QStringLiteral("[Konten]\nVorsteuer=1576\n[Zaehler]\nBeleg1=abc\n[BZR]\nVon=01.01.%1\n"
+                       "Bis=31.12.%1\n")
+            .arg(y)
+            .toUtf8());
+    fx.writeFile(fx.tmp.path() + QStringLiteral("/c.csv"),
+                 QStringLiteral("05.03.%1;;4930;1200;Papier;119,00;B;\n").arg(y).toUtf8());
+    EXPECT_EQ(run({QStringLiteral("book"), fx.tmp.path() + QStringLiteral("/c.csv")}), 0)
+        << err.toStdString();
+    EXPECT_TRUE(err.contains(QStringLiteral("Beleg1=abc"))) << err.toStdString();
+    ASSERT_EQ(run({QStringLiteral("batch")}), 0);
+    EXPECT_EQ(out.count(QLatin1Char('\n')), 2) << out.toStdString();
+    EXPECT_TRUE(fx.readFile(fx.base + QStringLiteral("/LEDRA.INI")).contains("Beleg1=1"));
 }
 
 } // namespace ledra

@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <SQLiteCpp/Database.h>
 #include <gtest/gtest.h>
@@ -273,6 +274,26 @@ TEST_F(Store, CopyRenameEmptyAndAppendByColumnName) {
         errorCode([&] { TableFile::create(path(QStringLiteral("Konten.DB")), Schemas::konten()); }),
         DbErr::General)
         << "creating never touches an existing file";
+}
+
+// Links planted under the temporary names of create and copy are replaced, never written
+// through.
+TEST_F(Store, TemporaryNamesNeverWriteThroughALink) {
+    makeKonten();
+    write(QStringLiteral("fremd.txt"), "fremd");
+    ASSERT_TRUE(
+        QFile::link(path(QStringLiteral("fremd.txt")), path(QStringLiteral("Neu.DB.neu~"))));
+    ASSERT_TRUE(
+        QFile::link(path(QStringLiteral("fremd.txt")), path(QStringLiteral("Kopie.DB.kopie~"))));
+    TableFile::create(path(QStringLiteral("Neu.DB")), Schemas::konten());
+    TableFile::copy(path(QStringLiteral("Konten.DB")), path(QStringLiteral("Kopie.DB")));
+    EXPECT_EQ(bytes(QStringLiteral("fremd.txt")), QByteArray("fremd"));
+    Table copy(Schemas::kontenAs(QStringLiteral("Kopie.DB")));
+    copy.setFolder(dir.path());
+    copy.open();
+    EXPECT_EQ(copy.recordCount(), 4);
+    EXPECT_FALSE(QFileInfo(path(QStringLiteral("Neu.DB"))).isSymLink());
+    EXPECT_FALSE(QFileInfo(path(QStringLiteral("Kopie.DB"))).isSymLink());
 }
 
 TEST_F(Store, UnitOfWorkIsAllOrNothingAcrossFiles) {

@@ -254,12 +254,19 @@ void PreviewWindow::reportFailure(const QString &text) {
     QMessageBox::critical(this, QStringLiteral("Fehler"), text);
 }
 
+bool PreviewWindow::refused(const QString &file) {
+    const QString reason = refuseOutput ? refuseOutput(file) : QString();
+    if (!reason.isEmpty())
+        reportFailure(reason);
+    return !reason.isEmpty();
+}
+
 bool PreviewWindow::savePdf(const QString &fileName) {
     const QString file =
         fileName.isEmpty() ? askFile(QStringLiteral("Als PDF speichern"),
                                      QStringLiteral("PDF-Dateien (*.pdf)"), QStringLiteral(".pdf"))
                            : fileName;
-    if (file.isEmpty())
+    if (file.isEmpty() || refused(file))
         return false;
     QSaveFile out(file);
     if (!out.open(QIODevice::WriteOnly)) {
@@ -306,7 +313,7 @@ bool PreviewWindow::writeTextFile(const QString &fileName, const QString &captio
                                   const QString &filter, const QString &suffix,
                                   const std::function<void(QTextStream &)> &write) {
     const QString file = fileName.isEmpty() ? askFile(caption, filter, suffix) : fileName;
-    if (file.isEmpty())
+    if (file.isEmpty() || refused(file))
         return false;
     // Written beside the target and moved into place, so a failed write leaves the old file.
     QSaveFile out(file);
@@ -334,6 +341,7 @@ void QtReportViewer::preview(rpt::Report &report, const reports::PreviewOptions 
     }
     QApplication::restoreOverrideCursor();
     PreviewWindow window(std::move(model), report.title(), options, m_parent);
+    window.refuseOutput = refuseOutput;
     window.showMaximized();
     window.exec();
 }

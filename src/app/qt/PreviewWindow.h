@@ -59,6 +59,8 @@ public:
 
     // Where the file dialogs start.
     static QString lastFolder;
+    // Gives the reason a chosen file must not be written (it is part of the books), else empty.
+    std::function<QString(const QString &)> refuseOutput;
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -71,6 +73,8 @@ private:
     bool writeTextFile(const QString &fileName, const QString &caption, const QString &filter,
                        const QString &suffix, const std::function<void(QTextStream &)> &write);
     void reportFailure(const QString &text);
+    // Reports and returns true when the file is one the books forbid.
+    bool refused(const QString &file);
 
     ledra::report::PageModel m_model;
     QString m_title;
@@ -90,6 +94,8 @@ public:
     explicit QtReportViewer(QWidget *parent = nullptr) : m_parent(parent) {}
     void preview(ledra::report::Report &report, const reports::PreviewOptions &options) override;
     void print(ledra::report::Report &report) override;
+    // Handed to every preview: which files its save commands refuse.
+    std::function<QString(const QString &)> refuseOutput;
 
 private:
     QWidget *m_parent;

@@ -3,6 +3,7 @@
 #include "EingrenzungDialog.h"
 #include "EventBoundary.h"
 #include "PreviewWindow.h"
+#include "books/OutputFileGuard.h"
 #include "reports/EingrenzungRules.h"
 #include "reports/ReportViewer.h"
 
@@ -14,6 +15,9 @@ ReportLaunchers::ReportLaunchers(BooksSession &books, Ui &ui, QWidget *window, H
     m_filterDialog = new EingrenzungDialog(*m_filter, window);
     m_filterDialog->helpHandler = m_hooks.showHelp;
     m_previewViewer = std::make_unique<QtReportViewer>(window);
+    m_previewViewer->refuseOutput = [&books](const QString &file) {
+        return outputFileRefusal(books, file);
+    };
     m_viewer = m_previewViewer.get();
     buildContext();
 }
