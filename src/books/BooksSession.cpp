@@ -136,13 +136,7 @@ bool BooksSession::openTableInFolder(Table &t, const QString &folder) {
     const QString newPath = TableFile::resolve(u, QStringLiteral("NEW") + name);
     if (QFileInfo(newPath).isFile()) {
         try {
-            const QString old = TableFile::resolve(folder, name);
-            if (QFileInfo(old).isFile()) {
-                TableFile::empty(newPath);
-                TableFile::batchAppend(old, newPath);
-            }
-            TableFile::rename(newPath,
-                              QFileInfo(old).isFile() ? old : TableFile::join(folder, name));
+            TableFile::replaceByNew(newPath, folder, name);
         } catch (const EngineError &e) {
             m_ui.error(e.message());
         }

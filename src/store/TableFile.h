@@ -32,6 +32,11 @@ void remove(const QString &path);
 void empty(const QString &path);
 // Appends every row of src to dst, matching columns by name; columns that src lacks stay empty.
 void batchAppend(const QString &srcPath, const QString &dstPath);
+// A table of a newer structure delivered as newPath takes the rows of the table `fileName`
+// in `folder` and moves into its place. The old file is replaced only by the final rename,
+// one step: a crash before it leaves the old table as it was, and the next run starts over.
+// Throws EngineError when the rows cannot be taken over; the old table then stays.
+void replaceByNew(const QString &newPath, const QString &folder, const QString &fileName);
 
 // Translates an SQLite failure into the store's error with a German message naming the file.
 EngineError translate(const std::exception &e, const QString &path);
