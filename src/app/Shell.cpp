@@ -270,7 +270,7 @@ void Shell::loadPlugin() {
     }
     m_books.setOpenItems(m);
     controls.bopVisible = true;
-    m->create(nullptr);
+    m->create(nullptr, m_ui);
     m->init(m_books.folders.baseDataFolder, QStringLiteral("€"));
     m->setCustomerFolder(merva.dataFolder);
 }

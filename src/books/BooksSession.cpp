@@ -208,13 +208,7 @@ bool BooksSession::openTableInFolder(Table &t, const QString &folder) {
     if (QFileInfo(newPath).isFile() && !m_refusedUpdates.contains(newPath)) {
         try {
             TableFile::checkStructure(newPath, t.schema());
-            const QString old = TableFile::resolve(folder, name);
-            if (QFileInfo(old).isFile()) {
-                TableFile::empty(newPath);
-                TableFile::batchAppend(old, newPath);
-            }
-            TableFile::rename(newPath,
-                              QFileInfo(old).isFile() ? old : TableFile::join(folder, name));
+            TableFile::replaceByNew(newPath, folder, name);
         } catch (const EngineError &e) {
             // Reported once per run, not again for the second view of the same file.
             m_refusedUpdates << newPath;

@@ -1,5 +1,6 @@
 #include "CliCommands.h"
 
+#include "OpCommands.h"
 #include "ReportCommands.h"
 
 #include "accounts/Jahreswechsel.h"
@@ -35,7 +36,8 @@ int usage() {
         "Befehle: info | book DATEI | transfer | batch | journal | accounts | recompute |\n"
         "         chart skr03|skr04 | yearchange [--today TT.MM.JJJJ] | carryforward |\n"
         "         vatbasis ist|soll | storno AUTONUMMER | report BERICHT ... |\n"
-        "         export gdpdu ZIELORDNER\n"
+        "         export gdpdu ZIELORDNER |\n"
+        "         op list|add|delete|check|stapel (report op: Liste der offenen Posten)\n"
         "Optionen: --year JJ öffnet vorher das Buchungsjahr JJ"));
     return 2;
 }
@@ -259,6 +261,8 @@ int runCli(const QStringList &args, const QString &programFolder) {
         rc = cmdList(books.journal);
     else if (cmd == QLatin1String("accounts"))
         rc = cmdList(books.konten);
+    else if (cmd == QLatin1String("report") && arg == QLatin1String("op"))
+        rc = runOpReport(books, shell.merva.dataFolder, o.rest.mid(2));
     else if (cmd == QLatin1String("report"))
         rc = runReportCommand(books, o.rest.mid(1));
     else if (cmd == QLatin1String("export") && arg == QLatin1String("gdpdu") && o.rest.size() == 3)
@@ -270,6 +274,8 @@ int runCli(const QStringList &args, const QString &programFolder) {
                 throw SilentAbort();
             }
         });
+    else if (cmd == QLatin1String("op"))
+        rc = runOpCommand(books, shell.merva.dataFolder, o.rest.mid(1));
     else {
         err(QStringLiteral("Unbekannter Befehl: %1").arg(cmd));
         rc = 2;

@@ -14,6 +14,8 @@ class QWidget;
 
 namespace ledra {
 
+class Ui;
+
 // An open item handed over for settlement: what the new batch row of the payment takes over,
 // in the field order of the booking row. The open item's account stands on the opposite
 // side of the invoice (a customer's item on the credit side, a supplier's on the debit
@@ -35,8 +37,10 @@ class OffenePostenModule {
 public:
     virtual ~OffenePostenModule() = default;
 
-    // Creates the manager window (owner may be null without a window system).
-    virtual void create(QWidget *owner) = 0;
+    // The owner of the manager window (null without a window system) and the program's way
+    // of talking to the user. May be called again once the main window exists; the manager
+    // window is made when it is first shown.
+    virtual void create(QWidget *owner, Ui &ui) = 0;
     // Opens the module's tables in the base data folder; the currency symbol of the year.
     virtual void init(const QString &dataFolder, const QString &currencySymbol) = 0;
     // The invoicing program's customer data, when it is installed.

@@ -389,6 +389,16 @@ void batchAppend(const QString &srcPath, const QString &dstPath) {
     }
 }
 
+void replaceByNew(const QString &newPath, const QString &folder, const QString &fileName) {
+    const QString old = resolve(folder, fileName);
+    const bool hasOld = QFileInfo(old).isFile();
+    if (hasOld) {
+        empty(newPath);
+        batchAppend(old, newPath);
+    }
+    rename(newPath, hasOld ? old : join(folder, fileName));
+}
+
 } // namespace TableFile
 
 } // namespace ledra

@@ -35,6 +35,11 @@ void batchAppend(const QString &srcPath, const QString &dstPath);
 // Opens the file (with every check of an open) and throws DbErr::Structure naming it unless its
 // fields are exactly the schema's: the same names in the same order, each of the same type.
 void checkStructure(const QString &path, const TableSchema &schema);
+// A table of a newer structure delivered as newPath takes the rows of the table `fileName`
+// in `folder` and moves into its place. The old file is replaced only by the final rename,
+// one step: a crash before it leaves the old table as it was, and the next run starts over.
+// Throws EngineError when the rows cannot be taken over; the old table then stays.
+void replaceByNew(const QString &newPath, const QString &folder, const QString &fileName);
 
 // Translates an SQLite failure into the store's error with a German message naming the file.
 EngineError translate(const std::exception &e, const QString &path);

@@ -4,10 +4,13 @@
 
 #include "app/Shell.h"
 #include "openitems/OffenePostenModule.h"
+#include "store/Table.h"
 #include "support/Fixture.h"
 #include "ui/ScriptedUi.h"
 
 #include <QFile>
+#include <QJsonObject>
+#include <QPluginLoader>
 #include <gtest/gtest.h>
 
 namespace ledra {
@@ -57,6 +60,47 @@ TEST_F(PluginContract, AFileWithoutTheInterfaceIsRefusedAndTheProgramRunsWithout
     ASSERT_TRUE(startWithPlugin(QStringLiteral(LEDRA_MERVA_STUB)));
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_TRUE(ui.messages[0].text.startsWith(QStringLiteral("Das Modul Offene Posten")));
+    EXPECT_EQ(shell->openItems(), nullptr);
+    EXPECT_FALSE(shell->controls.bopVisible);
+    EXPECT_TRUE(shell->books().stapel.isActive());
+}
+
+// The real plug-in: its metadata names it and the interface, and the program shows its
+// controls while it is loaded and runs unchanged without it.
+TEST_F(PluginContract, TheOpenItemsPluginCarriesItsMetadataAndWorksOnTheBaseFolder) {
+    const QJsonObject meta = QPluginLoader(QStringLiteral(LEDRA_KLARO)).metaData();
+    EXPECT_EQ(meta.value(QStringLiteral("IID")).toString(), QStringLiteral(OffenePostenModule_iid));
+    const QJsonObject own = meta.value(QStringLiteral("MetaData")).toObject();
+    EXPECT_EQ(own.value(QStringLiteral("Name")).toString(), QStringLiteral("klaro"));
+    EXPECT_FALSE(own.value(QStringLiteral("Version")).toString().isEmpty());
+    EXPECT_EQ(own.value(QStringLiteral("Interface")).toString(),
+              QStringLiteral(OffenePostenModule_iid));
+
+    Table op(Schemas::op());
+    op.setFolder(fx.base);
+    op.open();
+    op.insert();
+    op.setValue(QStringLiteral("Nr"), 4711);
+    op.post();
+    op.close();
+    ASSERT_TRUE(startWithPlugin(QStringLiteral(LEDRA_KLARO)));
+    EXPECT_TRUE(ui.messages.empty());
+    ASSERT_NE(shell->openItems(), nullptr);
+    EXPECT_TRUE(shell->controls.bopVisible);
+    EXPECT_EQ(shell->openItems()->lastNumber(), 4711);
+    shell->openItems()->addStapel(5, true);
+    EXPECT_EQ(shell->openItems()->stapelRole(5), QStringLiteral("Neu"));
+    shell->openItems()->removeStapel(5);
+    EXPECT_TRUE(shell->openItems()->stapelRole(5).isEmpty());
+    ASSERT_TRUE(shell->close(false));
+    EXPECT_FALSE(shell->controls.bopVisible);
+}
+
+TEST_F(PluginContract, WithoutThePluginFileTheProgramRunsWithoutOpenItems) {
+    shell = std::make_unique<Shell>(ui, fx.program);
+    shell->checkHelp = false;
+    ASSERT_TRUE(shell->start(QRect(), QDate(2026, 12, 7)));
+    EXPECT_TRUE(ui.messages.empty());
     EXPECT_EQ(shell->openItems(), nullptr);
     EXPECT_FALSE(shell->controls.bopVisible);
     EXPECT_TRUE(shell->books().stapel.isActive());

@@ -55,7 +55,7 @@ protected:
 // The open-items module as far as the main window needs it to show its commands.
 class FakeOpenItems : public OffenePostenModule {
 public:
-    void create(QWidget *) override {}
+    void create(QWidget *, Ui &) override {}
     void init(const QString &, const QString &) override {}
     void setCustomerFolder(const QString &) override {}
     int showWindow() override { return 0; }

@@ -33,6 +33,11 @@ const std::map<QString, std::set<QString>> kAllowed = {
     {QStringLiteral("reports"),
      {QStringLiteral("store"), QStringLiteral("ui"), QStringLiteral("books"),
       QStringLiteral("openitems"), QStringLiteral("reportengine")}},
+    // The open-items plug-in: over the widget-free core and the module interface, never the
+    // program's shell or windows, nor the posting and account rules it is called from.
+    {QStringLiteral("klaro"),
+     {QStringLiteral("store"), QStringLiteral("ui"), QStringLiteral("books"),
+      QStringLiteral("openitems"), QStringLiteral("reportengine"), QStringLiteral("reports")}},
 };
 
 struct Include {

@@ -155,7 +155,7 @@ struct FakeOpenItems : OffenePostenModule {
     int lastOp = 900;
     QList<int> deleted, booked;
     int ended = 0;
-    void create(QWidget *) override {}
+    void create(QWidget *, Ui &) override {}
     void init(const QString &, const QString &) override {}
     void setCustomerFolder(const QString &) override {}
     int showWindow() override { return 2; }

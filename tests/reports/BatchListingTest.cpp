@@ -18,7 +18,7 @@ namespace {
 class NotingOpenItems : public OffenePostenModule {
 public:
     std::map<int, QString> notes;
-    void create(QWidget *) override {}
+    void create(QWidget *, Ui &) override {}
     void init(const QString &, const QString &) override {}
     void setCustomerFolder(const QString &) override {}
     int showWindow() override { return 0; }

@@ -13,7 +13,7 @@ class OffenePostenStub : public QObject, public OffenePostenModule {
     Q_INTERFACES(ledra::OffenePostenModule)
 
 public:
-    void create(QWidget *) override {}
+    void create(QWidget *, Ui &) override {}
     void init(const QString &dataFolder, const QString &currency) override {
         m_folder = dataFolder + QLatin1Char('|') + currency;
     }

@@ -13,6 +13,7 @@
 #include "TableModel.h"
 #include "WindowUi.h"
 #include "books/SaldenRecompute.h"
+#include "openitems/OffenePostenModule.h"
 #include "posting/BuchungRules.h"
 #include "posting/StornoRules.h"
 #include "reports/BilanzReport.h"
@@ -190,6 +191,7 @@ QWidget *MainWindow::buildBuchenTopBar(QWidget *page) {
     m_bOP->setVisible(false);
     connect(m_sbEnde, &QToolButton::clicked, this, &QWidget::close);
     connect(m_bSpeichern, &QToolButton::clicked, this, &MainWindow::transferBatch);
+    connect(m_bOP, &QToolButton::clicked, this, &MainWindow::openOffenePosten);
     h->addStretch(1);
     auto *help = new QLabel(QStringLiteral("Drücken Sie F1 für Hilfe"), bar);
     help->setObjectName(QStringLiteral("LHilfe"));
@@ -234,6 +236,7 @@ void MainWindow::buildMenus(QWidget *buchenPage) {
             [this] { runAction(*m_ui, [this] { m_core->entry().newRow(); }); });
     connect(p1.Speichern, &QAction::triggered, this, &MainWindow::transferBatch);
     connect(p1.Storno, &QAction::triggered, this, &MainWindow::showReversalDialog);
+    connect(p1.OffenePosten, &QAction::triggered, this, &MainWindow::openOffenePosten);
     connect(p1.Splitting, &QAction::triggered, this, [this] {
         // F4 fills the account field that has the focus; the rules must know which one it is.
         m_buchen->syncFocus();
@@ -337,6 +340,9 @@ bool MainWindow::create() {
     waiting.reset();
     if (!started)
         return false;
+    // The open-items manager window belongs to this window.
+    if (OffenePostenModule *op = m_core->openItems())
+        op->create(this, *m_ui);
     // F1 anywhere in the window: the help page of the focused control, else of the page.
     auto *f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
     f1->setContext(Qt::WindowShortcut);
@@ -526,6 +532,14 @@ void MainWindow::focusControl(const QString &name) {
         return;
     if (auto *w = findChild<QWidget *>(name))
         w->setFocus(Qt::OtherFocusReason);
+}
+
+void MainWindow::openOffenePosten() {
+    OffenePostenModule *op = m_core->openItems();
+    // With a row being entered, the row's own open-item detail belongs to the posting.
+    if (!op || m_core->books().stapel.isEditing())
+        return;
+    runAction(*m_ui, [op] { op->showWindow(); });
 }
 
 void MainWindow::showReversalDialog() {

@@ -85,6 +85,8 @@ public:
     // The reversal dialog once "S&torno" has opened it, else null.
     ReversalDialog *journalDialog() const { return m_journalDialog; }
     void showReversalDialog();
+    // The button "BOP" and the menu item "&Offene Posten" (F8).
+    void openOffenePosten();
 
     // What the report launchers work with; valid once create() has succeeded. Another
     // launcher is wired with one line: connect its control to launchReport(&itsClick).
