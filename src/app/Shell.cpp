@@ -2,6 +2,7 @@
 
 #include "accounts/Jahreswechsel.h"
 #include "accounts/KontenRules.h"
+#include "books/DataFolderTemplate.h"
 #include "books/IniFile.h"
 #include "books/Steuer.h"
 #include "invoicebook/RechnungsbuchStore.h"
@@ -54,7 +55,7 @@ Shell::~Shell() {
 }
 
 QString Shell::programSettingsPath() const {
-    return programFolder() + QStringLiteral("/LEDRA.INI");
+    return layout().programSettingsTemplate();
 }
 
 void Shell::notifyControls() {
@@ -149,7 +150,7 @@ void Shell::onBooksEvent(BooksEvent event) {
 }
 
 bool Shell::start(const QRect &screen, QDate today) {
-    auto prog = openProgramSettings(programSettingsPath());
+    auto prog = openProgramSettings(programSettingsPath(), layout().installed());
     if (prog->damaged())
         m_ui.warning(
             QStringLiteral(
@@ -157,7 +158,7 @@ bool Shell::start(const QRect &screen, QDate today) {
                 .arg(QDir::toNativeSeparators(prog->path())));
 
     // Help pages: a folder of HTML pages named after the program, one page per context.
-    helpFolder = programFolder() + QStringLiteral("/ledra-hilfe");
+    helpFolder = layout().helpFolder();
     helpAvailable = QFileInfo(helpFolder + QStringLiteral("/index.html")).isFile();
     if (!helpAvailable && checkHelp)
         m_ui.warning(QStringLiteral("Hilfe-Datei nicht gefunden:\r") +
@@ -185,13 +186,15 @@ bool Shell::start(const QRect &screen, QDate today) {
         it.value() = prog->readInteger(QStringLiteral("DBGrid1"), it.key(), it.value());
     for (auto it = window.grid2Widths.begin(); it != window.grid2Widths.end(); ++it)
         it.value() = prog->readInteger(QStringLiteral("DBGrid2"), it.key(), it.value());
-    m_books.folders = FolderSettings::read(*prog, programFolder());
+    m_books.folders = FolderSettings::read(*prog, layout().defaultBaseDataFolder());
+    const bool namedBySettings = prog->hasKey(QStringLiteral("Pfad"), QStringLiteral("1"));
     if (!dataFolderOverride.isEmpty())
         m_books.folders.baseDataFolder = QDir::fromNativeSeparators(dataFolderOverride);
     m_books.folders.baseDataFolder = QDir::cleanPath(m_books.folders.baseDataFolder);
     prog.reset();
 
     try {
+        provideBaseDataFolder(namedBySettings);
         bindMerva();
         m_books.open(today);
         // A year change the last run did not finish is settled before anything is booked:
@@ -212,6 +215,28 @@ bool Shell::start(const QRect &screen, QDate today) {
     loadPlugin();
     notifyControls();
     return true;
+}
+
+// A base data folder that does not exist yet is made from the shipped template when the user
+// asked for it by name (the command line's --data) or when it is the per-user default of an
+// installed program at its first start. A folder the settings name but that is missing (a
+// detached drive, say) is not replaced by an empty one: the user would book into it unaware.
+// An installed program remembers its per-user folder in the program settings.
+void Shell::provideBaseDataFolder(bool namedBySettings) {
+    const QString base = m_books.folders.baseDataFolder;
+    const bool named = !dataFolderOverride.isEmpty();
+    const bool perUserDefault = layout().installed() && !named && !namedBySettings;
+    if (!QFileInfo::exists(base) && (named || perUserDefault)) {
+        createDataFolderFromTemplate(layout().templateDataFolder(), base);
+        m_ui.info(QStringLiteral("Der Datenordner %1 wurde aus der Vorlage angelegt.")
+                      .arg(QDir::toNativeSeparators(base)));
+    }
+    if (perUserDefault) {
+        auto prog = openProgramSettings(programSettingsPath(), true);
+        prog->writeString(QStringLiteral("Pfad"), QStringLiteral("1"),
+                          QDir::toNativeSeparators(base));
+        prog->save();
+    }
 }
 
 void Shell::bindMerva() {
@@ -245,7 +270,7 @@ void Shell::bindMerva() {
 
 void Shell::loadPlugin() {
     controls.bopVisible = false;
-    const QString file = programFolder() + QStringLiteral("/klaro.so");
+    const QString file = layout().pluginFile(QStringLiteral("klaro.so"));
     if (!QFileInfo(file).isFile())
         return;
     m_pluginLoader = std::make_unique<QPluginLoader>(file);
@@ -295,7 +320,7 @@ bool Shell::close(bool interactive) {
         m_mervaModule.reset();
         if (!interactive)
             throw SilentAbort();
-        auto prog = openProgramSettings(programSettingsPath());
+        auto prog = openProgramSettings(programSettingsPath(), layout().installed());
         const QString sec = QStringLiteral("FBuchhaltung");
         prog->writeInteger(sec, QStringLiteral("Left"), window.geometry.left());
         prog->writeInteger(sec, QStringLiteral("Top"), window.geometry.top());

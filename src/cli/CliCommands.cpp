@@ -12,6 +12,7 @@
 #include "posting/EntryLine.h"
 #include "posting/StornoRules.h"
 #include "store/Dates.h"
+#include "store/InstallLayout.h"
 #include "store/Table.h"
 #include "ui/ScriptedUi.h"
 
@@ -36,7 +37,8 @@ int usage() {
         "         chart skr03|skr04 | yearchange [--today TT.MM.JJJJ] | carryforward |\n"
         "         vatbasis ist|soll | storno AUTONUMMER | report BERICHT ... |\n"
         "         export gdpdu ZIELORDNER\n"
-        "Optionen: --year JJ öffnet vorher das Buchungsjahr JJ"));
+        "Optionen: --year JJ öffnet vorher das Buchungsjahr JJ\n"
+        "         ledra-cli --version zeigt die Programmversion"));
     return 2;
 }
 
@@ -154,6 +156,10 @@ int click(const std::function<void()> &f) {
 } // namespace
 
 int runCli(const QStringList &args, const QString &programFolder) {
+    if (args == QStringList{QStringLiteral("--version")}) {
+        out(QStringLiteral("ledra-cli ") + programVersion());
+        return 0;
+    }
     Options o;
     if (!parse(args, o))
         return usage();
