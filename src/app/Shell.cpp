@@ -217,15 +217,18 @@ bool Shell::start(const QRect &screen, QDate today) {
     return true;
 }
 
-// A base data folder that does not exist yet is made from the shipped template when the user
-// asked for it by name (the command line's --data) or when it is the per-user default of an
-// installed program at its first start. A folder the settings name but that is missing (a
-// detached drive, say) is not replaced by an empty one: the user would book into it unaware.
-// An installed program remembers its per-user folder in the program settings.
+// An installed program makes a base data folder that does not exist yet from the shipped
+// template when it is the user's default at the first start or when the user named it on
+// the command line (--data): a new user has no other way to get one. A folder the settings
+// name but that is missing (a detached drive, say) is not replaced by an empty one: the user
+// would book into it unaware. The build folder keeps refusing a missing folder. An installed
+// program remembers its per-user folder in the program settings.
 void Shell::provideBaseDataFolder(bool namedBySettings) {
+    if (!layout().installed())
+        return;
     const QString base = m_books.folders.baseDataFolder;
     const bool named = !dataFolderOverride.isEmpty();
-    const bool perUserDefault = layout().installed() && !named && !namedBySettings;
+    const bool perUserDefault = !named && !namedBySettings;
     if (!QFileInfo::exists(base) && (named || perUserDefault)) {
         createDataFolderFromTemplate(layout().templateDataFolder(), base);
         m_ui.info(QStringLiteral("Der Datenordner %1 wurde aus der Vorlage angelegt.")
