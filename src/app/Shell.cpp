@@ -229,17 +229,19 @@ void Shell::provideBaseDataFolder(bool namedBySettings) {
     const QString base = m_books.folders.baseDataFolder;
     const bool named = !dataFolderOverride.isEmpty();
     const bool perUserDefault = !named && !namedBySettings;
-    if (!QFileInfo::exists(base) && (named || perUserDefault)) {
+    const bool create = !QFileInfo::exists(base) && (named || perUserDefault);
+    if (create)
         createDataFolderFromTemplate(layout().templateDataFolder(), base);
-        m_ui.info(QStringLiteral("Der Datenordner %1 wurde aus der Vorlage angelegt.")
-                      .arg(QDir::toNativeSeparators(base)));
-    }
     if (perUserDefault) {
         auto prog = openProgramSettings(programSettingsPath(), true);
         prog->writeString(QStringLiteral("Pfad"), QStringLiteral("1"),
                           QDir::toNativeSeparators(base));
         prog->save();
     }
+    // Told after it is remembered: the message box waits for the user.
+    if (create)
+        m_ui.info(QStringLiteral("Der Datenordner %1 wurde aus der Vorlage angelegt.")
+                      .arg(QDir::toNativeSeparators(base)));
 }
 
 void Shell::bindMerva() {
