@@ -168,6 +168,7 @@ TEST_F(Installed, FirstStartMakesTheUsersDataFolderFromTheTemplateAndRemembersIt
 TEST_F(Installed, AFolderTheSettingsNameButThatIsMissingIsNotReplacedByAnEmptyOne) {
     // A data folder on a detached drive: booking into a fresh one would hide the real books.
     const QString gone = fx.tmp.path() + QStringLiteral("/usb/DATEN");
+    QDir().mkpath(QFileInfo(programSettings()).absolutePath());
     fx.writeFile(programSettings(), QStringLiteral("[Pfad]\n1=%1\n").arg(gone).toUtf8());
     EXPECT_FALSE(start());
     EXPECT_FALSE(QFileInfo::exists(gone));
