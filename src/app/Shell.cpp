@@ -2,6 +2,7 @@
 
 #include "accounts/Jahreswechsel.h"
 #include "accounts/KontenRules.h"
+#include "books/DataFolderTemplate.h"
 #include "books/IniFile.h"
 #include "books/Steuer.h"
 #include "invoicebook/RechnungsbuchStore.h"
@@ -65,7 +66,7 @@ Shell::~Shell() {
 }
 
 QString Shell::programSettingsPath() const {
-    return programFolder() + QStringLiteral("/LEDRA.INI");
+    return layout().programSettingsTemplate();
 }
 
 void Shell::notifyControls() {
@@ -160,7 +161,7 @@ void Shell::onBooksEvent(BooksEvent event) {
 }
 
 bool Shell::start(const QRect &screen, QDate today) {
-    auto prog = openProgramSettings(programSettingsPath());
+    auto prog = openProgramSettings(programSettingsPath(), layout().installed());
     if (prog->damaged())
         m_ui.warning(prog->problemText() +
                      QStringLiteral(" Fehlende Werte werden durch Standardwerte ersetzt; die Datei "
@@ -168,7 +169,7 @@ bool Shell::start(const QRect &screen, QDate today) {
                          .arg(QDir::toNativeSeparators(prog->backupPath())));
 
     // Help pages: a folder of HTML pages named after the program, one page per context.
-    helpFolder = programFolder() + QStringLiteral("/ledra-hilfe");
+    helpFolder = layout().helpFolder();
     helpAvailable = QFileInfo(helpFolder + QStringLiteral("/index.html")).isFile();
     if (!helpAvailable && checkHelp)
         m_ui.warning(QStringLiteral("Hilfe-Datei nicht gefunden:\r") +
@@ -196,13 +197,15 @@ bool Shell::start(const QRect &screen, QDate today) {
         it.value() = prog->readInteger(QStringLiteral("DBGrid1"), it.key(), it.value());
     for (auto it = window.grid2Widths.begin(); it != window.grid2Widths.end(); ++it)
         it.value() = prog->readInteger(QStringLiteral("DBGrid2"), it.key(), it.value());
-    m_books.folders = FolderSettings::read(*prog, programFolder());
+    m_books.folders = FolderSettings::read(*prog, layout().defaultBaseDataFolder());
+    const bool namedBySettings = prog->hasKey(QStringLiteral("Pfad"), QStringLiteral("1"));
     if (!dataFolderOverride.isEmpty())
         m_books.folders.baseDataFolder = QDir::fromNativeSeparators(dataFolderOverride);
     m_books.folders.baseDataFolder = QDir::cleanPath(m_books.folders.baseDataFolder);
     prog.reset();
 
     try {
+        provideBaseDataFolder(namedBySettings);
         bindMerva();
         m_books.open(today);
         // A year change the last run did not finish is settled before anything is booked:
@@ -223,6 +226,33 @@ bool Shell::start(const QRect &screen, QDate today) {
     loadPlugin();
     notifyControls();
     return true;
+}
+
+// An installed program makes a base data folder that does not exist yet from the shipped
+// template when it is the user's default at the first start or when the user named it on
+// the command line (--data): a new user has no other way to get one. A folder the settings
+// name but that is missing (a detached drive, say) is not replaced by an empty one: the user
+// would book into it unaware. The build folder keeps refusing a missing folder. An installed
+// program remembers its per-user folder in the program settings.
+void Shell::provideBaseDataFolder(bool namedBySettings) {
+    if (!layout().installed())
+        return;
+    const QString base = m_books.folders.baseDataFolder;
+    const bool named = !dataFolderOverride.isEmpty();
+    const bool perUserDefault = !named && !namedBySettings;
+    const bool create = !QFileInfo::exists(base) && (named || perUserDefault);
+    if (create)
+        createDataFolderFromTemplate(layout().templateDataFolder(), base);
+    if (perUserDefault) {
+        auto prog = openProgramSettings(programSettingsPath(), true);
+        prog->writeString(QStringLiteral("Pfad"), QStringLiteral("1"),
+                          QDir::toNativeSeparators(base));
+        prog->save();
+    }
+    // Told after it is remembered: the message box waits for the user.
+    if (create)
+        m_ui.info(QStringLiteral("Der Datenordner %1 wurde aus der Vorlage angelegt.")
+                      .arg(QDir::toNativeSeparators(base)));
 }
 
 void Shell::bindMerva() {
@@ -256,7 +286,7 @@ void Shell::bindMerva() {
 
 void Shell::loadPlugin() {
     controls.bopVisible = false;
-    const QString file = programFolder() + QStringLiteral("/klaro.so");
+    const QString file = layout().pluginFile(QStringLiteral("klaro.so"));
     if (!QFileInfo(file).isFile())
         return;
     m_pluginLoader = std::make_unique<QPluginLoader>(file);
@@ -306,7 +336,7 @@ bool Shell::close(bool interactive) {
         m_mervaModule.reset();
         if (!interactive)
             throw SilentAbort();
-        auto prog = openProgramSettings(programSettingsPath());
+        auto prog = openProgramSettings(programSettingsPath(), layout().installed());
         const QString sec = QStringLiteral("FBuchhaltung");
         prog->writeInteger(sec, QStringLiteral("Left"), window.geometry.left());
         prog->writeInteger(sec, QStringLiteral("Top"), window.geometry.top());

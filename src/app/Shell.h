@@ -125,6 +125,7 @@ public:
     Ui &ui() { return m_ui; }
     const QString &programFolder() const { return m_books.programFolder(); }
     QString programSettingsPath() const;
+    const InstallLayout &layout() const { return m_books.layout(); }
     void notifyControls();
 
 private:
@@ -135,6 +136,7 @@ private:
     void updateChartButtons();
     void bindMerva();
     void loadPlugin();
+    void provideBaseDataFolder(bool namedBySettings);
 
     Ui &m_ui;
     BooksSession m_books;

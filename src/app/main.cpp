@@ -11,6 +11,8 @@ using namespace ledra;
 int main(int argc, char **argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Buchhaltung"));
+    // Ties the windows to the launcher and its icon (the Wayland app id).
+    QGuiApplication::setDesktopFileName(QStringLiteral("de.ledra.ledra"));
     auto *splash = new TWillkommen();
     splash->show();
     app.processEvents();

@@ -43,7 +43,7 @@ BooksSession::BooksSession(Ui &ui, const QString &programFolder)
       konten(Schemas::konten(), QStringLiteral("TKonten")),
       kontenGrid(Schemas::konten(), QStringLiteral("TKonten2")),
       journal(Schemas::journal(), QStringLiteral("TJournal")), m_ui(ui),
-      m_programFolder(QDir::fromNativeSeparators(programFolder)) {
+      m_programFolder(QDir::fromNativeSeparators(programFolder)), m_layout(m_programFolder) {
     setupLookups();
 }
 

@@ -5,6 +5,7 @@
 // window, the command line) listens to the events it sends.
 
 #include "Settings.h"
+#include "store/InstallLayout.h"
 #include "store/Table.h"
 
 #include <QDate>
@@ -108,6 +109,8 @@ public:
 
     Ui &ui() { return m_ui; }
     const QString &programFolder() const { return m_programFolder; }
+    // Where the program's shipped files are and where per-user files go.
+    const InstallLayout &layout() const { return m_layout; }
 
 private:
     void setupLookups();
@@ -117,6 +120,7 @@ private:
 
     Ui &m_ui;
     QString m_programFolder;
+    InstallLayout m_layout;
     QDate m_today = QDate::currentDate();
     bool m_busy = false;
     OffenePostenModule *m_openItems = nullptr;

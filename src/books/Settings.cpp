@@ -17,8 +17,8 @@ QString readEnvironment(const QString &name) {
     return qEnvironmentVariable(name.toLocal8Bit().constData());
 }
 
-QString programSettingsLocation(const QString &defaultPath) {
-    if (defaultPath.toLower().contains(QLatin1String("wohn")))
+QString programSettingsLocation(const QString &defaultPath, bool perUserOnly) {
+    if (!perUserOnly && defaultPath.toLower().contains(QLatin1String("wohn")))
         return defaultPath;
     QString base = readEnvironment(QStringLiteral("APPDATA"));
     if (base.isEmpty()) {
@@ -26,6 +26,8 @@ QString programSettingsLocation(const QString &defaultPath) {
         if (base.isEmpty() && !QDir::homePath().isEmpty() && QDir::homePath() != QLatin1String("/"))
             base = QDir::homePath() + QStringLiteral("/.config");
     }
+    if (base.isEmpty() && perUserOnly)
+        base = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
     if (base.isEmpty())
         return defaultPath;
     const QString a = QDir::fromNativeSeparators(base) + QStringLiteral("/QUINDEL");
@@ -33,19 +35,19 @@ QString programSettingsLocation(const QString &defaultPath) {
     const QString q = a + QLatin1Char('/') + QFileInfo(defaultPath).fileName();
     if (QFileInfo::exists(q))
         return q;
-    if (QFile::copy(defaultPath, q))
+    if (QFile::copy(defaultPath, q) || perUserOnly)
         return q;
     return defaultPath;
 }
 
-std::unique_ptr<IniFile> openProgramSettings(const QString &defaultPath) {
-    return std::make_unique<IniFile>(programSettingsLocation(defaultPath));
+std::unique_ptr<IniFile> openProgramSettings(const QString &defaultPath, bool perUserOnly) {
+    return std::make_unique<IniFile>(programSettingsLocation(defaultPath, perUserOnly));
 }
 
-FolderSettings FolderSettings::read(const IniFile &ini, const QString &programFolder) {
+FolderSettings FolderSettings::read(const IniFile &ini, const QString &defaultBaseDataFolder) {
     FolderSettings f;
-    f.baseDataFolder = QDir::fromNativeSeparators(ini.readString(
-        QStringLiteral("Pfad"), QStringLiteral("1"), programFolder + QStringLiteral("/DATEN")));
+    f.baseDataFolder = QDir::fromNativeSeparators(
+        ini.readString(QStringLiteral("Pfad"), QStringLiteral("1"), defaultBaseDataFolder));
     QString all = readEnvironment(QStringLiteral("ALLUSERSPROFILE"));
     if (all.isEmpty())
         all = QStringLiteral("/var/lib");

@@ -18,14 +18,18 @@ QString readEnvironment(const QString &name);
 
 // Where the program settings file (or MERVA.INI) is used: the default path unless a
 // per-user copy applies. With APPDATA unset, the XDG config home stands in for it.
-QString programSettingsLocation(const QString &defaultPath);
-std::unique_ptr<IniFile> openProgramSettings(const QString &defaultPath);
+// perUserOnly (an installed program, whose default lies under the read-only installation
+// prefix): the per-user file is used even when there is no default to copy from, and the
+// default path never.
+QString programSettingsLocation(const QString &defaultPath, bool perUserOnly = false);
+std::unique_ptr<IniFile> openProgramSettings(const QString &defaultPath, bool perUserOnly = false);
 
 struct FolderSettings {
     QString baseDataFolder; // Pfad/1
     QString updateFolder;   // Pfad/2
     QString prefix;         // Alias/1
-    static FolderSettings read(const IniFile &ini, const QString &programFolder);
+    // defaultBaseDataFolder: what Pfad/1 means when the file names no folder.
+    static FolderSettings read(const IniFile &ini, const QString &defaultBaseDataFolder);
 };
 
 class YearSettings {

@@ -13,6 +13,7 @@
 #include "posting/EntryLine.h"
 #include "posting/StornoRules.h"
 #include "store/Dates.h"
+#include "store/InstallLayout.h"
 #include "store/Table.h"
 #include "ui/ScriptedUi.h"
 
@@ -38,7 +39,8 @@ int usage() {
         "         vatbasis ist|soll | storno AUTONUMMER | report BERICHT ... |\n"
         "         export gdpdu ZIELORDNER |\n"
         "         op list|add|delete|check|stapel (report op: Liste der offenen Posten)\n"
-        "Optionen: --year JJ öffnet vorher das Buchungsjahr JJ"));
+        "Optionen: --year JJ öffnet vorher das Buchungsjahr JJ\n"
+        "         ledra-cli --version zeigt die Programmversion"));
     return 2;
 }
 
@@ -156,6 +158,10 @@ int click(const std::function<void()> &f) {
 } // namespace
 
 int runCli(const QStringList &args, const QString &programFolder) {
+    if (args == QStringList{QStringLiteral("--version")}) {
+        out(QStringLiteral("ledra-cli ") + programVersion());
+        return 0;
+    }
     Options o;
     if (!parse(args, o))
         return usage();

@@ -249,8 +249,8 @@ void runGdpduExport(const GdpduJob &job, const std::function<void(int, int)> &pr
 
 GdpduJob gdpduJobFor(const BooksSession &books, const QString &targetFolder) {
     GdpduJob job;
-    job.templatePath = books.programFolder() + QLatin1Char('/') + QLatin1String(kGdpduTemplate);
-    job.dtdPath = books.programFolder() + QLatin1Char('/') + QLatin1String(kGdpduDtd);
+    job.templatePath = books.layout().dataFile(QLatin1String(kGdpduTemplate));
+    job.dtdPath = books.layout().dataFile(QLatin1String(kGdpduDtd));
     job.tableFolder = books.currentDataFolder();
     job.baseFolder = books.baseDataFolder();
     job.periodFrom = books.settings.periodStart();

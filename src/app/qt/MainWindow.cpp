@@ -27,6 +27,7 @@
 #include "reports/SaldenlisteReport.h"
 #include "reports/StapelReport.h"
 #include "reports/UstVaReport.h"
+#include "store/InstallLayout.h"
 #include "ui/qt/QtUi.h"
 
 #include <QApplication>
@@ -85,7 +86,7 @@ MainWindow::MainWindow(const QString &programFolder, Ui *external) {
     m_core = std::make_unique<Shell>(*m_ui, programFolder);
 
     setObjectName(QStringLiteral("FBuchhaltung"));
-    setWindowTitle(QStringLiteral("Buchhaltung %1").arg(QStringLiteral(PROJECT_VERSION_TEXT)));
+    setWindowTitle(QStringLiteral("Buchhaltung %1").arg(programVersion()));
     buildPages();
     buildStatusBar();
     m_core->controlsChanged = [this] { syncControls(); };
@@ -574,7 +575,7 @@ void MainWindow::showHelp(int context) {
 void MainWindow::showAbout() {
     QMessageBox::about(this, QStringLiteral("Info"),
                        QStringLiteral("<b>Buchhaltung</b><br>Version %1<br>Finanzbuchhaltung")
-                           .arg(QStringLiteral(PROJECT_VERSION_TEXT)));
+                           .arg(programVersion()));
 }
 
 void MainWindow::closeEvent(QCloseEvent *e) {
