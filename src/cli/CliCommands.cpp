@@ -9,17 +9,20 @@
 #include "app/Shell.h"
 #include "books/SaldenRecompute.h"
 #include "exports/GdpduExport.h"
+#include "posting/BuchungInput.h"
 #include "posting/BuchungRules.h"
 #include "posting/EntryLine.h"
 #include "posting/StornoRules.h"
+#include "reportengine/TextRenderer.h"
 #include "store/Dates.h"
 #include "store/InstallLayout.h"
 #include "store/Table.h"
 #include "ui/ScriptedUi.h"
 
 #include <QFile>
-#include <QTextStream>
+#include <QFileInfo>
 #include <cstdio>
+#include <optional>
 namespace ledra {
 
 namespace {
@@ -46,6 +49,7 @@ int usage() {
 
 struct Options {
     QString data;
+    bool dataGiven = false;
     QString year;
     QString today;
     QString answer = QStringLiteral("no");
@@ -55,9 +59,10 @@ struct Options {
 bool parse(const QStringList &args, Options &o) {
     for (int i = 0; i < args.size(); ++i) {
         const QString &a = args[i];
-        if (a == QLatin1String("--data") && i + 1 < args.size())
+        if (a == QLatin1String("--data") && i + 1 < args.size()) {
             o.data = args[++i];
-        else if (a == QLatin1String("--year") && i + 1 < args.size())
+            o.dataGiven = true;
+        } else if (a == QLatin1String("--year") && i + 1 < args.size())
             o.year = args[++i];
         else if (a == QLatin1String("--today") && i + 1 < args.size())
             o.today = args[++i];
@@ -97,6 +102,7 @@ QString plainValue(const Table &t, const FieldDef &f) {
     }
 }
 
+// A text holding ";", a quote or a line break is quoted, so that every row keeps its columns.
 int cmdList(Table &t) {
     QStringList head;
     for (const auto &f : t.schema().fields)
@@ -105,40 +111,75 @@ int cmdList(Table &t) {
     for (t.first(); !t.eof(); t.next()) {
         QStringList row;
         for (const auto &f : t.schema().fields)
-            row << plainValue(t, f);
+            row << report::csvField(plainValue(t, f), QLatin1Char(';'));
         out(row.join(QLatin1Char(';')));
     }
     return 0;
 }
 
+// The whole input: a file, or standard input for "-" (a pipe is read to its end).
+std::optional<QByteArray> readBookingInput(const QString &file) {
+    const bool standardInput = file == QLatin1String("-");
+    QFile f(standardInput ? QString() : file);
+    const bool opened =
+        standardInput ? f.open(stdin, QIODevice::ReadOnly) : f.open(QIODevice::ReadOnly);
+    if (!opened)
+        return std::nullopt;
+    QByteArray data = f.readAll();
+    if (data.startsWith("\xEF\xBB\xBF")) // the byte order mark spreadsheets write
+        data.remove(0, 3);
+    return data;
+}
+
 int cmdBook(BuchungRules &entry, const QString &file) {
-    QFile f(file);
-    if (!f.open(QIODevice::ReadOnly | QIODevice::Text)) {
+    const std::optional<QByteArray> data = readBookingInput(file);
+    if (!data) {
         err(QStringLiteral("Fehler: Datei %1 kann nicht gelesen werden.").arg(file));
         return 1;
     }
-    QTextStream in(&f);
-    in.setEncoding(QStringConverter::Utf8);
     int refused = 0, lineNo = 0;
-    while (!in.atEnd()) {
-        const QString line = in.readLine();
+    for (QByteArray line : data->split('\n')) {
         ++lineNo;
+        if (line.endsWith('\r'))
+            line.chop(1);
         if (line.trimmed().isEmpty())
             continue;
-        const QStringList cols = line.split(QLatin1Char(';'));
-        if (cols.size() < 7) {
-            err(QStringLiteral("Fehler: Zeile %1 hat nicht die Spalten "
-                               "Belegdatum;Belegnummer;Soll;Haben;Buchungstext;Betrag;Modus;Mwst")
-                    .arg(lineNo));
+        const BuchungLineInput in = parseBuchungLine(line);
+        if (!in.line) {
+            err(QStringLiteral("Fehler: Zeile %1: %2").arg(lineNo).arg(in.error));
             ++refused;
-            continue;
-        }
-        if (!enterBuchungLine(entry, cols)) {
-            err(QStringLiteral("Fehler: Zeile %1 nicht gebucht: %2").arg(lineNo).arg(line));
+        } else if (!enterBuchungLine(entry, *in.line)) {
+            err(QStringLiteral("Fehler: Zeile %1 nicht gebucht: %2")
+                    .arg(lineNo)
+                    .arg(QString::fromUtf8(line)));
             ++refused;
         }
     }
     return refused ? 1 : 0;
+}
+
+// "--data" names the base data folder: an empty value or a file is refused before anything is
+// opened, so nothing is booked into the program's own folder by mistake.
+bool dataOptionUsable(const Options &o) {
+    if (!o.dataGiven)
+        return true;
+    if (o.data.trimmed().isEmpty()) {
+        err(QStringLiteral("Fehler: --data braucht einen Datenordner."));
+        return false;
+    }
+    if (QFileInfo::exists(o.data) && !QFileInfo(o.data).isDir()) {
+        err(QStringLiteral("Fehler: %1 ist kein Ordner.").arg(o.data));
+        return false;
+    }
+    return true;
+}
+
+// A command whose button the window would show disabled or hidden is refused the same way.
+void requireEnabled(Ui &ui, bool enabled, const QString &why) {
+    if (!enabled) {
+        ui.error(why);
+        throw SilentAbort();
+    }
 }
 
 // Runs one handler as a click would: a silent abort (its message already shown) or an
@@ -165,6 +206,8 @@ int runCli(const QStringList &args, const QString &programFolder) {
     Options o;
     if (!parse(args, o))
         return usage();
+    if (!dataOptionUsable(o))
+        return 2;
     ScriptedUi ui;
     ui.echoToStderr = true;
     ui.defaultAnswer = o.answer == QLatin1String("yes") ? Btn::Yes : Btn::No;
@@ -240,15 +283,30 @@ int runCli(const QStringList &args, const QString &programFolder) {
     } else if (cmd == QLatin1String("chart") &&
                (arg == QLatin1String("skr03") || arg == QLatin1String("skr04")))
         rc = click([&] {
+            requireEnabled(ui, shell.controls.skrButtonsVisible,
+                           QStringLiteral("Ein Standardkontenrahmen lässt sich nur in einen "
+                                          "leeren Kontenplan laden!"));
             if (arg == QLatin1String("skr03"))
                 shell.chart().loadSkr03();
             else
                 shell.chart().loadSkr04();
         });
     else if (cmd == QLatin1String("yearchange"))
-        rc = click([&] { runJahreswechsel(books, today); });
+        rc = click([&] {
+            requireEnabled(ui, shell.controls.jWechselEnabled,
+                           QStringLiteral("Jahreswechsel erst nach dem Ende des "
+                                          "Buchungsbereiches (%1) und nur im aktuellen "
+                                          "Buchungsjahr!")
+                               .arg(books.settings.buchBis));
+            runJahreswechsel(books, today);
+        });
     else if (cmd == QLatin1String("carryforward"))
-        rc = click([&] { carryForwardSalden(books); });
+        rc = click([&] {
+            requireEnabled(ui, shell.controls.kSaldouebertrEnabled,
+                           QStringLiteral("Kontensalden übertragen nur bei geöffnetem altem "
+                                          "Buchungsjahr (--year JJ)!"));
+            carryForwardSalden(books);
+        });
     else if (cmd == QLatin1String("vatbasis") &&
              (arg == QLatin1String("ist") || arg == QLatin1String("soll")))
         rc = click([&] {

@@ -1,5 +1,7 @@
 #include "BuchungRules.h"
 
+#include "BuchungInput.h"
+#include "StornoRules.h"
 #include "books/Balances.h"
 #include "books/BooksSession.h"
 #include "books/KontoArt.h"
@@ -102,10 +104,7 @@ bool BuchungRules::moveFocus(const QString &control) {
 }
 
 bool BuchungRules::accountKey(const QString &side, QChar key) {
-    static const QString umlauts = QStringLiteral("ÄÖÜßäöü");
-    const bool ok = key.isDigit() || (key >= QLatin1Char('A') && key <= QLatin1Char('Z')) ||
-                    (key >= QLatin1Char('a') && key <= QLatin1Char('z')) || umlauts.contains(key);
-    if (!ok)
+    if (!isAccountSearchKey(key))
         return false;
     QString &t = m_typed[sideIndex(side)];
     if (t.isEmpty() && m_fb.stapel.isBrowse())
@@ -381,10 +380,7 @@ void BuchungRules::onStapelNewRecord(Table &t) {
 }
 
 qint64 BuchungRules::splittingAccount() const {
-    Table &k = m_fb.konten;
-    return scalar(
-        k, QStringLiteral("SELECT KtoNr FROM %1 WHERE Name = 'SPLITTING' ORDER BY KtoNr LIMIT 1")
-               .arg(quotedName(k)));
+    return splittingAccountNumber(m_fb);
 }
 
 Money BuchungRules::splittingBalance() const {

@@ -1,15 +1,15 @@
 #include "EntryLine.h"
 
+#include "BuchungInput.h"
 #include "BuchungRules.h"
 #include "books/BooksSession.h"
-#include "store/Dates.h"
 #include "store/Table.h"
 #include "ui/Ui.h"
 namespace ledra {
 
 // Enters one line as a person would: new row, the fields in tab order, leaving the accounts,
 // entering and leaving the amount. Returns false when the row was refused.
-bool enterBuchungLine(BuchungRules &e, const QStringList &c) {
+bool enterBuchungLine(BuchungRules &e, const BuchungLine &l) {
     BooksSession &fb = e.books();
     Table &b = fb.stapel;
     if (b.isEditing())
@@ -29,38 +29,25 @@ bool enterBuchungLine(BuchungRules &e, const QStringList &c) {
             throw SilentAbort();
     };
     try {
-        auto d = parseGermanDate(c.value(0));
-        if (!d) {
-            fb.ui().error(QStringLiteral("'%1' ist kein gültiges Datum").arg(c.value(0)));
-            throw SilentAbort();
-        }
-        b.setValue(QStringLiteral("Belegdatum"), *d);
+        b.setValue(QStringLiteral("Belegdatum"), l.belegdatum);
         step(QStringLiteral("BelNr"));
-        b.setValue(QStringLiteral("Belegnummer"), c.value(1).trimmed());
+        b.setValue(QStringLiteral("Belegnummer"), l.belegnummer);
         step(QStringLiteral("Soll"));
-        for (QChar ch : c.value(2).trimmed())
-            if (!e.accountKey(QStringLiteral("Soll"), ch))
-                break;
+        for (QChar ch : l.soll)
+            e.accountKey(QStringLiteral("Soll"), ch);
         step(QStringLiteral("Haben"));
-        for (QChar ch : c.value(3).trimmed())
-            if (!e.accountKey(QStringLiteral("Haben"), ch))
-                break;
+        for (QChar ch : l.haben)
+            e.accountKey(QStringLiteral("Haben"), ch);
         step(QStringLiteral("BuchText"));
-        b.setValue(QStringLiteral("Buchungstext"), c.value(4));
-        const QString mode = c.value(6).trimmed().toUpper();
-        if (mode == QLatin1String("N"))
+        b.setValue(QStringLiteral("Buchungstext"), l.buchungstext);
+        if (l.netto)
             e.chooseNet();
         else
             e.chooseGross();
         step(QStringLiteral("Betrag"));
-        if (!c.value(7).trimmed().isEmpty())
-            b.setValue(QStringLiteral("Steuersatz"), c.value(7).trimmed());
-        auto amount = Money::parseGerman(c.value(5));
-        if (!amount) {
-            fb.ui().error(QStringLiteral("'%1' ist kein gültiger Betrag").arg(c.value(5)));
-            throw SilentAbort();
-        }
-        e.setAmount(*amount);
+        if (l.mwst)
+            b.setValue(QStringLiteral("Steuersatz"), *l.mwst);
+        e.setAmount(l.betrag);
         step(QStringLiteral("Brutto"));
     } catch (const SilentAbort &) {
     } catch (const EngineError &ex) {
@@ -71,6 +58,15 @@ bool enterBuchungLine(BuchungRules &e, const QStringList &c) {
         return false;
     }
     return true;
+}
+
+bool enterBuchungLine(BuchungRules &e, const QStringList &columns) {
+    const BuchungLineInput in = parseBuchungColumns(columns);
+    if (!in.line) {
+        e.books().ui().error(in.error);
+        return false;
+    }
+    return enterBuchungLine(e, *in.line);
 }
 
 } // namespace ledra

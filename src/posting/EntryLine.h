@@ -6,11 +6,14 @@
 namespace ledra {
 
 class BuchungRules;
+struct BuchungLine;
 
-// Columns: Belegdatum;Belegnummer;Soll;Haben;Buchungstext;Betrag;Modus;Mwst (date
-// dd.mm.yyyy, amount with decimal comma, Modus B gross or N net, Mwst empty: the derived
-// rate). New row, fields in tab order, leaving the accounts, entering and leaving the amount.
-// Returns false when the row was refused (it is then cancelled).
+// A checked line (BuchungInput.h): new row, fields in tab order, leaving the accounts,
+// entering and leaving the amount. Returns false when the row was refused (it is then
+// cancelled).
+bool enterBuchungLine(BuchungRules &entry, const BuchungLine &line);
+// Columns Belegdatum;Belegnummer;Soll;Haben;Buchungstext;Betrag;Modus;Mwst, checked first;
+// a line that does not pass is refused with its reason before a row is started.
 bool enterBuchungLine(BuchungRules &entry, const QStringList &columns);
 
 } // namespace ledra

@@ -4,6 +4,7 @@
 
 #include "BuchungRules.h"
 
+#include "BuchungInput.h"
 #include "books/Balances.h"
 #include "books/BooksSession.h"
 #include "books/KontoArt.h"
@@ -112,7 +113,15 @@ double BuchungRules::requireRate(Table &t) {
         m_fb.ui().error(QStringLiteral("Mwst-Satz fehlt!"));
         throw SilentAbort();
     }
-    return t.asDouble(QStringLiteral("Steuersatz"));
+    // A rate outside 0 to 100 % would give negative tax, or divide by zero for -100 %.
+    const double rate = t.asDouble(QStringLiteral("Steuersatz"));
+    if (const auto why = steuersatzError(rate)) {
+        if (mwstEnabled)
+            setFocus(QStringLiteral("Mwst"));
+        m_fb.ui().error(*why);
+        throw SilentAbort();
+    }
+    return rate;
 }
 
 Money BuchungRules::requireAmount(Table &t) {
@@ -126,6 +135,12 @@ Money BuchungRules::requireAmount(Table &t) {
     if (amount < Money()) {
         setFocus(QStringLiteral("Betrag"));
         m_fb.ui().error(QStringLiteral("Betrag darf nicht negativ sein!"));
+        throw SilentAbort();
+    }
+    // Bookings hold whole cents: a fourth-decimal remainder would drift the sums.
+    if (const auto why = betragError(amount)) {
+        setFocus(QStringLiteral("Betrag"));
+        m_fb.ui().error(*why);
         throw SilentAbort();
     }
     return amount;

@@ -4,11 +4,40 @@
 #include "books/BooksSession.h"
 #include "books/KontoArt.h"
 #include "books/SaldenRecompute.h"
+#include "books/Steuer.h"
 #include "store/Sql.h"
 #include "store/Table.h"
 #include "ui/Ui.h"
 
 namespace ledra {
+
+namespace {
+
+// The balances convert a booking by its date (marks before the euro day, euros from it on), so
+// a reversal cancels its original only when both fall on the same side of that day. The
+// batch's date stays when it lies in the booking period on the original's side; otherwise
+// the reversal takes the original's date.
+QDate reversalDate(const YearSettings &s, const QDate &given, const QDate &original) {
+    const QDate von = s.periodStart(), bis = s.periodEnd();
+    const bool inPeriod =
+        given.isValid() && (!von.isValid() || given >= von) && (!bis.isValid() || given <= bis);
+    const bool sameCurrency = (given < euroStichtag()) == (original < euroStichtag());
+    return inPeriod && sameCurrency ? given : original;
+}
+
+// Storing computes the other amount from the one entered. The reversal is entered by the
+// amount from which the original's net and gross both follow again: the gross amount unless
+// the original was entered net and its net does not follow from its gross.
+bool reversalEntersGross(const Table &b) {
+    const Steuersatz satz = Steuersatz::fromPercent(b.asDouble(QStringLiteral("Steuersatz")));
+    const Money netto = b.asMoney(QStringLiteral("Netto"));
+    const Money brutto = b.asMoney(QStringLiteral("Brutto"));
+    if (nettoFromBrutto(brutto, satz) == netto)
+        return true;
+    return bruttoFromNetto(netto, satz) != brutto;
+}
+
+} // namespace
 
 void StornoRules::open() {
     m_fb.journal.setIndexName(QStringLiteral("BelNr"));
@@ -70,6 +99,9 @@ bool StornoRules::reverseBooking(qint64 autonummer) {
     for (const char *f :
          {"Netto", "Brutto", "Steuer", "Steuersatz", "Belegnummer", "IDNr", "Euro", "Stfaellig"})
         b.setValue(QString::fromLatin1(f), j.value(QString::fromLatin1(f)));
+    b.setValue(QStringLiteral("Belegdatum"),
+               reversalDate(m_fb.settings, b.asDate(QStringLiteral("Belegdatum")),
+                            j.asDate(QStringLiteral("Belegdatum"))));
     if (b.asMoney(QStringLiteral("Stfaellig")) > Money()) {
         b.setValue(QStringLiteral("Satzfaellig"), j.value(QStringLiteral("Steuersatz")));
         if (kontoArtOf(j.value(QStringLiteral("XHabenArt"))) == KontoArt::Debitor) {
@@ -89,6 +121,8 @@ bool StornoRules::reverseBooking(qint64 autonummer) {
     }
     bool stored = true;
     if (b.state() == DsState::Insert) {
+        const bool personsMode = e.grossMode;
+        e.grossMode = reversalEntersGross(b);
         try {
             // Storing runs from the amount field, as when the user leaves it.
             e.setFocus(QStringLiteral("Betrag"));
@@ -99,6 +133,9 @@ bool StornoRules::reverseBooking(qint64 autonummer) {
             m_fb.ui().error(ex.message());
             stored = false;
         }
+        // A refused reversal stays in the form with the mode that reproduces its amounts.
+        if (stored)
+            e.grossMode = personsMode;
     }
     if (wasVisible)
         open();

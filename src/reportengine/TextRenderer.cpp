@@ -1,5 +1,6 @@
 #include "reportengine/TextRenderer.h"
 
+#include <QRegularExpression>
 #include <QTextStream>
 
 #include <algorithm>
@@ -85,6 +86,20 @@ QString csvField(const QString &text, QChar separator) {
     return u'"' + quoted + u'"';
 }
 
+QString neutralisedCsvText(const QString &text) {
+    if (text.isEmpty())
+        return text;
+    const QChar c = text.front();
+    if (c != u'=' && c != u'+' && c != u'-' && c != u'@' && c != u'\t' && c != u'\r')
+        return text;
+    // An amount keeps its sign, with its currency and its side ("-1.234,56 €", "8,40 € H").
+    static const QRegularExpression amount(
+        QStringLiteral("^[-+]?[0-9][0-9.]*(,[0-9]+)?( ?(€|DM))?( +[SH])?$"));
+    if (amount.match(text).hasMatch())
+        return text;
+    return u'\'' + text;
+}
+
 QString renderCsv(const Page &page, const CsvOptions &options) {
     QString out;
     for (const BandInstance &band : page.bands) {
@@ -104,7 +119,7 @@ QString renderCsv(const Page &page, const CsvOptions &options) {
         });
         QStringList fields;
         for (const Cell &c : cells)
-            fields << csvField(c.text, options.separator);
+            fields << csvField(neutralisedCsvText(c.text), options.separator);
         out += fields.join(options.separator) + u'\n';
     }
     return out;

@@ -32,10 +32,14 @@ struct CsvOptions {
 };
 
 // One line per printed band with texts, its texts in x order; a field is quoted
-// when it holds the separator, a quote or a line break.
+// when it holds the separator, a quote or a line break, and a text that a spreadsheet would
+// run as a formula is neutralised.
 QString renderCsv(const Page &page, const CsvOptions &options = {});
 QString renderCsv(const PageModel &model, const CsvOptions &options = {});
 QString csvField(const QString &text, QChar separator = u',');
+// A text starting with "=", "+", "-", "@", a tab or a carriage return gets a leading
+// apostrophe, as spreadsheet security guides advise; amounts keep their sign.
+QString neutralisedCsvText(const QString &text);
 
 // Sinks that write while the layout runs.
 class TextSink : public PageSink {

@@ -7,6 +7,7 @@
 
 #include <QFontMetricsF>
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -169,17 +170,72 @@ QString clipToWidth(const QString &text, const rpt::FontStyle &font, double widt
     return text;
 }
 
+namespace {
+
+// The cells of a printed band, text or empty, in x order.
+std::vector<QRectF> cellsOf(const rpt::BandInstance &band) {
+    std::vector<QRectF> cells;
+    for (const rpt::TextItem &t : band.texts)
+        cells.push_back(t.rect);
+    for (const QRectF &r : band.emptyCells)
+        cells.push_back(r);
+    std::stable_sort(cells.begin(), cells.end(),
+                     [](const QRectF &a, const QRectF &b) { return a.x() < b.x(); });
+    return cells;
+}
+
+double overlap(const QRectF &a, const QRectF &b) {
+    return std::min(a.right(), b.right()) - std::max(a.left(), b.left());
+}
+
+// A spreadsheet reads the first line as the names of the columns, so the head gets one cell
+// for every column of the detail lines: each column takes the head printed over it (the lowest
+// line of a two-line head); a column without a head of its own (the currency beside an
+// amount, an account's name beside its number) or a second column under one head gets an
+// empty cell. A group heading above several columns gives way to the heads below it.
+void alignHeadsWithColumns(rpt::BandInstance &head, const rpt::BandInstance &detail) {
+    QList<rpt::TextItem> aligned;
+    std::vector<const rpt::TextItem *> used;
+    for (const QRectF &cell : cellsOf(detail)) {
+        const rpt::TextItem *best = nullptr;
+        for (const rpt::TextItem &t : head.texts) {
+            if (t.rect.width() <= 0 || overlap(t.rect, cell) <= 0)
+                continue;
+            if (!best || t.rect.y() > best->rect.y() ||
+                (t.rect.y() == best->rect.y() && overlap(t.rect, cell) > overlap(best->rect, cell)))
+                best = &t;
+        }
+        const bool taken = best && std::find(used.begin(), used.end(), best) != used.end();
+        rpt::TextItem t;
+        t.rect = QRectF(cell.x(), head.top, cell.width(), 0);
+        if (best && !taken) {
+            t.text = best->text;
+            used.push_back(best);
+        }
+        aligned << t;
+    }
+    head.texts = aligned;
+    head.emptyCells.clear();
+}
+
+} // namespace
+
 void ReportCsvSink::addPage(rpt::Page &&page) {
     rpt::Page body;
     body.number = page.number;
     body.sizeMm = page.sizeMm;
     body.margins = page.margins;
+    const auto detail = std::find_if(page.bands.begin(), page.bands.end(), [](const auto &b) {
+        return b.kind == rpt::BandKind::Detail && !cellsOf(b).empty();
+    });
     for (rpt::BandInstance &band : page.bands) {
         if (band.kind == rpt::BandKind::ColumnHeader) {
             if (m_headsWritten)
                 continue;
             m_headsWritten = true;
             band.pageFrame = false;
+            if (detail != page.bands.end())
+                alignHeadsWithColumns(band, *detail);
         } else if (band.pageFrame) {
             continue;
         }

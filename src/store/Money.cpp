@@ -51,28 +51,31 @@ bool Money::nearlyEquals(Money other) const {
     return (d < 0 ? -d : d) < 100;
 }
 
-static std::optional<Money> parseDigits(QString intPart, QString frac, bool neg) {
-    if (intPart.isEmpty() && frac.isEmpty())
+namespace {
+
+// The parts of a number text: sign, whole digits (leading zeros dropped) and decimals.
+struct NumberDigits {
+    bool neg = false;
+    QString whole, frac;
+};
+
+// Empty or malformed text, or a whole part with more digits than the type holds: nothing.
+std::optional<NumberDigits> digitsOf(bool neg, QString whole, QString frac, bool *tooLong) {
+    if (whole.isEmpty() && frac.isEmpty())
         return std::nullopt;
-    if (frac.size() > 4) {
-        // More decimals than the money type holds: round the rest half away.
-        QString rest = frac.mid(4);
-        frac = frac.left(4);
-        bool up = rest.at(0) >= QLatin1Char('5');
-        qint64 whole = intPart.isEmpty() ? 0 : intPart.toLongLong();
-        qint64 u = whole * 10000 + frac.toLongLong() + (up ? 1 : 0);
-        return Money::fromUnits(neg ? -u : u);
+    qsizetype zeros = 0;
+    while (zeros < whole.size() && whole.at(zeros) == QLatin1Char('0'))
+        ++zeros;
+    whole.remove(0, zeros);
+    if (whole.size() > Money::kMaxWholeDigits) {
+        if (tooLong)
+            *tooLong = true;
+        return std::nullopt;
     }
-    while (frac.size() < 4)
-        frac += QLatin1Char('0');
-    if (intPart.size() > 14)
-        return std::nullopt;
-    qint64 whole = intPart.isEmpty() ? 0 : intPart.toLongLong();
-    qint64 u = whole * 10000 + frac.toLongLong();
-    return Money::fromUnits(neg ? -u : u);
+    return NumberDigits{neg, whole, frac};
 }
 
-std::optional<Money> Money::parseGerman(const QString &text) {
+std::optional<NumberDigits> germanDigits(const QString &text, bool *tooLong = nullptr) {
     QString t = text.trimmed();
     t.remove(QStringLiteral("€"));
     t.remove(QStringLiteral("DM"));
@@ -83,7 +86,7 @@ std::optional<Money> Money::parseGerman(const QString &text) {
     if (!m.hasMatch())
         return std::nullopt;
     QString intPart = m.captured(2);
-    QString sep = m.captured(3);
+    const QString sep = m.captured(3);
     QString frac = m.captured(4);
     if (sep == QLatin1String(".") && intPart.contains(QLatin1Char('.')))
         return std::nullopt;
@@ -93,7 +96,35 @@ std::optional<Money> Money::parseGerman(const QString &text) {
         frac.clear();
     }
     intPart.remove(QLatin1Char('.'));
-    return parseDigits(intPart, frac, m.captured(1) == QLatin1String("-"));
+    return digitsOf(m.captured(1) == QLatin1String("-"), intPart, frac, tooLong);
+}
+
+qint64 unitsOf(const NumberDigits &d, const QString &frac4, bool up) {
+    const qint64 whole = d.whole.isEmpty() ? 0 : d.whole.toLongLong();
+    const qint64 u = whole * 10000 + frac4.toLongLong() + (up ? 1 : 0);
+    return d.neg ? -u : u;
+}
+
+// Four decimals at most; more are rounded half away from zero.
+Money roundedMoney(const NumberDigits &d) {
+    QString frac = d.frac;
+    bool up = false;
+    if (frac.size() > 4) {
+        up = frac.at(4) >= QLatin1Char('5');
+        frac = frac.left(4);
+    }
+    while (frac.size() < 4)
+        frac += QLatin1Char('0');
+    return Money::fromUnits(unitsOf(d, frac, up));
+}
+
+} // namespace
+
+std::optional<Money> Money::parseGerman(const QString &text) {
+    const auto d = germanDigits(text);
+    if (!d)
+        return std::nullopt;
+    return roundedMoney(*d);
 }
 
 std::optional<Money> Money::parsePlain(const QString &text) {
@@ -101,7 +132,33 @@ std::optional<Money> Money::parsePlain(const QString &text) {
     auto m = re.match(text.trimmed());
     if (!m.hasMatch())
         return std::nullopt;
-    return parseDigits(m.captured(2), m.captured(3), m.captured(1) == QLatin1String("-"));
+    const auto d =
+        digitsOf(m.captured(1) == QLatin1String("-"), m.captured(2), m.captured(3), nullptr);
+    if (!d)
+        return std::nullopt;
+    return roundedMoney(*d);
+}
+
+ExactMoneyText Money::parseGermanExact(const QString &text) {
+    ExactMoneyText r;
+    bool tooLong = false;
+    const auto d = germanDigits(text, &tooLong);
+    if (!d) {
+        r.error = tooLong ? ExactMoneyText::Error::OutOfRange : ExactMoneyText::Error::Malformed;
+        return r;
+    }
+    QString frac = d->frac;
+    while (frac.endsWith(QLatin1Char('0')))
+        frac.chop(1);
+    r.decimals = int(std::min<qsizetype>(frac.size(), 1000));
+    if (frac.size() > 4) {
+        r.error = ExactMoneyText::Error::TooManyDecimals;
+        return r;
+    }
+    while (frac.size() < 4)
+        frac += QLatin1Char('0');
+    r.value = Money::fromUnits(unitsOf(*d, frac, false));
+    return r;
 }
 
 static QString formatUnits(qint64 v, int decimals, QChar point, QChar group) {

@@ -9,6 +9,8 @@
 #include <optional>
 namespace ledra {
 
+struct ExactMoneyText;
+
 class Money {
 public:
     constexpr Money() = default;
@@ -24,6 +26,12 @@ public:
     static std::optional<Money> parseGerman(const QString &text);
     // Machine text with a decimal point ("1234.56", "-0.5").
     static std::optional<Money> parsePlain(const QString &text);
+
+    // German input read exactly as written, for amounts a person enters: nothing is rounded,
+    // so the caller can refuse what the type (or the bookkeeping) cannot hold.
+    static ExactMoneyText parseGermanExact(const QString &text);
+    // Whole-number digits the type holds in every input (its range is about 9.2e14).
+    static constexpr int kMaxWholeDigits = 14;
 
     constexpr qint64 units() const { return m_v; }
     double toDouble() const { return double(m_v) / 10000.0; }
@@ -58,6 +66,13 @@ public:
 private:
     constexpr explicit Money(qint64 v) : m_v(v) {}
     qint64 m_v = 0;
+};
+
+struct ExactMoneyText {
+    enum class Error { None, Malformed, TooManyDecimals, OutOfRange };
+    Money value;
+    Error error = Error::None;
+    int decimals = 0; // decimals written, trailing zeros aside
 };
 
 // Halves away from zero of a units value to a multiple of 100 units (one cent).

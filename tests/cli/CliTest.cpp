@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <gtest/gtest.h>
 #include <unistd.h>
 namespace ledra {
@@ -18,9 +19,14 @@ namespace {
 struct CliRun : ::testing::Test {
     DataFixture fx;
     QString out, err;
-    int run(const QStringList &args) {
+    int run(const QStringList &args, const QByteArray &input = QByteArray()) {
+        return runRaw(QStringList{QStringLiteral("--data"), fx.base} + args, input);
+    }
+    int runRaw(const QStringList &args, const QByteArray &input = QByteArray()) {
         QProcess p;
-        p.start(QStringLiteral(LEDRA_CLI), QStringList{QStringLiteral("--data"), fx.base} + args);
+        p.start(QStringLiteral(LEDRA_CLI), args);
+        p.write(input);
+        p.closeWriteChannel();
         p.waitForFinished(60000);
         out = QString::fromUtf8(p.readAllStandardOutput());
         err = QString::fromUtf8(p.readAllStandardError());
@@ -63,7 +69,8 @@ TEST_F(CliRun, BookListTransferAndReverse) {
     const QString y = QString::number(QDate::currentDate().year());
     EXPECT_EQ(
         lines[1],
-        QStringLiteral("1;%1-03-05;Papier \"A4\";4930;1200;100.00;119.00;19.00;19;1;;1;;").arg(y));
+        QStringLiteral("1;%1-03-05;\"Papier \"\"A4\"\"\";4930;1200;100.00;119.00;19.00;19;1;;1;;")
+            .arg(y));
     EXPECT_EQ(lines[2],
               QStringLiteral("2;%1-03-06;Netto;4930;1200;100.00;107.00;7.00;7;2;;1;;").arg(y));
     ASSERT_EQ(run({QStringLiteral("accounts")}), 0);
@@ -84,6 +91,165 @@ TEST_F(CliRun, BookListTransferAndReverse) {
     ASSERT_EQ(run({QStringLiteral("info")}), 0);
     EXPECT_EQ(out, QStringLiteral("2 Buchungen\n3 Konten\nDATEN\n"));
     EXPECT_EQ(run({QStringLiteral("unbekannt")}), 2);
+}
+
+TEST_F(CliRun, BookReadsStandardInputAndListingsQuoteTheirFields) {
+    const QByteArray lines = QStringLiteral("05.03.%1;1;4930;1200;Semi \"x\";1,19;B;\n")
+                                 .arg(QDate::currentDate().year())
+                                 .toUtf8();
+    EXPECT_EQ(run({QStringLiteral("book"), QStringLiteral("-")}, lines), 0) << err.toStdString();
+    EXPECT_EQ(run({QStringLiteral("book"), QStringLiteral("/dev/stdin")}, lines), 0)
+        << err.toStdString();
+    ASSERT_EQ(run({QStringLiteral("batch")}), 0);
+    EXPECT_EQ(out.count(QStringLiteral(";\"Semi \"\"x\"\"\";4930;1200;1.00;1.19;")), 2)
+        << out.toStdString();
+    fx.addAccount(1300, QStringLiteral("Bank; Giro"), 4, 0);
+    ASSERT_EQ(run({QStringLiteral("accounts")}), 0);
+    EXPECT_TRUE(out.contains(QStringLiteral("\n1300;\"Bank; Giro\";4;"))) << out.toStdString();
+    EXPECT_EQ(out.section(QLatin1Char('\n'), 0, 0),
+              QStringLiteral("KtoNr;Name;Art;Mwst;Saldo;Soll;Haben;DruckSaldo;VorSaldo;BWA;"
+                             "BewSoll;BewHaben;JVZSoll;JVZHaben;Datum1;Bilanz"))
+        << "the head is unchanged";
+}
+
+TEST_F(CliRun, BookRefusesLinesWithTheirNumberAndReason) {
+    const QString y = QString::number(QDate::currentDate().year());
+    QByteArray file = QStringLiteral("05.03.%1;1;4930;1200;Gut;1,19;B;\n"
+                                     "05.03.%1;2;4930;1200;Drift;10,005;B;\n"
+                                     "05.03.%1;3;1200.99;4930;Punkt;1,00;B;\n")
+                          .arg(y)
+                          .toUtf8();
+    file += "05.03." + y.toUtf8() + ";4;4930;1200;Pap\xff;1,00;B;\n";
+    file += QByteArray("05.03.") + y.toUtf8() + QByteArray(";5;4930;1200;N\0L;1,00;B;\n", 25);
+    file += "05.03." + y.toUtf8() + ";6;4930;1200;Satz;1,00;B;-100\n";
+    file += "05.03." + y.toUtf8() + ";7;4930;1200;Gut;2,38;B;\n";
+    fx.writeFile(fx.tmp.path() + QStringLiteral("/bad.csv"), file);
+    EXPECT_EQ(run({QStringLiteral("--answer"), QStringLiteral("yes"), QStringLiteral("book"),
+                   fx.tmp.path() + QStringLiteral("/bad.csv")}),
+              1);
+    for (const char *reason :
+         {"Zeile 2: Betrag mit höchstens zwei Nachkommastellen eingeben!",
+          "Zeile 3: Soll '1200.99'", "Zeile 4: kein gültiger UTF-8-Text", "Zeile 5: NUL-Zeichen",
+          "Zeile 6: Mwst-Satz muss zwischen 0 und 100 liegen!"})
+        EXPECT_TRUE(err.contains(QString::fromUtf8(reason))) << reason << "\n" << err.toStdString();
+    EXPECT_FALSE(err.contains(QStringLiteral("Frage:"))) << "refused before any question";
+    ASSERT_EQ(run({QStringLiteral("batch")}), 0);
+    EXPECT_EQ(out.count(QLatin1Char('\n')), 3) << "the two good lines, after the refused ones too";
+}
+
+TEST_F(CliRun, DataMustNameAFolder) {
+    EXPECT_NE(runRaw({QStringLiteral("--data"), QString(), QStringLiteral("info")}), 0);
+    EXPECT_TRUE(err.contains(QStringLiteral("--data"))) << err.toStdString();
+    EXPECT_TRUE(out.isEmpty()) << "nothing opened: " << out.toStdString();
+    const QString file = fx.tmp.path() + QStringLiteral("/datei.txt");
+    fx.writeFile(file, "x");
+    EXPECT_NE(runRaw({QStringLiteral("--data"), file, QStringLiteral("info")}), 0);
+    EXPECT_TRUE(err.contains(QStringLiteral("ist kein Ordner"))) << err.toStdString();
+    EXPECT_EQ(fx.readFile(file), QByteArray("x"));
+}
+
+TEST_F(CliRun, YearCommandsNeedTheWindowsPreconditions) {
+    ASSERT_EQ(run({QStringLiteral("--answer"), QStringLiteral("yes"), QStringLiteral("book"),
+                   fx.tmp.path() + QStringLiteral("/b.csv")}),
+              1);
+    ASSERT_EQ(run({QStringLiteral("accounts")}), 0);
+    const QString accounts = out;
+
+    // A filled chart is not replaced by a standard chart.
+    EXPECT_NE(run({QStringLiteral("--answer"), QStringLiteral("yes"), QStringLiteral("chart"),
+                   QStringLiteral("skr03")}),
+              0);
+    EXPECT_TRUE(err.contains(QStringLiteral("leeren Kontenplan"))) << err.toStdString();
+    ASSERT_EQ(run({QStringLiteral("accounts")}), 0);
+    EXPECT_EQ(out, accounts);
+
+    // The year change waits for the end of the booking period, however often it is run.
+    const QString y = QString::number(QDate::currentDate().year());
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_NE(run({QStringLiteral("--answer"), QStringLiteral("yes"), QStringLiteral("--today"),
+                       QStringLiteral("01.12.") + y, QStringLiteral("yearchange")}),
+                  0);
+        EXPECT_TRUE(err.contains(QStringLiteral("Jahreswechsel erst nach dem Ende")))
+            << err.toStdString();
+    }
+    EXPECT_FALSE(QFileInfo::exists(fx.base + QStringLiteral("/LEDRA") + y.right(2)));
+    EXPECT_TRUE(fx.readFile(fx.base + QStringLiteral("/LEDRA.INI"))
+                    .contains(QStringLiteral("Bis=31.12.%1").arg(y).toUtf8()));
+
+    // Carrying balances forward needs an earlier year open.
+    EXPECT_NE(
+        run({QStringLiteral("--answer"), QStringLiteral("yes"), QStringLiteral("carryforward")}),
+        0);
+    EXPECT_TRUE(err.contains(QStringLiteral("alte"))) << err.toStdString();
+    ASSERT_EQ(run({QStringLiteral("accounts")}), 0);
+    EXPECT_EQ(out, accounts);
+}
+
+namespace {
+// The cells of one CSV line (comma separated, quoted cells with doubled quotes).
+QStringList csvCells(const QString &line) {
+    QStringList cells{QString()};
+    bool quoted = false;
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        const QChar c = line[i];
+        if (quoted && c == u'"' && i + 1 < line.size() && line[i + 1] == u'"')
+            cells.last() += line[++i];
+        else if (c == u'"')
+            quoted = !quoted;
+        else if (c == u',' && !quoted)
+            cells << QString();
+        else
+            cells.last() += c;
+    }
+    return cells;
+}
+} // namespace
+
+TEST_F(CliRun, CsvReportsNeutraliseFormulasAndNameEveryColumn) {
+    const QString y = QString::number(QDate::currentDate().year());
+    fx.writeFile(fx.tmp.path() + QStringLiteral("/f.csv"),
+                 QStringLiteral("05.03.%1;1;4930;1200;=HYPERLINK(1);119,00;B;\n"
+                                "06.03.%1;2;4930;1200;@SUM(A1);1,19;B;\n"
+                                "07.03.%1;3;4930;1200;-2+3;2,38;B;\n"
+                                "08.03.%1;4;4930;1200;+Skonto;3,57;B;\n")
+                     .arg(y)
+                     .toUtf8());
+    ASSERT_EQ(run({QStringLiteral("book"), fx.tmp.path() + QStringLiteral("/f.csv")}), 0)
+        << err.toStdString();
+    ASSERT_EQ(run({QStringLiteral("--answer"), QStringLiteral("yes"), QStringLiteral("transfer")}),
+              0);
+    const QString csv = fx.tmp.path() + QStringLiteral("/r.csv");
+    const QList<QStringList> reports = {
+        {QStringLiteral("journal")},
+        {QStringLiteral("kontenblatt"), QStringLiteral("--konto"), QStringLiteral("1200")},
+        {QStringLiteral("saldenliste-quer")}};
+    for (const QStringList &report : reports) {
+        ASSERT_EQ(run(QStringList{QStringLiteral("report")} + report +
+                      QStringList{QStringLiteral("--csv"), csv}),
+                  0)
+            << err.toStdString();
+        const QString text = QString::fromUtf8(fx.readFile(csv));
+        const QStringList lines = text.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        ASSERT_GE(lines.size(), 2) << text.toStdString();
+        EXPECT_EQ(csvCells(lines[0]).size(), csvCells(lines[1]).size())
+            << report.first().toStdString() << "\n"
+            << text.toStdString();
+        for (const QString &line : lines)
+            for (const QString &cell : csvCells(line)) {
+                const bool amount = cell.contains(
+                    QRegularExpression(QStringLiteral("^-[0-9][0-9.]*,[0-9]{2}( €)?$")));
+                EXPECT_TRUE(amount || !QStringLiteral("=+-@").contains(cell.left(1)) ||
+                            cell.isEmpty())
+                    << report.first().toStdString() << ": " << cell.toStdString();
+            }
+        if (report.first() != QLatin1String("saldenliste-quer")) {
+            for (const char *t : {"'=HYPERLINK(1)", "'@SUM(A1)", "'-2+3", "'+Skonto"})
+                EXPECT_TRUE(text.contains(QString::fromUtf8(t))) << t << "\n" << text.toStdString();
+        }
+    }
+    const QString quer = QString::fromUtf8(fx.readFile(csv));
+    EXPECT_TRUE(quer.contains(QStringLiteral("\"-126,14 €\""))) << "amounts keep their sign\n"
+                                                                << quer.toStdString();
 }
 
 // A run that did not do what it was asked says so in its exit status.

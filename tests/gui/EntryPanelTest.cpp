@@ -134,6 +134,37 @@ TEST_F(EntryPanel, NextRowIsPrefilledAndANetAmountGetsItsTax) {
     EXPECT_EQ(saldo(1000), Money::fromCents(-1190 - 11900));
 }
 
+TEST_F(EntryPanel, AmountFieldRefusesWhatABookingFileMayNotHold) {
+    start();
+    page()->BDatum()->setFocus();
+    ASSERT_NO_FATAL_FAILURE(bookByKeys(QStringLiteral("02.01.") + year(), QStringLiteral("5"),
+                                       QStringLiteral("4930"), QStringLiteral("1000"),
+                                       QStringLiteral("Porto"), QStringLiteral("11,90")));
+    QTest::keyClick(focused(), Qt::Key_Insert);
+    ASSERT_EQ(batch().state(), DsState::Insert);
+    page()->Betrag()->setFocus(Qt::TabFocusReason);
+    const std::pair<const char *, QString> refused[] = {
+        {"10,005", QStringLiteral("Betrag mit höchstens zwei Nachkommastellen eingeben!")},
+        {"1,23456789", QStringLiteral("Betrag mit höchstens zwei Nachkommastellen eingeben!")},
+        {"1844674407370956,100000", QStringLiteral("Betrag darf höchstens 999.999.999,99 sein!")},
+    };
+    for (const auto &[text, message] : refused) {
+        ui.clear();
+        retype(page()->Betrag(), QString::fromLatin1(text));
+        QTest::keyClick(page()->Betrag(), Qt::Key_Tab);
+        EXPECT_TRUE(ui.saw(message)) << text << ": " << messageTexts().join('|').toStdString();
+        EXPECT_EQ(focused(), page()->Betrag()) << text;
+        EXPECT_EQ(batch().state(), DsState::Insert) << text << " was not stored";
+    }
+    EXPECT_EQ(saldo(4930), Money::fromCents(1000)) << "only the first row is in the balances";
+    ui.clear();
+    retype(page()->Betrag(), QStringLiteral("10,00"));
+    QTest::keyClick(page()->Betrag(), Qt::Key_Tab);
+    EXPECT_TRUE(ui.messages.empty()) << messageTexts().join('|').toStdString();
+    ASSERT_EQ(batch().state(), DsState::Browse);
+    EXPECT_EQ(batch().recordCount(), 2);
+}
+
 TEST_F(EntryPanel, UnknownAccountKeepsTheFocusInItsField) {
     start();
     page()->BDatum()->setFocus();

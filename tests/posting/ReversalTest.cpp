@@ -152,4 +152,83 @@ TEST_F(Books, TemplatesApplyAddDeleteAndRefuseDuplicates) {
     e().cancelRow();
 }
 
+namespace {
+// The running balance of every account (the turnovers grow with a reversal as well).
+std::map<qint64, qint64> saldi(const std::map<qint64, QList<qint64>> &totals) {
+    std::map<qint64, qint64> m;
+    for (const auto &[nr, t] : totals)
+        m[nr] = t[0];
+    return m;
+}
+} // namespace
+
+TEST_F(Books, SplittingAccountIsFoundByNameInAnyCase) {
+    fx.addAccount(1370, QStringLiteral("Splitting"), 9, 0);
+    fb->books().konten.refresh();
+    ASSERT_TRUE(book("05.03.%Y;1;1370;1200;Sammelüberweisung;100,00;B;"));
+    // The prefill offers the splitting account on the other side and keeps the voucher.
+    e().newRow();
+    Table &b = fb->books().stapel;
+    EXPECT_EQ(b.asInt(QStringLiteral("Haben")), 1370);
+    EXPECT_TRUE(b.isNull(QStringLiteral("Soll")));
+    EXPECT_EQ(b.asInt(QStringLiteral("Belegnummer")), 1);
+    // F4 takes it too instead of creating a second one.
+    e().setFocus(QStringLiteral("Soll"));
+    putSplittingAccount(fb->books(), fb->entry());
+    EXPECT_EQ(b.asInt(QStringLiteral("Soll")), 1370);
+    e().cancelRow();
+    ASSERT_TRUE(book("05.03.%Y;1;4210;1370;Miete;40,00;B;"));
+    EXPECT_EQ(e().splittingBalance(), Money::fromCents(6000));
+    ui.answers = {Btn::Yes};
+    EXPECT_THROW(e().transferStapel(), SilentAbort) << "60,00 are not split yet";
+    EXPECT_TRUE(ui.saw(QStringLiteral("Das Splittingkonto muss auf Null stehen!")));
+    EXPECT_EQ(fb->books().journal.recordCount(), 0);
+}
+
+TEST_F(Books, AReversalInNetModeReproducesTheOriginalToTheCent) {
+    const auto before = totals();
+    // 0,03 gross at 19 % is 0,03 net, and 0,03 net is 0,04 gross.
+    ASSERT_TRUE(book("05.03.%Y;1;4930;1200;Cent;0,03;B;"));
+    ui.answers = {Btn::Yes};
+    e().transferStapel();
+    e().chooseNet();
+    fb->books().journal.first();
+    ASSERT_TRUE(fb->reversalDialog().reverseBooking(
+        fb->books().journal.asInt(QStringLiteral("Autonummer"))));
+    Table &b = fb->books().stapel;
+    b.last();
+    EXPECT_EQ(b.asMoney(QStringLiteral("Brutto")), Money::fromCents(3));
+    EXPECT_EQ(b.asMoney(QStringLiteral("Netto")), Money::fromCents(3));
+    EXPECT_EQ(saldi(totals()), saldi(before)) << "the reversal cancels its original";
+    EXPECT_FALSE(e().grossMode) << "the person's mode is back";
+}
+
+TEST_F(Books, AReversalIsDatedInTheBookingPeriodAndCancelsAcrossTheEuroDay) {
+    // A fiscal year from July 2001 to June 2002: today lies outside it, and its bookings
+    // are converted by their dates.
+    fx.writeFile(fx.base + QStringLiteral("/LEDRA.INI"),
+                 "[Konten]\nVorsteuer=1576\nMwst=1776\n[BZR]\nVon=01.07.2001\nBis=30.06.2002\n");
+    start();
+    const auto before = totals();
+    ASSERT_TRUE(book("15.12.2001;1;4930;1200;Euro 2001;119,00;B;"));
+    ui.answers = {Btn::Yes};
+    e().transferStapel();
+    ASSERT_TRUE(fb->books().stapel.isEmpty());
+    fb->books().journal.first();
+    ASSERT_TRUE(fb->reversalDialog().reverseBooking(
+        fb->books().journal.asInt(QStringLiteral("Autonummer"))));
+    Table &b = fb->books().stapel;
+    b.last();
+    EXPECT_EQ(b.asDate(QStringLiteral("Belegdatum")), QDate(2001, 12, 15));
+    EXPECT_EQ(saldi(totals()), saldi(before));
+
+    // A batch row of 2002 would prefill a date on the other side of the euro day.
+    ASSERT_TRUE(book("10.01.2002;2;4930;1200;Euro 2002;10,00;B;"));
+    fb->books().journal.first();
+    ASSERT_TRUE(fb->reversalDialog().reverseBooking(
+        fb->books().journal.asInt(QStringLiteral("Autonummer"))));
+    b.last();
+    EXPECT_EQ(b.asDate(QStringLiteral("Belegdatum")), QDate(2001, 12, 15));
+}
+
 } // namespace ledra

@@ -116,6 +116,32 @@ TEST(CsvOutput, AnEmptyCellKeepsTheColumnsInPlace) {
     EXPECT_EQ(renderCsv(model), "1200,,\"50,00\"\n");
 }
 
+TEST(CsvOutput, TextsASpreadsheetWouldRunAreNeutralised) {
+    const std::pair<QString, QString> cases[] = {
+        {"=HYPERLINK(\"http://x\")", "'=HYPERLINK(\"http://x\")"},
+        {"+Skonto", "'+Skonto"},
+        {"-2+3+cmd|' /C calc'!A0", "'-2+3+cmd|' /C calc'!A0"},
+        {"@SUM(A1:A9)", "'@SUM(A1:A9)"},
+        {"\tTab", "'\tTab"},
+        {"-1.234,56", "-1.234,56"},
+        {"-119,00 €", "-119,00 €"},
+        {"-0,50 DM", "-0,50 DM"},
+        {"8,40 € H", "8,40 € H"},
+        {"Miete = Kosten", "Miete = Kosten"},
+        {"", ""},
+    };
+    for (const auto &[text, csv] : cases)
+        EXPECT_EQ(neutralisedCsvText(text), csv) << text.toStdString();
+    PageModel model;
+    Page page;
+    BandInstance band;
+    band.texts << TextItem{QRectF(10, 0, 20, 4), "=1+1", {}, Qt::AlignLeft, {}}
+               << TextItem{QRectF(40, 0, 20, 4), "-0,50", {}, Qt::AlignRight, {}};
+    page.bands << band;
+    model.pages.push_back(page);
+    EXPECT_EQ(renderCsv(model), "'=1+1,\"-0,50\"\n");
+}
+
 TEST(PdfOutput, GermanTextSurvivesARoundTrip) {
     const QString pdftotext = QStandardPaths::findExecutable("pdftotext");
     if (pdftotext.isEmpty())

@@ -212,7 +212,8 @@ TEST_F(Listing, SavedAsPdfTextAndCsvFromOneRun) {
     const QStringList csvLines = csvText.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     ASSERT_EQ(csvLines.size(), 5) << csvText.toStdString();
     EXPECT_EQ(csvLines[0],
-              QStringLiteral("Datum,Beleg-Nr.,Buchungstext,Betrag,Soll,Haben,Ust-Satz"));
+              QStringLiteral("Datum,Beleg-Nr.,Buchungstext,Betrag,,Soll,,Haben,,Ust-Satz"))
+        << "one head cell per column";
     EXPECT_EQ(csvLines[1],
               QStringLiteral("05.03.%1,7,Büromaterial,\"119,00\",€,4930,Bürobedarf,1200,Bank,19")
                   .arg(year()));

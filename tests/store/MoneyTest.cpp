@@ -31,6 +31,71 @@ TEST(Money, GermanTextBothWays) {
     EXPECT_EQ(Money::fromUnits(5).toPlain(), QStringLiteral("0.00"));
 }
 
+TEST(Money, GermanTextBeyondTheTypeIsNoAmount) {
+    // More whole digits than the type holds wrapped round (0,94 € and 0,00 € were booked).
+    for (const char *text : {"1844674407370956,100000", "99999999999999999999,00001",
+                             "922337203685478", "-100000000000000,1"})
+        EXPECT_FALSE(Money::parseGerman(QString::fromLatin1(text))) << text;
+    EXPECT_EQ(Money::parseGerman(QStringLiteral("99.999.999.999.999,99"))->units(),
+              999999999999999900);
+    EXPECT_EQ(Money::parseGerman(QStringLiteral("1,23456"))->units(), 12346) << "rounded";
+    struct Case {
+        const char *text;
+        ExactMoneyText::Error error;
+        qint64 units;
+        int decimals;
+    };
+    using E = ExactMoneyText::Error;
+    const Case cases[] = {{"1,23456789", E::TooManyDecimals, 0, 8},
+                          {"10,005", E::None, 100050, 3},
+                          {"10,50000", E::None, 105000, 1},
+                          {"-0,0001", E::None, -1, 4},
+                          {"1.234", E::None, 12340000, 0},
+                          {"1844674407370956,1", E::OutOfRange, 0, 0},
+                          {"12,3,4", E::Malformed, 0, 0},
+                          {"-", E::Malformed, 0, 0},
+                          {",", E::Malformed, 0, 0}};
+    for (const Case &c : cases) {
+        const ExactMoneyText m = Money::parseGermanExact(QString::fromLatin1(c.text));
+        EXPECT_EQ(m.error, c.error) << c.text;
+        if (c.error == E::None) {
+            EXPECT_EQ(m.value.units(), c.units) << c.text;
+            EXPECT_EQ(m.decimals, c.decimals) << c.text;
+        }
+    }
+}
+
+TEST(Dates, GermanInputTable) {
+    const QDate today(2026, 12, 7);
+    const std::pair<const char *, QDate> cases[] = {
+        {"05.03.2026", QDate(2026, 3, 5)},
+        {" 5.3.26 ", QDate(2026, 3, 5)},
+        {"29.02.2024", QDate(2024, 2, 29)},
+        {"050326", QDate(2026, 3, 5)},
+        {"05032026", QDate(2026, 3, 5)},
+        {"1.1.", QDate(2026, 1, 1)},
+        {"29.02.2023", QDate()},
+        {"00.01.2026", QDate()},
+        {"32.01.2026", QDate()},
+        {"05.13.2026", QDate()},
+        {"05.03.0000", QDate()},
+        {"5.3.202", QDate()},
+        {"05-03-2026", QDate()},
+        {"05.03.2026x", QDate()},
+        {"", QDate()},
+        {"０５.03.2026", QDate()},
+    };
+    for (const auto &[text, date] : cases) {
+        const auto d = parseGermanDate(QString::fromUtf8(text), today);
+        if (date.isValid()) {
+            ASSERT_TRUE(d) << text;
+            EXPECT_EQ(*d, date) << text;
+        } else {
+            EXPECT_FALSE(d) << text;
+        }
+    }
+}
+
 TEST(Dates, GermanInput) {
     const QDate today(2026, 12, 7);
     EXPECT_EQ(*parseGermanDate(QStringLiteral("1.1.24"), today), QDate(2024, 1, 1));

@@ -5,6 +5,7 @@
 #include "KontoCombo.h"
 #include "Panel.h"
 #include "app/Shell.h"
+#include "posting/BuchungInput.h"
 #include "posting/BuchungRules.h"
 #include "posting/StornoRules.h"
 #include "ui/Ui.h"
@@ -450,13 +451,19 @@ bool BuchenPage::settle(QWidget *w, bool report) {
         } else if (w == m_mwst) {
             t.setValue(QStringLiteral("Steuersatz"), m_mwst->text());
         } else if (w == m_betrag) {
+            // The same limits as a booking file: whole cents, within the booking range.
             const QString text = m_betrag->text();
-            if (text.trimmed().isEmpty())
+            if (text.trimmed().isEmpty()) {
                 m_core.entry().clearAmount();
-            else if (auto m = Money::parseGerman(text))
-                m_core.entry().setAmount(*m);
-            else
-                t.setValue(amountField(), text); // the table's conversion says why it is none
+            } else if (const BetragInput in = parseBetrag(text); in.betrag) {
+                m_core.entry().setAmount(*in.betrag);
+            } else {
+                if (report) {
+                    w->setFocus(Qt::OtherFocusReason);
+                    m_core.ui().error(in.error);
+                }
+                return false;
+            }
         }
         return true;
     } catch (const SilentAbort &) {
