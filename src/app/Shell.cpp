@@ -216,7 +216,11 @@ bool Shell::start(const QRect &screen, QDate today) {
 
 void Shell::bindMerva() {
     merva = MervaLink();
-    merva.folder = QFileInfo(programFolder()).absolutePath() + QStringLiteral("/MERVA/");
+    merva.folder =
+        mervaFolderOverride.isEmpty()
+            ? QFileInfo(programFolder()).absolutePath() + QStringLiteral("/MERVA/")
+            : TableFile::withSlash(
+                  QFileInfo(QDir::fromNativeSeparators(mervaFolderOverride)).absoluteFilePath());
     const QString module = merva.folder + MervaLink::moduleFileName();
     if (!QFileInfo(module).isFile())
         return;
@@ -238,9 +242,10 @@ void Shell::bindMerva() {
     merva.client = ini.readInteger(O, QStringLiteral("Client"), 0);
     merva.skinFolder = merva.folder + QStringLiteral("Skins");
     merva.skinActive = QFileInfo(merva.skinFolder).isDir() && !merva.skin.isEmpty();
-    m_rechDaten = std::make_unique<RechnungsbuchStore>();
+    m_rechDaten = std::make_unique<RechnungsbuchStore>(m_ui);
     m_rechDaten->MitProtokoll = merva.client > 0;
     m_rechDaten->open(merva.dataFolder);
+    m_entry->rechDaten = m_rechDaten.get();
 }
 
 void Shell::loadPlugin() {
@@ -289,6 +294,7 @@ bool Shell::close(bool interactive) {
         return false;
     try {
         if (m_rechDaten) {
+            m_entry->rechDaten = nullptr;
             m_rechDaten->close();
             m_rechDaten.reset();
         }
