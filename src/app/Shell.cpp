@@ -234,7 +234,11 @@ void Shell::bindMerva() {
                 .toStdString());
     }
     merva.installed = true;
-    IniFile ini(programSettingsLocation(merva.folder + QStringLiteral("MERVA.INI")));
+    // A folder named on the command line is used as it is: a per-user copy of another
+    // installation's settings must not send the bookings to that installation's tables.
+    IniFile ini(mervaFolderOverride.isEmpty()
+                    ? programSettingsLocation(merva.folder + QStringLiteral("MERVA.INI"))
+                    : merva.folder + QStringLiteral("MERVA.INI"));
     const QString O = QStringLiteral("Options");
     merva.dataFolder =
         QDir::fromNativeSeparators(ini.readString(O, QStringLiteral("Daten"), QString()));

@@ -124,6 +124,7 @@ TEST_F(Rechnungsbuch, FindsTheLastMatchingInvoiceOfItsTypeOnly) {
     EXPECT_TRUE(rb().findeRechnung(QStringLiteral("234"), QLatin1Char('N')));
     // The type is a bound value: a quote finds nothing instead of breaking the filter.
     EXPECT_FALSE(rb().findeRechnung(QStringLiteral("1234"), QLatin1Char('\'')));
+    EXPECT_EQ(rb().TRechbuch.recordCount(), 0) << "the filter holds the quote as a value";
     EXPECT_TRUE(rb().findeRechnung(QStringLiteral("1234"), QLatin1Char('R')));
 }
 
@@ -277,8 +278,16 @@ TEST(RechnungsbuchCli, StandInInstallationTransferAndListing) {
     fx.writeFile(fx.base + QStringLiteral("/LEDRA.INI"),
                  QStringLiteral("[BZR]\nVon=01.01.2026\nBis=31.12.2026\n").toUtf8());
     const QString merva = fx.tmp.path() + QStringLiteral("/stand-in");
+    // A per-user copy of another installation's settings does not redirect a named folder.
+    const QString appdata = fx.tmp.path() + QStringLiteral("/appdata");
+    QDir().mkpath(appdata + QStringLiteral("/QUINDEL"));
+    fx.writeFile(appdata + QStringLiteral("/QUINDEL/MERVA.INI"),
+                 QStringLiteral("[Options]\nDaten=%1/anderswo\n").arg(fx.tmp.path()).toUtf8());
     auto run = [&](const QStringList &args, QString *out = nullptr) {
         QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("APPDATA"), appdata);
+        p.setProcessEnvironment(env);
         p.start(QStringLiteral(LEDRA_CLI), args);
         p.waitForFinished(60000);
         if (out)
