@@ -257,7 +257,11 @@ void Shell::provideBaseDataFolder(bool namedBySettings) {
 
 void Shell::bindMerva() {
     merva = MervaLink();
-    merva.folder = QFileInfo(programFolder()).absolutePath() + QStringLiteral("/MERVA/");
+    merva.folder =
+        mervaFolderOverride.isEmpty()
+            ? QFileInfo(programFolder()).absolutePath() + QStringLiteral("/MERVA/")
+            : TableFile::withSlash(
+                  QFileInfo(QDir::fromNativeSeparators(mervaFolderOverride)).absoluteFilePath());
     const QString module = merva.folder + MervaLink::moduleFileName();
     if (!QFileInfo(module).isFile())
         return;
@@ -271,7 +275,11 @@ void Shell::bindMerva() {
                 .toStdString());
     }
     merva.installed = true;
-    IniFile ini(programSettingsLocation(merva.folder + QStringLiteral("MERVA.INI")));
+    // A folder named on the command line is used as it is: a per-user copy of another
+    // installation's settings must not send the bookings to that installation's tables.
+    IniFile ini(mervaFolderOverride.isEmpty()
+                    ? programSettingsLocation(merva.folder + QStringLiteral("MERVA.INI"))
+                    : merva.folder + QStringLiteral("MERVA.INI"));
     const QString O = QStringLiteral("Options");
     merva.dataFolder =
         QDir::fromNativeSeparators(ini.readString(O, QStringLiteral("Daten"), QString()));
@@ -279,9 +287,10 @@ void Shell::bindMerva() {
     merva.client = ini.readInteger(O, QStringLiteral("Client"), 0);
     merva.skinFolder = merva.folder + QStringLiteral("Skins");
     merva.skinActive = QFileInfo(merva.skinFolder).isDir() && !merva.skin.isEmpty();
-    m_rechDaten = std::make_unique<RechnungsbuchStore>();
+    m_rechDaten = std::make_unique<RechnungsbuchStore>(m_ui);
     m_rechDaten->MitProtokoll = merva.client > 0;
     m_rechDaten->open(merva.dataFolder);
+    m_entry->rechDaten = m_rechDaten.get();
 }
 
 void Shell::loadPlugin() {
@@ -330,6 +339,7 @@ bool Shell::close(bool interactive) {
         return false;
     try {
         if (m_rechDaten) {
+            m_entry->rechDaten = nullptr;
             m_rechDaten->close();
             m_rechDaten.reset();
         }

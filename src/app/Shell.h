@@ -94,6 +94,8 @@ public:
     // Set before start: a data folder given on the command line replaces Pfad/1, and
     // the command line has no help pages to warn about.
     QString dataFolderOverride;
+    // Set before start: the invoicing program's folder instead of <parent>/MERVA/.
+    QString mervaFolderOverride;
     bool checkHelp = true;
 
     // --- pages ---

@@ -17,6 +17,11 @@ int main(int argc, char **argv) {
     splash->show();
     app.processEvents();
     MainWindow w(QCoreApplication::applicationDirPath());
+    // --merva ORDNER: the invoicing program (or its stand-in) from another folder.
+    const QStringList args = QCoreApplication::arguments();
+    const auto merva = args.indexOf(QStringLiteral("--merva"));
+    if (merva > 0 && merva + 1 < args.size())
+        w.core().mervaFolderOverride = args.at(merva + 1);
     if (!w.create()) {
         delete splash;
         return 1;

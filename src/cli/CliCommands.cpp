@@ -1,5 +1,6 @@
 #include "CliCommands.h"
 
+#include "MervaCommands.h"
 #include "OpCommands.h"
 #include "ReportCommands.h"
 
@@ -40,9 +41,11 @@ int usage() {
         "Befehle: info | book DATEI | transfer | batch | journal | accounts | recompute |\n"
         "         chart skr03|skr04 | yearchange [--today TT.MM.JJJJ] | carryforward |\n"
         "         vatbasis ist|soll | storno AUTONUMMER | report BERICHT ... |\n"
-        "         export gdpdu ZIELORDNER |\n"
+        "         export gdpdu ZIELORDNER | rechnungsbuch | merva-init ORDNER [--client N] |\n"
         "         op list|add|delete|check|stapel (report op: Liste der offenen Posten)\n"
-        "Optionen: --year JJ öffnet vorher das Buchungsjahr JJ\n"
+        "Optionen: --year JJ öffnet vorher das Buchungsjahr JJ; --merva ORDNER nimmt das\n"
+        "         Rechnungsprogramm aus ORDNER; transfer [--rechnungsbuch ja|nein|abbrechen]\n"
+        "         [--abweichung weiter|abbrechen]\n"
         "         ledra-cli --version zeigt die Programmversion"));
     return 2;
 }
@@ -53,6 +56,10 @@ struct Options {
     QString year;
     QString today;
     QString answer = QStringLiteral("no");
+    QString merva;
+    QString rechnungsbuch = QStringLiteral("nein");   // the transfer's invoice-book question
+    QString abweichung = QStringLiteral("abbrechen"); // a payment that differs from its invoice
+    QString client = QStringLiteral("0");
     QStringList rest; // command and its arguments
 };
 
@@ -68,11 +75,24 @@ bool parse(const QStringList &args, Options &o) {
             o.today = args[++i];
         else if (a == QLatin1String("--answer") && i + 1 < args.size())
             o.answer = args[++i].toLower();
+        else if (a == QLatin1String("--merva") && i + 1 < args.size())
+            o.merva = args[++i];
+        else if (a == QLatin1String("--rechnungsbuch") && i + 1 < args.size())
+            o.rechnungsbuch = args[++i].toLower();
+        else if (a == QLatin1String("--abweichung") && i + 1 < args.size())
+            o.abweichung = args[++i].toLower();
+        else if (a == QLatin1String("--client") && i + 1 < args.size())
+            o.client = args[++i];
         else
             o.rest << a;
     }
-    return !o.rest.isEmpty() &&
-           (o.answer == QLatin1String("yes") || o.answer == QLatin1String("no"));
+    bool clientOk = false;
+    o.client.toInt(&clientOk);
+    return !o.rest.isEmpty() && clientOk &&
+           (o.answer == QLatin1String("yes") || o.answer == QLatin1String("no")) &&
+           QStringList{QStringLiteral("ja"), QStringLiteral("nein"), QStringLiteral("abbrechen")}
+               .contains(o.rechnungsbuch) &&
+           (o.abweichung == QLatin1String("weiter") || o.abweichung == QLatin1String("abbrechen"));
 }
 
 int cmdInfo(const BooksSession &books) {
@@ -206,13 +226,25 @@ int runCli(const QStringList &args, const QString &programFolder) {
     Options o;
     if (!parse(args, o))
         return usage();
+    if (o.rest.first() == QLatin1String("merva-init"))
+        return o.rest.size() == 2 ? createMervaStandIn(o.rest[1], programFolder, o.client.toInt())
+                                  : usage();
     if (!dataOptionUsable(o))
         return 2;
     ScriptedUi ui;
     ui.echoToStderr = true;
     ui.defaultAnswer = o.answer == QLatin1String("yes") ? Btn::Yes : Btn::No;
+    // The transfer's two questions about the invoice book have answers of their own.
+    ui.answersByText = {
+        {QStringLiteral("Sollen die Buchungen auch ins Rechnungsbuch eingetragen werden?"),
+         o.rechnungsbuch == QLatin1String("ja")     ? Btn::Yes
+         : o.rechnungsbuch == QLatin1String("nein") ? Btn::No
+                                                    : Btn::Cancel},
+        {QStringLiteral("In der Buchung "),
+         o.abweichung == QLatin1String("weiter") ? Btn::Ok : Btn::Cancel}};
     Shell shell(ui, programFolder);
     shell.dataFolderOverride = o.data;
+    shell.mervaFolderOverride = o.merva;
     shell.checkHelp = false;
     BooksSession &books = shell.books();
     // Every run takes the data folder's writer lock, the listings too: each run saves the year
@@ -327,6 +359,8 @@ int runCli(const QStringList &args, const QString &programFolder) {
         rc = cmdList(books.konten);
     else if (cmd == QLatin1String("report") && arg == QLatin1String("op"))
         rc = runOpReport(books, shell.merva.dataFolder, o.rest.mid(2));
+    else if (cmd == QLatin1String("rechnungsbuch"))
+        rc = printRechnungsbuch(shell.rechDaten());
     else if (cmd == QLatin1String("report"))
         rc = runReportCommand(books, o.rest.mid(1));
     else if (cmd == QLatin1String("export") && arg == QLatin1String("gdpdu") && o.rest.size() == 3)

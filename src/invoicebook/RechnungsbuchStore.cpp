@@ -1,12 +1,30 @@
 #include "RechnungsbuchStore.h"
+
+#include "store/Dates.h"
+#include "store/Sql.h"
+#include "ui/Ui.h"
+
+#include <QDateTime>
 namespace ledra {
 
-RechnungsbuchStore::RechnungsbuchStore()
+namespace {
+const QString kRechAlias = RechnungsbuchStore::paymentAlias();
+const QString kProtAlias = QStringLiteral("rp");
+
+QString qualified(const QString &alias, const Table &t) {
+    return quoteIdentifier(alias) + QLatin1Char('.') + quotedName(t);
+}
+} // namespace
+
+RechnungsbuchStore::RechnungsbuchStore(Ui &ui)
     : TRechbuch(Schemas::rechbuch(), QStringLiteral("TRechbuch")),
       TBeleg(Schemas::beleg(), QStringLiteral("TBeleg")),
-      TProtokoll(Schemas::protokoll(), QStringLiteral("TProtokoll")) {
+      TProtokoll(Schemas::protokoll(), QStringLiteral("TProtokoll")), m_ui(ui) {
     // The header follows the invoice-book row: its key fields.
     TBeleg.setIndexFields({QStringLiteral("Typ"), QStringLiteral("BelNr")});
+    TProtokoll.setIndexFields({QStringLiteral("Tabelle"), QStringLiteral("Feld")});
+    // Every stored invoice-book row is announced to the invoicing program.
+    TRechbuch.afterPost = [this](Table &t) { protokollieren(t, QLatin1Char('P'), 2); };
 }
 
 void RechnungsbuchStore::open(const QString &folder) {
@@ -19,6 +37,164 @@ void RechnungsbuchStore::open(const QString &folder) {
 void RechnungsbuchStore::close() {
     for (Table *t : {&TBeleg, &TRechbuch, &TProtokoll})
         t->close();
+}
+
+bool RechnungsbuchStore::belNrEndsWith(qint64 belNr, const QString &belegText) {
+    if (belegText.isEmpty())
+        return false;
+    const QString digits = QString::asprintf("%8.8lld", static_cast<long long>(belNr));
+    const int at = int(digits.indexOf(belegText));
+    return at >= 0 && at + belegText.size() == 8;
+}
+
+std::optional<Rechnung> RechnungsbuchStore::findeRechnungIn(SqlConnection connection,
+                                                            const QString &rechAlias,
+                                                            const QString &belegText, QChar typ) {
+    std::optional<Rechnung> found;
+    // Only numbers ending in the voucher's digits can match; the engine skips the others, so
+    // that a long book costs no row-by-row reading here.
+    QString suffix;
+    QVariantList params{QString(typ)};
+    bool digits = false;
+    const qint64 value = belegText.toLongLong(&digits);
+    if (digits && belegText.size() <= 8 && !belegText.startsWith(QLatin1Char('-')) &&
+        !belegText.startsWith(QLatin1Char('+'))) {
+        suffix = QStringLiteral(" AND (BelNr < 0 OR BelNr % ? = ?)");
+        qint64 modulus = 1;
+        for (int i = 0; i < belegText.size(); ++i)
+            modulus *= 10;
+        params << modulus << value;
+    }
+    // From the end of the book (its order is type, number) backwards.
+    forEachRow(
+        connection,
+        QStringLiteral("SELECT rowid, Typ, BelNr, Zahlung, Skonto, Einbehalt, Info FROM %1 "
+                       "WHERE Typ = ?%2 ORDER BY BelNr DESC")
+            .arg(rechAlias.isEmpty() ? quotedName(TRechbuch) : qualified(rechAlias, TRechbuch),
+                 suffix),
+        params, [&](const SqlRow &row) {
+            if (!belNrEndsWith(row.int64(2), belegText))
+                return true;
+            Rechnung r;
+            r.rowid = row.int64(0);
+            r.typ = row.text(1);
+            r.belNr = row.int64(2);
+            r.zahlung = row.money(3);
+            r.skonto = row.money(4);
+            r.einbehalt = row.money(5);
+            r.info = row.text(6);
+            found = r;
+            return false;
+        });
+    if (found)
+        readHeader(*found);
+    return found;
+}
+
+void RechnungsbuchStore::readHeader(Rechnung &r) {
+    r.brutto = Money();
+    r.waehrung = 2;
+    forEachRow(TBeleg,
+               QStringLiteral("SELECT Brutto, Waehrung FROM %1 WHERE Typ = ? AND BelNr = ?")
+                   .arg(quotedName(TBeleg)),
+               {r.typ, r.belNr}, [&](const SqlRow &row) {
+                   r.brutto = row.money(0);
+                   // An empty currency field says nothing; the invoice counts as a euro one.
+                   if (!row.isNull(1))
+                       r.waehrung = int(row.int64(1));
+                   return false;
+               });
+}
+
+bool RechnungsbuchStore::findeRechnung(const QString &belegText, QChar typ) {
+    TRechbuch.clearFilter();
+    TRechbuch.setFilter(QStringLiteral("Typ = ?"), {QString(typ)});
+    const std::optional<Rechnung> r = findeRechnungIn(TRechbuch, QString(), belegText, typ);
+    if (!r || !TRechbuch.gotoBookmark(r->rowid))
+        return false;
+    TBeleg.findKey({r->typ, r->belNr});
+    return true;
+}
+
+Rechnung RechnungsbuchStore::current() {
+    Rechnung r;
+    r.rowid = TRechbuch.bookmark();
+    r.typ = TRechbuch.asString(QStringLiteral("Typ"));
+    r.belNr = TRechbuch.asInt(QStringLiteral("BelNr"));
+    r.zahlung = TRechbuch.asMoney(QStringLiteral("Zahlung"));
+    r.skonto = TRechbuch.asMoney(QStringLiteral("Skonto"));
+    r.einbehalt = TRechbuch.asMoney(QStringLiteral("Einbehalt"));
+    r.info = TRechbuch.asString(QStringLiteral("Info"));
+    readHeader(r);
+    return r;
+}
+
+void RechnungsbuchStore::protokollieren(Table &table, QChar kind, int keyFields) {
+    if (!TProtokoll.isActive() || !MitProtokoll)
+        return;
+    QStringList key;
+    for (int i = 0; i < keyFields && i < table.fieldCount(); ++i)
+        key << table.asString(table.schema().fields[size_t(i)].name);
+    writeProtokoll(TProtokoll, quotedName(TProtokoll), table.objectName(),
+                   key.join(QLatin1Char(';')), kind);
+    TProtokoll.refresh();
+}
+
+void RechnungsbuchStore::writeProtokoll(SqlConnection connection, const QString &protokollSql,
+                                        const QString &tableName, const QString &key, QChar kind) {
+    if (!TProtokoll.isActive() || !MitProtokoll)
+        return;
+    const QString feld = key.left(255);
+    const QVariantList values{QDateTime::currentDateTime().toString(Qt::ISODate),
+                              qlonglong(kind == QLatin1Char('D') ? 1 : 0), tableName, feld};
+    try {
+        if (execute(connection,
+                    QStringLiteral("UPDATE %1 SET Datum = ?, Geloescht = ? WHERE Tabelle = ? AND "
+                                   "Feld = ?")
+                        .arg(protokollSql),
+                    values) == 0)
+            execute(connection,
+                    QStringLiteral("INSERT INTO %1 (Datum, Geloescht, Tabelle, Feld) "
+                                   "VALUES (?, ?, ?, ?)")
+                        .arg(protokollSql),
+                    values);
+    } catch (const std::exception &) {
+        // A refused statement undoes only itself: the invoice-book change stays.
+        m_ui.error(QStringLiteral("Fehler beim Eintrag in das Protokoll: ") + tableName +
+                   QLatin1Char(',') + key);
+    }
+}
+
+std::vector<std::pair<QString, QString>> RechnungsbuchStore::paymentFiles() const {
+    std::vector<std::pair<QString, QString>> files{{kRechAlias, TRechbuch.path()}};
+    if (TProtokoll.isActive() && MitProtokoll)
+        files.emplace_back(kProtAlias, TProtokoll.path());
+    return files;
+}
+
+void RechnungsbuchStore::enterPayment(SqlConnection connection, const Rechnung &r,
+                                      const QDate &bezahlt, Money zahlung, Money skonto,
+                                      const QString &infoLines) {
+    const int changed =
+        execute(connection,
+                QStringLiteral("UPDATE %1 SET Bezahlt = ?, Zahlung = COALESCE(Zahlung, 0) + ?, "
+                               "Skonto = COALESCE(Skonto, 0) + ?, Info = COALESCE(Info, '') || ? "
+                               "WHERE rowid = ?")
+                    .arg(qualified(kRechAlias, TRechbuch)),
+                {isoDate(bezahlt), zahlung.units(), skonto.units(), infoLines, r.rowid});
+    if (changed != 1)
+        throw EngineError(DbErr::General,
+                          QStringLiteral("Die Rechnung %1 %2 steht nicht mehr im Rechnungsbuch.")
+                              .arg(r.typ)
+                              .arg(r.belNr));
+    writeProtokoll(connection, qualified(kProtAlias, TProtokoll), TRechbuch.objectName(),
+                   r.typ + QLatin1Char(';') + QString::number(r.belNr), QLatin1Char('P'));
+}
+
+void RechnungsbuchStore::refresh() {
+    for (Table *t : {&TRechbuch, &TProtokoll})
+        if (t->isActive())
+            t->refresh();
 }
 
 } // namespace ledra

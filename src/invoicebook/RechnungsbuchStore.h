@@ -3,12 +3,37 @@
 // the invoice headers and its change log. Exists only while the invoicing program is
 // installed beside this program.
 
+#include "store/Money.h"
+#include "store/SqlConnection.h"
 #include "store/Table.h"
+
+#include <QChar>
+#include <QDate>
+#include <QString>
+#include <optional>
+#include <utility>
+#include <vector>
 namespace ledra {
+
+class Ui;
+
+// One invoice of the invoice book with what its header says about it.
+struct Rechnung {
+    qint64 rowid = 0; // of the invoice-book row
+    QString typ;
+    qint64 belNr = 0;
+    Money zahlung, skonto, einbehalt;
+    QString info;
+    Money brutto;     // the header's invoice total
+    int waehrung = 2; // the header's currency: below 2 DM, else euro
+    bool inDm() const { return waehrung < 2; }
+    // What is still open, in the invoice's currency.
+    Money offen() const { return brutto - zahlung - skonto - einbehalt; }
+};
 
 class RechnungsbuchStore {
 public:
-    RechnungsbuchStore();
+    explicit RechnungsbuchStore(Ui &ui);
     Table TRechbuch, TBeleg, TProtokoll;
     // The change log is written only when the invoicing program says so (Client > 0).
     bool MitProtokoll = false;
@@ -16,6 +41,50 @@ public:
     // Opens the three tables in the invoicing program's data folder; throws EngineError.
     void open(const QString &folder);
     void close();
+
+    // Whether an invoice number, written with eight digits, ends with the voucher text and
+    // holds it nowhere before: a voucher "1234" names invoice 1234, and also 51234 when that
+    // comes later in the book.
+    static bool belNrEndsWith(qint64 belNr, const QString &belegText);
+
+    // Searches the invoices of one type from the end of the book for the first whose number
+    // ends with the voucher text. The invoice book keeps the type as its filter and stands
+    // on the invoice found, the header table on its header.
+    bool findeRechnung(const QString &belegText, QChar typ);
+    // The invoice under the invoice book's cursor with its header.
+    Rechnung current();
+
+    // The same search on a connection that has the invoice book attached under `rechAlias`
+    // (inside another unit's transaction, so that its own changes are seen).
+    std::optional<Rechnung> findeRechnungIn(SqlConnection connection, const QString &rechAlias,
+                                            const QString &belegText, QChar typ);
+
+    // Records in the change log that a row of `table` was stored ('P') or deleted ('D'); its
+    // key is the text of its first `keyFields` fields. Nothing without the log. A failure is
+    // reported and goes no further: the change itself stays.
+    void protokollieren(Table &table, QChar kind, int keyFields);
+
+    // The alias under which a unit of work attaches the invoice book for enterPayment().
+    static QString paymentAlias() { return QStringLiteral("rb"); }
+    // The files a payment entry writes, for attaching to a unit of work: the invoice book
+    // and the change log, as (alias, path).
+    std::vector<std::pair<QString, QString>> paymentFiles() const;
+    // Adds a payment to an invoice inside the caller's transaction, on a connection with
+    // paymentFiles() attached; writes the change log there too. Throws EngineError when
+    // the invoice-book row cannot be written.
+    void enterPayment(SqlConnection connection, const Rechnung &r, const QDate &bezahlt,
+                      Money zahlung, Money skonto, const QString &infoLines);
+    // Re-reads the tables after a unit of work changed them.
+    void refresh();
+
+private:
+    // The change-log entry on a connection where the log is `protokollSql`.
+    void writeProtokoll(SqlConnection connection, const QString &protokollSql,
+                        const QString &tableName, const QString &key, QChar kind);
+    // The header of an invoice, read from the header table.
+    void readHeader(Rechnung &r);
+
+    Ui &m_ui;
 };
 
 } // namespace ledra

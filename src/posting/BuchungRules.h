@@ -16,6 +16,7 @@
 namespace ledra {
 
 class BooksSession;
+class RechnungsbuchStore;
 class Table;
 class Ui;
 
@@ -38,6 +39,9 @@ public:
     std::function<void()>
         startTimer; // the window starts a real timer; null: caller runs refocusHaben
     std::function<void()> closeReversalDialog;
+    // The invoicing program's tables while it is installed: the transfer enters payments of
+    // its invoices into its invoice book.
+    RechnungsbuchStore *rechDaten = nullptr;
 
     // --- focus model of the entry panel ---
     // Control names: BDatum, BelNr, Soll, Haben, BuchText, SollSaldo, Betrag, Brutto, Netto,

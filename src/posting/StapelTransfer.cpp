@@ -5,6 +5,7 @@
 // row ends the run; the rows before it are committed and stay moved.
 
 #include "BuchungRules.h"
+#include "RechnungszahlungRules.h"
 
 #include "books/BooksSession.h"
 #include "openitems/OffenePostenModule.h"
@@ -80,15 +81,37 @@ void advanceVoucherSetting(YearSettings &settings, qint64 &highestVoucher, qint6
     }
 }
 
-// Moves the rows into the journal in one transaction across both files. A row dated outside
-// the booking period or refused by the journal ends the run; the rows before it stay moved.
-TransferOutcome moveRows(BooksSession &books, const std::vector<BatchRow> &rows) {
+// Enters a row's payment into the invoice book, after the row reached the journal and in the
+// same transaction. A refused invoice-book write undoes the whole row (its savepoint): the
+// booking stays in the batch and the invoice book unchanged; the engine's message is the
+// row's failure. True when the row may be taken out of the batch.
+bool enterIntoRechnungsbuch(UnitOfWork &uw, RechnungszahlungRules &rb, const BatchRow &r,
+                            TransferOutcome &out) {
+    try {
+        rb.post(r.autonummer, uw.connection());
+    } catch (const std::exception &ex) {
+        uw.exec(QStringLiteral("ROLLBACK TO transferRow"));
+        uw.exec(QStringLiteral("RELEASE transferRow"));
+        out.failure = TableFile::translate(ex, uw.connection().path()).message();
+        return false;
+    }
+    return true;
+}
+
+// Moves the rows into the journal in one transaction across both files (and the invoice
+// book's files when payments are entered there). A row dated outside the booking period or
+// refused by the journal or the invoice book ends the run; the rows before it stay moved.
+TransferOutcome moveRows(BooksSession &books, const std::vector<BatchRow> &rows,
+                         RechnungszahlungRules *rechnungsbuch) {
     Table &j = books.journal;
     Table &b = books.stapel;
     TransferOutcome out;
     qint64 highestVoucher = books.settings.belegnr.toLongLong();
     UnitOfWork uw(j.path());
     uw.attach(QStringLiteral("b"), b.path());
+    if (rechnungsbuch)
+        for (const auto &[alias, path] : rechnungsbuch->store().paymentFiles())
+            uw.attach(alias, path);
     uw.begin();
     TransferStatements st(uw, j, b);
     const QDate von = books.settings.periodStart(), bis = books.settings.periodEnd();
@@ -101,6 +124,8 @@ TransferOutcome moveRows(BooksSession &books, const std::vector<BatchRow> &rows)
         if (auto *op = books.openItems())
             op->book(int(r.autonummer), r.brutto.units(), r.euro, QString::number(r.belegnummer));
         advanceVoucherSetting(books.settings, highestVoucher, r.belegnummer);
+        if (rechnungsbuch)
+            uw.exec(QStringLiteral("SAVEPOINT transferRow"));
         // A refused insert undoes only itself (statement atomicity); the rows before it stay
         // in the transaction.
         try {
@@ -113,6 +138,10 @@ TransferOutcome moveRows(BooksSession &books, const std::vector<BatchRow> &rows)
         }
         const bool there = st.arrived.bind(1, r.autonummer).next();
         st.arrived.reset();
+        if (there && rechnungsbuch && !enterIntoRechnungsbuch(uw, *rechnungsbuch, r, out))
+            break;
+        if (rechnungsbuch)
+            uw.exec(QStringLiteral("RELEASE transferRow"));
         if (there) {
             out.highestMoved = std::max(out.highestMoved, r.autonummer);
             st.remove.bind(1, r.rowid).exec();
@@ -152,18 +181,39 @@ void BuchungRules::moveStapelIntoJournal() {
         ui.error(QStringLiteral("Das Splittingkonto muss auf Null stehen!"));
         throw SilentAbort();
     }
+    // Payments of the invoicing program's invoices are checked before anything moves; the
+    // question decides whether they are entered into its invoice book.
+    std::optional<RechnungszahlungRules> rechnungsbuch;
+    if (rechDaten) {
+        rechnungsbuch.emplace(m_fb, *rechDaten);
+        if (!rechnungsbuch->checkStapel())
+            rechnungsbuch.reset();
+        else {
+            const int answer = ui.confirm(
+                QStringLiteral("Sollen die Buchungen auch ins Rechnungsbuch eingetragen werden?"),
+                Btn::YesNoCancel);
+            if (answer == Btn::Cancel)
+                throw SilentAbort();
+            if (answer != Btn::Yes)
+                rechnungsbuch.reset();
+        }
+    }
     const std::vector<BatchRow> rows = batchRowsInOrder(b);
     TransferOutcome out;
     try {
-        out = moveRows(m_fb, rows);
+        out = moveRows(m_fb, rows, rechnungsbuch ? &*rechnungsbuch : nullptr);
     } catch (const std::exception &ex) {
         b.refresh();
         j.refresh();
+        if (rechDaten)
+            rechDaten->refresh();
         ui.error(TableFile::translate(ex, j.path()).message());
         throw SilentAbort();
     }
     b.refresh();
     j.refresh();
+    if (rechDaten)
+        rechDaten->refresh();
     m_fb.notify(BooksEvent::JournalChanged);
     if (!out.failure.isEmpty()) {
         if (out.dateFailure && m_fb.page == BooksSession::Page::Buchen)

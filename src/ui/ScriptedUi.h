@@ -6,6 +6,7 @@
 
 #include <QStringList>
 #include <deque>
+#include <utility>
 #include <vector>
 namespace ledra {
 
@@ -37,6 +38,9 @@ public:
     // Script: answers are taken in order; when none is left, defaultAnswer is used.
     std::deque<int> answers;
     int defaultAnswer = Btn::No;
+    // Fixed answers for particular questions, by the start of their text; they come before
+    // the script and the default (the command line's answers to named questions).
+    std::vector<std::pair<QString, int>> answersByText;
     std::deque<std::optional<QString>> inputs;
     std::deque<std::optional<int>> colors;
     bool echoToStderr = false;

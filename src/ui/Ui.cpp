@@ -1,5 +1,6 @@
 #include "ScriptedUi.h"
 
+#include <algorithm>
 #include <cstdio>
 namespace ledra {
 
@@ -31,7 +32,11 @@ void ScriptedUi::message(MsgKind kind, const QString &text, int) {
 
 int ScriptedUi::confirm(const QString &text, int buttons, int) {
     int a = defaultAnswer;
-    if (!answers.empty()) {
+    const auto fixed = std::find_if(answersByText.cbegin(), answersByText.cend(),
+                                    [&](const auto &p) { return text.startsWith(p.first); });
+    if (fixed != answersByText.cend()) {
+        a = fixed->second;
+    } else if (!answers.empty()) {
         a = answers.front();
         answers.pop_front();
     }

@@ -37,6 +37,8 @@ public:
     virtual int confirm(const QString &text, int buttons, int helpContext = 0) = 0;
     // A question of warning style with OK, Cancel and Help (returns Ok or Cancel).
     virtual int warnOkCancel(const QString &text, int helpContext) = 0;
+    // An error the person may accept to go on (OK) or use to stop (Cancel).
+    virtual int errorOkCancel(const QString &text) { return confirm(text, Btn::Ok | Btn::Cancel); }
 
     virtual void focus(const QString &control) = 0;
     virtual void status(int panel, const QString &text) = 0;

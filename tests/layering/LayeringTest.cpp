@@ -25,7 +25,7 @@ const std::map<QString, std::set<QString>> kAllowed = {
     {QStringLiteral("invoicebook"), {QStringLiteral("store"), QStringLiteral("ui")}},
     {QStringLiteral("posting"),
      {QStringLiteral("store"), QStringLiteral("ui"), QStringLiteral("books"),
-      QStringLiteral("openitems")}},
+      QStringLiteral("openitems"), QStringLiteral("invoicebook")}},
     {QStringLiteral("accounts"),
      {QStringLiteral("store"), QStringLiteral("ui"), QStringLiteral("books"),
       QStringLiteral("openitems")}},

@@ -260,4 +260,100 @@ TEST(StornoCrash, KilledWhileReversingKeepsBalancesAndBatchTogether) {
     k.killRepeatedly({QStringLiteral("storno"), QStringLiteral("3")}, 25);
 }
 
+TEST(TransferCrash, KilledWhileEnteringPaymentsKeepsInvoiceBookAndJournalTogether) {
+    constexpr int kPayments = 600;
+    DataFixture fx;
+    fx.addAccount(1200, QStringLiteral("Bank"), 4, 0);
+    fx.addAccount(1410, QStringLiteral("Kunde"), 7, 0);
+    fx.writeFile(fx.base + QStringLiteral("/LEDRA.INI"),
+                 QStringLiteral("[BZR]\nVon=01.01.2026\nBis=31.12.2026\n").toUtf8());
+    const QString merva = fx.tmp.path() + QStringLiteral("/merva");
+    ASSERT_EQ(runCli({QStringLiteral("merva-init"), merva, QStringLiteral("--client"),
+                      QStringLiteral("1")}),
+              0);
+    const QString daten = merva + QStringLiteral("/Daten");
+    // Every batch row pays one invoice in full (numbers whose ends name no other invoice).
+    {
+        UnitOfWork uw(fx.base + QStringLiteral("/Buchung.DB"));
+        uw.attach(QStringLiteral("r"), daten + QStringLiteral("/RechBuch.DB"));
+        uw.attach(QStringLiteral("h"), daten + QStringLiteral("/Beleg.DB"));
+        for (int i = 1; i <= kPayments; ++i) {
+            uw.exec(QStringLiteral("INSERT INTO Buchung (Autonummer, Belegdatum, Buchungstext, "
+                                   "Soll, Haben, Netto, Brutto, Steuer, Steuersatz, Belegnummer, "
+                                   "Euro, Stfaellig) VALUES (?, '2026-03-05', 'R:Kunde', 1200, "
+                                   "1410, 1190000, 1190000, 0, 0, ?, 1, 0)"),
+                    {i, 10000 + i});
+            uw.exec(QStringLiteral("INSERT INTO r.RechBuch (Typ, BelNr, Zahlung, Skonto, "
+                                   "Einbehalt) VALUES ('R', ?, 0, 0, 0)"),
+                    {10000 + i});
+            uw.exec(QStringLiteral("INSERT INTO h.Beleg (Typ, BelNr, Brutto, Waehrung) VALUES "
+                                   "('R', ?, 1190000, 2)"),
+                    {10000 + i});
+        }
+        uw.commit();
+    }
+    const QString pristine = fx.tmp.path() + QStringLiteral("/pristine");
+    const QString pristineMerva = fx.tmp.path() + QStringLiteral("/pristine-merva");
+    copyFolder(fx.base, pristine);
+    copyFolder(daten, pristineMerva);
+    const QStringList cmd{QStringLiteral("--data"),   fx.base,
+                          QStringLiteral("--merva"),  merva,
+                          QStringLiteral("--answer"), QStringLiteral("yes"),
+                          QStringLiteral("transfer"), QStringLiteral("--rechnungsbuch"),
+                          QStringLiteral("ja")};
+    auto check = [&] {
+        // Opening each file for writing settles what a crash left behind (the rollback
+        // journals); the integrity checks read them afterwards.
+        const auto batch = ids(fx.base + QStringLiteral("/Buchung.DB"));
+        const auto journal = ids(fx.base + QStringLiteral("/Journal.DB"));
+        std::map<qint64, qint64> paid;
+        std::set<QString> logged;
+        Query q;
+        q.setTable(QStringLiteral("R"), daten + QStringLiteral("/RechBuch.DB"));
+        q.lines() << QStringLiteral("SELECT BelNr, Zahlung FROM R.RechBuch");
+        q.forEach([&](const QStringList &, const QVariantList &row) {
+            paid[row[0].toLongLong()] = row[1].toLongLong();
+            return true;
+        });
+        Query p;
+        p.setTable(QStringLiteral("P"), daten + QStringLiteral("/Protokoll.DB"));
+        p.lines() << QStringLiteral("SELECT Feld FROM P.Protokoll");
+        p.forEach([&](const QStringList &, const QVariantList &row) {
+            logged.insert(row[0].toString());
+            return true;
+        });
+        for (const QString &f :
+             {fx.base + QStringLiteral("/Buchung.DB"), fx.base + QStringLiteral("/Journal.DB"),
+              daten + QStringLiteral("/RechBuch.DB"), daten + QStringLiteral("/Protokoll.DB")})
+            ASSERT_EQ(integrity(f), QStringLiteral("ok")) << f.toStdString();
+        ASSERT_EQ(batch.size() + journal.size(), size_t(kPayments));
+        const std::set<qint64> moved(journal.begin(), journal.end());
+        for (int i = 1; i <= kPayments; ++i) {
+            const bool inJournal = moved.count(i) > 0;
+            ASSERT_EQ(paid[10000 + i], inJournal ? 1190000 : 0) << "invoice " << i;
+            ASSERT_EQ(logged.count(QStringLiteral("R;%1").arg(10000 + i)) > 0, inJournal)
+                << "log of invoice " << i;
+        }
+    };
+    QElapsedTimer t;
+    t.start();
+    EXPECT_EQ(runCli(cmd), 0);
+    const int full = std::max(50, int(t.elapsed()));
+    check();
+    ASSERT_EQ(ids(fx.base + QStringLiteral("/Journal.DB")).size(), size_t(kPayments));
+    int none = 0, all = 0;
+    for (int i = 0; i < 30 && !::testing::Test::HasFatalFailure(); ++i) {
+        copyFolder(pristine, fx.base);
+        copyFolder(pristineMerva, daten);
+        runCli(cmd, int(QRandomGenerator::global()->bounded(full + 20)));
+        check();
+        const size_t moved = ids(fx.base + QStringLiteral("/Journal.DB")).size();
+        none += moved == 0;
+        all += moved == size_t(kPayments);
+    }
+    std::printf("transfer with payments killed 30 times (full run %d ms): %d before the commit, "
+                "%d after it\n",
+                full, none, all);
+}
+
 } // namespace ledra

@@ -22,6 +22,7 @@ public:
     int warnOkCancel(const QString &text, int helpContext) override {
         return m_inner.warnOkCancel(text, helpContext);
     }
+    int errorOkCancel(const QString &text) override { return m_inner.errorOkCancel(text); }
     void focus(const QString &control) override {
         m_inner.focus(control);
         m_window.focusControl(control);

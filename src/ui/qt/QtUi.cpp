@@ -72,6 +72,10 @@ int QtUi::warnOkCancel(const QString &text, int helpContext) {
                Btn::Ok | Btn::Cancel | Btn::Help, helpContext);
 }
 
+int QtUi::errorOkCancel(const QString &text) {
+    return box(QMessageBox::Critical, msgKindName(MsgKind::Error), text, Btn::Ok | Btn::Cancel, 0);
+}
+
 void QtUi::focus(const QString &control) {
     if (focusHandler)
         focusHandler(control);

@@ -26,6 +26,7 @@ public:
     void message(MsgKind kind, const QString &text, int helpContext = 0) override;
     int confirm(const QString &text, int buttons, int helpContext = 0) override;
     int warnOkCancel(const QString &text, int helpContext) override;
+    int errorOkCancel(const QString &text) override;
     void focus(const QString &control) override;
     void status(int panel, const QString &text) override;
     void progressVisible(bool visible) override;
