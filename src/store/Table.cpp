@@ -1,10 +1,10 @@
 #include "Table.h"
 
 #include "Dates.h"
+#include "SqlConnection.h"
 #include "TableFileEngine.h"
 
 #include <QDir>
-#include <QFile>
 #include <SQLiteCpp/Database.h>
 #include <SQLiteCpp/Statement.h>
 #include <algorithm>
@@ -45,16 +45,10 @@ public:
             return;
         SQLite::Database &db = *t.m_db;
         try {
+            // The checks of an ordinary open, then ATTACH, as for any connection.
+            SqlConnection connection(t);
             for (const auto &[alias, path] : t.jointFiles()) {
-                // The checks of an ordinary open before the file is written through this
-                // connection.
-                TableFile::open(path, nullptr, false).reset();
-                SQLite::Statement st(
-                    db, QStringLiteral("ATTACH DATABASE ? AS \"%1\"")
-                            .arg(QString(alias).replace(QLatin1Char('"'), QStringLiteral("\"\"")))
-                            .toStdString());
-                st.bind(1, QFile::encodeName(path).toStdString());
-                st.exec();
+                connection.attach(alias, path);
                 m_aliases << alias;
             }
             // The write lock on every file at once: a writer elsewhere is noticed before
