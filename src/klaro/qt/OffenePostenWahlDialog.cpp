@@ -1,5 +1,6 @@
 #include "OffenePostenWahlDialog.h"
 
+#include "RowListView.h"
 #include "store/Dates.h"
 #include "store/Table.h"
 
@@ -59,13 +60,7 @@ OffenePostenWahlDialog::OffenePostenWahlDialog(Table &journal, QWidget *parent)
     setWindowTitle(QStringLiteral("Offenen Posten hinzufügen"));
     resize(760, 480);
     m_model = new JournalWahlModel(journal, this);
-    m_grid = new QTableView(this);
-    m_grid->setObjectName(QStringLiteral("DBGrid1"));
-    m_grid->setModel(m_model);
-    m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_grid->verticalHeader()->hide();
+    m_grid = makeRowListView(m_model, this);
     connect(m_grid, &QTableView::doubleClicked, this, &QDialog::accept);
     auto *box = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(box, &QDialogButtonBox::accepted, this, &QDialog::accept);

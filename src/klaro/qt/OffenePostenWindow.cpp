@@ -4,6 +4,7 @@
 #include "OffenePostenWahlDialog.h"
 #include "OffenerPostenDialog.h"
 #include "ReportPreviewDialog.h"
+#include "RowListView.h"
 #include "klaro/OffenePostenCsv.h"
 #include "klaro/OffenePostenReport.h"
 #include "klaro/OffenePostenRules.h"
@@ -166,13 +167,7 @@ void OffenePostenWindow::buildControls() {
     });
     filters->addWidget(m_eKunde, 1);
 
-    m_grid = new QTableView(this);
-    m_grid->setObjectName(QStringLiteral("DBGrid1"));
-    m_grid->setModel(m_model);
-    m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_grid->verticalHeader()->hide();
+    m_grid = makeRowListView(m_model, this);
     m_grid->horizontalHeader()->setSectionResizeMode(2, QHeaderView::Stretch);
     connect(m_grid, &QTableView::doubleClicked, this, [this] {
         if (m_uebernahme->isEnabled())
