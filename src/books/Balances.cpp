@@ -4,7 +4,6 @@
 #include "Settings.h"
 #include "Steuer.h"
 #include "store/Sql.h"
-#include "store/SqlTransaction.h"
 #include "store/Table.h"
 #include "ui/Ui.h"
 
@@ -98,42 +97,6 @@ void writeBalances(const SqlConnection &connection, const QString &kontenTable,
     SaldenStore salden(connection, kontenTable);
     for (int i = 0; i < n; ++i)
         salden.add(changes[i], row.date);
-}
-
-bool UpdateBalances(Table &konten, const YearSettings &settings, Ui &ui, const BookingAmounts &row,
-                    BalanceTarget target, BalanceDirection direction) {
-    if (!checkBalanceAccounts(konten, settings, &ui, row))
-        return false;
-    const QString table = quotedName(konten);
-    SqlTransaction tr(konten);
-    if (target == BalanceTarget::Saldo) {
-        writeBalances(konten, table, settings, row, direction);
-    } else {
-        AccountEffect changes[3];
-        const int n = bookingEffects(row, direction, taxAccountOf(row, settings), changes);
-        // The evaluation's print balance with its turnover, or the balance brought forward.
-        const QString T = target == BalanceTarget::DruckSaldo ? QStringLiteral("DruckSaldo")
-                                                              : QStringLiteral("VorSaldo");
-        for (int i = 0; i < n; ++i) {
-            const AccountEffect &ch = changes[i];
-            QString sql = QStringLiteral("UPDATE %1 SET %2 = COALESCE(%2, 0) + ?1")
-                              .arg(table, quoteIdentifier(T));
-            if (target == BalanceTarget::DruckSaldo)
-                sql += ch.debitSide ? QStringLiteral(", BewSoll = COALESCE(BewSoll, 0) + ?2")
-                                    : QStringLiteral(", BewHaben = COALESCE(BewHaben, 0) + ?2");
-            sql += QStringLiteral(" WHERE KtoNr = ?4");
-            SqlStatement st(konten, sql);
-            st.bind(1, ch.amount);
-            if (target == BalanceTarget::DruckSaldo)
-                st.bind(2, ch.turnover);
-            st.bind(4, ch.konto);
-            st.exec();
-        }
-    }
-    tr.commit();
-    if (!konten.isEditing())
-        konten.refresh();
-    return true;
 }
 
 } // namespace ledra

@@ -60,11 +60,4 @@ void writeBalances(const SqlConnection &connection, const QString &kontenTable,
                    const YearSettings &settings, const BookingAmounts &row,
                    BalanceDirection direction);
 
-// Applies the booking to the accounts of `konten`. All of its accounts change in one
-// transaction or none does. A missing debit or credit account is reported and the row is
-// skipped (returns false); a missing tax account for a row with tax raises SilentAbort
-// after its message.
-bool UpdateBalances(Table &konten, const YearSettings &settings, Ui &ui, const BookingAmounts &row,
-                    BalanceTarget target, BalanceDirection direction);
-
 } // namespace ledra
