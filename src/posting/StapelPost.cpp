@@ -73,6 +73,7 @@ void setDueTax(Table &t, Ui &ui, const YearSettings &settings, const DueTaxCase 
 
 void BuchungRules::beforeStapelPost(Table &t) {
     m_balanceAdd.reset();
+    m_stapelRole.reset();
     if (m_focused != QLatin1String("Brutto") && m_focused != QLatin1String("Netto") &&
         m_focused != QLatin1String("Betrag")) {
         if (!moveFocus(QStringLiteral("Brutto")))
@@ -96,6 +97,7 @@ void BuchungRules::beforeStapelPost(Table &t) {
                   DueTaxCase{s, h, reversed, contains(text, "Storno"), opTakeover}, betraege.brutto,
                   betraege.steuer, rate);
     m_balanceAdd = balancesOf(t);
+    m_stapelRole = stapelRoleOf(t);
 }
 
 void BuchungRules::requireDifferentAccounts(Table &t) {
