@@ -4,6 +4,7 @@
 #include "accounts/KontenRules.h"
 #include "books/IniFile.h"
 #include "books/Steuer.h"
+#include "diagnostics/HelpTopics.h"
 #include "invoicebook/RechnungsbuchStore.h"
 #include "openitems/OffenePostenModule.h"
 #include "posting/BuchungRules.h"
@@ -156,12 +157,13 @@ bool Shell::start(const QRect &screen, QDate today) {
                 "Die Einstellungsdatei %1 ist beschädigt. Es werden Standardwerte verwendet.")
                 .arg(QDir::toNativeSeparators(prog->path())));
 
-    // Help pages: a folder of HTML pages named after the program, one page per context.
-    helpFolder = programFolder() + QStringLiteral("/ledra-hilfe");
-    helpAvailable = QFileInfo(helpFolder + QStringLiteral("/index.html")).isFile();
+    // The manual: a folder beside the program holding the compressed help file.
+    helpFolder = HelpTopics::folderBeside(programFolder());
+    const QString helpFile = HelpTopics::helpFileIn(helpFolder);
+    helpAvailable = QFileInfo(helpFile).isFile();
     if (!helpAvailable && checkHelp)
         m_ui.warning(QStringLiteral("Hilfe-Datei nicht gefunden:\r") +
-                     QDir::toNativeSeparators(helpFolder));
+                     QDir::toNativeSeparators(helpFile));
 
     const QString sec = QStringLiteral("FBuchhaltung");
     QRect g = window.geometry;

@@ -35,8 +35,8 @@ int usage() {
         "Befehle: info | book DATEI | transfer | batch | journal | accounts | recompute |\n"
         "         chart skr03|skr04 | yearchange [--today TT.MM.JJJJ] | carryforward |\n"
         "         vatbasis ist|soll | storno AUTONUMMER | report BERICHT ... |\n"
-        "         export gdpdu ZIELORDNER\n"
-        "Optionen: --year JJ öffnet vorher das Buchungsjahr JJ"));
+        "         export gdpdu ZIELORDNER | help [KONTEXT]\n"
+        "Optionen: --year JJ öffnet vorher das Buchungsjahr JJ; -debug schreibt HHDebug.txt"));
     return 2;
 }
 
