@@ -82,7 +82,7 @@ TEST_F(LogFolder, LinesSeparatorsAndTimePrefix) {
     EXPECT_EQ(l[1], QString(79, QLatin1Char('=')));
     EXPECT_EQ(l[2], QStringLiteral("ohne Zeit"));
     EXPECT_EQ(l[3], QStringLiteral("x"));
-    EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d\\d:\\d\\d:\\d\\d   {2}returned - 0$"))
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d\\d:\\d\\d:\\d\\d {5}returned - 0$"))
                     .match(l[4])
                     .hasMatch())
         << l[4].toStdString();

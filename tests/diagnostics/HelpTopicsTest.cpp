@@ -48,6 +48,7 @@ std::set<int> contextsInSources() {
                 out.insert(m.next().captured(1).toInt());
         }
     }
+    out.erase(0); // no help context
     return out;
 }
 

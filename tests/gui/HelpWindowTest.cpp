@@ -4,7 +4,6 @@
 
 #include "GuiFixture.h"
 
-#include "app/qt/BuchenPage.h"
 #include "app/qt/HelpKey.h"
 #include "app/qt/HelpWindow.h"
 #include "diagnostics/HelpTopics.h"
@@ -61,18 +60,6 @@ TEST_F(Help, EveryHelpContextOfTheMainWindowOpensItsTopic) {
         EXPECT_TRUE(seen.count(page)) << "context " << page << " not met in the window";
     EXPECT_TRUE(window->helpWindow()->isVisible());
     EXPECT_FALSE(window->helpWindow()->parent()) << "a window of its own on the desktop";
-}
-
-TEST_F(Help, F1OnAControlWithoutContextShowsThePagesTopic) {
-    start();
-    QWidget *text = window->buchenPage()->BuchText();
-    text->setFocus();
-    QTest::keyClick(text, Qt::Key_F1);
-    ASSERT_NE(window->helpWindow(), nullptr);
-    EXPECT_EQ(window->helpWindow()->currentPage().fileName(), QStringLiteral("buchen.html"));
-    window->buchenPage()->BelNr()->setFocus();
-    QTest::keyClick(window->buchenPage()->BelNr(), Qt::Key_F1);
-    EXPECT_EQ(window->helpWindow()->currentPage().fileName(), QStringLiteral("belegnummer.html"));
 }
 
 TEST_F(Help, AContextWithoutTopicWarnsAndNamesTheHelpFile) {

@@ -200,3 +200,5 @@ TEST_F(Reversal, F1InTheMainWindowShowsTheFieldsOrThePagesHelp) {
     QTest::keyClick(window->buchenPage()->BuchText(), Qt::Key_F1);
     EXPECT_EQ(help->currentPage().fileName(), QStringLiteral("buchen.html")) << "the page's help";
 }
+
+} // namespace ledra

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
+#include <QHelpContentModel>
 #include <QHelpContentWidget>
 #include <QHelpEngine>
 #include <QHelpIndexWidget>
@@ -113,6 +114,8 @@ bool HelpWindow::ensureEngine() {
                                         .left(16));
     QDir().mkpath(cache);
     auto *engine = new QHelpEngine(cache + QStringLiteral("/ledra.qhc"), this);
+    // The collection is ours to write: it registers the manual and holds the search index.
+    engine->setReadOnly(false);
     engine->setUsesFilterEngine(true);
     if (!engine->setupData()) {
         delete engine;
@@ -149,6 +152,14 @@ void HelpWindow::buildPanes() {
     contents->setObjectName(QStringLiteral("Inhalt"));
     m_tabs->addTab(contents, QStringLiteral("&Inhalt"));
     connect(contents, &QHelpContentWidget::linkActivated, this, &HelpWindow::showPage);
+    // The tree is built in the background: once it stands, open its chapters and mark the
+    // page shown.
+    connect(m_engine->contentModel(), &QHelpContentModel::contentsCreated, this, [this, contents] {
+        contents->expandToDepth(0);
+        const QModelIndex at = contents->indexOf(m_browser->source());
+        if (at.isValid())
+            contents->setCurrentIndex(at);
+    });
     m_engine->contentModel()->createContents(QString());
 
     auto *indexPane = new QWidget(m_tabs);

@@ -326,7 +326,7 @@ bool MainWindow::create() {
         screen = s->availableGeometry();
     if (!m_core->start(screen))
         return false;
-    showHelp(-1); // the help hook takes over the program's help requests from here on
+    createHelpHook(); // the hook takes over the program's help requests from here on
     // F1 in any window: the help of the focused control, else of its page or window; in
     // the main window without either, the help of the page shown.
     new HelpKey(
@@ -525,15 +525,17 @@ void MainWindow::showReversalDialog() {
     m_journalDialog->open();
 }
 
+void MainWindow::createHelpHook() {
+    // Also without the help file: a request then tells the user which file is missing.
+    m_helpWindow = std::make_unique<HelpWindow>(m_core->helpFolder);
+    m_helpHook = std::make_unique<HelpHook>(HelpTopics::helpFileIn(m_core->helpFolder),
+                                            DebugLog::program(), *m_ui, *m_helpWindow);
+}
+
 void MainWindow::showHelp(int context) {
-    if (!m_helpHook) {
-        // Also without the help file: a request then tells the user which file is missing.
-        m_helpWindow = std::make_unique<HelpWindow>(m_core->helpFolder);
-        m_helpHook = std::make_unique<HelpHook>(HelpTopics::helpFileIn(m_core->helpFolder),
-                                                DebugLog::program(), *m_ui, *m_helpWindow);
-    }
-    if (context >= 0)
-        m_helpHook->showHelp(context);
+    if (!m_helpHook)
+        createHelpHook();
+    m_helpHook->showHelp(context);
 }
 
 HelpWindow *MainWindow::helpWindow() const {
@@ -550,9 +552,11 @@ void MainWindow::closeEvent(QCloseEvent *e) {
     storeColumnWidths(m_konten->gridView(), m_konten->gridModel(), m_core->window.grid1Widths);
     storeColumnWidths(m_buchen->gridView(), m_buchen->gridModel(), m_core->window.grid2Widths);
     m_core->window.geometry = (isMaximized() || isFullScreen()) ? normalGeometry() : geometry();
-    if (m_core->close())
+    if (m_core->close()) {
         e->accept();
-    else
+        // The help window stands alone on the desktop; it goes with the program.
+        m_helpHook.reset();
+    } else
         e->ignore();
 }
 

@@ -148,6 +148,7 @@ private:
     QStringList m_shownBookingTexts;
     ReversalDialog *m_journalDialog = nullptr;
     // The manual's window and the hook that routes and logs every help request.
+    void createHelpHook();
     std::unique_ptr<HelpWindow> m_helpWindow;
     std::unique_ptr<HelpHook> m_helpHook;
 
