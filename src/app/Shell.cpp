@@ -5,6 +5,7 @@
 #include "books/DataFolderTemplate.h"
 #include "books/IniFile.h"
 #include "books/Steuer.h"
+#include "diagnostics/HelpTopics.h"
 #include "invoicebook/RechnungsbuchStore.h"
 #include "openitems/OffenePostenModule.h"
 #include "posting/BuchungRules.h"
@@ -168,12 +169,14 @@ bool Shell::start(const QRect &screen, QDate today) {
                                     "wird vor dem nächsten Speichern als %1 gesichert.")
                          .arg(QDir::toNativeSeparators(prog->backupPath())));
 
-    // Help pages: a folder of HTML pages named after the program, one page per context.
+    // The manual: a folder beside the program (or in the installed data) holding the
+    // compressed help file.
     helpFolder = layout().helpFolder();
-    helpAvailable = QFileInfo(helpFolder + QStringLiteral("/index.html")).isFile();
+    const QString helpFile = HelpTopics::helpFileIn(helpFolder);
+    helpAvailable = QFileInfo(helpFile).isFile();
     if (!helpAvailable && checkHelp)
         m_ui.warning(QStringLiteral("Hilfe-Datei nicht gefunden:\r") +
-                     QDir::toNativeSeparators(helpFolder));
+                     QDir::toNativeSeparators(helpFile));
 
     const QString sec = QStringLiteral("FBuchhaltung");
     QRect g = window.geometry;
@@ -470,6 +473,17 @@ void Shell::leaveSettingsField() {
         f == QLatin1String("SkontoErh") || f == QLatin1String("SkontoGew") ||
         f == QLatin1String("Kosten13b"))
         leaveAccountField();
+}
+
+ModuleFacts programModuleFacts(const QString &programPath, const QStringList &arguments,
+                               bool helpModuleLinked) {
+    const InstallLayout layout(QFileInfo(programPath).absolutePath());
+    ModuleFacts facts = ModuleFacts::gather(
+        programPath, arguments, HelpTopics::helpFileIn(layout.helpFolder()), helpModuleLinked);
+    facts.logHome = layout.scratchFolder();
+    if (layout.installed())
+        QDir().mkpath(facts.logHome);
+    return facts;
 }
 
 } // namespace ledra

@@ -6,6 +6,7 @@
 // forwards its events; the command line uses the same start-up and close.
 
 #include "books/BooksSession.h"
+#include "diagnostics/ModuleFacts.h"
 
 #include <QMap>
 #include <QRect>
@@ -150,5 +151,10 @@ private:
     std::unique_ptr<RechnungsbuchStore> m_rechDaten;
     bool m_yearSettingsSaved = true;
 };
+
+// What the diagnostic log tells about this program (the window program or the command
+// line), with the manual and the log's folder where this installation keeps them.
+ModuleFacts programModuleFacts(const QString &programPath, const QStringList &arguments,
+                               bool helpModuleLinked);
 
 } // namespace ledra

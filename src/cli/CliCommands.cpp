@@ -42,10 +42,11 @@ int usage() {
         "         chart skr03|skr04 | yearchange [--today TT.MM.JJJJ] | carryforward |\n"
         "         vatbasis ist|soll | storno AUTONUMMER | report BERICHT ... |\n"
         "         export gdpdu ZIELORDNER | rechnungsbuch | merva-init ORDNER [--client N] |\n"
+        "         help [KONTEXT] |\n"
         "         op list|add|delete|check|stapel (report op: Liste der offenen Posten)\n"
         "Optionen: --year JJ öffnet vorher das Buchungsjahr JJ; --merva ORDNER nimmt das\n"
         "         Rechnungsprogramm aus ORDNER; transfer [--rechnungsbuch ja|nein|abbrechen]\n"
-        "         [--abweichung weiter|abbrechen]\n"
+        "         [--abweichung weiter|abbrechen]; -debug schreibt HHDebug.txt\n"
         "         ledra-cli --version zeigt die Programmversion"));
     return 2;
 }

@@ -25,6 +25,8 @@ namespace ledra {
 GdpduExportDialog::GdpduExportDialog(Shell &core, QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowStaysOnTopHint), m_core(core) {
     setObjectName(QStringLiteral("FExport"));
+    // The program's own help context for the export: F1 here opens the export topic.
+    setProperty("helpContext", 35);
     setWindowTitle(QStringLiteral("Datenexport für Finanzamt"));
     auto *label = new QLabel(QStringLiteral("&Exportverzeichnis"), this);
     m_folder = new QLineEdit(this);

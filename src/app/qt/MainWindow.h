@@ -9,7 +9,6 @@
 #include <QMainWindow>
 #include <functional>
 #include <memory>
-class QTextBrowser;
 class QLabel;
 class QMenu;
 class QProgressBar;
@@ -22,6 +21,8 @@ class BuchenPage;
 class DbNavigator;
 class EingrenzungDialog;
 class EinstellungPage;
+class HelpHook;
+class HelpWindow;
 class ReversalDialog;
 class KontenPage;
 class PageControl;
@@ -97,8 +98,10 @@ public:
     // Reports go to `viewer` instead of the print preview (null: the preview again).
     void setReportViewer(reports::ReportViewer *viewer);
 
-    // Shows the help page of a help context (the start page when it has none).
+    // Shows the topic of a help context (0: the manual's contents) through the help hook.
     void showHelp(int context);
+    // The manual's window once help was asked for.
+    HelpWindow *helpWindow() const;
 
     // The rules ask for controls by name.
     void focusControl(const QString &name);
@@ -146,7 +149,10 @@ private:
     QProgressBar *m_gauge = nullptr;
     QStringList m_shownBookingTexts;
     ReversalDialog *m_journalDialog = nullptr;
-    QTextBrowser *m_helpViewer = nullptr;
+    // The manual's window and the hook that routes and logs every help request.
+    void createHelpHook();
+    std::unique_ptr<HelpWindow> m_helpWindow;
+    std::unique_ptr<HelpHook> m_helpHook;
 
     std::unique_ptr<ReportLaunchers> m_reports;
     reports::ReportViewer *m_pendingViewer = nullptr;

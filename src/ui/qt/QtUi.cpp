@@ -28,6 +28,8 @@ int QtUi::box(int icon, const QString &title, const QString &text, int buttons, 
     QString t = text;
     t.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     QMessageBox mb(QMessageBox::Icon(icon), title, t, QMessageBox::NoButton, m_parent);
+    if (helpContext > 0)
+        mb.setProperty("helpContext", helpContext); // F1 in the box opens its topic
     struct B {
         int flag;
         const char *label;
