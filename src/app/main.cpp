@@ -1,6 +1,7 @@
 // The program entry: splash window, main window (whose creation opens the settings and the
 // tables), the message loop.
 
+#include "app/Shell.h"
 #include "app/qt/MainWindow.h"
 #include "app/qt/Splash.h"
 
@@ -17,11 +18,14 @@ int main(int argc, char **argv) {
     splash->show();
     app.processEvents();
     MainWindow w(QCoreApplication::applicationDirPath());
-    // --merva ORDNER: the invoicing program (or its stand-in) from another folder.
-    const QStringList args = QCoreApplication::arguments();
-    const auto merva = args.indexOf(QStringLiteral("--merva"));
-    if (merva > 0 && merva + 1 < args.size())
-        w.core().mervaFolderOverride = args.at(merva + 1);
+    // --data ORDNER opens another data folder without touching the program settings;
+    // --merva ORDNER takes the invoicing program (or its stand-in) from another folder.
+    QStringList args = QCoreApplication::arguments();
+    args.removeFirst();
+    if (!w.core().useFolderOptions(FolderOptions::take(args))) {
+        delete splash;
+        return 2;
+    }
     if (!w.create()) {
         delete splash;
         return 1;
