@@ -92,7 +92,7 @@ QString yearFolderFor(const BooksSession &fb, const QString &typed) {
 namespace {
 
 bool confirmJahreswechsel(Ui &ui) {
-    return ui.confirm(
+    return ui.warnConfirm(
                QStringLiteral(
                    "Der Jahreswechsel verlagert das Buchungsjournal in einen neuen Ordner. Führen "
                    "Sie vorher eine Datensicherung durch!\rDen Jahreswechsel jetzt durchführen?"),
@@ -568,10 +568,11 @@ void deleteJahr(BooksSession &fb) {
         ui.error(QStringLiteral("Buchungsjahr nicht vorhanden!"));
         throw SilentAbort();
     }
-    if (ui.confirm(QStringLiteral("Achtung !!! Die Daten vom Jahr ") + *typed +
-                       QStringLiteral(" werden gelöscht!") +
-                       QStringLiteral("\rWollen Sie das wirklich ?"),
-                   Btn::YesNoCancel, 32) != Btn::Yes)
+    // Enter alone must not delete a year: the default button is "Nein".
+    if (ui.warnConfirm(QStringLiteral("Achtung !!! Die Daten vom Jahr ") + *typed +
+                           QStringLiteral(" werden gelöscht!") +
+                           QStringLiteral("\rWollen Sie das wirklich ?"),
+                       Btn::YesNoCancel, 32, Btn::No) != Btn::Yes)
         return;
     QDir dir(y);
     for (const QString &f : dir.entryList(QDir::Files | QDir::NoDotAndDotDot))

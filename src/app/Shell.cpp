@@ -113,8 +113,9 @@ void Shell::onBooksEvent(BooksEvent event) {
     case BooksEvent::BatchStateChanged:
         c.neuEnabled = batch.isBrowse();
         c.splittingEnabled = !c.neuEnabled;
+        c.favAddEnabled = canAddTemplate(m_books);
         if (batch.isActive() && !batch.isEmpty() && c.neuEnabled) {
-            c.bSpeichernEnabled = c.sbDruckEnabled = c.favAddEnabled = true;
+            c.bSpeichernEnabled = c.sbDruckEnabled = true;
             c.favDelEnabled = false;
         } else {
             c.bSpeichernEnabled = c.sbDruckEnabled = false;
@@ -126,6 +127,7 @@ void Shell::onBooksEvent(BooksEvent event) {
     case BooksEvent::TransferDone:
         setStatus(3, QStringLiteral("OK"));
         c.bSpeichernEnabled = c.sbDruckEnabled = false;
+        c.favAddEnabled = canAddTemplate(m_books);
         break;
     case BooksEvent::TemplatesChanged:
         break;
@@ -228,6 +230,38 @@ bool Shell::start(const QRect &screen, QDate today) {
 
     loadPlugin();
     notifyControls();
+    return true;
+}
+
+FolderOptions FolderOptions::take(QStringList &args) {
+    FolderOptions o;
+    QStringList rest;
+    for (int i = 0; i < args.size(); ++i) {
+        const QString &a = args[i];
+        if (a == QLatin1String("--data") && i + 1 < args.size()) {
+            o.data = args[++i];
+            o.dataGiven = true;
+        } else if (a == QLatin1String("--merva") && i + 1 < args.size()) {
+            o.merva = args[++i];
+        } else {
+            rest << a;
+        }
+    }
+    args = rest;
+    return o;
+}
+
+bool Shell::useFolderOptions(const FolderOptions &options) {
+    if (options.dataGiven && options.data.trimmed().isEmpty()) {
+        m_ui.error(QStringLiteral("--data braucht einen Datenordner."));
+        return false;
+    }
+    if (options.dataGiven && QFileInfo::exists(options.data) && !QFileInfo(options.data).isDir()) {
+        m_ui.error(QStringLiteral("%1 ist kein Ordner.").arg(options.data));
+        return false;
+    }
+    dataFolderOverride = options.data;
+    mervaFolderOverride = options.merva;
     return true;
 }
 
@@ -425,6 +459,8 @@ bool Shell::mayLeavePage() {
 
 void Shell::pageChanged(Page newPage) {
     m_books.page = newPage;
+    // An account search ends with the page it was typed on.
+    m_entry->dropSearches();
     if (newPage == Page::Einstellung) {
         if (m_books.konten.isActive())
             m_books.konten.refresh();

@@ -38,6 +38,17 @@ struct MervaLink {
     static QString moduleFileName(); // the invoice-book module file that marks an installation
 };
 
+// The folders a command line names, for the window and for ledra-cli alike: "--data ORDNER"
+// (the base data folder instead of the one in the program settings, which stay as they are)
+// and "--merva ORDNER" (the invoicing program's folder).
+struct FolderOptions {
+    QString data;
+    bool dataGiven = false;
+    QString merva;
+    // Takes both options with their values out of `args`; the other arguments keep their order.
+    static FolderOptions take(QStringList &args);
+};
+
 class Shell {
 public:
     using Page = BooksSession::Page;
@@ -97,6 +108,10 @@ public:
     QString dataFolderOverride;
     // Set before start: the invoicing program's folder instead of <parent>/MERVA/.
     QString mervaFolderOverride;
+    // Sets both overrides from the command line's options; false after an error message when
+    // "--data" names no folder (an empty value or a file), so that nothing is opened, let
+    // alone booked into the folder of the program settings by mistake.
+    bool useFolderOptions(const FolderOptions &options);
     bool checkHelp = true;
 
     // --- pages ---

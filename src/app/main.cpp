@@ -55,10 +55,12 @@ int main(int argc, char **argv) {
     splash->show();
     app.processEvents();
     MainWindow w(programFolder);
-    // --merva ORDNER: the invoicing program (or its stand-in) from another folder.
-    const qsizetype merva = args.indexOf(QStringLiteral("--merva"));
-    if (merva >= 0 && merva + 1 < args.size())
-        w.core().mervaFolderOverride = args.at(merva + 1);
+    // --data ORDNER opens another data folder without touching the program settings;
+    // --merva ORDNER takes the invoicing program (or its stand-in) from another folder.
+    if (!w.core().useFolderOptions(FolderOptions::take(args))) {
+        delete splash;
+        return 2;
+    }
     if (!w.create()) {
         delete splash;
         return 1;

@@ -48,8 +48,13 @@ BuchungRules::BuchungRules(BooksSession &fb) : m_fb(fb) {
             m_fb.konten.refresh();
     };
     b.addObserver([this](Table::Change c) {
-        if (c == Table::Change::State || c == Table::Change::Reset)
-            onStapelStateChange();
+        if (c != Table::Change::State && c != Table::Change::Reset)
+            return;
+        // Typed account text belongs to the row it was typed for: once that row is stored,
+        // cancelled or left, the text must not reach the row that is current now.
+        if (!m_fb.stapel.isEditing())
+            dropSearches();
+        onStapelStateChange();
     });
 }
 
@@ -129,6 +134,11 @@ QString BuchungRules::searchText(const QString &side) const {
 
 void BuchungRules::clearSearch(const QString &side) {
     m_typed[sideIndex(side)].clear();
+}
+
+void BuchungRules::dropSearches() {
+    for (QString &typed : m_typed)
+        typed.clear();
 }
 
 void BuchungRules::returnFocus(const QString &side) {

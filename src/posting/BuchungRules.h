@@ -61,6 +61,8 @@ public:
     QString searchText(const QString &side) const;
     // Drops a half-typed search, when a rule fills the field itself.
     void clearSearch(const QString &side);
+    // Drops the half-typed text of both sides (the row it was typed for has ended).
+    void dropSearches();
 
     // --- handlers ---
     void newRow();

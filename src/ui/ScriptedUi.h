@@ -20,10 +20,14 @@ public:
         QString text;
         int buttons;
         int answer;
+        bool warning = false;  // asked in warning style
+        int defaultButton = 0; // the button Enter presses, 0 when the first
     };
 
     void message(MsgKind kind, const QString &text, int helpContext = 0) override;
     int confirm(const QString &text, int buttons, int helpContext = 0) override;
+    int warnConfirm(const QString &text, int buttons, int helpContext = 0,
+                    int defaultButton = 0) override;
     int warnOkCancel(const QString &text, int helpContext) override;
     void focus(const QString &control) override { focused = control; }
     void status(int panel, const QString &text) override;

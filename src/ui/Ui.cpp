@@ -54,6 +54,13 @@ int ScriptedUi::confirm(const QString &text, int buttons, int) {
     return a;
 }
 
+int ScriptedUi::warnConfirm(const QString &text, int buttons, int helpContext, int defaultButton) {
+    const int a = confirm(text, buttons, helpContext);
+    questions.back().warning = true;
+    questions.back().defaultButton = defaultButton;
+    return a;
+}
+
 int ScriptedUi::warnOkCancel(const QString &text, int helpContext) {
     int a = confirm(text, Btn::Ok | Btn::Cancel, helpContext);
     return a == Btn::Yes ? Btn::Ok : a;

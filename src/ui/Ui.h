@@ -35,6 +35,10 @@ public:
 
     // A confirmation with the buttons of Btn; returns the button pressed.
     virtual int confirm(const QString &text, int buttons, int helpContext = 0) = 0;
+    // A confirmation of warning style, for a step that deletes or moves data; Enter presses
+    // `defaultButton` (0: the first button), so that a deleting question can default to No.
+    virtual int warnConfirm(const QString &text, int buttons, int helpContext = 0,
+                            int defaultButton = 0) = 0;
     // A question of warning style with OK, Cancel and Help (returns Ok or Cancel).
     virtual int warnOkCancel(const QString &text, int helpContext) = 0;
     // An error the person may accept to go on (OK) or use to stop (Cancel).

@@ -77,6 +77,10 @@ TEST_F(Years, YearChangeArchivesAndCarriesForward) {
     EXPECT_FALSE(QFileInfo::exists(a + QStringLiteral(".neu~")));
     EXPECT_FALSE(QFileInfo::exists(a + QStringLiteral("/Jahreswechsel.offen")))
         << "the change is complete";
+    ASSERT_FALSE(ui.questions.empty());
+    EXPECT_TRUE(
+        ui.questions[0].text.endsWith(QStringLiteral("Den Jahreswechsel jetzt durchführen?")));
+    EXPECT_TRUE(ui.questions[0].warning) << "the year change asks as a warning";
     EXPECT_EQ(fb->books().journal.recordCount(), 0);
     EXPECT_EQ(fb->status[0], QStringLiteral("0 Buchungen"));
     // Balance accounts carry, profit-and-loss, private and tax accounts start at zero.
@@ -278,7 +282,11 @@ TEST_F(Years, EarlierYearsOpenReturnAndDelete) {
     QDir().mkpath(folder("LEDRA25") + QStringLiteral("/Unterordner"));
     ui.inputs = {QStringLiteral("25")};
     ui.answers = {Btn::Yes};
+    ui.clear();
     deleteJahr(fb->books());
+    ASSERT_EQ(ui.questions.size(), 1u);
+    EXPECT_TRUE(ui.questions[0].warning);
+    EXPECT_EQ(ui.questions[0].defaultButton, Btn::No) << "Enter alone deletes nothing";
     EXPECT_FALSE(QFileInfo::exists(folder("LEDRA25") + QStringLiteral("/Journal.DB")));
     EXPECT_TRUE(QFileInfo::exists(folder("LEDRA25") + QStringLiteral("/Unterordner")));
     ASSERT_FALSE(ui.messages.empty());

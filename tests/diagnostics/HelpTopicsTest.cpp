@@ -27,7 +27,7 @@ std::set<int> contextsInSources() {
         QRegularExpression(QStringLiteral("helpContext\\s*=\\s*(\\d+)\\s*;")),
         QRegularExpression(QStringLiteral("SectionEditor\\s+\\w+\\([^;]*?,\\s*(\\d+),"),
                            QRegularExpression::DotMatchesEverythingOption),
-        QRegularExpression(QStringLiteral("Btn::[\\w|: ]+,\\s*(\\d+)\\)")),
+        QRegularExpression(QStringLiteral("Btn::[\\w|: ]+,\\s*(\\d+)\\s*[,)]")),
         QRegularExpression(QStringLiteral("warnOkCancel\\([^;]*?,\\s*(\\d+)\\)"),
                            QRegularExpression::DotMatchesEverythingOption),
     };

@@ -146,6 +146,8 @@ TEST_F(Listing, DroppedSortGroupOffersToDeleteTheListedBookings) {
     ASSERT_EQ(ui.questions.size(), 1u);
     EXPECT_EQ(ui.questions[0].text, QStringLiteral("Die angezeigten Buchungssätze jetzt löschen?"));
     EXPECT_EQ(ui.questions[0].buttons, Btn::YesNo);
+    EXPECT_TRUE(ui.questions[0].warning);
+    EXPECT_EQ(ui.questions[0].defaultButton, Btn::No) << "Enter alone deletes nothing";
     fb->books().journal.refresh();
     ASSERT_EQ(fb->books().journal.recordCount(), 1) << "only the May booking was not listed";
     fb->books().journal.first();

@@ -19,6 +19,9 @@ public:
     int confirm(const QString &text, int buttons, int helpContext) override {
         return m_inner.confirm(text, buttons, helpContext);
     }
+    int warnConfirm(const QString &text, int buttons, int helpContext, int defaultButton) override {
+        return m_inner.warnConfirm(text, buttons, helpContext, defaultButton);
+    }
     int warnOkCancel(const QString &text, int helpContext) override {
         return m_inner.warnOkCancel(text, helpContext);
     }

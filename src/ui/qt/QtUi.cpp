@@ -24,7 +24,8 @@ void QtUi::setStatusBar(QLabel *const panels[4], QProgressBar *gauge) {
     m_gauge = gauge;
 }
 
-int QtUi::box(int icon, const QString &title, const QString &text, int buttons, int helpContext) {
+int QtUi::box(int icon, const QString &title, const QString &text, int buttons, int helpContext,
+              int defaultButton) {
     QString t = text;
     t.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     QMessageBox mb(QMessageBox::Icon(icon), title, t, QMessageBox::NoButton, m_parent);
@@ -42,8 +43,12 @@ int QtUi::box(int icon, const QString &title, const QString &text, int buttons, 
                      {Btn::Help, "&Hilfe", QMessageBox::HelpRole}};
     QMap<QAbstractButton *, int> map;
     for (const B &b : all)
-        if (buttons & b.flag)
-            map.insert(mb.addButton(QString::fromUtf8(b.label), b.role), b.flag);
+        if (buttons & b.flag) {
+            QPushButton *pb = mb.addButton(QString::fromUtf8(b.label), b.role);
+            map.insert(pb, b.flag);
+            if (b.flag == defaultButton)
+                mb.setDefaultButton(pb);
+        }
     for (;;) {
         mb.exec();
         int r = map.value(mb.clickedButton(), (buttons & Btn::Cancel) ? Btn::Cancel
@@ -67,6 +72,11 @@ void QtUi::message(MsgKind kind, const QString &text, int helpContext) {
 
 int QtUi::confirm(const QString &text, int buttons, int helpContext) {
     return box(QMessageBox::Question, QStringLiteral("Bestätigen"), text, buttons, helpContext);
+}
+
+int QtUi::warnConfirm(const QString &text, int buttons, int helpContext, int defaultButton) {
+    return box(QMessageBox::Warning, msgKindName(MsgKind::Warning), text, buttons, helpContext,
+               defaultButton);
 }
 
 int QtUi::warnOkCancel(const QString &text, int helpContext) {
