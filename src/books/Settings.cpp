@@ -143,6 +143,11 @@ void YearSettings::load(const QString &folder, Ui *ui, QDate today) {
                                                                   : QStringLiteral("4730");
     kosten13b = ini.readString(K, QStringLiteral("Kosten13b"), QString());
     istSteuer = ini.readBool(QStringLiteral("Ust"), QStringLiteral("Ist"), false);
+    const QString D = QStringLiteral("DATEV");
+    datevBerater = ini.readString(D, QStringLiteral("Berater"), QString());
+    datevMandant = ini.readString(D, QStringLiteral("Mandant"), QString());
+    datevSachkontenlaenge =
+        std::clamp(ini.readInteger(D, QStringLiteral("Sachkontenlaenge"), 4), 4, 8);
 }
 
 void YearSettings::save(const QString &folder) const {
@@ -163,6 +168,12 @@ void YearSettings::save(const QString &folder) const {
     ini.writeString(K, QStringLiteral("SkontoGew"), skontoGew);
     ini.writeString(K, QStringLiteral("Kosten13b"), kosten13b);
     ini.writeBool(QStringLiteral("Ust"), QStringLiteral("Ist"), istSteuer);
+    if (!datevBerater.isEmpty() || !datevMandant.isEmpty()) {
+        const QString D = QStringLiteral("DATEV");
+        ini.writeString(D, QStringLiteral("Berater"), datevBerater);
+        ini.writeString(D, QStringLiteral("Mandant"), datevMandant);
+        ini.writeInteger(D, QStringLiteral("Sachkontenlaenge"), datevSachkontenlaenge);
+    }
     if (!autoNumberReadable(ini))
         ini.writeInteger(QStringLiteral("Zaehler"), QStringLiteral("AutoNr"), 0);
     ini.save();

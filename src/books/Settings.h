@@ -50,6 +50,10 @@ public:
     QString skontoErh = QStringLiteral("5730");
     QString skontoGew = QStringLiteral("4730");
     QString kosten13b;
+    // The hand-off to the tax adviser (section [DATEV]): adviser and client number as typed
+    // last, and the digits of a general-ledger account in the adviser's chart.
+    QString datevBerater, datevMandant;
+    int datevSachkontenlaenge = 4;
 
     QString currency = QStringLiteral("€");
     // Choices of the VAT column of the accounts grid; the third follows mwstSatz.

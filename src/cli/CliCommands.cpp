@@ -1,4 +1,5 @@
 #include "CliCommands.h"
+#include "DatevCommands.h"
 
 #include "MervaCommands.h"
 #include "OpCommands.h"
@@ -41,8 +42,9 @@ int usage() {
         "Befehle: info | book DATEI | transfer | batch | journal | accounts | recompute |\n"
         "         chart skr03|skr04 | yearchange [--today TT.MM.JJJJ] | carryforward |\n"
         "         vatbasis ist|soll | storno AUTONUMMER | report BERICHT ... |\n"
-        "         export gdpdu ZIELORDNER | rechnungsbuch | merva-init ORDNER [--client N] |\n"
-        "         help [KONTEXT] |\n"
+        "         export gdpdu ZIELORDNER | export datev DATEI --berater N --mandant N\n"
+        "         [--von TT.MM.JJJJ] [--bis TT.MM.JJJJ] [--festschreiben] | rechnungsbuch |\n"
+        "         merva-init ORDNER [--client N] | help [KONTEXT] |\n"
         "         op list|add|delete|check|stapel (report op: Liste der offenen Posten)\n"
         "Optionen: --year JJ öffnet vorher das Buchungsjahr JJ; --merva ORDNER nimmt das\n"
         "         Rechnungsprogramm aus ORDNER; transfer [--rechnungsbuch ja|nein|abbrechen]\n"
@@ -349,6 +351,8 @@ int runCli(const QStringList &args, const QString &programFolder) {
                 throw SilentAbort();
             }
         });
+    else if (cmd == QLatin1String("export") && arg == QLatin1String("datev"))
+        rc = runDatevCommand(books, ui, o.rest.mid(2));
     else if (cmd == QLatin1String("op"))
         rc = runOpCommand(books, shell.merva.dataFolder, o.rest.mid(1));
     else {
