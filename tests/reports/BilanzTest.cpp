@@ -249,6 +249,10 @@ TEST_F(YearBooks, EvaluationsFromTheCommandLine) {
     EXPECT_TRUE(text.contains("Summe AKTIVA")) << text.toStdString();
     EXPECT_TRUE(text.contains(sh(year::kAktiva)));
     EXPECT_TRUE(text.contains("1200     Bank")) << "accounts listed";
+    EXPECT_TRUE(text.contains("1300     Sparkasse"));
+    ASSERT_EQ(cli({"bilanz", "--mit-konten", "--nur-bebuchte"}, &text), 0);
+    EXPECT_TRUE(text.contains("1200     Bank"));
+    EXPECT_FALSE(text.contains("1300     Sparkasse")) << "never booked, no opening value";
     ASSERT_EQ(cli({"bwa", "--von", "01.01." + y, "--bis", "31.12." + y}, &text), 0);
     EXPECT_TRUE(text.contains(reports::currencyFormat(year::kGewinn * 100, "€") + " Gewinn"))
         << text.toStdString();
@@ -261,6 +265,7 @@ TEST_F(YearBooks, EvaluationsFromTheCommandLine) {
     EXPECT_TRUE(text.contains("Saldenliste erweitert"));
     EXPECT_EQ(cli({"guv", "--sortierung", "belegnummer"}), 1) << "the overview covers a date range";
     EXPECT_EQ(cli({"journal", "--mit-konten"}), 2);
+    EXPECT_EQ(cli({"guv", "--nur-bebuchte"}), 2);
     EXPECT_EQ(cli({"bilanz", "--von", "01.01." + y}), 2) << "the balance sheet has no range";
 }
 
