@@ -142,6 +142,13 @@ void YearSettings::load(const QString &folder, Ui *ui, QDate today) {
     skontoGew = ok || !ini.hasKey(K, QStringLiteral("SkontoGew")) ? QString::number(n)
                                                                   : QStringLiteral("4730");
     kosten13b = ini.readString(K, QStringLiteral("Kosten13b"), QString());
+    bilanzErgebnis =
+        ini.readString(K, QStringLiteral("BilanzErgebnis"), QStringLiteral("215000")).trimmed();
+    if (bilanzErgebnis.isEmpty())
+        bilanzErgebnis = QStringLiteral("215000");
+    kapital = ini.readString(K, QStringLiteral("Kapital"), QStringLiteral("2010")).trimmed();
+    if (kapital.isEmpty())
+        kapital = QStringLiteral("2010");
     istSteuer = ini.readBool(QStringLiteral("Ust"), QStringLiteral("Ist"), false);
     const QString D = QStringLiteral("DATEV");
     datevBerater = ini.readString(D, QStringLiteral("Berater"), QString());
@@ -167,6 +174,8 @@ void YearSettings::save(const QString &folder) const {
     ini.writeString(K, QStringLiteral("SkontoErh"), skontoErh);
     ini.writeString(K, QStringLiteral("SkontoGew"), skontoGew);
     ini.writeString(K, QStringLiteral("Kosten13b"), kosten13b);
+    ini.writeString(K, QStringLiteral("BilanzErgebnis"), bilanzErgebnis);
+    ini.writeString(K, QStringLiteral("Kapital"), kapital);
     ini.writeBool(QStringLiteral("Ust"), QStringLiteral("Ist"), istSteuer);
     if (!datevBerater.isEmpty() || !datevMandant.isEmpty()) {
         const QString D = QStringLiteral("DATEV");

@@ -50,6 +50,11 @@ public:
     QString skontoErh = QStringLiteral("5730");
     QString skontoGew = QStringLiteral("4730");
     QString kosten13b;
+    // The year's closing: the equity section of the balance sheet that shows the open year's
+    // result, and the capital account into which the year change closes that result and the
+    // private accounts (the chart's own: SKR 03 0880, SKR 04 2010).
+    QString bilanzErgebnis = QStringLiteral("215000");
+    QString kapital = QStringLiteral("2010");
     // The hand-off to the tax adviser (section [DATEV]): adviser and client number as typed
     // last, and the digits of a general-ledger account in the adviser's chart.
     QString datevBerater, datevMandant;

@@ -85,7 +85,10 @@ BwaReport::BwaReport(BooksSession &fb, EingrenzungRules &filter, bool mitKonten)
         return t;
     };
 
-    m_source = std::make_unique<TableSource>(fb.konten, QStringList{QStringLiteral("xBWA")});
+    // The year values run to the end of the range: a BWA of the second quarter printed in
+    // October holds no booking of the third, and no row still in the batch.
+    m_source = std::make_unique<PreparedAccountsSource>(fb.konten, filter,
+                                                        QStringList{QStringLiteral("xBWA")});
     r.setDataSource(m_source.get());
 
     Band *head = r.addBand(BandKind::PageHeader);

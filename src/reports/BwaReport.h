@@ -3,6 +3,7 @@
 // department (the thousands of the section number) for the chosen range and for the year,
 // ending with the period and annual profit or loss; and its launcher printBwa.
 
+#include "PrepareEvaluation.h"
 #include "RecordSources.h"
 #include "ReportViewer.h"
 #include "reportengine/Report.h"
@@ -45,7 +46,7 @@ private:
             ++count;
         }
     };
-    std::unique_ptr<TableSource> m_source;
+    std::unique_ptr<PreparedAccountsSource> m_source;
     QString m_department;
     Sums m_section, m_dept;
     qint64 m_periodTotal = 0, m_annualTotal = 0;

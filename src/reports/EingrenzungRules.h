@@ -13,6 +13,7 @@
 
 #include <functional>
 #include <optional>
+#include <unordered_map>
 namespace ledra {
 
 class BooksSession;
@@ -44,6 +45,8 @@ public:
     bool mitKonten = false;
     bool mitDetailsVisible = false;
     bool mitDetails = false;
+    bool nurBebuchteVisible = false; // "nur bebuchte Konten" (the trial balances)
+    bool nurBebuchte = false;
     QString fromText, toText;
     bool waitNoteVisible = false; // "Bitte warten..."
     int nettoColor = kNormalText;
@@ -55,6 +58,15 @@ public:
     std::function<void()> stateChanged;
 
     JournalQuery QJournal;
+
+    // Left by the period preparation for the evaluations it prepared: per account number,
+    // the balance (with the opening value) and the debit and credit turnovers from the start
+    // of the booking period to the end of the range, from the journal alone. A range of
+    // voucher numbers or texts has no end date: then the whole journal.
+    struct RangeEnd {
+        qint64 saldo = 0, soll = 0, haben = 0;
+    };
+    std::unordered_map<qint64, RangeEnd> rangeEnd;
 
     // --- events ---
     void sortByDate();

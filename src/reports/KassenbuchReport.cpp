@@ -167,8 +167,11 @@ KassenbuchReport::KassenbuchReport(BooksSession &fb, EingrenzungRules &filter)
     TextControl *saldo =
         at(summary, Col{kText.x + 12, kText.w - 12}, 1.5, QString(), Qt::AlignRight);
     saldo->setBold(true);
+    // Sorted by date the book ends with the cash in hand at the range end; in another order
+    // there is no running balance, only the range's receipts less its payments.
     saldo->setOnPrint([this](TextControl &, QString &text) {
-        text = currencyFormat((m_periodIn - m_periodOut).units(), m_fb.settings.currency);
+        const Money end = sortedByDate() ? balance() : m_periodIn - m_periodOut;
+        text = currencyFormat(end.units(), m_fb.settings.currency);
     });
     at(summary, kEin, 1.5, QString(), Qt::AlignRight)
         ->setOnPrint([this](TextControl &, QString &text) { text = fixed2(m_periodIn.units()); });

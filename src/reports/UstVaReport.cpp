@@ -87,8 +87,11 @@ UstVaTotals::Share UstVaTotals::classify(const Record &row, const UstVaRules &ru
     } else if (isKostenkonto(ha)) {
         autoInputTax -= steuer;
     } else if (rules.cashBasis) {
-        if (ha == KontoArt::Debitor && isZahlungskonto(sa))
-            s = {brutto - faellig, faellig}; // a customer pays: the VAT posting marked as due
+        // A customer pays: the VAT posting marked as due. A receipt without due tax is no
+        // tax-free turnover (its sale was taxed elsewhere, or its tax is still to be set by
+        // the switch of the VAT basis): it counts nothing.
+        if (ha == KontoArt::Debitor && isZahlungskonto(sa) && faellig > Money())
+            s = {brutto - faellig, faellig};
         else if (sa == KontoArt::Debitor && isZahlungskonto(ha) && faellig > Money())
             s = {faellig - brutto, -faellig}; // such a payment reversed
     }

@@ -30,6 +30,8 @@ TEST(YearSettings, DefaultsAndRepairRules) {
     EXPECT_EQ(s.skontoErh, QStringLiteral("5730"));
     EXPECT_EQ(s.skontoGew, QStringLiteral("4730"));
     EXPECT_TRUE(s.kosten13b.isEmpty());
+    EXPECT_EQ(s.bilanzErgebnis, QStringLiteral("215000")) << "the shipped outline's section";
+    EXPECT_EQ(s.kapital, QStringLiteral("2010"));
     EXPECT_FALSE(s.istSteuer);
     EXPECT_EQ(s.currency, QStringLiteral("€"));
     EXPECT_EQ(s.mwstChoices[2], QStringLiteral("19"));
@@ -65,6 +67,8 @@ TEST(YearSettings, SaveThenLoadKeepsEveryKeyButNotAutoNr) {
     s.load(fx.base, nullptr, kToday);
     s.vorsteuer = QStringLiteral("1576");
     s.kosten13b = QStringLiteral("3120");
+    s.kapital = QStringLiteral("0880");
+    s.bilanzErgebnis = QStringLiteral("2150");
     s.istSteuer = true;
     s.fSaldo = false;
     s.fSaldo1 = 65280;
@@ -74,6 +78,8 @@ TEST(YearSettings, SaveThenLoadKeepsEveryKeyButNotAutoNr) {
     r.load(fx.base, nullptr, kToday);
     EXPECT_EQ(r.vorsteuer, QStringLiteral("1576"));
     EXPECT_EQ(r.kosten13b, QStringLiteral("3120"));
+    EXPECT_EQ(r.kapital, QStringLiteral("0880"));
+    EXPECT_EQ(r.bilanzErgebnis, QStringLiteral("2150"));
     EXPECT_TRUE(r.istSteuer);
     EXPECT_FALSE(r.fSaldo);
     EXPECT_EQ(r.fSaldo1, 65280);

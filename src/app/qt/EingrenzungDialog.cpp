@@ -73,8 +73,10 @@ EingrenzungDialog::EingrenzungDialog(EingrenzungRules &rules, QWidget *parent)
 
     m_mitKonten = new QCheckBox(QStringLiteral("Mit Konten"), this);
     m_mitDetails = new QCheckBox(QStringLiteral("Mit Details"), this);
+    m_nurBebuchte = new QCheckBox(QStringLiteral("nur bebuchte Konten"), this);
     top->addWidget(m_mitKonten);
     top->addWidget(m_mitDetails);
+    top->addWidget(m_nurBebuchte);
 
     m_label7 = new QLabel(QStringLiteral("Bitte warten..."), this);
     m_label7->setObjectName(QStringLiteral("Label7"));
@@ -146,6 +148,8 @@ void EingrenzungDialog::showState() {
     m_mitKonten->setChecked(m_rules.mitKonten);
     m_mitDetails->setVisible(m_rules.mitDetailsVisible);
     m_mitDetails->setChecked(m_rules.mitDetails);
+    m_nurBebuchte->setVisible(m_rules.nurBebuchteVisible);
+    m_nurBebuchte->setChecked(m_rules.nurBebuchte);
     m_eVon->setText(m_rules.fromText);
     m_eBis->setText(m_rules.toText);
     m_label7->setVisible(m_rules.waitNoteVisible);
@@ -157,6 +161,7 @@ void EingrenzungDialog::takeInput() {
     m_rules.Netto = m_netto->isChecked();
     m_rules.mitKonten = m_mitKonten->isChecked();
     m_rules.mitDetails = m_mitDetails->isChecked();
+    m_rules.nurBebuchte = m_nurBebuchte->isChecked();
 }
 
 void EingrenzungDialog::okClicked() {

@@ -49,7 +49,7 @@ private:
     QRadioButton *m_rbDatum = nullptr, *m_rbBelNr = nullptr, *m_rbText = nullptr;
     QGroupBox *m_groupBox2 = nullptr;
     QRadioButton *m_brutto = nullptr, *m_netto = nullptr;
-    QCheckBox *m_mitKonten = nullptr, *m_mitDetails = nullptr;
+    QCheckBox *m_mitKonten = nullptr, *m_mitDetails = nullptr, *m_nurBebuchte = nullptr;
     QLineEdit *m_eVon = nullptr, *m_eBis = nullptr;
     QLabel *m_label7 = nullptr;
     QPushButton *m_ok = nullptr;

@@ -123,6 +123,12 @@ EinstellungPage::EinstellungPage(Shell &core, QWidget *parent) : QWidget(parent)
     m_kosten13b = field(QStringLiteral("Kosten13b"),
                         QStringLiteral("für die automatische Berechnung der Steuer"), nullptr,
                         &YearSettings::kosten13b);
+    m_kapital = field(QStringLiteral("Kapital"),
+                      QStringLiteral("nimmt beim Jahreswechsel Gewinn und Privatkonten auf"),
+                      "[0-9]{0,6}", &YearSettings::kapital);
+    m_bilanzErgebnis = field(QStringLiteral("BilanzErgebnis"),
+                             QStringLiteral("Bilanzposten für Jahresüberschuss/-fehlbetrag"),
+                             "[0-9]{0,6}", &YearSettings::bilanzErgebnis);
     auto *gSteuer = group(QStringLiteral("gbSteuer"), QStringLiteral("Steuerbuchung"));
     auto *fSteuer = new QFormLayout(gSteuer);
     row(fSteuer, QStringLiteral("&Vorsteuerkonto:"), m_vorsteuer);
@@ -133,6 +139,8 @@ EinstellungPage::EinstellungPage(Shell &core, QWidget *parent) : QWidget(parent)
     ist->addWidget(m_verstPruef);
     fSteuer->addRow(ist);
     row(fSteuer, QStringLiteral("&Kosten §13b (1) UStG"), m_kosten13b);
+    row(fSteuer, QStringLiteral("Kapitalkon&to:"), m_kapital);
+    row(fSteuer, QStringLiteral("&Jahresergebnis (Bilanz):"), m_bilanzErgebnis);
 
     // Buchungskontrolle
     m_belegnr = field(QStringLiteral("Belegnr"), QStringLiteral("nächste freie Nummer"),
@@ -235,9 +243,9 @@ EinstellungPage::EinstellungPage(Shell &core, QWidget *parent) : QWidget(parent)
     grid->setRowStretch(3, 1);
     grid->setColumnStretch(3, 1);
 
-    QWidget *order[] = {m_vorsteuer, m_kontoMwst, m_mwstSatz, m_cbIstSteuer, m_verstPruef,
-                        m_kosten13b, m_belegnr,   m_eBuchVon, m_eBuchBis,    m_skontoErh,
-                        m_skontoGew, m_lRand,     m_checkBox1};
+    QWidget *order[] = {m_vorsteuer, m_kontoMwst, m_mwstSatz,       m_cbIstSteuer, m_verstPruef,
+                        m_kosten13b, m_kapital,   m_bilanzErgebnis, m_belegnr,     m_eBuchVon,
+                        m_eBuchBis,  m_skontoErh, m_skontoGew,      m_lRand,       m_checkBox1};
     for (size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
 
@@ -336,6 +344,8 @@ void EinstellungPage::loadSettings() {
     if (!m_mwstSatz->hasFocus() && mwstSatzDigits(m_mwstSatz->text()) != s.mwstSatz)
         m_mwstSatz->setText(s.mwstSatzDisplay());
     setIfIdle(m_kosten13b, s.kosten13b);
+    setIfIdle(m_kapital, s.kapital);
+    setIfIdle(m_bilanzErgebnis, s.bilanzErgebnis);
     setIfIdle(m_belegnr, s.belegnr);
     setIfIdle(m_eBuchVon, s.buchVon);
     setIfIdle(m_eBuchBis, s.buchBis);

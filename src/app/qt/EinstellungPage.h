@@ -87,8 +87,9 @@ private:
     bool m_trackFocus = true;
     QSet<QWidget *> m_fields;
     QLineEdit *m_vorsteuer = nullptr, *m_kontoMwst = nullptr, *m_mwstSatz = nullptr,
-              *m_kosten13b = nullptr, *m_belegnr = nullptr, *m_eBuchVon = nullptr,
-              *m_eBuchBis = nullptr, *m_skontoErh = nullptr, *m_skontoGew = nullptr;
+              *m_kosten13b = nullptr, *m_kapital = nullptr, *m_bilanzErgebnis = nullptr,
+              *m_belegnr = nullptr, *m_eBuchVon = nullptr, *m_eBuchBis = nullptr,
+              *m_skontoErh = nullptr, *m_skontoGew = nullptr;
     QCheckBox *m_cbIstSteuer = nullptr, *m_checkBox1 = nullptr, *m_cbOPDatum = nullptr;
     QSpinBox *m_lRand = nullptr;
     Panel *m_zeilenfarbe = nullptr, *m_panel4 = nullptr, *m_panel5 = nullptr;
