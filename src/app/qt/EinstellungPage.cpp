@@ -1,5 +1,6 @@
 #include "EinstellungPage.h"
 
+#include "DatevExportDialog.h"
 #include "EventBoundary.h"
 #include "GdpduExportDialog.h"
 #include "Panel.h"
@@ -220,6 +221,9 @@ EinstellungPage::EinstellungPage(Shell &core, QWidget *parent) : QWidget(parent)
         QStringLiteral("BExport"), QStringLiteral("Export GDPdU"),
         QStringLiteral("Buchungsdaten des aktuellen Buchungsjahres zur Übergabe an das Finanzamt "
                        "vorbereiten"));
+    m_bDatev = button(QStringLiteral("BDatev"), QStringLiteral("Export DATEV"),
+                      QStringLiteral("Buchungen als DATEV-Buchungsstapel an den Steuerberater "
+                                     "übergeben"));
     m_cbOPDatum = check(QStringLiteral("CBOPDatum"), QStringLiteral("OP-Datum editieren"),
                         QStringLiteral("Zahlungsziel für OP setzen"));
     connect(m_cbOPDatum, &QCheckBox::toggled, this, [this](bool on) {
@@ -227,8 +231,9 @@ EinstellungPage::EinstellungPage(Shell &core, QWidget *parent) : QWidget(parent)
         emit opDatumToggled(on);
     });
     auto *years = new QVBoxLayout;
-    for (QWidget *w : std::initializer_list<QWidget *>{
-             m_altBuch, m_delJahr, m_jWechsel, m_kSaldouebertr, m_bExport, m_info, m_cbOPDatum})
+    for (QWidget *w :
+         std::initializer_list<QWidget *>{m_altBuch, m_delJahr, m_jWechsel, m_kSaldouebertr,
+                                          m_bExport, m_bDatev, m_info, m_cbOPDatum})
         years->addWidget(w);
     years->addStretch(1);
 
@@ -264,6 +269,7 @@ EinstellungPage::EinstellungPage(Shell &core, QWidget *parent) : QWidget(parent)
     op(m_delJahr, [&fb] { deleteJahr(fb.books()); });
     op(m_verstPruef, [&fb] { switchVersteuerung(fb.books()); });
     connect(m_bExport, &QPushButton::clicked, this, &EinstellungPage::showGdpduExport);
+    connect(m_bDatev, &QPushButton::clicked, this, &EinstellungPage::showDatevExport);
     connect(m_bBWA, &QPushButton::clicked, this, &EinstellungPage::editBWA);
     connect(m_bBilanz, &QPushButton::clicked, this, &EinstellungPage::editBilanz);
     loadSettings();
@@ -284,6 +290,18 @@ void EinstellungPage::showGdpduExport() {
     m_gdpduExport->show();
     m_gdpduExport->raise();
     m_gdpduExport->activateWindow();
+}
+
+// Made on first use and kept, so that the file chosen last is still there next time; the
+// numbers and the range come from the year open now.
+void EinstellungPage::showDatevExport() {
+    if (!m_datevExport)
+        m_datevExport = new DatevExportDialog(m_core, window());
+    else
+        m_datevExport->loadFromBooks();
+    m_datevExport->show();
+    m_datevExport->raise();
+    m_datevExport->activateWindow();
 }
 
 void EinstellungPage::editBWA() {

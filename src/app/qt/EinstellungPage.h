@@ -16,6 +16,7 @@ class QSpinBox;
 
 namespace ledra {
 
+class DatevExportDialog;
 class GdpduExportDialog;
 class Shell;
 class Panel;
@@ -69,6 +70,9 @@ public:
     // The button "Export GDPdU": the export dialog, without blocking the window.
     void showGdpduExport();
     GdpduExportDialog *gdpduExportDialog() const { return m_gdpduExport; }
+    void showDatevExport();
+    DatevExportDialog *datevExportDialog() const { return m_datevExport; }
+    QPushButton *BDatev() const { return m_bDatev; }
     void editBilanz();
 
 signals:
@@ -84,6 +88,8 @@ private:
 
     Shell &m_core;
     GdpduExportDialog *m_gdpduExport = nullptr;
+    DatevExportDialog *m_datevExport = nullptr;
+    QPushButton *m_bDatev = nullptr;
     bool m_trackFocus = true;
     QSet<QWidget *> m_fields;
     QLineEdit *m_vorsteuer = nullptr, *m_kontoMwst = nullptr, *m_mwstSatz = nullptr,

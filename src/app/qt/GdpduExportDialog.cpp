@@ -1,5 +1,6 @@
 #include "GdpduExportDialog.h"
 
+#include "GaugeFeedback.h"
 #include "app/Shell.h"
 #include "exports/GdpduExport.h"
 #include "store/EngineError.h"
@@ -97,11 +98,7 @@ void GdpduExportDialog::start() {
     m_start->setEnabled(false);
     m_gauge->setValue(0);
     try {
-        runGdpduExport(gdpduJobFor(m_core.books(), target), [this, &ui](int done, int total) {
-            m_gauge->setMaximum(std::max(1, total));
-            m_gauge->setValue(done);
-            ui.processEvents();
-        });
+        runGdpduExport(gdpduJobFor(m_core.books(), target), gaugeFeedback(m_gauge, ui));
     } catch (const EngineError &e) {
         ui.error(e.message());
         updateStart();
