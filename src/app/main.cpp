@@ -1,6 +1,7 @@
 // The program entry: splash window, main window (whose creation opens the settings and the
 // tables), the message loop.
 
+#include "app/qt/GermanTranslations.h"
 #include "app/qt/MainWindow.h"
 #include "app/qt/Splash.h"
 
@@ -11,6 +12,7 @@ using namespace ledra;
 int main(int argc, char **argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Buchhaltung"));
+    installGermanTranslations(app, QCoreApplication::applicationDirPath());
     // Ties the windows to the launcher and its icon (the Wayland app id).
     QGuiApplication::setDesktopFileName(QStringLiteral("de.ledra.ledra"));
     auto *splash = new TWillkommen();

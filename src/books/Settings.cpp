@@ -143,6 +143,10 @@ void YearSettings::load(const QString &folder, Ui *ui, QDate today) {
                                                                   : QStringLiteral("4730");
     kosten13b = ini.readString(K, QStringLiteral("Kosten13b"), QString());
     istSteuer = ini.readBool(QStringLiteral("Ust"), QStringLiteral("Ist"), false);
+    firma = ini.readString(QStringLiteral("Firma"), QStringLiteral("Name"), QString()).trimmed();
+    steuernummer =
+        ini.readString(QStringLiteral("Firma"), QStringLiteral("Steuernummer"), QString())
+            .trimmed();
 }
 
 void YearSettings::save(const QString &folder) const {
@@ -163,6 +167,8 @@ void YearSettings::save(const QString &folder) const {
     ini.writeString(K, QStringLiteral("SkontoGew"), skontoGew);
     ini.writeString(K, QStringLiteral("Kosten13b"), kosten13b);
     ini.writeBool(QStringLiteral("Ust"), QStringLiteral("Ist"), istSteuer);
+    ini.writeString(QStringLiteral("Firma"), QStringLiteral("Name"), firma);
+    ini.writeString(QStringLiteral("Firma"), QStringLiteral("Steuernummer"), steuernummer);
     if (!autoNumberReadable(ini))
         ini.writeInteger(QStringLiteral("Zaehler"), QStringLiteral("AutoNr"), 0);
     ini.save();
@@ -193,7 +199,7 @@ QDate YearSettings::periodEnd() const {
 
 QString YearSettings::mwstSatzDisplay() const {
     QString d = mwstSatz.rightJustified(3, QLatin1Char(' '));
-    return d.left(d.size() - 1) + QLatin1Char('.') + d.right(1) + QStringLiteral(" %");
+    return d.left(d.size() - 1) + QLatin1Char(',') + d.right(1) + QStringLiteral(" %");
 }
 
 int autoNumberCounter(const QString &baseDataFolder, int newValue) {

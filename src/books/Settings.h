@@ -50,6 +50,9 @@ public:
     QString skontoErh = QStringLiteral("5730");
     QString skontoGew = QStringLiteral("4730");
     QString kosten13b;
+    // The firm and its tax number, named on the VAT return (section "Firma").
+    QString firma;
+    QString steuernummer;
 
     QString currency = QStringLiteral("€");
     // Choices of the VAT column of the accounts grid; the third follows mwstSatz.
@@ -70,7 +73,7 @@ public:
     double fullRate() const { return mwstSatz.toInt() / 10.0; }
     QDate periodStart() const;
     QDate periodEnd() const;
-    // "19.0 %" for "190".
+    // "19,0 %" for "190": a rate in German form, decimal comma.
     QString mwstSatzDisplay() const;
 };
 

@@ -270,7 +270,7 @@ TEST(YearSettings, FieldBehaviour) {
     s.setMwstSatz(QStringLiteral("x"));
     EXPECT_EQ(s.mwstChoices[2], QStringLiteral("16")) << "an unreadable value changes nothing";
     s.setMwstSatz(QStringLiteral("190"));
-    EXPECT_EQ(s.mwstSatzDisplay(), QStringLiteral("19.0 %"));
+    EXPECT_EQ(s.mwstSatzDisplay(), QStringLiteral("19,0 %"));
 }
 
 TEST(ProgramSettings, LocationRule) {

@@ -1,4 +1,7 @@
-// Widgets need a QApplication; the offscreen platform needs no display.
+// Widgets need a QApplication; the offscreen platform needs no display. The widgets speak
+// German as in the program, so that tests see the texts a person sees.
+#include "app/qt/GermanTranslations.h"
+
 #include <QApplication>
 #include <gtest/gtest.h>
 
@@ -6,6 +9,7 @@ int main(int argc, char **argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    ledra::installGermanTranslations(app, QCoreApplication::applicationDirPath());
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -6,6 +6,7 @@
 #include "EinstellungPage.h"
 #include "EventBoundary.h"
 #include "KontenPage.h"
+#include "MainMenuBar.h"
 #include "PageControl.h"
 #include "PreviewWindow.h"
 #include "ReportLaunchers.h"
@@ -51,6 +52,7 @@
 #include <QStyleFactory>
 #include <QTableView>
 #include <QTextBrowser>
+#include <QTimer>
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -60,8 +62,9 @@ void applyColumnWidths(QTableView *view, const TableModel *model,
                        const QMap<QString, int> &widths) {
     for (int c = 0; c < model->columnCount(); ++c) {
         auto it = widths.constFind(model->column(c).field);
+        // A width kept from an older layout never hides the column's head.
         if (it != widths.constEnd() && it.value() > 0)
-            view->setColumnWidth(c, it.value());
+            view->setColumnWidth(c, std::max(it.value(), headWidth(view, c)));
     }
 }
 
@@ -88,6 +91,7 @@ MainWindow::MainWindow(const QString &programFolder, Ui *external) {
     setObjectName(QStringLiteral("FBuchhaltung"));
     setWindowTitle(QStringLiteral("Buchhaltung %1").arg(programVersion()));
     buildPages();
+    m_menuBar = new MainMenuBar(*this);
     buildStatusBar();
     m_core->controlsChanged = [this] { syncControls(); };
     // Enter on the page "Buchen" is seen here before the control that has the focus.
@@ -233,8 +237,11 @@ void MainWindow::buildMenus(QWidget *buchenPage) {
     p1.Favorithinzufuegen->setEnabled(false);
     p1.Favoritloeschen->setEnabled(false);
     connect(p1.Beenden, &QAction::triggered, this, &QWidget::close);
-    connect(p1.Neu, &QAction::triggered, this,
-            [this] { runAction(*m_ui, [this] { m_core->entry().newRow(); }); });
+    connect(p1.Neu, &QAction::triggered, this, [this] {
+        // From the menu bar on another page the row is entered where it can be seen.
+        if (m_pages->requestPage(0))
+            runAction(*m_ui, [this] { m_core->entry().newRow(); });
+    });
     connect(p1.Speichern, &QAction::triggered, this, &MainWindow::transferBatch);
     connect(p1.Storno, &QAction::triggered, this, &MainWindow::showReversalDialog);
     connect(p1.OffenePosten, &QAction::triggered, this, &MainWindow::openOffenePosten);
@@ -347,23 +354,38 @@ bool MainWindow::create() {
     // F1 anywhere in the window: the help page of the focused control, else of the page.
     auto *f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
     f1->setContext(Qt::WindowShortcut);
-    connect(f1, &QShortcut::activated, this, [this] {
-        for (QWidget *w = QApplication::focusWidget(); w && w != this; w = w->parentWidget())
-            if (w->property("helpContext").isValid()) {
-                showHelp(w->property("helpContext").toInt());
-                return;
-            }
-        static const int pageContexts[] = {10, 20, 30};
-        const int page = m_pages->currentIndex();
-        showHelp(page >= 0 && page < 3 ? pageContexts[page] : 0);
-    });
+    connect(f1, &QShortcut::activated, this, &MainWindow::showFocusedHelp);
     setGeometry(m_core->window.geometry);
+    fitColumns(m_konten->gridView(), m_konten->gridModel());
+    fitColumns(m_buchen->gridView(), m_buchen->gridModel());
     applyColumnWidths(m_konten->gridView(), m_konten->gridModel(), m_core->window.grid1Widths);
     applyColumnWidths(m_buchen->gridView(), m_buchen->gridModel(), m_core->window.grid2Widths);
     applySkin();
     createReports();
     syncControls();
+    // The window opens ready for typing: Insert starts a booking at once.
+    m_buchen->gridView()->setFocus(Qt::OtherFocusReason);
+    // Asked once the window is up, not over the splash window.
+    QTimer::singleShot(0, this, [this] {
+        bool loaded = false;
+        runAction(*m_ui, [this, &loaded] { loaded = m_core->offerStandardChart(); });
+        if (loaded) {
+            reloadGrids();
+            syncControls();
+        }
+    });
     return true;
+}
+
+void MainWindow::showFocusedHelp() {
+    for (QWidget *w = QApplication::focusWidget(); w && w != this; w = w->parentWidget())
+        if (w->property("helpContext").isValid()) {
+            showHelp(w->property("helpContext").toInt());
+            return;
+        }
+    static const int pageContexts[] = {10, 20, 30};
+    const int page = m_pages->currentIndex();
+    showHelp(page >= 0 && page < 3 ? pageContexts[page] : 0);
 }
 
 void MainWindow::createReports() {
@@ -469,6 +491,8 @@ void MainWindow::syncControls() {
     }
     m_einstellung->syncControls();
     m_einstellung->loadSettings();
+    if (m_menuBar)
+        m_menuBar->sync();
 }
 
 bool MainWindow::pageChanging() {

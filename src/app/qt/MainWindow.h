@@ -24,6 +24,7 @@ class EingrenzungDialog;
 class EinstellungPage;
 class ReversalDialog;
 class KontenPage;
+class MainMenuBar;
 class PageControl;
 class QtReportViewer;
 class ReportLaunchers;
@@ -99,6 +100,9 @@ public:
 
     // Shows the help page of a help context (the start page when it has none).
     void showHelp(int context);
+    // F1: the help page of the focused control, else of the page shown.
+    void showFocusedHelp();
+    MainMenuBar *mainMenu() const { return m_menuBar; }
 
     // The rules ask for controls by name.
     void focusControl(const QString &name);
@@ -142,6 +146,7 @@ private:
                 *m_sbEnde = nullptr;
     EntryMenuItems m_popup1;
     AccountsMenuItems m_popup2;
+    MainMenuBar *m_menuBar = nullptr;
     QLabel *m_panels[4] = {};
     QProgressBar *m_gauge = nullptr;
     QStringList m_shownBookingTexts;

@@ -2,10 +2,12 @@
 
 #include "ui/Ui.h"
 
+#include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QPointer>
 #include <QScopedValueRollback>
 #include <QSet>
+#include <QStyle>
 #include <QTableView>
 #include <QTimer>
 
@@ -292,6 +294,25 @@ void TableModel::onTableChange(Table::Change change) {
             emit currentRowChanged(r);
         break;
     }
+    }
+}
+
+int headWidth(const QTableView *view, int column) {
+    return view->horizontalHeader()->sectionSizeHint(column);
+}
+
+void fitColumns(QTableView *view, const TableModel *model) {
+    // The cell's text margins of the style, on both sides, plus a little air.
+    const int padding =
+        2 * (view->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) + 1) + 8;
+    const QFontMetrics fm(view->font());
+    for (int c = 0; c < model->columnCount(); ++c) {
+        view->resizeColumnToContents(c); // the head and the rows shown now
+        int w = std::max(headWidth(view, c), view->columnWidth(c));
+        const QString &sample = model->column(c).sample;
+        if (!sample.isEmpty())
+            w = std::max(w, fm.horizontalAdvance(sample) + padding);
+        view->setColumnWidth(c, w);
     }
 }
 
