@@ -20,12 +20,14 @@
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTableView>
 #include <QTest>
 #include <QToolButton>
 #include <memory>
@@ -314,6 +316,50 @@ TEST(GermanTexts, QtsOwnDialogsAndKeyNamesAreGerman) {
         labels << l->text();
     EXPECT_FALSE(labels.contains(QStringLiteral("File &name:"))) << labels.join('|').toStdString();
     EXPECT_TRUE(labels.contains(QStringLiteral("Datei&name:"))) << labels.join('|').toStdString();
+}
+
+} // namespace ledra
+
+namespace ledra {
+
+// Every head is readable and an amount fits its column, also where the program settings
+// kept narrower widths from an older layout.
+TEST_F(Desktop, GridColumnsShowTheirHeadsAndTheirContents) {
+    writeProgramIni("[DBGrid2]\nSteuersatz=12\nBrutto=15\n[DBGrid1]\nName=10\n");
+    MainWindow &w = start();
+    for (QTableView *grid : {w.buchenPage()->gridView(), w.kontenPage()->gridView()}) {
+        const auto *m = static_cast<const TableModel *>(grid->model());
+        for (int c = 0; c < m->columnCount(); ++c) {
+            if (grid->isColumnHidden(c))
+                continue;
+            EXPECT_GE(grid->columnWidth(c), grid->horizontalHeader()->sectionSizeHint(c))
+                << grid->objectName().toStdString() << " " << m->column(c).title.toStdString();
+        }
+    }
+    QTableView *batch = w.buchenPage()->gridView();
+    const QFontMetrics fm(batch->font());
+    EXPECT_GT(batch->columnWidth(w.buchenPage()->gridModel()->columnOf(QStringLiteral("Brutto"))),
+              fm.horizontalAdvance(QStringLiteral("-999.999,99 €")));
+    QTableView *accounts = w.kontenPage()->gridView();
+    EXPECT_GT(accounts->columnWidth(w.kontenPage()->gridModel()->columnOf(QStringLiteral("Name"))),
+              fm.horizontalAdvance(QStringLiteral("Wareneingang 19 % Vorsteuer")));
+}
+
+// The settings page keeps the firm and its tax number in the year settings.
+TEST_F(Desktop, FirmAndTaxNumberAreYearSettings) {
+    MainWindow &w = start();
+    ASSERT_TRUE(w.pageControl()->requestPage(2));
+    retype(w.einstellungPage()->Firma(), QStringLiteral("Holzbau Meier"));
+    retype(w.einstellungPage()->Steuernummer(), QStringLiteral("12/345/67890"));
+    EXPECT_EQ(w.core().books().settings.firma, QStringLiteral("Holzbau Meier"));
+    EXPECT_EQ(w.core().books().settings.steuernummer, QStringLiteral("12/345/67890"));
+    window->close();
+    window.reset();
+    const QByteArray ini = data.readFile(data.base + QStringLiteral("/LEDRA.INI"));
+    EXPECT_TRUE(ini.contains("[Firma]")) << ini.toStdString();
+    EXPECT_TRUE(ini.contains("Steuernummer=12/345/67890")) << ini.toStdString();
+    start();
+    EXPECT_EQ(window->einstellungPage()->Firma()->text(), QStringLiteral("Holzbau Meier"));
 }
 
 } // namespace ledra

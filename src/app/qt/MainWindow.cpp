@@ -62,9 +62,9 @@ void applyColumnWidths(QTableView *view, const TableModel *model,
                        const QMap<QString, int> &widths) {
     for (int c = 0; c < model->columnCount(); ++c) {
         auto it = widths.constFind(model->column(c).field);
-        // A width kept from an older layout never hides the column's head.
+        // A width kept from an older layout never cuts the column's head or its amounts.
         if (it != widths.constEnd() && it.value() > 0)
-            view->setColumnWidth(c, std::max(it.value(), headWidth(view, c)));
+            view->setColumnWidth(c, std::max(it.value(), minimumColumnWidth(view, model, c)));
     }
 }
 

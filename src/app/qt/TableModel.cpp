@@ -297,22 +297,22 @@ void TableModel::onTableChange(Table::Change change) {
     }
 }
 
-int headWidth(const QTableView *view, int column) {
-    return view->horizontalHeader()->sectionSizeHint(column);
+int minimumColumnWidth(const QTableView *view, const TableModel *model, int column) {
+    int w = view->horizontalHeader()->sectionSizeHint(column);
+    const QString &sample = model->column(column).sample;
+    if (!sample.isEmpty()) {
+        // The cell's text margins of the style, on both sides, plus a little air.
+        const int padding =
+            2 * (view->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) + 1) + 8;
+        w = std::max(w, QFontMetrics(view->font()).horizontalAdvance(sample) + padding);
+    }
+    return w;
 }
 
 void fitColumns(QTableView *view, const TableModel *model) {
-    // The cell's text margins of the style, on both sides, plus a little air.
-    const int padding =
-        2 * (view->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) + 1) + 8;
-    const QFontMetrics fm(view->font());
     for (int c = 0; c < model->columnCount(); ++c) {
         view->resizeColumnToContents(c); // the head and the rows shown now
-        int w = std::max(headWidth(view, c), view->columnWidth(c));
-        const QString &sample = model->column(c).sample;
-        if (!sample.isEmpty())
-            w = std::max(w, fm.horizontalAdvance(sample) + padding);
-        view->setColumnWidth(c, w);
+        view->setColumnWidth(c, std::max(view->columnWidth(c), minimumColumnWidth(view, model, c)));
     }
 }
 

@@ -98,8 +98,9 @@ private:
 
 // Gives every column of `view` room for its head, its sample text and the rows shown now.
 void fitColumns(QTableView *view, const TableModel *model);
-// The width a column needs at least: its head must be readable.
-int headWidth(const QTableView *view, int column);
+// The width a column needs at least: its head and its sample text must be readable (a cut
+// amount is a misread amount).
+int minimumColumnWidth(const QTableView *view, const TableModel *model, int column);
 
 // Lets a view follow the table's cursor (the current row is the selected row) and move the
 // cursor when the user picks another row.
