@@ -74,6 +74,16 @@ BwaReport::BwaReport(BooksSession &fb, EingrenzungRules &filter, bool mitKonten)
     r.setMargins(10, 10, 10, 10);
     r.setDefaultFont(reportFont(10));
     r.setBeforePrint([this, &fb](Report &rep) {
+        m_sectionsWithLines.clear();
+        Table &k = fb.konten;
+        forEachRow(k,
+                   QStringLiteral("SELECT DISTINCT BWA FROM %1 WHERE BWA >= 1000 AND "
+                                  "(abs(DruckSaldo) >= 100 OR abs(Saldo) >= 100)")
+                       .arg(quotedName(k)),
+                   [this](const SqlRow &row) {
+                       m_sectionsWithLines.insert(row.int64(0));
+                       return true;
+                   });
         m_department.clear();
         m_section = m_dept = Sums();
         m_periodTotal = m_annualTotal = 0;
@@ -118,7 +128,9 @@ BwaReport::BwaReport(BooksSession &fb, EingrenzungRules &filter, bool mitKonten)
     Band *sectionHead = r.addGroup(QStringLiteral("BWA"));
     Band *sectionFoot = nullptr; // set below; the department's heading keeps room for it
     sectionHead->setHeight(mitKonten ? 6 : 0);
-    sectionHead->setBeforePrint([](Band &band, bool &print) { print = inSection(band); });
+    sectionHead->setBeforePrint([this](Band &band, bool &print) {
+        print = inSection(band) && m_sectionsWithLines.contains(bwaOf(band));
+    });
     sectionHead->addField(kNameX, 1, kNameW, QStringLiteral("xBWA"));
 
     Band *detail = r.addBand(BandKind::Detail);

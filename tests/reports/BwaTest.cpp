@@ -228,3 +228,18 @@ TEST_F(Bwa, DepartmentHeadingNeverStandsAloneAtAPageBottom) {
 }
 
 } // namespace ledra
+
+namespace ledra {
+
+// A section without an account line to show prints its total line only, not its name twice.
+TEST_F(Bwa, EmptySectionPrintsOnce) {
+    set(8400, 1010, 0, 0, 40); // below a cent: not listed
+    set(8300, 1010, 0, 0);
+    set(4210, 5010, 80000, 80000);
+    const QString body = Bwa::body(layout(true));
+    EXPECT_EQ(body.count(QStringLiteral("Erlöse 19 % USt")), 1) << body.toStdString();
+    EXPECT_EQ(body.count(QStringLiteral("Miete und Pacht")), 2)
+        << "a section with lines keeps its heading and its total";
+}
+
+} // namespace ledra
