@@ -70,6 +70,21 @@ QString Shell::programSettingsPath() const {
     return layout().programSettingsTemplate();
 }
 
+bool Shell::offerStandardChart() {
+    if (!m_books.konten.isActive() || !m_books.konten.isEmpty())
+        return false;
+    const int choice = m_ui.choose(
+        QStringLiteral("Der Kontenplan ist leer. Soll ein Standardkontenrahmen geladen werden?\r"
+                       "(Später geht das mit den Schaltflächen „SKR 03“ und „SKR 04“ auf der "
+                       "Seite Einstellung.)"),
+        {QStringLiteral("SKR 03"), QStringLiteral("SKR 04"), QStringLiteral("Später")});
+    if (choice == 0)
+        m_chart->loadSkr03();
+    else if (choice == 1)
+        m_chart->loadSkr04();
+    return choice == 0 || choice == 1;
+}
+
 void Shell::notifyControls() {
     if (controlsChanged)
         controlsChanged();

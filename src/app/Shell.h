@@ -114,6 +114,11 @@ public:
     bool useFolderOptions(const FolderOptions &options);
     bool checkHelp = true;
 
+    // A chart without accounts cannot be booked on: the window's start says so and offers
+    // both standard charts at once (they stay on the settings page for later). True when one
+    // was loaded.
+    bool offerStandardChart();
+
     // --- pages ---
     bool mayLeavePage();
     void pageChanged(Page newPage);

@@ -3,6 +3,7 @@
 // help window opens, at that topic: support can show a user a page without the books.
 
 #include "app/Shell.h"
+#include "app/qt/GermanTranslations.h"
 #include "app/qt/HelpWindow.h"
 #include "app/qt/MainWindow.h"
 #include "app/qt/Splash.h"
@@ -39,6 +40,7 @@ int showHelpOnly(const QString &contextText, const QString &helpFolder) {
 int main(int argc, char **argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Buchhaltung"));
+    installGermanTranslations(app, QCoreApplication::applicationDirPath());
     // Ties the windows to the launcher and its icon (the Wayland app id).
     QGuiApplication::setDesktopFileName(QStringLiteral("de.ledra.ledra"));
     const QString programFolder = QCoreApplication::applicationDirPath();

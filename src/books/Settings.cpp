@@ -155,6 +155,10 @@ void YearSettings::load(const QString &folder, Ui *ui, QDate today) {
     datevMandant = ini.readString(D, QStringLiteral("Mandant"), QString());
     datevSachkontenlaenge =
         std::clamp(ini.readInteger(D, QStringLiteral("Sachkontenlaenge"), 4), 4, 8);
+    firma = ini.readString(QStringLiteral("Firma"), QStringLiteral("Name"), QString()).trimmed();
+    steuernummer =
+        ini.readString(QStringLiteral("Firma"), QStringLiteral("Steuernummer"), QString())
+            .trimmed();
 }
 
 void YearSettings::save(const QString &folder) const {
@@ -183,6 +187,8 @@ void YearSettings::save(const QString &folder) const {
         ini.writeString(D, QStringLiteral("Mandant"), datevMandant);
         ini.writeInteger(D, QStringLiteral("Sachkontenlaenge"), datevSachkontenlaenge);
     }
+    ini.writeString(QStringLiteral("Firma"), QStringLiteral("Name"), firma);
+    ini.writeString(QStringLiteral("Firma"), QStringLiteral("Steuernummer"), steuernummer);
     if (!autoNumberReadable(ini))
         ini.writeInteger(QStringLiteral("Zaehler"), QStringLiteral("AutoNr"), 0);
     ini.save();
@@ -213,7 +219,7 @@ QDate YearSettings::periodEnd() const {
 
 QString YearSettings::mwstSatzDisplay() const {
     QString d = mwstSatz.rightJustified(3, QLatin1Char(' '));
-    return d.left(d.size() - 1) + QLatin1Char('.') + d.right(1) + QStringLiteral(" %");
+    return d.left(d.size() - 1) + QLatin1Char(',') + d.right(1) + QStringLiteral(" %");
 }
 
 int autoNumberCounter(const QString &baseDataFolder, int newValue) {

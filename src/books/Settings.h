@@ -59,6 +59,9 @@ public:
     // last, and the digits of a general-ledger account in the adviser's chart.
     QString datevBerater, datevMandant;
     int datevSachkontenlaenge = 4;
+    // The firm and its tax number, named on the VAT return (section "Firma").
+    QString firma;
+    QString steuernummer;
 
     QString currency = QStringLiteral("€");
     // Choices of the VAT column of the accounts grid; the third follows mwstSatz.
@@ -79,7 +82,7 @@ public:
     double fullRate() const { return mwstSatz.toInt() / 10.0; }
     QDate periodStart() const;
     QDate periodEnd() const;
-    // "19.0 %" for "190".
+    // "19,0 %" for "190": a rate in German form, decimal comma.
     QString mwstSatzDisplay() const;
 };
 

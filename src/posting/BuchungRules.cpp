@@ -112,6 +112,8 @@ bool BuchungRules::accountKey(const QString &side, QChar key) {
     if (!isAccountSearchKey(key))
         return false;
     QString &t = m_typed[sideIndex(side)];
+    if (t.isEmpty() && key == QLatin1Char(' '))
+        return false;
     if (t.isEmpty() && m_fb.stapel.isBrowse())
         m_fb.stapel.edit();
     t += key;
@@ -444,12 +446,40 @@ void BuchungRules::afterStapelPost(Table &t) {
     m_balanceAdd.reset();
     if (!m_fb.konten.isEditing())
         m_fb.konten.refresh();
+    warnNegativeCash(t);
     if (auto *op = m_fb.openItems()) {
         Q_UNUSED(op);
         Q_UNUSED(t);
         // The open-items module takes over the stored row here once it is loaded.
     }
     opTakeover = false;
+}
+
+void BuchungRules::warnNegativeCash(const Table &t) {
+    // Only the side the booking takes money from: a receipt into a cash box that was already
+    // short makes nothing worse.
+    const bool positive =
+        !t.isNull(QStringLiteral("Brutto")) && t.asMoney(QStringLiteral("Brutto")) > Money();
+    const QString side = positive ? kHaben : kSoll;
+    if (t.isNull(side))
+        return;
+    const qint64 konto = t.asInt(side);
+    Table &k = m_fb.konten;
+    forEachRow(
+        k,
+        QStringLiteral("SELECT Name, Saldo FROM %1 WHERE KtoNr = ? AND Art = ?").arg(quotedName(k)),
+        {konto, kontoArtCode(KontoArt::Kasse)}, [&](const SqlRow &r) {
+            const Money saldo = Money::fromUnits(r.int64(1));
+            if (saldo < Money() && !saldo.nearlyEquals(Money()))
+                m_fb.ui().warning(
+                    QStringLiteral("Der Kassenbestand ist negativ: Konto %1 %2 steht "
+                                   "jetzt auf %3 %4.\rBitte die Kassenbuchungen "
+                                   "prüfen - ein negativer Kassenbestand ist bei einer "
+                                   "Betriebsprüfung ein Mangel.")
+                        .arg(QString::number(konto), r.text(0), saldo.toGerman(),
+                             m_fb.settings.currency));
+            return false;
+        });
 }
 
 std::optional<BookingAmounts> BuchungRules::balancesOf(Table &t) {

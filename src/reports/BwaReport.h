@@ -8,6 +8,7 @@
 #include "ReportViewer.h"
 #include "reportengine/Report.h"
 
+#include <QSet>
 #include <QString>
 
 #include <memory>
@@ -49,6 +50,9 @@ private:
     std::unique_ptr<PreparedAccountsSource> m_source;
     QString m_department;
     Sums m_section, m_dept;
+    // Sections with at least one account line to print: only these get a heading above their
+    // accounts, so that an empty section prints once (its total line), not twice.
+    QSet<qint64> m_sectionsWithLines;
     qint64 m_periodTotal = 0, m_annualTotal = 0;
 };
 

@@ -10,6 +10,7 @@
 
 #include <QDate>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <optional>
@@ -47,6 +48,8 @@ public:
     bool mitDetails = false;
     bool nurBebuchteVisible = false; // "nur bebuchte Konten" (the trial balances)
     bool nurBebuchte = false;
+    // "Zeitraum": a month or a quarter of the booking year in one pick (the VAT return).
+    bool periodChoiceVisible = false;
     QString fromText, toText;
     bool waitNoteVisible = false; // "Bitte warten..."
     int nettoColor = kNormalText;
@@ -77,6 +80,11 @@ public:
     void open();
     // OK: true when the dialog closes with OK (the query is open and has rows).
     bool confirmRange();
+    // The months "Januar" to "Dezember", then "1. Quartal" to "4. Quartal".
+    static QStringList periodChoices();
+    // Puts the date range on the chosen month or quarter (an index into periodChoices) of
+    // the year the booking period begins in.
+    void choosePeriod(int index);
     bool acceptsNettoDrag(DragSource source) const { return source == DragSource::GroupBox; }
     void dropNetto(DragSource source);
     bool nettoRed() const { return nettoColor == kRed; }

@@ -53,7 +53,9 @@ namespace {
 struct Col {
     double x, w;
 };
-constexpr Col kKonto{0, 16}, kName{17, 56}, kVortrag{74, 28}, kBewegung{103, 28}, kEnd{132, 28},
+// The amount columns stand apart, so that the right-aligned heads "Vortrag" and
+// "Bewegungssaldo" do not run into each other.
+constexpr Col kKonto{0, 16}, kName{17, 50}, kVortrag{68, 28}, kBewegung{99, 30}, kEnd{131, 27},
     kJahr{160, 27};
 
 TextControl *right(TextControl *t) {

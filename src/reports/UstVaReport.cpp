@@ -155,6 +155,17 @@ UstVaReport::UstVaReport() {
                         : QString();
     });
     title->addSystemField(0, 9, 0, SystemValue::Date, QStringLiteral("Ausgedruckt am "));
+    // Whose return it is: the firm and its tax number from the year settings, when given.
+    TextControl *firma = title->addLabel(kWidth - 100, 9, 100, QString());
+    firma->setAlignment(Qt::AlignRight);
+    firma->setOnPrint(
+        [this](TextControl &, QString &text) { text = m_fb ? m_fb->settings.firma : QString(); });
+    TextControl *stnr = title->addLabel(kWidth - 100, 13, 100, QString());
+    stnr->setAlignment(Qt::AlignRight);
+    stnr->setOnPrint([this](TextControl &, QString &text) {
+        const QString nr = m_fb ? m_fb->settings.steuernummer : QString();
+        text = nr.isEmpty() ? QString() : QStringLiteral("Steuernummer: ") + nr;
+    });
     for (TextControl *t :
          {at(title, kRate, 17, QStringLiteral("Mwst %"), Qt::AlignRight),
           at(title, kBase, 17, QStringLiteral("Bemessungsgrundlage"), Qt::AlignRight),
@@ -328,12 +339,14 @@ void printUstVa(ReportContext &ctx) {
             dlg.QJournal.close();
             dlg.sortChoiceVisible = true;
             dlg.mitDetailsVisible = false;
+            dlg.periodChoiceVisible = false;
             if (UstVaReport *w = ustvaWindow())
                 w->unbind();
         }
     } restore{dlg};
 
     dlg.mitDetailsVisible = true;
+    dlg.periodChoiceVisible = true;
     dlg.caption = QStringLiteral("Ust-Voranmeldung");
     dlg.helpContext = Help::UstVA;
     if (dlg.sort != EingrenzungRules::Sort::Datum)

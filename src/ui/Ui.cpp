@@ -90,6 +90,21 @@ std::optional<int> ScriptedUi::chooseColor(int color) {
     return v;
 }
 
+int ScriptedUi::choose(const QString &text, const QStringList &choices) {
+    int a = -1;
+    if (!choiceAnswers.empty()) {
+        a = choiceAnswers.front();
+        choiceAnswers.pop_front();
+    }
+    if (a >= choices.size())
+        a = -1;
+    choicesAsked.push_back({text, choices, a});
+    if (echoToStderr)
+        echo(QStringLiteral("Frage"),
+             text + QStringLiteral(" -> ") + (a < 0 ? QStringLiteral("Abbrechen") : choices.at(a)));
+    return a;
+}
+
 bool ScriptedUi::saw(const QString &text) const {
     for (const auto &m : messages)
         if (m.text == text)

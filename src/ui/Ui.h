@@ -4,6 +4,7 @@
 // implementation shows German message boxes; the scripted double records and answers.
 
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
 #include <exception>
 #include <optional>
@@ -55,6 +56,14 @@ public:
                                          const QString &value) = 0;
     // Colour dialog with the platform's RGB number (red in the low byte); nullopt when cancelled.
     virtual std::optional<int> chooseColor(int color) = 0;
+    // A choice between named courses of action, one button each; the index of the one chosen,
+    // -1 when the person closes the question without choosing. A port that cannot ask
+    // chooses nothing.
+    virtual int choose(const QString &text, const QStringList &choices) {
+        (void)text;
+        (void)choices;
+        return -1;
+    }
 };
 
 QString msgKindName(MsgKind kind); // "Fehler", "Warnung", "Hinweis", "Information"

@@ -73,6 +73,8 @@ TEST(YearSettings, SaveThenLoadKeepsEveryKeyButNotAutoNr) {
     s.fSaldo = false;
     s.fSaldo1 = 65280;
     s.buchVon = QStringLiteral("01.01.2025");
+    s.firma = QStringLiteral("Holzbau Meier GmbH & Co. KG");
+    s.steuernummer = QStringLiteral("12/345/67890");
     s.save(fx.base);
     YearSettings r;
     r.load(fx.base, nullptr, kToday);
@@ -84,6 +86,8 @@ TEST(YearSettings, SaveThenLoadKeepsEveryKeyButNotAutoNr) {
     EXPECT_FALSE(r.fSaldo);
     EXPECT_EQ(r.fSaldo1, 65280);
     EXPECT_EQ(r.buchVon, QStringLiteral("01.01.2025"));
+    EXPECT_EQ(r.firma, QStringLiteral("Holzbau Meier GmbH & Co. KG"));
+    EXPECT_EQ(r.steuernummer, QStringLiteral("12/345/67890"));
     EXPECT_EQ(autoNumberCounter(fx.base, 0), 4711) << "saving the year settings keeps the counter";
     EXPECT_EQ(autoNumberCounter(fx.base, 5000), 4711);
     EXPECT_EQ(autoNumberCounter(fx.base, 0), 5000);
@@ -276,7 +280,7 @@ TEST(YearSettings, FieldBehaviour) {
     s.setMwstSatz(QStringLiteral("x"));
     EXPECT_EQ(s.mwstChoices[2], QStringLiteral("16")) << "an unreadable value changes nothing";
     s.setMwstSatz(QStringLiteral("190"));
-    EXPECT_EQ(s.mwstSatzDisplay(), QStringLiteral("19.0 %"));
+    EXPECT_EQ(s.mwstSatzDisplay(), QStringLiteral("19,0 %"));
 }
 
 TEST(ProgramSettings, LocationRule) {

@@ -139,7 +139,7 @@ TEST_F(EntryPanel, AmountFieldRefusesWhatABookingFileMayNotHold) {
     start();
     page()->BDatum()->setFocus();
     ASSERT_NO_FATAL_FAILURE(bookByKeys(QStringLiteral("02.01.") + year(), QStringLiteral("5"),
-                                       QStringLiteral("4930"), QStringLiteral("1000"),
+                                       QStringLiteral("4930"), QStringLiteral("1200"),
                                        QStringLiteral("Porto"), QStringLiteral("11,90")));
     QTest::keyClick(focused(), Qt::Key_Insert);
     ASSERT_EQ(batch().state(), DsState::Insert);

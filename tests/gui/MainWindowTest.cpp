@@ -65,7 +65,7 @@ TEST_F(WindowTest, StartsOnTheShippedDataWithoutAnyMessage) {
 
     // The settings page shows the year settings of the data folder.
     EXPECT_EQ(w.einstellungPage()->Vorsteuer()->text(), core.books().settings.vorsteuer);
-    EXPECT_EQ(w.einstellungPage()->MwstSatz()->text(), QStringLiteral("19.0 %"));
+    EXPECT_EQ(w.einstellungPage()->MwstSatz()->text(), QStringLiteral("19,0 %"));
     EXPECT_EQ(w.einstellungPage()->EBuchBis()->text(), core.books().settings.buchBis);
     EXPECT_EQ(w.einstellungPage()->DelJahr()->isEnabled(), core.controls.delJahrEnabled);
     EXPECT_TRUE(w.einstellungPage()->DelJahr()->isEnabled()) << "the base data folder is open";

@@ -80,7 +80,7 @@ TEST_F(SettingsPage, EditsReachTheSettingsAndTheRateChoice) {
     page->MwstSatz()->setFocus();
     page->MwstSatz()->setCursorPosition(0);
     QTest::keyClicks(page->MwstSatz(), QStringLiteral("160"));
-    EXPECT_EQ(page->MwstSatz()->text(), QStringLiteral("16.0 %"));
+    EXPECT_EQ(page->MwstSatz()->text(), QStringLiteral("16,0 %"));
     EXPECT_EQ(s.mwstSatz, QStringLiteral("160"));
     EXPECT_EQ(s.mwstChoices.value(2), QStringLiteral("16"));
 

@@ -1,4 +1,7 @@
-// Widgets need a QApplication; the offscreen platform needs no display.
+// Widgets need a QApplication; the offscreen platform needs no display. The widgets speak
+// German as in the program, so that tests see the texts a person sees.
+#include "app/qt/GermanTranslations.h"
+
 #include <QApplication>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -10,6 +13,7 @@ int main(int argc, char **argv) {
     QTemporaryDir cache;
     qputenv("XDG_CACHE_HOME", cache.path().toUtf8());
     QApplication app(argc, argv);
+    ledra::installGermanTranslations(app, QCoreApplication::applicationDirPath());
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -186,7 +186,7 @@ TEST_F(FigureBooks, SheetOfAMonthOpensAndEndsWithTheBalance) {
     const PageModel &cash = sheet(1000);
     EXPECT_QEQ(bandTexts(cash, BandKind::CarryOver).value(0), "Anfangsstand:|688,00");
     EXPECT_QEQ(bandTexts(cash, BandKind::Summary).value(0),
-               "Saldo:|" + eur(fig::kKasseMar) + "|535,00|59,50|€");
+               "Saldo:|" + eur(fig::kKasseMar) + "|535,00|€|59,50|€");
     // From the period's first day the opening values open the sheet, as before.
     range(d(1, 1), d(31, 3));
     EXPECT_QEQ(bandTexts(sheet(1200), BandKind::CarryOver).value(0), "Anfangsstand:|5000,00|0,00");
@@ -282,7 +282,7 @@ TEST_F(FigureBooks, CumulativeColumnsStopAtTheRangeEnd) {
     const QStringList total = bandTexts(viewer.models.at(2), BandKind::Summary);
     ASSERT_EQ(total.size(), 1);
     const QString profit = reports::currencyFormat(25000 * 100, QStringLiteral("€"));
-    EXPECT_QEQ(total[0], profit + "|Gewinn|" + profit + "|Gewinn");
+    EXPECT_QEQ(total[0], "Ergebnis|" + profit + "|Gewinn|" + profit + "|Gewinn");
 }
 
 // After the year change the opening balances balance: the profit and the private account

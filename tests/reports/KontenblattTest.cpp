@@ -255,7 +255,13 @@ TEST_F(Sheets, CashBookRunsTheBalanceFromTheStartOfThePeriod) {
     EXPECT_EQ(lines[2].at(QStringLiteral("Konto")), QStringLiteral("1400"));
     EXPECT_TRUE(lines[2].texts().endsWith(QStringLiteral("|0")));
     EXPECT_EQ(occurrences(model, BandKind::Summary)[0].texts(),
-              QStringLiteral("Saldo:|667,63 €|357,00|300,00|€"));
+              QStringLiteral("Saldo:|667,63 €|357,00|€|300,00|€"));
+    // Each line shows its currency beside its amount only: nothing beside an empty column.
+    const auto currencies = [](const Occurrence &line) {
+        return line.texts().split(QLatin1Char('|')).count(QStringLiteral("€"));
+    };
+    EXPECT_EQ(currencies(lines[0]), 1) << lines[0].texts().toStdString();
+    EXPECT_EQ(currencies(lines[1]), 1) << lines[1].texts().toStdString();
 }
 
 namespace {
@@ -365,7 +371,7 @@ TEST_F(LongSheets, CashBookByVoucherNumberHasNoBalance) {
         EXPECT_EQ(o.at(QStringLiteral("Bestand")), QStringLiteral("###"));
     checkCarryOvers(model, 0, QStringLiteral("Einnahme"), QStringLiteral("Ausgabe"));
     EXPECT_EQ(occurrences(model, BandKind::Summary)[0].texts(),
-              QStringLiteral("Saldo:|0,00 €|600,00|600,00|€"));
+              QStringLiteral("Saldo:|0,00 €|600,00|€|600,00|€"));
 }
 
 // No rows: a warning for one account, silence in a mass print. Cancel, and an account without
@@ -474,7 +480,7 @@ TEST_F(YearBooks, SheetsAddUpToTheYearBalances) {
     EXPECT_EQ(summary(sheet(1400)), QStringLiteral("Saldo:|321,00 €|14541,00|14220,00|€"));
     // Cash book: receipts 1,511.00, payments 1,383.30; from 500.00 to 627.70.
     const PageModel &cash = sheet(1000);
-    EXPECT_EQ(summary(cash), QStringLiteral("Saldo:|627,70 €|1511,00|1383,30|€"));
+    EXPECT_EQ(summary(cash), QStringLiteral("Saldo:|627,70 €|1511,00|€|1383,30|€"));
     EXPECT_EQ(occurrences(cash, BandKind::CarryOver).at(0).texts(),
               QStringLiteral("Anfangsstand:|500,00"));
     EXPECT_EQ(occurrences(cash, BandKind::Detail).back().at(QStringLiteral("Bestand")),

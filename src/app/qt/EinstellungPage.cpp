@@ -108,7 +108,7 @@ EinstellungPage::EinstellungPage(Shell &core, QWidget *parent) : QWidget(parent)
     m_kontoMwst =
         field(QStringLiteral("KontoMwst"), QString(), "[0-9]{0,6}", &YearSettings::kontoMwst);
     m_mwstSatz = field(QStringLiteral("MwstSatz"), QString(), nullptr, nullptr);
-    m_mwstSatz->setInputMask(QStringLiteral("09.0 %"));
+    m_mwstSatz->setInputMask(QStringLiteral("09,0 %"));
     // The rate goes through the rules, which also move the accounts grid's third choice.
     connect(m_mwstSatz, &QLineEdit::textEdited, this,
             [this](const QString &t) { m_core.setMwstSatz(mwstSatzDigits(t)); });
@@ -196,10 +196,26 @@ EinstellungPage::EinstellungPage(Shell &core, QWidget *parent) : QWidget(parent)
     auto *fSkonto = new QFormLayout(m_gbSkonto);
     row(fSkonto, QStringLiteral("&Erhaltenes Skonto"), m_skontoErh);
     row(fSkonto, QStringLiteral("&Gewährtes Skonto"), m_skontoGew);
-    auto *skr = new QHBoxLayout;
+    // The standard charts have a group of their own: an empty chart must be loadable with or
+    // without the open-items module, whose group above is hidden without it.
+    m_gbKontenrahmen =
+        group(QStringLiteral("gbKontenrahmen"), QStringLiteral("Standardkontenrahmen"));
+    auto *skr = new QHBoxLayout(m_gbKontenrahmen);
     skr->addWidget(m_bSKR03);
     skr->addWidget(m_bSKR04);
-    fSkonto->addRow(skr);
+
+    // Firma: named on the VAT return
+    m_firma = field(QStringLiteral("Firma"), QStringLiteral("Name der Firma für die Auswertungen"),
+                    nullptr, &YearSettings::firma);
+    m_firma->setMaxLength(60);
+    m_steuernummer = field(QStringLiteral("Steuernummer"),
+                           QStringLiteral("Steuernummer des Finanzamts, z. B. 12/345/67890"),
+                           nullptr, &YearSettings::steuernummer);
+    m_steuernummer->setMaxLength(20);
+    auto *gFirma = group(QStringLiteral("gbFirma"), QStringLiteral("Firma"));
+    auto *fFirma = new QFormLayout(gFirma);
+    row(fFirma, QStringLiteral("Firmen&name:"), m_firma);
+    row(fFirma, QStringLiteral("Steuern&ummer:"), m_steuernummer);
 
     // Listen einstellen
     m_bBWA = button(QStringLiteral("BBWA"), QStringLiteral("BWA"));
@@ -241,16 +257,19 @@ EinstellungPage::EinstellungPage(Shell &core, QWidget *parent) : QWidget(parent)
     grid->addWidget(gSteuer, 0, 0);
     grid->addWidget(gKontrolle, 1, 0);
     grid->addWidget(m_gbSkonto, 2, 0);
+    grid->addWidget(m_gbKontenrahmen, 3, 0);
+    grid->addWidget(gFirma, 3, 1);
     grid->addWidget(gDruck, 0, 1);
     grid->addWidget(gAnsicht, 1, 1);
     grid->addWidget(gListen, 2, 1);
-    grid->addLayout(years, 0, 2, 3, 1);
-    grid->setRowStretch(3, 1);
+    grid->addLayout(years, 0, 2, 4, 1);
+    grid->setRowStretch(4, 1);
     grid->setColumnStretch(3, 1);
 
-    QWidget *order[] = {m_vorsteuer, m_kontoMwst, m_mwstSatz,       m_cbIstSteuer, m_verstPruef,
-                        m_kosten13b, m_kapital,   m_bilanzErgebnis, m_belegnr,     m_eBuchVon,
-                        m_eBuchBis,  m_skontoErh, m_skontoGew,      m_lRand,       m_checkBox1};
+    QWidget *order[] = {m_vorsteuer, m_kontoMwst,   m_mwstSatz,       m_cbIstSteuer, m_verstPruef,
+                        m_kosten13b, m_kapital,     m_bilanzErgebnis, m_belegnr,     m_eBuchVon,
+                        m_eBuchBis,  m_skontoErh,   m_skontoGew,      m_lRand,       m_checkBox1,
+                        m_firma,     m_steuernummer};
     for (size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
 
@@ -369,6 +388,8 @@ void EinstellungPage::loadSettings() {
     setIfIdle(m_eBuchBis, s.buchBis);
     setIfIdle(m_skontoErh, s.skontoErh);
     setIfIdle(m_skontoGew, s.skontoGew);
+    setIfIdle(m_firma, s.firma);
+    setIfIdle(m_steuernummer, s.steuernummer);
     if (!m_lRand->hasFocus()) {
         QSignalBlocker block(m_lRand);
         m_lRand->setValue(s.lRand);
@@ -392,6 +413,7 @@ void EinstellungPage::syncControls() {
     m_kSaldouebertr->setEnabled(c.kSaldouebertrEnabled);
     m_bSKR03->setVisible(c.skrButtonsVisible);
     m_bSKR04->setVisible(c.skrButtonsVisible);
+    m_gbKontenrahmen->setVisible(c.skrButtonsVisible);
     m_gbSkonto->setVisible(c.bopVisible);
     m_altBuch->setText(m_core.altBuchCaption);
 }

@@ -18,13 +18,30 @@
 #include <QHelpSearchResultWidget>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLockFile>
 #include <QPushButton>
 #include <QSplitter>
 #include <QStandardPaths>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTextBrowser>
 #include <QVBoxLayout>
 namespace ledra {
+
+namespace {
+
+class CollectionHold : public QObject {
+public:
+    CollectionHold(std::unique_ptr<QLockFile> lock, std::unique_ptr<QTemporaryDir> folder,
+                   QObject *parent)
+        : QObject(parent), m_lock(std::move(lock)), m_folder(std::move(folder)) {}
+
+private:
+    std::unique_ptr<QLockFile> m_lock;
+    std::unique_ptr<QTemporaryDir> m_folder;
+};
+
+} // namespace
 
 namespace {
 
@@ -113,9 +130,21 @@ bool HelpWindow::ensureEngine() {
                                         .toHex()
                                         .left(16));
     QDir().mkpath(cache);
+    // The shared collection serves one program at a time (its search index is written in the
+    // background); a second program at the same time gets a private collection.
+    auto lock = std::make_unique<QLockFile>(cache + QStringLiteral("/ledra.qhc.lock"));
+    std::unique_ptr<QTemporaryDir> privateCache;
+    if (!lock->tryLock(0)) {
+        lock.reset();
+        privateCache = std::make_unique<QTemporaryDir>();
+        if (privateCache->isValid())
+            cache = privateCache->path();
+    }
     auto *engine = new QHelpEngine(cache + QStringLiteral("/ledra.qhc"), this);
     // The collection is ours to write: it registers the manual and holds the search index.
     engine->setReadOnly(false);
+    // Made after the engine, so destroyed after it: the lock and the private folder outlive it.
+    new CollectionHold(std::move(lock), std::move(privateCache), this);
     engine->setUsesFilterEngine(true);
     if (!engine->setupData()) {
         delete engine;

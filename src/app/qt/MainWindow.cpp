@@ -8,6 +8,7 @@
 #include "HelpKey.h"
 #include "HelpWindow.h"
 #include "KontenPage.h"
+#include "MainMenuBar.h"
 #include "PageControl.h"
 #include "PreviewWindow.h"
 #include "ReportLaunchers.h"
@@ -54,6 +55,7 @@
 #include <QStyle>
 #include <QStyleFactory>
 #include <QTableView>
+#include <QTimer>
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -63,8 +65,9 @@ void applyColumnWidths(QTableView *view, const TableModel *model,
                        const QMap<QString, int> &widths) {
     for (int c = 0; c < model->columnCount(); ++c) {
         auto it = widths.constFind(model->column(c).field);
+        // A width kept from an older layout never cuts the column's head or its amounts.
         if (it != widths.constEnd() && it.value() > 0)
-            view->setColumnWidth(c, it.value());
+            view->setColumnWidth(c, std::max(it.value(), minimumColumnWidth(view, model, c)));
     }
 }
 
@@ -91,6 +94,7 @@ MainWindow::MainWindow(const QString &programFolder, Ui *external) {
     setObjectName(QStringLiteral("FBuchhaltung"));
     setWindowTitle(QStringLiteral("Buchhaltung %1").arg(programVersion()));
     buildPages();
+    m_menuBar = new MainMenuBar(*this);
     buildStatusBar();
     m_core->controlsChanged = [this] { syncControls(); };
     // Enter on the page "Buchen" is seen here before the control that has the focus.
@@ -236,8 +240,11 @@ void MainWindow::buildMenus(QWidget *buchenPage) {
     p1.Favorithinzufuegen->setEnabled(false);
     p1.Favoritloeschen->setEnabled(false);
     connect(p1.Beenden, &QAction::triggered, this, &QWidget::close);
-    connect(p1.Neu, &QAction::triggered, this,
-            [this] { runAction(*m_ui, [this] { m_core->entry().newRow(); }); });
+    connect(p1.Neu, &QAction::triggered, this, [this] {
+        // From the menu bar on another page the row is entered where it can be seen.
+        if (m_pages->requestPage(0))
+            runAction(*m_ui, [this] { m_core->entry().newRow(); });
+    });
     connect(p1.Speichern, &QAction::triggered, this, &MainWindow::transferBatch);
     connect(p1.Storno, &QAction::triggered, this, &MainWindow::showReversalDialog);
     connect(p1.OffenePosten, &QAction::triggered, this, &MainWindow::openOffenePosten);
@@ -350,22 +357,39 @@ bool MainWindow::create() {
     createHelpHook(); // the hook takes over the program's help requests from here on
     // F1 in any window: the help of the focused control, else of its page or window; in
     // the main window without either, the help of the page shown.
-    new HelpKey(
-        [this](int context, QWidget *window) {
-            static const int pageContexts[] = {10, 20, 30};
-            const int page = m_pages->currentIndex();
-            if (context == 0 && window == this && page >= 0 && page < 3)
-                context = pageContexts[page];
-            showHelp(context);
-        },
-        this);
+    new HelpKey([this](int context, QWidget *window) { showHelpIn(context, window); }, this);
     setGeometry(m_core->window.geometry);
+    fitColumns(m_konten->gridView(), m_konten->gridModel());
+    fitColumns(m_buchen->gridView(), m_buchen->gridModel());
     applyColumnWidths(m_konten->gridView(), m_konten->gridModel(), m_core->window.grid1Widths);
     applyColumnWidths(m_buchen->gridView(), m_buchen->gridModel(), m_core->window.grid2Widths);
     applySkin();
     createReports();
     syncControls();
+    // The window opens ready for typing: Insert starts a booking at once.
+    m_buchen->gridView()->setFocus(Qt::OtherFocusReason);
+    // Asked once the window is up, not over the splash window.
+    QTimer::singleShot(0, this, [this] {
+        bool loaded = false;
+        runAction(*m_ui, [this, &loaded] { loaded = m_core->offerStandardChart(); });
+        if (loaded) {
+            reloadGrids();
+            syncControls();
+        }
+    });
     return true;
+}
+
+void MainWindow::showHelpIn(int context, QWidget *window) {
+    static const int pageContexts[] = {10, 20, 30};
+    const int page = m_pages->currentIndex();
+    if (context == 0 && window == this && page >= 0 && page < 3)
+        context = pageContexts[page];
+    showHelp(context);
+}
+
+void MainWindow::showFocusedHelp() {
+    showHelpIn(HelpKey::contextOf(QApplication::focusWidget()), this);
 }
 
 void MainWindow::createReports() {
@@ -471,6 +495,8 @@ void MainWindow::syncControls() {
     }
     m_einstellung->syncControls();
     m_einstellung->loadSettings();
+    if (m_menuBar)
+        m_menuBar->sync();
 }
 
 bool MainWindow::pageChanging() {

@@ -25,6 +25,7 @@ class HelpHook;
 class HelpWindow;
 class ReversalDialog;
 class KontenPage;
+class MainMenuBar;
 class PageControl;
 class QtReportViewer;
 class ReportLaunchers;
@@ -100,8 +101,13 @@ public:
 
     // Shows the topic of a help context (0: the manual's contents) through the help hook.
     void showHelp(int context);
+    // The help of `context`; without one, the help of the page shown when `window` is this.
+    void showHelpIn(int context, QWidget *window);
     // The manual's window once help was asked for.
     HelpWindow *helpWindow() const;
+    // F1: the help of the focused control, else of the page shown.
+    void showFocusedHelp();
+    MainMenuBar *mainMenu() const { return m_menuBar; }
 
     // The rules ask for controls by name.
     void focusControl(const QString &name);
@@ -145,6 +151,7 @@ private:
                 *m_sbEnde = nullptr;
     EntryMenuItems m_popup1;
     AccountsMenuItems m_popup2;
+    MainMenuBar *m_menuBar = nullptr;
     QLabel *m_panels[4] = {};
     QProgressBar *m_gauge = nullptr;
     QStringList m_shownBookingTexts;

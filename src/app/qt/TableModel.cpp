@@ -2,10 +2,12 @@
 
 #include "ui/Ui.h"
 
+#include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QPointer>
 #include <QScopedValueRollback>
 #include <QSet>
+#include <QStyle>
 #include <QTableView>
 #include <QTimer>
 
@@ -292,6 +294,25 @@ void TableModel::onTableChange(Table::Change change) {
             emit currentRowChanged(r);
         break;
     }
+    }
+}
+
+int minimumColumnWidth(const QTableView *view, const TableModel *model, int column) {
+    int w = view->horizontalHeader()->sectionSizeHint(column);
+    const QString &sample = model->column(column).sample;
+    if (!sample.isEmpty()) {
+        // The cell's text margins of the style, on both sides, plus a little air.
+        const int padding =
+            2 * (view->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) + 1) + 8;
+        w = std::max(w, QFontMetrics(view->font()).horizontalAdvance(sample) + padding);
+    }
+    return w;
+}
+
+void fitColumns(QTableView *view, const TableModel *model) {
+    for (int c = 0; c < model->columnCount(); ++c) {
+        view->resizeColumnToContents(c); // the head and the rows shown now
+        view->setColumnWidth(c, std::max(view->columnWidth(c), minimumColumnWidth(view, model, c)));
     }
 }
 

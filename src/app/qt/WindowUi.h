@@ -49,6 +49,9 @@ public:
         return m_inner.input(caption, prompt, value);
     }
     std::optional<int> chooseColor(int color) override { return m_inner.chooseColor(color); }
+    int choose(const QString &text, const QStringList &choices) override {
+        return m_inner.choose(text, choices);
+    }
 
 private:
     Ui &m_inner;

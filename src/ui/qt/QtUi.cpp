@@ -129,6 +129,23 @@ std::optional<QString> QtUi::input(const QString &caption, const QString &prompt
     return d.textValue();
 }
 
+int QtUi::choose(const QString &text, const QStringList &choices) {
+    QString t = text;
+    t.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    QMessageBox mb(QMessageBox::Question, QStringLiteral("Bestätigen"), t, QMessageBox::NoButton,
+                   m_parent);
+    QList<QAbstractButton *> buttons;
+    for (const QString &c : choices)
+        buttons << mb.addButton(c, QMessageBox::ActionRole);
+    if (!buttons.isEmpty()) {
+        mb.setDefaultButton(qobject_cast<QPushButton *>(buttons.front()));
+        // Esc is the last choice, which callers make the one that leaves things as they are.
+        mb.setEscapeButton(buttons.back());
+    }
+    mb.exec();
+    return int(buttons.indexOf(mb.clickedButton()));
+}
+
 std::optional<int> QtUi::chooseColor(int color) {
     QColor c = QColorDialog::getColor(fromRgbNumber(color), m_parent, QStringLiteral("Farbe"));
     if (!c.isValid())

@@ -38,6 +38,7 @@ public:
     std::optional<QString> input(const QString &caption, const QString &prompt,
                                  const QString &value) override;
     std::optional<int> chooseColor(int color) override;
+    int choose(const QString &text, const QStringList &choices) override;
 
 private:
     int box(int icon, const QString &title, const QString &text, int buttons, int helpContext,
