@@ -18,6 +18,7 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
-# Fonts the reports are laid out with; the Wayland platform plug-in of Qt.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-liberation2, qt6-wayland")
+# Fonts the reports are laid out with; the Wayland platform plug-in of Qt; Qt's own German
+# texts (standard dialogs, key names), loaded at run time.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-liberation2, qt6-wayland, qt6-translations-l10n")
 include(CPack)

@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <tuple>
 #include <vector>
 namespace ledra {
 
@@ -24,14 +25,70 @@ namespace {
 
 const char *const kYearTables[] = {"BWA.db", "Bilanz.DB", "Konten.DB", "Journal.DB"};
 
-// The carry rule: only accounts whose type has a carry-forward keep their balance (not the
-// profit-and-loss accounts, whatever kind of cost, nor the private account); the two tax
-// accounts start the new year at zero as well.
-bool carries(const BooksSession &fb, qint64 ktoNr, int art) {
-    if (!hasSaldovortrag(kontoArtFromCode(art)))
-        return false;
-    const QString nr = QString::number(ktoNr);
-    return nr != fb.settings.vorsteuer.trimmed() && nr != fb.settings.kontoMwst.trimmed();
+// The carry rule: accounts whose type has a carry-forward keep their balance, the VAT and
+// input-tax accounts as well (what is still owed or claimed is settled in the new year). The
+// profit-and-loss accounts and the private account start at zero: their balances, the year's
+// result and the owner's withdrawals and deposits, are closed into the capital account, so
+// that the new year's opening balances balance.
+bool carries(int art) {
+    return hasSaldovortrag(kontoArtFromCode(art));
+}
+
+bool closesIntoCapital(int art) {
+    const std::optional<KontoArt> a = kontoArtFromCode(art);
+    return isErfolgskonto(a) || a == KontoArt::Privat;
+}
+
+qint64 capitalAccount(const BooksSession &fb) {
+    return fb.settings.kapital.trimmed().toLongLong();
+}
+
+// The capital account must be in the chart and carry its balance, or the result would be
+// lost; refused before anything changes.
+void requireCapitalAccount(BooksSession &fb) {
+    const qint64 nr = capitalAccount(fb);
+    Table &k = fb.konten;
+    const qint64 art =
+        nr == 0 ? -1
+                : scalar(k,
+                         QStringLiteral("SELECT COALESCE(MAX(Art), -1) FROM %1 WHERE KtoNr = ?")
+                             .arg(quotedName(k)),
+                         {nr});
+    if (art < 0 || !carries(int(art))) {
+        fb.ui().error(
+            QStringLiteral("Das Kapitalkonto %1 fehlt im Kontenplan oder ist kein Bestandskonto."
+                           "\rGewinn oder Verlust und die Privatkonten werden beim "
+                           "Jahresabschluss darauf übertragen. Bitte das Kapitalkonto in den "
+                           "Einstellungen angeben.")
+                .arg(fb.settings.kapital.trimmed()));
+        throw SilentAbort();
+    }
+}
+
+// An account's closing balance and the opening balance it gives the next year.
+struct OpeningOf {
+    qint64 nr;
+    qint64 opening; // units, debit positive
+    bool carries;
+};
+
+// The next year's opening balances from the closing balances (number, type, balance) of all
+// accounts: the carried balance, 0 for an account that does not carry, and for the capital
+// account its own balance plus the result and the private accounts.
+std::vector<OpeningOf>
+openingBalances(const BooksSession &fb,
+                const std::vector<std::tuple<qint64, int, qint64>> &closing) {
+    qint64 closed = 0;
+    for (const auto &[nr, art, saldo] : closing)
+        if (closesIntoCapital(art))
+            closed += saldo;
+    const qint64 capital = capitalAccount(fb);
+    std::vector<OpeningOf> out;
+    for (const auto &[nr, art, saldo] : closing) {
+        const bool c = carries(art);
+        out.push_back({nr, c ? saldo + (nr == capital ? closed : 0) : 0, c});
+    }
+    return out;
 }
 
 qint64 journalRows(const QString &path, qint64 *maxNr) {
@@ -92,7 +149,7 @@ QString yearFolderFor(const BooksSession &fb, const QString &typed) {
 namespace {
 
 bool confirmJahreswechsel(Ui &ui) {
-    return ui.confirm(
+    return ui.warnConfirm(
                QStringLiteral(
                    "Der Jahreswechsel verlagert das Buchungsjournal in einen neuen Ordner. Führen "
                    "Sie vorher eine Datensicherung durch!\rDen Jahreswechsel jetzt durchführen?"),
@@ -198,18 +255,15 @@ struct Carry {
 // that carries, zero for all others.
 std::vector<Carry> openingValuesOfNewYear(BooksSession &fb) {
     Table &k = fb.konten;
+    std::vector<std::tuple<qint64, int, qint64>> closing;
+    forEachRow(
+        k,
+        QStringLiteral("SELECT KtoNr, Art, COALESCE(Saldo, 0) FROM %1 ORDER BY KtoNr")
+            .arg(quotedName(k)),
+        [&](const SqlRow &r) { closing.emplace_back(r.int64(0), int(r.int64(1)), r.int64(2)); });
     std::vector<Carry> carry;
-    forEachRow(k,
-               QStringLiteral("SELECT KtoNr, Art, COALESCE(Saldo, 0) FROM %1 ORDER BY KtoNr")
-                   .arg(quotedName(k)),
-               [&](const SqlRow &r) {
-                   const qint64 nr = r.int64(0);
-                   const qint64 s = r.int64(2);
-                   if (carries(fb, nr, int(r.int64(1))))
-                       carry.push_back({nr, s > 0 ? s : 0, s > 0 ? 0 : -s});
-                   else
-                       carry.push_back({nr, 0, 0});
-               });
+    for (const OpeningOf &o : openingBalances(fb, closing))
+        carry.push_back({o.nr, o.opening > 0 ? o.opening : 0, o.opening > 0 ? 0 : -o.opening});
     return carry;
 }
 
@@ -406,6 +460,7 @@ void runJahreswechsel(BooksSession &fb, QDate today) {
     }
     const FinishYearChangeOnExit finally{fb};
     refuseBatchRowsOfClosingYear(fb, bis);
+    requireCapitalAccount(fb);
 
     const QString base = fb.baseDataFolder();
     try {
@@ -506,13 +561,21 @@ void carryForwardSalden(BooksSession &fb) {
     const std::optional<QString> target = folderOfNextYear(fb);
     if (!target)
         return;
+    requireCapitalAccount(fb);
     Table t(Schemas::konten(), QStringLiteral("TZiel"));
     t.setFolder(*target);
     openOrRefuse(t, ui);
     const std::vector<ClosingSaldo> rows = closingSalden(fb.konten);
-    for (const ClosingSaldo &r : rows) {
-        if (!carries(fb, r.nr, r.art))
+    std::vector<std::tuple<qint64, int, qint64>> closing;
+    for (const ClosingSaldo &r : rows)
+        closing.emplace_back(r.nr, r.art, r.saldo.units());
+    const std::vector<OpeningOf> openings = openingBalances(fb, closing);
+    for (size_t i = 0; i < rows.size(); ++i) {
+        if (!openings[i].carries)
             continue;
+        // The capital account takes the closed result and private accounts with it.
+        ClosingSaldo r = rows[i];
+        r.saldo = Money::fromUnits(openings[i].opening);
         if (!t.findKey({r.nr}))
             continue;
         const Money o = t.asMoney(QStringLiteral("Soll")) - t.asMoney(QStringLiteral("Haben"));
@@ -568,10 +631,11 @@ void deleteJahr(BooksSession &fb) {
         ui.error(QStringLiteral("Buchungsjahr nicht vorhanden!"));
         throw SilentAbort();
     }
-    if (ui.confirm(QStringLiteral("Achtung !!! Die Daten vom Jahr ") + *typed +
-                       QStringLiteral(" werden gelöscht!") +
-                       QStringLiteral("\rWollen Sie das wirklich ?"),
-                   Btn::YesNoCancel, 32) != Btn::Yes)
+    // Enter alone must not delete a year: the default button is "Nein".
+    if (ui.warnConfirm(QStringLiteral("Achtung !!! Die Daten vom Jahr ") + *typed +
+                           QStringLiteral(" werden gelöscht!") +
+                           QStringLiteral("\rWollen Sie das wirklich ?"),
+                       Btn::YesNoCancel, 32, Btn::No) != Btn::Yes)
         return;
     QDir dir(y);
     for (const QString &f : dir.entryList(QDir::Files | QDir::NoDotAndDotDot))

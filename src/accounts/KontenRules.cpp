@@ -179,6 +179,9 @@ void KontenRules::loadChart(bool skr03) {
         m_fb.settings.skontoGew = QStringLiteral("8730");
         m_fb.settings.vorsteuer = QStringLiteral("1570");
         m_fb.settings.kontoMwst = QStringLiteral("1770");
+        m_fb.settings.kapital = QStringLiteral("0880");
+    } else {
+        m_fb.settings.kapital = QStringLiteral("2010");
     }
     m_fb.notify(BooksEvent::ChartChanged);
 }

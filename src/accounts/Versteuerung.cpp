@@ -7,6 +7,7 @@
 #include "Jahreswechsel.h"
 
 #include "books/BooksSession.h"
+#include "books/Istversteuerung.h"
 #include "books/KontoArt.h"
 #include "books/Steuer.h"
 #include "store/Sql.h"
@@ -15,7 +16,10 @@
 #include "store/TableFile.h"
 #include "ui/Ui.h"
 
+#include <QDate>
+
 #include <algorithm>
+#include <functional>
 #include <optional>
 #include <unordered_map>
 #include <utility>
@@ -29,6 +33,7 @@ struct JRow {
     qint64 rowid = 0, beleg = 0, soll = 0, haben = 0;
     Money brutto, steuer, stf;
     double satz = 0;
+    QString datum;
     std::optional<KontoArt> sollArt, habenArt;
 };
 
@@ -68,9 +73,22 @@ KontoArten readKontoArten(Table &k) {
 // booked on that voucher its share, looking one row ahead for a cash discount that closes it.
 class DueTaxWalk {
 public:
-    DueTaxWalk(Ui &ui, bool ist, KontoArten arten, QString skontoGew, qint64 total)
+    // A payment without its invoice, as the switch lists it.
+    struct Unlinked {
+        qint64 beleg;
+        QString datum;
+        Money brutto;
+        double satz;
+    };
+
+    // `ownRate`: the rate a payment or refund without a remembered invoice takes, as when it
+    // is entered by hand (the sale of its voucher, else the full rate).
+    DueTaxWalk(Ui &ui, bool ist, KontoArten arten, QString skontoGew, qint64 total,
+               std::function<double(qint64 beleg)> ownRate)
         : m_ui(ui), m_ist(ist), m_arten(std::move(arten)), m_skontoGew(std::move(skontoGew)),
-          m_total(total) {}
+          m_total(total), m_ownRate(std::move(ownRate)) {}
+
+    const std::vector<Unlinked> &unlinked() const { return m_unlinked; }
 
     // Reads every row of `st` (the journal in voucher order) and returns the rows to rewrite.
     std::vector<Update> run(SqlStatement &st) {
@@ -106,6 +124,7 @@ private:
         r.steuer = c.money(5);
         r.satz = c.real(6);
         r.stf = c.money(7);
+        r.datum = c.text(8);
         r.sollArt = typeOf(r.soll);
         r.habenArt = typeOf(r.haben);
         return r;
@@ -131,12 +150,28 @@ private:
         const bool invoice = r.sollArt == KontoArt::Debitor &&
                              (isErloeskonto(r.habenArt) || r.habenArt == KontoArt::Bestand);
         const bool payment = r.habenArt == KontoArt::Debitor && isZahlungskonto(r.sollArt);
-        if (invoice)
+        const bool refund = r.sollArt == KontoArt::Debitor && isZahlungskonto(r.habenArt);
+        if (invoice) {
             takeInvoice(r);
-        else if (payment)
+        } else if (payment) {
             takePayment(r, next);
-        else if (m_invoiceBeleg < r.beleg)
-            m_invoiceBeleg = 0;
+        } else {
+            if (refund)
+                takeOwnRate(r);
+            if (m_invoiceBeleg < r.beleg)
+                m_invoiceBeleg = 0;
+        }
+    }
+
+    // A payment or refund without a remembered invoice owes the tax it contains at the rate
+    // of a hand-entered one: a rate it already carries with its due tax, else the rate of the
+    // sale of its voucher, else the full rate.
+    double takeOwnRate(const JRow &r) {
+        const double satz = r.stf > Money() && r.satz > 0 ? r.satz : m_ownRate(r.beleg);
+        const Money stf = steuerInBrutto(r.brutto, Steuersatz::fromPercent(satz));
+        if (stf != r.stf || satz != r.satz)
+            m_updates.push_back({r.rowid, stf, satz});
+        return satz;
     }
 
     // The invoice itself owes no tax yet on the cash basis.
@@ -158,6 +193,8 @@ private:
     void takePayment(const JRow &r, const std::optional<JRow> &next) {
         if (r.beleg != m_invoiceBeleg) {
             m_invoiceBeleg = 0;
+            const double satz = takeOwnRate(r);
+            m_unlinked.push_back({r.beleg, r.datum, r.brutto, satz});
             return;
         }
         const Money p = steuerInBrutto(r.brutto, Steuersatz::fromPercent(m_invoiceRate));
@@ -194,7 +231,9 @@ private:
     const KontoArten m_arten;
     const QString m_skontoGew;
     const qint64 m_total;
+    const std::function<double(qint64)> m_ownRate;
     std::vector<Update> m_updates;
+    std::vector<Unlinked> m_unlinked;
     qint64 m_done = 0;
     // The remembered invoice; voucher 0 when a payment has no invoice to refer to.
     qint64 m_invoiceBeleg = 0;
@@ -216,6 +255,28 @@ void writeUpdates(Table &j, const std::vector<Update> &updates) {
     tr.commit();
 }
 
+// The payments the switch found no invoice for are named, so that the bookkeeper can check
+// the rate they were given.
+void reportUnlinked(Ui &ui, const std::vector<DueTaxWalk::Unlinked> &rows) {
+    if (rows.empty())
+        return;
+    constexpr size_t kShown = 20;
+    QString text = QStringLiteral("Zu diesen Zahlungen wurde keine Rechnung im Journal gefunden; "
+                                  "die fällige Steuer ist wie bei einer von Hand erfassten "
+                                  "Zahlung berechnet:");
+    for (size_t i = 0; i < rows.size() && i < kShown; ++i) {
+        const DueTaxWalk::Unlinked &u = rows[i];
+        const QDate d = QDate::fromString(u.datum.left(10), Qt::ISODate);
+        text += QStringLiteral("\rBeleg %1 vom %2: %3 zu %4 %")
+                    .arg(QString::number(u.beleg),
+                         d.isValid() ? d.toString(QStringLiteral("dd.MM.yyyy")) : u.datum,
+                         u.brutto.toGerman(2, true), rateText(u.satz));
+    }
+    if (rows.size() > kShown)
+        text += QStringLiteral("\r... und %1 weitere").arg(rows.size() - kShown);
+    ui.warning(text);
+}
+
 } // namespace
 
 bool switchVersteuerung(BooksSession &fb) {
@@ -229,10 +290,14 @@ bool switchVersteuerung(BooksSession &fb) {
     KontoArten arten = readKontoArten(fb.konten);
     Table &j = fb.journal;
     const qint64 total = std::max(1, j.recordCount());
-    DueTaxWalk walk(ui, ist, std::move(arten), fb.settings.skontoGew.trimmed(), total);
+    DueTaxWalk walk(ui, ist, std::move(arten), fb.settings.skontoGew.trimmed(), total,
+                    [&fb](qint64 beleg) {
+                        return saleRateOfVoucher(fb, beleg).value_or(fb.settings.fullRate());
+                    });
     try {
         SqlStatement st(j, QStringLiteral("SELECT rowid, Belegnummer, Soll, Haben, Brutto, Steuer, "
-                                          "Steuersatz, Stfaellig FROM %1 ORDER BY Belegnummer, "
+                                          "Steuersatz, Stfaellig, Belegdatum FROM %1 ORDER BY "
+                                          "Belegnummer, "
                                           "Autonummer")
                                .arg(quotedName(j)));
         const std::vector<Update> updates = walk.run(st);
@@ -243,6 +308,7 @@ bool switchVersteuerung(BooksSession &fb) {
         throw SilentAbort();
     }
     j.refresh();
+    reportUnlinked(ui, walk.unlinked());
     return true;
 }
 

@@ -5,6 +5,7 @@
 #include "books/DataFolderTemplate.h"
 #include "books/IniFile.h"
 #include "books/Steuer.h"
+#include "diagnostics/HelpTopics.h"
 #include "invoicebook/RechnungsbuchStore.h"
 #include "openitems/OffenePostenModule.h"
 #include "posting/BuchungRules.h"
@@ -69,6 +70,21 @@ QString Shell::programSettingsPath() const {
     return layout().programSettingsTemplate();
 }
 
+bool Shell::offerStandardChart() {
+    if (!m_books.konten.isActive() || !m_books.konten.isEmpty())
+        return false;
+    const int choice = m_ui.choose(
+        QStringLiteral("Der Kontenplan ist leer. Soll ein Standardkontenrahmen geladen werden?\r"
+                       "(Später geht das mit den Schaltflächen „SKR 03“ und „SKR 04“ auf der "
+                       "Seite Einstellung.)"),
+        {QStringLiteral("SKR 03"), QStringLiteral("SKR 04"), QStringLiteral("Später")});
+    if (choice == 0)
+        m_chart->loadSkr03();
+    else if (choice == 1)
+        m_chart->loadSkr04();
+    return choice == 0 || choice == 1;
+}
+
 void Shell::notifyControls() {
     if (controlsChanged)
         controlsChanged();
@@ -112,8 +128,9 @@ void Shell::onBooksEvent(BooksEvent event) {
     case BooksEvent::BatchStateChanged:
         c.neuEnabled = batch.isBrowse();
         c.splittingEnabled = !c.neuEnabled;
+        c.favAddEnabled = canAddTemplate(m_books);
         if (batch.isActive() && !batch.isEmpty() && c.neuEnabled) {
-            c.bSpeichernEnabled = c.sbDruckEnabled = c.favAddEnabled = true;
+            c.bSpeichernEnabled = c.sbDruckEnabled = true;
             c.favDelEnabled = false;
         } else {
             c.bSpeichernEnabled = c.sbDruckEnabled = false;
@@ -125,6 +142,7 @@ void Shell::onBooksEvent(BooksEvent event) {
     case BooksEvent::TransferDone:
         setStatus(3, QStringLiteral("OK"));
         c.bSpeichernEnabled = c.sbDruckEnabled = false;
+        c.favAddEnabled = canAddTemplate(m_books);
         break;
     case BooksEvent::TemplatesChanged:
         break;
@@ -178,12 +196,14 @@ bool Shell::start(const QRect &screen, QDate today) {
                                     "wird vor dem nächsten Speichern als %1 gesichert.")
                          .arg(QDir::toNativeSeparators(prog->backupPath())));
 
-    // Help pages: a folder of HTML pages named after the program, one page per context.
+    // The manual: a folder beside the program (or in the installed data) holding the
+    // compressed help file.
     helpFolder = layout().helpFolder();
-    helpAvailable = QFileInfo(helpFolder + QStringLiteral("/index.html")).isFile();
+    const QString helpFile = HelpTopics::helpFileIn(helpFolder);
+    helpAvailable = QFileInfo(helpFile).isFile();
     if (!helpAvailable && checkHelp)
         m_ui.warning(QStringLiteral("Hilfe-Datei nicht gefunden:\r") +
-                     QDir::toNativeSeparators(helpFolder));
+                     QDir::toNativeSeparators(helpFile));
 
     const QString sec = QStringLiteral("FBuchhaltung");
     QRect g = window.geometry;
@@ -235,6 +255,38 @@ bool Shell::start(const QRect &screen, QDate today) {
 
     loadPlugin();
     notifyControls();
+    return true;
+}
+
+FolderOptions FolderOptions::take(QStringList &args) {
+    FolderOptions o;
+    QStringList rest;
+    for (int i = 0; i < args.size(); ++i) {
+        const QString &a = args[i];
+        if (a == QLatin1String("--data") && i + 1 < args.size()) {
+            o.data = args[++i];
+            o.dataGiven = true;
+        } else if (a == QLatin1String("--merva") && i + 1 < args.size()) {
+            o.merva = args[++i];
+        } else {
+            rest << a;
+        }
+    }
+    args = rest;
+    return o;
+}
+
+bool Shell::useFolderOptions(const FolderOptions &options) {
+    if (options.dataGiven && options.data.trimmed().isEmpty()) {
+        m_ui.error(QStringLiteral("--data braucht einen Datenordner."));
+        return false;
+    }
+    if (options.dataGiven && QFileInfo::exists(options.data) && !QFileInfo(options.data).isDir()) {
+        m_ui.error(QStringLiteral("%1 ist kein Ordner.").arg(options.data));
+        return false;
+    }
+    dataFolderOverride = options.data;
+    mervaFolderOverride = options.merva;
     return true;
 }
 
@@ -432,6 +484,8 @@ bool Shell::mayLeavePage() {
 
 void Shell::pageChanged(Page newPage) {
     m_books.page = newPage;
+    // An account search ends with the page it was typed on.
+    m_entry->dropSearches();
     if (newPage == Page::Einstellung) {
         if (m_books.konten.isActive())
             m_books.konten.refresh();
@@ -480,6 +534,17 @@ void Shell::leaveSettingsField() {
         f == QLatin1String("SkontoErh") || f == QLatin1String("SkontoGew") ||
         f == QLatin1String("Kosten13b"))
         leaveAccountField();
+}
+
+ModuleFacts programModuleFacts(const QString &programPath, const QStringList &arguments,
+                               bool helpModuleLinked) {
+    const InstallLayout layout(QFileInfo(programPath).absolutePath());
+    ModuleFacts facts = ModuleFacts::gather(
+        programPath, arguments, HelpTopics::helpFileIn(layout.helpFolder()), helpModuleLinked);
+    facts.logHome = layout.scratchFolder();
+    if (layout.installed())
+        QDir().mkpath(facts.logHome);
+    return facts;
 }
 
 } // namespace ledra

@@ -6,6 +6,7 @@
 // forwards its events; the command line uses the same start-up and close.
 
 #include "books/BooksSession.h"
+#include "diagnostics/ModuleFacts.h"
 
 #include <QMap>
 #include <QRect>
@@ -35,6 +36,17 @@ struct MervaLink {
     bool skinActive = false;
     int client = 0;                  // Options/Client
     static QString moduleFileName(); // the invoice-book module file that marks an installation
+};
+
+// The folders a command line names, for the window and for ledra-cli alike: "--data ORDNER"
+// (the base data folder instead of the one in the program settings, which stay as they are)
+// and "--merva ORDNER" (the invoicing program's folder).
+struct FolderOptions {
+    QString data;
+    bool dataGiven = false;
+    QString merva;
+    // Takes both options with their values out of `args`; the other arguments keep their order.
+    static FolderOptions take(QStringList &args);
 };
 
 class Shell {
@@ -99,7 +111,16 @@ public:
     QString dataFolderOverride;
     // Set before start: the invoicing program's folder instead of <parent>/MERVA/.
     QString mervaFolderOverride;
+    // Sets both overrides from the command line's options; false after an error message when
+    // "--data" names no folder (an empty value or a file), so that nothing is opened, let
+    // alone booked into the folder of the program settings by mistake.
+    bool useFolderOptions(const FolderOptions &options);
     bool checkHelp = true;
+
+    // A chart without accounts cannot be booked on: the window's start says so and offers
+    // both standard charts at once (they stay on the settings page for later). True when one
+    // was loaded.
+    bool offerStandardChart();
 
     // --- pages ---
     bool mayLeavePage();
@@ -153,5 +174,10 @@ private:
     std::unique_ptr<RechnungsbuchStore> m_rechDaten;
     bool m_yearSettingsSaved = true;
 };
+
+// What the diagnostic log tells about this program (the window program or the command
+// line), with the manual and the log's folder where this installation keeps them.
+ModuleFacts programModuleFacts(const QString &programPath, const QStringList &arguments,
+                               bool helpModuleLinked);
 
 } // namespace ledra

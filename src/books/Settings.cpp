@@ -142,7 +142,23 @@ void YearSettings::load(const QString &folder, Ui *ui, QDate today) {
     skontoGew = ok || !ini.hasKey(K, QStringLiteral("SkontoGew")) ? QString::number(n)
                                                                   : QStringLiteral("4730");
     kosten13b = ini.readString(K, QStringLiteral("Kosten13b"), QString());
+    bilanzErgebnis =
+        ini.readString(K, QStringLiteral("BilanzErgebnis"), QStringLiteral("215000")).trimmed();
+    if (bilanzErgebnis.isEmpty())
+        bilanzErgebnis = QStringLiteral("215000");
+    kapital = ini.readString(K, QStringLiteral("Kapital"), QStringLiteral("2010")).trimmed();
+    if (kapital.isEmpty())
+        kapital = QStringLiteral("2010");
     istSteuer = ini.readBool(QStringLiteral("Ust"), QStringLiteral("Ist"), false);
+    const QString D = QStringLiteral("DATEV");
+    datevBerater = ini.readString(D, QStringLiteral("Berater"), QString());
+    datevMandant = ini.readString(D, QStringLiteral("Mandant"), QString());
+    datevSachkontenlaenge =
+        std::clamp(ini.readInteger(D, QStringLiteral("Sachkontenlaenge"), 4), 4, 8);
+    firma = ini.readString(QStringLiteral("Firma"), QStringLiteral("Name"), QString()).trimmed();
+    steuernummer =
+        ini.readString(QStringLiteral("Firma"), QStringLiteral("Steuernummer"), QString())
+            .trimmed();
 }
 
 void YearSettings::save(const QString &folder) const {
@@ -162,7 +178,17 @@ void YearSettings::save(const QString &folder) const {
     ini.writeString(K, QStringLiteral("SkontoErh"), skontoErh);
     ini.writeString(K, QStringLiteral("SkontoGew"), skontoGew);
     ini.writeString(K, QStringLiteral("Kosten13b"), kosten13b);
+    ini.writeString(K, QStringLiteral("BilanzErgebnis"), bilanzErgebnis);
+    ini.writeString(K, QStringLiteral("Kapital"), kapital);
     ini.writeBool(QStringLiteral("Ust"), QStringLiteral("Ist"), istSteuer);
+    if (!datevBerater.isEmpty() || !datevMandant.isEmpty()) {
+        const QString D = QStringLiteral("DATEV");
+        ini.writeString(D, QStringLiteral("Berater"), datevBerater);
+        ini.writeString(D, QStringLiteral("Mandant"), datevMandant);
+        ini.writeInteger(D, QStringLiteral("Sachkontenlaenge"), datevSachkontenlaenge);
+    }
+    ini.writeString(QStringLiteral("Firma"), QStringLiteral("Name"), firma);
+    ini.writeString(QStringLiteral("Firma"), QStringLiteral("Steuernummer"), steuernummer);
     if (!autoNumberReadable(ini))
         ini.writeInteger(QStringLiteral("Zaehler"), QStringLiteral("AutoNr"), 0);
     ini.save();
@@ -193,7 +219,7 @@ QDate YearSettings::periodEnd() const {
 
 QString YearSettings::mwstSatzDisplay() const {
     QString d = mwstSatz.rightJustified(3, QLatin1Char(' '));
-    return d.left(d.size() - 1) + QLatin1Char('.') + d.right(1) + QStringLiteral(" %");
+    return d.left(d.size() - 1) + QLatin1Char(',') + d.right(1) + QStringLiteral(" %");
 }
 
 int autoNumberCounter(const QString &baseDataFolder, int newValue) {

@@ -50,6 +50,18 @@ public:
     QString skontoErh = QStringLiteral("5730");
     QString skontoGew = QStringLiteral("4730");
     QString kosten13b;
+    // The year's closing: the equity section of the balance sheet that shows the open year's
+    // result, and the capital account into which the year change closes that result and the
+    // private accounts (the chart's own: SKR 03 0880, SKR 04 2010).
+    QString bilanzErgebnis = QStringLiteral("215000");
+    QString kapital = QStringLiteral("2010");
+    // The hand-off to the tax adviser (section [DATEV]): adviser and client number as typed
+    // last, and the digits of a general-ledger account in the adviser's chart.
+    QString datevBerater, datevMandant;
+    int datevSachkontenlaenge = 4;
+    // The firm and its tax number, named on the VAT return (section "Firma").
+    QString firma;
+    QString steuernummer;
 
     QString currency = QStringLiteral("€");
     // Choices of the VAT column of the accounts grid; the third follows mwstSatz.
@@ -70,7 +82,7 @@ public:
     double fullRate() const { return mwstSatz.toInt() / 10.0; }
     QDate periodStart() const;
     QDate periodEnd() const;
-    // "19.0 %" for "190".
+    // "19,0 %" for "190": a rate in German form, decimal comma.
     QString mwstSatzDisplay() const;
 };
 

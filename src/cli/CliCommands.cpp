@@ -1,4 +1,5 @@
 #include "CliCommands.h"
+#include "DatevCommands.h"
 
 #include "MervaCommands.h"
 #include "OpCommands.h"
@@ -41,42 +42,38 @@ int usage() {
         "Befehle: info | book DATEI | transfer | batch | journal | accounts | recompute |\n"
         "         chart skr03|skr04 | yearchange [--today TT.MM.JJJJ] | carryforward |\n"
         "         vatbasis ist|soll | storno AUTONUMMER | report BERICHT ... |\n"
-        "         export gdpdu ZIELORDNER | rechnungsbuch | merva-init ORDNER [--client N] |\n"
+        "         export gdpdu ZIELORDNER | export datev DATEI --berater N --mandant N\n"
+        "         [--von TT.MM.JJJJ] [--bis TT.MM.JJJJ] [--festschreiben] | rechnungsbuch |\n"
+        "         merva-init ORDNER [--client N] | help [KONTEXT] |\n"
         "         op list|add|delete|check|stapel (report op: Liste der offenen Posten)\n"
         "Optionen: --year JJ öffnet vorher das Buchungsjahr JJ; --merva ORDNER nimmt das\n"
         "         Rechnungsprogramm aus ORDNER; transfer [--rechnungsbuch ja|nein|abbrechen]\n"
-        "         [--abweichung weiter|abbrechen]\n"
+        "         [--abweichung weiter|abbrechen]; -debug schreibt HHDebug.txt\n"
         "         ledra-cli --version zeigt die Programmversion"));
     return 2;
 }
 
 struct Options {
-    QString data;
-    bool dataGiven = false;
+    FolderOptions folders; // --data, --merva
     QString year;
     QString today;
     QString answer = QStringLiteral("no");
-    QString merva;
     QString rechnungsbuch = QStringLiteral("nein");   // the transfer's invoice-book question
     QString abweichung = QStringLiteral("abbrechen"); // a payment that differs from its invoice
     QString client = QStringLiteral("0");
     QStringList rest; // command and its arguments
 };
 
-bool parse(const QStringList &args, Options &o) {
+bool parse(QStringList args, Options &o) {
+    o.folders = FolderOptions::take(args);
     for (int i = 0; i < args.size(); ++i) {
         const QString &a = args[i];
-        if (a == QLatin1String("--data") && i + 1 < args.size()) {
-            o.data = args[++i];
-            o.dataGiven = true;
-        } else if (a == QLatin1String("--year") && i + 1 < args.size())
+        if (a == QLatin1String("--year") && i + 1 < args.size())
             o.year = args[++i];
         else if (a == QLatin1String("--today") && i + 1 < args.size())
             o.today = args[++i];
         else if (a == QLatin1String("--answer") && i + 1 < args.size())
             o.answer = args[++i].toLower();
-        else if (a == QLatin1String("--merva") && i + 1 < args.size())
-            o.merva = args[++i];
         else if (a == QLatin1String("--rechnungsbuch") && i + 1 < args.size())
             o.rechnungsbuch = args[++i].toLower();
         else if (a == QLatin1String("--abweichung") && i + 1 < args.size())
@@ -178,22 +175,6 @@ int cmdBook(BuchungRules &entry, const QString &file) {
     return refused ? 1 : 0;
 }
 
-// "--data" names the base data folder: an empty value or a file is refused before anything is
-// opened, so nothing is booked into the program's own folder by mistake.
-bool dataOptionUsable(const Options &o) {
-    if (!o.dataGiven)
-        return true;
-    if (o.data.trimmed().isEmpty()) {
-        err(QStringLiteral("Fehler: --data braucht einen Datenordner."));
-        return false;
-    }
-    if (QFileInfo::exists(o.data) && !QFileInfo(o.data).isDir()) {
-        err(QStringLiteral("Fehler: %1 ist kein Ordner.").arg(o.data));
-        return false;
-    }
-    return true;
-}
-
 // A command whose button the window would show disabled or hidden is refused the same way.
 void requireEnabled(Ui &ui, bool enabled, const QString &why) {
     if (!enabled) {
@@ -229,8 +210,6 @@ int runCli(const QStringList &args, const QString &programFolder) {
     if (o.rest.first() == QLatin1String("merva-init"))
         return o.rest.size() == 2 ? createMervaStandIn(o.rest[1], programFolder, o.client.toInt())
                                   : usage();
-    if (!dataOptionUsable(o))
-        return 2;
     ScriptedUi ui;
     ui.echoToStderr = true;
     ui.defaultAnswer = o.answer == QLatin1String("yes") ? Btn::Yes : Btn::No;
@@ -243,8 +222,8 @@ int runCli(const QStringList &args, const QString &programFolder) {
         {QStringLiteral("In der Buchung "),
          o.abweichung == QLatin1String("weiter") ? Btn::Ok : Btn::Cancel}};
     Shell shell(ui, programFolder);
-    shell.dataFolderOverride = o.data;
-    shell.mervaFolderOverride = o.merva;
+    if (!shell.useFolderOptions(o.folders))
+        return 2;
     shell.checkHelp = false;
     BooksSession &books = shell.books();
     // Every run takes the data folder's writer lock, the listings too: each run saves the year
@@ -372,6 +351,8 @@ int runCli(const QStringList &args, const QString &programFolder) {
                 throw SilentAbort();
             }
         });
+    else if (cmd == QLatin1String("export") && arg == QLatin1String("datev"))
+        rc = runDatevCommand(books, ui, o.rest.mid(2));
     else if (cmd == QLatin1String("op"))
         rc = runOpCommand(books, shell.merva.dataFolder, o.rest.mid(1));
     else {

@@ -37,7 +37,8 @@ struct ReportArgs {
     std::optional<QString> von, bis;
     std::optional<EingrenzungRules::Sort> sort;
     bool netto = false;
-    bool mitKonten = false; // bwa, bilanz: "Mit Konten"
+    bool mitKonten = false;   // bwa, bilanz: "Mit Konten"
+    bool nurBebuchte = false; // saldenliste, saldenliste-quer, bilanz: "nur bebuchte Konten"
     QString pdf, txt, csv;
     QString konto;        // kontenblatt: "1200" or "1000,1200"
     bool details = false; // ustva: "Mit Details"
@@ -175,11 +176,13 @@ void refuseNonDateRange(const ReportArgs &a) {
 
 void runSalden(reports::ReportContext &ctx, const ReportArgs &a) {
     prepareFilter(ctx, a);
+    ctx.filter.nurBebuchte = a.nurBebuchte;
     reports::printSaldenliste(ctx);
 }
 
 void runSalden2(reports::ReportContext &ctx, const ReportArgs &a) {
     prepareFilter(ctx, a);
+    ctx.filter.nurBebuchte = a.nurBebuchte;
     reports::printSaldenlisteQuer(ctx);
 }
 
@@ -196,22 +199,24 @@ void runBwa(reports::ReportContext &ctx, const ReportArgs &a) {
     reports::printBwa(ctx);
 }
 
-// The balance sheet has no range; --mit-konten answers its question.
+// The balance sheet has no range; --mit-konten and --nur-bebuchte answer its questions.
 void runBilanz(reports::ReportContext &ctx, const ReportArgs &a) {
-    reports::printBilanz(ctx, a.mitKonten);
+    reports::printBilanz(ctx, a.mitKonten, a.nurBebuchte);
 }
 
 const ReportEntry kReports[] = {
     {"journal", "[--von X --bis Y] [--sortierung datum|belegnummer|buchungstext] [--netto]", true,
      runJournal},
     {"batch", "", false, runBatch},
-    {"saldenliste", "[--von X --bis Y] [--sortierung datum|belegnummer|buchungstext]", true,
+    {"saldenliste",
+     "[--von X --bis Y] [--sortierung datum|belegnummer|buchungstext] [--nur-bebuchte]", true,
      runSalden},
-    {"saldenliste-quer", "[--von X --bis Y] [--sortierung datum|belegnummer|buchungstext]", true,
+    {"saldenliste-quer",
+     "[--von X --bis Y] [--sortierung datum|belegnummer|buchungstext] [--nur-bebuchte]", true,
      runSalden2},
     {"guv", "[--von X --bis Y]", true, runGuV},
     {"bwa", "[--von X --bis Y] [--mit-konten]", true, runBwa},
-    {"bilanz", "[--mit-konten]", false, runBilanz},
+    {"bilanz", "[--mit-konten] [--nur-bebuchte]", false, runBilanz},
     {"kontenblatt",
      "--konto N[,N...] [--von X --bis Y] [--sortierung datum|belegnummer|buchungstext]", true,
      runKontenblatt},
@@ -259,6 +264,8 @@ int runReportCommand(BooksSession &fb, const QStringList &args) {
             a.netto = true;
         } else if (o == QLatin1String("--mit-konten")) {
             a.mitKonten = true;
+        } else if (o == QLatin1String("--nur-bebuchte")) {
+            a.nurBebuchte = true;
         } else if (o == QLatin1String("--details")) {
             a.details = true;
         } else if (!hasValue) {
@@ -311,6 +318,10 @@ int runReportCommand(BooksSession &fb, const QStringList &args) {
     CommandViewer viewer(fb, a.pdf, a.txt, a.csv);
     if (a.mitKonten && a.name != QLatin1String("bwa") && a.name != QLatin1String("bilanz"))
         return usageError(QStringLiteral("--mit-konten gehört zu bwa und bilanz."));
+    if (a.nurBebuchte && a.name != QLatin1String("saldenliste") &&
+        a.name != QLatin1String("saldenliste-quer") && a.name != QLatin1String("bilanz"))
+        return usageError(
+            QStringLiteral("--nur-bebuchte gehört zu saldenliste, saldenliste-quer und bilanz."));
     reports::EingrenzungRules filter(fb);
     reports::ReportContext ctx{fb, filter, viewer, {}, {}};
     try {

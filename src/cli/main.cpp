@@ -3,6 +3,10 @@
 // handlers, then the close steps save the year settings.
 
 #include "CliCommands.h"
+#include "HelpCommands.h"
+
+#include "app/Shell.h"
+#include "diagnostics/DebugLog.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -24,5 +28,12 @@ int main(int argc, char **argv) {
     QGuiApplication app(argc, argv);
     QStringList args = app.arguments();
     args.removeFirst();
-    return runCli(args, QCoreApplication::applicationDirPath());
+    // The same diagnostic log as the window program, switched on the same way.
+    const QString folder = QCoreApplication::applicationDirPath();
+    DebugLog::program().start(
+        programModuleFacts(QCoreApplication::applicationFilePath(), args, false));
+    args.removeIf([](const QString &a) { return DebugLog::isDebugSwitch(a); });
+    if (isHelpCommand(args))
+        return runHelpCommand(args, folder);
+    return runCli(args, folder);
 }

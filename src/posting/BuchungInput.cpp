@@ -27,7 +27,7 @@ std::optional<QString> accountError(const QString &side, const QString &text) {
     if (text.isEmpty())
         return side + QStringLiteral(" braucht einen Eintrag");
     for (QChar c : text)
-        if (!isAccountSearchKey(c))
+        if (!isAccountSearchKey(c) || text.front() == QLatin1Char(' '))
             return QStringLiteral("%1 '%2' ist weder Kontonummer noch Anfang eines Kontonamens")
                 .arg(side, text);
     return std::nullopt;
@@ -92,7 +92,7 @@ SteuersatzInput parseSteuersatz(const QString &text) {
 
 bool isAccountSearchKey(QChar key) {
     static const QString umlauts = QStringLiteral("ÄÖÜßäöü");
-    return (key >= QLatin1Char('0') && key <= QLatin1Char('9')) ||
+    return key == QLatin1Char(' ') || (key >= QLatin1Char('0') && key <= QLatin1Char('9')) ||
            (key >= QLatin1Char('A') && key <= QLatin1Char('Z')) ||
            (key >= QLatin1Char('a') && key <= QLatin1Char('z')) || umlauts.contains(key);
 }

@@ -34,7 +34,8 @@ struct SteuersatzInput {
 SteuersatzInput parseSteuersatz(const QString &text);
 std::optional<QString> steuersatzError(double percent);
 
-// The keys the account drop-downs take while searching: digits, letters and the umlauts.
+// The keys the account drop-downs take while searching: digits, letters, the umlauts and the
+// blank, for names of several words ("Wareneingang 7 %"); a search never starts with a blank.
 bool isAccountSearchKey(QChar key);
 
 // One line of a booking file:

@@ -63,8 +63,13 @@ BuchungRules::BuchungRules(BooksSession &fb) : m_fb(fb) {
             m_fb.konten.refresh();
     };
     b.addObserver([this](Table::Change c) {
-        if (c == Table::Change::State || c == Table::Change::Reset)
+        if (c == Table::Change::State || c == Table::Change::Reset) {
+            // Typed account text belongs to the row it was typed for: once that row is
+            // stored, cancelled or left, the text must not reach the row that is current now.
+            if (!m_fb.stapel.isEditing())
+                dropSearches();
             onStapelStateChange();
+        }
         // Another row became current: its open-items role in the status line.
         if (c == Table::Change::Current && m_fb.openItems())
             m_fb.notify(BooksEvent::OpenItemNoted);
@@ -125,6 +130,8 @@ bool BuchungRules::accountKey(const QString &side, QChar key) {
     if (!isAccountSearchKey(key))
         return false;
     QString &t = m_typed[sideIndex(side)];
+    if (t.isEmpty() && key == QLatin1Char(' '))
+        return false;
     if (t.isEmpty() && m_fb.stapel.isBrowse())
         m_fb.stapel.edit();
     t += key;
@@ -147,6 +154,11 @@ QString BuchungRules::searchText(const QString &side) const {
 
 void BuchungRules::clearSearch(const QString &side) {
     m_typed[sideIndex(side)].clear();
+}
+
+void BuchungRules::dropSearches() {
+    for (QString &typed : m_typed)
+        typed.clear();
 }
 
 void BuchungRules::returnFocus(const QString &side) {
@@ -450,6 +462,33 @@ void BuchungRules::afterStapelInsert(Table &t) {
         }
     }
     setFocus(focusTo);
+}
+
+void BuchungRules::warnNegativeCash(const Table &t) {
+    // Only the side the booking takes money from: a receipt into a cash box that was already
+    // short makes nothing worse.
+    const bool positive =
+        !t.isNull(QStringLiteral("Brutto")) && t.asMoney(QStringLiteral("Brutto")) > Money();
+    const QString side = positive ? kHaben : kSoll;
+    if (t.isNull(side))
+        return;
+    const qint64 konto = t.asInt(side);
+    Table &k = m_fb.konten;
+    forEachRow(
+        k,
+        QStringLiteral("SELECT Name, Saldo FROM %1 WHERE KtoNr = ? AND Art = ?").arg(quotedName(k)),
+        {konto, kontoArtCode(KontoArt::Kasse)}, [&](const SqlRow &r) {
+            const Money saldo = Money::fromUnits(r.int64(1));
+            if (saldo < Money() && !saldo.nearlyEquals(Money()))
+                m_fb.ui().warning(
+                    QStringLiteral("Der Kassenbestand ist negativ: Konto %1 %2 steht "
+                                   "jetzt auf %3 %4.\rBitte die Kassenbuchungen "
+                                   "prüfen - ein negativer Kassenbestand ist bei einer "
+                                   "Betriebsprüfung ein Mangel.")
+                        .arg(QString::number(konto), r.text(0), saldo.toGerman(),
+                             m_fb.settings.currency));
+            return false;
+        });
 }
 
 std::optional<BookingAmounts> BuchungRules::balancesOf(Table &t) {

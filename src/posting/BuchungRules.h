@@ -61,6 +61,8 @@ public:
     QString searchText(const QString &side) const;
     // Drops a half-typed search, when a rule fills the field itself.
     void clearSearch(const QString &side);
+    // Drops the half-typed text of both sides (the row it was typed for has ended).
+    void dropSearches();
 
     // --- handlers ---
     void newRow();
@@ -110,6 +112,9 @@ public:
     void clearAmount();
 
 private:
+    // A booking that leaves a cash account below zero is stored, with a warning: a cash box
+    // cannot hold less than nothing, and a negative cash balance is a finding in any audit.
+    void warnNegativeCash(const Table &t);
     // The type of the entry's debit or credit account.
     static KontoArt entryArt(const Table &t, const QString &field);
     // The confirmed transfer: every batch row into the journal, in one transaction.

@@ -51,6 +51,7 @@ void BuchungRules::afterStapelPost(Table &t) {
     const std::optional<bool> role = std::exchange(m_stapelRole, std::nullopt);
     if (!m_fb.konten.isEditing())
         m_fb.konten.refresh();
+    warnNegativeCash(t);
     if (m_fb.openItems())
         m_fb.notify(BooksEvent::OpenItemNoted);
     if (m_fb.openItems() && role) {

@@ -7,6 +7,7 @@
 #include "BuchungInput.h"
 #include "books/Balances.h"
 #include "books/BooksSession.h"
+#include "books/Istversteuerung.h"
 #include "books/KontoArt.h"
 #include "books/Steuer.h"
 #include "store/Table.h"
@@ -27,7 +28,8 @@ bool contains(const QString &text, const char *word) {
 
 // Under cash-basis VAT: the tax that falls due with this booking ("Stfaellig") and its rate
 // ("Satzfaellig"). Revenue becomes due at once unless it is booked against a customer; a
-// customer's payment into a money account makes the invoice's tax due.
+// customer's payment into a money account makes the invoice's tax due, and money paid back
+// to a customer (a refunded credit note, a returned payment) takes that tax back.
 struct DueTaxCase {
     KontoArt soll, haben;
     bool reversed;
@@ -35,8 +37,25 @@ struct DueTaxCase {
     bool opTakeover;
 };
 
-void setDueTax(Table &t, Ui &ui, const YearSettings &settings, const DueTaxCase &c, Money brutto,
-               Money steuer, double rate) {
+// A payment or refund entered by hand: the tax contained in it at the rate it already has,
+// else the rate of the sale with the same voucher number, else the full rate; the warning
+// names the rate used.
+void setPaymentDueTax(Table &t, BooksSession &fb, Money brutto) {
+    const QString SF = QStringLiteral("Stfaellig"), SS = QStringLiteral("Satzfaellig");
+    if (t.isNull(SS))
+        t.setValue(SS, saleRateOfVoucher(fb, t.asInt(QStringLiteral("Belegnummer")))
+                           .value_or(fb.settings.fullRate()));
+    const Money d = steuerInBrutto(brutto, Steuersatz::fromPercent(t.asDouble(SS)));
+    if (!(d - t.asMoney(SF)).nearlyEquals(Money())) {
+        t.setMoney(SF, d);
+        fb.ui().warning(QStringLiteral("Fällige Steuer automatisch berechnet! (Steuersatz ") +
+                        rateText(t.asDouble(SS)) + QStringLiteral(" %)"));
+    }
+}
+
+void setDueTax(Table &t, BooksSession &fb, const DueTaxCase &c, Money brutto, Money steuer,
+               double rate) {
+    Ui &ui = fb.ui();
     const QString SF = QStringLiteral("Stfaellig"), SS = QStringLiteral("Satzfaellig");
     const KontoArt s = c.soll, h = c.haben;
     if ((isErloeskonto(s) && h != KontoArt::Debitor) ||
@@ -48,13 +67,11 @@ void setDueTax(Table &t, Ui &ui, const YearSettings &settings, const DueTaxCase 
         t.setMoney(SF, Money());
         t.setValue(SS, 0.0);
     } else if (isGeldkonto(s) && h == KontoArt::Debitor && !c.opTakeover) {
-        if (t.isNull(SS))
-            t.setValue(SS, settings.fullRate());
-        const Money d = steuerInBrutto(brutto, Steuersatz::fromPercent(t.asDouble(SS)));
-        if (!(d - t.asMoney(SF)).nearlyEquals(Money())) {
-            t.setMoney(SF, d);
-            ui.warning(QStringLiteral("Fällige Steuer automatisch berechnet!"));
-        }
+        setPaymentDueTax(t, fb, brutto);
+    } else if (s == KontoArt::Debitor && isZahlungskonto(h) && !c.opTakeover && !c.storno) {
+        // Paid back to the customer: the VAT return takes the due tax back in this period.
+        setPaymentDueTax(t, fb, brutto);
+        return;
     }
     if (c.storno)
         return;
@@ -93,9 +110,8 @@ void BuchungRules::beforeStapelPost(Table &t) {
     const Buchungsbetraege betraege = storeAmounts(t, amount, rate);
     confirmUnusualBooking(t, reversed && betraege.steuer >= Money::fromCents(1), rate);
     if (m_fb.settings.istSteuer)
-        setDueTax(t, m_fb.ui(), m_fb.settings,
-                  DueTaxCase{s, h, reversed, contains(text, "Storno"), opTakeover}, betraege.brutto,
-                  betraege.steuer, rate);
+        setDueTax(t, m_fb, DueTaxCase{s, h, reversed, contains(text, "Storno"), opTakeover},
+                  betraege.brutto, betraege.steuer, rate);
     m_balanceAdd = balancesOf(t);
     m_stapelRole = stapelRoleOf(t);
 }

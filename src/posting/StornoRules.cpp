@@ -202,6 +202,9 @@ void applyTemplate(BooksSession &fb, BuchungRules &entry) {
     Table &f = fb.favoriten;
     if (!f.locate(QStringLiteral("Text"), b.asString(QStringLiteral("Buchungstext"))))
         return;
+    // The template names both accounts; text typed earlier must not replace them when the
+    // account fields are left below.
+    entry.dropSearches();
     b.setValue(QStringLiteral("Soll"), f.value(QStringLiteral("Soll")));
     b.setValue(QStringLiteral("Haben"), f.value(QStringLiteral("Haben")));
     entry.setAmount(f.asMoney(QStringLiteral("Betrag")));
@@ -210,8 +213,17 @@ void applyTemplate(BooksSession &fb, BuchungRules &entry) {
     entry.leaveHaben();
 }
 
+bool canAddTemplate(const BooksSession &fb) {
+    const Table &b = fb.stapel;
+    return b.isActive() && b.isBrowse() && !b.isEmpty();
+}
+
 void addTemplate(BooksSession &fb) {
     Table &b = fb.stapel;
+    // A template is made from a stored row; without one it would be an empty entry in the
+    // text list.
+    if (!canAddTemplate(fb))
+        return;
     const int answer = fb.ui().confirm(
         QStringLiteral("Favorit mit Brutto-Betrag speichern?\r\rJa - Favorit mit Betrag\rNein - "
                        "Favorit ohne Betrag\rAbbruch - Nichts speichern"),

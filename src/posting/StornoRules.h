@@ -41,6 +41,8 @@ qint64 splittingAccountNumber(BooksSession &fb);
 
 // Templates ("Favoriten").
 void applyTemplate(BooksSession &fb, BuchungRules &entry);
+// "&Favorit hinzufügen" takes the current row: only a stored row of a batch in browse state.
+bool canAddTemplate(const BooksSession &fb);
 void addTemplate(BooksSession &fb);
 void deleteTemplate(BooksSession &fb);
 

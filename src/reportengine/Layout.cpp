@@ -47,7 +47,7 @@ private:
     void finishPage(bool last);
     void newPage();
     void ensureSpace(double height);
-    double linkReserve(const Band &band) const;
+    double linkReserve(const Band &band, int depth = 0) const;
     bool printBand(Band &band, double *fixedY = nullptr, const RowHook &rowHook = {});
     void emitBand(Band &band, double top, double height);
     void printRow(const Record &row);
@@ -271,16 +271,20 @@ void LayoutRun::ensureSpace(double height) {
         newPage();
 }
 
-double LayoutRun::linkReserve(const Band &band) const {
+double LayoutRun::linkReserve(const Band &band, int depth) const {
     const Band *next = band.linkBand();
-    if (!next || !next->isEnabled())
+    if (!next || !next->isEnabled() || depth > 8)
         return 0.0;
     const double height = std::max(0.0, next->height());
     const BandKind from = rootOf(&band)->kind();
     const bool fromRows =
         from == BandKind::Detail || from == BandKind::SubDetail || from == BandKind::GroupFooter;
-    if (!fromRows)
-        return height;
+    if (!fromRows) {
+        // A heading linked to a heading keeps the whole chain together: a department's
+        // heading with its section's heading and that section's first line.
+        const bool chain = rootOf(next)->kind() == BandKind::GroupHeader;
+        return height + (chain ? linkReserve(*next, depth + 1) : 0.0);
+    }
     // From a row or a footer, a footer or the summary follows only where the
     // group or the data ends; elsewhere reserving would break pages too early.
     const bool subDone = from != BandKind::SubDetail || m_subAtLast;

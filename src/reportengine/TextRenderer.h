@@ -25,7 +25,8 @@ QString renderText(const Page &page, const TextOptions &options = {});
 QString renderText(const PageModel &model, const TextOptions &options = {});
 
 struct CsvOptions {
-    QChar separator = u',';
+    // German spreadsheets split at ";" (the comma is their decimal sign).
+    QChar separator = u';';
     // Leave out page headers, column headers, page footers and carry-over lines,
     // which would otherwise repeat on every page.
     bool skipPageFrame = false;
@@ -36,7 +37,7 @@ struct CsvOptions {
 // run as a formula is neutralised.
 QString renderCsv(const Page &page, const CsvOptions &options = {});
 QString renderCsv(const PageModel &model, const CsvOptions &options = {});
-QString csvField(const QString &text, QChar separator = u',');
+QString csvField(const QString &text, QChar separator = u';');
 // A text starting with "=", "+", "-", "@", a tab or a carriage return gets a leading
 // apostrophe, as spreadsheet security guides advise; amounts keep their sign.
 QString neutralisedCsvText(const QString &text);

@@ -3,6 +3,8 @@
 #include "ReportConventions.h"
 #include "SaldenlisteReport.h"
 #include "books/BooksSession.h"
+#include "books/KontoArt.h"
+#include "store/Sql.h"
 #include "store/Table.h"
 #include "ui/Ui.h"
 namespace ledra {
@@ -17,6 +19,19 @@ constexpr double kKontoX = 8, kKontoW = 16, kNameX = 26, kNameW = 90, kAmountX =
 
 qint64 numberOf(const Record &row) {
     return row.value(QStringLiteral("Reihenfolge")).toLongLong();
+}
+
+// The open year's result as the profit-and-loss overview computes it: the balances of all
+// profit-and-loss accounts, debit positive, so that a profit is negative (a credit).
+qint64 yearResult(Table &konten) {
+    qint64 sum = 0;
+    forEachRow(konten,
+               QStringLiteral("SELECT Art, COALESCE(Saldo, 0) FROM %1").arg(quotedName(konten)),
+               [&sum](const SqlRow &r) {
+                   if (isErfolgskonto(kontoArtFromCode(r.int64(0))))
+                       sum += r.int64(1);
+               });
+    return sum;
 }
 
 FontStyle styled(bool bold, bool italic) {
@@ -36,7 +51,9 @@ int BilanzReport::level(qint64 reihenfolge) {
     return int(std::min<qsizetype>(digits.size(), 4));
 }
 
-BilanzReport::BilanzReport(BooksSession &fb, bool mitKonten) : m_fb(fb) {
+BilanzReport::BilanzReport(BooksSession &fb, bool mitKonten, bool nurBebuchte)
+    : m_fb(fb), m_result(QStringList{QStringLiteral("KtoNr"), QStringLiteral("Name"),
+                                     QStringLiteral("Saldo")}) {
     Report &r = Ausdruck;
     r.setTitle(QStringLiteral("Bilanz"));
     r.setOrientation(Orientation::Portrait);
@@ -45,6 +62,8 @@ BilanzReport::BilanzReport(BooksSession &fb, bool mitKonten) : m_fb(fb) {
     r.setBeforePrint([this, &fb](Report &rep) {
         m_names = {};
         m_sums = {};
+        m_total = 0;
+        m_yearResult = yearResult(fb.konten);
         applyMarginSetting(rep, fb.settings, MarginEdge::Left);
     });
     const QString cur = fb.settings.currency;
@@ -103,18 +122,16 @@ BilanzReport::BilanzReport(BooksSession &fb, bool mitKonten) : m_fb(fb) {
         konten.setFilter(QStringLiteral("Bilanz = ?"), {numberOf(section)});
     });
     line->setHeight(mitKonten ? 5 : 0);
-    line->setBeforePrint([](Band &band, bool &print) {
+    line->setBeforePrint([nurBebuchte](Band &band, bool &print) {
         print = !band.value(QStringLiteral("Name")).toString().isEmpty() &&
-                numberOf(band.report().record()) >= 1000;
+                numberOf(band.report().record()) >= 1000 &&
+                (!nurBebuchte || bebucht(band.record()));
     });
     // Hidden lines count as well: the outline without accounts shows the same sums.
     line->setAfterPrint([this](Band &band, bool) {
         if (numberOf(band.report().record()) < 1000)
             return;
-        const qint64 saldo = band.value(QStringLiteral("Saldo")).toLongLong();
-        for (size_t k = 0; k < 4; ++k)
-            if (!m_names[k].isEmpty())
-                m_sums[k] += saldo;
+        addToLevels(band.value(QStringLiteral("Saldo")).toLongLong());
     });
     line->addField(kKontoX, 0.5, kKontoW, QStringLiteral("KtoNr"));
     line->addField(kNameX, 0.5, kNameW, QStringLiteral("Name"))
@@ -124,6 +141,27 @@ BilanzReport::BilanzReport(BooksSession &fb, bool mitKonten) : m_fb(fb) {
     TextControl *saldo = line->addField(kAmountX, 0.5, kAmountW, QStringLiteral("Saldo"));
     saldo->setAlignment(Qt::AlignRight);
     saldo->setOnPrint(
+        [cur](TextControl &c, QString &text) { text = sideAmount(c.value().toLongLong(), cur); });
+
+    // The open year's result belongs to equity: without it the sheet differs by exactly the
+    // profit or loss. It follows the accounts of the section the settings name.
+    const qint64 resultSection = fb.settings.bilanzErgebnis.trimmed().toLongLong();
+    Band *result = r.addSubDetail(&m_result, [this, resultSection](const Record &section) {
+        m_result.clear();
+        if (resultSection >= 1000 && numberOf(section) == resultSection && m_yearResult != 0)
+            m_result.addRow({QVariant(),
+                             m_yearResult < 0 ? QStringLiteral("Jahresüberschuss")
+                                              : QStringLiteral("Jahresfehlbetrag"),
+                             m_yearResult});
+    });
+    result->setHeight(mitKonten ? 5 : 0);
+    result->setAfterPrint([this](Band &band, bool) {
+        addToLevels(band.value(QStringLiteral("Saldo")).toLongLong());
+    });
+    result->addField(kNameX, 0.5, kNameW, QStringLiteral("Name"));
+    TextControl *resultAmount = result->addField(kAmountX, 0.5, kAmountW, QStringLiteral("Saldo"));
+    resultAmount->setAlignment(Qt::AlignRight);
+    resultAmount->setOnPrint(
         [cur](TextControl &c, QString &text) { text = sideAmount(c.value().toLongLong(), cur); });
 
     Band *footers[4];
@@ -141,7 +179,11 @@ BilanzReport::BilanzReport(BooksSession &fb, bool mitKonten) : m_fb(fb) {
                 print = !m_names[i].isEmpty() && m_sums[i] != 0;
             });
         }
-        f->setAfterPrint([this, i](Band &, bool) { m_sums[i] = 0; });
+        f->setAfterPrint([this, i](Band &, bool printed) {
+            if (i == 0 && printed)
+                m_total += m_sums[0];
+            m_sums[i] = 0;
+        });
         TextControl *name = f->addLabel(k == 4 ? kNameX : 0, 1.5, kAmountX - 2, QString());
         name->setOnPrint([this, k, i, mitKonten](TextControl &, QString &text) {
             if (k == 1)
@@ -160,8 +202,27 @@ BilanzReport::BilanzReport(BooksSession &fb, bool mitKonten) : m_fb(fb) {
         footers[i] = f;
     }
     line->setLinkBand(footers[3]);
+    result->setLinkBand(footers[3]);
     for (size_t i = 3; i > 0; --i)
         footers[i]->setLinkBand(footers[i - 1]);
+
+    // Accounts assigned to no printed section (or a year result without its section) leave
+    // the two sides apart; the difference is shown rather than hidden.
+    Band *summary = r.addBand(BandKind::Summary);
+    summary->setHeight(8);
+    summary->setFont(styled(true, false));
+    summary->setBeforePrint([this](Band &, bool &print) { print = m_total != 0; });
+    summary->addLabel(0, 1.5, kAmountX - 2, QStringLiteral("Differenz"));
+    TextControl *difference = summary->addLabel(kAmountX, 1.5, kAmountW, QString());
+    difference->setAlignment(Qt::AlignRight);
+    difference->setOnPrint(
+        [this, cur](TextControl &, QString &text) { text = sideAmount(m_total, cur); });
+}
+
+void BilanzReport::addToLevels(qint64 amount) {
+    for (size_t k = 0; k < 4; ++k)
+        if (!m_names[k].isEmpty())
+            m_sums[k] += amount;
 }
 
 BilanzReport::~BilanzReport() {
@@ -172,11 +233,11 @@ BilanzReport::~BilanzReport() {
     }
 }
 
-void printBilanz(ReportContext &ctx, bool mitKonten) {
+void printBilanz(ReportContext &ctx, bool mitKonten, bool nurBebuchte) {
     {
         TableOrder sectionOrder(ctx.fb.bilanz, QString());
         TableOrder accountOrder(ctx.fb.konten, QStringLiteral("iBilanz"));
-        BilanzReport report(ctx.fb, mitKonten);
+        BilanzReport report(ctx.fb, mitKonten, nurBebuchte);
         ctx.viewer.preview(report.Ausdruck, PreviewOptions{true, false});
     }
     ctx.fb.ui().processEvents();
@@ -186,7 +247,11 @@ void printBilanzOverview(ReportContext &ctx) {
     const int answer = ctx.fb.ui().confirm(QStringLiteral("Mit Konten drucken?"), Btn::YesNoCancel);
     if (answer != Btn::Yes && answer != Btn::No)
         return;
-    printBilanz(ctx, answer == Btn::Yes);
+    // Only a sheet with account lines can leave out the accounts without bookings.
+    const bool nurBebuchte =
+        answer == Btn::Yes &&
+        ctx.fb.ui().confirm(QStringLiteral("Nur bebuchte Konten drucken?"), Btn::YesNo) == Btn::Yes;
+    printBilanz(ctx, answer == Btn::Yes, nurBebuchte);
 }
 
 } // namespace reports

@@ -21,7 +21,8 @@ class BilanzReport {
 public:
     // Walks the section table in key order with the accounts of each section (the
     // launcher orders the accounts table by the index iBilanz).
-    BilanzReport(BooksSession &fb, bool mitKonten);
+    // `nurBebuchte`: account lines only for accounts booked this year or opened with a value.
+    BilanzReport(BooksSession &fb, bool mitKonten, bool nurBebuchte = false);
     ~BilanzReport();
 
     ledra::report::Report Ausdruck;
@@ -34,17 +35,24 @@ public:
     static int level(qint64 reihenfolge);
 
 private:
+    // Adds an amount of the section being printed to the sum of every level named now.
+    void addToLevels(qint64 amount);
+
     BooksSession &m_fb;
     std::unique_ptr<TableSource> m_sections, m_accounts;
+    // The line of the open year's result under its equity section, filled for that section.
+    ledra::report::MemorySource m_result;
+    qint64 m_yearResult = 0; // profit-and-loss balances, debit positive (a profit is < 0)
     std::array<QString, 4> m_names;
     std::array<qint64, 4> m_sums{};
+    qint64 m_total = 0; // the level-1 sums added up: what the sheet fails to balance by
 };
 
 // Menu "Bilanz...".
 void printBilanzOverview(ReportContext &ctx);
-// The balance sheet with or without the account lines, without the question (the command
+// The balance sheet with or without the account lines, without the questions (the command
 // line).
-void printBilanz(ReportContext &ctx, bool mitKonten);
+void printBilanz(ReportContext &ctx, bool mitKonten, bool nurBebuchte = false);
 
 } // namespace reports
 

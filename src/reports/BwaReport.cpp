@@ -74,6 +74,16 @@ BwaReport::BwaReport(BooksSession &fb, EingrenzungRules &filter, bool mitKonten)
     r.setMargins(10, 10, 10, 10);
     r.setDefaultFont(reportFont(10));
     r.setBeforePrint([this, &fb](Report &rep) {
+        m_sectionsWithLines.clear();
+        Table &k = fb.konten;
+        forEachRow(k,
+                   QStringLiteral("SELECT DISTINCT BWA FROM %1 WHERE BWA >= 1000 AND "
+                                  "(abs(DruckSaldo) >= 100 OR abs(Saldo) >= 100)")
+                       .arg(quotedName(k)),
+                   [this](const SqlRow &row) {
+                       m_sectionsWithLines.insert(row.int64(0));
+                       return true;
+                   });
         m_department.clear();
         m_section = m_dept = Sums();
         m_periodTotal = m_annualTotal = 0;
@@ -85,7 +95,10 @@ BwaReport::BwaReport(BooksSession &fb, EingrenzungRules &filter, bool mitKonten)
         return t;
     };
 
-    m_source = std::make_unique<TableSource>(fb.konten, QStringList{QStringLiteral("xBWA")});
+    // The year values run to the end of the range: a BWA of the second quarter printed in
+    // October holds no booking of the third, and no row still in the batch.
+    m_source = std::make_unique<PreparedAccountsSource>(fb.konten, filter,
+                                                        QStringList{QStringLiteral("xBWA")});
     r.setDataSource(m_source.get());
 
     Band *head = r.addBand(BandKind::PageHeader);
@@ -112,11 +125,15 @@ BwaReport::BwaReport(BooksSession &fb, EingrenzungRules &filter, bool mitKonten)
     });
     deptHead->addLabel(kKontoX, 2, kPeriodX, QString())
         ->setOnPrint([this](TextControl &, QString &text) { text = m_department; });
+    right(deptHead->addLabel(kPeriodX, 2, kAmountW, QStringLiteral("Zeitraum")));
     right(deptHead->addLabel(kAnnualX, 2, kAmountW, QStringLiteral("Jahreswerte")));
 
     Band *sectionHead = r.addGroup(QStringLiteral("BWA"));
+    Band *sectionFoot = nullptr; // set below; the department's heading keeps room for it
     sectionHead->setHeight(mitKonten ? 6 : 0);
-    sectionHead->setBeforePrint([](Band &band, bool &print) { print = inSection(band); });
+    sectionHead->setBeforePrint([this](Band &band, bool &print) {
+        print = inSection(band) && m_sectionsWithLines.contains(bwaOf(band));
+    });
     sectionHead->addField(kNameX, 1, kNameW, QStringLiteral("xBWA"));
 
     Band *detail = r.addBand(BandKind::Detail);
@@ -148,7 +165,10 @@ BwaReport::BwaReport(BooksSession &fb, EingrenzungRules &filter, bool mitKonten)
         });
     shadeRows(*detail, fb.settings);
 
-    Band *sectionFoot = r.addGroupFooter(sectionHead);
+    sectionFoot = r.addGroupFooter(sectionHead);
+    // A department's heading never stands alone at the bottom of a page: the first line
+    // under it must fit as well.
+    deptHead->setLinkBand(mitKonten ? sectionHead : sectionFoot);
     sectionFoot->setHeight(6);
     sectionFoot->setFrame(BandFrame{true, true, 0.25});
     sectionFoot->setBeforePrint([](Band &band, bool &print) { print = inSection(band); });
@@ -193,6 +213,7 @@ BwaReport::BwaReport(BooksSession &fb, EingrenzungRules &filter, bool mitKonten)
         return total > 0 ? QStringLiteral("Verlust") : QStringLiteral("Gewinn");
     };
     const double wordGap = 1;
+    summary->addLabel(kKontoX, 2, kPeriodX - kWordW - kKontoX, QStringLiteral("Ergebnis"));
     right(summary->addLabel(kPeriodX - kWordW, 2, kAmountW, QString()))
         ->setOnPrint([this, cur](TextControl &, QString &text) {
             text = currencyFormat(std::abs(m_periodTotal), cur);

@@ -3,10 +3,12 @@
 // department (the thousands of the section number) for the chosen range and for the year,
 // ending with the period and annual profit or loss; and its launcher printBwa.
 
+#include "PrepareEvaluation.h"
 #include "RecordSources.h"
 #include "ReportViewer.h"
 #include "reportengine/Report.h"
 
+#include <QSet>
 #include <QString>
 
 #include <memory>
@@ -45,9 +47,12 @@ private:
             ++count;
         }
     };
-    std::unique_ptr<TableSource> m_source;
+    std::unique_ptr<PreparedAccountsSource> m_source;
     QString m_department;
     Sums m_section, m_dept;
+    // Sections with at least one account line to print: only these get a heading above their
+    // accounts, so that an empty section prints once (its total line), not twice.
+    QSet<qint64> m_sectionsWithLines;
     qint64 m_periodTotal = 0, m_annualTotal = 0;
 };
 

@@ -93,6 +93,31 @@ std::optional<QDate> EingrenzungRules::toDate() const {
     return parseGermanDate(toText);
 }
 
+QStringList EingrenzungRules::periodChoices() {
+    return {
+        QStringLiteral("Januar"),     QStringLiteral("Februar"),    QStringLiteral("März"),
+        QStringLiteral("April"),      QStringLiteral("Mai"),        QStringLiteral("Juni"),
+        QStringLiteral("Juli"),       QStringLiteral("August"),     QStringLiteral("September"),
+        QStringLiteral("Oktober"),    QStringLiteral("November"),   QStringLiteral("Dezember"),
+        QStringLiteral("1. Quartal"), QStringLiteral("2. Quartal"), QStringLiteral("3. Quartal"),
+        QStringLiteral("4. Quartal")};
+}
+
+void EingrenzungRules::choosePeriod(int index) {
+    if (index < 0 || index >= 16)
+        return;
+    const QDate start = m_fb.settings.periodStart();
+    const int year = start.isValid() ? start.year() : QDate::currentDate().year();
+    const bool month = index < 12;
+    const QDate from(year, month ? index + 1 : (index - 12) * 3 + 1, 1);
+    const QDate to = from.addMonths(month ? 1 : 3).addDays(-1);
+    if (sort != Sort::Datum)
+        choose(Sort::Datum);
+    fromText = from.toString(QStringLiteral("dd.MM.yyyy"));
+    toText = to.toString(QStringLiteral("dd.MM.yyyy"));
+    changed();
+}
+
 void EingrenzungRules::setDateRange(const QDate &from, const QDate &to) {
     QJournal.setLine(JournalQuery::kRangeLine,
                      QStringLiteral("AND Belegdatum>=? AND Belegdatum<=?"), {from, to});

@@ -10,9 +10,11 @@
 
 #include <QDate>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <optional>
+#include <unordered_map>
 namespace ledra {
 
 class BooksSession;
@@ -44,6 +46,10 @@ public:
     bool mitKonten = false;
     bool mitDetailsVisible = false;
     bool mitDetails = false;
+    bool nurBebuchteVisible = false; // "nur bebuchte Konten" (the trial balances)
+    bool nurBebuchte = false;
+    // "Zeitraum": a month or a quarter of the booking year in one pick (the VAT return).
+    bool periodChoiceVisible = false;
     QString fromText, toText;
     bool waitNoteVisible = false; // "Bitte warten..."
     int nettoColor = kNormalText;
@@ -56,6 +62,15 @@ public:
 
     JournalQuery QJournal;
 
+    // Left by the period preparation for the evaluations it prepared: per account number,
+    // the balance (with the opening value) and the debit and credit turnovers from the start
+    // of the booking period to the end of the range, from the journal alone. A range of
+    // voucher numbers or texts has no end date: then the whole journal.
+    struct RangeEnd {
+        qint64 saldo = 0, soll = 0, haben = 0;
+    };
+    std::unordered_map<qint64, RangeEnd> rangeEnd;
+
     // --- events ---
     void sortByDate();
     void sortByBelegnummer();
@@ -65,6 +80,11 @@ public:
     void open();
     // OK: true when the dialog closes with OK (the query is open and has rows).
     bool confirmRange();
+    // The months "Januar" to "Dezember", then "1. Quartal" to "4. Quartal".
+    static QStringList periodChoices();
+    // Puts the date range on the chosen month or quarter (an index into periodChoices) of
+    // the year the booking period begins in.
+    void choosePeriod(int index);
     bool acceptsNettoDrag(DragSource source) const { return source == DragSource::GroupBox; }
     void dropNetto(DragSource source);
     bool nettoRed() const { return nettoColor == kRed; }

@@ -47,10 +47,12 @@ const GuvReport::ResultGroup *GuvReport::resultGroup(std::optional<KontoArt> art
     return nullptr;
 }
 
-bool GuvReport::printsWithoutSign(std::optional<KontoArt> art) {
-    // Purchases, revenue, receivables and payables read as amounts whose direction the line
-    // names; costs, money and the private account keep their sign.
-    return isEinkaufskonto(art) || isErloeskonto(art) || isPersonenkonto(art);
+int GuvReport::printedSign(std::optional<KontoArt> art) {
+    return art == KontoArt::Erloese || art == KontoArt::Kreditor ? -1 : 1;
+}
+
+bool GuvReport::showsLevelAtEnd(std::optional<KontoArt> art) {
+    return isGeldkonto(art) || isPersonenkonto(art);
 }
 
 GuvReport::GuvReport(BooksSession &fb, EingrenzungRules &filter) {
@@ -68,7 +70,8 @@ GuvReport::GuvReport(BooksSession &fb, EingrenzungRules &filter) {
     });
     const QString cur = fb.settings.currency;
 
-    m_source = std::make_unique<TableSource>(konten, QStringList{QStringLiteral("XArt")});
+    m_source = std::make_unique<PreparedAccountsSource>(
+        konten, filter, QStringList{QStringLiteral("XArt")}, &GuvReport::showsLevelAtEnd);
     r.setDataSource(m_source.get());
 
     Band *title = r.addBand(BandKind::Title);
@@ -96,13 +99,13 @@ GuvReport::GuvReport(BooksSession &fb, EingrenzungRules &filter) {
     sum->setCurrency(true);
     sum->setMask(totalsMask(cur));
     sum->setResetAfterPrint(true);
-    sum->setOnPrint([this](TextControl &c, QString &text) {
+    sum->setOnPrint([this, cur](TextControl &c, QString &text) {
         m_art = kontoArtOf(c.band().value(QStringLiteral("Art")));
         const qint64 s = c.value().toLongLong();
         if (const ResultGroup *g = resultGroup(m_art))
             m_r += g->sign * s;
-        if (printsWithoutSign(m_art) && text.startsWith(QLatin1Char('-')))
-            text[0] = QLatin1Char(' ');
+        if (printedSign(m_art) < 0)
+            text = currencyFormat(-s, cur);
     });
 
     // The result follows the last type of its group that has accounts, so that a missing

@@ -4,6 +4,7 @@
 // private account and the customers and suppliers a result line; no single accounts. And
 // its launcher printGuv.
 
+#include "PrepareEvaluation.h"
 #include "RecordSources.h"
 #include "ReportViewer.h"
 #include "books/KontoArt.h"
@@ -39,11 +40,16 @@ public:
         int sign = 1;
     };
     static const ResultGroup *resultGroup(std::optional<KontoArt> art);
-    // Types whose printed sum shows no minus sign.
-    static bool printsWithoutSign(std::optional<KontoArt> art);
+    // The sign a type's sum is printed with: revenue and payables, whose balances are credit
+    // ones, print negated, so that a normal month shows both positive and a credit note or an
+    // overpaid supplier shows a minus; every line then adds up to its result.
+    static int printedSign(std::optional<KontoArt> art);
+    // Types whose line is a level rather than a flow (money, receivables, payables): their
+    // line shows the balance at the range end, as its label says.
+    static bool showsLevelAtEnd(std::optional<KontoArt> art);
 
 private:
-    std::unique_ptr<TableSource> m_source;
+    std::unique_ptr<PreparedAccountsSource> m_source;
     std::set<KontoArt> m_types;    // types present in the accounts table
     qint64 m_r = 0;                // running result
     std::optional<KontoArt> m_art; // type of the footer just printed

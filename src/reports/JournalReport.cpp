@@ -159,8 +159,9 @@ void printJournal(ReportContext &ctx) {
         ctx.viewer.preview(report.Ausdruck, PreviewOptions{false, true});
     }
     ui.processEvents();
-    if (dlg.nettoRed() && ui.confirm(QStringLiteral("Die angezeigten Buchungssätze jetzt löschen?"),
-                                     Btn::YesNo) == Btn::Yes)
+    if (dlg.nettoRed() &&
+        ui.warnConfirm(QStringLiteral("Die angezeigten Buchungssätze jetzt löschen?"), Btn::YesNo,
+                       0, Btn::No) == Btn::Yes)
         deleteListedBookings(ctx.fb, dlg);
 }
 

@@ -17,8 +17,10 @@ namespace {
 struct Col {
     double x, w;
 };
-constexpr Col kDatum{0, 19}, kBelNr{19, 14}, kText{35, 44}, kEin{80, 20}, kAus{101, 20},
-    kWaehrung{122, 7}, kBestand{130, 22}, kKonto{154, 12}, kSatz{176, 9};
+// Each amount column has its currency beside it, printed only with an amount: a marker after
+// an empty expense column would read as an expense.
+constexpr Col kDatum{0, 19}, kBelNr{19, 14}, kText{35, 44}, kEin{80, 17}, kWaehrungEin{97.5, 5},
+    kAus{103, 18}, kWaehrungAus{121.5, 6}, kBestand{130, 22}, kKonto{154, 12}, kSatz{176, 9};
 constexpr double kWidth = kSatz.x + kSatz.w;
 
 TextControl *at(Band *band, Col c, double y, const QString &text, Qt::Alignment a = Qt::AlignLeft) {
@@ -87,17 +89,21 @@ KassenbuchReport::KassenbuchReport(BooksSession &fb, EingrenzungRules &filter)
         text = !bottom(c) && c.report().pageNumber() == 1 ? QStringLiteral("Anfangsstand:")
                                                           : QStringLiteral("Übertrag:");
     });
+    auto carryCurrency = [&](Col c) {
+        at(carry, c, 1, QString())->setOnPrint([this, bottom](TextControl &t, QString &text) {
+            text = bottom(t) ? m_fb.settings.currency : QString();
+        });
+    };
     at(carry, kEin, 1, QString(), Qt::AlignRight)
         ->setOnPrint([this, bottom](TextControl &c, QString &text) {
             text = bottom(c) ? fixed2(m_periodIn.units()) : QString();
         });
+    carryCurrency(kWaehrungEin);
     at(carry, kAus, 1, QString(), Qt::AlignRight)
         ->setOnPrint([this, bottom](TextControl &c, QString &text) {
             text = bottom(c) ? fixed2(m_periodOut.units()) : QString();
         });
-    at(carry, kWaehrung, 1, QString())->setOnPrint([this, bottom](TextControl &c, QString &text) {
-        text = bottom(c) ? m_fb.settings.currency : QString();
-    });
+    carryCurrency(kWaehrungAus);
     at(carry, kBestand, 1, QString(), Qt::AlignRight)
         ->setOnPrint([this, bottom](TextControl &c, QString &text) {
             text = bottom(c) ? QString() : balanceText(balance());
@@ -119,8 +125,11 @@ KassenbuchReport::KassenbuchReport(BooksSession &fb, EingrenzungRules &filter)
         ->setOnPrint([this](TextControl &, QString &text) { text = optionalAmount(m_in); });
     at(detail, kAus, 0.4, QString(), Qt::AlignRight)
         ->setOnPrint([this](TextControl &, QString &text) { text = optionalAmount(m_out); });
-    field(kWaehrung, QStringLiteral("Euro"))->setOnPrint([](TextControl &c, QString &text) {
-        text = bookingCurrency(c.value());
+    field(kWaehrungEin, QStringLiteral("Euro"))->setOnPrint([this](TextControl &c, QString &text) {
+        text = m_in ? bookingCurrency(c.value()) : QString();
+    });
+    field(kWaehrungAus, QStringLiteral("Euro"))->setOnPrint([this](TextControl &c, QString &text) {
+        text = m_out ? bookingCurrency(c.value()) : QString();
     });
     // The balance after this line: the line joins the running totals only after it printed
     // (below), so it is added here for the column.
@@ -167,16 +176,23 @@ KassenbuchReport::KassenbuchReport(BooksSession &fb, EingrenzungRules &filter)
     TextControl *saldo =
         at(summary, Col{kText.x + 12, kText.w - 12}, 1.5, QString(), Qt::AlignRight);
     saldo->setBold(true);
+    // Sorted by date the book ends with the cash in hand at the range end; in another order
+    // there is no running balance, only the range's receipts less its payments.
     saldo->setOnPrint([this](TextControl &, QString &text) {
-        text = currencyFormat((m_periodIn - m_periodOut).units(), m_fb.settings.currency);
+        const Money end = sortedByDate() ? balance() : m_periodIn - m_periodOut;
+        text = currencyFormat(end.units(), m_fb.settings.currency);
     });
+    auto summaryCurrency = [&](Col c) {
+        at(summary, c, 1.5, QString())->setOnPrint([this](TextControl &, QString &text) {
+            text = m_fb.settings.currency;
+        });
+    };
     at(summary, kEin, 1.5, QString(), Qt::AlignRight)
         ->setOnPrint([this](TextControl &, QString &text) { text = fixed2(m_periodIn.units()); });
+    summaryCurrency(kWaehrungEin);
     at(summary, kAus, 1.5, QString(), Qt::AlignRight)
         ->setOnPrint([this](TextControl &, QString &text) { text = fixed2(m_periodOut.units()); });
-    at(summary, kWaehrung, 1.5, QString())->setOnPrint([this](TextControl &, QString &text) {
-        text = m_fb.settings.currency;
-    });
+    summaryCurrency(kWaehrungAus);
 }
 
 KassenbuchReport::~KassenbuchReport() = default;

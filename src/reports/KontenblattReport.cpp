@@ -170,14 +170,14 @@ KontenblattReport::KontenblattReport(BooksSession &fb, EingrenzungRules &filter)
         const bool bottom = rep.carryOverPosition() == CarryOverPosition::PageBottom;
         rule->setEnabled(bottom);
         if (!bottom && rep.pageNumber() == 1)
-            print = openingLinePrints();
+            print = m_opening.has_value();
     });
     carry->setAfterPrint([this](Band &band, bool printed) {
         const Report &rep = band.report();
         if (printed && rep.pageNumber() == 1 &&
-            rep.carryOverPosition() == CarryOverPosition::PageTop) {
-            m_debit += m_account.soll;
-            m_credit += m_account.haben;
+            rep.carryOverPosition() == CarryOverPosition::PageTop && m_opening) {
+            m_debit += m_opening->first;
+            m_credit += m_opening->second;
         }
     });
     auto opening = [](const TextControl &c) {
@@ -189,11 +189,11 @@ KontenblattReport::KontenblattReport(BooksSession &fb, EingrenzungRules &filter)
     });
     at(carry, kSoll, 1, QString(), Qt::AlignRight)
         ->setOnPrint([this, opening](TextControl &c, QString &text) {
-            text = fixed2((opening(c) ? m_account.soll : m_debit).units());
+            text = fixed2((opening(c) && m_opening ? m_opening->first : m_debit).units());
         });
     at(carry, kHaben, 1, QString(), Qt::AlignRight)
         ->setOnPrint([this, opening](TextControl &c, QString &text) {
-            text = fixed2((opening(c) ? m_account.haben : m_credit).units());
+            text = fixed2((opening(c) && m_opening ? m_opening->second : m_credit).units());
         });
     at(carry, kWaehrung, 1, QString())->setOnPrint([this](TextControl &c, QString &text) {
         const bool bottom = c.report().carryOverPosition() == CarryOverPosition::PageBottom;
@@ -277,15 +277,42 @@ void KontenblattReport::startRun() {
     m_debit = Money();
     m_credit = Money();
     m_line = Line();
+    m_opening = openingLine();
 }
 
-bool KontenblattReport::openingLinePrints() const {
+std::optional<std::pair<Money, Money>> KontenblattReport::openingLine() const {
     if (m_filter.sort != EingrenzungRules::Sort::Datum)
-        return false;
+        return std::nullopt;
     const auto from = m_filter.fromDate();
-    if (!from || from->day() != 1 || from->month() != 1)
-        return false;
-    return m_account.soll > Money() || m_account.haben > Money();
+    if (!from)
+        return std::nullopt;
+    const QDate start = m_fb.settings.periodStart();
+    if (!start.isValid() || *from <= start) {
+        if (!start.isValid() && (from->day() != 1 || from->month() != 1))
+            return std::nullopt;
+        if (m_account.soll > Money() || m_account.haben > Money())
+            return std::pair{m_account.soll, m_account.haben};
+        return std::nullopt;
+    }
+    // A range that starts later: the sheet must end with the balance at the range end, so it
+    // opens with the balance before the range, the rows of the same sheet from the period's
+    // first day up to the day before.
+    JournalQuery before = m_filter.QJournal;
+    before.setLine(JournalQuery::kRangeLine, QStringLiteral("AND Belegdatum>=? AND Belegdatum<?"),
+                   {start, *from});
+    Money balance = m_account.soll - m_account.haben;
+    before.forEach([&](const Record &row) {
+        const QVariant euro = row.value(QStringLiteral("Euro"));
+        const QDate date = row.value(QStringLiteral("Belegdatum")).toDate();
+        if (const auto debit = sheet::sideAmount(row, m_account, m_tax, true))
+            balance += amountForSum(debit->units(), euro, date);
+        if (const auto credit = sheet::sideAmount(row, m_account, m_tax, false))
+            balance -= amountForSum(credit->units(), euro, date);
+        return true;
+    });
+    if (balance == Money())
+        return std::nullopt;
+    return balance > Money() ? std::pair{balance, Money()} : std::pair{Money(), -balance};
 }
 
 void KontenblattReport::addLine() {

@@ -103,7 +103,10 @@ private:
         QDate date;
     };
     void startRun();
-    bool openingLinePrints() const;
+    // The values of the opening line: the account's opening values when the range starts
+    // with the booking period, else its balance before the range on its side. Empty when
+    // no opening line prints (not sorted by date, or nothing to carry).
+    std::optional<std::pair<Money, Money>> openingLine() const;
     void addLine();
 
     BooksSession &m_fb;
@@ -112,6 +115,7 @@ private:
     sheet::TaxAccounts m_tax;
     std::unique_ptr<SqlSource> m_source;
     Money m_debit, m_credit;
+    std::optional<std::pair<Money, Money>> m_opening; // debit and credit of the opening line
     Line m_line;
 };
 

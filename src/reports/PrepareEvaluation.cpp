@@ -24,6 +24,7 @@ namespace {
 struct Totals {
     int art = 0;
     qint64 druck = 0, bewSoll = 0, bewHaben = 0, vor = 0;
+    qint64 endSaldo = 0, endSoll = 0, endHaben = 0; // period start to range end
 };
 
 BookingAmounts bookingOf(const Record &row) {
@@ -47,6 +48,14 @@ public:
         : m_fb(fb), m_filter(filter), m_ui(fb.ui()), m_progress(fb.ui()) {}
 
     void run(bool fromOpening, bool vorSaldoPass, const QDate &periodStart, const QDate &from) {
+        // The year figures run from the period's start to the range end: the whole journal
+        // up to the range's last day, or all of it for a range without dates.
+        JournalQuery toEnd = m_filter.QJournal;
+        const std::optional<QDate> to = m_filter.toDate();
+        if (m_filter.sort == EingrenzungRules::Sort::Datum && to)
+            toEnd.setLine(JournalQuery::kRangeLine, QStringLiteral("AND Belegdatum<=?"), {*to});
+        else
+            toEnd.setLine(JournalQuery::kRangeLine, QString());
         readAccounts(fromOpening);
         // The progress bar counts the batch as well, as the recomputation does, although
         // the preparation reads only the journal.
@@ -60,7 +69,13 @@ public:
             m_progress.restart(m_filter.QJournal.recordCount());
             apply(BalanceTarget::VorSaldo);
         }
+        toEnd.open();
+        m_progress.restart(toEnd.recordCount());
+        applyToEnd(toEnd);
         write();
+        m_filter.rangeEnd.clear();
+        for (const auto &[nr, t] : m_acc)
+            m_filter.rangeEnd[nr] = {t.endSaldo, t.endSoll, t.endHaben};
     }
 
 private:
@@ -76,6 +91,7 @@ private:
                 const qint64 opening = r.int64(2);
                 t.druck = fromOpening ? opening : 0;
                 t.vor = opening;
+                t.endSaldo = opening;
                 const qint64 nr = r.int64(0);
                 m_acc.emplace(nr, t);
                 m_order.push_back(nr);
@@ -83,35 +99,57 @@ private:
     }
 
     void apply(BalanceTarget target) {
+        walk(m_filter.QJournal, [target](Totals &a, const AccountEffect &e) {
+            if (target == BalanceTarget::VorSaldo) {
+                a.vor += e.amount.units();
+            } else {
+                a.druck += e.amount.units();
+                (e.debitSide ? a.bewSoll : a.bewHaben) += e.turnover.units();
+            }
+        });
+    }
+
+    void applyToEnd(const JournalQuery &toEnd) {
+        walk(
+            toEnd,
+            [](Totals &a, const AccountEffect &e) {
+                a.endSaldo += e.amount.units();
+                (e.debitSide ? a.endSoll : a.endHaben) += e.turnover.units();
+            },
+            false);
+    }
+
+    // Every row of the query applied to its accounts as posting does, with the messages of
+    // the balance update for a missing account or tax account. Only the range's own passes
+    // (`tell`) say so; the pass up to the range end reads those rows again and passes over
+    // them without a second message.
+    void walk(const JournalQuery &query,
+              const std::function<void(Totals &, const AccountEffect &)> &add, bool tell = true) {
         const qint64 vorsteuer = m_fb.settings.vorsteuer.trimmed().toLongLong();
         const qint64 mwst = m_fb.settings.kontoMwst.trimmed().toLongLong();
         AccountEffect eff[3];
         qint64 n = 0;
-        m_filter.QJournal.forEach([&](const Record &row) {
+        query.forEach([&](const Record &row) {
             const BookingAmounts b = bookingOf(row);
             bool missing = false;
             for (qint64 nr : {b.soll, b.haben})
                 if (!m_acc.count(nr)) {
-                    m_ui.error(QStringLiteral("Fehler bei Saldeneintrag in Konto ") +
-                               QString::number(nr));
+                    if (tell)
+                        m_ui.error(QStringLiteral("Fehler bei Saldeneintrag in Konto ") +
+                                   QString::number(nr));
                     missing = true;
                 }
             const qint64 tax = bookingTaxAccount(b, vorsteuer, mwst);
             if (tax && !m_acc.count(tax)) {
+                if (!tell)
+                    return true;
                 m_ui.error(QStringLiteral("Vorsteuer- oder Mwst-Konto nicht vorhanden!"));
                 throw SilentAbort();
             }
             if (!missing) {
                 const int m = bookingEffects(b, BalanceDirection::Add, tax, eff);
-                for (int i = 0; i < m; ++i) {
-                    Totals &a = m_acc[eff[i].konto];
-                    if (target == BalanceTarget::VorSaldo) {
-                        a.vor += eff[i].amount.units();
-                    } else {
-                        a.druck += eff[i].amount.units();
-                        (eff[i].debitSide ? a.bewSoll : a.bewHaben) += eff[i].turnover.units();
-                    }
-                }
+                for (int i = 0; i < m; ++i)
+                    add(m_acc[eff[i].konto], eff[i]);
             }
             if (++n % 1024 == 0)
                 m_progress.advance(1024);
@@ -149,6 +187,29 @@ private:
 };
 
 } // namespace
+
+PreparedAccountsSource::PreparedAccountsSource(
+    Table &konten, const EingrenzungRules &filter, QStringList extraFields,
+    std::function<bool(std::optional<KontoArt>)> levelAtEnd)
+    : TableSource(konten, std::move(extraFields)), m_filter(filter),
+      m_levelAtEnd(std::move(levelAtEnd)) {}
+
+QVariant PreparedAccountsSource::value(const QString &field) const {
+    const bool saldo = field.compare(QLatin1String("Saldo"), Qt::CaseInsensitive) == 0;
+    const bool soll = field.compare(QLatin1String("JVZSoll"), Qt::CaseInsensitive) == 0;
+    const bool haben = field.compare(QLatin1String("JVZHaben"), Qt::CaseInsensitive) == 0;
+    const bool druck = m_levelAtEnd &&
+                       field.compare(QLatin1String("DruckSaldo"), Qt::CaseInsensitive) == 0 &&
+                       m_levelAtEnd(kontoArtOf(TableSource::value(QStringLiteral("Art"))));
+    if (!(saldo || soll || haben || druck) || eof())
+        return TableSource::value(field);
+    const auto it =
+        m_filter.rangeEnd.find(TableSource::value(QStringLiteral("KtoNr")).toLongLong());
+    if (it == m_filter.rangeEnd.end())
+        return TableSource::value(field);
+    const EingrenzungRules::RangeEnd &e = it->second;
+    return QVariant(saldo || druck ? e.saldo : soll ? e.soll : e.haben);
+}
 
 bool prepareEvaluation(BooksSession &fb, EingrenzungRules &filter) {
     struct CloseQuery {

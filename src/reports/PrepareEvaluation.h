@@ -1,4 +1,8 @@
 #pragma once
+#include "RecordSources.h"
+#include "books/KontoArt.h"
+
+#include <functional>
 namespace ledra {
 
 // The period balance preparation that the trial balances, the profit-and-loss overview and
@@ -22,7 +26,25 @@ class EingrenzungRules;
 // message when the run cannot start (an edit is pending) or stops (a booking with tax
 // whose tax account is missing); the accounts then keep their values. The journal query
 // is closed in every case.
+// It also leaves the figures up to the end of the range in filter.rangeEnd.
 bool prepareEvaluation(BooksSession &fb, EingrenzungRules &filter);
+
+// The accounts table as an evaluation reads it after the preparation. The year figures
+// (Saldo, JVZSoll, JVZHaben) are those from the start of the booking period to the end of
+// the range, so that an interim evaluation holds no booking dated after it and no row still
+// in the batch; for the types `levelAtEnd` names, DruckSaldo is the balance at the range end
+// as well. An account the preparation did not see keeps the table's values.
+class PreparedAccountsSource : public TableSource {
+public:
+    PreparedAccountsSource(Table &konten, const EingrenzungRules &filter,
+                           QStringList extraFields = {},
+                           std::function<bool(std::optional<KontoArt>)> levelAtEnd = {});
+    QVariant value(const QString &field) const override;
+
+private:
+    const EingrenzungRules &m_filter;
+    std::function<bool(std::optional<KontoArt>)> m_levelAtEnd;
+};
 
 } // namespace reports
 

@@ -81,10 +81,13 @@ bool isReversal(const QString &bookingText);
 QString clipToWidth(const QString &text, const rpt::FontStyle &font, double widthMm);
 
 // CSV form of a report: the column heads once, then the body; page headers, footers and
-// carry-over lines, which repeat on every page, are left out.
+// carry-over lines, which repeat on every page, are left out. Written as German spreadsheets
+// open it at once: UTF-8 with a byte order mark (else umlauts come out garbled), ";" between
+// the cells.
 class ReportCsvSink : public rpt::PageSink {
 public:
-    explicit ReportCsvSink(QTextStream &out) : m_out(out) {}
+    // Starts the file on `out`, which must be empty and encode UTF-8.
+    explicit ReportCsvSink(QTextStream &out) : m_out(out) { m_out << QChar(0xFEFF); }
     void addPage(rpt::Page &&page) override;
 
 private:

@@ -28,10 +28,7 @@ TextControl *right(TextControl *t) {
 } // namespace
 
 bool SaldenlisteQuerReport::listed(const Record &row) {
-    const QVariant first = row.value(QStringLiteral("Datum1"));
-    return (!first.isNull() && first.toDate().isValid()) ||
-           row.value(QStringLiteral("Soll")).toLongLong() > 0 ||
-           row.value(QStringLiteral("Haben")).toLongLong() > 0;
+    return bebucht(row);
 }
 
 SaldenlisteQuerReport::SaldenlisteQuerReport(BooksSession &fb, EingrenzungRules &filter) {
@@ -46,7 +43,8 @@ SaldenlisteQuerReport::SaldenlisteQuerReport(BooksSession &fb, EingrenzungRules 
     const QString cur = fb.settings.currency;
     const QString mask = totalsMask(cur);
 
-    m_source = std::make_unique<TableSource>(fb.konten);
+    // The annual turnovers and Jahressaldo run from the period's start to the range end.
+    m_source = std::make_unique<PreparedAccountsSource>(fb.konten, filter);
     r.setDataSource(m_source.get());
 
     Band *head = r.addBand(BandKind::PageHeader);
@@ -130,7 +128,7 @@ SaldenlisteQuerReport::SaldenlisteQuerReport(BooksSession &fb, EingrenzungRules 
     footer->setHeight(6);
     footer->setFrame(BandFrame{true, false, 0.25});
     detail->setLinkBand(footer);
-    footer->addLabel(kKonto.x, 1, kKonto.w, QString())
+    footer->addLabel(kKonto.x, 1, kName.x + kName.w - kKonto.x, QString())
         ->setOnPrint([this](TextControl &, QString &text) { text = m_klasse; });
     // The number of listed accounts of the class; a class without any prints no footer.
     TextControl *menge = footer->addExpression(kName.x, 1, 10, QStringLiteral("COUNT"));

@@ -4,6 +4,7 @@
 // balances, subtotalled per account class; accounts untouched this year and without opening values
 // are left out. And its launcher printSaldenlisteQuer.
 
+#include "PrepareEvaluation.h"
 #include "RecordSources.h"
 #include "ReportViewer.h"
 #include "reportengine/Report.h"
@@ -29,7 +30,7 @@ public:
     static bool listed(const ledra::report::Record &row);
 
 private:
-    std::unique_ptr<TableSource> m_source;
+    std::unique_ptr<PreparedAccountsSource> m_source;
     QString m_klasse;
 };
 

@@ -13,8 +13,14 @@ namespace reports {
 using namespace ledra::report;
 
 QString classLabel(const QVariant &ktoNr) {
-    const QString text = ktoNr.toString();
-    return text.left(std::max<qsizetype>(0, text.size() - 3)) + QStringLiteral("000");
+    return QStringLiteral("Summe Klasse ") + QString::number(ktoNr.toLongLong() / 1000);
+}
+
+bool bebucht(const Record &row) {
+    const QVariant first = row.value(QStringLiteral("Datum1"));
+    return (!first.isNull() && first.toDate().isValid()) ||
+           row.value(QStringLiteral("Soll")).toLongLong() > 0 ||
+           row.value(QStringLiteral("Haben")).toLongLong() > 0;
 }
 
 TableOrder::TableOrder(Table &table, const QString &indexName)
@@ -47,7 +53,9 @@ namespace {
 struct Col {
     double x, w;
 };
-constexpr Col kKonto{0, 16}, kName{17, 56}, kVortrag{74, 28}, kBewegung{103, 28}, kEnd{132, 28},
+// The amount columns stand apart, so that the right-aligned heads "Vortrag" and
+// "Bewegungssaldo" do not run into each other.
+constexpr Col kKonto{0, 16}, kName{17, 50}, kVortrag{68, 28}, kBewegung{99, 30}, kEnd{131, 27},
     kJahr{160, 27};
 
 TextControl *right(TextControl *t) {
@@ -70,7 +78,8 @@ SaldenlisteReport::SaldenlisteReport(BooksSession &fb, EingrenzungRules &filter)
     const QString cur = fb.settings.currency;
     const QString mask = totalsMask(cur);
 
-    m_source = std::make_unique<TableSource>(fb.konten);
+    // Jahressaldo is the balance from the period's start to the range end, from the journal.
+    m_source = std::make_unique<PreparedAccountsSource>(fb.konten, filter);
     r.setDataSource(m_source.get());
 
     Band *head = r.addBand(BandKind::PageHeader);
@@ -100,6 +109,9 @@ SaldenlisteReport::SaldenlisteReport(BooksSession &fb, EingrenzungRules &filter)
 
     Band *detail = r.addBand(BandKind::Detail);
     detail->setHeight(5);
+    const bool nurBebuchte = filter.nurBebuchte;
+    detail->setBeforePrint(
+        [nurBebuchte](Band &band, bool &print) { print = !nurBebuchte || bebucht(band.record()); });
     detail->addField(kKonto.x, 0.5, kKonto.w, QStringLiteral("KtoNr"))
         ->setOnPrint([this](TextControl &, QString &text) { m_klasse = classLabel(text); });
     detail->addField(kName.x, 0.5, kName.w, QStringLiteral("Name"))
@@ -120,7 +132,15 @@ SaldenlisteReport::SaldenlisteReport(BooksSession &fb, EingrenzungRules &filter)
         if (t.value().toLongLong() == 0)
             text.clear();
     });
-    amount(kEnd, QStringLiteral("DruckSaldo"));
+    // The balance at the end of the range: what was carried into it and what it moved.
+    TextControl *end =
+        right(detail->addExpression(kEnd.x, 0.5, kEnd.w, QStringLiteral("VorSaldo + DruckSaldo")));
+    end->setCurrency(true);
+    end->setMask(mask);
+    end->setOnPrint([](TextControl &t, QString &text) {
+        if (t.value().toLongLong() == 0)
+            text.clear();
+    });
     amount(kJahr, QStringLiteral("Saldo"));
     shadeRows(*detail, fb.settings);
 
@@ -133,36 +153,58 @@ SaldenlisteReport::SaldenlisteReport(BooksSession &fb, EingrenzungRules &filter)
     footer->setHeight(6);
     detail->setLinkBand(footer);
     footer->addHorizontalLine(kVortrag.x, 0.3, kJahr.x + kJahr.w - kVortrag.x);
-    footer->addLabel(kKonto.x, 1, kKonto.w, QString())
+    footer->addLabel(kKonto.x, 1, kName.x + kName.w - kKonto.x, QString())
         ->setOnPrint([this](TextControl &, QString &text) { text = m_klasse; });
+    // The number of listed accounts of the class; with "nur bebuchte Konten" a class without
+    // any prints no footer.
+    TextControl *menge = footer->addExpression(kName.x, 1, 10, QStringLiteral("COUNT"));
+    menge->setEnabled(false);
+    menge->setPrintedRowsOnly(true);
+    menge->setResetAfterPrint(true);
     Band *summary = r.addBand(BandKind::Summary);
     summary->setHeight(8);
     summary->setFrame(BandFrame{true, false, 0.3});
     TextControl *bilanz = summary->addLabel(kName.x, 1.5, 0, QStringLiteral("Saldenbilanz"));
     bilanz->setBold(true);
-    const QString sums[] = {QStringLiteral("SUM(VorSaldo)"),
-                            QStringLiteral("SUM(BewSoll - BewHaben)"),
-                            QStringLiteral("SUM(DruckSaldo)"), QStringLiteral("SUM(Saldo)")};
+    const QString sums[] = {
+        QStringLiteral("SUM(VorSaldo)"), QStringLiteral("SUM(BewSoll - BewHaben)"),
+        QStringLiteral("SUM(VorSaldo + DruckSaldo)"), QStringLiteral("SUM(Saldo)")};
     const Col sumCols[] = {kVortrag, kBewegung, kEnd, kJahr};
+    std::vector<TextControl *> classSums{menge};
     for (int i = 0; i < 4; ++i) {
         TextControl *f = right(footer->addExpression(sumCols[i].x, 1, sumCols[i].w, sums[i]));
         f->setCurrency(true);
         f->setMask(mask);
         f->setResetAfterPrint(true);
+        f->setPrintedRowsOnly(true);
+        classSums.push_back(f);
         TextControl *s = right(summary->addExpression(sumCols[i].x, 1.5, sumCols[i].w, sums[i]));
         s->setCurrency(true);
         s->setMask(mask);
+        s->setPrintedRowsOnly(true);
         s->setBold(true);
     }
+    footer->setBeforePrint([menge, classSums](Band &, bool &print) {
+        print = menge->value().toLongLong() > 0;
+        if (!print)
+            for (TextControl *t : classSums)
+                t->resetAggregate();
+    });
 }
 
 SaldenlisteReport::~SaldenlisteReport() = default;
 
 bool prepareTrialBalance(ReportContext &ctx) {
     EingrenzungRules &dlg = ctx.filter;
+    // The option belongs to the trial balances only; the next report finds it hidden.
+    struct Restore {
+        EingrenzungRules &dlg;
+        ~Restore() { dlg.nurBebuchteVisible = false; }
+    } restore{dlg};
     dlg.caption = QStringLiteral("Saldenliste");
     dlg.helpContext = Help::Salden;
     dlg.mitKontenVisible = false;
+    dlg.nurBebuchteVisible = true;
     return prepareEvaluation(ctx.fb, dlg);
 }
 

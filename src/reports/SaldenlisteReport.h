@@ -5,6 +5,7 @@
 // evaluation over the accounts table shares: the class label and the account order that a
 // launcher sets for one run and gives back afterwards.
 
+#include "PrepareEvaluation.h"
 #include "RecordSources.h"
 #include "ReportViewer.h"
 #include "reportengine/Report.h"
@@ -23,9 +24,14 @@ namespace reports {
 
 class EingrenzungRules;
 
-// The class label of an account: its number text without the last three characters,
-// followed by "000" (1200 gives "1000", 12345 gives "12000", 999 gives "000").
+// The label of an account class footer: "Summe Klasse " and the class, the thousands of the
+// account number (1200 gives "Summe Klasse 1", 12345 "Summe Klasse 12", 999 "Summe Klasse 0").
+// The bare number would read as an account of its own (the cash account 1000).
 QString classLabel(const QVariant &ktoNr);
+
+// Whether an account counts as booked for "nur bebuchte Konten": it has a first booking date
+// this year or an opening debit or credit value above 0.
+bool bebucht(const ledra::report::Record &row);
 
 // Puts a table into another order (an index name; "" is the primary index) for the time
 // of one report and back into its former order afterwards, also when the report fails,
@@ -54,7 +60,7 @@ public:
     ledra::report::Report Ausdruck;
 
 private:
-    std::unique_ptr<TableSource> m_source;
+    std::unique_ptr<PreparedAccountsSource> m_source;
     QString m_klasse; // class label of the last printed account
 };
 

@@ -87,8 +87,11 @@ UstVaTotals::Share UstVaTotals::classify(const Record &row, const UstVaRules &ru
     } else if (isKostenkonto(ha)) {
         autoInputTax -= steuer;
     } else if (rules.cashBasis) {
-        if (ha == KontoArt::Debitor && isZahlungskonto(sa))
-            s = {brutto - faellig, faellig}; // a customer pays: the VAT posting marked as due
+        // A customer pays: the VAT posting marked as due. A receipt without due tax is no
+        // tax-free turnover (its sale was taxed elsewhere, or its tax is still to be set by
+        // the switch of the VAT basis): it counts nothing.
+        if (ha == KontoArt::Debitor && isZahlungskonto(sa) && faellig > Money())
+            s = {brutto - faellig, faellig};
         else if (sa == KontoArt::Debitor && isZahlungskonto(ha) && faellig > Money())
             s = {faellig - brutto, -faellig}; // such a payment reversed
     }
@@ -152,6 +155,17 @@ UstVaReport::UstVaReport() {
                         : QString();
     });
     title->addSystemField(0, 9, 0, SystemValue::Date, QStringLiteral("Ausgedruckt am "));
+    // Whose return it is: the firm and its tax number from the year settings, when given.
+    TextControl *firma = title->addLabel(kWidth - 100, 9, 100, QString());
+    firma->setAlignment(Qt::AlignRight);
+    firma->setOnPrint(
+        [this](TextControl &, QString &text) { text = m_fb ? m_fb->settings.firma : QString(); });
+    TextControl *stnr = title->addLabel(kWidth - 100, 13, 100, QString());
+    stnr->setAlignment(Qt::AlignRight);
+    stnr->setOnPrint([this](TextControl &, QString &text) {
+        const QString nr = m_fb ? m_fb->settings.steuernummer : QString();
+        text = nr.isEmpty() ? QString() : QStringLiteral("Steuernummer: ") + nr;
+    });
     for (TextControl *t :
          {at(title, kRate, 17, QStringLiteral("Mwst %"), Qt::AlignRight),
           at(title, kBase, 17, QStringLiteral("Bemessungsgrundlage"), Qt::AlignRight),
@@ -325,12 +339,14 @@ void printUstVa(ReportContext &ctx) {
             dlg.QJournal.close();
             dlg.sortChoiceVisible = true;
             dlg.mitDetailsVisible = false;
+            dlg.periodChoiceVisible = false;
             if (UstVaReport *w = ustvaWindow())
                 w->unbind();
         }
     } restore{dlg};
 
     dlg.mitDetailsVisible = true;
+    dlg.periodChoiceVisible = true;
     dlg.caption = QStringLiteral("Ust-Voranmeldung");
     dlg.helpContext = Help::UstVA;
     if (dlg.sort != EingrenzungRules::Sort::Datum)

@@ -20,10 +20,14 @@ public:
         QString text;
         int buttons;
         int answer;
+        bool warning = false;  // asked in warning style
+        int defaultButton = 0; // the button Enter presses, 0 when the first
     };
 
     void message(MsgKind kind, const QString &text, int helpContext = 0) override;
     int confirm(const QString &text, int buttons, int helpContext = 0) override;
+    int warnConfirm(const QString &text, int buttons, int helpContext = 0,
+                    int defaultButton = 0) override;
     int warnOkCancel(const QString &text, int helpContext) override;
     void focus(const QString &control) override { focused = control; }
     void status(int panel, const QString &text) override;
@@ -34,6 +38,7 @@ public:
     std::optional<QString> input(const QString &caption, const QString &prompt,
                                  const QString &value) override;
     std::optional<int> chooseColor(int color) override;
+    int choose(const QString &text, const QStringList &choices) override;
 
     // Script: answers are taken in order; when none is left, defaultAnswer is used.
     std::deque<int> answers;
@@ -43,6 +48,14 @@ public:
     std::vector<std::pair<QString, int>> answersByText;
     std::deque<std::optional<QString>> inputs;
     std::deque<std::optional<int>> colors;
+    // Answers to choices by index (-1: closed without choosing); none left: -1.
+    std::deque<int> choiceAnswers;
+    struct Choice {
+        QString text;
+        QStringList choices;
+        int answer;
+    };
+    std::vector<Choice> choicesAsked;
     bool echoToStderr = false;
 
     std::vector<Entry> messages;

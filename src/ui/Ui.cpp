@@ -54,6 +54,13 @@ int ScriptedUi::confirm(const QString &text, int buttons, int) {
     return a;
 }
 
+int ScriptedUi::warnConfirm(const QString &text, int buttons, int helpContext, int defaultButton) {
+    const int a = confirm(text, buttons, helpContext);
+    questions.back().warning = true;
+    questions.back().defaultButton = defaultButton;
+    return a;
+}
+
 int ScriptedUi::warnOkCancel(const QString &text, int helpContext) {
     int a = confirm(text, Btn::Ok | Btn::Cancel, helpContext);
     return a == Btn::Yes ? Btn::Ok : a;
@@ -81,6 +88,21 @@ std::optional<int> ScriptedUi::chooseColor(int color) {
     auto v = colors.front();
     colors.pop_front();
     return v;
+}
+
+int ScriptedUi::choose(const QString &text, const QStringList &choices) {
+    int a = -1;
+    if (!choiceAnswers.empty()) {
+        a = choiceAnswers.front();
+        choiceAnswers.pop_front();
+    }
+    if (a >= choices.size())
+        a = -1;
+    choicesAsked.push_back({text, choices, a});
+    if (echoToStderr)
+        echo(QStringLiteral("Frage"),
+             text + QStringLiteral(" -> ") + (a < 0 ? QStringLiteral("Abbrechen") : choices.at(a)));
+    return a;
 }
 
 bool ScriptedUi::saw(const QString &text) const {

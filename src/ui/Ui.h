@@ -4,6 +4,7 @@
 // implementation shows German message boxes; the scripted double records and answers.
 
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
 #include <exception>
 #include <optional>
@@ -35,6 +36,10 @@ public:
 
     // A confirmation with the buttons of Btn; returns the button pressed.
     virtual int confirm(const QString &text, int buttons, int helpContext = 0) = 0;
+    // A confirmation of warning style, for a step that deletes or moves data; Enter presses
+    // `defaultButton` (0: the first button), so that a deleting question can default to No.
+    virtual int warnConfirm(const QString &text, int buttons, int helpContext = 0,
+                            int defaultButton = 0) = 0;
     // A question of warning style with OK, Cancel and Help (returns Ok or Cancel).
     virtual int warnOkCancel(const QString &text, int helpContext) = 0;
     // An error the person may accept to go on (OK) or use to stop (Cancel).
@@ -51,6 +56,14 @@ public:
                                          const QString &value) = 0;
     // Colour dialog with the platform's RGB number (red in the low byte); nullopt when cancelled.
     virtual std::optional<int> chooseColor(int color) = 0;
+    // A choice between named courses of action, one button each; the index of the one chosen,
+    // -1 when the person closes the question without choosing. A port that cannot ask
+    // chooses nothing.
+    virtual int choose(const QString &text, const QStringList &choices) {
+        (void)text;
+        (void)choices;
+        return -1;
+    }
 };
 
 QString msgKindName(MsgKind kind); // "Fehler", "Warnung", "Hinweis", "Information"

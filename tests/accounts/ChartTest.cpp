@@ -112,11 +112,18 @@ TEST_F(Books, StandardChartReplacesTheAccounts) {
     EXPECT_EQ(fb->books().settings.kontoMwst, QStringLiteral("1770"));
     EXPECT_EQ(fb->books().settings.skontoErh, QStringLiteral("3730"));
     EXPECT_EQ(fb->books().settings.skontoGew, QStringLiteral("8730"));
+    // The capital account of the chart, a balance account the year change can close into.
+    EXPECT_EQ(fb->books().settings.kapital, QStringLiteral("0880"));
+    ASSERT_TRUE(fb->books().konten.findKey({880}));
+    EXPECT_EQ(fb->books().konten.asInt(QStringLiteral("Art")), 9);
     fb->books().settings.vorsteuer = QStringLiteral("1400");
     fb->chart().loadSkr04();
     EXPECT_TRUE(fb->books().konten.findKey({4400}));
     EXPECT_EQ(fb->books().settings.vorsteuer, QStringLiteral("1400"))
-        << "SKR 04 leaves the settings alone";
+        << "SKR 04 leaves the tax accounts alone";
+    EXPECT_EQ(fb->books().settings.kapital, QStringLiteral("2010"));
+    ASSERT_TRUE(fb->books().konten.findKey({2010}));
+    EXPECT_EQ(fb->books().konten.asInt(QStringLiteral("Art")), 9);
     EXPECT_EQ(fb->status[1],
               QString::number(fb->books().konten.recordCount()) + QStringLiteral(" Konten"));
 }

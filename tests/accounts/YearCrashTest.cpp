@@ -93,6 +93,7 @@ TEST(YearChangeCrash, NoBookingIsLostAndASecondRunFinishes) {
     DataFixture fx;
     fx.addAccount(1200, QStringLiteral("Bank"), 4, 0);
     fx.addAccount(4210, QStringLiteral("Miete"), 0, 0);
+    fx.addAccount(2010, QStringLiteral("Variables Kapital"), 9, 0); // the default capital account
     fx.writeFile(fx.base + QStringLiteral("/LEDRA.INI"), "[BZR]\nVon=01.01.2025\nBis=31.12.2025\n");
     {
         UnitOfWork uw(fx.base + QStringLiteral("/Journal.DB"));
@@ -149,6 +150,7 @@ TEST(YearChangeCrash, TheNextStartFinishesOrUndoesAStoppedChange) {
     DataFixture fx;
     fx.addAccount(1200, QStringLiteral("Bank"), 4, 0);
     fx.addAccount(4210, QStringLiteral("Miete"), 0, 0);
+    fx.addAccount(2010, QStringLiteral("Variables Kapital"), 9, 0); // the default capital account
     fx.writeFile(fx.base + QStringLiteral("/LEDRA.INI"), "[BZR]\nVon=01.01.2025\nBis=31.12.2025\n");
     // The closed year's rent, 1.00 per row, and one rent payment of the new year (5.00) already
     // in the batch; the balances hold both.
@@ -195,7 +197,7 @@ TEST(YearChangeCrash, TheNextStartFinishesOrUndoesAStoppedChange) {
         EXPECT_FALSE(QFileInfo::exists(openMarker) || QFileInfo::exists(runningMarker))
             << "settled at the start";
         const auto k = accounts(fx.base);
-        ASSERT_EQ(k.size(), 2u);
+        ASSERT_EQ(k.size(), 3u);
         // However it ended, the balances hold the open journal and the batch once.
         EXPECT_EQ(k.at(1200)[2], k.at(1200)[0] - k.at(1200)[1] -
                                      rows(fx.base + QStringLiteral("/Journal.DB")) * 10000 -
@@ -224,6 +226,7 @@ TEST(YearChangeCrash, TheNextStartFinishesOrUndoesAStoppedChange) {
             EXPECT_EQ(closed.at(1200)[2], -kYear);
             EXPECT_EQ(k.at(1200)[1] - k.at(1200)[0], -closed.at(1200)[2]);
             EXPECT_EQ(k.at(4210)[0], 0) << "rent is not carried";
+            EXPECT_EQ(k.at(2010)[0] - k.at(2010)[1], kYear) << "the loss went into the capital";
             EXPECT_EQ(stopped,
                       said.contains(QStringLiteral(
                           "Der Jahreswechsel wurde unterbrochen und ist jetzt abgeschlossen")))

@@ -22,6 +22,10 @@ namespace {
 struct Years : Books {
     void SetUp() override {
         Books::SetUp();
+        // The capital account that takes the year's result and the private account.
+        fb->books().konten.appendRecord({880, QStringLiteral("Variables Kapital"), 9, 0.0, 0, 0, 0,
+                                         0, 0, QVariant(), 0, 0, 0, 0, QVariant(), QVariant()});
+        fb->books().settings.kapital = QStringLiteral("0880");
         fb->books().settings.buchVon = QStringLiteral("01.01.2025");
         fb->books().settings.buchBis = QStringLiteral("31.12.2025");
         ui.answers = {Btn::Yes, Btn::Yes, Btn::Yes};
@@ -77,17 +81,25 @@ TEST_F(Years, YearChangeArchivesAndCarriesForward) {
     EXPECT_FALSE(QFileInfo::exists(a + QStringLiteral(".neu~")));
     EXPECT_FALSE(QFileInfo::exists(a + QStringLiteral("/Jahreswechsel.offen")))
         << "the change is complete";
+    ASSERT_FALSE(ui.questions.empty());
+    EXPECT_TRUE(
+        ui.questions[0].text.endsWith(QStringLiteral("Den Jahreswechsel jetzt durchführen?")));
+    EXPECT_TRUE(ui.questions[0].warning) << "the year change asks as a warning";
     EXPECT_EQ(fb->books().journal.recordCount(), 0);
     EXPECT_EQ(fb->status[0], QStringLiteral("0 Buchungen"));
-    // Balance accounts carry, profit-and-loss, private and tax accounts start at zero.
+    // Balance accounts carry, the VAT account too; profit-and-loss and private accounts start
+    // at zero, closed into the capital account: revenue 1.000,00 less rent 250,00 and the
+    // private 40,00 leave 710,00 on its credit side.
     EXPECT_EQ(opening(1200, "Haben"), Money::fromCents(25000));
     EXPECT_EQ(opening(1200, "Soll"), Money());
     EXPECT_EQ(saldo(1200), Money::fromCents(-25000));
     EXPECT_EQ(opening(1400, "Soll"), Money::fromCents(119000));
     EXPECT_EQ(saldo(1000), Money::fromCents(-4000)) << "cash carries";
+    EXPECT_EQ(opening(1776, "Haben"), Money::fromCents(19000));
+    EXPECT_EQ(opening(880, "Haben"), Money::fromCents(71000));
     // Cost accounts (type 0 here) start at zero as well: a cost balance never belongs to the
     // next year.
-    for (int k : {8400, 4210, 1800, 1776}) {
+    for (int k : {8400, 4210, 1800}) {
         EXPECT_EQ(saldo(k), Money()) << k;
         EXPECT_EQ(opening(k, "Soll"), Money()) << k;
         EXPECT_EQ(opening(k, "Haben"), Money()) << k;
@@ -278,7 +290,11 @@ TEST_F(Years, EarlierYearsOpenReturnAndDelete) {
     QDir().mkpath(folder("LEDRA25") + QStringLiteral("/Unterordner"));
     ui.inputs = {QStringLiteral("25")};
     ui.answers = {Btn::Yes};
+    ui.clear();
     deleteJahr(fb->books());
+    ASSERT_EQ(ui.questions.size(), 1u);
+    EXPECT_TRUE(ui.questions[0].warning);
+    EXPECT_EQ(ui.questions[0].defaultButton, Btn::No) << "Enter alone deletes nothing";
     EXPECT_FALSE(QFileInfo::exists(folder("LEDRA25") + QStringLiteral("/Journal.DB")));
     EXPECT_TRUE(QFileInfo::exists(folder("LEDRA25") + QStringLiteral("/Unterordner")));
     ASSERT_FALSE(ui.messages.empty());
@@ -302,12 +318,16 @@ TEST_F(Years, LaterCarryForwardAsksPerAccount) {
     ui.answers = {Btn::Yes};
     e().transferStapel();
     ui.clear();
-    ui.answers = {Btn::Yes};
+    ui.answers = {Btn::Yes, Btn::Yes};
     carryForwardSalden(fb->books());
-    ASSERT_EQ(ui.questions.size(), 1u) << "only the bank account changed";
+    // The bank and the capital account, which takes the lower profit, changed.
+    ASSERT_EQ(ui.questions.size(), 2u);
     EXPECT_EQ(ui.questions[0].text,
+              QStringLiteral("Variables Kapital alt: -710,00\rüberschreiben mit neu: -660"));
+    EXPECT_EQ(ui.questions[1].text,
               QStringLiteral("Bank alt: -250,00\rüberschreiben mit neu: -300"));
     toggleOldYear(fb->books()); // back to the current year
+    EXPECT_EQ(opening(880, "Haben"), Money::fromCents(66000));
     EXPECT_EQ(opening(1200, "Haben"), Money::fromCents(30000));
     EXPECT_EQ(saldo(1200), Money::fromCents(-30000));
 }
@@ -342,7 +362,13 @@ TEST_F(Books, VatBasisSwitchRewritesDueTax) {
     EXPECT_EQ(due["102Zahlung"].first, Money::fromCents(19000))
         << "full payment: the invoice's tax";
     EXPECT_DOUBLE_EQ(due["102Zahlung"].second, 19.0);
-    EXPECT_EQ(due["103Fremd"].first, Money()) << "no invoice of that voucher";
+    // No invoice of that voucher: the due tax of a hand-entered payment at the full rate
+    // (100,00 contains 15,97), and the payment is named.
+    EXPECT_EQ(due["103Fremd"].first, Money::fromCents(1597));
+    EXPECT_DOUBLE_EQ(due["103Fremd"].second, 19.0);
+    ASSERT_FALSE(ui.messages.empty());
+    EXPECT_TRUE(ui.messages.back().text.contains(QStringLiteral(": 100,00 zu 19 %")))
+        << ui.messages.back().text.toStdString();
 
     fb->books().settings.istSteuer = false;
     ui.answers = {Btn::Yes};

@@ -30,6 +30,8 @@ TEST(YearSettings, DefaultsAndRepairRules) {
     EXPECT_EQ(s.skontoErh, QStringLiteral("5730"));
     EXPECT_EQ(s.skontoGew, QStringLiteral("4730"));
     EXPECT_TRUE(s.kosten13b.isEmpty());
+    EXPECT_EQ(s.bilanzErgebnis, QStringLiteral("215000")) << "the shipped outline's section";
+    EXPECT_EQ(s.kapital, QStringLiteral("2010"));
     EXPECT_FALSE(s.istSteuer);
     EXPECT_EQ(s.currency, QStringLiteral("€"));
     EXPECT_EQ(s.mwstChoices[2], QStringLiteral("19"));
@@ -65,19 +67,27 @@ TEST(YearSettings, SaveThenLoadKeepsEveryKeyButNotAutoNr) {
     s.load(fx.base, nullptr, kToday);
     s.vorsteuer = QStringLiteral("1576");
     s.kosten13b = QStringLiteral("3120");
+    s.kapital = QStringLiteral("0880");
+    s.bilanzErgebnis = QStringLiteral("2150");
     s.istSteuer = true;
     s.fSaldo = false;
     s.fSaldo1 = 65280;
     s.buchVon = QStringLiteral("01.01.2025");
+    s.firma = QStringLiteral("Holzbau Meier GmbH & Co. KG");
+    s.steuernummer = QStringLiteral("12/345/67890");
     s.save(fx.base);
     YearSettings r;
     r.load(fx.base, nullptr, kToday);
     EXPECT_EQ(r.vorsteuer, QStringLiteral("1576"));
     EXPECT_EQ(r.kosten13b, QStringLiteral("3120"));
+    EXPECT_EQ(r.kapital, QStringLiteral("0880"));
+    EXPECT_EQ(r.bilanzErgebnis, QStringLiteral("2150"));
     EXPECT_TRUE(r.istSteuer);
     EXPECT_FALSE(r.fSaldo);
     EXPECT_EQ(r.fSaldo1, 65280);
     EXPECT_EQ(r.buchVon, QStringLiteral("01.01.2025"));
+    EXPECT_EQ(r.firma, QStringLiteral("Holzbau Meier GmbH & Co. KG"));
+    EXPECT_EQ(r.steuernummer, QStringLiteral("12/345/67890"));
     EXPECT_EQ(autoNumberCounter(fx.base, 0), 4711) << "saving the year settings keeps the counter";
     EXPECT_EQ(autoNumberCounter(fx.base, 5000), 4711);
     EXPECT_EQ(autoNumberCounter(fx.base, 0), 5000);
@@ -270,7 +280,7 @@ TEST(YearSettings, FieldBehaviour) {
     s.setMwstSatz(QStringLiteral("x"));
     EXPECT_EQ(s.mwstChoices[2], QStringLiteral("16")) << "an unreadable value changes nothing";
     s.setMwstSatz(QStringLiteral("190"));
-    EXPECT_EQ(s.mwstSatzDisplay(), QStringLiteral("19.0 %"));
+    EXPECT_EQ(s.mwstSatzDisplay(), QStringLiteral("19,0 %"));
 }
 
 TEST(ProgramSettings, LocationRule) {

@@ -19,7 +19,7 @@ struct StartAndClose : ::testing::Test {
     std::unique_ptr<Shell> fb;
     void SetUp() override {
         QDir().mkpath(fx.program + QStringLiteral("/ledra-hilfe"));
-        fx.writeFile(fx.program + QStringLiteral("/ledra-hilfe/index.html"), "<html></html>");
+        fx.writeFile(fx.program + QStringLiteral("/ledra-hilfe/ledra.qch"), "");
     }
     bool start(QRect screen = QRect()) {
         fb = std::make_unique<Shell>(ui, fx.program);
@@ -48,7 +48,9 @@ TEST_F(StartAndClose, MissingHelpAndMissingBaseFolder) {
     QDir(fx.program + QStringLiteral("/ledra-hilfe")).removeRecursively();
     ASSERT_TRUE(start());
     ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_TRUE(ui.messages[0].text.startsWith(QStringLiteral("Hilfe-Datei nicht gefunden:\r")));
+    EXPECT_EQ(ui.messages[0].text,
+              QStringLiteral("Hilfe-Datei nicht gefunden:\r") +
+                  QDir::toNativeSeparators(fx.program + QStringLiteral("/ledra-hilfe/ledra.qch")));
 
     ui.clear();
     QDir(fx.base).removeRecursively();

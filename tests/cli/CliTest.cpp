@@ -186,7 +186,7 @@ TEST_F(CliRun, YearCommandsNeedTheWindowsPreconditions) {
 }
 
 namespace {
-// The cells of one CSV line (comma separated, quoted cells with doubled quotes).
+// The cells of one CSV line (";" separated, quoted cells with doubled quotes).
 QStringList csvCells(const QString &line) {
     QStringList cells{QString()};
     bool quoted = false;
@@ -196,7 +196,7 @@ QStringList csvCells(const QString &line) {
             cells.last() += line[++i];
         else if (c == u'"')
             quoted = !quoted;
-        else if (c == u',' && !quoted)
+        else if (c == u';' && !quoted)
             cells << QString();
         else
             cells.last() += c;
@@ -248,8 +248,8 @@ TEST_F(CliRun, CsvReportsNeutraliseFormulasAndNameEveryColumn) {
         }
     }
     const QString quer = QString::fromUtf8(fx.readFile(csv));
-    EXPECT_TRUE(quer.contains(QStringLiteral("\"-126,14 €\""))) << "amounts keep their sign\n"
-                                                                << quer.toStdString();
+    EXPECT_TRUE(quer.contains(QStringLiteral(";-126,14 €"))) << "amounts keep their sign\n"
+                                                             << quer.toStdString();
 }
 
 // A run that did not do what it was asked says so in its exit status.

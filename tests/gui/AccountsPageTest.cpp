@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
@@ -100,6 +101,47 @@ TEST_F(AccountsPage, AccountInUseKeepsItsNameButTakesAnOpeningBalance) {
     post();
     EXPECT_EQ(cell(8400, Col::Haben), QStringLiteral("0,00"));
     EXPECT_EQ(saldo(8400), Money::fromWhole(250));
+}
+
+TEST_F(AccountsPage, GridStaysOnTheAccountWhoseOpeningBalanceWasStored) {
+    // Enough accounts that the grid scrolls.
+    for (int nr = 2000; nr < 2060; ++nr)
+        data.addAccount(nr, QStringLiteral("Konto %1").arg(nr), 4, 0);
+    open();
+    QWidget *editor = editCell(2050, Col::Soll);
+    ASSERT_NE(editor, nullptr);
+    const QModelIndex cellBefore = grid()->currentIndex();
+    const QRect before = grid()->visualRect(cellBefore);
+    ASSERT_GT(grid()->verticalScrollBar()->value(), 0) << "the account lies below the first page";
+    typeAndEnter(editor, QStringLiteral("500"));
+    post();
+    ASSERT_TRUE(accounts().isBrowse());
+    EXPECT_EQ(saldo(2050), Money::fromWhole(500));
+    EXPECT_EQ(accounts().asInt(QStringLiteral("KtoNr")), 2050);
+    EXPECT_EQ(grid()->currentIndex(), cellBefore) << "the same account, the same column";
+    EXPECT_EQ(grid()->visualRect(grid()->currentIndex()), before);
+
+    // The next key edits the same cell (the account is in use now: its number could not be
+    // changed, so a key that reached another column would be refused).
+    QTest::keyClicks(grid(), QStringLiteral("7"));
+    ASSERT_TRUE(editorOpen());
+    QTest::keyClick(focused(), Qt::Key_Return);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !editorOpen(); }));
+    post();
+    EXPECT_EQ(saldo(2050), Money::fromWhole(7));
+    EXPECT_TRUE(ui.messages.empty()) << messageTexts().join(QLatin1Char('|')).toStdString();
+
+    // Stored by moving on: the grid is on the row moved to, not on none (from where the next
+    // arrow key would start at the first account).
+    editor = editCell(2050, Col::Soll);
+    ASSERT_NE(editor, nullptr);
+    typeAndEnter(editor, QStringLiteral("8"));
+    QTest::keyClick(grid(), Qt::Key_Down);
+    EXPECT_EQ(saldo(2050), Money::fromWhole(8));
+    EXPECT_EQ(accounts().asInt(QStringLiteral("KtoNr")), 2051);
+    EXPECT_EQ(grid()->currentIndex(), model()->index(rowOf(2051), Col::Soll));
+    QTest::keyClick(grid(), Qt::Key_Up);
+    EXPECT_EQ(accounts().asInt(QStringLiteral("KtoNr")), 2050);
 }
 
 TEST_F(AccountsPage, WrongSideBalanceIsDrawnInItsColour) {

@@ -14,6 +14,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTableView>
 #include <QTest>
@@ -138,7 +139,7 @@ TEST_F(EntryPanel, AmountFieldRefusesWhatABookingFileMayNotHold) {
     start();
     page()->BDatum()->setFocus();
     ASSERT_NO_FATAL_FAILURE(bookByKeys(QStringLiteral("02.01.") + year(), QStringLiteral("5"),
-                                       QStringLiteral("4930"), QStringLiteral("1000"),
+                                       QStringLiteral("4930"), QStringLiteral("1200"),
                                        QStringLiteral("Porto"), QStringLiteral("11,90")));
     QTest::keyClick(focused(), Qt::Key_Insert);
     ASSERT_EQ(batch().state(), DsState::Insert);
@@ -221,6 +222,77 @@ TEST_F(EntryPanel, EscEndsTheSearchThenCancelsTheRow) {
     EXPECT_EQ(page()->BuchText()->currentText(), QString());
     EXPECT_EQ(page()->Soll()->currentText(), QString());
     EXPECT_TRUE(ui.messages.empty()) << messageTexts().join(QLatin1Char('|')).toStdString();
+}
+
+TEST_F(EntryPanel, CancelledRowTakesItsTypedAccountWithIt) {
+    start();
+    page()->BDatum()->setFocus();
+    ASSERT_NO_FATAL_FAILURE(bookByKeys(QStringLiteral("02.01.") + year(), QStringLiteral("5"),
+                                       QStringLiteral("4930"), QStringLiteral("1200"),
+                                       QStringLiteral("Toner"), QStringLiteral("119")));
+    QTest::keyClick(focused(), Qt::Key_Insert);
+    ASSERT_EQ(batch().state(), DsState::Insert);
+    page()->Soll()->setFocus(Qt::TabFocusReason);
+    QTest::keyClicks(page()->Soll(), QStringLiteral("1000"));
+    ASSERT_EQ(page()->SollSaldo()->text(), QStringLiteral("1000"));
+    QTest::mouseClick(page()->Abbruch(), Qt::LeftButton);
+    ASSERT_EQ(batch().state(), DsState::Browse);
+    ASSERT_EQ(batch().recordCount(), 1);
+    EXPECT_EQ(entry().searchText(QStringLiteral("Soll")), QString());
+    EXPECT_TRUE(page()->SollSaldo()->text().startsWith(QStringLiteral("Bürobedarf\n")))
+        << "the panel shows the stored row, not the cancelled text: "
+        << page()->SollSaldo()->text().toStdString();
+
+    // Leaving the field afterwards changes nothing in the stored row.
+    QTest::keyClick(page()->Soll(), Qt::Key_Tab);
+    EXPECT_EQ(batch().state(), DsState::Browse);
+    batch().first();
+    EXPECT_EQ(batch().asInt(QStringLiteral("Soll")), 4930);
+    EXPECT_EQ(batch().asDouble(QStringLiteral("Steuersatz")), 19.0);
+    EXPECT_EQ(saldo(4930), Money::fromWhole(100));
+    EXPECT_EQ(saldo(1000), Money());
+
+    // Nor does the next new row get it: it is prefilled from the stored row.
+    QTest::keyClick(focused(), Qt::Key_Insert);
+    ASSERT_EQ(batch().state(), DsState::Insert);
+    page()->Soll()->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(page()->Soll(), Qt::Key_Tab);
+    EXPECT_EQ(batch().asInt(QStringLiteral("Soll")), 4930);
+    EXPECT_EQ(page()->Soll()->currentText(), QStringLiteral("4930"));
+    EXPECT_TRUE(ui.messages.empty()) << messageTexts().join(QLatin1Char('|')).toStdString();
+}
+
+TEST_F(EntryPanel, EscOnAChangedRowShowsTheStoredAccountsAgain) {
+    start();
+    page()->BDatum()->setFocus();
+    ASSERT_NO_FATAL_FAILURE(bookByKeys(QStringLiteral("02.01.") + year(), QStringLiteral("5"),
+                                       QStringLiteral("4930"), QStringLiteral("1200"),
+                                       QStringLiteral("Toner"), QStringLiteral("119")));
+    const QString sollBefore = page()->SollSaldo()->text();
+    const QString habenBefore = page()->HabenSaldo()->text();
+    ASSERT_EQ(sollBefore, QStringLiteral("Bürobedarf\n100,00"));
+    ASSERT_EQ(habenBefore, QStringLiteral("Bank\n-119,00"));
+
+    // The stored row is changed by typing other accounts into it.
+    page()->Soll()->setFocus(Qt::TabFocusReason);
+    QTest::keyClicks(page()->Soll(), QStringLiteral("8300"));
+    QTest::keyClick(page()->Soll(), Qt::Key_Tab);
+    ASSERT_EQ(batch().state(), DsState::Edit);
+    QTest::keyClicks(page()->Haben(), QStringLiteral("1000"));
+    QTest::keyClick(page()->Haben(), Qt::Key_Tab);
+    ASSERT_EQ(focused(), page()->BuchText());
+    ASSERT_TRUE(page()->SollSaldo()->text().startsWith(QStringLiteral("Erlöse 7 %\n")));
+    ASSERT_TRUE(page()->HabenSaldo()->text().startsWith(QStringLiteral("Kasse\n")));
+
+    QTest::keyClick(focused(), Qt::Key_Escape);
+    ASSERT_EQ(batch().state(), DsState::Browse);
+    EXPECT_EQ(batch().asInt(QStringLiteral("Soll")), 4930);
+    EXPECT_EQ(page()->SollSaldo()->text(), sollBefore);
+    EXPECT_EQ(page()->HabenSaldo()->text(), habenBefore);
+    EXPECT_EQ(page()->Soll()->currentText(), QStringLiteral("4930"));
+    EXPECT_EQ(page()->Haben()->currentText(), QStringLiteral("1200"));
+    EXPECT_EQ(saldo(4930), Money::fromWhole(100));
+    EXPECT_EQ(saldo(8300), Money());
 }
 
 TEST_F(EntryPanel, LeavingTheDateChecksItAndArrowKeysMoveIt) {

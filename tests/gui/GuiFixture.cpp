@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QLineEdit>
 #include <QTest>
 #include <QToolButton>
@@ -13,7 +14,16 @@ namespace ledra {
 
 void WindowTest::SetUp() {
     QDir().mkpath(data.program + QStringLiteral("/ledra-hilfe"));
-    data.writeFile(data.program + QStringLiteral("/ledra-hilfe/index.html"), "<html></html>");
+    data.writeFile(data.program + QStringLiteral("/ledra-hilfe/ledra.qch"), "");
+}
+
+void WindowTest::installManual() {
+    const QString help = data.program + QStringLiteral("/ledra-hilfe");
+    QDir(help).removeRecursively();
+    QDir().mkpath(help);
+    const QDir source(QStringLiteral(LEDRA_HELP_DIR));
+    for (const QString &f : source.entryList(QDir::Files))
+        ASSERT_TRUE(QFile::copy(source.filePath(f), help + QLatin1Char('/') + f));
 }
 
 MainWindow &WindowTest::start(bool show) {

@@ -26,6 +26,8 @@ protected:
     // The program settings file that the program reads and writes.
     QString programIniInUse() const;
     QStringList messageTexts() const;
+    // Puts the built manual beside the program instead of the empty stand-in.
+    void installManual();
 
     DataFixture data;
     ScriptedUi ui;

@@ -8,6 +8,7 @@
 #include "app/qt/KontenPage.h"
 #include "app/qt/PageControl.h"
 #include "books/IniFile.h"
+#include "ui/qt/QtUi.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -16,6 +17,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
@@ -23,6 +25,7 @@
 #include <QTabBar>
 #include <QTableView>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 namespace ledra {
 
@@ -62,11 +65,72 @@ TEST_F(WindowTest, StartsOnTheShippedDataWithoutAnyMessage) {
 
     // The settings page shows the year settings of the data folder.
     EXPECT_EQ(w.einstellungPage()->Vorsteuer()->text(), core.books().settings.vorsteuer);
-    EXPECT_EQ(w.einstellungPage()->MwstSatz()->text(), QStringLiteral("19.0 %"));
+    EXPECT_EQ(w.einstellungPage()->MwstSatz()->text(), QStringLiteral("19,0 %"));
     EXPECT_EQ(w.einstellungPage()->EBuchBis()->text(), core.books().settings.buchBis);
     EXPECT_EQ(w.einstellungPage()->DelJahr()->isEnabled(), core.controls.delJahrEnabled);
     EXPECT_TRUE(w.einstellungPage()->DelJahr()->isEnabled()) << "the base data folder is open";
     EXPECT_FALSE(w.einstellungPage()->KSaldouebertr()->isEnabled());
+}
+
+TEST_F(WindowTest, DataOptionOpensAnotherFolderWithoutTouchingTheSettings) {
+    const QString other = data.tmp.path() + QStringLiteral("/Andere Daten");
+    DataFixture::copyShipped(other);
+    data.addAccount(1200, QStringLiteral("Bank"), 4, 0.0, other);
+
+    window = std::make_unique<MainWindow>(data.program, ui);
+    QStringList args{QStringLiteral("--data"), other, QStringLiteral("--merva"),
+                     data.tmp.path() + QStringLiteral("/KEIN-MERVA")};
+    ASSERT_TRUE(window->core().useFolderOptions(FolderOptions::take(args)));
+    EXPECT_TRUE(args.isEmpty());
+    ASSERT_TRUE(window->create());
+    EXPECT_EQ(window->core().books().baseDataFolder(), other);
+    EXPECT_EQ(window->statusPanel(1)->text(), QStringLiteral("1 Konten"));
+    EXPECT_FALSE(window->core().merva.installed);
+    ASSERT_TRUE(window->close());
+    EXPECT_EQ(IniFile(programIniInUse())
+                  .readString(QStringLiteral("Pfad"), QStringLiteral("1"), QString()),
+              QString())
+        << "the program settings do not learn the folder";
+    restart(false);
+    EXPECT_EQ(window->core().books().baseDataFolder(), data.base) << "the next start is as before";
+    window.reset();
+
+    // A file or an empty name is no data folder: nothing is opened.
+    const QString file = data.tmp.path() + QStringLiteral("/Konten.txt");
+    data.writeFile(file, "1200");
+    for (const QString &bad : {file, QString()}) {
+        ui.clear();
+        window = std::make_unique<MainWindow>(data.program, ui);
+        args = {QStringLiteral("--data"), bad};
+        EXPECT_FALSE(window->core().useFolderOptions(FolderOptions::take(args)));
+        ASSERT_EQ(ui.messages.size(), 1u) << bad.toStdString();
+        EXPECT_EQ(ui.messages[0].kind, MsgKind::Error);
+    }
+    EXPECT_TRUE(ui.saw(QStringLiteral("--data braucht einen Datenordner.")));
+}
+
+TEST(MessageBoxes, DeletingQuestionIsAWarningWhoseEnterSaysNein) {
+    QtUi ui;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QString defaultText;
+    // The box is modal: look at it from the event loop it runs, then press Enter.
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        poll.stop();
+        icon = box->icon();
+        if (box->defaultButton())
+            defaultText = box->defaultButton()->text();
+        QTest::keyClick(box, Qt::Key_Return);
+    });
+    poll.start(10);
+    const int answer = ui.warnConfirm(
+        QStringLiteral("Die angezeigten Buchungssätze jetzt löschen?"), Btn::YesNo, 0, Btn::No);
+    EXPECT_EQ(icon, QMessageBox::Warning);
+    EXPECT_EQ(defaultText, QStringLiteral("&Nein"));
+    EXPECT_EQ(answer, Btn::No);
 }
 
 TEST_F(WindowTest, PageStaysWhileABatchRowIsBeingEntered) {

@@ -3,11 +3,13 @@
 
 #include "GuiFixture.h"
 
+#include "app/qt/DatevExportDialog.h"
 #include "app/qt/EinstellungPage.h"
 #include "app/qt/GdpduExportDialog.h"
 #include "app/qt/PageControl.h"
 #include "app/qt/Panel.h"
 #include "exports/GdpduExport.h"
+#include "store/Dates.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -78,7 +80,7 @@ TEST_F(SettingsPage, EditsReachTheSettingsAndTheRateChoice) {
     page->MwstSatz()->setFocus();
     page->MwstSatz()->setCursorPosition(0);
     QTest::keyClicks(page->MwstSatz(), QStringLiteral("160"));
-    EXPECT_EQ(page->MwstSatz()->text(), QStringLiteral("16.0 %"));
+    EXPECT_EQ(page->MwstSatz()->text(), QStringLiteral("16,0 %"));
     EXPECT_EQ(s.mwstSatz, QStringLiteral("160"));
     EXPECT_EQ(s.mwstChoices.value(2), QStringLiteral("16"));
 
@@ -161,6 +163,41 @@ TEST_F(SettingsPage, GdpduExportDialogFollowsTheFolderAndExports) {
     page->BExport()->click();
     EXPECT_EQ(page->gdpduExportDialog(), d);
     EXPECT_TRUE(d->folderEdit()->text().startsWith(target));
+}
+
+TEST_F(SettingsPage, DatevExportRemembersTheNumbersAndWritesTheFile) {
+    EinstellungPage *page = open();
+    page->BDatev()->click();
+    DatevExportDialog *d = page->datevExportDialog();
+    ASSERT_NE(d, nullptr);
+    EXPECT_TRUE(d->isVisible());
+    EXPECT_EQ(d->vonEdit()->text(), germanDate(window->core().books().settings.periodStart()))
+        << "the booking period is the range unless changed";
+    EXPECT_FALSE(d->startButton()->isEnabled());
+    QTest::keyClicks(d->beraterEdit(), QStringLiteral("1234567x"));
+    EXPECT_EQ(d->beraterEdit()->text(), QStringLiteral("1234567")) << "digits only";
+    QTest::keyClicks(d->mandantEdit(), QStringLiteral("4711"));
+    const QString file = data.tmp.path() + QStringLiteral("/EXTF_Buchungsstapel.csv");
+    QTest::keyClicks(d->fileEdit(), file);
+    ASSERT_TRUE(d->startButton()->isEnabled());
+    d->startButton()->click();
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(f.readLine().startsWith("\"EXTF\";700;21;\"Buchungsstapel\""));
+    EXPECT_FALSE(d->isVisible()) << "the dialog closes when the export is done";
+    EXPECT_EQ(window->core().books().settings.datevBerater, QStringLiteral("1234567"));
+    EXPECT_EQ(window->core().books().settings.datevMandant, QStringLiteral("4711"));
+
+    // A client number out of range is refused in German and nothing is written.
+    QFile::remove(file);
+    page->BDatev()->click();
+    EXPECT_EQ(d->beraterEdit()->text(), QStringLiteral("1234567")) << "remembered";
+    d->mandantEdit()->setText(QStringLiteral("0"));
+    d->fileEdit()->setText(file);
+    d->startButton()->click();
+    EXPECT_TRUE(ui.saw(QStringLiteral("Die Mandantennummer muss zwischen 1 und 99999 liegen.")));
+    EXPECT_FALSE(QFile::exists(file));
+    EXPECT_TRUE(d->isVisible());
 }
 
 } // namespace ledra

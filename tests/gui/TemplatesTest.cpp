@@ -14,6 +14,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QTest>
+#include <QToolButton>
 namespace ledra {
 
 namespace {
@@ -90,6 +91,36 @@ TEST_F(Templates, StoredTemplateFillsANewRowWhenPickedAndCanBeDeleted) {
     EXPECT_EQ(listed(), QStringList{QStringLiteral("Toner")});
     EXPECT_EQ(page()->BuchText()->currentText(), QStringLiteral("Abo"))
         << "refilling the list keeps the row's text";
+}
+
+TEST_F(Templates, NoTemplateOnceTheTransferHasEmptiedTheBatch) {
+    start();
+    const auto &menu = window->entryMenu();
+    EXPECT_FALSE(menu.Favorithinzufuegen->isEnabled()) << "an empty batch has no row to take";
+    page()->BDatum()->setFocus();
+    ASSERT_NO_FATAL_FAILURE(bookByKeys(QStringLiteral("02.01.") + year(), QStringLiteral("1"),
+                                       QStringLiteral("4930"), QStringLiteral("1200"),
+                                       QStringLiteral("Toner"), QStringLiteral("119")));
+    ASSERT_TRUE(menu.Favorithinzufuegen->isEnabled());
+    QTest::keyClick(focused(), Qt::Key_Insert);
+    EXPECT_FALSE(menu.Favorithinzufuegen->isEnabled()) << "not while a row is entered";
+    QTest::keyClick(focused(), Qt::Key_Escape);
+    ASSERT_EQ(batch().state(), DsState::Browse);
+    EXPECT_TRUE(menu.Favorithinzufuegen->isEnabled());
+
+    ui.answers = {Btn::Yes};
+    window->BSpeichern()->click();
+    ASSERT_EQ(batch().recordCount(), 0);
+    EXPECT_FALSE(menu.Favorithinzufuegen->isEnabled());
+
+    // Even asked directly, no template is made from no row.
+    const int before = window->core().books().favoriten.recordCount();
+    ui.clear();
+    ui.answers = {Btn::Yes};
+    addTemplate(window->core().books());
+    EXPECT_TRUE(ui.questions.empty());
+    EXPECT_EQ(window->core().books().favoriten.recordCount(), before);
+    EXPECT_EQ(page()->BuchText()->findText(QString()), -1) << "no empty entry in the list";
 }
 
 TEST_F(Templates, F4PutsTheSplittingAccountIntoTheFocusedAccountField) {

@@ -21,7 +21,7 @@ cmake --install "$build" --prefix "$prefix" >/dev/null
 for f in bin/ledra bin/ledra-cli \
          share/ledra/DATEN/Konten.DB share/ledra/DATEN/KontoArt.DB \
          share/ledra/Indexorg.xml share/ledra/gdpdu-01-08-2002.dtd \
-         share/ledra/ledra-hilfe/index.html \
+         share/ledra/ledra-hilfe/index.html share/ledra/ledra-hilfe/ledra.qch \
          share/applications/de.ledra.ledra.desktop \
          share/metainfo/de.ledra.ledra.metainfo.xml \
          share/icons/hicolor/scalable/apps/de.ledra.ledra.svg \
@@ -70,6 +70,13 @@ grep -qF "Der Datenordner $data wurde aus der Vorlage angelegt." "$tmp/err" ||
 [ "$(sed -n 3p "$tmp/out")" = DATEN ] || fail "info: $(cat "$tmp/out")"
 grep -qxF "1=$data" "$HOME/.config/QUINDEL/LEDRA.INI" ||
   fail "Datenordner nicht in den Programmeinstellungen vermerkt"
+
+# The manual is read from the installed share folder, not from beside the program.
+"$cli" help 40 >"$tmp/out" 2>"$tmp/err" || fail "help 40: $(cat "$tmp/err")"
+grep -q "OP-Verwaltung" "$tmp/out" || fail "help 40 zeigt nicht das Thema Offene Posten"
+# In debug mode the diagnostic log goes to the user's cache folder, not beside the program.
+"$cli" -debug help 40 >/dev/null 2>&1 || fail "-debug help 40 endet mit Fehler"
+expect_file "$HOME/.cache/ledra/HHDebug.txt"
 
 # Second start: the folder is the remembered one and is not made again.
 "$cli" info >"$tmp/out" 2>"$tmp/err" || fail "zweiter Start: $(cat "$tmp/err")"

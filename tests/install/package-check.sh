@@ -20,6 +20,7 @@ has usr/share/metainfo/de\.ledra\.ledra\.metainfo\.xml
 has usr/share/man/man1/ledra-cli\.1\.gz
 has usr/share/doc/ledra/copyright
 has usr/share/ledra/ledra-hilfe/index\.html
+has usr/share/ledra/ledra-hilfe/ledra\.qch
 has usr/share/ledra/DATEN/Konten\.DB
 has usr/share/ledra/Indexorg\.xml
 has usr/share/ledra/gdpdu-01-08-2002\.dtd

@@ -30,6 +30,7 @@ const std::map<QString, std::set<QString>> kAllowed = {
      {QStringLiteral("store"), QStringLiteral("ui"), QStringLiteral("books"),
       QStringLiteral("openitems")}},
     {QStringLiteral("exports"), {QStringLiteral("store"), QStringLiteral("books")}},
+    {QStringLiteral("diagnostics"), {QStringLiteral("ui")}},
     {QStringLiteral("reports"),
      {QStringLiteral("store"), QStringLiteral("ui"), QStringLiteral("books"),
       QStringLiteral("openitems"), QStringLiteral("reportengine")}},

@@ -107,7 +107,7 @@ TEST(BuchungInput, LinesThatWouldChangeOnTheWayAreRefusedWithTheirReason) {
         {"05.03.2026;7;4930;-5;Text;1,00;B;", QStringLiteral("Haben '-5'")},
         {"05.03.2026;7;;1200;Text;1,00;B;", QStringLiteral("Soll braucht einen Eintrag")},
         {"05.03.2026;7;4930; ;Text;1,00;B;", QStringLiteral("Haben braucht einen Eintrag")},
-        {"05.03.2026;7;Bank Sparkasse;4930;Text;1,00;B;", QStringLiteral("Soll 'Bank")},
+        {"05.03.2026;7;Bank/Sparkasse;4930;Text;1,00;B;", QStringLiteral("Soll 'Bank/")},
         {"05.03.2026;7,5;4930;1200;Text;1,00;B;", QStringLiteral("nur Zahlen erlaubt")},
         {"05.03.2026;-7;4930;1200;Text;1,00;B;", QStringLiteral("nur Zahlen erlaubt")},
         {"05.03.2026;7;4930;1200;" + QByteArray(31, 'x') + ";1,00;B;",

@@ -8,7 +8,7 @@ namespace ledra {
 
 void Books::SetUp() {
     QDir().mkpath(fx.program + QStringLiteral("/ledra-hilfe"));
-    fx.writeFile(fx.program + QStringLiteral("/ledra-hilfe/index.html"), "<html></html>");
+    fx.writeFile(fx.program + QStringLiteral("/ledra-hilfe/ledra.qch"), "");
     struct A {
         int nr;
         const char *name;

@@ -91,17 +91,18 @@ TEST(TextOutput, OverlappingTextsStayApartAndPagesAreSeparated) {
 TEST(CsvOutput, OneLinePerBandQuotedWhenNeeded) {
     Journal j;
     const PageModel model = layoutReport(j.report);
-    EXPECT_EQ(renderCsv(model), "Journal,Größe\n"
-                                "05.01.2004,\"Büromaterial, Papier\",\"1.234,56\",€\n"
-                                "07.01.2004,\"Porto \"\"Eilbrief\"\"\",\"-0,50\",€\n"
-                                "Übertrag:,\"1.234,06 €\"\n");
+    EXPECT_EQ(renderCsv(model), "Journal;Größe\n"
+                                "05.01.2004;Büromaterial, Papier;1.234,56;€\n"
+                                "07.01.2004;\"Porto \"\"Eilbrief\"\"\";-0,50;€\n"
+                                "Übertrag:;1.234,06 €\n");
     CsvOptions options;
-    options.separator = u';';
+    options.separator = u',';
     options.skipPageFrame = true;
-    EXPECT_EQ(renderCsv(model, options), "05.01.2004;Büromaterial, Papier;1.234,56;€\n"
-                                         "07.01.2004;\"Porto \"\"Eilbrief\"\"\";-0,50;€\n"
-                                         "Übertrag:;1.234,06 €\n");
+    EXPECT_EQ(renderCsv(model, options), "05.01.2004,\"Büromaterial, Papier\",\"1.234,56\",€\n"
+                                         "07.01.2004,\"Porto \"\"Eilbrief\"\"\",\"-0,50\",€\n"
+                                         "Übertrag:,\"1.234,06 €\"\n");
     EXPECT_EQ(csvField("a\nb"), "\"a\nb\"");
+    EXPECT_EQ(csvField("Miete; Juli"), "\"Miete; Juli\"");
 }
 
 TEST(CsvOutput, AnEmptyCellKeepsTheColumnsInPlace) {
@@ -113,7 +114,7 @@ TEST(CsvOutput, AnEmptyCellKeepsTheColumnsInPlace) {
     band.emptyCells << QRectF(40, 0, 20, 4); // a blank debit amount between them
     page.bands << band;
     model.pages.push_back(page);
-    EXPECT_EQ(renderCsv(model), "1200,,\"50,00\"\n");
+    EXPECT_EQ(renderCsv(model), "1200;;50,00\n");
 }
 
 TEST(CsvOutput, TextsASpreadsheetWouldRunAreNeutralised) {
@@ -139,7 +140,7 @@ TEST(CsvOutput, TextsASpreadsheetWouldRunAreNeutralised) {
                << TextItem{QRectF(40, 0, 20, 4), "-0,50", {}, Qt::AlignRight, {}};
     page.bands << band;
     model.pages.push_back(page);
-    EXPECT_EQ(renderCsv(model), "'=1+1,\"-0,50\"\n");
+    EXPECT_EQ(renderCsv(model), "'=1+1;-0,50\n");
 }
 
 TEST(PdfOutput, GermanTextSurvivesARoundTrip) {

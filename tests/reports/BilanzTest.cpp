@@ -187,7 +187,10 @@ TEST_F(Sheet, FormWithoutAccounts) {
                         sh(-75000) +
                         "\n"
                         "Summe Passiva|" +
-                        sh(-75000));
+                        sh(-75000) +
+                        "\n"
+                        "Differenz|" +
+                        sh(2500));
     EXPECT_EQ(viewer.models.at(0).pages.size(), 1u) << "no new page before a level-1 section";
 }
 
@@ -206,15 +209,18 @@ TEST_F(YearBooks, BalanceSheetOfTheYear) {
                                                " bis zum 31.12." + year()));
     const QStringList footers = bandTexts(m, BandKind::GroupFooter);
     auto has = [&](const QString &line) { return footers.contains(line); };
+    // The year's profit stands in equity, so both sides balance.
     EXPECT_TRUE(has("Summe AKTIVA|" + sh(year::kAktiva)));
-    EXPECT_TRUE(has("Summe PASSIVA|" + sh(year::kPassiva)));
+    EXPECT_TRUE(has("Summe PASSIVA|" + sh(-year::kAktiva)));
+    EXPECT_TRUE(has(sh(-year::kGewinn))) << "V. Jahresüberschuss/Jahresfehlbetrag";
     EXPECT_TRUE(has("B. Umlaufvermögen|" + sh(year::kAktiva)));
     EXPECT_TRUE(has("II. Forderungen und sonstige Vermögensgegenstände|" + sh(year::kForderungen)));
     EXPECT_TRUE(has(sh(year::kLiquide))) << "level 3 without level-4 sections: no name";
-    EXPECT_TRUE(has("A. Eigenkapital|" + sh(year::kEigenkapital)));
+    EXPECT_TRUE(has("A. Eigenkapital|" + sh(year::kEigenkapital - year::kGewinn)));
     EXPECT_TRUE(has("C. Verbindlichkeiten|" + sh(year::kVerbindlichkeiten)));
     EXPECT_TRUE(has("8. Sonstige Verbindlichkeiten|" + sh(year::kUst)));
-    EXPECT_EQ(footers.size(), 15) << footers.join('\n').toStdString();
+    EXPECT_EQ(footers.size(), 16) << footers.join('\n').toStdString();
+    EXPECT_TRUE(bandTexts(m, BandKind::Summary).isEmpty()) << "no difference";
 }
 
 // The command line runs the same launchers on the same data: the evaluations of the year
@@ -243,6 +249,10 @@ TEST_F(YearBooks, EvaluationsFromTheCommandLine) {
     EXPECT_TRUE(text.contains("Summe AKTIVA")) << text.toStdString();
     EXPECT_TRUE(text.contains(sh(year::kAktiva)));
     EXPECT_TRUE(text.contains("1200     Bank")) << "accounts listed";
+    EXPECT_TRUE(text.contains("1300     Sparkasse"));
+    ASSERT_EQ(cli({"bilanz", "--mit-konten", "--nur-bebuchte"}, &text), 0);
+    EXPECT_TRUE(text.contains("1200     Bank"));
+    EXPECT_FALSE(text.contains("1300     Sparkasse")) << "never booked, no opening value";
     ASSERT_EQ(cli({"bwa", "--von", "01.01." + y, "--bis", "31.12." + y}, &text), 0);
     EXPECT_TRUE(text.contains(reports::currencyFormat(year::kGewinn * 100, "€") + " Gewinn"))
         << text.toStdString();
@@ -255,6 +265,7 @@ TEST_F(YearBooks, EvaluationsFromTheCommandLine) {
     EXPECT_TRUE(text.contains("Saldenliste erweitert"));
     EXPECT_EQ(cli({"guv", "--sortierung", "belegnummer"}), 1) << "the overview covers a date range";
     EXPECT_EQ(cli({"journal", "--mit-konten"}), 2);
+    EXPECT_EQ(cli({"guv", "--nur-bebuchte"}), 2);
     EXPECT_EQ(cli({"bilanz", "--von", "01.01." + y}), 2) << "the balance sheet has no range";
 }
 

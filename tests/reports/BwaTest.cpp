@@ -84,7 +84,7 @@ TEST_F(Bwa, DepartmentsSectionsAndTheSignConvention) {
     set(3400, 0, 99900, 99900);          // no section: never printed, counted nowhere
     set(1800, 500, 99900, 99900);        // a number below 1000 likewise
     const PageModel m = layout(true);
-    EXPECT_QEQ(body(m), "Umsatzerlöse|Jahreswerte\n"
+    EXPECT_QEQ(body(m), "Umsatzerlöse|Zeitraum|Jahreswerte\n"
                         "Erlöse 19 % USt\n"
                         "8400|Erlöse 19 %|" +
                             sh(-300000) + "|" + sh(-12000000) +
@@ -99,7 +99,7 @@ TEST_F(Bwa, DepartmentsSectionsAndTheSignConvention) {
                             "Umsatzerlöse|" +
                             sh(-350000) + "|" + sh(-12500000) +
                             "\n"
-                            "Raumkosten|Jahreswerte\n"
+                            "Raumkosten|Zeitraum|Jahreswerte\n"
                             "Miete und Pacht\n"
                             "4210|Miete|" +
                             sh(80000) + "|" + sh(6400000) +
@@ -110,11 +110,11 @@ TEST_F(Bwa, DepartmentsSectionsAndTheSignConvention) {
                             "Raumkosten|" +
                             sh(80000) + "|" + sh(6400000) +
                             "\n"
-                            "2.700,00 €|Gewinn|61.000,00 €|Gewinn");
+                            "Ergebnis|2.700,00 €|Gewinn|61.000,00 €|Gewinn");
     // Loss: more debit than credit.
     set(4210, 5010, 400000, 13000000);
     const QStringList summary = bandTexts(layout(false), BandKind::Summary);
-    EXPECT_QEQ(summary.join('\n'), "500,00 €|Verlust|5.000,00 €|Verlust");
+    EXPECT_QEQ(summary.join('\n'), "Ergebnis|500,00 €|Verlust|5.000,00 €|Verlust");
 }
 
 TEST_F(Bwa, HiddenAccountStillCountsAndTheFormWithoutAccounts) {
@@ -131,17 +131,17 @@ TEST_F(Bwa, HiddenAccountStillCountsAndTheFormWithoutAccounts) {
         << body(m).toStdString();
     // Without accounts: per department its header, one line per section and its footer.
     m = layout(false);
-    EXPECT_QEQ(body(m), "Umsatzerlöse|Jahreswerte\n"
+    EXPECT_QEQ(body(m), "Umsatzerlöse|Zeitraum|Jahreswerte\n"
                         "Erlöse 19 % USt|" +
                             sh(-250000) + "|" + sh(-250000) +
                             "\n"
                             "Umsatzerlöse|" +
                             sh(-250000) + "|" + sh(-250000) +
                             "\n"
-                            "Raumkosten|Jahreswerte\n"
+                            "Raumkosten|Zeitraum|Jahreswerte\n"
                             "Miete und Pacht|800,00 € S|800,01 € S\n"
                             "Raumkosten|800,00 € S|800,01 € S\n"
-                            "1.700,00 €|Gewinn|1.699,99 €|Gewinn");
+                            "Ergebnis|1.700,00 €|Gewinn|1.699,99 €|Gewinn");
 }
 
 TEST_F(Bwa, AMissingDepartmentEndsTheRun) {
@@ -185,9 +185,61 @@ TEST_F(YearBooks, BwaOfTheYear) {
                    both(year::kDept2000) + "\nRaumkosten|" + both(year::kDept5000) +
                    "\nSonstige Kosten|" + both(year::kDept8000));
     EXPECT_QEQ(bandTexts(m, BandKind::Summary).join('\n'),
-               eur(year::kGewinn) + "|Gewinn|" + eur(year::kGewinn) + "|Gewinn");
+               "Ergebnis|" + eur(year::kGewinn) + "|Gewinn|" + eur(year::kGewinn) + "|Gewinn");
     EXPECT_EQ(bandTexts(m, BandKind::Detail).size(), 7)
         << "every account with a section and a balance";
+}
+
+} // namespace ledra
+
+namespace ledra {
+
+// However many accounts come before it, a department's heading is never the last thing on a
+// page: its first line goes with it.
+TEST_F(Bwa, DepartmentHeadingNeverStandsAloneAtAPageBottom) {
+    set(4210, 5010, 80000, 80000);
+    Table &k = fb->books().konten;
+    int pagesSeen = 0;
+    for (int n = 40; n < 64; ++n) {
+        execute(k, QStringLiteral("DELETE FROM %1 WHERE KtoNr >= 70000").arg(quotedName(k)));
+        for (int i = 0; i < n; ++i)
+            ASSERT_EQ(execute(k,
+                              QStringLiteral("INSERT INTO %1 (KtoNr, Name, Art, BWA, DruckSaldo, "
+                                             "Saldo) VALUES (?, ?, 3, 1010, ?, ?)")
+                                  .arg(quotedName(k)),
+                              {70000 + i, QStringLiteral("Erlöse %1").arg(i), -10000, -10000}),
+                      1);
+        k.refresh();
+        const PageModel m = layout(true);
+        pagesSeen = std::max(pagesSeen, int(m.pages.size()));
+        for (const auto &page : m.pages) {
+            const ledra::report::BandInstance *last = nullptr;
+            for (const auto &b : page.bands)
+                if (!b.pageFrame)
+                    last = &b;
+            ASSERT_NE(last, nullptr);
+            bool heading = false;
+            for (const auto &t : last->texts)
+                heading = heading || t.text == QStringLiteral("Jahreswerte");
+            EXPECT_FALSE(heading) << n << " accounts: page " << page.number;
+        }
+    }
+    EXPECT_GE(pagesSeen, 2) << "the accounts must fill more than a page";
+}
+
+} // namespace ledra
+
+namespace ledra {
+
+// A section without an account line to show prints its total line only, not its name twice.
+TEST_F(Bwa, EmptySectionPrintsOnce) {
+    set(8400, 1010, 0, 0, 40); // below a cent: not listed
+    set(8300, 1010, 0, 0);
+    set(4210, 5010, 80000, 80000);
+    const QString body = Bwa::body(layout(true));
+    EXPECT_EQ(body.count(QStringLiteral("Erlöse 19 % USt")), 1) << body.toStdString();
+    EXPECT_EQ(body.count(QStringLiteral("Miete und Pacht")), 2)
+        << "a section with lines keeps its heading and its total";
 }
 
 } // namespace ledra

@@ -113,9 +113,9 @@ TEST(Conventions, CsvHasTheColumnHeadsOnceAndNoPageFrame) {
     stream.flush();
     const QStringList lines = out.split('\n', Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 61);
-    EXPECT_EQ(lines[0], "Text,Betrag");
-    EXPECT_EQ(lines[1], "Zeile 0,\"0,50\"");
-    EXPECT_EQ(lines[60], "Zeile 59,\"59,50\"");
+    EXPECT_EQ(lines[0], QChar(0xFEFF) + QStringLiteral("Text;Betrag")) << "marked as UTF-8";
+    EXPECT_EQ(lines[1], "Zeile 0;0,50");
+    EXPECT_EQ(lines[60], "Zeile 59;59,50");
 }
 
 } // namespace ledra

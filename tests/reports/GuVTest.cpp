@@ -65,26 +65,29 @@ struct Overview : ReportBooks {
 TEST(OverviewTypes, SignRuleAndResultGroupOfEveryType) {
     const struct {
         std::optional<KontoArt> art;
-        bool withoutSign;
+        int printedSign;
         const char *group; // nullptr: no result line, and no line of its own
         int sign;
         KontoArt last;
     } rows[] = {
-        {KontoArt::Kosten, false, "Gewinn/Verlust:", -1, KontoArt::Erloese},
-        {KontoArt::Wareneingang, true, "Gewinn/Verlust:", -1, KontoArt::Erloese},
-        {KontoArt::Fremdleistung, true, "Gewinn/Verlust:", -1, KontoArt::Erloese},
-        {KontoArt::Erloese, true, "Gewinn/Verlust:", -1, KontoArt::Erloese},
-        {KontoArt::Bank, false, "Geldvermögen:", 1, KontoArt::Kasse},
-        {KontoArt::Kasse, false, "Geldvermögen:", 1, KontoArt::Kasse},
-        {KontoArt::Privat, false, "Privatentnahme:", 1, KontoArt::Privat},
-        {KontoArt::Debitor, true, "Differenz:", 1, KontoArt::Kreditor},
-        {KontoArt::Kreditor, true, "Differenz:", 1, KontoArt::Kreditor},
-        {KontoArt::Bestand, false, nullptr, 0, KontoArt::Bestand},
-        {std::nullopt, false, nullptr, 0, KontoArt::Bestand},
+        {KontoArt::Kosten, 1, "Gewinn/Verlust:", -1, KontoArt::Erloese},
+        {KontoArt::Wareneingang, 1, "Gewinn/Verlust:", -1, KontoArt::Erloese},
+        {KontoArt::Fremdleistung, 1, "Gewinn/Verlust:", -1, KontoArt::Erloese},
+        {KontoArt::Erloese, -1, "Gewinn/Verlust:", -1, KontoArt::Erloese},
+        {KontoArt::Bank, 1, "Geldvermögen:", 1, KontoArt::Kasse},
+        {KontoArt::Kasse, 1, "Geldvermögen:", 1, KontoArt::Kasse},
+        {KontoArt::Privat, 1, "Privatentnahme:", 1, KontoArt::Privat},
+        {KontoArt::Debitor, 1, "Differenz:", 1, KontoArt::Kreditor},
+        {KontoArt::Kreditor, -1, "Differenz:", 1, KontoArt::Kreditor},
+        {KontoArt::Bestand, 1, nullptr, 0, KontoArt::Bestand},
+        {std::nullopt, 1, nullptr, 0, KontoArt::Bestand},
     };
     for (const auto &r : rows) {
         SCOPED_TRACE(r.art ? kontoArtCode(*r.art) : -1);
-        EXPECT_EQ(reports::GuvReport::printsWithoutSign(r.art), r.withoutSign);
+        EXPECT_EQ(reports::GuvReport::printedSign(r.art), r.printedSign);
+        // Money, receivables and payables are levels: their lines stand at the range end.
+        EXPECT_EQ(reports::GuvReport::showsLevelAtEnd(r.art),
+                  isGeldkonto(r.art) || isPersonenkonto(r.art));
         const reports::GuvReport::ResultGroup *g = reports::GuvReport::resultGroup(r.art);
         ASSERT_EQ(g != nullptr, r.group != nullptr);
         if (!g)
@@ -95,14 +98,14 @@ TEST(OverviewTypes, SignRuleAndResultGroupOfEveryType) {
     }
 }
 
-TEST_F(Overview, CostsAndRevenuesGiveTheProfitWithoutSigns) {
+TEST_F(Overview, CostsAndRevenuesGiveTheProfit) {
     book(3120, 1200, "800,00");  // services bought (type 2)
     book(1200, 8400, "1000,00"); // revenue (type 3)
     // One line per type that has accounts, also when its sum is 0.
     EXPECT_QEQ(run(), "Kosten|0,00 €\n"
                       "Wareneingang|0,00 €\n"
                       "Fremdleistg.|800,00 €\n"
-                      "Erlöse| 1.000,00 €\n"
+                      "Erlöse|1.000,00 €\n"
                       "Gewinn/Verlust:|200,00 €\n"
                       "Bank|200,00 €\n"
                       "Kasse|0,00 €\n"
@@ -129,7 +132,7 @@ TEST_F(Overview, TheProfitIncludesEveryProfitAndLossType) {
     book(1200, 8400, "1000,00"); // type 3
     const QString out = run();
     EXPECT_TRUE(out.startsWith(
-        "Kosten|100,00 €\nWareneingang|300,00 €\nFremdleistg.|200,00 €\nErlöse| 1.000,00 €\n"
+        "Kosten|100,00 €\nWareneingang|300,00 €\nFremdleistg.|200,00 €\nErlöse|1.000,00 €\n"
         "Gewinn/Verlust:|400,00 €\n"))
         << out.toStdString();
 }
@@ -144,7 +147,7 @@ TEST_F(Overview, ResultLinesOfTheOtherGroupsAndTheirConditions) {
     EXPECT_QEQ(run(), "Kosten|0,00 €\n"
                       "Wareneingang|0,00 €\n"
                       "Fremdleistg.|0,00 €\n"
-                      "Erlöse| 500,00 €\n"
+                      "Erlöse|500,00 €\n"
                       "Gewinn/Verlust:|500,00 €\n"
                       "Bank|450,00 €\n"
                       "Kasse|-50,00 €\n"
@@ -152,9 +155,10 @@ TEST_F(Overview, ResultLinesOfTheOtherGroupsAndTheirConditions) {
                       "Privat|50,00 €\n"
                       "Privatentnahme:|50,00 €\n"
                       "Debitor|0,00 €\n"
-                      "Kreditor|50,00 €\n"
+                      "Kreditor|-50,00 €\n"
                       "Differenz:|50,00 €")
-        << "a customer paid in full makes no Differenz of its own; types 9 print nothing";
+        << "a customer paid in full makes no Differenz of its own; a supplier paid in advance "
+           "is a negative payable; types 9 print nothing";
     book(1600, 1200, "30,00");
     book(1200, 1600, "80,00");
     EXPECT_TRUE(run().endsWith("Debitor|0,00 €\nKreditor|0,00 €"))
@@ -192,8 +196,8 @@ TEST_F(YearBooks, ProfitAndLossOfTheYear) {
                "Gewinn/Verlust:|" + eur(year::kGewinn) + "\nGeldvermögen:|" +
                    eur(year::kGeldvermoegen) + "\nPrivatentnahme:|" + eur(year::kPrivat) +
                    "\nDifferenz:|" + eur(year::kDifferenz));
-    // From April the money line shows the change of bank and cash, not their level:
-    //   bank 14,335.20 - 8,087.20 (31.03.) = 6,248.00; cash 627.70 - 461.50 = 166.20.
+    // From April the money line shows the level of bank and cash at the range end, as its
+    // label says, not their change.
     // Profit April to December: 710.00 - the first quarter's 5,130.00 (revenues 11,600.00
     //   + 600.00 - 20.00; costs 2,400.00 + 3,500.00 + 1,000.00 + 150.00) = -4,420.00.
     dlg->fromText = QStringLiteral("01.04.") + year();
@@ -201,7 +205,7 @@ TEST_F(YearBooks, ProfitAndLossOfTheYear) {
     ASSERT_EQ(viewer.models.size(), 2u);
     const QStringList results = bandTexts(viewer.models[1], BandKind::Child);
     EXPECT_QEQ(results.value(0), "Gewinn/Verlust:|" + eur(-442000));
-    EXPECT_QEQ(results.value(1), "Geldvermögen:|" + eur(624800 + 16620));
+    EXPECT_QEQ(results.value(1), "Geldvermögen:|" + eur(year::kGeldvermoegen));
 }
 
 } // namespace ledra

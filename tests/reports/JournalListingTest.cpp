@@ -7,6 +7,8 @@
 #include "reports/JournalReport.h"
 #include "store/Table.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -146,6 +148,8 @@ TEST_F(Listing, DroppedSortGroupOffersToDeleteTheListedBookings) {
     ASSERT_EQ(ui.questions.size(), 1u);
     EXPECT_EQ(ui.questions[0].text, QStringLiteral("Die angezeigten Buchungssätze jetzt löschen?"));
     EXPECT_EQ(ui.questions[0].buttons, Btn::YesNo);
+    EXPECT_TRUE(ui.questions[0].warning);
+    EXPECT_EQ(ui.questions[0].defaultButton, Btn::No) << "Enter alone deletes nothing";
     fb->books().journal.refresh();
     ASSERT_EQ(fb->books().journal.recordCount(), 1) << "only the May booking was not listed";
     fb->books().journal.first();
@@ -208,14 +212,16 @@ TEST_F(Listing, SavedAsPdfTextAndCsvFromOneRun) {
     ASSERT_TRUE(files.written());
     ASSERT_TRUE(files.error().isEmpty()) << files.error().toStdString();
 
-    const QString csvText = QString::fromUtf8(fx.readFile(csv));
+    const QByteArray csvBytes = fx.readFile(csv);
+    EXPECT_TRUE(csvBytes.startsWith("\xEF\xBB\xBF")) << "UTF-8 with a byte order mark";
+    const QString csvText = QString::fromUtf8(csvBytes.mid(3));
     const QStringList csvLines = csvText.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     ASSERT_EQ(csvLines.size(), 5) << csvText.toStdString();
     EXPECT_EQ(csvLines[0],
-              QStringLiteral("Datum,Beleg-Nr.,Buchungstext,Betrag,,Soll,,Haben,,Ust-Satz"))
+              QStringLiteral("Datum;Beleg-Nr.;Buchungstext;Betrag;;Soll;;Haben;;Ust-Satz"))
         << "one head cell per column";
     EXPECT_EQ(csvLines[1],
-              QStringLiteral("05.03.%1,7,Büromaterial,\"119,00\",€,4930,Bürobedarf,1200,Bank,19")
+              QStringLiteral("05.03.%1;7;Büromaterial;119,00;€;4930;Bürobedarf;1200;Bank;19")
                   .arg(year()));
     EXPECT_TRUE(QString::fromUtf8(fx.readFile(txt)).contains(QStringLiteral("Zahlung Meier")));
 
@@ -231,6 +237,72 @@ TEST_F(Listing, SavedAsPdfTextAndCsvFromOneRun) {
                              QStringLiteral("Privatentnahmen"), QStringLiteral("119,00"),
                              QStringLiteral("Sortierung: Datum"), QStringLiteral("DM")})
         EXPECT_TRUE(text.contains(t)) << t.toStdString() << "\n" << text.toStdString();
+}
+
+} // namespace ledra
+
+namespace ledra {
+
+// A German spreadsheet reads the CSV as Python's csv module does with ";" and a byte order
+// mark: the cells that come back are the ones the page model printed, texts with ";" and
+// quotes included, and the head has a cell over every column.
+TEST_F(Listing, CsvReadBackWithSemicolonsGivesThePrintedCells) {
+    const QString python = QStandardPaths::findExecutable(QStringLiteral("python3"));
+    if (python.isEmpty())
+        GTEST_SKIP() << "python3 is not installed";
+    journal(5, day(9, 3), QStringLiteral("Miete; \"Juli\""), 4930, 1200, "1000,00", "1190,00",
+            "190,00", 19, 11);
+    reports::printJournal(*ctx);
+    ASSERT_EQ(viewer.models.size(), 1u);
+    QList<QStringList> printed;
+    for (const auto &page : viewer.models[0].pages)
+        for (const auto &band : page.bands) {
+            if (band.kind != BandKind::Detail)
+                continue;
+            std::vector<std::pair<double, QString>> cells;
+            for (const auto &t : band.texts)
+                cells.emplace_back(t.rect.x(), t.text);
+            for (const QRectF &r : band.emptyCells)
+                cells.emplace_back(r.x(), QString());
+            std::stable_sort(cells.begin(), cells.end(),
+                             [](const auto &a, const auto &b) { return a.first < b.first; });
+            QStringList row;
+            for (const auto &c : cells)
+                row << c.second;
+            printed << row;
+        }
+    ASSERT_EQ(printed.size(), 5);
+
+    QTemporaryDir dir;
+    const QString csv = dir.filePath(QStringLiteral("journal.csv"));
+    reports::FileReportViewer files(QString(), QString(), csv);
+    reports::ReportContext fileCtx{fb->books(), *dlg, files, {}, {}};
+    reports::printJournal(fileCtx);
+    ASSERT_TRUE(files.error().isEmpty()) << files.error().toStdString();
+    EXPECT_TRUE(fx.readFile(csv).startsWith("\xEF\xBB\xBF"));
+
+    QProcess p;
+    p.start(python,
+            {QStringLiteral("-c"),
+             QStringLiteral("import csv, json, sys\n"
+                            "with open(sys.argv[1], newline='', encoding='utf-8-sig') as f:\n"
+                            "    print(json.dumps(list(csv.reader(f, delimiter=';'))))\n"),
+             csv});
+    ASSERT_TRUE(p.waitForFinished(30000));
+    ASSERT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+    QList<QStringList> rows;
+    const QJsonArray lines = QJsonDocument::fromJson(p.readAllStandardOutput()).array();
+    for (const auto &line : lines)
+        rows << line.toVariant().toStringList();
+    ASSERT_EQ(rows.size(), printed.size() + 1);
+    EXPECT_EQ(rows[0].first(), QStringLiteral("Datum")) << "no stray mark before the first head";
+    EXPECT_EQ(rows[0].size(), printed[0].size()) << rows[0].join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(rows.mid(1), printed);
+    const auto rent = std::find_if(rows.cbegin(), rows.cend(), [](const QStringList &r) {
+        return r.contains(QStringLiteral("Miete; \"Juli\""));
+    });
+    ASSERT_NE(rent, rows.cend());
+    EXPECT_TRUE(rent->contains(QStringLiteral("1190,00"))) << rent->join(u'|').toStdString();
 }
 
 } // namespace ledra

@@ -147,15 +147,18 @@ TEST_F(Sheets, OpeningLineColumnsAndBalance) {
     ASSERT_EQ(summary.size(), 1u);
     EXPECT_EQ(summary[0].texts(), QStringLiteral("Saldo:|1.150,13 €|1269,13|119,00|€"));
 
-    // From 01.02. the opening value is not shown and not counted.
+    // From 01.02. the sheet opens with the balance before it, 1.000,00 - 119,00, and ends with
+    // the same balance as the sheet of the whole year.
     viewer.models.clear();
     dlg->fromText = QStringLiteral("01.02.") + year();
     sheetOf(1200);
     const PageModel &later = only();
-    EXPECT_TRUE(occurrences(later, BandKind::CarryOver).empty());
+    ASSERT_EQ(occurrences(later, BandKind::CarryOver).size(), 1u);
+    EXPECT_EQ(occurrences(later, BandKind::CarryOver)[0].texts(),
+              QStringLiteral("Anfangsstand:|881,00|0,00"));
     ASSERT_EQ(occurrences(later, BandKind::Detail).size(), 3u);
     EXPECT_EQ(occurrences(later, BandKind::Summary)[0].texts(),
-              QStringLiteral("Saldo:|269,13 €|269,13|0,00|€"));
+              QStringLiteral("Saldo:|1.150,13 €|1150,13|0,00|€"));
 
     // The launcher leaves the query as it found it.
     EXPECT_EQ(enabledLog, (QStringList{"KBlatt=0", "KBlatt=1", "KBlatt=0", "KBlatt=1"}));
@@ -214,7 +217,7 @@ TEST_F(Sheets, TaxAccountsListTheImplicitTaxAmounts) {
 //   10.03. Privatentnahme  payment 300.00   balance 548.63
 //   20.03. Zahlung Meier   receipt 119.00   balance 667.63, rate "0"
 //   after: 02.04. receipt 50.00 (not counted)
-// Period: receipts 357.00, payments 300.00, balance 57.00.
+// Period: receipts 357.00, payments 300.00; 667.63 in hand at its end.
 TEST_F(Sheets, CashBookRunsTheBalanceFromTheStartOfThePeriod) {
     opening(1000, 50000, 0);
     journal(1, day(10, 1), QStringLiteral("Barverkauf"), 1000, 8400, "100,00", "119,00", "19,00",
@@ -252,7 +255,13 @@ TEST_F(Sheets, CashBookRunsTheBalanceFromTheStartOfThePeriod) {
     EXPECT_EQ(lines[2].at(QStringLiteral("Konto")), QStringLiteral("1400"));
     EXPECT_TRUE(lines[2].texts().endsWith(QStringLiteral("|0")));
     EXPECT_EQ(occurrences(model, BandKind::Summary)[0].texts(),
-              QStringLiteral("Saldo:|57,00 €|357,00|300,00|€"));
+              QStringLiteral("Saldo:|667,63 €|357,00|€|300,00|€"));
+    // Each line shows its currency beside its amount only: nothing beside an empty column.
+    const auto currencies = [](const Occurrence &line) {
+        return line.texts().split(QLatin1Char('|')).count(QStringLiteral("€"));
+    };
+    EXPECT_EQ(currencies(lines[0]), 1) << lines[0].texts().toStdString();
+    EXPECT_EQ(currencies(lines[1]), 1) << lines[1].texts().toStdString();
 }
 
 namespace {
@@ -362,7 +371,7 @@ TEST_F(LongSheets, CashBookByVoucherNumberHasNoBalance) {
         EXPECT_EQ(o.at(QStringLiteral("Bestand")), QStringLiteral("###"));
     checkCarryOvers(model, 0, QStringLiteral("Einnahme"), QStringLiteral("Ausgabe"));
     EXPECT_EQ(occurrences(model, BandKind::Summary)[0].texts(),
-              QStringLiteral("Saldo:|0,00 €|600,00|600,00|€"));
+              QStringLiteral("Saldo:|0,00 €|600,00|€|600,00|€"));
 }
 
 // No rows: a warning for one account, silence in a mass print. Cancel, and an account without
@@ -471,7 +480,7 @@ TEST_F(YearBooks, SheetsAddUpToTheYearBalances) {
     EXPECT_EQ(summary(sheet(1400)), QStringLiteral("Saldo:|321,00 €|14541,00|14220,00|€"));
     // Cash book: receipts 1,511.00, payments 1,383.30; from 500.00 to 627.70.
     const PageModel &cash = sheet(1000);
-    EXPECT_EQ(summary(cash), QStringLiteral("Saldo:|127,70 €|1511,00|1383,30|€"));
+    EXPECT_EQ(summary(cash), QStringLiteral("Saldo:|627,70 €|1511,00|€|1383,30|€"));
     EXPECT_EQ(occurrences(cash, BandKind::CarryOver).at(0).texts(),
               QStringLiteral("Anfangsstand:|500,00"));
     EXPECT_EQ(occurrences(cash, BandKind::Detail).back().at(QStringLiteral("Bestand")),

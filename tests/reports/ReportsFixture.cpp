@@ -26,6 +26,26 @@ void ReportBooks::journal(int autonr, const QDate &date, const QString &text, in
                                       satz, belnr, QVariant(), euro, QVariant()});
 }
 
+void ReportBooks::bookAndTransfer(const std::vector<const char *> &lines,
+                                  std::optional<int> answer) {
+    const qint64 before = fb->books().journal.recordCount();
+    for (const char *line : lines) {
+        if (answer)
+            ui.answers = {*answer};
+        ASSERT_TRUE(book(QString::fromUtf8(line)))
+            << line << ": "
+            << (ui.messages.empty() ? std::string() : ui.messages.back().text.toStdString());
+    }
+    if (!answer) {
+        ASSERT_TRUE(ui.questions.empty()) << ui.questions[0].text.toStdString();
+    }
+    ui.answers = {Btn::Yes}; // "transfer the batch?"
+    e().transferStapel();
+    ASSERT_TRUE(fb->books().stapel.isEmpty());
+    ASSERT_EQ(fb->books().journal.recordCount(), before + qint64(lines.size()));
+    ui.clear();
+}
+
 void ReportBooks::opening(int konto, qint64 sollCents, qint64 habenCents) {
     Table &k = fb->books().konten;
     ASSERT_EQ(

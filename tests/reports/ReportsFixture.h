@@ -11,6 +11,8 @@
 #include "reports/ReportViewer.h"
 
 #include <memory>
+#include <optional>
+#include <vector>
 namespace ledra {
 
 struct RecordingViewer : reports::ReportViewer {
@@ -34,6 +36,9 @@ struct ReportBooks : Books {
     void journal(int autonr, const QDate &date, const QString &text, int soll, int haben,
                  const char *netto, const char *brutto, const char *steuer, double satz, int belnr,
                  bool euro = true);
+    // Enters every line as typed, answering each line's questions with `answer` (none: no
+    // question may come), and transfers the batch; the journal then holds the lines.
+    void bookAndTransfer(const std::vector<const char *> &lines, std::optional<int> answer);
     // Opening debit and credit values of an account.
     void opening(int konto, qint64 sollCents, qint64 habenCents);
     // The dialog answers OK at once with its current fields.

@@ -78,29 +78,30 @@ TEST_F(YearBooks, TrialBalancesOfTheYear) {
     EXPECT_TRUE(viewer.lastOptions.wholePage);
     const PageModel &hoch = viewer.models[0], &quer = viewer.models[1];
 
-    // Portrait: the left-margin setting applies; one footer per class with the class label.
+    // Portrait: the left-margin setting applies; one footer per class with the class label;
+    // Endsaldo is Vortrag plus movement, for the whole year the year balance.
     EXPECT_EQ(hoch.pages.at(0).margins.left, 25);
     EXPECT_QEQ(
         bandTexts(hoch, BandKind::GroupFooter).join('\n'),
-        (QStringList{"000|" + eur(year::kOpenKapital) + "|0,00 €|0,00 €|" + eur(year::kClass0),
-                     "1000|" + eur(year::kClass1Opening) + "|" + eur(year::kGewinn) + "|" +
-                         eur(year::kGewinn) + "|" + eur(year::kClass1),
-                     "3000|0,00 €|" + eur(year::kClass3) + "|" + eur(year::kClass3) + "|" +
-                         eur(year::kClass3),
-                     "4000|0,00 €|" + eur(year::kClass4) + "|" + eur(year::kClass4) + "|" +
-                         eur(year::kClass4),
-                     "8000|0,00 €|" + eur(year::kClass8) + "|" + eur(year::kClass8) + "|" +
-                         eur(year::kClass8)})
+        (QStringList{"Summe Klasse 0|" + eur(year::kOpenKapital) + "|0,00 €|" + eur(year::kClass0) +
+                         "|" + eur(year::kClass0),
+                     "Summe Klasse 1|" + eur(year::kClass1Opening) + "|" + eur(year::kGewinn) +
+                         "|" + eur(year::kClass1) + "|" + eur(year::kClass1),
+                     "Summe Klasse 3|0,00 €|" + eur(year::kClass3) + "|" + eur(year::kClass3) +
+                         "|" + eur(year::kClass3),
+                     "Summe Klasse 4|0,00 €|" + eur(year::kClass4) + "|" + eur(year::kClass4) +
+                         "|" + eur(year::kClass4),
+                     "Summe Klasse 8|0,00 €|" + eur(year::kClass8) + "|" + eur(year::kClass8) +
+                         "|" + eur(year::kClass8)})
             .join('\n'));
     EXPECT_QEQ(bandTexts(hoch, BandKind::Summary).join('\n'),
                "Saldenbilanz|0,00 €|0,00 €|0,00 €|0,00 €");
-    // Accounts without any figure are listed with blank amounts; the range balance shows
-    // in both middle columns.
+    // Accounts without any figure are listed with blank amounts.
     EXPECT_QEQ(lineOf(hoch, 1300), "1300|Sparkasse");
     EXPECT_QEQ(lineOf(hoch, 12), "12|Kurzes Konto");
     EXPECT_QEQ(lineOf(hoch, 1200), "1200|Bank|" + eur(year::kOpenBank) + "|" +
-                                       eur(year::kBank - year::kOpenBank) + "|" +
-                                       eur(year::kBank - year::kOpenBank) + "|" + eur(year::kBank));
+                                       eur(year::kBank - year::kOpenBank) + "|" + eur(year::kBank) +
+                                       "|" + eur(year::kBank));
     EXPECT_QEQ(lineOf(hoch, 1400), "1400|Kunde Meier|" + eur(year::kMeier) + "|" +
                                        eur(year::kMeier) + "|" + eur(year::kMeier))
         << "no opening value: Vortrag is blank";
@@ -123,7 +124,7 @@ TEST_F(YearBooks, TrialBalancesOfTheYear) {
         << "no opening: Vortrag blank";
     const QStringList footers = bandTexts(quer, BandKind::GroupFooter);
     ASSERT_EQ(footers.size(), 5);
-    EXPECT_TRUE(footers[1].startsWith("1000|" + eur(year::kClass1Opening) + "|" +
+    EXPECT_TRUE(footers[1].startsWith("Summe Klasse 1|" + eur(year::kClass1Opening) + "|" +
                                       eur(year::kKasseSoll + year::kBankSoll + year::kMeierSoll +
                                           year::kVorsteuer + year::kSchulzSoll + year::kUstSoll +
                                           year::kPrivat)))
@@ -143,9 +144,9 @@ TEST_F(YearBooks, CarriedForwardBalanceOfALaterRange) {
     // Bank up to 31.03.: 12,000.00 - rent 3 x 800.00 - 2,000.00 - 595.00 - 1,000.00 - 119.00
     //   + 1,166.20 + 535.00 + 500.00 = 8,087.20
     const qint64 bankMarch = 808720;
-    EXPECT_QEQ(lineOf(viewer.models.at(0), 1200),
-               "1200|Bank|" + eur(bankMarch) + "|" + eur(year::kBank - bankMarch) + "|" +
-                   eur(year::kBank - bankMarch) + "|" + eur(year::kBank));
+    EXPECT_QEQ(lineOf(viewer.models.at(0), 1200), "1200|Bank|" + eur(bankMarch) + "|" +
+                                                      eur(year::kBank - bankMarch) + "|" +
+                                                      eur(year::kBank) + "|" + eur(year::kBank));
     dlg->sortByBelegnummer();
     reports::printSaldenliste(*ctx);
     EXPECT_TRUE(
@@ -153,11 +154,11 @@ TEST_F(YearBooks, CarriedForwardBalanceOfALaterRange) {
 }
 
 TEST(TrialBalance, ClassLabels) {
-    EXPECT_QEQ(reports::classLabel(1200), "1000");
-    EXPECT_QEQ(reports::classLabel(1999), "1000");
-    EXPECT_QEQ(reports::classLabel(12345), "12000");
-    EXPECT_QEQ(reports::classLabel(999), "000");
-    EXPECT_QEQ(reports::classLabel(12), "000");
+    EXPECT_QEQ(reports::classLabel(1200), "Summe Klasse 1");
+    EXPECT_QEQ(reports::classLabel(1999), "Summe Klasse 1");
+    EXPECT_QEQ(reports::classLabel(12345), "Summe Klasse 12");
+    EXPECT_QEQ(reports::classLabel(999), "Summe Klasse 0");
+    EXPECT_QEQ(reports::classLabel(12), "Summe Klasse 0");
 }
 
 namespace {
@@ -182,7 +183,7 @@ struct SmallBalances : ReportBooks {
 TEST_F(SmallBalances, OnlyExactZerosAreBlank) {
     reports::printSaldenliste(*ctx);
     const PageModel &m = viewer.models.at(0);
-    EXPECT_QEQ(lineOf(m, 1000), "1000|Kasse|0,40 €|0,40 €|0,40 €|0,80 €");
+    EXPECT_QEQ(lineOf(m, 1000), "1000|Kasse|0,40 €|0,40 €|0,80 €|0,80 €");
     EXPECT_QEQ(lineOf(m, 1200), "1200|Bank|-0,40 €|-0,40 €|-0,40 €");
     EXPECT_QEQ(lineOf(m, 1300), "1300|Sparkasse");
     // Every account is listed, each line shaded in turn from the first one.
@@ -204,7 +205,8 @@ TEST_F(SmallBalances, ExtendedFormListsOnlyTouchedAccounts) {
     EXPECT_QEQ(lineOf(m, 1000), "1000|Kasse|" + march + "|0,40 €|0,40 €|0,40 €|0,40 €|0,80 €");
     EXPECT_QEQ(lineOf(m, 1200), "1200|Bank|" + march + "|0,40 €|-0,40 €|0,40 €|-0,40 €")
         << "no opening: blank Vortrag";
-    EXPECT_QEQ(lineOf(m, 1600), "1600|Lieferant Schulz|-250,00 €|0,00 €|0,00 €");
+    // Jahressaldo is read from the opening value and the journal, not from the running total.
+    EXPECT_QEQ(lineOf(m, 1600), "1600|Lieferant Schulz|-250,00 €|0,00 €|-250,00 €");
     EXPECT_QEQ(lineOf(m, 4210), QString());
     QStringList listed;
     int n = 0;
@@ -217,7 +219,7 @@ TEST_F(SmallBalances, ExtendedFormListsOnlyTouchedAccounts) {
     EXPECT_QEQ(listed.join(','), "1000,1200,1600");
     // Only class 1 has listed accounts: the footers of classes 0, 3, 4 and 8 stay away.
     EXPECT_QEQ(bandTexts(m, BandKind::GroupFooter).join('\n'),
-               "1000|-249,60 €|0,40 €|0,40 €|0,00 €|0,40 €|0,40 €|0,40 €");
+               "Summe Klasse 1|-249,60 €|0,40 €|0,40 €|0,00 €|0,40 €|0,40 €|-249,60 €");
 }
 
 } // namespace ledra

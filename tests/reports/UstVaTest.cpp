@@ -228,6 +228,49 @@ TEST_F(UstVa, LauncherForcesTheDateRangeAndRestoresTheDialog) {
     EXPECT_FALSE(dlg->mitDetailsVisible);
 }
 
+// A month or a quarter in one pick, and the return names whose it is.
+TEST_F(UstVa, MonthOrQuarterInOnePickAndTheFirmWithItsTaxNumber) {
+    quarter();
+    fb->books().settings.buchVon = QStringLiteral("01.01.") + year();
+    fb->books().settings.firma = QStringLiteral("Holzbau Meier");
+    fb->books().settings.steuernummer = QStringLiteral("12/345/67890");
+    using Rules = reports::EingrenzungRules;
+    ASSERT_EQ(Rules::periodChoices().size(), 16);
+    EXPECT_EQ(Rules::periodChoices().at(1), QStringLiteral("Februar"));
+    EXPECT_EQ(Rules::periodChoices().at(12), QStringLiteral("1. Quartal"));
+    const int y = QDate::currentDate().year();
+    const QString feb = QDate(y, 2, QDate(y, 2, 1).daysInMonth()).toString("dd.MM.yyyy");
+    dlg->showModal = [this, feb] {
+        EXPECT_TRUE(dlg->periodChoiceVisible);
+        dlg->choosePeriod(15);
+        EXPECT_EQ(dlg->fromText, QStringLiteral("01.10.") + year());
+        EXPECT_EQ(dlg->toText, QStringLiteral("31.12.") + year());
+        dlg->choosePeriod(1);
+        EXPECT_EQ(dlg->fromText, QStringLiteral("01.02.") + year());
+        EXPECT_EQ(dlg->toText, feb) << "the last day of February, leap year or not";
+        return dlg->confirmRange();
+    };
+    const PageModel &m = run();
+    EXPECT_FALSE(dlg->periodChoiceVisible) << "only the VAT return offers the pick";
+    const QString title = of(m, BandKind::Title).value(0);
+    EXPECT_TRUE(title.contains(QStringLiteral("|01.02.%1 bis %2|").arg(year(), feb)))
+        << title.toStdString();
+    EXPECT_TRUE(title.contains(QStringLiteral("|Holzbau Meier|"))) << title.toStdString();
+    EXPECT_TRUE(title.contains(QStringLiteral("|Steuernummer: 12/345/67890|")))
+        << title.toStdString();
+    // February alone: the January invoice is not in it.
+    EXPECT_EQ(of(m, BandKind::GroupFooter),
+              (QStringList{"0|(60)|500,00 €|0,00 €", "7|(86)|100,00 €|7,00 €",
+                           "19|(81)|-30,00 €|-5,70 €"}));
+
+    // Without a firm the lines stay empty.
+    fb->books().settings.firma.clear();
+    fb->books().settings.steuernummer.clear();
+    okAtOnce();
+    const QString plain = of(run(), BandKind::Title).value(0);
+    EXPECT_FALSE(plain.contains(QStringLiteral("Steuernummer"))) << plain.toStdString();
+}
+
 // The year of the year fixture, accrual basis (figures worked out in YearFixture.h):
 //   (81) 12,480.00 / 2,371.20; (86) 1,100.00 / 77.00; §13b 1,000.00 / 190.00;
 //   input tax 1,039.30; total VAT 2,448.20 + 190.00 = 2,638.20; total input tax 1,229.30;

@@ -53,7 +53,7 @@ void YearBooks::SetUp() {
     fb->books().settings.kosten13b = QStringLiteral("3120");
 
     // Date;voucher;debit;credit;text;amount;B gross / N net;rate (empty: the accounts' rate)
-    const char *bookings[] = {
+    const std::vector<const char *> bookings = {
         "02.01.%Y;1;4210;1200;Miete Januar;800,00;B;",
         "05.01.%Y;2;3400;1600;Wareneinkauf Schulz;1190,00;B;", // 1,000.00 + 190.00
         "10.01.%Y;3;1000;8400;Barverkauf;238,00;B;",           // 200.00 + 38.00
@@ -95,17 +95,8 @@ void YearBooks::SetUp() {
         "15.12.%Y;38;1800;1000;Privatentnahme;200,00;B;",
         "20.12.%Y;39;1200;1000;Bareinzahlung;300,00;B;",
     };
-    static_assert(std::size(bookings) == year::kBookings);
-    for (const char *line : bookings)
-        ASSERT_TRUE(book(QString::fromUtf8(line)))
-            << line << ": "
-            << (ui.messages.empty() ? std::string() : ui.messages.back().text.toStdString());
-    ASSERT_TRUE(ui.questions.empty()) << ui.questions[0].text.toStdString();
-    ui.answers = {Btn::Yes}; // "transfer the batch?"
-    e().transferStapel();
-    ASSERT_TRUE(fb->books().stapel.isEmpty());
+    bookAndTransfer(bookings, std::nullopt);
     ASSERT_EQ(fb->books().journal.recordCount(), year::kBookings);
-    ui.clear();
 }
 
 } // namespace ledra

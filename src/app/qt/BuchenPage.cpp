@@ -20,6 +20,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMap>
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
@@ -73,7 +74,7 @@ QList<TableColumn> BuchenPage::gridColumns() {
         const QString field = QString::fromLatin1(f);
         return [field](const Table &t) { return germanNumberText(t.value(field)); };
     };
-    return {
+    QList<TableColumn> columns{
         {QStringLiteral("Belegdatum"), QStringLiteral("Belegdatum")},
         {QStringLiteral("Belegnummer"), QStringLiteral("Belegnr."), kRight},
         {QStringLiteral("Soll"), QStringLiteral("Soll"), kRight},
@@ -87,6 +88,23 @@ QList<TableColumn> BuchenPage::gridColumns() {
         {QStringLiteral("Satzfaellig"), QStringLiteral("Satz fällig"), kRight,
          number("Satzfaellig")},
     };
+    // What the columns hold at their widest: a booking text has 30 characters, an amount
+    // goes up to a million.
+    const QString amountSample = QStringLiteral("-999.999,99 €");
+    const QMap<QString, QString> samples{
+        {QStringLiteral("Belegdatum"), QStringLiteral("00.00.0000")},
+        {QStringLiteral("Belegnummer"), QStringLiteral("999999")},
+        {QStringLiteral("Soll"), QStringLiteral("999999")},
+        {QStringLiteral("Haben"), QStringLiteral("999999")},
+        {QStringLiteral("Buchungstext"), QStringLiteral("Wareneingang 19 % Vorsteuer 12")},
+        {QStringLiteral("Brutto"), amountSample},
+        {QStringLiteral("Steuer"), amountSample},
+        {QStringLiteral("Netto"), amountSample},
+        {QStringLiteral("Stfaellig"), amountSample},
+    };
+    for (TableColumn &c : columns)
+        c.sample = samples.value(c.field);
+    return columns;
 }
 
 BuchenPage::BuchenPage(Shell &core, QWidget *parent) : QWidget(parent), m_core(core) {
@@ -218,6 +236,7 @@ void BuchenPage::buildGrid() {
     m_grid->verticalHeader()->setDefaultSectionSize(m_grid->fontMetrics().height() + 6);
     m_model = new TableModel(m_core.books().stapel, gridColumns(), m_grid);
     m_grid->setModel(m_model);
+    fitColumns(m_grid, m_model);
     followTableCursor(m_grid, m_model);
     setTabOrder(m_opDatum, m_grid);
     layout()->addWidget(m_grid);
@@ -377,6 +396,7 @@ void BuchenPage::connectRules() {
         connect(box, &QComboBox::activated, this, [this, box](int i) { pickAccount(box, i); });
     }
     m_bDatum->installEventFilter(this);
+    m_betrag->installEventFilter(this);
     m_grid->installEventFilter(this);
     connect(m_grid, &QTableView::doubleClicked, this, [this] {
         runAction(m_core.ui(), [this] { m_core.entry().showOpenItemDetail(); });
@@ -515,6 +535,19 @@ bool BuchenPage::settle(QWidget *w, bool report) {
 bool BuchenPage::eventFilter(QObject *watched, QEvent *event) {
     const bool account = watched == m_soll || watched == m_haben || watched == m_soll->lineEdit() ||
                          watched == m_haben->lineEdit();
+    if (watched == m_betrag &&
+        (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress)) {
+        // Alt+R and Alt+N switch between gross and net in the amount field itself: the
+        // buttons' own keys would move the focus away, and leaving the field stores the row.
+        auto *k = static_cast<QKeyEvent *>(event);
+        const bool alt = (k->modifiers() & ~Qt::KeypadModifier) == Qt::AltModifier;
+        if (alt && (k->key() == Qt::Key_R || k->key() == Qt::Key_N)) {
+            k->accept();
+            if (event->type() == QEvent::KeyPress)
+                switchAmountMode(k->key() == Qt::Key_R);
+            return true;
+        }
+    }
     if (account && event->type() == QEvent::ShortcutOverride) {
         // Esc ends a running account search instead of cancelling the row.
         auto *k = static_cast<QKeyEvent *>(event);
@@ -535,9 +568,7 @@ bool BuchenPage::eventFilter(QObject *watched, QEvent *event) {
         return true;
     }
     if (watched == m_grid && k->key() == Qt::Key_Delete && k->modifiers() == Qt::ControlModifier) {
-        Ui &ui = m_core.ui();
-        if (DbNavigator::confirmDelete(ui))
-            runAction(ui, [this] { m_core.entry().deleteRow(); });
+        deleteRow();
         return true;
     }
     return QWidget::eventFilter(watched, event);
@@ -588,6 +619,12 @@ void BuchenPage::pickBookingText() {
     showCurrentRow();
 }
 
+void BuchenPage::deleteRow() {
+    Ui &ui = m_core.ui();
+    if (DbNavigator::confirmDelete(ui))
+        runAction(ui, [this] { m_core.entry().deleteRow(); });
+}
+
 void BuchenPage::syncFocus() {
     onFocusChanged(QApplication::focusWidget());
 }
@@ -597,6 +634,22 @@ void BuchenPage::dateKey(int daysDelta) {
         settle(m_bDatum, false);
     m_core.entry().stepBelegdatum(daysDelta);
     m_typing.remove(m_bDatum);
+    showCurrentRow();
+}
+
+void BuchenPage::switchAmountMode(bool gross) {
+    if (!m_typing.contains(m_betrag)) {
+        amountMode(gross);
+        return;
+    }
+    // What is being typed is the amount the person means, now gross or net: it stays in the
+    // field and goes into the row as the amount of the mode chosen.
+    BuchungRules &e = m_core.entry();
+    if (gross)
+        e.chooseGross();
+    else
+        e.chooseNet();
+    settle(m_betrag, false);
     showCurrentRow();
 }
 

@@ -71,6 +71,8 @@ public:
     // Tells the rules which control has the focus, when they have not heard of it yet (a
     // command that reads the focus runs before a pending focus change is delivered).
     void syncFocus();
+    // Deletes the current batch row after the grid's question (Ctrl+Del in the grid, the menu).
+    void deleteRow();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -94,6 +96,8 @@ private:
     void pickBookingText();
     void dateKey(int daysDelta);
     void amountMode(bool gross);
+    // Alt+R / Alt+N in the amount field: the text typed there is taken in the new mode.
+    void switchAmountMode(bool gross);
     void showAccountPanels();
     QString sideOf(const QObject *o) const;
     QString amountField() const;

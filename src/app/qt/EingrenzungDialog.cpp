@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDrag>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -61,20 +62,38 @@ EingrenzungDialog::EingrenzungDialog(EingrenzungRules &rules, QWidget *parent)
     top->addLayout(boxes);
 
     auto *range = new QGridLayout;
+    m_zeitraum = new QComboBox(this);
+    m_zeitraum->setObjectName(QStringLiteral("Zeitraum"));
+    m_zeitraum->setToolTip(QStringLiteral("Monat oder Quartal des Buchungsjahres"));
+    m_zeitraum->addItem(QString());
+    m_zeitraum->addItems(EingrenzungRules::periodChoices());
+    m_zeitraumLabel = new QLabel(QStringLiteral("&Zeitraum"), this);
+    m_zeitraumLabel->setBuddy(m_zeitraum);
+    range->addWidget(m_zeitraumLabel, 0, 0);
+    range->addWidget(m_zeitraum, 0, 1);
+    connect(m_zeitraum, &QComboBox::activated, this, [this](int index) {
+        if (index <= 0)
+            return;
+        takeInput();
+        m_rules.choosePeriod(index - 1);
+        showState();
+    });
     m_eVon = new QLineEdit(this);
     m_eBis = new QLineEdit(this);
     m_eVon->setObjectName(QStringLiteral("EVon"));
     m_eBis->setObjectName(QStringLiteral("EBis"));
-    range->addWidget(new QLabel(QStringLiteral("von"), this), 0, 0);
-    range->addWidget(m_eVon, 0, 1);
-    range->addWidget(new QLabel(QStringLiteral("bis"), this), 1, 0);
-    range->addWidget(m_eBis, 1, 1);
+    range->addWidget(new QLabel(QStringLiteral("von"), this), 1, 0);
+    range->addWidget(m_eVon, 1, 1);
+    range->addWidget(new QLabel(QStringLiteral("bis"), this), 2, 0);
+    range->addWidget(m_eBis, 2, 1);
     top->addLayout(range);
 
     m_mitKonten = new QCheckBox(QStringLiteral("Mit Konten"), this);
     m_mitDetails = new QCheckBox(QStringLiteral("Mit Details"), this);
+    m_nurBebuchte = new QCheckBox(QStringLiteral("nur bebuchte Konten"), this);
     top->addWidget(m_mitKonten);
     top->addWidget(m_mitDetails);
+    top->addWidget(m_nurBebuchte);
 
     m_label7 = new QLabel(QStringLiteral("Bitte warten..."), this);
     m_label7->setObjectName(QStringLiteral("Label7"));
@@ -145,7 +164,11 @@ void EingrenzungDialog::showState() {
     m_mitKonten->setVisible(m_rules.mitKontenVisible);
     m_mitKonten->setChecked(m_rules.mitKonten);
     m_mitDetails->setVisible(m_rules.mitDetailsVisible);
+    m_zeitraum->setVisible(m_rules.periodChoiceVisible);
+    m_zeitraumLabel->setVisible(m_rules.periodChoiceVisible);
     m_mitDetails->setChecked(m_rules.mitDetails);
+    m_nurBebuchte->setVisible(m_rules.nurBebuchteVisible);
+    m_nurBebuchte->setChecked(m_rules.nurBebuchte);
     m_eVon->setText(m_rules.fromText);
     m_eBis->setText(m_rules.toText);
     m_label7->setVisible(m_rules.waitNoteVisible);
@@ -157,6 +180,7 @@ void EingrenzungDialog::takeInput() {
     m_rules.Netto = m_netto->isChecked();
     m_rules.mitKonten = m_mitKonten->isChecked();
     m_rules.mitDetails = m_mitDetails->isChecked();
+    m_rules.nurBebuchte = m_nurBebuchte->isChecked();
 }
 
 void EingrenzungDialog::okClicked() {

@@ -7,6 +7,7 @@
 #include <functional>
 
 class QCheckBox;
+class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -32,6 +33,7 @@ public:
     QRadioButton *Netto() const { return m_netto; }
     QLineEdit *fromText() const { return m_eVon; }
     QLineEdit *toText() const { return m_eBis; }
+    QComboBox *Zeitraum() const { return m_zeitraum; }
     QLabel *Label7() const { return m_label7; }
 
 protected:
@@ -49,8 +51,10 @@ private:
     QRadioButton *m_rbDatum = nullptr, *m_rbBelNr = nullptr, *m_rbText = nullptr;
     QGroupBox *m_groupBox2 = nullptr;
     QRadioButton *m_brutto = nullptr, *m_netto = nullptr;
-    QCheckBox *m_mitKonten = nullptr, *m_mitDetails = nullptr;
+    QCheckBox *m_mitKonten = nullptr, *m_mitDetails = nullptr, *m_nurBebuchte = nullptr;
     QLineEdit *m_eVon = nullptr, *m_eBis = nullptr;
+    QComboBox *m_zeitraum = nullptr;
+    QLabel *m_zeitraumLabel = nullptr;
     QLabel *m_label7 = nullptr;
     QPushButton *m_ok = nullptr;
     QPoint m_dragStart;

@@ -1,5 +1,6 @@
 #include "EinstellungPage.h"
 
+#include "DatevExportDialog.h"
 #include "EventBoundary.h"
 #include "GdpduExportDialog.h"
 #include "Panel.h"
@@ -107,7 +108,7 @@ EinstellungPage::EinstellungPage(Shell &core, QWidget *parent) : QWidget(parent)
     m_kontoMwst =
         field(QStringLiteral("KontoMwst"), QString(), "[0-9]{0,6}", &YearSettings::kontoMwst);
     m_mwstSatz = field(QStringLiteral("MwstSatz"), QString(), nullptr, nullptr);
-    m_mwstSatz->setInputMask(QStringLiteral("09.0 %"));
+    m_mwstSatz->setInputMask(QStringLiteral("09,0 %"));
     // The rate goes through the rules, which also move the accounts grid's third choice.
     connect(m_mwstSatz, &QLineEdit::textEdited, this,
             [this](const QString &t) { m_core.setMwstSatz(mwstSatzDigits(t)); });
@@ -123,6 +124,12 @@ EinstellungPage::EinstellungPage(Shell &core, QWidget *parent) : QWidget(parent)
     m_kosten13b = field(QStringLiteral("Kosten13b"),
                         QStringLiteral("für die automatische Berechnung der Steuer"), nullptr,
                         &YearSettings::kosten13b);
+    m_kapital = field(QStringLiteral("Kapital"),
+                      QStringLiteral("nimmt beim Jahreswechsel Gewinn und Privatkonten auf"),
+                      "[0-9]{0,6}", &YearSettings::kapital);
+    m_bilanzErgebnis = field(QStringLiteral("BilanzErgebnis"),
+                             QStringLiteral("Bilanzposten für Jahresüberschuss/-fehlbetrag"),
+                             "[0-9]{0,6}", &YearSettings::bilanzErgebnis);
     auto *gSteuer = group(QStringLiteral("gbSteuer"), QStringLiteral("Steuerbuchung"));
     auto *fSteuer = new QFormLayout(gSteuer);
     row(fSteuer, QStringLiteral("&Vorsteuerkonto:"), m_vorsteuer);
@@ -133,6 +140,8 @@ EinstellungPage::EinstellungPage(Shell &core, QWidget *parent) : QWidget(parent)
     ist->addWidget(m_verstPruef);
     fSteuer->addRow(ist);
     row(fSteuer, QStringLiteral("&Kosten §13b (1) UStG"), m_kosten13b);
+    row(fSteuer, QStringLiteral("Kapitalkon&to:"), m_kapital);
+    row(fSteuer, QStringLiteral("&Jahresergebnis (Bilanz):"), m_bilanzErgebnis);
 
     // Buchungskontrolle
     m_belegnr = field(QStringLiteral("Belegnr"), QStringLiteral("nächste freie Nummer"),
@@ -187,10 +196,26 @@ EinstellungPage::EinstellungPage(Shell &core, QWidget *parent) : QWidget(parent)
     auto *fSkonto = new QFormLayout(m_gbSkonto);
     row(fSkonto, QStringLiteral("&Erhaltenes Skonto"), m_skontoErh);
     row(fSkonto, QStringLiteral("&Gewährtes Skonto"), m_skontoGew);
-    auto *skr = new QHBoxLayout;
+    // The standard charts have a group of their own: an empty chart must be loadable with or
+    // without the open-items module, whose group above is hidden without it.
+    m_gbKontenrahmen =
+        group(QStringLiteral("gbKontenrahmen"), QStringLiteral("Standardkontenrahmen"));
+    auto *skr = new QHBoxLayout(m_gbKontenrahmen);
     skr->addWidget(m_bSKR03);
     skr->addWidget(m_bSKR04);
-    fSkonto->addRow(skr);
+
+    // Firma: named on the VAT return
+    m_firma = field(QStringLiteral("Firma"), QStringLiteral("Name der Firma für die Auswertungen"),
+                    nullptr, &YearSettings::firma);
+    m_firma->setMaxLength(60);
+    m_steuernummer = field(QStringLiteral("Steuernummer"),
+                           QStringLiteral("Steuernummer des Finanzamts, z. B. 12/345/67890"),
+                           nullptr, &YearSettings::steuernummer);
+    m_steuernummer->setMaxLength(20);
+    auto *gFirma = group(QStringLiteral("gbFirma"), QStringLiteral("Firma"));
+    auto *fFirma = new QFormLayout(gFirma);
+    row(fFirma, QStringLiteral("Firmen&name:"), m_firma);
+    row(fFirma, QStringLiteral("Steuern&ummer:"), m_steuernummer);
 
     // Listen einstellen
     m_bBWA = button(QStringLiteral("BBWA"), QStringLiteral("BWA"));
@@ -212,6 +237,9 @@ EinstellungPage::EinstellungPage(Shell &core, QWidget *parent) : QWidget(parent)
         QStringLiteral("BExport"), QStringLiteral("Export GDPdU"),
         QStringLiteral("Buchungsdaten des aktuellen Buchungsjahres zur Übergabe an das Finanzamt "
                        "vorbereiten"));
+    m_bDatev = button(QStringLiteral("BDatev"), QStringLiteral("Export DATEV"),
+                      QStringLiteral("Buchungen als DATEV-Buchungsstapel an den Steuerberater "
+                                     "übergeben"));
     m_cbOPDatum = check(QStringLiteral("CBOPDatum"), QStringLiteral("OP-Datum editieren"),
                         QStringLiteral("Zahlungsziel für OP setzen"));
     connect(m_cbOPDatum, &QCheckBox::toggled, this, [this](bool on) {
@@ -219,8 +247,9 @@ EinstellungPage::EinstellungPage(Shell &core, QWidget *parent) : QWidget(parent)
         emit opDatumToggled(on);
     });
     auto *years = new QVBoxLayout;
-    for (QWidget *w : std::initializer_list<QWidget *>{
-             m_altBuch, m_delJahr, m_jWechsel, m_kSaldouebertr, m_bExport, m_info, m_cbOPDatum})
+    for (QWidget *w :
+         std::initializer_list<QWidget *>{m_altBuch, m_delJahr, m_jWechsel, m_kSaldouebertr,
+                                          m_bExport, m_bDatev, m_info, m_cbOPDatum})
         years->addWidget(w);
     years->addStretch(1);
 
@@ -228,16 +257,19 @@ EinstellungPage::EinstellungPage(Shell &core, QWidget *parent) : QWidget(parent)
     grid->addWidget(gSteuer, 0, 0);
     grid->addWidget(gKontrolle, 1, 0);
     grid->addWidget(m_gbSkonto, 2, 0);
+    grid->addWidget(m_gbKontenrahmen, 3, 0);
+    grid->addWidget(gFirma, 3, 1);
     grid->addWidget(gDruck, 0, 1);
     grid->addWidget(gAnsicht, 1, 1);
     grid->addWidget(gListen, 2, 1);
-    grid->addLayout(years, 0, 2, 3, 1);
-    grid->setRowStretch(3, 1);
+    grid->addLayout(years, 0, 2, 4, 1);
+    grid->setRowStretch(4, 1);
     grid->setColumnStretch(3, 1);
 
-    QWidget *order[] = {m_vorsteuer, m_kontoMwst, m_mwstSatz, m_cbIstSteuer, m_verstPruef,
-                        m_kosten13b, m_belegnr,   m_eBuchVon, m_eBuchBis,    m_skontoErh,
-                        m_skontoGew, m_lRand,     m_checkBox1};
+    QWidget *order[] = {m_vorsteuer, m_kontoMwst,   m_mwstSatz,       m_cbIstSteuer, m_verstPruef,
+                        m_kosten13b, m_kapital,     m_bilanzErgebnis, m_belegnr,     m_eBuchVon,
+                        m_eBuchBis,  m_skontoErh,   m_skontoGew,      m_lRand,       m_checkBox1,
+                        m_firma,     m_steuernummer};
     for (size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
 
@@ -256,6 +288,7 @@ EinstellungPage::EinstellungPage(Shell &core, QWidget *parent) : QWidget(parent)
     op(m_delJahr, [&fb] { deleteJahr(fb.books()); });
     op(m_verstPruef, [&fb] { switchVersteuerung(fb.books()); });
     connect(m_bExport, &QPushButton::clicked, this, &EinstellungPage::showGdpduExport);
+    connect(m_bDatev, &QPushButton::clicked, this, &EinstellungPage::showDatevExport);
     connect(m_bBWA, &QPushButton::clicked, this, &EinstellungPage::editBWA);
     connect(m_bBilanz, &QPushButton::clicked, this, &EinstellungPage::editBilanz);
     loadSettings();
@@ -276,6 +309,18 @@ void EinstellungPage::showGdpduExport() {
     m_gdpduExport->show();
     m_gdpduExport->raise();
     m_gdpduExport->activateWindow();
+}
+
+// Made on first use and kept, so that the file chosen last is still there next time; the
+// numbers and the range come from the year open now.
+void EinstellungPage::showDatevExport() {
+    if (!m_datevExport)
+        m_datevExport = new DatevExportDialog(m_core, window());
+    else
+        m_datevExport->loadFromBooks();
+    m_datevExport->show();
+    m_datevExport->raise();
+    m_datevExport->activateWindow();
 }
 
 void EinstellungPage::editBWA() {
@@ -336,11 +381,15 @@ void EinstellungPage::loadSettings() {
     if (!m_mwstSatz->hasFocus() && mwstSatzDigits(m_mwstSatz->text()) != s.mwstSatz)
         m_mwstSatz->setText(s.mwstSatzDisplay());
     setIfIdle(m_kosten13b, s.kosten13b);
+    setIfIdle(m_kapital, s.kapital);
+    setIfIdle(m_bilanzErgebnis, s.bilanzErgebnis);
     setIfIdle(m_belegnr, s.belegnr);
     setIfIdle(m_eBuchVon, s.buchVon);
     setIfIdle(m_eBuchBis, s.buchBis);
     setIfIdle(m_skontoErh, s.skontoErh);
     setIfIdle(m_skontoGew, s.skontoGew);
+    setIfIdle(m_firma, s.firma);
+    setIfIdle(m_steuernummer, s.steuernummer);
     if (!m_lRand->hasFocus()) {
         QSignalBlocker block(m_lRand);
         m_lRand->setValue(s.lRand);
@@ -364,6 +413,7 @@ void EinstellungPage::syncControls() {
     m_kSaldouebertr->setEnabled(c.kSaldouebertrEnabled);
     m_bSKR03->setVisible(c.skrButtonsVisible);
     m_bSKR04->setVisible(c.skrButtonsVisible);
+    m_gbKontenrahmen->setVisible(c.skrButtonsVisible);
     m_gbSkonto->setVisible(c.bopVisible);
     m_altBuch->setText(m_core.altBuchCaption);
 }

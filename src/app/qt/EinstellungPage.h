@@ -16,6 +16,7 @@ class QSpinBox;
 
 namespace ledra {
 
+class DatevExportDialog;
 class GdpduExportDialog;
 class Shell;
 class Panel;
@@ -40,9 +41,12 @@ public:
     Panel *Panel4() const { return m_panel4; }
     Panel *Panel5() const { return m_panel5; }
     QGroupBox *gbSkonto() const { return m_gbSkonto; }
+    QGroupBox *gbKontenrahmen() const { return m_gbKontenrahmen; }
     QLineEdit *SkontoErh() const { return m_skontoErh; }
     QLineEdit *SkontoGew() const { return m_skontoGew; }
     QCheckBox *CBOPDatum() const { return m_cbOPDatum; }
+    QLineEdit *Firma() const { return m_firma; }
+    QLineEdit *Steuernummer() const { return m_steuernummer; }
 
     QPushButton *VerstPruef() const { return m_verstPruef; }
     QPushButton *BSKR03() const { return m_bSKR03; }
@@ -69,6 +73,9 @@ public:
     // The button "Export GDPdU": the export dialog, without blocking the window.
     void showGdpduExport();
     GdpduExportDialog *gdpduExportDialog() const { return m_gdpduExport; }
+    void showDatevExport();
+    DatevExportDialog *datevExportDialog() const { return m_datevExport; }
+    QPushButton *BDatev() const { return m_bDatev; }
     void editBilanz();
 
 signals:
@@ -84,22 +91,26 @@ private:
 
     Shell &m_core;
     GdpduExportDialog *m_gdpduExport = nullptr;
+    DatevExportDialog *m_datevExport = nullptr;
+    QPushButton *m_bDatev = nullptr;
     bool m_trackFocus = true;
     QSet<QWidget *> m_fields;
     QLineEdit *m_vorsteuer = nullptr, *m_kontoMwst = nullptr, *m_mwstSatz = nullptr,
-              *m_kosten13b = nullptr, *m_belegnr = nullptr, *m_eBuchVon = nullptr,
-              *m_eBuchBis = nullptr, *m_skontoErh = nullptr, *m_skontoGew = nullptr;
+              *m_kosten13b = nullptr, *m_kapital = nullptr, *m_bilanzErgebnis = nullptr,
+              *m_belegnr = nullptr, *m_eBuchVon = nullptr, *m_eBuchBis = nullptr,
+              *m_skontoErh = nullptr, *m_skontoGew = nullptr, *m_firma = nullptr,
+              *m_steuernummer = nullptr;
     QCheckBox *m_cbIstSteuer = nullptr, *m_checkBox1 = nullptr, *m_cbOPDatum = nullptr;
     QSpinBox *m_lRand = nullptr;
     Panel *m_zeilenfarbe = nullptr, *m_panel4 = nullptr, *m_panel5 = nullptr;
-    QGroupBox *m_gbSkonto = nullptr;
+    QGroupBox *m_gbSkonto = nullptr, *m_gbKontenrahmen = nullptr;
     QPushButton *m_verstPruef = nullptr, *m_bSKR03 = nullptr, *m_bSKR04 = nullptr,
                 *m_bBWA = nullptr, *m_bBilanz = nullptr, *m_info = nullptr, *m_altBuch = nullptr,
                 *m_delJahr = nullptr, *m_jWechsel = nullptr, *m_kSaldouebertr = nullptr,
                 *m_bExport = nullptr;
 };
 
-// The digits of the VAT-rate field without the mask's literals: "19.0 %" gives "190".
+// The digits of the VAT-rate field without the mask's literals: "19,0 %" gives "190".
 QString mwstSatzDigits(const QString &text);
 
 } // namespace ledra

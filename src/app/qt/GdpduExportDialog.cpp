@@ -1,5 +1,6 @@
 #include "GdpduExportDialog.h"
 
+#include "GaugeFeedback.h"
 #include "app/Shell.h"
 #include "exports/GdpduExport.h"
 #include "store/EngineError.h"
@@ -25,6 +26,8 @@ namespace ledra {
 GdpduExportDialog::GdpduExportDialog(Shell &core, QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowStaysOnTopHint), m_core(core) {
     setObjectName(QStringLiteral("FExport"));
+    // The program's own help context for the export: F1 here opens the export topic.
+    setProperty("helpContext", 35);
     setWindowTitle(QStringLiteral("Datenexport für Finanzamt"));
     auto *label = new QLabel(QStringLiteral("&Exportverzeichnis"), this);
     m_folder = new QLineEdit(this);
@@ -95,11 +98,7 @@ void GdpduExportDialog::start() {
     m_start->setEnabled(false);
     m_gauge->setValue(0);
     try {
-        runGdpduExport(gdpduJobFor(m_core.books(), target), [this, &ui](int done, int total) {
-            m_gauge->setMaximum(std::max(1, total));
-            m_gauge->setValue(done);
-            ui.processEvents();
-        });
+        runGdpduExport(gdpduJobFor(m_core.books(), target), gaugeFeedback(m_gauge, ui));
     } catch (const EngineError &e) {
         ui.error(e.message());
         updateStart();

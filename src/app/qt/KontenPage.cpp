@@ -15,6 +15,7 @@
 #include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMap>
 #include <QPushButton>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -45,8 +46,21 @@ QList<TableColumn> KontenPage::gridColumns() {
         {QStringLiteral("xBWA"), QStringLiteral("BWA")},
         {QStringLiteral("xBilanz"), QStringLiteral("Bilanz")},
     };
-    for (TableColumn &c : columns)
+    const QString amountSample = QStringLiteral("-999.999,99");
+    const QMap<QString, QString> samples{
+        {QStringLiteral("KtoNr"), QStringLiteral("999999")},
+        {QStringLiteral("Name"), QStringLiteral("Wareneingang 19 % Vorsteuer 12")},
+        {QStringLiteral("XArt"), QStringLiteral("Fremdleistung")},
+        {QStringLiteral("Saldo"), amountSample},
+        {QStringLiteral("Soll"), amountSample},
+        {QStringLiteral("Haben"), amountSample},
+        {QStringLiteral("xBWA"), QStringLiteral("Sonstige Aufwendungen")},
+        {QStringLiteral("xBilanz"), QStringLiteral("Sonstige Verbindlichkeiten")},
+    };
+    for (TableColumn &c : columns) {
         c.editable = c.field != QLatin1String("Saldo");
+        c.sample = samples.value(c.field);
+    }
     columns[KontenDelegate::Saldo].userData = typeAndBalance;
     return columns;
 }
@@ -95,6 +109,7 @@ KontenPage::KontenPage(Shell &core, Ui &ui, QWidget *parent)
     m_grid->verticalHeader()->setDefaultSectionSize(m_grid->fontMetrics().height() + 6);
     m_model = new TableModel(core.books().kontenGrid, gridColumns(), m_grid);
     m_grid->setModel(m_model);
+    fitColumns(m_grid, m_model);
     m_delegate = new KontenDelegate(core, ui, m_model, m_grid);
     m_grid->setItemDelegate(m_delegate);
     followTableCursor(m_grid, m_model);

@@ -5,7 +5,10 @@
 #include "EingrenzungDialog.h"
 #include "EinstellungPage.h"
 #include "EventBoundary.h"
+#include "HelpKey.h"
+#include "HelpWindow.h"
 #include "KontenPage.h"
+#include "MainMenuBar.h"
 #include "PageControl.h"
 #include "PreviewWindow.h"
 #include "ReportLaunchers.h"
@@ -13,6 +16,9 @@
 #include "TableModel.h"
 #include "WindowUi.h"
 #include "books/SaldenRecompute.h"
+#include "diagnostics/DebugLog.h"
+#include "diagnostics/HelpHook.h"
+#include "diagnostics/HelpTopics.h"
 #include "openitems/OffenePostenModule.h"
 #include "posting/BuchungRules.h"
 #include "posting/StornoRules.h"
@@ -46,12 +52,11 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
-#include <QShortcut>
 #include <QStatusBar>
 #include <QStyle>
 #include <QStyleFactory>
 #include <QTableView>
-#include <QTextBrowser>
+#include <QTimer>
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -61,8 +66,9 @@ void applyColumnWidths(QTableView *view, const TableModel *model,
                        const QMap<QString, int> &widths) {
     for (int c = 0; c < model->columnCount(); ++c) {
         auto it = widths.constFind(model->column(c).field);
+        // A width kept from an older layout never cuts the column's head or its amounts.
         if (it != widths.constEnd() && it.value() > 0)
-            view->setColumnWidth(c, it.value());
+            view->setColumnWidth(c, std::max(it.value(), minimumColumnWidth(view, model, c)));
     }
 }
 
@@ -89,6 +95,7 @@ MainWindow::MainWindow(const QString &programFolder, Ui *external) {
     setObjectName(QStringLiteral("FBuchhaltung"));
     setWindowTitle(QStringLiteral("Buchhaltung %1").arg(programVersion()));
     buildPages();
+    m_menuBar = new MainMenuBar(*this);
     buildStatusBar();
     m_core->controlsChanged = [this] { syncControls(); };
     // Enter on the page "Buchen" is seen here before the control that has the focus.
@@ -234,8 +241,11 @@ void MainWindow::buildMenus(QWidget *buchenPage) {
     p1.Favorithinzufuegen->setEnabled(false);
     p1.Favoritloeschen->setEnabled(false);
     connect(p1.Beenden, &QAction::triggered, this, &QWidget::close);
-    connect(p1.Neu, &QAction::triggered, this,
-            [this] { runAction(*m_ui, [this] { m_core->entry().newRow(); }); });
+    connect(p1.Neu, &QAction::triggered, this, [this] {
+        // From the menu bar on another page the row is entered where it can be seen.
+        if (m_pages->requestPage(0))
+            runAction(*m_ui, [this] { m_core->entry().newRow(); });
+    });
     connect(p1.Speichern, &QAction::triggered, this, &MainWindow::transferBatch);
     connect(p1.Storno, &QAction::triggered, this, &MainWindow::showReversalDialog);
     connect(p1.OffenePosten, &QAction::triggered, this, &MainWindow::openOffenePosten);
@@ -345,26 +355,42 @@ bool MainWindow::create() {
     // The open-items manager window belongs to this window.
     if (OffenePostenModule *op = m_core->openItems())
         op->create(this, *m_ui);
-    // F1 anywhere in the window: the help page of the focused control, else of the page.
-    auto *f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
-    f1->setContext(Qt::WindowShortcut);
-    connect(f1, &QShortcut::activated, this, [this] {
-        for (QWidget *w = QApplication::focusWidget(); w && w != this; w = w->parentWidget())
-            if (w->property("helpContext").isValid()) {
-                showHelp(w->property("helpContext").toInt());
-                return;
-            }
-        static const int pageContexts[] = {10, 20, 30};
-        const int page = m_pages->currentIndex();
-        showHelp(page >= 0 && page < 3 ? pageContexts[page] : 0);
-    });
+    createHelpHook(); // the hook takes over the program's help requests from here on
+    // F1 in any window: the help of the focused control, else of its page or window; in
+    // the main window without either, the help of the page shown.
+    new HelpKey([this](int context, QWidget *window) { showHelpIn(context, window); }, this);
     setGeometry(m_core->window.geometry);
+    fitColumns(m_konten->gridView(), m_konten->gridModel());
+    fitColumns(m_buchen->gridView(), m_buchen->gridModel());
     applyColumnWidths(m_konten->gridView(), m_konten->gridModel(), m_core->window.grid1Widths);
     applyColumnWidths(m_buchen->gridView(), m_buchen->gridModel(), m_core->window.grid2Widths);
     applySkin();
     createReports();
     syncControls();
+    // The window opens ready for typing: Insert starts a booking at once.
+    m_buchen->gridView()->setFocus(Qt::OtherFocusReason);
+    // Asked once the window is up, not over the splash window.
+    QTimer::singleShot(0, this, [this] {
+        bool loaded = false;
+        runAction(*m_ui, [this, &loaded] { loaded = m_core->offerStandardChart(); });
+        if (loaded) {
+            reloadGrids();
+            syncControls();
+        }
+    });
     return true;
+}
+
+void MainWindow::showHelpIn(int context, QWidget *window) {
+    static const int pageContexts[] = {10, 20, 30};
+    const int page = m_pages->currentIndex();
+    if (context == 0 && window == this && page >= 0 && page < 3)
+        context = pageContexts[page];
+    showHelp(context);
+}
+
+void MainWindow::showFocusedHelp() {
+    showHelpIn(HelpKey::contextOf(QApplication::focusWidget()), this);
 }
 
 void MainWindow::createReports() {
@@ -471,6 +497,8 @@ void MainWindow::syncControls() {
     }
     m_einstellung->syncControls();
     m_einstellung->loadSettings();
+    if (m_menuBar)
+        m_menuBar->sync();
 }
 
 bool MainWindow::pageChanging() {
@@ -561,24 +589,21 @@ void MainWindow::showReversalDialog() {
     m_journalDialog->open();
 }
 
+void MainWindow::createHelpHook() {
+    // Also without the help file: a request then tells the user which file is missing.
+    m_helpWindow = std::make_unique<HelpWindow>(m_core->helpFolder);
+    m_helpHook = std::make_unique<HelpHook>(HelpTopics::helpFileIn(m_core->helpFolder),
+                                            DebugLog::program(), *m_ui, *m_helpWindow);
+}
+
 void MainWindow::showHelp(int context) {
-    if (!m_core->helpAvailable)
-        return;
-    const QString folder = m_core->helpFolder + QLatin1Char('/');
-    QString page = folder + QString::number(context) + QStringLiteral(".html");
-    if (context <= 0 || !QFileInfo(page).isFile())
-        page = folder + QStringLiteral("index.html");
-    if (!m_helpViewer) {
-        m_helpViewer = new QTextBrowser(this);
-        m_helpViewer->setWindowFlag(Qt::Window);
-        m_helpViewer->setObjectName(QStringLiteral("Hilfe"));
-        m_helpViewer->setWindowTitle(QStringLiteral("Hilfe"));
-        m_helpViewer->setOpenExternalLinks(true);
-        m_helpViewer->resize(700, 600);
-    }
-    m_helpViewer->setSource(QUrl::fromLocalFile(page));
-    m_helpViewer->show();
-    m_helpViewer->raise();
+    if (!m_helpHook)
+        createHelpHook();
+    m_helpHook->showHelp(context);
+}
+
+HelpWindow *MainWindow::helpWindow() const {
+    return m_helpWindow.get();
 }
 
 void MainWindow::showAbout() {
@@ -591,9 +616,11 @@ void MainWindow::closeEvent(QCloseEvent *e) {
     storeColumnWidths(m_konten->gridView(), m_konten->gridModel(), m_core->window.grid1Widths);
     storeColumnWidths(m_buchen->gridView(), m_buchen->gridModel(), m_core->window.grid2Widths);
     m_core->window.geometry = (isMaximized() || isFullScreen()) ? normalGeometry() : geometry();
-    if (m_core->close())
+    if (m_core->close()) {
         e->accept();
-    else
+        // The help window stands alone on the desktop; it goes with the program.
+        m_helpHook.reset();
+    } else
         e->ignore();
 }
 

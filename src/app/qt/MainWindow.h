@@ -9,7 +9,6 @@
 #include <QMainWindow>
 #include <functional>
 #include <memory>
-class QTextBrowser;
 class QLabel;
 class QMenu;
 class QProgressBar;
@@ -22,8 +21,11 @@ class BuchenPage;
 class DbNavigator;
 class EingrenzungDialog;
 class EinstellungPage;
+class HelpHook;
+class HelpWindow;
 class ReversalDialog;
 class KontenPage;
+class MainMenuBar;
 class PageControl;
 class QtReportViewer;
 class ReportLaunchers;
@@ -97,8 +99,15 @@ public:
     // Reports go to `viewer` instead of the print preview (null: the preview again).
     void setReportViewer(reports::ReportViewer *viewer);
 
-    // Shows the help page of a help context (the start page when it has none).
+    // Shows the topic of a help context (0: the manual's contents) through the help hook.
     void showHelp(int context);
+    // The help of `context`; without one, the help of the page shown when `window` is this.
+    void showHelpIn(int context, QWidget *window);
+    // The manual's window once help was asked for.
+    HelpWindow *helpWindow() const;
+    // F1: the help of the focused control, else of the page shown.
+    void showFocusedHelp();
+    MainMenuBar *mainMenu() const { return m_menuBar; }
 
     // The rules ask for controls by name.
     void focusControl(const QString &name);
@@ -142,11 +151,15 @@ private:
                 *m_sbEnde = nullptr;
     EntryMenuItems m_popup1;
     AccountsMenuItems m_popup2;
+    MainMenuBar *m_menuBar = nullptr;
     QLabel *m_panels[4] = {};
     QProgressBar *m_gauge = nullptr;
     QStringList m_shownBookingTexts;
     ReversalDialog *m_journalDialog = nullptr;
-    QTextBrowser *m_helpViewer = nullptr;
+    // The manual's window and the hook that routes and logs every help request.
+    void createHelpHook();
+    std::unique_ptr<HelpWindow> m_helpWindow;
+    std::unique_ptr<HelpHook> m_helpHook;
 
     std::unique_ptr<ReportLaunchers> m_reports;
     reports::ReportViewer *m_pendingViewer = nullptr;

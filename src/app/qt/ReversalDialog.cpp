@@ -81,6 +81,7 @@ ReversalDialog::ReversalDialog(Shell &core, QWidget *parent) : QDialog(parent), 
     m_grid->verticalHeader()->setDefaultSectionSize(m_grid->fontMetrics().height() + 6);
     m_model = new TableModel(m_core.books().journal, journalColumns(), m_grid);
     m_grid->setModel(m_model);
+    fitColumns(m_grid, m_model);
     followTableCursor(m_grid, m_model);
     m_grid->installEventFilter(this);
     m_grid->viewport()->installEventFilter(this);

@@ -2,10 +2,12 @@
 
 #include "ui/Ui.h"
 
+#include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QPointer>
 #include <QScopedValueRollback>
 #include <QSet>
+#include <QStyle>
 #include <QTableView>
 #include <QTimer>
 
@@ -295,11 +297,33 @@ void TableModel::onTableChange(Table::Change change) {
     }
 }
 
+int minimumColumnWidth(const QTableView *view, const TableModel *model, int column) {
+    int w = view->horizontalHeader()->sectionSizeHint(column);
+    const QString &sample = model->column(column).sample;
+    if (!sample.isEmpty()) {
+        // The cell's text margins of the style, on both sides, plus a little air.
+        const int padding =
+            2 * (view->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) + 1) + 8;
+        w = std::max(w, QFontMetrics(view->font()).horizontalAdvance(sample) + padding);
+    }
+    return w;
+}
+
+void fitColumns(QTableView *view, const TableModel *model) {
+    for (int c = 0; c < model->columnCount(); ++c) {
+        view->resizeColumnToContents(c); // the head and the rows shown now
+        view->setColumnWidth(c, std::max(view->columnWidth(c), minimumColumnWidth(view, model, c)));
+    }
+}
+
 void followTableCursor(QTableView *view, TableModel *model) {
     // While the view moves the cursor itself, its own selection command (a plain click
     // selects the row, Ctrl+click adds it to the marked rows) decides what is selected.
     auto viewMoving = std::make_shared<bool>(false);
-    auto select = [view, model, viewMoving](int row) {
+    // A stored row reloads the model, which forgets the view's current cell: the column the
+    // person works in is kept across the reload, so that the next key edits the same cell.
+    auto column = std::make_shared<int>(0);
+    auto select = [view, model, viewMoving, column](int row) {
         QItemSelectionModel *sm = view->selectionModel();
         if (!sm || *viewMoving)
             return;
@@ -308,12 +332,17 @@ void followTableCursor(QTableView *view, TableModel *model) {
             return;
         }
         const QModelIndex cur = sm->currentIndex();
-        const QModelIndex idx = model->index(row, cur.isValid() ? cur.column() : 0);
+        const QModelIndex idx = model->index(row, cur.isValid() ? cur.column() : *column);
         if (cur == idx && sm->isRowSelected(row, QModelIndex()))
             return;
         sm->setCurrentIndex(idx, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     };
     QObject::connect(model, &TableModel::currentRowChanged, view, select);
+    QObject::connect(view->selectionModel(), &QItemSelectionModel::currentChanged, view,
+                     [column](const QModelIndex &now, const QModelIndex &) {
+                         if (now.isValid())
+                             *column = now.column();
+                     });
     QObject::connect(
         view->selectionModel(), &QItemSelectionModel::currentRowChanged, view,
         [view, model, select, viewMoving](const QModelIndex &now, const QModelIndex &) {
@@ -328,6 +357,10 @@ void followTableCursor(QTableView *view, TableModel *model) {
             // selection back once the selection model has finished its signal.
             if (!moved)
                 QTimer::singleShot(0, view, [model, select] { select(model->currentRow()); });
+            // Leaving a changed row stores it and reloads the model, which took the view's
+            // current cell with it: the row moved to is current again at once.
+            else if (!view->selectionModel()->currentIndex().isValid())
+                select(model->currentRow());
         });
     select(model->currentRow());
 }

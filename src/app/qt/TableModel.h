@@ -32,6 +32,9 @@ struct TableColumn {
     // Further values of the row that a delegate needs to draw the cell (Qt::UserRole); read and
     // cached together with the texts.
     std::function<QVariant(const Table &)> userData = nullptr;
+    // The widest text the column usually holds ("999.999,99 €"): its first width, so that an
+    // empty grid does not open with columns that the first rows overflow.
+    QString sample = QString();
 };
 
 class TableModel : public QAbstractTableModel {
@@ -92,6 +95,12 @@ private:
     bool m_insertRow = false;
     mutable QHash<int, Row> m_cache;
 };
+
+// Gives every column of `view` room for its head, its sample text and the rows shown now.
+void fitColumns(QTableView *view, const TableModel *model);
+// The width a column needs at least: its head and its sample text must be readable (a cut
+// amount is a misread amount).
+int minimumColumnWidth(const QTableView *view, const TableModel *model, int column);
 
 // Lets a view follow the table's cursor (the current row is the selected row) and move the
 // cursor when the user picks another row.

@@ -19,6 +19,9 @@ public:
     int confirm(const QString &text, int buttons, int helpContext) override {
         return m_inner.confirm(text, buttons, helpContext);
     }
+    int warnConfirm(const QString &text, int buttons, int helpContext, int defaultButton) override {
+        return m_inner.warnConfirm(text, buttons, helpContext, defaultButton);
+    }
     int warnOkCancel(const QString &text, int helpContext) override {
         return m_inner.warnOkCancel(text, helpContext);
     }
@@ -46,6 +49,9 @@ public:
         return m_inner.input(caption, prompt, value);
     }
     std::optional<int> chooseColor(int color) override { return m_inner.chooseColor(color); }
+    int choose(const QString &text, const QStringList &choices) override {
+        return m_inner.choose(text, choices);
+    }
 
 private:
     Ui &m_inner;

@@ -57,6 +57,7 @@ private:
 OffenePostenWahlDialog::OffenePostenWahlDialog(Table &journal, QWidget *parent)
     : QDialog(parent), m_journal(journal) {
     setObjectName(QStringLiteral("FOPWahl"));
+    setProperty("helpContext", 41); // F1: the manual's open-items topic
     setWindowTitle(QStringLiteral("Offenen Posten hinzufügen"));
     resize(760, 480);
     m_model = new JournalWahlModel(journal, this);

@@ -36,6 +36,7 @@ namespace ledra {
 OffenePostenWindow::OffenePostenWindow(OffenePostenRules &rules, QWidget *owner)
     : QDialog(owner), m_rules(rules) {
     setObjectName(QStringLiteral("FOPosten"));
+    setProperty("helpContext", 40); // F1: the manual's open-items topic
     setWindowTitle(QStringLiteral("OP-Verwaltung"));
     setWindowFlag(Qt::WindowStaysOnTopHint);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);

@@ -18,6 +18,7 @@ namespace ledra {
 OffenerPostenDialog::OffenerPostenDialog(OffenePostenRules &rules, QWidget *parent)
     : QDialog(parent), m_rules(rules) {
     setObjectName(QStringLiteral("FEditOP"));
+    setProperty("helpContext", 42); // F1: the manual's open-items topic
     setWindowTitle(QStringLiteral("Ändern Offene Posten"));
     m_before = rules.beginChange();
 

@@ -24,10 +24,13 @@ void QtUi::setStatusBar(QLabel *const panels[4], QProgressBar *gauge) {
     m_gauge = gauge;
 }
 
-int QtUi::box(int icon, const QString &title, const QString &text, int buttons, int helpContext) {
+int QtUi::box(int icon, const QString &title, const QString &text, int buttons, int helpContext,
+              int defaultButton) {
     QString t = text;
     t.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     QMessageBox mb(QMessageBox::Icon(icon), title, t, QMessageBox::NoButton, m_parent);
+    if (helpContext > 0)
+        mb.setProperty("helpContext", helpContext); // F1 in the box opens its topic
     struct B {
         int flag;
         const char *label;
@@ -40,8 +43,12 @@ int QtUi::box(int icon, const QString &title, const QString &text, int buttons, 
                      {Btn::Help, "&Hilfe", QMessageBox::HelpRole}};
     QMap<QAbstractButton *, int> map;
     for (const B &b : all)
-        if (buttons & b.flag)
-            map.insert(mb.addButton(QString::fromUtf8(b.label), b.role), b.flag);
+        if (buttons & b.flag) {
+            QPushButton *pb = mb.addButton(QString::fromUtf8(b.label), b.role);
+            map.insert(pb, b.flag);
+            if (b.flag == defaultButton)
+                mb.setDefaultButton(pb);
+        }
     for (;;) {
         mb.exec();
         int r = map.value(mb.clickedButton(), (buttons & Btn::Cancel) ? Btn::Cancel
@@ -65,6 +72,11 @@ void QtUi::message(MsgKind kind, const QString &text, int helpContext) {
 
 int QtUi::confirm(const QString &text, int buttons, int helpContext) {
     return box(QMessageBox::Question, QStringLiteral("Bestätigen"), text, buttons, helpContext);
+}
+
+int QtUi::warnConfirm(const QString &text, int buttons, int helpContext, int defaultButton) {
+    return box(QMessageBox::Warning, msgKindName(MsgKind::Warning), text, buttons, helpContext,
+               defaultButton);
 }
 
 int QtUi::warnOkCancel(const QString &text, int helpContext) {
@@ -115,6 +127,23 @@ std::optional<QString> QtUi::input(const QString &caption, const QString &prompt
     if (d.exec() != QDialog::Accepted)
         return std::nullopt;
     return d.textValue();
+}
+
+int QtUi::choose(const QString &text, const QStringList &choices) {
+    QString t = text;
+    t.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    QMessageBox mb(QMessageBox::Question, QStringLiteral("Bestätigen"), t, QMessageBox::NoButton,
+                   m_parent);
+    QList<QAbstractButton *> buttons;
+    for (const QString &c : choices)
+        buttons << mb.addButton(c, QMessageBox::ActionRole);
+    if (!buttons.isEmpty()) {
+        mb.setDefaultButton(qobject_cast<QPushButton *>(buttons.front()));
+        // Esc is the last choice, which callers make the one that leaves things as they are.
+        mb.setEscapeButton(buttons.back());
+    }
+    mb.exec();
+    return int(buttons.indexOf(mb.clickedButton()));
 }
 
 std::optional<int> QtUi::chooseColor(int color) {

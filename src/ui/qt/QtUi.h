@@ -25,6 +25,8 @@ public:
 
     void message(MsgKind kind, const QString &text, int helpContext = 0) override;
     int confirm(const QString &text, int buttons, int helpContext = 0) override;
+    int warnConfirm(const QString &text, int buttons, int helpContext = 0,
+                    int defaultButton = 0) override;
     int warnOkCancel(const QString &text, int helpContext) override;
     int errorOkCancel(const QString &text) override;
     void focus(const QString &control) override;
@@ -36,9 +38,11 @@ public:
     std::optional<QString> input(const QString &caption, const QString &prompt,
                                  const QString &value) override;
     std::optional<int> chooseColor(int color) override;
+    int choose(const QString &text, const QStringList &choices) override;
 
 private:
-    int box(int icon, const QString &title, const QString &text, int buttons, int helpContext);
+    int box(int icon, const QString &title, const QString &text, int buttons, int helpContext,
+            int defaultButton = 0);
     QPointer<QWidget> m_parent;
     QPointer<QLabel> m_panels[4];
     QPointer<QProgressBar> m_gauge;
