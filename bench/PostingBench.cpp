@@ -1,11 +1,14 @@
-// Posting with a journal of a million bookings: storing one batch row (every check and the
-// balance update) and transferring 10,000 batch rows into the journal. A plain SQLite insert
-// of the same rows in one transaction is measured beside the transfer as its floor.
+// Posting with a journal of a million bookings: storing one batch row (every check, the
+// balance update and, for an invoice, its entry in the open items' settlement batch) and
+// transferring 10,000 batch rows into the journal. Plain SQLite is measured beside both as
+// the floor: one fsynced commit of the same files per row, and one insert of the same rows
+// in one transaction.
 //
 //   cmake -S . -B build -DLEDRA_BUILD_BENCH=ON && cmake --build build --target bench_posting
 //   build/bin/bench_posting
 
 #include "app/Shell.h"
+#include "klaro/KlaroCore.h"
 #include "posting/BuchungRules.h"
 #include "posting/EntryLine.h"
 #include "store/Query.h"
@@ -62,6 +65,8 @@ Folder &folder() {
     return f;
 }
 
+// A customer invoice typed into the entry: the row, its three balances and its settlement
+// entry (the open-items plug-in is loaded) are written in one transaction.
 void StoreOneBatchRow(benchmark::State &state) {
     ScriptedUi ui;
     ui.defaultAnswer = Btn::Yes;
@@ -70,16 +75,62 @@ void StoreOneBatchRow(benchmark::State &state) {
         state.SkipWithError("start failed");
         return;
     }
+    KlaroCore openItems;
+    openItems.create(nullptr, ui);
+    openItems.init(folder().base, QStringLiteral("€"));
+    fb.setOpenItemsForTest(&openItems);
     fb.entry().startTimer = [&] { fb.entry().refocusHaben(); };
     const QString line =
-        QStringLiteral("05.03.%1;7;4930;1200;Papier;119,00;B;").arg(QDate::currentDate().year());
+        QStringLiteral("05.03.%1;7;1400;8400;R: Kunde;119,00;B;").arg(QDate::currentDate().year());
     for (auto _ : state) {
         if (!enterBuchungLine(fb.entry(), line.split(QLatin1Char(';'))))
             state.SkipWithError("row refused");
     }
+    if (openItems.stapelRole(int(fb.books().stapel.asInt(QStringLiteral("Autonummer")))).isEmpty())
+        state.SkipWithError("no settlement entry written");
     fb.books().stapel.emptyTable();
+    SQLite::Database(folder().path("Stapel.db").toStdString(), SQLite::OPEN_READWRITE)
+        .exec("DELETE FROM Stapel");
+    fb.setOpenItemsForTest(nullptr);
 }
 BENCHMARK(StoreOneBatchRow)->Unit(benchmark::kMillisecond)->Iterations(300);
+
+// The floor of storing a row: one fsynced commit over the same three files (batch, chart,
+// settlement batch) with the same writes, prepared once, nothing checked.
+void PlainCommitBatchRowBalancesStapel(benchmark::State &state) {
+    SQLite::Database db(folder().path("Buchung.DB").toStdString(), SQLite::OPEN_READWRITE);
+    db.exec("ATTACH DATABASE '" + folder().path("Konten.DB").toStdString() + "' AS k");
+    db.exec("ATTACH DATABASE '" + folder().path("Stapel.db").toStdString() + "' AS s");
+    SQLite::Statement row(db, "INSERT INTO main.Buchung (Autonummer, Belegdatum, Buchungstext, "
+                              "Soll, Haben, Netto, Brutto, Steuer, Steuersatz, Belegnummer, Euro, "
+                              "Stfaellig) VALUES (?, '2026-03-05', 'R: Kunde', 1400, 8400, "
+                              "1000000, 1190000, 190000, 19, 7, 1, 0)");
+    SQLite::Statement saldo(db, "UPDATE k.Konten SET Saldo = Saldo + ?, JVZSoll = JVZSoll + ? "
+                                "WHERE KtoNr = ?");
+    SQLite::Statement stapel(db, "INSERT INTO s.Stapel (Nr, OP, KNr) VALUES (?, 1, 0)");
+    int nr = 5000000;
+    for (auto _ : state) {
+        SQLite::Transaction tr(db);
+        row.bind(1, ++nr);
+        row.exec();
+        row.reset();
+        for (const auto &[konto, units] :
+             {std::pair{1400, 1190000}, std::pair{8400, -1000000}, std::pair{1776, -190000}}) {
+            saldo.bind(1, units);
+            saldo.bind(2, units);
+            saldo.bind(3, konto);
+            saldo.exec();
+            saldo.reset();
+        }
+        stapel.bind(1, nr);
+        stapel.exec();
+        stapel.reset();
+        tr.commit();
+    }
+    db.exec("DELETE FROM main.Buchung");
+    db.exec("DELETE FROM s.Stapel");
+}
+BENCHMARK(PlainCommitBatchRowBalancesStapel)->Unit(benchmark::kMillisecond)->Iterations(300);
 
 void fillBatch(const QString &base, qint64 firstNr) {
     SQLite::Database db((base + QStringLiteral("/Buchung.DB")).toStdString(),

@@ -174,6 +174,16 @@ void Shell::onBooksEvent(BooksEvent event) {
     case BooksEvent::DataOperationStarted:
         setStatus(3, QString());
         break;
+    case BooksEvent::OpenItemNoted:
+        if (OffenePostenModule *op = m_books.openItems();
+            op && batch.isActive() && !batch.isEmpty()) {
+            const QString role = op->stapelRole(int(batch.asInt(QStringLiteral("Autonummer"))));
+            setStatus(3, role);
+            c.opDatumEnabled = role.contains(QLatin1String("erzeugt"));
+        } else {
+            c.opDatumEnabled = false;
+        }
+        break;
     }
     notifyControls();
 }

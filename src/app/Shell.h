@@ -83,6 +83,9 @@ public:
         bool favDelEnabled = false;
         bool neuEnabled = true; // "&Neu"; "S&torno", "B&uchungen speichern", "&Beenden" follow
         bool splittingEnabled = false; // "&Splitting": only while a row is entered
+        // The payment target "&Zahlungsziel" of the current batch row: typed only for a row
+        // that opens an open item.
+        bool opDatumEnabled = false;
     } controls;
     std::function<void()> controlsChanged; // the window re-reads `controls`
     // The status bar: journal count, account count, year folder, result of the last action.

@@ -31,10 +31,11 @@ enum class BooksEvent {
     TemplatePicked,    // a template filled the entry
     BatchPrintStarted, // the batch listing is being shown
     BatchPrintFinished,
-    YearChangeFinished,  // the year change ran (whatever its outcome)
-    OldYearToggled,      // an old year was opened or the present one reopened
-    CashBasisChanged,    // the VAT basis setting changed
-    DataOperationStarted // a bulk data operation began
+    YearChangeFinished,   // the year change ran (whatever its outcome)
+    OldYearToggled,       // an old year was opened or the present one reopened
+    CashBasisChanged,     // the VAT basis setting changed
+    DataOperationStarted, // a bulk data operation began
+    OpenItemNoted         // the current batch row's role for the open items may have changed
 };
 
 class BooksSession {

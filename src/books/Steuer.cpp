@@ -65,6 +65,13 @@ Money toCurrencyOfDate(Money amount, bool euro, const QDate &date) {
     return amount;
 }
 
+Money inCurrency(Money amount, bool fromEuro, bool toEuro) {
+    if (fromEuro == toEuro)
+        return amount.round2();
+    // A day on which the target currency is the one in force.
+    return toCurrencyOfDate(amount, fromEuro, toEuro ? euroStichtag() : euroStichtag().addDays(-1));
+}
+
 QString currencyTextOfPeriod(const QDate &periodEnd) {
     return euroStichtag() > periodEnd ? QStringLiteral("DM") : QStringLiteral("€");
 }

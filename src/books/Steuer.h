@@ -64,6 +64,10 @@ QDate euroStichtag();
 // An amount already in the currency of its date stays as it is.
 Money toCurrencyOfDate(Money amount, bool euro, const QDate &date);
 
+// An amount of one currency taken into the other at the official rate (or left in its own),
+// rounded to cents, halves away from zero.
+Money inCurrency(Money amount, bool fromEuro, bool toEuro);
+
 // The currency text of a booking period that ends on `periodEnd`: "DM" when it ends before
 // the euro day (or has no end), "€" otherwise.
 QString currencyTextOfPeriod(const QDate &periodEnd);

@@ -3,10 +3,20 @@
 // include this header only; the program calls these operations only while the plug-in is
 // loaded. Values cross the boundary as typed records, never as variant lists, so that a
 // change of one side's expectations fails to compile instead of failing at run time.
+//
+// Nothing touches the open items while bookings wait in the batch: each batch row's role is
+// noted in the settlement batch (Stapel.db) and applied to OP.db when the row reaches the
+// journal. Both changes belong to the program's own transactions: the module names its two
+// files, the program attaches them to the connection of the row's store or of the transfer
+// under the aliases below, and the module writes through that connection. So a crash leaves
+// the batch, the journal and both files of the module in agreement.
 
 #include "store/Money.h"
+#include "store/SqlConnection.h"
 
+#include <QDate>
 #include <QString>
+#include <QStringList>
 #include <QtPlugin>
 #include <optional>
 
@@ -33,9 +43,18 @@ struct OffenerPostenAusgleich {
     qint64 autonummer = 0; // the open item's number
 };
 
+// The module's two files, attached by the program under stapelAlias() and opAlias(); empty
+// paths while the module has no data.
+struct OffenePostenDateien {
+    QString stapel, op;
+};
+
 class OffenePostenModule {
 public:
     virtual ~OffenePostenModule() = default;
+
+    static QString stapelAlias() { return QStringLiteral("opstapel"); }
+    static QString opAlias() { return QStringLiteral("opposten"); }
 
     // The owner of the manager window (null without a window system) and the program's way
     // of talking to the user. May be called again once the main window exists; the manager
@@ -45,22 +64,46 @@ public:
     virtual void init(const QString &dataFolder, const QString &currencySymbol) = 0;
     // The invoicing program's customer data, when it is installed.
     virtual void setCustomerFolder(const QString &folder) = 0;
-    // Shows the manager window modally; returns how it was closed.
+    // Shows the manager window modally; returns how it was closed: 1 after "Übernahme",
+    // 2 otherwise.
     virtual int showWindow() = 0;
+    // Puts the list's cursor on the open item with this number, as a user picks it in the
+    // manager window (the list shows every open item of the present year); false when the
+    // list does not hold it.
+    virtual bool selectForSettlement(qint64 number) = 0;
     // The open item under the list's cursor, or nothing when neither of its accounts is a
-    // customer or supplier account.
+    // customer or supplier account. Either way the item becomes the one that the next
+    // settling batch row settles.
     virtual std::optional<OffenerPostenAusgleich> takeForSettlement() = 0;
-    // Shows what a batch row does to its open item.
+    // Whether a batch row already settles the open item with this number.
+    virtual bool settledInStapel(qint64 number) = 0;
+    // Shows what a batch row does to its open item, and lets the user change it ("OP-Detail").
     virtual void showDetail(int batchNumber) = 0;
-    // Notes a batch row as opening (true) or settling an open item.
-    virtual void addStapel(int batchNumber, bool opens) = 0;
-    virtual void removeStapel(int batchNumber) = 0;
-    // "Neu" or "Ausgleich" (or empty) for a batch row, as the batch listing prints it.
+
+    virtual OffenePostenDateien files() = 0;
+    // Notes a batch row as opening (true) or settling the open item last handed over; inside
+    // the transaction that stores the row, on a connection with files() attached.
+    virtual void addStapel(SqlConnection connection, int batchNumber, bool opens) = 0;
+    // Forgets a batch row's role; inside the transaction that deletes the row.
+    virtual void removeStapel(SqlConnection connection, int batchNumber) = 0;
+    // "Buchung erzeugt offenen Posten", "Buchung gleicht offenen Posten aus" or empty.
     virtual QString stapelRole(int batchNumber) = 0;
-    // A batch row reached the journal: its open item is opened or settled.
-    virtual void book(int batchNumber, qint64 grossUnits, bool euro, const QString &voucher) = 0;
-    // The transfer ended: the settlement batch is emptied.
-    virtual void finishBooking() = 0;
+    // The payment target that the open item opened by a batch row receives.
+    virtual QDate paymentTarget(int batchNumber) = 0;
+    // Sets it; false when the row opens no open item (nothing is stored then).
+    virtual bool setPaymentTarget(int batchNumber, const QDate &date) = 0;
+
+    // A batch row reaches the journal: its open item is opened or settled, inside the
+    // transfer's transaction on a connection with files() attached. Never throws: what
+    // cannot be applied comes back as lines for the error list.
+    virtual QStringList book(SqlConnection connection, int batchNumber, qint64 grossUnits,
+                             bool euro, const QString &voucher) = 0;
+    // Every row of the batch reached the journal: the settlement batch is emptied, in the
+    // same transaction.
+    virtual void finishBooking(SqlConnection connection) = 0;
+    // After the transfer's commit: the lines of its rows go into the error list, which is
+    // shown when the whole batch was transferred.
+    virtual void bookingCommitted(const QStringList &errors, bool complete) = 0;
     // The highest open-item number in use.
     virtual int lastNumber() = 0;
     // Closes the module's tables (before the chart of accounts is replaced).
@@ -71,5 +114,5 @@ public:
 
 } // namespace ledra
 
-#define OffenePostenModule_iid "de.ledra.OffenePostenModule/2.0"
+#define OffenePostenModule_iid "de.ledra.OffenePostenModule/3.0"
 Q_DECLARE_INTERFACE(ledra::OffenePostenModule, OffenePostenModule_iid)

@@ -12,6 +12,7 @@ namespace {
 
 const QString kColumns =
     QStringLiteral("Belegdatum;Belegnummer;Soll;Haben;Buchungstext;Betrag;Modus;Mwst");
+const QString kAllColumns = kColumns + QStringLiteral(";OP;Zahlungsziel;Rest");
 
 QString rangeMessage() {
     return QStringLiteral("Betrag darf höchstens %1 sein!").arg(maxBuchungsbetrag().toGerman());
@@ -100,12 +101,30 @@ BuchungLineInput parseBuchungColumns(const QStringList &c, QDate today) {
     auto refuse = [](const QString &why) { return BuchungLineInput{std::nullopt, why}; };
     if (c.size() < 7)
         return refuse(QStringLiteral("nicht die Spalten ") + kColumns);
-    if (c.size() > 8)
-        return refuse(QStringLiteral("mehr als die 8 Spalten ") + kColumns);
+    if (c.size() > 11)
+        return refuse(QStringLiteral("mehr als die 11 Spalten ") + kAllColumns);
     for (const QString &col : c)
         if (hasControlCharacter(col))
             return refuse(QStringLiteral("Steuerzeichen (etwa NUL oder Tabulator) im Text"));
     BuchungLine l;
+    if (c.size() > 8 && !c[8].trimmed().isEmpty()) {
+        static const QRegularExpression number(QStringLiteral("^[0-9]{1,12}$"));
+        if (!number.match(c[8].trimmed()).hasMatch())
+            return refuse(QStringLiteral("OP '%1': die Nummer eines offenen Postens").arg(c[8]));
+        l.op = c[8].trimmed().toLongLong();
+    }
+    if (c.size() > 9 && !c[9].trimmed().isEmpty()) {
+        const auto z = parseGermanDate(c[9].trimmed(), today);
+        if (!z)
+            return refuse(QStringLiteral("Zahlungsziel '%1' ist kein gültiges Datum").arg(c[9]));
+        l.zahlungsziel = *z;
+    }
+    if (c.size() > 10) {
+        const QString rest = c[10].trimmed().toLower();
+        if (!rest.isEmpty() && rest != QLatin1String("skonto") && rest != QLatin1String("offen"))
+            return refuse(QStringLiteral("Rest '%1': nur skonto oder offen").arg(c[10]));
+        l.restOffen = rest == QLatin1String("offen");
+    }
     const auto d = parseGermanDate(c[0], today);
     if (!d)
         return refuse(QStringLiteral("'%1' ist kein gültiges Datum").arg(c[0]));
@@ -116,23 +135,30 @@ BuchungLineInput parseBuchungColumns(const QStringList &c, QDate today) {
         return refuse(QStringLiteral("Belegnummer '%1': nur Zahlen erlaubt").arg(c[1]));
     l.soll = c[2].trimmed();
     l.haben = c[3].trimmed();
-    if (auto e = accountError(QStringLiteral("Soll"), l.soll))
-        return refuse(*e);
-    if (auto e = accountError(QStringLiteral("Haben"), l.haben))
-        return refuse(*e);
+    // With a taken-over open item one side is the item's account and may stay empty.
+    if (!(l.op && l.soll.isEmpty()))
+        if (auto e = accountError(QStringLiteral("Soll"), l.soll))
+            return refuse(*e);
+    if (!(l.op && l.haben.isEmpty()))
+        if (auto e = accountError(QStringLiteral("Haben"), l.haben))
+            return refuse(*e);
     l.buchungstext = c[4];
     const int textSize = Schemas::buchung().field(QStringLiteral("Buchungstext"))->size;
     if (l.buchungstext.size() > textSize)
         return refuse(QStringLiteral("Buchungstext länger als %1 Zeichen").arg(textSize));
-    const BetragInput betrag = parseBetrag(c[5]);
-    if (!betrag.betrag)
-        return refuse(betrag.error);
-    l.betrag = *betrag.betrag;
+    if (l.op && c[5].trimmed().isEmpty()) {
+        l.betragGiven = false;
+    } else {
+        const BetragInput betrag = parseBetrag(c[5]);
+        if (!betrag.betrag)
+            return refuse(betrag.error);
+        l.betrag = *betrag.betrag;
+    }
     const QString mode = c[6].trimmed().toUpper();
     if (mode != QLatin1String("B") && mode != QLatin1String("N"))
         return refuse(QStringLiteral("Modus '%1': nur B (brutto) oder N (netto)").arg(c[6]));
     l.netto = mode == QLatin1String("N");
-    if (c.size() == 8 && !c[7].trimmed().isEmpty()) {
+    if (c.size() >= 8 && !c[7].trimmed().isEmpty()) {
         const SteuersatzInput satz = parseSteuersatz(c[7]);
         if (!satz.satz)
             return refuse(satz.error);

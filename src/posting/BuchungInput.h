@@ -38,7 +38,8 @@ std::optional<QString> steuersatzError(double percent);
 // blank, for names of several words ("Wareneingang 7 %"); a search never starts with a blank.
 bool isAccountSearchKey(QChar key);
 
-// One line of a booking file: Belegdatum;Belegnummer;Soll;Haben;Buchungstext;Betrag;Modus;Mwst
+// One line of a booking file:
+// Belegdatum;Belegnummer;Soll;Haben;Buchungstext;Betrag;Modus;Mwst[;OP[;Zahlungsziel[;Rest]]]
 struct BuchungLine {
     QDate belegdatum;
     QString belegnummer;        // digits, or empty
@@ -47,6 +48,13 @@ struct BuchungLine {
     Money betrag;               // gross or net by the mode
     bool netto = false;         // Modus N
     std::optional<double> mwst; // empty: the rate the accounts give
+    // The open item the line's payment is taken over from, as a user picks it in the manager
+    // window. Then an empty voucher number, text or amount keeps what the takeover wrote, and
+    // one of the accounts may be empty (the open item's).
+    std::optional<qint64> op;
+    bool betragGiven = true;
+    QDate zahlungsziel;     // the payment target of a booking that opens an open item
+    bool restOffen = false; // Rest "offen": the discount booking of a rest is deleted again
 };
 
 struct BuchungLineInput {

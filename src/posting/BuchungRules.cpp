@@ -37,24 +37,42 @@ BuchungRules::BuchungRules(BooksSession &fb) : m_fb(fb) {
     b.afterCancel = [this](Table &t) { afterStapelCancel(t); };
     // The balances change in the transaction that writes the row: the chart's file is
     // attached to the batch's connection for it.
+    // A row's role in the open-items plug-in's settlement batch is written in that same
+    // transaction, so that the settlement batch notes exactly the rows the batch holds.
     b.jointFiles = [this] {
-        return std::vector<std::pair<QString, QString>>{{QStringLiteral("k"), m_fb.konten.path()}};
+        std::vector<std::pair<QString, QString>> files{{QStringLiteral("k"), m_fb.konten.path()}};
+        OffenePostenModule *op = m_fb.openItems();
+        const bool deleting = !m_fb.stapel.isEditing();
+        if (op && (deleting || m_stapelRole))
+            if (const QString stapel = op->files().stapel; !stapel.isEmpty())
+                files.emplace_back(OffenePostenModule::stapelAlias(), stapel);
+        return files;
     };
-    b.writeWithPost = [this](Table &t) { writeRowBalances(t); };
-    b.writeWithDelete = [this](Table &t) { writeRowBalances(t); };
+    b.writeWithPost = [this](Table &t) {
+        writeRowBalances(t);
+        writeStapelRole(t);
+    };
+    b.writeWithDelete = [this](Table &t) {
+        writeRowBalances(t);
+        if (OffenePostenModule *op = m_fb.openItems(); op && !op->files().stapel.isEmpty())
+            op->removeStapel(SqlConnection(t), int(t.asInt(QStringLiteral("Autonummer"))));
+    };
     b.afterDelete = [this](Table &) {
         m_balanceRemove.reset();
         if (!m_fb.konten.isEditing())
             m_fb.konten.refresh();
     };
     b.addObserver([this](Table::Change c) {
-        if (c != Table::Change::State && c != Table::Change::Reset)
-            return;
-        // Typed account text belongs to the row it was typed for: once that row is stored,
-        // cancelled or left, the text must not reach the row that is current now.
-        if (!m_fb.stapel.isEditing())
-            dropSearches();
-        onStapelStateChange();
+        if (c == Table::Change::State || c == Table::Change::Reset) {
+            // Typed account text belongs to the row it was typed for: once that row is
+            // stored, cancelled or left, the text must not reach the row that is current now.
+            if (!m_fb.stapel.isEditing())
+                dropSearches();
+            onStapelStateChange();
+        }
+        // Another row became current: its open-items role in the status line.
+        if (c == Table::Change::Current && m_fb.openItems())
+            m_fb.notify(BooksEvent::OpenItemNoted);
     });
 }
 
@@ -332,7 +350,7 @@ void BuchungRules::leaveBetrag() {
             b.asMoney(QStringLiteral("Brutto")) > openAmount) {
             setFocus(QStringLiteral("Betrag"));
             m_fb.ui().error(QStringLiteral("Überzahlung! Dieser Betrag übersteigt ") +
-                            openAmount.toGerman());
+                            amountText(openAmount.units(), openAmountEuro, false));
             throw SilentAbort();
         }
         if (b.state() == DsState::Insert)
@@ -432,6 +450,11 @@ void BuchungRules::afterStapelInsert(Table &t) {
             }
         }
     }
+    if (m_fb.openItems() && openAmount >= Money::fromCents(1)) {
+        // What a taken-over payment left open becomes the discount booking.
+        fillDiscountRow(t);
+        return;
+    }
     if (!t.isNull(kHaben)) {
         try {
             deriveCreditRate();
@@ -439,20 +462,6 @@ void BuchungRules::afterStapelInsert(Table &t) {
         }
     }
     setFocus(focusTo);
-}
-
-void BuchungRules::afterStapelPost(Table &t) {
-    m_balanceRemove.reset();
-    m_balanceAdd.reset();
-    if (!m_fb.konten.isEditing())
-        m_fb.konten.refresh();
-    warnNegativeCash(t);
-    if (auto *op = m_fb.openItems()) {
-        Q_UNUSED(op);
-        Q_UNUSED(t);
-        // The open-items module takes over the stored row here once it is loaded.
-    }
-    opTakeover = false;
 }
 
 void BuchungRules::warnNegativeCash(const Table &t) {
@@ -531,14 +540,14 @@ void BuchungRules::beforeStapelDelete(Table &t) {
         m_fb.ui().warning(
             QStringLiteral("Fehler bei der Saldenfortschreibung!\rBitte Salden neu berechnen!"));
     }
-    if (auto *op = m_fb.openItems())
-        op->removeStapel(int(t.asInt(QStringLiteral("Autonummer"))));
 }
 
 void BuchungRules::afterStapelCancel(Table &) {
     // Nothing reached the balances before the row was written, so there is nothing to undo.
     m_balanceRemove.reset();
     m_balanceAdd.reset();
+    m_stapelRole.reset();
+    m_discountPending = false;
     openAmount = Money();
     opTakeover = false;
 }

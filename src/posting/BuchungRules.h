@@ -81,6 +81,17 @@ public:
     // Deletes the current batch row as the grid does (after its own confirmation).
     void deleteRow();
 
+    // --- open items, while the plug-in is loaded ---
+    // The command "&Offene Posten" (F8): in browse state the manager window and the takeover
+    // of the item chosen there; while a row is entered, that row's "OP-Detail".
+    void openItemsCommand();
+    // The manager window closed with `result` (1 after "Übernahme", 2 cancelled): with 1 a new
+    // payment row takes the chosen open item over, and the user enters the bank or cash
+    // account and may lower the amount.
+    void takeOverOpenItem(int result);
+    // A double click in the batch grid: the current row's "OP-Detail".
+    void showOpenItemDetail();
+
     void beforeStapelInsert(Table &t);
     void onStapelNewRecord(Table &t);
     void afterStapelInsert(Table &t);
@@ -129,6 +140,16 @@ private:
     // Whether the accounts of a row allow its balances to be written (the messages of a
     // missing account); the row's amounts when they do.
     std::optional<BookingAmounts> balancesOf(Table &t);
+    // Whether the row being stored opens (true) or settles (false) an open item; nothing when
+    // it does neither.
+    std::optional<bool> stapelRoleOf(Table &t) const;
+    // The row's role in the plug-in's settlement batch, written in the row's transaction.
+    void writeStapelRole(Table &t);
+    // After a taken-over payment was stored: what it left open, and the discount booking for
+    // it.
+    void settleRest(Table &t);
+    // Fills and stores the discount booking in the row just appended.
+    void fillDiscountRow(Table &t);
 
     BooksSession &m_fb;
     QString m_focused = QStringLiteral("BDatum");
@@ -137,6 +158,9 @@ private:
     // The stored row's amounts, taken out of the balances when its change or deletion is
     // written; the amounts of the row being stored, added then.
     std::optional<BookingAmounts> m_balanceRemove, m_balanceAdd;
+    std::optional<bool> m_stapelRole;
+    // The discount booking is entered until it is stored or cancelled.
+    bool m_discountPending = false;
     QDate m_prevDate;
     QVariant m_prevSoll, m_prevHaben, m_prevText;
     qint64 m_lastBelegnr = 0;

@@ -90,6 +90,7 @@ void setDueTax(Table &t, BooksSession &fb, const DueTaxCase &c, Money brutto, Mo
 
 void BuchungRules::beforeStapelPost(Table &t) {
     m_balanceAdd.reset();
+    m_stapelRole.reset();
     if (m_focused != QLatin1String("Brutto") && m_focused != QLatin1String("Netto") &&
         m_focused != QLatin1String("Betrag")) {
         if (!moveFocus(QStringLiteral("Brutto")))
@@ -112,6 +113,7 @@ void BuchungRules::beforeStapelPost(Table &t) {
         setDueTax(t, m_fb, DueTaxCase{s, h, reversed, contains(text, "Storno"), opTakeover},
                   betraege.brutto, betraege.steuer, rate);
     m_balanceAdd = balancesOf(t);
+    m_stapelRole = stapelRoleOf(t);
 }
 
 void BuchungRules::requireDifferentAccounts(Table &t) {

@@ -1,8 +1,10 @@
 // Transfer of the batch into the journal. Every row is copied unchanged (the due-tax rate
 // replaces the rate when the row has due tax) and deleted from the batch. All rows of one
-// run are moved in a single transaction across the journal and the batch file: after a crash
-// at any instant each booking is in the batch or in the journal, exactly once. A refused
-// row ends the run; the rows before it are committed and stay moved.
+// run are moved in a single transaction across the journal and the batch file, and the open
+// items the rows open or settle change in it too: after a crash at any instant each booking
+// is in the batch or in the journal, exactly once, and its open-item effect is applied
+// exactly when it is in the journal. A refused row ends the run; the rows before it are
+// committed and stay moved.
 
 #include "BuchungRules.h"
 #include "RechnungszahlungRules.h"
@@ -33,6 +35,8 @@ struct TransferOutcome {
     qint64 highestMoved = 0;
     QString failure;
     bool dateFailure = false;
+    // What the open-items module could not apply, for its error list.
+    QStringList openItemErrors;
 };
 
 std::vector<BatchRow> batchRowsInOrder(Table &b) {
@@ -81,21 +85,40 @@ void advanceVoucherSetting(YearSettings &settings, qint64 &highestVoucher, qint6
     }
 }
 
+// Undoes everything the current row changed (its journal row, its open item, its invoice
+// book entry): the booking stays in the batch as it was.
+void undoRow(UnitOfWork &uw) {
+    uw.exec(QStringLiteral("ROLLBACK TO transferRow"));
+    uw.exec(QStringLiteral("RELEASE transferRow"));
+}
+
 // Enters a row's payment into the invoice book, after the row reached the journal and in the
-// same transaction. A refused invoice-book write undoes the whole row (its savepoint): the
-// booking stays in the batch and the invoice book unchanged; the engine's message is the
-// row's failure. True when the row may be taken out of the batch.
+// same transaction. A refused invoice-book write undoes the whole row: the booking stays in
+// the batch and the invoice book unchanged; the engine's message is the row's failure. True
+// when the row may be taken out of the batch.
 bool enterIntoRechnungsbuch(UnitOfWork &uw, RechnungszahlungRules &rb, const BatchRow &r,
                             TransferOutcome &out) {
     try {
         rb.post(r.autonummer, uw.connection());
     } catch (const std::exception &ex) {
-        uw.exec(QStringLiteral("ROLLBACK TO transferRow"));
-        uw.exec(QStringLiteral("RELEASE transferRow"));
+        undoRow(uw);
         out.failure = TableFile::translate(ex, uw.connection().path()).message();
         return false;
     }
     return true;
+}
+
+// The open-items module's files on the transfer's connection; null when it has none.
+OffenePostenModule *attachOpenItems(BooksSession &books, UnitOfWork &uw) {
+    OffenePostenModule *op = books.openItems();
+    if (!op)
+        return nullptr;
+    const OffenePostenDateien files = op->files();
+    if (files.stapel.isEmpty() || files.op.isEmpty())
+        return nullptr;
+    uw.attach(OffenePostenModule::stapelAlias(), files.stapel);
+    uw.attach(OffenePostenModule::opAlias(), files.op);
+    return op;
 }
 
 // Moves the rows into the journal in one transaction across both files (and the invoice
@@ -112,8 +135,10 @@ TransferOutcome moveRows(BooksSession &books, const std::vector<BatchRow> &rows,
     if (rechnungsbuch)
         for (const auto &[alias, path] : rechnungsbuch->store().paymentFiles())
             uw.attach(alias, path);
+    OffenePostenModule *op = attachOpenItems(books, uw);
     uw.begin();
     TransferStatements st(uw, j, b);
+    int notMoved = 0;
     const QDate von = books.settings.periodStart(), bis = books.settings.periodEnd();
     for (const BatchRow &r : rows) {
         if (!insideBookingPeriod(r.date, von, bis)) {
@@ -121,16 +146,18 @@ TransferOutcome moveRows(BooksSession &books, const std::vector<BatchRow> &rows,
             out.dateFailure = true;
             break;
         }
-        if (auto *op = books.openItems())
-            op->book(int(r.autonummer), r.brutto.units(), r.euro, QString::number(r.belegnummer));
+        // Everything a row changes is undone together when the row is refused; the rows
+        // before it stay in the transaction.
+        uw.exec(QStringLiteral("SAVEPOINT transferRow"));
+        QStringList errors;
+        if (op)
+            errors = op->book(uw.connection(), int(r.autonummer), r.brutto.units(), r.euro,
+                              QString::number(r.belegnummer));
         advanceVoucherSetting(books.settings, highestVoucher, r.belegnummer);
-        if (rechnungsbuch)
-            uw.exec(QStringLiteral("SAVEPOINT transferRow"));
-        // A refused insert undoes only itself (statement atomicity); the rows before it stay
-        // in the transaction.
         try {
             st.insert.bind(1, r.rowid).exec();
         } catch (const std::exception &) {
+            undoRow(uw);
             out.failure = QStringLiteral("Buchung ") + QString::number(r.belegnummer) +
                           QLatin1Char(' ') + r.brutto.toGerman(2, false) +
                           QStringLiteral(" lässt sich nicht eintragen!");
@@ -138,15 +165,21 @@ TransferOutcome moveRows(BooksSession &books, const std::vector<BatchRow> &rows,
         }
         const bool there = st.arrived.bind(1, r.autonummer).next();
         st.arrived.reset();
-        if (there && rechnungsbuch && !enterIntoRechnungsbuch(uw, *rechnungsbuch, r, out))
-            break;
-        if (rechnungsbuch)
-            uw.exec(QStringLiteral("RELEASE transferRow"));
-        if (there) {
-            out.highestMoved = std::max(out.highestMoved, r.autonummer);
-            st.remove.bind(1, r.rowid).exec();
+        if (!there) {
+            undoRow(uw);
+            ++notMoved;
+            continue;
         }
+        if (rechnungsbuch && !enterIntoRechnungsbuch(uw, *rechnungsbuch, r, out))
+            break;
+        uw.exec(QStringLiteral("RELEASE transferRow"));
+        out.highestMoved = std::max(out.highestMoved, r.autonummer);
+        out.openItemErrors += errors;
+        st.remove.bind(1, r.rowid).exec();
     }
+    // Every row moved: the settlement batch has nothing left to note.
+    if (op && out.failure.isEmpty() && notMoved == 0)
+        op->finishBooking(uw.connection());
     uw.commit();
     return out;
 }
@@ -214,6 +247,8 @@ void BuchungRules::moveStapelIntoJournal() {
     j.refresh();
     if (rechDaten)
         rechDaten->refresh();
+    if (auto *op = m_fb.openItems())
+        op->bookingCommitted(out.openItemErrors, b.isEmpty());
     m_fb.notify(BooksEvent::JournalChanged);
     if (!out.failure.isEmpty()) {
         if (out.dateFailure && m_fb.page == BooksSession::Page::Buchen)
@@ -223,8 +258,6 @@ void BuchungRules::moveStapelIntoJournal() {
     }
     if (b.isEmpty()) {
         m_fb.autoNumber(int(out.highestMoved + 1));
-        if (auto *op = m_fb.openItems())
-            op->finishBooking();
         m_fb.notify(BooksEvent::TransferDone);
     }
 }

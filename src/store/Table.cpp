@@ -5,9 +5,11 @@
 #include "TableFileEngine.h"
 
 #include <QDir>
+#include <QFile>
 #include <SQLiteCpp/Database.h>
 #include <SQLiteCpp/Statement.h>
 #include <algorithm>
+#include <sys/stat.h>
 namespace ledra {
 
 Table::Table(const TableSchema &schema, QString objectName)
@@ -35,9 +37,25 @@ EngineError Table::fail(const std::exception &e) const {
     return TableFile::translate(e, path());
 }
 
+namespace {
+
+// Which file a path names right now: a file replaced at the same path (a restored chart, a
+// year operation) is another file, even under the same name.
+std::pair<qint64, qint64> fileIdentity(const QString &path) {
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return {-1, -1};
+    return {qint64(st.st_dev), qint64(st.st_ino)};
+}
+
+} // namespace
+
 // The transaction of a row's write together with its joint files: attached and begun when
-// made, committed by commit(), rolled back and detached by the destructor otherwise. Without
-// joint files the row's statement runs on its own, as it always did.
+// made, committed by commit(), rolled back by the destructor otherwise. Without joint files
+// the row's statement runs on its own, as it always did. A joint file stays attached after a
+// commit, so that the next row does not pay for the checks of opening it again; it is
+// attached anew when another file stands at its path, and everything is detached after a
+// failure.
 class Table::JointWrite {
 public:
     explicit JointWrite(Table &t) : m_table(t) {
@@ -45,21 +63,41 @@ public:
             return;
         SQLite::Database &db = *t.m_db;
         try {
+            std::vector<Joint> wanted;
+            for (const auto &[alias, path] : t.jointFiles())
+                wanted.push_back({alias, path, fileIdentity(path)});
+            // What is attached but no longer wanted as it is goes first.
+            for (auto it = t.m_joints.begin(); it != t.m_joints.end();) {
+                const bool keep = std::any_of(wanted.begin(), wanted.end(), [&](const Joint &w) {
+                    return w.alias == it->alias && w.path == it->path && w.identity == it->identity;
+                });
+                if (keep) {
+                    ++it;
+                } else {
+                    detachAlias(it->alias);
+                    it = t.m_joints.erase(it);
+                }
+            }
             // The checks of an ordinary open, then ATTACH, as for any connection.
             SqlConnection connection(t);
-            for (const auto &[alias, path] : t.jointFiles()) {
-                connection.attach(alias, path);
-                m_aliases << alias;
+            for (const Joint &w : wanted) {
+                const bool attached =
+                    std::any_of(t.m_joints.begin(), t.m_joints.end(),
+                                [&](const Joint &j) { return j.alias == w.alias; });
+                if (attached)
+                    continue;
+                connection.attach(w.alias, w.path);
+                t.m_joints.push_back(w);
             }
             // The write lock on every file at once: a writer elsewhere is noticed before
             // anything is changed.
             db.exec("BEGIN IMMEDIATE");
             m_open = true;
         } catch (const EngineError &) {
-            detach();
+            detachAll();
             throw;
         } catch (const std::exception &e) {
-            detach();
+            detachAll();
             throw t.fail(e);
         }
     }
@@ -71,8 +109,8 @@ public:
                 // A connection that cannot roll back leaves a hot journal, which the next
                 // open of the file applies.
             }
+            detachAll();
         }
-        detach();
     }
     JointWrite(const JointWrite &) = delete;
     JointWrite &operator=(const JointWrite &) = delete;
@@ -89,22 +127,23 @@ public:
     }
 
 private:
-    void detach() {
-        for (const QString &alias : std::as_const(m_aliases)) {
-            try {
-                SQLite::Statement st(*m_table.m_db, "DETACH DATABASE ?");
-                st.bind(1, alias.toStdString());
-                st.exec();
-            } catch (...) {
-                // Still attached: the next ATTACH under the alias fails loudly, nothing is
-                // written to the wrong file.
-            }
+    void detachAlias(const QString &alias) {
+        try {
+            SQLite::Statement st(*m_table.m_db, "DETACH DATABASE ?");
+            st.bind(1, alias.toStdString());
+            st.exec();
+        } catch (...) {
+            // Still attached: the next ATTACH under the alias fails loudly, nothing is
+            // written to the wrong file.
         }
-        m_aliases.clear();
+    }
+    void detachAll() {
+        for (const Joint &j : m_table.m_joints)
+            detachAlias(j.alias);
+        m_table.m_joints.clear();
     }
 
     Table &m_table;
-    QStringList m_aliases;
     bool m_open = false;
 };
 
@@ -132,6 +171,7 @@ void Table::open() {
 }
 
 void Table::close() {
+    m_joints.clear();
     m_db.reset();
     m_ids.clear();
     m_pos = -1;

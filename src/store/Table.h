@@ -184,6 +184,13 @@ private:
     void scrolled();
     EngineError fail(const std::exception &e) const;
     class JointWrite;
+    // The joint files attached to the table's connection, with the file each path named when
+    // it was attached.
+    struct Joint {
+        QString alias, path;
+        std::pair<qint64, qint64> identity;
+    };
+    std::vector<Joint> m_joints;
 
     TableSchema m_schema;
     QString m_objectName;

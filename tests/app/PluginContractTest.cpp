@@ -4,6 +4,7 @@
 
 #include "app/Shell.h"
 #include "openitems/OffenePostenModule.h"
+#include "store/SqlConnection.h"
 #include "store/Table.h"
 #include "support/Fixture.h"
 #include "ui/ScriptedUi.h"
@@ -88,9 +89,12 @@ TEST_F(PluginContract, TheOpenItemsPluginCarriesItsMetadataAndWorksOnTheBaseFold
     ASSERT_NE(shell->openItems(), nullptr);
     EXPECT_TRUE(shell->controls.bopVisible);
     EXPECT_EQ(shell->openItems()->lastNumber(), 4711);
-    shell->openItems()->addStapel(5, true);
-    EXPECT_EQ(shell->openItems()->stapelRole(5), QStringLiteral("Neu"));
-    shell->openItems()->removeStapel(5);
+    // A row's role is written through the program's connection with the module's file.
+    SqlConnection c = SqlConnection::attached(
+        {{OffenePostenModule::stapelAlias(), shell->openItems()->files().stapel}});
+    shell->openItems()->addStapel(c, 5, true);
+    EXPECT_EQ(shell->openItems()->stapelRole(5), QStringLiteral("Buchung erzeugt offenen Posten"));
+    shell->openItems()->removeStapel(c, 5);
     EXPECT_TRUE(shell->openItems()->stapelRole(5).isEmpty());
     ASSERT_TRUE(shell->close(false));
     EXPECT_FALSE(shell->controls.bopVisible);

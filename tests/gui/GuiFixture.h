@@ -3,8 +3,8 @@
 // every message and answers every question.
 
 #include "app/qt/MainWindow.h"
-#include "openitems/OffenePostenModule.h"
 #include "support/Fixture.h"
+#include "support/OpenItemsDouble.h"
 #include "ui/ScriptedUi.h"
 
 #include <gtest/gtest.h>
@@ -55,22 +55,9 @@ protected:
 };
 
 // The open-items module as far as the main window needs it to show its commands.
-class FakeOpenItems : public OffenePostenModule {
+class FakeOpenItems : public OpenItemsDouble {
 public:
-    void create(QWidget *, Ui &) override {}
-    void init(const QString &, const QString &) override {}
-    void setCustomerFolder(const QString &) override {}
     int showWindow() override { return 0; }
-    std::optional<OffenerPostenAusgleich> takeForSettlement() override { return std::nullopt; }
-    void showDetail(int) override {}
-    void addStapel(int, bool) override {}
-    void removeStapel(int) override {}
-    QString stapelRole(int) override { return {}; }
-    void book(int, qint64, bool, const QString &) override {}
-    void finishBooking() override {}
-    int lastNumber() override { return 0; }
-    void closeAll() override {}
-    void reopenData() override {}
 };
 
 } // namespace ledra

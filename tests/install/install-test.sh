@@ -88,7 +88,7 @@ y=$(date +%Y)
 printf '05.03.%s;1;4930;1200;Papier;119,00;B;19\n' "$y" >"$tmp/b.csv"
 "$cli" --answer yes book "$tmp/b.csv" 2>"$tmp/err" || fail "book: $(cat "$tmp/err")"
 "$cli" report batch --txt "$tmp/batch.txt" 2>"$tmp/err" || fail "report batch: $(cat "$tmp/err")"
-grep -q "Neu" "$tmp/batch.txt" || fail "Modul Offene Posten nicht geladen: $(cat "$tmp/err")"
+grep -q "Buchung erzeugt offenen Posten" "$tmp/batch.txt" || fail "Modul Offene Posten nicht geladen: $(cat "$tmp/err")"
 
 # A data folder named on the command line is made from the template too.
 "$cli" --data "$HOME/x" info >"$tmp/out" 2>"$tmp/err" || fail "--data ~/x: $(cat "$tmp/err")"

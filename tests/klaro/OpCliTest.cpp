@@ -96,3 +96,58 @@ TEST_F(OpCli, CheckAndTheListPrintAsCsv) {
 }
 
 } // namespace ledra
+
+namespace ledra {
+
+// "book" with the columns OP;Zahlungsziel;Rest: payments taken over from open items as the
+// manager window's "Übernahme" does, their discount or an open rest, and an invoice's
+// payment target.
+TEST_F(OpCli, BookTakesOpenItemsOverAndTheTransferSettlesThem) {
+    fx.addAccount(4730, QStringLiteral("Gewährte Skonti"), 3, 19);
+    fx.addAccount(1576, QStringLiteral("Vorsteuer"), 9, 0);
+    fx.addAccount(1776, QStringLiteral("Umsatzsteuer"), 9, 0);
+    fx.writeFile(fx.base + QStringLiteral("/LEDRA.INI"),
+                 "[Konten]\nVorsteuer=1576\nMwst=1776\n[BZR]\nVon=01.01.2024\nBis=31.12.2024\n");
+    const QString file = fx.tmp.path() + QStringLiteral("/zahlungen.txt");
+    fx.writeFile(file, "10.04.2024;;1200;;;40,00;B;;101;;\n" // 40 of 50: 10 discount
+                       "10.04.2024;;;1200;;;B;;102;;\n"      // the DM item in full
+                       "11.04.2024;900;10000;8400;R: Neu;119,00;B;;;30.05.2024;\n"
+                       "11.04.2024;901;1200;8400;Bar;10,00;B;;;30.05.2024;\n" // opens nothing
+                       "12.04.2024;;1200;;;5,00;B;;101;;\n");                 // settled already
+    EXPECT_EQ(run({QStringLiteral("book"), file}), 1);
+    EXPECT_TRUE(err.contains(QStringLiteral("Ein Zahlungsziel gibt es nur"))) << err.toStdString();
+    EXPECT_TRUE(err.contains(QStringLiteral("OP schon im Buchungsstapel!")));
+    ASSERT_EQ(run({QStringLiteral("batch")}), 0);
+    const QStringList rows = out.split(QLatin1Char('\n'), Qt::SkipEmptyParts).mid(1);
+    ASSERT_EQ(rows.size(), 4) << out.toStdString();
+    EXPECT_TRUE(rows[0].contains(QStringLiteral(";R: Müller;1200;10000;40.00;40.00;0.00;0;815;")))
+        << rows[0].toStdString();
+    EXPECT_TRUE(
+        rows[1].contains(QStringLiteral(";gewährtes Skonto;4730;10000;8.40;10.00;1.60;19;815;")))
+        << rows[1].toStdString();
+    EXPECT_TRUE(rows[2].contains(QStringLiteral(";L: Holz;70000;1200;59.50;59.50;0.00;0;816;;0;")))
+        << "paid in DM: " << rows[2].toStdString();
+    ASSERT_EQ(run({QStringLiteral("op"), QStringLiteral("stapel")}), 0);
+    EXPECT_TRUE(out.contains(QStringLiteral(";2024-05-30;1;"))) << out.toStdString();
+
+    ASSERT_EQ(run({QStringLiteral("--answer"), QStringLiteral("yes"), QStringLiteral("transfer")}),
+              0)
+        << err.toStdString();
+    ASSERT_EQ(run({QStringLiteral("op"), QStringLiteral("list")}), 0);
+    QStringList items = out.split(QLatin1Char('\n'), Qt::SkipEmptyParts).mid(1);
+    ASSERT_EQ(items.size(), 1) << out.toStdString();
+    EXPECT_TRUE(items[0].contains(QStringLiteral(";R: Neu;119.00;10000;8400;2024-05-30;1;F")))
+        << items[0].toStdString();
+
+    // Part of the new invoice paid, the rest kept open.
+    const QString neu = items[0].section(QLatin1Char(';'), 0, 0);
+    fx.writeFile(file,
+                 QStringLiteral("15.04.2024;;1200;;;100,00;B;;%1;;offen\n").arg(neu).toUtf8());
+    ASSERT_EQ(run({QStringLiteral("book"), file}), 0) << err.toStdString();
+    ASSERT_EQ(run({QStringLiteral("--answer"), QStringLiteral("yes"), QStringLiteral("transfer")}),
+              0);
+    ASSERT_EQ(run({QStringLiteral("op"), QStringLiteral("list")}), 0);
+    EXPECT_TRUE(out.contains(QStringLiteral(";R: Neu;19.00;"))) << out.toStdString();
+}
+
+} // namespace ledra

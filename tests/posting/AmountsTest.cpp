@@ -2,8 +2,8 @@
 
 #include "PostingFixture.h"
 
-#include "openitems/OffenePostenModule.h"
 #include "store/Table.h"
+#include "support/OpenItemsDouble.h"
 namespace ledra {
 
 namespace {
@@ -151,29 +151,26 @@ TEST_F(Books, ExistingVoucherNumberAsks) {
 namespace {
 // Stands in for the open-items plug-in where the entry asks it for numbers and tells it of
 // deleted rows.
-struct FakeOpenItems : OffenePostenModule {
+struct FakeOpenItems : OpenItemsDouble {
     int lastOp = 900;
     QList<int> deleted, booked;
     int ended = 0;
-    void create(QWidget *, Ui &) override {}
-    void init(const QString &, const QString &) override {}
-    void setCustomerFolder(const QString &) override {}
-    int showWindow() override { return 2; }
-    std::optional<OffenerPostenAusgleich> takeForSettlement() override { return std::nullopt; }
-    void showDetail(int) override {}
-    void addStapel(int, bool) override {}
-    void removeStapel(int nr) override { deleted << nr; }
-    QString stapelRole(int) override { return QString(); }
-    void book(int nr, qint64, bool, const QString &) override { booked << nr; }
-    void finishBooking() override { ++ended; }
+    // The module's files, attached to the transactions that reach it.
+    OffenePostenDateien dateien;
+    OffenePostenDateien files() override { return dateien; }
+    void removeStapel(SqlConnection, int nr) override { deleted << nr; }
+    QStringList book(SqlConnection, int nr, qint64, bool, const QString &) override {
+        booked << nr;
+        return {};
+    }
+    void bookingCommitted(const QStringList &, bool complete) override { ended += complete; }
     int lastNumber() override { return lastOp; }
-    void closeAll() override {}
-    void reopenData() override {}
 };
 } // namespace
 
 TEST_F(Books, OpenItemsModuleNumbersAndHearsOfRows) {
     FakeOpenItems op;
+    op.dateien = {fx.base + QStringLiteral("/Stapel.db"), fx.base + QStringLiteral("/OP.db")};
     fb->setOpenItemsForTest(&op);
     ASSERT_TRUE(book("05.03.%Y;1;4930;1200;Papier;119,00;B;"));
     Table &b = fb->books().stapel;

@@ -357,3 +357,111 @@ TEST(TransferCrash, KilledWhileEnteringPaymentsKeepsInvoiceBookAndJournalTogethe
 }
 
 } // namespace ledra
+
+namespace ledra {
+
+namespace {
+
+// The rows of a table file as "field=value" texts in key order, read through a connection that
+// settles what a crash left behind.
+std::vector<QString> rowsOf(const QString &path, const QString &sql) {
+    std::vector<QString> v;
+    Query q;
+    q.setTable(QStringLiteral("T"), path);
+    q.lines() << sql;
+    q.forEach([&](const QStringList &, const QVariantList &row) {
+        QStringList cells;
+        for (const QVariant &c : row)
+            cells << c.toString();
+        v.push_back(cells.join(QLatin1Char(';')));
+        return true;
+    });
+    return v;
+}
+
+} // namespace
+
+TEST(TransferCrash, KilledWhileSettlingOpenItemsKeepsJournalBatchAndOpenItemsInAgreement) {
+    KillFixture k;
+    k.fx.addAccount(1400, QStringLiteral("Kunde"), 7, 0);
+    k.fx.addAccount(1600, QStringLiteral("Lieferant"), 8, 0);
+    k.fx.addAccount(3400, QStringLiteral("Wareneingang"), 1, 19);
+    k.fx.addAccount(4730, QStringLiteral("Gewährte Skonti"), 3, 19);
+    k.fx.addAccount(5730, QStringLiteral("Erhaltene Skonti"), 1, 19);
+    // 60 invoices reach the journal and open items 1 to 60.
+    QString lines;
+    for (int i = 1; i <= 60; ++i)
+        lines += i <= 40 ? QStringLiteral("05.03.2026;%1;1400;8400;R: Kunde %1;119,00;B;\n").arg(i)
+                         : QStringLiteral("05.03.2026;%1;3400;1600;L: Holz %1;238,00;B;\n").arg(i);
+    const QString file = k.fx.tmp.path() + QStringLiteral("/rechnungen.txt");
+    k.fx.writeFile(file, lines.toUtf8());
+    ASSERT_EQ(runCli(k.cli({QStringLiteral("book"), file})), 0);
+    ASSERT_EQ(runCli(k.cli({QStringLiteral("transfer")})), 0);
+    // The batch: payments in full, in part with their discount, in part with the rest left
+    // open, and new invoices with a payment target.
+    lines.clear();
+    for (int i = 1; i <= 60; ++i) {
+        const bool kunde = i <= 40;
+        const QString konto = kunde ? QStringLiteral("1200;") : QStringLiteral(";1200");
+        if (i % 3 == 0)
+            lines += QStringLiteral("06.03.2026;;%1;;;B;;%2;;\n").arg(konto).arg(i);
+        else
+            lines += QStringLiteral("06.03.2026;;%1;;%2;B;;%3;;%4\n")
+                         .arg(konto, kunde ? QStringLiteral("115,43") : QStringLiteral("230,00"))
+                         .arg(i)
+                         .arg(i % 3 == 1 ? QStringLiteral("skonto") : QStringLiteral("offen"));
+    }
+    for (int i = 100; i < 130; ++i)
+        lines += QStringLiteral("07.03.2026;%1;1400;8400;R: Neu %1;59,50;B;;;30.04.2026;\n").arg(i);
+    k.fx.writeFile(file, lines.toUtf8());
+    ASSERT_EQ(runCli(k.cli({QStringLiteral("book"), file})), 0);
+    const QString base = k.fx.base;
+    const QString opSql = QStringLiteral("SELECT Nr, Betrag, KNr, Datum FROM T.OP ORDER BY Nr");
+    const QString stapelSql = QStringLiteral("SELECT Nr, OP, KNr FROM T.Stapel ORDER BY Nr");
+    const auto opBefore = rowsOf(base + QStringLiteral("/OP.db"), opSql);
+    const auto stapelBefore = rowsOf(base + QStringLiteral("/Stapel.db"), stapelSql);
+    const auto batchBefore = ids(base + QStringLiteral("/Buchung.DB"));
+    ASSERT_EQ(opBefore.size(), 60u);
+    ASSERT_GT(batchBefore.size(), 100u) << "payments, discounts and invoices";
+    ASSERT_GT(stapelBefore.size(), 100u);
+    copyFolder(base, k.pristine);
+
+    // One undisturbed run gives the open items after the transfer.
+    QElapsedTimer t;
+    t.start();
+    ASSERT_EQ(runCli(k.cli({QStringLiteral("transfer")})), 0);
+    const int full = std::max(50, int(t.elapsed()));
+    const auto opAfter = rowsOf(base + QStringLiteral("/OP.db"), opSql);
+    ASSERT_NE(opAfter, opBefore);
+    ASSERT_TRUE(rowsOf(base + QStringLiteral("/Stapel.db"), stapelSql).empty());
+
+    int none = 0, all = 0;
+    for (int i = 0; i < 50 && !::testing::Test::HasFatalFailure(); ++i) {
+        copyFolder(k.pristine, base);
+        runCli(k.cli({QStringLiteral("transfer")}),
+               int(QRandomGenerator::global()->bounded(full + 20)));
+        const auto batch = ids(base + QStringLiteral("/Buchung.DB"));
+        const auto journal = ids(base + QStringLiteral("/Journal.DB"));
+        const auto op = rowsOf(base + QStringLiteral("/OP.db"), opSql);
+        const auto stapel = rowsOf(base + QStringLiteral("/Stapel.db"), stapelSql);
+        for (const char *f : {"/Buchung.DB", "/Journal.DB", "/OP.db", "/Stapel.db"})
+            ASSERT_EQ(integrity(base + QLatin1String(f)), QStringLiteral("ok")) << f;
+        ASSERT_EQ(batch.size() + journal.size(), batchBefore.size() + 60);
+        // Each booking's open-item effect is there exactly when the booking is in the journal.
+        if (batch.empty()) {
+            ASSERT_EQ(op, opAfter);
+            ASSERT_TRUE(stapel.empty());
+            ++all;
+        } else {
+            ASSERT_EQ(batch, batchBefore);
+            ASSERT_EQ(op, opBefore);
+            ASSERT_EQ(stapel, stapelBefore);
+            ++none;
+        }
+    }
+    std::printf("settling transfer killed 50 times (full run %d ms): %d before the commit, %d "
+                "after it\n",
+                full, none, all);
+}
+
+} // namespace ledra

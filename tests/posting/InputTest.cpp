@@ -94,8 +94,12 @@ TEST(BuchungInput, LinesThatWouldChangeOnTheWayAreRefusedWithTheirReason) {
         << "names with umlauts, empty voucher number and text";
 
     const std::pair<QByteArray, QString> refused[] = {
-        {"05.03.2026;7;4930;1200;Text;1,00;B;;", QStringLiteral("mehr als die 8 Spalten")},
-        {"05.03.2026;7;4930;1200;Text;1,00;B;19;x", QStringLiteral("mehr als die 8 Spalten")},
+        {"05.03.2026;7;4930;1200;Text;1,00;B;;;;;", QStringLiteral("mehr als die 11 Spalten")},
+        {"05.03.2026;7;4930;1200;Text;1,00;B;19;x", QStringLiteral("OP 'x'")},
+        {"05.03.2026;7;4930;1200;Text;1,00;B;19;;31.04.2026", QStringLiteral("Zahlungsziel")},
+        {"05.03.2026;7;4930;1200;Text;1,00;B;19;5;;bar", QStringLiteral("Rest 'bar'")},
+        {"05.03.2026;7;;1200;Text;1,00;B;19;;;", QStringLiteral("Soll braucht einen Eintrag")},
+        {"05.03.2026;7;4930;1200;Text;;B;;;;", QStringLiteral("kein gültiger Betrag")},
         {"05.03.2026;7;4930;1200;Text;1,00", QStringLiteral("nicht die Spalten")},
         {"05.03.2026;7;4930;1200;Text;1,00;X;", QStringLiteral("Modus 'X'")},
         {"05.03.2026;7;4930;1200;Text;1,00;;", QStringLiteral("Modus ''")},
@@ -126,6 +130,15 @@ TEST(BuchungInput, LinesThatWouldChangeOnTheWayAreRefusedWithTheirReason) {
     EXPECT_TRUE(
         parseBuchungLine("05.03.2026;7;4930;1200;" + QByteArray(30, 'x') + ";1,00;B;", today).line)
         << "exactly the field's length";
+    // A payment taken over from an open item keeps what the takeover wrote where the line is
+    // empty: the item's account, the voucher number, the text, the amount.
+    const BuchungLineInput op =
+        parseBuchungLine("06.03.2026;;1200;;;;B;;41;30.04.2026;offen", today);
+    ASSERT_TRUE(op.line) << op.error.toStdString();
+    EXPECT_EQ(op.line->op, 41);
+    EXPECT_FALSE(op.line->betragGiven);
+    EXPECT_TRUE(op.line->restOffen);
+    EXPECT_EQ(op.line->zahlungsziel, QDate(2026, 4, 30));
 }
 
 TEST_F(Books, RefusedLinesLeaveBatchAndBalancesAsTheyWere) {
@@ -135,11 +148,11 @@ TEST_F(Books, RefusedLinesLeaveBatchAndBalancesAsTheyWere) {
         "05.03.%Y;2;4930;1200;Drift;10,005;B;",    // a tenth of a cent per booking
         "05.03.%Y;2;4930;1200;Vier;1,23456789;B;", // kept four decimals
         "05.03.%Y;2;4930;1200;Überlauf;1844674407370956,100000;B;",
-        "05.03.%Y;2;4930;1200;Punkt;1,00;B;;",   // a ninth column
-        "05.03.%Y;2;1200.99;4930;Punkt;1,00;B;", // booked on 1200
-        "05.03.%Y;2;;1200;Leer;1,00;B;",         // took the previous row's account
-        "05.03.%Y;2;-4930;1200;Minus;1,00;B;",   // the same
-        "05.03.%Y;2;4930;1200;Modus;1,00;X;",    // booked gross
+        "05.03.%Y;2;4930;1200;Punkt;1,00;B;;;;;", // a twelfth column
+        "05.03.%Y;2;1200.99;4930;Punkt;1,00;B;",  // booked on 1200
+        "05.03.%Y;2;;1200;Leer;1,00;B;",          // took the previous row's account
+        "05.03.%Y;2;-4930;1200;Minus;1,00;B;",    // the same
+        "05.03.%Y;2;4930;1200;Modus;1,00;X;",     // booked gross
         "05.03.%Y;2;4930;1200;Dreißig Zeichen sind zu wenig hier;1,00;B;", // cut to 30
     };
     for (const char *line : lines) {

@@ -3,9 +3,9 @@
 
 #include "ReportsFixture.h"
 
-#include "openitems/OffenePostenModule.h"
 #include "reports/StapelReport.h"
 #include "store/Table.h"
+#include "support/OpenItemsDouble.h"
 
 #include <map>
 namespace ledra {
@@ -15,26 +15,13 @@ using ledra::report::BandKind;
 namespace {
 
 // The open-items module as the batch listing asks it for its notes.
-class NotingOpenItems : public OffenePostenModule {
+class NotingOpenItems : public OpenItemsDouble {
 public:
     std::map<int, QString> notes;
-    void create(QWidget *, Ui &) override {}
-    void init(const QString &, const QString &) override {}
-    void setCustomerFolder(const QString &) override {}
-    int showWindow() override { return 0; }
-    std::optional<OffenerPostenAusgleich> takeForSettlement() override { return std::nullopt; }
-    void showDetail(int) override {}
-    void addStapel(int, bool) override {}
-    void removeStapel(int) override {}
     QString stapelRole(int batchNumber) override {
         auto it = notes.find(batchNumber);
         return it == notes.end() ? QString() : it->second;
     }
-    void book(int, qint64, bool, const QString &) override {}
-    void finishBooking() override {}
-    int lastNumber() override { return 0; }
-    void closeAll() override {}
-    void reopenData() override {}
 };
 
 struct Batch : ReportBooks {

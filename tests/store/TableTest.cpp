@@ -1,6 +1,7 @@
 #include "store/Table.h"
 #include "store/EngineError.h"
 #include "store/Query.h"
+#include "store/SqlStatement.h"
 #include "store/TableFile.h"
 #include "ui/Ui.h"
 
@@ -331,6 +332,65 @@ TEST_F(Store, UnitOfWorkIsAllOrNothingAcrossFiles) {
     q.setLine(1, QStringLiteral("WHERE Art >= ?"));
     q.open();
     EXPECT_EQ(q.recordCount(), 1);
+}
+
+} // namespace ledra
+
+namespace ledra {
+
+// A joint file stays attached from one row to the next, but a file put in its place (a chart
+// restored from a backup) is written from then on, never the one that was replaced; and a
+// failed write leaves neither file changed.
+TEST_F(Store, JointWritesFollowAFileReplacedAtItsPath) {
+    makeKonten();
+    TableFile::create(path(QStringLiteral("Stapel.db")), Schemas::stapel());
+    Table b(Schemas::stapel(), QStringLiteral("TStapel"));
+    b.setFolder(dir.path());
+    b.open();
+    const QString k = path(QStringLiteral("Konten.DB"));
+    b.jointFiles = [&] {
+        return std::vector<std::pair<QString, QString>>{{QStringLiteral("k"), k}};
+    };
+    bool refuse = false;
+    b.writeWithPost = [&](Table &t) {
+        SqlConnection c(t);
+        SqlStatement(c, QStringLiteral("UPDATE k.Konten SET Saldo = COALESCE(Saldo, 0) + 1 WHERE "
+                                       "KtoNr = 1200"))
+            .exec();
+        if (refuse)
+            throw EngineError(DbErr::General, QStringLiteral("abgewiesen"));
+    };
+    auto saldo = [&] {
+        Table t(Schemas::konten());
+        t.setFolder(dir.path());
+        t.open();
+        EXPECT_TRUE(t.findKey({1200}));
+        return t.asMoney(QStringLiteral("Saldo")).units();
+    };
+    auto store = [&](int nr) {
+        b.insert();
+        b.setValue(QStringLiteral("Nr"), nr);
+        b.post();
+    };
+    store(1);
+    store(2);
+    EXPECT_EQ(saldo(), 2);
+
+    // The chart is replaced by a copy of itself: the same rows in another file.
+    ASSERT_TRUE(QFile::copy(k, path(QStringLiteral("Konten.neu"))));
+    ASSERT_TRUE(QFile::remove(k));
+    ASSERT_TRUE(QFile::rename(path(QStringLiteral("Konten.neu")), k));
+    store(3);
+    EXPECT_EQ(saldo(), 3) << "written into the file now at the path";
+
+    refuse = true;
+    EXPECT_THROW(store(4), EngineError);
+    b.cancel();
+    EXPECT_EQ(saldo(), 3);
+    EXPECT_EQ(b.recordCount(), 3);
+    refuse = false;
+    store(5);
+    EXPECT_EQ(saldo(), 4) << "attached again after the failure";
 }
 
 } // namespace ledra

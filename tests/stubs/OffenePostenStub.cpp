@@ -1,23 +1,21 @@
 // A loadable open-items plug-in for the contract tests: built like the real one (Qt plug-in
 // with the interface id in its metadata), answering with fixed, recognisable values.
 
-#include "openitems/OffenePostenModule.h"
+#include "support/OpenItemsDouble.h"
 
 #include <QObject>
 
 namespace ledra {
 
-class OffenePostenStub : public QObject, public OffenePostenModule {
+class OffenePostenStub : public QObject, public OpenItemsDouble {
     Q_OBJECT
     Q_PLUGIN_METADATA(IID OffenePostenModule_iid)
     Q_INTERFACES(ledra::OffenePostenModule)
 
 public:
-    void create(QWidget *, Ui &) override {}
     void init(const QString &dataFolder, const QString &currency) override {
         m_folder = dataFolder + QLatin1Char('|') + currency;
     }
-    void setCustomerFolder(const QString &) override {}
     int showWindow() override { return 1; }
     std::optional<OffenerPostenAusgleich> takeForSettlement() override {
         // A customer's invoice of 119,00 with 19 % whose open item is number 41.
@@ -31,15 +29,8 @@ public:
         a.autonummer = 41;
         return a;
     }
-    void showDetail(int) override {}
-    void addStapel(int, bool) override {}
-    void removeStapel(int) override {}
-    QString stapelRole(int) override { return QStringLiteral("Neu"); }
-    void book(int, qint64, bool, const QString &) override {}
-    void finishBooking() override {}
+    QString stapelRole(int) override { return QStringLiteral("Buchung erzeugt offenen Posten"); }
     int lastNumber() override { return 41; }
-    void closeAll() override {}
-    void reopenData() override {}
 
 private:
     QString m_folder;

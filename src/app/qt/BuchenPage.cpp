@@ -5,9 +5,11 @@
 #include "KontoCombo.h"
 #include "Panel.h"
 #include "app/Shell.h"
+#include "openitems/OffenePostenModule.h"
 #include "posting/BuchungInput.h"
 #include "posting/BuchungRules.h"
 #include "posting/StornoRules.h"
+#include "store/Dates.h"
 #include "ui/Ui.h"
 
 #include <QApplication>
@@ -256,6 +258,35 @@ void BuchenPage::setCashBasisColumns(bool visible) {
         m_grid->setColumnHidden(m_model->columnOf(QString::fromLatin1(f)), !visible);
 }
 
+void BuchenPage::showPaymentTarget(bool enabled) {
+    OffenePostenModule *op = m_core.openItems();
+    const Table &t = m_core.books().stapel;
+    QDate d;
+    if (op && enabled && t.isActive() && !t.isEmpty())
+        d = op->paymentTarget(int(t.asInt(QStringLiteral("Autonummer"))));
+    m_opDatum->setEnabled(enabled);
+    if (!m_opDatum->hasFocus())
+        m_opDatum->setText(d.isValid() ? germanDate(d) : QString());
+}
+
+void BuchenPage::storePaymentTarget() {
+    OffenePostenModule *op = m_core.openItems();
+    const Table &t = m_core.books().stapel;
+    if (!op || !m_opDatum->isEnabled() || !t.isActive() || t.isEmpty())
+        return;
+    const QString text = m_opDatum->text().trimmed();
+    const std::optional<QDate> d =
+        text.isEmpty() ? std::optional<QDate>(QDate()) : parseGermanDate(text);
+    if (!d) {
+        m_core.ui().error(QStringLiteral("'%1' ist kein gültiges Datum").arg(text));
+        m_opDatum->setFocus();
+        return;
+    }
+    runAction(m_core.ui(),
+              [&] { op->setPaymentTarget(int(t.asInt(QStringLiteral("Autonummer"))), *d); });
+    m_opDatum->setText(d->isValid() ? germanDate(*d) : QString());
+}
+
 void BuchenPage::setOPDatumVisible(bool visible) {
     m_opDatum->setVisible(visible);
     m_opDatumLabel->setVisible(visible);
@@ -367,6 +398,11 @@ void BuchenPage::connectRules() {
     m_bDatum->installEventFilter(this);
     m_betrag->installEventFilter(this);
     m_grid->installEventFilter(this);
+    connect(m_grid, &QTableView::doubleClicked, this, [this] {
+        runAction(m_core.ui(), [this] { m_core.entry().showOpenItemDetail(); });
+        window()->activateWindow();
+    });
+    connect(m_opDatum, &QLineEdit::editingFinished, this, &BuchenPage::storePaymentTarget);
 
     connect(m_brutto, &QRadioButton::clicked, this, [this] { amountMode(true); });
     connect(m_netto, &QRadioButton::clicked, this, [this] { amountMode(false); });

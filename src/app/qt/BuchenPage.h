@@ -57,6 +57,11 @@ public:
     // Fills the controls from the batch's current row; a control that has the focus keeps
     // what is being typed into it.
     void showCurrentRow();
+    // The payment target "&Zahlungsziel" of the current row, typed only for a row that opens
+    // an open item.
+    void showPaymentTarget(bool enabled);
+    // Stores the payment target typed into the field.
+    void storePaymentTarget();
     // The drop-down of the booking text: the template texts, sorted.
     void setBookingTexts(const QStringList &texts);
     // Due tax and due rate columns, shown under cash-basis taxation only.

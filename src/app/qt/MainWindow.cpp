@@ -44,6 +44,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
 #include <QProgressBar>
@@ -489,6 +490,7 @@ void MainWindow::syncControls() {
     m_popup1.Favorithinzufuegen->setEnabled(c.favAddEnabled);
     m_popup1.Favoritloeschen->setEnabled(c.favDelEnabled);
     m_buchen->setCashBasisColumns(c.cashBasisColumns);
+    m_buchen->showPaymentTarget(c.opDatumEnabled);
     if (m_shownBookingTexts != m_core->books().bookingTexts) {
         m_shownBookingTexts = m_core->books().bookingTexts;
         m_buchen->setBookingTexts(m_shownBookingTexts);
@@ -520,6 +522,9 @@ void MainWindow::pageChanged(int index) {
 }
 
 void MainWindow::transferBatch() {
+    // A payment target still being typed belongs to the batch that is transferred.
+    if (m_buchen->OPDatum()->hasFocus())
+        m_buchen->storePaymentTarget();
     runAction(*m_ui, [this] { m_core->entry().transferStapel(); });
 }
 
@@ -564,11 +569,15 @@ void MainWindow::focusControl(const QString &name) {
 }
 
 void MainWindow::openOffenePosten() {
-    OffenePostenModule *op = m_core->openItems();
-    // With a row being entered, the row's own open-item detail belongs to the posting.
-    if (!op || m_core->books().stapel.isEditing())
+    if (!m_core->openItems())
         return;
-    runAction(*m_ui, [op] { op->showWindow(); });
+    // In browse state the manager window and the takeover of the chosen item; while a row is
+    // entered, the row's "OP-Detail" (storing a new row first: the rules must know the field
+    // being left).
+    m_buchen->syncFocus();
+    runAction(*m_ui, [this] { m_core->entry().openItemsCommand(); });
+    activateWindow();
+    raise();
 }
 
 void MainWindow::showReversalDialog() {

@@ -1,0 +1,220 @@
+#include "AusgleichRules.h"
+
+#include "OffenePostenRules.h"
+#include "books/KontoArt.h"
+#include "books/Steuer.h"
+#include "store/EngineError.h"
+#include "store/Sql.h"
+#include "store/Table.h"
+
+namespace ledra {
+
+namespace {
+
+// Tax differences up to this much are rounding: a fully open invoice hands over the tax it
+// was booked with.
+const Money kSteuerToleranz = Money::fromCents(2);
+
+} // namespace
+
+AusgleichRules::AusgleichRules(OffenePostenRules &rules) : m_rules(rules) {}
+
+QString AusgleichRules::stapelName(const QString &alias) const {
+    return quoteIdentifier(alias) + QLatin1Char('.') +
+           quoteIdentifier(m_rules.daten().stapel.innerName());
+}
+
+QString AusgleichRules::opName(const QString &alias) const {
+    return quoteIdentifier(alias) + QLatin1Char('.') +
+           quoteIdentifier(m_rules.daten().op.innerName());
+}
+
+std::optional<OffenerPostenAusgleich> AusgleichRules::handOver() {
+    const OffenerPostenZeile *r = m_rules.currentRow();
+    if (!r)
+        return std::nullopt;
+    m_handedOver = r->autonummer;
+    // The item's own account decides the side: a customer's invoice has it on the debit
+    // side, a supplier's on the credit side; the payment books it on the opposite one.
+    const bool debitSide = isPersonenkonto(kontoArtFromCode(r->sollArt));
+    if (!debitSide && !isPersonenkonto(kontoArtFromCode(r->habenArt)))
+        return std::nullopt;
+    OffenerPostenAusgleich a;
+    a.buchungstext = r->buchungstext;
+    a.netto = a.brutto = r->betrag;
+    a.steuersatz = r->steuersatz;
+    a.belegnummer = r->belegnummer;
+    a.euro = r->isEuro();
+    a.autonummer = r->autonummer;
+    if (debitSide) {
+        a.haben = r->soll;
+        Money tax = steuerInBrutto(r->betrag, Steuersatz::fromPercent(r->steuersatz));
+        const Money diff = tax - r->steuer;
+        if (diff <= kSteuerToleranz && -diff <= kSteuerToleranz)
+            tax = r->steuer;
+        a.steuer = tax;
+    } else {
+        a.soll = r->haben;
+    }
+    return a;
+}
+
+bool AusgleichRules::settledInStapel(qint64 number) {
+    Table &s = m_rules.daten().stapel;
+    return hasRow(
+        s,
+        QStringLiteral("SELECT 1 FROM %1 WHERE KNr = ? AND NOT COALESCE(OP, 0)").arg(quotedName(s)),
+        {number});
+}
+
+void AusgleichRules::addStapel(SqlConnection connection, qint64 batchNumber, bool opens) {
+    const QString t = stapelName(OffenePostenModule::stapelAlias());
+    const QVariant knr = opens ? QVariant(qint64(0)) : QVariant(m_handedOver);
+    if (execute(connection, QStringLiteral("UPDATE %1 SET OP = ?, KNr = ? WHERE Nr = ?").arg(t),
+                {opens, knr, batchNumber}) == 0)
+        execute(connection, QStringLiteral("INSERT INTO %1 (Nr, OP, KNr) VALUES (?, ?, ?)").arg(t),
+                {batchNumber, opens, knr});
+    m_fehler.clear();
+}
+
+void AusgleichRules::removeStapel(SqlConnection connection, qint64 batchNumber) {
+    execute(connection,
+            QStringLiteral("DELETE FROM %1 WHERE Nr = ?")
+                .arg(stapelName(OffenePostenModule::stapelAlias())),
+            {batchNumber});
+}
+
+QString AusgleichRules::role(qint64 batchNumber) {
+    Table &s = m_rules.daten().stapel;
+    const auto op = queryValue(
+        s, QStringLiteral("SELECT COALESCE(OP, 0) FROM %1 WHERE Nr = ?").arg(quotedName(s)),
+        {batchNumber});
+    if (!op)
+        return QString();
+    return op->toLongLong() != 0 ? QStringLiteral("Buchung erzeugt offenen Posten")
+                                 : QStringLiteral("Buchung gleicht offenen Posten aus");
+}
+
+QDate AusgleichRules::paymentTarget(qint64 batchNumber) {
+    Table &s = m_rules.daten().stapel;
+    QDate d;
+    forEachRow(s, QStringLiteral("SELECT Datum FROM %1 WHERE Nr = ?").arg(quotedName(s)),
+               {batchNumber}, [&](const SqlRow &r) { d = r.date(0); });
+    return d;
+}
+
+bool AusgleichRules::setPaymentTarget(qint64 batchNumber, const QDate &date) {
+    Table &s = m_rules.daten().stapel;
+    const bool done =
+        execute(s,
+                QStringLiteral("UPDATE %1 SET Datum = ? WHERE Nr = ? AND COALESCE(OP, 0)")
+                    .arg(quotedName(s)),
+                {date.isValid() ? QVariant(date) : QVariant(), batchNumber}) > 0;
+    s.refresh();
+    return done;
+}
+
+QStringList AusgleichRules::book(SqlConnection c, qint64 batchNumber, Money amount,
+                                 const QString &voucher) {
+    const QString st = stapelName(OffenePostenModule::stapelAlias());
+    const QString op = opName(OffenePostenModule::opAlias());
+    QStringList lines;
+    try {
+        bool found = false, opens = false;
+        QVariant knr, datum;
+        forEachRow(
+            c, QStringLiteral("SELECT COALESCE(OP, 0), KNr, Datum FROM %1 WHERE Nr = ?").arg(st),
+            {batchNumber}, [&](const SqlRow &r) {
+                found = true;
+                opens = r.int64(0) != 0;
+                knr = r.value(1);
+                datum = r.value(2);
+                return false;
+            });
+        if (!found)
+            return lines;
+        // A failure undoes this row's change of OP.db only; the transfer goes on.
+        execute(c, QStringLiteral("SAVEPOINT opBuchen"));
+        try {
+            if (opens) {
+                execute(
+                    c,
+                    QStringLiteral("INSERT INTO %1 (Nr, Betrag, KNr, Datum) VALUES (?, ?, ?, ?)")
+                        .arg(op),
+                    {batchNumber, amount.units(), knr, datum});
+            } else {
+                const auto open = queryValue(
+                    c, QStringLiteral("SELECT Betrag FROM %1 WHERE Nr = ?").arg(op), {knr});
+                if (!open || knr.isNull()) {
+                    lines << QStringLiteral("Offener Posten Nr. ") + voucher +
+                                 QStringLiteral(" nicht gefunden");
+                } else {
+                    const Money rest = Money::fromUnits(open->toLongLong()) - amount;
+                    if (rest >= Money::fromCents(1)) {
+                        execute(c, QStringLiteral("UPDATE %1 SET Betrag = ? WHERE Nr = ?").arg(op),
+                                {rest.units(), knr});
+                    } else {
+                        execute(c, QStringLiteral("DELETE FROM %1 WHERE Nr = ?").arg(op), {knr});
+                        if (hasRow(c, QStringLiteral("SELECT 1 FROM %1 WHERE Nr = ?").arg(op),
+                                   {knr}))
+                            lines << QStringLiteral("Offener Posten Nr. ") + voucher +
+                                         QStringLiteral(" nicht gelöscht");
+                    }
+                }
+            }
+            // Applied once: the row's entry leaves the settlement batch with it, so a transfer
+            // that stops later cannot apply it a second time.
+            execute(c, QStringLiteral("DELETE FROM %1 WHERE Nr = ?").arg(st), {batchNumber});
+            execute(c, QStringLiteral("RELEASE opBuchen"));
+        } catch (const EngineError &) {
+            execute(c, QStringLiteral("ROLLBACK TO opBuchen"));
+            execute(c, QStringLiteral("RELEASE opBuchen"));
+            throw;
+        }
+    } catch (const EngineError &e) {
+        lines << e.message();
+    }
+    return lines;
+}
+
+void AusgleichRules::finishBooking(SqlConnection connection) {
+    execute(connection,
+            QStringLiteral("DELETE FROM %1").arg(stapelName(OffenePostenModule::stapelAlias())));
+}
+
+AusgleichRules::Detail AusgleichRules::beginDetail(qint64 batchNumber) {
+    Table &s = m_rules.daten().stapel;
+    Detail d;
+    d.nr = batchNumber;
+    forEachRow(s,
+               QStringLiteral("SELECT COALESCE(OP, 0), COALESCE(KNr, 0) FROM %1 WHERE Nr = ?")
+                   .arg(quotedName(s)),
+               {batchNumber}, [&](const SqlRow &r) {
+                   d.stored = true;
+                   d.opens = r.int64(0) != 0;
+                   d.knr = r.int64(1);
+                   return false;
+               });
+    return d;
+}
+
+void AusgleichRules::acceptDetail(const Detail &d, bool opens, bool settles) {
+    Table &s = m_rules.daten().stapel;
+    const QString t = quotedName(s);
+    if (opens || (settles && settleEnabled(d.opens, d.knr))) {
+        // A row turned into an opening one settles nothing any more: its former item's number
+        // would otherwise become the new item's customer number.
+        const QVariant knr = opens ? QVariant(qint64(0)) : QVariant(d.knr);
+        if (d.stored)
+            execute(s, QStringLiteral("UPDATE %1 SET OP = ?, KNr = ? WHERE Nr = ?").arg(t),
+                    {opens, knr, d.nr});
+        else
+            execute(s, QStringLiteral("INSERT INTO %1 (Nr, OP, KNr) VALUES (?, ?, ?)").arg(t),
+                    {d.nr, opens, knr});
+    } else if (d.stored) {
+        execute(s, QStringLiteral("DELETE FROM %1 WHERE Nr = ?").arg(t), {d.nr});
+    }
+    s.refresh();
+}
+
+} // namespace ledra
