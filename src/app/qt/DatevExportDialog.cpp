@@ -12,6 +12,7 @@
 #include <QFileDialog>
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -69,7 +70,10 @@ DatevExportDialog::DatevExportDialog(Shell &core, QWidget *parent) : QDialog(par
     auto *fileRow = new QHBoxLayout;
     fileRow->addWidget(m_file);
     fileRow->addWidget(choose);
-    form->addRow(QStringLiteral("&Datei:"), fileRow);
+    // A label beside a row of several widgets needs its buddy named, or it shows the "&".
+    auto *fileLabel = new QLabel(QStringLiteral("&Datei:"), this);
+    fileLabel->setBuddy(m_file);
+    form->addRow(fileLabel, fileRow);
     form->addRow(QString(), m_festschreiben);
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(m_gauge, 1);
