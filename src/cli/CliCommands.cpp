@@ -1,4 +1,5 @@
 #include "CliCommands.h"
+#include "CliOutput.h"
 #include "DatevCommands.h"
 
 #include "MervaCommands.h"
@@ -28,13 +29,6 @@
 namespace ledra {
 
 namespace {
-
-void out(const QString &line) {
-    std::fprintf(stdout, "%s\n", line.toUtf8().constData());
-}
-void err(const QString &line) {
-    std::fprintf(stderr, "%s\n", line.toUtf8().constData());
-}
 
 int usage() {
     err(QStringLiteral(

@@ -52,13 +52,9 @@ int runDatevCommand(BooksSession &books, Ui &ui, const QStringList &args) {
         return 2;
     }
     DatevOptions options = datevOptionsFor(books, von, bis);
-    bool okB = false, okM = false;
-    options.berater = berater.toLongLong(&okB);
-    options.mandant = mandant.toLongLong(&okM);
-    if (!okB)
-        options.berater = 0; // refused below with the range of the field
-    if (!okM)
-        options.mandant = 0;
+    // A number that does not read is 0, which the export refuses with the field's range.
+    options.berater = berater.toLongLong();
+    options.mandant = mandant.toLongLong();
     options.festschreiben = festschreiben;
     try {
         const DatevResult result = writeDatevExport(books, options, file);

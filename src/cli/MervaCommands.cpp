@@ -1,4 +1,5 @@
 #include "MervaCommands.h"
+#include "CliOutput.h"
 
 #include "app/Shell.h"
 #include "books/IniFile.h"
@@ -12,14 +13,6 @@
 #include <QFileInfo>
 #include <cstdio>
 namespace ledra {
-
-namespace {
-
-void err(const QString &line) {
-    std::fprintf(stderr, "%s\n", line.toUtf8().constData());
-}
-
-} // namespace
 
 int createMervaStandIn(const QString &folder, const QString &programFolder, int client) {
     const QString root = TableFile::withSlash(QFileInfo(folder).absoluteFilePath());

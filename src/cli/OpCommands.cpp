@@ -1,4 +1,5 @@
 #include "OpCommands.h"
+#include "CliOutput.h"
 
 #include "books/BooksSession.h"
 #include "klaro/OffenePostenCsv.h"
@@ -17,14 +18,6 @@
 namespace ledra {
 
 namespace {
-
-void out(const QString &line) {
-    std::fprintf(stdout, "%s\n", line.toUtf8().constData());
-}
-
-void err(const QString &line) {
-    std::fprintf(stderr, "%s\n", line.toUtf8().constData());
-}
 
 int usageError(const QString &message) {
     err(QStringLiteral("Fehler: ") + message);

@@ -1,4 +1,5 @@
 #include "ReportCommands.h"
+#include "CliOutput.h"
 
 #include "books/BooksSession.h"
 #include "books/OutputFileGuard.h"
@@ -27,10 +28,6 @@ namespace ledra {
 namespace {
 
 using reports::EingrenzungRules;
-
-void err(const QString &line) {
-    std::fprintf(stderr, "%s\n", line.toUtf8().constData());
-}
 
 struct ReportArgs {
     QString name;

@@ -1,6 +1,7 @@
 #include "DatevExport.h"
 
 #include "books/BooksSession.h"
+#include "books/Istversteuerung.h"
 #include "books/KontoArt.h"
 #include "books/OutputFileGuard.h"
 #include "books/Steuer.h"
@@ -110,9 +111,8 @@ bool sameRate(double a, double b) {
     return std::fabs(a - b) < 0.0005;
 }
 
-QString rateText(double satz) {
-    return QString::number(satz, 'f', 1).replace(QLatin1Char('.'), QLatin1Char(',')) +
-           QStringLiteral(" %");
+QString percentText(double satz) {
+    return rateText(satz) + QStringLiteral(" %");
 }
 
 int digitCount(qint64 konto) {
@@ -208,6 +208,11 @@ QByteArray buildDatevBuchungsstapel(BooksSession &books, const DatevOptions &o, 
         [&](const SqlRow &r) {
             konten[r.int64(0)] = Konto{kontoArtFromCode(r.int64(1)), r.isNull(2) ? 0.0 : r.real(2)};
         });
+    // An account missing from the chart has no type and no rate.
+    const auto kontoOf = [&konten](qint64 nr) {
+        const auto it = konten.find(nr);
+        return it == konten.end() ? Konto{} : it->second;
+    };
     const qint64 konto13b = books.settings.kosten13b.trimmed().toLongLong();
 
     const QString select = QStringLiteral(
@@ -281,10 +286,10 @@ QByteArray buildDatevBuchungsstapel(BooksSession &books, const DatevOptions &o, 
             refuse(QStringLiteral("Der Buchungstext der %1 enthält Zeichen, die das "
                                   "DATEV-Format (Windows-1252) nicht darstellen kann: „%2“.")
                        .arg(which, buchungstext));
-        for (const qint64 konto : {soll, haben}) {
-            const auto it = konten.find(konto);
-            const bool personal = it != konten.end() && (it->second.art == KontoArt::Debitor ||
-                                                         it->second.art == KontoArt::Kreditor);
+        const Konto sollKonto = kontoOf(soll);
+        const Konto habenKonto = kontoOf(haben);
+        for (const auto &[konto, k] : {std::pair{soll, sollKonto}, std::pair{haben, habenKonto}}) {
+            const bool personal = k.art == KontoArt::Debitor || k.art == KontoArt::Kreditor;
             // Customer and supplier accounts are personal accounts, one digit longer.
             const int allowed = o.sachkontenlaenge + (personal ? 1 : 0);
             if (digitCount(konto) > allowed)
@@ -302,8 +307,6 @@ QByteArray buildDatevBuchungsstapel(BooksSession &books, const DatevOptions &o, 
         const Money umsatz = haben_ ? -brutto : brutto;
 
         int key = 0;
-        const Konto sollKonto = konten.count(soll) ? konten[soll] : Konto{};
-        const Konto habenKonto = konten.count(haben) ? konten[haben] : Konto{};
         const Konto *automatic = nullptr;
         bool outputTax = false;
         if (habenKonto.art == KontoArt::Erloese) {
@@ -323,15 +326,15 @@ QByteArray buildDatevBuchungsstapel(BooksSession &books, const DatevOptions &o, 
         } else if (satz == 0.0) {
             if (automatic && automatic->mwst > 0)
                 unmapped = QStringLiteral("ohne Steuer auf einem Konto mit %1")
-                               .arg(rateText(automatic->mwst));
+                               .arg(percentText(automatic->mwst));
         } else if (!automatic) {
-            unmapped =
-                QStringLiteral("Steuersatz %1 ohne Erlös- oder Aufwandskonto").arg(rateText(satz));
+            unmapped = QStringLiteral("Steuersatz %1 ohne Erlös- oder Aufwandskonto")
+                           .arg(percentText(satz));
         } else if (!sameRate(automatic->mwst, satz)) {
             key = datevTaxKey(satz, outputTax);
             if (key == 0)
-                unmapped =
-                    QStringLiteral("Steuersatz %1 hat keinen Steuerschlüssel").arg(rateText(satz));
+                unmapped = QStringLiteral("Steuersatz %1 hat keinen Steuerschlüssel")
+                               .arg(percentText(satz));
         }
         if (!unmapped.isEmpty())
             result.warnings << QStringLiteral("%1, %2 an %3, %4 €: %5")
