@@ -185,26 +185,6 @@ TEST_F(CliRun, YearCommandsNeedTheWindowsPreconditions) {
     EXPECT_EQ(out, accounts);
 }
 
-namespace {
-// The cells of one CSV line (";" separated, quoted cells with doubled quotes).
-QStringList csvCells(const QString &line) {
-    QStringList cells{QString()};
-    bool quoted = false;
-    for (qsizetype i = 0; i < line.size(); ++i) {
-        const QChar c = line[i];
-        if (quoted && c == u'"' && i + 1 < line.size() && line[i + 1] == u'"')
-            cells.last() += line[++i];
-        else if (c == u'"')
-            quoted = !quoted;
-        else if (c == u';' && !quoted)
-            cells << QString();
-        else
-            cells.last() += c;
-    }
-    return cells;
-}
-} // namespace
-
 TEST_F(CliRun, CsvReportsNeutraliseFormulasAndNameEveryColumn) {
     const QString y = QString::number(QDate::currentDate().year());
     fx.writeFile(fx.tmp.path() + QStringLiteral("/f.csv"),

@@ -25,24 +25,6 @@ QString fromWindows1252(const QByteArray &bytes) {
     return out;
 }
 
-// The fields of one record; a quoted field loses its quotes and its doubled quotes.
-QStringList fields(const QString &record) {
-    QStringList cells{QString()};
-    bool inQuotes = false;
-    for (qsizetype i = 0; i < record.size(); ++i) {
-        const QChar c = record[i];
-        if (inQuotes && c == u'"' && i + 1 < record.size() && record[i + 1] == u'"')
-            cells.last() += record[++i];
-        else if (c == u'"')
-            inQuotes = !inQuotes;
-        else if (c == u';' && !inQuotes)
-            cells << QString();
-        else
-            cells.last() += c;
-    }
-    return cells;
-}
-
 struct Row {
     qint64 nr;
     QString datum; // dd.MM.
@@ -132,7 +114,7 @@ struct DatevExportRun : ::testing::Test {
             if (line.isEmpty())
                 continue;
             EXPECT_TRUE(line.endsWith('\r')) << "a record without CRLF";
-            out.push_back(fields(fromWindows1252(line.chopped(1))));
+            out.push_back(csvCells(fromWindows1252(line.chopped(1))));
         }
         return out;
     }

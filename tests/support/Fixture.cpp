@@ -48,4 +48,21 @@ void DataFixture::addAccount(int ktoNr, const QString &name, int art, double mws
         {ktoNr, name, art, mwst, 0, 0, 0, 0, 0, QVariant(), 0, 0, 0, 0, QVariant(), QVariant()});
 }
 
+QStringList csvCells(const QString &line) {
+    QStringList cells{QString()};
+    bool quoted = false;
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        const QChar c = line[i];
+        if (quoted && c == u'"' && i + 1 < line.size() && line[i + 1] == u'"')
+            cells.last() += line[++i];
+        else if (c == u'"')
+            quoted = !quoted;
+        else if (c == u';' && !quoted)
+            cells << QString();
+        else
+            cells.last() += c;
+    }
+    return cells;
+}
+
 } // namespace ledra

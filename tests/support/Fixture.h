@@ -5,6 +5,7 @@
 #include "store/Table.h"
 
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <memory>
 namespace ledra {
@@ -23,5 +24,9 @@ struct DataFixture {
     void addAccount(int ktoNr, const QString &name, int art, double mwst,
                     const QString &folder = QString());
 };
+
+// The cells of one line of a ";" separated file; a quoted cell loses its quotes and its
+// doubled quotes.
+QStringList csvCells(const QString &line);
 
 } // namespace ledra
