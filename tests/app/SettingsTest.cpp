@@ -93,27 +93,8 @@ TEST(YearSettings, SaveThenLoadKeepsEveryKeyButNotAutoNr) {
     EXPECT_EQ(autoNumberCounter(fx.base, 0), 5000);
 }
 
-TEST(YearSettings, DamagedFileIsReportedKeptAsideAndNeverOverwritten) {
-    DataFixture fx;
-    const QString ini = fx.base + QStringLiteral("/LEDRA.INI");
-    QByteArray binary("\x00\x01\x02[Konten]\x00\xff", 12);
-    fx.writeFile(ini, binary);
-    ScriptedUi ui;
-    YearSettings s;
-    s.load(fx.base, &ui, kToday);
-    ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].kind, MsgKind::Warning);
-    EXPECT_TRUE(ui.messages[0].text.contains(QStringLiteral("LEDRA.INI")));
-    EXPECT_EQ(s.vorsteuer, QStringLiteral("1400"));
-    s.save(fx.base);
-    EXPECT_EQ(fx.readFile(ini + QStringLiteral(".defekt")), binary) << "the damaged file is kept";
-    YearSettings r;
-    r.load(fx.base, &ui, kToday);
-    EXPECT_EQ(ui.messages.size(), 1u) << "the new file is fine";
-}
-
-// Empty, cut-off and unreadable files are never taken silently for defaults (and then written
-// back): each is reported by name and kept aside before the first save replaces it.
+// Binary, empty, cut-off and unreadable files are never taken silently for defaults (and then
+// written back): each is reported by name and kept aside before the first save replaces it.
 TEST(YearSettings, EmptyTruncatedAndUnreadableFilesAreReportedAndKeptAside) {
     struct Case {
         const char *what;
@@ -121,6 +102,7 @@ TEST(YearSettings, EmptyTruncatedAndUnreadableFilesAreReportedAndKeptAside) {
         const char *vorsteuer; // what the settings read from it
     };
     const Case cases[] = {
+        {"binary", QByteArray("\x00\x01\x02[Konten]\x00\xff", 12), "1400"},
         {"zero length", QByteArray(), "1400"},
         {"cut off mid-line", "[Konten]\nVorsteuer=1576\nMwst=17", "1576"},
         {"cut off after a header", "[Konten]\nVorsteuer=1576\n[Farben]\n", "1576"},
