@@ -86,6 +86,11 @@ public:
     void setPointSize(double pointSize) { m_font.pointSize = pointSize; }
     Qt::Alignment alignment() const { return m_alignment; }
     void setAlignment(Qt::Alignment alignment) { m_alignment = alignment; }
+    // Right-aligned amounts with a side ("1.234,56 € S", "0,00 €"): the last word prints
+    // left-aligned in a column of this width at the right edge and the rest ends before it,
+    // so that an amount without its side ends where the others end whatever the font. 0: off.
+    double sideColumnMm() const { return m_sideColumnMm; }
+    void setSideColumnMm(double mm) { m_sideColumnMm = mm; }
 
     // Display mask for numbers, see NumberFormat.h (e.g. ",##0.00 €", "0.00").
     QString mask() const { return m_mask; }
@@ -129,6 +134,7 @@ private:
     SystemValue m_system = SystemValue::PageNumber;
     FontStyle m_font;
     Qt::Alignment m_alignment = Qt::AlignLeft;
+    double m_sideColumnMm = 0.0;
     QString m_mask;
     bool m_currency = false;
     TextPrintEvent m_onPrint;

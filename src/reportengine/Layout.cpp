@@ -378,7 +378,8 @@ void LayoutRun::emitBand(Band &band, double top, double height) {
             if (text->onPrint())
                 text->onPrint()(*text, value);
             if (!value.isEmpty())
-                out.texts << TextItem{g, value, text->font(), text->alignment(), text->color()};
+                out.texts << TextItem{
+                    g, value, text->font(), text->alignment(), text->color(), text->sideColumnMm()};
             else
                 out.emptyCells << g;
         } else if (auto *shape = dynamic_cast<ShapeControl *>(control.get())) {

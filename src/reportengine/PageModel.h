@@ -70,6 +70,7 @@ struct TextItem {
     FontStyle font;
     Qt::Alignment alignment = Qt::AlignLeft;
     QColor color = Qt::black;
+    double sideColumnMm = 0.0; // see TextControl::setSideColumnMm
 };
 
 struct LineItem {

@@ -39,6 +39,21 @@ QString resolveFontFamily(const QString &family) {
     return family;
 }
 
+SideSplit splitSide(const QString &text) {
+    QString trimmed = text;
+    while (trimmed.endsWith(u' '))
+        trimmed.chop(1);
+    const qsizetype blank = trimmed.lastIndexOf(u' ');
+    const QStringView last = QStringView(trimmed).mid(blank + 1);
+    if (blank > 0 && (last == u"S" || last == u"H")) {
+        QString amount = trimmed.left(blank);
+        while (amount.endsWith(u' '))
+            amount.chop(1);
+        return {amount, last.toString()};
+    }
+    return {trimmed, QString()};
+}
+
 QFont toQFont(const FontStyle &style) {
     QFont font(resolveFontFamily(style.family));
     font.setPointSizeF(style.pointSize);
@@ -72,6 +87,16 @@ void paintPage(QPainter &painter, const Page &page, double unitsPerMm) {
             const Qt::Alignment horizontal = t.alignment & Qt::AlignHorizontal_Mask;
             const int flags = int(horizontal ? horizontal : Qt::AlignLeft) | Qt::AlignTop |
                               Qt::TextSingleLine | Qt::TextDontClip;
+            if (t.sideColumnMm > 0.0 && (horizontal & Qt::AlignRight)) {
+                const SideSplit split = splitSide(t.text);
+                const double side = t.sideColumnMm * unitsPerMm;
+                painter.drawText(area.adjusted(0, 0, -side, 0), flags, split.amount);
+                if (!split.side.isEmpty())
+                    painter.drawText(QRectF(area.right() - side, area.top(), side, area.height()),
+                                     (flags & ~int(Qt::AlignHorizontal_Mask)) | Qt::AlignLeft,
+                                     QLatin1Char(' ') + split.side);
+                continue;
+            }
             painter.drawText(area, flags, t.text);
         }
     }

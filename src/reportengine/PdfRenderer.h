@@ -25,6 +25,15 @@ class Report;
 QString resolveFontFamily(const QString &family);
 QFont toQFont(const FontStyle &font);
 
+// A right-aligned amount split for its side column: "1.234,56 € S" → "1.234,56 €" and "S";
+// "0,00 €  " → "0,00 €" and nothing. Only a trailing "S" or "H" is a side, so that
+// "12,00 DM" stays whole.
+struct SideSplit {
+    QString amount;
+    QString side;
+};
+SideSplit splitSide(const QString &text);
+
 // Paints `page` with its top-left sheet corner at the painter's origin, scaled
 // by the resolution of the painter's device.
 void paintPage(QPainter &painter, const Page &page);

@@ -34,6 +34,20 @@ qint64 yearResult(Table &konten) {
     return sum;
 }
 
+// The accounts' balances added up by section, the year's result under its section.
+std::unordered_map<qint64, qint64> sectionSums(Table &konten, qint64 resultSection,
+                                               qint64 yearResult) {
+    std::unordered_map<qint64, qint64> sums;
+    forEachRow(konten,
+               QStringLiteral("SELECT Bilanz, SUM(COALESCE(Saldo, 0)) FROM %1 "
+                              "WHERE Bilanz IS NOT NULL GROUP BY Bilanz")
+                   .arg(quotedName(konten)),
+               [&sums](const SqlRow &r) { sums[r.int64(0)] += r.int64(1); });
+    if (resultSection >= 1000)
+        sums[resultSection] += yearResult;
+    return sums;
+}
+
 FontStyle styled(bool bold, bool italic) {
     FontStyle f = reportFont(10, bold);
     f.italic = italic;
@@ -51,6 +65,34 @@ int BilanzReport::level(qint64 reihenfolge) {
     return int(std::min<qsizetype>(digits.size(), 4));
 }
 
+namespace {
+
+// The sections with a deeper section under them: those whose first digits, as far as their
+// level reaches, begin a longer-levelled number of the same length (1100 over 1110).
+std::unordered_set<qint64> parentSections(Table &bilanz) {
+    std::vector<qint64> numbers;
+    forEachRow(bilanz,
+               QStringLiteral("SELECT Reihenfolge FROM %1 WHERE Reihenfolge >= 1000")
+                   .arg(quotedName(bilanz)),
+               [&numbers](const SqlRow &r) { numbers.push_back(r.int64(0)); });
+    std::unordered_set<QString> deeperPrefixes;
+    for (const qint64 n : numbers) {
+        const QString text = QString::number(n);
+        for (int k = 1; k < BilanzReport::level(n); ++k)
+            deeperPrefixes.insert(QString::number(text.size()) + u':' + text.left(k));
+    }
+    std::unordered_set<qint64> parents;
+    for (const qint64 n : numbers) {
+        const QString text = QString::number(n);
+        const int k = BilanzReport::level(n);
+        if (k < 4 && deeperPrefixes.contains(QString::number(text.size()) + u':' + text.left(k)))
+            parents.insert(n);
+    }
+    return parents;
+}
+
+} // namespace
+
 BilanzReport::BilanzReport(BooksSession &fb, bool mitKonten, bool nurBebuchte)
     : m_fb(fb), m_result(QStringList{QStringLiteral("KtoNr"), QStringLiteral("Name"),
                                      QStringLiteral("Saldo")}) {
@@ -64,6 +106,9 @@ BilanzReport::BilanzReport(BooksSession &fb, bool mitKonten, bool nurBebuchte)
         m_sums = {};
         m_total = 0;
         m_yearResult = yearResult(fb.konten);
+        m_sectionSums =
+            sectionSums(fb.konten, fb.settings.bilanzErgebnis.trimmed().toLongLong(), m_yearResult);
+        m_parents = parentSections(fb.bilanz);
         applyMarginSetting(rep, fb.settings, MarginEdge::Left);
     });
     const QString cur = fb.settings.currency;
@@ -100,7 +145,7 @@ BilanzReport::BilanzReport(BooksSession &fb, bool mitKonten, bool nurBebuchte)
         });
         h->setHeight(7);
         h->setFont(styled(bold[k - 1], italic[k - 1]));
-        h->setBeforePrint([this, k](Band &band, bool &print) {
+        h->setBeforePrint([this, k, mitKonten](Band &band, bool &print) {
             const qint64 n = numberOf(band.record());
             print = n >= 1000 && (k == 1 || level(n) == k);
             if (!print)
@@ -108,11 +153,25 @@ BilanzReport::BilanzReport(BooksSession &fb, bool mitKonten, bool nurBebuchte)
             m_names[size_t(k - 1)] = band.value(QStringLiteral("Sektion")).toString();
             for (int deeper = k; deeper < 4; ++deeper)
                 m_names[size_t(deeper)].clear();
+            // Without account lines a section with no sections under it carries its
+            // amount on its own line: a sum line below it would stand there unnamed.
+            const auto sum = m_sectionSums.find(n);
+            m_headingAmount = !mitKonten && !m_parents.contains(n) && sum != m_sectionSums.end()
+                                  ? sum->second
+                                  : 0;
         });
         h->addField(0, 1.5, kAmountX - 2, QStringLiteral("Sektion"));
+        sideAmountControl(h->addLabel(kAmountX, 1.5, kAmountW, QString()))
+            ->setOnPrint([this, cur](TextControl &, QString &text) {
+                text = m_headingAmount != 0 ? sideAmount(m_headingAmount, cur) : QString();
+            });
         headers[k - 1] = h;
     }
     headers[0]->setNewPage(mitKonten);
+    // A heading never stands alone at the bottom of a page: it keeps the headings under it
+    // and the first line after them on its page.
+    for (size_t i = 0; i < 3; ++i)
+        headers[i]->setLinkBand(headers[i + 1]);
 
     // The section row itself prints nothing; its accounts follow as sub-detail lines.
     r.addBand(BandKind::Detail)->setHeight(0);
@@ -138,10 +197,10 @@ BilanzReport::BilanzReport(BooksSession &fb, bool mitKonten, bool nurBebuchte)
         ->setOnPrint([](TextControl &c, QString &text) {
             text = clipToWidth(text, c.font(), c.geometry().width());
         });
-    TextControl *saldo = line->addField(kAmountX, 0.5, kAmountW, QStringLiteral("Saldo"));
-    saldo->setAlignment(Qt::AlignRight);
-    saldo->setOnPrint(
-        [cur](TextControl &c, QString &text) { text = sideAmount(c.value().toLongLong(), cur); });
+    sideAmountControl(line->addField(kAmountX, 0.5, kAmountW, QStringLiteral("Saldo")))
+        ->setOnPrint([cur](TextControl &c, QString &text) {
+            text = sideAmount(c.value().toLongLong(), cur);
+        });
 
     // The open year's result belongs to equity: without it the sheet differs by exactly the
     // profit or loss. It follows the accounts of the section the settings name.
@@ -159,10 +218,10 @@ BilanzReport::BilanzReport(BooksSession &fb, bool mitKonten, bool nurBebuchte)
         addToLevels(band.value(QStringLiteral("Saldo")).toLongLong());
     });
     result->addField(kNameX, 0.5, kNameW, QStringLiteral("Name"));
-    TextControl *resultAmount = result->addField(kAmountX, 0.5, kAmountW, QStringLiteral("Saldo"));
-    resultAmount->setAlignment(Qt::AlignRight);
-    resultAmount->setOnPrint(
-        [cur](TextControl &c, QString &text) { text = sideAmount(c.value().toLongLong(), cur); });
+    sideAmountControl(result->addField(kAmountX, 0.5, kAmountW, QStringLiteral("Saldo")))
+        ->setOnPrint([cur](TextControl &c, QString &text) {
+            text = sideAmount(c.value().toLongLong(), cur);
+        });
 
     Band *footers[4];
     for (int k = 4; k >= 1; --k) {
@@ -175,8 +234,11 @@ BilanzReport::BilanzReport(BooksSession &fb, bool mitKonten, bool nurBebuchte)
             f->setBeforePrint(
                 [](Band &band, bool &print) { print = numberOf(band.record()) >= 1000; });
         } else {
-            f->setBeforePrint([this, i](Band &, bool &print) {
-                print = !m_names[i].isEmpty() && m_sums[i] != 0;
+            // Without account lines a section without sections under it showed its sum
+            // on its heading already.
+            f->setBeforePrint([this, k, i, mitKonten](Band &, bool &print) {
+                const bool leaf = k == 4 || m_names[i + 1].isEmpty();
+                print = !m_names[i].isEmpty() && m_sums[i] != 0 && (mitKonten || !leaf);
             });
         }
         f->setAfterPrint([this, i](Band &, bool printed) {
@@ -185,22 +247,17 @@ BilanzReport::BilanzReport(BooksSession &fb, bool mitKonten, bool nurBebuchte)
             m_sums[i] = 0;
         });
         TextControl *name = f->addLabel(k == 4 ? kNameX : 0, 1.5, kAmountX - 2, QString());
-        name->setOnPrint([this, k, i, mitKonten](TextControl &, QString &text) {
-            if (k == 1)
-                text = QStringLiteral("Summe ") + m_names[0];
-            else if (k == 4 || mitKonten || !m_names[i + 1].isEmpty())
-                text = m_names[i];
-            else
-                text.clear(); // the header above already names the section
+        name->setOnPrint([this, k, i](TextControl &, QString &text) {
+            text = k == 1 ? QStringLiteral("Summe ") + m_names[0] : m_names[i];
         });
-        if (k == 4 && !mitKonten)
-            name->setEnabled(false);
-        TextControl *sum = f->addLabel(kAmountX, 1.5, kAmountW, QString());
-        sum->setAlignment(Qt::AlignRight);
-        sum->setOnPrint(
-            [this, i, cur](TextControl &, QString &text) { text = sideAmount(m_sums[i], cur); });
+        sideAmountControl(f->addLabel(kAmountX, 1.5, kAmountW, QString()))
+            ->setOnPrint([this, i, cur](TextControl &, QString &text) {
+                text = sideAmount(m_sums[i], cur);
+            });
         footers[i] = f;
     }
+    if (mitKonten)
+        headers[3]->setLinkBand(line);
     line->setLinkBand(footers[3]);
     result->setLinkBand(footers[3]);
     for (size_t i = 3; i > 0; --i)
@@ -213,10 +270,9 @@ BilanzReport::BilanzReport(BooksSession &fb, bool mitKonten, bool nurBebuchte)
     summary->setFont(styled(true, false));
     summary->setBeforePrint([this](Band &, bool &print) { print = m_total != 0; });
     summary->addLabel(0, 1.5, kAmountX - 2, QStringLiteral("Differenz"));
-    TextControl *difference = summary->addLabel(kAmountX, 1.5, kAmountW, QString());
-    difference->setAlignment(Qt::AlignRight);
-    difference->setOnPrint(
-        [this, cur](TextControl &, QString &text) { text = sideAmount(m_total, cur); });
+    sideAmountControl(summary->addLabel(kAmountX, 1.5, kAmountW, QString()))
+        ->setOnPrint(
+            [this, cur](TextControl &, QString &text) { text = sideAmount(m_total, cur); });
 }
 
 void BilanzReport::addToLevels(qint64 amount) {

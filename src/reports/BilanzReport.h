@@ -11,6 +11,8 @@
 
 #include <array>
 #include <memory>
+#include <unordered_map>
+#include <unordered_set>
 namespace ledra {
 
 class BooksSession;
@@ -43,6 +45,11 @@ private:
     // The line of the open year's result under its equity section, filled for that section.
     ledra::report::MemorySource m_result;
     qint64 m_yearResult = 0; // profit-and-loss balances, debit positive (a profit is < 0)
+    // Filled before the run: the sum of each section's accounts (with the year's result),
+    // and the sections that have sections under them.
+    std::unordered_map<qint64, qint64> m_sectionSums;
+    std::unordered_set<qint64> m_parents;
+    qint64 m_headingAmount = 0; // printed on the heading being printed
     std::array<QString, 4> m_names;
     std::array<qint64, 4> m_sums{};
     qint64 m_total = 0; // the level-1 sums added up: what the sheet fails to balance by

@@ -155,11 +155,11 @@ BwaReport::BwaReport(BooksSession &fb, EingrenzungRules &filter, bool mitKonten)
         ->setOnPrint([](TextControl &c, QString &text) {
             text = clipToWidth(text, c.font(), c.geometry().width());
         });
-    right(detail->addField(kPeriodX, 0.5, kAmountW, QStringLiteral("DruckSaldo")))
+    sideAmountControl(detail->addField(kPeriodX, 0.5, kAmountW, QStringLiteral("DruckSaldo")))
         ->setOnPrint([cur](TextControl &c, QString &text) {
             text = amountText(c.value().toLongLong(), 1, cur);
         });
-    right(detail->addField(kAnnualX, 0.5, kAmountW, QStringLiteral("Saldo")))
+    sideAmountControl(detail->addField(kAnnualX, 0.5, kAmountW, QStringLiteral("Saldo")))
         ->setOnPrint([cur](TextControl &c, QString &text) {
             text = amountText(c.value().toLongLong(), 1, cur);
         });
@@ -174,11 +174,11 @@ BwaReport::BwaReport(BooksSession &fb, EingrenzungRules &filter, bool mitKonten)
     sectionFoot->setBeforePrint([](Band &band, bool &print) { print = inSection(band); });
     sectionFoot->setAfterPrint([this](Band &, bool) { m_section = Sums(); });
     sectionFoot->addField(kNameX, 1, kNameW, QStringLiteral("xBWA"));
-    right(sectionFoot->addLabel(kPeriodX, 1, kAmountW, QString()))
+    sideAmountControl(sectionFoot->addLabel(kPeriodX, 1, kAmountW, QString()))
         ->setOnPrint([this, cur](TextControl &, QString &text) {
             text = amountText(m_section.druck, m_section.count, cur);
         });
-    right(sectionFoot->addLabel(kAnnualX, 1, kAmountW, QString()))
+    sideAmountControl(sectionFoot->addLabel(kAnnualX, 1, kAmountW, QString()))
         ->setOnPrint([this, cur](TextControl &, QString &text) {
             text = amountText(m_section.saldo, m_section.count, cur);
         });
@@ -196,10 +196,10 @@ BwaReport::BwaReport(BooksSession &fb, EingrenzungRules &filter, bool mitKonten)
     });
     deptFoot->addLabel(kKontoX, 1.5, kPeriodX, QString())
         ->setOnPrint([this](TextControl &, QString &text) { text = m_department; });
-    right(deptFoot->addLabel(kPeriodX, 1.5, kAmountW, QString()))
+    sideAmountControl(deptFoot->addLabel(kPeriodX, 1.5, kAmountW, QString()))
         ->setOnPrint(
             [this, cur](TextControl &, QString &text) { text = amountText(m_dept.druck, 1, cur); });
-    right(deptFoot->addLabel(kAnnualX, 1.5, kAmountW, QString()))
+    sideAmountControl(deptFoot->addLabel(kAnnualX, 1.5, kAmountW, QString()))
         ->setOnPrint(
             [this, cur](TextControl &, QString &text) { text = amountText(m_dept.saldo, 1, cur); });
     deptFoot->addHorizontalLine(kPeriodX, 7, kAnnualX + kAmountW - kPeriodX, 0.8);

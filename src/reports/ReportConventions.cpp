@@ -100,6 +100,14 @@ QString sideAmount(qint64 units, const QString &currency) {
     return rpt::formatCurrency(cents < 0 ? -cents : cents, currency) + side;
 }
 
+ledra::report::TextControl *sideAmountControl(ledra::report::TextControl *control) {
+    // Room for a blank and a bold "H" at ten points.
+    constexpr double kSideColumnMm = 4.0;
+    control->setAlignment(Qt::AlignRight);
+    control->setSideColumnMm(kSideColumnMm);
+    return control;
+}
+
 Money amountForSum(qint64 units, const QVariant &euroFlag, const QDate &date) {
     const bool euro = euroFlag.isNull() || !euroFlag.isValid() || euroFlag.toBool();
     return toCurrencyOfDate(Money::fromUnits(units), euro, date);

@@ -68,6 +68,9 @@ QString currencyFormat(qint64 units, const QString &currency);
 QString totalsMask(const QString &currency);
 // BWA and balance sheet: "1.234,56 € S" (debit), "… H" (credit), two blanks for zero.
 QString sideAmount(qint64 units, const QString &currency);
+// Makes a control print such amounts right-aligned with the side in a column of its own,
+// so that "0,00 €" ends where "1.234,56 €" ends before its "S" in any font.
+ledra::report::TextControl *sideAmountControl(ledra::report::TextControl *control);
 
 // The amount of a single booking brought into the currency in force at its date, for
 // adding it to a sum; the printed line itself shows the stored amount.

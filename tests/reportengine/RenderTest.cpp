@@ -6,6 +6,8 @@
 #include "reportengine/TextRenderer.h"
 
 #include <QFile>
+#include <QImage>
+#include <QPainter>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -183,4 +185,59 @@ TEST(PdfOutput, FontsMapToMetricCompatibleFamilies) {
     EXPECT_EQ(toQFont(FontStyle{"Arial", 9.0, true, false}).family(), "Liberation Sans");
     EXPECT_EQ(resolveFontFamily("Courier New"), "Liberation Mono");
     EXPECT_EQ(resolveFontFamily("DejaVu Sans"), "DejaVu Sans");
+}
+
+// Right-aligned amounts with a side column: the amount of a line without a side ends where
+// the amounts before their "S" or "H" end, whatever the font's widths of blank and letter.
+TEST(PdfOutput, AmountsWithAndWithoutSideEndTogether) {
+    EXPECT_EQ(splitSide("1.234,56 € S").amount, "1.234,56 €");
+    EXPECT_EQ(splitSide("1.234,56 € H").side, "H");
+    EXPECT_EQ(splitSide("0,00 €  ").amount, "0,00 €");
+    EXPECT_EQ(splitSide("0,00 €  ").side, "");
+    EXPECT_EQ(splitSide("12,00 DM").amount, "12,00 DM") << "a currency is no side";
+
+    Page page;
+    page.sizeMm = QSizeF(80, 40);
+    BandInstance band;
+    const QStringList texts = {"1.234,56 € S", "0,00 €  ", "7,00 € H"};
+    for (int i = 0; i < texts.size(); ++i)
+        band.texts << TextItem{
+            QRectF(5, 5 + 10 * i, 60, 6), texts[i], FontStyle{}, Qt::AlignRight, Qt::black, 4.0};
+    page.bands << band;
+    const double unitsPerMm = 600 / 25.4;
+    QImage image(int(80 * unitsPerMm), int(40 * unitsPerMm), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    {
+        QPainter painter(&image);
+        paintPage(painter, page, unitsPerMm);
+    }
+    // The ink runs of a text line, as column ranges.
+    auto runs = [&](int i) {
+        std::vector<std::pair<int, int>> out;
+        const int top = int((5 + 10 * i) * unitsPerMm), bottom = int((11 + 10 * i) * unitsPerMm);
+        bool inRun = false;
+        for (int x = 0; x < image.width(); ++x) {
+            bool ink = false;
+            for (int y = top; y < bottom && !ink; ++y)
+                ink = qGray(image.pixel(x, y)) < 128;
+            if (ink && !inRun)
+                out.push_back({x, x});
+            if (ink)
+                out.back().second = x;
+            inRun = ink;
+        }
+        return out;
+    };
+    const auto zero = runs(1), debit = runs(0), credit = runs(2);
+    ASSERT_GE(zero.size(), 3u);
+    ASSERT_GE(debit.size(), 3u);
+    ASSERT_GE(credit.size(), 3u);
+    const int zeroEnd = zero.back().second;
+    // The side letter is the last run; the euro sign's ends the run before it.
+    const int debitEnd = debit[debit.size() - 2].second,
+              creditEnd = credit[credit.size() - 2].second;
+    EXPECT_NEAR(debitEnd, zeroEnd, 2);
+    EXPECT_NEAR(creditEnd, zeroEnd, 2);
+    EXPECT_NEAR(debit.back().first, credit.back().first, 6) << "S and H start in one column";
+    EXPECT_LT(debit.back().second, int(65 * unitsPerMm) + 1) << "the side stays inside its box";
 }
