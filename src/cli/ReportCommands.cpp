@@ -39,8 +39,11 @@ struct ReportArgs {
     QString pdf, txt, csv;
     QString konto;        // kontenblatt: "1200" or "1000,1200"
     bool details = false; // ustva: "Mit Details"
+    // ustva: a month (0-11) or a quarter (12-15) of the booking year, as the window's
+    // "Zeitraum" offers them.
+    std::optional<int> period;
 
-    bool usesRange() const { return von || bis || sort || netto; }
+    bool usesRange() const { return von || bis || sort || netto || period; }
 };
 
 // One report of the command. Further reports join by a runner and an entry in kReports.
@@ -157,7 +160,12 @@ void runUstva(reports::ReportContext &ctx, const ReportArgs &a) {
     if (a.netto || (a.sort && *a.sort != EingrenzungRules::Sort::Datum))
         refuse(QStringLiteral("Die Umsatzsteuervoranmeldung gilt einem Zeitraum: nur --von und "
                               "--bis."));
+    if (a.period && (a.von || a.bis))
+        refuse(QStringLiteral("--monat oder --quartal nennt den Zeitraum schon: nicht dazu --von "
+                              "oder --bis."));
     prepareFilter(ctx, a);
+    if (a.period)
+        ctx.filter.choosePeriod(*a.period);
     ctx.filter.mitDetails = a.details;
     reports::printUstVa(ctx);
 }
@@ -217,7 +225,7 @@ const ReportEntry kReports[] = {
     {"kontenblatt",
      "--konto N[,N...] [--von X --bis Y] [--sortierung datum|belegnummer|buchungstext]", true,
      runKontenblatt},
-    {"ustva", "[--von X --bis Y] [--details]", true, runUstva},
+    {"ustva", "[--von X --bis Y | --monat 1-12 | --quartal 1-4] [--details]", true, runUstva},
 };
 
 const ReportEntry *findReport(const QString &name) {
@@ -279,6 +287,16 @@ int runReportCommand(BooksSession &fb, const QStringList &args) {
             a.csv = args[++i];
         } else if (o == QLatin1String("--konto")) {
             a.konto = args[++i];
+        } else if (o == QLatin1String("--monat") || o == QLatin1String("--quartal")) {
+            const bool month = o == QLatin1String("--monat");
+            bool ok = false;
+            const int n = args[++i].toInt(&ok);
+            if (!ok || n < 1 || n > (month ? 12 : 4))
+                return usageError(month ? QStringLiteral("--monat nimmt 1 bis 12.")
+                                        : QStringLiteral("--quartal nimmt 1 bis 4."));
+            if (a.period)
+                return usageError(QStringLiteral("Nur ein Zeitraum: --monat oder --quartal."));
+            a.period = month ? n - 1 : 12 + n - 1;
         } else if (o == QLatin1String("--sortierung")) {
             const QString s = args[++i].toLower();
             if (s == QLatin1String("datum"))
@@ -302,6 +320,8 @@ int runReportCommand(BooksSession &fb, const QStringList &args) {
 
     if (a.details && a.name != QLatin1String("ustva"))
         return usageError(QStringLiteral("--details gehört zu ustva."));
+    if (a.period && a.name != QLatin1String("ustva"))
+        return usageError(QStringLiteral("--monat und --quartal gehören zu ustva."));
     if (a.konto.isEmpty() != (a.name != QLatin1String("kontenblatt")))
         return usageError(
             QStringLiteral("--konto N[,N...] gehört zu kontenblatt und nur dorthin."));

@@ -178,6 +178,25 @@ QString clipToWidth(const QString &text, const rpt::FontStyle &font, double widt
     return text;
 }
 
+std::pair<QString, QString> wrapToWidth(const QString &text, const rpt::FontStyle &font,
+                                        double widthMm) {
+    const QString first = clipToWidth(text, font, widthMm);
+    if (first.size() == text.size())
+        return {text, QString()};
+    // Break after the last blank or hyphen that fits; a single long word is cut. A number
+    // keeps its "%" or "€" (German typesetting puts a fixed blank there).
+    qsizetype cut = first.size();
+    for (qsizetype i = first.size(); i > 0; --i) {
+        const bool unitFollows =
+            i + 1 < text.size() && (text[i + 1] == u'%' || text[i + 1] == u'€');
+        if ((text[i] == u' ' && !unitFollows) || text[i - 1] == u'-') {
+            cut = i;
+            break;
+        }
+    }
+    return {text.left(cut).trimmed(), text.mid(cut).trimmed()};
+}
+
 namespace {
 
 // The cells of a printed band, text or empty, in x order.
@@ -226,6 +245,44 @@ void alignHeadsWithColumns(rpt::BandInstance &head, const rpt::BandInstance &det
     head.emptyCells.clear();
 }
 
+// A line under a detail line belongs to that row in a spreadsheet: a text of the same
+// column and width (a name's second line) continues the row's cell; what is left (a note)
+// keeps a line of its own in the column it starts in, so that no cell slides into another
+// column.
+void mergeIntoRow(rpt::BandInstance &row, rpt::BandInstance &under) {
+    QList<rpt::TextItem> rest;
+    for (const rpt::TextItem &t : under.texts) {
+        auto same = std::find_if(row.texts.begin(), row.texts.end(), [&t](const rpt::TextItem &r) {
+            return t.rect.width() > 0 && qAbs(r.rect.x() - t.rect.x()) < 0.01 &&
+                   qAbs(r.rect.width() - t.rect.width()) < 0.01;
+        });
+        if (same == row.texts.end()) {
+            rest << t;
+            continue;
+        }
+        if (!same->text.endsWith(u'-'))
+            same->text += u' ';
+        same->text += t.text;
+    }
+    under.texts.clear();
+    under.emptyCells.clear();
+    if (rest.isEmpty())
+        return;
+    for (const QRectF &cell : cellsOf(row)) {
+        auto inCell = std::find_if(rest.begin(), rest.end(), [&cell](const rpt::TextItem &t) {
+            return t.rect.x() >= cell.left() - 0.01 && t.rect.x() < cell.right();
+        });
+        if (inCell == rest.end()) {
+            under.emptyCells << QRectF(cell.x(), under.top, cell.width(), 0);
+            continue;
+        }
+        rpt::TextItem t = *inCell;
+        t.rect = QRectF(cell.x(), under.top, cell.width(), 0);
+        under.texts << t;
+        rest.erase(inCell);
+    }
+}
+
 } // namespace
 
 void ReportCsvSink::addPage(rpt::Page &&page) {
@@ -246,6 +303,11 @@ void ReportCsvSink::addPage(rpt::Page &&page) {
                 alignHeadsWithColumns(band, *detail);
         } else if (band.pageFrame) {
             continue;
+        } else if (band.kind == rpt::BandKind::Child && !body.bands.isEmpty() &&
+                   body.bands.back().kind == rpt::BandKind::Detail) {
+            mergeIntoRow(body.bands.back(), band);
+            if (band.texts.isEmpty())
+                continue;
         }
         body.bands << std::move(band);
     }

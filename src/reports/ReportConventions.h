@@ -82,6 +82,10 @@ bool isReversal(const QString &bookingText);
 // Cuts a text so that it fits into `widthMm` in the given font, as a control of fixed
 // width would clip it. Needs a QGuiApplication (fonts).
 QString clipToWidth(const QString &text, const rpt::FontStyle &font, double widthMm);
+// A text too long for its column split for two lines: the words that fit the first line
+// (broken after a blank or a hyphen; one long word is cut) and the rest.
+std::pair<QString, QString> wrapToWidth(const QString &text, const rpt::FontStyle &font,
+                                        double widthMm);
 
 // CSV form of a report: the column heads once, then the body; page headers, footers and
 // carry-over lines, which repeat on every page, are left out. Written as German spreadsheets

@@ -31,6 +31,14 @@ void clipped(TextControl *t) {
     });
 }
 
+// An account name too long for its column goes on over the line below (`continued`).
+void wrapped(TextControl *t, bool continued) {
+    t->setOnPrint([continued](TextControl &c, QString &text) {
+        const auto [first, rest] = wrapToWidth(text, c.font(), c.geometry().width());
+        text = continued ? clipToWidth(rest, c.font(), c.geometry().width()) : first;
+    });
+}
+
 } // namespace
 
 StapelReport::StapelReport(BooksSession &fb) : m_fb(fb) {
@@ -80,13 +88,14 @@ StapelReport::StapelReport(BooksSession &fb) : m_fb(fb) {
     brutto->setCurrency(true);
     brutto->setMask(QStringLiteral("0.00"));
     col(kSoll, QStringLiteral("Soll"), Qt::AlignRight);
-    clipped(col(kSollName, QStringLiteral("XSollName")));
+    wrapped(col(kSollName, QStringLiteral("XSollName")), false);
     col(kHaben, QStringLiteral("Haben"), Qt::AlignRight);
-    clipped(col(kHabenName, QStringLiteral("XHabenName")));
+    wrapped(col(kHabenName, QStringLiteral("XHabenName")), false);
     col(kSatz, QStringLiteral("Steuersatz"), Qt::AlignRight);
     shadeRows(*detail, fb.settings);
 
-    // The open-items note, under the booking text of its row.
+    // The line under a row: the open-items note under the booking text, and the rest of an
+    // account name that did not fit under the name.
     Band *note = r.addChild(detail);
     note->setName(QStringLiteral("Hinweis"));
     note->setFont(reportFont(9));
@@ -95,11 +104,18 @@ StapelReport::StapelReport(BooksSession &fb) : m_fb(fb) {
         OffenePostenModule *op = m_fb.openItems();
         m_note = op ? op->stapelRole(int(band.value(QStringLiteral("Autonummer")).toLongLong()))
                     : QString();
-        print = !m_note.isEmpty();
+        const FontStyle font = band.font();
+        auto goesOn = [&](const QString &field, Col c) {
+            return !wrapToWidth(band.value(field).toString(), font, c.w).second.isEmpty();
+        };
+        print = !m_note.isEmpty() || goesOn(QStringLiteral("XSollName"), kSollName) ||
+                goesOn(QStringLiteral("XHabenName"), kHabenName);
     });
     note->addLabel(kText.x, 0.2, 0, QString())->setOnPrint([this](TextControl &, QString &text) {
         text = m_note;
     });
+    wrapped(note->addField(kSollName.x, 0.2, kSollName.w, QStringLiteral("XSollName")), true);
+    wrapped(note->addField(kHabenName.x, 0.2, kHabenName.w, QStringLiteral("XHabenName")), true);
 
     Band *summary = r.addBand(BandKind::Summary);
     summary->setHeight(8);

@@ -317,6 +317,17 @@ TEST_F(YearBooks, EvaluationsFromTheCommandLine) {
     EXPECT_EQ(cli({"journal", "--mit-konten"}), 2);
     EXPECT_EQ(cli({"guv", "--nur-bebuchte"}), 2);
     EXPECT_EQ(cli({"bilanz", "--von", "01.01." + y}), 2) << "the balance sheet has no range";
+    // The VAT return's month or quarter in one option, as the window's pick offers them.
+    ASSERT_EQ(cli({"ustva", "--quartal", "2"}, &text), 0);
+    EXPECT_TRUE(text.section('\n', 0, 0).endsWith("01.04." + y + " bis 30.06." + y))
+        << text.toStdString();
+    ASSERT_EQ(cli({"ustva", "--monat", "3"}, &text), 0);
+    EXPECT_TRUE(text.section('\n', 0, 0).endsWith("01.03." + y + " bis 31.03." + y))
+        << text.toStdString();
+    EXPECT_EQ(cli({"ustva", "--monat", "13"}), 2);
+    EXPECT_EQ(cli({"ustva", "--quartal", "1", "--monat", "1"}), 2);
+    EXPECT_EQ(cli({"ustva", "--quartal", "1", "--von", "01.01." + y}), 1);
+    EXPECT_EQ(cli({"bwa", "--quartal", "1"}), 2) << "only the VAT return takes a period";
 }
 
 } // namespace ledra
