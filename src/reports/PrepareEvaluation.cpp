@@ -58,7 +58,14 @@ public:
             QStringLiteral("Belegdatum, Soll, Haben, Netto, Brutto, Steuer, Euro, (1 %1), %2")
                 .arg(q.line(JournalQuery::kRangeLine), before),
             toEnd, params);
-        m_progress.restart(qint64(m_fb.journal.recordCount()) + qint64(m_order.size()));
+        // The gauge's total is the journal's span of row ids, which the engine knows without
+        // reading the rows (counting them would read the whole journal once more); the pass
+        // reads the rows up to the range end.
+        Table &j = m_fb.journal;
+        const qint64 span =
+            scalar(j, QStringLiteral("SELECT COALESCE(MAX(rowid) - MIN(rowid) + 1, 0) FROM %1")
+                          .arg(quotedName(j)));
+        m_progress.restart(span + qint64(m_order.size()));
         m_progress.advance(qint64(m_order.size()));
         walk(rows);
         write();
