@@ -343,7 +343,9 @@ void UstVaReport::bind(BooksSession &fb, EingrenzungRules &filter) {
     m_fb = &fb;
     m_filter = &filter;
     m_rules = UstVaRules::of(fb);
-    m_classified = !filter.mitDetails;
+    // The plain pass reads the range as the dialog set it; a query narrowed further (the
+    // account sheets narrow it while they print) is walked row by row.
+    m_classified = !filter.mitDetails && !filter.QJournal.isFiltered();
     if (m_classified)
         classifyRange();
     else
