@@ -65,6 +65,7 @@ QFont toQFont(const FontStyle &style) {
 void paintPage(QPainter &painter, const Page &page, double unitsPerMm) {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, true);
+    const FontStyle *font = nullptr;
     for (const BandInstance &band : page.bands) {
         for (const RectItem &r : band.rects) {
             const QRectF area = scaled(r.rect, unitsPerMm);
@@ -81,7 +82,12 @@ void paintPage(QPainter &painter, const Page &page, double unitsPerMm) {
             painter.drawLine(l.from * unitsPerMm, l.to * unitsPerMm);
         }
         for (const TextItem &t : band.texts) {
-            painter.setFont(toQFont(t.font));
+            // Setting a font makes the PDF engine look it up again; a page holds a few fonts
+            // in hundreds of texts.
+            if (!font || !(*font == t.font)) {
+                painter.setFont(toQFont(t.font));
+                font = &t.font;
+            }
             painter.setPen(t.color);
             QRectF area = scaled(t.rect, unitsPerMm);
             const Qt::Alignment horizontal = t.alignment & Qt::AlignHorizontal_Mask;

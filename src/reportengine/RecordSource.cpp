@@ -5,6 +5,11 @@ namespace ledra::report {
 namespace {
 
 qsizetype findField(const QStringList &names, const QString &field) {
+    // Reports mostly spell a field as its source does; the exact match spares the case-folding
+    // comparison, which a long report would make millions of times.
+    for (qsizetype i = 0; i < names.size(); ++i)
+        if (names.at(i) == field)
+            return i;
     for (qsizetype i = 0; i < names.size(); ++i)
         if (names.at(i).compare(field, Qt::CaseInsensitive) == 0)
             return i;

@@ -59,6 +59,7 @@ QVariantList JournalQuery::params() const {
 void JournalQuery::setFiles(const QString &journalPath, const QString &journalTable,
                             const QString &kontenPath, const QString &kontenTable) {
     m_files = {{kJournalAlias, journalPath}, {kKontenAlias, kontenPath}};
+    m_journalTable = journalTable;
     m_lines[1] = QStringLiteral("FROM %1.%2 D, %3.%4 D1, %3.%4 D2")
                      .arg(kJournalAlias, quoteIdentifier(journalTable), kKontenAlias,
                           quoteIdentifier(kontenTable));
@@ -78,28 +79,46 @@ void JournalQuery::setFilter(const QString &condition, const QVariantList &param
     m_filterParams = params;
 }
 
-QString JournalQuery::effectiveText() const {
+QString JournalQuery::effectiveText(bool ordered) const {
+    QStringList lines = m_lines;
+    if (!ordered)
+        lines[kOrderLine - 1].clear();
+    const QString query = lines.join(QLatin1Char('\n'));
     if (!isFiltered())
-        return text();
-    return QStringLiteral("SELECT * FROM (\n") + text() + QStringLiteral("\n) WHERE (") + m_filter +
+        return query;
+    return QStringLiteral("SELECT * FROM (\n") + query + QStringLiteral("\n) WHERE (") + m_filter +
            QLatin1Char(')');
 }
 
-QVariantList JournalQuery::effectiveParams() const {
-    QVariantList p = params();
+QVariantList JournalQuery::effectiveParams(bool ordered) const {
+    QVariantList p;
+    for (int i = 0; i < kLines; ++i)
+        if (ordered || i != kOrderLine - 1)
+            p << m_params[i];
     if (isFiltered())
         p << m_filterParams;
     return p;
 }
 
 void JournalQuery::open() {
-    m_active = false;
-    m_count = 0;
-    m_count =
+    close();
+    m_hasRows =
         scalar(SqlConnection::attached(m_files),
-               QStringLiteral("SELECT COUNT(*) FROM (\n") + effectiveText() + QStringLiteral("\n)"),
-               effectiveParams());
+               QStringLiteral("SELECT EXISTS (\n") + effectiveText(false) + QStringLiteral("\n)"),
+               effectiveParams(false)) != 0;
     m_active = true;
+}
+
+qint64 JournalQuery::recordCount() const {
+    if (!m_active)
+        return 0;
+    if (!m_count)
+        m_count = m_hasRows ? scalar(SqlConnection::attached(m_files),
+                                     QStringLiteral("SELECT COUNT(*) FROM (\n") +
+                                         effectiveText(false) + QStringLiteral("\n)"),
+                                     effectiveParams(false))
+                            : 0;
+    return *m_count;
 }
 
 std::unique_ptr<SqlSource> JournalQuery::source() const {
@@ -115,6 +134,15 @@ void JournalQuery::forEach(const std::function<bool(const ledra::report::Record 
         if (!f(src->snapshot(names)))
             break;
     }
+}
+
+SqlStatement JournalQuery::journalScan(const QString &columns, const QString &where,
+                                       const QVariantList &params) const {
+    SqlStatement st(SqlConnection::attached(m_files),
+                    QStringLiteral("SELECT %1 FROM %2.%3 D WHERE %4")
+                        .arg(columns, kJournalAlias, quoteIdentifier(m_journalTable), where));
+    st.bindAll(params);
+    return st;
 }
 
 const FieldTypes &JournalQuery::resultTypes() {

@@ -14,6 +14,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 namespace ledra {
 
 class BooksSession;
@@ -50,16 +51,19 @@ public:
     void setFiltered(bool on) { m_filtered = on; }
     bool isFiltered() const { return m_filtered && !m_filter.isEmpty(); }
 
-    // Opening runs the query and keeps only its row count; the rows are streamed to
-    // whoever reads them.
+    // Opening runs the query only as far as its first row, to know whether it has rows;
+    // the rows are streamed to whoever reads them. The row count is counted when first
+    // asked for: a count reads every row of the range, and the evaluations need only to
+    // know that there is one.
     void open();
     void close() {
         m_active = false;
-        m_count = 0;
+        m_hasRows = false;
+        m_count.reset();
     }
     bool isActive() const { return m_active; }
-    qint64 recordCount() const { return m_count; }
-    bool isEmpty() const { return m_count == 0; }
+    qint64 recordCount() const;
+    bool isEmpty() const { return !m_active || !m_hasRows; }
 
     // A fresh cursor over the rows (filtered when the filter is on).
     std::unique_ptr<SqlSource> source() const;
@@ -68,18 +72,29 @@ public:
     // Field types of the result.
     static const FieldTypes &resultTypes();
 
+    // The journal alone (alias D, no accounts joined, in no order) for a pass that sums its
+    // rows and looks the accounts up itself: SELECT `columns` FROM the journal WHERE `where`,
+    // with `params` for the placeholders of both in order. A row-by-row pass through records
+    // costs several times the engine's own scan; this one reads the columns as they are
+    // stored. The query's lines and filter do not apply; the caller builds its condition
+    // from them (line() and lineParams()).
+    SqlStatement journalScan(const QString &columns, const QString &where,
+                             const QVariantList &params) const;
+
 private:
-    QString effectiveText() const;
-    QVariantList effectiveParams() const;
+    QString effectiveText(bool ordered = true) const;
+    QVariantList effectiveParams(bool ordered = true) const;
 
     QStringList m_lines;
     QList<QVariantList> m_params;
     Attachments m_files;
+    QString m_journalTable = QStringLiteral("Journal");
     QString m_filter;
     QVariantList m_filterParams;
     bool m_filtered = false;
     bool m_active = false;
-    qint64 m_count = 0;
+    bool m_hasRows = false;
+    mutable std::optional<qint64> m_count;
 };
 
 } // namespace reports

@@ -4,9 +4,13 @@
 #include "KassenbuchReport.h"
 #include "ReportConventions.h"
 #include "books/BooksSession.h"
+#include "books/Steuer.h"
 #include "reportengine/NumberFormat.h"
+#include "store/Sql.h"
 #include "store/Table.h"
 #include "ui/Ui.h"
+
+#include <unordered_map>
 namespace ledra {
 
 namespace reports {
@@ -36,22 +40,39 @@ QString rateText(const Record &row) {
     return displayText(row.value(QStringLiteral("Steuersatz")), false, QString());
 }
 
+std::optional<Money> sideAmount(const SheetRow &row, const SheetAccount &account,
+                                const TaxAccounts &tax, bool debit) {
+    const bool own = debit ? !row.sollNull && row.soll == account.ktoNr
+                           : !row.habenNull && row.haben == account.ktoNr;
+    if (own)
+        return isBestandskonto(account.art) ? row.brutto : row.netto;
+    const std::optional<KontoArt> art = debit ? row.sollArt : row.habenArt;
+    // Posting put the tax of a cost or revenue account on the tax account of the same side.
+    if (tax.vorsteuer != 0 && account.ktoNr == tax.vorsteuer && isKostenkonto(art))
+        return row.steuer;
+    if (tax.mwst != 0 && account.ktoNr == tax.mwst && isErloeskonto(art))
+        return row.steuer;
+    return std::nullopt;
+}
+
 std::optional<Money> sideAmount(const Record &row, const SheetAccount &account,
                                 const TaxAccounts &tax, bool debit) {
     auto money = [&row](const char *field) {
         return Money::fromUnits(row.value(QString::fromLatin1(field)).toLongLong());
     };
-    const QVariant side = row.value(debit ? QStringLiteral("Soll") : QStringLiteral("Haben"));
-    if (!side.isNull() && side.toLongLong() == account.ktoNr)
-        return money(isBestandskonto(account.art) ? "Brutto" : "Netto");
-    const std::optional<KontoArt> art =
-        kontoArtOf(row.value(debit ? QStringLiteral("XSollArt") : QStringLiteral("XHabenArt")));
-    // Posting put the tax of a cost or revenue account on the tax account of the same side.
-    if (tax.vorsteuer != 0 && account.ktoNr == tax.vorsteuer && isKostenkonto(art))
-        return money("Steuer");
-    if (tax.mwst != 0 && account.ktoNr == tax.mwst && isErloeskonto(art))
-        return money("Steuer");
-    return std::nullopt;
+    const QVariant soll = row.value(QStringLiteral("Soll"));
+    const QVariant haben = row.value(QStringLiteral("Haben"));
+    SheetRow r;
+    r.soll = soll.toLongLong();
+    r.haben = haben.toLongLong();
+    r.sollNull = soll.isNull();
+    r.habenNull = haben.isNull();
+    r.sollArt = kontoArtOf(row.value(QStringLiteral("XSollArt")));
+    r.habenArt = kontoArtOf(row.value(QStringLiteral("XHabenArt")));
+    r.netto = money("Netto");
+    r.brutto = money("Brutto");
+    r.steuer = money("Steuer");
+    return sideAmount(r, account, tax, debit);
 }
 
 SheetFilter sheetFilter(qint64 konto, const TaxAccounts &tax) {
@@ -296,20 +317,49 @@ std::optional<std::pair<Money, Money>> KontenblattReport::openingLine() const {
     }
     // A range that starts later: the sheet must end with the balance at the range end, so it
     // opens with the balance before the range, the rows of the same sheet from the period's
-    // first day up to the day before.
-    JournalQuery before = m_filter.QJournal;
-    before.setLine(JournalQuery::kRangeLine, QStringLiteral("AND Belegdatum>=? AND Belegdatum<?"),
-                   {start, *from});
+    // first day up to the day before. They are summed in one plain pass over the journal
+    // (a quarter late in a year of a busy bank account reads most of the year), with the
+    // accounts' types from the chart: the query joins the accounts, so a row whose debit or
+    // credit account is missing is no row of the sheet.
+    std::unordered_map<qint64, std::optional<KontoArt>> types;
+    {
+        Table &k = m_fb.konten;
+        forEachRow(k, QStringLiteral("SELECT KtoNr, Art FROM %1").arg(quotedName(k)),
+                   [&](const SqlRow &r) {
+                       types.emplace(r.int64(0),
+                                     r.isNull(1) ? std::nullopt : kontoArtFromCode(r.int64(1)));
+                   });
+    }
+    // The sheet's rows (see sheetFilter): the account's own, and on a tax account every row
+    // with a rate, whose tax sideAmount finds by the types.
+    const bool taxAccount = (m_tax.vorsteuer != 0 && m_account.ktoNr == m_tax.vorsteuer) ||
+                            (m_tax.mwst != 0 && m_account.ktoNr == m_tax.mwst);
+    SqlStatement rows = m_filter.QJournal.journalScan(
+        QStringLiteral("Belegdatum, Soll, Haben, Netto, Brutto, Steuer, Euro"),
+        QStringLiteral("Belegdatum>=? AND Belegdatum<? AND (Soll=? OR Haben=?%1)")
+            .arg(taxAccount ? QStringLiteral(" OR Steuersatz>0") : QString()),
+        {start, *from, m_account.ktoNr, m_account.ktoNr});
     Money balance = m_account.soll - m_account.haben;
-    before.forEach([&](const Record &row) {
-        const QVariant euro = row.value(QStringLiteral("Euro"));
-        const QDate date = row.value(QStringLiteral("Belegdatum")).toDate();
+    while (rows.next()) {
+        const SqlRow &r = rows.row();
+        sheet::SheetRow row;
+        row.soll = r.int64(1);
+        row.haben = r.int64(2);
+        const auto sa = types.find(row.soll), ha = types.find(row.haben);
+        if (r.isNull(1) || r.isNull(2) || sa == types.end() || ha == types.end())
+            continue;
+        row.sollArt = sa->second;
+        row.habenArt = ha->second;
+        row.netto = r.money(3);
+        row.brutto = r.money(4);
+        row.steuer = r.money(5);
+        const bool euro = r.isNull(6) || r.int64(6) != 0;
+        const QDate date = r.date(0);
         if (const auto debit = sheet::sideAmount(row, m_account, m_tax, true))
-            balance += amountForSum(debit->units(), euro, date);
+            balance += toCurrencyOfDate(*debit, euro, date);
         if (const auto credit = sheet::sideAmount(row, m_account, m_tax, false))
-            balance -= amountForSum(credit->units(), euro, date);
-        return true;
-    });
+            balance -= toCurrencyOfDate(*credit, euro, date);
+    }
     if (balance == Money())
         return std::nullopt;
     return balance > Money() ? std::pair{balance, Money()} : std::pair{Money(), -balance};

@@ -60,6 +60,16 @@ struct TaxAccounts {
 };
 std::optional<Money> sideAmount(const ledra::report::Record &row, const SheetAccount &account,
                                 const TaxAccounts &tax, bool debit);
+// The same from the plain columns of a row, for passes that read the journal without records
+// (an account missing from the chart has an empty type; a null account number is 0).
+struct SheetRow {
+    qint64 soll = 0, haben = 0;
+    bool sollNull = false, habenNull = false;
+    std::optional<KontoArt> sollArt, habenArt;
+    Money netto, brutto, steuer;
+};
+std::optional<Money> sideAmount(const SheetRow &row, const SheetAccount &account,
+                                const TaxAccounts &tax, bool debit);
 
 // The page set-up and page header that the account sheet and the cash book share: title,
 // account number (right-aligned ending at nrX + 16 mm) and name, date and page, period and

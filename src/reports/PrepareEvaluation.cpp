@@ -17,30 +17,17 @@ namespace ledra {
 
 namespace reports {
 
-using ledra::report::Record;
-
 namespace {
 
 struct Totals {
-    int art = 0;
+    std::optional<KontoArt> art;
     qint64 druck = 0, bewSoll = 0, bewHaben = 0, vor = 0;
     qint64 endSaldo = 0, endSoll = 0, endHaben = 0; // period start to range end
 };
 
-BookingAmounts bookingOf(const Record &row) {
-    BookingAmounts b;
-    b.date = row.value(QStringLiteral("Belegdatum")).toDate();
-    b.soll = row.value(QStringLiteral("Soll")).toLongLong();
-    b.haben = row.value(QStringLiteral("Haben")).toLongLong();
-    b.netto = Money::fromUnits(row.value(QStringLiteral("Netto")).toLongLong());
-    b.brutto = Money::fromUnits(row.value(QStringLiteral("Brutto")).toLongLong());
-    b.steuer = Money::fromUnits(row.value(QStringLiteral("Steuer")).toLongLong());
-    const QVariant euro = row.value(QStringLiteral("Euro"));
-    b.euro = euro.isNull() || euro.toBool();
-    b.sollArt = kontoArtOf(row.value(QStringLiteral("XSollArt")));
-    b.habenArt = kontoArtOf(row.value(QStringLiteral("XHabenArt")));
-    return b;
-}
+// The rows of one pass: the journal up to the range end, each marked whether it lies in the
+// range and whether it lies before it (from the period start; the trial balance only).
+enum Column { kDate, kSoll, kHaben, kNetto, kBrutto, kSteuer, kEuro, kInRange, kBefore };
 
 class Preparation {
 public:
@@ -48,30 +35,39 @@ public:
         : m_fb(fb), m_filter(filter), m_ui(fb.ui()), m_progress(fb.ui()) {}
 
     void run(bool fromOpening, bool vorSaldoPass, const QDate &periodStart, const QDate &from) {
+        readAccounts(fromOpening);
+        // The figures of the range, of the days before it and of the year up to the range
+        // end come from one pass over the journal up to the range end: the range's rows are
+        // a part of it, and so are the days before.
+        const JournalQuery &q = m_filter.QJournal;
+        QVariantList params = q.lineParams(JournalQuery::kRangeLine);
+        QString before = QStringLiteral("0");
+        if (vorSaldoPass) {
+            before = QStringLiteral("(Belegdatum>=? AND Belegdatum<=?)");
+            params << QVariant(periodStart) << QVariant(from.addDays(-1));
+        }
         // The year figures run from the period's start to the range end: the whole journal
         // up to the range's last day, or all of it for a range without dates.
-        JournalQuery toEnd = m_filter.QJournal;
+        QString toEnd = QStringLiteral("1");
         const std::optional<QDate> to = m_filter.toDate();
-        if (m_filter.sort == EingrenzungRules::Sort::Datum && to)
-            toEnd.setLine(JournalQuery::kRangeLine, QStringLiteral("AND Belegdatum<=?"), {*to});
-        else
-            toEnd.setLine(JournalQuery::kRangeLine, QString());
-        readAccounts(fromOpening);
-        // The progress bar counts the batch as well, as the recomputation does, although
-        // the preparation reads only the journal.
-        m_progress.restart(m_filter.QJournal.recordCount() + m_fb.stapel.recordCount() +
-                           qint64(m_order.size()));
-        m_progress.advance(qint64(m_order.size()));
-        apply(BalanceTarget::DruckSaldo);
-        if (vorSaldoPass) {
-            m_filter.setDateRange(periodStart, from.addDays(-1));
-            m_filter.QJournal.open();
-            m_progress.restart(m_filter.QJournal.recordCount());
-            apply(BalanceTarget::VorSaldo);
+        if (m_filter.sort == EingrenzungRules::Sort::Datum && to) {
+            toEnd = QStringLiteral("Belegdatum<=?");
+            params << QVariant(*to);
         }
-        toEnd.open();
-        m_progress.restart(toEnd.recordCount());
-        applyToEnd(toEnd);
+        SqlStatement rows = q.journalScan(
+            QStringLiteral("Belegdatum, Soll, Haben, Netto, Brutto, Steuer, Euro, (1 %1), %2")
+                .arg(q.line(JournalQuery::kRangeLine), before),
+            toEnd, params);
+        // The gauge's total is the journal's span of row ids, which the engine knows without
+        // reading the rows (counting them would read the whole journal once more); the pass
+        // reads the rows up to the range end.
+        Table &j = m_fb.journal;
+        const qint64 span =
+            scalar(j, QStringLiteral("SELECT COALESCE(MAX(rowid) - MIN(rowid) + 1, 0) FROM %1")
+                          .arg(quotedName(j)));
+        m_progress.restart(span + qint64(m_order.size()));
+        m_progress.advance(qint64(m_order.size()));
+        walk(rows);
         write();
         m_filter.rangeEnd.clear();
         for (const auto &[nr, t] : m_acc)
@@ -87,7 +83,7 @@ private:
                 .arg(quotedName(k)),
             [&](const SqlRow &r) {
                 Totals t;
-                t.art = int(r.int64(1));
+                t.art = r.isNull(1) ? std::nullopt : kontoArtFromCode(r.int64(1));
                 const qint64 opening = r.int64(2);
                 t.druck = fromOpening ? opening : 0;
                 t.vor = opening;
@@ -98,64 +94,66 @@ private:
             });
     }
 
-    void apply(BalanceTarget target) {
-        walk(m_filter.QJournal, [target](Totals &a, const AccountEffect &e) {
-            if (target == BalanceTarget::VorSaldo) {
-                a.vor += e.amount.units();
-            } else {
-                a.druck += e.amount.units();
-                (e.debitSide ? a.bewSoll : a.bewHaben) += e.turnover.units();
-            }
-        });
+    Totals *account(qint64 nr) {
+        const auto it = m_acc.find(nr);
+        return it == m_acc.end() ? nullptr : &it->second;
     }
 
-    void applyToEnd(const JournalQuery &toEnd) {
-        walk(
-            toEnd,
-            [](Totals &a, const AccountEffect &e) {
-                a.endSaldo += e.amount.units();
-                (e.debitSide ? a.endSoll : a.endHaben) += e.turnover.units();
-            },
-            false);
-    }
-
-    // Every row of the query applied to its accounts as posting does, with the messages of
-    // the balance update for a missing account or tax account. Only the range's own passes
-    // (`tell`) say so; the pass up to the range end reads those rows again and passes over
-    // them without a second message.
-    void walk(const JournalQuery &query,
-              const std::function<void(Totals &, const AccountEffect &)> &add, bool tell = true) {
+    // Every row applied to its accounts as posting does. The journal query joins the rows
+    // with their accounts, so a row whose debit or credit account is missing is no row of
+    // it. A row with tax whose tax account is missing stops the run with the message of
+    // the balance update when it lies in the range or before it; a row beyond those only
+    // counts for the year figures, which pass over it.
+    void walk(SqlStatement &rows) {
         const qint64 vorsteuer = m_fb.settings.vorsteuer.trimmed().toLongLong();
         const qint64 mwst = m_fb.settings.kontoMwst.trimmed().toLongLong();
         AccountEffect eff[3];
+        Totals *target[3] = {};
         qint64 n = 0;
-        query.forEach([&](const Record &row) {
-            const BookingAmounts b = bookingOf(row);
-            bool missing = false;
-            for (qint64 nr : {b.soll, b.haben})
-                if (!m_acc.count(nr)) {
-                    if (tell)
-                        m_ui.error(QStringLiteral("Fehler bei Saldeneintrag in Konto ") +
-                                   QString::number(nr));
-                    missing = true;
-                }
+        while (rows.next()) {
+            if (++n % 4096 == 0)
+                m_progress.advance(4096);
+            const SqlRow &r = rows.row();
+            BookingAmounts b;
+            b.soll = r.int64(kSoll);
+            b.haben = r.int64(kHaben);
+            target[0] = account(b.soll);
+            target[1] = account(b.haben);
+            if (!target[0] || !target[1])
+                continue;
+            b.date = r.date(kDate);
+            b.netto = r.money(kNetto);
+            b.brutto = r.money(kBrutto);
+            b.steuer = r.money(kSteuer);
+            b.euro = r.isNull(kEuro) || r.int64(kEuro) != 0;
+            b.sollArt = target[0]->art;
+            b.habenArt = target[1]->art;
+            const bool inRange = r.int64(kInRange) != 0;
+            const bool before = r.int64(kBefore) != 0;
             const qint64 tax = bookingTaxAccount(b, vorsteuer, mwst);
-            if (tax && !m_acc.count(tax)) {
-                if (!tell)
-                    return true;
+            target[2] = tax ? account(tax) : nullptr;
+            if (tax && !target[2]) {
+                if (!inRange && !before)
+                    continue;
                 m_ui.error(QStringLiteral("Vorsteuer- oder Mwst-Konto nicht vorhanden!"));
                 throw SilentAbort();
             }
-            if (!missing) {
-                const int m = bookingEffects(b, BalanceDirection::Add, tax, eff);
-                for (int i = 0; i < m; ++i)
-                    add(m_acc[eff[i].konto], eff[i]);
+            const int m = bookingEffects(b, BalanceDirection::Add, tax, eff);
+            for (int i = 0; i < m; ++i) {
+                Totals &a = *target[i];
+                const AccountEffect &e = eff[i];
+                const qint64 amount = e.amount.units(), turnover = e.turnover.units();
+                if (inRange) {
+                    a.druck += amount;
+                    (e.debitSide ? a.bewSoll : a.bewHaben) += turnover;
+                }
+                if (before)
+                    a.vor += amount;
+                a.endSaldo += amount;
+                (e.debitSide ? a.endSoll : a.endHaben) += turnover;
             }
-            if (++n % 1024 == 0)
-                m_progress.advance(1024);
-            return true;
-        });
-        m_progress.advance(n % 1024);
+        }
+        m_progress.advance(n % 4096);
     }
 
     void write() {

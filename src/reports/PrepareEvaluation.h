@@ -22,7 +22,11 @@ class EingrenzungRules;
 //                range, BewSoll / BewHaben = their debit and credit turnovers,
 //   VorSaldo   = opening balance, and for "Saldenliste" by date also every booking from the
 //                start of the booking period to the day before the range.
-// All accounts are written at once when the run completes. Throws SilentAbort after its
+// The figures come from one plain pass over the journal up to the range end; the
+// narrowing filter of the query (JournalQuery::setFilter, which only the account sheets
+// switch on while they print) does not apply. All accounts are written at once, in one
+// transaction, when the pass completes; an exception out of the pass (a cancelled
+// progress gauge) leaves them as they were. Throws SilentAbort after its
 // message when the run cannot start (an edit is pending) or stops (a booking with tax
 // whose tax account is missing); the accounts then keep their values. The journal query
 // is closed in every case.

@@ -6,9 +6,13 @@
 #include "books/KontoArt.h"
 #include "books/Steuer.h"
 #include "reportengine/NumberFormat.h"
+#include "store/Sql.h"
+#include "store/Table.h"
 #include "ui/Ui.h"
 
 #include <cmath>
+#include <map>
+#include <unordered_map>
 namespace ledra {
 
 namespace reports {
@@ -34,21 +38,39 @@ Money moneyOf(const Record &row, const char *field) {
     return Money::fromUnits(row.value(QString::fromLatin1(field)).toLongLong());
 }
 
-bool is(const QVariant &account, qint64 number) {
-    return number != 0 && !account.isNull() && account.toLongLong() == number;
+bool is(const std::optional<qint64> &account, qint64 number) {
+    return number != 0 && account == number;
 }
 
 } // namespace
 
 UstVaTotals::Share UstVaTotals::classify(const Record &row, const UstVaRules &rules) {
-    const QVariant soll = row.value(QStringLiteral("Soll"));
-    const QVariant haben = row.value(QStringLiteral("Haben"));
-    const std::optional<KontoArt> sa = kontoArtOf(row.value(QStringLiteral("XSollArt")));
-    const std::optional<KontoArt> ha = kontoArtOf(row.value(QStringLiteral("XHabenArt")));
-    const Money netto = moneyOf(row, "Netto");
-    const Money brutto = moneyOf(row, "Brutto");
-    const Money steuer = moneyOf(row, "Steuer");
-    const Money faellig = moneyOf(row, "Stfaellig");
+    auto account = [&row](const QString &field) -> std::optional<qint64> {
+        const QVariant v = row.value(field);
+        return v.isNull() ? std::nullopt : std::optional<qint64>(v.toLongLong());
+    };
+    Row r;
+    r.soll = account(QStringLiteral("Soll"));
+    r.haben = account(QStringLiteral("Haben"));
+    r.sollArt = kontoArtOf(row.value(QStringLiteral("XSollArt")));
+    r.habenArt = kontoArtOf(row.value(QStringLiteral("XHabenArt")));
+    r.netto = moneyOf(row, "Netto");
+    r.brutto = moneyOf(row, "Brutto");
+    r.steuer = moneyOf(row, "Steuer");
+    r.faellig = moneyOf(row, "Stfaellig");
+    if (textMatters(r, rules))
+        r.reversal = isReversal(row.value(QStringLiteral("Buchungstext")).toString());
+    return classify(r, rules);
+}
+
+bool UstVaTotals::textMatters(const Row &row, const UstVaRules &rules) {
+    return rules.cashBasis && row.sollArt == KontoArt::Debitor && isErloeskonto(row.habenArt);
+}
+
+UstVaTotals::Share UstVaTotals::classify(const Row &row, const UstVaRules &rules) {
+    const std::optional<qint64> &soll = row.soll, &haben = row.haben;
+    const std::optional<KontoArt> sa = row.sollArt, ha = row.habenArt;
+    const Money netto = row.netto, brutto = row.brutto, steuer = row.steuer, faellig = row.faellig;
 
     // Tax booked by hand on the tax accounts.
     if (is(haben, rules.mwst))
@@ -61,7 +83,7 @@ UstVaTotals::Share UstVaTotals::classify(const Record &row, const UstVaRules &ru
         directInputTax += brutto;
 
     // Reverse charge: the recipient owes the VAT on the net amount and may deduct it again.
-    if (rules.kosten13b && !soll.isNull() && soll.toLongLong() == *rules.kosten13b) {
+    if (rules.kosten13b && soll == *rules.kosten13b) {
         if (brutto == netto) {
             tax13b += steuerOnNetto(netto, Steuersatz::fromTenthPercent(rules.fullRateTenths));
             base13b += netto;
@@ -73,8 +95,7 @@ UstVaTotals::Share UstVaTotals::classify(const Record &row, const UstVaRules &ru
     Share s;
     if (isErloeskonto(ha)) {
         // Under the cash basis an invoice to a customer is taxed when it is paid.
-        const bool invoice = rules.cashBasis && sa == KontoArt::Debitor &&
-                             !isReversal(row.value(QStringLiteral("Buchungstext")).toString());
+        const bool invoice = textMatters(row, rules) && !row.reversal;
         if (!invoice)
             s = {netto, steuer};
     } else if (isErloeskonto(sa)) {
@@ -145,7 +166,8 @@ UstVaReport::UstVaReport() {
 
     Band *title = r.addBand(BandKind::Title);
     title->setHeight(24);
-    title->setBeforePrint([this](Band &, bool &) { m_totals = UstVaTotals(); });
+    title->setBeforePrint(
+        [this](Band &, bool &) { m_totals = m_classified ? m_pass : UstVaTotals(); });
     title->addLabel(0, 0, 0, QStringLiteral("Umsatzsteuervoranmeldung vom"))
         ->setFont(reportFont(14, true));
     TextControl *period = title->addLabel(84, 0, 0, QString());
@@ -176,6 +198,16 @@ UstVaReport::UstVaReport() {
     Band *detail = r.addBand(BandKind::Detail);
     detail->setHeight(5);
     detail->setBeforePrint([this](Band &band, bool &print) {
+        if (m_classified) {
+            // One row per rate, holding the rate's sums.
+            const Record &row = band.record();
+            m_share = {Money::fromUnits(row.value(QStringLiteral("XBase")).toLongLong()),
+                       Money::fromUnits(row.value(QStringLiteral("XTax")).toLongLong())};
+            m_totals.groupBase += m_share.base;
+            m_totals.groupTax += m_share.tax;
+            print = false;
+            return;
+        }
         m_share = m_totals.classify(band.record(), m_rules);
         print = !m_share.isZero() && m_filter && m_filter->mitDetails;
     });
@@ -311,8 +343,65 @@ void UstVaReport::bind(BooksSession &fb, EingrenzungRules &filter) {
     m_fb = &fb;
     m_filter = &filter;
     m_rules = UstVaRules::of(fb);
-    m_source = filter.QJournal.source();
+    // The plain pass reads the range as the dialog set it; a query narrowed further (the
+    // account sheets narrow it while they print) is walked row by row.
+    m_classified = !filter.mitDetails && !filter.QJournal.isFiltered();
+    if (m_classified)
+        classifyRange();
+    else
+        m_source = filter.QJournal.source();
     Ausdruck.setDataSource(m_source.get());
+}
+
+void UstVaReport::classifyRange() {
+    // The query joins every row with its accounts: a row whose debit or credit account is
+    // missing from the chart is no row of it.
+    std::unordered_map<qint64, std::optional<KontoArt>> types;
+    Table &k = m_fb->konten;
+    forEachRow(
+        k, QStringLiteral("SELECT KtoNr, Art FROM %1").arg(quotedName(k)), [&](const SqlRow &r) {
+            types.emplace(r.int64(0), r.isNull(1) ? std::nullopt : kontoArtFromCode(r.int64(1)));
+        });
+    const JournalQuery &q = m_filter->QJournal;
+    enum { kSoll, kHaben, kNetto, kBrutto, kSteuer, kFaellig, kSatz, kText };
+    SqlStatement rows = q.journalScan(
+        QStringLiteral("Soll, Haben, Netto, Brutto, Steuer, Stfaellig, Steuersatz, Buchungstext"),
+        QStringLiteral("1 ") + q.line(JournalQuery::kRangeLine),
+        q.lineParams(JournalQuery::kRangeLine));
+    // The rates in the report's order: a missing rate first, then by value.
+    std::map<std::pair<bool, double>, UstVaTotals::Share> rates;
+    m_pass = UstVaTotals();
+    while (rows.next()) {
+        const SqlRow &r = rows.row();
+        if (r.isNull(kSoll) || r.isNull(kHaben))
+            continue;
+        const auto sa = types.find(r.int64(kSoll)), ha = types.find(r.int64(kHaben));
+        if (sa == types.end() || ha == types.end())
+            continue;
+        UstVaTotals::Row row;
+        row.soll = sa->first;
+        row.haben = ha->first;
+        row.sollArt = sa->second;
+        row.habenArt = ha->second;
+        row.netto = r.money(kNetto);
+        row.brutto = r.money(kBrutto);
+        row.steuer = r.money(kSteuer);
+        row.faellig = r.money(kFaellig);
+        if (UstVaTotals::textMatters(row, m_rules))
+            row.reversal = isReversal(r.text(kText));
+        const UstVaTotals::Share share = m_pass.classify(row, m_rules);
+        UstVaTotals::Share &sum = rates[{!r.isNull(kSatz), r.isNull(kSatz) ? 0.0 : r.real(kSatz)}];
+        sum.base += share.base;
+        sum.tax += share.tax;
+    }
+    m_pass.groupBase = Money();
+    m_pass.groupTax = Money();
+    auto source = std::make_unique<MemorySource>(
+        QStringList{QStringLiteral("Steuersatz"), QStringLiteral("XBase"), QStringLiteral("XTax")});
+    for (const auto &[rate, sum] : rates)
+        source->addRow({rate.first ? QVariant(rate.second) : QVariant(), QVariant(sum.base.units()),
+                        QVariant(sum.tax.units())});
+    m_source = std::move(source);
 }
 
 void UstVaReport::unbind() {

@@ -7,6 +7,7 @@
 
 #include "RecordSources.h"
 #include "ReportViewer.h"
+#include "books/KontoArt.h"
 #include "reportengine/Report.h"
 #include "store/Money.h"
 
@@ -47,9 +48,21 @@ struct UstVaTotals {
         Money base, tax;
         bool isZero() const { return base.isZero() && tax.isZero(); }
     };
+    // The columns of a journal row the classification reads. `reversal` (the booking text
+    // marks a reversal) counts only where textMatters says so, so a pass over many rows
+    // reads the text only there.
+    struct Row {
+        std::optional<qint64> soll, haben; // empty: null
+        std::optional<KontoArt> sollArt, habenArt;
+        Money netto, brutto, steuer, faellig;
+        bool reversal = false;
+    };
+    static bool textMatters(const Row &row, const UstVaRules &rules);
+
     // Classifies one journal row: adds to the direct, automatic and §13b sums, and returns
     // the row's base and tax for its rate group (already added to the group sums).
     Share classify(const ledra::report::Record &row, const UstVaRules &rules);
+    Share classify(const Row &row, const UstVaRules &rules);
 
     Money totalVat() const { return directVat + autoVat + tax13b; }
     Money totalInputTax() const { return directInputTax + autoInputTax + tax13b; }
@@ -77,9 +90,16 @@ public:
 private:
     QString amount(Money m) const;
 
+    // Without details nothing of a single row is printed: one plain pass over the range's
+    // rows classifies them all, and the report walks one row per rate with the rate's sums
+    // (m_rates), starting from the pass's other totals (m_pass).
+    void classifyRange();
+
     BooksSession *m_fb = nullptr;
     EingrenzungRules *m_filter = nullptr;
-    std::unique_ptr<SqlSource> m_source;
+    std::unique_ptr<ledra::report::RecordSource> m_source;
+    bool m_classified = false;
+    UstVaTotals m_pass;
     UstVaRules m_rules;
     UstVaTotals m_totals;
     UstVaTotals::Share m_share;

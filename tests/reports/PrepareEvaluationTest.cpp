@@ -7,8 +7,16 @@
 
 #include "ReportsFixture.h"
 
+#include "books/Steuer.h"
 #include "reports/PrepareEvaluation.h"
+#include "store/Sql.h"
+#include "store/SqlTransaction.h"
 #include "store/Table.h"
+
+#include <array>
+#include <functional>
+#include <map>
+#include <random>
 namespace ledra {
 
 namespace {
@@ -125,6 +133,219 @@ TEST_F(Prepare, CancelOrPendingEditChangesNothing) {
     EXPECT_FALSE(dlg->QJournal.isActive());
     EXPECT_EQ(cents(1200, "DruckSaldo"), 0);
     fb->books().stapel.cancel();
+}
+
+// The preparation against a plain row-by-row reference written here from the posting rules,
+// over a generated journal: every account type and both tax accounts, a debit or credit
+// account missing from the chart, DM and euro rows before and after 1.1.2002 (and rows
+// without the flag or without a date), reversals with negative amounts, taxes below a cent
+// and amounts with fractions of a cent.
+namespace {
+
+struct Figures {
+    qint64 druck = 0, bewSoll = 0, bewHaben = 0, vor = 0, end = 0, endSoll = 0, endHaben = 0;
+    bool operator==(const Figures &) const = default;
+};
+
+struct GeneratedJournal : ReportBooks {
+    const std::vector<int> accounts{1000, 1200, 1300, 1400, 1576, 1600, 1776, 1800,
+                                    3400, 4930, 4210, 8300, 8400, 12,   3120};
+
+    void SetUp() override {
+        ReportBooks::SetUp();
+        fb->books().settings.buchVon = QStringLiteral("01.07.2001");
+        fb->books().settings.buchBis = QStringLiteral("30.06.2002");
+        opening(1200, 250000, 0);
+        opening(1400, 0, 120000);
+        opening(4930, 70000, 0);
+        std::mt19937 rnd(20020101);
+        auto pick = [&rnd](int n) { return int(rnd() % unsigned(n)); };
+        Table &j = fb->books().journal;
+        SqlTransaction tr(j);
+        SqlStatement ins(j, QStringLiteral("INSERT INTO %1 (Autonummer, Belegdatum, Buchungstext, "
+                                           "Soll, Haben, Netto, Brutto, Steuer, Steuersatz, "
+                                           "Belegnummer, Euro) VALUES (?,?,?,?,?,?,?,?,?,?,?)")
+                                .arg(quotedName(j)));
+        for (int i = 1; i <= 4000; ++i) {
+            // Mostly inside the period 1.7.2001 - 30.6.2002, some before it, a few undated.
+            QVariant date = QDate(2001, 1, 1).addDays(pick(546));
+            if (pick(200) == 0)
+                date = QVariant();
+            int soll = accounts[size_t(pick(int(accounts.size())))];
+            int haben = accounts[size_t(pick(int(accounts.size())))];
+            if (pick(300) == 0)
+                (pick(2) ? soll : haben) = 9999; // not in the chart
+            const int rate = std::array{0, 7, 19}[size_t(pick(3))];
+            // Units of 1/10000: some amounts carry fractions of a cent.
+            qint64 netto = qint64(pick(2000000)) * (pick(4) ? 100 : 1);
+            qint64 steuer = netto * rate / 100;
+            if (pick(50) == 0)
+                steuer = pick(100); // below a cent
+            QString text = QStringLiteral("Buchung %1").arg(i);
+            if (pick(10) == 0) { // a reversal: the same booking with negative amounts
+                netto = -netto;
+                steuer = -steuer;
+                text = QStringLiteral("Storno ") + text;
+            }
+            const QVariant euro = pick(20) == 0 ? QVariant() : QVariant(pick(3) != 0);
+            ins.bindAll({i, date, text, soll, haben, netto, netto + steuer, steuer, double(rate),
+                         pick(1000), euro});
+            ins.exec();
+        }
+        tr.commit();
+        j.refresh();
+        okAtOnce();
+    }
+
+    // Every row read by itself and applied by the posting rules: net amounts on profit-and-
+    // loss accounts, gross on balance accounts, the tax of a row with at least a cent of tax
+    // on the VAT account when a revenue account takes part and on the input-tax account
+    // otherwise, on the debit side unless the booking runs against its normal direction;
+    // each amount in the currency of its date.
+    std::map<qint64, Figures> reference(bool fromOpening,
+                                        const std::function<bool(const SqlRow &)> &inRange,
+                                        const std::function<bool(const SqlRow &)> &before,
+                                        const std::function<bool(const SqlRow &)> &toEnd) {
+        std::map<qint64, Figures> f;
+        std::map<qint64, std::optional<KontoArt>> art;
+        Table &k = fb->books().konten;
+        forEachRow(k,
+                   QStringLiteral("SELECT KtoNr, Art, COALESCE(Soll,0)-COALESCE(Haben,0) FROM %1")
+                       .arg(quotedName(k)),
+                   [&](const SqlRow &r) {
+                       art[r.int64(0)] = kontoArtFromCode(r.int64(1));
+                       Figures &a = f[r.int64(0)];
+                       a.vor = a.end = r.int64(2);
+                       a.druck = fromOpening ? r.int64(2) : 0;
+                   });
+        Table &j = fb->books().journal;
+        forEachRow(j,
+                   QStringLiteral("SELECT Belegdatum, Soll, Haben, Netto, Brutto, Steuer, Euro, "
+                                  "Belegnummer FROM %1")
+                       .arg(quotedName(j)),
+                   [&](const SqlRow &r) {
+                       const qint64 soll = r.int64(1), haben = r.int64(2);
+                       if (!art.count(soll) || !art.count(haben) || !toEnd(r))
+                           return;
+                       const bool euro = r.isNull(6) || r.int64(6) != 0;
+                       const QDate date = r.date(0);
+                       auto conv = [&](qint64 units) {
+                           return toCurrencyOfDate(Money::fromUnits(units), euro, date).units();
+                       };
+                       const auto sa = art[soll], ha = art[haben];
+                       const bool gross[2] = {sa >= KontoArt::Bank, ha >= KontoArt::Bank};
+                       const qint64 d = conv(r.int64(gross[0] ? 4 : 3));
+                       const qint64 c = conv(r.int64(gross[1] ? 4 : 3));
+                       const bool range = inRange(r), earlier = before(r);
+                       auto add = [&](qint64 nr, qint64 amount, bool debit, qint64 turnover) {
+                           Figures &a = f[nr];
+                           if (range) {
+                               a.druck += amount;
+                               (debit ? a.bewSoll : a.bewHaben) += turnover;
+                           }
+                           if (earlier)
+                               a.vor += amount;
+                           a.end += amount;
+                           (debit ? a.endSoll : a.endHaben) += turnover;
+                       };
+                       add(soll, d, true, d);
+                       add(haben, -c, false, c);
+                       if (r.int64(5) < 100)
+                           return;
+                       const bool revenue = sa == KontoArt::Erloese || ha == KontoArt::Erloese;
+                       const bool against =
+                           sa == KontoArt::Erloese || (ha && *ha <= KontoArt::Fremdleistung);
+                       const qint64 x = conv(r.int64(5));
+                       if (x < 100 && x > -100)
+                           return;
+                       const qint64 account = revenue ? 1776 : 1576;
+                       if (revenue == against)
+                           add(account, x, true, x);
+                       else
+                           add(account, -x, false, x);
+                   });
+        return f;
+    }
+
+    std::map<qint64, Figures> prepared() {
+        std::map<qint64, Figures> f;
+        Table &k = fb->books().konten;
+        forEachRow(k,
+                   QStringLiteral("SELECT KtoNr, DruckSaldo, BewSoll, BewHaben, VorSaldo FROM %1")
+                       .arg(quotedName(k)),
+                   [&](const SqlRow &r) {
+                       Figures &a = f[r.int64(0)];
+                       a.druck = r.int64(1);
+                       a.bewSoll = r.int64(2);
+                       a.bewHaben = r.int64(3);
+                       a.vor = r.int64(4);
+                       const auto it = dlg->rangeEnd.find(r.int64(0));
+                       if (it != dlg->rangeEnd.end()) {
+                           a.end = it->second.saldo;
+                           a.endSoll = it->second.soll;
+                           a.endHaben = it->second.haben;
+                       }
+                   });
+        return f;
+    }
+
+    void expectSame(const std::map<qint64, Figures> &want) {
+        const std::map<qint64, Figures> got = prepared();
+        ASSERT_EQ(got.size(), want.size());
+        for (const auto &[nr, w] : want) {
+            const Figures &g = got.at(nr);
+            EXPECT_EQ(g.druck, w.druck) << nr;
+            EXPECT_EQ(g.bewSoll, w.bewSoll) << nr;
+            EXPECT_EQ(g.bewHaben, w.bewHaben) << nr;
+            EXPECT_EQ(g.vor, w.vor) << nr;
+            EXPECT_EQ(g.end, w.end) << nr;
+            EXPECT_EQ(g.endSoll, w.endSoll) << nr;
+            EXPECT_EQ(g.endHaben, w.endHaben) << nr;
+        }
+    }
+};
+
+bool dated(const SqlRow &r, const char *from, const char *to) {
+    const QString d = r.isNull(0) ? QString() : r.text(0);
+    return !r.isNull(0) && d >= QLatin1String(from) && d <= QLatin1String(to);
+}
+
+} // namespace
+
+TEST_F(GeneratedJournal, PreparationMatchesTheRowByRowReference) {
+    auto all = [](const SqlRow &) { return true; };
+    auto none = [](const SqlRow &) { return false; };
+
+    // The trial balance of a range across the change to the euro, with the days from the
+    // period's start before it; the year figures hold the rows before the period as well.
+    dlg->caption = QStringLiteral("Saldenliste");
+    dlg->sortByDate();
+    dlg->fromText = QStringLiteral("01.10.2001");
+    dlg->toText = QStringLiteral("31.03.2002");
+    ASSERT_TRUE(reports::prepareEvaluation(fb->books(), *dlg));
+    expectSame(reference(
+        false, [](const SqlRow &r) { return dated(r, "2001-10-01", "2002-03-31"); },
+        [](const SqlRow &r) { return dated(r, "2001-07-01", "2001-09-30"); },
+        [](const SqlRow &r) { return dated(r, "0000-00-00", "2002-03-31"); }));
+
+    // From the period's first day a BWA starts from the opening balances.
+    dlg->caption = QStringLiteral("BWA");
+    dlg->fromText = QStringLiteral("01.07.2001");
+    dlg->toText = QStringLiteral("30.06.2002");
+    ASSERT_TRUE(reports::prepareEvaluation(fb->books(), *dlg));
+    expectSame(reference(
+        true, [](const SqlRow &r) { return dated(r, "2001-07-01", "2002-06-30"); }, none,
+        [](const SqlRow &r) { return dated(r, "0000-00-00", "2002-06-30"); }));
+
+    // A range of voucher numbers has no end date: the year figures take the whole journal,
+    // undated rows too.
+    dlg->caption = QStringLiteral("Kurzübersicht Gewinn und Verlust");
+    dlg->sortByBelegnummer();
+    dlg->fromText = QStringLiteral("100");
+    dlg->toText = QStringLiteral("640");
+    ASSERT_TRUE(reports::prepareEvaluation(fb->books(), *dlg));
+    expectSame(reference(
+        false, [](const SqlRow &r) { return r.int64(7) >= 100 && r.int64(7) <= 640; }, none, all));
 }
 
 } // namespace ledra

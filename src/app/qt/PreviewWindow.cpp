@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QKeyEvent>
@@ -113,11 +114,14 @@ PreviewWindow::PreviewWindow(rpt::PageModel model, const QString &title,
     m_scroll->setWidgetResizable(false);
     layout->addWidget(m_scroll);
 
-    bar->addAction(QStringLiteral("Drucken..."), this, [this] { printPages(); });
-    bar->addAction(QStringLiteral("Als PDF speichern..."), this, [this] { savePdf(); });
+    m_outputActions << bar->addAction(QStringLiteral("Drucken..."), this, [this] { printPages(); });
+    m_outputActions << bar->addAction(QStringLiteral("Als PDF speichern..."), this,
+                                      [this] { savePdf(); });
     if (options.textAndCsv) {
-        bar->addAction(QStringLiteral("Als Text speichern..."), this, [this] { saveText(); });
-        bar->addAction(QStringLiteral("Als CSV speichern..."), this, [this] { saveCsv(); });
+        m_outputActions << bar->addAction(QStringLiteral("Als Text speichern..."), this,
+                                          [this] { saveText(); });
+        m_outputActions << bar->addAction(QStringLiteral("Als CSV speichern..."), this,
+                                          [this] { saveCsv(); });
     }
     bar->addSeparator();
     bar->addAction(QStringLiteral("|<"), this, [this] { showPage(0); })
@@ -141,6 +145,19 @@ PreviewWindow::PreviewWindow(rpt::PageModel model, const QString &title,
     updateView();
 }
 
+void PreviewWindow::setLayoutRunning(bool running) {
+    m_layoutRunning = running;
+    for (QAction *a : m_outputActions)
+        a->setEnabled(!running);
+    updateView();
+}
+
+void PreviewWindow::addPage(rpt::Page &&page) {
+    // The canvas points into the page list, which may move as it grows.
+    m_model.pages.push_back(std::move(page));
+    updateView();
+}
+
 void PreviewWindow::showPage(int index) {
     if (m_model.pages.empty())
         return;
@@ -157,8 +174,12 @@ void PreviewWindow::setZoom(Zoom zoom, double factor) {
 
 void PreviewWindow::updateView() {
     const int count = int(m_model.pages.size());
-    m_pageLabel->setText(count ? QStringLiteral("Seite %1 von %2").arg(m_current + 1).arg(count)
-                               : QStringLiteral("Keine Seiten"));
+    m_pageLabel->setText(
+        count ? QStringLiteral("Seite %1 von %2%3")
+                    .arg(m_current + 1)
+                    .arg(count)
+                    .arg(m_layoutRunning ? QStringLiteral(" (weitere folgen)") : QString())
+              : QStringLiteral("Keine Seiten"));
     if (!count) {
         m_canvas->setPage(nullptr, 1.0);
         return;
@@ -330,20 +351,91 @@ bool PreviewWindow::writeTextFile(const QString &fileName, const QString &captio
     return ok;
 }
 
+namespace {
+
+// The preview's page sink: the window opens with the first page and shows the pages as the
+// layout finishes them, so a long journal can be read while it is still being laid out (a
+// report that prints its page total counts its pages in a first pass before the first
+// page arrives). The window is modal from the start, so nothing else of the program runs
+// meanwhile; closing it stops the layout.
+class PreviewSink : public rpt::PageSink {
+public:
+    struct Closed {};
+
+    explicit PreviewSink(std::function<std::unique_ptr<PreviewWindow>(rpt::PageModel)> open)
+        : m_open(std::move(open)) {}
+
+    void begin(const rpt::PageSetup &setup) override { m_setup = setup; }
+    void addPage(rpt::Page &&page) override {
+        if (!m_window) {
+            rpt::PageModel first;
+            first.setup = m_setup;
+            first.pages.push_back(std::move(page));
+            m_window = m_open(std::move(first));
+            m_window->setLayoutRunning(true);
+            m_window->setWindowModality(Qt::ApplicationModal);
+            m_window->showMaximized();
+            QApplication::restoreOverrideCursor();
+            QApplication::processEvents();
+            m_sinceEvents.start();
+            return;
+        }
+        if (!m_window->isVisible())
+            throw Closed();
+        m_window->addPage(std::move(page));
+        // The window answers a few times a second; more would slow the layout down.
+        if (m_sinceEvents.elapsed() >= 100) {
+            QApplication::processEvents();
+            m_sinceEvents.restart();
+        }
+    }
+
+    std::unique_ptr<PreviewWindow> take(const rpt::PageModel &empty) {
+        if (!m_window)
+            m_window = m_open(empty);
+        m_window->setLayoutRunning(false);
+        return std::move(m_window);
+    }
+    bool shown() const { return m_window != nullptr; }
+
+private:
+    std::function<std::unique_ptr<PreviewWindow>(rpt::PageModel)> m_open;
+    rpt::PageSetup m_setup;
+    std::unique_ptr<PreviewWindow> m_window;
+    QElapsedTimer m_sinceEvents;
+};
+
+} // namespace
+
 void QtReportViewer::preview(rpt::Report &report, const reports::PreviewOptions &options) {
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    rpt::PageModel model;
+    PreviewSink sink([&](rpt::PageModel model) {
+        auto window =
+            std::make_unique<PreviewWindow>(std::move(model), report.title(), options, m_parent);
+        window->refuseOutput = refuseOutput;
+        return window;
+    });
     try {
-        model = rpt::layoutReport(report);
+        rpt::layoutReport(report, sink);
+    } catch (const PreviewSink::Closed &) {
+        return; // closed while the layout ran: the cursor came back with the first page
     } catch (...) {
-        QApplication::restoreOverrideCursor();
+        if (!sink.shown())
+            QApplication::restoreOverrideCursor();
         throw;
     }
-    QApplication::restoreOverrideCursor();
-    PreviewWindow window(std::move(model), report.title(), options, m_parent);
-    window.refuseOutput = refuseOutput;
-    window.showMaximized();
-    window.exec();
+    const bool shown = sink.shown();
+    if (!shown)
+        QApplication::restoreOverrideCursor();
+    rpt::PageModel empty;
+    empty.setup = report.pageSetup();
+    std::unique_ptr<PreviewWindow> window = sink.take(empty);
+    // Closed while the last pages were being added.
+    if (shown && !window->isVisible())
+        return;
+    if (!shown)
+        window->showMaximized();
+    window->exec();
 }
 
 void QtReportViewer::print(rpt::Report &report) {

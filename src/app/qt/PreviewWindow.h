@@ -46,6 +46,11 @@ public:
                   const reports::PreviewOptions &options, QWidget *parent = nullptr);
 
     const ledra::report::PageModel &model() const { return m_model; }
+    // While the layout still runs, the window shows the pages it has so far; printing and
+    // saving wait until it is complete (setLayoutRunning(false)).
+    void setLayoutRunning(bool running);
+    bool layoutRunning() const { return m_layoutRunning; }
+    void addPage(ledra::report::Page &&page);
     int currentPage() const { return m_current; }
     void showPage(int index);
     void setZoom(Zoom zoom, double factor = 1.0);
@@ -77,6 +82,8 @@ private:
     bool refused(const QString &file);
 
     ledra::report::PageModel m_model;
+    bool m_layoutRunning = false;
+    QList<QAction *> m_outputActions; // printing and saving
     QString m_title;
     reports::PreviewOptions m_options;
     QScrollArea *m_scroll = nullptr;
