@@ -238,7 +238,7 @@ QString formatNumber(double value, const QString &mask) {
 }
 
 QString formatMoney(qint64 units) {
-    return formatNumber(Decimal::fromScaled(units, kCurrencyScale), QStringLiteral("#,##0.00"));
+    return formatCents(units, true);
 }
 
 QString formatMoney(double value) {
@@ -297,10 +297,12 @@ QString dayText(const QDate &date) {
     return out;
 }
 
+} // namespace
+
 // An amount in 1/10000 units with two decimals, rounded half away from zero, as the masks
 // "0.00" and "#,##0.00" print it: the same text the general mask formatter gives, without
 // parsing the mask and building the digits as a decimal string for every line.
-QString centsText(qint64 units, bool grouped) {
+QString formatCents(qint64 units, bool grouped) {
     const quint64 magnitude = units < 0 ? quint64(0) - quint64(units) : quint64(units);
     const quint64 cents = magnitude / 100 + (magnitude % 100 >= 50 ? 1 : 0);
     char16_t buffer[40];
@@ -324,8 +326,6 @@ QString centsText(qint64 units, bool grouped) {
     return QString(reinterpret_cast<const QChar *>(p), qsizetype(end - p));
 }
 
-} // namespace
-
 QString displayText(const QVariant &value, bool currency, const QString &mask) {
     if (!value.isValid() || value.isNull())
         return {};
@@ -340,9 +340,9 @@ QString displayText(const QVariant &value, bool currency, const QString &mask) {
     case QMetaType::Int:
         // The common cases of a listing: an amount in cents and a plain whole number.
         if (currency && (mask.isEmpty() || mask == QLatin1String("#,##0.00")))
-            return centsText(value.toLongLong(), true);
+            return formatCents(value.toLongLong(), true);
         if (currency && mask == QLatin1String("0.00"))
-            return centsText(value.toLongLong(), false);
+            return formatCents(value.toLongLong(), false);
         if (!currency && mask.isEmpty())
             return QString::number(value.toLongLong());
         break;

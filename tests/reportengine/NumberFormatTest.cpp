@@ -106,6 +106,8 @@ TEST(NumberFormat, ShortWaysPrintAsTheGeneralFormatter) {
             EXPECT_EQ(displayText(QVariant(units), true, QLatin1String(mask)),
                       formatNumber(d, QLatin1String(mask)))
                 << units << " " << mask;
+        EXPECT_EQ(formatMoney(units), formatNumber(d, QStringLiteral("#,##0.00"))) << units;
+        EXPECT_EQ(formatCents(units, false), formatNumber(d, QStringLiteral("0.00"))) << units;
         EXPECT_EQ(displayText(QVariant(units), true, QString()),
                   formatNumber(d, QStringLiteral("#,##0.00")))
             << units;
