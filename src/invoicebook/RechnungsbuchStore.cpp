@@ -5,6 +5,7 @@
 #include "ui/Ui.h"
 
 #include <QDateTime>
+#include <algorithm>
 namespace ledra {
 
 namespace {
@@ -47,6 +48,44 @@ bool RechnungsbuchStore::belNrEndsWith(qint64 belNr, const QString &belegText) {
     return at >= 0 && at + belegText.size() == 8;
 }
 
+namespace {
+
+// The columns of an invoice-book row that a payment needs, in the order readRechnung takes.
+const QString kRechnungColumns =
+    QStringLiteral("rowid, Typ, BelNr, Zahlung, Skonto, Einbehalt, Info");
+
+Rechnung readRechnung(const SqlRow &row) {
+    Rechnung r;
+    r.rowid = row.int64(0);
+    r.typ = row.text(1);
+    r.belNr = row.int64(2);
+    r.zahlung = row.money(3);
+    r.skonto = row.money(4);
+    r.einbehalt = row.money(5);
+    r.info = row.text(6);
+    return r;
+}
+
+// A voucher text of digits only (at most eight) names the invoices whose number ends with
+// them: the modulus and the value of those last digits.
+std::optional<std::pair<qint64, qint64>> digitSuffix(const QString &belegText) {
+    bool digits = false;
+    const qint64 value = belegText.toLongLong(&digits);
+    if (!digits || belegText.size() > 8 || belegText.startsWith(QLatin1Char('-')) ||
+        belegText.startsWith(QLatin1Char('+')))
+        return std::nullopt;
+    qint64 modulus = 1;
+    for (int i = 0; i < belegText.size(); ++i)
+        modulus *= 10;
+    return std::pair{modulus, value};
+}
+
+} // namespace
+
+QString RechnungsbuchStore::bookSql(const QString &rechAlias) const {
+    return rechAlias.isEmpty() ? quotedName(TRechbuch) : qualified(rechAlias, TRechbuch);
+}
+
 std::optional<Rechnung> RechnungsbuchStore::findeRechnungIn(SqlConnection connection,
                                                             const QString &rechAlias,
                                                             const QString &belegText, QChar typ) {
@@ -55,40 +94,79 @@ std::optional<Rechnung> RechnungsbuchStore::findeRechnungIn(SqlConnection connec
     // that a long book costs no row-by-row reading here.
     QString suffix;
     QVariantList params{QString(typ)};
-    bool digits = false;
-    const qint64 value = belegText.toLongLong(&digits);
-    if (digits && belegText.size() <= 8 && !belegText.startsWith(QLatin1Char('-')) &&
-        !belegText.startsWith(QLatin1Char('+'))) {
+    if (const auto d = digitSuffix(belegText)) {
         suffix = QStringLiteral(" AND (BelNr < 0 OR BelNr % ? = ?)");
-        qint64 modulus = 1;
-        for (int i = 0; i < belegText.size(); ++i)
-            modulus *= 10;
-        params << modulus << value;
+        params << d->first << d->second;
     }
     // From the end of the book (its order is type, number) backwards.
-    forEachRow(
-        connection,
-        QStringLiteral("SELECT rowid, Typ, BelNr, Zahlung, Skonto, Einbehalt, Info FROM %1 "
-                       "WHERE Typ = ?%2 ORDER BY BelNr DESC")
-            .arg(rechAlias.isEmpty() ? quotedName(TRechbuch) : qualified(rechAlias, TRechbuch),
-                 suffix),
-        params, [&](const SqlRow &row) {
-            if (!belNrEndsWith(row.int64(2), belegText))
-                return true;
-            Rechnung r;
-            r.rowid = row.int64(0);
-            r.typ = row.text(1);
-            r.belNr = row.int64(2);
-            r.zahlung = row.money(3);
-            r.skonto = row.money(4);
-            r.einbehalt = row.money(5);
-            r.info = row.text(6);
-            found = r;
-            return false;
-        });
+    forEachRow(connection,
+               QStringLiteral("SELECT %1 FROM %2 WHERE Typ = ?%3 ORDER BY BelNr DESC")
+                   .arg(kRechnungColumns, bookSql(rechAlias), suffix),
+               params, [&](const SqlRow &row) {
+                   if (!belNrEndsWith(row.int64(2), belegText))
+                       return true;
+                   found = readRechnung(row);
+                   return false;
+               });
     if (found)
         readHeader(*found);
     return found;
+}
+
+Rechnungsverzeichnis RechnungsbuchStore::verzeichnis(SqlConnection connection,
+                                                     const QString &rechAlias) const {
+    Rechnungsverzeichnis v;
+    // An invoice without a number is found by no voucher.
+    forEachRow(connection,
+               QStringLiteral("SELECT Typ, BelNr, rowid FROM %1 WHERE Typ IS NOT NULL AND BelNr "
+                              "IS NOT NULL ORDER BY BelNr DESC")
+                   .arg(bookSql(rechAlias)),
+               [&](const SqlRow &row) {
+                   v.m_typen[row.text(0)].all.push_back({row.int64(1), row.int64(2)});
+               });
+    return v;
+}
+
+std::optional<Rechnung> RechnungsbuchStore::rechnungIn(SqlConnection connection,
+                                                       const QString &rechAlias, qint64 rowid) {
+    std::optional<Rechnung> found;
+    forEachRow(connection,
+               QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?")
+                   .arg(kRechnungColumns, bookSql(rechAlias)),
+               {rowid}, [&](const SqlRow &row) { found = readRechnung(row); });
+    if (found)
+        readHeader(*found);
+    return found;
+}
+
+std::optional<qint64> Rechnungsverzeichnis::find(const QString &belegText, QChar typ) {
+    const auto t = m_typen.find(QString(typ));
+    if (t == m_typen.end())
+        return std::nullopt;
+    Typ &ty = t->second;
+    auto firstEnding = [&](auto begin, auto end) -> std::optional<qint64> {
+        for (auto it = begin; it != end; ++it)
+            if (RechnungsbuchStore::belNrEndsWith(it->belNr, belegText))
+                return it->rowid;
+        return std::nullopt;
+    };
+    const auto suffix = digitSuffix(belegText);
+    if (!suffix)
+        return firstEnding(ty.all.begin(), ty.all.end());
+    const auto [modulus, value] = *suffix;
+    auto &groups = ty.bySuffix[int(belegText.size())];
+    if (groups.empty())
+        for (const Eintrag &e : ty.all)
+            if (e.belNr >= 0)
+                groups[e.belNr % modulus].push_back(e);
+    // The numbers from 0 up come first from the end; the negative ones, which the search
+    // looks at whatever their digits, after them.
+    if (const auto g = groups.find(value); g != groups.end())
+        if (const auto r = firstEnding(g->second.begin(), g->second.end()))
+            return r;
+    const auto negative = std::partition_point(ty.all.begin(), ty.all.end(),
+                                               [](const Eintrag &e) { return e.belNr >= 0; });
+    return firstEnding(negative, ty.all.end());
 }
 
 void RechnungsbuchStore::readHeader(Rechnung &r) {

@@ -10,7 +10,9 @@
 #include <QChar>
 #include <QDate>
 #include <QString>
+#include <map>
 #include <optional>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 namespace ledra {
@@ -29,6 +31,30 @@ struct Rechnung {
     bool inDm() const { return waehrung < 2; }
     // What is still open, in the invoice's currency.
     Money offen() const { return brutto - zahlung - skonto - einbehalt; }
+};
+
+// The invoices' types and numbers, read once for a run over many payments, so that finding
+// each payment's invoice costs no pass over the whole book. It finds the invoice that
+// RechnungsbuchStore::findeRechnungIn finds as long as no invoice is added, deleted or
+// renumbered meanwhile, as inside a transfer's transaction, which only enters payments.
+class Rechnungsverzeichnis {
+public:
+    // The rowid of the invoice of this type whose number ends with the voucher text, searched
+    // from the end of the book; nullopt when there is none.
+    std::optional<qint64> find(const QString &belegText, QChar typ);
+
+private:
+    friend class RechnungsbuchStore;
+    struct Eintrag {
+        qint64 belNr, rowid;
+    };
+    struct Typ {
+        std::vector<Eintrag> all; // by number, descending
+        // The numbers from 0 up by their last n digits, made when a voucher of n digits is
+        // first looked for; each list descending.
+        std::map<int, std::unordered_map<qint64, std::vector<Eintrag>>> bySuffix;
+    };
+    std::map<QString, Typ> m_typen;
 };
 
 class RechnungsbuchStore {
@@ -58,6 +84,12 @@ public:
     // (inside another unit's transaction, so that its own changes are seen).
     std::optional<Rechnung> findeRechnungIn(SqlConnection connection, const QString &rechAlias,
                                             const QString &belegText, QChar typ);
+    // The keys of the invoice book on such a connection (an empty alias: the store's own
+    // table), for many searches in a row; and the invoice with its header by the rowid that
+    // the directory found.
+    Rechnungsverzeichnis verzeichnis(SqlConnection connection, const QString &rechAlias) const;
+    std::optional<Rechnung> rechnungIn(SqlConnection connection, const QString &rechAlias,
+                                       qint64 rowid);
 
     // Records in the change log that a row of `table` was stored ('P') or deleted ('D'); its
     // key is the text of its first `keyFields` fields. Nothing without the log. A failure is
@@ -83,6 +115,8 @@ private:
                         const QString &tableName, const QString &key, QChar kind);
     // The header of an invoice, read from the header table.
     void readHeader(Rechnung &r);
+    // The invoice book as SQL names it on a connection with it attached under the alias.
+    QString bookSql(const QString &rechAlias) const;
 
     Ui &m_ui;
 };
