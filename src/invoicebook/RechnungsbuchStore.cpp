@@ -80,6 +80,20 @@ std::optional<std::pair<qint64, qint64>> digitSuffix(const QString &belegText) {
     return std::pair{modulus, value};
 }
 
+// The header of an invoice with the prepared look-up of the header table.
+void readHeaderWith(SqlStatement &header, Rechnung &r) {
+    r.brutto = Money();
+    r.waehrung = 2;
+    if (header.bind(1, r.typ).bind(2, r.belNr).next()) {
+        const SqlRow &row = header.row();
+        r.brutto = row.money(0);
+        // An empty currency field says nothing; the invoice counts as a euro one.
+        if (!row.isNull(1))
+            r.waehrung = int(row.int64(1));
+    }
+    header.reset();
+}
+
 } // namespace
 
 QString RechnungsbuchStore::bookSql(const QString &rechAlias) const {
@@ -114,8 +128,13 @@ std::optional<Rechnung> RechnungsbuchStore::findeRechnungIn(SqlConnection connec
 }
 
 Rechnungsverzeichnis RechnungsbuchStore::verzeichnis(SqlConnection connection,
-                                                     const QString &rechAlias) const {
-    Rechnungsverzeichnis v;
+                                                     const QString &rechAlias) {
+    Rechnungsverzeichnis v(
+        SqlStatement(connection, QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?")
+                                     .arg(kRechnungColumns, bookSql(rechAlias))),
+        SqlStatement(TBeleg, QStringLiteral("SELECT Brutto, Waehrung FROM %1 WHERE Typ = ? AND "
+                                            "BelNr = ?")
+                                 .arg(quotedName(TBeleg))));
     // An invoice without a number is found by no voucher.
     forEachRow(connection,
                QStringLiteral("SELECT Typ, BelNr, rowid FROM %1 WHERE Typ IS NOT NULL AND BelNr "
@@ -127,15 +146,13 @@ Rechnungsverzeichnis RechnungsbuchStore::verzeichnis(SqlConnection connection,
     return v;
 }
 
-std::optional<Rechnung> RechnungsbuchStore::rechnungIn(SqlConnection connection,
-                                                       const QString &rechAlias, qint64 rowid) {
+std::optional<Rechnung> Rechnungsverzeichnis::rechnung(qint64 rowid) {
     std::optional<Rechnung> found;
-    forEachRow(connection,
-               QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?")
-                   .arg(kRechnungColumns, bookSql(rechAlias)),
-               {rowid}, [&](const SqlRow &row) { found = readRechnung(row); });
+    if (m_row.bind(1, rowid).next())
+        found = readRechnung(m_row.row());
+    m_row.reset();
     if (found)
-        readHeader(*found);
+        readHeaderWith(m_header, *found);
     return found;
 }
 
@@ -170,18 +187,10 @@ std::optional<qint64> Rechnungsverzeichnis::find(const QString &belegText, QChar
 }
 
 void RechnungsbuchStore::readHeader(Rechnung &r) {
-    r.brutto = Money();
-    r.waehrung = 2;
-    forEachRow(TBeleg,
-               QStringLiteral("SELECT Brutto, Waehrung FROM %1 WHERE Typ = ? AND BelNr = ?")
-                   .arg(quotedName(TBeleg)),
-               {r.typ, r.belNr}, [&](const SqlRow &row) {
-                   r.brutto = row.money(0);
-                   // An empty currency field says nothing; the invoice counts as a euro one.
-                   if (!row.isNull(1))
-                       r.waehrung = int(row.int64(1));
-                   return false;
-               });
+    SqlStatement header(TBeleg, QStringLiteral("SELECT Brutto, Waehrung FROM %1 WHERE Typ = ? AND "
+                                               "BelNr = ?")
+                                    .arg(quotedName(TBeleg)));
+    readHeaderWith(header, r);
 }
 
 bool RechnungsbuchStore::findeRechnung(const QString &belegText, QChar typ) {
@@ -227,8 +236,11 @@ void RechnungsbuchStore::writeProtokoll(SqlConnection connection, const QString 
                               qlonglong(kind == QLatin1Char('D') ? 1 : 0), tableName, feld};
     try {
         if (execute(connection,
-                    QStringLiteral("UPDATE %1 SET Datum = ?, Geloescht = ? WHERE Tabelle = ? AND "
-                                   "Feld = ?")
+                    // The log's index compares without case: the first two conditions let the
+                    // engine use it, the last two keep the match exact.
+                    QStringLiteral("UPDATE %1 SET Datum = ?1, Geloescht = ?2 WHERE Tabelle = ?3 "
+                                   "COLLATE NOCASE AND Feld = ?4 COLLATE NOCASE AND Tabelle = ?3 "
+                                   "AND Feld = ?4")
                         .arg(protokollSql),
                     values) == 0)
             execute(connection,

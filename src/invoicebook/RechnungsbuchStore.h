@@ -5,6 +5,7 @@
 
 #include "store/Money.h"
 #include "store/SqlConnection.h"
+#include "store/SqlStatement.h"
 #include "store/Table.h"
 
 #include <QChar>
@@ -42,9 +43,15 @@ public:
     // The rowid of the invoice of this type whose number ends with the voucher text, searched
     // from the end of the book; nullopt when there is none.
     std::optional<qint64> find(const QString &belegText, QChar typ);
+    // The invoice with this rowid as it stands now (with the payments entered so far on the
+    // same connection) and its header.
+    std::optional<Rechnung> rechnung(qint64 rowid);
 
 private:
     friend class RechnungsbuchStore;
+    Rechnungsverzeichnis(SqlStatement row, SqlStatement header)
+        : m_row(std::move(row)), m_header(std::move(header)) {}
+    SqlStatement m_row, m_header;
     struct Eintrag {
         qint64 belNr, rowid;
     };
@@ -85,11 +92,8 @@ public:
     std::optional<Rechnung> findeRechnungIn(SqlConnection connection, const QString &rechAlias,
                                             const QString &belegText, QChar typ);
     // The keys of the invoice book on such a connection (an empty alias: the store's own
-    // table), for many searches in a row; and the invoice with its header by the rowid that
-    // the directory found.
-    Rechnungsverzeichnis verzeichnis(SqlConnection connection, const QString &rechAlias) const;
-    std::optional<Rechnung> rechnungIn(SqlConnection connection, const QString &rechAlias,
-                                       qint64 rowid);
+    // table), for many searches in a row.
+    Rechnungsverzeichnis verzeichnis(SqlConnection connection, const QString &rechAlias);
 
     // Records in the change log that a row of `table` was stored ('P') or deleted ('D'); its
     // key is the text of its first `keyFields` fields. Nothing without the log. A failure is

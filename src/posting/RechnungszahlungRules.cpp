@@ -148,11 +148,11 @@ std::optional<Rechnungszahlung> RechnungszahlungRules::evaluate(size_t index) {
     if (typ.isNull() || !isRechnungszahlung(row))
         return std::nullopt;
     if (!m_checkIndex)
-        m_checkIndex = m_store.verzeichnis(m_store.TRechbuch, QString());
+        m_checkIndex.emplace(m_store.verzeichnis(m_store.TRechbuch, QString()));
     const std::optional<qint64> rowid = m_checkIndex->find(QString::number(row.belegnummer), typ);
     if (!rowid)
         return std::nullopt;
-    return payment(index, m_store.rechnungIn(m_store.TRechbuch, QString(), *rowid));
+    return payment(index, m_checkIndex->rechnung(*rowid));
 }
 
 std::optional<Rechnungszahlung> RechnungszahlungRules::evaluateIn(size_t index,
@@ -164,11 +164,11 @@ std::optional<Rechnungszahlung> RechnungszahlungRules::evaluateIn(size_t index,
     const QString alias = RechnungsbuchStore::paymentAlias();
     // Read inside the transfer's transaction, which keeps other writers out until it ends.
     if (!m_postIndex)
-        m_postIndex = m_store.verzeichnis(connection, alias);
+        m_postIndex.emplace(m_store.verzeichnis(connection, alias));
     const std::optional<qint64> rowid = m_postIndex->find(QString::number(row.belegnummer), typ);
     if (!rowid)
         return std::nullopt;
-    return payment(index, m_store.rechnungIn(std::move(connection), alias, *rowid));
+    return payment(index, m_postIndex->rechnung(*rowid));
 }
 
 bool RechnungszahlungRules::checkStapel() {

@@ -157,8 +157,7 @@ TEST_F(Rechnungsbuch, TheDirectoryFindsWhatTheSearchOverTheBookFinds) {
                 continue;
             ++found;
             EXPECT_EQ(*rowid, r->rowid) << QString(typ).toStdString() << " " << text.toStdString();
-            const std::optional<Rechnung> byRowid =
-                rb().rechnungIn(rb().TRechbuch, QString(), *rowid);
+            const std::optional<Rechnung> byRowid = dir.rechnung(*rowid);
             ASSERT_TRUE(byRowid);
             EXPECT_EQ(byRowid->belNr, r->belNr);
             EXPECT_EQ(byRowid->brutto, r->brutto) << "the header comes with it";
