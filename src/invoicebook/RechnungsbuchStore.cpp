@@ -130,6 +130,7 @@ std::optional<Rechnung> RechnungsbuchStore::findeRechnungIn(SqlConnection connec
 Rechnungsverzeichnis RechnungsbuchStore::verzeichnis(SqlConnection connection,
                                                      const QString &rechAlias) {
     Rechnungsverzeichnis v(
+        connection,
         SqlStatement(connection, QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?")
                                      .arg(kRechnungColumns, bookSql(rechAlias))),
         SqlStatement(TBeleg, QStringLiteral("SELECT Brutto, Waehrung FROM %1 WHERE Typ = ? AND "
@@ -229,25 +230,35 @@ void RechnungsbuchStore::protokollieren(Table &table, QChar kind, int keyFields)
 
 void RechnungsbuchStore::writeProtokoll(SqlConnection connection, const QString &protokollSql,
                                         const QString &tableName, const QString &key, QChar kind) {
+    std::optional<SqlStatement> update, insert;
+    writeProtokoll(update, insert, std::move(connection), protokollSql, tableName, key, kind);
+}
+
+void RechnungsbuchStore::writeProtokoll(std::optional<SqlStatement> &update,
+                                        std::optional<SqlStatement> &insert,
+                                        SqlConnection connection, const QString &protokollSql,
+                                        const QString &tableName, const QString &key, QChar kind) {
     if (!TProtokoll.isActive() || !MitProtokoll)
         return;
     const QString feld = key.left(255);
     const QVariantList values{QDateTime::currentDateTime().toString(Qt::ISODate),
                               qlonglong(kind == QLatin1Char('D') ? 1 : 0), tableName, feld};
     try {
-        if (execute(connection,
-                    // The log's index compares without case: the first two conditions let the
-                    // engine use it, the last two keep the match exact.
-                    QStringLiteral("UPDATE %1 SET Datum = ?1, Geloescht = ?2 WHERE Tabelle = ?3 "
-                                   "COLLATE NOCASE AND Feld = ?4 COLLATE NOCASE AND Tabelle = ?3 "
-                                   "AND Feld = ?4")
-                        .arg(protokollSql),
-                    values) == 0)
-            execute(connection,
-                    QStringLiteral("INSERT INTO %1 (Datum, Geloescht, Tabelle, Feld) "
-                                   "VALUES (?, ?, ?, ?)")
-                        .arg(protokollSql),
-                    values);
+        if (!update)
+            // The log's index compares without case: the first two conditions let the engine
+            // use it, the last two keep the match exact.
+            update.emplace(connection,
+                           QStringLiteral("UPDATE %1 SET Datum = ?1, Geloescht = ?2 WHERE Tabelle "
+                                          "= ?3 COLLATE NOCASE AND Feld = ?4 COLLATE NOCASE AND "
+                                          "Tabelle = ?3 AND Feld = ?4")
+                               .arg(protokollSql));
+        if (update->bindAll(values).exec() == 0) {
+            if (!insert)
+                insert.emplace(connection, QStringLiteral("INSERT INTO %1 (Datum, Geloescht, "
+                                                          "Tabelle, Feld) VALUES (?, ?, ?, ?)")
+                                               .arg(protokollSql));
+            insert->bindAll(values).exec();
+        }
     } catch (const std::exception &) {
         // A refused statement undoes only itself: the invoice-book change stays.
         m_ui.error(QStringLiteral("Fehler beim Eintrag in das Protokoll: ") + tableName +
@@ -265,20 +276,41 @@ std::vector<std::pair<QString, QString>> RechnungsbuchStore::paymentFiles() cons
 void RechnungsbuchStore::enterPayment(SqlConnection connection, const Rechnung &r,
                                       const QDate &bezahlt, Money zahlung, Money skonto,
                                       const QString &infoLines) {
+    std::optional<SqlStatement> pay, logUpdate, logInsert;
+    enterPayment(pay, logUpdate, logInsert, std::move(connection), r, bezahlt, zahlung, skonto,
+                 infoLines);
+}
+
+void RechnungsbuchStore::enterPayment(Rechnungsverzeichnis &run, const Rechnung &r,
+                                      const QDate &bezahlt, Money zahlung, Money skonto,
+                                      const QString &infoLines) {
+    enterPayment(run.m_pay, run.m_logUpdate, run.m_logInsert, run.m_connection, r, bezahlt, zahlung,
+                 skonto, infoLines);
+}
+
+void RechnungsbuchStore::enterPayment(std::optional<SqlStatement> &pay,
+                                      std::optional<SqlStatement> &logUpdate,
+                                      std::optional<SqlStatement> &logInsert,
+                                      SqlConnection connection, const Rechnung &r,
+                                      const QDate &bezahlt, Money zahlung, Money skonto,
+                                      const QString &infoLines) {
+    if (!pay)
+        pay.emplace(connection,
+                    QStringLiteral("UPDATE %1 SET Bezahlt = ?, Zahlung = COALESCE(Zahlung, 0) + "
+                                   "?, Skonto = COALESCE(Skonto, 0) + ?, Info = COALESCE(Info, "
+                                   "'') || ? WHERE rowid = ?")
+                        .arg(qualified(kRechAlias, TRechbuch)));
     const int changed =
-        execute(connection,
-                QStringLiteral("UPDATE %1 SET Bezahlt = ?, Zahlung = COALESCE(Zahlung, 0) + ?, "
-                               "Skonto = COALESCE(Skonto, 0) + ?, Info = COALESCE(Info, '') || ? "
-                               "WHERE rowid = ?")
-                    .arg(qualified(kRechAlias, TRechbuch)),
-                {isoDate(bezahlt), zahlung.units(), skonto.units(), infoLines, r.rowid});
+        pay->bindAll({isoDate(bezahlt), zahlung.units(), skonto.units(), infoLines, r.rowid})
+            .exec();
     if (changed != 1)
         throw EngineError(DbErr::General,
                           QStringLiteral("Die Rechnung %1 %2 steht nicht mehr im Rechnungsbuch.")
                               .arg(r.typ)
                               .arg(r.belNr));
-    writeProtokoll(connection, qualified(kProtAlias, TProtokoll), TRechbuch.objectName(),
-                   r.typ + QLatin1Char(';') + QString::number(r.belNr), QLatin1Char('P'));
+    writeProtokoll(logUpdate, logInsert, std::move(connection), qualified(kProtAlias, TProtokoll),
+                   TRechbuch.objectName(), r.typ + QLatin1Char(';') + QString::number(r.belNr),
+                   QLatin1Char('P'));
 }
 
 void RechnungsbuchStore::refresh() {

@@ -49,9 +49,12 @@ public:
 
 private:
     friend class RechnungsbuchStore;
-    Rechnungsverzeichnis(SqlStatement row, SqlStatement header)
-        : m_row(std::move(row)), m_header(std::move(header)) {}
+    Rechnungsverzeichnis(SqlConnection connection, SqlStatement row, SqlStatement header)
+        : m_connection(std::move(connection)), m_row(std::move(row)), m_header(std::move(header)) {}
+    SqlConnection m_connection;
     SqlStatement m_row, m_header;
+    // The writes of the payments, prepared at the first one.
+    std::optional<SqlStatement> m_pay, m_logUpdate, m_logInsert;
     struct Eintrag {
         qint64 belNr, rowid;
     };
@@ -110,13 +113,25 @@ public:
     // the invoice-book row cannot be written.
     void enterPayment(SqlConnection connection, const Rechnung &r, const QDate &bezahlt,
                       Money zahlung, Money skonto, const QString &infoLines);
+    // The same for the payments of one run, on the connection of a directory made there
+    // under paymentAlias(), with the statements prepared once.
+    void enterPayment(Rechnungsverzeichnis &run, const Rechnung &r, const QDate &bezahlt,
+                      Money zahlung, Money skonto, const QString &infoLines);
     // Re-reads the tables after a unit of work changed them.
     void refresh();
 
 private:
-    // The change-log entry on a connection where the log is `protokollSql`.
+    // The change-log entry on a connection where the log is `protokollSql`; the statements
+    // are prepared when still empty.
     void writeProtokoll(SqlConnection connection, const QString &protokollSql,
                         const QString &tableName, const QString &key, QChar kind);
+    void writeProtokoll(std::optional<SqlStatement> &update, std::optional<SqlStatement> &insert,
+                        SqlConnection connection, const QString &protokollSql,
+                        const QString &tableName, const QString &key, QChar kind);
+    void enterPayment(std::optional<SqlStatement> &pay, std::optional<SqlStatement> &logUpdate,
+                      std::optional<SqlStatement> &logInsert, SqlConnection connection,
+                      const Rechnung &r, const QDate &bezahlt, Money zahlung, Money skonto,
+                      const QString &infoLines);
     // The header of an invoice, read from the header table.
     void readHeader(Rechnung &r);
     // The invoice book as SQL names it on a connection with it attached under the alias.

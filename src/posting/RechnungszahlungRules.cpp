@@ -203,7 +203,8 @@ void RechnungszahlungRules::post(qint64 autonummer, SqlConnection connection) {
     if (!z)
         return;
     const QDate bezahlt = m_rows[*i].belegdatum;
-    m_store.enterPayment(std::move(connection), z->rechnung, bezahlt, z->zahlung, z->skonto,
+    // evaluateIn() made the run's directory on this connection.
+    m_store.enterPayment(*m_postIndex, z->rechnung, bezahlt, z->zahlung, z->skonto,
                          z->infoLines(bezahlt));
 }
 
