@@ -53,7 +53,18 @@ AusgleichRules::~AusgleichRules() = default;
 void AusgleichRules::beginBooking(SqlConnection c) {
     m_booking.reset();
     const QString st = stapelName(OffenePostenModule::stapelAlias());
-    auto b = std::make_unique<Booking>(c, st, opName(OffenePostenModule::opAlias()));
+    // Files the run cannot read leave each row to book() alone, which names the fault in the
+    // error list and lets the transfer go on.
+    try {
+        auto b = std::make_unique<Booking>(c, st, opName(OffenePostenModule::opAlias()));
+        readEntries(c, st, *b);
+        m_booking = std::move(b);
+    } catch (const EngineError &) {
+    }
+}
+
+void AusgleichRules::readEntries(SqlConnection c, const QString &st, Booking &booking) {
+    Booking *b = &booking;
     forEachRow(c,
                QStringLiteral("SELECT Nr, COALESCE(OP, 0), KNr, Datum, rowid FROM %1 WHERE Nr IS "
                               "NOT NULL ORDER BY rowid")
@@ -67,7 +78,6 @@ void AusgleichRules::beginBooking(SqlConnection c) {
                    }
                    it->second.rowids.push_back(r.int64(4));
                });
-    m_booking = std::move(b);
 }
 
 void AusgleichRules::endBooking() {

@@ -74,6 +74,8 @@ private:
     QString opName(const QString &alias) const;
 
     struct Booking;
+    // The settlement batch's entries by batch row, as the run looks them up.
+    static void readEntries(SqlConnection c, const QString &st, Booking &booking);
     // Applies a row's entry with the statements of the run.
     QStringList bookEntry(Booking &b, qint64 batchNumber, Money amount, const QString &voucher);
 
