@@ -330,15 +330,17 @@ void MainWindow::buildStatusBar() {
 
 namespace {
 
-// Esc while a cancel is offered: it stops the work, wherever the focus is, before any other
-// Esc shortcut or field sees it.
+// Esc while a cancel is offered: it stops the work, wherever the focus is in the window,
+// before any other Esc shortcut or field sees it. A message box the work shows meanwhile
+// keeps its own Esc.
 class CancelKey : public QObject {
 public:
     explicit CancelKey(bool &requested) : m_requested(requested) {}
     bool eventFilter(QObject *watched, QEvent *event) override {
         if (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress) {
             auto *k = static_cast<QKeyEvent *>(event);
-            if (k->key() == Qt::Key_Escape && k->modifiers() == Qt::NoModifier) {
+            if (k->key() == Qt::Key_Escape && k->modifiers() == Qt::NoModifier &&
+                !QApplication::activeModalWidget()) {
                 m_requested = true;
                 event->accept();
                 return true;
