@@ -120,5 +120,5 @@ public:
 
 } // namespace ledra
 
-#define OffenePostenModule_iid "de.ledra.OffenePostenModule/3.0"
+#define OffenePostenModule_iid "de.ledra.OffenePostenModule/3.1"
 Q_DECLARE_INTERFACE(ledra::OffenePostenModule, OffenePostenModule_iid)
