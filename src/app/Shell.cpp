@@ -174,6 +174,9 @@ void Shell::onBooksEvent(BooksEvent event) {
     case BooksEvent::DataOperationStarted:
         setStatus(3, QString());
         break;
+    case BooksEvent::EvaluationCancelled:
+        setStatus(3, QStringLiteral("Auswertung abgebrochen."));
+        break;
     case BooksEvent::OpenItemNoted:
         if (OffenePostenModule *op = m_books.openItems();
             op && batch.isActive() && !batch.isEmpty()) {

@@ -35,6 +35,7 @@ enum class BooksEvent {
     OldYearToggled,       // an old year was opened or the present one reopened
     CashBasisChanged,     // the VAT basis setting changed
     DataOperationStarted, // a bulk data operation began
+    EvaluationCancelled,  // the person stopped an evaluation's preparation
     OpenItemNoted         // the current batch row's role for the open items may have changed
 };
 

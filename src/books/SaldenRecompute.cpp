@@ -161,8 +161,12 @@ int recomputeSalden(BooksSession &fb, bool includeBatch) {
     } end{fb};
 
     Table &k = fb.konten;
-    ProgressGauge progress(ui, fb.journal.recordCount() +
-                                   (includeBatch ? fb.stapel.recordCount() : 0) + k.recordCount());
+    // The year change, the reversal and the journal listing rely on the balances it writes:
+    // it never stops half way.
+    ProgressGauge progress(ui,
+                           fb.journal.recordCount() + (includeBatch ? fb.stapel.recordCount() : 0) +
+                               k.recordCount(),
+                           ProgressGauge::OnCancel::Ignore);
     Accounts acc = readOpeningBalances(fb);
     progress.advance(qint64(acc.order.size()));
 

@@ -5,6 +5,7 @@
 #include "ui/Ui.h"
 
 #include <QDateTime>
+#include <algorithm>
 namespace ledra {
 
 namespace {
@@ -47,6 +48,58 @@ bool RechnungsbuchStore::belNrEndsWith(qint64 belNr, const QString &belegText) {
     return at >= 0 && at + belegText.size() == 8;
 }
 
+namespace {
+
+// The columns of an invoice-book row that a payment needs, in the order readRechnung takes.
+const QString kRechnungColumns =
+    QStringLiteral("rowid, Typ, BelNr, Zahlung, Skonto, Einbehalt, Info");
+
+Rechnung readRechnung(const SqlRow &row) {
+    Rechnung r;
+    r.rowid = row.int64(0);
+    r.typ = row.text(1);
+    r.belNr = row.int64(2);
+    r.zahlung = row.money(3);
+    r.skonto = row.money(4);
+    r.einbehalt = row.money(5);
+    r.info = row.text(6);
+    return r;
+}
+
+// A voucher text of digits only (at most eight) names the invoices whose number ends with
+// them: the modulus and the value of those last digits.
+std::optional<std::pair<qint64, qint64>> digitSuffix(const QString &belegText) {
+    bool digits = false;
+    const qint64 value = belegText.toLongLong(&digits);
+    if (!digits || belegText.size() > 8 || belegText.startsWith(QLatin1Char('-')) ||
+        belegText.startsWith(QLatin1Char('+')))
+        return std::nullopt;
+    qint64 modulus = 1;
+    for (int i = 0; i < belegText.size(); ++i)
+        modulus *= 10;
+    return std::pair{modulus, value};
+}
+
+// The header of an invoice with the prepared look-up of the header table.
+void readHeaderWith(SqlStatement &header, Rechnung &r) {
+    r.brutto = Money();
+    r.waehrung = 2;
+    if (header.bind(1, r.typ).bind(2, r.belNr).next()) {
+        const SqlRow &row = header.row();
+        r.brutto = row.money(0);
+        // An empty currency field says nothing; the invoice counts as a euro one.
+        if (!row.isNull(1))
+            r.waehrung = int(row.int64(1));
+    }
+    header.reset();
+}
+
+} // namespace
+
+QString RechnungsbuchStore::bookSql(const QString &rechAlias) const {
+    return rechAlias.isEmpty() ? quotedName(TRechbuch) : qualified(rechAlias, TRechbuch);
+}
+
 std::optional<Rechnung> RechnungsbuchStore::findeRechnungIn(SqlConnection connection,
                                                             const QString &rechAlias,
                                                             const QString &belegText, QChar typ) {
@@ -55,55 +108,90 @@ std::optional<Rechnung> RechnungsbuchStore::findeRechnungIn(SqlConnection connec
     // that a long book costs no row-by-row reading here.
     QString suffix;
     QVariantList params{QString(typ)};
-    bool digits = false;
-    const qint64 value = belegText.toLongLong(&digits);
-    if (digits && belegText.size() <= 8 && !belegText.startsWith(QLatin1Char('-')) &&
-        !belegText.startsWith(QLatin1Char('+'))) {
+    if (const auto d = digitSuffix(belegText)) {
         suffix = QStringLiteral(" AND (BelNr < 0 OR BelNr % ? = ?)");
-        qint64 modulus = 1;
-        for (int i = 0; i < belegText.size(); ++i)
-            modulus *= 10;
-        params << modulus << value;
+        params << d->first << d->second;
     }
     // From the end of the book (its order is type, number) backwards.
-    forEachRow(
-        connection,
-        QStringLiteral("SELECT rowid, Typ, BelNr, Zahlung, Skonto, Einbehalt, Info FROM %1 "
-                       "WHERE Typ = ?%2 ORDER BY BelNr DESC")
-            .arg(rechAlias.isEmpty() ? quotedName(TRechbuch) : qualified(rechAlias, TRechbuch),
-                 suffix),
-        params, [&](const SqlRow &row) {
-            if (!belNrEndsWith(row.int64(2), belegText))
-                return true;
-            Rechnung r;
-            r.rowid = row.int64(0);
-            r.typ = row.text(1);
-            r.belNr = row.int64(2);
-            r.zahlung = row.money(3);
-            r.skonto = row.money(4);
-            r.einbehalt = row.money(5);
-            r.info = row.text(6);
-            found = r;
-            return false;
-        });
+    forEachRow(connection,
+               QStringLiteral("SELECT %1 FROM %2 WHERE Typ = ?%3 ORDER BY BelNr DESC")
+                   .arg(kRechnungColumns, bookSql(rechAlias), suffix),
+               params, [&](const SqlRow &row) {
+                   if (!belNrEndsWith(row.int64(2), belegText))
+                       return true;
+                   found = readRechnung(row);
+                   return false;
+               });
     if (found)
         readHeader(*found);
     return found;
 }
 
-void RechnungsbuchStore::readHeader(Rechnung &r) {
-    r.brutto = Money();
-    r.waehrung = 2;
-    forEachRow(TBeleg,
-               QStringLiteral("SELECT Brutto, Waehrung FROM %1 WHERE Typ = ? AND BelNr = ?")
-                   .arg(quotedName(TBeleg)),
-               {r.typ, r.belNr}, [&](const SqlRow &row) {
-                   r.brutto = row.money(0);
-                   // An empty currency field says nothing; the invoice counts as a euro one.
-                   if (!row.isNull(1))
-                       r.waehrung = int(row.int64(1));
-                   return false;
+Rechnungsverzeichnis RechnungsbuchStore::verzeichnis(SqlConnection connection,
+                                                     const QString &rechAlias) {
+    Rechnungsverzeichnis v(
+        connection,
+        SqlStatement(connection, QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?")
+                                     .arg(kRechnungColumns, bookSql(rechAlias))),
+        SqlStatement(TBeleg, QStringLiteral("SELECT Brutto, Waehrung FROM %1 WHERE Typ = ? AND "
+                                            "BelNr = ?")
+                                 .arg(quotedName(TBeleg))));
+    // An invoice without a number is found by no voucher.
+    forEachRow(connection,
+               QStringLiteral("SELECT Typ, BelNr, rowid FROM %1 WHERE Typ IS NOT NULL AND BelNr "
+                              "IS NOT NULL ORDER BY BelNr DESC")
+                   .arg(bookSql(rechAlias)),
+               [&](const SqlRow &row) {
+                   v.m_typen[row.text(0)].all.push_back({row.int64(1), row.int64(2)});
                });
+    return v;
+}
+
+std::optional<Rechnung> Rechnungsverzeichnis::rechnung(qint64 rowid) {
+    std::optional<Rechnung> found;
+    if (m_row.bind(1, rowid).next())
+        found = readRechnung(m_row.row());
+    m_row.reset();
+    if (found)
+        readHeaderWith(m_header, *found);
+    return found;
+}
+
+std::optional<qint64> Rechnungsverzeichnis::find(const QString &belegText, QChar typ) {
+    const auto t = m_typen.find(QString(typ));
+    if (t == m_typen.end())
+        return std::nullopt;
+    Typ &ty = t->second;
+    auto firstEnding = [&](auto begin, auto end) -> std::optional<qint64> {
+        for (auto it = begin; it != end; ++it)
+            if (RechnungsbuchStore::belNrEndsWith(it->belNr, belegText))
+                return it->rowid;
+        return std::nullopt;
+    };
+    const auto suffix = digitSuffix(belegText);
+    if (!suffix)
+        return firstEnding(ty.all.begin(), ty.all.end());
+    const auto [modulus, value] = *suffix;
+    auto &groups = ty.bySuffix[int(belegText.size())];
+    if (groups.empty())
+        for (const Eintrag &e : ty.all)
+            if (e.belNr >= 0)
+                groups[e.belNr % modulus].push_back(e);
+    // The numbers from 0 up come first from the end; the negative ones, which the search
+    // looks at whatever their digits, after them.
+    if (const auto g = groups.find(value); g != groups.end())
+        if (const auto r = firstEnding(g->second.begin(), g->second.end()))
+            return r;
+    const auto negative = std::partition_point(ty.all.begin(), ty.all.end(),
+                                               [](const Eintrag &e) { return e.belNr >= 0; });
+    return firstEnding(negative, ty.all.end());
+}
+
+void RechnungsbuchStore::readHeader(Rechnung &r) {
+    SqlStatement header(TBeleg, QStringLiteral("SELECT Brutto, Waehrung FROM %1 WHERE Typ = ? AND "
+                                               "BelNr = ?")
+                                    .arg(quotedName(TBeleg)));
+    readHeaderWith(header, r);
 }
 
 bool RechnungsbuchStore::findeRechnung(const QString &belegText, QChar typ) {
@@ -142,22 +230,35 @@ void RechnungsbuchStore::protokollieren(Table &table, QChar kind, int keyFields)
 
 void RechnungsbuchStore::writeProtokoll(SqlConnection connection, const QString &protokollSql,
                                         const QString &tableName, const QString &key, QChar kind) {
+    std::optional<SqlStatement> update, insert;
+    writeProtokoll(update, insert, std::move(connection), protokollSql, tableName, key, kind);
+}
+
+void RechnungsbuchStore::writeProtokoll(std::optional<SqlStatement> &update,
+                                        std::optional<SqlStatement> &insert,
+                                        SqlConnection connection, const QString &protokollSql,
+                                        const QString &tableName, const QString &key, QChar kind) {
     if (!TProtokoll.isActive() || !MitProtokoll)
         return;
     const QString feld = key.left(255);
     const QVariantList values{QDateTime::currentDateTime().toString(Qt::ISODate),
                               qlonglong(kind == QLatin1Char('D') ? 1 : 0), tableName, feld};
     try {
-        if (execute(connection,
-                    QStringLiteral("UPDATE %1 SET Datum = ?, Geloescht = ? WHERE Tabelle = ? AND "
-                                   "Feld = ?")
-                        .arg(protokollSql),
-                    values) == 0)
-            execute(connection,
-                    QStringLiteral("INSERT INTO %1 (Datum, Geloescht, Tabelle, Feld) "
-                                   "VALUES (?, ?, ?, ?)")
-                        .arg(protokollSql),
-                    values);
+        if (!update)
+            // The log's index compares without case: the first two conditions let the engine
+            // use it, the last two keep the match exact.
+            update.emplace(connection,
+                           QStringLiteral("UPDATE %1 SET Datum = ?1, Geloescht = ?2 WHERE Tabelle "
+                                          "= ?3 COLLATE NOCASE AND Feld = ?4 COLLATE NOCASE AND "
+                                          "Tabelle = ?3 AND Feld = ?4")
+                               .arg(protokollSql));
+        if (update->bindAll(values).exec() == 0) {
+            if (!insert)
+                insert.emplace(connection, QStringLiteral("INSERT INTO %1 (Datum, Geloescht, "
+                                                          "Tabelle, Feld) VALUES (?, ?, ?, ?)")
+                                               .arg(protokollSql));
+            insert->bindAll(values).exec();
+        }
     } catch (const std::exception &) {
         // A refused statement undoes only itself: the invoice-book change stays.
         m_ui.error(QStringLiteral("Fehler beim Eintrag in das Protokoll: ") + tableName +
@@ -175,20 +276,41 @@ std::vector<std::pair<QString, QString>> RechnungsbuchStore::paymentFiles() cons
 void RechnungsbuchStore::enterPayment(SqlConnection connection, const Rechnung &r,
                                       const QDate &bezahlt, Money zahlung, Money skonto,
                                       const QString &infoLines) {
+    std::optional<SqlStatement> pay, logUpdate, logInsert;
+    enterPayment(pay, logUpdate, logInsert, std::move(connection), r, bezahlt, zahlung, skonto,
+                 infoLines);
+}
+
+void RechnungsbuchStore::enterPayment(Rechnungsverzeichnis &run, const Rechnung &r,
+                                      const QDate &bezahlt, Money zahlung, Money skonto,
+                                      const QString &infoLines) {
+    enterPayment(run.m_pay, run.m_logUpdate, run.m_logInsert, run.m_connection, r, bezahlt, zahlung,
+                 skonto, infoLines);
+}
+
+void RechnungsbuchStore::enterPayment(std::optional<SqlStatement> &pay,
+                                      std::optional<SqlStatement> &logUpdate,
+                                      std::optional<SqlStatement> &logInsert,
+                                      SqlConnection connection, const Rechnung &r,
+                                      const QDate &bezahlt, Money zahlung, Money skonto,
+                                      const QString &infoLines) {
+    if (!pay)
+        pay.emplace(connection,
+                    QStringLiteral("UPDATE %1 SET Bezahlt = ?, Zahlung = COALESCE(Zahlung, 0) + "
+                                   "?, Skonto = COALESCE(Skonto, 0) + ?, Info = COALESCE(Info, "
+                                   "'') || ? WHERE rowid = ?")
+                        .arg(qualified(kRechAlias, TRechbuch)));
     const int changed =
-        execute(connection,
-                QStringLiteral("UPDATE %1 SET Bezahlt = ?, Zahlung = COALESCE(Zahlung, 0) + ?, "
-                               "Skonto = COALESCE(Skonto, 0) + ?, Info = COALESCE(Info, '') || ? "
-                               "WHERE rowid = ?")
-                    .arg(qualified(kRechAlias, TRechbuch)),
-                {isoDate(bezahlt), zahlung.units(), skonto.units(), infoLines, r.rowid});
+        pay->bindAll({isoDate(bezahlt), zahlung.units(), skonto.units(), infoLines, r.rowid})
+            .exec();
     if (changed != 1)
         throw EngineError(DbErr::General,
                           QStringLiteral("Die Rechnung %1 %2 steht nicht mehr im Rechnungsbuch.")
                               .arg(r.typ)
                               .arg(r.belNr));
-    writeProtokoll(connection, qualified(kProtAlias, TProtokoll), TRechbuch.objectName(),
-                   r.typ + QLatin1Char(';') + QString::number(r.belNr), QLatin1Char('P'));
+    writeProtokoll(logUpdate, logInsert, std::move(connection), qualified(kProtAlias, TProtokoll),
+                   TRechbuch.objectName(), r.typ + QLatin1Char(';') + QString::number(r.belNr),
+                   QLatin1Char('P'));
 }
 
 void RechnungsbuchStore::refresh() {

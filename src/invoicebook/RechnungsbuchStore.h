@@ -5,12 +5,15 @@
 
 #include "store/Money.h"
 #include "store/SqlConnection.h"
+#include "store/SqlStatement.h"
 #include "store/Table.h"
 
 #include <QChar>
 #include <QDate>
 #include <QString>
+#include <map>
 #include <optional>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 namespace ledra {
@@ -29,6 +32,39 @@ struct Rechnung {
     bool inDm() const { return waehrung < 2; }
     // What is still open, in the invoice's currency.
     Money offen() const { return brutto - zahlung - skonto - einbehalt; }
+};
+
+// The invoices' types and numbers, read once for a run over many payments, so that finding
+// each payment's invoice costs no pass over the whole book. It finds the invoice that
+// RechnungsbuchStore::findeRechnungIn finds as long as no invoice is added, deleted or
+// renumbered meanwhile, as inside a transfer's transaction, which only enters payments.
+class Rechnungsverzeichnis {
+public:
+    // The rowid of the invoice of this type whose number ends with the voucher text, searched
+    // from the end of the book; nullopt when there is none.
+    std::optional<qint64> find(const QString &belegText, QChar typ);
+    // The invoice with this rowid as it stands now (with the payments entered so far on the
+    // same connection) and its header.
+    std::optional<Rechnung> rechnung(qint64 rowid);
+
+private:
+    friend class RechnungsbuchStore;
+    Rechnungsverzeichnis(SqlConnection connection, SqlStatement row, SqlStatement header)
+        : m_connection(std::move(connection)), m_row(std::move(row)), m_header(std::move(header)) {}
+    SqlConnection m_connection;
+    SqlStatement m_row, m_header;
+    // The writes of the payments, prepared at the first one.
+    std::optional<SqlStatement> m_pay, m_logUpdate, m_logInsert;
+    struct Eintrag {
+        qint64 belNr, rowid;
+    };
+    struct Typ {
+        std::vector<Eintrag> all; // by number, descending
+        // The numbers from 0 up by their last n digits, made when a voucher of n digits is
+        // first looked for; each list descending.
+        std::map<int, std::unordered_map<qint64, std::vector<Eintrag>>> bySuffix;
+    };
+    std::map<QString, Typ> m_typen;
 };
 
 class RechnungsbuchStore {
@@ -58,6 +94,9 @@ public:
     // (inside another unit's transaction, so that its own changes are seen).
     std::optional<Rechnung> findeRechnungIn(SqlConnection connection, const QString &rechAlias,
                                             const QString &belegText, QChar typ);
+    // The keys of the invoice book on such a connection (an empty alias: the store's own
+    // table), for many searches in a row.
+    Rechnungsverzeichnis verzeichnis(SqlConnection connection, const QString &rechAlias);
 
     // Records in the change log that a row of `table` was stored ('P') or deleted ('D'); its
     // key is the text of its first `keyFields` fields. Nothing without the log. A failure is
@@ -74,15 +113,29 @@ public:
     // the invoice-book row cannot be written.
     void enterPayment(SqlConnection connection, const Rechnung &r, const QDate &bezahlt,
                       Money zahlung, Money skonto, const QString &infoLines);
+    // The same for the payments of one run, on the connection of a directory made there
+    // under paymentAlias(), with the statements prepared once.
+    void enterPayment(Rechnungsverzeichnis &run, const Rechnung &r, const QDate &bezahlt,
+                      Money zahlung, Money skonto, const QString &infoLines);
     // Re-reads the tables after a unit of work changed them.
     void refresh();
 
 private:
-    // The change-log entry on a connection where the log is `protokollSql`.
+    // The change-log entry on a connection where the log is `protokollSql`; the statements
+    // are prepared when still empty.
     void writeProtokoll(SqlConnection connection, const QString &protokollSql,
                         const QString &tableName, const QString &key, QChar kind);
+    void writeProtokoll(std::optional<SqlStatement> &update, std::optional<SqlStatement> &insert,
+                        SqlConnection connection, const QString &protokollSql,
+                        const QString &tableName, const QString &key, QChar kind);
+    void enterPayment(std::optional<SqlStatement> &pay, std::optional<SqlStatement> &logUpdate,
+                      std::optional<SqlStatement> &logInsert, SqlConnection connection,
+                      const Rechnung &r, const QDate &bezahlt, Money zahlung, Money skonto,
+                      const QString &infoLines);
     // The header of an invoice, read from the header table.
     void readHeader(Rechnung &r);
+    // The invoice book as SQL names it on a connection with it attached under the alias.
+    QString bookSql(const QString &rechAlias) const;
 
     Ui &m_ui;
 };

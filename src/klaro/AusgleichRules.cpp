@@ -7,6 +7,9 @@
 #include "store/Sql.h"
 #include "store/Table.h"
 
+#include <unordered_map>
+#include <vector>
+
 namespace ledra {
 
 namespace {
@@ -17,7 +20,69 @@ const Money kSteuerToleranz = Money::fromCents(2);
 
 } // namespace
 
+// One transfer's run: the entries of the settlement batch by batch row (the first entry's
+// role, as the row-by-row look-up takes it, and every entry of the row, which all leave with
+// it), and the statements each row needs, prepared once on the transfer's connection.
+struct AusgleichRules::Booking {
+    struct Eintrag {
+        bool opens = false;
+        QVariant knr, datum;
+        std::vector<qint64> rowids;
+    };
+    std::unordered_map<qint64, Eintrag> entries;
+    SqlStatement savepoint, release, rollbackTo, insertOp, selectOp, updateOp, deleteOp, hasOp,
+        deleteEntry;
+
+    Booking(const SqlConnection &c, const QString &st, const QString &op)
+        : savepoint(c, QStringLiteral("SAVEPOINT opBuchen")),
+          release(c, QStringLiteral("RELEASE opBuchen")),
+          rollbackTo(c, QStringLiteral("ROLLBACK TO opBuchen")),
+          insertOp(c, QStringLiteral("INSERT INTO %1 (Nr, Betrag, KNr, Datum) VALUES (?, ?, ?, ?)")
+                          .arg(op)),
+          selectOp(c, QStringLiteral("SELECT Betrag FROM %1 WHERE Nr = ?").arg(op)),
+          updateOp(c, QStringLiteral("UPDATE %1 SET Betrag = ? WHERE Nr = ?").arg(op)),
+          deleteOp(c, QStringLiteral("DELETE FROM %1 WHERE Nr = ?").arg(op)),
+          hasOp(c, QStringLiteral("SELECT 1 FROM %1 WHERE Nr = ?").arg(op)),
+          deleteEntry(c, QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(st)) {}
+};
+
 AusgleichRules::AusgleichRules(OffenePostenRules &rules) : m_rules(rules) {}
+
+AusgleichRules::~AusgleichRules() = default;
+
+void AusgleichRules::beginBooking(SqlConnection c) {
+    m_booking.reset();
+    const QString st = stapelName(OffenePostenModule::stapelAlias());
+    // Files the run cannot read leave each row to book() alone, which names the fault in the
+    // error list and lets the transfer go on.
+    try {
+        auto b = std::make_unique<Booking>(c, st, opName(OffenePostenModule::opAlias()));
+        readEntries(c, st, *b);
+        m_booking = std::move(b);
+    } catch (const EngineError &) {
+    }
+}
+
+void AusgleichRules::readEntries(SqlConnection c, const QString &st, Booking &booking) {
+    Booking *b = &booking;
+    forEachRow(c,
+               QStringLiteral("SELECT Nr, COALESCE(OP, 0), KNr, Datum, rowid FROM %1 WHERE Nr IS "
+                              "NOT NULL ORDER BY rowid")
+                   .arg(st),
+               [&](const SqlRow &r) {
+                   const auto [it, fresh] = b->entries.try_emplace(r.int64(0));
+                   if (fresh) {
+                       it->second.opens = r.int64(1) != 0;
+                       it->second.knr = r.value(2);
+                       it->second.datum = r.value(3);
+                   }
+                   it->second.rowids.push_back(r.int64(4));
+               });
+}
+
+void AusgleichRules::endBooking() {
+    m_booking.reset();
+}
 
 QString AusgleichRules::stapelName(const QString &alias) const {
     return quoteIdentifier(alias) + QLatin1Char('.') +
@@ -116,6 +181,8 @@ bool AusgleichRules::setPaymentTarget(qint64 batchNumber, const QDate &date) {
 
 QStringList AusgleichRules::book(SqlConnection c, qint64 batchNumber, Money amount,
                                  const QString &voucher) {
+    if (m_booking)
+        return bookEntry(*m_booking, batchNumber, amount, voucher);
     const QString st = stapelName(OffenePostenModule::stapelAlias());
     const QString op = opName(OffenePostenModule::opAlias());
     QStringList lines;
@@ -174,6 +241,63 @@ QStringList AusgleichRules::book(SqlConnection c, qint64 batchNumber, Money amou
     } catch (const EngineError &e) {
         lines << e.message();
     }
+    return lines;
+}
+
+QStringList AusgleichRules::bookEntry(Booking &b, qint64 batchNumber, Money amount,
+                                      const QString &voucher) {
+    QStringList lines;
+    const auto entry = b.entries.find(batchNumber);
+    if (entry == b.entries.end())
+        return lines;
+    const Booking::Eintrag &e = entry->second;
+    try {
+        // A failure undoes this row's change of OP.db only; the transfer goes on.
+        b.savepoint.exec();
+        try {
+            if (e.opens) {
+                b.insertOp.bind(1, batchNumber)
+                    .bind(2, amount.units())
+                    .bind(3, e.knr)
+                    .bind(4, e.datum)
+                    .exec();
+            } else {
+                std::optional<qint64> open;
+                if (!e.knr.isNull() && b.selectOp.bind(1, e.knr).next())
+                    open = b.selectOp.row().int64(0);
+                b.selectOp.reset();
+                if (!open) {
+                    lines << QStringLiteral("Offener Posten Nr. ") + voucher +
+                                 QStringLiteral(" nicht gefunden");
+                } else {
+                    const Money rest = Money::fromUnits(*open) - amount;
+                    if (rest >= Money::fromCents(1)) {
+                        b.updateOp.bind(1, rest.units()).bind(2, e.knr).exec();
+                    } else {
+                        b.deleteOp.bind(1, e.knr).exec();
+                        const bool still = b.hasOp.bind(1, e.knr).next();
+                        b.hasOp.reset();
+                        if (still)
+                            lines << QStringLiteral("Offener Posten Nr. ") + voucher +
+                                         QStringLiteral(" nicht gelöscht");
+                    }
+                }
+            }
+            // Applied once: the row's entries leave the settlement batch with it, so a
+            // transfer that stops later cannot apply them a second time.
+            for (qint64 rowid : e.rowids)
+                b.deleteEntry.bind(1, rowid).exec();
+            b.release.exec();
+        } catch (const EngineError &) {
+            b.rollbackTo.exec();
+            b.release.exec();
+            throw;
+        }
+    } catch (const EngineError &ex) {
+        lines << ex.message();
+        return lines;
+    }
+    b.entries.erase(entry);
     return lines;
 }
 

@@ -11,6 +11,7 @@
 #include <QDate>
 #include <QString>
 #include <QStringList>
+#include <memory>
 #include <optional>
 
 namespace ledra {
@@ -21,6 +22,9 @@ class SqlConnection;
 class AusgleichRules {
 public:
     explicit AusgleichRules(OffenePostenRules &rules);
+    ~AusgleichRules();
+    AusgleichRules(const AusgleichRules &) = delete;
+    AusgleichRules &operator=(const AusgleichRules &) = delete;
 
     // The open item under the list's cursor for the payment row. It becomes the item that
     // the next settling row settles, even when it is refused (nothing: neither of its
@@ -37,6 +41,10 @@ public:
     QDate paymentTarget(qint64 batchNumber);
     bool setPaymentTarget(qint64 batchNumber, const QDate &date);
 
+    // A transfer's run on its connection: the settlement batch is read once and the
+    // statements are prepared once for all its rows, until endBooking().
+    void beginBooking(SqlConnection connection);
+    void endBooking();
     // One transferred batch row applied to OP.db; the lines for the error list.
     QStringList book(SqlConnection connection, qint64 batchNumber, Money amount,
                      const QString &voucher);
@@ -65,7 +73,14 @@ private:
     QString stapelName(const QString &alias) const;
     QString opName(const QString &alias) const;
 
+    struct Booking;
+    // The settlement batch's entries by batch row, as the run looks them up.
+    static void readEntries(SqlConnection c, const QString &st, Booking &booking);
+    // Applies a row's entry with the statements of the run.
+    QStringList bookEntry(Booking &b, qint64 batchNumber, Money amount, const QString &voucher);
+
     OffenePostenRules &m_rules;
+    std::unique_ptr<Booking> m_booking;
     qint64 m_handedOver = 0;
     QStringList m_fehler;
 };

@@ -93,6 +93,16 @@ bool KlaroCore::setPaymentTarget(int batchNumber, const QDate &date) {
     return m_ausgleich && m_ausgleich->setPaymentTarget(batchNumber, date);
 }
 
+void KlaroCore::beginBooking(SqlConnection connection) {
+    if (m_ausgleich)
+        m_ausgleich->beginBooking(std::move(connection));
+}
+
+void KlaroCore::endBooking() {
+    if (m_ausgleich)
+        m_ausgleich->endBooking();
+}
+
 QStringList KlaroCore::book(SqlConnection connection, int batchNumber, qint64 grossUnits, bool,
                             const QString &voucher) {
     if (!m_ausgleich)

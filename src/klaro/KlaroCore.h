@@ -33,6 +33,8 @@ public:
     QString stapelRole(int batchNumber) override;
     QDate paymentTarget(int batchNumber) override;
     bool setPaymentTarget(int batchNumber, const QDate &date) override;
+    void beginBooking(SqlConnection connection) override;
+    void endBooking() override;
     QStringList book(SqlConnection connection, int batchNumber, qint64 grossUnits, bool euro,
                      const QString &voucher) override;
     void finishBooking(SqlConnection connection) override;

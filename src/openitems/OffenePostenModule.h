@@ -93,6 +93,12 @@ public:
     // Sets it; false when the row opens no open item (nothing is stored then).
     virtual bool setPaymentTarget(int batchNumber, const QDate &date) = 0;
 
+    // A transfer begins, inside its transaction on a connection with files() attached: the
+    // module may read the settlement batch once for all the rows that book() then applies.
+    // endBooking() follows whatever the outcome, before the connection goes; the module
+    // forgets then what it read.
+    virtual void beginBooking(SqlConnection connection) { (void)connection; }
+    virtual void endBooking() {}
     // A batch row reaches the journal: its open item is opened or settled, inside the
     // transfer's transaction on a connection with files() attached. Never throws: what
     // cannot be applied comes back as lines for the error list.
@@ -114,5 +120,5 @@ public:
 
 } // namespace ledra
 
-#define OffenePostenModule_iid "de.ledra.OffenePostenModule/3.0"
+#define OffenePostenModule_iid "de.ledra.OffenePostenModule/3.1"
 Q_DECLARE_INTERFACE(ledra::OffenePostenModule, OffenePostenModule_iid)

@@ -5,6 +5,7 @@
 #include "store/Sql.h"
 #include "ui/Ui.h"
 
+#include <algorithm>
 #include <map>
 #include <utility>
 namespace ledra {
@@ -143,20 +144,31 @@ RechnungszahlungRules::payment(size_t index, const std::optional<Rechnung> &foun
 std::optional<Rechnungszahlung> RechnungszahlungRules::evaluate(size_t index) {
     const Zahlungszeile &row = m_rows.at(index);
     const QChar typ = rechnungsTyp(row.buchungstext);
-    if (typ.isNull() || !m_store.findeRechnung(QString::number(row.belegnummer), typ))
+    // Only a payment looks for its invoice.
+    if (typ.isNull() || !isRechnungszahlung(row))
         return std::nullopt;
-    return payment(index, m_store.current());
+    if (!m_checkIndex)
+        m_checkIndex.emplace(m_store.verzeichnis(m_store.TRechbuch, QString()));
+    const std::optional<qint64> rowid = m_checkIndex->find(QString::number(row.belegnummer), typ);
+    if (!rowid)
+        return std::nullopt;
+    return payment(index, m_checkIndex->rechnung(*rowid));
 }
 
 std::optional<Rechnungszahlung> RechnungszahlungRules::evaluateIn(size_t index,
                                                                   SqlConnection connection) {
     const Zahlungszeile &row = m_rows.at(index);
     const QChar typ = rechnungsTyp(row.buchungstext);
-    if (typ.isNull())
+    if (typ.isNull() || !isRechnungszahlung(row))
         return std::nullopt;
-    return payment(index, m_store.findeRechnungIn(std::move(connection),
-                                                  RechnungsbuchStore::paymentAlias(),
-                                                  QString::number(row.belegnummer), typ));
+    const QString alias = RechnungsbuchStore::paymentAlias();
+    // Read inside the transfer's transaction, which keeps other writers out until it ends.
+    if (!m_postIndex)
+        m_postIndex.emplace(m_store.verzeichnis(connection, alias));
+    const std::optional<qint64> rowid = m_postIndex->find(QString::number(row.belegnummer), typ);
+    if (!rowid)
+        return std::nullopt;
+    return payment(index, m_postIndex->rechnung(*rowid));
 }
 
 bool RechnungszahlungRules::checkStapel() {
@@ -174,10 +186,13 @@ bool RechnungszahlungRules::checkStapel() {
 }
 
 std::optional<size_t> RechnungszahlungRules::indexOf(qint64 autonummer) const {
-    for (size_t i = 0; i < m_rows.size(); ++i)
-        if (m_rows[i].autonummer == autonummer)
-            return i;
-    return std::nullopt;
+    // The rows are read in booking-number order.
+    const auto it =
+        std::lower_bound(m_rows.begin(), m_rows.end(), autonummer,
+                         [](const Zahlungszeile &z, qint64 nr) { return z.autonummer < nr; });
+    if (it == m_rows.end() || it->autonummer != autonummer)
+        return std::nullopt;
+    return size_t(it - m_rows.begin());
 }
 
 void RechnungszahlungRules::post(qint64 autonummer, SqlConnection connection) {
@@ -188,7 +203,8 @@ void RechnungszahlungRules::post(qint64 autonummer, SqlConnection connection) {
     if (!z)
         return;
     const QDate bezahlt = m_rows[*i].belegdatum;
-    m_store.enterPayment(std::move(connection), z->rechnung, bezahlt, z->zahlung, z->skonto,
+    // evaluateIn() made the run's directory on this connection.
+    m_store.enterPayment(*m_postIndex, z->rechnung, bezahlt, z->zahlung, z->skonto,
                          z->infoLines(bezahlt));
 }
 

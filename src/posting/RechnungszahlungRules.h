@@ -76,6 +76,9 @@ private:
     BooksSession &m_books;
     RechnungsbuchStore &m_store;
     std::vector<Zahlungszeile> m_rows;
+    // The invoice book's keys as the check read them, and as the transfer's transaction
+    // reads them: each read once for all rows.
+    std::optional<Rechnungsverzeichnis> m_checkIndex, m_postIndex;
 };
 
 // The invoice type a booking text names: its first character, "L" (a supplier's invoice)

@@ -60,10 +60,12 @@ bool insideBookingPeriod(const QDate &date, const QDate &von, const QDate &bis) 
 // journal (the due-tax rate replaces the rate of a row with due tax), the check that the row
 // arrived, and its deletion from the batch.
 struct TransferStatements {
-    SqlStatement insert, arrived, remove;
+    SqlStatement savepoint, release, insert, arrived, remove;
 
     TransferStatements(UnitOfWork &uw, Table &j, Table &b)
-        : insert(uw.connection(),
+        : savepoint(uw.connection(), QStringLiteral("SAVEPOINT transferRow")),
+          release(uw.connection(), QStringLiteral("RELEASE transferRow")),
+          insert(uw.connection(),
                  QStringLiteral("INSERT INTO main.%1 (Autonummer, Belegdatum, Buchungstext, Soll, "
                                 "Haben, Netto, Brutto, Steuer, Steuersatz, Belegnummer, IDNr, "
                                 "Euro, Stfaellig) SELECT Autonummer, Belegdatum, Buchungstext, "
@@ -138,6 +140,17 @@ TransferOutcome moveRows(BooksSession &books, const std::vector<BatchRow> &rows,
     OffenePostenModule *op = attachOpenItems(books, uw);
     uw.begin();
     TransferStatements st(uw, j, b);
+    // The module reads its settlement batch once for the run, and forgets it whatever the
+    // run's outcome.
+    struct Booking {
+        OffenePostenModule *op;
+        ~Booking() {
+            if (op)
+                op->endBooking();
+        }
+    } booking{op};
+    if (op)
+        op->beginBooking(uw.connection());
     int notMoved = 0;
     const QDate von = books.settings.periodStart(), bis = books.settings.periodEnd();
     for (const BatchRow &r : rows) {
@@ -148,7 +161,7 @@ TransferOutcome moveRows(BooksSession &books, const std::vector<BatchRow> &rows,
         }
         // Everything a row changes is undone together when the row is refused; the rows
         // before it stay in the transaction.
-        uw.exec(QStringLiteral("SAVEPOINT transferRow"));
+        st.savepoint.exec();
         QStringList errors;
         if (op)
             errors = op->book(uw.connection(), int(r.autonummer), r.brutto.units(), r.euro,
@@ -172,7 +185,7 @@ TransferOutcome moveRows(BooksSession &books, const std::vector<BatchRow> &rows,
         }
         if (rechnungsbuch && !enterIntoRechnungsbuch(uw, *rechnungsbuch, r, out))
             break;
-        uw.exec(QStringLiteral("RELEASE transferRow"));
+        st.release.exec();
         out.highestMoved = std::max(out.highestMoved, r.autonummer);
         out.openItemErrors += errors;
         st.remove.bind(1, r.rowid).exec();

@@ -230,16 +230,28 @@ bool prepareEvaluation(BooksSession &fb, EingrenzungRules &filter) {
     const bool vorSaldoPass =
         saldenliste && byDate && periodStart.isValid() && from.isValid() && periodStart < from;
 
-    fb.beginDataOperation();
-    struct End {
-        BooksSession &fb;
-        ~End() { fb.endDataOperation(); }
-    } end{fb};
-    try {
-        Preparation(fb, filter).run(fromOpening, vorSaldoPass, periodStart, from);
-    } catch (const EngineError &e) {
-        fb.ui().error(e.message());
-        throw SilentAbort();
+    // The person may cancel: the preparation writes the accounts only after its passes, so a
+    // cancel leaves them as they were. The window says so once the data operation is over.
+    bool cancelled = false;
+    {
+        fb.beginDataOperation();
+        struct End {
+            BooksSession &fb;
+            ~End() { fb.endDataOperation(); }
+        } end{fb};
+        const CancelOffer offer(fb.ui());
+        try {
+            Preparation(fb, filter).run(fromOpening, vorSaldoPass, periodStart, from);
+        } catch (const Cancelled &) {
+            cancelled = true;
+        } catch (const EngineError &e) {
+            fb.ui().error(e.message());
+            throw SilentAbort();
+        }
+    }
+    if (cancelled) {
+        fb.notify(BooksEvent::EvaluationCancelled);
+        throw Cancelled();
     }
     return true;
 }

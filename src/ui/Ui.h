@@ -49,6 +49,13 @@ public:
     virtual void status(int panel, const QString &text) = 0;
     virtual void progressVisible(bool visible) = 0;
     virtual void progress(int percent) = 0;
+    // Whether the person asked to stop the long work under way (the window's "Abbrechen"
+    // beside the gauge, or Esc). Only work that offers it can be stopped; a port without such
+    // a control never stops anything.
+    virtual bool cancelRequested() { return false; }
+    // Shows the control that stops the work (true) or takes it away (false); showing it
+    // forgets an earlier request.
+    virtual void offerCancel(bool offered) { (void)offered; }
     virtual void beep() = 0;
     virtual void processEvents() = 0;
     // Text input dialog; nullopt when cancelled.

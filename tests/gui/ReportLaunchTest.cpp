@@ -11,14 +11,20 @@
 #include "reportengine/Layout.h"
 #include "reports/EingrenzungRules.h"
 #include "reports/ReportViewer.h"
+#include "store/Sql.h"
+#include "store/Table.h"
 
 #include <QAction>
+#include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <array>
+#include <map>
 namespace ledra {
 
 namespace {
@@ -108,7 +114,38 @@ protected:
         return g->visualRect(konten()->gridModel()->index(r, 1)).center();
     }
 
+    // Every account's figures that the preparation of an evaluation writes.
+    std::map<qint64, std::array<qint64, 4>> prepared() {
+        Table &k = window->core().books().konten;
+        std::map<qint64, std::array<qint64, 4>> out;
+        forEachRow(k,
+                   QStringLiteral("SELECT KtoNr, DruckSaldo, BewSoll, BewHaben, VorSaldo FROM %1")
+                       .arg(quotedName(k)),
+                   [&](const SqlRow &r) {
+                       out[r.int64(0)] = {r.int64(1), r.int64(2), r.int64(3), r.int64(4)};
+                   });
+        return out;
+    }
+    // Figures no preparation writes, so that one that ran shows.
+    void markPrepared() {
+        Table &k = window->core().books().konten;
+        execute(k, QStringLiteral("UPDATE %1 SET DruckSaldo = KtoNr * 10 + 1, BewSoll = KtoNr * "
+                                  "10 + 2, BewHaben = KtoNr * 10 + 3, VorSaldo = KtoNr * 10 + 4")
+                       .arg(quotedName(k)));
+        k.refresh();
+    }
+    // Runs `press` once, as soon as the gauge has moved past 0 %, while the work goes on.
+    QMetaObject::Connection onceTheGaugeMoves(const std::function<void()> &press) {
+        m_pressed = 0;
+        return QObject::connect(window->progressBar(), &QProgressBar::valueChanged,
+                                [this, press](int value) {
+                                    if (value > 0 && m_pressed++ == 0)
+                                        press();
+                                });
+    }
+
     LayingOutViewer viewer;
+    int m_pressed = 0;
 };
 } // namespace
 
@@ -238,6 +275,73 @@ TEST_F(ReportLaunch, EvaluationMenuEntriesEachHandOverAReport) {
             << name << ": " << messageTexts().join(QLatin1Char('|')).toStdString();
     }
     EXPECT_FALSE(answer.refused);
+}
+
+// The preparation of a trial balance offers "Abbrechen" beside the gauge; a click or Esc
+// stops it before it writes anything: every account keeps the figures it had, no report
+// follows and the status bar says why. Without a cancel it runs to its end.
+TEST_F(ReportLaunch, CancelWhilePreparingTheTrialBalanceLeavesEveryAccountAsItWas) {
+    ASSERT_NO_FATAL_FAILURE(startReports());
+    markPrepared();
+    const auto before = prepared();
+    QPushButton *cancel = window->progressCancel();
+    ASSERT_NE(cancel, nullptr);
+    EXPECT_EQ(cancel->text(), QStringLiteral("Abbrechen"));
+    EXPECT_FALSE(cancel->isVisible());
+    FilterAnswer answer(window->filterDialog(), true);
+    QAction *saldenliste = window->accountsMenu().MSalden;
+
+    bool shownMeanwhile = false;
+    const std::pair<const char *, std::function<void()>> ways[] = {
+        {"click",
+         [&] {
+             shownMeanwhile = cancel->isVisible();
+             cancel->click();
+         }},
+        {"Esc", [&] { QTest::keyClick(window.get(), Qt::Key_Escape); }}};
+    for (const auto &[way, press] : ways) {
+        ui.clear();
+        const auto c = onceTheGaugeMoves(press);
+        saldenliste->trigger();
+        QObject::disconnect(c);
+        EXPECT_EQ(m_pressed > 0, true) << way << ": the gauge moved during the preparation";
+        EXPECT_TRUE(viewer.handed.empty()) << way;
+        EXPECT_EQ(prepared(), before) << way;
+        EXPECT_EQ(window->statusPanel(3)->text(), QStringLiteral("Auswertung abgebrochen.")) << way;
+        EXPECT_TRUE(ui.messages.empty()) << way;
+        EXPECT_FALSE(cancel->isVisible()) << way;
+        EXPECT_FALSE(window->progressBar()->isVisible()) << way;
+    }
+    EXPECT_TRUE(shownMeanwhile) << "the button is there while the preparation runs";
+
+    saldenliste->trigger();
+    ASSERT_EQ(viewer.handed.size(), 1u);
+    const auto after = prepared();
+    for (qint64 konto : {1200, 4930, 8400})
+        EXPECT_NE(after.at(konto), before.at(konto)) << konto << " was prepared";
+    EXPECT_EQ(after.at(1200)[1], Money::fromCents(23800).units()) << "the bank's debit turnover";
+    EXPECT_TRUE(window->statusPanel(3)->text().isEmpty());
+    EXPECT_FALSE(answer.refused);
+}
+
+// The recomputation of the balances must not stop half way: it offers no cancel, and Esc
+// meanwhile changes nothing.
+TEST_F(ReportLaunch, TheRecomputationOffersNoCancelAndRunsToItsEnd) {
+    ASSERT_NO_FATAL_FAILURE(startReports());
+    Table &k = window->core().books().konten;
+    execute(k, QStringLiteral("UPDATE %1 SET Saldo = 0").arg(quotedName(k)));
+    k.refresh();
+    bool shown = true;
+    const auto c = onceTheGaugeMoves([&] {
+        shown = window->progressCancel()->isVisible();
+        QTest::keyClick(window.get(), Qt::Key_Escape);
+    });
+    window->accountsMenu().Salden->trigger();
+    QObject::disconnect(c);
+    EXPECT_GT(m_pressed, 0);
+    EXPECT_FALSE(shown);
+    EXPECT_EQ(saldo(1200), Money::fromCents(11900)) << "238,00 in, 119,00 out";
+    EXPECT_NE(window->statusPanel(3)->text(), QStringLiteral("Auswertung abgebrochen."));
 }
 
 } // namespace ledra

@@ -128,6 +128,43 @@ TEST_F(Rechnungsbuch, FindsTheLastMatchingInvoiceOfItsTypeOnly) {
     EXPECT_TRUE(rb().findeRechnung(QStringLiteral("1234"), QLatin1Char('R')));
 }
 
+// The transfer finds each payment's invoice in a directory read once; it must find what the
+// search over the book finds, for every voucher text: short and long suffixes, numbers of
+// more than eight digits, negative numbers, other types and numbers that match nowhere.
+TEST_F(Rechnungsbuch, TheDirectoryFindsWhatTheSearchOverTheBookFinds) {
+    const qint64 numbers[] = {1,        7,        17,        1234,      71234,   51234,
+                              12121212, 99999999, 123456789, 100000007, -5,      -1234,
+                              -71234,   0,        10,        1000,      4000017, 87654321};
+    for (const char *typ : {"R", "N", "G"})
+        for (qint64 n : numbers)
+            if (!(typ[0] == 'G' && n % 2 == 0))
+                invoice(typ, n, 100, 2);
+    Rechnungsverzeichnis dir = rb().verzeichnis(rb().TRechbuch, QString());
+    int found = 0;
+    for (QChar typ : {QLatin1Char('R'), QLatin1Char('N'), QLatin1Char('G'), QLatin1Char('X')})
+        for (const QString &text :
+             {QStringLiteral("1234"), QStringLiteral("234"), QStringLiteral("7"),
+              QStringLiteral("17"), QStringLiteral("00000007"), QStringLiteral("0"),
+              QStringLiteral("1212"), QStringLiteral("89"), QStringLiteral("8"),
+              QStringLiteral("99999999"), QStringLiteral("123456789"), QStringLiteral("-5"),
+              QStringLiteral("-1234"), QStringLiteral("5"), QStringLiteral("4711"), QString()}) {
+            const std::optional<Rechnung> r =
+                rb().findeRechnungIn(rb().TRechbuch, QString(), text, typ);
+            const std::optional<qint64> rowid = dir.find(text, typ);
+            ASSERT_EQ(rowid.has_value(), r.has_value())
+                << QString(typ).toStdString() << " " << text.toStdString();
+            if (!r)
+                continue;
+            ++found;
+            EXPECT_EQ(*rowid, r->rowid) << QString(typ).toStdString() << " " << text.toStdString();
+            const std::optional<Rechnung> byRowid = dir.rechnung(*rowid);
+            ASSERT_TRUE(byRowid);
+            EXPECT_EQ(byRowid->belNr, r->belNr);
+            EXPECT_EQ(byRowid->brutto, r->brutto) << "the header comes with it";
+        }
+    EXPECT_GT(found, 10) << "many texts name an invoice";
+}
+
 TEST_F(Rechnungsbuch, StoringAnInvoiceRowWritesTheChangeLogOnlyWhenAsked) {
     invoice("R", 1234, 11900, 2);
     Table &r = rb().TRechbuch;

@@ -43,6 +43,7 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -318,6 +319,52 @@ void MainWindow::buildStatusBar() {
     m_gauge->setFormat(QStringLiteral("%p%"));
     m_gauge->setVisible(false);
     statusBar()->addPermanentWidget(m_gauge);
+    m_cancel = new QPushButton(QStringLiteral("Abbrechen"), this);
+    m_cancel->setObjectName(QStringLiteral("ProgressCancel"));
+    // A click must not take the focus from the field the work started in.
+    m_cancel->setFocusPolicy(Qt::NoFocus);
+    m_cancel->setVisible(false);
+    statusBar()->addPermanentWidget(m_cancel);
+    connect(m_cancel, &QPushButton::clicked, this, [this] { m_cancelRequested = true; });
+}
+
+namespace {
+
+// Esc while a cancel is offered: it stops the work, wherever the focus is in the window,
+// before any other Esc shortcut or field sees it. A message box the work shows meanwhile
+// keeps its own Esc.
+class CancelKey : public QObject {
+public:
+    explicit CancelKey(bool &requested) : m_requested(requested) {}
+    bool eventFilter(QObject *watched, QEvent *event) override {
+        if (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress) {
+            auto *k = static_cast<QKeyEvent *>(event);
+            if (k->key() == Qt::Key_Escape && k->modifiers() == Qt::NoModifier &&
+                !QApplication::activeModalWidget()) {
+                m_requested = true;
+                event->accept();
+                return true;
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    bool &m_requested;
+};
+
+} // namespace
+
+void MainWindow::setCancelOffered(bool offered) {
+    m_cancelOffered = offered;
+    m_cancelRequested = false;
+    m_cancel->setVisible(offered);
+    if (offered && !m_cancelKey) {
+        m_cancelKey = std::make_unique<CancelKey>(m_cancelRequested);
+        qApp->installEventFilter(m_cancelKey.get());
+    } else if (!offered) {
+        m_cancelKey.reset();
+    }
 }
 
 void MainWindow::setStatusText(int panel, const QString &text) {

@@ -12,6 +12,7 @@
 class QLabel;
 class QMenu;
 class QProgressBar;
+class QPushButton;
 class QTableView;
 class QToolButton;
 
@@ -67,6 +68,8 @@ public:
 
     QLabel *statusPanel(int i) const { return (i >= 0 && i < 4) ? m_panels[i] : nullptr; }
     QProgressBar *progressBar() const { return m_gauge; }
+    // "Abbrechen" beside the gauge, shown while the work under way may be stopped.
+    QPushButton *progressCancel() const { return m_cancel; }
 
     struct EntryMenuItems {
         QMenu *menu = nullptr;
@@ -114,6 +117,9 @@ public:
     void setStatusText(int panel, const QString &text);
     void setProgressVisible(bool visible);
     void setProgress(int percent);
+    // While offered, the button and Esc anywhere in the program ask the work to stop.
+    void setCancelOffered(bool offered);
+    bool cancelRequested() const { return m_cancelOffered && m_cancelRequested; }
 
 protected:
     void closeEvent(QCloseEvent *e) override;
@@ -154,6 +160,9 @@ private:
     MainMenuBar *m_menuBar = nullptr;
     QLabel *m_panels[4] = {};
     QProgressBar *m_gauge = nullptr;
+    QPushButton *m_cancel = nullptr;
+    std::unique_ptr<QObject> m_cancelKey; // takes Esc while the cancel is offered
+    bool m_cancelOffered = false, m_cancelRequested = false;
     QStringList m_shownBookingTexts;
     ReversalDialog *m_journalDialog = nullptr;
     // The manual's window and the hook that routes and logs every help request.

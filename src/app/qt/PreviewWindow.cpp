@@ -21,6 +21,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QSaveFile>
+#include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStyle>
@@ -99,6 +100,10 @@ PreviewWindow::PreviewWindow(rpt::PageModel model, const QString &title,
     setObjectName(QStringLiteral("Vorschau"));
     setWindowTitle(QStringLiteral("Druckvorschau - ") + title);
     setWindowFlags(Qt::Window | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
+    // The preview opens maximised; where nothing maximises it (no window manager) it still
+    // takes most of the screen instead of the toolbar's width.
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        resize(screen->availableGeometry().size() * 0.9);
     m_zoom = options.wholePage ? Zoom::WholePage : Zoom::PageWidth;
 
     auto *layout = new QVBoxLayout(this);

@@ -42,6 +42,13 @@ public:
         m_inner.progress(percent);
         m_window.setProgress(percent);
     }
+    bool cancelRequested() override {
+        return m_window.cancelRequested() || m_inner.cancelRequested();
+    }
+    void offerCancel(bool offered) override {
+        m_inner.offerCancel(offered);
+        m_window.setCancelOffered(offered);
+    }
     void beep() override { m_inner.beep(); }
     void processEvents() override { m_inner.processEvents(); }
     std::optional<QString> input(const QString &caption, const QString &prompt,
