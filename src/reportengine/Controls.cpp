@@ -35,8 +35,14 @@ QVariant TextControl::value() const {
     switch (m_source) {
     case TextSource::Label:
         return m_caption;
-    case TextSource::Field:
-        return band().value(m_field);
+    case TextSource::Field: {
+        const Record &row = band().record();
+        if (row.names() != m_fieldNames) {
+            m_fieldNames = row.names();
+            m_fieldIndex = row.indexOf(m_field);
+        }
+        return row.at(m_fieldIndex);
+    }
     case TextSource::Expression:
         switch (m_expression.aggregate()) {
         case Expression::Aggregate::Sum:

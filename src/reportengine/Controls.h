@@ -76,7 +76,10 @@ public:
     void setCaption(const QString &caption) { m_caption = caption; }
     // Data field: the field name.
     QString field() const { return m_field; }
-    void setField(const QString &field) { m_field = field; }
+    void setField(const QString &field) {
+        m_field = field;
+        m_fieldNames.reset();
+    }
     SystemValue systemValue() const { return m_system; }
     void setSystemValue(SystemValue value) { m_system = value; }
 
@@ -143,6 +146,10 @@ private:
     Band *m_aggregateBand = nullptr;
     bool m_printedOnly = false;
     Accumulator m_accumulator;
+    // The field's position in the last name list seen (held, so that its address is not
+    // reused by another list).
+    mutable QSharedPointer<const QStringList> m_fieldNames;
+    mutable qsizetype m_fieldIndex = -1;
 };
 
 enum class ShapeKind { HorizontalLine, VerticalLine, Rectangle };

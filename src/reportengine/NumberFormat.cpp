@@ -238,7 +238,7 @@ QString formatNumber(double value, const QString &mask) {
 }
 
 QString formatMoney(qint64 units) {
-    return formatNumber(Decimal::fromScaled(units, kCurrencyScale), QStringLiteral("#,##0.00"));
+    return formatCents(units, true);
 }
 
 QString formatMoney(double value) {
@@ -273,12 +273,87 @@ bool isNumeric(const QVariant &value) {
            value.typeId() == QMetaType::Float;
 }
 
+namespace {
+
+// The two digits of 0..99 written into `out` at `at`.
+void putTwo(char16_t *out, int value) {
+    out[0] = char16_t(u'0' + value / 10);
+    out[1] = char16_t(u'0' + value % 10);
+}
+
+// "dd.MM.yyyy" for a date with a four-digit year, written directly: a journal prints a date on
+// every line, and the calendar's general formatter costs more than the rest of the line.
+QString dayText(const QDate &date) {
+    int y = 0, m = 0, d = 0;
+    date.getDate(&y, &m, &d);
+    QString out(10, Qt::Uninitialized);
+    char16_t *p = reinterpret_cast<char16_t *>(out.data());
+    putTwo(p, d);
+    p[2] = u'.';
+    putTwo(p + 3, m);
+    p[5] = u'.';
+    putTwo(p + 6, y / 100);
+    putTwo(p + 8, y % 100);
+    return out;
+}
+
+} // namespace
+
+// An amount in 1/10000 units with two decimals, rounded half away from zero, as the masks
+// "0.00" and "#,##0.00" print it: the same text the general mask formatter gives, without
+// parsing the mask and building the digits as a decimal string for every line.
+QString formatCents(qint64 units, bool grouped) {
+    const quint64 magnitude = units < 0 ? quint64(0) - quint64(units) : quint64(units);
+    const quint64 cents = magnitude / 100 + (magnitude % 100 >= 50 ? 1 : 0);
+    char16_t buffer[40];
+    char16_t *end = buffer + 40, *p = end;
+    quint64 rest = cents;
+    *--p = char16_t(u'0' + rest % 10);
+    rest /= 10;
+    *--p = char16_t(u'0' + rest % 10);
+    rest /= 10;
+    *--p = u',';
+    int digits = 0;
+    do {
+        if (grouped && digits > 0 && digits % 3 == 0)
+            *--p = u'.';
+        *--p = char16_t(u'0' + rest % 10);
+        rest /= 10;
+        ++digits;
+    } while (rest > 0);
+    if (units < 0 && cents != 0)
+        *--p = u'-';
+    return QString(reinterpret_cast<const QChar *>(p), qsizetype(end - p));
+}
+
 QString displayText(const QVariant &value, bool currency, const QString &mask) {
     if (!value.isValid() || value.isNull())
         return {};
     switch (value.typeId()) {
-    case QMetaType::QDate:
-        return value.toDate().toString(QStringLiteral("dd.MM.yyyy"));
+    case QMetaType::QDate: {
+        const QDate date = value.toDate();
+        if (date.isValid() && date.year() >= 1000 && date.year() <= 9999)
+            return dayText(date);
+        return date.toString(QStringLiteral("dd.MM.yyyy"));
+    }
+    case QMetaType::LongLong:
+    case QMetaType::Int:
+        // The common cases of a listing: an amount in cents and a plain whole number.
+        if (currency && (mask.isEmpty() || mask == QLatin1String("#,##0.00")))
+            return formatCents(value.toLongLong(), true);
+        if (currency && mask == QLatin1String("0.00"))
+            return formatCents(value.toLongLong(), false);
+        if (!currency && mask.isEmpty())
+            return QString::number(value.toLongLong());
+        break;
+    case QMetaType::Double: {
+        // A whole rate ("19") as the shortest form writes it.
+        const double v = value.toDouble();
+        if (!currency && mask.isEmpty() && std::isfinite(v) && v == std::trunc(v) &&
+            std::fabs(v) < 1e15)
+            return QString::number(qint64(v));
+        break;
+    }
     case QMetaType::QDateTime:
         return value.toDateTime().toString(QStringLiteral("dd.MM.yyyy HH:mm:ss"));
     case QMetaType::QTime:

@@ -51,6 +51,9 @@ QString formatNumber(double value, const QString &mask);
 
 // "1.234,56" and "-1.234,56" from 1/10000 units (rounded to cents, halves away from zero).
 QString formatMoney(qint64 units);
+// "1234,56" (grouped: "1.234,56") from 1/10000 units: the masks "0.00" and "#,##0.00" without
+// parsing them.
+QString formatCents(qint64 units, bool grouped);
 QString formatMoney(double value);
 // "1.234,56 €": the currency format of the system.
 QString formatCurrency(qint64 units, const QString &currency = QStringLiteral("€"));

@@ -24,9 +24,16 @@ public:
     bool isEmpty() const { return m_values.isEmpty(); }
     QStringList fieldNames() const;
 
-private:
+    // The shared name list and a field's position in it, so that a control printing the same
+    // field on every row looks its name up once per list, not once per row.
+    const QSharedPointer<const QStringList> &names() const { return m_names; }
     qsizetype indexOf(const QString &field) const;
+    // Invalid QVariant outside the row.
+    QVariant at(qsizetype index) const {
+        return index >= 0 && index < m_values.size() ? m_values.at(index) : QVariant();
+    }
 
+private:
     QSharedPointer<const QStringList> m_names;
     QVariantList m_values;
 };

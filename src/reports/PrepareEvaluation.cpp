@@ -60,11 +60,15 @@ public:
             toEnd, params);
         // The gauge's total is the journal's span of row ids, which the engine knows without
         // reading the rows (counting them would read the whole journal once more); the pass
-        // reads the rows up to the range end.
+        // reads the rows up to the range end. Each end is asked in a query of its own: the
+        // engine finds a lone MIN or MAX of the row id at the tree's edge, but both in one
+        // query make it walk the whole journal.
         Table &j = m_fb.journal;
-        const qint64 span =
-            scalar(j, QStringLiteral("SELECT COALESCE(MAX(rowid) - MIN(rowid) + 1, 0) FROM %1")
-                          .arg(quotedName(j)));
+        const qint64 span = scalar(
+            j,
+            QStringLiteral(
+                "SELECT COALESCE((SELECT MAX(rowid) FROM %1) - (SELECT MIN(rowid) FROM %1) + 1, 0)")
+                .arg(quotedName(j)));
         m_progress.restart(span + qint64(m_order.size()));
         m_progress.advance(qint64(m_order.size()));
         walk(rows);

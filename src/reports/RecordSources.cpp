@@ -70,7 +70,31 @@ void SqlSource::next() {
 }
 
 QVariant SqlSource::column(int index) const {
-    const QVariant raw = m_statement->row().value(index);
+    const SqlRow &row = m_statement->row();
+    // Dates and numbers as the engine usually holds them are read without a text or variant
+    // in between: a report reads every column of every row. Anything else takes the general
+    // conversion below, so that odd stored values come out as they always did.
+    if (m_typed[size_t(index)]) {
+        switch (m_columnTypes[size_t(index)]) {
+        case FieldType::Date:
+            if (const QDate d = row.date(index); d.isValid())
+                return d;
+            break;
+        case FieldType::Integer:
+        case FieldType::SmallInt:
+        case FieldType::Currency:
+            if (row.holdsInteger(index))
+                return qlonglong(row.int64(index));
+            break;
+        case FieldType::Boolean:
+            if (row.holdsInteger(index))
+                return row.int64(index) != 0;
+            break;
+        default:
+            break;
+        }
+    }
+    const QVariant raw = row.value(index);
     if (raw.isNull() || !m_typed[size_t(index)])
         return raw;
     switch (m_columnTypes[size_t(index)]) {

@@ -80,8 +80,7 @@ QString bookingCurrency(const QVariant &euroFlag) {
 }
 
 QString fixed2(qint64 units) {
-    return rpt::formatNumber(rpt::Decimal::fromScaled(units, rpt::kCurrencyScale),
-                             QStringLiteral("0.00"));
+    return rpt::formatCents(units, false);
 }
 
 QString currencyFormat(qint64 units, const QString &currency) {

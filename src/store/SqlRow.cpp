@@ -40,6 +40,10 @@ bool SqlRow::isNull(int column) const {
     return m_statement->isColumnNull(column);
 }
 
+bool SqlRow::holdsInteger(int column) const {
+    return m_statement->getColumn(column).getType() == SQLite::INTEGER;
+}
+
 qint64 SqlRow::int64(int column) const {
     return m_statement->getColumn(column).getInt64();
 }

@@ -21,6 +21,8 @@ public:
     QString columnName(int column) const;
 
     bool isNull(int column) const;
+    // Whether the engine holds the value as an integer (not as text or a real number).
+    bool holdsInteger(int column) const;
     qint64 int64(int column) const;
     double real(int column) const;
     QString text(int column) const;

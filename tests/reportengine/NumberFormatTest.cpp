@@ -81,3 +81,47 @@ TEST(NumberFormat, DisplayTextOfValues) {
     EXPECT_EQ(displayText(QVariant(QStringLiteral("Miete")), true, "0.00"), "Miete");
     EXPECT_EQ(displayText(QVariant(), true, "0.00"), "");
 }
+
+// A listing prints dates, amounts and whole numbers by a short way; each must give exactly the
+// text the general formatter gives for the same value and mask.
+TEST(NumberFormat, ShortWaysPrintAsTheGeneralFormatter) {
+    const qint64 amounts[] = {0,
+                              49,
+                              50,
+                              -49,
+                              -50,
+                              9949,
+                              9950,
+                              -9950,
+                              1234567,
+                              -1234567,
+                              999999950,
+                              -999999950,
+                              123456789012345678,
+                              std::numeric_limits<qint64>::max(),
+                              std::numeric_limits<qint64>::min()};
+    for (const qint64 units : amounts) {
+        const Decimal d = Decimal::fromScaled(units, kCurrencyScale);
+        for (const char *mask : {"0.00", "#,##0.00"})
+            EXPECT_EQ(displayText(QVariant(units), true, QLatin1String(mask)),
+                      formatNumber(d, QLatin1String(mask)))
+                << units << " " << mask;
+        EXPECT_EQ(formatMoney(units), formatNumber(d, QStringLiteral("#,##0.00"))) << units;
+        EXPECT_EQ(formatCents(units, false), formatNumber(d, QStringLiteral("0.00"))) << units;
+        EXPECT_EQ(displayText(QVariant(units), true, QString()),
+                  formatNumber(d, QStringLiteral("#,##0.00")))
+            << units;
+        EXPECT_EQ(displayText(QVariant(units), false, QString()),
+                  formatNumber(Decimal::fromScaled(units, 0), QString()))
+            << units;
+    }
+    for (const double rate : {0.0, -0.0, 7.0, 19.0, -16.0, 7.5, 123456789012345.0, 1e15, 1e20})
+        EXPECT_EQ(displayText(QVariant(rate), false, QString()),
+                  formatNumber(Decimal::fromDouble(rate), QString()))
+            << rate;
+    for (const QDate &day : {QDate(2025, 4, 1), QDate(1999, 12, 31), QDate(1000, 1, 1),
+                             QDate(9999, 12, 31), QDate(999, 5, 6), QDate(10000, 1, 1)})
+        EXPECT_EQ(displayText(QVariant(day), false, QString()),
+                  day.toString(QStringLiteral("dd.MM.yyyy")))
+            << qPrintable(day.toString(Qt::ISODate));
+}
