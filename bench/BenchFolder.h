@@ -26,4 +26,15 @@ struct BenchFolder {
     QString path(const char *table) const { return base + QLatin1Char('/') + QLatin1String(table); }
 };
 
+// A size line of /proc/self/status in kB ("VmHWM:", "VmRSS:"); -1 when it cannot be read.
+inline long statusKb(const char *key) {
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : f.readAll().split('\n'))
+        if (line.startsWith(key))
+            return line.mid(int(qstrlen(key))).trimmed().split(' ').first().toLong();
+    return -1;
+}
+
 } // namespace ledra

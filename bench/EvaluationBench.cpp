@@ -108,16 +108,6 @@ struct Folder : BenchFolder {
     }
 };
 
-long statusKb(const char *key) {
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : f.readAll().split('\n'))
-        if (line.startsWith(key))
-            return line.mid(int(qstrlen(key))).trimmed().split(' ').first().toLong();
-    return -1;
-}
-
 double msOf(const std::function<void()> &f) {
     QElapsedTimer t;
     t.start();

@@ -284,31 +284,29 @@ void fillSettlingBatch(const SettlingBatch &sb) {
                               "Info) VALUES ('R', ?, 0, 0, 0, '')");
     SQLite::Statement head(db, "INSERT INTO h.Beleg (Typ, BelNr, Brutto, Waehrung) VALUES "
                                "('R', ?, 1190000, 2)");
+    // The text, accounts, amounts (1/10000 units), rate and voucher number of a batch row.
+    auto bindRow = [&row](const char *text, int soll, int haben, int64_t netto, int64_t brutto,
+                          int64_t steuer, double satz, int64_t beleg) {
+        row.bind(3, text);
+        row.bind(4, soll);
+        row.bind(5, haben);
+        row.bind(6, netto);
+        row.bind(7, brutto);
+        row.bind(8, steuer);
+        row.bind(9, satz);
+        row.bind(10, beleg);
+    };
     for (int i = 0; i < kBatch; ++i) {
         const qint64 nr = sb.first + i;
         row.bind(1, static_cast<int64_t>(nr));
         row.bind(2, date);
         if (SettlingBatch::opens(i)) {
-            row.bind(3, "R: Kunde");
-            row.bind(4, 1400);
-            row.bind(5, 8400);
-            row.bind(6, 1000000);
-            row.bind(7, 1190000);
-            row.bind(8, 190000);
-            row.bind(9, 19.0);
-            row.bind(10, static_cast<int64_t>(900000 + i));
+            bindRow("R: Kunde", 1400, 8400, 1000000, 1190000, 190000, 19.0, 900000 + i);
             role.bind(1, static_cast<int64_t>(nr));
             role.bind(2, 1);
             role.bind(3, 0);
         } else if (SettlingBatch::settles(i)) {
-            row.bind(3, "R: Kunde");
-            row.bind(4, 1200);
-            row.bind(5, 1400);
-            row.bind(6, 1190000);
-            row.bind(7, 1190000);
-            row.bind(8, 0);
-            row.bind(9, 0.0);
-            row.bind(10, static_cast<int64_t>(sb.invoice(i)));
+            bindRow("R: Kunde", 1200, 1400, 1190000, 1190000, 0, 0.0, sb.invoice(i));
             role.bind(1, static_cast<int64_t>(nr));
             role.bind(2, 0);
             role.bind(3, static_cast<int64_t>(sb.item(i)));
@@ -322,14 +320,7 @@ void fillSettlingBatch(const SettlingBatch &sb) {
                 st->reset();
             }
         } else {
-            row.bind(3, "Papier");
-            row.bind(4, 4930);
-            row.bind(5, 1200);
-            row.bind(6, 1000000);
-            row.bind(7, 1190000);
-            row.bind(8, 190000);
-            row.bind(9, 19.0);
-            row.bind(10, static_cast<int64_t>(7 + i % 50));
+            bindRow("Papier", 4930, 1200, 1000000, 1190000, 190000, 19.0, 7 + i % 50);
         }
         row.exec();
         row.reset();

@@ -69,16 +69,6 @@ Folder &folder() {
     return f;
 }
 
-long statusKb(const char *key) {
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : f.readAll().split('\n'))
-        if (line.startsWith(key))
-            return line.mid(int(qstrlen(key))).trimmed().split(' ').first().toLong();
-    return -1;
-}
-
 // Lets VmHWM start again from the current resident size (Linux 4.0 and later).
 bool resetPeak() {
     QFile f(QStringLiteral("/proc/self/clear_refs"));
