@@ -67,8 +67,15 @@ int BilanzReport::level(qint64 reihenfolge) {
 
 namespace {
 
-// The sections with a deeper section under them: those whose first digits, as far as their
-// level reaches, begin a longer-levelled number of the same length (1100 over 1110).
+// The group of a section number at outline level k: its first k digits (level 4: the whole
+// number). The length of the number is part of the key, so that 1000 and 100000 are
+// different sections.
+QString sectionKey(qint64 n, int k) {
+    const QString text = QString::number(n);
+    return QString::number(text.size()) + u':' + (k < 4 ? text.left(k) : text);
+}
+
+// The sections with a deeper section in their group (1100 over 1110).
 std::unordered_set<qint64> parentSections(Table &bilanz) {
     std::vector<qint64> numbers;
     forEachRow(bilanz,
@@ -76,16 +83,13 @@ std::unordered_set<qint64> parentSections(Table &bilanz) {
                    .arg(quotedName(bilanz)),
                [&numbers](const SqlRow &r) { numbers.push_back(r.int64(0)); });
     std::unordered_set<QString> deeperPrefixes;
-    for (const qint64 n : numbers) {
-        const QString text = QString::number(n);
+    for (const qint64 n : numbers)
         for (int k = 1; k < BilanzReport::level(n); ++k)
-            deeperPrefixes.insert(QString::number(text.size()) + u':' + text.left(k));
-    }
+            deeperPrefixes.insert(sectionKey(n, k));
     std::unordered_set<qint64> parents;
     for (const qint64 n : numbers) {
-        const QString text = QString::number(n);
         const int k = BilanzReport::level(n);
-        if (k < 4 && deeperPrefixes.contains(QString::number(text.size()) + u':' + text.left(k)))
+        if (k < 4 && deeperPrefixes.contains(sectionKey(n, k)))
             parents.insert(n);
     }
     return parents;
@@ -128,20 +132,15 @@ BilanzReport::BilanzReport(BooksSession &fb, bool mitKonten, bool nurBebuchte)
     head->addSystemField(kAmountX - 10, 7, kAmountW + 10, SystemValue::DateTime)
         ->setAlignment(Qt::AlignRight);
 
-    // Level k groups by the first k digits (level 4: the whole number). The length of the
-    // number is part of the key, so that 1000 and 100000 are different sections, and the
-    // numbers below 1000 form groups of their own that print nothing.
+    // Level k groups by sectionKey; the numbers below 1000 form groups of their own that
+    // print nothing.
     Band *headers[4];
     const bool bold[4] = {true, true, false, false};
     const bool italic[4] = {false, false, false, true};
     for (int k = 1; k <= 4; ++k) {
         Band *h = r.addGroup([k](const Record &row) {
             const qint64 n = numberOf(row);
-            const QString text = QString::number(n);
-            if (n < 1000)
-                return QVariant(QStringLiteral("<") + text);
-            return QVariant(QString::number(text.size()) + QLatin1Char(':') +
-                            (k < 4 ? text.left(k) : text));
+            return QVariant(n < 1000 ? QStringLiteral("<") + QString::number(n) : sectionKey(n, k));
         });
         h->setHeight(7);
         h->setFont(styled(bold[k - 1], italic[k - 1]));
@@ -153,12 +152,12 @@ BilanzReport::BilanzReport(BooksSession &fb, bool mitKonten, bool nurBebuchte)
             m_names[size_t(k - 1)] = band.value(QStringLiteral("Sektion")).toString();
             for (int deeper = k; deeper < 4; ++deeper)
                 m_names[size_t(deeper)].clear();
+            m_leaf[size_t(k - 1)] = !m_parents.contains(n);
             // Without account lines a section with no sections under it carries its
             // amount on its own line: a sum line below it would stand there unnamed.
             const auto sum = m_sectionSums.find(n);
-            m_headingAmount = !mitKonten && !m_parents.contains(n) && sum != m_sectionSums.end()
-                                  ? sum->second
-                                  : 0;
+            m_headingAmount =
+                !mitKonten && m_leaf[size_t(k - 1)] && sum != m_sectionSums.end() ? sum->second : 0;
         });
         h->addField(0, 1.5, kAmountX - 2, QStringLiteral("Sektion"));
         sideAmountControl(h->addLabel(kAmountX, 1.5, kAmountW, QString()))
@@ -236,9 +235,8 @@ BilanzReport::BilanzReport(BooksSession &fb, bool mitKonten, bool nurBebuchte)
         } else {
             // Without account lines a section without sections under it showed its sum
             // on its heading already.
-            f->setBeforePrint([this, k, i, mitKonten](Band &, bool &print) {
-                const bool leaf = k == 4 || m_names[i + 1].isEmpty();
-                print = !m_names[i].isEmpty() && m_sums[i] != 0 && (mitKonten || !leaf);
+            f->setBeforePrint([this, i, mitKonten](Band &, bool &print) {
+                print = !m_names[i].isEmpty() && m_sums[i] != 0 && (mitKonten || !m_leaf[i]);
             });
         }
         f->setAfterPrint([this, i](Band &, bool printed) {

@@ -49,7 +49,8 @@ private:
     // and the sections that have sections under them.
     std::unordered_map<qint64, qint64> m_sectionSums;
     std::unordered_set<qint64> m_parents;
-    qint64 m_headingAmount = 0; // printed on the heading being printed
+    qint64 m_headingAmount = 0;   // printed on the heading being printed
+    std::array<bool, 4> m_leaf{}; // per level: the section named there has none under it
     std::array<QString, 4> m_names;
     std::array<qint64, 4> m_sums{};
     qint64 m_total = 0; // the level-1 sums added up: what the sheet fails to balance by

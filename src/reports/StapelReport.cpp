@@ -31,11 +31,13 @@ void clipped(TextControl *t) {
     });
 }
 
-// An account name too long for its column goes on over the line below (`continued`).
-void wrapped(TextControl *t, bool continued) {
-    t->setOnPrint([continued](TextControl &c, QString &text) {
-        const auto [first, rest] = wrapToWidth(text, c.font(), c.geometry().width());
-        text = continued ? clipToWidth(rest, c.font(), c.geometry().width()) : first;
+// An account name too long for its column prints its first words here and leaves the rest
+// in `rest` for the line below.
+void wrapped(TextControl *t, QString &rest) {
+    t->setOnPrint([&rest](TextControl &c, QString &text) {
+        auto [first, more] = wrapToWidth(text, c.font(), c.geometry().width());
+        text = std::move(first);
+        rest = clipToWidth(more, c.font(), c.geometry().width());
     });
 }
 
@@ -88,9 +90,9 @@ StapelReport::StapelReport(BooksSession &fb) : m_fb(fb) {
     brutto->setCurrency(true);
     brutto->setMask(QStringLiteral("0.00"));
     col(kSoll, QStringLiteral("Soll"), Qt::AlignRight);
-    wrapped(col(kSollName, QStringLiteral("XSollName")), false);
+    wrapped(col(kSollName, QStringLiteral("XSollName")), m_sollRest);
     col(kHaben, QStringLiteral("Haben"), Qt::AlignRight);
-    wrapped(col(kHabenName, QStringLiteral("XHabenName")), false);
+    wrapped(col(kHabenName, QStringLiteral("XHabenName")), m_habenRest);
     col(kSatz, QStringLiteral("Steuersatz"), Qt::AlignRight);
     shadeRows(*detail, fb.settings);
 
@@ -104,18 +106,15 @@ StapelReport::StapelReport(BooksSession &fb) : m_fb(fb) {
         OffenePostenModule *op = m_fb.openItems();
         m_note = op ? op->stapelRole(int(band.value(QStringLiteral("Autonummer")).toLongLong()))
                     : QString();
-        const FontStyle font = band.font();
-        auto goesOn = [&](const QString &field, Col c) {
-            return !wrapToWidth(band.value(field).toString(), font, c.w).second.isEmpty();
-        };
-        print = !m_note.isEmpty() || goesOn(QStringLiteral("XSollName"), kSollName) ||
-                goesOn(QStringLiteral("XHabenName"), kHabenName);
+        print = !m_note.isEmpty() || !m_sollRest.isEmpty() || !m_habenRest.isEmpty();
     });
     note->addLabel(kText.x, 0.2, 0, QString())->setOnPrint([this](TextControl &, QString &text) {
         text = m_note;
     });
-    wrapped(note->addField(kSollName.x, 0.2, kSollName.w, QStringLiteral("XSollName")), true);
-    wrapped(note->addField(kHabenName.x, 0.2, kHabenName.w, QStringLiteral("XHabenName")), true);
+    note->addLabel(kSollName.x, 0.2, kSollName.w, QString())
+        ->setOnPrint([this](TextControl &, QString &text) { text = m_sollRest; });
+    note->addLabel(kHabenName.x, 0.2, kHabenName.w, QString())
+        ->setOnPrint([this](TextControl &, QString &text) { text = m_habenRest; });
 
     Band *summary = r.addBand(BandKind::Summary);
     summary->setHeight(8);

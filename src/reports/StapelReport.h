@@ -25,6 +25,8 @@ private:
     BooksSession &m_fb;
     std::unique_ptr<TableSource> m_source;
     QString m_note; // note of the open-items module for the current row
+    // What did not fit of the current row's account names, for the line under it.
+    QString m_sollRest, m_habenRest;
 };
 
 // Main window: button SBDruck ("Buchungsstapel drucken").
