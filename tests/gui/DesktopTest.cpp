@@ -345,6 +345,18 @@ TEST_F(Desktop, GridColumnsShowTheirHeadsAndTheirContents) {
               fm.horizontalAdvance(QStringLiteral("Wareneingang 19 % Vorsteuer")));
 }
 
+// The status bar's counts stay readable on a large year: a panel grows with its text.
+TEST_F(Desktop, StatusPanelsShowAMillionBookingsInFull) {
+    MainWindow &w = start();
+    w.setStatusText(0, QStringLiteral("1000000 Buchungen"));
+    w.setStatusText(1, QStringLiteral("12345 Konten"));
+    for (int i : {0, 1}) {
+        const QLabel *p = w.statusPanel(i);
+        EXPECT_GE(p->contentsRect().width(), p->fontMetrics().horizontalAdvance(p->text()))
+            << p->text().toStdString();
+    }
+}
+
 // The settings page keeps the firm and its tax number in the year settings.
 TEST_F(Desktop, FirmAndTaxNumberAreYearSettings) {
     MainWindow &w = start();

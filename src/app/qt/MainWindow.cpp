@@ -368,8 +368,16 @@ void MainWindow::setCancelOffered(bool offered) {
 }
 
 void MainWindow::setStatusText(int panel, const QString &text) {
-    if (auto *p = statusPanel(panel))
-        p->setText(text);
+    auto *p = statusPanel(panel);
+    if (!p)
+        return;
+    p->setText(text);
+    // The first panels have a fixed width so that the bar does not jump while the counts
+    // change; a count that outgrows it (a million bookings) widens the panel rather than
+    // being cut.
+    const int need = p->fontMetrics().horizontalAdvance(text) + 2 * p->frameWidth() + 8;
+    if (panel < 3 && need > p->maximumWidth())
+        p->setFixedWidth(need);
 }
 
 void MainWindow::setProgressVisible(bool visible) {
