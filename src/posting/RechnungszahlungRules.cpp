@@ -195,6 +195,11 @@ std::optional<size_t> RechnungszahlungRules::indexOf(qint64 autonummer) const {
     return size_t(it - m_rows.begin());
 }
 
+bool RechnungszahlungRules::isPayment(qint64 autonummer) const {
+    const std::optional<size_t> i = indexOf(autonummer);
+    return i && !rechnungsTyp(m_rows[*i].buchungstext).isNull() && isRechnungszahlung(m_rows[*i]);
+}
+
 void RechnungszahlungRules::post(qint64 autonummer, SqlConnection connection) {
     const std::optional<size_t> i = indexOf(autonummer);
     if (!i)
