@@ -136,14 +136,30 @@ Rechnungsverzeichnis RechnungsbuchStore::verzeichnis(SqlConnection connection,
         SqlStatement(TBeleg, QStringLiteral("SELECT Brutto, Waehrung FROM %1 WHERE Typ = ? AND "
                                             "BelNr = ?")
                                  .arg(quotedName(TBeleg))));
-    // An invoice without a number is found by no voucher.
+    // An invoice without a number is found by no voucher. Type by type, each by number from
+    // the end: the book's key gives that order without sorting.
+    Rechnungsverzeichnis::Typ *typ = nullptr;
+    QString typText;
     forEachRow(connection,
                QStringLiteral("SELECT Typ, BelNr, rowid FROM %1 WHERE Typ IS NOT NULL AND BelNr "
-                              "IS NOT NULL ORDER BY BelNr DESC")
+                              "IS NOT NULL ORDER BY Typ DESC, BelNr DESC")
                    .arg(bookSql(rechAlias)),
                [&](const SqlRow &row) {
-                   v.m_typen[row.text(0)].all.push_back({row.int64(1), row.int64(2)});
+                   const QString t = row.text(0);
+                   if (!typ || t != typText) {
+                       typText = t;
+                       typ = &v.m_typen[t];
+                   }
+                   typ->all.push_back({row.int64(1), row.int64(2)});
                });
+    // A type stored once as text and once as a number comes in two parts.
+    const auto byNumberFromTheEnd = [](const Rechnungsverzeichnis::Eintrag &a,
+                                       const Rechnungsverzeichnis::Eintrag &b) {
+        return a.belNr > b.belNr;
+    };
+    for (auto &[name, t] : v.m_typen)
+        if (!std::is_sorted(t.all.begin(), t.all.end(), byNumberFromTheEnd))
+            std::stable_sort(t.all.begin(), t.all.end(), byNumberFromTheEnd);
     return v;
 }
 

@@ -3,9 +3,11 @@
 #include "books/BooksSession.h"
 #include "store/Dates.h"
 #include "store/Sql.h"
+#include "store/SqlTransaction.h"
 #include "ui/Ui.h"
 
 #include <algorithm>
+#include <exception>
 #include <map>
 #include <utility>
 namespace ledra {
@@ -172,9 +174,27 @@ std::optional<Rechnungszahlung> RechnungszahlungRules::evaluateIn(size_t index,
 }
 
 bool RechnungszahlungRules::checkStapel() {
+    // Every row's invoice is looked up first, in one read of the invoice book's files (a
+    // look-up of its own locks and checks each file anew), and only then is each difference
+    // asked about: no question waits while the files are locked. A look-up that fails ends
+    // the check where it failed, after the questions of the rows before it.
+    std::vector<std::optional<Rechnungszahlung>> found(m_rows.size());
+    std::exception_ptr failure;
+    size_t checked = 0;
+    {
+        SqlTransaction book(m_store.TRechbuch), headers(m_store.TBeleg);
+        try {
+            for (; checked < m_rows.size(); ++checked)
+                found[checked] = evaluate(checked);
+        } catch (const std::exception &) {
+            failure = std::current_exception();
+        }
+        book.commit();
+        headers.commit();
+    }
     bool any = false;
-    for (size_t i = 0; i < m_rows.size(); ++i) {
-        const std::optional<Rechnungszahlung> z = evaluate(i);
+    for (size_t i = 0; i < checked; ++i) {
+        const std::optional<Rechnungszahlung> &z = found[i];
         if (!z)
             continue;
         any = true;
@@ -182,6 +202,8 @@ bool RechnungszahlungRules::checkStapel() {
         if (!mismatch.isEmpty() && m_books.ui().errorOkCancel(mismatch) != Btn::Ok)
             throw SilentAbort();
     }
+    if (failure)
+        std::rethrow_exception(failure);
     return any;
 }
 

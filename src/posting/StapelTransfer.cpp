@@ -14,6 +14,7 @@
 #include "store/EngineError.h"
 #include "store/Query.h"
 #include "store/Sql.h"
+#include "store/SqlTransaction.h"
 #include "store/Table.h"
 #include "store/TableFile.h"
 #include "ui/Ui.h"
@@ -288,6 +289,12 @@ TransferOutcome moveRows(BooksSession &books, const std::vector<BatchRow> &rows,
             uw.attach(alias, path);
     OffenePostenModule *op = attachOpenItems(books, uw);
     uw.begin();
+    // The invoices' headers are read on their table's own connection, which the transfer
+    // does not write: in one read for the whole run, their file is locked and checked once
+    // instead of once for every payment.
+    std::optional<SqlTransaction> headerReads;
+    if (rechnungsbuch)
+        headerReads.emplace(rechnungsbuch->store().TBeleg);
     TransferStatements st(uw, j, b);
     // The module reads its settlement batch once for the run, and forgets it whatever the
     // run's outcome.
@@ -315,6 +322,8 @@ TransferOutcome moveRows(BooksSession &books, const std::vector<BatchRow> &rows,
     } else {
         moveRowByRow(run, rows, von, bis);
     }
+    if (headerReads)
+        headerReads->commit();
     // Every row moved: the settlement batch has nothing left to note.
     if (op && run.out.failure.isEmpty() && run.notMoved == 0)
         op->finishBooking(uw.connection());
