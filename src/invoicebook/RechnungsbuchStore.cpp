@@ -15,6 +15,11 @@ const QString kProtAlias = QStringLiteral("rp");
 QString qualified(const QString &alias, const Table &t) {
     return quoteIdentifier(alias) + QLatin1Char('.') + quotedName(t);
 }
+
+// The present time as the change log writes it.
+QString logZeit() {
+    return QDateTime::currentDateTime().toString(Qt::ISODate);
+}
 } // namespace
 
 RechnungsbuchStore::RechnungsbuchStore(Ui &ui)
@@ -247,18 +252,19 @@ void RechnungsbuchStore::protokollieren(Table &table, QChar kind, int keyFields)
 void RechnungsbuchStore::writeProtokoll(SqlConnection connection, const QString &protokollSql,
                                         const QString &tableName, const QString &key, QChar kind) {
     std::optional<SqlStatement> update, insert;
-    writeProtokoll(update, insert, std::move(connection), protokollSql, tableName, key, kind);
+    writeProtokoll(update, insert, std::move(connection), protokollSql, tableName, key, kind,
+                   logZeit());
 }
 
 void RechnungsbuchStore::writeProtokoll(std::optional<SqlStatement> &update,
                                         std::optional<SqlStatement> &insert,
                                         SqlConnection connection, const QString &protokollSql,
-                                        const QString &tableName, const QString &key, QChar kind) {
+                                        const QString &tableName, const QString &key, QChar kind,
+                                        const QString &zeit) {
     if (!TProtokoll.isActive() || !MitProtokoll)
         return;
     const QString feld = key.left(255);
-    const QVariantList values{QDateTime::currentDateTime().toString(Qt::ISODate),
-                              qlonglong(kind == QLatin1Char('D') ? 1 : 0), tableName, feld};
+    const QVariantList values{zeit, qlonglong(kind == QLatin1Char('D') ? 1 : 0), tableName, feld};
     try {
         if (!update)
             // The log's index compares without case: the first two conditions let the engine
@@ -294,14 +300,16 @@ void RechnungsbuchStore::enterPayment(SqlConnection connection, const Rechnung &
                                       const QString &infoLines) {
     std::optional<SqlStatement> pay, logUpdate, logInsert;
     enterPayment(pay, logUpdate, logInsert, std::move(connection), r, bezahlt, zahlung, skonto,
-                 infoLines);
+                 infoLines, logZeit());
 }
 
 void RechnungsbuchStore::enterPayment(Rechnungsverzeichnis &run, const Rechnung &r,
                                       const QDate &bezahlt, Money zahlung, Money skonto,
                                       const QString &infoLines) {
+    if (run.m_logZeit.isEmpty())
+        run.m_logZeit = logZeit();
     enterPayment(run.m_pay, run.m_logUpdate, run.m_logInsert, run.m_connection, r, bezahlt, zahlung,
-                 skonto, infoLines);
+                 skonto, infoLines, run.m_logZeit);
 }
 
 void RechnungsbuchStore::enterPayment(std::optional<SqlStatement> &pay,
@@ -309,7 +317,7 @@ void RechnungsbuchStore::enterPayment(std::optional<SqlStatement> &pay,
                                       std::optional<SqlStatement> &logInsert,
                                       SqlConnection connection, const Rechnung &r,
                                       const QDate &bezahlt, Money zahlung, Money skonto,
-                                      const QString &infoLines) {
+                                      const QString &infoLines, const QString &zeit) {
     if (!pay)
         pay.emplace(connection,
                     QStringLiteral("UPDATE %1 SET Bezahlt = ?, Zahlung = COALESCE(Zahlung, 0) + "
@@ -326,7 +334,7 @@ void RechnungsbuchStore::enterPayment(std::optional<SqlStatement> &pay,
                               .arg(r.belNr));
     writeProtokoll(logUpdate, logInsert, std::move(connection), qualified(kProtAlias, TProtokoll),
                    TRechbuch.objectName(), r.typ + QLatin1Char(';') + QString::number(r.belNr),
-                   QLatin1Char('P'));
+                   QLatin1Char('P'), zeit);
 }
 
 void RechnungsbuchStore::refresh() {

@@ -55,6 +55,8 @@ private:
     SqlStatement m_row, m_header;
     // The writes of the payments, prepared at the first one.
     std::optional<SqlStatement> m_pay, m_logUpdate, m_logInsert;
+    // The time the change log gives the run's entries, which one commit makes at once.
+    QString m_logZeit;
     struct Eintrag {
         qint64 belNr, rowid;
     };
@@ -125,13 +127,15 @@ private:
     // are prepared when still empty.
     void writeProtokoll(SqlConnection connection, const QString &protokollSql,
                         const QString &tableName, const QString &key, QChar kind);
+    // `zeit` is the entry's time as the log writes it.
     void writeProtokoll(std::optional<SqlStatement> &update, std::optional<SqlStatement> &insert,
                         SqlConnection connection, const QString &protokollSql,
-                        const QString &tableName, const QString &key, QChar kind);
+                        const QString &tableName, const QString &key, QChar kind,
+                        const QString &zeit);
     void enterPayment(std::optional<SqlStatement> &pay, std::optional<SqlStatement> &logUpdate,
                       std::optional<SqlStatement> &logInsert, SqlConnection connection,
                       const Rechnung &r, const QDate &bezahlt, Money zahlung, Money skonto,
-                      const QString &infoLines);
+                      const QString &infoLines, const QString &zeit);
     // The header of an invoice, read from the header table.
     void readHeader(Rechnung &r);
     // The invoice book as SQL names it on a connection with it attached under the alias.

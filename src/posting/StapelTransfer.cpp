@@ -65,7 +65,7 @@ bool insideBookingPeriod(const QDate &date, const QDate &von, const QDate &bis) 
 struct TransferStatements {
     SqlStatement savepoint, release, insert, arrived, remove;
     SqlStatement rangeSavepoint, rangeRelease, rangeRollback, insertRange, arrivedRange,
-        removeRange, unmoveRange;
+        removeRange, batchSize, removeAll, unmoveRange;
 
     TransferStatements(UnitOfWork &uw, Table &j, Table &b)
         : savepoint(uw.connection(), QStringLiteral("SAVEPOINT transferRow")),
@@ -90,6 +90,10 @@ struct TransferStatements {
           removeRange(uw.connection(),
                       QStringLiteral("DELETE FROM b.%1 WHERE Autonummer BETWEEN ? AND ?")
                           .arg(quotedName(b))),
+          batchSize(uw.connection(),
+                    QStringLiteral("SELECT COUNT(*) FROM b.%1").arg(quotedName(b))),
+          // Without a condition the engine drops the table's pages at once.
+          removeAll(uw.connection(), QStringLiteral("DELETE FROM b.%1").arg(quotedName(b))),
           // Only the batch's own rows: the journal may hold other numbers in between.
           unmoveRange(uw.connection(),
                       QStringLiteral("DELETE FROM main.%1 WHERE Autonummer IN (SELECT "
@@ -266,11 +270,19 @@ bool moveInOneGo(TransferRun &run, const std::vector<BatchRow> &rows, size_t cou
         out.highestMoved = std::max(out.highestMoved, r.autonummer);
         out.openItemErrors += errors;
     }
-    if (moved > 0 &&
-        st.removeRange.bind(1, first).bind(2, rows[moved - 1].autonummer).exec() != int(moved))
-        throw EngineError(DbErr::General,
-                          QStringLiteral("Der Buchungsstapel hat sich während der Übernahme "
-                                         "geändert."));
+    if (moved > 0) {
+        // Every row of the batch moved: it is emptied as a whole.
+        const bool whole = moved == rows.size() && st.batchSize.next() &&
+                           st.batchSize.row().int64(0) == qint64(moved);
+        st.batchSize.reset();
+        const int removed =
+            whole ? st.removeAll.exec()
+                  : st.removeRange.bind(1, first).bind(2, rows[moved - 1].autonummer).exec();
+        if (removed != int(moved))
+            throw EngineError(DbErr::General,
+                              QStringLiteral("Der Buchungsstapel hat sich während der Übernahme "
+                                             "geändert."));
+    }
     st.rangeRelease.exec();
     return true;
 }
