@@ -193,16 +193,20 @@ std::optional<qint64> Rechnungsverzeichnis::find(const QString &belegText, QChar
     if (!suffix)
         return firstEnding(ty.all.begin(), ty.all.end());
     const auto [modulus, value] = *suffix;
-    auto &groups = ty.bySuffix[int(belegText.size())];
-    if (groups.empty())
-        for (const Eintrag &e : ty.all)
-            if (e.belNr >= 0)
-                groups[e.belNr % modulus].push_back(e);
+    const auto [groups, fresh] = ty.bySuffix.try_emplace(int(belegText.size()));
+    std::vector<std::pair<qint64, size_t>> &endings = groups->second;
+    if (fresh) {
+        for (size_t i = 0; i < ty.all.size(); ++i)
+            if (ty.all[i].belNr >= 0)
+                endings.emplace_back(ty.all[i].belNr % modulus, i);
+        std::sort(endings.begin(), endings.end());
+    }
     // The numbers from 0 up come first from the end; the negative ones, which the search
     // looks at whatever their digits, after them.
-    if (const auto g = groups.find(value); g != groups.end())
-        if (const auto r = firstEnding(g->second.begin(), g->second.end()))
-            return r;
+    for (auto it = std::lower_bound(endings.begin(), endings.end(), std::pair{value, size_t(0)});
+         it != endings.end() && it->first == value; ++it)
+        if (RechnungsbuchStore::belNrEndsWith(ty.all[it->second].belNr, belegText))
+            return ty.all[it->second].rowid;
     const auto negative = std::partition_point(ty.all.begin(), ty.all.end(),
                                                [](const Eintrag &e) { return e.belNr >= 0; });
     return firstEnding(negative, ty.all.end());

@@ -13,7 +13,6 @@
 #include <QString>
 #include <map>
 #include <optional>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 namespace ledra {
@@ -63,8 +62,9 @@ private:
     struct Typ {
         std::vector<Eintrag> all; // by number, descending
         // The numbers from 0 up by their last n digits, made when a voucher of n digits is
-        // first looked for; each list descending.
-        std::map<int, std::unordered_map<qint64, std::vector<Eintrag>>> bySuffix;
+        // first looked for: (last digits, position in `all`) in that order, so that the
+        // numbers of one ending stand together, descending.
+        std::map<int, std::vector<std::pair<qint64, size_t>>> bySuffix;
     };
     std::map<QString, Typ> m_typen;
 };
