@@ -61,6 +61,15 @@ bool isRechnungszahlung(const Zahlungszeile &row) {
     return false;
 }
 
+namespace {
+
+// Whether a row looks for an invoice: a payment with an invoice type in its text.
+bool paysByItsText(const Zahlungszeile &row) {
+    return !rechnungsTyp(row.buchungstext).isNull() && isRechnungszahlung(row);
+}
+
+} // namespace
+
 QString Rechnungszahlung::betragText(Money inInvoiceCurrency) const {
     return intoRowCurrency(inInvoiceCurrency, euro, rechnung.inDm()).toGerman(2, true) +
            (euro ? QStringLiteral(" €") : QStringLiteral(" DM"));
@@ -145,10 +154,10 @@ RechnungszahlungRules::payment(size_t index, const std::optional<Rechnung> &foun
 
 std::optional<Rechnungszahlung> RechnungszahlungRules::evaluate(size_t index) {
     const Zahlungszeile &row = m_rows.at(index);
-    const QChar typ = rechnungsTyp(row.buchungstext);
     // Only a payment looks for its invoice.
-    if (typ.isNull() || !isRechnungszahlung(row))
+    if (!paysByItsText(row))
         return std::nullopt;
+    const QChar typ = rechnungsTyp(row.buchungstext);
     if (!m_checkIndex)
         m_checkIndex.emplace(m_store.verzeichnis(m_store.TRechbuch, QString()));
     const std::optional<qint64> rowid = m_checkIndex->find(QString::number(row.belegnummer), typ);
@@ -160,9 +169,9 @@ std::optional<Rechnungszahlung> RechnungszahlungRules::evaluate(size_t index) {
 std::optional<Rechnungszahlung> RechnungszahlungRules::evaluateIn(size_t index,
                                                                   SqlConnection connection) {
     const Zahlungszeile &row = m_rows.at(index);
-    const QChar typ = rechnungsTyp(row.buchungstext);
-    if (typ.isNull() || !isRechnungszahlung(row))
+    if (!paysByItsText(row))
         return std::nullopt;
+    const QChar typ = rechnungsTyp(row.buchungstext);
     const QString alias = RechnungsbuchStore::paymentAlias();
     // Read inside the transfer's transaction, which keeps other writers out until it ends.
     if (!m_postIndex)
@@ -182,15 +191,23 @@ bool RechnungszahlungRules::checkStapel() {
     std::exception_ptr failure;
     size_t checked = 0;
     {
-        SqlTransaction book(m_store.TRechbuch), headers(m_store.TBeleg);
+        // Begun at the first payment, where the row-by-row check first read the files.
+        std::optional<SqlTransaction> book, headers;
         try {
-            for (; checked < m_rows.size(); ++checked)
+            for (; checked < m_rows.size(); ++checked) {
+                if (!book && paysByItsText(m_rows[checked])) {
+                    book.emplace(m_store.TRechbuch);
+                    headers.emplace(m_store.TBeleg);
+                }
                 found[checked] = evaluate(checked);
+            }
         } catch (const std::exception &) {
             failure = std::current_exception();
         }
-        book.commit();
-        headers.commit();
+        if (book)
+            book->commit();
+        if (headers)
+            headers->commit();
     }
     bool any = false;
     for (size_t i = 0; i < checked; ++i) {
@@ -219,7 +236,7 @@ std::optional<size_t> RechnungszahlungRules::indexOf(qint64 autonummer) const {
 
 bool RechnungszahlungRules::isPayment(qint64 autonummer) const {
     const std::optional<size_t> i = indexOf(autonummer);
-    return i && !rechnungsTyp(m_rows[*i].buchungstext).isNull() && isRechnungszahlung(m_rows[*i]);
+    return i && paysByItsText(m_rows[*i]);
 }
 
 void RechnungszahlungRules::post(qint64 autonummer, SqlConnection connection) {
