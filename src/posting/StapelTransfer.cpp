@@ -356,10 +356,12 @@ void BuchungRules::transferStapel() {
             ui.alert(QStringLiteral("Bitte noch die Buchung speichern!\r(Das Häkchen klicken)"));
             throw SilentAbort();
         }
+        // A transfer tells of the changed journal itself: the journal is counted once.
         if (!b.isEmpty() &&
             ui.confirm(QStringLiteral("Buchungen ins Journal übernehmen?"), Btn::YesNo) == Btn::Yes)
             moveStapelIntoJournal();
-        m_fb.notify(BooksEvent::JournalChanged);
+        else
+            m_fb.notify(BooksEvent::JournalChanged);
     }
     m_fb.saveYearSettings(m_fb.currentDataFolder());
     m_fb.oldYearFloor = 0;
