@@ -137,6 +137,17 @@ void PlainCommitBatchRowBalancesStapel(benchmark::State &state) {
 }
 BENCHMARK(PlainCommitBatchRowBalancesStapel)->Unit(benchmark::kMillisecond)->Iterations(300);
 
+// The first booking number of a new batch of kBatch rows. Every batch of the run, in
+// whichever benchmark and repetition, gets numbers of its own: the journal, the open items
+// and the invoice book keep what earlier batches left there.
+constexpr qint64 kFirstBatch = kJournal + 100000;
+qint64 freshBatch() {
+    static qint64 next = kFirstBatch;
+    const qint64 first = next;
+    next += kBatch;
+    return first;
+}
+
 void fillBatch(const QString &base, qint64 firstNr) {
     SQLite::Database db((base + QStringLiteral("/Buchung.DB")).toStdString(),
                         SQLite::OPEN_READWRITE);
@@ -162,11 +173,9 @@ void TransferTenThousand(benchmark::State &state) {
         state.SkipWithError("start failed");
         return;
     }
-    qint64 next = kJournal + 100000;
     for (auto _ : state) {
         state.PauseTiming();
-        fillBatch(folder().base, next);
-        next += kBatch;
+        fillBatch(folder().base, freshBatch());
         fb.books().stapel.refresh();
         state.ResumeTiming();
         fb.entry().transferStapel();
@@ -176,11 +185,9 @@ BENCHMARK(TransferTenThousand)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 // The floor: the same rows copied and deleted with plain SQL in one transaction.
 void PlainSqlMoveTenThousand(benchmark::State &state) {
-    qint64 next = kJournal + 900000;
     for (auto _ : state) {
         state.PauseTiming();
-        fillBatch(folder().base, next);
-        next += kBatch;
+        fillBatch(folder().base, freshBatch());
         state.ResumeTiming();
         SQLite::Database db((folder().base + QStringLiteral("/Journal.DB")).toStdString(),
                             SQLite::OPEN_READWRITE);
@@ -253,7 +260,8 @@ void prepareInvoiceBook() {
 // and open items are numbered from `first` too, so that every run has its own.
 struct SettlingBatch {
     qint64 first;
-    qint64 invoice(int i) const { return 100000 + (first + i) % 900000; }
+    // Above the older invoices, and apart for every batch.
+    qint64 invoice(int i) const { return 100000 + (first - kFirstBatch) + i; }
     qint64 item(int i) const { return kItemBase + first + i; }
     static bool opens(int i) { return i % 6 == 0; }
     static bool settles(int i) { return i % 6 == 3; }
@@ -395,12 +403,10 @@ void TransferSettlingTenThousand(benchmark::State &state) {
     openItems.create(nullptr, ui);
     openItems.init(folder().base, QStringLiteral("€"));
     fb.setOpenItemsForTest(&openItems);
-    qint64 next = kJournal + 2000000;
     for (auto _ : state) {
         state.PauseTiming();
-        const SettlingBatch sb{next};
+        const SettlingBatch sb{freshBatch()};
         fillSettlingBatch(sb);
-        next += kBatch;
         fb.books().stapel.refresh();
         openItems.reopenData();
         fb.rechDaten()->refresh();
@@ -423,12 +429,10 @@ BENCHMARK(TransferSettlingTenThousand)->Unit(benchmark::kMillisecond)->Iteration
 // invoices paid and logged, with plain SQL in one transaction over the same files.
 void PlainSqlMoveSettlingTenThousand(benchmark::State &state) {
     prepareInvoiceBook();
-    qint64 next = kJournal + 3000000;
     for (auto _ : state) {
         state.PauseTiming();
-        const SettlingBatch sb{next};
+        const SettlingBatch sb{freshBatch()};
         fillSettlingBatch(sb);
-        next += kBatch;
         const std::string paid =
             QStringLiteral("%1:Zahlung 119,00 €\n")
                 .arg(

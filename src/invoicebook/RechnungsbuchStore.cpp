@@ -15,6 +15,11 @@ const QString kProtAlias = QStringLiteral("rp");
 QString qualified(const QString &alias, const Table &t) {
     return quoteIdentifier(alias) + QLatin1Char('.') + quotedName(t);
 }
+
+// The present time as the change log writes it.
+QString logZeit() {
+    return QDateTime::currentDateTime().toString(Qt::ISODate);
+}
 } // namespace
 
 RechnungsbuchStore::RechnungsbuchStore(Ui &ui)
@@ -136,14 +141,30 @@ Rechnungsverzeichnis RechnungsbuchStore::verzeichnis(SqlConnection connection,
         SqlStatement(TBeleg, QStringLiteral("SELECT Brutto, Waehrung FROM %1 WHERE Typ = ? AND "
                                             "BelNr = ?")
                                  .arg(quotedName(TBeleg))));
-    // An invoice without a number is found by no voucher.
+    // An invoice without a number is found by no voucher. Type by type, each by number from
+    // the end: the book's key gives that order without sorting.
+    Rechnungsverzeichnis::Typ *typ = nullptr;
+    QString typText;
     forEachRow(connection,
                QStringLiteral("SELECT Typ, BelNr, rowid FROM %1 WHERE Typ IS NOT NULL AND BelNr "
-                              "IS NOT NULL ORDER BY BelNr DESC")
+                              "IS NOT NULL ORDER BY Typ DESC, BelNr DESC")
                    .arg(bookSql(rechAlias)),
                [&](const SqlRow &row) {
-                   v.m_typen[row.text(0)].all.push_back({row.int64(1), row.int64(2)});
+                   const QString t = row.text(0);
+                   if (!typ || t != typText) {
+                       typText = t;
+                       typ = &v.m_typen[t];
+                   }
+                   typ->all.push_back({row.int64(1), row.int64(2)});
                });
+    // A type stored once as text and once as a number comes in two parts.
+    const auto byNumberFromTheEnd = [](const Rechnungsverzeichnis::Eintrag &a,
+                                       const Rechnungsverzeichnis::Eintrag &b) {
+        return a.belNr > b.belNr;
+    };
+    for (auto &[name, t] : v.m_typen)
+        if (!std::is_sorted(t.all.begin(), t.all.end(), byNumberFromTheEnd))
+            std::stable_sort(t.all.begin(), t.all.end(), byNumberFromTheEnd);
     return v;
 }
 
@@ -172,16 +193,20 @@ std::optional<qint64> Rechnungsverzeichnis::find(const QString &belegText, QChar
     if (!suffix)
         return firstEnding(ty.all.begin(), ty.all.end());
     const auto [modulus, value] = *suffix;
-    auto &groups = ty.bySuffix[int(belegText.size())];
-    if (groups.empty())
-        for (const Eintrag &e : ty.all)
-            if (e.belNr >= 0)
-                groups[e.belNr % modulus].push_back(e);
+    const auto [groups, fresh] = ty.bySuffix.try_emplace(int(belegText.size()));
+    std::vector<std::pair<qint64, size_t>> &endings = groups->second;
+    if (fresh) {
+        for (size_t i = 0; i < ty.all.size(); ++i)
+            if (ty.all[i].belNr >= 0)
+                endings.emplace_back(ty.all[i].belNr % modulus, i);
+        std::sort(endings.begin(), endings.end());
+    }
     // The numbers from 0 up come first from the end; the negative ones, which the search
     // looks at whatever their digits, after them.
-    if (const auto g = groups.find(value); g != groups.end())
-        if (const auto r = firstEnding(g->second.begin(), g->second.end()))
-            return r;
+    for (auto it = std::lower_bound(endings.begin(), endings.end(), std::pair{value, size_t(0)});
+         it != endings.end() && it->first == value; ++it)
+        if (RechnungsbuchStore::belNrEndsWith(ty.all[it->second].belNr, belegText))
+            return ty.all[it->second].rowid;
     const auto negative = std::partition_point(ty.all.begin(), ty.all.end(),
                                                [](const Eintrag &e) { return e.belNr >= 0; });
     return firstEnding(negative, ty.all.end());
@@ -231,18 +256,19 @@ void RechnungsbuchStore::protokollieren(Table &table, QChar kind, int keyFields)
 void RechnungsbuchStore::writeProtokoll(SqlConnection connection, const QString &protokollSql,
                                         const QString &tableName, const QString &key, QChar kind) {
     std::optional<SqlStatement> update, insert;
-    writeProtokoll(update, insert, std::move(connection), protokollSql, tableName, key, kind);
+    writeProtokoll(update, insert, std::move(connection), protokollSql, tableName, key, kind,
+                   logZeit());
 }
 
 void RechnungsbuchStore::writeProtokoll(std::optional<SqlStatement> &update,
                                         std::optional<SqlStatement> &insert,
                                         SqlConnection connection, const QString &protokollSql,
-                                        const QString &tableName, const QString &key, QChar kind) {
+                                        const QString &tableName, const QString &key, QChar kind,
+                                        const QString &zeit) {
     if (!TProtokoll.isActive() || !MitProtokoll)
         return;
     const QString feld = key.left(255);
-    const QVariantList values{QDateTime::currentDateTime().toString(Qt::ISODate),
-                              qlonglong(kind == QLatin1Char('D') ? 1 : 0), tableName, feld};
+    const QVariantList values{zeit, qlonglong(kind == QLatin1Char('D') ? 1 : 0), tableName, feld};
     try {
         if (!update)
             // The log's index compares without case: the first two conditions let the engine
@@ -278,14 +304,16 @@ void RechnungsbuchStore::enterPayment(SqlConnection connection, const Rechnung &
                                       const QString &infoLines) {
     std::optional<SqlStatement> pay, logUpdate, logInsert;
     enterPayment(pay, logUpdate, logInsert, std::move(connection), r, bezahlt, zahlung, skonto,
-                 infoLines);
+                 infoLines, logZeit());
 }
 
 void RechnungsbuchStore::enterPayment(Rechnungsverzeichnis &run, const Rechnung &r,
                                       const QDate &bezahlt, Money zahlung, Money skonto,
                                       const QString &infoLines) {
+    if (run.m_logZeit.isEmpty())
+        run.m_logZeit = logZeit();
     enterPayment(run.m_pay, run.m_logUpdate, run.m_logInsert, run.m_connection, r, bezahlt, zahlung,
-                 skonto, infoLines);
+                 skonto, infoLines, run.m_logZeit);
 }
 
 void RechnungsbuchStore::enterPayment(std::optional<SqlStatement> &pay,
@@ -293,7 +321,7 @@ void RechnungsbuchStore::enterPayment(std::optional<SqlStatement> &pay,
                                       std::optional<SqlStatement> &logInsert,
                                       SqlConnection connection, const Rechnung &r,
                                       const QDate &bezahlt, Money zahlung, Money skonto,
-                                      const QString &infoLines) {
+                                      const QString &infoLines, const QString &zeit) {
     if (!pay)
         pay.emplace(connection,
                     QStringLiteral("UPDATE %1 SET Bezahlt = ?, Zahlung = COALESCE(Zahlung, 0) + "
@@ -310,7 +338,7 @@ void RechnungsbuchStore::enterPayment(std::optional<SqlStatement> &pay,
                               .arg(r.belNr));
     writeProtokoll(logUpdate, logInsert, std::move(connection), qualified(kProtAlias, TProtokoll),
                    TRechbuch.objectName(), r.typ + QLatin1Char(';') + QString::number(r.belNr),
-                   QLatin1Char('P'));
+                   QLatin1Char('P'), zeit);
 }
 
 void RechnungsbuchStore::refresh() {

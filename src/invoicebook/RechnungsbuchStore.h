@@ -13,7 +13,6 @@
 #include <QString>
 #include <map>
 #include <optional>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 namespace ledra {
@@ -55,14 +54,17 @@ private:
     SqlStatement m_row, m_header;
     // The writes of the payments, prepared at the first one.
     std::optional<SqlStatement> m_pay, m_logUpdate, m_logInsert;
+    // The time the change log gives the run's entries, which one commit makes at once.
+    QString m_logZeit;
     struct Eintrag {
         qint64 belNr, rowid;
     };
     struct Typ {
         std::vector<Eintrag> all; // by number, descending
         // The numbers from 0 up by their last n digits, made when a voucher of n digits is
-        // first looked for; each list descending.
-        std::map<int, std::unordered_map<qint64, std::vector<Eintrag>>> bySuffix;
+        // first looked for: (last digits, position in `all`) in that order, so that the
+        // numbers of one ending stand together, descending.
+        std::map<int, std::vector<std::pair<qint64, size_t>>> bySuffix;
     };
     std::map<QString, Typ> m_typen;
 };
@@ -125,13 +127,15 @@ private:
     // are prepared when still empty.
     void writeProtokoll(SqlConnection connection, const QString &protokollSql,
                         const QString &tableName, const QString &key, QChar kind);
+    // `zeit` is the entry's time as the log writes it.
     void writeProtokoll(std::optional<SqlStatement> &update, std::optional<SqlStatement> &insert,
                         SqlConnection connection, const QString &protokollSql,
-                        const QString &tableName, const QString &key, QChar kind);
+                        const QString &tableName, const QString &key, QChar kind,
+                        const QString &zeit);
     void enterPayment(std::optional<SqlStatement> &pay, std::optional<SqlStatement> &logUpdate,
                       std::optional<SqlStatement> &logInsert, SqlConnection connection,
                       const Rechnung &r, const QDate &bezahlt, Money zahlung, Money skonto,
-                      const QString &infoLines);
+                      const QString &infoLines, const QString &zeit);
     // The header of an invoice, read from the header table.
     void readHeader(Rechnung &r);
     // The invoice book as SQL names it on a connection with it attached under the alias.

@@ -3,9 +3,11 @@
 #include "books/BooksSession.h"
 #include "store/Dates.h"
 #include "store/Sql.h"
+#include "store/SqlTransaction.h"
 #include "ui/Ui.h"
 
 #include <algorithm>
+#include <exception>
 #include <map>
 #include <utility>
 namespace ledra {
@@ -58,6 +60,15 @@ bool isRechnungszahlung(const Zahlungszeile &row) {
         return isGeldkonto(row.habenArt) || row.sollArt == KontoArt::Kreditor;
     return false;
 }
+
+namespace {
+
+// Whether a row looks for an invoice: a payment with an invoice type in its text.
+bool paysByItsText(const Zahlungszeile &row) {
+    return !rechnungsTyp(row.buchungstext).isNull() && isRechnungszahlung(row);
+}
+
+} // namespace
 
 QString Rechnungszahlung::betragText(Money inInvoiceCurrency) const {
     return intoRowCurrency(inInvoiceCurrency, euro, rechnung.inDm()).toGerman(2, true) +
@@ -143,10 +154,10 @@ RechnungszahlungRules::payment(size_t index, const std::optional<Rechnung> &foun
 
 std::optional<Rechnungszahlung> RechnungszahlungRules::evaluate(size_t index) {
     const Zahlungszeile &row = m_rows.at(index);
-    const QChar typ = rechnungsTyp(row.buchungstext);
     // Only a payment looks for its invoice.
-    if (typ.isNull() || !isRechnungszahlung(row))
+    if (!paysByItsText(row))
         return std::nullopt;
+    const QChar typ = rechnungsTyp(row.buchungstext);
     if (!m_checkIndex)
         m_checkIndex.emplace(m_store.verzeichnis(m_store.TRechbuch, QString()));
     const std::optional<qint64> rowid = m_checkIndex->find(QString::number(row.belegnummer), typ);
@@ -158,9 +169,9 @@ std::optional<Rechnungszahlung> RechnungszahlungRules::evaluate(size_t index) {
 std::optional<Rechnungszahlung> RechnungszahlungRules::evaluateIn(size_t index,
                                                                   SqlConnection connection) {
     const Zahlungszeile &row = m_rows.at(index);
-    const QChar typ = rechnungsTyp(row.buchungstext);
-    if (typ.isNull() || !isRechnungszahlung(row))
+    if (!paysByItsText(row))
         return std::nullopt;
+    const QChar typ = rechnungsTyp(row.buchungstext);
     const QString alias = RechnungsbuchStore::paymentAlias();
     // Read inside the transfer's transaction, which keeps other writers out until it ends.
     if (!m_postIndex)
@@ -172,9 +183,35 @@ std::optional<Rechnungszahlung> RechnungszahlungRules::evaluateIn(size_t index,
 }
 
 bool RechnungszahlungRules::checkStapel() {
+    // Every row's invoice is looked up first, in one read of the invoice book's files (a
+    // look-up of its own locks and checks each file anew), and only then is each difference
+    // asked about: no question waits while the files are locked. A look-up that fails ends
+    // the check where it failed, after the questions of the rows before it.
+    std::vector<std::optional<Rechnungszahlung>> found(m_rows.size());
+    std::exception_ptr failure;
+    size_t checked = 0;
+    {
+        // Begun at the first payment, where the row-by-row check first read the files.
+        std::optional<SqlTransaction> book, headers;
+        try {
+            for (; checked < m_rows.size(); ++checked) {
+                if (!book && paysByItsText(m_rows[checked])) {
+                    book.emplace(m_store.TRechbuch);
+                    headers.emplace(m_store.TBeleg);
+                }
+                found[checked] = evaluate(checked);
+            }
+        } catch (const std::exception &) {
+            failure = std::current_exception();
+        }
+        if (book)
+            book->commit();
+        if (headers)
+            headers->commit();
+    }
     bool any = false;
-    for (size_t i = 0; i < m_rows.size(); ++i) {
-        const std::optional<Rechnungszahlung> z = evaluate(i);
+    for (size_t i = 0; i < checked; ++i) {
+        const std::optional<Rechnungszahlung> &z = found[i];
         if (!z)
             continue;
         any = true;
@@ -182,6 +219,8 @@ bool RechnungszahlungRules::checkStapel() {
         if (!mismatch.isEmpty() && m_books.ui().errorOkCancel(mismatch) != Btn::Ok)
             throw SilentAbort();
     }
+    if (failure)
+        std::rethrow_exception(failure);
     return any;
 }
 
@@ -193,6 +232,11 @@ std::optional<size_t> RechnungszahlungRules::indexOf(qint64 autonummer) const {
     if (it == m_rows.end() || it->autonummer != autonummer)
         return std::nullopt;
     return size_t(it - m_rows.begin());
+}
+
+bool RechnungszahlungRules::isPayment(qint64 autonummer) const {
+    const std::optional<size_t> i = indexOf(autonummer);
+    return i && paysByItsText(m_rows[*i]);
 }
 
 void RechnungszahlungRules::post(qint64 autonummer, SqlConnection connection) {

@@ -68,6 +68,9 @@ public:
     // Post mode for the row with this booking number, inside the transfer's transaction on
     // a connection with the store's paymentFiles() attached.
     void post(qint64 autonummer, SqlConnection connection);
+    // Whether the row is a payment by its text and accounts; post() does nothing for any
+    // other row.
+    bool isPayment(qint64 autonummer) const;
 
 private:
     std::optional<Rechnungszahlung> payment(size_t index, const std::optional<Rechnung> &found);

@@ -11,8 +11,10 @@
 
 #include "books/BooksSession.h"
 #include "openitems/OffenePostenModule.h"
+#include "store/EngineError.h"
 #include "store/Query.h"
 #include "store/Sql.h"
+#include "store/SqlTransaction.h"
 #include "store/Table.h"
 #include "store/TableFile.h"
 #include "ui/Ui.h"
@@ -58,25 +60,55 @@ bool insideBookingPeriod(const QDate &date, const QDate &von, const QDate &bis) 
 
 // The statements of one run, prepared once on the unit's connection: the copy into the
 // journal (the due-tax rate replaces the rate of a row with due tax), the check that the row
-// arrived, and its deletion from the batch.
+// arrived, and its deletion from the batch; each for one row and for the rows of a range of
+// booking numbers.
 struct TransferStatements {
     SqlStatement savepoint, release, insert, arrived, remove;
+    SqlStatement rangeSavepoint, rangeRelease, rangeRollback, insertRange, arrivedRange,
+        removeRange, batchSize, removeAll, unmoveRange;
 
     TransferStatements(UnitOfWork &uw, Table &j, Table &b)
         : savepoint(uw.connection(), QStringLiteral("SAVEPOINT transferRow")),
           release(uw.connection(), QStringLiteral("RELEASE transferRow")),
-          insert(uw.connection(),
-                 QStringLiteral("INSERT INTO main.%1 (Autonummer, Belegdatum, Buchungstext, Soll, "
-                                "Haben, Netto, Brutto, Steuer, Steuersatz, Belegnummer, IDNr, "
-                                "Euro, Stfaellig) SELECT Autonummer, Belegdatum, Buchungstext, "
-                                "Soll, Haben, Netto, Brutto, Steuer, CASE WHEN Stfaellig > 0 THEN "
-                                "Satzfaellig ELSE Steuersatz END, Belegnummer, IDNr, Euro, "
-                                "Stfaellig FROM b.%2 WHERE rowid = ?")
-                     .arg(quotedName(j), quotedName(b))),
+          insert(uw.connection(), insertSql(j, b, QStringLiteral("rowid = ?"))),
           arrived(uw.connection(),
                   QStringLiteral("SELECT 1 FROM main.%1 WHERE Autonummer = ?").arg(quotedName(j))),
           remove(uw.connection(),
-                 QStringLiteral("DELETE FROM b.%1 WHERE rowid = ?").arg(quotedName(b))) {}
+                 QStringLiteral("DELETE FROM b.%1 WHERE rowid = ?").arg(quotedName(b))),
+          rangeSavepoint(uw.connection(), QStringLiteral("SAVEPOINT transferRange")),
+          rangeRelease(uw.connection(), QStringLiteral("RELEASE transferRange")),
+          rangeRollback(uw.connection(), QStringLiteral("ROLLBACK TO transferRange")),
+          insertRange(uw.connection(),
+                      insertSql(j, b,
+                                QStringLiteral("Autonummer BETWEEN ? AND ? ORDER BY "
+                                               "Autonummer"))),
+          // The rows of the range that stand in the journal now.
+          arrivedRange(uw.connection(),
+                       QStringLiteral("SELECT COUNT(*) FROM main.%1 WHERE Autonummer IN (SELECT "
+                                      "Autonummer FROM b.%2 WHERE Autonummer BETWEEN ? AND ?)")
+                           .arg(quotedName(j), quotedName(b))),
+          removeRange(uw.connection(),
+                      QStringLiteral("DELETE FROM b.%1 WHERE Autonummer BETWEEN ? AND ?")
+                          .arg(quotedName(b))),
+          batchSize(uw.connection(),
+                    QStringLiteral("SELECT COUNT(*) FROM b.%1").arg(quotedName(b))),
+          // Without a condition the engine drops the table's pages at once.
+          removeAll(uw.connection(), QStringLiteral("DELETE FROM b.%1").arg(quotedName(b))),
+          // Only the batch's own rows: the journal may hold other numbers in between.
+          unmoveRange(uw.connection(),
+                      QStringLiteral("DELETE FROM main.%1 WHERE Autonummer IN (SELECT "
+                                     "Autonummer FROM b.%2 WHERE Autonummer BETWEEN ? AND ?)")
+                          .arg(quotedName(j), quotedName(b))) {}
+
+    static QString insertSql(Table &j, Table &b, const QString &where) {
+        return QStringLiteral("INSERT INTO main.%1 (Autonummer, Belegdatum, Buchungstext, Soll, "
+                              "Haben, Netto, Brutto, Steuer, Steuersatz, Belegnummer, IDNr, "
+                              "Euro, Stfaellig) SELECT Autonummer, Belegdatum, Buchungstext, "
+                              "Soll, Haben, Netto, Brutto, Steuer, CASE WHEN Stfaellig > 0 THEN "
+                              "Satzfaellig ELSE Steuersatz END, Belegnummer, IDNr, Euro, "
+                              "Stfaellig FROM b.%2 WHERE %3")
+            .arg(quotedName(j), quotedName(b), where);
+    }
 };
 
 // The voucher-number setting follows the highest voucher number moved below 10000.
@@ -123,6 +155,138 @@ OffenePostenModule *attachOpenItems(BooksSession &books, UnitOfWork &uw) {
     return op;
 }
 
+// What a transfer works with while it moves rows: the unit's statements, the modules that
+// take part, the voucher number reached so far and the outcome.
+struct TransferRun {
+    UnitOfWork &uw;
+    TransferStatements &st;
+    OffenePostenModule *op;
+    RechnungszahlungRules *rechnungsbuch;
+    YearSettings &settings;
+    qint64 highestVoucher;
+    TransferOutcome out;
+    int notMoved = 0;
+};
+
+// The lines a row's open-item step leaves for the error list.
+QStringList bookOpenItem(TransferRun &run, const BatchRow &r) {
+    if (!run.op)
+        return {};
+    return run.op->book(run.uw.connection(), int(r.autonummer), r.brutto.units(), r.euro,
+                        QString::number(r.belegnummer));
+}
+
+// The rows one at a time, each with its own savepoint: a row refused by the journal or the
+// invoice book, or dated outside the booking period, ends the run; a row that did not
+// arrive stays in the batch and the run goes on.
+void moveRowByRow(TransferRun &run, const std::vector<BatchRow> &rows, const QDate &von,
+                  const QDate &bis) {
+    TransferStatements &st = run.st;
+    TransferOutcome &out = run.out;
+    for (const BatchRow &r : rows) {
+        if (!insideBookingPeriod(r.date, von, bis)) {
+            out.failure = QStringLiteral("Datum außerhalb des Buchungsbereiches!");
+            out.dateFailure = true;
+            break;
+        }
+        // Everything a row changes is undone together when the row is refused; the rows
+        // before it stay in the transaction.
+        st.savepoint.exec();
+        const QStringList errors = bookOpenItem(run, r);
+        advanceVoucherSetting(run.settings, run.highestVoucher, r.belegnummer);
+        try {
+            st.insert.bind(1, r.rowid).exec();
+        } catch (const std::exception &) {
+            undoRow(run.uw);
+            out.failure = QStringLiteral("Buchung ") + QString::number(r.belegnummer) +
+                          QLatin1Char(' ') + r.brutto.toGerman(2, false) +
+                          QStringLiteral(" lässt sich nicht eintragen!");
+            break;
+        }
+        const bool there = st.arrived.bind(1, r.autonummer).next();
+        st.arrived.reset();
+        if (!there) {
+            undoRow(run.uw);
+            ++run.notMoved;
+            continue;
+        }
+        if (run.rechnungsbuch && !enterIntoRechnungsbuch(run.uw, *run.rechnungsbuch, r, out))
+            break;
+        st.release.exec();
+        out.highestMoved = std::max(out.highestMoved, r.autonummer);
+        out.openItemErrors += errors;
+        st.remove.bind(1, r.rowid).exec();
+    }
+}
+
+// The first `count` rows (all dated inside the booking period) copied into the journal by
+// one statement, then each row's open-item and invoice-book steps in order, and the moved
+// rows deleted from the batch by one statement. The outcome is the one moveRowByRow()
+// reaches: the journal's refusal of a row or a row that does not arrive is seen at the
+// copy, which is then undone (false: nothing changed, the rows go one at a time); an
+// invoice-book refusal undoes its row's steps and takes it and the rows after it out of the
+// journal again. The open-item and invoice-book steps touch neither the journal nor the
+// batch, so that copying every row first changes none of their results.
+bool moveInOneGo(TransferRun &run, const std::vector<BatchRow> &rows, size_t count) {
+    TransferStatements &st = run.st;
+    TransferOutcome &out = run.out;
+    const qint64 first = rows.front().autonummer, last = rows[count - 1].autonummer;
+    st.rangeSavepoint.exec();
+    auto giveUp = [&] {
+        st.rangeRollback.exec();
+        st.rangeRelease.exec();
+        return false;
+    };
+    // The range holds exactly the rows read before unless the batch changed since: then the
+    // rows go one at a time, as they were read.
+    try {
+        if (st.insertRange.bind(1, first).bind(2, last).exec() != int(count))
+            return giveUp();
+    } catch (const std::exception &) {
+        return giveUp();
+    }
+    const bool allThere = st.arrivedRange.bind(1, first).bind(2, last).next() &&
+                          st.arrivedRange.row().int64(0) == qint64(count);
+    st.arrivedRange.reset();
+    if (!allThere)
+        return giveUp();
+    size_t moved = count;
+    for (size_t i = 0; i < count; ++i) {
+        const BatchRow &r = rows[i];
+        // Only a payment can be refused by the invoice book: its steps need a savepoint.
+        const bool pays = run.rechnungsbuch && run.rechnungsbuch->isPayment(r.autonummer);
+        if (pays)
+            st.savepoint.exec();
+        const QStringList errors = bookOpenItem(run, r);
+        advanceVoucherSetting(run.settings, run.highestVoucher, r.belegnummer);
+        if (pays) {
+            if (!enterIntoRechnungsbuch(run.uw, *run.rechnungsbuch, r, out)) {
+                st.unmoveRange.bind(1, r.autonummer).bind(2, last).exec();
+                moved = i;
+                break;
+            }
+            st.release.exec();
+        }
+        out.highestMoved = std::max(out.highestMoved, r.autonummer);
+        out.openItemErrors += errors;
+    }
+    if (moved > 0) {
+        // Every row of the batch moved: it is emptied as a whole.
+        const bool whole = moved == rows.size() && st.batchSize.next() &&
+                           st.batchSize.row().int64(0) == qint64(moved);
+        st.batchSize.reset();
+        const int removed =
+            whole ? st.removeAll.exec()
+                  : st.removeRange.bind(1, first).bind(2, rows[moved - 1].autonummer).exec();
+        if (removed != int(moved))
+            throw EngineError(DbErr::General,
+                              QStringLiteral("Der Buchungsstapel hat sich während der Übernahme "
+                                             "geändert."));
+    }
+    st.rangeRelease.exec();
+    return true;
+}
+
 // Moves the rows into the journal in one transaction across both files (and the invoice
 // book's files when payments are entered there). A row dated outside the booking period or
 // refused by the journal or the invoice book ends the run; the rows before it stay moved.
@@ -130,8 +294,6 @@ TransferOutcome moveRows(BooksSession &books, const std::vector<BatchRow> &rows,
                          RechnungszahlungRules *rechnungsbuch) {
     Table &j = books.journal;
     Table &b = books.stapel;
-    TransferOutcome out;
-    qint64 highestVoucher = books.settings.belegnr.toLongLong();
     UnitOfWork uw(j.path());
     uw.attach(QStringLiteral("b"), b.path());
     if (rechnungsbuch)
@@ -139,6 +301,12 @@ TransferOutcome moveRows(BooksSession &books, const std::vector<BatchRow> &rows,
             uw.attach(alias, path);
     OffenePostenModule *op = attachOpenItems(books, uw);
     uw.begin();
+    // The invoices' headers are read on their table's own connection, which the transfer
+    // does not write: in one read for the whole run, their file is locked and checked once
+    // instead of once for every payment.
+    std::optional<SqlTransaction> headerReads;
+    if (rechnungsbuch)
+        headerReads.emplace(rechnungsbuch->store().TBeleg);
     TransferStatements st(uw, j, b);
     // The module reads its settlement batch once for the run, and forgets it whatever the
     // run's outcome.
@@ -151,50 +319,28 @@ TransferOutcome moveRows(BooksSession &books, const std::vector<BatchRow> &rows,
     } booking{op};
     if (op)
         op->beginBooking(uw.connection());
-    int notMoved = 0;
+    TransferRun run{uw, st, op, rechnungsbuch, books.settings, books.settings.belegnr.toLongLong(),
+                    {}};
     const QDate von = books.settings.periodStart(), bis = books.settings.periodEnd();
-    for (const BatchRow &r : rows) {
-        if (!insideBookingPeriod(r.date, von, bis)) {
-            out.failure = QStringLiteral("Datum außerhalb des Buchungsbereiches!");
-            out.dateFailure = true;
-            break;
+    // The rows up to the first one dated outside the period go together when they can.
+    size_t inPeriod = 0;
+    while (inPeriod < rows.size() && insideBookingPeriod(rows[inPeriod].date, von, bis))
+        ++inPeriod;
+    if (inPeriod > 0 && moveInOneGo(run, rows, inPeriod)) {
+        if (inPeriod < rows.size() && run.out.failure.isEmpty()) {
+            run.out.failure = QStringLiteral("Datum außerhalb des Buchungsbereiches!");
+            run.out.dateFailure = true;
         }
-        // Everything a row changes is undone together when the row is refused; the rows
-        // before it stay in the transaction.
-        st.savepoint.exec();
-        QStringList errors;
-        if (op)
-            errors = op->book(uw.connection(), int(r.autonummer), r.brutto.units(), r.euro,
-                              QString::number(r.belegnummer));
-        advanceVoucherSetting(books.settings, highestVoucher, r.belegnummer);
-        try {
-            st.insert.bind(1, r.rowid).exec();
-        } catch (const std::exception &) {
-            undoRow(uw);
-            out.failure = QStringLiteral("Buchung ") + QString::number(r.belegnummer) +
-                          QLatin1Char(' ') + r.brutto.toGerman(2, false) +
-                          QStringLiteral(" lässt sich nicht eintragen!");
-            break;
-        }
-        const bool there = st.arrived.bind(1, r.autonummer).next();
-        st.arrived.reset();
-        if (!there) {
-            undoRow(uw);
-            ++notMoved;
-            continue;
-        }
-        if (rechnungsbuch && !enterIntoRechnungsbuch(uw, *rechnungsbuch, r, out))
-            break;
-        st.release.exec();
-        out.highestMoved = std::max(out.highestMoved, r.autonummer);
-        out.openItemErrors += errors;
-        st.remove.bind(1, r.rowid).exec();
+    } else {
+        moveRowByRow(run, rows, von, bis);
     }
+    if (headerReads)
+        headerReads->commit();
     // Every row moved: the settlement batch has nothing left to note.
-    if (op && out.failure.isEmpty() && notMoved == 0)
+    if (op && run.out.failure.isEmpty() && run.notMoved == 0)
         op->finishBooking(uw.connection());
     uw.commit();
-    return out;
+    return run.out;
 }
 
 } // namespace
@@ -210,10 +356,12 @@ void BuchungRules::transferStapel() {
             ui.alert(QStringLiteral("Bitte noch die Buchung speichern!\r(Das Häkchen klicken)"));
             throw SilentAbort();
         }
+        // A transfer tells of the changed journal itself: the journal is counted once.
         if (!b.isEmpty() &&
             ui.confirm(QStringLiteral("Buchungen ins Journal übernehmen?"), Btn::YesNo) == Btn::Yes)
             moveStapelIntoJournal();
-        m_fb.notify(BooksEvent::JournalChanged);
+        else
+            m_fb.notify(BooksEvent::JournalChanged);
     }
     m_fb.saveYearSettings(m_fb.currentDataFolder());
     m_fb.oldYearFloor = 0;

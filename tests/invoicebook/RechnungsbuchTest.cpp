@@ -307,6 +307,37 @@ TEST_F(Rechnungsbuch, ARefusedInvoiceBookWriteKeepsTheRowInTheBatch) {
     EXPECT_EQ(logRows(), 1) << "only the entered payment is logged";
 }
 
+// The rows after a refused payment leave the journal again, and only they: a journal row
+// whose number lies between them stays.
+TEST_F(Rechnungsbuch, ARefusedPaymentTakesOnlyTheBatchsRowsAfterItOutOfTheJournal) {
+    invoice("R", 40, 1000, 2);
+    invoice("R", 41, 2000, 2);
+    row(40, 1200, 1400, QStringLiteral("R:A"), 1000);
+    row(41, 1200, 1400, QStringLiteral("R:B"), 2000);
+    const qint64 between =
+        scalar(fb->books().stapel, QStringLiteral("SELECT MAX(Autonummer) FROM Buchung")) + 1;
+    fb->books().journal.appendRecord({between, QDate(2026, 1, 1), QStringLiteral("alt")});
+    row(42, 1200, 8400, QStringLiteral("Verkauf"), 500);
+    {
+        SQLite::Database db((daten + QStringLiteral("/RechBuch.DB")).toStdString(),
+                            SQLite::OPEN_READWRITE);
+        db.exec("CREATE TRIGGER sperre BEFORE UPDATE ON RechBuch WHEN old.BelNr = 41 "
+                "BEGIN SELECT RAISE(ABORT, 'gesperrt'); END");
+    }
+    ui.answers = {Btn::Yes, Btn::Yes};
+    EXPECT_THROW(e().transferStapel(), SilentAbort);
+    EXPECT_EQ(scalar(fb->books().journal,
+                     QStringLiteral("SELECT COUNT(*) FROM Journal WHERE Autonummer = ?"),
+                     {between}),
+              1);
+    EXPECT_EQ(scalar(fb->books().journal,
+                     QStringLiteral("SELECT COUNT(*) FROM Journal WHERE Belegnummer IN (41, 42)")),
+              0);
+    EXPECT_EQ(fb->books().journal.recordCount(), 2);
+    EXPECT_EQ(fb->books().stapel.recordCount(), 2);
+    EXPECT_EQ(entry("R", 40).zahlung, Money::fromCents(1000));
+}
+
 // The command line: a stand-in installation, the transfer's answers, the invoice book as text.
 TEST(RechnungsbuchCli, StandInInstallationTransferAndListing) {
     DataFixture fx;

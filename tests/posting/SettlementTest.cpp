@@ -6,6 +6,7 @@
 #include "PostingFixture.h"
 
 #include "klaro/KlaroCore.h"
+#include "store/Sql.h"
 #include "store/Table.h"
 #include "support/OpenItemFiles.h"
 
@@ -235,6 +236,41 @@ TEST_F(Settlement, AnItemDeletedBeforeTheTransferIsListedAndTheRestGoesOn) {
         ui.messages.back().text.contains(QStringLiteral("Offener Posten Nr. 815 nicht gefunden")));
     EXPECT_EQ(fb->books().journal.recordCount(), 3) << "the transfer went on";
     EXPECT_EQ(offen(lastNumber()), std::nullopt);
+    EXPECT_EQ(stapelRows(), 0);
+}
+
+// A row the journal refuses ends the transfer: the invoice before it opened its item, the
+// refused one and the payment after it keep their roles for the next transfer, which then
+// applies each of them once.
+TEST_F(Settlement, ARowTheJournalRefusesKeepsItsRoleAndTheRowsAfterItForTheNextTransfer) {
+    const qint64 item = invoice("05.03.%Y;815;1400;8400;R: Meier;119,00;B;");
+    ASSERT_TRUE(book("06.03.%Y;2;1400;8400;R: Vorher;50,00;B;"));
+    const qint64 before = lastNumber();
+    ASSERT_TRUE(book("06.03.%Y;3;4930;1200;Papier;10,00;B;"));
+    ASSERT_TRUE(book("06.03.%Y;4;1400;8400;R: Gesperrt;20,00;B;"));
+    const qint64 refused = lastNumber();
+    ASSERT_TRUE(pay(item, QStringLiteral("1200")));
+    const qint64 payment = lastNumber();
+    fb->books().journal.appendRecord({refused, QDate(2026, 1, 1), QStringLiteral("alt")});
+    ui.clear();
+    ui.answers = {Btn::Yes};
+    EXPECT_THROW(e().transferStapel(), SilentAbort);
+    EXPECT_TRUE(ui.saw(QStringLiteral("Buchung 4 20,00 lässt sich nicht eintragen!")));
+    EXPECT_EQ(offen(before), Money::fromCents(5000));
+    EXPECT_EQ(offen(refused), std::nullopt);
+    EXPECT_EQ(offen(item), Money::fromCents(11900)) << "the payment after it waits";
+    EXPECT_EQ(stapelRows(), 2);
+    EXPECT_EQ(batch().recordCount(), 2);
+
+    execute(fb->books().journal, QStringLiteral("DELETE FROM Journal WHERE Autonummer = ?"),
+            {refused});
+    ui.clear();
+    transfer();
+    EXPECT_TRUE(ui.messages.empty()) << "nothing missing, nothing applied twice";
+    EXPECT_EQ(offen(before), Money::fromCents(5000));
+    EXPECT_EQ(offen(refused), Money::fromCents(2000));
+    EXPECT_EQ(offen(item), std::nullopt) << "settled in full";
+    EXPECT_EQ(offen(payment), std::nullopt);
     EXPECT_EQ(stapelRows(), 0);
 }
 

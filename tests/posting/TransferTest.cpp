@@ -2,6 +2,7 @@
 
 #include "PostingFixture.h"
 
+#include "store/Sql.h"
 #include "store/Table.h"
 namespace ledra {
 
@@ -83,6 +84,43 @@ TEST_F(Books, TransferOfARowTheJournalRefusesKeepsIt) {
     EXPECT_TRUE(ui.saw(QStringLiteral("Buchung 2 119,00 lässt sich nicht eintragen!")));
     EXPECT_EQ(fb->books().stapel.recordCount(), 1);
     EXPECT_EQ(fb->books().journal.recordCount(), 2);
+}
+
+// Rows ahead of a refused one move; the refused row and every row after it stay, and the
+// voucher number counts up to the refused row as it always did.
+TEST_F(Books, TransferEndsAtARefusedRowAmongManyAndSkipsARowThatDidNotArrive) {
+    for (int beleg = 1; beleg <= 6; ++beleg)
+        ASSERT_TRUE(book(QStringLiteral("05.03.%Y;%1;3400;1200;T;119,00;B;").arg(beleg)));
+    Table &b = fb->books().stapel;
+    Table &j = fb->books().journal;
+    ASSERT_TRUE(b.locate(QStringLiteral("Belegnummer"), 4));
+    j.appendRecord(
+        {b.asInt(QStringLiteral("Autonummer")), QDate(2026, 1, 1), QStringLiteral("alt")});
+    fb->books().settings.belegnr = QStringLiteral("1");
+    ui.answers = {Btn::Yes};
+    EXPECT_THROW(e().transferStapel(), SilentAbort);
+    EXPECT_TRUE(ui.saw(QStringLiteral("Buchung 4 119,00 lässt sich nicht eintragen!")));
+    auto vouchers = [](Table &t) {
+        QList<qint64> v;
+        forEachRow(
+            t, QStringLiteral("SELECT Belegnummer FROM %1 ORDER BY Autonummer").arg(quotedName(t)),
+            [&](const SqlRow &r) { v << r.int64(0); });
+        return v;
+    };
+    EXPECT_EQ(vouchers(b), (QList<qint64>{4, 5, 6}));
+    EXPECT_EQ(vouchers(j), (QList<qint64>{1, 2, 3, 0})) << "the old row keeps its place";
+    EXPECT_EQ(fb->books().settings.belegnr, QStringLiteral("5"));
+
+    // The journal silently drops the row of voucher 5: it stays in the batch, the others go.
+    execute(j, QStringLiteral("DELETE FROM Journal WHERE Belegnummer IS NULL"));
+    execute(j, QStringLiteral("CREATE TRIGGER drop5 BEFORE INSERT ON Journal WHEN "
+                              "new.Belegnummer = 5 BEGIN SELECT RAISE(IGNORE); END"));
+    ui.clear();
+    ui.answers = {Btn::Yes};
+    e().transferStapel();
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_EQ(vouchers(b), (QList<qint64>{5}));
+    EXPECT_EQ(vouchers(j), (QList<qint64>{1, 2, 3, 4, 6}));
 }
 
 } // namespace ledra
