@@ -198,9 +198,27 @@ int runCli(const QStringList &args, const QString &programFolder) {
         out(QStringLiteral("ledra-cli ") + programVersion());
         return 0;
     }
+    if (args == QStringList{QStringLiteral("--help")} ||
+        args == QStringList{QStringLiteral("-h")}) {
+        usage();
+        return 0;
+    }
     Options o;
     if (!parse(args, o))
         return usage();
+    // Known before the data folder is opened: a mistyped command must not take the writer
+    // lock or write the year settings of a folder it was never meant for.
+    static const QStringList commands{
+        QStringLiteral("info"),         QStringLiteral("book"),     QStringLiteral("transfer"),
+        QStringLiteral("batch"),        QStringLiteral("journal"),  QStringLiteral("accounts"),
+        QStringLiteral("recompute"),    QStringLiteral("chart"),    QStringLiteral("yearchange"),
+        QStringLiteral("carryforward"), QStringLiteral("vatbasis"), QStringLiteral("storno"),
+        QStringLiteral("report"),       QStringLiteral("export"),   QStringLiteral("rechnungsbuch"),
+        QStringLiteral("merva-init"),   QStringLiteral("op")};
+    if (!commands.contains(o.rest.first())) {
+        err(QStringLiteral("Unbekannter Befehl: %1").arg(o.rest.first()));
+        return usage();
+    }
     if (o.rest.first() == QLatin1String("merva-init"))
         return o.rest.size() == 2 ? createMervaStandIn(o.rest[1], programFolder, o.client.toInt())
                                   : usage();

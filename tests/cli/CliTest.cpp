@@ -148,6 +148,22 @@ TEST_F(CliRun, DataMustNameAFolder) {
     EXPECT_EQ(fx.readFile(file), QByteArray("x"));
 }
 
+// A mistyped command is refused before the folder is opened: the year settings stay as
+// they were, and --help only shows the usage.
+TEST_F(CliRun, UnknownCommandLeavesTheFolderUntouched) {
+    const QString ini = fx.base + QStringLiteral("/LEDRA.INI");
+    const QByteArray before = fx.readFile(ini);
+    QFile::remove(ini);
+    EXPECT_EQ(run({QStringLiteral("infos")}), 2);
+    EXPECT_TRUE(err.contains(QStringLiteral("Unbekannter Befehl: infos"))) << err.toStdString();
+    EXPECT_TRUE(err.contains(QStringLiteral("Aufruf: ledra-cli"))) << err.toStdString();
+    EXPECT_FALSE(QFile::exists(ini)) << "the year settings were written by a refused command";
+    EXPECT_EQ(runRaw({QStringLiteral("--help")}), 0);
+    EXPECT_TRUE(err.contains(QStringLiteral("Aufruf: ledra-cli"))) << err.toStdString();
+    fx.writeFile(ini, before);
+    EXPECT_EQ(run({QStringLiteral("info")}), 0) << err.toStdString();
+}
+
 TEST_F(CliRun, YearCommandsNeedTheWindowsPreconditions) {
     ASSERT_EQ(run({QStringLiteral("--answer"), QStringLiteral("yes"), QStringLiteral("book"),
                    fx.tmp.path() + QStringLiteral("/b.csv")}),
