@@ -278,6 +278,16 @@ TEST_F(Rechnungsbuch, DmPaymentOfAEuroInvoiceIsConvertedAndATinyDiscountWritesNo
     EXPECT_EQ(en.info, today() + QStringLiteral(":Zahlung 200,00 DM\n"));
 }
 
+namespace {
+// As the invoicing program does for an invoice it has locked.
+void refuseChangesTo41(const QString &daten) {
+    SQLite::Database db((daten + QStringLiteral("/RechBuch.DB")).toStdString(),
+                        SQLite::OPEN_READWRITE);
+    db.exec("CREATE TRIGGER sperre BEFORE UPDATE ON RechBuch WHEN old.BelNr = 41 "
+            "BEGIN SELECT RAISE(ABORT, 'gesperrt'); END");
+}
+} // namespace
+
 TEST_F(Rechnungsbuch, ARefusedInvoiceBookWriteKeepsTheRowInTheBatch) {
     invoice("R", 40, 1000, 2);
     invoice("R", 41, 2000, 2);
@@ -285,12 +295,7 @@ TEST_F(Rechnungsbuch, ARefusedInvoiceBookWriteKeepsTheRowInTheBatch) {
     row(41, 1200, 1400, QStringLiteral("R:B"), 2000);
     row(42, 1200, 8400, QStringLiteral("Verkauf"), 500);
     // The invoicing program refuses changes to invoice 41.
-    {
-        SQLite::Database db((daten + QStringLiteral("/RechBuch.DB")).toStdString(),
-                            SQLite::OPEN_READWRITE);
-        db.exec("CREATE TRIGGER sperre BEFORE UPDATE ON RechBuch WHEN old.BelNr = 41 "
-                "BEGIN SELECT RAISE(ABORT, 'gesperrt'); END");
-    }
+    refuseChangesTo41(daten);
     ui.answers = {Btn::Yes, Btn::Yes};
     EXPECT_THROW(e().transferStapel(), SilentAbort);
     ASSERT_EQ(ui.messages.size(), 1u);
@@ -318,12 +323,7 @@ TEST_F(Rechnungsbuch, ARefusedPaymentTakesOnlyTheBatchsRowsAfterItOutOfTheJourna
         scalar(fb->books().stapel, QStringLiteral("SELECT MAX(Autonummer) FROM Buchung")) + 1;
     fb->books().journal.appendRecord({between, QDate(2026, 1, 1), QStringLiteral("alt")});
     row(42, 1200, 8400, QStringLiteral("Verkauf"), 500);
-    {
-        SQLite::Database db((daten + QStringLiteral("/RechBuch.DB")).toStdString(),
-                            SQLite::OPEN_READWRITE);
-        db.exec("CREATE TRIGGER sperre BEFORE UPDATE ON RechBuch WHEN old.BelNr = 41 "
-                "BEGIN SELECT RAISE(ABORT, 'gesperrt'); END");
-    }
+    refuseChangesTo41(daten);
     ui.answers = {Btn::Yes, Btn::Yes};
     EXPECT_THROW(e().transferStapel(), SilentAbort);
     EXPECT_EQ(scalar(fb->books().journal,
