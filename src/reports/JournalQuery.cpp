@@ -83,6 +83,10 @@ QString JournalQuery::effectiveText(bool ordered) const {
     QStringList lines = m_lines;
     if (!ordered)
         lines[kOrderLine - 1].clear();
+    return effectiveText(lines);
+}
+
+QString JournalQuery::effectiveText(const QStringList &lines) const {
     const QString query = lines.join(QLatin1Char('\n'));
     if (!isFiltered())
         return query;
@@ -91,10 +95,16 @@ QString JournalQuery::effectiveText(bool ordered) const {
 }
 
 QVariantList JournalQuery::effectiveParams(bool ordered) const {
+    QList<QVariantList> params = m_params;
+    if (!ordered)
+        params[kOrderLine - 1].clear();
+    return effectiveParams(params);
+}
+
+QVariantList JournalQuery::effectiveParams(const QList<QVariantList> &params) const {
     QVariantList p;
-    for (int i = 0; i < kLines; ++i)
-        if (ordered || i != kOrderLine - 1)
-            p << m_params[i];
+    for (const QVariantList &line : params)
+        p << line;
     if (isFiltered())
         p << m_filterParams;
     return p;
@@ -123,6 +133,45 @@ qint64 JournalQuery::recordCount() const {
 
 std::unique_ptr<SqlSource> JournalQuery::source() const {
     return std::make_unique<SqlSource>(m_files, effectiveText(), effectiveParams(), resultTypes());
+}
+
+std::unique_ptr<SqlSource> JournalQuery::source(const QStringList &fields,
+                                                const std::optional<Line> &range,
+                                                const std::optional<Line> &order) const {
+    // The accounts' fields come from the two joined charts; the others are the journal's own,
+    // named as the journal names them so that the result reads as the full row does.
+    static const QHash<QString, QString> joined{
+        {QStringLiteral("xsollart"), QStringLiteral("D1.Art AS XSollArt")},
+        {QStringLiteral("xhabenart"), QStringLiteral("D2.Art AS XHabenArt")},
+        {QStringLiteral("xsollname"), QStringLiteral("D1.Name AS XSollName")},
+        {QStringLiteral("xhabenname"), QStringLiteral("D2.Name AS XHabenName")}};
+    const TableSchema &journal = Schemas::journal();
+    QStringList columns;
+    for (const QString &field : fields) {
+        if (const auto it = joined.constFind(field.toLower()); it != joined.constEnd()) {
+            columns << *it;
+            continue;
+        }
+        const int i = journal.fieldIndex(field);
+        if (i < 0)
+            throw std::invalid_argument("JournalQuery::source: no such field");
+        const QString name = journal.fields[size_t(i)].name;
+        columns << QStringLiteral("D.%1 AS %1").arg(name);
+    }
+    QStringList lines = m_lines;
+    QList<QVariantList> params = m_params;
+    lines[0] = QStringLiteral("SELECT ") + columns.join(QStringLiteral(", "));
+    params[0].clear();
+    for (const auto &[number, line] : {std::pair{kRangeLine, &range}, {kOrderLine, &order}})
+        if (*line) {
+            if ((*line)->text.count(QLatin1Char('?')) != (*line)->params.size())
+                throw std::invalid_argument(
+                    "JournalQuery::source: placeholders and values differ in number");
+            lines[number - 1] = (*line)->text;
+            params[number - 1] = (*line)->params;
+        }
+    return std::make_unique<SqlSource>(m_files, effectiveText(lines), effectiveParams(params),
+                                       resultTypes());
 }
 
 void JournalQuery::forEach(const std::function<bool(const ledra::report::Record &)> &f) const {

@@ -67,6 +67,18 @@ public:
 
     // A fresh cursor over the rows (filtered when the filter is on).
     std::unique_ptr<SqlSource> source() const;
+    // The same rows with only the result fields `fields` (journal columns and the X fields
+    // of the accounts), for a report that reads no others: the engine then sorts and hands
+    // over narrower rows. The filter's fields must be among them. `range`, when given,
+    // replaces the range line (text and values) for this cursor only, and `order` the order
+    // line.
+    struct Line {
+        QString text;
+        QVariantList params;
+    };
+    std::unique_ptr<SqlSource> source(const QStringList &fields,
+                                      const std::optional<Line> &range = std::nullopt,
+                                      const std::optional<Line> &order = std::nullopt) const;
     // Streams the rows; the callback returns false to stop.
     void forEach(const std::function<bool(const ledra::report::Record &row)> &f) const;
     // Field types of the result.
@@ -84,6 +96,8 @@ public:
 private:
     QString effectiveText(bool ordered = true) const;
     QVariantList effectiveParams(bool ordered = true) const;
+    QString effectiveText(const QStringList &lines) const;
+    QVariantList effectiveParams(const QList<QVariantList> &params) const;
 
     QStringList m_lines;
     QList<QVariantList> m_params;

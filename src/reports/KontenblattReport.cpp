@@ -19,25 +19,55 @@ using namespace ledra::report;
 
 namespace sheet {
 
-Counter counterAccount(const Record &row, qint64 konto) {
-    const QVariant soll = row.value(QStringLiteral("Soll"));
-    const QVariant haben = row.value(QStringLiteral("Haben"));
-    const Counter credit{haben, row.value(QStringLiteral("XHabenName")).toString()};
-    const Counter debit{soll, row.value(QStringLiteral("XSollName")).toString()};
+void Fields::locate(const Record &row) {
+    if (names && row.names() == names)
+        return;
+    names = row.names();
+    soll = row.indexOf(QStringLiteral("Soll"));
+    haben = row.indexOf(QStringLiteral("Haben"));
+    sollArt = row.indexOf(QStringLiteral("XSollArt"));
+    habenArt = row.indexOf(QStringLiteral("XHabenArt"));
+    sollName = row.indexOf(QStringLiteral("XSollName"));
+    habenName = row.indexOf(QStringLiteral("XHabenName"));
+    netto = row.indexOf(QStringLiteral("Netto"));
+    brutto = row.indexOf(QStringLiteral("Brutto"));
+    steuer = row.indexOf(QStringLiteral("Steuer"));
+    satz = row.indexOf(QStringLiteral("Steuersatz"));
+    euro = row.indexOf(QStringLiteral("Euro"));
+    datum = row.indexOf(QStringLiteral("Belegdatum"));
+}
+
+Counter counterAccount(const Record &row, const Fields &f, qint64 konto) {
+    const QVariant soll = row.at(f.soll);
+    const QVariant haben = row.at(f.haben);
     if (!soll.isNull() && soll.toLongLong() == konto)
-        return credit;
+        return {haben, row.at(f.habenName).toString()};
     if (!haben.isNull() && haben.toLongLong() == konto)
-        return debit;
+        return {soll, row.at(f.sollName).toString()};
     // A tax line: the side that paid or received the gross amount.
-    return isBestandskonto(kontoArtOf(row.value(QStringLiteral("XSollArt")))) ? debit : credit;
+    return isBestandskonto(kontoArtOf(row.at(f.sollArt)))
+               ? Counter{soll, row.at(f.sollName).toString()}
+               : Counter{haben, row.at(f.habenName).toString()};
+}
+
+Counter counterAccount(const Record &row, qint64 konto) {
+    Fields f;
+    f.locate(row);
+    return counterAccount(row, f, konto);
+}
+
+QString rateText(const Record &row, const Fields &f) {
+    // The VAT of a customer's payment was due with the invoice; the payment carries none.
+    if (isZahlungskonto(kontoArtOf(row.at(f.sollArt))) &&
+        kontoArtOf(row.at(f.habenArt)) == KontoArt::Debitor)
+        return QStringLiteral("0");
+    return displayText(row.at(f.satz), false, QString());
 }
 
 QString rateText(const Record &row) {
-    // The VAT of a customer's payment was due with the invoice; the payment carries none.
-    if (isZahlungskonto(kontoArtOf(row.value(QStringLiteral("XSollArt")))) &&
-        kontoArtOf(row.value(QStringLiteral("XHabenArt"))) == KontoArt::Debitor)
-        return QStringLiteral("0");
-    return displayText(row.value(QStringLiteral("Steuersatz")), false, QString());
+    Fields f;
+    f.locate(row);
+    return rateText(row, f);
 }
 
 std::optional<Money> sideAmount(const SheetRow &row, const SheetAccount &account,
@@ -55,24 +85,28 @@ std::optional<Money> sideAmount(const SheetRow &row, const SheetAccount &account
     return std::nullopt;
 }
 
-std::optional<Money> sideAmount(const Record &row, const SheetAccount &account,
-                                const TaxAccounts &tax, bool debit) {
-    auto money = [&row](const char *field) {
-        return Money::fromUnits(row.value(QString::fromLatin1(field)).toLongLong());
-    };
-    const QVariant soll = row.value(QStringLiteral("Soll"));
-    const QVariant haben = row.value(QStringLiteral("Haben"));
+SheetRow sheetRow(const Record &row, const Fields &f) {
+    auto money = [&row](qsizetype field) { return Money::fromUnits(row.at(field).toLongLong()); };
+    const QVariant soll = row.at(f.soll);
+    const QVariant haben = row.at(f.haben);
     SheetRow r;
     r.soll = soll.toLongLong();
     r.haben = haben.toLongLong();
     r.sollNull = soll.isNull();
     r.habenNull = haben.isNull();
-    r.sollArt = kontoArtOf(row.value(QStringLiteral("XSollArt")));
-    r.habenArt = kontoArtOf(row.value(QStringLiteral("XHabenArt")));
-    r.netto = money("Netto");
-    r.brutto = money("Brutto");
-    r.steuer = money("Steuer");
-    return sideAmount(r, account, tax, debit);
+    r.sollArt = kontoArtOf(row.at(f.sollArt));
+    r.habenArt = kontoArtOf(row.at(f.habenArt));
+    r.netto = money(f.netto);
+    r.brutto = money(f.brutto);
+    r.steuer = money(f.steuer);
+    return r;
+}
+
+std::optional<Money> sideAmount(const Record &row, const SheetAccount &account,
+                                const TaxAccounts &tax, bool debit) {
+    Fields f;
+    f.locate(row);
+    return sideAmount(sheetRow(row, f), account, tax, debit);
 }
 
 SheetFilter sheetFilter(qint64 konto, const TaxAccounts &tax) {
@@ -240,25 +274,26 @@ KontenblattReport::KontenblattReport(BooksSession &fb, EingrenzungRules &filter)
         text = bookingCurrency(c.value());
     });
     at(detail, kGegenNr, 0.4, QString(), Qt::AlignRight)
-        ->setOnPrint([this](TextControl &c, QString &text) {
-            text = displayText(sheet::counterAccount(c.band().record(), m_account.ktoNr).number,
-                               false, QString());
+        ->setOnPrint([this](TextControl &, QString &text) {
+            text = displayText(m_line.counter.number, false, QString());
         });
     at(detail, kGegenName, 0.4, QString())->setOnPrint([this](TextControl &c, QString &text) {
-        text = clipToWidth(sheet::counterAccount(c.band().record(), m_account.ktoNr).name, c.font(),
-                           c.geometry().width());
+        text = clipToWidth(m_line.counter.name, c.font(), c.geometry().width());
     });
     at(detail, kSatz, 0.4, QString(), Qt::AlignRight)
-        ->setOnPrint(
-            [](TextControl &c, QString &text) { text = sheet::rateText(c.band().record()); });
+        ->setOnPrint([this](TextControl &, QString &text) { text = m_line.rate; });
     // The line's amounts are read before the page break check, but they join the sums only
     // after it: a line that moves to the next page is not yet in this page's carry-over.
     detail->setBeforePrint([this](Band &band, bool &) {
         const Record &row = band.record();
-        m_line.debit = sheet::sideAmount(row, m_account, m_tax, true);
-        m_line.credit = sheet::sideAmount(row, m_account, m_tax, false);
-        m_line.euro = row.value(QStringLiteral("Euro"));
-        m_line.date = row.value(QStringLiteral("Belegdatum")).toDate();
+        m_fields.locate(row);
+        const sheet::SheetRow amounts = sheet::sheetRow(row, m_fields);
+        m_line.debit = sheet::sideAmount(amounts, m_account, m_tax, true);
+        m_line.credit = sheet::sideAmount(amounts, m_account, m_tax, false);
+        m_line.euro = row.at(m_fields.euro);
+        m_line.date = row.at(m_fields.datum).toDate();
+        m_line.counter = sheet::counterAccount(row, m_fields, m_account.ktoNr);
+        m_line.rate = sheet::rateText(row, m_fields);
     });
     detail->setAfterPrint([this](Band &, bool printed) {
         if (printed)
@@ -290,7 +325,14 @@ KontenblattReport::~KontenblattReport() = default;
 void KontenblattReport::setAccount(const SheetAccount &account) {
     m_account = account;
     m_tax = sheet::taxAccounts(m_fb);
-    m_source = m_filter.QJournal.source();
+    // What the lines print and the sheet filter reads, no more.
+    static const QStringList fields{
+        QStringLiteral("Belegdatum"), QStringLiteral("Belegnummer"), QStringLiteral("Buchungstext"),
+        QStringLiteral("Soll"),       QStringLiteral("Haben"),       QStringLiteral("Netto"),
+        QStringLiteral("Brutto"),     QStringLiteral("Steuer"),      QStringLiteral("Steuersatz"),
+        QStringLiteral("Euro"),       QStringLiteral("XSollArt"),    QStringLiteral("XHabenArt"),
+        QStringLiteral("XSollName"),  QStringLiteral("XHabenName")};
+    m_source = m_filter.QJournal.source(fields);
     Ausdruck.setDataSource(m_source.get());
 }
 

@@ -50,6 +50,18 @@ Counter counterAccount(const ledra::report::Record &row, qint64 konto);
 // (bank, cash, private or other payment account debited, customer credited).
 QString rateText(const ledra::report::Record &row);
 
+// Where the fields a sheet line reads stand in the rows' field list: a sheet reads a dozen
+// fields of every row, so they are found once per list rather than by name each time.
+struct Fields {
+    // Finds the fields again when `row` has another field list than the last one.
+    void locate(const ledra::report::Record &row);
+    QSharedPointer<const QStringList> names;
+    qsizetype soll = -1, haben = -1, sollArt = -1, habenArt = -1, sollName = -1, habenName = -1,
+              netto = -1, brutto = -1, steuer = -1, satz = -1, euro = -1, datum = -1;
+};
+Counter counterAccount(const ledra::report::Record &row, const Fields &f, qint64 konto);
+QString rateText(const ledra::report::Record &row, const Fields &f);
+
 // The debit (or credit) column of the account sheet: the amount on this account, net for a
 // profit-and-loss account and gross for a balance account; on the input-tax account the tax
 // of a cost account on that side, on the VAT account the tax of a revenue account on that
@@ -70,6 +82,7 @@ struct SheetRow {
 };
 std::optional<Money> sideAmount(const SheetRow &row, const SheetAccount &account,
                                 const TaxAccounts &tax, bool debit);
+SheetRow sheetRow(const ledra::report::Record &row, const Fields &f);
 
 // The page set-up and page header that the account sheet and the cash book share: title,
 // account number (right-aligned ending at nrX + 16 mm) and name, date and page, period and
@@ -107,10 +120,13 @@ public:
     Money creditSum() const { return m_credit; }
 
 private:
+    // The values of the row being printed, worked out once before its band prints.
     struct Line {
         std::optional<Money> debit, credit;
         QVariant euro;
         QDate date;
+        sheet::Counter counter;
+        QString rate;
     };
     void startRun();
     // The values of the opening line: the account's opening values when the range starts
@@ -127,6 +143,7 @@ private:
     Money m_debit, m_credit;
     std::optional<std::pair<Money, Money>> m_opening; // debit and credit of the opening line
     Line m_line;
+    sheet::Fields m_fields;
 };
 
 // Main window: button KBlatt, menu "Kontenblatt drucken..." and a double click in the
