@@ -4,6 +4,7 @@
 #include "store/Sql.h"
 
 #include <stdexcept>
+#include <utility>
 namespace ledra {
 
 namespace reports {
@@ -60,9 +61,14 @@ void JournalQuery::setFiles(const QString &journalPath, const QString &journalTa
                             const QString &kontenPath, const QString &kontenTable) {
     m_files = {{kJournalAlias, journalPath}, {kKontenAlias, kontenPath}};
     m_journalTable = journalTable;
+    m_kontenTable = kontenTable;
     m_lines[1] = QStringLiteral("FROM %1.%2 D, %3.%4 D1, %3.%4 D2")
                      .arg(kJournalAlias, quoteIdentifier(journalTable), kKontenAlias,
                           quoteIdentifier(kontenTable));
+}
+
+QString JournalQuery::chart() const {
+    return kKontenAlias + QLatin1Char('.') + quoteIdentifier(m_kontenTable);
 }
 
 void JournalQuery::setFolderOf(const BooksSession &fb) {
@@ -135,43 +141,178 @@ std::unique_ptr<SqlSource> JournalQuery::source() const {
     return std::make_unique<SqlSource>(m_files, effectiveText(), effectiveParams(), resultTypes());
 }
 
-std::unique_ptr<SqlSource> JournalQuery::source(const QStringList &fields,
+namespace {
+// Slots of the accounts' fields in JournalRows.
+constexpr int kSollArt = -1, kHabenArt = -2, kSollName = -3, kHabenName = -4;
+
+int accountSlot(const QString &field) {
+    static const QHash<QString, int> accountFields{{QStringLiteral("xsollart"), kSollArt},
+                                                   {QStringLiteral("xhabenart"), kHabenArt},
+                                                   {QStringLiteral("xsollname"), kSollName},
+                                                   {QStringLiteral("xhabenname"), kHabenName}};
+    return accountFields.value(field.toLower(), 0);
+}
+
+QString accountFieldName(int slot) {
+    switch (slot) {
+    case kSollArt:
+        return QStringLiteral("XSollArt");
+    case kHabenArt:
+        return QStringLiteral("XHabenArt");
+    case kSollName:
+        return QStringLiteral("XSollName");
+    default:
+        return QStringLiteral("XHabenName");
+    }
+}
+} // namespace
+
+JournalRows::JournalRows(const Attachments &files, const QString &sql, const QVariantList &params,
+                         QString chartSql, QStringList fields, int soll, int haben)
+    : m_files(files), m_rows(files, sql, params, JournalQuery::resultTypes()),
+      m_chartSql(std::move(chartSql)), m_fields(std::move(fields)), m_soll(soll), m_haben(haben) {
+    int column = 0;
+    for (const QString &field : m_fields) {
+        const int slot = accountSlot(field);
+        m_slots.push_back(slot != 0 ? slot : column++);
+    }
+}
+
+JournalRows::~JournalRows() = default;
+
+void JournalRows::first() {
+    // The chart as it is now: a run may follow changes to the accounts.
+    m_chart.clear();
+    SqlSource chart(m_files, m_chartSql, {}, JournalQuery::resultTypes());
+    for (chart.first(); !chart.eof(); chart.next())
+        m_chart.insert(chart.row().int64(0), Account{chart.valueAt(1), chart.valueAt(2)});
+    m_rows.first();
+    settle();
+    while (m_take && !eof() && m_take(*this)) {
+        m_rows.next();
+        settle();
+    }
+}
+
+void JournalRows::next() {
+    m_rows.next();
+    settle();
+}
+
+void JournalRows::settle() {
+    // The join matches an account number only where the journal holds an integer: the
+    // column's type keeps a whole number stored as one, and text or a fraction equals no
+    // account number.
+    auto find = [this](int column) -> const Account * {
+        const SqlRow &r = m_rows.row();
+        if (!r.holdsInteger(column))
+            return nullptr;
+        const auto it = m_chart.constFind(r.int64(column));
+        return it == m_chart.constEnd() ? nullptr : &*it;
+    };
+    for (; !m_rows.eof(); m_rows.next()) {
+        m_sollAccount = find(m_soll);
+        m_habenAccount = find(m_haben);
+        if (m_sollAccount && m_habenAccount)
+            return;
+    }
+}
+
+QVariant JournalRows::slotValue(int slot) const {
+    switch (slot) {
+    case kSollArt:
+        return m_sollAccount->art;
+    case kHabenArt:
+        return m_habenAccount->art;
+    case kSollName:
+        return m_sollAccount->name;
+    case kHabenName:
+        return m_habenAccount->name;
+    default:
+        return m_rows.valueAt(slot);
+    }
+}
+
+QVariant JournalRows::value(const QString &field) const {
+    if (eof())
+        return {};
+    qsizetype at = m_fields.indexOf(field);
+    for (qsizetype i = 0; at < 0 && i < m_fields.size(); ++i)
+        if (m_fields.at(i).compare(field, Qt::CaseInsensitive) == 0)
+            at = i;
+    return at >= 0 ? slotValue(m_slots[size_t(at)]) : QVariant();
+}
+
+ledra::report::Record JournalRows::snapshot(const QSharedPointer<const QStringList> &names) const {
+    if (eof())
+        return {};
+    if (names.data() != m_checkedNames) {
+        if (*names != m_fields)
+            return RecordSource::snapshot(names);
+        m_checkedNames = names.data();
+    }
+    QVariantList values;
+    values.reserve(qsizetype(m_slots.size()));
+    for (const int slot : m_slots)
+        values << slotValue(slot);
+    return ledra::report::Record(names, std::move(values));
+}
+
+std::unique_ptr<JournalRows> JournalQuery::rows(const QStringList &fields,
                                                 const std::optional<Line> &range,
                                                 const std::optional<Line> &order) const {
-    // The accounts' fields come from the two joined charts; the others are the journal's own,
-    // named as the journal names them so that the result reads as the full row does.
-    static const QHash<QString, QString> joined{
-        {QStringLiteral("xsollart"), QStringLiteral("D1.Art AS XSollArt")},
-        {QStringLiteral("xhabenart"), QStringLiteral("D2.Art AS XHabenArt")},
-        {QStringLiteral("xsollname"), QStringLiteral("D1.Name AS XSollName")},
-        {QStringLiteral("xhabenname"), QStringLiteral("D2.Name AS XHabenName")}};
+    // The journal's columns as the journal names them, so that the rows read as the full
+    // rows do; the accounts' fields are not selected but looked up.
     const TableSchema &journal = Schemas::journal();
-    QStringList columns;
+    QStringList columns, names;
+    int soll = -1, haben = -1;
     for (const QString &field : fields) {
-        if (const auto it = joined.constFind(field.toLower()); it != joined.constEnd()) {
-            columns << *it;
+        if (const int slot = accountSlot(field); slot != 0) {
+            names << accountFieldName(slot);
             continue;
         }
         const int i = journal.fieldIndex(field);
         if (i < 0)
-            throw std::invalid_argument("JournalQuery::source: no such field");
+            throw std::invalid_argument("JournalQuery::rows: no such field");
         const QString name = journal.fields[size_t(i)].name;
+        if (name == QLatin1String("Soll"))
+            soll = int(columns.size());
+        if (name == QLatin1String("Haben"))
+            haben = int(columns.size());
         columns << QStringLiteral("D.%1 AS %1").arg(name);
+        names << name;
     }
+    // The two account numbers are read for the look-up whether the report prints them or not.
+    if (soll < 0) {
+        soll = int(columns.size());
+        columns << QStringLiteral("D.Soll AS XZeileSoll");
+    }
+    if (haben < 0) {
+        haben = int(columns.size());
+        columns << QStringLiteral("D.Haben AS XZeileHaben");
+    }
+
     QStringList lines = m_lines;
     QList<QVariantList> params = m_params;
     lines[0] = QStringLiteral("SELECT ") + columns.join(QStringLiteral(", "));
-    params[0].clear();
+    lines[1] = QStringLiteral("FROM %1.%2 D").arg(kJournalAlias, quoteIdentifier(m_journalTable));
+    lines[3] = QStringLiteral("(D.Soll IS NOT NULL)");
+    lines[4] = QStringLiteral(" AND (D.Haben IS NOT NULL)");
+    for (const int i : {0, 1, 3, 4})
+        params[i].clear();
     for (const auto &[number, line] : {std::pair{kRangeLine, &range}, {kOrderLine, &order}})
         if (*line) {
             if ((*line)->text.count(QLatin1Char('?')) != (*line)->params.size())
                 throw std::invalid_argument(
-                    "JournalQuery::source: placeholders and values differ in number");
+                    "JournalQuery::rows: placeholders and values differ in number");
             lines[number - 1] = (*line)->text;
             params[number - 1] = (*line)->params;
         }
-    return std::make_unique<SqlSource>(m_files, effectiveText(lines), effectiveParams(params),
-                                       resultTypes());
+    const QString chartSql = QStringLiteral("SELECT KtoNr, Art AS XSollArt, Name AS XSollName "
+                                            "FROM %1 WHERE typeof(KtoNr) = 'integer'")
+                                 .arg(chart());
+    return std::make_unique<JournalRows>(m_files, effectiveText(lines), effectiveParams(params),
+                                         chartSql, names, soll, haben);
 }
 
 void JournalQuery::forEach(const std::function<bool(const ledra::report::Record &)> &f) const {

@@ -74,18 +74,18 @@ JournalReport::JournalReport(BooksSession &fb, EingrenzungRules &filter) : m_fb(
     r.setDefaultFont(reportFont(10));
     r.setBeforePrint([&fb](Report &rep) { applyMarginSetting(rep, fb.settings, MarginEdge::Top); });
 
-    // The listing reads these fields and no others: the engine then sorts and hands over
-    // narrower rows. A filter on the query may read any field, so a filtered query keeps them.
+    // The listing reads these fields and no others (see JournalQuery::rows). A filter on the
+    // query may read any field, so a filtered query keeps the joined rows.
     const QString amountField = filter.Netto ? QStringLiteral("Netto") : QStringLiteral("Brutto");
-    m_source =
-        filter.QJournal.isFiltered()
-            ? filter.QJournal.source()
-            : filter.QJournal.source({QStringLiteral("Belegdatum"), QStringLiteral("Belegnummer"),
-                                      QStringLiteral("Buchungstext"), amountField,
-                                      QStringLiteral("Euro"), QStringLiteral("Soll"),
-                                      QStringLiteral("Haben"), QStringLiteral("Steuersatz"),
-                                      QStringLiteral("XSollArt"), QStringLiteral("XHabenArt"),
-                                      QStringLiteral("XSollName"), QStringLiteral("XHabenName")});
+    if (filter.QJournal.isFiltered())
+        m_source = filter.QJournal.source();
+    else
+        m_source = filter.QJournal.rows(
+            {QStringLiteral("Belegdatum"), QStringLiteral("Belegnummer"),
+             QStringLiteral("Buchungstext"), amountField, QStringLiteral("Euro"),
+             QStringLiteral("Soll"), QStringLiteral("Haben"), QStringLiteral("Steuersatz"),
+             QStringLiteral("XSollArt"), QStringLiteral("XHabenArt"), QStringLiteral("XSollName"),
+             QStringLiteral("XHabenName")});
     r.setDataSource(m_source.get());
 
     Band *head = r.addBand(BandKind::PageHeader);

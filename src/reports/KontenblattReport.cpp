@@ -109,15 +109,15 @@ std::optional<Money> sideAmount(const Record &row, const SheetAccount &account,
     return sideAmount(sheetRow(row, f), account, tax, debit);
 }
 
-SheetFilter sheetFilter(qint64 konto, const TaxAccounts &tax) {
+SheetFilter sheetFilter(qint64 konto, const TaxAccounts &tax, const QString &chart) {
     const QString own = QStringLiteral("Soll=? OR Haben=?");
     const QVariantList params{konto, konto};
     // The tax accounts also list the bookings whose tax posting put on them: taxed bookings
     // with a cost account (input tax) or with the revenue account (VAT) on either side.
-    const auto taxed = [&own](bool (*holds)(std::optional<KontoArt>)) {
-        const QString codes = kontoArtCodeList(holds);
-        return QStringLiteral("(Steuersatz>0 AND (XSollArt IN (%1) OR XHabenArt IN (%1))) OR ")
-                   .arg(codes) +
+    const auto taxed = [&own, &chart](bool (*holds)(std::optional<KontoArt>)) {
+        const QString accounts = QStringLiteral("(SELECT KtoNr FROM %1 WHERE Art IN (%2))")
+                                     .arg(chart, kontoArtCodeList(holds));
+        return QStringLiteral("(Steuersatz>0 AND (Soll IN %1 OR Haben IN %1)) OR ").arg(accounts) +
                own;
     };
     if (tax.vorsteuer != 0 && konto == tax.vorsteuer)
@@ -322,6 +322,17 @@ KontenblattReport::KontenblattReport(BooksSession &fb, EingrenzungRules &filter)
 
 KontenblattReport::~KontenblattReport() = default;
 
+namespace {
+
+// The opening line of a balance: on its side, none when it is nought.
+std::optional<std::pair<Money, Money>> balanceLine(Money balance) {
+    if (balance == Money())
+        return std::nullopt;
+    return balance > Money() ? std::pair{balance, Money()} : std::pair{Money(), -balance};
+}
+
+} // namespace
+
 void KontenblattReport::setAccount(const SheetAccount &account) {
     m_account = account;
     m_tax = sheet::taxAccounts(m_fb);
@@ -332,7 +343,25 @@ void KontenblattReport::setAccount(const SheetAccount &account) {
         QStringLiteral("Brutto"),     QStringLiteral("Steuer"),      QStringLiteral("Steuersatz"),
         QStringLiteral("Euro"),       QStringLiteral("XSollArt"),    QStringLiteral("XHabenArt"),
         QStringLiteral("XSollName"),  QStringLiteral("XHabenName")};
-    m_source = m_filter.QJournal.source(fields);
+    m_openingKind = openingKind();
+    if (m_openingKind != Opening::BalanceBefore) {
+        m_source = m_filter.QJournal.rows(fields);
+    } else {
+        // A range that starts later: the sheet must end with the balance at the range end, so
+        // it opens with the balance before the range. The rows from the period's first day
+        // come in date order, and those before the range are summed as the walk passes them
+        // (takeBeforeRange): one pass over the journal for both.
+        m_from = *m_filter.fromDate();
+        m_fromIso = m_from.toString(Qt::ISODate);
+        std::optional<JournalQuery::Line> range;
+        if (const auto to = m_filter.toDate())
+            range = JournalQuery::Line{QStringLiteral("AND Belegdatum>=? AND Belegdatum<=?"),
+                                       {m_fb.settings.periodStart(), *to}};
+        m_source = m_filter.QJournal.rows(
+            fields, range,
+            JournalQuery::Line{QStringLiteral("ORDER BY Belegdatum,Belegnummer,Autonummer"), {}});
+        m_source->setLeading([this](const JournalRows &rows) { return takeBeforeRange(rows); });
+    }
     Ausdruck.setDataSource(m_source.get());
 }
 
@@ -340,71 +369,59 @@ void KontenblattReport::startRun() {
     m_debit = Money();
     m_credit = Money();
     m_line = Line();
-    m_opening = openingLine();
+    m_opening.reset();
+    if (m_openingKind == Opening::AccountValues &&
+        (m_account.soll > Money() || m_account.haben > Money()))
+        m_opening = std::pair{m_account.soll, m_account.haben};
+    // The rows before the range add to the account's opening balance as the walk starts.
+    m_before = m_account.soll - m_account.haben;
+    m_at.datum = -1;
+    if (m_openingKind == Opening::BalanceBefore)
+        m_opening = balanceLine(m_before);
 }
 
-std::optional<std::pair<Money, Money>> KontenblattReport::openingLine() const {
+KontenblattReport::Opening KontenblattReport::openingKind() const {
     if (m_filter.sort != EingrenzungRules::Sort::Datum)
-        return std::nullopt;
+        return Opening::None;
     const auto from = m_filter.fromDate();
     if (!from)
-        return std::nullopt;
+        return Opening::None;
     const QDate start = m_fb.settings.periodStart();
     if (!start.isValid() || *from <= start) {
         if (!start.isValid() && (from->day() != 1 || from->month() != 1))
-            return std::nullopt;
-        if (m_account.soll > Money() || m_account.haben > Money())
-            return std::pair{m_account.soll, m_account.haben};
-        return std::nullopt;
+            return Opening::None;
+        return Opening::AccountValues;
     }
-    // A range that starts later: the sheet must end with the balance at the range end, so it
-    // opens with the balance before the range, the rows of the same sheet from the period's
-    // first day up to the day before. They are summed in one plain pass over the journal
-    // (a quarter late in a year of a busy bank account reads most of the year), with the
-    // accounts' types from the chart: the query joins the accounts, so a row whose debit or
-    // credit account is missing is no row of the sheet.
-    std::unordered_map<qint64, std::optional<KontoArt>> types;
-    {
-        Table &k = m_fb.konten;
-        forEachRow(k, QStringLiteral("SELECT KtoNr, Art FROM %1").arg(quotedName(k)),
-                   [&](const SqlRow &r) {
-                       types.emplace(r.int64(0),
-                                     r.isNull(1) ? std::nullopt : kontoArtFromCode(r.int64(1)));
-                   });
-    }
-    // The sheet's rows (see sheetFilter): the account's own, and on a tax account every row
-    // with a rate, whose tax sideAmount finds by the types.
-    const bool taxAccount = (m_tax.vorsteuer != 0 && m_account.ktoNr == m_tax.vorsteuer) ||
-                            (m_tax.mwst != 0 && m_account.ktoNr == m_tax.mwst);
-    SqlStatement rows = m_filter.QJournal.journalScan(
-        QStringLiteral("Belegdatum, Soll, Haben, Netto, Brutto, Steuer, Euro"),
-        QStringLiteral("Belegdatum>=? AND Belegdatum<? AND (Soll=? OR Haben=?%1)")
-            .arg(taxAccount ? QStringLiteral(" OR Steuersatz>0") : QString()),
-        {start, *from, m_account.ktoNr, m_account.ktoNr});
-    Money balance = m_account.soll - m_account.haben;
-    while (rows.next()) {
-        const SqlRow &r = rows.row();
-        sheet::SheetRow row;
-        row.soll = r.int64(1);
-        row.haben = r.int64(2);
-        const auto sa = types.find(row.soll), ha = types.find(row.haben);
-        if (r.isNull(1) || r.isNull(2) || sa == types.end() || ha == types.end())
-            continue;
-        row.sollArt = sa->second;
-        row.habenArt = ha->second;
-        row.netto = r.money(3);
-        row.brutto = r.money(4);
-        row.steuer = r.money(5);
-        const bool euro = r.isNull(6) || r.int64(6) != 0;
-        const QDate date = r.date(0);
-        if (const auto debit = sheet::sideAmount(row, m_account, m_tax, true))
-            balance += toCurrencyOfDate(*debit, euro, date);
-        if (const auto credit = sheet::sideAmount(row, m_account, m_tax, false))
-            balance -= toCurrencyOfDate(*credit, euro, date);
-    }
-    if (balance == Money())
-        return std::nullopt;
-    return balance > Money() ? std::pair{balance, Money()} : std::pair{Money(), -balance};
+    return Opening::BalanceBefore;
+}
+
+bool KontenblattReport::takeBeforeRange(const JournalRows &rows) {
+    const SqlRow &r = rows.row();
+    if (m_at.datum < 0)
+        m_at = {rows.column(QStringLiteral("Belegdatum")), rows.column(QStringLiteral("Soll")),
+                rows.column(QStringLiteral("Haben")),      rows.column(QStringLiteral("Netto")),
+                rows.column(QStringLiteral("Brutto")),     rows.column(QStringLiteral("Steuer")),
+                rows.column(QStringLiteral("Euro"))};
+    // Before the range as the query's range compares: by the stored text, which for a
+    // well-formed date is the order of the days.
+    const QDate date = r.date(m_at.datum);
+    if (r.isNull(m_at.datum) || (date.isValid() ? date >= m_from : r.text(m_at.datum) >= m_fromIso))
+        return false;
+    sheet::SheetRow row;
+    row.soll = r.int64(m_at.soll);
+    row.haben = r.int64(m_at.haben);
+    row.sollArt = kontoArtOf(rows.sollArt());
+    row.habenArt = kontoArtOf(rows.habenArt());
+    row.netto = r.money(m_at.netto);
+    row.brutto = r.money(m_at.brutto);
+    row.steuer = r.money(m_at.steuer);
+    const bool euro = r.isNull(m_at.euro) || r.int64(m_at.euro) != 0;
+    if (const auto debit = sheet::sideAmount(row, m_account, m_tax, true))
+        m_before += toCurrencyOfDate(*debit, euro, date);
+    if (const auto credit = sheet::sideAmount(row, m_account, m_tax, false))
+        m_before -= toCurrencyOfDate(*credit, euro, date);
+    m_opening = balanceLine(m_before);
+    return true;
 }
 
 void KontenblattReport::addLine() {
@@ -478,7 +495,7 @@ struct SheetWindows {
 void printSheetOf(ReportContext &ctx, SheetWindows &windows, const SheetAccount &account,
                   const sheet::TaxAccounts &tax, bool mass) {
     EingrenzungRules &dlg = ctx.filter;
-    const sheet::SheetFilter filter = sheet::sheetFilter(account.ktoNr, tax);
+    const sheet::SheetFilter filter = sheet::sheetFilter(account.ktoNr, tax, dlg.QJournal.chart());
     dlg.QJournal.setFilter(filter.condition, filter.params);
     dlg.QJournal.setFiltered(true);
     dlg.QJournal.open();

@@ -6,6 +6,7 @@
 // Its launcher printKontenblatt prints a cash account as a cash book (UKassenbuch.h) instead, and
 // prints several marked accounts one after another without a preview.
 
+#include "JournalQuery.h"
 #include "RecordSources.h"
 #include "ReportViewer.h"
 #include "books/KontoArt.h"
@@ -92,12 +93,14 @@ ledra::report::Band *setUpSheet(ledra::report::Report &r, const QString &title,
                                 const EingrenzungRules &filter);
 
 // The filter on the journal query that narrows it to the rows of the account's sheet; the
-// account number is bound as a value.
+// account number is bound as a value. It reads journal columns only (the accounts' types from
+// `chart`, the query's chart table), so that it applies to the query's rows with and without
+// the accounts joined.
 struct SheetFilter {
     QString condition;
     QVariantList params;
 };
-SheetFilter sheetFilter(qint64 konto, const TaxAccounts &tax);
+SheetFilter sheetFilter(qint64 konto, const TaxAccounts &tax, const QString &chart);
 
 TaxAccounts taxAccounts(const BooksSession &fb);
 
@@ -129,19 +132,32 @@ private:
         QString rate;
     };
     void startRun();
-    // The values of the opening line: the account's opening values when the range starts
-    // with the booking period, else its balance before the range on its side. Empty when
-    // no opening line prints (not sorted by date, or nothing to carry).
-    std::optional<std::pair<Money, Money>> openingLine() const;
+    // Where the opening line's values come from: none (not sorted by date), the account's
+    // opening values (the range starts with the booking period), or its balance before the
+    // range, which the rows from the period's first day to the day before the range make up.
+    enum class Opening { None, AccountValues, BalanceBefore };
+    Opening openingKind() const;
+    // A row before the range joins the balance before it; false for the first row of the
+    // range, which the sheet lists.
+    bool takeBeforeRange(const JournalRows &rows);
     void addLine();
 
     BooksSession &m_fb;
     EingrenzungRules &m_filter;
     SheetAccount m_account;
     sheet::TaxAccounts m_tax;
-    std::unique_ptr<SqlSource> m_source;
+    std::unique_ptr<JournalRows> m_source;
     Money m_debit, m_credit;
     std::optional<std::pair<Money, Money>> m_opening; // debit and credit of the opening line
+    Opening m_openingKind = Opening::None;
+    // The balance before the range while the rows before it are summed, the range's first
+    // day, and where the summed fields stand in the rows (found with the first row).
+    Money m_before;
+    QDate m_from;
+    QString m_fromIso;
+    struct {
+        int datum = -1, soll, haben, netto, brutto, steuer, euro;
+    } m_at;
     Line m_line;
     sheet::Fields m_fields;
 };

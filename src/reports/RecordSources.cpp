@@ -113,6 +113,12 @@ QVariant SqlSource::column(int index) const {
     }
 }
 
+QVariant SqlSource::valueAt(int index) const {
+    if (m_eof || !m_statement || index < 0 || index >= m_columns.size())
+        return {};
+    return column(index);
+}
+
 QVariant SqlSource::value(const QString &field) const {
     if (m_eof || !m_statement)
         return {};

@@ -54,6 +54,8 @@ public:
     // the result has no such field).
     const SqlRow &row() const { return m_statement->row(); }
     int fieldIndex(const QString &field) const { return m_index.value(field.toLower(), -1); }
+    // The value of the column at `column` as value() delivers it.
+    QVariant valueAt(int column) const;
 
 private:
     void prepare();
