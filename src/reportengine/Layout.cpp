@@ -369,6 +369,7 @@ void LayoutRun::emitBand(Band &band, double top, double height) {
                               QPointF(margins.left + width, top + height), frame.widthMm,
                               Qt::black};
 
+    out.texts.reserve(qsizetype(band.controls().size()));
     for (const auto &control : band.controls()) {
         if (!control->isEnabled())
             continue;

@@ -311,8 +311,18 @@ std::unique_ptr<JournalRows> JournalQuery::rows(const QStringList &fields,
     const QString chartSql = QStringLiteral("SELECT KtoNr, Art AS XSollArt, Name AS XSollName "
                                             "FROM %1 WHERE typeof(KtoNr) = 'integer'")
                                  .arg(chart());
-    return std::make_unique<JournalRows>(m_files, effectiveText(lines), effectiveParams(params),
-                                         chartSql, names, soll, haben);
+    // The filter joins the query's own condition: the rows are the journal's, so its fields
+    // are the journal's columns, and the engine tests it while it scans rather than on the
+    // result of a query within a query.
+    if (isFiltered()) {
+        lines[kRangeLine - 1] += QStringLiteral(" AND (%1)").arg(m_filter);
+        params[kRangeLine - 1] << m_filterParams;
+    }
+    QVariantList all;
+    for (const QVariantList &p : params)
+        all << p;
+    return std::make_unique<JournalRows>(m_files, lines.join(QLatin1Char('\n')), all, chartSql,
+                                         names, soll, haben);
 }
 
 void JournalQuery::forEach(const std::function<bool(const ledra::report::Record &)> &f) const {

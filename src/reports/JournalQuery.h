@@ -121,8 +121,8 @@ public:
     // A fresh cursor over the rows (filtered when the filter is on).
     std::unique_ptr<SqlSource> source() const;
     // The rows of source() with only the fields `fields` (journal columns and the X fields of
-    // the accounts), for a report that reads no others (see JournalRows). The filter's fields
-    // must be among them and must be journal columns. `range`, when given, replaces the range
+    // the accounts), for a report that reads no others (see JournalRows). The filter may read
+    // journal columns only, selected or not. `range`, when given, replaces the range
     // line (text and values) for these rows only, and `order` the order line.
     struct Line {
         QString text;
