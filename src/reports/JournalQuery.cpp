@@ -203,16 +203,17 @@ void JournalRows::settle() {
     // The join matches an account number only where the journal holds an integer: the
     // column's type keeps a whole number stored as one, and text or a fraction equals no
     // account number.
-    auto find = [this](int column) -> const Account * {
-        const SqlRow &r = m_rows.row();
-        if (!r.holdsInteger(column))
+    auto find = [this](int column, qint64 &number) -> const Account * {
+        const auto n = m_rows.row().integer(column);
+        if (!n)
             return nullptr;
-        const auto it = m_chart.constFind(r.int64(column));
+        number = *n;
+        const auto it = m_chart.constFind(number);
         return it == m_chart.constEnd() ? nullptr : &*it;
     };
     for (; !m_rows.eof(); m_rows.next()) {
-        m_sollAccount = find(m_soll);
-        m_habenAccount = find(m_haben);
+        m_sollAccount = find(m_soll, m_sollNr);
+        m_habenAccount = find(m_haben, m_habenNr);
         if (m_sollAccount && m_habenAccount)
             return;
     }
@@ -229,6 +230,11 @@ QVariant JournalRows::slotValue(int slot) const {
     case kHabenName:
         return m_habenAccount->name;
     default:
+        // The account numbers were read for the look-up, as integers: what the column gives.
+        if (slot == m_soll)
+            return qlonglong(m_sollNr);
+        if (slot == m_haben)
+            return qlonglong(m_habenNr);
         return m_rows.valueAt(slot);
     }
 }

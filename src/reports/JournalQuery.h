@@ -68,6 +68,7 @@ private:
     int m_soll, m_haben;
     QHash<qint64, Account> m_chart;
     const Account *m_sollAccount = nullptr, *m_habenAccount = nullptr;
+    qint64 m_sollNr = 0, m_habenNr = 0;
     std::function<bool(const JournalRows &)> m_take;
     mutable const QStringList *m_checkedNames = nullptr;
 };

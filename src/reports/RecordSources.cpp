@@ -83,12 +83,12 @@ QVariant SqlSource::column(int index) const {
         case FieldType::Integer:
         case FieldType::SmallInt:
         case FieldType::Currency:
-            if (row.holdsInteger(index))
-                return qlonglong(row.int64(index));
+            if (const auto i = row.integer(index))
+                return qlonglong(*i);
             break;
         case FieldType::Boolean:
-            if (row.holdsInteger(index))
-                return row.int64(index) != 0;
+            if (const auto i = row.integer(index))
+                return *i != 0;
             break;
         default:
             break;
