@@ -302,8 +302,10 @@ std::unique_ptr<JournalRows> JournalQuery::rows(const QStringList &fields,
     QList<QVariantList> params = m_params;
     lines[0] = QStringLiteral("SELECT ") + columns.join(QStringLiteral(", "));
     lines[1] = QStringLiteral("FROM %1.%2 D").arg(kJournalAlias, quoteIdentifier(m_journalTable));
-    lines[3] = QStringLiteral("(D.Soll IS NOT NULL)");
-    lines[4] = QStringLiteral(" AND (D.Haben IS NOT NULL)");
+    // The join's two conditions give way to the look-up, which leaves out a row without an
+    // account number as well; the range line goes on with its AND.
+    lines[3] = QStringLiteral("1");
+    lines[4].clear();
     for (const int i : {0, 1, 3, 4})
         params[i].clear();
     for (const auto &[number, line] : {std::pair{kRangeLine, &range}, {kOrderLine, &order}})

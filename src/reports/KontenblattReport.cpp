@@ -270,8 +270,8 @@ KontenblattReport::KontenblattReport(BooksSession &fb, EingrenzungRules &filter)
     at(detail, kHaben, 0.4, QString(), Qt::AlignRight)
         ->setOnPrint(
             [this](TextControl &, QString &text) { text = optionalAmount(m_line.credit); });
-    field(kWaehrung, QStringLiteral("Euro"))->setOnPrint([](TextControl &c, QString &text) {
-        text = bookingCurrency(c.value());
+    at(detail, kWaehrung, 0.4, QString())->setOnPrint([this](TextControl &, QString &text) {
+        text = bookingCurrency(m_line.euro);
     });
     at(detail, kGegenNr, 0.4, QString(), Qt::AlignRight)
         ->setOnPrint([this](TextControl &, QString &text) {

@@ -90,6 +90,10 @@ QVariant SqlSource::column(int index) const {
             if (const auto i = row.integer(index))
                 return *i != 0;
             break;
+        case FieldType::Float:
+            if (const auto f = row.floating(index))
+                return *f;
+            break;
         default:
             break;
         }

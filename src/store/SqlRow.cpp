@@ -51,6 +51,13 @@ std::optional<qint64> SqlRow::integer(int column) const {
     return c.getInt64();
 }
 
+std::optional<double> SqlRow::floating(int column) const {
+    const SQLite::Column c = m_statement->getColumn(column);
+    if (c.getType() != SQLite::FLOAT)
+        return std::nullopt;
+    return c.getDouble();
+}
+
 qint64 SqlRow::int64(int column) const {
     return m_statement->getColumn(column).getInt64();
 }

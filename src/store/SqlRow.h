@@ -28,6 +28,8 @@ public:
     // The integer the engine holds there, or nothing when it holds another kind of value: the
     // two questions above in one look at the column.
     std::optional<qint64> integer(int column) const;
+    // The same for a floating-point number.
+    std::optional<double> floating(int column) const;
     qint64 int64(int column) const;
     double real(int column) const;
     QString text(int column) const;
