@@ -257,20 +257,23 @@ ledra::report::Record JournalRows::snapshot(const QSharedPointer<const QStringLi
             return RecordSource::snapshot(names);
         m_checkedNames = names.data();
     }
-    QVariantList values;
-    values.reserve(qsizetype(m_slots.size()));
+    // Filled in place: appending value by value costs a growth check for each.
+    QVariantList values(qsizetype(m_slots.size()));
+    QVariant *out = values.data();
     for (const int slot : m_slots)
-        values << slotValue(slot);
+        *out++ = slotValue(slot);
     return ledra::report::Record(names, std::move(values));
 }
 
 std::unique_ptr<JournalRows> JournalQuery::rows(const QStringList &fields,
                                                 const std::optional<Line> &range,
-                                                const std::optional<Line> &order) const {
+                                                const std::optional<Line> &order,
+                                                const std::optional<QDate> &textFrom) const {
     // The journal's columns as the journal names them, so that the rows read as the full
     // rows do; the accounts' fields are not selected but looked up.
     const TableSchema &journal = Schemas::journal();
     QStringList columns, names;
+    QVariantList textParams;
     int soll = -1, haben = -1;
     for (const QString &field : fields) {
         if (const int slot = accountSlot(field); slot != 0) {
@@ -285,7 +288,13 @@ std::unique_ptr<JournalRows> JournalQuery::rows(const QStringList &fields,
             soll = int(columns.size());
         if (name == QLatin1String("Haben"))
             haben = int(columns.size());
-        columns << QStringLiteral("D.%1 AS %1").arg(name);
+        if (textFrom && name == QLatin1String("Buchungstext")) {
+            columns << QStringLiteral("CASE WHEN D.Belegdatum < ? THEN NULL ELSE D.Buchungstext "
+                                      "END AS Buchungstext");
+            textParams << *textFrom;
+        } else {
+            columns << QStringLiteral("D.%1 AS %1").arg(name);
+        }
         names << name;
     }
     // The two account numbers are read for the look-up whether the report prints them or not.
@@ -308,6 +317,7 @@ std::unique_ptr<JournalRows> JournalQuery::rows(const QStringList &fields,
     lines[4].clear();
     for (const int i : {0, 1, 3, 4})
         params[i].clear();
+    params[0] = textParams;
     for (const auto &[number, line] : {std::pair{kRangeLine, &range}, {kOrderLine, &order}})
         if (*line) {
             if ((*line)->text.count(QLatin1Char('?')) != (*line)->params.size())

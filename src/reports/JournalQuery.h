@@ -129,9 +129,12 @@ public:
         QString text;
         QVariantList params;
     };
+    // `textFrom`, when given: a row dated before it is only summed by whoever reads the rows,
+    // never printed, so its booking text is left out (empty) and the engine sorts less.
     std::unique_ptr<JournalRows> rows(const QStringList &fields,
                                       const std::optional<Line> &range = std::nullopt,
-                                      const std::optional<Line> &order = std::nullopt) const;
+                                      const std::optional<Line> &order = std::nullopt,
+                                      const std::optional<QDate> &textFrom = std::nullopt) const;
     // Streams the rows; the callback returns false to stop.
     void forEach(const std::function<bool(const ledra::report::Record &row)> &f) const;
     // Field types of the result.

@@ -359,7 +359,8 @@ void KontenblattReport::setAccount(const SheetAccount &account) {
                                        {m_fb.settings.periodStart(), *to}};
         m_source = m_filter.QJournal.rows(
             fields, range,
-            JournalQuery::Line{QStringLiteral("ORDER BY Belegdatum,Belegnummer,Autonummer"), {}});
+            JournalQuery::Line{QStringLiteral("ORDER BY Belegdatum,Belegnummer,Autonummer"), {}},
+            m_from);
         m_source->setLeading([this](const JournalRows &rows) { return takeBeforeRange(rows); });
     }
     Ausdruck.setDataSource(m_source.get());
