@@ -278,7 +278,13 @@ KontenblattReport::KontenblattReport(BooksSession &fb, EingrenzungRules &filter)
             text = displayText(m_line.counter.number, false, QString());
         });
     at(detail, kGegenName, 0.4, QString())->setOnPrint([this](TextControl &c, QString &text) {
-        text = clipToWidth(m_line.counter.name, c.font(), c.geometry().width());
+        // A sheet names the same few counter accounts on thousands of lines.
+        auto it = m_clippedNames.constFind(m_line.counter.name);
+        if (it == m_clippedNames.constEnd())
+            it = m_clippedNames.insert(
+                m_line.counter.name,
+                clipToWidth(m_line.counter.name, c.font(), c.geometry().width()));
+        text = *it;
     });
     at(detail, kSatz, 0.4, QString(), Qt::AlignRight)
         ->setOnPrint([this](TextControl &, QString &text) { text = m_line.rate; });
@@ -371,6 +377,7 @@ void KontenblattReport::startRun() {
     m_credit = Money();
     m_line = Line();
     m_opening.reset();
+    m_clippedNames.clear();
     if (m_openingKind == Opening::AccountValues &&
         (m_account.soll > Money() || m_account.haben > Money()))
         m_opening = std::pair{m_account.soll, m_account.haben};

@@ -13,6 +13,7 @@
 #include "reportengine/Report.h"
 #include "store/Money.h"
 
+#include <QHash>
 #include <QString>
 #include <QVariant>
 
@@ -160,6 +161,7 @@ private:
     } m_at;
     Line m_line;
     sheet::Fields m_fields;
+    QHash<QString, QString> m_clippedNames; // counter account names as their column shows them
 };
 
 // Main window: button KBlatt, menu "Kontenblatt drucken..." and a double click in the
