@@ -50,6 +50,8 @@ public:
     int column(const QString &field) const { return m_rows.fieldIndex(field); }
     const QVariant &sollArt() const { return m_sollAccount->art; }
     const QVariant &habenArt() const { return m_habenAccount->art; }
+    qint64 sollNr() const { return m_sollNr; }
+    qint64 habenNr() const { return m_habenNr; }
 
 private:
     struct Account {

@@ -413,17 +413,18 @@ bool KontenblattReport::takeBeforeRange(const JournalRows &rows) {
     // Before the range as the query's range compares: by the stored text, which for a
     // well-formed date is the order of the days.
     const QDate date = r.date(m_at.datum);
-    if (r.isNull(m_at.datum) || (date.isValid() ? date >= m_from : r.text(m_at.datum) >= m_fromIso))
+    if (date.isValid() ? date >= m_from : r.isNull(m_at.datum) || r.text(m_at.datum) >= m_fromIso)
         return false;
     sheet::SheetRow row;
-    row.soll = r.int64(m_at.soll);
-    row.haben = r.int64(m_at.haben);
+    row.soll = rows.sollNr();
+    row.haben = rows.habenNr();
     row.sollArt = kontoArtOf(rows.sollArt());
     row.habenArt = kontoArtOf(rows.habenArt());
     row.netto = r.money(m_at.netto);
     row.brutto = r.money(m_at.brutto);
     row.steuer = r.money(m_at.steuer);
-    const bool euro = r.isNull(m_at.euro) || r.int64(m_at.euro) != 0;
+    const auto flag = r.integer(m_at.euro);
+    const bool euro = flag ? *flag != 0 : r.isNull(m_at.euro) || r.int64(m_at.euro) != 0;
     if (const auto debit = sheet::sideAmount(row, m_account, m_tax, true))
         m_before += toCurrencyOfDate(*debit, euro, date);
     if (const auto credit = sheet::sideAmount(row, m_account, m_tax, false))
