@@ -123,16 +123,17 @@ public:
 
     // A fresh cursor over the rows (filtered when the filter is on).
     std::unique_ptr<SqlSource> source() const;
-    // The rows of source() with only the fields `fields` (journal columns and the X fields of
-    // the accounts), for a report that reads no others (see JournalRows). The filter may read
-    // journal columns only, selected or not. `range`, when given, replaces the range
-    // line (text and values) for these rows only, and `order` the order line.
+    // A line of the query with its values.
     struct Line {
         QString text;
         QVariantList params;
     };
-    // `textFrom`, when given: a row dated before it is only summed by whoever reads the rows,
-    // never printed, so its booking text is left out (empty) and the engine sorts less.
+    // The rows of source() with only the fields `fields` (journal columns and the X fields of
+    // the accounts), for a report that reads no others (see JournalRows). The filter may read
+    // journal columns only, selected or not. `range`, when given, replaces the range line for
+    // these rows only, and `order` the order line. `textFrom`, when given: a row dated before
+    // it is only summed by whoever reads the rows, never printed, so its booking text is left
+    // out (empty) and the engine sorts less.
     std::unique_ptr<JournalRows> rows(const QStringList &fields,
                                       const std::optional<Line> &range = std::nullopt,
                                       const std::optional<Line> &order = std::nullopt,
