@@ -8,6 +8,9 @@
 //
 //   LEDRA_BUILD_BENCH=ON bash scripts/build && build/bin/bench_evaluations
 //   build/bin/bench_evaluations --keep            keeps the year's folder and prints it
+//   build/bin/bench_evaluations --year DIR        runs on a year kept before instead of
+//       making one (combines with --peak)
+//   build/bin/bench_evaluations --only TEXT       only the lines whose label holds TEXT
 //   build/bin/bench_evaluations --peak KIND [N]   one run alone, then its peak memory:
 //       KIND journal-pdf (N bookings), journal-txt (N days), saldenliste, ustva, kontenblatt
 //
@@ -44,6 +47,7 @@
 #include <cstring>
 #include <functional>
 #include <map>
+#include <memory>
 #include <sys/resource.h>
 #include <vector>
 
@@ -350,9 +354,19 @@ void line(const char *what, double program, double floor) {
     std::fflush(stdout);
 }
 
-int peakRun(const Folder &folder, const QString &kind, int n) {
+// The year's program folder, made here or kept by an earlier run, and a folder for the outputs.
+struct Year {
+    std::unique_ptr<Folder> made;
+    QString program;
+    QTemporaryDir out;
+    QString path(const char *table) const {
+        return program + QStringLiteral("/DATEN/") + QLatin1String(table);
+    }
+};
+
+int peakRun(const Year &folder, const QString &kind, int n) {
     Books b(folder.program);
-    const QString out = folder.tmp.filePath(QStringLiteral("peak"));
+    const QString out = folder.out.filePath(QStringLiteral("peak"));
     const long before = statusKb("VmHWM:");
     int rc = 0;
     if (kind == QLatin1String("journal-pdf")) {
@@ -385,13 +399,24 @@ int main(int argc, char **argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     const QStringList args = app.arguments();
-    std::printf("making a year of %d bookings ...\n", kBookings);
-    std::fflush(stdout);
-    Folder folder(kBookings);
-    if (args.contains(QStringLiteral("--keep"))) {
-        folder.tmp.setAutoRemove(false);
-        std::printf("kept: %s\n", qPrintable(folder.program));
-        return 0;
+    Year folder;
+    if (const qsizetype kept = args.indexOf(QStringLiteral("--year"));
+        kept > 0 && kept + 1 < args.size()) {
+        folder.program = args[kept + 1];
+        if (!QFileInfo::exists(folder.path("Journal.DB"))) {
+            std::fprintf(stderr, "no year in %s\n", qPrintable(folder.program));
+            return 1;
+        }
+    } else {
+        std::printf("making a year of %d bookings ...\n", kBookings);
+        std::fflush(stdout);
+        folder.made = std::make_unique<Folder>(kBookings);
+        folder.program = folder.made->program;
+        if (args.contains(QStringLiteral("--keep"))) {
+            folder.made->tmp.setAutoRemove(false);
+            std::printf("kept: %s\n", qPrintable(folder.program));
+            return 0;
+        }
     }
     const qsizetype peak = args.indexOf(QStringLiteral("--peak"));
     if (peak > 0 && peak + 1 < args.size())
@@ -402,14 +427,18 @@ int main(int argc, char **argv) {
     SQLite::Database konten(folder.path("Konten.DB").toStdString(), SQLite::OPEN_READONLY);
     const Chart chart(konten);
     Books b(folder.program);
-    const QString dir = folder.tmp.path() + QLatin1Char('/');
+    const QString dir = folder.out.path() + QLatin1Char('/');
     auto out = [&](const char *name) { return dir + QLatin1String(name); };
 
     // Each measured once after one untimed walk of the journal, so that both sides find the
     // file in the page cache.
     floorBalances(journal, chart);
+    const qsizetype only = args.indexOf(QStringLiteral("--only"));
+    auto wanted = [&](const char *label) {
+        return only < 0 || only + 1 >= args.size() || QLatin1String(label).contains(args[only + 1]);
+    };
 
-    {
+    if (wanted("period preparation")) {
         reports::EingrenzungRules dlg(b.shell.books());
         dlg.caption = QStringLiteral("Saldenliste");
         dlg.sortByDate();
@@ -443,6 +472,8 @@ int main(int argc, char **argv) {
          [&](const QString &f) { floorJournal(journal, chart, kIsoTo, f); }},
     };
     for (const Evaluation &e : evaluations) {
+        if (!wanted(e.label))
+            continue;
         QStringList a = quarter(QLatin1String(e.name), out("program.txt"));
         if (QLatin1String(e.name) == QLatin1String("kontenblatt"))
             a << QStringLiteral("--konto") << QStringLiteral("1200");
@@ -459,7 +490,7 @@ int main(int argc, char **argv) {
 
     // The journal PDF: the program's report command, then the same pages drawn by a plain
     // QPdfWriter program (the pages are laid out beforehand, outside the time).
-    {
+    if (wanted("journal PDF")) {
         int rc = 0;
         const double program = msOf(
             [&] { rc = b.report(quarter(QStringLiteral("journal"), out("program.pdf"), kPdfTo)); });

@@ -337,12 +337,12 @@ bool LayoutRun::printBand(Band &band, double *fixedY, const RowHook &rowHook) {
 }
 
 void LayoutRun::emitBand(Band &band, double top, double height) {
-    auto resetAggregates = [&band] {
-        for (const auto &control : band.controls()) {
-            auto *text = dynamic_cast<TextControl *>(control.get());
-            if (text && text->source() == TextSource::Expression && text->resetAfterPrint())
+    // Only a sum or count carries anything to reset, and the run knows those controls: a band
+    // of plain fields, printed for every row, is not searched for them.
+    auto resetAggregates = [this, &band] {
+        for (TextControl *text : m_aggregates)
+            if (&text->band() == &band && text->resetAfterPrint())
                 text->resetAggregate();
-        }
     };
     if (height <= 0.0) {
         resetAggregates();
@@ -369,6 +369,7 @@ void LayoutRun::emitBand(Band &band, double top, double height) {
                               QPointF(margins.left + width, top + height), frame.widthMm,
                               Qt::black};
 
+    out.texts.reserve(qsizetype(band.controls().size()));
     for (const auto &control : band.controls()) {
         if (!control->isEnabled())
             continue;
@@ -378,8 +379,12 @@ void LayoutRun::emitBand(Band &band, double top, double height) {
             if (text->onPrint())
                 text->onPrint()(*text, value);
             if (!value.isEmpty())
-                out.texts << TextItem{
-                    g, value, text->font(), text->alignment(), text->color(), text->sideColumnMm()};
+                out.texts << TextItem{g,
+                                      std::move(value),
+                                      text->font(),
+                                      text->alignment(),
+                                      text->color(),
+                                      text->sideColumnMm()};
             else
                 out.emptyCells << g;
         } else if (auto *shape = dynamic_cast<ShapeControl *>(control.get())) {

@@ -15,11 +15,36 @@ int column(double mm, const TextOptions &options) {
     return std::max(0, int(std::lround(mm / options.mmPerColumn)));
 }
 
-QString renderRow(std::vector<const TextItem *> row, double originX, const TextOptions &options) {
-    std::stable_sort(row.begin(), row.end(), [](const TextItem *a, const TextItem *b) {
-        return a->rect.x() < b->rect.x();
-    });
-    QString line;
+// A stable sort for the texts of a page, which arrive nearly in order: band after band down
+// the page, and within a band mostly left to right. Insertion sort is linear on such input;
+// when the moves pass a small multiple of the count, the input is no such thing and the
+// general stable sort finishes the job. The order is the same either way: insertion moves an
+// item only past items that sort strictly after it.
+template <typename Less> void sortNearlySorted(std::vector<const TextItem *> &items, Less less) {
+    const size_t n = items.size();
+    size_t budget = 8 * n + 64;
+    for (size_t i = 1; i < n; ++i) {
+        const TextItem *t = items[i];
+        size_t j = i;
+        while (j > 0 && less(t, items[j - 1])) {
+            items[j] = items[j - 1];
+            --j;
+            if (--budget == 0) {
+                items[j] = t;
+                std::stable_sort(items.begin(), items.end(), less);
+                return;
+            }
+        }
+        items[j] = t;
+    }
+}
+
+// Appends the row's line and its line break to `out`.
+void appendRow(QString &out, std::vector<const TextItem *> &row, double originX,
+               const TextOptions &options) {
+    sortNearlySorted(
+        row, [](const TextItem *a, const TextItem *b) { return a->rect.x() < b->rect.x(); });
+    const qsizetype begin = out.size();
     for (const TextItem *t : row) {
         const double left = t->rect.x() - originX;
         const int length = int(t->text.size());
@@ -29,14 +54,16 @@ QString renderRow(std::vector<const TextItem *> row, double originX, const TextO
             start = column(left + t->rect.width(), options) - length;
         else if (t->rect.width() > 0.0 && (h & Qt::AlignHCenter))
             start = column(left + t->rect.width() / 2.0, options) - length / 2;
-        const int earliest = line.isEmpty() ? 0 : int(line.size()) + 1;
-        start = std::max(start, earliest);
-        line += QString(start - line.size(), u' ');
-        line += t->text;
+        const qsizetype used = out.size() - begin;
+        const qsizetype earliest = used == 0 ? 0 : used + 1;
+        out.resize(begin + std::max<qsizetype>(start, earliest), u' ');
+        out += t->text;
     }
-    while (line.endsWith(u' '))
-        line.chop(1);
-    return line;
+    qsizetype end = out.size();
+    while (end > begin && out.at(end - 1) == u' ')
+        --end;
+    out.truncate(end);
+    out += u'\n';
 }
 
 } // namespace
@@ -46,16 +73,17 @@ QString renderText(const Page &page, const TextOptions &options) {
     for (const BandInstance &band : page.bands)
         for (const TextItem &t : band.texts)
             items.push_back(&t);
-    std::stable_sort(items.begin(), items.end(), [](const TextItem *a, const TextItem *b) {
+    sortNearlySorted(items, [](const TextItem *a, const TextItem *b) {
         return a->rect.y() < b->rect.y() ||
                (a->rect.y() == b->rect.y() && a->rect.x() < b->rect.x());
     });
     QString out;
+    out.reserve(qsizetype(items.size()) * 12);
     std::vector<const TextItem *> row;
     double rowTop = 0.0;
     for (const TextItem *t : items) {
         if (!row.empty() && t->rect.y() - rowTop > options.rowToleranceMm) {
-            out += renderRow(row, page.margins.left, options) + u'\n';
+            appendRow(out, row, page.margins.left, options);
             row.clear();
         }
         if (row.empty())
@@ -63,7 +91,7 @@ QString renderText(const Page &page, const TextOptions &options) {
         row.push_back(t);
     }
     if (!row.empty())
-        out += renderRow(row, page.margins.left, options) + u'\n';
+        appendRow(out, row, page.margins.left, options);
     return out;
 }
 

@@ -74,7 +74,18 @@ JournalReport::JournalReport(BooksSession &fb, EingrenzungRules &filter) : m_fb(
     r.setDefaultFont(reportFont(10));
     r.setBeforePrint([&fb](Report &rep) { applyMarginSetting(rep, fb.settings, MarginEdge::Top); });
 
-    m_source = filter.QJournal.source();
+    // The listing reads these fields and no others (see JournalQuery::rows). A filter on the
+    // query may read any field, so a filtered query keeps the joined rows.
+    const QString amountField = filter.Netto ? QStringLiteral("Netto") : QStringLiteral("Brutto");
+    if (filter.QJournal.isFiltered())
+        m_source = filter.QJournal.source();
+    else
+        m_source = filter.QJournal.rows(
+            {QStringLiteral("Belegdatum"), QStringLiteral("Belegnummer"),
+             QStringLiteral("Buchungstext"), amountField, QStringLiteral("Euro"),
+             QStringLiteral("Soll"), QStringLiteral("Haben"), QStringLiteral("Steuersatz"),
+             QStringLiteral("XSollArt"), QStringLiteral("XHabenArt"), QStringLiteral("XSollName"),
+             QStringLiteral("XHabenName")});
     r.setDataSource(m_source.get());
 
     Band *head = r.addBand(BandKind::PageHeader);
@@ -116,9 +127,7 @@ JournalReport::JournalReport(BooksSession &fb, EingrenzungRules &filter) : m_fb(
     field(detail, kDatum, d, QStringLiteral("Belegdatum"));
     field(detail, kBelNr, d, QStringLiteral("Belegnummer"), Qt::AlignRight);
     clipped(field(detail, kText, d, QStringLiteral("Buchungstext")));
-    TextControl *amount =
-        field(detail, kBetrag, d, filter.Netto ? QStringLiteral("Netto") : QStringLiteral("Brutto"),
-              Qt::AlignRight);
+    TextControl *amount = field(detail, kBetrag, d, amountField, Qt::AlignRight);
     amount->setCurrency(true);
     amount->setMask(QStringLiteral("0.00"));
     field(detail, kWaehrung, d, QStringLiteral("Euro"))

@@ -31,7 +31,7 @@ public:
 
 private:
     BooksSession &m_fb;
-    std::unique_ptr<SqlSource> m_source;
+    std::unique_ptr<ledra::report::RecordSource> m_source;
 };
 
 // Main window: button SBJournal, menu "Journal drucken...".

@@ -19,25 +19,55 @@ using namespace ledra::report;
 
 namespace sheet {
 
-Counter counterAccount(const Record &row, qint64 konto) {
-    const QVariant soll = row.value(QStringLiteral("Soll"));
-    const QVariant haben = row.value(QStringLiteral("Haben"));
-    const Counter credit{haben, row.value(QStringLiteral("XHabenName")).toString()};
-    const Counter debit{soll, row.value(QStringLiteral("XSollName")).toString()};
+void Fields::locate(const Record &row) {
+    if (names && row.names() == names)
+        return;
+    names = row.names();
+    soll = row.indexOf(QStringLiteral("Soll"));
+    haben = row.indexOf(QStringLiteral("Haben"));
+    sollArt = row.indexOf(QStringLiteral("XSollArt"));
+    habenArt = row.indexOf(QStringLiteral("XHabenArt"));
+    sollName = row.indexOf(QStringLiteral("XSollName"));
+    habenName = row.indexOf(QStringLiteral("XHabenName"));
+    netto = row.indexOf(QStringLiteral("Netto"));
+    brutto = row.indexOf(QStringLiteral("Brutto"));
+    steuer = row.indexOf(QStringLiteral("Steuer"));
+    satz = row.indexOf(QStringLiteral("Steuersatz"));
+    euro = row.indexOf(QStringLiteral("Euro"));
+    datum = row.indexOf(QStringLiteral("Belegdatum"));
+}
+
+Counter counterAccount(const Record &row, const Fields &f, qint64 konto) {
+    const QVariant soll = row.at(f.soll);
+    const QVariant haben = row.at(f.haben);
     if (!soll.isNull() && soll.toLongLong() == konto)
-        return credit;
+        return {haben, row.at(f.habenName).toString()};
     if (!haben.isNull() && haben.toLongLong() == konto)
-        return debit;
+        return {soll, row.at(f.sollName).toString()};
     // A tax line: the side that paid or received the gross amount.
-    return isBestandskonto(kontoArtOf(row.value(QStringLiteral("XSollArt")))) ? debit : credit;
+    return isBestandskonto(kontoArtOf(row.at(f.sollArt)))
+               ? Counter{soll, row.at(f.sollName).toString()}
+               : Counter{haben, row.at(f.habenName).toString()};
+}
+
+Counter counterAccount(const Record &row, qint64 konto) {
+    Fields f;
+    f.locate(row);
+    return counterAccount(row, f, konto);
+}
+
+QString rateText(const Record &row, const Fields &f) {
+    // The VAT of a customer's payment was due with the invoice; the payment carries none.
+    if (isZahlungskonto(kontoArtOf(row.at(f.sollArt))) &&
+        kontoArtOf(row.at(f.habenArt)) == KontoArt::Debitor)
+        return QStringLiteral("0");
+    return displayText(row.at(f.satz), false, QString());
 }
 
 QString rateText(const Record &row) {
-    // The VAT of a customer's payment was due with the invoice; the payment carries none.
-    if (isZahlungskonto(kontoArtOf(row.value(QStringLiteral("XSollArt")))) &&
-        kontoArtOf(row.value(QStringLiteral("XHabenArt"))) == KontoArt::Debitor)
-        return QStringLiteral("0");
-    return displayText(row.value(QStringLiteral("Steuersatz")), false, QString());
+    Fields f;
+    f.locate(row);
+    return rateText(row, f);
 }
 
 std::optional<Money> sideAmount(const SheetRow &row, const SheetAccount &account,
@@ -55,35 +85,39 @@ std::optional<Money> sideAmount(const SheetRow &row, const SheetAccount &account
     return std::nullopt;
 }
 
-std::optional<Money> sideAmount(const Record &row, const SheetAccount &account,
-                                const TaxAccounts &tax, bool debit) {
-    auto money = [&row](const char *field) {
-        return Money::fromUnits(row.value(QString::fromLatin1(field)).toLongLong());
-    };
-    const QVariant soll = row.value(QStringLiteral("Soll"));
-    const QVariant haben = row.value(QStringLiteral("Haben"));
+SheetRow sheetRow(const Record &row, const Fields &f) {
+    auto money = [&row](qsizetype field) { return Money::fromUnits(row.at(field).toLongLong()); };
+    const QVariant soll = row.at(f.soll);
+    const QVariant haben = row.at(f.haben);
     SheetRow r;
     r.soll = soll.toLongLong();
     r.haben = haben.toLongLong();
     r.sollNull = soll.isNull();
     r.habenNull = haben.isNull();
-    r.sollArt = kontoArtOf(row.value(QStringLiteral("XSollArt")));
-    r.habenArt = kontoArtOf(row.value(QStringLiteral("XHabenArt")));
-    r.netto = money("Netto");
-    r.brutto = money("Brutto");
-    r.steuer = money("Steuer");
-    return sideAmount(r, account, tax, debit);
+    r.sollArt = kontoArtOf(row.at(f.sollArt));
+    r.habenArt = kontoArtOf(row.at(f.habenArt));
+    r.netto = money(f.netto);
+    r.brutto = money(f.brutto);
+    r.steuer = money(f.steuer);
+    return r;
 }
 
-SheetFilter sheetFilter(qint64 konto, const TaxAccounts &tax) {
+std::optional<Money> sideAmount(const Record &row, const SheetAccount &account,
+                                const TaxAccounts &tax, bool debit) {
+    Fields f;
+    f.locate(row);
+    return sideAmount(sheetRow(row, f), account, tax, debit);
+}
+
+SheetFilter sheetFilter(qint64 konto, const TaxAccounts &tax, const QString &chart) {
     const QString own = QStringLiteral("Soll=? OR Haben=?");
     const QVariantList params{konto, konto};
     // The tax accounts also list the bookings whose tax posting put on them: taxed bookings
     // with a cost account (input tax) or with the revenue account (VAT) on either side.
-    const auto taxed = [&own](bool (*holds)(std::optional<KontoArt>)) {
-        const QString codes = kontoArtCodeList(holds);
-        return QStringLiteral("(Steuersatz>0 AND (XSollArt IN (%1) OR XHabenArt IN (%1))) OR ")
-                   .arg(codes) +
+    const auto taxed = [&own, &chart](bool (*holds)(std::optional<KontoArt>)) {
+        const QString accounts = QStringLiteral("(SELECT KtoNr FROM %1 WHERE Art IN (%2))")
+                                     .arg(chart, kontoArtCodeList(holds));
+        return QStringLiteral("(Steuersatz>0 AND (Soll IN %1 OR Haben IN %1)) OR ").arg(accounts) +
                own;
     };
     if (tax.vorsteuer != 0 && konto == tax.vorsteuer)
@@ -236,29 +270,36 @@ KontenblattReport::KontenblattReport(BooksSession &fb, EingrenzungRules &filter)
     at(detail, kHaben, 0.4, QString(), Qt::AlignRight)
         ->setOnPrint(
             [this](TextControl &, QString &text) { text = optionalAmount(m_line.credit); });
-    field(kWaehrung, QStringLiteral("Euro"))->setOnPrint([](TextControl &c, QString &text) {
-        text = bookingCurrency(c.value());
+    at(detail, kWaehrung, 0.4, QString())->setOnPrint([this](TextControl &, QString &text) {
+        text = bookingCurrency(m_line.euro);
     });
     at(detail, kGegenNr, 0.4, QString(), Qt::AlignRight)
-        ->setOnPrint([this](TextControl &c, QString &text) {
-            text = displayText(sheet::counterAccount(c.band().record(), m_account.ktoNr).number,
-                               false, QString());
+        ->setOnPrint([this](TextControl &, QString &text) {
+            text = displayText(m_line.counter.number, false, QString());
         });
     at(detail, kGegenName, 0.4, QString())->setOnPrint([this](TextControl &c, QString &text) {
-        text = clipToWidth(sheet::counterAccount(c.band().record(), m_account.ktoNr).name, c.font(),
-                           c.geometry().width());
+        // A sheet names the same few counter accounts on thousands of lines.
+        auto it = m_clippedNames.constFind(m_line.counter.name);
+        if (it == m_clippedNames.constEnd())
+            it = m_clippedNames.insert(
+                m_line.counter.name,
+                clipToWidth(m_line.counter.name, c.font(), c.geometry().width()));
+        text = *it;
     });
     at(detail, kSatz, 0.4, QString(), Qt::AlignRight)
-        ->setOnPrint(
-            [](TextControl &c, QString &text) { text = sheet::rateText(c.band().record()); });
+        ->setOnPrint([this](TextControl &, QString &text) { text = m_line.rate; });
     // The line's amounts are read before the page break check, but they join the sums only
     // after it: a line that moves to the next page is not yet in this page's carry-over.
     detail->setBeforePrint([this](Band &band, bool &) {
         const Record &row = band.record();
-        m_line.debit = sheet::sideAmount(row, m_account, m_tax, true);
-        m_line.credit = sheet::sideAmount(row, m_account, m_tax, false);
-        m_line.euro = row.value(QStringLiteral("Euro"));
-        m_line.date = row.value(QStringLiteral("Belegdatum")).toDate();
+        m_fields.locate(row);
+        const sheet::SheetRow amounts = sheet::sheetRow(row, m_fields);
+        m_line.debit = sheet::sideAmount(amounts, m_account, m_tax, true);
+        m_line.credit = sheet::sideAmount(amounts, m_account, m_tax, false);
+        m_line.euro = row.at(m_fields.euro);
+        m_line.date = row.at(m_fields.datum).toDate();
+        m_line.counter = sheet::counterAccount(row, m_fields, m_account.ktoNr);
+        m_line.rate = sheet::rateText(row, m_fields);
     });
     detail->setAfterPrint([this](Band &, bool printed) {
         if (printed)
@@ -287,10 +328,47 @@ KontenblattReport::KontenblattReport(BooksSession &fb, EingrenzungRules &filter)
 
 KontenblattReport::~KontenblattReport() = default;
 
+namespace {
+
+// The opening line of a balance: on its side, none when it is nought.
+std::optional<std::pair<Money, Money>> balanceLine(Money balance) {
+    if (balance == Money())
+        return std::nullopt;
+    return balance > Money() ? std::pair{balance, Money()} : std::pair{Money(), -balance};
+}
+
+} // namespace
+
 void KontenblattReport::setAccount(const SheetAccount &account) {
     m_account = account;
     m_tax = sheet::taxAccounts(m_fb);
-    m_source = m_filter.QJournal.source();
+    // What the lines print and the sheet filter reads, no more.
+    static const QStringList fields{
+        QStringLiteral("Belegdatum"), QStringLiteral("Belegnummer"), QStringLiteral("Buchungstext"),
+        QStringLiteral("Soll"),       QStringLiteral("Haben"),       QStringLiteral("Netto"),
+        QStringLiteral("Brutto"),     QStringLiteral("Steuer"),      QStringLiteral("Steuersatz"),
+        QStringLiteral("Euro"),       QStringLiteral("XSollArt"),    QStringLiteral("XHabenArt"),
+        QStringLiteral("XSollName"),  QStringLiteral("XHabenName")};
+    m_openingKind = openingKind();
+    if (m_openingKind != Opening::BalanceBefore) {
+        m_source = m_filter.QJournal.rows(fields);
+    } else {
+        // A range that starts later: the sheet must end with the balance at the range end, so
+        // it opens with the balance before the range. The rows from the period's first day
+        // come in date order, and those before the range are summed as the walk passes them
+        // (takeBeforeRange): one pass over the journal for both.
+        m_from = *m_filter.fromDate();
+        m_fromIso = m_from.toString(Qt::ISODate);
+        std::optional<JournalQuery::Line> range;
+        if (const auto to = m_filter.toDate())
+            range = JournalQuery::Line{QStringLiteral("AND Belegdatum>=? AND Belegdatum<=?"),
+                                       {m_fb.settings.periodStart(), *to}};
+        m_source = m_filter.QJournal.rows(
+            fields, range,
+            JournalQuery::Line{QStringLiteral("ORDER BY Belegdatum,Belegnummer,Autonummer"), {}},
+            m_from);
+        m_source->setLeading([this](const JournalRows &rows) { return takeBeforeRange(rows); });
+    }
     Ausdruck.setDataSource(m_source.get());
 }
 
@@ -298,71 +376,61 @@ void KontenblattReport::startRun() {
     m_debit = Money();
     m_credit = Money();
     m_line = Line();
-    m_opening = openingLine();
+    m_opening.reset();
+    m_clippedNames.clear();
+    if (m_openingKind == Opening::AccountValues &&
+        (m_account.soll > Money() || m_account.haben > Money()))
+        m_opening = std::pair{m_account.soll, m_account.haben};
+    // The rows before the range add to the account's opening balance as the walk starts.
+    m_before = m_account.soll - m_account.haben;
+    m_at.datum = -1;
+    if (m_openingKind == Opening::BalanceBefore)
+        m_opening = balanceLine(m_before);
 }
 
-std::optional<std::pair<Money, Money>> KontenblattReport::openingLine() const {
+KontenblattReport::Opening KontenblattReport::openingKind() const {
     if (m_filter.sort != EingrenzungRules::Sort::Datum)
-        return std::nullopt;
+        return Opening::None;
     const auto from = m_filter.fromDate();
     if (!from)
-        return std::nullopt;
+        return Opening::None;
     const QDate start = m_fb.settings.periodStart();
     if (!start.isValid() || *from <= start) {
         if (!start.isValid() && (from->day() != 1 || from->month() != 1))
-            return std::nullopt;
-        if (m_account.soll > Money() || m_account.haben > Money())
-            return std::pair{m_account.soll, m_account.haben};
-        return std::nullopt;
+            return Opening::None;
+        return Opening::AccountValues;
     }
-    // A range that starts later: the sheet must end with the balance at the range end, so it
-    // opens with the balance before the range, the rows of the same sheet from the period's
-    // first day up to the day before. They are summed in one plain pass over the journal
-    // (a quarter late in a year of a busy bank account reads most of the year), with the
-    // accounts' types from the chart: the query joins the accounts, so a row whose debit or
-    // credit account is missing is no row of the sheet.
-    std::unordered_map<qint64, std::optional<KontoArt>> types;
-    {
-        Table &k = m_fb.konten;
-        forEachRow(k, QStringLiteral("SELECT KtoNr, Art FROM %1").arg(quotedName(k)),
-                   [&](const SqlRow &r) {
-                       types.emplace(r.int64(0),
-                                     r.isNull(1) ? std::nullopt : kontoArtFromCode(r.int64(1)));
-                   });
-    }
-    // The sheet's rows (see sheetFilter): the account's own, and on a tax account every row
-    // with a rate, whose tax sideAmount finds by the types.
-    const bool taxAccount = (m_tax.vorsteuer != 0 && m_account.ktoNr == m_tax.vorsteuer) ||
-                            (m_tax.mwst != 0 && m_account.ktoNr == m_tax.mwst);
-    SqlStatement rows = m_filter.QJournal.journalScan(
-        QStringLiteral("Belegdatum, Soll, Haben, Netto, Brutto, Steuer, Euro"),
-        QStringLiteral("Belegdatum>=? AND Belegdatum<? AND (Soll=? OR Haben=?%1)")
-            .arg(taxAccount ? QStringLiteral(" OR Steuersatz>0") : QString()),
-        {start, *from, m_account.ktoNr, m_account.ktoNr});
-    Money balance = m_account.soll - m_account.haben;
-    while (rows.next()) {
-        const SqlRow &r = rows.row();
-        sheet::SheetRow row;
-        row.soll = r.int64(1);
-        row.haben = r.int64(2);
-        const auto sa = types.find(row.soll), ha = types.find(row.haben);
-        if (r.isNull(1) || r.isNull(2) || sa == types.end() || ha == types.end())
-            continue;
-        row.sollArt = sa->second;
-        row.habenArt = ha->second;
-        row.netto = r.money(3);
-        row.brutto = r.money(4);
-        row.steuer = r.money(5);
-        const bool euro = r.isNull(6) || r.int64(6) != 0;
-        const QDate date = r.date(0);
-        if (const auto debit = sheet::sideAmount(row, m_account, m_tax, true))
-            balance += toCurrencyOfDate(*debit, euro, date);
-        if (const auto credit = sheet::sideAmount(row, m_account, m_tax, false))
-            balance -= toCurrencyOfDate(*credit, euro, date);
-    }
-    if (balance == Money())
-        return std::nullopt;
-    return balance > Money() ? std::pair{balance, Money()} : std::pair{Money(), -balance};
+    return Opening::BalanceBefore;
+}
+
+bool KontenblattReport::takeBeforeRange(const JournalRows &rows) {
+    const SqlRow &r = rows.row();
+    if (m_at.datum < 0)
+        m_at = {rows.column(QStringLiteral("Belegdatum")), rows.column(QStringLiteral("Soll")),
+                rows.column(QStringLiteral("Haben")),      rows.column(QStringLiteral("Netto")),
+                rows.column(QStringLiteral("Brutto")),     rows.column(QStringLiteral("Steuer")),
+                rows.column(QStringLiteral("Euro"))};
+    // Before the range as the query's range compares: by the stored text, which for a
+    // well-formed date is the order of the days.
+    const QDate date = r.date(m_at.datum);
+    if (date.isValid() ? date >= m_from : r.isNull(m_at.datum) || r.text(m_at.datum) >= m_fromIso)
+        return false;
+    sheet::SheetRow row;
+    row.soll = rows.sollNr();
+    row.haben = rows.habenNr();
+    row.sollArt = kontoArtOf(rows.sollArt());
+    row.habenArt = kontoArtOf(rows.habenArt());
+    row.netto = r.money(m_at.netto);
+    row.brutto = r.money(m_at.brutto);
+    row.steuer = r.money(m_at.steuer);
+    const auto flag = r.integer(m_at.euro);
+    const bool euro = flag ? *flag != 0 : r.isNull(m_at.euro) || r.int64(m_at.euro) != 0;
+    if (const auto debit = sheet::sideAmount(row, m_account, m_tax, true))
+        m_before += toCurrencyOfDate(*debit, euro, date);
+    if (const auto credit = sheet::sideAmount(row, m_account, m_tax, false))
+        m_before -= toCurrencyOfDate(*credit, euro, date);
+    m_opening = balanceLine(m_before);
+    return true;
 }
 
 void KontenblattReport::addLine() {
@@ -436,7 +504,7 @@ struct SheetWindows {
 void printSheetOf(ReportContext &ctx, SheetWindows &windows, const SheetAccount &account,
                   const sheet::TaxAccounts &tax, bool mass) {
     EingrenzungRules &dlg = ctx.filter;
-    const sheet::SheetFilter filter = sheet::sheetFilter(account.ktoNr, tax);
+    const sheet::SheetFilter filter = sheet::sheetFilter(account.ktoNr, tax, dlg.QJournal.chart());
     dlg.QJournal.setFilter(filter.condition, filter.params);
     dlg.QJournal.setFiltered(true);
     dlg.QJournal.open();

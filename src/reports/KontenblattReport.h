@@ -6,12 +6,14 @@
 // Its launcher printKontenblatt prints a cash account as a cash book (UKassenbuch.h) instead, and
 // prints several marked accounts one after another without a preview.
 
+#include "JournalQuery.h"
 #include "RecordSources.h"
 #include "ReportViewer.h"
 #include "books/KontoArt.h"
 #include "reportengine/Report.h"
 #include "store/Money.h"
 
+#include <QHash>
 #include <QString>
 #include <QVariant>
 
@@ -50,6 +52,18 @@ Counter counterAccount(const ledra::report::Record &row, qint64 konto);
 // (bank, cash, private or other payment account debited, customer credited).
 QString rateText(const ledra::report::Record &row);
 
+// Where the fields a sheet line reads stand in the rows' field list: a sheet reads a dozen
+// fields of every row, so they are found once per list rather than by name each time.
+struct Fields {
+    // Finds the fields again when `row` has another field list than the last one.
+    void locate(const ledra::report::Record &row);
+    QSharedPointer<const QStringList> names;
+    qsizetype soll = -1, haben = -1, sollArt = -1, habenArt = -1, sollName = -1, habenName = -1,
+              netto = -1, brutto = -1, steuer = -1, satz = -1, euro = -1, datum = -1;
+};
+Counter counterAccount(const ledra::report::Record &row, const Fields &f, qint64 konto);
+QString rateText(const ledra::report::Record &row, const Fields &f);
+
 // The debit (or credit) column of the account sheet: the amount on this account, net for a
 // profit-and-loss account and gross for a balance account; on the input-tax account the tax
 // of a cost account on that side, on the VAT account the tax of a revenue account on that
@@ -70,6 +84,7 @@ struct SheetRow {
 };
 std::optional<Money> sideAmount(const SheetRow &row, const SheetAccount &account,
                                 const TaxAccounts &tax, bool debit);
+SheetRow sheetRow(const ledra::report::Record &row, const Fields &f);
 
 // The page set-up and page header that the account sheet and the cash book share: title,
 // account number (right-aligned ending at nrX + 16 mm) and name, date and page, period and
@@ -79,12 +94,14 @@ ledra::report::Band *setUpSheet(ledra::report::Report &r, const QString &title,
                                 const EingrenzungRules &filter);
 
 // The filter on the journal query that narrows it to the rows of the account's sheet; the
-// account number is bound as a value.
+// account number is bound as a value. It reads journal columns only (the accounts' types from
+// `chart`, the query's chart table), so that it applies to the query's rows with and without
+// the accounts joined.
 struct SheetFilter {
     QString condition;
     QVariantList params;
 };
-SheetFilter sheetFilter(qint64 konto, const TaxAccounts &tax);
+SheetFilter sheetFilter(qint64 konto, const TaxAccounts &tax, const QString &chart);
 
 TaxAccounts taxAccounts(const BooksSession &fb);
 
@@ -107,26 +124,44 @@ public:
     Money creditSum() const { return m_credit; }
 
 private:
+    // The values of the row being printed, worked out once before its band prints.
     struct Line {
         std::optional<Money> debit, credit;
         QVariant euro;
         QDate date;
+        sheet::Counter counter;
+        QString rate;
     };
     void startRun();
-    // The values of the opening line: the account's opening values when the range starts
-    // with the booking period, else its balance before the range on its side. Empty when
-    // no opening line prints (not sorted by date, or nothing to carry).
-    std::optional<std::pair<Money, Money>> openingLine() const;
+    // Where the opening line's values come from: none (not sorted by date), the account's
+    // opening values (the range starts with the booking period), or its balance before the
+    // range, which the rows from the period's first day to the day before the range make up.
+    enum class Opening { None, AccountValues, BalanceBefore };
+    Opening openingKind() const;
+    // A row before the range joins the balance before it; false for the first row of the
+    // range, which the sheet lists.
+    bool takeBeforeRange(const JournalRows &rows);
     void addLine();
 
     BooksSession &m_fb;
     EingrenzungRules &m_filter;
     SheetAccount m_account;
     sheet::TaxAccounts m_tax;
-    std::unique_ptr<SqlSource> m_source;
+    std::unique_ptr<JournalRows> m_source;
     Money m_debit, m_credit;
     std::optional<std::pair<Money, Money>> m_opening; // debit and credit of the opening line
+    Opening m_openingKind = Opening::None;
+    // The balance before the range while the rows before it are summed, the range's first
+    // day, and where the summed fields stand in the rows (found with the first row).
+    Money m_before;
+    QDate m_from;
+    QString m_fromIso;
+    struct {
+        int datum = -1, soll, haben, netto, brutto, steuer, euro;
+    } m_at;
     Line m_line;
+    sheet::Fields m_fields;
+    QHash<QString, QString> m_clippedNames; // counter account names as their column shows them
 };
 
 // Main window: button KBlatt, menu "Kontenblatt drucken..." and a double click in the

@@ -83,12 +83,16 @@ QVariant SqlSource::column(int index) const {
         case FieldType::Integer:
         case FieldType::SmallInt:
         case FieldType::Currency:
-            if (row.holdsInteger(index))
-                return qlonglong(row.int64(index));
+            if (const auto i = row.integer(index))
+                return qlonglong(*i);
             break;
         case FieldType::Boolean:
-            if (row.holdsInteger(index))
-                return row.int64(index) != 0;
+            if (const auto i = row.integer(index))
+                return *i != 0;
+            break;
+        case FieldType::Float:
+            if (const auto f = row.floating(index))
+                return *f;
             break;
         default:
             break;
@@ -111,6 +115,12 @@ QVariant SqlSource::column(int index) const {
     default:
         return raw;
     }
+}
+
+QVariant SqlSource::valueAt(int index) const {
+    if (m_eof || !m_statement || index < 0 || index >= m_columns.size())
+        return {};
+    return column(index);
 }
 
 QVariant SqlSource::value(const QString &field) const {

@@ -49,6 +49,14 @@ public:
     // Rows stepped over since first(); the row count once eof() is reached.
     qint64 position() const { return m_position; }
 
+    // The current row as the engine holds it, for a pass that reads columns without the
+    // conversions of value(); valid while not eof(). Column positions by fieldIndex (-1 when
+    // the result has no such field).
+    const SqlRow &row() const { return m_statement->row(); }
+    int fieldIndex(const QString &field) const { return m_index.value(field.toLower(), -1); }
+    // The value of the column at `column` as value() delivers it.
+    QVariant valueAt(int column) const;
+
 private:
     void prepare();
     void step();

@@ -44,6 +44,20 @@ bool SqlRow::holdsInteger(int column) const {
     return m_statement->getColumn(column).getType() == SQLite::INTEGER;
 }
 
+std::optional<qint64> SqlRow::integer(int column) const {
+    const SQLite::Column c = m_statement->getColumn(column);
+    if (c.getType() != SQLite::INTEGER)
+        return std::nullopt;
+    return c.getInt64();
+}
+
+std::optional<double> SqlRow::floating(int column) const {
+    const SQLite::Column c = m_statement->getColumn(column);
+    if (c.getType() != SQLite::FLOAT)
+        return std::nullopt;
+    return c.getDouble();
+}
+
 qint64 SqlRow::int64(int column) const {
     return m_statement->getColumn(column).getInt64();
 }

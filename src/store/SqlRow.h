@@ -9,6 +9,8 @@
 #include <QString>
 #include <QVariant>
 
+#include <optional>
+
 namespace SQLite {
 class Statement;
 } // namespace SQLite
@@ -23,6 +25,11 @@ public:
     bool isNull(int column) const;
     // Whether the engine holds the value as an integer (not as text or a real number).
     bool holdsInteger(int column) const;
+    // The integer the engine holds there, or nothing when it holds another kind of value: the
+    // two questions above in one look at the column.
+    std::optional<qint64> integer(int column) const;
+    // The same for a floating-point number.
+    std::optional<double> floating(int column) const;
     qint64 int64(int column) const;
     double real(int column) const;
     QString text(int column) const;

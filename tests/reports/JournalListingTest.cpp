@@ -5,6 +5,7 @@
 
 #include "reports/FileReportViewer.h"
 #include "reports/JournalReport.h"
+#include "reports/KontenblattReport.h"
 #include "store/Table.h"
 
 #include <QJsonArray>
@@ -102,6 +103,56 @@ TEST_F(Listing, LinesHeaderAndTheLaunchersRestore) {
     EXPECT_FALSE(dlg->QJournal.isActive());
     EXPECT_FALSE(dlg->amountChoiceVisible);
     EXPECT_TRUE(ui.questions.empty()) << "no deletion without the drag";
+}
+
+// The rows a report reads without the chart joined are the joined query's rows, value for value
+// and in the same order: a row whose debit or credit account is missing from the chart is left
+// out as the join leaves it out, and the sheet filters select the same rows.
+TEST_F(Listing, RowsWithTheChartInMemoryAreTheJoinedRows) {
+    journal(5, day(9, 3), QStringLiteral("Fremdkonto Haben"), 1200, 9999, "5,00", "5,00", "0,00", 0,
+            11);
+    journal(6, day(9, 3), QStringLiteral("Fremdkonto Soll"), 9999, 1200, "6,00", "6,00", "0,00", 0,
+            11);
+    journal(7, day(9, 3), QStringLiteral("Wareneinkauf"), 3400, 1600, "10,00", "11,90", "1,90", 19,
+            11);
+    journal(8, day(9, 3), QStringLiteral("Erlös"), 1400, 8400, "10,00", "11,90", "1,90", 19, 11);
+    journal(9, day(9, 3), QString(), 1576, 1200, "1,00", "1,00", "0,00", 0, 12, false);
+    const QStringList fields{"Belegdatum", "Buchungstext", "Soll",      "Haben",      "Netto",
+                             "Brutto",     "Steuer",       "Euro",      "Steuersatz", "XSollArt",
+                             "XHabenArt",  "XSollName",    "XHabenName"};
+    auto read = [&fields](ledra::report::RecordSource &source) {
+        QStringList rows;
+        for (source.first(); !source.eof(); source.next()) {
+            QStringList values;
+            for (const QString &f : fields) {
+                const QVariant v = source.value(f);
+                values << QStringLiteral("%1:%2:%3")
+                              .arg(v.typeName() ? v.typeName() : "-")
+                              .arg(v.isNull() ? QStringLiteral("null") : v.toString())
+                              .arg(f);
+            }
+            rows << values.join(QLatin1Char('|'));
+        }
+        return rows;
+    };
+    ASSERT_TRUE(dlg->runModal());
+    const reports::sheet::TaxAccounts tax{1576, 1776};
+    for (const int konto : {0, 1200, 1576, 1776}) {
+        SCOPED_TRACE(konto);
+        if (konto != 0) {
+            const auto filter = reports::sheet::sheetFilter(konto, tax, dlg->QJournal.chart());
+            dlg->QJournal.setFilter(filter.condition, filter.params);
+        }
+        dlg->QJournal.setFiltered(konto != 0);
+        const QStringList joined = read(*dlg->QJournal.source());
+        const QStringList rows = read(*dlg->QJournal.rows(fields));
+        EXPECT_EQ(rows, joined);
+        EXPECT_FALSE(joined.join(QString()).contains(QStringLiteral("Fremdkonto")));
+        EXPECT_EQ(joined.size(), konto == 0      ? 7
+                                 : konto == 1776 ? 1
+                                                 : 4)
+            << joined.join(QLatin1Char('\n')).toStdString();
+    }
 }
 
 TEST_F(Listing, NetAmountsAndShadingOfEveryOtherLine) {

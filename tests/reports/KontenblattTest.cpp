@@ -167,6 +167,88 @@ TEST_F(Sheets, OpeningLineColumnsAndBalance) {
     EXPECT_TRUE(ui.messages.empty());
 }
 
+// A range that starts later (15.03.) opens with the balance of the rows before it, summed in the
+// same walk that lists the range. Before the range:
+//   10.01. Einlage in DM   1200 -> 1800  100.00 DM         bank debit 51.13
+//   12.01. Papier          4930 -> 1200  119.00 (tax 19)   bank credit 119.00, input tax 19.00
+//   13.01. Storno Papier   4930 -> 1200  -119.00 (-19)     bank credit -119.00, input tax -19.00
+//   01.02. Wareneinkauf    3400 -> 1200  238.00 (tax 38)   bank credit 238.00, input tax 38.00
+//   20.02. Fremdkonto      1200 -> 9999  500.00            no row: 9999 is not in the chart
+//   14.03. Miete           4210 -> 1200  800.00            bank credit 800.00 (the day before)
+//   14.03. Miete Sparkasse 4210 -> 1300  800.00            not on these accounts
+// In the range:
+//   15.03. Zahlung Meier   1200 -> 1400  238.00            bank debit 238.00, Meier credit
+//   02.04. Büromaterial    4930 -> 1000  59.50 (tax 9.50)  input tax debit 9.50
+//   20.04. Einlage in DM   1200 -> 1800  200.00 DM         bank debit 200.00, counts 102.26
+// Bank (opening 1,000.00 S): 1,000.00 + 51.13 - 119.00 + 119.00 - 238.00 - 800.00 = 13.13 S
+// before the range; 353.39 at its end, as on the sheet of the whole year. Input tax: 38.00 S
+// before, 47.50 at the end. Meier (opening 500.00 S, no row before the range): the opening
+// values carry.
+TEST_F(Sheets, ALaterRangeOpensWithTheRowsBeforeItInTheSameWalk) {
+    opening(1200, 100000, 0);
+    opening(1400, 50000, 0);
+    journal(1, day(10, 1), QStringLiteral("Einlage in DM"), 1200, 1800, "100,00", "100,00", "0,00",
+            0, 1, false);
+    journal(2, day(12, 1), QStringLiteral("Papier"), 4930, 1200, "100,00", "119,00", "19,00", 19,
+            2);
+    journal(3, day(13, 1), QStringLiteral("Storno Papier"), 4930, 1200, "-100,00", "-119,00",
+            "-19,00", 19, 3);
+    journal(4, day(1, 2), QStringLiteral("Wareneinkauf"), 3400, 1200, "200,00", "238,00", "38,00",
+            19, 4);
+    journal(5, day(20, 2), QStringLiteral("Fremdkonto"), 1200, 9999, "500,00", "500,00", "0,00", 0,
+            5);
+    journal(6, day(14, 3), QStringLiteral("Miete"), 4210, 1200, "800,00", "800,00", "0,00", 0, 6);
+    journal(7, day(14, 3), QStringLiteral("Miete Sparkasse"), 4210, 1300, "800,00", "800,00",
+            "0,00", 0, 7);
+    journal(8, day(15, 3), QStringLiteral("Zahlung Meier"), 1200, 1400, "238,00", "238,00", "0,00",
+            0, 8);
+    journal(9, day(2, 4), QStringLiteral("Büromaterial"), 4930, 1000, "50,00", "59,50", "9,50", 19,
+            9);
+    journal(10, day(20, 4), QStringLiteral("Einlage in DM"), 1200, 1800, "200,00", "200,00", "0,00",
+            0, 10, false);
+
+    struct Expected {
+        int konto;
+        QString opening, lines, summary, yearSummary;
+    };
+    const Expected cases[] = {
+        {1200, QStringLiteral("Anfangsstand:|13,13|0,00"), QStringLiteral("15.03.|20.04."),
+         QStringLiteral("Saldo:|353,39 €|353,39|0,00|€"),
+         QStringLiteral("Saldo:|353,39 €|1391,39|1038,00|€")},
+        {1576, QStringLiteral("Anfangsstand:|38,00|0,00"), QStringLiteral("02.04."),
+         QStringLiteral("Saldo:|47,50 €|47,50|0,00|€"),
+         QStringLiteral("Saldo:|47,50 €|47,50|0,00|€")},
+        {1400, QStringLiteral("Anfangsstand:|500,00|0,00"), QStringLiteral("15.03."),
+         QStringLiteral("Saldo:|262,00 €|500,00|238,00|€"),
+         QStringLiteral("Saldo:|262,00 €|500,00|238,00|€")},
+    };
+    for (const Expected &e : cases) {
+        SCOPED_TRACE(e.konto);
+        for (const bool later : {true, false}) {
+            viewer.models.clear();
+            dlg->fromText = (later ? QStringLiteral("15.03.") : QStringLiteral("01.01.")) + year();
+            dlg->toText = QStringLiteral("31.12.") + year();
+            sheetOf(e.konto);
+            const PageModel &model = only();
+            const auto summary = occurrences(model, BandKind::Summary);
+            ASSERT_EQ(summary.size(), 1u);
+            EXPECT_EQ(summary[0].texts(), later ? e.summary : e.yearSummary)
+                << "the sheet ends with the same balance wherever its range starts";
+            if (!later)
+                continue;
+            const auto carry = occurrences(model, BandKind::CarryOver);
+            ASSERT_EQ(carry.size(), 1u);
+            EXPECT_EQ(carry[0].texts(), e.opening);
+            QStringList days;
+            for (const auto &line : occurrences(model, BandKind::Detail))
+                days << line.at(QStringLiteral("Datum")).left(6);
+            EXPECT_EQ(days.join(QLatin1Char('|')), e.lines)
+                << "the rows before the range are summed, not listed; the range's first day is";
+        }
+    }
+    EXPECT_TRUE(ui.messages.empty());
+}
+
 // The tax accounts (settings: input tax 1576, VAT 1776) list the tax that posting put on them:
 //   10.02. Papier       4930 (type 0) -> 1200  net 100.00, tax 19.00   input tax debit 19.00
 //   11.02. Rückgabe     1200 -> 3400 (type 1)  net  50.00, tax  9.50   input tax credit 9.50
