@@ -105,33 +105,6 @@ QString RechnungsbuchStore::bookSql(const QString &rechAlias) const {
     return rechAlias.isEmpty() ? quotedName(TRechbuch) : qualified(rechAlias, TRechbuch);
 }
 
-std::optional<Rechnung> RechnungsbuchStore::findeRechnungIn(SqlConnection connection,
-                                                            const QString &rechAlias,
-                                                            const QString &belegText, QChar typ) {
-    std::optional<Rechnung> found;
-    // Only numbers ending in the voucher's digits can match; the engine skips the others, so
-    // that a long book costs no row-by-row reading here.
-    QString suffix;
-    QVariantList params{QString(typ)};
-    if (const auto d = digitSuffix(belegText)) {
-        suffix = QStringLiteral(" AND (BelNr < 0 OR BelNr % ? = ?)");
-        params << d->first << d->second;
-    }
-    // From the end of the book (its order is type, number) backwards.
-    forEachRow(connection,
-               QStringLiteral("SELECT %1 FROM %2 WHERE Typ = ?%3 ORDER BY BelNr DESC")
-                   .arg(kRechnungColumns, bookSql(rechAlias), suffix),
-               params, [&](const SqlRow &row) {
-                   if (!belNrEndsWith(row.int64(2), belegText))
-                       return true;
-                   found = readRechnung(row);
-                   return false;
-               });
-    if (found)
-        readHeader(*found);
-    return found;
-}
-
 Rechnungsverzeichnis RechnungsbuchStore::verzeichnis(SqlConnection connection,
                                                      const QString &rechAlias) {
     Rechnungsverzeichnis v(
@@ -212,36 +185,6 @@ std::optional<qint64> Rechnungsverzeichnis::find(const QString &belegText, QChar
     return firstEnding(negative, ty.all.end());
 }
 
-void RechnungsbuchStore::readHeader(Rechnung &r) {
-    SqlStatement header(TBeleg, QStringLiteral("SELECT Brutto, Waehrung FROM %1 WHERE Typ = ? AND "
-                                               "BelNr = ?")
-                                    .arg(quotedName(TBeleg)));
-    readHeaderWith(header, r);
-}
-
-bool RechnungsbuchStore::findeRechnung(const QString &belegText, QChar typ) {
-    TRechbuch.clearFilter();
-    TRechbuch.setFilter(QStringLiteral("Typ = ?"), {QString(typ)});
-    const std::optional<Rechnung> r = findeRechnungIn(TRechbuch, QString(), belegText, typ);
-    if (!r || !TRechbuch.gotoBookmark(r->rowid))
-        return false;
-    TBeleg.findKey({r->typ, r->belNr});
-    return true;
-}
-
-Rechnung RechnungsbuchStore::current() {
-    Rechnung r;
-    r.rowid = TRechbuch.bookmark();
-    r.typ = TRechbuch.asString(QStringLiteral("Typ"));
-    r.belNr = TRechbuch.asInt(QStringLiteral("BelNr"));
-    r.zahlung = TRechbuch.asMoney(QStringLiteral("Zahlung"));
-    r.skonto = TRechbuch.asMoney(QStringLiteral("Skonto"));
-    r.einbehalt = TRechbuch.asMoney(QStringLiteral("Einbehalt"));
-    r.info = TRechbuch.asString(QStringLiteral("Info"));
-    readHeader(r);
-    return r;
-}
-
 void RechnungsbuchStore::protokollieren(Table &table, QChar kind, int keyFields) {
     if (!TProtokoll.isActive() || !MitProtokoll)
         return;
@@ -299,46 +242,30 @@ std::vector<std::pair<QString, QString>> RechnungsbuchStore::paymentFiles() cons
     return files;
 }
 
-void RechnungsbuchStore::enterPayment(SqlConnection connection, const Rechnung &r,
-                                      const QDate &bezahlt, Money zahlung, Money skonto,
-                                      const QString &infoLines) {
-    std::optional<SqlStatement> pay, logUpdate, logInsert;
-    enterPayment(pay, logUpdate, logInsert, std::move(connection), r, bezahlt, zahlung, skonto,
-                 infoLines, logZeit());
-}
-
 void RechnungsbuchStore::enterPayment(Rechnungsverzeichnis &run, const Rechnung &r,
                                       const QDate &bezahlt, Money zahlung, Money skonto,
                                       const QString &infoLines) {
+    // One commit makes the run's entries at once: they carry the run's time.
     if (run.m_logZeit.isEmpty())
         run.m_logZeit = logZeit();
-    enterPayment(run.m_pay, run.m_logUpdate, run.m_logInsert, run.m_connection, r, bezahlt, zahlung,
-                 skonto, infoLines, run.m_logZeit);
-}
-
-void RechnungsbuchStore::enterPayment(std::optional<SqlStatement> &pay,
-                                      std::optional<SqlStatement> &logUpdate,
-                                      std::optional<SqlStatement> &logInsert,
-                                      SqlConnection connection, const Rechnung &r,
-                                      const QDate &bezahlt, Money zahlung, Money skonto,
-                                      const QString &infoLines, const QString &zeit) {
-    if (!pay)
-        pay.emplace(connection,
-                    QStringLiteral("UPDATE %1 SET Bezahlt = ?, Zahlung = COALESCE(Zahlung, 0) + "
-                                   "?, Skonto = COALESCE(Skonto, 0) + ?, Info = COALESCE(Info, "
-                                   "'') || ? WHERE rowid = ?")
-                        .arg(qualified(kRechAlias, TRechbuch)));
+    if (!run.m_pay)
+        run.m_pay.emplace(run.m_connection,
+                          QStringLiteral("UPDATE %1 SET Bezahlt = ?, Zahlung = COALESCE(Zahlung, "
+                                         "0) + ?, Skonto = COALESCE(Skonto, 0) + ?, Info = "
+                                         "COALESCE(Info, '') || ? WHERE rowid = ?")
+                              .arg(qualified(kRechAlias, TRechbuch)));
     const int changed =
-        pay->bindAll({isoDate(bezahlt), zahlung.units(), skonto.units(), infoLines, r.rowid})
+        run.m_pay->bindAll({isoDate(bezahlt), zahlung.units(), skonto.units(), infoLines, r.rowid})
             .exec();
     if (changed != 1)
         throw EngineError(DbErr::General,
                           QStringLiteral("Die Rechnung %1 %2 steht nicht mehr im Rechnungsbuch.")
                               .arg(r.typ)
                               .arg(r.belNr));
-    writeProtokoll(logUpdate, logInsert, std::move(connection), qualified(kProtAlias, TProtokoll),
-                   TRechbuch.objectName(), r.typ + QLatin1Char(';') + QString::number(r.belNr),
-                   QLatin1Char('P'), zeit);
+    writeProtokoll(run.m_logUpdate, run.m_logInsert, run.m_connection,
+                   qualified(kProtAlias, TProtokoll), TRechbuch.objectName(),
+                   r.typ + QLatin1Char(';') + QString::number(r.belNr), QLatin1Char('P'),
+                   run.m_logZeit);
 }
 
 void RechnungsbuchStore::refresh() {

@@ -34,9 +34,9 @@ struct Rechnung {
 };
 
 // The invoices' types and numbers, read once for a run over many payments, so that finding
-// each payment's invoice costs no pass over the whole book. It finds the invoice that
-// RechnungsbuchStore::findeRechnungIn finds as long as no invoice is added, deleted or
-// renumbered meanwhile, as inside a transfer's transaction, which only enters payments.
+// each payment's invoice costs no pass over the whole book. Its answers hold as long as no
+// invoice is added, deleted or renumbered meanwhile, as inside a transfer's transaction,
+// which only enters payments.
 class Rechnungsverzeichnis {
 public:
     // The rowid of the invoice of this type whose number ends with the voucher text, searched
@@ -85,19 +85,9 @@ public:
     // comes later in the book.
     static bool belNrEndsWith(qint64 belNr, const QString &belegText);
 
-    // Searches the invoices of one type from the end of the book for the first whose number
-    // ends with the voucher text. The invoice book keeps the type as its filter and stands
-    // on the invoice found, the header table on its header.
-    bool findeRechnung(const QString &belegText, QChar typ);
-    // The invoice under the invoice book's cursor with its header.
-    Rechnung current();
-
-    // The same search on a connection that has the invoice book attached under `rechAlias`
-    // (inside another unit's transaction, so that its own changes are seen).
-    std::optional<Rechnung> findeRechnungIn(SqlConnection connection, const QString &rechAlias,
-                                            const QString &belegText, QChar typ);
-    // The keys of the invoice book on such a connection (an empty alias: the store's own
-    // table), for many searches in a row.
+    // The keys of the invoice book on a connection that has it attached under `rechAlias`
+    // (an empty alias: the store's own table), for the searches of a run's payments; inside
+    // another unit's transaction its own changes are seen.
     Rechnungsverzeichnis verzeichnis(SqlConnection connection, const QString &rechAlias);
 
     // Records in the change log that a row of `table` was stored ('P') or deleted ('D'); its
@@ -110,13 +100,10 @@ public:
     // The files a payment entry writes, for attaching to a unit of work: the invoice book
     // and the change log, as (alias, path).
     std::vector<std::pair<QString, QString>> paymentFiles() const;
-    // Adds a payment to an invoice inside the caller's transaction, on a connection with
-    // paymentFiles() attached; writes the change log there too. Throws EngineError when
-    // the invoice-book row cannot be written.
-    void enterPayment(SqlConnection connection, const Rechnung &r, const QDate &bezahlt,
-                      Money zahlung, Money skonto, const QString &infoLines);
-    // The same for the payments of one run, on the connection of a directory made there
-    // under paymentAlias(), with the statements prepared once.
+    // Adds a payment to an invoice inside the caller's transaction, on the connection of a
+    // directory made there under paymentAlias() (with paymentFiles() attached), with the
+    // statements prepared once for the run; writes the change log there too. Throws
+    // EngineError when the invoice-book row cannot be written.
     void enterPayment(Rechnungsverzeichnis &run, const Rechnung &r, const QDate &bezahlt,
                       Money zahlung, Money skonto, const QString &infoLines);
     // Re-reads the tables after a unit of work changed them.
@@ -132,12 +119,6 @@ private:
                         SqlConnection connection, const QString &protokollSql,
                         const QString &tableName, const QString &key, QChar kind,
                         const QString &zeit);
-    void enterPayment(std::optional<SqlStatement> &pay, std::optional<SqlStatement> &logUpdate,
-                      std::optional<SqlStatement> &logInsert, SqlConnection connection,
-                      const Rechnung &r, const QDate &bezahlt, Money zahlung, Money skonto,
-                      const QString &infoLines, const QString &zeit);
-    // The header of an invoice, read from the header table.
-    void readHeader(Rechnung &r);
     // The invoice book as SQL names it on a connection with it attached under the alias.
     QString bookSql(const QString &rechAlias) const;
 
