@@ -70,6 +70,13 @@ Folder &folder() {
     return f;
 }
 
+// The open-items plug-in on the bench's folder, as the program loads it.
+void useOpenItems(Shell &fb, KlaroCore &openItems, Ui &ui) {
+    openItems.create(nullptr, ui);
+    openItems.init(folder().base, QStringLiteral("€"));
+    fb.setOpenItemsForTest(&openItems);
+}
+
 // A customer invoice typed into the entry: the row, its three balances and its settlement
 // entry (the open-items plug-in is loaded) are written in one transaction.
 void StoreOneBatchRow(benchmark::State &state) {
@@ -81,9 +88,7 @@ void StoreOneBatchRow(benchmark::State &state) {
         return;
     }
     KlaroCore openItems;
-    openItems.create(nullptr, ui);
-    openItems.init(folder().base, QStringLiteral("€"));
-    fb.setOpenItemsForTest(&openItems);
+    useOpenItems(fb, openItems, ui);
     fb.entry().startTimer = [&] { fb.entry().refocusHaben(); };
     const QString line =
         QStringLiteral("05.03.%1;7;1400;8400;R: Kunde;119,00;B;").arg(QDate::currentDate().year());
@@ -400,9 +405,7 @@ void TransferSettlingTenThousand(benchmark::State &state) {
         return;
     }
     KlaroCore openItems;
-    openItems.create(nullptr, ui);
-    openItems.init(folder().base, QStringLiteral("€"));
-    fb.setOpenItemsForTest(&openItems);
+    useOpenItems(fb, openItems, ui);
     for (auto _ : state) {
         state.PauseTiming();
         const SettlingBatch sb{freshBatch()};
