@@ -102,13 +102,6 @@ SheetRow sheetRow(const Record &row, const Fields &f) {
     return r;
 }
 
-std::optional<Money> sideAmount(const Record &row, const SheetAccount &account,
-                                const TaxAccounts &tax, bool debit) {
-    Fields f;
-    f.locate(row);
-    return sideAmount(sheetRow(row, f), account, tax, debit);
-}
-
 SheetFilter sheetFilter(qint64 konto, const TaxAccounts &tax, const QString &chart) {
     const QString own = QStringLiteral("Soll=? OR Haben=?");
     const QVariantList params{konto, konto};

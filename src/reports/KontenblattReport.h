@@ -72,10 +72,9 @@ struct TaxAccounts {
     qint64 vorsteuer = 0;
     qint64 mwst = 0;
 };
-std::optional<Money> sideAmount(const ledra::report::Record &row, const SheetAccount &account,
-                                const TaxAccounts &tax, bool debit);
-// The same from the plain columns of a row, for passes that read the journal without records
-// (an account missing from the chart has an empty type; a null account number is 0).
+// It reads the plain columns of a row (an account missing from the chart has an empty type;
+// a null account number is 0): the sheet's lines take them from their record once
+// (sheetRow()), the pass before a range from the journal's columns.
 struct SheetRow {
     qint64 soll = 0, haben = 0;
     bool sollNull = false, habenNull = false;
