@@ -63,21 +63,23 @@ void AusgleichRules::beginBooking(SqlConnection c) {
     }
 }
 
-void AusgleichRules::readEntries(SqlConnection c, const QString &st, Booking &booking) {
+void AusgleichRules::readEntries(SqlConnection c, const QString &st, Booking &booking,
+                                 std::optional<qint64> batchNumber) {
     Booking *b = &booking;
-    forEachRow(c,
-               QStringLiteral("SELECT Nr, COALESCE(OP, 0), KNr, Datum, rowid FROM %1 WHERE Nr IS "
-                              "NOT NULL ORDER BY rowid")
-                   .arg(st),
-               [&](const SqlRow &r) {
-                   const auto [it, fresh] = b->entries.try_emplace(r.int64(0));
-                   if (fresh) {
-                       it->second.opens = r.int64(1) != 0;
-                       it->second.knr = r.value(2);
-                       it->second.datum = r.value(3);
-                   }
-                   it->second.rowids.push_back(r.int64(4));
-               });
+    forEachRow(
+        c,
+        QStringLiteral("SELECT Nr, COALESCE(OP, 0), KNr, Datum, rowid FROM %1 WHERE %2 "
+                       "ORDER BY rowid")
+            .arg(st, batchNumber ? QStringLiteral("Nr = ?") : QStringLiteral("Nr IS NOT NULL")),
+        batchNumber ? QVariantList{*batchNumber} : QVariantList{}, [&](const SqlRow &r) {
+            const auto [it, fresh] = b->entries.try_emplace(r.int64(0));
+            if (fresh) {
+                it->second.opens = r.int64(1) != 0;
+                it->second.knr = r.value(2);
+                it->second.datum = r.value(3);
+            }
+            it->second.rowids.push_back(r.int64(4));
+        });
 }
 
 void AusgleichRules::endBooking() {
@@ -183,65 +185,16 @@ QStringList AusgleichRules::book(SqlConnection c, qint64 batchNumber, Money amou
                                  const QString &voucher) {
     if (m_booking)
         return bookEntry(*m_booking, batchNumber, amount, voucher);
-    const QString st = stapelName(OffenePostenModule::stapelAlias());
-    const QString op = opName(OffenePostenModule::opAlias());
-    QStringList lines;
+    // Outside a run (or when its files could not be read at its start): the row's own
+    // entries, read and applied the same way.
     try {
-        bool found = false, opens = false;
-        QVariant knr, datum;
-        forEachRow(
-            c, QStringLiteral("SELECT COALESCE(OP, 0), KNr, Datum FROM %1 WHERE Nr = ?").arg(st),
-            {batchNumber}, [&](const SqlRow &r) {
-                found = true;
-                opens = r.int64(0) != 0;
-                knr = r.value(1);
-                datum = r.value(2);
-                return false;
-            });
-        if (!found)
-            return lines;
-        // A failure undoes this row's change of OP.db only; the transfer goes on.
-        execute(c, QStringLiteral("SAVEPOINT opBuchen"));
-        try {
-            if (opens) {
-                execute(
-                    c,
-                    QStringLiteral("INSERT INTO %1 (Nr, Betrag, KNr, Datum) VALUES (?, ?, ?, ?)")
-                        .arg(op),
-                    {batchNumber, amount.units(), knr, datum});
-            } else {
-                const auto open = queryValue(
-                    c, QStringLiteral("SELECT Betrag FROM %1 WHERE Nr = ?").arg(op), {knr});
-                if (!open || knr.isNull()) {
-                    lines << QStringLiteral("Offener Posten Nr. ") + voucher +
-                                 QStringLiteral(" nicht gefunden");
-                } else {
-                    const Money rest = Money::fromUnits(open->toLongLong()) - amount;
-                    if (rest >= Money::fromCents(1)) {
-                        execute(c, QStringLiteral("UPDATE %1 SET Betrag = ? WHERE Nr = ?").arg(op),
-                                {rest.units(), knr});
-                    } else {
-                        execute(c, QStringLiteral("DELETE FROM %1 WHERE Nr = ?").arg(op), {knr});
-                        if (hasRow(c, QStringLiteral("SELECT 1 FROM %1 WHERE Nr = ?").arg(op),
-                                   {knr}))
-                            lines << QStringLiteral("Offener Posten Nr. ") + voucher +
-                                         QStringLiteral(" nicht gelöscht");
-                    }
-                }
-            }
-            // Applied once: the row's entry leaves the settlement batch with it, so a transfer
-            // that stops later cannot apply it a second time.
-            execute(c, QStringLiteral("DELETE FROM %1 WHERE Nr = ?").arg(st), {batchNumber});
-            execute(c, QStringLiteral("RELEASE opBuchen"));
-        } catch (const EngineError &) {
-            execute(c, QStringLiteral("ROLLBACK TO opBuchen"));
-            execute(c, QStringLiteral("RELEASE opBuchen"));
-            throw;
-        }
+        const QString st = stapelName(OffenePostenModule::stapelAlias());
+        Booking b(c, st, opName(OffenePostenModule::opAlias()));
+        readEntries(c, st, b, batchNumber);
+        return bookEntry(b, batchNumber, amount, voucher);
     } catch (const EngineError &e) {
-        lines << e.message();
+        return {e.message()};
     }
-    return lines;
 }
 
 QStringList AusgleichRules::bookEntry(Booking &b, qint64 batchNumber, Money amount,

@@ -74,8 +74,10 @@ private:
     QString opName(const QString &alias) const;
 
     struct Booking;
-    // The settlement batch's entries by batch row, as the run looks them up.
-    static void readEntries(SqlConnection c, const QString &st, Booking &booking);
+    // The settlement batch's entries by batch row, as the run looks them up (only those of
+    // one batch row when it is given).
+    static void readEntries(SqlConnection c, const QString &st, Booking &booking,
+                            std::optional<qint64> batchNumber = std::nullopt);
     // Applies a row's entry with the statements of the run.
     QStringList bookEntry(Booking &b, qint64 batchNumber, Money amount, const QString &voucher);
 
